@@ -1,0 +1,64 @@
+#include "listcommand.h"
+
+#include "store/bookmarks.h"
+
+#include <QStringList>
+
+namespace {
+QString RelativeName(const TBookmarks &list, int i)
+{
+    const QString folder = list.FolderName(i);
+    const QString file = list.Item(i)->FileName.mid(list.Item(i)->FileName.lastIndexOf(u'/') + 1);
+    return folder.isEmpty() ? file : folder + u'/' + file;
+}
+
+QString DueText(const TBookmarks &list, int i)
+{
+    if (list.IsKept(i))
+        return QStringLiteral("kept");
+    return QStringLiteral("due ") + FormatDateTime(list.Item(i)->RemindTime, true);
+}
+
+QString RefreshText(const TBookmarkRec &rec)
+{
+    if (rec.Refreshed == 0)
+        return QStringLiteral("not refreshed");
+    const QString when = FormatDateTime(rec.Refreshed, true);
+    if (rec.RefreshState < 0)
+        return QStringLiteral("failed ") + when + QStringLiteral(": ") + rec.RefreshMsg;
+    return QStringLiteral("ok ") + when;
+}
+
+// Control characters from a file would break the one-line-per-bookmark layout.
+QString OneLine(QString text)
+{
+    for (QChar &c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+    return text;
+}
+} // namespace
+
+void PrintBookmarkList(const TBookmarks &list, QTextStream &out)
+{
+    int failed = 0;
+    int dueNow = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TBookmarkRec &rec = *list.Item(i);
+        failed += rec.RefreshState < 0 ? 1 : 0;
+        dueNow += list.IsRemindDue(i) ? 1 : 0;
+        const QStringList columns = {RelativeName(list, i),
+                                     rec.URL,
+                                     QStringLiteral("ref ") +
+                                         FormatDateTime(rec.ReferenceTime, false),
+                                     DueText(list, i),
+                                     RefreshText(rec),
+                                     rec.Title};
+        QStringList cleaned;
+        for (const QString &column : columns)
+            cleaned << OneLine(column);
+        out << cleaned.join(u'\t') << '\n';
+    }
+    out << list.Count() << " bookmarks in " << list.FolderCount() << " folders: " << dueNow
+        << " due now, " << list.KeptCount() << " kept, " << failed << " failed\n";
+}

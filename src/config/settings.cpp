@@ -1,0 +1,145 @@
+#include "settings.h"
+
+#include "store/ini.h"
+#include "store/textutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+const TMWConfig DefaultSettings;
+TMWConfig Settings;
+
+namespace {
+const QString ConfigSection = QStringLiteral("Config");
+
+struct SettingsModule
+{
+    QString file;
+    bool skipSave = false;
+    bool deleted = false; // after an uninstall no write may bring the file back
+};
+SettingsModule Module;
+
+QString FlagSection(TFlagKind kind)
+{
+    return kind == FlagInfo ? QStringLiteral("FlagsInfo") : QStringLiteral("FlagsConfirm");
+}
+
+bool MayWrite()
+{
+    return !Module.file.isEmpty() && !Module.deleted;
+}
+
+// Each field with its key, so loading and saving walk the same list in the file's order.
+template <typename Visit> void ForEachOption(TMWConfig &config, Visit visit)
+{
+    visit(QStringLiteral("Installed"), config.Installed, DefaultSettings.Installed);
+    visit(QStringLiteral("NoNetAccess"), config.NoNetAccess, DefaultSettings.NoNetAccess);
+    visit(QStringLiteral("ShowBrowserWnd"), config.ShowBrowserWnd, DefaultSettings.ShowBrowserWnd);
+    visit(QStringLiteral("DontDelete"), config.DontDelete, DefaultSettings.DontDelete);
+    visit(QStringLiteral("PocketView"), config.PocketView, DefaultSettings.PocketView);
+    visit(QStringLiteral("NoHints"), config.NoHints, DefaultSettings.NoHints);
+    visit(QStringLiteral("NoSpeedWnd"), config.NoSpeedWnd, DefaultSettings.NoSpeedWnd);
+    visit(QStringLiteral("SelectionMode"), config.SelectionMode, DefaultSettings.SelectionMode);
+    visit(QStringLiteral("RemindInterval"), config.RemindInterval, DefaultSettings.RemindInterval);
+    visit(QStringLiteral("RefreshInterval"), config.RefreshInterval,
+          DefaultSettings.RefreshInterval);
+    visit(QStringLiteral("RefreshAfterFail"), config.RefreshAfterFail,
+          DefaultSettings.RefreshAfterFail);
+}
+
+QString StoredForm(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QString StoredForm(int value)
+{
+    return QString::number(value);
+}
+} // namespace
+
+void LoadSettings(const QStringList &arguments, const QString &appDataFolder)
+{
+    Module = SettingsModule();
+    if (!appDataFolder.isEmpty())
+        Module.file = QDir(appDataFolder).filePath(QStringLiteral("Favrake.ini"));
+    Module.skipSave = !arguments.isEmpty() && arguments.first() == u"/UNINSTALL";
+    Settings = DefaultSettings;
+    const IniDocument doc = IniLoad(Module.file).value_or(IniDocument());
+    ForEachOption(Settings, [&](const QString &key, auto &field, auto fallback) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, bool>)
+            field = ReadBool(doc, ConfigSection, key, fallback);
+        else
+            field = ReadInteger(doc, ConfigSection, key, fallback);
+    });
+    Settings.Language = ToNarrow(ReadString(doc, ConfigSection, QStringLiteral("Language"),
+                                            FromNarrow(DefaultSettings.Language)));
+}
+
+void SaveSettings()
+{
+    if (Module.skipSave || !Settings.Installed || !MayWrite())
+        return;
+    QDir().mkpath(QFileInfo(Module.file).absolutePath());
+    TMWConfig config = Settings;
+    // One replace of the whole section; a value the file cannot hold is left out, the rest
+    // is still written.
+    IniUpdate(Module.file, [&](IniDocument &doc) {
+        doc.eraseSection(ConfigSection);
+        ForEachOption(config, [&](const QString &key, auto &field, auto fallback) {
+            if (key == u"Installed" || field != fallback)
+                doc.setValue(ConfigSection, key, StoredForm(field));
+        });
+        const bool english =
+            config.Language.compare(DefaultSettings.Language, Qt::CaseInsensitive) == 0;
+        if (!config.Language.isEmpty() && !english)
+            doc.setValue(ConfigSection, QStringLiteral("Language"), FromNarrow(config.Language));
+        return true;
+    });
+}
+
+const QString &SettingsFile()
+{
+    return Module.file;
+}
+
+bool ReadFlag(TFlagKind kind, const QString &key, bool defaultValue)
+{
+    return IniReadBool(Module.file, FlagSection(kind), key, defaultValue);
+}
+
+bool WriteFlag(TFlagKind kind, const QString &key, bool value)
+{
+    return MayWrite() && IniWriteBool(Module.file, FlagSection(kind), key, value);
+}
+
+bool FlagsExist(TFlagKind kind)
+{
+    return IniSectionExists(Module.file, FlagSection(kind));
+}
+
+bool ClearFlags(TFlagKind kind)
+{
+    return MayWrite() && IniEraseSection(Module.file, FlagSection(kind));
+}
+
+void DisableSaving()
+{
+    Module.skipSave = true;
+}
+
+bool DeleteSettingsFile()
+{
+    Module.skipSave = true;
+    if (!MayWrite())
+        return false;
+    Module.deleted = true;
+    return QFile::remove(Module.file) || !QFileInfo::exists(Module.file);
+}
+
+TIntervals SettingsIntervals()
+{
+    return {Settings.RemindInterval, Settings.RefreshInterval, Settings.RefreshAfterFail};
+}

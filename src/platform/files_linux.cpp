@@ -1,0 +1,227 @@
+#include "files.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#include <utility>
+
+namespace platform {
+namespace {
+FileTime FromStatx(const struct statx_timestamp &t)
+{
+    return {t.tv_sec, t.tv_nsec};
+}
+
+std::optional<FileStamp> StampFromStatx(int dirFd, const char *path, int flags)
+{
+    struct statx st
+    {
+    };
+    const unsigned mask =
+        STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+    if (statx(dirFd, path, flags, mask, &st) != 0)
+        return std::nullopt;
+    FileStamp stamp;
+    stamp.regular = S_ISREG(st.stx_mode);
+    stamp.directory = S_ISDIR(st.stx_mode);
+    stamp.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    stamp.inode = st.stx_ino;
+    stamp.size = int64_t(st.stx_size);
+    if (st.stx_mask & STATX_BTIME)
+        stamp.birth = FromStatx(st.stx_btime);
+    stamp.access = FromStatx(st.stx_atime);
+    stamp.modification = FromStatx(st.stx_mtime);
+    return stamp;
+}
+
+class FdGuard final
+{
+  public:
+    explicit FdGuard(int fd) : m_fd(fd) {}
+    ~FdGuard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FdGuard(const FdGuard &) = delete;
+    FdGuard &operator=(const FdGuard &) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+  private:
+    int m_fd;
+};
+
+bool ReadAll(int fd, QByteArray &content, int64_t size)
+{
+    content.resize(size);
+    int64_t done = 0;
+    for (;;) {
+        if (done == int64_t(content.size()))
+            content.resize(done + 1); // the file may have grown since the stat
+        const ssize_t n = ::read(fd, content.data() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    content.resize(done);
+    return true;
+}
+
+bool WriteAll(const FileWriteOps &ops, int fd, const QByteArray &content)
+{
+    qsizetype done = 0;
+    while (done < content.size()) {
+        const long n = ops.write(fd, content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+long SystemWrite(int fd, const void *data, unsigned long size)
+{
+    return ::write(fd, data, size);
+}
+
+void SyncFolder(const QByteArray &folder)
+{
+    const FdGuard fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
+// The file that a write to path must change: the final target of a symbolic link.
+QString WriteTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? QString() : target;
+}
+
+bool StillHolds(const QByteArray &target, const QByteArray &expected)
+{
+    const FdGuard fd(::open(target.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st
+    {
+    };
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size != expected.size())
+        return false;
+    QByteArray now;
+    return ReadAll(fd.get(), now, st.st_size) && now == expected;
+}
+} // namespace
+
+std::optional<FileStamp> stampOf(const QString &path)
+{
+    return StampFromStatx(AT_FDCWD, QFile::encodeName(path).constData(), 0);
+}
+
+bool listFolder(const QString &folder, const std::function<void(const QString &name)> &visit)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return false;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        if (raw == "." || raw == "..")
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) == raw)
+            visit(name);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize)
+{
+    const FdGuard fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        return std::nullopt;
+    std::optional<FileStamp> stamp = StampFromStatx(fd.get(), "", AT_EMPTY_PATH);
+    if (!stamp)
+        return std::nullopt;
+    SmallFile file{*stamp, std::nullopt};
+    if (!stamp->regular || stamp->size > maxSize)
+        return file;
+    QByteArray content;
+    if (ReadAll(fd.get(), content, stamp->size) && content.size() <= maxSize)
+        file.content = std::move(content);
+    return file;
+}
+
+const FileWriteOps &systemFileWriteOps()
+{
+    static const FileWriteOps ops{SystemWrite, ::fsync, ::rename};
+    return ops;
+}
+
+bool replaceFileContent(const QString &path, const QByteArray &content, bool mayCreate,
+                        const std::optional<QByteArray> &basedOn, const FileWriteOps &ops)
+{
+    const QString targetPath = WriteTarget(path);
+    if (targetPath.isEmpty())
+        return false;
+    const QByteArray target = QFile::encodeName(targetPath);
+    struct stat st
+    {
+    };
+    const bool exists = ::stat(target.constData(), &st) == 0;
+    if ((exists && !S_ISREG(st.st_mode)) || (!exists && !mayCreate))
+        return false;
+    // A file marked read-only stays as it is, even for a user who could replace it.
+    if (exists && ((st.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0))
+        return false;
+    const QByteArray folder = QFile::encodeName(QFileInfo(targetPath).absolutePath());
+    QByteArray temp =
+        folder + "/." + QFile::encodeName(QFileInfo(targetPath).fileName()) + ".XXXXXX";
+    FdGuard fd(::mkstemp(temp.data()));
+    if (fd.get() < 0)
+        return false;
+    mode_t mode = 0;
+    if (exists) {
+        mode = st.st_mode & 07777;
+        // Keeping another owner needs privileges; without them the file becomes ours.
+        [[maybe_unused]] const int owned = ::fchown(fd.get(), st.st_uid, st.st_gid);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(ops, fd.get(), content) &&
+              ops.sync(fd.get()) == 0;
+    ok = ::close(fd.release()) == 0 && ok;
+    // The file must still be what the change was based on, and must still exist when it
+    // may not be created: another program's newer content is never overwritten.
+    if (ok && basedOn)
+        ok = StillHolds(target, *basedOn);
+    if (ok && !mayCreate)
+        ok = ::access(target.constData(), F_OK) == 0;
+    ok = ok && ops.rename(temp.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(temp.constData());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}
+} // namespace platform

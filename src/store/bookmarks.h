@@ -1,0 +1,103 @@
+#pragma once
+
+#include "datetime.h"
+#include "platform/files.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class IniDocument;
+
+// The state of one Internet-Shortcut file, kept in its own "Merkwerk" section.
+struct TBookmarkRec
+{
+    QString FileName;
+    QString Title;
+    QString Descr;
+    TDateTime ReferenceTime = 0;
+    QString URL;       // "InternetShortcut" / "URL" as read
+    QString StoredURL; // the address the last successful refresh reached
+    int Shown = 0;
+    TDateTime Refreshed = 0;
+    int RefreshState = 0; // negative: the last refresh failed
+    QString RefreshMsg;
+    TDateTime RemindTime = 0; // -1: kept for good
+    QString SubjectPhrase;
+    QString Match;
+    int Rating = 0;
+
+    // The section's values as read or last written; a save finding others refuses to write,
+    // so state that another program or computer stored meanwhile is never overwritten.
+    std::vector<std::optional<QString>> StoredState;
+};
+
+struct TIntervals
+{
+    int RemindInterval = 7;    // days
+    int RefreshInterval = 30;  // days
+    int RefreshAfterFail = 30; // minutes
+};
+
+// What the list needs from its surroundings; tests hand in their own.
+struct TBookmarksEnv
+{
+    Clock Now = NowDateTime;
+    std::function<TIntervals()> Intervals = [] { return TIntervals{}; };
+    const platform::FileWriteOps *WriteOps = &platform::systemFileWriteOps();
+};
+
+// One record per ".URL" file below the Favorites folder, indexed in scan order.
+class TBookmarks final
+{
+  public:
+    explicit TBookmarks(const QString &favoritesPath, TBookmarksEnv env = {});
+    TBookmarks(const TBookmarks &) = delete;
+    TBookmarks &operator=(const TBookmarks &) = delete;
+
+    const QString &FavoritesPath() const { return m_favoritesPath; } // ends with "/"
+    int Count() const { return int(m_records.size()); }
+    int FolderCount() const { return m_folderCount; }
+
+    int Load();
+    void Clear();
+
+    bool IsValidIndex(int i) const;
+    TBookmarkRec *Item(int i); // valid until the next Load or Clear
+    const TBookmarkRec *Item(int i) const;
+    QString DisplayName(int i) const;
+    QString FolderName(int i) const;
+
+    bool IsActive(int i) const;
+    bool IsKept(int i) const;
+    bool IsRemindDue(int i) const;
+    bool IsRefreshDue(int i) const;
+    bool IsUnchanged(int i) const;
+    bool HasSuggestion(int i) const;
+    QString MatchText(int i) const;
+    QByteArray PhraseText(int i) const;
+
+    int ActiveCount() const;
+    int KeptCount() const;
+    int RefreshDueCount() const;
+    int NotDueCount() const;
+
+    bool Save(int i);
+    void RemoveAllState();
+    void ClearShown();
+    void PutBackAll();
+    void RefreshAll();
+    void FindSubject(int i);
+
+  private:
+    bool AddRecord(const QString &folderPath, const QString &name);
+    void ReadState(TBookmarkRec &rec, const IniDocument &doc) const;
+    int CountWhere(bool (TBookmarks::*test)(int) const) const;
+
+    QString m_favoritesPath;
+    TBookmarksEnv m_env;
+    std::vector<std::unique_ptr<TBookmarkRec>> m_records;
+    int m_folderCount = 0;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+// Day count since 30 December 1899; the fraction is the time of day.
+using TDateTime = double;
+using Clock = std::function<TDateTime()>;
+
+inline constexpr TDateTime MaxStoredDateTime = 2958465.0; // 31 December 9999
+inline constexpr int64_t MsPerDay = 86400000;
+
+TDateTime NowDateTime(); // local wall-clock time
+
+// A value this program could have written: finite and between 30 Dec 1899 and 31 Dec 9999.
+bool IsStoredDateTime(double value);
+
+uint64_t DateTimeBits(TDateTime value);
+TDateTime DateTimeFromBits(uint64_t bits);
+
+// 100-ns steps since 1 January 1601, without time-zone adjustment; -1 beyond the year 9999.
+TDateTime FileTimeToDateTime(uint64_t fileTime);
+TDateTime UnixTimeToDateTime(int64_t seconds, uint32_t nanoseconds);
+
+// Whole milliseconds of a stored date-time; the caller checks IsStoredDateTime first.
+int64_t DateTimeToMs(TDateTime value);
+
+// "2004-01-15 12:00" (or the date alone); empty for a value that is no stored date-time.
+QString FormatDateTime(TDateTime value, bool withTime);

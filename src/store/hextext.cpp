@@ -1,0 +1,80 @@
+#include "hextext.h"
+
+#include "textutil.h"
+
+namespace {
+int HexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+} // namespace
+
+QByteArray EncodeHexText(const QString &text)
+{
+    static const char Digits[] = "0123456789ABCDEF";
+    QByteArray out(text.size() * 4, Qt::Uninitialized);
+    char *p = out.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        *p++ = Digits[(u >> 12) & 0xF];
+        *p++ = Digits[(u >> 8) & 0xF];
+        *p++ = Digits[(u >> 4) & 0xF];
+        *p++ = Digits[u & 0xF];
+    }
+    return out;
+}
+
+QString DecodeHexText(const QString &stored)
+{
+    const QStringView text = TrimBlanks(QStringView(stored));
+    QString out;
+    out.reserve(text.size() / 4);
+    char16_t unit = 0;
+    int digits = 0;
+    for (const QChar c : text) {
+        const int value = HexDigitValue(c);
+        if (value < 0)
+            return QString();
+        unit = char16_t(unit * 16 + value);
+        if (++digits == 4) {
+            out.append(QChar(unit));
+            unit = 0;
+            digits = 0;
+        }
+    }
+    return out;
+}
+
+int64_t HexToInt64(const QString &stored)
+{
+    uint64_t value = 0;
+    for (const QChar c : TrimBlanks(QStringView(stored))) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return -1;
+        value = (value << 4) | uint64_t(digit);
+    }
+    return int64_t(value);
+}
+
+QByteArray Int64ToHex(int64_t value)
+{
+    return QByteArray::number(qulonglong(value), 16).rightJustified(16, '0').toUpper();
+}
+
+QString CutStoredText(const QString &text)
+{
+    if (text.size() <= MaxStoredTextLength)
+        return text;
+    int length = MaxStoredTextLength;
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+// A read sees at most this many UTF-16 code units of a stored value.
+inline constexpr int MaxValueLength = 2047;
+// So a hex text gives back at most this many code units.
+inline constexpr int MaxStoredTextLength = MaxValueLength / 4;
+
+QByteArray EncodeHexText(const QString &text);
+QString DecodeHexText(const QString &stored); // empty for anything that is not hex
+int64_t HexToInt64(const QString &stored);    // -1 when a non-hex character appears
+QByteArray Int64ToHex(int64_t value);
+
+// The longest prefix of text that a save followed by a load gives back unchanged.
+QString CutStoredText(const QString &text);

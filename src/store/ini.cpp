@@ -1,0 +1,150 @@
+#include "ini.h"
+
+#include "hextext.h"
+#include "textutil.h"
+
+namespace {
+bool IsShortcutFile(const QString &file)
+{
+    return file.endsWith(QLatin1String(".url"), Qt::CaseInsensitive);
+}
+
+IniDocument LoadOrEmpty(const QString &file)
+{
+    return IniLoad(file).value_or(IniDocument());
+}
+} // namespace
+
+std::optional<IniDocument> IniLoad(const QString &file)
+{
+    if (file.isEmpty())
+        return std::nullopt;
+    const std::optional<platform::SmallFile> read = platform::readSmallFile(file, MaxIniFileSize);
+    if (!read || !read->content)
+        return std::nullopt;
+    return IniDocument::parse(*read->content);
+}
+
+bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
+               const platform::FileWriteOps &ops)
+{
+    if (file.isEmpty())
+        return false;
+    const std::optional<platform::SmallFile> read = platform::readSmallFile(file, MaxIniFileSize);
+    if (read && !read->content)
+        return false; // there, but not a small regular file we could read
+    const bool exists = read.has_value();
+    if (!exists && IsShortcutFile(file))
+        return false;
+    IniDocument doc = exists ? IniDocument::parse(*read->content) : IniDocument();
+    if (!change(doc))
+        return false;
+    const QByteArray content = doc.serialize();
+    if (exists ? content == *read->content : content.isEmpty())
+        return true; // nothing to change, and an empty file is never made
+    return platform::replaceFileContent(file, content, !exists,
+                                        exists ? read->content : std::nullopt, ops);
+}
+
+QString ReadString(const IniDocument &doc, QStringView section, QStringView key,
+                   const QString &defaultValue)
+{
+    return doc.value(section, key).value_or(defaultValue);
+}
+
+QString ReadHexText(const IniDocument &doc, QStringView section, QStringView key)
+{
+    return DecodeHexText(ReadString(doc, section, key, QString()));
+}
+
+bool ReadBool(const IniDocument &doc, QStringView section, QStringView key, bool defaultValue)
+{
+    const QString value = ReadString(doc, section, key, QString());
+    if (value == u"0")
+        return false;
+    if (value == u"1")
+        return true;
+    return defaultValue;
+}
+
+int ReadInteger(const IniDocument &doc, QStringView section, QStringView key, int defaultValue)
+{
+    return ParseInteger(ReadString(doc, section, key, QString())).value_or(defaultValue);
+}
+
+int64_t ReadHex64(const IniDocument &doc, QStringView section, QStringView key,
+                  int64_t defaultValue)
+{
+    const QString value = ReadString(doc, section, key, QString());
+    return value.isEmpty() ? defaultValue : HexToInt64(value);
+}
+
+QString IniReadString(const QString &file, const QString &section, const QString &key,
+                      const QString &defaultValue)
+{
+    return ReadString(LoadOrEmpty(file), section, key, defaultValue);
+}
+
+bool IniWriteString(const QString &file, const QString &section, const QString &key,
+                    const QString &value)
+{
+    return IniUpdate(file, [&](IniDocument &doc) { return doc.setValue(section, key, value); });
+}
+
+QString IniReadHexText(const QString &file, const QString &section, const QString &key,
+                       const QString &defaultValue)
+{
+    return DecodeHexText(
+        IniReadString(file, section, key, QString::fromLatin1(EncodeHexText(defaultValue))));
+}
+
+bool IniWriteHexText(const QString &file, const QString &section, const QString &key,
+                     const QString &value)
+{
+    return IniWriteString(file, section, key, QString::fromLatin1(EncodeHexText(value)));
+}
+
+bool IniReadBool(const QString &file, const QString &section, const QString &key, bool defaultValue)
+{
+    return ReadBool(LoadOrEmpty(file), section, key, defaultValue);
+}
+
+bool IniWriteBool(const QString &file, const QString &section, const QString &key, bool value)
+{
+    return IniWriteString(file, section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+int IniReadInteger(const QString &file, const QString &section, const QString &key,
+                   int defaultValue)
+{
+    return ReadInteger(LoadOrEmpty(file), section, key, defaultValue);
+}
+
+bool IniWriteInteger(const QString &file, const QString &section, const QString &key, int value)
+{
+    return IniWriteString(file, section, key, QString::number(value));
+}
+
+int64_t IniReadHex64(const QString &file, const QString &section, const QString &key,
+                     int64_t defaultValue)
+{
+    return ReadHex64(LoadOrEmpty(file), section, key, defaultValue);
+}
+
+bool IniWriteHex64(const QString &file, const QString &section, const QString &key, int64_t value)
+{
+    return IniWriteString(file, section, key, QString::fromLatin1(Int64ToHex(value)));
+}
+
+bool IniSectionExists(const QString &file, const QString &section)
+{
+    return LoadOrEmpty(file).sectionHasKeys(section);
+}
+
+bool IniEraseSection(const QString &file, const QString &section)
+{
+    return IniUpdate(file, [&](IniDocument &doc) {
+        doc.eraseSection(section);
+        return true;
+    });
+}

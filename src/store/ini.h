@@ -1,0 +1,48 @@
+#pragma once
+
+#include "inidoc.h"
+#include "platform/files.h"
+
+#include <QString>
+#include <functional>
+
+// A larger INI file is treated as unreadable and never rewritten.
+inline constexpr int64_t MaxIniFileSize = 1 << 20;
+
+// The file's document; nullopt when it is missing, not a regular file, unreadable or too large.
+std::optional<IniDocument> IniLoad(const QString &file);
+
+// Reads the file, lets change edit its document and writes the result in one atomic replace.
+// A ".URL" file is never created; a file changed by someone else meanwhile is left alone.
+// False when change refuses or anything fails; then the file is as it was.
+bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
+               const platform::FileWriteOps &ops = platform::systemFileWriteOps());
+
+QString IniReadString(const QString &file, const QString &section, const QString &key,
+                      const QString &defaultValue);
+bool IniWriteString(const QString &file, const QString &section, const QString &key,
+                    const QString &value);
+QString IniReadHexText(const QString &file, const QString &section, const QString &key,
+                       const QString &defaultValue);
+bool IniWriteHexText(const QString &file, const QString &section, const QString &key,
+                     const QString &value);
+bool IniReadBool(const QString &file, const QString &section, const QString &key,
+                 bool defaultValue);
+bool IniWriteBool(const QString &file, const QString &section, const QString &key, bool value);
+int IniReadInteger(const QString &file, const QString &section, const QString &key,
+                   int defaultValue);
+bool IniWriteInteger(const QString &file, const QString &section, const QString &key, int value);
+int64_t IniReadHex64(const QString &file, const QString &section, const QString &key,
+                     int64_t defaultValue);
+bool IniWriteHex64(const QString &file, const QString &section, const QString &key, int64_t value);
+bool IniSectionExists(const QString &file, const QString &section);
+bool IniEraseSection(const QString &file, const QString &section);
+
+// Typed readers over a document already in memory (one file read for many keys).
+QString ReadString(const IniDocument &doc, QStringView section, QStringView key,
+                   const QString &defaultValue);
+QString ReadHexText(const IniDocument &doc, QStringView section, QStringView key);
+bool ReadBool(const IniDocument &doc, QStringView section, QStringView key, bool defaultValue);
+int ReadInteger(const IniDocument &doc, QStringView section, QStringView key, int defaultValue);
+int64_t ReadHex64(const IniDocument &doc, QStringView section, QStringView key,
+                  int64_t defaultValue);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <functional>
+
+// Walks a Favorites tree depth first, in the order the file system lists each folder.
+// Linked folders are followed, but every real folder is entered once, so a link cycle ends
+// and no file is reached through two paths.
+class TFolderScan final
+{
+  public:
+    // Called for each entry with a bookmark name; folderPath ends with "/". Answers whether
+    // the entry became a bookmark (it may turn out to be no regular file).
+    using Visit = std::function<bool(const QString &folderPath, const QString &name)>;
+
+    explicit TFolderScan(Visit visitBookmark) : m_visit(std::move(visitBookmark)) {}
+    int Run(const QString &folder); // bookmark files found
+    int FolderCount() const { return m_folderCount; }
+
+  private:
+    int ScanFolder(const QString &folder);
+
+    Visit m_visit;
+    int m_folderCount = 0;
+    QSet<QPair<quint64, quint64>> m_seenFolders;
+};
+
+// A file name that counts as a bookmark: its extension, upper-cased, is ".URL".
+bool IsBookmarkName(const QString &name);
+
+// True when folder or any folder below it holds an entry that is not a folder; a folder
+// that cannot be listed counts as holding something, so it is never offered for deletion.
+bool ContainsFiles(const QString &folder);
+
+// The highest folder between folder (without trailing "/") and root (with it) whose whole
+// tree holds no file, with a trailing "/"; empty when folder still holds files.
+QString TopmostEmptyFolder(const QString &root, const QString &folder);
+
+// Moves a file or a folder with its content to the trash; false when nothing was moved.
+bool DeleteToRecycleBin(const QString &path);

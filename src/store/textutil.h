@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Leading and trailing blanks and control characters (everything up to the space) removed.
+QStringView TrimBlanks(QStringView text);
+QByteArrayView TrimBlanks(QByteArrayView text);
+
+// Narrow text is UTF-8; bytes that are not valid UTF-8 are read as Windows-1252,
+// so files written on Windows stay readable.
+QByteArray ToNarrow(const QString &text);
+QString FromNarrow(QByteArrayView bytes);
+QString FromWindows1252(QByteArrayView bytes);
+std::optional<QByteArray> ToWindows1252(QStringView text); // nullopt when a character has no byte
+
+// A complete decimal 32-bit integer: blanks around it and a sign allowed.
+std::optional<int> ParseInteger(QStringView text);
+bool IsIntegerInRange(const QString &text, int min, int max);
+
+QByteArray ExtractField(const QByteArray &text, int index, const QByteArray &delimiters);
+
+QString WideUpperCase(const QString &text);
+QString WideExtractFileName(const QString &path); // after the last "/"
+QString WideExtractFilePath(const QString &path); // up to and including the last "/"
+QString WideChangeFileExt(const QString &name, const QString &ext);

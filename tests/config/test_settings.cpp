@@ -1,0 +1,149 @@
+#include "config/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+  private slots:
+    void init();
+    void firstRunLeavesNoFile();
+    void savedFileHoldsOnlyChanges_data();
+    void savedFileHoldsOnlyChanges();
+    void loadingKeepsOddValues();
+    void uninstallNeverWrites();
+    void flagsWrittenAtOnce();
+    void noApplicationDataFolder();
+
+  private:
+    QString iniPath() const { return m_dir.filePath("Favrake.ini"); }
+    QTemporaryDir m_dir;
+};
+
+void TestSettings::init()
+{
+    QFile::remove(iniPath());
+    LoadSettings({}, m_dir.path());
+}
+
+void TestSettings::firstRunLeavesNoFile()
+{
+    QCOMPARE(SettingsFile(), iniPath());
+    QVERIFY(!Settings.Installed);
+    Settings.RemindInterval = 14;
+    SaveSettings();
+    QVERIFY(!QFile::exists(iniPath()));
+    Settings.Installed = true;
+    DisableSaving();
+    SaveSettings();
+    QVERIFY(!QFile::exists(iniPath()));
+}
+
+void TestSettings::savedFileHoldsOnlyChanges_data()
+{
+    QTest::addColumn<int>("remind");
+    QTest::addColumn<QByteArray>("language");
+    QTest::addColumn<QByteArray>("config");
+    QTest::newRow("defaults") << 7 << QByteArray("English") << QByteArray("Installed=1\r\n");
+    QTest::newRow("changed interval")
+        << 14 << QByteArray("english") << QByteArray("Installed=1\r\nRemindInterval=14\r\n");
+    QTest::newRow("other language")
+        << 7 << QByteArray("Deutsch") << QByteArray("Installed=1\r\nLanguage=Deutsch\r\n");
+    QTest::newRow("empty language") << 7 << QByteArray("") << QByteArray("Installed=1\r\n");
+}
+
+void TestSettings::savedFileHoldsOnlyChanges()
+{
+    QFETCH(int, remind);
+    QFETCH(QByteArray, language);
+    QFETCH(QByteArray, config);
+    Write(iniPath(), "[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\nRemindInterval=14\r\nNoHints=1\r\n");
+    LoadSettings({}, m_dir.path());
+    QCOMPARE(Settings.RemindInterval, 14);
+    QVERIFY(Settings.NoHints);
+    Settings.Installed = true;
+    Settings.NoHints = false;
+    Settings.RemindInterval = remind;
+    Settings.Language = language;
+    SaveSettings();
+    QCOMPARE(ReadAll(iniPath()), "[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\n" + config);
+}
+
+void TestSettings::loadingKeepsOddValues()
+{
+    Write(iniPath(), "[Config]\nSelectionMode=5\nNoHints=yes\nDontDelete=1\nRefreshInterval=x\n"
+                     "Language=\n");
+    LoadSettings({}, m_dir.path());
+    QCOMPARE(Settings.SelectionMode, 5);
+    QCOMPARE(Settings.NoHints, false);
+    QCOMPARE(Settings.DontDelete, true);
+    QCOMPARE(Settings.RefreshInterval, 30);
+    QCOMPARE(Settings.Language, QByteArray());
+    QCOMPARE(SettingsIntervals().RefreshInterval, 30);
+}
+
+void TestSettings::uninstallNeverWrites()
+{
+    LoadSettings({"/UNINSTALL"}, m_dir.path());
+    Settings.Installed = true;
+    SaveSettings();
+    QVERIFY(!QFile::exists(iniPath()));
+
+    LoadSettings({}, m_dir.path());
+    QVERIFY(WriteFlag(FlagConfirm, "AskDelete", true));
+    QVERIFY(DeleteSettingsFile());
+    QVERIFY(!QFile::exists(iniPath()));
+    QVERIFY(!WriteFlag(FlagInfo, "Later", true)); // nothing brings the file back
+    Settings.Installed = true;
+    SaveSettings();
+    QVERIFY(!QFile::exists(iniPath()));
+}
+
+void TestSettings::flagsWrittenAtOnce()
+{
+    QVERIFY(!FlagsExist(FlagInfo));
+    QVERIFY(WriteFlag(FlagInfo, "NothingToDo", true));
+    QVERIFY(ReadFlag(FlagInfo, "nothingtodo", false));
+    QVERIFY(!ReadFlag(FlagConfirm, "NothingToDo", false));
+    QVERIFY(FlagsExist(FlagInfo));
+    QVERIFY(ClearFlags(FlagInfo));
+    QVERIFY(!FlagsExist(FlagInfo));
+}
+
+void TestSettings::noApplicationDataFolder()
+{
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    LoadSettings({}, QString());
+    Settings.Installed = true;
+    SaveSettings();
+    const bool flagWritten = WriteFlag(FlagInfo, "X", true);
+    const bool deleted = DeleteSettingsFile();
+    const QStringList left = QDir(m_dir.path()).entryList(QDir::Files);
+    QVERIFY(QDir::setCurrent(cwd));
+    QVERIFY(!flagWritten);
+    QVERIFY(!deleted);
+    QCOMPARE(left, QStringList());
+    QCOMPARE(Settings.RemindInterval, DefaultSettings.RemindInterval);
+}
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "test_settings.moc"

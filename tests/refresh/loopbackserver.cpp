@@ -1,0 +1,51 @@
+#include "loopbackserver.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+#include <memory>
+
+TestReply testPage(const QByteArray &status, const QByteArray &body, const QByteArray &headers)
+{
+    return {"HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                "\r\n" + headers,
+            body};
+}
+
+LoopbackServer::LoopbackServer(Handler handler) : m_handler(std::move(handler))
+{
+    m_server.listen(QHostAddress::LocalHost);
+    QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+        while (QTcpSocket *socket = m_server.nextPendingConnection())
+            serve(socket);
+    });
+}
+
+QByteArray LoopbackServer::base() const
+{
+    return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort());
+}
+
+void LoopbackServer::serve(QTcpSocket *socket)
+{
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    auto head = std::make_shared<QByteArray>();
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, head] {
+        const bool complete = head->contains("\r\n\r\n");
+        *head += socket->readAll();
+        if (complete || !head->contains("\r\n\r\n"))
+            return;
+        m_requests += head->left(head->indexOf("\r\n\r\n") + 2);
+        const TestReply reply = m_handler(head->split(' ').value(1));
+        auto send = [socket, reply] {
+            socket->write(reply.head + "Connection: close\r\n\r\n" + reply.body);
+            if (reply.then == TestReply::Then::Close) {
+                socket->disconnectFromHost();
+            } else if (reply.then == TestReply::Then::Trickle) {
+                auto *timer = new QTimer(socket);
+                QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+                timer->start(50);
+            }
+        };
+        QTimer::singleShot(reply.delayMs, socket, send);
+    });
+}
