@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,12 +57,11 @@ class TIndyThread final
     // The published result, handed out once.
     std::optional<TIndyResult> takeResult();
 
-    bool hasEnded() const { return m_ended.load(); }
-
   private:
     friend class Downloader;
     explicit TIndyThread(const DownloadLimits &limits);
     void run();
+    bool hasEnded() const { return m_ended.load(); }
 
     const DownloadLimits m_limits;
     mutable std::mutex m_mutex;

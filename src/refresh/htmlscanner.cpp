@@ -58,6 +58,11 @@ QByteArrayView Trimmed(QByteArrayView text)
     return text.sliced(begin, end - begin);
 }
 
+constexpr QByteArrayView CommentStart("!--", 3);
+constexpr QByteArrayView CommentEnd("--", 2);
+constexpr QByteArrayView ScriptStart("SCRIPT", 6);
+constexpr QByteArrayView ScriptEnd("</SCRIPT", 8);
+
 // Bytes that end a run of ordinary bytes, per state.
 enum : quint8 {
     StopText = 1, // "<" and white space
@@ -90,7 +95,7 @@ bool Stops(char c, quint8 state)
 class THTMLTokenizer final
 {
   public:
-    THTMLTokenizer(THTMLScanner &scanner)
+    explicit THTMLTokenizer(THTMLScanner &scanner)
         : m_scanner(scanner), m_src(scanner.m_source.constData()), m_size(scanner.m_source.size()),
           m_text(scanner.m_text.get())
     {
@@ -260,10 +265,10 @@ class THTMLTokenizer final
             if (m_tokenLen == 0)
                 return;
             const QByteArrayView name = Token();
-            if (StartsWithUpper(name, "!--"))
-                m_rawEnd = "--";
-            else if (StartsWithUpper(name, "SCRIPT"))
-                m_rawEnd = "</SCRIPT";
+            if (name[0] == '!' && StartsWithUpper(name, CommentStart))
+                m_rawEnd = CommentEnd;
+            else if (UpperByte(name[0]) == 'S' && StartsWithUpper(name, ScriptStart))
+                m_rawEnd = ScriptEnd;
             else
                 m_rawEnd = {};
             if (!m_rawEnd.isEmpty()) {
@@ -458,23 +463,11 @@ QByteArray THTMLTag::ParamValueUpper(QByteArrayView name) const
     return UpperBytes(Trimmed(ParamValue(name)));
 }
 
-THTMLKind THTMLObject::Kind() const
-{
-    return m_scanner->m_items[m_index].kind;
-}
-
 QByteArray THTMLObject::Text() const
 {
     if (Kind() == THTMLKind::Tag)
         return Tag()->Text();
     return m_scanner->ItemBytes(m_index).toByteArray();
-}
-
-std::optional<THTMLTag> THTMLObject::Tag() const
-{
-    if (Kind() != THTMLKind::Tag)
-        return std::nullopt;
-    return THTMLTag(m_scanner, m_index);
 }
 
 THTMLScanner::THTMLScanner() = default;
@@ -485,8 +478,8 @@ void THTMLScanner::Clear()
     m_source.clear();
     m_text.reset();
     m_textSize = 0;
-    m_items = {};
-    m_params = {};
+    m_items.clear();
+    m_params.clear();
     m_title.clear();
     m_description.clear();
     m_headerCharset.clear();
@@ -527,14 +520,5 @@ QString THTMLScanner::GetDescription() const
 
 qsizetype THTMLScanner::MemoryUsage() const
 {
-    return qsizetype(m_items.size() * sizeof(Item) + m_params.size() * sizeof(ParamItem)) +
-           (m_text ? m_source.size() + 1 : 0);
-}
-
-QByteArrayView THTMLScanner::ItemBytes(qsizetype index) const
-{
-    const Item &item = m_items[index];
-    if (item.kind == THTMLKind::Tag)
-        return SourceBytes(item.pos, item.len);
-    return QByteArrayView(m_text.get() + item.pos, item.len);
+    return m_items.bytes() + m_params.bytes() + (m_text ? m_source.size() + 1 : 0);
 }

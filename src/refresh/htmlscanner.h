@@ -5,9 +5,9 @@
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // A downloaded page as a flat list of objects: tags with their parameters, runs of text,
 // and raw sections (comments and script elements kept whole). One pass over the bytes,
@@ -137,7 +137,45 @@ class THTMLScanner final
         quint32 valueLen;
     };
 
-    QByteArrayView ItemBytes(qsizetype index) const;
+    // A list that grows in fixed chunks: nothing is copied as it grows, so a page never
+    // needs its list twice at once, and an index costs a shift and a mask.
+    template <typename T> class ChunkedList
+    {
+      public:
+        qsizetype size() const { return m_size; }
+        const T &operator[](qsizetype i) const { return m_chunks[i >> Shift][i & Mask]; }
+        T &operator[](qsizetype i) { return m_chunks[i >> Shift][i & Mask]; }
+        T &back() { return (*this)[m_size - 1]; }
+        void push_back(const T &value)
+        {
+            if ((m_size & Mask) == 0)
+                m_chunks.emplace_back(new T[Mask + 1]);
+            (*this)[m_size++] = value;
+        }
+        void clear()
+        {
+            m_chunks = std::vector<std::unique_ptr<T[]>>();
+            m_size = 0;
+        }
+        qsizetype bytes() const
+        {
+            return qsizetype(m_chunks.size() * ((Mask + 1) * sizeof(T) + sizeof(m_chunks[0])));
+        }
+
+      private:
+        static constexpr int Shift = 10;
+        static constexpr qsizetype Mask = (qsizetype(1) << Shift) - 1;
+        std::vector<std::unique_ptr<T[]>> m_chunks;
+        qsizetype m_size = 0;
+    };
+
+    QByteArrayView ItemBytes(qsizetype index) const
+    {
+        const Item &item = m_items[index];
+        return QByteArrayView((item.kind == THTMLKind::Tag ? m_source.constData() : m_text.get()) +
+                                  item.pos,
+                              item.len);
+    }
     QByteArrayView SourceBytes(quint32 pos, quint32 len) const
     {
         return QByteArrayView(m_source.constData() + pos, len);
@@ -146,9 +184,8 @@ class THTMLScanner final
     QByteArray m_source;
     std::unique_ptr<char[]> m_text; // texts and raw sections, back to back
     qsizetype m_textSize = 0;
-    // Deques grow without copying, so a page never needs twice its list at once.
-    std::deque<Item> m_items;
-    std::deque<ParamItem> m_params;
+    ChunkedList<Item> m_items;
+    ChunkedList<ParamItem> m_params;
 
     QByteArray m_title;
     QByteArray m_description;
@@ -156,3 +193,15 @@ class THTMLScanner final
     QByteArray m_metaCharset;
     QByteArray m_charset;
 };
+
+inline THTMLKind THTMLObject::Kind() const
+{
+    return m_scanner->m_items[m_index].kind;
+}
+
+inline std::optional<THTMLTag> THTMLObject::Tag() const
+{
+    if (Kind() != THTMLKind::Tag)
+        return std::nullopt;
+    return THTMLTag(m_scanner, m_index);
+}

@@ -69,22 +69,39 @@ constexpr std::array<THTMLReference, 243> References = {{
 }};
 // clang-format on
 
-// Everything after "quot" and "amp", sorted by name for lookup. Those two come first in
-// the decoding order, so a reference that an "&amp;" forms never decodes to them.
-constexpr auto LaterByName = [] {
-    std::array<THTMLReference, References.size() - 2> sorted{};
-    std::copy(References.begin() + 2, References.end(), sorted.begin());
-    std::sort(sorted.begin(), sorted.end(), [](const THTMLReference &a, const THTMLReference &b) {
-        return std::string_view(a.Name) < std::string_view(b.Name);
-    });
-    return sorted;
-}();
+// A name of at most eight ASCII letters and digits packed into one number, so that a
+// lookup compares numbers instead of strings.
+constexpr quint64 PackName(std::string_view name)
+{
+    quint64 key = 0;
+    for (size_t i = 0; i < name.size(); ++i)
+        key |= quint64(uchar(name[i])) << (8 * i);
+    return key;
+}
 
 constexpr qsizetype LongestName = [] {
     size_t longest = 0;
     for (const auto &r : References)
         longest = std::max(longest, std::string_view(r.Name).size());
     return qsizetype(longest);
+}();
+static_assert(LongestName <= 8);
+
+struct PackedReference
+{
+    quint64 key;
+    char16_t code;
+};
+
+// Everything after "quot" and "amp", sorted for lookup. Those two come first in the
+// decoding order, so a reference that an "&amp;" forms never decodes to them.
+constexpr auto LaterByKey = [] {
+    std::array<PackedReference, References.size() - 2> sorted{};
+    for (size_t i = 2; i < References.size(); ++i)
+        sorted[i - 2] = {PackName(References[i].Name), References[i].Code};
+    std::sort(sorted.begin(), sorted.end(),
+              [](const PackedReference &a, const PackedReference &b) { return a.key < b.key; });
+    return sorted;
 }();
 
 bool IsAsciiAlnum(char16_t c)
@@ -95,19 +112,24 @@ bool IsAsciiAlnum(char16_t c)
 // The character of a later table entry whose name is the text, or 0.
 char16_t LookUpLater(QStringView name)
 {
-    char ascii[LongestName];
+    quint64 key = 0;
     for (qsizetype i = 0; i < name.size(); ++i)
-        ascii[i] = char(name[i].unicode());
-    const std::string_view key(ascii, size_t(name.size()));
-    const auto *hit = std::lower_bound(
-        LaterByName.begin(), LaterByName.end(), key,
-        [](const THTMLReference &r, std::string_view k) { return std::string_view(r.Name) < k; });
-    return (hit != LaterByName.end() && std::string_view(hit->Name) == key) ? hit->Code : 0;
+        key |= quint64(name[i].unicode()) << (8 * i);
+    const auto *hit =
+        std::lower_bound(LaterByKey.begin(), LaterByKey.end(), key,
+                         [](const PackedReference &r, quint64 k) { return r.key < k; });
+    return (hit != LaterByKey.end() && hit->key == key) ? hit->code : 0;
 }
 
-bool HasAt(QStringView text, qsizetype pos, QStringView what)
+bool HasAt(QStringView text, qsizetype pos, std::string_view ascii)
 {
-    return text.size() - pos >= what.size() && text.sliced(pos, what.size()) == what;
+    if (text.size() - pos < qsizetype(ascii.size()))
+        return false;
+    for (size_t i = 0; i < ascii.size(); ++i) {
+        if (text[pos + qsizetype(i)].unicode() != char16_t(ascii[i]))
+            return false;
+    }
+    return true;
 }
 
 // Replacing the first occurrence of each entry as long as there is one, entry by entry,
@@ -116,37 +138,39 @@ bool HasAt(QStringView text, qsizetype pos, QStringView what)
 // later entry is decoded where written. No replacement forms a reference to its left.
 QString DecodeNamed(QStringView text)
 {
-    QString out;
-    out.reserve(text.size());
+    const char16_t *const s = text.utf16();
+    const qsizetype n = text.size();
+    QString out(n, Qt::Uninitialized);
+    char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
+    char16_t *o = begin;
     qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype amp = text.indexOf(u'&', i);
-        if (amp < 0) {
-            out += text.sliced(i);
-            break;
-        }
-        out += text.sliced(i, amp - i);
-        if (HasAt(text, amp + 1, u"quot;")) {
-            out += u'"';
-            i = amp + 6;
+    while (i < n) {
+        if (s[i] != u'&') {
+            *o++ = s[i++];
             continue;
         }
-        qsizetype name = amp + 1;
-        while (HasAt(text, name, u"amp;"))
+        if (HasAt(text, i + 1, "quot;")) {
+            *o++ = u'"';
+            i += 6;
+            continue;
+        }
+        qsizetype name = i + 1;
+        while (HasAt(text, name, "amp;"))
             name += 4;
         qsizetype end = name;
-        while (end < text.size() && end - name < LongestName && IsAsciiAlnum(text[end].unicode()))
+        while (end < n && end - name < LongestName && IsAsciiAlnum(s[end]))
             ++end;
-        if (end > name && end < text.size() && text[end] == u';') {
+        if (end > name && end < n && s[end] == u';') {
             if (const char16_t code = LookUpLater(text.sliced(name, end - name))) {
-                out += QChar(code);
+                *o++ = code;
                 i = end + 1;
                 continue;
             }
         }
-        out += u'&';
+        *o++ = u'&';
         i = name;
     }
+    out.truncate(o - begin);
     return out;
 }
 
@@ -250,18 +274,6 @@ void ReadDeclaration(QByteArrayView line, char separator, QByteArray &charset)
     }
 }
 
-bool EqualsUpper(QByteArrayView text, QByteArrayView upper)
-{
-    if (text.size() != upper.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (((c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c) != upper[i])
-            return false;
-    }
-    return true;
-}
-
 // WHATWG labels of windows-1252: pages that declare Latin-1 or ASCII are written in it.
 bool IsWindows1252Label(QByteArrayView upper)
 {
@@ -309,6 +321,8 @@ TPageInfo ReadPageInfo(const QByteArray &body, const QByteArray &rawHeaders)
 
 THeadInfo ReadHead(const THTMLScanner &scanner)
 {
+    static constexpr QByteArrayView HeadEnd("/HEAD", 5), Title("TITLE", 5), TitleEnd("/TITLE", 6),
+        Meta("META", 4);
     THeadInfo head;
     bool inTitle = false;
     for (qsizetype i = 0; i < scanner.ObjectCount(); ++i) {
@@ -321,17 +335,17 @@ THeadInfo ReadHead(const THTMLScanner &scanner)
         const std::optional<THTMLTag> tag = object.Tag();
         if (!tag)
             continue;
-        if (tag->NameIs("/HEAD"))
+        if (tag->NameIs(HeadEnd))
             break;
-        if (tag->NameIs("TITLE")) {
+        if (tag->NameIs(Title)) {
             inTitle = true;
-        } else if (tag->NameIs("/TITLE")) {
+        } else if (tag->NameIs(TitleEnd)) {
             inTitle = false;
-        } else if (tag->NameIs("META")) {
-            if (EqualsUpper(tag->ParamValue("NAME"), "DESCRIPTION") &&
-                (head.Description.isEmpty() || EqualsUpper(tag->ParamValue("LANG"), "EN")))
+        } else if (tag->NameIs(Meta)) {
+            if (tag->ParamValueUpper("NAME") == "DESCRIPTION" &&
+                (head.Description.isEmpty() || tag->ParamValueUpper("LANG") == "EN"))
                 head.Description = tag->ParamValue("CONTENT").toByteArray();
-            if (EqualsUpper(tag->ParamValue("HTTP-EQUIV"), "CONTENT-TYPE"))
+            if (tag->ParamValueUpper("HTTP-EQUIV") == "CONTENT-TYPE")
                 ReadDeclaration("CONTENT-TYPE=" + tag->ParamValue("CONTENT").toByteArray(), '=',
                                 head.MetaCharset);
             // The short form of later HTML, <meta charset="...">.

@@ -3,6 +3,9 @@
 #include "hextext.h"
 #include "textutil.h"
 
+#include <QStringDecoder>
+#include <algorithm>
+
 namespace {
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 const QByteArray Utf16LeBom("\xFF\xFE");
@@ -40,24 +43,6 @@ bool IsValidUtf8(QByteArrayView bytes)
         if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         p += more + 1;
-    }
-    return true;
-}
-
-// Names are nearly always ASCII, so that case is compared without the Unicode tables.
-bool SameName(QStringView a, QStringView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = a[i].unicode();
-        const char16_t y = b[i].unicode();
-        if (x == y)
-            continue;
-        if (x >= 0x80 || y >= 0x80)
-            return a.compare(b, Qt::CaseInsensitive) == 0;
-        if ((x | 0x20) != (y | 0x20) || (x | 0x20) < u'a' || (x | 0x20) > u'z')
-            return false;
     }
     return true;
 }
@@ -103,30 +88,93 @@ template <typename Unit> QList<LineRange> SplitLines(const Unit *units, qsizetyp
 }
 } // namespace
 
-void IniDocument::classify(Line &line)
+uint IniDocument::unitAt(const QByteArray &raw, qsizetype i) const
 {
-    const QStringView text = line.text;
+    const auto *p = reinterpret_cast<const uchar *>(raw.constData());
+    return m_encoding == IniEncoding::Utf16LeBom ? uint(p[2 * i]) | uint(p[2 * i + 1]) << 8
+                                                 : uint(p[i]);
+}
+
+qsizetype IniDocument::unitCount(const QByteArray &raw) const
+{
+    return m_encoding == IniEncoding::Utf16LeBom ? raw.size() / 2 : raw.size();
+}
+
+QString IniDocument::decodeUnits(const QByteArray &raw, qsizetype begin, qsizetype end) const
+{
+    if (m_encoding == IniEncoding::Utf16LeBom)
+        return QString(reinterpret_cast<const QChar *>(raw.constData() + 2 * begin), end - begin);
+    const QByteArrayView bytes = QByteArrayView(raw).sliced(begin, end - begin);
+    if (!m_ansiIsUtf8)
+        return FromWindows1252(bytes);
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
+    // A byte-order mark inside the text is text, not a mark to drop.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
+}
+
+// Blanks, brackets and "=" are single ASCII units in every encoding read here, so lines
+// are classified on their code units without decoding them.
+void IniDocument::classify(Line &line) const
+{
+    const qsizetype count = unitCount(line.raw);
+    auto trimmedRange = [&](qsizetype begin, qsizetype end) {
+        while (begin < end && unitAt(line.raw, begin) <= 0x20)
+            ++begin;
+        while (end > begin && unitAt(line.raw, end - 1) <= 0x20)
+            --end;
+        line.nameBegin = begin;
+        line.nameSize = end - begin;
+    };
     qsizetype begin = 0;
-    while (begin < text.size() && text[begin].unicode() <= 0x20)
+    while (begin < count && unitAt(line.raw, begin) <= 0x20)
         ++begin;
     line.kind = Line::Other;
-    if (begin < text.size() && text[begin] == u'[') {
-        const qsizetype close = text.indexOf(u']', begin);
-        const QStringView inner =
-            text.sliced(begin + 1, (close < 0 ? text.size() : close) - begin - 1);
-        const QStringView name = TrimBlanks(inner);
+    if (begin < count && unitAt(line.raw, begin) == '[') {
+        qsizetype close = begin + 1;
+        while (close < count && unitAt(line.raw, close) != ']')
+            ++close;
         line.kind = Line::Header;
-        line.nameBegin = name.isEmpty() ? 0 : name.data() - text.data();
-        line.nameSize = name.size();
+        trimmedRange(begin + 1, close);
         return;
     }
-    const qsizetype eq = text.indexOf(u'=', begin);
-    if (eq < 0)
+    qsizetype eq = begin;
+    while (eq < count && unitAt(line.raw, eq) != '=')
+        ++eq;
+    if (eq == count)
         return;
-    const QStringView name = TrimBlanks(text.sliced(begin, eq - begin));
     line.kind = Line::Key;
-    line.nameBegin = name.isEmpty() ? 0 : name.data() - text.data();
-    line.nameSize = name.size();
+    line.valueBegin = eq + 1;
+    trimmedRange(begin, eq);
+}
+
+// Names match with ASCII letters taken without case and every other character exactly, so
+// a name means the same whichever way the file's bytes are decoded.
+bool IniDocument::nameIs(const Line &line, QStringView name) const
+{
+    QString decoded;
+    QStringView have;
+    bool ascii = true;
+    for (qsizetype i = 0; ascii && i < line.nameSize; ++i)
+        ascii = unitAt(line.raw, line.nameBegin + i) < 0x80;
+    if (ascii && line.nameSize != name.size())
+        return false;
+    if (!ascii) {
+        decoded = decodeUnits(line.raw, line.nameBegin, line.nameBegin + line.nameSize);
+        have = decoded;
+        if (have.size() != name.size())
+            return false;
+    }
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const uint x = ascii ? unitAt(line.raw, line.nameBegin + i) : have[i].unicode();
+        const uint y = name[i].unicode();
+        if (x != y && (x >= 0x80 || y >= 0x80 || (x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' ||
+                       (x | 0x20) > 'z'))
+            return false;
+    }
+    return true;
 }
 
 IniDocument IniDocument::parse(const QByteArray &bytes)
@@ -144,29 +192,20 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
     }
     const qsizetype start = doc.m_bom.size();
     const qsizetype units = (bytes.size() - start) / unitSize;
-    const QByteArrayView body = QByteArrayView(bytes).sliced(start, units * unitSize);
-    doc.m_tail = bytes.mid(start + units * unitSize);
-
-    // One decoded text for the whole file; each line's text points into it, as each
-    // line's bytes point into the source. Line breaks are single units in every encoding.
-    if (unitSize == 2)
-        doc.m_text = QString(reinterpret_cast<const QChar *>(body.data()), units);
-    else if ((doc.m_ansiIsUtf8 = IsValidUtf8(body)))
-        doc.m_text = QString::fromUtf8(body);
-    else
-        doc.m_text = FromWindows1252(body);
-    const QList<LineRange> text = SplitLines(doc.m_text.utf16(), doc.m_text.size());
-    const QList<LineRange> raw =
-        unitSize == 2 ? text : SplitLines(reinterpret_cast<const uchar *>(body.data()), units);
-    doc.m_lines.reserve(raw.size());
     const char *base = bytes.constData() + start;
-    for (qsizetype n = 0; n < raw.size(); ++n) {
-        const LineRange &r = raw[n];
-        const LineRange &t = text[n];
+    doc.m_tail = bytes.mid(start + units * unitSize);
+    QList<LineRange> ranges;
+    if (unitSize == 2) {
+        ranges = SplitLines(reinterpret_cast<const char16_t *>(base), units);
+    } else {
+        doc.m_ansiIsUtf8 = IsValidUtf8(QByteArrayView(base, units));
+        ranges = SplitLines(reinterpret_cast<const uchar *>(base), units);
+    }
+    doc.m_lines.reserve(ranges.size());
+    for (const LineRange &r : ranges) {
         Line line{QByteArray::fromRawData(base + r.begin * unitSize, (r.end - r.begin) * unitSize),
-                  QByteArray::fromRawData(base + r.end * unitSize, (r.eolEnd - r.end) * unitSize),
-                  QString::fromRawData(doc.m_text.constData() + t.begin, t.end - t.begin)};
-        classify(line);
+                  QByteArray::fromRawData(base + r.end * unitSize, (r.eolEnd - r.end) * unitSize)};
+        doc.classify(line);
         doc.m_lines.append(std::move(line));
     }
     return doc;
@@ -210,13 +249,10 @@ std::optional<QByteArray> IniDocument::encodeText(QStringView text) const
     return ToWindows1252(text);
 }
 
-bool IniDocument::makeLine(QStringView text, Line &line) const
+bool IniDocument::makeLine(const QByteArray &raw, const QByteArray &eol, Line &line) const
 {
-    const std::optional<QByteArray> raw = encodeText(text);
-    if (!raw)
-        return false;
-    line.raw = *raw;
-    line.text = text.toString();
+    line.raw = raw;
+    line.eol = eol;
     classify(line);
     return true;
 }
@@ -232,7 +268,7 @@ QByteArray IniDocument::newLineEnding() const
 qsizetype IniDocument::findSection(QStringView section, qsizetype from) const
 {
     for (qsizetype i = from; i < m_lines.size(); ++i)
-        if (m_lines[i].kind == Line::Header && SameName(m_lines[i].name(), section))
+        if (m_lines[i].kind == Line::Header && nameIs(m_lines[i], section))
             return i;
     return -1;
 }
@@ -248,7 +284,7 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
 qsizetype IniDocument::findKey(qsizetype header, QStringView key) const
 {
     for (qsizetype i = header + 1; i < m_lines.size() && m_lines[i].kind != Line::Header; ++i)
-        if (m_lines[i].kind == Line::Key && SameName(m_lines[i].name(), key))
+        if (m_lines[i].kind == Line::Key && nameIs(m_lines[i], key))
             return i;
     return -1;
 }
@@ -257,9 +293,15 @@ std::optional<QString> IniDocument::valueAt(qsizetype line) const
 {
     if (line < 0)
         return std::nullopt;
-    const QStringView text = m_lines[line].text;
-    const QStringView value = TrimBlanks(text.sliced(text.indexOf(u'=') + 1));
-    return value.first(qMin(value.size(), qsizetype(MaxValueLength))).toString();
+    const Line &l = m_lines[line];
+    qsizetype begin = l.valueBegin;
+    qsizetype end = unitCount(l.raw);
+    while (begin < end && unitAt(l.raw, begin) <= 0x20)
+        ++begin;
+    while (end > begin && unitAt(l.raw, end - 1) <= 0x20)
+        --end;
+    const QString value = decodeUnits(l.raw, begin, end);
+    return value.size() > MaxValueLength ? value.first(MaxValueLength) : value;
 }
 
 std::optional<QString> IniDocument::value(QStringView section, QStringView key) const
@@ -280,32 +322,46 @@ bool IniDocument::sectionHasKeys(QStringView section) const
     return false;
 }
 
+bool IniDocument::isBlank(const Line &line) const
+{
+    for (qsizetype i = 0; i < unitCount(line.raw); ++i)
+        if (unitAt(line.raw, i) > 0x20)
+            return false;
+    return true;
+}
+
 bool IniDocument::setValue(QStringView section, QStringView key, QStringView value)
 {
     const bool nameBreaks = TrimBlanks(key).isEmpty() || key.contains(u'=') ||
                             TrimBlanks(key).startsWith(u'[') || section.contains(u']');
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value) || nameBreaks)
         return false;
+    const std::optional<QByteArray> encodedValue = encodeText(value);
+    if (!encodedValue)
+        return false;
 
     const qsizetype header = findSection(section);
     const qsizetype existing = header < 0 ? -1 : findKey(header, key);
     if (existing >= 0) {
-        const QString &old = m_lines[existing].text;
-        Line changed = m_lines[existing];
-        if (!makeLine(Joined({QStringView(old).first(old.indexOf(u'=') + 1), value}), changed))
-            return false;
-        m_lines[existing] = changed;
+        // The line keeps its bytes up to the "=", spelling and blanks of the key included.
+        Line &line = m_lines[existing];
+        const qsizetype prefix = line.valueBegin * (m_encoding == IniEncoding::Utf16LeBom ? 2 : 1);
+        line.raw = QByteArray(line.raw.constData(), prefix) + *encodedValue;
         return true;
     }
 
     const QByteArray eol = newLineEnding();
-    Line keyLine{QByteArray(), eol, QString()};
-    if (!makeLine(Joined({key, u"=", value}), keyLine))
+    const std::optional<QByteArray> keyText = encodeText(Joined({key, u"="}));
+    if (!keyText)
         return false;
+    Line keyLine;
+    makeLine(*keyText + *encodedValue, eol, keyLine);
     if (header < 0) {
-        Line headerLine{QByteArray(), eol, QString()};
-        if (!makeLine(Joined({u"[", section, u"]"}), headerLine))
+        const std::optional<QByteArray> headerText = encodeText(Joined({u"[", section, u"]"}));
+        if (!headerText)
             return false;
+        Line headerLine;
+        makeLine(*headerText, eol, headerLine);
         if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty())
             m_lines.last().eol = eol;
         m_lines.append(headerLine);
@@ -316,7 +372,7 @@ bool IniDocument::setValue(QStringView section, QStringView key, QStringView val
     qsizetype insertAt = header + 1;
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i)
-        if (!TrimBlanks(m_lines[i].text).isEmpty())
+        if (!isBlank(m_lines[i]))
             insertAt = i + 1;
     if (m_lines[insertAt - 1].eol.isEmpty())
         m_lines[insertAt - 1].eol = eol;

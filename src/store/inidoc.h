@@ -34,32 +34,36 @@ class IniDocument final
     bool eraseSection(QStringView section);
 
   private:
+    // A line is kept as its bytes; only what is asked for is ever decoded.
     struct Line
     {
         enum Kind { Other, Header, Key };
         QByteArray raw; // the line's bytes in the file's encoding, without line ending
         QByteArray eol; // its line ending as stored ("" for a last line without one)
-        QString text;   // decoded
         Kind kind = Other;
-        qsizetype nameBegin = 0; // section or key name within text, without blanks
+        qsizetype nameBegin = 0; // section or key name, in code units, without blanks
         qsizetype nameSize = 0;
-        QStringView name() const { return QStringView(text).sliced(nameBegin, nameSize); }
+        qsizetype valueBegin = 0; // after the first "=" of a key line, in code units
     };
-    static void classify(Line &line);
 
+    uint unitAt(const QByteArray &raw, qsizetype i) const;
+    qsizetype unitCount(const QByteArray &raw) const;
+    QString decodeUnits(const QByteArray &raw, qsizetype begin, qsizetype end) const;
+    void classify(Line &line) const;
+    bool nameIs(const Line &line, QStringView name) const;
     std::optional<QByteArray> encodeText(QStringView text) const;
-    bool makeLine(QStringView text, Line &line) const;
+    bool makeLine(const QByteArray &raw, const QByteArray &eol, Line &line) const;
     QByteArray newLineEnding() const;
     qsizetype findSection(QStringView section, qsizetype from = 0) const;
     qsizetype sectionEnd(qsizetype header) const;
     qsizetype findKey(qsizetype header, QStringView key) const;
     std::optional<QString> valueAt(qsizetype line) const;
+    bool isBlank(const Line &line) const;
 
     IniEncoding m_encoding = IniEncoding::Ansi;
     bool m_ansiIsUtf8 = true; // ANSI file whose bytes are valid UTF-8 (plain ASCII included)
     QByteArray m_bom;
     QByteArray m_tail;   // a stray last byte of a UTF-16 file, kept as it was
     QByteArray m_source; // the parsed bytes; unchanged lines point into them
-    QString m_text;      // their decoded text; unchanged lines point into it
     QList<Line> m_lines;
 };

@@ -1,0 +1,247 @@
+// Times reading title and description of a downloaded page against libxml2's HTML parser
+// on the same bytes, and hostile pages at 1 and 4 MiB to show that the time grows
+// linearly.
+#include "refresh/htmlscanner.h"
+#include "refresh/pageinfo.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <libxml/HTMLparser.h>
+#include <malloc.h>
+
+namespace {
+
+constexpr qsizetype MiB = 1 << 20;
+
+double BestSeconds(int repetitions, const std::function<void()> &run)
+{
+    double best = 1e30;
+    for (int i = 0; i < repetitions; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        run();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+// A small fixed generator, so every run times the same page.
+struct Random
+{
+    quint32 state = 2463534242u;
+    quint32 Next()
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    int Below(int n) { return int(Next() % quint32(n)); }
+};
+
+QByteArray RealisticPage(qsizetype size)
+{
+    static const char *const words[] = {
+        "news",  "the",      "weather", "garden",         "bookmark", "caf\xC3\xA9", "recipe",
+        "and",   "of",       "travel",  "M\xC3\xBCnchen", "review",   "a",           "to",
+        "price", "download", "river",   "open",           "source",   "library",     "for"};
+    static const char *const entities[] = {"&amp;",   "&nbsp;",  "&mdash;", "&#8217;", "&copy;",
+                                           "&ldquo;", "&rdquo;", "&lt;",    "&#x2014;"};
+    Random random;
+    const auto sentence = [&](QByteArray &out, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (i)
+                out += random.Below(12) ? " " : "\n    ";
+            if (random.Below(25) == 0)
+                out += entities[random.Below(std::size(entities))];
+            else
+                out += words[random.Below(std::size(words))];
+        }
+    };
+
+    QByteArray page =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">\n"
+        "<title>Garden &amp; Kitchen \xE2\x80\x93 Caf\xC3\xA9 news &#8217;24</title>\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+        "<meta name=\"description\" content=\"Recipes, gardening tips &amp; "
+        "reviews from M\xC3\xBCnchen and beyond.\">\n"
+        "<meta property=\"og:title\" content=\"Garden &amp; Kitchen\">\n"
+        "<link rel=\"stylesheet\" href=\"/static/css/main.css?v=20240611\">\n"
+        "<link rel=\"icon\" href=\"/favicon.ico\" type=\"image/x-icon\">\n"
+        "<style>\nbody { margin: 0; font: 16px/1.4 sans-serif; }\n"
+        ".nav > li { display: inline-block; }\na[href^=\"http\"] { color: #06c; }\n"
+        "</style>\n<script type=\"text/javascript\">\nwindow.config = { site: "
+        "\"garden\", ads: false, sections: [1, 2, 3] };\nfunction q(a, b) { return "
+        "a > b && b < 10 ? \"</title>\" : '<b>'; }\n</script>\n</head>\n"
+        "<body class=\"home page\">\n<!-- site header -->\n<div id=\"page\">\n"
+        "<header class=\"top\"><nav><ul class=\"nav\">\n";
+    for (int i = 1; i <= 12; ++i)
+        page += "<li><a href=\"/section/" + QByteArray::number(i) +
+                "\" class=\"nav-link\" data-id=\"" + QByteArray::number(i) + "\">Section " +
+                QByteArray::number(i) + "</a></li>\n";
+    page += "</ul></nav></header>\n<main id=\"content\">\n";
+    int post = 1000;
+    while (page.size() < size - 600) {
+        ++post;
+        const QByteArray id = QByteArray::number(post);
+        page += "<article class=\"post\" id=\"post-" + id + "\">\n  <h2><a href=\"https://" +
+                "www.example.com/2024/06/" + id + "-garden-news.html\" title=\"";
+        sentence(page, 4);
+        page += "\">";
+        sentence(page, 6);
+        page += "</a></h2>\n  <div class=\"meta\"><span class=\"date\">June " +
+                QByteArray::number(post % 28 + 1) + ", 2024</span> &middot; <a href=\"/author/" +
+                QByteArray::number(post % 17) + "\" rel=\"author\">Author</a></div>\n";
+        for (int p = 0; p < 2 + random.Below(3); ++p) {
+            page += "  <p>";
+            sentence(page, 12 + random.Below(30));
+            page += " <a href=\"/tag/";
+            page += words[random.Below(std::size(words))];
+            page += "\">";
+            sentence(page, 2);
+            page += "</a>, <em>";
+            sentence(page, 3);
+            page += "</em> <strong>";
+            sentence(page, 2);
+            page += "</strong>.</p>\n";
+        }
+        page += "  <img src=\"/img/" + id + ".jpg\" alt=\"";
+        sentence(page, 3);
+        page += "\" width=\"640\" height=\"427\" loading=\"lazy\">\n";
+        if (random.Below(3) == 0) {
+            page += "  <ul class=\"links\">";
+            for (int l = 0; l < 4; ++l)
+                page += "<li><a href=\"https://example.org/p?id=" + QByteArray::number(l) +
+                        "&amp;ref=" + id + "\">Link " + QByteArray::number(l) + "</a></li>";
+            page += "</ul>\n";
+        }
+        if (random.Below(4) == 0)
+            page += "  <table class=\"facts\"><tr><th>Size</th><td>12 cm</td></tr><tr><th>Price"
+                    "</th><td>&euro; 4,50</td></tr></table>\n";
+        if (random.Below(5) == 0)
+            page += "  <script>track('view', " + id +
+                    ", { late: x > 3, html: \"<p class='x'>\" });</script>\n";
+        if (random.Below(6) == 0)
+            page += "  <!-- related posts are filled in later: <div class=\"related\"></div> "
+                    "-->\n";
+        page += "</article>\n";
+    }
+    page += "</main>\n<footer><p>&copy; 2024 Garden &amp; Kitchen</p></footer>\n</div>\n"
+            "<script src=\"/static/js/app.js\" defer></script>\n</body>\n</html>\n";
+    return page;
+}
+
+QByteArray Repeat(const QByteArray &prefix, const QByteArray &unit, const QByteArray &suffix,
+                  qsizetype size)
+{
+    QByteArray page = prefix;
+    page.reserve(size + unit.size() + suffix.size());
+    while (page.size() + suffix.size() < size)
+        page += unit;
+    return page + suffix;
+}
+
+struct Hostile
+{
+    const char *name;
+    std::function<QByteArray(qsizetype)> make;
+};
+
+const Hostile HostilePages[] = {
+    {"a_tags", [](qsizetype n) { return Repeat({}, "<a>", {}, n); }},
+    {"one_tag_params", [](qsizetype n) { return Repeat("<a", " b", ">", n); }},
+    {"script_gt", [](qsizetype n) { return Repeat("<script>", ">", {}, n); }},
+    {"title_lt", [](qsizetype n) { return Repeat("<title>", "&lt;", "</title>", n); }},
+    {"title_num", [](qsizetype n) { return Repeat("<title>", "&#65;", "</title>", n); }},
+    {"title_amp_chain", [](qsizetype n) { return Repeat("<title>&", "amp;", "lt;</title>", n); }},
+    {"title_num_chain",
+     [](qsizetype n) {
+         // "&&&#35;35;65;": each decoded "#" completes the reference to its left.
+         const qsizetype k = (n - 20) / 4;
+         return "<title>" + QByteArray(k, '&') + '#' + Repeat({}, "35;", {}, 3 * (k - 1)) +
+                "65;</title>";
+     }},
+};
+
+struct PageResult
+{
+    QString title;
+    QString description;
+};
+
+PageResult ReadOurs(const QByteArray &page)
+{
+    THTMLScanner scanner;
+    scanner.Parse(page, "Content-Type: text/html\r\n");
+    return {scanner.GetTitle(), scanner.GetDescription()};
+}
+
+qint64 HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+} // namespace
+
+int main()
+{
+    xmlInitParser();
+    const QByteArray page = RealisticPage(MiB);
+    const double mb = double(page.size()) / 1e6;
+
+    PageResult result;
+    const double ours = BestSeconds(15, [&] { result = ReadOurs(page); });
+    const double baseline = BestSeconds(15, [&] {
+        htmlDocPtr doc = htmlReadMemory(page.constData(), int(page.size()), "page.html", nullptr,
+                                        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR |
+                                            HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+        xmlFreeDoc(doc);
+    });
+    volatile const void *sink = nullptr;
+    const double scan =
+        BestSeconds(15, [&] { sink = std::memchr(page.constData(), 0, size_t(page.size())); });
+    (void)sink;
+
+    std::printf("realistic page: %lld bytes\n", static_cast<long long>(page.size()));
+    std::printf("  title: %s\n  description: %s\n", qPrintable(result.title),
+                qPrintable(result.description));
+    std::printf("  ours     %8.3f ms  %8.1f MB/s\n", ours * 1e3, mb / ours);
+    std::printf("  libxml2  %8.3f ms  %8.1f MB/s\n", baseline * 1e3, mb / baseline);
+    std::printf("  memchr   %8.3f ms  %8.1f MB/s\n", scan * 1e3, mb / scan);
+
+    double worstMs = 0;
+    double worstScale = 0;
+    double worstMemory = 0;
+    std::printf("hostile pages        1 MiB ms   4 MiB ms   4x/1x   heap/size\n");
+    for (const Hostile &hostile : HostilePages) {
+        double seconds[2] = {};
+        double memory = 0;
+        for (int s = 0; s < 2; ++s) {
+            const QByteArray bytes = hostile.make(s == 0 ? MiB : 4 * MiB);
+            seconds[s] = BestSeconds(3, [&] { ReadOurs(bytes); });
+            const qint64 before = HeapInUse();
+            THTMLScanner scanner;
+            scanner.Parse(bytes, {});
+            memory = std::max(memory, double(HeapInUse() - before) / double(bytes.size()));
+        }
+        const double scale = seconds[1] / seconds[0];
+        std::printf("  %-17s %9.2f  %9.2f  %6.2f   %6.2f%s\n", hostile.name, seconds[0] * 1e3,
+                    seconds[1] * 1e3, scale, memory, seconds[1] < 0.25 ? "" : "  TOO SLOW");
+        worstMs = std::max(worstMs, seconds[1] * 1e3);
+        worstScale = std::max(worstScale, scale);
+        worstMemory = std::max(worstMemory, memory);
+    }
+    xmlCleanupParser();
+
+    std::printf("RESULT pageinfo ratio=%.3f mbps=%.1f libxml2_mbps=%.1f memchr_mbps=%.1f "
+                "worst4mib_ms=%.1f worst_scale=%.2f worst_heap_per_byte=%.2f\n",
+                ours / baseline, mb / ours, mb / baseline, mb / scan, worstMs, worstScale,
+                worstMemory);
+    return 0;
+}
