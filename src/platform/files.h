@@ -28,10 +28,15 @@ struct FileStamp
 // Follows symbolic links; nullopt when the path cannot be examined.
 std::optional<FileStamp> stampOf(const QString &path);
 
+// What a folder entry is, symbolic links followed: a regular file, a folder, or anything
+// else (a FIFO, a device, a link to nothing).
+enum class EntryKind { File, Folder, Other };
+
 // Calls visit for every entry except "." and "..", in the order the file system lists
 // them; false when the folder cannot be listed. Names that cannot be turned into a path
 // again are left out.
-bool listFolder(const QString &folder, const std::function<void(const QString &name)> &visit);
+bool listFolder(const QString &folder,
+                const std::function<void(const QString &name, EntryKind kind)> &visit);
 
 // The whole content of a regular file of at most maxSize bytes, and its stamp taken before
 // the read; nullopt for anything else (never blocks on a FIFO or device).

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
@@ -14,6 +15,17 @@
 
 namespace platform {
 namespace {
+// File names on Linux are bytes, which Qt reads as UTF-8.
+QByteArray NativePath(const QString &path)
+{
+    return path.toUtf8();
+}
+
+bool IsPlainAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 FileTime FromStatx(const struct statx_timestamp &t)
 {
     return {t.tv_sec, t.tv_nsec};
@@ -59,21 +71,22 @@ class FdGuard final
     int m_fd;
 };
 
+// Reads to the end; size is what the file held at its stat. Asking for one byte more finds
+// the end in the same call, since a regular file only reads short at its end.
 bool ReadAll(int fd, QByteArray &content, int64_t size)
 {
-    content.resize(size);
+    content.resize(size + 1);
     int64_t done = 0;
     for (;;) {
-        if (done == int64_t(content.size()))
-            content.resize(done + 1); // the file may have grown since the stat
         const ssize_t n = ::read(fd, content.data() + done, size_t(content.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return false;
-        if (n == 0)
-            break;
         done += n;
+        if (done < int64_t(content.size()))
+            break;
+        content.resize(done * 2); // the file grew since the stat
     }
     content.resize(done);
     return true;
@@ -131,21 +144,37 @@ bool StillHolds(const QByteArray &target, const QByteArray &expected)
 
 std::optional<FileStamp> stampOf(const QString &path)
 {
-    return StampFromStatx(AT_FDCWD, QFile::encodeName(path).constData(), 0);
+    return StampFromStatx(AT_FDCWD, NativePath(path).constData(), 0);
 }
 
-bool listFolder(const QString &folder, const std::function<void(const QString &name)> &visit)
+bool listFolder(const QString &folder,
+                const std::function<void(const QString &name, EntryKind kind)> &visit)
 {
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    const QByteArray native = NativePath(folder);
+    DIR *dir = ::opendir(native.constData());
     if (!dir)
         return false;
     while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray raw(entry->d_name);
+        const QByteArrayView raw(entry->d_name);
         if (raw == "." || raw == "..")
             continue;
-        const QString name = QFile::decodeName(raw);
-        if (QFile::encodeName(name) == raw)
-            visit(name);
+        const QString name = QString::fromUtf8(raw);
+        if (!IsPlainAscii(raw) && NativePath(name) != raw)
+            continue;
+        EntryKind kind = entry->d_type == DT_REG   ? EntryKind::File
+                         : entry->d_type == DT_DIR ? EntryKind::Folder
+                                                   : EntryKind::Other;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // The listing does not tell what a link points to: ask.
+            struct stat st
+            {
+            };
+            const bool known = ::fstatat(dirfd(dir), entry->d_name, &st, 0) == 0;
+            kind = known && S_ISREG(st.st_mode)   ? EntryKind::File
+                   : known && S_ISDIR(st.st_mode) ? EntryKind::Folder
+                                                  : EntryKind::Other;
+        }
+        visit(name, kind);
     }
     ::closedir(dir);
     return true;
@@ -153,8 +182,7 @@ bool listFolder(const QString &folder, const std::function<void(const QString &n
 
 std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize)
 {
-    const FdGuard fd(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FdGuard fd(::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
         return std::nullopt;
     std::optional<FileStamp> stamp = StampFromStatx(fd.get(), "", AT_EMPTY_PATH);
@@ -181,7 +209,7 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
     const QString targetPath = WriteTarget(path);
     if (targetPath.isEmpty())
         return false;
-    const QByteArray target = QFile::encodeName(targetPath);
+    const QByteArray target = NativePath(targetPath);
     struct stat st
     {
     };
@@ -191,9 +219,8 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
     // A file marked read-only stays as it is, even for a user who could replace it.
     if (exists && ((st.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0))
         return false;
-    const QByteArray folder = QFile::encodeName(QFileInfo(targetPath).absolutePath());
-    QByteArray temp =
-        folder + "/." + QFile::encodeName(QFileInfo(targetPath).fileName()) + ".XXXXXX";
+    const QByteArray folder = NativePath(QFileInfo(targetPath).absolutePath());
+    QByteArray temp = folder + "/." + NativePath(QFileInfo(targetPath).fileName()) + ".XXXXXX";
     FdGuard fd(::mkstemp(temp.data()));
     if (fd.get() < 0)
         return false;

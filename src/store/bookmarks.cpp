@@ -7,7 +7,9 @@
 #include "textutil.h"
 
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace {
 const QString ShortcutSection = QStringLiteral("InternetShortcut");
@@ -20,44 +22,53 @@ const QList<QString> StateKeys = {
     QStringLiteral("RefreshMsg"),    QStringLiteral("RemindTime"), QStringLiteral("Phrase"),
     QStringLiteral("Match"),         QStringLiteral("Rating")};
 
+// What a load reads: the browser's address and date, and the own section.
+const QList<IniQuery> ReadQueries = {
+    {ShortcutSection, {QStringLiteral("URL"), QStringLiteral("Modified")}},
+    {StateSection, StateKeys}};
+
 constexpr TDateTime KeptForGood = -1.0;
 
-std::vector<std::optional<QString>> StateOf(const IniDocument &doc)
+// FNV-1a over the key's number and its value's code units; cheap enough for every load.
+size_t MixIn(size_t hash, qsizetype key, QStringView value)
 {
-    return doc.values(StateSection, StateKeys);
+    constexpr uint64_t Prime = 0x100000001B3ULL;
+    uint64_t h = (uint64_t(hash) ^ uint64_t(key + 1)) * Prime;
+    for (const QChar c : value)
+        h = (h ^ c.unicode()) * Prime;
+    return size_t((h ^ uint64_t(value.size())) * Prime);
+}
+
+// Tells whether the own section still holds what was read or last written: a hash over the
+// keys that are present and their values.
+size_t StateFingerprint(const IniDocument &doc)
+{
+    size_t hash = 0;
+    doc.forEachValue(StateSection, StateKeys,
+                     [&](qsizetype k, QStringView value) { hash = MixIn(hash, k, value); });
+    return hash;
 }
 
 // A stored date-time, or nothing when it is missing or no date this program writes.
-std::optional<TDateTime> StoredDateTime(const std::optional<QString> &text)
+std::optional<TDateTime> StoredDateTime(QStringView text)
 {
-    const int64_t bits = text && !text->isEmpty() ? HexToInt64(*text) : 0;
+    const int64_t bits = text.isEmpty() ? 0 : HexToInt64(text);
     const TDateTime value = DateTimeFromBits(uint64_t(bits));
     if (bits == 0 || !IsStoredDateTime(value))
         return std::nullopt;
     return value;
 }
 
-QString HexTextOf(const std::optional<QString> &text)
-{
-    return text ? DecodeHexText(*text) : QString();
-}
-
-int IntegerOf(const std::optional<QString> &text)
-{
-    return text ? ParseInteger(*text).value_or(0) : 0;
-}
-
 // The browser's "Modified" value: a FILETIME as 16 hex digits, least significant byte first.
-std::optional<TDateTime> ReadModified(const IniDocument &doc)
+std::optional<TDateTime> ModifiedOf(QStringView text)
 {
-    const QString text = ReadString(doc, ShortcutSection, QStringLiteral("Modified"), QString());
-    const QStringView digits = TrimBlanks(QStringView(text));
+    const QStringView digits = TrimBlanks(text);
     if (digits.size() < 16)
         return std::nullopt;
     uint64_t fileTime = 0;
     for (int byte = 7; byte >= 0; --byte) {
         const QStringView pair = digits.sliced(byte * 2, 2);
-        const int64_t value = HexToInt64(pair.toString());
+        const int64_t value = HexToInt64(pair);
         if (value < 0 || pair[0].unicode() <= u' ' || pair[1].unicode() <= u' ')
             return std::nullopt;
         fileTime = (fileTime << 8) | uint64_t(value);
@@ -95,6 +106,24 @@ QString DateTimeValue(TDateTime value)
 {
     return QString::fromLatin1(Int64ToHex(int64_t(DateTimeBits(value))));
 }
+
+// Runs work(0 .. count-1) on up to threads threads; small jobs stay on the calling thread.
+void ForEachIndex(qsizetype count, int threads, const std::function<void(qsizetype)> &work)
+{
+    constexpr qsizetype MinPerThread = 64;
+    const qsizetype useful = qBound(qsizetype(1), count / MinPerThread, qsizetype(threads));
+    std::atomic<qsizetype> next{0};
+    auto run = [&] {
+        for (qsizetype i = next++; i < count; i = next++)
+            work(i);
+    };
+    std::vector<std::thread> helpers;
+    for (qsizetype t = 1; t < useful; ++t)
+        helpers.emplace_back(run);
+    run();
+    for (std::thread &helper : helpers)
+        helper.join();
+}
 } // namespace
 
 TBookmarks::TBookmarks(const QString &favoritesPath, TBookmarksEnv env)
@@ -109,11 +138,20 @@ TBookmarks::TBookmarks(const QString &favoritesPath, TBookmarksEnv env)
 int TBookmarks::Load()
 {
     Clear();
-    TFolderScan scan([this](const QString &folderPath, const QString &name) {
-        return AddRecord(folderPath, name);
-    });
+    QStringList files;
+    TFolderScan scan(
+        [&](const QString &folderPath, const QString &name) { files << folderPath + name; });
     scan.Run(m_favoritesPath);
     m_folderCount = scan.FolderCount();
+    // Reading the files is most of a load; several threads share it, each record keeping
+    // its place in scan order.
+    const int remindInterval = m_env.Intervals().RemindInterval;
+    std::vector<std::unique_ptr<TBookmarkRec>> read(size_t(files.size()));
+    ForEachIndex(files.size(), m_env.ReadThreads,
+                 [&](qsizetype i) { read[size_t(i)] = ReadRecord(files[i], remindInterval); });
+    for (auto &rec : read)
+        if (rec)
+            m_records.push_back(std::move(rec));
     return Count();
 }
 
@@ -123,49 +161,87 @@ void TBookmarks::Clear()
     m_folderCount = 0;
 }
 
-bool TBookmarks::AddRecord(const QString &folderPath, const QString &name)
+std::unique_ptr<TBookmarkRec> TBookmarks::ReadRecord(const QString &fileName, int remindInterval)
 {
-    const QString fileName = folderPath + name;
     std::optional<platform::SmallFile> file = platform::readSmallFile(fileName, MaxIniFileSize);
     if (!file) {
         // Cannot be opened (no permission): still a bookmark when it is a regular file.
         const std::optional<platform::FileStamp> stamp = platform::stampOf(fileName);
         if (!stamp)
-            return false;
+            return nullptr;
         file = platform::SmallFile{*stamp, std::nullopt};
     }
     if (!file->stamp.regular)
-        return false;
+        return nullptr; // replaced by something else since the listing
     auto rec = std::make_unique<TBookmarkRec>();
     rec->FileName = fileName;
     rec->ReferenceTime = EarliestStamp(file->stamp);
-    ReadState(*rec, file->content ? IniDocument::parse(*file->content) : IniDocument());
-    m_records.push_back(std::move(rec));
-    return true;
+    ReadState(*rec, file->content ? IniDocument::parse(*file->content) : IniDocument(),
+              remindInterval);
+    return rec;
 }
 
-void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc) const
+void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remindInterval)
 {
-    rec.URL = ReadString(doc, ShortcutSection, QStringLiteral("URL"), QString());
-    const std::optional<TDateTime> modified = ReadModified(doc);
+    std::optional<TDateTime> modified;
+    std::optional<TDateTime> storedReference;
+    std::optional<TDateTime> remindTime;
+    bool kept = false;
+    size_t fingerprint = 0;
+    // One pass over the file for both sections, whichever order they stand in.
+    doc.forEachValue(ReadQueries, [&](qsizetype query, qsizetype k, QStringView value) {
+        if (query == 0) {
+            if (k == 0)
+                rec.URL = value.toString();
+            else
+                modified = ModifiedOf(value);
+            return;
+        }
+        fingerprint = MixIn(fingerprint, k, value);
+        switch (k) {
+        case 0:
+            rec.Title = DecodeHexText(value);
+            break;
+        case 1:
+            rec.Descr = DecodeHexText(value);
+            break;
+        case 2:
+            rec.StoredURL = DecodeHexText(value);
+            break;
+        case 3:
+            storedReference = StoredDateTime(value);
+            break;
+        case 4:
+            rec.Refreshed = StoredDateTime(value).value_or(0.0);
+            break;
+        case 5:
+            rec.RefreshState = ParseInteger(value).value_or(0);
+            break;
+        case 6:
+            rec.RefreshMsg = DecodeHexText(value);
+            break;
+        case 7:
+            kept = HexToInt64(value) == int64_t(DateTimeBits(KeptForGood));
+            remindTime = StoredDateTime(value);
+            break;
+        case 8:
+            rec.SubjectPhrase = DecodeHexText(value);
+            break;
+        case 9:
+            rec.Match = DecodeHexText(value);
+            break;
+        case 10:
+            rec.Rating = ParseInteger(value).value_or(0);
+            break;
+        }
+    });
+    // The earliest date known, unless one was fixed in the file; a new bookmark is due
+    // RemindInterval days after it.
     if (modified && *modified > 0 && *modified < rec.ReferenceTime)
         rec.ReferenceTime = *modified;
-    const std::vector<std::optional<QString>> state = StateOf(doc);
-    rec.Title = HexTextOf(state[0]);
-    rec.Descr = HexTextOf(state[1]);
-    rec.StoredURL = HexTextOf(state[2]);
-    rec.ReferenceTime = StoredDateTime(state[3]).value_or(rec.ReferenceTime);
-    rec.Refreshed = StoredDateTime(state[4]).value_or(0.0);
-    rec.RefreshState = IntegerOf(state[5]);
-    rec.RefreshMsg = HexTextOf(state[6]);
-    const bool kept = state[7] && HexToInt64(*state[7]) == int64_t(DateTimeBits(KeptForGood));
-    rec.RemindTime = kept ? KeptForGood
-                          : StoredDateTime(state[7]).value_or(rec.ReferenceTime +
-                                                              m_env.Intervals().RemindInterval);
-    rec.SubjectPhrase = HexTextOf(state[8]);
-    rec.Match = HexTextOf(state[9]);
-    rec.Rating = IntegerOf(state[10]);
-    rec.StoredState = state;
+    rec.ReferenceTime = storedReference.value_or(rec.ReferenceTime);
+    rec.RemindTime = kept ? KeptForGood : remindTime.value_or(rec.ReferenceTime + remindInterval);
+    rec.StoredState = fingerprint;
 }
 
 bool TBookmarks::IsValidIndex(int i) const
@@ -300,22 +376,22 @@ bool TBookmarks::Save(int i)
         HexValue(rec.RefreshMsg),     DateTimeValue(rec.RemindTime),
         HexValue(rec.SubjectPhrase),  HexValue(rec.Match),
         QString::number(rec.Rating)};
-    std::vector<std::optional<QString>> written;
+    size_t written = 0;
     const bool saved = IniUpdate(
         rec.FileName,
         [&](IniDocument &doc) {
             if (ReadString(doc, ShortcutSection, QStringLiteral("URL"), QString()) != rec.URL ||
-                StateOf(doc) != rec.StoredState)
+                StateFingerprint(doc) != rec.StoredState)
                 return false;
             for (qsizetype k = 0; k < StateKeys.size(); ++k)
                 if (!doc.setValue(StateSection, StateKeys[k], values[size_t(k)]))
                     return false;
-            written = StateOf(doc);
+            written = StateFingerprint(doc);
             return true;
         },
         *m_env.WriteOps);
     if (saved)
-        rec.StoredState = std::move(written);
+        rec.StoredState = written;
     return saved;
 }
 
@@ -334,7 +410,7 @@ void TBookmarks::RemoveAllState()
             },
             *m_env.WriteOps);
         if (erased)
-            rec->StoredState.assign(size_t(StateKeys.size()), std::nullopt);
+            rec->StoredState = 0;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 class IniDocument;
@@ -29,9 +30,10 @@ struct TBookmarkRec
     QString Match;
     int Rating = 0;
 
-    // The section's values as read or last written; a save finding others refuses to write,
-    // so state that another program or computer stored meanwhile is never overwritten.
-    std::vector<std::optional<QString>> StoredState;
+    // A fingerprint of the section's values as read or last written; a save finding other
+    // values refuses to write, so state that another program or computer stored meanwhile
+    // is never overwritten.
+    size_t StoredState = 0;
 };
 
 struct TIntervals
@@ -47,6 +49,7 @@ struct TBookmarksEnv
     Clock Now = NowDateTime;
     std::function<TIntervals()> Intervals = [] { return TIntervals{}; };
     const platform::FileWriteOps *WriteOps = &platform::systemFileWriteOps();
+    int ReadThreads = int(qBound(1u, std::thread::hardware_concurrency(), 4u));
 };
 
 // One record per ".URL" file below the Favorites folder, indexed in scan order.
@@ -92,8 +95,9 @@ class TBookmarks final
     void FindSubject(int i);
 
   private:
-    bool AddRecord(const QString &folderPath, const QString &name);
-    void ReadState(TBookmarkRec &rec, const IniDocument &doc) const;
+    // Both run on reading threads: they touch nothing but their own record.
+    static std::unique_ptr<TBookmarkRec> ReadRecord(const QString &fileName, int remindInterval);
+    static void ReadState(TBookmarkRec &rec, const IniDocument &doc, int remindInterval);
     int CountWhere(bool (TBookmarks::*test)(int) const) const;
 
     QString m_favoritesPath;

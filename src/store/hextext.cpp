@@ -31,9 +31,9 @@ QByteArray EncodeHexText(const QString &text)
     return out;
 }
 
-QString DecodeHexText(const QString &stored)
+QString DecodeHexText(QStringView stored)
 {
-    const QStringView text = TrimBlanks(QStringView(stored));
+    const QStringView text = TrimBlanks(stored);
     QString out;
     out.reserve(text.size() / 4);
     char16_t unit = 0;
@@ -52,10 +52,10 @@ QString DecodeHexText(const QString &stored)
     return out;
 }
 
-int64_t HexToInt64(const QString &stored)
+int64_t HexToInt64(QStringView stored)
 {
     uint64_t value = 0;
-    for (const QChar c : TrimBlanks(QStringView(stored))) {
+    for (const QChar c : TrimBlanks(stored)) {
         const int digit = HexDigitValue(c);
         if (digit < 0)
             return -1;

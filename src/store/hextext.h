@@ -10,8 +10,8 @@ inline constexpr int MaxValueLength = 2047;
 inline constexpr int MaxStoredTextLength = MaxValueLength / 4;
 
 QByteArray EncodeHexText(const QString &text);
-QString DecodeHexText(const QString &stored); // empty for anything that is not hex
-int64_t HexToInt64(const QString &stored);    // -1 when a non-hex character appears
+QString DecodeHexText(QStringView stored); // empty for anything that is not hex
+int64_t HexToInt64(QStringView stored);    // -1 when a non-hex character appears
 QByteArray Int64ToHex(int64_t value);
 
 // The longest prefix of text that a save followed by a load gives back unchanged.

@@ -4,7 +4,9 @@
 #include "textutil.h"
 
 #include <QStringDecoder>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
@@ -16,6 +18,12 @@ bool IsValidUtf8(QByteArrayView bytes)
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const auto *end = p + bytes.size();
     while (p < end) {
+        // Most files are plain ASCII: skip eight such bytes at a time.
+        uint64_t word = 0;
+        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0)) {
+            p += 8;
+            continue;
+        }
         const uchar b = *p;
         if (b < 0x80) {
             ++p;
@@ -60,51 +68,306 @@ bool HoldsLineBreak(QStringView text)
     return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
 }
 
-struct LineRange
+// Code units of 8-bit text (ANSI, UTF-8) and of UTF-16LE text, read the same way. Blanks,
+// brackets, "=" and line breaks are single ASCII units in every encoding read here, so
+// lines are split and classified without decoding them.
+struct ByteUnits
 {
-    qsizetype begin, end, eolEnd;
+    const uchar *p;
+    qsizetype size;
+    uint operator[](qsizetype i) const { return p[i]; }
+    ByteUnits sliced(qsizetype begin, qsizetype n) const { return {p + begin, n}; }
+    static constexpr int Width = 1;
 };
 
-// Lines end at CR LF, LF or CR.
-template <typename Unit> QList<LineRange> SplitLines(const Unit *units, qsizetype count)
+struct Utf16Units
 {
-    QList<LineRange> lines;
-    lines.reserve(count / 16 + 4);
+    const uchar *p;
+    qsizetype size;
+    uint operator[](qsizetype i) const { return uint(p[2 * i]) | uint(p[2 * i + 1]) << 8; }
+    Utf16Units sliced(qsizetype begin, qsizetype n) const { return {p + 2 * begin, n}; }
+    static constexpr int Width = 2;
+};
+
+template <typename F> auto WithUnits(IniEncoding encoding, const QByteArray &bytes, F f)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    if (encoding == IniEncoding::Utf16LeBom)
+        return f(Utf16Units{p, bytes.size() / 2});
+    return f(ByteUnits{p, bytes.size()});
+}
+
+// Calls visit(line, eolEnd) for each line (without its CR LF, LF or CR) until it says stop.
+// The position of the next CR or LF at or after from, or size.
+template <typename Units> qsizetype NextBreak(const Units &all, qsizetype from)
+{
+    if constexpr (Units::Width == 1) {
+        const auto *p = all.p + from;
+        const qsizetype n = all.size - from;
+        const auto *lf = static_cast<const uchar *>(std::memchr(p, '\n', size_t(n)));
+        const auto *cr = static_cast<const uchar *>(std::memchr(p, '\r', size_t(lf ? lf - p : n)));
+        const auto *hit = cr ? cr : lf;
+        return hit ? from + (hit - p) : all.size;
+    } else {
+        for (qsizetype i = from; i < all.size; ++i)
+            if (all[i] == '\r' || all[i] == '\n')
+                return i;
+        return all.size;
+    }
+}
+
+template <typename Units, typename Visit> void ForEachLine(const Units &all, Visit visit)
+{
     qsizetype lineStart = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        const Unit u = units[i];
-        if (u > '\r' || (u != '\r' && u != '\n'))
-            continue;
+    for (qsizetype i = NextBreak(all, 0); i < all.size; i = NextBreak(all, i + 1)) {
+        const uint u = all[i];
         qsizetype eolEnd = i + 1;
-        if (u == '\r' && eolEnd < count && units[eolEnd] == '\n')
+        if (u == '\r' && eolEnd < all.size && all[eolEnd] == '\n')
             ++eolEnd;
-        lines.append({lineStart, i, eolEnd});
+        if (!visit(all.sliced(lineStart, i - lineStart), eolEnd))
+            return;
         lineStart = eolEnd;
         i = eolEnd - 1;
     }
-    if (lineStart < count)
-        lines.append({lineStart, count, count});
-    return lines;
+    if (lineStart < all.size)
+        visit(all.sliced(lineStart, all.size - lineStart), all.size);
+}
+
+template <typename Units> IniDocument::LineInfo Classify(const Units &line)
+{
+    IniDocument::LineInfo info;
+    auto setName = [&](qsizetype begin, qsizetype end) {
+        while (begin < end && line[begin] <= 0x20)
+            ++begin;
+        while (end > begin && line[end - 1] <= 0x20)
+            --end;
+        info.nameBegin = begin;
+        info.nameSize = end - begin;
+    };
+    qsizetype begin = 0;
+    while (begin < line.size && line[begin] <= 0x20)
+        ++begin;
+    if (begin < line.size && line[begin] == '[') {
+        qsizetype close = begin + 1;
+        while (close < line.size && line[close] != ']')
+            ++close;
+        info.kind = IniDocument::LineKind::Header;
+        setName(begin + 1, close);
+        return info;
+    }
+    qsizetype eq = begin;
+    if constexpr (Units::Width == 1) {
+        const void *hit = std::memchr(line.p + begin, '=', size_t(line.size - begin));
+        eq = hit ? static_cast<const uchar *>(hit) - line.p : line.size;
+    } else {
+        while (eq < line.size && line[eq] != '=')
+            ++eq;
+    }
+    if (eq == line.size)
+        return info;
+    info.kind = IniDocument::LineKind::Key;
+    info.valueBegin = eq + 1;
+    setName(begin, eq);
+    return info;
+}
+
+bool SameAsciiFolded(uint x, uint y)
+{
+    return x == y || (x < 0x80 && y < 0x80 && (x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' &&
+                      (x | 0x20) <= 'z');
+}
+
+// A line's name, to be compared with names. Names match with ASCII letters taken without
+// case and every other character exactly, so a name means the same whichever way the
+// file's bytes are decoded. Decoding never turns bytes from 0x80 up into ASCII, so an
+// ASCII name is compared on the code units alone.
+template <typename Units, typename Decode> class LineName
+{
+  public:
+    LineName(const Units &line, const IniDocument::LineInfo &info, const Decode &decode)
+        : m_units(line.sliced(info.nameBegin, info.nameSize)), m_decode(decode)
+    {
+    }
+
+    bool is(QStringView name) const
+    {
+        bool asciiName = true;
+        for (qsizetype i = 0; i < name.size() && asciiName; ++i)
+            asciiName = name[i].unicode() < 0x80;
+        if (asciiName) {
+            if (m_units.size != name.size())
+                return false;
+            for (qsizetype i = 0; i < name.size(); ++i)
+                if (m_units[i] >= 0x80 || !SameAsciiFolded(m_units[i], name[i].unicode()))
+                    return false;
+            return true;
+        }
+        const QString decoded = m_decode(m_units);
+        if (decoded.size() != name.size())
+            return false;
+        for (qsizetype i = 0; i < name.size(); ++i)
+            if (!SameAsciiFolded(decoded[i].unicode(), name[i].unicode()))
+                return false;
+        return true;
+    }
+
+  private:
+    Units m_units;
+    const Decode &m_decode;
+};
+
+// The value of a key line, without surrounding blanks and cut to what a read returns. It is
+// decoded into scratch, which is reused from value to value.
+template <typename Units, typename Decode>
+QStringView ValueOf(const Units &line, const IniDocument::LineInfo &info, const Decode &decode,
+                    QString &scratch)
+{
+    qsizetype begin = info.valueBegin;
+    qsizetype end = line.size;
+    while (begin < end && line[begin] <= 0x20)
+        ++begin;
+    while (end > begin && line[end - 1] <= 0x20)
+        --end;
+    const Units value = line.sliced(begin, end - begin);
+    scratch.resize(value.size);
+    char16_t *out = reinterpret_cast<char16_t *>(scratch.data());
+    for (qsizetype i = 0; i < value.size; ++i) {
+        if (value[i] >= 0x80) { // plain ASCII is copied, anything else decoded
+            scratch = decode(value);
+            break;
+        }
+        out[i] = char16_t(value[i]);
+    }
+    return QStringView(scratch).first(qMin(scratch.size(), qsizetype(MaxValueLength)));
 }
 } // namespace
 
-uint IniDocument::unitAt(const QByteArray &raw, qsizetype i) const
+IniDocument IniDocument::parse(const QByteArray &bytes)
 {
-    const auto *p = reinterpret_cast<const uchar *>(raw.constData());
-    return m_encoding == IniEncoding::Utf16LeBom ? uint(p[2 * i]) | uint(p[2 * i + 1]) << 8
-                                                 : uint(p[i]);
+    IniDocument doc;
+    int width = 1;
+    if (bytes.startsWith(Utf16LeBom)) {
+        doc.m_encoding = IniEncoding::Utf16LeBom;
+        doc.m_bom = Utf16LeBom;
+        width = 2;
+    } else if (bytes.startsWith(Utf8Bom)) {
+        doc.m_encoding = IniEncoding::Utf8Bom;
+        doc.m_bom = Utf8Bom;
+    }
+    const qsizetype start = doc.m_bom.size();
+    const qsizetype size = (bytes.size() - start) / width * width;
+    doc.m_body = start == 0 && size == bytes.size() ? bytes : bytes.mid(start, size);
+    doc.m_tail = bytes.mid(start + size);
+    if (width == 1)
+        doc.m_ansiIsUtf8 = IsValidUtf8(doc.m_body);
+    return doc;
 }
 
-qsizetype IniDocument::unitCount(const QByteArray &raw) const
+QByteArray IniDocument::content() const
 {
-    return m_encoding == IniEncoding::Utf16LeBom ? raw.size() / 2 : raw.size();
+    if (!m_split)
+        return m_body;
+    QByteArray out;
+    for (const Line &line : m_lines) {
+        out += line.raw;
+        out += line.eol;
+    }
+    return out;
 }
 
-QString IniDocument::decodeUnits(const QByteArray &raw, qsizetype begin, qsizetype end) const
+QByteArray IniDocument::serialize() const
 {
-    if (m_encoding == IniEncoding::Utf16LeBom)
-        return QString(reinterpret_cast<const QChar *>(raw.constData() + 2 * begin), end - begin);
-    const QByteArrayView bytes = QByteArrayView(raw).sliced(begin, end - begin);
+    return m_bom + content() + m_tail;
+}
+
+void IniDocument::forEachValue(const QList<IniQuery> &queries, const ValueVisit &visit) const
+{
+    WithUnits(m_encoding, content(), [&](const auto &all) {
+        auto decode = [this](const auto &units) {
+            return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
+        };
+        // Per query: its section was entered (only its first one counts), and which keys
+        // were found (the first of a name counts).
+        QVarLengthArray<bool, 4> entered(queries.size(), false);
+        QVarLengthArray<QVarLengthArray<bool, 16>, 4> found;
+        for (const IniQuery &query : queries)
+            found.append(QVarLengthArray<bool, 16>(query.keys.size(), false));
+        qsizetype current = -1;
+        QString scratch;
+        ForEachLine(all, [&](const auto &line, qsizetype) {
+            const LineInfo info = Classify(line);
+            if (info.kind == LineKind::Header) {
+                current = -1;
+                const LineName name(line, info, decode);
+                for (qsizetype q = 0; q < queries.size() && current < 0; ++q)
+                    if (!entered[q] && name.is(queries[q].section))
+                        entered[q] = true, current = q;
+            } else if (info.kind == LineKind::Key && current >= 0) {
+                const LineName name(line, info, decode);
+                const QList<QString> &keys = queries[current].keys;
+                for (qsizetype k = 0; k < keys.size(); ++k) {
+                    if (!found[current][k] && name.is(keys[k])) {
+                        found[current][k] = true;
+                        visit(current, k, ValueOf(line, info, decode, scratch));
+                    }
+                }
+            }
+            return true;
+        });
+    });
+}
+
+void IniDocument::forEachValue(QStringView section, const QList<QString> &keys,
+                               const std::function<void(qsizetype, QStringView)> &visit) const
+{
+    forEachValue({{section.toString(), keys}},
+                 [&](qsizetype, qsizetype k, QStringView value) { visit(k, value); });
+}
+
+std::vector<std::optional<QString>> IniDocument::values(QStringView section,
+                                                        const QList<QString> &keys) const
+{
+    std::vector<std::optional<QString>> found(size_t(keys.size()));
+    forEachValue(section, keys,
+                 [&](qsizetype k, QStringView value) { found[size_t(k)] = value.toString(); });
+    return found;
+}
+
+std::optional<QString> IniDocument::value(QStringView section, QStringView key) const
+{
+    return values(section, {key.toString()}).front();
+}
+
+bool IniDocument::sectionHasKeys(QStringView section) const
+{
+    bool hasKeys = false;
+    WithUnits(m_encoding, content(), [&](const auto &all) {
+        auto decode = [this](const auto &units) {
+            return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
+        };
+        bool inSection = false;
+        ForEachLine(all, [&](const auto &line, qsizetype) {
+            const LineInfo info = Classify(line);
+            if (info.kind == LineKind::Header) {
+                if (inSection)
+                    return false;
+                inSection = LineName(line, info, decode).is(section);
+            }
+            hasKeys = inSection && info.kind == LineKind::Key;
+            return !hasKeys;
+        });
+    });
+    return hasKeys;
+}
+
+QString IniDocument::decodeUnits(const char *p, qsizetype units) const
+{
+    if (m_encoding == IniEncoding::Utf16LeBom) {
+        QString text(units, Qt::Uninitialized);
+        std::memcpy(text.data(), p, size_t(units) * 2);
+        return text;
+    }
+    const QByteArrayView bytes(p, units);
     if (!m_ansiIsUtf8)
         return FromWindows1252(bytes);
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
@@ -115,123 +378,39 @@ QString IniDocument::decodeUnits(const QByteArray &raw, qsizetype begin, qsizety
     return utf8.decode(bytes);
 }
 
-// Blanks, brackets and "=" are single ASCII units in every encoding read here, so lines
-// are classified on their code units without decoding them.
-void IniDocument::classify(Line &line) const
+IniDocument::LineInfo IniDocument::classify(const QByteArray &raw) const
 {
-    const qsizetype count = unitCount(line.raw);
-    auto trimmedRange = [&](qsizetype begin, qsizetype end) {
-        while (begin < end && unitAt(line.raw, begin) <= 0x20)
-            ++begin;
-        while (end > begin && unitAt(line.raw, end - 1) <= 0x20)
-            --end;
-        line.nameBegin = begin;
-        line.nameSize = end - begin;
-    };
-    qsizetype begin = 0;
-    while (begin < count && unitAt(line.raw, begin) <= 0x20)
-        ++begin;
-    line.kind = Line::Other;
-    if (begin < count && unitAt(line.raw, begin) == '[') {
-        qsizetype close = begin + 1;
-        while (close < count && unitAt(line.raw, close) != ']')
-            ++close;
-        line.kind = Line::Header;
-        trimmedRange(begin + 1, close);
-        return;
-    }
-    qsizetype eq = begin;
-    while (eq < count && unitAt(line.raw, eq) != '=')
-        ++eq;
-    if (eq == count)
-        return;
-    line.kind = Line::Key;
-    line.valueBegin = eq + 1;
-    trimmedRange(begin, eq);
+    return WithUnits(m_encoding, raw, [](const auto &line) { return Classify(line); });
 }
 
-// Names match with ASCII letters taken without case and every other character exactly, so
-// a name means the same whichever way the file's bytes are decoded.
 bool IniDocument::nameIs(const Line &line, QStringView name) const
 {
-    QString decoded;
-    QStringView have;
-    bool ascii = true;
-    for (qsizetype i = 0; ascii && i < line.nameSize; ++i)
-        ascii = unitAt(line.raw, line.nameBegin + i) < 0x80;
-    if (ascii && line.nameSize != name.size())
-        return false;
-    if (!ascii) {
-        decoded = decodeUnits(line.raw, line.nameBegin, line.nameBegin + line.nameSize);
-        have = decoded;
-        if (have.size() != name.size())
-            return false;
-    }
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const uint x = ascii ? unitAt(line.raw, line.nameBegin + i) : have[i].unicode();
-        const uint y = name[i].unicode();
-        if (x != y && (x >= 0x80 || y >= 0x80 || (x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' ||
-                       (x | 0x20) > 'z'))
-            return false;
-    }
-    return true;
+    return WithUnits(m_encoding, line.raw, [&](const auto &units) {
+        auto decode = [this](const auto &part) {
+            return decodeUnits(reinterpret_cast<const char *>(part.p), part.size);
+        };
+        return LineName(units, line.info, decode).is(name);
+    });
 }
 
-IniDocument IniDocument::parse(const QByteArray &bytes)
+void IniDocument::splitIntoLines()
 {
-    IniDocument doc;
-    doc.m_source = bytes;
-    int unitSize = 1;
-    if (bytes.startsWith(Utf16LeBom)) {
-        doc.m_encoding = IniEncoding::Utf16LeBom;
-        doc.m_bom = Utf16LeBom;
-        unitSize = 2;
-    } else if (bytes.startsWith(Utf8Bom)) {
-        doc.m_encoding = IniEncoding::Utf8Bom;
-        doc.m_bom = Utf8Bom;
-    }
-    const qsizetype start = doc.m_bom.size();
-    const qsizetype units = (bytes.size() - start) / unitSize;
-    const char *base = bytes.constData() + start;
-    doc.m_tail = bytes.mid(start + units * unitSize);
-    QList<LineRange> ranges;
-    if (unitSize == 2) {
-        ranges = SplitLines(reinterpret_cast<const char16_t *>(base), units);
-    } else {
-        doc.m_ansiIsUtf8 = IsValidUtf8(QByteArrayView(base, units));
-        ranges = SplitLines(reinterpret_cast<const uchar *>(base), units);
-    }
-    doc.m_lines.reserve(ranges.size());
-    for (const LineRange &r : ranges) {
-        Line line{QByteArray::fromRawData(base + r.begin * unitSize, (r.end - r.begin) * unitSize),
-                  QByteArray::fromRawData(base + r.end * unitSize, (r.eolEnd - r.end) * unitSize)};
-        doc.classify(line);
-        doc.m_lines.append(std::move(line));
-    }
-    return doc;
-}
-
-std::vector<std::optional<QString>> IniDocument::values(QStringView section,
-                                                        const QList<QString> &keys) const
-{
-    std::vector<std::optional<QString>> found(size_t(keys.size()));
-    const qsizetype header = findSection(section);
-    if (header < 0)
-        return found;
-    for (qsizetype k = 0; k < keys.size(); ++k)
-        found[size_t(k)] = valueAt(findKey(header, keys[k]));
-    return found;
-}
-
-QByteArray IniDocument::serialize() const
-{
-    QByteArray out = m_bom;
-    for (const Line &line : m_lines) {
-        out += line.raw;
-        out += line.eol;
-    }
-    out += m_tail;
-    return out;
+    if (m_split)
+        return;
+    m_split = true;
+    WithUnits(m_encoding, m_body, [&](const auto &all) {
+        const int width = std::decay_t<decltype(all)>::Width;
+        const char *base = m_body.constData();
+        ForEachLine(all, [&](const auto &line, qsizetype eolEnd) {
+            // Unchanged lines point into the parsed bytes, which the document keeps.
+            const char *begin = reinterpret_cast<const char *>(line.p);
+            const qsizetype end = (begin - base) + line.size * width;
+            m_lines.append({QByteArray::fromRawData(begin, line.size * width),
+                            QByteArray::fromRawData(base + end, eolEnd * width - end),
+                            Classify(line)});
+            return true;
+        });
+    });
 }
 
 std::optional<QByteArray> IniDocument::encodeText(QStringView text) const
@@ -249,12 +428,9 @@ std::optional<QByteArray> IniDocument::encodeText(QStringView text) const
     return ToWindows1252(text);
 }
 
-bool IniDocument::makeLine(const QByteArray &raw, const QByteArray &eol, Line &line) const
+IniDocument::Line IniDocument::makeLine(const QByteArray &raw, const QByteArray &eol) const
 {
-    line.raw = raw;
-    line.eol = eol;
-    classify(line);
-    return true;
+    return {raw, eol, classify(raw)};
 }
 
 QByteArray IniDocument::newLineEnding() const
@@ -268,7 +444,7 @@ QByteArray IniDocument::newLineEnding() const
 qsizetype IniDocument::findSection(QStringView section, qsizetype from) const
 {
     for (qsizetype i = from; i < m_lines.size(); ++i)
-        if (m_lines[i].kind == Line::Header && nameIs(m_lines[i], section))
+        if (m_lines[i].info.kind == LineKind::Header && nameIs(m_lines[i], section))
             return i;
     return -1;
 }
@@ -276,58 +452,28 @@ qsizetype IniDocument::findSection(QStringView section, qsizetype from) const
 qsizetype IniDocument::sectionEnd(qsizetype header) const
 {
     qsizetype i = header + 1;
-    while (i < m_lines.size() && m_lines[i].kind != Line::Header)
+    while (i < m_lines.size() && m_lines[i].info.kind != LineKind::Header)
         ++i;
     return i;
 }
 
 qsizetype IniDocument::findKey(qsizetype header, QStringView key) const
 {
-    for (qsizetype i = header + 1; i < m_lines.size() && m_lines[i].kind != Line::Header; ++i)
-        if (m_lines[i].kind == Line::Key && nameIs(m_lines[i], key))
+    const qsizetype end = sectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i)
+        if (m_lines[i].info.kind == LineKind::Key && nameIs(m_lines[i], key))
             return i;
     return -1;
 }
 
-std::optional<QString> IniDocument::valueAt(qsizetype line) const
-{
-    if (line < 0)
-        return std::nullopt;
-    const Line &l = m_lines[line];
-    qsizetype begin = l.valueBegin;
-    qsizetype end = unitCount(l.raw);
-    while (begin < end && unitAt(l.raw, begin) <= 0x20)
-        ++begin;
-    while (end > begin && unitAt(l.raw, end - 1) <= 0x20)
-        --end;
-    const QString value = decodeUnits(l.raw, begin, end);
-    return value.size() > MaxValueLength ? value.first(MaxValueLength) : value;
-}
-
-std::optional<QString> IniDocument::value(QStringView section, QStringView key) const
-{
-    const qsizetype header = findSection(section);
-    return header < 0 ? std::nullopt : valueAt(findKey(header, key));
-}
-
-bool IniDocument::sectionHasKeys(QStringView section) const
-{
-    const qsizetype header = findSection(section);
-    if (header < 0)
-        return false;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i)
-        if (m_lines[i].kind == Line::Key)
-            return true;
-    return false;
-}
-
 bool IniDocument::isBlank(const Line &line) const
 {
-    for (qsizetype i = 0; i < unitCount(line.raw); ++i)
-        if (unitAt(line.raw, i) > 0x20)
-            return false;
-    return true;
+    return WithUnits(m_encoding, line.raw, [](const auto &units) {
+        for (qsizetype i = 0; i < units.size; ++i)
+            if (units[i] > 0x20)
+                return false;
+        return true;
+    });
 }
 
 bool IniDocument::setValue(QStringView section, QStringView key, QStringView value)
@@ -337,34 +483,27 @@ bool IniDocument::setValue(QStringView section, QStringView key, QStringView val
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value) || nameBreaks)
         return false;
     const std::optional<QByteArray> encodedValue = encodeText(value);
-    if (!encodedValue)
+    const std::optional<QByteArray> keyText = encodeText(Joined({key, u"="}));
+    const std::optional<QByteArray> headerText = encodeText(Joined({u"[", section, u"]"}));
+    if (!encodedValue || !keyText || !headerText)
         return false;
+    splitIntoLines();
 
     const qsizetype header = findSection(section);
     const qsizetype existing = header < 0 ? -1 : findKey(header, key);
     if (existing >= 0) {
         // The line keeps its bytes up to the "=", spelling and blanks of the key included.
         Line &line = m_lines[existing];
-        const qsizetype prefix = line.valueBegin * (m_encoding == IniEncoding::Utf16LeBom ? 2 : 1);
-        line.raw = QByteArray(line.raw.constData(), prefix) + *encodedValue;
+        const qsizetype width = m_encoding == IniEncoding::Utf16LeBom ? 2 : 1;
+        line.raw = QByteArray(line.raw.constData(), line.info.valueBegin * width) + *encodedValue;
         return true;
     }
-
     const QByteArray eol = newLineEnding();
-    const std::optional<QByteArray> keyText = encodeText(Joined({key, u"="}));
-    if (!keyText)
-        return false;
-    Line keyLine;
-    makeLine(*keyText + *encodedValue, eol, keyLine);
+    const Line keyLine = makeLine(*keyText + *encodedValue, eol);
     if (header < 0) {
-        const std::optional<QByteArray> headerText = encodeText(Joined({u"[", section, u"]"}));
-        if (!headerText)
-            return false;
-        Line headerLine;
-        makeLine(*headerText, eol, headerLine);
         if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty())
             m_lines.last().eol = eol;
-        m_lines.append(headerLine);
+        m_lines.append(makeLine(*headerText, eol));
         m_lines.append(keyLine);
         return true;
     }
@@ -382,6 +521,7 @@ bool IniDocument::setValue(QStringView section, QStringView key, QStringView val
 
 bool IniDocument::eraseSection(QStringView section)
 {
+    splitIntoLines();
     bool erased = false;
     for (qsizetype header = findSection(section); header >= 0;
          header = findSection(section, header)) {

@@ -23,12 +23,11 @@ bool HoldsAnyFile(const QString &folder, QSet<FolderId> &seen)
     seen.insert({self->device, self->inode});
     bool found = false;
     const QString path = WithSlash(folder);
-    const bool listed = platform::listFolder(path, [&](const QString &name) {
-        if (found)
-            return;
-        const std::optional<platform::FileStamp> entry = platform::stampOf(path + name);
-        found = !entry || !entry->directory || HoldsAnyFile(path + name, seen);
-    });
+    const bool listed =
+        platform::listFolder(path, [&](const QString &name, platform::EntryKind kind) {
+            if (!found)
+                found = kind != platform::EntryKind::Folder || HoldsAnyFile(path + name, seen);
+        });
     return found || !listed;
 }
 } // namespace
@@ -47,17 +46,16 @@ int TFolderScan::ScanFolder(const QString &folder)
     if (!self || !self->directory || m_seenFolders.contains({self->device, self->inode}))
         return 0;
     m_seenFolders.insert({self->device, self->inode});
-    QStringList subfolders;
     int count = 0;
-    const bool listed = platform::listFolder(path, [&](const QString &name) {
-        if (IsBookmarkName(name) && m_visit(path, name)) {
-            ++count;
-            return;
-        }
-        const std::optional<platform::FileStamp> entry = platform::stampOf(path + name);
-        if (entry && entry->directory)
-            count += ScanFolder(path + name);
-    });
+    const bool listed =
+        platform::listFolder(path, [&](const QString &name, platform::EntryKind kind) {
+            if (kind == platform::EntryKind::Folder) {
+                count += ScanFolder(path + name);
+            } else if (kind == platform::EntryKind::File && IsBookmarkName(name)) {
+                m_visit(path, name);
+                ++count;
+            }
+        });
     if (!listed)
         return 0;
     ++m_folderCount;

@@ -11,9 +11,8 @@
 class TFolderScan final
 {
   public:
-    // Called for each entry with a bookmark name; folderPath ends with "/". Answers whether
-    // the entry became a bookmark (it may turn out to be no regular file).
-    using Visit = std::function<bool(const QString &folderPath, const QString &name)>;
+    // Called for each regular file with a bookmark name; folderPath ends with "/".
+    using Visit = std::function<void(const QString &folderPath, const QString &name)>;
 
     explicit TFolderScan(Visit visitBookmark) : m_visit(std::move(visitBookmark)) {}
     int Run(const QString &folder); // bookmark files found

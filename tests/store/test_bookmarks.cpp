@@ -33,6 +33,7 @@ class TestBookmarks : public QObject
     void emptyAndMissingFolders();
     void scanFindsBookmarks();
     void linkedFoldersScannedOnce();
+    void threadsKeepScanOrder();
     void referenceTime_data();
     void referenceTime();
     void storedDatesOutOfRange_data();
@@ -99,9 +100,13 @@ void TestBookmarks::scanFindsBookmarks()
     QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.url")).constData(), 0600), 0);
     WriteFile(path("binary.url"), QByteArray("\x00\xFF\xFE[\x01", 5));
     WriteFile(path("locked/Locked.url"), Shortcut("http://g.test/"));
+    // A name that is not UTF-8 cannot be addressed again: left out, not misread.
+    const QByteArray badName = QFile::encodeName(path("")) + "/bad\xFF.url";
+    QVERIFY(::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
     QVERIFY(QFile::setPermissions(path("locked"), QFileDevice::Permissions()));
 
     const TBookmarks list = load();
+    QCOMPARE(::unlink(badName.constData()), 0); // a name the cleanup could not reach either
     QStringList urls;
     for (int i = 0; i < list.Count(); ++i)
         urls << list.Item(i)->URL;
@@ -129,6 +134,28 @@ void TestBookmarks::linkedFoldersScannedOnce()
     const TBookmarks list = load();
     QCOMPARE(list.Count(), 1);
     QCOMPARE(list.FolderCount(), 2);
+}
+
+void TestBookmarks::threadsKeepScanOrder()
+{
+    for (int i = 0; i < 300; ++i)
+        WriteFile(path(QStringLiteral("F%1/b%2.url").arg(i % 7).arg(i)),
+                  i % 3 ? Shortcut("http://s" + QByteArray::number(i) + ".test/",
+                                   State("Rating", QString::number(i)))
+                        : QByteArray("junk"));
+    TBookmarksEnv one = atNow();
+    one.ReadThreads = 1;
+    TBookmarksEnv four = atNow();
+    four.ReadThreads = 4;
+    const TBookmarks serial = load(one);
+    const TBookmarks parallel = load(four);
+    QCOMPARE(parallel.Count(), 300);
+    QCOMPARE(parallel.Count(), serial.Count());
+    for (int i = 0; i < serial.Count(); ++i) {
+        QCOMPARE(parallel.Item(i)->FileName, serial.Item(i)->FileName);
+        QCOMPARE(parallel.Item(i)->URL, serial.Item(i)->URL);
+        QCOMPARE(parallel.Item(i)->Rating, serial.Item(i)->Rating);
+    }
 }
 
 void TestBookmarks::referenceTime_data()
