@@ -120,7 +120,7 @@ class THTMLTokenizer final
         } else {
             FlushText();
         }
-        m_scanner.m_textSize = m_textSize;
+        Q_ASSERT(m_textSize <= m_size + 1);
     }
 
   private:
@@ -467,7 +467,7 @@ QByteArray THTMLObject::Text() const
 {
     if (Kind() == THTMLKind::Tag)
         return Tag()->Text();
-    return m_scanner->ItemBytes(m_index).toByteArray();
+    return Bytes().toByteArray();
 }
 
 THTMLScanner::THTMLScanner() = default;
@@ -477,7 +477,6 @@ void THTMLScanner::Clear()
 {
     m_source.clear();
     m_text.reset();
-    m_textSize = 0;
     m_items.clear();
     m_params.clear();
     m_title.clear();

@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -70,6 +69,8 @@ class THTMLObject final
   public:
     THTMLKind Kind() const;
     QByteArray Text() const;
+    // Without copying: a text's or raw section's Text, a tag's name as written.
+    QByteArrayView Bytes() const;
     std::optional<THTMLTag> Tag() const; // none unless Kind() is Tag
 
   private:
@@ -124,8 +125,8 @@ class THTMLScanner final
 
     struct Item
     {
-        quint32 pos;        // in m_source for tags, in m_text for texts and raw sections
-        quint32 len;        // a tag's name, trimmed as written
+        quint32 pos; // a tag's name as written in m_source; a text or raw section in m_text
+        quint32 len;
         quint32 firstParam; // a tag's parameters run up to the next item's firstParam
         THTMLKind kind;
     };
@@ -183,7 +184,6 @@ class THTMLScanner final
 
     QByteArray m_source;
     std::unique_ptr<char[]> m_text; // texts and raw sections, back to back
-    qsizetype m_textSize = 0;
     ChunkedList<Item> m_items;
     ChunkedList<ParamItem> m_params;
 
@@ -197,6 +197,11 @@ class THTMLScanner final
 inline THTMLKind THTMLObject::Kind() const
 {
     return m_scanner->m_items[m_index].kind;
+}
+
+inline QByteArrayView THTMLObject::Bytes() const
+{
+    return m_scanner->ItemBytes(m_index);
 }
 
 inline std::optional<THTMLTag> THTMLObject::Tag() const

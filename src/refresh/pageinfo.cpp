@@ -329,11 +329,12 @@ THeadInfo ReadHead(const THTMLScanner &scanner)
         const THTMLObject object = scanner.Object(i);
         if (object.Kind() == THTMLKind::Text) {
             if (inTitle)
-                head.Title += object.Text();
+                head.Title += object.Bytes();
             continue;
         }
+        // Only names of four to six bytes matter.
         const std::optional<THTMLTag> tag = object.Tag();
-        if (!tag)
+        if (!tag || object.Bytes().size() < 4 || object.Bytes().size() > 6)
             continue;
         if (tag->NameIs(HeadEnd))
             break;

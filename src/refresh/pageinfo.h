@@ -58,4 +58,6 @@ std::span<const THTMLReference> NamedReferences();
 // pair; one beyond U+10FFFF, or to a surrogate, stays as written. Linear in the length.
 QString DecodeReferences(QStringView text);
 
+// A gathered title or description as the program keeps it: DecodeCharset, then
+// DecodeReferences. An empty charset means none was declared.
 QString DecodeHTML(QByteArrayView text, QByteArrayView charset = {});

@@ -171,6 +171,15 @@ template <typename Units> IniDocument::LineInfo Classify(const Units &line)
     return info;
 }
 
+bool IsAscii(QStringView text)
+{
+    const char16_t *p = text.utf16();
+    char16_t any = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        any |= p[i];
+    return any < 0x80;
+}
+
 bool SameAsciiFolded(uint x, uint y)
 {
     return x == y || (x < 0x80 && y < 0x80 && (x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' &&
@@ -189,11 +198,10 @@ template <typename Units, typename Decode> class LineName
     {
     }
 
-    bool is(QStringView name) const
+    bool is(QStringView name) const { return is(name, IsAscii(name)); }
+
+    bool is(QStringView name, bool asciiName) const
     {
-        bool asciiName = true;
-        for (qsizetype i = 0; i < name.size() && asciiName; ++i)
-            asciiName = name[i].unicode() < 0x80;
         if (asciiName) {
             if (m_units.size != name.size())
                 return false;
@@ -289,9 +297,17 @@ void IniDocument::forEachValue(const QList<IniQuery> &queries, const ValueVisit 
         // Per query: its section was entered (only its first one counts), and which keys
         // were found (the first of a name counts).
         QVarLengthArray<bool, 4> entered(queries.size(), false);
-        QVarLengthArray<QVarLengthArray<bool, 16>, 4> found;
-        for (const IniQuery &query : queries)
-            found.append(QVarLengthArray<bool, 16>(query.keys.size(), false));
+        // Per key of every query, one after the other: found already, and plain ASCII.
+        QVarLengthArray<qsizetype, 4> firstKey;
+        QVarLengthArray<bool, 32> found;
+        QVarLengthArray<bool, 32> asciiKey;
+        for (const IniQuery &query : queries) {
+            firstKey.append(found.size());
+            for (const QString &key : query.keys) {
+                found.append(false);
+                asciiKey.append(IsAscii(key));
+            }
+        }
         qsizetype current = -1;
         QString scratch;
         ForEachLine(all, [&](const auto &line, qsizetype) {
@@ -305,9 +321,10 @@ void IniDocument::forEachValue(const QList<IniQuery> &queries, const ValueVisit 
             } else if (info.kind == LineKind::Key && current >= 0) {
                 const LineName name(line, info, decode);
                 const QList<QString> &keys = queries[current].keys;
+                const qsizetype first = firstKey[current];
                 for (qsizetype k = 0; k < keys.size(); ++k) {
-                    if (!found[current][k] && name.is(keys[k])) {
-                        found[current][k] = true;
+                    if (!found[first + k] && name.is(keys[k], asciiKey[first + k])) {
+                        found[first + k] = true;
                         visit(current, k, ValueOf(line, info, decode, scratch));
                     }
                 }

@@ -206,14 +206,15 @@ void TestHtmlScanner::hostileMemory_data()
     QTest::addColumn<QByteArray>("unit");
     QTest::addColumn<QByteArray>("prefix");
     QTest::newRow("empty tags") << QByteArray("<a>") << QByteArray();
-    QTest::newRow("texts between tags") << QByteArray("x<a>") << QByteArray();
+    QTest::newRow("texts between tags in a title") << QByteArray("x<b>") << QByteArray("<title>");
     QTest::newRow("many parameters") << QByteArray(" b") << QByteArray("<a");
     QTest::newRow("many values") << QByteArray("=b") << QByteArray("<a c");
     QTest::newRow("comments") << QByteArray("<!---->") << QByteArray();
     QTest::newRow("white space in a script") << QByteArray(" \n>") << QByteArray("<script>");
 }
 
-// Heap held after parsing a 1 MiB page stays a small multiple of its size.
+// Heap held after parsing a 1 MiB page stays a small multiple of its size: 16 bytes for
+// each object or parameter, which take two bytes of the page at least, plus the texts.
 void TestHtmlScanner::hostileMemory()
 {
     QFETCH(QByteArray, unit);
@@ -232,7 +233,7 @@ void TestHtmlScanner::hostileMemory()
     scanner.Parse(page, QByteArray());
     const qint64 held = inUse() - before;
     QVERIFY(scanner.ObjectCount() > 0);
-    QVERIFY2(held <= 10 * page.size(), qPrintable(QString::number(double(held) / page.size())));
+    QVERIFY2(held <= 11 * page.size(), qPrintable(QString::number(double(held) / page.size())));
 }
 
 QTEST_GUILESS_MAIN(TestHtmlScanner)

@@ -80,8 +80,6 @@ class TestPageInfo : public QObject
     void references();
     void referenceTable();
     void referencesMatchLiteralDecoding();
-    void headerCharset_data();
-    void headerCharset();
     void charsets_data();
     void charsets();
     void pages_data();
@@ -238,36 +236,6 @@ void TestPageInfo::referencesMatchLiteralDecoding()
     }
 }
 
-void TestPageInfo::headerCharset_data()
-{
-    QTest::addColumn<QByteArray>("headers");
-    QTest::addColumn<QByteArray>("charset");
-    QTest::newRow("usual") << QByteArray(
-                                  "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n")
-                           << QByteArray("UTF-8");
-    QTest::newRow("any case, quotes and blanks")
-        << QByteArray("content-type : text/html ; Charset = \"koi8-r\"\r\n")
-        << QByteArray("KOI8-R");
-    QTest::newRow("last line wins")
-        << QByteArray("Content-Type: text/html; charset=a\r\nContent-Type: text/html; charset=b")
-        << QByteArray("B");
-    QTest::newRow("later part wins")
-        << QByteArray("Content-Type: charset=a;charset=b") << QByteArray("B");
-    QTest::newRow("other header") << QByteArray("X-Content-Type: text/html; charset=a")
-                                  << QByteArray();
-    QTest::newRow("lines end at any control byte")
-        << QByteArray("Server: x\x01"
-                      "Content-Type: text/plain;charset=a")
-        << QByteArray("A");
-}
-
-void TestPageInfo::headerCharset()
-{
-    QFETCH(QByteArray, headers);
-    QFETCH(QByteArray, charset);
-    QCOMPARE(HeaderCharset(headers), charset);
-}
-
 void TestPageInfo::charsets_data()
 {
     QTest::addColumn<QByteArray>("headers");
@@ -283,6 +251,20 @@ void TestPageInfo::charsets_data()
         << QByteArray() << QByteArray("<title>caf\xE9 \x80</title>") << QString("café €");
     QTest::newRow("header") << header1251 << cp1251 << privet;
     QTest::newRow("header beats META") << header1251 << "<meta charset=utf-8>" + cp1251 << privet;
+    QTest::newRow("header in any case, with quotes and blanks")
+        << QByteArray(
+               "HTTP/1.1 200 OK\r\ncontent-type : text/html ; Charset = \"windows-1251\"\r\n")
+        << cp1251 << privet;
+    QTest::newRow("last header line wins")
+        << QByteArray("Content-Type: text/html; charset=koi8-r\r\n") + header1251 << cp1251
+        << privet;
+    QTest::newRow("header lines end at any control byte")
+        << QByteArray("Server: x\x01"
+                      "Content-Type: text/html;charset=windows-1251")
+        << cp1251 << privet;
+    QTest::newRow("other header names do not count")
+        << QByteArray("X-Content-Type: text/html; charset=windows-1251\r\n") << cp1251
+        << QString("Ïðè");
     QTest::newRow("META http-equiv")
         << QByteArray()
         << "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">" + cp1251

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <optional>
+
+struct TRefreshOptions
+{
+    QString Folder; // empty: the Favorites folder
+    bool All = false;
+};
+
+// "[FOLDER] [--all]" after the command name; nullopt when they do not fit.
+std::optional<TRefreshOptions> ParseRefreshArguments(const QStringList &arguments);
+
+// Refreshes every due bookmark once (with All, every one not kept for good) and writes the
+// outcome into its file; one line per bookmark, then the totals. Stops early on SIGINT or
+// SIGTERM, with no transfer left running. Returns the exit code.
+int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &err);

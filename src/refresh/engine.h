@@ -1,0 +1,141 @@
+#pragma once
+
+#include "refresh/downloader.h"
+#include "store/datetime.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+class TBookmarks;
+
+// One finished page download as the engine hands it on. The empty record (Valid false)
+// means there was nothing to collect.
+struct TDownloadResult
+{
+    int Index = 0;       // the bookmark the request was made for
+    QString Title;       // empty unless Success
+    QString Description; // empty unless Success
+    QString URL;         // the requested address, or the target of the last redirect
+    int Redirects = 0;
+    QByteArray Content; // the body as received; ReadPageInfo decoded title and description
+    QString ErrorMsg;   // empty on success
+    bool Success = false;
+    bool Valid = false;
+    // The bookmark file and address the request was made for: a result is stored only
+    // in a record that still holds both.
+    QString FileName;
+    QString RequestedURL;
+};
+
+// Drives the one download worker: requests go in, results are polled for. Everything
+// runs on the caller's thread and returns at once.
+class TRefreshEngine final
+{
+  public:
+    explicit TRefreshEngine(std::unique_ptr<AbstractDownloader> downloader,
+                            Clock now = NowDateTime);
+    ~TRefreshEngine(); // stops the worker; the downloader's owner joins it
+
+    TRefreshEngine(const TRefreshEngine &) = delete;
+    TRefreshEngine &operator=(const TRefreshEngine &) = delete;
+
+    // Without a worker every call below does nothing and answers "nothing".
+    void InitDownloader();
+    void DoneDownloader(); // lets the worker go without waiting for it
+
+    // Call only while IsDownloading is false; false when there is no worker to ask.
+    bool RequestDownload(const QString &address, int index, const QString &fileName);
+    // Withdraws the outstanding request; its result, and one not yet collected, never
+    // comes out.
+    void AbortDownload();
+    bool IsDownloading() const;
+    bool IsDownloadingIndex(int index) const;
+    // Each result comes out once; the empty record when none waits.
+    TDownloadResult GetDownloadResult();
+
+    TDateTime Now() const { return m_now(); }
+
+  private:
+    struct Request
+    {
+        quint64 Serial = 0;
+        int Index = -1;
+        QString Address;
+        QString FileName;
+    };
+
+    std::unique_ptr<AbstractDownloader> m_downloader;
+    Clock m_now;
+    // Requests whose result may still come: the outstanding one, and the one before it
+    // when its result was published but not yet collected; oldest first.
+    std::vector<Request> m_requests;
+};
+
+// What storing one collected result did.
+enum class TStoreOutcome {
+    Nothing,    // no result was waiting
+    Written,    // stored in the record and written to its file
+    NotWritten, // stored in the record, but its file changed meanwhile (or has no address)
+    Dropped,    // the record at that index is no longer the bookmark that was requested
+};
+
+// Stores a collected result in its bookmark: the outcome, the message and the time; on
+// success also title, description and the address reached. Then the subject is found
+// again and the state saved.
+TStoreOutcome StoreDownloadResult(TBookmarks &list, const TDownloadResult &result, TDateTime now);
+
+// The next bookmark to refresh: the first due one among the shown rows (-1 is an empty
+// row), else the first due one in index order; -1 when none is due. skip (when given)
+// leaves bookmarks out, for a caller that refreshes each one once.
+int NextRefreshIndex(const TBookmarks &list, std::span<const int> shownRows,
+                     const std::function<bool(int)> &skip = {});
+
+struct TRefreshTick
+{
+    std::span<const int> ShownRows = {};
+    bool NoNetAccess = false;
+    std::function<bool(int)> Skip = {};
+};
+
+struct TRefreshStep
+{
+    TStoreOutcome Stored = TStoreOutcome::Nothing;
+    TDownloadResult Result; // the one collected, when Stored is not Nothing
+    int Requested = -1;     // the bookmark requested in this step
+};
+
+// The refresh work of one tick: collect and store at most one result and, when the worker
+// was idle and net access is allowed, request the next due bookmark. The request goes out
+// before the collected state is written, so that download and write overlap.
+TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRefreshTick &tick);
+
+struct TRefreshProgress
+{
+    int Max = 0;
+    int Position = 0;
+};
+// The progress bar: at most five steps, filled by the bookmarks that are not due.
+TRefreshProgress RefreshProgress(int dueCount, int notDueCount);
+TRefreshProgress RefreshProgress(const TBookmarks &list);
+
+// One pass over the list for a caller without a timer (the command line, benchmarks): each
+// Step does a tick's work, and every bookmark due now is refreshed once, however short
+// the intervals are.
+class TRefreshPass final
+{
+  public:
+    TRefreshPass(TRefreshEngine &engine, TBookmarks &list);
+    TRefreshStep Step();
+    // Nothing is outstanding or waiting, and nothing is left to request.
+    bool Finished() const { return m_finished; }
+
+  private:
+    TRefreshEngine &m_engine;
+    TBookmarks &m_list;
+    std::vector<char> m_requested; // by index
+    bool m_finished = false;
+};
