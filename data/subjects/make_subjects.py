@@ -37,7 +37,7 @@ WEB_WORDS = """
     picture platform policy portal post poster posting preview print privacy product
     profile program programme project publication question reader record reference
     register registration release report resource result review rss sale search section
-    service session setting share shop sign signup site sitemap source space
+    service session setting share shop sign signup site sitemap source space specification
     start status store subscriber subscription summary support system tab table tag
     team terms text thread tip title today tool top topic trial tutorial update upload
     user version video view visit visitor web webpage website weblog welcome wiki

@@ -1,5 +1,6 @@
 #include "listcommand.h"
 
+#include "collection.h"
 #include "store/bookmarks.h"
 
 #include <QStringList>
@@ -29,14 +30,6 @@ QString RefreshText(const TBookmarkRec &rec)
     return QStringLiteral("ok ") + when;
 }
 
-// Control characters from a file would break the one-line-per-bookmark layout.
-QString OneLine(QString text)
-{
-    for (QChar &c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = u' ';
-    return text;
-}
 } // namespace
 
 void PrintBookmarkList(const TBookmarks &list, QTextStream &out)

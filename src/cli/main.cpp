@@ -1,11 +1,9 @@
-#include "config/settings.h"
+#include "collection.h"
 #include "listcommand.h"
-#include "platform/folders.h"
 #include "refreshcommand.h"
 #include "store/bookmarks.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -18,14 +16,10 @@ const char Usage[] =
 
 int List(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    const QString folder = args.size() > 2 ? args.at(2) : platform::favoritesFolder();
-    if (!QFileInfo(folder).isDir()) {
-        err << "favrake-cli: not a readable folder: " << folder << '\n';
+    const std::unique_ptr<TBookmarks> list = OpenCollection(args.value(2), err);
+    if (!list)
         return 1;
-    }
-    LoadSettings({}, platform::appDataFolder());
-    const TBookmarks list(QFileInfo(folder).absoluteFilePath(), {.Intervals = SettingsIntervals});
-    PrintBookmarkList(list, out);
+    PrintBookmarkList(*list, out);
     return 0;
 }
 } // namespace

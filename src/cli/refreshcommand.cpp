@@ -1,13 +1,12 @@
 #include "refreshcommand.h"
 
+#include "collection.h"
 #include "config/settings.h"
-#include "platform/folders.h"
 #include "refresh/downloader.h"
 #include "refresh/engine.h"
 #include "store/bookmarks.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -49,15 +48,6 @@ class StopSignals final
     struct sigaction m_oldInt = {};
     struct sigaction m_oldTerm = {};
 };
-
-// Control characters from a page would break the one-line-per-bookmark layout.
-QString OneLine(QString text)
-{
-    for (QChar &c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = u' ';
-    return text;
-}
 
 struct Totals
 {
@@ -133,13 +123,10 @@ std::optional<TRefreshOptions> ParseRefreshArguments(const QStringList &argument
 
 int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &err)
 {
-    const QString folder = options.Folder.isEmpty() ? platform::favoritesFolder() : options.Folder;
-    if (!QFileInfo(folder).isDir()) {
-        err << "favrake-cli: not a readable folder: " << folder << '\n';
+    const std::unique_ptr<TBookmarks> collection = OpenCollection(options.Folder, err);
+    if (!collection)
         return 1;
-    }
-    LoadSettings({}, platform::appDataFolder());
-    TBookmarks list(QFileInfo(folder).absoluteFilePath(), {.Intervals = SettingsIntervals});
+    TBookmarks &list = *collection;
     if (Settings.NoNetAccess) {
         out << "NoNetAccess is set in the settings: nothing is fetched\n";
         return 0;

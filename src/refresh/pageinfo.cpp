@@ -1,6 +1,7 @@
 #include "pageinfo.h"
 
 #include "htmlscanner.h"
+#include "store/hextext.h"
 #include "store/textutil.h"
 
 #include <QStringDecoder>
@@ -174,17 +175,6 @@ QString DecodeNamed(QStringView text)
     return out;
 }
 
-int HexDigit(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 // Numeric references, from the fourth-last character back to the first, each decoded
 // in the text as the decodings to its right left it. The text to the right is kept on a
 // stack (its first character on top), so every step looks only at the top: a decoded
@@ -213,7 +203,7 @@ QString DecodeNumeric(QStringView text)
         char32_t value = 0;
         bool tooLarge = false;
         for (; k >= 0; --k) {
-            const int digit = hex ? HexDigit(stack[k])
+            const int digit = hex ? HexDigitValue(stack[k])
                                   : (stack[k] >= u'0' && stack[k] <= u'9' ? stack[k] - u'0' : -1);
             if (digit < 0)
                 break;

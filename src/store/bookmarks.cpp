@@ -22,6 +22,19 @@ const QList<QString> StateKeys = {
     QStringLiteral("RefreshMsg"),    QStringLiteral("RemindTime"), QStringLiteral("Phrase"),
     QStringLiteral("Match"),         QStringLiteral("Rating")};
 
+// The fields stored as hex texts, by the number of their key; the others are numbers.
+const std::array<QString TBookmarkRec::*, 11> TextFields = {&TBookmarkRec::Title,
+                                                            &TBookmarkRec::Descr,
+                                                            &TBookmarkRec::StoredURL,
+                                                            nullptr,
+                                                            nullptr,
+                                                            nullptr,
+                                                            &TBookmarkRec::RefreshMsg,
+                                                            nullptr,
+                                                            &TBookmarkRec::SubjectPhrase,
+                                                            &TBookmarkRec::Match,
+                                                            nullptr};
+
 // What a load reads: the browser's address and date, and the own section.
 const QList<IniQuery> ReadQueries = {
     {ShortcutSection, {QStringLiteral("URL"), QStringLiteral("Modified")}},
@@ -198,16 +211,11 @@ void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remind
             return;
         }
         fingerprint = MixIn(fingerprint, k, value);
+        if (QString TBookmarkRec::*text = TextFields[size_t(k)]) {
+            rec.*text = DecodeHexText(value);
+            return;
+        }
         switch (k) {
-        case 0:
-            rec.Title = DecodeHexText(value);
-            break;
-        case 1:
-            rec.Descr = DecodeHexText(value);
-            break;
-        case 2:
-            rec.StoredURL = DecodeHexText(value);
-            break;
         case 3:
             storedReference = StoredDateTime(value);
             break;
@@ -217,18 +225,9 @@ void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remind
         case 5:
             rec.RefreshState = ParseInteger(value).value_or(0);
             break;
-        case 6:
-            rec.RefreshMsg = DecodeHexText(value);
-            break;
         case 7:
             kept = HexToInt64(value) == int64_t(DateTimeBits(KeptForGood));
             remindTime = StoredDateTime(value);
-            break;
-        case 8:
-            rec.SubjectPhrase = DecodeHexText(value);
-            break;
-        case 9:
-            rec.Match = DecodeHexText(value);
             break;
         case 10:
             rec.Rating = ParseInteger(value).value_or(0);
@@ -366,9 +365,9 @@ bool TBookmarks::Save(int i)
     if (!IsValidIndex(i) || Item(i)->URL.isEmpty())
         return false;
     TBookmarkRec &rec = *Item(i);
-    for (QString *text :
-         {&rec.Title, &rec.Descr, &rec.StoredURL, &rec.RefreshMsg, &rec.SubjectPhrase, &rec.Match})
-        *text = CutStoredText(*text);
+    for (QString TBookmarkRec::*text : TextFields)
+        if (text)
+            rec.*text = CutStoredText(rec.*text);
     const std::array<QString, 11> values = {
         HexValue(rec.Title),          HexValue(rec.Descr),
         HexValue(rec.StoredURL),      DateTimeValue(rec.ReferenceTime),

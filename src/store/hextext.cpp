@@ -2,10 +2,8 @@
 
 #include "textutil.h"
 
-namespace {
-int HexDigitValue(QChar c)
+int HexDigitValue(char16_t u)
 {
-    const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
         return u - u'0';
     if (u >= u'A' && u <= u'F')
@@ -14,7 +12,6 @@ int HexDigitValue(QChar c)
         return u - u'a' + 10;
     return -1;
 }
-} // namespace
 
 QByteArray EncodeHexText(const QString &text)
 {
@@ -39,7 +36,7 @@ QString DecodeHexText(QStringView stored)
     char16_t unit = 0;
     int digits = 0;
     for (const QChar c : text) {
-        const int value = HexDigitValue(c);
+        const int value = HexDigitValue(c.unicode());
         if (value < 0)
             return QString();
         unit = char16_t(unit * 16 + value);
@@ -56,7 +53,7 @@ int64_t HexToInt64(QStringView stored)
 {
     uint64_t value = 0;
     for (const QChar c : TrimBlanks(stored)) {
-        const int digit = HexDigitValue(c);
+        const int digit = HexDigitValue(c.unicode());
         if (digit < 0)
             return -1;
         value = (value << 4) | uint64_t(digit);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QTextStream>
+#include <memory>
+
+class TBookmarks;
+
+// The collection a command works on: folder, or the Favorites folder when it is empty,
+// read with the user's settings; nullptr (and a message on err) when it is no folder.
+std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err);
+
+// Control characters from a file or a page would break the one-line-per-bookmark layout.
+QString OneLine(QString text);
