@@ -13,16 +13,12 @@ TestReply testPage(const QByteArray &status, const QByteArray &body, const QByte
 
 LoopbackServer::LoopbackServer(Handler handler) : m_handler(std::move(handler))
 {
+    qputenv("no_proxy", "*"); // libcurl would ask a proxy named in the environment
     m_server.listen(QHostAddress::LocalHost);
     QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
         while (QTcpSocket *socket = m_server.nextPendingConnection())
             serve(socket);
     });
-}
-
-QByteArray LoopbackServer::base() const
-{
-    return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort());
 }
 
 void LoopbackServer::serve(QTcpSocket *socket)
@@ -36,7 +32,7 @@ void LoopbackServer::serve(QTcpSocket *socket)
             return;
         m_requests += head->left(head->indexOf("\r\n\r\n") + 2);
         const TestReply reply = m_handler(head->split(' ').value(1));
-        auto send = [socket, reply] {
+        QTimer::singleShot(reply.delayMs, socket, [socket, reply] {
             socket->write(reply.head + "Connection: close\r\n\r\n" + reply.body);
             if (reply.then == TestReply::Then::Close) {
                 socket->disconnectFromHost();
@@ -45,7 +41,6 @@ void LoopbackServer::serve(QTcpSocket *socket)
                 QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write("x"); });
                 timer->start(50);
             }
-        };
-        QTimer::singleShot(reply.delayMs, socket, send);
+        });
     });
 }

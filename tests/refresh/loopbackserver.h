@@ -26,7 +26,10 @@ class LoopbackServer final
     using Handler = std::function<TestReply(const QByteArray &path)>;
     explicit LoopbackServer(Handler handler);
 
-    QByteArray base() const;                                         // "http://127.0.0.1:<port>"
+    QByteArray base() const // "http://127.0.0.1:<port>"
+    {
+        return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort());
+    }
     const QList<QByteArray> &requests() const { return m_requests; } // heads as received
 
   private:

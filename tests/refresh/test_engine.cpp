@@ -3,11 +3,11 @@
 #include "store/bookmarks.h"
 #include "store/hextext.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -15,22 +15,20 @@ constexpr TDateTime FixedNow = 45000.5;
 
 // A worker that answers when the test says so. Withdrawing keeps a published result, so
 // the engine itself must never hand out the answer to a withdrawn request.
-class FakeDownloader final : public AbstractDownloader
+struct FakeDownloader final : AbstractDownloader
 {
-  public:
-    std::optional<TIndyResult> outstanding; // index, address and serial of the request
-    std::optional<TIndyResult> published;
+    std::optional<TIndyResult> outstanding, published; // the request: index, address, serial
     bool finishAfterEmptyTake = false; // the worker finishes just after a poll found nothing
+    quint64 serials = 0;
 
     void start() override {}
     void stop() override {}
     bool hasWorker() const override { return true; }
     quint64 request(const QByteArray &address, int index) override
     {
-        outstanding.emplace();
-        outstanding->Index = index;
-        outstanding->URL = address;
-        return outstanding->Serial = ++m_serials;
+        TIndyResult &r = outstanding.emplace();
+        std::tie(r.Index, r.URL, r.Serial) = std::tuple(index, address, ++serials);
+        return serials;
     }
     void abort() override { outstanding.reset(); }
     bool isBusy() const override { return outstanding.has_value(); }
@@ -42,47 +40,52 @@ class FakeDownloader final : public AbstractDownloader
             publish(*outstanding, "<title>Just done</title>");
         return taken;
     }
-    // The page, or with an error text a failure.
-    void publish(TIndyResult result, const QByteArray &page, const QByteArray &error = {})
+    // A page, or a failure's status line.
+    void publish(TIndyResult result, const QByteArray &answer)
     {
-        result.Success = error.isEmpty();
-        (result.Success ? result.Content : result.ErrorMsg) = result.Success ? page : error;
+        result.Success = !answer.startsWith("HTTP/");
+        (result.Success ? result.Content : result.ErrorMsg) = answer;
         if (outstanding && outstanding->Serial == result.Serial)
             outstanding.reset();
         published = result;
     }
-
-  private:
-    quint64 m_serials = 0;
 };
 
 void WriteFile(const QString &path, const QByteArray &url)
 {
-    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[InternetShortcut]\r\n" + (url.isNull() ? QByteArray() : "URL=" + url + "\r\n"));
 }
 
-// Bookmarks b0.url ... in a temporary folder, seen at a fixed time; none refreshed yet.
+// Bookmarks b0.url ... (http://site<i>.test/ unless given; null: none) seen at a fixed time.
 struct Collection
 {
     QTemporaryDir dir;
-    std::unique_ptr<TBookmarks> list;
+    TBookmarks list{dir.path(), TBookmarksEnv{.Now = [] { return FixedNow; }}};
     FakeDownloader *fake = new FakeDownloader;
     TRefreshEngine engine{std::unique_ptr<AbstractDownloader>(fake), [] { return FixedNow; }};
 
-    explicit Collection(int count)
+    explicit Collection(int count, QByteArrayList urls = {})
     {
         for (int i = 0; i < count; ++i)
             WriteFile(dir.filePath(QStringLiteral("b%1.url").arg(i)),
-                      "http://site" + QByteArray::number(i) + ".test/");
-        list =
-            std::make_unique<TBookmarks>(dir.path(), TBookmarksEnv{.Now = [] { return FixedNow; }});
-        engine.InitDownloader();
+                      i < urls.size() ? urls[i] : "http://site" + QByteArray::number(i) + ".test/");
+        list.Load();
     }
-    TRefreshStep step() { return RunRefreshStep(engine, *list, {}); }
+    TRefreshStep step() { return RunRefreshStep(engine, list, {}); }
 };
+
+const char *const Outcomes[] = {"Nothing", "Written", "NotWritten", "Dropped"}; // TStoreOutcome
+
+// A record as "state|title|message|refreshed|address reached"; "URL" is its own address.
+QString Summary(const TBookmarkRec &r)
+{
+    return u"%1|%2|%3|%4|%5"_s.arg(
+        QString::number(r.RefreshState), r.Title, r.RefreshMsg,
+        r.Refreshed == FixedNow ? u"now"_s : QString::number(r.Refreshed),
+        r.StoredURL.isEmpty() || r.StoredURL != r.URL ? r.StoredURL : u"URL"_s);
+}
 
 } // namespace
 
@@ -90,213 +93,133 @@ class TestEngine : public QObject
 {
     Q_OBJECT
   private slots:
-    void nextRequest_data();
-    void nextRequest();
-    void storeResult_data();
-    void storeResult();
-    void staleResultDropped_data();
-    void staleResultDropped();
-    void finishedBetweenCollectAndRequest();
-    void progress_data();
-    void progress();
-    void refreshThroughLoopback();
-};
-
-void TestEngine::nextRequest_data()
-{
-    QTest::addColumn<QString>("states"); // per index: d due, k kept, - refreshed lately
-    QTest::addColumn<QList<int>>("shown");
-    QTest::addColumn<bool>("noNetAccess");
-    QTest::addColumn<int>("requested");
-    QTest::newRow("shown entry before a lower index") << "-d-d-" << QList{-1, 3} << false << 3;
-    QTest::newRow("no shown entry due: index order") << "--d-d" << QList{0, -1} << false << 2;
-    QTest::newRow("kept never, even when shown") << "kk-d-" << QList{1} << false << 3;
-    QTest::newRow("no net access") << "d----" << QList{0} << true << -1;
-}
-
-void TestEngine::nextRequest()
-{
-    QFETCH(QString, states);
-    QFETCH(QList<int>, shown);
-    QFETCH(bool, noNetAccess);
-    QFETCH(int, requested);
-    Collection c(5);
-    for (int i = 0; i < c.list->Count(); ++i) {
-        c.list->Item(i)->Refreshed = states[i] == u'-' ? FixedNow : 0.0;
-        c.list->Item(i)->RemindTime = states[i] == u'k' ? -1.0 : 0.0;
+    void tick_data()
+    {
+        QTest::addColumn<QString>("states"); // per index: d due, - refreshed lately
+        QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<bool>("noNetAccess");
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<QList<int>>("bar"); // the progress bar's maximum and position
+        const auto row = [](const char *name, const char *states, QList<int> shown, bool noNet,
+                            int requested, QList<int> bar) {
+            QTest::newRow(name) << states << shown << noNet << requested << bar;
+        };
+        row("shown entry before a lower index", "-d-d-", {-1, 3}, false, 3, {2, 2});
+        row("no shown entry due: index order", "--d-d", {0, -1}, false, 2, {2, 2});
+        row("no net access", "d----", {0}, true, -1, {1, 1});
+        row("at most five steps, filled by those not due", "dddddd-", {}, false, 0, {5, 1});
+        row("nothing due", "---", {}, false, -1, {0, 0});
     }
-    const TRefreshStep step =
-        RunRefreshStep(c.engine, *c.list, {.ShownRows = shown, .NoNetAccess = noNetAccess});
-    QCOMPARE(step.Requested, requested);
-    if (requested >= 0)
-        QCOMPARE(c.fake->outstanding->URL, c.list->Item(requested)->URL.toUtf8());
-}
 
-void TestEngine::storeResult_data()
-{
-    QTest::addColumn<QByteArray>("page");
-    QTest::addColumn<QByteArray>("error");
-    QTest::addColumn<QString>("title");
-
-    QTest::newRow("success stores title, clears message")
-        << QByteArray("<title>New &amp; better</title>") << QByteArray()
-        << QStringLiteral("New & better");
-    QTest::newRow("failure keeps title")
-        << QByteArray() << QByteArray("HTTP/1.1 404 Not Found") << QStringLiteral("Old");
-    // A pair cut in half would be stored, but read back without its high half.
-    const QString title = QString(MaxStoredTextLength - 1, u'a') + QStringLiteral("\U0001F600z");
-    QTest::newRow("long title cut before a pair")
-        << "<title>" + title.toUtf8() + "</title>" << QByteArray() << title.left(title.size() - 3);
-}
-
-void TestEngine::storeResult()
-{
-    QFETCH(QByteArray, page);
-    QFETCH(QByteArray, error);
-    QFETCH(QString, title);
-    Collection c(1);
-    TBookmarkRec &rec = *c.list->Item(0);
-    rec.Title = QStringLiteral("Old");
-    rec.RefreshMsg = QStringLiteral("Old failure");
-    QVERIFY(c.list->Save(0));
-    QCOMPARE(c.step().Requested, 0);
-    c.fake->publish(*c.fake->outstanding, page, error);
-    QCOMPARE(c.step().Stored, TStoreOutcome::Written);
-
-    const TBookmarks reloaded(c.dir.path());
-    for (const TBookmarkRec *r : {&std::as_const(rec), reloaded.Item(0)}) {
-        QCOMPARE(r->RefreshState, error.isEmpty() ? 0 : -1);
-        QCOMPARE(r->Title, title);
-        QCOMPARE(r->RefreshMsg, QString::fromLatin1(error));
-        QCOMPARE(r->Refreshed, FixedNow);
-        QCOMPARE(r->StoredURL, error.isEmpty() ? rec.URL : QString());
+    void tick()
+    {
+        QFETCH(QString, states);
+        QFETCH(QList<int>, shown);
+        QFETCH(bool, noNetAccess);
+        QFETCH(int, requested);
+        QFETCH(QList<int>, bar);
+        Collection c(int(states.size()));
+        for (int i = 0; i < c.list.Count(); ++i)
+            c.list.Item(i)->Refreshed = states[i] == u'-' ? FixedNow : 0.0;
+        const TRefreshProgress progress = RefreshProgress(c.list);
+        QCOMPARE(QList({progress.Max, progress.Position}), bar);
+        const TRefreshTick tick{.ShownRows = shown, .NoNetAccess = noNetAccess};
+        QCOMPARE(RunRefreshStep(c.engine, c.list, tick).Requested, requested);
     }
-}
 
-void TestEngine::staleResultDropped_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::newRow("re-read folder puts another file at the index") << "other file";
-    QTest::newRow("address edited, folder re-read") << "address";
-    QTest::newRow("aborted, answer published after") << "abort then answer";
-    QTest::newRow("answer published, then aborted") << "answer then abort";
-    QTest::newRow("same address asked again after abort") << "ask again";
-}
-
-void TestEngine::staleResultDropped()
-{
-    QFETCH(QString, change);
-    Collection c(2);
-    QCOMPARE(c.step().Requested, 0);
-    const TIndyResult first = *c.fake->outstanding;
-    const QString requestedFile = c.list->Item(0)->FileName;
-    if (change == u"other file") { // both bookmarks of one site
-        WriteFile(c.list->Item(1)->FileName, first.URL);
-        QVERIFY(QFile::remove(requestedFile));
-        c.list->Load();
-    } else if (change == u"address") {
-        WriteFile(requestedFile, "http://elsewhere.test/");
-        c.list->Load();
-    } else {
-        if (change == u"answer then abort")
-            c.fake->publish(first, "<title>Late</title>");
-        c.engine.AbortDownload();
+    void collect_data()
+    {
+        QTest::addColumn<QString>("script");    // after bookmark 0 was requested; then one step
+        QTest::addColumn<QByteArray>("answer"); // a page, or a failure's status line
+        QTest::addColumn<QString>("outcome");   // of that step, then bookmark 0 as Summary shows it
+        const auto row = [](const char *name, const char *script, const QByteArray &answer,
+                            const QString &outcome) {
+            QTest::newRow(name) << script << answer << outcome;
+        };
+        row("success stores title, clears message", "answer", "<title>New &amp; better</title>",
+            "Written 0|New & better||now|URL");
+        row("failure keeps title", "answer", "HTTP/1.1 404 Not Found",
+            "Written -1|Old|HTTP/1.1 404 Not Found|now|");
+        // A pair cut in half would be stored, but read back without its high half.
+        const QString title =
+            QString(MaxStoredTextLength - 1, u'a') + QStringLiteral("\U0001F600z");
+        row("long title cut before a pair", "answer", "<title>" + title.toUtf8() + "</title>",
+            "Written 0|" + title.chopped(3) + "||now|URL");
+        row("worker finished just after an empty poll", "late", {}, "Written 0|Just done||now|URL");
+        const QByteArray late = "<title>Late</title>";
+        row("re-read folder puts another file at the index", "move answer", late, "Dropped 0|||0|");
+        row("address edited, folder re-read", "readdress answer", late, "Dropped 0|||0|");
+        row("aborted, answer published after", "abort answer", late,
+            "Nothing 0|Old|Old failure|0|");
+        row("answer published, then aborted", "answer abort", late, "Nothing 0|Old|Old failure|0|");
+        row("asked again after abort: only the new answer counts", "abort ask answer fresh", late,
+            "Written 0|Fresh||now|URL");
     }
-    if (change == u"ask again")
-        QVERIFY(c.engine.RequestDownload(c.list->Item(0)->URL, 0, requestedFile));
-    if (change != u"answer then abort")
-        c.fake->publish(first, "<title>Late</title>");
 
-    const TStoreOutcome stored = c.step().Stored;
-    QVERIFY(stored == TStoreOutcome::Nothing || stored == TStoreOutcome::Dropped);
-    const TBookmarks reloaded(c.dir.path());
-    for (int i = 0; i < reloaded.Count(); ++i)
-        QCOMPARE(reloaded.Item(i)->Refreshed, 0.0);
-    if (change == u"ask again") { // the new request's own answer still counts
-        c.fake->publish(*c.fake->outstanding, "<title>Fresh</title>");
-        QCOMPARE(c.step().Stored, TStoreOutcome::Written);
-        QCOMPARE(c.list->Item(0)->Title, QStringLiteral("Fresh"));
-    }
-}
-
-// The worker's next result would replace one still waiting.
-void TestEngine::finishedBetweenCollectAndRequest()
-{
-    Collection c(2);
-    QCOMPARE(c.step().Requested, 0);
-    c.fake->finishAfterEmptyTake = true;
-    QCOMPARE(c.step().Requested, -1);
-    c.fake->finishAfterEmptyTake = false;
-    const TRefreshStep next = c.step();
-    QCOMPARE(next.Stored, TStoreOutcome::Written);
-    QCOMPARE(next.Requested, 1);
-}
-
-void TestEngine::progress_data()
-{
-    QTest::addColumn<int>("due");
-    QTest::addColumn<int>("notDue");
-    QTest::addColumn<int>("max");
-    QTest::addColumn<int>("position");
-    QTest::newRow("3 due, 10 not due") << 3 << 10 << 3 << 3;
-    QTest::newRow("100 due, 2 not due") << 100 << 2 << 5 << 2;
-    QTest::newRow("nothing due") << 0 << 7 << 0 << 0;
-}
-
-void TestEngine::progress()
-{
-    QFETCH(int, due);
-    QFETCH(int, notDue);
-    QFETCH(int, max);
-    QFETCH(int, position);
-    const TRefreshProgress p = RefreshProgress(due, notDue);
-    QCOMPARE(QList({p.Max, p.Position}), QList({max, position}));
-}
-
-// The real worker against a server of our own: what ends up in the files.
-void TestEngine::refreshThroughLoopback()
-{
-    for (const char *name :
-         {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "no_proxy"})
-        qunsetenv(name);
-    LoopbackServer server([](const QByteArray &path) {
-        return path == "/page" ? testPage("200 OK", "<html><head><title>Loopback page</title>")
-                               : testPage("404 Not Found", "gone");
-    });
-    QTemporaryDir dir;
-    const QString page = dir.filePath(QStringLiteral("page.url"));
-    const QString gone = dir.filePath(QStringLiteral("sub/gone.url"));
-    const QString none = dir.filePath(QStringLiteral("none.url"));
-    WriteFile(page, server.base() + "/page");
-    WriteFile(gone, server.base() + "/gone");
-    WriteFile(none, QByteArray());
-    TBookmarks list(dir.path());
-    TRefreshEngine engine(std::make_unique<Downloader>());
-    engine.InitDownloader();
-    TRefreshPass pass(engine, list);
-    QElapsedTimer clock;
-    clock.start();
-    while (!pass.Finished() && clock.elapsed() < 10000) {
-        pass.Step();
-        QTest::qWait(5); // the server answers on this thread's event loop
-    }
-    QVERIFY(pass.Finished());
-    QCOMPARE(list.RefreshDueCount(), 0); // the one without an address is passed over too
-
-    const TBookmarks reloaded(dir.path());
-    for (int i = 0; i < reloaded.Count(); ++i) {
-        const TBookmarkRec &rec = *reloaded.Item(i);
-        if (rec.FileName == page) {
-            QCOMPARE(rec.RefreshState, 0);
-            QCOMPARE(rec.Title, QStringLiteral("Loopback page"));
-            QCOMPARE(rec.StoredURL, QString::fromLatin1(server.base() + "/page"));
-        } else if (rec.FileName == gone) {
-            QCOMPARE(rec.RefreshState, -1);
-            QCOMPARE(rec.RefreshMsg, QStringLiteral("HTTP/1.1 404 Not Found"));
+    void collect()
+    {
+        QFETCH(QString, script);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, outcome);
+        Collection c(2);
+        c.list.Item(0)->Title = u"Old"_s;
+        c.list.Item(0)->RefreshMsg = u"Old failure"_s;
+        QVERIFY(c.list.Save(0));
+        QCOMPARE(c.step().Requested, 0);
+        const TIndyResult first = *c.fake->outstanding;
+        const QString file = c.list.Item(0)->FileName;
+        for (const QString &action : script.split(u' ')) {
+            if (action == u"answer") {
+                c.fake->publish(first, answer);
+            } else if (action == u"abort") {
+                c.engine.AbortDownload();
+            } else if (action == u"ask") {
+                QVERIFY(c.engine.RequestDownload(c.list.Item(0)->URL, 0, file));
+            } else if (action == u"fresh") { // nothing came out; then the new request's answer
+                QCOMPARE(c.step().Stored, TStoreOutcome::Nothing);
+                c.fake->publish(*c.fake->outstanding, "<title>Fresh</title>");
+            } else if (action == u"move") { // both bookmarks of one site, the first one gone
+                WriteFile(c.list.Item(1)->FileName, first.URL);
+                QVERIFY(QFile::remove(file));
+                c.list.Load();
+            } else if (action == u"readdress") {
+                WriteFile(file, "http://elsewhere.test/");
+                c.list.Load();
+            } else { // late: asking now would let the next result replace the waiting one
+                c.fake->finishAfterEmptyTake = true;
+                QCOMPARE(c.step().Requested, -1);
+                c.fake->finishAfterEmptyTake = false;
+            }
         }
-        QCOMPARE(rec.Refreshed > 0, rec.FileName != none);
+        const TRefreshStep step = c.step();
+        if (step.Stored == TStoreOutcome::Written) // and the next request goes out at once
+            QCOMPARE(step.Requested, 1);
+        const TBookmarks reloaded(c.dir.path());
+        for (const TBookmarkRec *r : {std::as_const(c.list).Item(0), reloaded.Item(0)})
+            QCOMPARE(Outcomes[int(step.Stored)] + (' ' + Summary(*r)), outcome);
     }
-}
+
+    // The real worker against a server of our own: what ends up in the files.
+    void refreshThroughLoopback()
+    {
+        LoopbackServer server([](const QByteArray &path) {
+            return path == "/page" ? testPage("200 OK", "<html><head><title>Loopback page</title>")
+                                   : testPage("404 Not Found", "gone");
+        });
+        Collection c(3, {server.base() + "/page", server.base() + "/gone", QByteArray()});
+        TRefreshEngine engine(std::make_unique<Downloader>(), [] { return FixedNow; });
+        engine.InitDownloader();
+        TRefreshPass pass(engine, c.list);
+        QTRY_VERIFY_WITH_TIMEOUT((pass.Step(), pass.Finished()), 10000); // a step for each try
+        const TBookmarks reloaded(c.dir.path());
+        QMap<QString, QString> records; // by file name
+        for (int i = 0; i < reloaded.Count(); ++i)
+            records[QFileInfo(reloaded.Item(i)->FileName).fileName()] = Summary(*reloaded.Item(i));
+        QCOMPARE(records, (QMap<QString, QString>{{"b0.url", "0|Loopback page||now|URL"},
+                                                  {"b1.url", "-1||HTTP/1.1 404 Not Found|now|"},
+                                                  {"b2.url", "0|||0|"}}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestEngine)
 #include "test_engine.moc"
