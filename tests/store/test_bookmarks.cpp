@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <limits>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -54,6 +55,7 @@ class TestBookmarks : public QObject
     TBookmarks load(TBookmarksEnv env = {}) { return TBookmarks(m_dir.path(), std::move(env)); }
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;
+    const pid_t m_testPid = ::getpid();
     double m_now = 46000.5;
     TBookmarksEnv atNow()
     {
@@ -390,13 +392,24 @@ void TestBookmarks::emptyFolderAfterDelete()
     QVERIFY(QFile::remove(path("Other.url")));
     QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), root); // the caller never offers it
 
-    // A folder that cannot be listed may hold anything: never offered for deletion.
+    // A folder that cannot be listed may hold anything: never offered for deletion. Root
+    // lists everything, so then the check runs in a child as an ordinary user.
     QDir().mkpath(path("News/Locked"));
-    QVERIFY(QFile::setPermissions(path("News/Locked"), QFileDevice::Permissions()));
-    if (::geteuid() != 0)
-        QVERIFY(ContainsFiles(path("News")));
-    QVERIFY(QFile::setPermissions(path("News/Locked"),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    QCOMPARE(::chmod(QFile::encodeName(path("News/Locked")).constData(), 0), 0);
+    const pid_t child = ::geteuid() == 0 ? ::fork() : 0;
+    if (child == 0) {
+        const bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+        const bool seen = dropped && ContainsFiles(path("News"));
+        if (::getpid() != m_testPid)
+            ::_exit(seen ? 0 : 1);
+        QVERIFY(seen);
+    } else {
+        int status = -1;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    QCOMPARE(::chmod(QFile::encodeName(path("News/Locked")).constData(), 0700), 0);
     QVERIFY(!DeleteToRecycleBin(path("News/gone.url")));
 }
 
