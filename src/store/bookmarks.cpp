@@ -394,23 +394,27 @@ bool TBookmarks::Save(int i)
     return saved;
 }
 
-void TBookmarks::RemoveAllState()
+QStringList TBookmarks::RemoveAllState()
 {
+    QStringList notCleaned;
     for (const auto &rec : m_records) {
-        if (rec->URL.isEmpty())
-            continue;
-        const bool erased = IniUpdate(
-            rec->FileName,
-            [&](IniDocument &doc) {
-                if (ReadString(doc, ShortcutSection, QStringLiteral("URL"), QString()) != rec->URL)
-                    return false;
-                doc.eraseSection(StateSection);
-                return true;
-            },
-            *m_env.WriteOps);
+        const bool erased = !rec->URL.isEmpty() &&
+                            IniUpdate(
+                                rec->FileName,
+                                [&](IniDocument &doc) {
+                                    if (ReadString(doc, ShortcutSection, QStringLiteral("URL"),
+                                                   QString()) != rec->URL)
+                                        return false;
+                                    doc.eraseSection(StateSection);
+                                    return true;
+                                },
+                                *m_env.WriteOps);
         if (erased)
             rec->StoredState = 0;
+        else if (IniSectionExists(rec->FileName, StateSection))
+            notCleaned.append(rec->FileName);
     }
+    return notCleaned;
 }
 
 void TBookmarks::ClearShown()

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -88,7 +89,9 @@ class TBookmarks final
     int NotDueCount() const;
 
     bool Save(int i);
-    void RemoveAllState();
+    // Erases the state section of every file that still holds the address read at load;
+    // returns the files that keep one (changed meanwhile, unwritable).
+    QStringList RemoveAllState();
     void ClearShown();
     void PutBackAll();
     void RefreshAll();

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <limits>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -358,9 +359,16 @@ void TestBookmarks::removeAllState()
     WriteFile(path("a.url"),
               Shortcut("http://a.test/", State("Rating", "1") + "[Other]\r\nx=1\r\n"));
     WriteFile(path("b.url"), Shortcut("http://b.test/", State("Rating", "1")));
+    WriteFile(path("c.url"), Shortcut("http://c.test/")); // no state: never rewritten
     TBookmarks list = load(atNow());
     WriteFile(path("b.url"), Shortcut("http://changed.test/", State("Rating", "1")));
-    list.RemoveAllState();
+    const auto inode = [&] {
+        struct stat st = {};
+        return stat(QFile::encodeName(path("c.url")).constData(), &st) == 0 ? st.st_ino : 0;
+    };
+    const auto before = inode();
+    QCOMPARE(list.RemoveAllState(), QStringList{path("b.url")});
+    QCOMPARE(inode(), before);
     QCOMPARE(ReadFile(path("a.url")), Shortcut("http://a.test/", "[Other]\r\nx=1\r\n"));
     QCOMPARE(ReadFile(path("b.url")), Shortcut("http://changed.test/", State("Rating", "1")));
 }
