@@ -155,7 +155,7 @@ int TBookmarks::Load()
     TFolderScan scan(
         [&](const QString &folderPath, const QString &name) { files << folderPath + name; });
     scan.Run(m_favoritesPath);
-    m_folderCount = scan.FolderCount();
+    m_folders = scan.Folders();
     // Reading the files is most of a load; several threads share it, each record keeping
     // its place in scan order.
     const int remindInterval = m_env.Intervals().RemindInterval;
@@ -171,7 +171,7 @@ int TBookmarks::Load()
 void TBookmarks::Clear()
 {
     m_records.clear();
-    m_folderCount = 0;
+    m_folders.clear();
 }
 
 std::unique_ptr<TBookmarkRec> TBookmarks::ReadRecord(const QString &fileName, int remindInterval)

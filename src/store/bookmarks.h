@@ -63,7 +63,8 @@ class TBookmarks final
 
     const QString &FavoritesPath() const { return m_favoritesPath; } // ends with "/"
     int Count() const { return int(m_records.size()); }
-    int FolderCount() const { return m_folderCount; }
+    int FolderCount() const { return int(m_folders.size()); }
+    const QStringList &Folders() const { return m_folders; } // listed by the last Load
 
     int Load();
     void Clear();
@@ -106,5 +107,5 @@ class TBookmarks final
     QString m_favoritesPath;
     TBookmarksEnv m_env;
     std::vector<std::unique_ptr<TBookmarkRec>> m_records;
-    int m_folderCount = 0;
+    QStringList m_folders;
 };

@@ -34,7 +34,7 @@ bool HoldsAnyFile(const QString &folder, QSet<FolderId> &seen)
 
 int TFolderScan::Run(const QString &folder)
 {
-    m_folderCount = 0;
+    m_folders.clear();
     m_seenFolders.clear();
     return folder.isEmpty() ? 0 : ScanFolder(folder);
 }
@@ -58,7 +58,7 @@ int TFolderScan::ScanFolder(const QString &folder)
         });
     if (!listed)
         return 0;
-    ++m_folderCount;
+    m_folders.append(path);
     return count;
 }
 

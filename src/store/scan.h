@@ -3,6 +3,7 @@
 #include <QPair>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Walks a Favorites tree depth first, in the order the file system lists each folder.
@@ -16,13 +17,14 @@ class TFolderScan final
 
     explicit TFolderScan(Visit visitBookmark) : m_visit(std::move(visitBookmark)) {}
     int Run(const QString &folder); // bookmark files found
-    int FolderCount() const { return m_folderCount; }
+    int FolderCount() const { return int(m_folders.size()); }
+    const QStringList &Folders() const { return m_folders; } // each listed folder, with "/"
 
   private:
     int ScanFolder(const QString &folder);
 
     Visit m_visit;
-    int m_folderCount = 0;
+    QStringList m_folders;
     QSet<QPair<quint64, quint64>> m_seenFolders;
 };
 

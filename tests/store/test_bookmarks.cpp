@@ -379,6 +379,9 @@ void TestBookmarks::names()
     WriteFile(path("News/Tech/Paper.url"), Shortcut("http://a.test/"));
     const TBookmarks list = load();
     QCOMPARE(list.Count(), 2);
+    QStringList folders = list.Folders(); // what the folder watcher watches
+    folders.sort();
+    QCOMPARE(folders, QStringList({m_dir.path() + "/", path("News/"), path("News/Tech/")}));
     for (int i = 0; i < 2; ++i) {
         const bool top = list.Item(i)->FileName.endsWith("My.Site.url");
         QCOMPARE(list.DisplayName(i), top ? QString("My.Site") : QString("Paper"));
