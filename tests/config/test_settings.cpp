@@ -1,22 +1,22 @@
+#include "../store/storefixture.h"
 #include "config/settings.h"
+#include "config/uninstall.h"
+#include "store/bookmarks.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 QByteArray ReadAll(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return ReadFile(path);
 }
-
 void Write(const QString &path, const QByteArray &content)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    WriteFile(path, content);
 }
 } // namespace
 
@@ -30,6 +30,7 @@ class TestSettings : public QObject
     void savedFileHoldsOnlyChanges();
     void loadingKeepsOddValues();
     void uninstallNeverWrites();
+    void uninstallCleansWhatIsThereNow();
     void flagsWrittenAtOnce();
     void noApplicationDataFolder();
 
@@ -115,6 +116,32 @@ void TestSettings::uninstallNeverWrites()
     Settings.Installed = true;
     SaveSettings();
     QVERIFY(!QFile::exists(iniPath()));
+}
+
+void TestSettings::uninstallCleansWhatIsThereNow()
+{
+    QTemporaryDir favorites;
+    const QString a = favorites.filePath("a.url"), b = favorites.filePath("News/b.url");
+    const QByteArray state = "[Merkwerk]\r\nRating=1\r\n";
+    WriteFile(a, Shortcut("http://a.test/", state));
+    Settings.Installed = true;
+    SaveSettings();
+    QVERIFY(QFile::exists(iniPath()));
+    TBookmarks list(favorites.path());
+    list.Load();
+    WriteFile(b, Shortcut("http://b.test/", state)); // added after the list was read
+
+    QCOMPARE(UninstallCleanup(list), QStringList());
+    QCOMPARE(ReadFile(a), Shortcut("http://a.test/"));
+    QCOMPARE(ReadFile(b), Shortcut("http://b.test/"));
+    QVERIFY(!QFile::exists(iniPath()));
+    SaveSettings();
+    QVERIFY(!QFile::exists(iniPath()));
+
+    WriteFile(a, Shortcut("http://a.test/", state));
+    QVERIFY(QFile::setPermissions(a, QFileDevice::ReadOwner));
+    if (::geteuid() != 0) // root writes anyway
+        QCOMPARE(UninstallCleanup(list), QStringList{a});
 }
 
 void TestSettings::flagsWrittenAtOnce()

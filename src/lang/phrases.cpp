@@ -1,0 +1,159 @@
+#include "phrases.h"
+
+#include "languages.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+constexpr TPhraseDefault Defaults[] = {
+    // The confirmation dialog.
+    {"WrdConfirmation", "Confirmation"},
+    {"WrdInformation", "Information"},
+    {"WrdYes", "Yes"},
+    {"WrdNo", "No"},
+    {"WrdOk", "OK"},
+    {"WrdCancel", "Cancel"},
+    // The configuration and first-run dialogs.
+    {"ConfigDlg-Caption", "Favrake Configuration"},
+    {"InstallDlg-Caption", "Favrake"},
+    {"InstallDlg-LblDescr",
+     "The Favrake will help You to keep Your collection of \"Favorites\" always clear, "
+     "topical, and slim. It is NOT yet another Bookmark \"Organizer\" which demands Your "
+     "attention for long hours. On the contrary: Your \"Favorites\" are tidied up gradually "
+     "and almost \"by itself\"!\r\n\r\nAfter a few weeks, Your Bookmarks will be free from "
+     "any garbage.\r\nGuaranteed!"},
+    {"InstallDlg-LblNetText",
+     "In order to give You all necessary information (such as which sites are available), "
+     "this tool sometimes accesses the Internet. Therefore, if Your system asks for the "
+     "rights of \"Favrake\" to Internet access, please allow this."},
+    {"RussianGrammar", ""},
+    {"InstallDlg-BCountS", "bookmarks in"},
+    {"InstallDlg-BCountL", "bookmarks in"},
+    {"InstallDlg-BCountH", "bookmarks in"},
+    {"InstallDlg-BCountM", "bookmarks in"},
+    {"InstallDlg-FCountS", "folders."},
+    {"InstallDlg-FCountL", "folders."},
+    {"InstallDlg-FCountH", "folders."},
+    {"InstallDlg-FCountM", "folders."},
+    // The main window and its actions.
+    {"MsgQuit", "Do You really want to quit Favrake?"},
+    {"MsgKeep", "With this function you mark a Bookmark as really important for You. This "
+                "means that Favrake \"leaves it in peace\" and will no more ask about it."},
+    {"MsgRemind",
+     "Use this function if You don't know yet what You want to do with a Bookmark. Favrake "
+     "will then ask for it again some days later (usually one week from now).\r\n\r\nNote: "
+     "You can change this time in the program configuration. Additionally, using the right "
+     "mouse button You can select one of a few periods of remind time especially for this "
+     "Bookmark."},
+    {"MsgDeleteA", "Do You really want to remove the Bookmark\r\n\r\n%s\r\n\r\n"},
+    {"MsgDeleteB", "from the Favorites folder \"%s\" "},
+    {"MsgDeleteC", "and move it into Trash?"},
+    {"MsgEmptyTree", "The \"Favorites\" folder\r\n\r\n%s\r\n\r\nnow contains no more "
+                     "files.\r\nDo You want to remove it?"},
+    {"MsgWebLink", "This will open the website on which the Bookmark points. For this, Your "
+                   "computer must be connected with the Internet."},
+    {"MsgPocketMode", "The \"Pocket\" mode shows only the Bookmark titles. This mode saves "
+                      "space on the screen, but You must use the right mouse button for all "
+                      "actions."},
+    {"MsgHide", "The \"Hide\" command makes the windows of Favrake invisible, while the "
+                "program itself remains active.\r\n\r\nYou can show the program again by "
+                "clicking on the icon in System Tray."},
+    {"MsgPutBack",
+     "This function brings all Bookmarks You put back for remind into active state.\r\n\r\n"
+     "All Bookmarks (except for these which You already have keeped permanent) will now be "
+     "shown again, regardless of which time to remind You have settled."},
+    {"MsgHomepage",
+     "This will open the Internet Homepage of Favrake, where You always find the latest "
+     "versions and all interesting news around this program.\r\n\r\nTo show the Favrake "
+     "Homepage, Your computer must be connected with the Internet."},
+    {"MsgRefresh",
+     "This function contacts all Web sites to which Your Bookmarks point, tests if the sites "
+     "are currently available, and loads page titles and other necessary informations about "
+     "these sites from Internet.\r\n\r\nTo use this, Your computer must have a connection to "
+     "the Internet."},
+    {"MsgSuggest", "There is a Best Link Collection on subjects area\r\n\r\n%s\r\n\r\nDo You "
+                   "want to get to know with it?"},
+    {"MsgSuggestBTW", "Favrake has found a Best Link Collection on subjects area\r\n\r\n%s"
+                      "\r\n\r\nDo You want to get to know with it?"},
+    {"ErrOpenBrowser", "Error opening Web Browser!"},
+    {"ErrRefresh", "*** FAILED ***"},
+    {"WrdHide", "Hide"},
+    {"WrdShow", "Show"},
+    {"CapToFull", "Switch to Full Mode"},
+    {"CapToPocket", "Switch to Pocket Mode"},
+    {"HintBMTime", "Time the Bookmark was created"},
+    {"HintBMSuggest", "Show best link collection about \"%s\""},
+    {"ElemMissing", "(no %s)"},
+    {"ElemNotAvail", "(%s not available)"},
+    {"Elem.Name", "Name"},
+    {"Elem.URL", "URL"},
+    {"Elem.Title", "Title"},
+    {"Elem.Description", "Description"},
+    {"Elem.Time", "Time"},
+};
+
+QString EnglishDefault(QByteArrayView key)
+{
+    const auto found = std::ranges::find_if(
+        Defaults, [key](const TPhraseDefault &entry) { return key == entry.Key; });
+    if (found != std::end(Defaults))
+        return QString::fromUtf8(found->English);
+    if (key.startsWith("Elem."))
+        return QString::fromUtf8(key.sliced(5));
+    return QString();
+}
+} // namespace
+
+std::span<const TPhraseDefault> PhraseDefaults()
+{
+    return Defaults;
+}
+
+QString Phrase(QByteArrayView key)
+{
+    return Phrase(key, EnglishDefault(key));
+}
+
+QString Phrase(QByteArrayView key, const QString &englishDefault)
+{
+    return Languages().Phrase(key, englishDefault);
+}
+
+QString FillPhrase(const QString &pattern, const QStringList &arguments)
+{
+    QString text;
+    qsizetype next = 0;
+    qsizetype pos = 0;
+    while (pos < pattern.size()) {
+        if (pattern[pos] == u'%' && pos + 1 < pattern.size() && pattern[pos + 1] == u's') {
+            text += next < arguments.size() ? arguments[next] : QString();
+            ++next;
+            pos += 2;
+        } else {
+            text += pattern[pos++];
+        }
+    }
+    return text;
+}
+
+QByteArray CountSuffix(qint64 count)
+{
+    // The magnitude of the lowest count has no positive qint64.
+    const quint64 magnitude = count < 0 ? 0 - quint64(count) : quint64(count);
+    if (Phrase("RussianGrammar", QString()) != u"1")
+        return magnitude == 1 ? "S" : "M";
+    const quint64 lastTwo = magnitude % 100;
+    if (lastTwo / 10 == 1)
+        return "H";
+    const quint64 last = lastTwo % 10;
+    if (last == 1)
+        return "S";
+    return (last >= 2 && last <= 4) ? "L" : "H";
+}
+
+QString StripHotkeys(const QString &text)
+{
+    QString stripped = text;
+    return stripped.remove(u'&');
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <span>
+
+// The English text of every phrase key, kept in one table so that translations and the
+// template can be checked against it.
+struct TPhraseDefault
+{
+    const char *Key;
+    const char *English;
+};
+std::span<const TPhraseDefault> PhraseDefaults();
+
+// The text of key in the current language file, else its English default from the table
+// (an "Elem." key defaults to the element name after the dot; unknown keys to "").
+QString Phrase(QByteArrayView key);
+// The same with the English default given at the call.
+QString Phrase(QByteArrayView key, const QString &englishDefault);
+
+// Fills each "%s" of a message template with the next argument, literally; any other "%"
+// stays as it is, a missing argument leaves "" and extra arguments are dropped.
+QString FillPhrase(const QString &pattern, const QStringList &arguments);
+
+// The letter appended to a count-dependent phrase key ("S", "L", "H" or "M").
+QByteArray CountSuffix(qint64 count);
+
+QString StripHotkeys(const QString &text);

@@ -1,0 +1,66 @@
+// Any bytes load as a language file and decode as a value without growing; encoding any
+// text and reading it back from a file line gives the text again.
+#include "lang/lngfile.h"
+#include "lang/template.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+// The one change a round trip may make: a line break written as LF CR comes back as CR LF.
+QString WithCrLfBreaks(const QString &text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = i + 1 < text.size() && ((text[i] == u'\r' && text[i + 1] == u'\n') ||
+                                                  (text[i] == u'\n' && text[i + 1] == u'\r'));
+        if (pair) {
+            out += QStringLiteral("\r\n");
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void CheckLines(const TLngFile &file)
+{
+    int looked = 0;
+    for (const QByteArray &line : file.Lines) {
+        if (line.contains('\r') || line.contains('\n') || line.contains('\0'))
+            std::abort();
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0 || ++looked > 64)
+            continue;
+        const QByteArray raw = file.ReadRawValue(line.first(equals), "-");
+        if (DecodeLngValue(raw).size() > raw.size())
+            std::abort();
+    }
+}
+
+void CheckRoundTrip(const QString &text)
+{
+    const QByteArray encoded = EncodeLngValue(text);
+    for (const char c : encoded) {
+        if (uchar(c) < 32 || uchar(c) > 126)
+            std::abort();
+    }
+    TLngFile file;
+    file.LoadText(" Key = " + encoded + "\r\n");
+    if (LngText(DecodeLngValue(file.ReadRawValue("KEY"))) != WithCrLfBreaks(text))
+        std::abort();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(data, qsizetype(size));
+    TLngFile file;
+    file.LoadText(bytes);
+    CheckLines(file);
+    if (DecodeLngValue(bytes).size() > bytes.size())
+        std::abort();
+    CheckRoundTrip(LngText(bytes));
+    return 0;
+}
