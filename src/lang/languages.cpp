@@ -2,6 +2,7 @@
 
 #include "phrases.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "store/textutil.h"
 
 #include <QCoreApplication>
@@ -40,20 +41,6 @@ std::optional<TLanguage> ReadLanguage(const QString &path)
     return TLanguage{name, path};
 }
 
-QString DataHome()
-{
-    const QString configured = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
-        return configured;
-    return QDir::homePath() + QStringLiteral("/.local/share");
-}
-
-bool RunsFromBuildTree(const QString &programFolder)
-{
-    const QString buildTree = QFileInfo(QStringLiteral(FAVRAKE_BUILD_DIR)).canonicalFilePath();
-    const QString program = QFileInfo(programFolder).canonicalFilePath();
-    return !buildTree.isEmpty() && program.startsWith(buildTree + u'/');
-}
 } // namespace
 
 void TLanguages::Scan(const QStringList &folders)
@@ -170,11 +157,9 @@ TLanguages &Languages()
 
 QStringList DefaultLanguageFolders()
 {
-    const QString program = QCoreApplication::applicationDirPath();
-    QStringList folders{program};
-    if (RunsFromBuildTree(program))
-        folders.append(QStringLiteral(FAVRAKE_SOURCE_LANG_DIR));
-    folders.append(program + QStringLiteral("/../share/favrake/lang"));
-    folders.append(DataHome() + QStringLiteral("/favrake/lang"));
+    QStringList folders{QCoreApplication::applicationDirPath()};
+    for (const QString &data : platform::programDataFolders())
+        folders.append(data + QStringLiteral("/lang"));
+    folders.append(platform::userDataFolder() + QStringLiteral("favrake/lang"));
     return folders;
 }

@@ -77,6 +77,18 @@ constexpr TPhraseDefault Defaults[] = {
     {"MsgSuggestBTW", "Favrake has found a Best Link Collection on subjects area\r\n\r\n%s"
                       "\r\n\r\nDo You want to get to know with it?"},
     {"ErrOpenBrowser", "Error opening Web Browser!"},
+    {"ErrNotWebAddress", "The address \"%s\" is not a web address (http, https or ftp), so it "
+                         "is not opened."},
+    {"ErrSaveNoAddress", "The Bookmark \"%s\" has no address (URL), so Your decision cannot be "
+                         "stored in it."},
+    {"ErrSaveChanged", "The Bookmark \"%s\" was changed or removed by another program "
+                       "meanwhile. Your decision was not stored."},
+    {"ErrSaveFailed", "Your decision about the Bookmark \"%s\" could not be written into its "
+                      "file. The file may be read-only, or another program has changed it "
+                      "meanwhile."},
+    {"ErrDeleteChanged", "The Bookmark \"%s\" was changed or removed by another program "
+                         "meanwhile, so it was not moved into Trash."},
+    {"ErrDeleteFailed", "The Bookmark \"%s\" could not be moved into Trash."},
     {"ErrRefresh", "*** FAILED ***"},
     {"WrdHide", "Hide"},
     {"WrdShow", "Show"},

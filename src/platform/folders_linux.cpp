@@ -1,7 +1,10 @@
 #include "folders.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace platform {
 namespace {
@@ -22,6 +25,13 @@ QString BelowHome(const QString &name)
     const QString home = FromEnvironment("HOME");
     return home.isEmpty() ? QString() : WithSlash(home) + name;
 }
+
+bool RunsFromBuildTree(const QString &programFolder)
+{
+    const QString buildTree = QFileInfo(QStringLiteral(FAVRAKE_BUILD_DIR)).canonicalFilePath();
+    const QString program = QFileInfo(programFolder).canonicalFilePath();
+    return !buildTree.isEmpty() && program.startsWith(buildTree + u'/');
+}
 } // namespace
 
 QString favoritesFolder()
@@ -34,5 +44,23 @@ QString appDataFolder()
 {
     const QString configured = FromEnvironment("XDG_CONFIG_HOME");
     return WithSlash(configured.isEmpty() ? BelowHome(QStringLiteral(".config")) : configured);
+}
+
+QString userDataFolder()
+{
+    const QString configured = FromEnvironment("XDG_DATA_HOME");
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return WithSlash(configured);
+    return BelowHome(QStringLiteral(".local/share/"));
+}
+
+QStringList programDataFolders()
+{
+    const QString program = QCoreApplication::applicationDirPath();
+    QStringList folders;
+    if (RunsFromBuildTree(program))
+        folders.append(QStringLiteral(FAVRAKE_SOURCE_DATA_DIR));
+    folders.append(QDir::cleanPath(program + QStringLiteral("/../share/favrake")));
+    return folders;
 }
 } // namespace platform

@@ -1,21 +1,16 @@
 #include "opener.h"
 
+#include "webaddress.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
 
 namespace platform {
-bool IsOpenableAddress(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() &&
-           (scheme == "http" || scheme == "https" || scheme == "ftp");
-}
-
 bool openAddress(const QString &address)
 {
-    const QUrl url(address.trimmed(), QUrl::StrictMode);
-    return IsOpenableAddress(url) && QDesktopServices::openUrl(url);
+    return IsWebAddress(address) &&
+           QDesktopServices::openUrl(QUrl(address.trimmed(), QUrl::StrictMode));
 }
 
 bool openLocalFile(const QString &path)

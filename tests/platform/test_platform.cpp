@@ -1,7 +1,9 @@
 #include "platform/folderwatcher.h"
 #include "platform/opener.h"
 #include "platform/quitsignals.h"
+#include "platform/trash.h"
 #include "platform/trayicon.h"
+#include "platform/webaddress.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -21,6 +23,7 @@ class TestPlatform final : public QObject
     void trayHostComesAndGoes();
     void folderWatcherSeesNewNames();
     void signalsBecomeQuitRequests();
+    void trashWithoutDataFolder();
 };
 
 void TestPlatform::openableAddresses_data()
@@ -41,7 +44,7 @@ void TestPlatform::openableAddresses()
 {
     QFETCH(QString, address);
     QFETCH(bool, openable);
-    QCOMPARE(platform::IsOpenableAddress(QUrl(address, QUrl::StrictMode)), openable);
+    QCOMPARE(platform::IsWebAddress(address), openable);
     if (!openable)
         QVERIFY(!platform::openAddress(address)); // refused before the desktop sees it
 }
@@ -132,6 +135,28 @@ void TestPlatform::signalsBecomeQuitRequests()
         QVERIFY(requests.wait(2000));
         QCOMPARE(requests.at(0).at(0).toInt(), number);
     }
+}
+
+// A fresh account has no data folder yet: the item must still reach the home trash, and
+// nothing may land in the working folder.
+void TestPlatform::trashWithoutDataFolder()
+{
+    QTemporaryDir dir;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const QString savedCwd = QDir::currentPath();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("missing/share")));
+    QDir::setCurrent(dir.path());
+    QFile file(dir.filePath("Paper.url"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const bool moved = platform::moveToTrash(file.fileName());
+    QDir::setCurrent(savedCwd);
+    qputenv("XDG_DATA_HOME", saved);
+    QVERIFY(moved);
+    QVERIFY(QFile::exists(dir.filePath("missing/share/Trash/files/Paper.url")));
+    QVERIFY(QFile::exists(dir.filePath("missing/share/Trash/info/Paper.url.trashinfo")));
+    QVERIFY(!QFile::exists(dir.filePath("files")));
+    QVERIFY(!platform::moveToTrash(file.fileName())); // nothing left to move
 }
 
 QTEST_MAIN(TestPlatform)

@@ -1,0 +1,203 @@
+#include "bookmarkform.h"
+
+#include "entrytext.h"
+#include "lang/phrases.h"
+#include "store/bookmarks.h"
+#include "uclabel.h"
+
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+constexpr int ButtonTop = 4;
+constexpr int ButtonSize = 21;
+constexpr int ElementsTop = 28; // below the button row
+constexpr int TextLeft = 8;
+constexpr int TextWidth = 124;
+constexpr int ElementSpacing = 4;
+constexpr int BottomMargin = 2;
+
+enum TElement { ElemName, ElemURL, ElemTitle, ElemDescription, ElemTime };
+
+struct TElementStyle
+{
+    const char *Name;
+    bool AutoSize;
+    int Lines;
+    Qt::Alignment Alignment;
+    QRgb Colour;
+    bool Bold;
+    bool Clickable;
+};
+
+constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb Grey = qRgb(128, 128, 128);
+constexpr QRgb Maroon = qRgb(128, 0, 0);
+
+constexpr std::array<TElementStyle, TBookmarkForm::ElementCount> BookmarkElements = {{
+    {"Name", true, 2, Qt::AlignLeft, Black, true, true},
+    {"URL", true, 1, Qt::AlignLeft, Grey, false, false},
+    {"Title", true, 3, Qt::AlignLeft, Black, false, false},
+    {"Description", true, 3, Qt::AlignLeft, Grey, false, false},
+    {"Time", false, 1, Qt::AlignRight, OutlineRgb, false, false},
+}};
+
+QString ElementText(const TBookmarks &bookmarks, int index, int element)
+{
+    const TBookmarkRec &rec = *bookmarks.Item(index);
+    const bool failed = rec.RefreshState < 0;
+    switch (element) {
+    case ElemName:
+        return bookmarks.DisplayName(index);
+    case ElemURL:
+        return !rec.StoredURL.isEmpty() && !failed ? rec.StoredURL : rec.URL;
+    case ElemTitle:
+        return failed ? Phrase("ErrRefresh") : rec.Title;
+    case ElemDescription:
+        return failed ? rec.RefreshMsg : rec.Descr;
+    default:
+        return ShortDateTimeText(rec.ReferenceTime);
+    }
+}
+
+// What stands in for an empty element of a bookmark whose refresh did not fail.
+QString Placeholder(const TBookmarkRec &rec, int element)
+{
+    const QString word = Phrase(QByteArray("Elem.") + BookmarkElements[element].Name);
+    const QString pattern = rec.Refreshed > 1.0 ? Phrase("ElemMissing") : Phrase("ElemNotAvail");
+    return FillPhrase(pattern, {word});
+}
+} // namespace
+
+TBookmarkForm::TBookmarkForm(QWidget *owner, bool inTemplate)
+    : TBaseForm(owner), m_registration(this, "TBookmarkForm", TFormOwner::Floating, inTemplate)
+{
+    CreateButtons();
+    CreateElementLabels();
+    MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this forever!"));
+    MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this Bookmark finally!"));
+    PopupLink()->setToolTipsVisible(true);
+}
+
+QToolButton *TBookmarkForm::AddActionButton(const char *name, int left, TGlyph glyph,
+                                            const QString &hint, int tag)
+{
+    QToolButton *button =
+        AddSpeedButton(name, QRect(left, ButtonTop, ButtonSize, ButtonSize), glyph, hint);
+    button->setProperty("Tag", tag);
+    connect(button, &QToolButton::clicked, this, [this, tag] { emit actionRequested(tag); });
+    return button;
+}
+
+void TBookmarkForm::CreateButtons()
+{
+    m_suggestButton = AddActionButton(
+        "SBtSuggest", 14, TGlyph::Suggest,
+        QStringLiteral("Show best link collection about this subject area"), TagSuggest);
+    m_suggestButton->hide();
+    AddHelpItem(AddButtonMenu(m_suggestButton, "PopupSuggest"), "PopupSuggestHelp", 3060);
+
+    QToolButton *keep =
+        AddActionButton("SBtKeep", 57, TGlyph::Keep, QStringLiteral("Keep this forever!"), TagKeep);
+    AddHelpItem(AddButtonMenu(keep, "PopupKeep"), "PopupKeepHelp", 3020);
+
+    QToolButton *remind = AddActionButton(
+        "SBtRemind", 81, TGlyph::Remind,
+        QStringLiteral("Put this back and remind me in a few days again!"), TagRemindDefault);
+    QMenu *remindMenu = AddButtonMenu(remind, "PopupRemind");
+    AddRemindItems(remindMenu, "PopupRemind");
+    remindMenu->addSeparator();
+    const QAction *help = AddHelpItem(remindMenu, "PopupRemindHelp", 3030);
+    connect(remindMenu, &QMenu::triggered, this, [this, help](QAction *item) {
+        if (item != help)
+            emit actionRequested(TagOf(item));
+    });
+
+    QToolButton *remove = AddActionButton(
+        "SBtDel", 105, TGlyph::Delete, QStringLiteral("Delete this Bookmark finally!"), TagDelete);
+    AddHelpItem(AddButtonMenu(remove, "PopupDelete"), "PopupDeleteHelp", 3040);
+}
+
+void TBookmarkForm::CreateElementLabels()
+{
+    for (int e = 0; e < ElementCount; ++e) {
+        const TElementStyle &style = BookmarkElements[e];
+        auto *label = new TUCLabel(this);
+        label->move(TextLeft, ElementsTop);
+        label->SetLines(style.Lines);
+        label->SetTextWidth(TextWidth);
+        label->SetAutoSize(style.AutoSize);
+        label->SetAlignment(style.Alignment);
+        label->SetTextColour(QColor(style.Colour));
+        QFont font = label->font();
+        font.setBold(style.Bold);
+        label->setFont(font);
+        if (style.Clickable)
+            AttachEntryLabel(label);
+        m_elements[e] = label;
+    }
+}
+
+TUCLabel *TBookmarkForm::ElementLabel(int element) const
+{
+    return element >= 0 && element < ElementCount ? m_elements[element] : nullptr;
+}
+
+void TBookmarkForm::SetEntry(const TBookmarks *bookmarks, int index)
+{
+    m_bookmarks = bookmarks;
+    m_index = index;
+}
+
+bool TBookmarkForm::UpdateView()
+{
+    if (!m_bookmarks || !m_bookmarks->IsValidIndex(m_index))
+        return false;
+    int y = ElementsTop;
+    for (int e = 0; e < ElementCount; ++e)
+        ShowElement(e, y);
+    ShowSuggestButton();
+    resize(ClientWidth, y + BottomMargin);
+    return true;
+}
+
+void TBookmarkForm::ShowElement(int element, int &y)
+{
+    const TBookmarkRec &rec = *m_bookmarks->Item(m_index);
+    const bool failed = rec.RefreshState < 0;
+    TUCLabel *label = m_elements[element];
+    label->move(TextLeft, y);
+    QString text = ElementText(*m_bookmarks, m_index, element);
+    if (element == ElemTitle)
+        label->SetTextColour(QColor(failed ? Maroon : BookmarkElements[element].Colour));
+    label->SetHint(element == ElemTime ? Phrase("HintBMTime") : text);
+    if (text.isEmpty() && !failed)
+        text = Placeholder(rec, element);
+    label->SetCaption(text);
+    if (!label->Caption().isEmpty())
+        y += label->height() + ElementSpacing;
+}
+
+void TBookmarkForm::ShowSuggestButton()
+{
+    const bool offered = m_bookmarks->HasSuggestion(m_index);
+    if (offered)
+        m_suggestButton->setToolTip(
+            FillPhrase(Phrase("HintBMSuggest"), {m_bookmarks->MatchText(m_index)}));
+    m_suggestButton->setVisible(offered);
+}
+
+void TBookmarkForm::OpenEntry(TUCLabel *)
+{
+    emit openRequested();
+}
+
+void TBookmarkForm::EntryAction(TUCLabel *, int tag)
+{
+    emit actionRequested(tag);
+}
+
+void TBookmarkForm::PrepareLinkMenu()
+{
+    MenuItem("PopupLinkSuggest")->setVisible(!m_suggestButton->isHidden());
+}

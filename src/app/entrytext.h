@@ -1,0 +1,18 @@
+#pragma once
+
+#include "store/datetime.h"
+
+#include <QString>
+
+// Texts taken from bookmark files and web pages, made safe to show.
+
+// Control characters become blanks and bidirectional formatting characters go, so a page
+// title can neither break the layout nor turn the text around.
+QString DisplayText(QStringView text);
+
+// A tool tip that shows text literally, also when it looks like markup; empty text gives
+// no tool tip.
+QString PlainToolTip(const QString &text);
+
+// Short date and short time in the user's locale; empty for a value that is no date.
+QString ShortDateTimeText(TDateTime value);

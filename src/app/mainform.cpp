@@ -1,0 +1,376 @@
+#include "mainform.h"
+
+#include "entrytext.h"
+#include "lang/phrases.h"
+#include "store/bookmarks.h"
+#include "uclabel.h"
+
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QToolButton>
+
+namespace {
+constexpr int RowsTop = 40; // below the title band
+constexpr int TextLeft = 8;
+constexpr int TextWidth = 124;
+constexpr int SuggestSize = 19;
+constexpr int TitleGap = 2; // between a title and its suggest button
+constexpr int RowSpacing = 8;
+constexpr int BottomMargin = 2;
+constexpr int PanelTop = 36;
+constexpr int PanelHeight = 69;
+constexpr int PanelBorder = 2;
+constexpr int PanelBottomMargin = 6;
+constexpr int PanelLeft = TextLeft - PanelBorder;
+constexpr int PanelWidth = TBaseForm::ClientWidth - 2 * PanelLeft;
+constexpr int PageWidth = PanelWidth - 2 * PanelBorder;
+constexpr int PageHeight = PanelHeight - 2 * PanelBorder;
+constexpr int ButtonLeft = 2;
+constexpr QRgb Navy = qRgb(0, 0, 128);
+
+QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(geometry);
+    return label;
+}
+
+void SetTextColour(QWidget *widget, QRgb colour)
+{
+    QPalette colours = widget->palette();
+    colours.setColor(QPalette::WindowText, QColor(colour));
+    widget->setPalette(colours);
+}
+
+QWidget *AddPage(QStackedWidget *notebook, const char *name)
+{
+    auto *page = new QWidget(notebook);
+    page->setObjectName(QString::fromLatin1(name));
+    notebook->addWidget(page);
+    return page;
+}
+} // namespace
+
+TMainForm::TMainForm()
+    : TBaseForm(nullptr), m_registration(this, "MainForm", TFormOwner::Application, true)
+{
+    CreateTitle();
+    CreateInfoPanel();
+    CreateRows();
+    MenuItem("PopupLinkKeep")->setText(QStringLiteral("Keep this (no more ask me)"));
+    MenuItem("PopupLinkRemind")->setText(QStringLiteral("Ask me again in a few days"));
+    ShowInformation();
+}
+
+void TMainForm::SetTaskbarMode(bool on)
+{
+    if (on == m_taskbarMode)
+        return;
+    m_taskbarMode = on;
+    const bool shown = isVisible();
+    setWindowFlags(on ? Qt::Window | Qt::FramelessWindowHint : FloatingWindowFlags);
+    setAttribute(Qt::WA_ShowWithoutActivating, !on);
+    setWindowTitle(QStringLiteral("Favrake"));
+    if (on || shown)
+        SetFadeLevel(on ? MaxFadeLevel : FadeLevel());
+}
+
+void TMainForm::SetFadeLevel(int level)
+{
+    if (!m_taskbarMode) {
+        TBaseForm::SetFadeLevel(level);
+        return;
+    }
+    TBaseForm::SetFadeLevel(MaxFadeLevel);
+    if (level == 0)
+        showMinimized();
+    else if (isMinimized())
+        showNormal();
+}
+
+void TMainForm::CreateTitle()
+{
+    QFont font = SansFont(QStringLiteral("Arial Black"), 13);
+    font.setItalic(true);
+    font.setWeight(QFont::Black);
+    for (QLabel *label :
+         {AddLabel(this, "LblTitleA", QStringLiteral("Fav"), QRect(12, 2, 40, 18)),
+          AddLabel(this, "LblTitleB", QStringLiteral("R A K E"), QRect(28, 16, 76, 18))}) {
+        label->setFont(font);
+        SetTextColour(label, Navy);
+    }
+    QToolButton *hide = AddSpeedButton("SBtHide", QRect(107, 8, 23, 22), TGlyph::Hide,
+                                       QStringLiteral("Hide this - I deal later with it."));
+    AddHelpItem(AddButtonMenu(hide, "PopupHide"), "PopupHideHelp", HelpContextWindow);
+    connect(hide, &QToolButton::clicked, this, &TMainForm::hideRequested);
+}
+
+void TMainForm::CreateInfoPanel()
+{
+    m_pnlInfo = new QFrame(this);
+    m_pnlInfo->setObjectName(QStringLiteral("PnlInfo"));
+    m_pnlInfo->setGeometry(PanelLeft, PanelTop, PanelWidth, PanelHeight);
+    m_pnlInfo->setAutoFillBackground(true);
+    m_nbkInfo = new QStackedWidget(m_pnlInfo);
+    m_nbkInfo->setObjectName(QStringLiteral("NbkInfo"));
+    m_nbkInfo->setGeometry(PanelBorder, PanelBorder, PageWidth, PageHeight);
+    CreateCountsPage();
+    CreateDownloadPage();
+}
+
+void TMainForm::CreateCountsPage()
+{
+    QWidget *page = AddPage(m_nbkInfo, "PageInfoNoActive");
+    const QFont countFont = SansFont(QStringLiteral("Arial"), 11);
+    QLabel *titles = AddLabel(page, "LblInfoCountTitle",
+                              QStringLiteral("Bookmarks total:\n- put back to remind:\n"
+                                             "- keeped permanent:"),
+                              QRect(0, 0, PageWidth, 42));
+    titles->setFont(countFont);
+    titles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_lblInfoCount = AddLabel(page, "LblInfoCount", QString(), QRect(0, 0, PageWidth, 42));
+    QFont bold = countFont;
+    bold.setBold(true);
+    m_lblInfoCount->setFont(bold);
+    m_lblInfoCount->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    SetTextColour(m_lblInfoCount, OutlineRgb);
+
+    m_nbkInfoAction = new QStackedWidget(page);
+    m_nbkInfoAction->setObjectName(QStringLiteral("NbkInfoAction"));
+    m_nbkInfoAction->setGeometry(0, 42, PageWidth, PageHeight - 42);
+    QWidget *action = AddPage(m_nbkInfoAction, "PageAction");
+    m_sbtShowPutBack = new QToolButton(action);
+    m_sbtShowPutBack->setObjectName(QStringLiteral("SBtInfoShowPutBack"));
+    m_sbtShowPutBack->setText(QStringLiteral("Show put back entries"));
+    m_sbtShowPutBack->setToolTip(
+        QStringLiteral("Displays all Bookmarks You put back for remind immediately, regardless "
+                       "of which time to remind you have settled."));
+    m_sbtShowPutBack->setFocusPolicy(Qt::NoFocus);
+    m_sbtShowPutBack->setGeometry(ButtonLeft, 0, PanelWidth - 2 * (ButtonLeft + PanelBorder),
+                                  PageHeight - 42);
+    AddHelpItem(AddButtonMenu(m_sbtShowPutBack, "PopupPutBack"), "PopupPutBackHelp", 3050);
+    connect(m_sbtShowPutBack, &QToolButton::clicked, this, &TMainForm::showPutBackRequested);
+    QWidget *noAction = AddPage(m_nbkInfoAction, "PageNoAction");
+    QLabel *nothing = AddLabel(noAction, "LblInfoNoAction", QStringLiteral("Nothing to do."),
+                               QRect(0, 0, PageWidth, PageHeight - 42));
+    nothing->setFont(SansFont(QStringLiteral("Tahoma"), 13));
+    nothing->setAlignment(Qt::AlignCenter);
+}
+
+void TMainForm::CreateDownloadPage()
+{
+    QWidget *page = AddPage(m_nbkInfo, "PageInfoDownload");
+    QLabel *download = AddLabel(page, "LblInfoDownload",
+                                QStringLiteral("Downloading page information\nPlease wait..."),
+                                QRect(0, 0, PageWidth, 46));
+    download->setFont(SansFont(QStringLiteral("Tahoma"), 12));
+    download->setAlignment(Qt::AlignCenter);
+    download->setWordWrap(true);
+    auto *progressPanel = new QFrame(page);
+    progressPanel->setObjectName(QStringLiteral("PnlInfoProgress"));
+    progressPanel->setGeometry(8, 49, PageWidth - 16, 12);
+    m_progress = new QProgressBar(progressPanel);
+    m_progress->setObjectName(QStringLiteral("PBInfoProgress"));
+    m_progress->setGeometry(0, 0, PageWidth - 16, 12);
+    m_progress->setTextVisible(false);
+    m_progress->setToolTip(QStringLiteral(
+        "Progress of the Refresh process. As soon as enough information is available, the "
+        "actualized bookmarks are displayed."));
+}
+
+void TMainForm::CreateRows()
+{
+    m_popupSuggest = AddPopupMenu("PopupSuggest");
+    AddHelpItem(m_popupSuggest, "PopupSuggestHelp", 3060);
+    for (int row = 0; row < EntryRowCount; ++row) {
+        TEntryRow &entry = m_rows[row];
+        entry.Title = new TUCLabel(this);
+        entry.Title->setProperty("Tag", row);
+        entry.Title->SetLines(3);
+        entry.Title->SetTextWidth(TextWidth);
+        AttachEntryLabel(entry.Title);
+        entry.Time = new TUCLabel(this);
+        entry.Time->SetTextWidth(TextWidth);
+        entry.Time->SetAutoSize(false);
+        entry.Time->SetAlignment(Qt::AlignRight);
+        entry.Time->SetTextColour(QColor(OutlineRgb));
+        entry.Suggest = new QToolButton(this);
+        entry.Suggest->setProperty("Tag", row);
+        entry.Suggest->setAutoRaise(true);
+        entry.Suggest->setFocusPolicy(Qt::NoFocus);
+        entry.Suggest->resize(SuggestSize, SuggestSize);
+        entry.Suggest->setIcon(GlyphIcon(TGlyph::Suggest));
+        AttachButtonMenu(entry.Suggest, m_popupSuggest);
+        connect(entry.Suggest, &QToolButton::clicked, this,
+                [this, row] { emit entryActionRequested(row, TagSuggest); });
+        ShowRow(row, false);
+    }
+}
+
+TUCLabel *TMainForm::TitleLabel(int row) const
+{
+    return row >= 0 && row < EntryRowCount ? m_rows[row].Title : nullptr;
+}
+
+TUCLabel *TMainForm::TimeLabel(int row) const
+{
+    return row >= 0 && row < EntryRowCount ? m_rows[row].Time : nullptr;
+}
+
+QToolButton *TMainForm::SuggestButton(int row) const
+{
+    return row >= 0 && row < EntryRowCount ? m_rows[row].Suggest : nullptr;
+}
+
+bool TMainForm::RowDisplayable(int row) const
+{
+    return row >= 0 && row < EntryRowCount && m_displayable[row];
+}
+
+int TMainForm::BookmarkOfRow(int row) const
+{
+    return row >= 0 && row < EntryRowCount ? m_data.Rows[row] : -1;
+}
+
+TMainView TMainForm::UpdateView(const TMainViewData &data)
+{
+    m_data = data;
+    int y = RowsTop;
+    bool nothingShown = true;
+    for (int row = 0; row < EntryRowCount; ++row) {
+        const int index = m_data.Rows[row];
+        m_displayable[row] = !m_data.AnyShownAwaitsRefresh && m_data.Bookmarks &&
+                             m_data.Bookmarks->IsValidIndex(index) &&
+                             !m_data.Bookmarks->IsRefreshDue(index);
+        nothingShown = nothingShown && !m_displayable[row];
+        const bool inPocket = m_displayable[row] && m_data.PocketView;
+        if (inPocket)
+            LayOutPocketRow(row, y);
+        ShowRow(row, inPocket);
+    }
+    if (nothingShown) {
+        ShowInformation();
+    } else {
+        m_pnlInfo->hide();
+        m_view = m_data.PocketView ? TMainView::Pocket : TMainView::BookmarkWindows;
+        resize(ClientWidth, m_data.PocketView ? y + BottomMargin : RowsTop - 1);
+    }
+    return m_view;
+}
+
+bool TMainForm::UpdateView()
+{
+    UpdateView(m_data);
+    return true;
+}
+
+void TMainForm::LayOutPocketRow(int row, int &y)
+{
+    const TBookmarks &bookmarks = *m_data.Bookmarks;
+    const int index = m_data.Rows[row];
+    const TBookmarkRec &rec = *bookmarks.Item(index);
+    const TEntryRow &entry = m_rows[row];
+    const bool suggest = bookmarks.HasSuggestion(index);
+    entry.Suggest->move(TextLeft + TextWidth - SuggestSize, y);
+    entry.Title->SetTextWidth(suggest ? TextWidth - TitleGap - SuggestSize : TextWidth);
+    entry.Title->SetCaption(bookmarks.DisplayName(index));
+    // A short title ends on one line with its suggest button.
+    if (suggest && entry.Title->height() < SuggestSize)
+        y += SuggestSize - entry.Title->height();
+    entry.Title->move(TextLeft, y);
+    entry.Title->SetHint(rec.StoredURL.isEmpty() ? rec.URL : rec.StoredURL);
+    y += entry.Title->height();
+    entry.Time->move(TextLeft, y);
+    entry.Time->SetCaption(ShortDateTimeText(rec.ReferenceTime));
+    entry.Time->SetHint(Phrase("HintBMTime"));
+    y += entry.Time->height() + RowSpacing;
+    if (suggest)
+        entry.Suggest->setToolTip(
+            FillPhrase(Phrase("HintBMSuggest"), {bookmarks.MatchText(index)}));
+}
+
+void TMainForm::ShowRow(int row, bool inPocket)
+{
+    const TEntryRow &entry = m_rows[row];
+    entry.Title->setVisible(inPocket);
+    entry.Time->setVisible(inPocket);
+    entry.Suggest->setVisible(inPocket && m_data.Bookmarks->HasSuggestion(m_data.Rows[row]));
+}
+
+void TMainForm::ShowInformation()
+{
+    const TBookmarks *bookmarks = m_data.Bookmarks;
+    if (m_data.AnyShownAwaitsRefresh) {
+        ShowPage(m_nbkInfo, "PageInfoDownload");
+        UpdateProgress();
+        m_view = TMainView::Download;
+    } else {
+        ShowPage(m_nbkInfo, "PageInfoNoActive");
+        const int active = bookmarks ? bookmarks->ActiveCount() : 0;
+        const int kept = bookmarks ? bookmarks->KeptCount() : 0;
+        const int total = bookmarks ? bookmarks->Count() : 0;
+        m_lblInfoCount->setText(QStringLiteral("%1\n%2\n%3").arg(total).arg(active).arg(kept));
+        ShowPage(m_nbkInfoAction, active < 1 ? "PageNoAction" : "PageAction");
+        m_sbtShowPutBack->setEnabled(active > 0);
+        m_view = TMainView::Information;
+    }
+    resize(ClientWidth, PanelTop + PanelHeight + PanelBottomMargin);
+    m_pnlInfo->show();
+}
+
+void TMainForm::UpdateProgress()
+{
+    const TBookmarks *bookmarks = m_data.Bookmarks;
+    if (!bookmarks)
+        return;
+    const int maximum = qMin(bookmarks->RefreshDueCount(), 5);
+    m_progress->setMaximum(maximum);
+    m_progress->setValue(qMin(bookmarks->NotDueCount(), maximum));
+}
+
+void TMainForm::ShowPage(QStackedWidget *notebook, const char *pageName)
+{
+    if (QWidget *page = notebook->findChild<QWidget *>(QString::fromLatin1(pageName)))
+        notebook->setCurrentWidget(page);
+}
+
+int TMainForm::RowOf(const TUCLabel *label) const
+{
+    for (int row = 0; row < EntryRowCount; ++row) {
+        if (label && m_rows[row].Title == label)
+            return row;
+    }
+    return -1;
+}
+
+void TMainForm::OpenEntry(TUCLabel *label)
+{
+    const int row = RowOf(label);
+    if (row >= 0)
+        emit entryOpenRequested(row);
+}
+
+void TMainForm::EntryAction(TUCLabel *label, int tag)
+{
+    const int row = RowOf(label);
+    if (row >= 0)
+        emit entryActionRequested(row, tag);
+}
+
+void TMainForm::PrepareLinkMenu()
+{
+    const int row = RowOf(PopupLabel());
+    const bool offered = m_data.Bookmarks && m_data.Bookmarks->HasSuggestion(BookmarkOfRow(row));
+    MenuItem("PopupLinkSuggest")->setVisible(offered);
+}
+
+void TMainForm::contextMenuEvent(QContextMenuEvent *event)
+{
+    emit windowMenuRequested(event->globalPos());
+}

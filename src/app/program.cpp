@@ -1,0 +1,311 @@
+#include "program.h"
+
+#include "arranger.h"
+#include "bookmarkform.h"
+#include "config/installdlg.h"
+#include "config/settings.h"
+#include "lang/confirmdlg.h"
+#include "lang/languages.h"
+#include "lang/phrases.h"
+#include "lang/template.h"
+#include "mainform.h"
+#include "platform/folders.h"
+#include "platform/opener.h"
+#include "programfiles.h"
+#include "review.h"
+#include "store/bookmarks.h"
+#include "store/textutil.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTextStream>
+#include <QTimer>
+
+TProgram::TProgram(const QStringList &arguments)
+    : m_icon(ProgramIcon()), m_mainForm(std::make_unique<TMainForm>()),
+      m_arranger(std::make_unique<TWindowArranger>(m_mainForm.get())),
+      m_installDlg(std::make_unique<TInstallDlg>(platform::favoritesFolder(), m_icon)),
+      m_confirmDlg(std::make_unique<TConfirmDlg>()), m_timer([this] { m_review->TimerTimer(); })
+{
+    QApplication::setWindowIcon(m_icon);
+    BuildTrayMenu();
+    m_review = std::make_unique<TReview>(platform::favoritesFolder(),
+                                         TReviewSeams{.Now = NowDateTime,
+                                                      .Timer = m_timer,
+                                                      .Confirmer = *m_confirmDlg,
+                                                      .Opener = m_opener,
+                                                      .Trash = m_trash,
+                                                      .View = *this,
+                                                      .Host = *this,
+                                                      .Downloader = MakeDownloader()},
+                                         arguments);
+    FavoritesRead();
+    ConnectWindows();
+}
+
+TProgram::~TProgram()
+{
+    if (m_review)
+        m_review->Shutdown();
+}
+
+void TProgram::BuildTrayMenu()
+{
+    m_trayMenu = new QMenu(m_mainForm.get());
+    m_trayMenu->setObjectName("PopupTray");
+    QAction *showHide = m_trayMenu->addAction(Phrase("WrdShow"));
+    showHide->setObjectName("PopupTrayShowHide");
+    connect(showHide, &QAction::triggered, this, [this] {
+        if (IsMainVisible())
+            HideClick();
+        else
+            m_review->ShowNext();
+    });
+    m_trayMenu->addSeparator()->setObjectName("N1");
+    QAction *quit = m_trayMenu->addAction("&Quit");
+    quit->setObjectName("PopupTrayExit");
+    connect(quit, &QAction::triggered, this, [this] { m_review->QuitClick(); });
+    connect(m_trayMenu, &QMenu::aboutToShow, this, [this, showHide] {
+        showHide->setText(IsMainVisible() ? Phrase("WrdHide") : Phrase("WrdShow"));
+    });
+    m_tray.SetIcon(m_icon);
+    m_tray.SetPopupMenu(m_trayMenu);
+}
+
+void TProgram::ConnectWindows()
+{
+    TMainForm *main = m_mainForm.get();
+    connect(main, &TMainForm::entryActionRequested, this,
+            [this](int row, int tag) { m_review->EntryAction(row, tag); });
+    connect(main, &TMainForm::entryOpenRequested, this,
+            [this](int row) { m_review->EntryClick(row); });
+    connect(main, &TMainForm::hideRequested, this, &TProgram::HideClick);
+    connect(main, &TMainForm::showPutBackRequested, this,
+            [this] { m_review->SBtInfoShowPutBackClick(); });
+    connect(main, &TMainForm::windowMenuRequested, this,
+            [this](const QPoint &at) { m_trayMenu->popup(at); });
+    connect(main, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
+    for (int row = 0; row < TReview::RowCount; ++row) {
+        TBookmarkForm *window = m_arranger->BookmarkWindow(row);
+        connect(window, &TBookmarkForm::actionRequested, this,
+                [this, row](int tag) { m_review->BookmarkWindowAction(row, tag); });
+        connect(window, &TBookmarkForm::openRequested, this,
+                [this, row] { m_review->EntryClick(row); });
+        connect(window, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
+    }
+    TSpeedForm *speed = m_arranger->SpeedWindow();
+    for (const char *missing : {"SBtSetup", "SBtHome"}) // until configuration and homepage exist
+        speed->findChild<QWidget *>(missing)->setEnabled(false);
+    connect(speed, &TSpeedForm::commandRequested, this, &TProgram::SpeedCommand);
+    connect(speed, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
+    connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::TrayIconMouseDown);
+    connect(&m_tray, &platform::TTrayIcon::HostChanged, this, &TProgram::TrayHostChanged);
+    connect(&m_watcher, &platform::TFolderWatcher::Changed, this,
+            [this] { m_review->FolderChanged(); });
+    connect(&m_quitSignals, &platform::TQuitSignals::QuitRequested, this,
+            &TProgram::QuitRequestedBySignal);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TProgram::QuitRequestedBySignal);
+}
+
+bool TProgram::IsMainVisible() const
+{
+    return m_mainForm->IsShowing() && !m_closing;
+}
+
+void TProgram::UpdateView()
+{
+    if (!m_review)
+        return; // the review renders itself once it is built
+    TMainViewData data;
+    data.Bookmarks = &m_review->Bookmarks();
+    data.Rows = m_review->Entries();
+    data.AnyShownAwaitsRefresh = m_review->AnyShownAwaitsRefresh();
+    data.PocketView = Settings.PocketView;
+    switch (m_mainForm->UpdateView(data)) {
+    case TMainView::BookmarkWindows:
+        ShowBookmarkWindows();
+        break;
+    case TMainView::Pocket:
+        m_arranger->ClearAllShown();
+        break;
+    case TMainView::Information:
+    case TMainView::Download:
+        break;
+    }
+}
+
+void TProgram::ShowBookmarkWindows()
+{
+    for (int row = 0; row < TReview::RowCount; ++row) {
+        TBookmarkForm *window = m_arranger->BookmarkWindow(row);
+        window->SetEntry(&m_review->Bookmarks(), m_review->EntryAt(row));
+        window->UpdateView();
+        m_arranger->SetShown(row, m_review->EntryAt(row) >= 0);
+    }
+    m_arranger->Arrange();
+    for (int row = 0; row < TReview::RowCount; ++row)
+        if (!m_arranger->IsShown(row))
+            m_review->DropRow(row); // no room on the screen: not shown after all
+}
+
+void TProgram::ShowAll()
+{
+    if (!m_closing)
+        m_arranger->ShowAll();
+}
+
+void TProgram::HideAll()
+{
+    m_arranger->HideAll();
+}
+
+void TProgram::RemoveBookmarkWindow(int row)
+{
+    m_arranger->RemoveWindow(m_arranger->BookmarkWindow(row));
+}
+
+void TProgram::ClearShownWindows()
+{
+    m_arranger->ClearAllShown();
+}
+
+void TProgram::UpdateProgress()
+{
+    m_mainForm->UpdateProgress();
+}
+
+void TProgram::ShowError(const QString &text)
+{
+    QMessageBox::critical(nullptr, QStringLiteral("Favrake"), text);
+}
+
+void TProgram::FavoritesRead()
+{
+    if (m_review)
+        m_watcher.SetFolders(m_review->Bookmarks().Folders());
+}
+
+bool TProgram::ActivateLanguage(const QByteArray &name)
+{
+    TLanguages &languages = Languages();
+    const bool ok = languages.SetCurrentLanguage(FromNarrow(name));
+    Settings.Language = ToNarrow(languages.CurrentLanguageName());
+    if (ok) {
+        languages.ApplyLanguage();
+        QGuiApplication::setApplicationDisplayName(languages.ApplicationTexts().Title);
+        languages.TranslateForm(&m_mainForm->Translatable(), "TBaseForm");
+        languages.TranslateFloatingForms();
+        m_review->UpdateView();
+    }
+    return ok;
+}
+
+bool TProgram::RunFirstRun()
+{
+    return m_installDlg->RunFirstRun();
+}
+
+void TProgram::ShowTray()
+{
+    m_tray.SetHint(QStringLiteral("Favrake"));
+    m_tray.SetIconVisible(true);
+    TrayHostChanged(m_tray.HostAvailable());
+}
+
+// Without a notification area the main window must stay reachable: it keeps a taskbar
+// entry and Hide only minimises it.
+void TProgram::TrayHostChanged(bool available)
+{
+    m_mainForm->SetTaskbarMode(!available);
+}
+
+void TProgram::CreateLanguageTemplate()
+{
+    const QString path = QDir::current().filePath(QStringLiteral("Template.lng"));
+    if (WriteLanguageTemplate(path))
+        return;
+    m_exitCode = 1;
+    ShowError(QStringLiteral("The language template \"%1\" could not be written.").arg(path));
+}
+
+// Whoever started the uninstall learns from the exit status whether every file is clean.
+void TProgram::Uninstalled(const QStringList &notCleaned)
+{
+    if (notCleaned.isEmpty())
+        return;
+    m_exitCode = 1;
+    QTextStream err(stderr);
+    err << "Favrake could not remove its state from these files:\n";
+    for (const QString &file : notCleaned)
+        err << "  " << file << "\n";
+}
+
+void TProgram::CloseMainWindow()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    m_tray.SetIconVisible(false);
+    for (int slot = -1; slot <= 5; ++slot)
+        if (TBaseForm *window = m_arranger->Window(slot))
+            window->hide();
+    QTimer::singleShot(0, qApp, [code = m_exitCode] { QCoreApplication::exit(code); });
+}
+
+void TProgram::TrayIconMouseDown(Qt::MouseButton button)
+{
+    if (IsMainVisible()) {
+        for (int slot = 5; slot >= -1; --slot)
+            if (m_arranger->SlotMarked(slot))
+                m_arranger->Window(slot)->raise();
+    } else if (button == Qt::LeftButton) {
+        m_review->ShowNext();
+    }
+}
+
+void TProgram::HideClick()
+{
+    m_review->BeginAction();
+    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHide"), QStringLiteral("Hide"), 10,
+                                  CheckedByDefault))
+        HideAll();
+    m_review->EndAction();
+}
+
+void TProgram::SpeedCommand(TSpeedForm::Command command)
+{
+    switch (command) {
+    case TSpeedForm::Command::Refresh:
+        m_review->RefreshClick();
+        break;
+    case TSpeedForm::Command::Help:
+        OpenHelp(120);
+        break;
+    case TSpeedForm::Command::Info:
+        m_installDlg->ShowAbout();
+        break;
+    case TSpeedForm::Command::Quit:
+        m_review->QuitClick();
+        break;
+    case TSpeedForm::Command::Setup:
+    case TSpeedForm::Command::Home:
+        break; // their buttons are disabled
+    }
+}
+
+void TProgram::OpenHelp(int context)
+{
+    const QString page = HelpPage(context);
+    if (page.isEmpty() || !platform::openLocalFile(page))
+        ShowError(Phrase("ErrOpenBrowser"));
+}
+
+// A signal or the session's end: questions still open are answered "no", then the program
+// closes the normal way, so decisions and settings are kept.
+void TProgram::QuitRequestedBySignal()
+{
+    m_review->RequestClose();
+    if (QWidget *modal = QApplication::activeModalWidget())
+        modal->close();
+}

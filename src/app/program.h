@@ -1,0 +1,76 @@
+#pragma once
+
+#include "desktopseams.h"
+#include "platform/folderwatcher.h"
+#include "platform/quitsignals.h"
+#include "platform/trayicon.h"
+#include "reviewseams.h"
+#include "speedform.h"
+
+#include <QIcon>
+#include <QMenu>
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+class TConfirmDlg;
+class TInstallDlg;
+class TMainForm;
+class TReview;
+class TWindowArranger;
+
+// The running tray program: it builds the windows and dialogs, hands them to the review
+// logic as its view, and answers the review's start-up and shutdown needs.
+class TProgram final : public QObject, private TReviewView, private TReviewHost
+{
+    Q_OBJECT
+  public:
+    explicit TProgram(const QStringList &arguments);
+    ~TProgram() override;
+
+  private:
+    // The review's view.
+    bool IsMainVisible() const override;
+    void UpdateView() override;
+    void ShowAll() override;
+    void HideAll() override;
+    void RemoveBookmarkWindow(int row) override;
+    void ClearShownWindows() override;
+    void UpdateProgress() override;
+    void ShowError(const QString &text) override;
+    void FavoritesRead() override;
+
+    // The review's host.
+    bool ActivateLanguage(const QByteArray &name) override;
+    bool RunFirstRun() override;
+    void ShowTray() override;
+    void CreateLanguageTemplate() override;
+    void Uninstalled(const QStringList &notCleaned) override;
+    void CloseMainWindow() override;
+
+    void BuildTrayMenu();
+    void ConnectWindows();
+    void ShowBookmarkWindows();
+    void TrayIconMouseDown(Qt::MouseButton button);
+    void TrayHostChanged(bool available);
+    void HideClick();
+    void SpeedCommand(TSpeedForm::Command command);
+    void OpenHelp(int context);
+    void QuitRequestedBySignal();
+
+    QIcon m_icon;
+    std::unique_ptr<TMainForm> m_mainForm;
+    std::unique_ptr<TWindowArranger> m_arranger;
+    std::unique_ptr<TInstallDlg> m_installDlg;
+    std::unique_ptr<TConfirmDlg> m_confirmDlg;
+    QMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
+    platform::TTrayIcon m_tray;
+    platform::TFolderWatcher m_watcher;
+    platform::TQuitSignals m_quitSignals;
+    TQtReviewTimer m_timer;
+    TDesktopOpener m_opener;
+    TDesktopTrash m_trash;
+    std::unique_ptr<TReview> m_review;
+    bool m_closing = false;
+    int m_exitCode = 0;
+};

@@ -1,0 +1,237 @@
+#include "review.h"
+
+#include "config/settings.h"
+#include "config/uninstall.h"
+#include "lang/confirm.h"
+#include "lang/phrases.h"
+#include "refresh/engine.h"
+#include "store/bookmarks.h"
+
+namespace {
+TBookmarksEnv ListEnv(const Clock &now, const platform::FileWriteOps *writeOps)
+{
+    TBookmarksEnv env;
+    env.Now = now;
+    env.Intervals = SettingsIntervals;
+    if (writeOps)
+        env.WriteOps = writeOps;
+    return env;
+}
+} // namespace
+
+TReview::TReview(const QString &favoritesPath, TReviewSeams seams, const QStringList &arguments)
+    : m_now(seams.Now ? seams.Now : Clock(NowDateTime)), m_timer(seams.Timer),
+      m_confirmer(seams.Confirmer), m_opener(seams.Opener), m_trash(seams.Trash),
+      m_view(seams.View), m_host(seams.Host), m_arguments(arguments)
+{
+    // Nothing that waits for the end of an action may run while the start is half done.
+    m_actionDepth = 1;
+    m_bookmarks = std::make_unique<TBookmarks>(favoritesPath, ListEnv(m_now, seams.WriteOps));
+    m_engine = std::make_unique<TRefreshEngine>(std::move(seams.Downloader), m_now);
+    m_entries.fill(-1);
+    SelectEntries(true);
+    m_awaitingRefresh = AnyShownAwaitsRefresh();
+    EndAction();
+    // The first tick completes the start as soon as the message loop runs.
+    m_timer.Start(1);
+}
+
+// The engine lets its worker go; the seams may already be gone.
+TReview::~TReview() = default;
+
+int TReview::EntryAt(int row) const
+{
+    return row >= 0 && row < RowCount ? m_entries[size_t(row)] : -1;
+}
+
+void TReview::DropRow(int row)
+{
+    if (row >= 0 && row < RowCount)
+        m_entries[size_t(row)] = -1;
+}
+
+bool TReview::CompleteStartup()
+{
+    m_timer.Stop();
+    if (!m_arguments.isEmpty()) {
+        // Any parameter ends the program after its work; the switches are case-sensitive.
+        if (m_arguments.first() == u"/UNINSTALL")
+            UninstallCleanup();
+        else if (m_arguments.first() == u"/CREATELNG")
+            m_host.CreateLanguageTemplate();
+        RequestClose();
+        return false;
+    }
+    m_host.ActivateLanguage(Settings.Language);
+    // The first-run dialog runs a message loop: what arrives meanwhile waits for its end.
+    BeginAction();
+    const bool installed = Settings.Installed || m_host.RunFirstRun();
+    EndAction();
+    if (m_closed)
+        return false;
+    if (!installed) {
+        DisableSaving();
+        RequestClose();
+        return false;
+    }
+    m_engine->InitDownloader();
+    m_host.ShowTray();
+    m_lastTick = 1.0;
+    StartTimer();
+    return true;
+}
+
+void TReview::FolderChanged()
+{
+    m_folderChanged = true;
+}
+
+void TReview::CancelDownload()
+{
+    if (m_engine->IsDownloading())
+        m_engine->AbortDownload();
+}
+
+void TReview::UpdateView()
+{
+    if (AnyShownAwaitsRefresh())
+        m_awaitingRefresh = true; // the download page is what the user sees now
+    m_view.UpdateView();
+    bool displayable = false;
+    for (int row = 0; row < RowCount; ++row)
+        displayable = displayable || IsRowDisplayable(row);
+    // Otherwise a later ShowAll would bring back windows of bookmarks already handled.
+    if (!displayable)
+        m_view.ClearShownWindows();
+}
+
+void TReview::OneInstanceInstanceStarted(const QStringList &params)
+{
+    if (m_closed)
+        return;
+    if (m_actionDepth > 0) {
+        WhenIdle([this, params] { OneInstanceInstanceStarted(params); });
+        return;
+    }
+    if (!params.isEmpty() && params.first() == u"/UNINSTALL") {
+        m_timer.Stop();
+        UninstallCleanup();
+        RequestClose();
+    } else if (m_timer.IsActive() && !m_view.IsMainVisible()) {
+        ShowNext();
+    }
+}
+
+void TReview::QuitClick()
+{
+    BeginAction();
+    if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgQuit"), QStringLiteral("Quit"), 9, YesNo))
+        RequestClose();
+    EndAction();
+}
+
+void TReview::RequestClose()
+{
+    if (m_closed)
+        return;
+    if (m_actionDepth > 0) {
+        WhenIdle([this] { RequestClose(); });
+        return;
+    }
+    CloseNow();
+}
+
+void TReview::CloseNow()
+{
+    Shutdown();
+    m_host.CloseMainWindow();
+}
+
+void TReview::Shutdown()
+{
+    m_closed = true;
+    m_waiting.clear();
+    m_timer.Stop();
+    m_engine->DoneDownloader();
+}
+
+void TReview::UninstallCleanup()
+{
+    // The program closes next: the rows need no care.
+    m_host.Uninstalled(::UninstallCleanup(*m_bookmarks));
+}
+
+void TReview::SBtInfoShowPutBackClick()
+{
+    BeginAction();
+    if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgPutBack"), QStringLiteral("PutBack"), 11,
+                                0)) {
+        m_view.HideAll();
+        m_bookmarks->PutBackAll();
+        ShowNext(); // runs when this action has ended
+    }
+    EndAction();
+}
+
+void TReview::PopupModeClick(int mode)
+{
+    if (m_actionDepth > 0) {
+        WhenIdle([this, mode] { PopupModeClick(mode); });
+        return;
+    }
+    Settings.SelectionMode = mode;
+    SelectEntries(false);
+    UpdateView();
+    m_view.ShowAll();
+}
+
+void TReview::RefreshClick()
+{
+    BeginAction();
+    if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgRefresh"), QStringLiteral("Refresh"), 12,
+                                0)) {
+        WhenIdle([this] {
+            m_view.HideAll();
+            CancelDownload();
+            m_bookmarks->RefreshAll();
+            SelectEntries(true);
+            m_view.ClearShownWindows();
+            m_awaitingRefresh = AnyShownAwaitsRefresh();
+            m_lastShown = 0;
+        });
+    }
+    EndAction();
+}
+
+void TReview::BeginAction()
+{
+    ++m_actionDepth;
+}
+
+void TReview::EndAction()
+{
+    if (m_actionDepth > 0)
+        --m_actionDepth;
+    if (m_actionDepth == 0)
+        RunWaitingWork();
+}
+
+void TReview::WhenIdle(std::function<void()> work)
+{
+    if (m_closed)
+        return;
+    if (m_actionDepth > 0)
+        m_waiting.push_back(std::move(work));
+    else
+        work();
+}
+
+void TReview::RunWaitingWork()
+{
+    // Each piece may close the program, which drops the rest.
+    while (!m_waiting.empty() && m_actionDepth == 0 && !m_closed) {
+        const std::function<void()> work = std::move(m_waiting.front());
+        m_waiting.erase(m_waiting.begin());
+        work();
+    }
+}

@@ -1,0 +1,130 @@
+#include "review.h"
+
+#include "config/settings.h"
+#include "refresh/engine.h"
+#include "store/bookmarks.h"
+
+#include <QDate>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+// Only the day number 1 to 31 counts, so the windows come back on the first tick of a day.
+int DayOfMonth(TDateTime value)
+{
+    if (!IsStoredDateTime(value))
+        return 0;
+    return QDate(1899, 12, 30).addDays(qint64(std::floor(value))).day();
+}
+
+int64_t WholeSecondsBetween(TDateTime a, TDateTime b)
+{
+    if (!IsStoredDateTime(a) || !IsStoredDateTime(b))
+        return 0;
+    return std::llabs(DateTimeToMs(a) - DateTimeToMs(b)) / 1000;
+}
+} // namespace
+
+void TReview::StartTimer()
+{
+    if (!m_closed)
+        m_timer.Start(TimerInterval);
+}
+
+void TReview::TimerTimer()
+{
+    if (m_closed)
+        return;
+    // A tick never overlaps itself, also not while a dialog of its own is open.
+    m_timer.Stop();
+    if (m_lastTick == 0 && !CompleteStartup())
+        return;
+    // While the list is empty nothing is shown, re-read or refreshed by the timer.
+    if (m_bookmarks->Count() >= 1)
+        RunTick();
+    StartTimer();
+}
+
+void TReview::RunTick()
+{
+    const TDateTime now = m_now();
+    const bool visible = m_view.IsMainVisible();
+    if (visible)
+        m_lastShown = now;
+    // A trigger seen while an action asks something waits for its end: re-reading the
+    // folder then would pull the list from under the action.
+    m_triggerWaits = ShowTriggerHolds(now) || m_triggerWaits;
+    if (m_actionDepth == 0) {
+        if (m_triggerWaits)
+            Resume(now, visible);
+        else if (visible && m_folderChanged)
+            DropChangedRows();
+    }
+    m_lastTick = m_now();
+    RunRefreshStep();
+}
+
+bool TReview::ShowTriggerHolds(TDateTime now) const
+{
+    if (m_awaitingRefresh)
+        return !AnyShownAwaitsRefresh(); // the chosen entries are refreshed now
+    if (DayOfMonth(now) != DayOfMonth(m_lastShown))
+        return true;
+    // A long pause, such as a suspend, since the last tick.
+    return WholeSecondsBetween(now, m_lastTick) > TimerInterval / 1000 + 10;
+}
+
+void TReview::Resume(TDateTime now, bool visible)
+{
+    m_triggerWaits = false;
+    m_lastShown = now;
+    if (visible)
+        m_view.HideAll();
+    m_awaitingRefresh = false;
+    ShowNext();
+}
+
+void TReview::DropChangedRows()
+{
+    bool dropped = false;
+    for (int &index : m_entries) {
+        if (m_bookmarks->IsValidIndex(index) && !m_bookmarks->IsUnchanged(index)) {
+            index = -1;
+            dropped = true;
+        }
+    }
+    if (!dropped)
+        return;
+    UpdateView();
+    m_view.HideAll();
+    ShowNext();
+}
+
+void TReview::ShowNext()
+{
+    if (m_closed)
+        return;
+    if (m_actionDepth > 0) {
+        WhenIdle([this] { ShowNext(); });
+        return;
+    }
+    if (m_view.IsMainVisible())
+        return;
+    if (AllEntriesEmpty() || m_folderChanged) {
+        CancelDownload();
+        m_bookmarks->Load();
+        m_folderChanged = false;
+        m_view.FavoritesRead();
+        SelectEntries(m_awaitingRefresh);
+    }
+    UpdateView();
+    m_view.ShowAll();
+}
+
+void TReview::RunRefreshStep()
+{
+    const TRefreshTick tick{.ShownRows = m_entries, .NoNetAccess = Settings.NoNetAccess};
+    const TRefreshStep step = ::RunRefreshStep(*m_engine, *m_bookmarks, tick);
+    if (step.Stored == TStoreOutcome::Written || step.Stored == TStoreOutcome::NotWritten)
+        m_view.UpdateProgress();
+}

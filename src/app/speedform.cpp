@@ -1,0 +1,28 @@
+#include "speedform.h"
+
+#include <QToolButton>
+
+TSpeedForm::TSpeedForm(QWidget *owner)
+    : TBaseForm(owner), m_registration(this, "TSpeedForm", TFormOwner::Floating, true)
+{
+    resize(ClientWidth, ClientHeight);
+    AddCommandButton("SBtRefresh", 5, TGlyph::Refresh,
+                     QStringLiteral("Refresh all Site information from Internet"),
+                     Command::Refresh);
+    AddCommandButton("SBtSetup", 27, TGlyph::Setup, QStringLiteral("Program configuration"),
+                     Command::Setup);
+    AddCommandButton("SBtHelp", 49, TGlyph::Help, QStringLiteral("Help"), Command::Help);
+    AddCommandButton("SBtInfo", 71, TGlyph::Info, QStringLiteral("About this program"),
+                     Command::Info);
+    AddCommandButton("SBtHome", 93, TGlyph::Home, QStringLiteral("Go to Homepage of this program"),
+                     Command::Home);
+    AddCommandButton("SBtQuit", 115, TGlyph::Quit, QStringLiteral("Quit program"), Command::Quit);
+}
+
+void TSpeedForm::AddCommandButton(const char *name, int left, TGlyph glyph, const QString &hint,
+                                  Command command)
+{
+    QToolButton *button = AddSpeedButton(name, QRect(left, 4, 20, 22), glyph, hint);
+    connect(button, &QToolButton::clicked, this,
+            [this, command] { emit commandRequested(command); });
+}

@@ -1,0 +1,268 @@
+#pragma once
+
+// Fakes for every seam of the review logic, and a rig that builds a review over a temporary
+// Favorites folder with a fixed clock.
+#include "../store/storefixture.h"
+#include "app/review.h"
+#include "config/settings.h"
+#include "lang/confirm.h"
+#include "store/bookmarks.h"
+
+#include <QTemporaryDir>
+#include <deque>
+
+inline constexpr TDateTime Day15 = 45000.5; // 2023-03-15 12:00
+inline constexpr TDateTime Day30 = 45015.5; // 2023-03-30 12:00
+inline constexpr TDateTime Second = 1.0 / 86400;
+
+struct FakeTimer final : TReviewTimer
+{
+    bool active = false;
+    QList<int> starts; // the intervals started with
+    void Start(int intervalMs) override
+    {
+        active = true;
+        starts << intervalMs;
+    }
+    void Stop() override { active = false; }
+    bool IsActive() const override { return active; }
+};
+
+// Answers in order and records each question as "kind key image options|text". Messages the
+// user ticked away are answered by the real memory in the settings file, unasked.
+struct ScriptedConfirmer final : TConfirmer
+{
+    struct Answer
+    {
+        bool yes = true;
+        bool ticked = false;
+        std::function<void()> meanwhile = {}; // runs while the question is open
+    };
+    std::deque<Answer> answers;
+    QStringList asked;
+    bool ShowConfirm(int kind, const QString &text, const QString &key, quint16 image,
+                     TConfirmOptions options) override
+    {
+        if (const std::optional<bool> skipped = SuppressedAnswer(kind, key, options))
+            return *skipped;
+        asked << QStringLiteral("%1 %2 %3 %4|%5")
+                     .arg(kind)
+                     .arg(key)
+                     .arg(image)
+                     .arg(options)
+                     .arg(text);
+        const Answer answer = answers.empty() ? Answer{false} : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        if (answer.meanwhile)
+            answer.meanwhile();
+        RememberAnswer(kind, key, options, answer.yes, answer.ticked);
+        return answer.yes;
+    }
+    QStringList keys() const
+    {
+        QStringList result;
+        for (const QString &question : asked)
+            result << question.section(u' ', 1, 1);
+        return result;
+    }
+};
+
+struct FakeOpener final : TAddressOpener
+{
+    bool works = true;
+    QStringList opened;
+    bool OpenAddress(const QString &address) override
+    {
+        opened << address;
+        return works;
+    }
+};
+
+// Moves what it is given into its own folder, or refuses.
+struct FakeTrash final : TTrash
+{
+    QTemporaryDir bin;
+    bool works = true;
+    QStringList trashed;
+    bool MoveToTrash(const QString &path) override
+    {
+        if (!works || !QFileInfo::exists(path))
+            return false;
+        trashed << path;
+        return QDir().rename(path, bin.filePath(QString::number(trashed.size())));
+    }
+};
+
+// Records the calls that change what the user sees, one word each.
+struct FakeView final : TReviewView
+{
+    bool visible = false;
+    QStringList log;
+    QStringList errors;
+    bool IsMainVisible() const override { return visible; }
+    void UpdateView() override { log << QStringLiteral("UpdateView"); }
+    void ShowAll() override
+    {
+        visible = true;
+        log << QStringLiteral("ShowAll");
+    }
+    void HideAll() override
+    {
+        visible = false;
+        log << QStringLiteral("HideAll");
+    }
+    void RemoveBookmarkWindow(int row) override { log << QStringLiteral("Remove%1").arg(row); }
+    void ClearShownWindows() override { log << QStringLiteral("ClearShown"); }
+    void UpdateProgress() override { log << QStringLiteral("Progress"); }
+    void ShowError(const QString &text) override { errors << text; }
+    void FavoritesRead() override { log << QStringLiteral("Read"); }
+};
+
+struct FakeHost final : TReviewHost
+{
+    bool installs = true;
+    QStringList log;
+    bool ActivateLanguage(const QByteArray &name) override
+    {
+        log << QStringLiteral("Language ") + QString::fromUtf8(name);
+        return true;
+    }
+    std::function<void()> duringFirstRun = [] {};
+    bool RunFirstRun() override
+    {
+        log << QStringLiteral("FirstRun");
+        duringFirstRun();
+        return Settings.Installed = installs;
+    }
+    void ShowTray() override { log << QStringLiteral("Tray"); }
+    void CreateLanguageTemplate() override { log << QStringLiteral("Template"); }
+    void Uninstalled(const QStringList &notCleaned) override
+    {
+        log << QStringLiteral("Uninstalled %1").arg(notCleaned.size());
+    }
+    void CloseMainWindow() override { log << QStringLiteral("Close"); }
+};
+
+// A worker that finishes when the test says so.
+struct FakeDownloader final : AbstractDownloader
+{
+    bool started = false;
+    std::optional<TIndyResult> outstanding, published;
+    quint64 serials = 0;
+    void start() override { started = true; }
+    void stop() override { started = false; }
+    bool hasWorker() const override { return started; }
+    quint64 request(const QByteArray &address, int index) override
+    {
+        TIndyResult &r = outstanding.emplace();
+        std::tie(r.Index, r.URL, r.Serial) = std::tuple(index, address, ++serials);
+        return serials;
+    }
+    void abort() override { outstanding.reset(); }
+    bool isBusy() const override { return outstanding.has_value(); }
+    bool isBusyWith(int index) const override { return outstanding && outstanding->Index == index; }
+    std::optional<TIndyResult> takeResult() override { return std::exchange(published, {}); }
+    void finish(const QByteArray &page)
+    {
+        published = *outstanding;
+        published->Success = true;
+        published->Content = page;
+        outstanding.reset();
+    }
+};
+
+// Bookmark state as tests write it before the review reads the folder.
+struct Mark
+{
+    TDateTime reference = 100;
+    TDateTime remind = 1.0;      // due at once; -1 kept for good
+    TDateTime refreshed = Day15; // fresh; 0 awaits a refresh
+    QString subject = {};        // a subject phrase that the suggestion sends, with its match
+};
+
+struct ReviewRig
+{
+    QTemporaryDir favorites, appData;
+    TDateTime now = Day15;
+    FakeTimer timer;
+    ScriptedConfirmer confirmer;
+    FakeOpener opener;
+    FakeTrash trash;
+    FakeView view;
+    FakeHost host;
+    FakeDownloader *downloader = nullptr;
+    const platform::FileWriteOps *writeOps = nullptr;
+    std::unique_ptr<TReview> review;
+
+    ReviewRig()
+    {
+        LoadSettings({}, appData.path());
+        Settings.Installed = true;
+        Settings.NoNetAccess = true;
+    }
+    QString path(const QString &name) const { return favorites.filePath(name); }
+    // Writes a shortcut (url null: without an address) with its state.
+    void add(const QString &name, const Mark &mark = {}, const QByteArray &url = "http://a.test/")
+    {
+        WriteFile(path(name), url.isNull() ? QByteArray("[InternetShortcut]\r\n") : Shortcut(url));
+        TBookmarks list(favorites.path());
+        for (int i = 0; i < list.Count(); ++i) {
+            TBookmarkRec &rec = *list.Item(i);
+            if (rec.FileName != path(name))
+                continue;
+            std::tie(rec.ReferenceTime, rec.RemindTime, rec.Refreshed) =
+                std::tuple(mark.reference, mark.remind, mark.refreshed);
+            if (!mark.subject.isEmpty())
+                std::tie(rec.SubjectPhrase, rec.Match, rec.Rating) =
+                    std::tuple(mark.subject, mark.subject, int(mark.subject.size()));
+            // Without an address nothing can be stored: the record reads as due at once.
+            list.Save(i);
+        }
+    }
+    TReview &start(const QStringList &arguments = {})
+    {
+        auto fake = std::make_unique<FakeDownloader>();
+        downloader = fake.get();
+        review =
+            std::make_unique<TReview>(favorites.path(),
+                                      TReviewSeams{[this] { return now; }, timer, confirmer, opener,
+                                                   trash, view, host, std::move(fake), writeOps},
+                                      arguments);
+        return *review;
+    }
+    // The first tick, after which the windows are up.
+    TReview &started()
+    {
+        start().TimerTimer();
+        return *review;
+    }
+    void tick(double seconds = 1)
+    {
+        now += seconds * Second;
+        review->TimerTimer();
+    }
+    int indexOf(const QString &name) const
+    {
+        for (int i = 0; i < review->Bookmarks().Count(); ++i)
+            if (review->Bookmarks().Item(i)->FileName == path(name))
+                return i;
+        return -1;
+    }
+    int rowOf(const QString &name) const
+    {
+        return int(std::find(review->Entries().begin(), review->Entries().end(), indexOf(name)) -
+                   review->Entries().begin());
+    }
+    // The file's state as a fresh read finds it.
+    TBookmarkRec stored(const QString &name) const
+    {
+        TBookmarks list(favorites.path());
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.Item(i)->FileName == path(name))
+                return *list.Item(i);
+        TBookmarkRec missing;
+        missing.FileName = QStringLiteral("<missing>");
+        return missing;
+    }
+};

@@ -1,0 +1,350 @@
+#include "app/reviewlinks.h"
+#include "reviewfakes.h"
+
+#include <QRegularExpression>
+#include <QTest>
+#include <cerrno>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString Paper = u"News/Old/Paper.url"_s;
+const QString Other = u"Other.url"_s;
+const Mark WithSubject{.subject = u"Travel Tips"_s};
+
+// A file system that takes no new content.
+const platform::FileWriteOps &RefusingWrites()
+{
+    static const platform::FileWriteOps ops{platform::systemFileWriteOps().write,
+                                            platform::systemFileWriteOps().sync,
+                                            [](const char *, const char *) {
+                                                errno = EACCES;
+                                                return -1;
+                                            }};
+    return ops;
+}
+
+// The rig with Paper (with a subject) and Other shown; answers as given, in order.
+TReview &Shown(ReviewRig &rig, const QList<bool> &answers, const Mark &paper = WithSubject)
+{
+    rig.add(Paper, paper);
+    rig.add(Other, {.reference = 200});
+    for (const bool yes : answers)
+        rig.confirmer.answers.push_back({yes});
+    TReview &review = rig.started();
+    rig.view.log.clear();
+    return review;
+}
+
+QString Stored(const ReviewRig &rig, const QString &name)
+{
+    if (!QFile::exists(rig.path(name)))
+        return u"trashed"_s;
+    const TDateTime remind = rig.stored(name).RemindTime;
+    return remind > Day15 ? u"+%1"_s.arg(remind - Day15) : QString::number(remind);
+}
+} // namespace
+
+class TestReviewActions : public QObject
+{
+    Q_OBJECT
+  private slots:
+    // Each decision by Tag, from the bookmark window or the pocket entry, seen in the file.
+    void decision_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<bool>("dontDelete");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("asked");
+        const auto row = [](const char *name, int tag, QList<bool> answers, bool dontDelete,
+                            const char *stored, QStringList asked) {
+            QTest::newRow(name) << tag << answers << dontDelete << stored << asked;
+        };
+        row("keep", KeepTag, {true, false}, false, "-1", {"0 Keep 1 2", "0 SuggestK 14 13"});
+        row("keep declined", KeepTag, {false}, false, "1", {"0 Keep 1 2"});
+        row("remind after the interval", RemindTag, {true}, false, "+5", {"0 Remind 2 2"});
+        row("remind tomorrow", 1, {true}, false, "+1", {"0 Remind 2 2"});
+        row("remind in 3 days", 3, {true}, false, "+3", {"0 Remind 2 2"});
+        row("remind in a week", 7, {true}, false, "+7", {"0 Remind 2 2"});
+        row("remind in a month", 30, {true}, false, "+30", {"0 Remind 2 2"});
+        row("unknown tag", 2, {true}, false, "1", {});
+        row("delete", DeleteTag, {false, true, false}, false, "trashed",
+            {"0 SuggestD 14 13", "1 Delete 3 1", "1 EmptyTree 13 1"});
+        row("delete declined", DeleteTag, {false, false}, false, "1",
+            {"0 SuggestD 14 13", "1 Delete 3 1"});
+        row("delete without deleting", DeleteTag, {false}, true, "-1", {"0 SuggestD 14 13"});
+        row("suggest settles nothing", SuggestTag, {true}, false, "1", {"0 Suggest 14 3"});
+    }
+
+    void decision()
+    {
+        QFETCH(int, tag);
+        QFETCH(QList<bool>, answers);
+        QFETCH(bool, dontDelete);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, asked);
+        for (const bool window : {true, false}) {
+            ReviewRig rig;
+            Settings.RemindInterval = 5;
+            Settings.DontDelete = dontDelete;
+            TReview &review = Shown(rig, answers);
+            const int row = rig.rowOf(Paper);
+            const bool done =
+                window ? review.BookmarkWindowAction(row, tag) : review.EntryAction(row, tag);
+            QCOMPARE(Stored(rig, Paper), stored);
+            QCOMPARE(Stored(rig, Other), u"1"_s);
+            QStringList questions;
+            for (const QString &question : rig.confirmer.asked)
+                questions << question.section(u'|', 0, 0);
+            QCOMPARE(questions, asked);
+            QCOMPARE(done, stored != u"1");
+            QCOMPARE(review.EntryAt(row), done ? -1 : rig.indexOf(Paper));
+            const QStringList shown =
+                window ? QStringList{u"Remove%1"_s.arg(row)} : QStringList{"UpdateView", "ShowAll"};
+            QCOMPARE(rig.view.log, done ? shown : QStringList());
+            QCOMPARE(review.ActionDepth(), 0);
+        }
+    }
+
+    void questionTexts_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("texts");
+        const QString deleteA = u"Do You really want to remove the Bookmark\r\n\r\nPaper\r\n\r\n"_s;
+        QTest::newRow("in the Favorites folder")
+            << "Paper.url" << QStringList{deleteA + "and move it into Trash?"};
+        QTest::newRow("outermost empty folder")
+            << "News/Old/Paper.url"
+            << QStringList{deleteA +
+                               "from the Favorites folder \"News/Old\" and move it into Trash?",
+                           "The \"Favorites\" folder\r\n\r\nNews\r\n\r\nnow contains no more "
+                           "files.\r\nDo You want to remove it?"};
+        QTest::newRow("folder still holds a bookmark")
+            << "Other/Paper.url"
+            << QStringList{deleteA + "from the Favorites folder \"Other\" and move it into Trash?"};
+    }
+
+    void questionTexts()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, texts);
+        ReviewRig rig;
+        rig.add(file);
+        rig.add(u"Other/Kept.url"_s, {.remind = -1});
+        rig.confirmer.answers = {{true}, {true}};
+        TReview &review = rig.started();
+        QVERIFY(review.DeleteAction(rig.indexOf(file)));
+        QStringList asked;
+        for (const QString &question : rig.confirmer.asked)
+            asked << question.section(u'|', 1);
+        QCOMPARE(asked, texts);
+        QCOMPARE(QFileInfo::exists(rig.path(u"News"_s)), false);
+        QCOMPARE(rig.trash.trashed.size(), texts.size());
+    }
+
+    void suggestion_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QString>("opened");
+        const QString base = LinkCollectionBase() + "route.php?q=travel%20tips&btn=";
+        QTest::newRow("asked for") << int(SuggestTag) << base + "S";
+        QTest::newRow("on the way of a keep") << int(KeepTag) << base + "K";
+        QTest::newRow("on the way of a delete") << int(DeleteTag) << base + "D";
+    }
+
+    void suggestion()
+    {
+        QFETCH(int, tag);
+        QFETCH(QString, opened);
+        ReviewRig rig;
+        TReview &review = Shown(rig, {true, true, false, false});
+        review.EntryAction(rig.rowOf(Paper), tag);
+        QCOMPARE(rig.opener.opened, QStringList{opened});
+        QCOMPARE(rig.confirmer.asked.filter(u"Suggest"_s).first().section(u'|', 1),
+                 u"%1 Best Link Collection on subjects area\r\n\r\nTravel Tips\r\n\r\nDo You want "
+                 "to get to know with it?"_s.arg(tag == SuggestTag ? "There is a"
+                                                                   : "Favrake has found a"));
+    }
+
+    void suggestionTickedWithNoNeverAgain()
+    {
+        ReviewRig rig;
+        rig.add(u"third.url"_s, WithSubject);
+        TReview &review = Shown(rig, {});
+        rig.confirmer.answers = {{true}, {false, true}, {true}};
+        QVERIFY(review.KeepAction(rig.indexOf(Paper)));
+        QVERIFY(review.KeepAction(rig.indexOf(u"third.url"_s)));
+        QCOMPARE(rig.confirmer.keys(), QStringList({"Keep", "SuggestK", "Keep"}));
+        QVERIFY(rig.opener.opened.isEmpty());
+    }
+
+    void linkAddressEncoded()
+    {
+        QCOMPARE(LinkCollectionAddress("a&b=c d/é", u"K"_s),
+                 LinkCollectionBase() + "route.php?q=a%26b%3Dc%20d%2F%C3%A9&btn=K");
+    }
+
+    void open_data()
+    {
+        QTest::addColumn<QByteArray>("url");
+        QTest::addColumn<bool>("browserWorks");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<QString>("error");
+        const QString notWeb = u"is not a web address"_s;
+        QTest::newRow("http") << QByteArray("http://a.test/x?y=1") << true << true << QString();
+        QTest::newRow("https") << QByteArray("HTTPS://a.test/") << true << true << QString();
+        QTest::newRow("ftp") << QByteArray("ftp://a.test/f") << true << true << QString();
+        QTest::newRow("file") << QByteArray("file:///etc/passwd") << true << false << notWeb;
+        QTest::newRow("script") << QByteArray("javascript:alert(1)") << true << false << notWeb;
+        QTest::newRow("no host") << QByteArray("http:///x") << true << false << notWeb;
+        QTest::newRow("browser fails")
+            << QByteArray("http://a.test/") << false << false << "Error opening Web Browser!";
+    }
+
+    void open()
+    {
+        QFETCH(QByteArray, url);
+        QFETCH(bool, browserWorks);
+        QFETCH(bool, opened);
+        QFETCH(QString, error);
+        ReviewRig rig;
+        rig.add(Paper, {}, url);
+        rig.opener.works = browserWorks;
+        rig.confirmer.answers = {{true}};
+        TReview &review = rig.started();
+        QCOMPARE(review.EntryClick(0), opened);
+        QCOMPARE(rig.confirmer.keys(), QStringList{"WebLink"});
+        const bool refused = error.contains(u"not a web address"_s);
+        QCOMPARE(rig.opener.opened, refused ? QStringList() : QStringList{QString::fromUtf8(url)});
+        QCOMPARE(rig.view.errors.join(u'\n').contains(error), true);
+        QCOMPARE(rig.view.errors.isEmpty(), error.isEmpty());
+        QCOMPARE(review.EntryAt(0), rig.indexOf(Paper)); // opening settles nothing
+    }
+
+    // A decision that cannot be stored is not lost silently: all stays as it was.
+    void saveFailure_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("address edited") << "edited"
+                                        << "was changed or removed by another program";
+        QTest::newRow("no address") << "no address"
+                                    << "has no address";
+        QTest::newRow("file not writable") << "refused"
+                                           << "could not be written";
+        QTest::newRow("without deleting, not writable") << "dont delete"
+                                                        << "could not be written";
+    }
+
+    void saveFailure()
+    {
+        QFETCH(QString, cause);
+        QFETCH(QString, error);
+        ReviewRig rig;
+        rig.add(Paper, {}, cause == u"no address" ? QByteArray() : "http://a.test/");
+        if (cause != u"edited")
+            rig.writeOps = &RefusingWrites();
+        Settings.DontDelete = cause == u"dont delete";
+        rig.confirmer.answers = {{true}};
+        TReview &review = rig.start();
+        const int paper = rig.indexOf(Paper);
+        const TBookmarkRec before = *review.Bookmarks().Item(paper);
+        const QByteArray file = "[InternetShortcut]\r\nURL=http://elsewhere.test/\r\n";
+        if (cause == u"edited")
+            WriteFile(rig.path(Paper), file);
+        QVERIFY(Settings.DontDelete ? !review.DeleteAction(paper) : !review.KeepAction(paper));
+        QCOMPARE(review.Bookmarks().Item(paper)->RemindTime, before.RemindTime);
+        QCOMPARE(rig.view.errors.size(), 1);
+        QVERIFY2(rig.view.errors.first().contains(u"\"Paper\""_s), qPrintable(rig.view.errors[0]));
+        QVERIFY2(rig.view.errors.first().contains(error), qPrintable(rig.view.errors[0]));
+        if (cause == u"edited")
+            QCOMPARE(ReadFile(rig.path(Paper)), file);
+    }
+    // What may change while a question is open: the list read anew (the index then names
+    // another bookmark), the file edited, the trash refusing, the empty folder filled. Never
+    // is the wrong file written or trashed, and a failure is told.
+    void meanwhile_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<int>("question"); // the one during which it happens; all answered Yes
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QStringList>("trashed");
+        QTest::addColumn<QString>("error");
+        const auto row = [](const char *name, int tag, int question, const char *event,
+                            QStringList trashed, const char *error) {
+            QTest::newRow(name) << tag << question << event << trashed << error;
+        };
+        row("keep, list read anew", KeepTag, 1, "reload", {}, "");
+        row("remind, list read anew", RemindTag, 1, "reload", {}, "");
+        row("delete, list read anew", DeleteTag, 1, "reload", {}, "");
+        row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved into Trash");
+        row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved into Trash");
+        row("delete, empty folder filled", DeleteTag, 2, "fill", {Paper}, "");
+    }
+
+    void meanwhile()
+    {
+        QFETCH(int, tag);
+        QFETCH(int, question);
+        QFETCH(QString, event);
+        QFETCH(QStringList, trashed);
+        QFETCH(QString, error);
+        ReviewRig rig;
+        TReview &review = Shown(rig, QList<bool>(question - 1, true), Mark{});
+        const QByteArray other = ReadFile(rig.path(Other));
+        rig.confirmer.answers.push_back({true, false, [&] {
+                                             if (event == u"reload") {
+                                                 QFile::remove(rig.path(Paper));
+                                                 review.Bookmarks().Load();
+                                             } else if (event == u"edit") {
+                                                 WriteFile(rig.path(Paper), Shortcut("http://b/"));
+                                             } else if (event == u"fill") {
+                                                 WriteFile(rig.path(u"News/Old/x.txt"_s), "x");
+                                             }
+                                             rig.trash.works = event != u"refuse";
+                                         }});
+        const int row = rig.rowOf(Paper);
+        QCOMPARE(review.BookmarkWindowAction(row, tag), !trashed.isEmpty());
+        QCOMPARE(rig.trash.trashed,
+                 trashed.replaceInStrings(QRegularExpression(u"^"_s), rig.favorites.path() + u'/'));
+        QCOMPARE(ReadFile(rig.path(Other)), other);
+        QCOMPARE(rig.view.errors.join(QString()).contains(error), true);
+        QCOMPARE(rig.view.errors.isEmpty(), error.isEmpty());
+        if (event != u"reload" && trashed.isEmpty()) { // the bookmark stays as it was
+            QCOMPARE(review.EntryAt(row), rig.indexOf(Paper));
+            QCOMPARE(review.Bookmarks().Item(rig.indexOf(Paper))->RemindTime, 1.0);
+        }
+    }
+
+    void putBack()
+    {
+        ReviewRig rig;
+        rig.add(u"later.url"_s, {.remind = Day15 + 10});
+        rig.add(u"kept.url"_s, {.remind = -1});
+        const QByteArray kept = ReadFile(rig.path(u"kept.url"_s));
+        rig.confirmer.answers = {{true}};
+        TReview &review = rig.started();
+        QVERIFY(review.AllEntriesEmpty());
+        rig.view.log.clear();
+        review.SBtInfoShowPutBackClick();
+        QCOMPARE(rig.confirmer.keys(), QStringList{"PutBack"});
+        QCOMPARE(rig.stored(u"later.url"_s).RemindTime, 1.0);
+        QCOMPARE(ReadFile(rig.path(u"kept.url"_s)), kept);
+        QCOMPARE(rig.view.log, QStringList({"HideAll", "Read", "UpdateView", "ShowAll"}));
+        QCOMPARE(review.EntryAt(0), rig.indexOf(u"later.url"_s));
+    }
+
+    void actionAbortsItsDownload()
+    {
+        ReviewRig rig;
+        Settings.NoNetAccess = false;
+        TReview &review = Shown(rig, {true, false}, {.refreshed = 0});
+        QVERIFY(rig.downloader->isBusyWith(rig.indexOf(Paper)));
+        QVERIFY(review.EntryAction(rig.rowOf(Paper), KeepTag));
+        QVERIFY(!rig.downloader->isBusy());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReviewActions)
+#include "test_review_actions.moc"

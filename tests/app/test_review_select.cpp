@@ -1,0 +1,147 @@
+#include "reviewfakes.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+Q_DECLARE_METATYPE(Mark)
+
+namespace {
+// One bookmark per token, by list index: its reference time, then "a" when it awaits a
+// refresh, "l" when it is due only later, "k" when it is kept for good.
+void Prepare(TBookmarks &list, const QStringList &tokens)
+{
+    for (int i = 0; i < list.Count(); ++i) {
+        QString token = tokens[i];
+        TBookmarkRec &rec = *list.Item(i);
+        rec.Refreshed = token.contains(u'a') ? 0.0 : Day15;
+        rec.RemindTime = token.contains(u'k') ? -1.0 : token.contains(u'l') ? Day15 + 1 : 1.0;
+        rec.ReferenceTime = token.remove(QRegularExpression(QStringLiteral("[alk]"))).toDouble();
+    }
+}
+
+QList<int> Rows(const TReview &review)
+{
+    return QList<int>(review.Entries().begin(), review.Entries().end());
+}
+} // namespace
+
+class TestReviewSelect : public QObject
+{
+    Q_OBJECT
+  private slots:
+    void select_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("bookmarks");
+        QTest::addColumn<bool>("includeAwaiting");
+        QTest::addColumn<bool>("noNet");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<bool>("awaits"); // AnyShownAwaitsRefresh afterwards
+        const auto row = [](const char *name, int mode, const char *bookmarks, bool include,
+                            bool noNet, QList<int> rows, bool awaits = false) {
+            QTest::newRow(name) << mode << bookmarks << include << noNet << rows << awaits;
+        };
+        row("oldest first, tie to the lower index", 1, "5 3 3 8", false, false, {1, 2, 0, 3, -1});
+        row("newest first, tie to the higher index", 2, "5 3 3 8 5", false, false, {3, 4, 0, 2, 1});
+        row("at most five rows", 1, "6 5 4 3 2 1", false, false, {5, 4, 3, 2, 1});
+        row("oldest first skips a negative reference", 1, "-1 2", false, false,
+            {1, -1, -1, -1, -1});
+        row("newest first skips a negative reference", 2, "-1 0", false, false,
+            {1, -1, -1, -1, -1});
+        row("unsorted takes a negative reference", 0, "-1 2", false, false, {0, 1, -1, -1, -1});
+        row("unknown mode is unsorted", 7, "9 8 7", false, false, {0, 1, 2, -1, -1});
+        row("not due yet and kept are left out", 0, "1l 2k 3", false, false, {2, -1, -1, -1, -1});
+        row("five due, three awaiting: two rows", 0, "1a 2 3a 4 5a", false, false,
+            {1, 3, -1, -1, -1});
+        row("awaiting ones included", 1, "1a 2 3a", true, false, {0, 1, 2, -1, -1}, true);
+        row("no net access: awaiting ones never taken", 1, "1a 2 3a", true, true,
+            {1, -1, -1, -1, -1});
+        row("random: the sequence of seed 0", -1, "0 0 0 0 0 0 0", false, false, {0, 1, 6, 2, 3});
+        row("random: unselectable start goes on cyclically", -1, "0l 0l 0 0 0 0 0", false, false,
+            {2, 3, 6, 4, 5});
+        row("empty list", 1, "", true, false, {-1, -1, -1, -1, -1});
+    }
+
+    void select()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, bookmarks);
+        QFETCH(bool, includeAwaiting);
+        QFETCH(bool, noNet);
+        QFETCH(QList<int>, rows);
+        QFETCH(bool, awaits);
+        ReviewRig rig;
+        const QStringList tokens = bookmarks.split(u' ', Qt::SkipEmptyParts);
+        for (int i = 0; i < tokens.size(); ++i)
+            rig.add(QStringLiteral("b%1.url").arg(i));
+        TReview &review = rig.start();
+        Prepare(review.Bookmarks(), tokens);
+        Settings.SelectionMode = mode;
+        Settings.NoNetAccess = noNet;
+        QCOMPARE(review.SelectEntries(includeAwaiting), int(rows.size() - rows.count(-1)));
+        QCOMPARE(Rows(review), rows);
+        QCOMPARE(review.AnyShownAwaitsRefresh(), awaits);
+        for (int row = 0; row < TReview::RowCount; ++row) // shown now, so never chosen twice
+            QVERIFY(!review.IsSelectable(rows[row], true));
+    }
+
+    void randomNeverReseeded()
+    {
+        ReviewRig rig;
+        for (int i = 0; i < 7; ++i)
+            rig.add(QStringLiteral("b%1.url").arg(i));
+        TReview &review = rig.start();
+        Settings.SelectionMode = -1;
+        review.SelectEntries(false);
+        review.SelectEntries(false); // draws 4, 2, 1, 2, 2 follow 0, 0, 6, 1, 1
+        QCOMPARE(Rows(review), QList<int>({4, 2, 1, 3, 5}));
+    }
+
+    void modeChangeSelectsWithoutAwaiting()
+    {
+        ReviewRig rig;
+        Settings.NoNetAccess = false;
+        rig.add(QStringLiteral("old.url"), {.reference = 1, .refreshed = 0});
+        rig.add(QStringLiteral("new.url"), {.reference = 2});
+        TReview &review = rig.start();
+        QCOMPARE(review.EntryAt(0), rig.indexOf(QStringLiteral("old.url")));
+        QVERIFY(review.AwaitingRefresh());
+        review.PopupModeClick(2);
+        QCOMPARE(Settings.SelectionMode, 2);
+        QCOMPARE(Rows(review),
+                 QList<int>({rig.indexOf(QStringLiteral("new.url")), -1, -1, -1, -1}));
+        QCOMPARE(rig.view.log, QStringList({"UpdateView", "ShowAll"}));
+    }
+
+    // Nothing displayable: the bookmark windows must not come back with old bookmarks.
+    void nothingDisplayableClearsWindows_data()
+    {
+        QTest::addColumn<Mark>("mark");
+        QTest::addColumn<bool>("noNet");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("displayable") << Mark{} << false << QStringList{"UpdateView"};
+        QTest::newRow("awaiting a refresh")
+            << Mark{.refreshed = 0} << false << QStringList{"UpdateView", "ClearShown"};
+        QTest::newRow("due for refresh without net access")
+            << Mark{.refreshed = 0} << true << QStringList{"UpdateView", "ClearShown"};
+        QTest::newRow("not due: empty rows")
+            << Mark{.remind = Day15 + 1} << false << QStringList{"UpdateView", "ClearShown"};
+    }
+
+    void nothingDisplayableClearsWindows()
+    {
+        QFETCH(Mark, mark);
+        QFETCH(bool, noNet);
+        QFETCH(QStringList, log);
+        ReviewRig rig;
+        Settings.NoNetAccess = noNet;
+        rig.add(QStringLiteral("a.url"), mark);
+        TReview &review = rig.start();
+        review.SelectEntries(true);
+        review.UpdateView();
+        QCOMPARE(rig.view.log, log);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReviewSelect)
+#include "test_review_select.moc"

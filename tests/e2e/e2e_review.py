@@ -1,0 +1,265 @@
+#!/usr/bin/env python3
+"""Runs the tray program on a real X display (Xvfb) with a tray host and checks, on the
+files, what a user's clicks do. Usage: e2e_review.py <favrake binary> <output folder>"""
+import http.server
+import os
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+FAVRAKE, OUT = sys.argv[1], sys.argv[2]
+ROOT = tempfile.mkdtemp(prefix="favrake-e2e-")
+HOME = os.path.join(ROOT, "home")
+FAV = os.path.join(HOME, "Favorites")
+CONFIG = os.path.join(HOME, ".config")
+DATA = os.path.join(HOME, ".local", "share")
+OPENED = os.path.join(ROOT, "opened.log")
+SCREEN_W, SCREEN_H = 1280, 800
+KEPT = "BFF0000000000000"  # -1.0, kept for good
+
+
+def fail(message):
+    print("FAIL:", message)
+    subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-failure.png")])
+    sys.exit(1)
+
+
+def wait_for(what, condition, seconds=30):
+    end = time.time() + seconds
+    while time.time() < end:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.2)
+    fail("timed out waiting for " + what)
+
+
+class Pages(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        name = self.path.strip("/").split(".")[0]
+        body = ("<html><head><title>Page %s</title><meta name=\"description\" "
+                "content=\"About %s\"></head><body>x</body></html>" % (name, name)).encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def log_message(self, *args):
+        pass
+
+
+def write(path, text, mtime=None):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(text.encode())
+    if mtime:
+        os.utime(path, (mtime, mtime))
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def state(path, key):
+    """A value of the program's own section, as stored."""
+    section = False
+    for line in read(path).decode("latin-1").splitlines():
+        if line.startswith("["):
+            section = line.strip() == "[Merkwerk]"
+        elif section and line.split("=", 1)[0] == key:
+            return line.split("=", 1)[1]
+    return None
+
+
+def hex_text(value):
+    return bytes.fromhex(value).decode("utf-16-be") if value else ""
+
+
+def hex_time(value):
+    return struct.unpack(">d", bytes.fromhex(value))[0]
+
+
+def now_days():
+    t = time.localtime()
+    return (time.mktime(t) + t.tm_gmtoff) / 86400.0 + 25569.0
+
+
+def xdo(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
+
+
+def windows(pid):
+    """The program's visible windows, top to bottom, as (id, x, y, w, h)."""
+    found = []
+    for wid in xdo("search", "--onlyvisible", "--pid", str(pid)).split():
+        geometry = dict(line.split("=") for line in
+                        xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
+        found.append((wid, int(geometry["X"]), int(geometry["Y"]), int(geometry["WIDTH"]),
+                      int(geometry["HEIGHT"])))
+    return sorted(found, key=lambda w: w[2])
+
+
+def column(pid):
+    """Main window, bookmark windows and speed bar of the column beside the taskbar."""
+    shown = [w for w in windows(pid) if w[3] == 140]
+    return shown
+
+
+def click(window, x, y, button=1):
+    xdo("mousemove", str(window[1] + x), str(window[2] + y))
+    time.sleep(0.2)
+    xdo("click", str(button))
+
+
+def main():
+    os.makedirs(CONFIG)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    base = "http://127.0.0.1:%d/" % server.server_address[1]
+
+    year = 365 * 86400
+    t0 = time.time() - 10 * year
+    files = {
+        "A": (os.path.join(FAV, "A Changed.url"), base + "a.html", t0),
+        "B": (os.path.join(FAV, "B Keep.url"), base + "b.html", t0 + year),
+        "C": (os.path.join(FAV, "News", "C Delete.url"), base + "c.html", t0 + 2 * year),
+        "D": (os.path.join(FAV, "D Tomorrow.url"), base + "d.html", t0 + 3 * year),
+        "E": (os.path.join(FAV, "E Local.url"), "file:///etc/passwd", t0 + 4 * year),
+    }
+    for path, url, mtime in files.values():
+        write(path, "[InternetShortcut]\r\nURL=%s\r\n" % url, mtime)
+    kept = os.path.join(FAV, "Kept.url")
+    write(kept, "[InternetShortcut]\r\nURL=%sk.html\r\n[Merkwerk]\r\nRemindTime=%s\r\n"
+          % (base, KEPT), t0)
+    notes = os.path.join(FAV, "notes.txt")
+    write(notes, "not a bookmark\n", t0)
+    untouched = {p: read(p) for p in (kept, notes)}
+    write(os.path.join(CONFIG, "Favrake.ini"),
+          "[Config]\nInstalled=1\n[FlagsInfo]\nKeep=1\nRemind=1\nWebLink=1\nSuggestK=1\n"
+          "SuggestD=1\n[FlagsConfirm]\nDelete=1\nEmptyTree=1\n")
+
+    bin_dir = os.path.join(ROOT, "bin")
+    write(os.path.join(bin_dir, "xdg-open"), "#!/bin/sh\necho \"$@\" >> '%s'\n" % OPENED)
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    runtime = os.path.join(ROOT, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    env = dict(os.environ, HOME=HOME, XDG_CONFIG_HOME=CONFIG, XDG_DATA_HOME=DATA,
+               XDG_CACHE_HOME=os.path.join(HOME, ".cache"), XDG_RUNTIME_DIR=runtime,
+               FAVRAKE_FAVORITES=FAV, PATH=bin_dir + ":" + os.environ["PATH"],
+               QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
+    env.pop("BROWSER", None)
+    env.pop("SESSION_MANAGER", None)
+
+    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "left", "--widthtype",
+                             "request", "--height", "32", "--SetDockType", "false"], env=env)
+    time.sleep(1)
+    program = subprocess.Popen([FAVRAKE], env=env, cwd=ROOT)
+    try:
+        run(program, files, base)
+        xdo("mousemove", "1", "1")
+        program.send_signal(signal.SIGTERM)
+        code = program.wait(timeout=10)
+        if code != 0:
+            fail("the program ended with %d after SIGTERM" % code)
+        for path, content in untouched.items():
+            if read(path) != content:
+                fail("an untouched file changed: " + path)
+        if os.path.exists(OPENED) and "file:" in open(OPENED).read():
+            fail("a file: address reached the opener")
+        print("PASS")
+    finally:
+        if program.poll() is None:
+            program.kill()
+        tray.kill()
+        server.shutdown()
+
+
+def run(program, files, base):
+    pid = program.pid
+    # Every due bookmark waits for its refresh, then all five come up beside the taskbar.
+    wait_for("the five bookmark windows", lambda: len(column(pid)) == 7, 60)
+    shown = column(pid)
+    for w in shown:
+        if w[1] + w[3] != SCREEN_W:
+            fail("a window is not at the right screen edge: %s" % (w,))
+    if shown[-1][2] + shown[-1][4] != SCREEN_H:
+        fail("the speed bar is not in the bottom corner")
+    subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-windows.png")])
+    for key in "ABCD":
+        path = files[key][0]
+        if hex_text(state(path, "Title")) != "Page " + key.lower() or state(path, "RefreshState") != "0":
+            fail("bookmark %s was not refreshed: %r" % (key, read(path)))
+    if state(files["E"][0], "RefreshState") != "-1":
+        fail("the file: bookmark was not stored as failed")
+
+    # A bookmark rewritten from outside (saved the way browsers save: a new file renamed
+    # over the old one) loses its window and is never written.
+    # (Kept for good there, so that no later refresh has reason to write it either.)
+    changed = "[InternetShortcut]\r\nURL=%selsewhere.html\r\n[Merkwerk]\r\nRemindTime=%s\r\n" % (
+        base, KEPT)
+    write(files["A"][0] + ".new", changed)
+    os.replace(files["A"][0] + ".new", files["A"][0])
+    wait_for("the changed bookmark's window to go", lambda: len(column(pid)) == 6)
+    time.sleep(2)
+    if read(files["A"][0]) != changed.encode():
+        fail("the bookmark changed from outside was written: %r" % read(files["A"][0]))
+
+    def bookmark_window(n):  # n-th bookmark window from the top
+        return wait_for("bookmark window %d" % n, lambda: column(pid)[1 + n]
+                        if len(column(pid)) > 2 + n else None)
+
+    # Keep.
+    click(bookmark_window(0), 57 + 10, 4 + 10)
+    wait_for("B kept", lambda: state(files["B"][0], "RemindTime") == KEPT)
+    wait_for("B's window to go", lambda: len(column(pid)) == 5)
+
+    # Delete: the shortcut and its emptied folder go into the trash.
+    click(bookmark_window(0), 105 + 10, 4 + 10)
+    trash = os.path.join(DATA, "Trash")
+    wait_for("C in the trash", lambda: not os.path.exists(files["C"][0]) and
+             os.path.exists(os.path.join(trash, "files", "C Delete.url")) and
+             os.path.isdir(os.path.join(trash, "files", "News")) and
+             os.path.exists(os.path.join(trash, "info", "News.trashinfo")))
+    wait_for("C's window to go", lambda: len(column(pid)) == 4)
+
+    # "Tomorrow" from the remind button's menu.
+    click(bookmark_window(0), 81 + 10, 4 + 10, button=3)
+    time.sleep(0.8)
+    xdo("key", "Down", "Return")
+    wait_for("D reminded tomorrow", lambda: state(files["D"][0], "RemindTime") and
+             abs(hex_time(state(files["D"][0], "RemindTime")) - now_days() - 1) < 0.01)
+    wait_for("D's window to go", lambda: len(column(pid)) == 3)
+
+    # The file: bookmark is never handed to the browser; the user is told why.
+    click(bookmark_window(0), 8 + 20, 28 + 6)
+    def dialogs():  # wider than the column; the tray icon's own window is smaller
+        return [w for w in windows(pid) if w[3] > 200]
+
+    box = wait_for("the error box", dialogs)
+    click(box[0], box[0][3] - 51, box[0][4] - 24)  # its OK button
+    wait_for("the error box to close", lambda: not dialogs())
+    click(bookmark_window(0), 81 + 10, 4 + 10)
+    wait_for("E reminded", lambda: state(files["E"][0], "RemindTime") and
+             abs(hex_time(state(files["E"][0], "RemindTime")) - now_days() - 7) < 0.01)
+    wait_for("every window to hide after the last action", lambda: not column(pid))
+
+    # A click on the tray icon brings the information page.
+    trayer = xdo("search", "--onlyvisible", "--class", "trayer").split()
+    if not trayer:
+        fail("no tray host window")
+    geometry = dict(line.split("=") for line in
+                    xdo("getwindowgeometry", "--shell", trayer[0]).split() if "=" in line)
+    xdo("mousemove", str(int(geometry["X"]) + 12), str(int(geometry["Y"]) + 12))
+    time.sleep(0.3)
+    xdo("click", "1")
+    wait_for("the information page", lambda: len(column(pid)) == 1 and column(pid)[0][4] > 60)
+    subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-information.png")])
+
+
+main()
