@@ -26,8 +26,7 @@ class TConfirmer
 
 // The answer of a message the user asked not to see again, read from the settings flags;
 // nullopt when the message is to be shown (also for an unknown kind: see IsConfirmKind).
-std::optional<bool> SuppressedAnswer(int kind, const QString &messageKey,
-                                     TConfirmOptions options);
+std::optional<bool> SuppressedAnswer(int kind, const QString &messageKey, TConfirmOptions options);
 // Stores the tick after the dialog ended with answer, as the options say.
 void RememberAnswer(int kind, const QString &messageKey, TConfirmOptions options, bool answer,
                     bool boxTicked);
