@@ -7,6 +7,7 @@
 
 QIcon ProgramIcon()
 {
+    Q_INIT_RESOURCE(icons); // the pictures live in this static library
     QIcon icon;
     for (const int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/favrake-%1.png").arg(size), QSize(size, size));

@@ -162,7 +162,6 @@ QWidget *TInstallDlg::BuildBottom()
                              void (QDialog::*slot)()) {
         auto *page = new QWidget(m_mode);
         page->setObjectName(pageName);
-        page->setProperty("caption", QString::fromLatin1(pageName));
         auto *pageRow = new QHBoxLayout(page);
         pageRow->setContentsMargins(0, 0, 0, 0);
         auto *button = new QPushButton(text, page);

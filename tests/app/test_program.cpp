@@ -1,0 +1,75 @@
+#include "../store/storefixture.h"
+#include "app/mainform.h"
+#include "app/program.h"
+#include "config/settings.h"
+#include "lang/languages.h"
+#include "lang/phrases.h"
+#include "lang/translatable.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestProgram final : public QObject
+{
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void germanCoversEveryText();
+    void mainWindowStaysReachableWithoutTray();
+
+  private:
+    QTemporaryDir m_home;
+};
+
+void TestProgram::initTestCase()
+{
+    qputenv("FAVRAKE_FAVORITES", QFile::encodeName(m_home.filePath("Favorites")));
+    WriteFile(m_home.filePath("Favorites/Paper.url"), Shortcut("http://paper.test/"));
+    LoadSettings({}, m_home.path());
+    Languages().Scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
+}
+
+// Every phrase and every text of every window the program builds has its German entry, so
+// a new window or message cannot ship half translated.
+void TestProgram::germanCoversEveryText()
+{
+    TProgram program({});
+    QVERIFY(Languages().SetCurrentLanguage(QStringLiteral("Deutsch")));
+    QStringList missing;
+    for (const TPhraseDefault &phrase : PhraseDefaults())
+        if (!Languages().FindLngValue(phrase.Key))
+            missing << QString::fromLatin1(phrase.Key);
+    const QRegularExpression words(QStringLiteral("[A-Za-z]"));
+    for (const TFormEntry &entry : FormRegistry().Entries()) {
+        QVERIFY2(DuplicateComponentNames(*entry.Form).isEmpty(), entry.FormKey.constData());
+        for (const TTextSlot &slot : FormTextSlots(*entry.Form, entry.FormKey))
+            if (slot.Get().contains(words) && !Languages().FindLngValue(slot.Key))
+                missing << QString::fromLatin1(slot.Key);
+    }
+    missing.removeDuplicates();
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
+    QVERIFY(FormRegistry().Entries().size() >= 9); // main, 5 bookmark windows, speed bar, dialogs
+}
+
+void TestProgram::mainWindowStaysReachableWithoutTray()
+{
+    TMainForm form;
+    form.SetFadeLevel(TBaseForm::MaxFadeLevel);
+    QVERIFY(form.IsShowing());
+    form.SetTaskbarMode(true);
+    QVERIFY(!form.testAttribute(Qt::WA_ShowWithoutActivating));
+    QCOMPARE(form.windowType(), Qt::Window); // a taskbar entry
+    form.SetFadeLevel(0);
+    QVERIFY(form.isVisible() && form.isMinimized() && !form.IsShowing());
+    QCOMPARE(form.windowOpacity(), 1.0);
+    form.SetFadeLevel(TBaseForm::MaxFadeLevel);
+    QVERIFY(form.IsShowing());
+    form.SetTaskbarMode(false); // a tray host came back
+    QCOMPARE(form.windowType(), Qt::Tool);
+    form.SetFadeLevel(0);
+    QVERIFY(!form.isVisible());
+}
+
+QTEST_MAIN(TestProgram)
+#include "test_program.moc"
