@@ -15,6 +15,7 @@
 #include "review.h"
 #include "store/bookmarks.h"
 #include "store/textutil.h"
+#include "traymenu.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,25 +53,26 @@ TProgram::~TProgram()
 
 void TProgram::BuildTrayMenu()
 {
-    m_trayMenu = new QMenu(m_mainForm.get());
-    m_trayMenu->setObjectName("PopupTray");
-    QAction *showHide = m_trayMenu->addAction(Phrase("WrdShow"));
-    showHide->setObjectName("PopupTrayShowHide");
-    connect(showHide, &QAction::triggered, this, [this] {
+    TTrayMenu::THandlers handlers;
+    handlers.MainVisible = [this] { return IsMainVisible(); };
+    handlers.SortMode = [this](int mode) { m_review->PopupModeClick(mode); };
+    handlers.Refresh = [this] { m_review->RefreshClick(); };
+    handlers.PocketMode = [this] { PopupTrayPocketModeClick(); };
+    handlers.Setup = [] {}; // the configuration dialog comes with its own change
+    handlers.Help = [this] { OpenHelp(120); };
+    handlers.Homepage = [this] { HomepageClick(); };
+    handlers.About = [this] { m_installDlg->ShowAbout(); };
+    handlers.ShowHide = [this] {
         if (IsMainVisible())
             HideClick();
         else
             m_review->ShowNext();
-    });
-    m_trayMenu->addSeparator()->setObjectName("N1");
-    QAction *quit = m_trayMenu->addAction("&Quit");
-    quit->setObjectName("PopupTrayExit");
-    connect(quit, &QAction::triggered, this, [this] { m_review->QuitClick(); });
-    connect(m_trayMenu, &QMenu::aboutToShow, this, [this, showHide] {
-        showHide->setText(IsMainVisible() ? Phrase("WrdHide") : Phrase("WrdShow"));
-    });
+    };
+    handlers.Quit = [this] { m_review->QuitClick(); };
+    handlers.Language = [this](const QString &caption) { ActivateLanguage(ToNarrow(caption)); };
+    m_trayMenu = new TTrayMenu(m_mainForm.get(), std::move(handlers));
     m_tray.SetIcon(m_icon);
-    m_tray.SetPopupMenu(m_trayMenu);
+    m_tray.SetPopupMenu(m_trayMenu->Menu());
 }
 
 void TProgram::ConnectWindows()
@@ -84,7 +86,7 @@ void TProgram::ConnectWindows()
     connect(main, &TMainForm::showPutBackRequested, this,
             [this] { m_review->SBtInfoShowPutBackClick(); });
     connect(main, &TMainForm::windowMenuRequested, this,
-            [this](const QPoint &at) { m_trayMenu->popup(at); });
+            [this](const QPoint &at) { m_trayMenu->Menu()->popup(at); });
     connect(main, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
     for (int row = 0; row < TReview::RowCount; ++row) {
         TBookmarkForm *window = m_arranger->BookmarkWindow(row);
@@ -95,8 +97,7 @@ void TProgram::ConnectWindows()
         connect(window, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
     }
     TSpeedForm *speed = m_arranger->SpeedWindow();
-    for (const char *missing : {"SBtSetup", "SBtHome"}) // until configuration and homepage exist
-        speed->findChild<QWidget *>(missing)->setEnabled(false);
+    speed->findChild<QWidget *>("SBtSetup")->setEnabled(false); // until the dialog exists
     connect(speed, &TSpeedForm::commandRequested, this, &TProgram::SpeedCommand);
     connect(speed, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
     connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::TrayIconMouseDown);
@@ -208,6 +209,7 @@ bool TProgram::RunFirstRun()
 
 void TProgram::ShowTray()
 {
+    m_trayMenu->BuildLanguages();
     m_tray.SetHint(QStringLiteral("Favrake"));
     m_tray.SetIconVisible(true);
     TrayHostChanged(m_tray.HostAvailable());
@@ -273,6 +275,31 @@ void TProgram::HideClick()
     m_review->EndAction();
 }
 
+void TProgram::PopupTrayPocketModeClick()
+{
+    m_review->BeginAction();
+    if (Settings.PocketView ||
+        m_confirmDlg->ShowConfirm(Information, Phrase("MsgPocketMode"),
+                                  QStringLiteral("PocketMode"), 0, CheckedByDefault)) {
+        Settings.PocketView = !Settings.PocketView;
+        m_review->UpdateView();
+        ShowAll();
+    }
+    m_review->EndAction();
+}
+
+void TProgram::HomepageClick()
+{
+    m_review->BeginAction();
+    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHomepage"), QStringLiteral("Homepage"), 5,
+                                  CheckedByDefault)) {
+        const QString home = HelpPage(QStringLiteral("index.html"));
+        if (home.isEmpty() || !platform::openLocalFile(home))
+            ShowError(Phrase("ErrOpenBrowser"));
+    }
+    m_review->EndAction();
+}
+
 void TProgram::SpeedCommand(TSpeedForm::Command command)
 {
     switch (command) {
@@ -285,18 +312,20 @@ void TProgram::SpeedCommand(TSpeedForm::Command command)
     case TSpeedForm::Command::Info:
         m_installDlg->ShowAbout();
         break;
+    case TSpeedForm::Command::Home:
+        HomepageClick();
+        break;
     case TSpeedForm::Command::Quit:
         m_review->QuitClick();
         break;
     case TSpeedForm::Command::Setup:
-    case TSpeedForm::Command::Home:
-        break; // their buttons are disabled
+        break; // its button is disabled
     }
 }
 
 void TProgram::OpenHelp(int context)
 {
-    const QString page = HelpPage(context);
+    const QString page = ContextHelpPage(context);
     if (page.isEmpty() || !platform::openLocalFile(page))
         ShowError(Phrase("ErrOpenBrowser"));
 }

@@ -17,6 +17,7 @@ class TConfirmDlg;
 class TInstallDlg;
 class TMainForm;
 class TReview;
+class TTrayMenu;
 class TWindowArranger;
 
 // The running tray program: it builds the windows and dialogs, hands them to the review
@@ -54,6 +55,8 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void TrayIconMouseDown(Qt::MouseButton button);
     void TrayHostChanged(bool available);
     void HideClick();
+    void PopupTrayPocketModeClick();
+    void HomepageClick();
     void SpeedCommand(TSpeedForm::Command command);
     void OpenHelp(int context);
     void QuitRequestedBySignal();
@@ -63,7 +66,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     std::unique_ptr<TWindowArranger> m_arranger;
     std::unique_ptr<TInstallDlg> m_installDlg;
     std::unique_ptr<TConfirmDlg> m_confirmDlg;
-    QMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
+    TTrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
     platform::TTrayIcon m_tray;
     platform::TFolderWatcher m_watcher;
     platform::TQuitSignals m_quitSignals;

@@ -1,5 +1,6 @@
 #include "programfiles.h"
 
+#include "lang/languages.h"
 #include "platform/folders.h"
 #include "refresh/downloader.h"
 
@@ -14,14 +15,24 @@ QIcon ProgramIcon()
     return icon;
 }
 
-QString HelpPage(int context)
+QString HelpPage(const QString &name)
 {
+    const QString language = Languages().ApplicationTexts().HelpFile;
+    const bool plainName =
+        !language.isEmpty() && !language.contains(u'/') && language != u"." && language != u"..";
     for (const QString &data : platform::programDataFolders()) {
-        const QString page = data + QStringLiteral("/help/%1.html").arg(context);
-        if (QFileInfo(page).isFile())
-            return page;
+        const QString help = data + QStringLiteral("/help/");
+        for (const QString &page :
+             {plainName ? help + language + u'/' + name : QString(), help + name})
+            if (!page.isEmpty() && QFileInfo(page).isFile())
+                return page;
     }
     return QString();
+}
+
+QString ContextHelpPage(int context)
+{
+    return HelpPage(QString::number(context) + QStringLiteral(".html"));
 }
 
 std::unique_ptr<AbstractDownloader> MakeDownloader()

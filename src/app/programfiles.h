@@ -7,6 +7,8 @@
 class AbstractDownloader;
 
 QIcon ProgramIcon();
-// The help page of a context number in the program's data; empty when none is there.
-QString HelpPage(int context);
+// A page of the help in the program's data, from the current language's help folder (the
+// language file's "HelpFile" entry names it) when it has one; empty when none is there.
+QString HelpPage(const QString &name);
+QString ContextHelpPage(int context);
 std::unique_ptr<AbstractDownloader> MakeDownloader();
