@@ -15,7 +15,8 @@ class TestProgram final : public QObject
     Q_OBJECT
   private slots:
     void initTestCase();
-    void germanCoversEveryText();
+    void translationsCoverEveryText_data();
+    void translationsCoverEveryText();
     void mainWindowStaysReachableWithoutTray();
 
   private:
@@ -30,12 +31,20 @@ void TestProgram::initTestCase()
     Languages().Scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
 }
 
-// Every phrase and every text of every window the program builds has its German entry, so
-// a new window or message cannot ship half translated.
-void TestProgram::germanCoversEveryText()
+void TestProgram::translationsCoverEveryText_data()
 {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("German") << QStringLiteral("Deutsch");
+    QTest::newRow("English, to switch back to") << QStringLiteral("English");
+}
+
+// Every phrase and every text of every window the program builds has its entry in each
+// shipped language, so a new window or message cannot ship half translated.
+void TestProgram::translationsCoverEveryText()
+{
+    QFETCH(QString, language);
     TProgram program({});
-    QVERIFY(Languages().SetCurrentLanguage(QStringLiteral("Deutsch")));
+    QVERIFY(Languages().SetCurrentLanguage(language));
     QStringList missing;
     for (const TPhraseDefault &phrase : PhraseDefaults())
         if (!Languages().FindLngValue(phrase.Key))
