@@ -2,6 +2,7 @@
 
 #include "arranger.h"
 #include "bookmarkform.h"
+#include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
 #include "lang/confirmdlg.h"
@@ -27,7 +28,9 @@ TProgram::TProgram(const QStringList &arguments)
     : m_icon(ProgramIcon()), m_mainForm(std::make_unique<TMainForm>()),
       m_arranger(std::make_unique<TWindowArranger>(m_mainForm.get())),
       m_installDlg(std::make_unique<TInstallDlg>(platform::favoritesFolder(), m_icon)),
-      m_confirmDlg(std::make_unique<TConfirmDlg>()), m_timer([this] { m_review->TimerTimer(); })
+      m_confirmDlg(std::make_unique<TConfirmDlg>()),
+      m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
+      m_timer([this] { m_review->TimerTimer(); })
 {
     QApplication::setWindowIcon(m_icon);
     BuildTrayMenu();
@@ -58,7 +61,7 @@ void TProgram::BuildTrayMenu()
     handlers.SortMode = [this](int mode) { m_review->PopupModeClick(mode); };
     handlers.Refresh = [this] { m_review->RefreshClick(); };
     handlers.PocketMode = [this] { PopupTrayPocketModeClick(); };
-    handlers.Setup = [] {}; // the configuration dialog comes with its own change
+    handlers.Setup = [this] { m_configDlg->ShowSetup(); };
     handlers.Help = [this] { OpenHelp(120); };
     handlers.Homepage = [this] { HomepageClick(); };
     handlers.About = [this] { m_installDlg->ShowAbout(); };
@@ -97,13 +100,16 @@ void TProgram::ConnectWindows()
         connect(window, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
     }
     TSpeedForm *speed = m_arranger->SpeedWindow();
-    speed->findChild<QWidget *>("SBtSetup")->setEnabled(false); // until the dialog exists
     connect(speed, &TSpeedForm::commandRequested, this, &TProgram::SpeedCommand);
     connect(speed, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
     connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::TrayIconMouseDown);
     connect(&m_tray, &platform::TTrayIcon::HostChanged, this, &TProgram::TrayHostChanged);
     connect(&m_watcher, &platform::TFolderWatcher::Changed, this,
             [this] { m_review->FolderChanged(); });
+    connect(m_configDlg.get(), &TConfigDlg::RearrangeWindowsRequested, this,
+            &TProgram::RearrangeWindows);
+    connect(m_configDlg.get(), &TConfigDlg::helpRequested, this, &TProgram::OpenHelp);
+    qApp->installEventFilter(this); // the hints setting decides on every tool tip
     connect(&m_quitSignals, &platform::TQuitSignals::QuitRequested, this,
             &TProgram::QuitRequestedBySignal);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TProgram::QuitRequestedBySignal);
@@ -288,13 +294,30 @@ void TProgram::PopupTrayPocketModeClick()
     m_review->EndAction();
 }
 
+void TProgram::RearrangeWindows()
+{
+    m_arranger->Arrange();
+    if (IsMainVisible())
+        ShowAll();
+}
+
+// Hints are switched off for the whole program by swallowing its tool tips.
+bool TProgram::eventFilter(QObject *, QEvent *event)
+{
+    return event->type() == QEvent::ToolTip && Settings.NoHints;
+}
+
 void TProgram::HomepageClick()
 {
     m_review->BeginAction();
     if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHomepage"), QStringLiteral("Homepage"), 5,
                                   CheckedByDefault)) {
-        const QString home = HelpPage(QStringLiteral("index.html"));
-        if (home.isEmpty() || !platform::openLocalFile(home))
+        // Until the project has a public home, the help's start page stands in for it.
+        const QString index = HelpPage(QStringLiteral("index.html"));
+        const bool opened = Settings.Homepage.isEmpty()
+                                ? !index.isEmpty() && platform::openLocalFile(index)
+                                : platform::openAddress(Settings.Homepage);
+        if (!opened)
             ShowError(Phrase("ErrOpenBrowser"));
     }
     m_review->EndAction();
@@ -319,7 +342,8 @@ void TProgram::SpeedCommand(TSpeedForm::Command command)
         m_review->QuitClick();
         break;
     case TSpeedForm::Command::Setup:
-        break; // its button is disabled
+        m_configDlg->ShowSetup();
+        break;
     }
 }
 

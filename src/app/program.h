@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <memory>
 
+class TConfigDlg;
 class TConfirmDlg;
 class TInstallDlg;
 class TMainForm;
@@ -57,6 +58,8 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void HideClick();
     void PopupTrayPocketModeClick();
     void HomepageClick();
+    void RearrangeWindows();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void SpeedCommand(TSpeedForm::Command command);
     void OpenHelp(int context);
     void QuitRequestedBySignal();
@@ -66,6 +69,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     std::unique_ptr<TWindowArranger> m_arranger;
     std::unique_ptr<TInstallDlg> m_installDlg;
     std::unique_ptr<TConfirmDlg> m_confirmDlg;
+    std::unique_ptr<TConfigDlg> m_configDlg;
     TTrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
     platform::TTrayIcon m_tray;
     platform::TFolderWatcher m_watcher;

@@ -49,6 +49,13 @@ template <typename Visit> void ForEachOption(TMWConfig &config, Visit visit)
           DefaultSettings.RefreshAfterFail);
 }
 
+// The addresses come after Language in the file, as in the record.
+template <typename Visit> void ForEachAddress(TMWConfig &config, Visit visit)
+{
+    visit(QStringLiteral("Homepage"), config.Homepage, DefaultSettings.Homepage);
+    visit(QStringLiteral("SuggestServer"), config.SuggestServer, DefaultSettings.SuggestServer);
+}
+
 QString StoredForm(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -57,6 +64,11 @@ QString StoredForm(bool value)
 QString StoredForm(int value)
 {
     return QString::number(value);
+}
+
+QString StoredForm(const QString &value)
+{
+    return value;
 }
 } // namespace
 
@@ -68,14 +80,19 @@ void LoadSettings(const QStringList &arguments, const QString &appDataFolder)
     Module.skipSave = !arguments.isEmpty() && arguments.first() == u"/UNINSTALL";
     Settings = DefaultSettings;
     const IniDocument doc = IniLoad(Module.file).value_or(IniDocument());
-    ForEachOption(Settings, [&](const QString &key, auto &field, auto fallback) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, bool>)
+    const auto load = [&](const QString &key, auto &field, const auto &fallback) {
+        using Field = std::decay_t<decltype(field)>;
+        if constexpr (std::is_same_v<Field, bool>)
             field = ReadBool(doc, ConfigSection, key, fallback);
-        else
+        else if constexpr (std::is_same_v<Field, int>)
             field = ReadInteger(doc, ConfigSection, key, fallback);
-    });
+        else
+            field = ReadString(doc, ConfigSection, key, fallback);
+    };
+    ForEachOption(Settings, load);
     Settings.Language = ToNarrow(ReadString(doc, ConfigSection, QStringLiteral("Language"),
                                             FromNarrow(DefaultSettings.Language)));
+    ForEachAddress(Settings, load);
 }
 
 void SaveSettings()
@@ -88,14 +105,16 @@ void SaveSettings()
     // is still written.
     IniUpdate(Module.file, [&](IniDocument &doc) {
         doc.eraseSection(ConfigSection);
-        ForEachOption(config, [&](const QString &key, auto &field, auto fallback) {
+        const auto save = [&](const QString &key, auto &field, const auto &fallback) {
             if (key == u"Installed" || field != fallback)
                 doc.setValue(ConfigSection, key, StoredForm(field));
-        });
+        };
+        ForEachOption(config, save);
         const bool english =
             config.Language.compare(DefaultSettings.Language, Qt::CaseInsensitive) == 0;
         if (!config.Language.isEmpty() && !english)
             doc.setValue(ConfigSection, QStringLiteral("Language"), FromNarrow(config.Language));
+        ForEachAddress(config, save);
         return true;
     });
 }

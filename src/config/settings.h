@@ -21,6 +21,8 @@ struct TMWConfig
     int RefreshInterval = 30;  // days
     int RefreshAfterFail = 30; // minutes
     QByteArray Language = "English";
+    QString Homepage;      // empty: the start page of the local help
+    QString SuggestServer; // empty: link suggestions go to a local page, no server is asked
 };
 
 extern const TMWConfig DefaultSettings;

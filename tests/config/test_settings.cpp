@@ -29,6 +29,9 @@ class TestSettings : public QObject
     void savedFileHoldsOnlyChanges_data();
     void savedFileHoldsOnlyChanges();
     void loadingKeepsOddValues();
+    void addressesFollowTheLanguage_data();
+    void addressesFollowTheLanguage();
+    void addressesReadTrimmed();
     void uninstallNeverWrites();
     void uninstallCleansWhatIsThereNow();
     void flagsWrittenAtOnce();
@@ -99,6 +102,55 @@ void TestSettings::loadingKeepsOddValues()
     QCOMPARE(Settings.RefreshInterval, 30);
     QCOMPARE(Settings.Language, QByteArray());
     QCOMPARE(SettingsIntervals().RefreshInterval, 30);
+}
+
+void TestSettings::addressesFollowTheLanguage_data()
+{
+    QTest::addColumn<QString>("homepage");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QByteArray>("config");
+    QTest::newRow("both empty") << QString() << QString() << QByteArray("Installed=1\r\n");
+    QTest::newRow("homepage only")
+        << QStringLiteral("https://favrake.test/") << QString()
+        << QByteArray("Installed=1\r\nLanguage=Deutsch\r\nHomepage=https://favrake.test/\r\n");
+    QTest::newRow("server only") << QString() << QStringLiteral("http://links.test/q/")
+                                 << QByteArray("Installed=1\r\n"
+                                               "Language=Deutsch\r\n"
+                                               "SuggestServer=http://"
+                                               "links.test/q/\r\n");
+    QTest::newRow("local page with umlaut")
+        << QStringLiteral("/home/jürgen/start.html") << QStringLiteral("x")
+        << QByteArray("Installed=1\r\nLanguage=Deutsch\r\nHomepage=/home/j\xC3\xBCrgen/"
+                      "start.html\r\nSuggestServer=x\r\n");
+}
+
+// Both addresses are written after the language, each only when set, and read back alike.
+void TestSettings::addressesFollowTheLanguage()
+{
+    QFETCH(QString, homepage);
+    QFETCH(QString, server);
+    QFETCH(QByteArray, config);
+    Write(iniPath(), "[Config]\r\nHomepage=http://old.test/\r\nSuggestServer=http://old.test/\r\n");
+    LoadSettings({}, m_dir.path());
+    Settings.Installed = true;
+    Settings.Language = homepage.isEmpty() && server.isEmpty() ? "English" : "Deutsch";
+    Settings.Homepage = homepage;
+    Settings.SuggestServer = server;
+    SaveSettings();
+    QCOMPARE(ReadAll(iniPath()), "[Config]\r\n" + config);
+    LoadSettings({}, m_dir.path());
+    QCOMPARE(Settings.Homepage, homepage);
+    QCOMPARE(Settings.SuggestServer, server);
+}
+
+void TestSettings::addressesReadTrimmed()
+{
+    QCOMPARE(Settings.Homepage, QString());
+    QCOMPARE(Settings.SuggestServer, QString());
+    Write(iniPath(), "[Config]\nhomepage =  http://a.test/?x=1;y \nSuggestServer=\n");
+    LoadSettings({}, m_dir.path());
+    QCOMPARE(Settings.Homepage, QStringLiteral("http://a.test/?x=1;y"));
+    QCOMPARE(Settings.SuggestServer, QString());
 }
 
 void TestSettings::uninstallNeverWrites()

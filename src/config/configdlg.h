@@ -1,0 +1,69 @@
+#pragma once
+
+#include "lang/qtform.h"
+
+#include <QDialog>
+#include <QHash>
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QSpinBox;
+
+// The configuration dialog: the two time periods, the suppressed messages, hints, the
+// speed-bar window and the login autostart. Created once and shown without blocking; it
+// reloads every value each time it is shown and changes the settings only on OK.
+class TConfigDlg final : public QDialog
+{
+    Q_OBJECT
+  public:
+    static constexpr int HelpContextForm = 6001;
+    static constexpr int HelpContextHelpButton = 800; // the page the Help button opens
+
+    // programPath is the program that the autostart entry starts.
+    explicit TConfigDlg(QString programPath, QWidget *parent = nullptr);
+
+    void ShowSetup(); // shows the dialog, or brings it to the front when it is open already
+
+  signals:
+    void HintsChanged(bool showHints); // the program switches tool tips application-wide
+    void RearrangeWindowsRequested();  // the speed-bar setting changed
+    void helpRequested(int context);
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+  private:
+    QGroupBox *BuildTiming();
+    QGroupBox *BuildMessages();
+    QGroupBox *BuildVisualization();
+    QLayout *BuildButtons();
+    QGroupBox *NewGroup(const char *name, const QString &title);
+    QSpinBox *NewSpinEdit(QWidget *parent, const char *name, const QString &hint, int context);
+    QCheckBox *NewCheckBox(QWidget *parent, const char *name, const QString &text,
+                           const QString &hint, int context);
+    QPushButton *NewButton(const char *name, const QString &text, int context);
+
+    void FormShow();
+    void CheckEnables();
+    void BtnOkClick();
+    void BtnCancelClick();
+    void BtnHelpClick();
+    void StoreAutostart();
+    int HelpContextOf(const QWidget *widget) const;
+
+    QString m_programPath;
+    QHash<const QWidget *, int> m_helpContexts;
+    QSpinBox *SERemind = nullptr;
+    QSpinBox *SERefresh = nullptr;
+    QCheckBox *CbxConfirmations = nullptr;
+    QCheckBox *CbxInformations = nullptr;
+    QCheckBox *CbxShowHints = nullptr;
+    QCheckBox *CbxSpeedWnd = nullptr;
+    QCheckBox *CbxAutostart = nullptr;
+    QPushButton *BtnOk = nullptr;
+    QPushButton *BtnCancel = nullptr;
+    QPushButton *BtnHelp = nullptr;
+    TFormRegistration m_registration;
+};

@@ -1,0 +1,161 @@
+#include "autostart.h"
+
+#include "files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <optional>
+
+namespace platform {
+namespace {
+const QByteArray MarkerKey = "X-Favrake-Autostart";
+constexpr int64_t MaxEntrySize = 64 * 1024; // an entry of ours is a few hundred bytes
+
+using TEntryKeys = QHash<QByteArray, QByteArray>;
+
+QString ConfigHome()
+{
+    // A relative setting is ignored, as the desktop session ignores it.
+    const QString configured = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    if (QDir::isAbsolutePath(configured))
+        return configured;
+    const QString home = QFile::decodeName(qgetenv("HOME"));
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.config");
+}
+
+bool Occupied(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// The keys of the group "Desktop Entry"; nullopt when the file is not a small readable file.
+std::optional<TEntryKeys> ReadEntryKeys(const QString &path)
+{
+    const std::optional<SmallFile> file = readSmallFile(path, MaxEntrySize);
+    if (!file || !file->content)
+        return std::nullopt;
+    TEntryKeys keys;
+    bool inEntryGroup = false;
+    for (const QByteArray &rawLine : file->content->split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.startsWith('[')) {
+            inEntryGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (inEntryGroup && equals > 0 && !line.startsWith('#'))
+            keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
+    }
+    return keys;
+}
+
+std::optional<TEntryKeys> OurEntryKeys()
+{
+    std::optional<TEntryKeys> keys = ReadEntryKeys(AutostartFile());
+    if (keys && keys->value(MarkerKey) == "true")
+        return keys;
+    return std::nullopt;
+}
+
+// Backslash, line break, tab and carriage return as a string value of a desktop entry.
+QString EscapeValue(const QString &text)
+{
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == u'\\')
+            escaped += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            escaped += QStringLiteral("\\n");
+        else if (c == u'\t')
+            escaped += QStringLiteral("\\t");
+        else if (c == u'\r')
+            escaped += QStringLiteral("\\r");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+QByteArray EntryContent(const QString &programPath)
+{
+    const QString lines[] = {
+        QStringLiteral("[Desktop Entry]"),
+        QStringLiteral("Type=Application"),
+        QStringLiteral("Name=Favrake"),
+        QStringLiteral("Comment=Keeps your Favorites tidy, a few bookmarks at a time"),
+        QStringLiteral("Exec=") + DesktopExecValue(programPath),
+        QStringLiteral("Icon=favrake"),
+        QStringLiteral("Terminal=false"),
+        QStringLiteral("X-GNOME-Autostart-enabled=true"),
+        QString::fromLatin1(MarkerKey) + QStringLiteral("=true"),
+    };
+    QByteArray content;
+    for (const QString &line : lines)
+        content += line.toUtf8() + '\n';
+    return content;
+}
+
+bool WriteEntry(const QString &programPath)
+{
+    const QString path = AutostartFile();
+    if (path.isEmpty() || programPath.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
+        return false;
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(EntryContent(programPath)) >= 0 &&
+           file.commit();
+}
+} // namespace
+
+QString AutostartFile()
+{
+    const QString home = ConfigHome();
+    return home.isEmpty() ? QString() : home + QStringLiteral("/autostart/favrake.desktop");
+}
+
+bool IsAutostartEnabled()
+{
+    const std::optional<TEntryKeys> keys = OurEntryKeys();
+    return keys && keys->value("Hidden") != "true" &&
+           keys->value("X-GNOME-Autostart-enabled") != "false";
+}
+
+bool IsAutostartForeign()
+{
+    const QString path = AutostartFile();
+    return !path.isEmpty() && Occupied(path) && !OurEntryKeys();
+}
+
+bool SetAutostart(bool enable, const QString &programPath)
+{
+    if (IsAutostartForeign())
+        return false;
+    return enable ? WriteEntry(programPath) : RemoveAutostartIfOurs();
+}
+
+bool RemoveAutostartIfOurs()
+{
+    return !OurEntryKeys() || QFile::remove(AutostartFile());
+}
+
+QString DesktopExecValue(const QString &programPath)
+{
+    static const QString reserved = QStringLiteral(" \t\n\r\"'\\><~|&;$*?#()`");
+    QString argument = programPath;
+    argument.replace(u'%', QStringLiteral("%%")); // a lone "%" would start a field code
+    if (std::any_of(argument.cbegin(), argument.cend(),
+                    [](QChar c) { return reserved.contains(c); })) {
+        QString quoted = QStringLiteral("\"");
+        for (const QChar c : argument) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += u'\\';
+            quoted += c;
+        }
+        argument = quoted + u'"';
+    }
+    return EscapeValue(argument);
+}
+} // namespace platform
