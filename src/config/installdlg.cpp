@@ -2,8 +2,11 @@
 
 #include "config/settings.h"
 #include "lang/phrases.h"
+#include "platform/autostart.h"
 #include "store/bookmarks.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -171,11 +174,21 @@ QWidget *TInstallDlg::BuildBottom()
         connect(button, &QPushButton::clicked, this, slot);
         pageRow->addWidget(button, 0, Qt::AlignCenter);
         m_mode->addWidget(page);
+        return pageRow;
     };
-    addPage("ModeInstall", "BtnRun", "Start it!", &QDialog::accept);
+    QHBoxLayout *install = addPage("ModeInstall", "BtnRun", "Start it!", &QDialog::accept);
+    m_autostart =
+        new QCheckBox(QStringLiteral("Start Favrake when I log in"), install->parentWidget());
+    m_autostart->setObjectName("CbxAutostart");
+    m_autostart->setChecked(true);
+    install->insertWidget(0, m_autostart);
     addPage("ModeInfo", "BtnClose", "OK", &QDialog::reject);
     row->addWidget(m_mode);
-    connect(this, &QDialog::accepted, this, [] { Settings.Installed = true; });
+    connect(this, &QDialog::accepted, this, [this] {
+        Settings.Installed = true;
+        if (m_autostart->isChecked())
+            platform::SetAutostart(true, QCoreApplication::applicationFilePath());
+    });
     return bottom;
 }
 

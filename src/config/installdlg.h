@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QStackedWidget;
 
@@ -40,5 +41,6 @@ class TInstallDlg final : public QDialog
     QLabel *m_netCaption = nullptr;
     QLabel *m_netText = nullptr;
     QStackedWidget *m_mode = nullptr;
+    QCheckBox *m_autostart = nullptr;
     TFormRegistration m_registration;
 };

@@ -1,5 +1,6 @@
 #include "uninstall.h"
 
+#include "platform/autostart.h"
 #include "settings.h"
 #include "store/bookmarks.h"
 
@@ -9,5 +10,6 @@ QStringList UninstallCleanup(TBookmarks &list)
     const QStringList notCleaned = list.RemoveAllState();
     DisableSaving();
     DeleteSettingsFile();
+    platform::RemoveAutostartIfOurs();
     return notCleaned;
 }

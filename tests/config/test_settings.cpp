@@ -1,6 +1,7 @@
 #include "../store/storefixture.h"
 #include "config/settings.h"
 #include "config/uninstall.h"
+#include "platform/autostart.h"
 #include "store/bookmarks.h"
 
 #include <QDir>
@@ -182,8 +183,13 @@ void TestSettings::uninstallCleansWhatIsThereNow()
     TBookmarks list(favorites.path());
     list.Load();
     WriteFile(b, Shortcut("http://b.test/", state)); // added after the list was read
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
+    QVERIFY(platform::SetAutostart(true, "/usr/bin/favrake"));
 
     QCOMPARE(UninstallCleanup(list), QStringList());
+    QVERIFY(!QFile::exists(platform::AutostartFile()));
+    qputenv("XDG_CONFIG_HOME", savedConfig);
     QCOMPARE(ReadFile(a), Shortcut("http://a.test/"));
     QCOMPARE(ReadFile(b), Shortcut("http://b.test/"));
     QVERIFY(!QFile::exists(iniPath()));
