@@ -18,6 +18,7 @@ inline constexpr int HelpContexts[] = {
     6121, // show all informations
     6211, // show hints
     6221, // show speed bar
+    6231, // start at login
     6911, // OK
     6921, // Cancel
     6931, // Help button
