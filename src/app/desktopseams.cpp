@@ -23,6 +23,11 @@ bool TQtReviewTimer::IsActive() const
     return m_timer.isActive();
 }
 
+bool TDesktopOpener::OpenFile(const QString &path)
+{
+    return platform::openLocalFile(path);
+}
+
 bool TDesktopOpener::OpenAddress(const QString &address)
 {
     return platform::openAddress(address);

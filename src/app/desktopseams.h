@@ -23,6 +23,7 @@ class TDesktopOpener final : public TAddressOpener
 {
   public:
     bool OpenAddress(const QString &address) override;
+    bool OpenFile(const QString &path) override;
 };
 
 // The desktop's trash.

@@ -117,6 +117,7 @@ class TReview final
     bool MoveBookmarkToTrash(int index);
     void OfferEmptyFolder(const QString &folder);
     bool OpenInBrowser(const QString &address);
+    bool OpenSubjectPage(int index);
     QString DeleteQuestion(int index) const;
 
     // Selection.

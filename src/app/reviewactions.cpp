@@ -157,8 +157,20 @@ bool TReview::SuggestAction(int index, const QString &origin)
     if (!AskAbout(index, *identity, Information, text, QStringLiteral("Suggest") + origin, 14,
                   options))
         return false;
+    if (Settings.SuggestServer.isEmpty())
+        return OpenSubjectPage(index);
     const QByteArray query = QueryForm(m_bookmarks->PhraseText(index));
-    return OpenInBrowser(LinkCollectionAddress(query, offered ? origin : QStringLiteral("S")));
+    return OpenInBrowser(LinkCollectionAddress(Settings.SuggestServer, query,
+                                               offered ? origin : QStringLiteral("S")));
+}
+
+bool TReview::OpenSubjectPage(int index)
+{
+    const QString page = WriteSubjectPage(*m_bookmarks, index);
+    if (!page.isEmpty() && m_opener.OpenFile(page))
+        return true;
+    m_view.ShowError(Phrase("ErrOpenBrowser"));
+    return false;
 }
 
 std::optional<TReview::Identity> TReview::IdentityOf(int index) const

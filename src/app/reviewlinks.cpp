@@ -1,15 +1,94 @@
 #include "reviewlinks.h"
 
+#include "lang/phrases.h"
+#include "platform/webaddress.h"
+#include "store/bookmarks.h"
+#include "store/datetime.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
-QString LinkCollectionBase()
+namespace {
+QString Escaped(const QString &text)
 {
-    return QStringLiteral("https://links.favrake.org/");
+    return text.toHtmlEscaped();
 }
 
-QString LinkCollectionAddress(const QByteArray &query, const QString &origin)
+QString Encoded(const QString &text)
 {
-    return LinkCollectionBase() + QStringLiteral("route.php?q=") +
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+bool OnSubject(const TBookmarks &list, int i, const QString &phrase)
+{
+    const TBookmarkRec *rec = list.Item(i);
+    return rec->SubjectPhrase.contains(phrase, Qt::CaseInsensitive) ||
+           rec->Title.contains(phrase, Qt::CaseInsensitive);
+}
+
+QString RefreshNote(const TBookmarkRec &rec)
+{
+    if (rec.Refreshed <= 1.0)
+        return Phrase("SubjPage-NotYet");
+    const QString when = FormatDateTime(rec.Refreshed, true);
+    return FillPhrase(Phrase(rec.RefreshState < 0 ? "SubjPage-Failed" : "SubjPage-Refreshed"),
+                      {when});
+}
+
+QString BookmarkItem(const TBookmarks &list, int i)
+{
+    const TBookmarkRec &rec = *list.Item(i);
+    const QString address = rec.StoredURL.isEmpty() ? rec.URL : rec.StoredURL;
+    const QString name = Escaped(list.DisplayName(i));
+    const QString link = platform::IsWebAddress(address)
+                             ? QStringLiteral("<a href=\"%1\">%2</a>")
+                                   .arg(Escaped(QUrl(address).toString(QUrl::FullyEncoded)), name)
+                             : name;
+    return QStringLiteral("<li>%1<br><small>%2 – %3</small></li>\n")
+        .arg(link, Escaped(address), Escaped(RefreshNote(rec)));
+}
+
+QString PageText(const TBookmarks &list, int index)
+{
+    const QString phrase = list.Item(index)->SubjectPhrase;
+    const QString title = FillPhrase(Phrase("SubjPage-Title"), {list.MatchText(index)});
+    QString items;
+    for (int i = 0; i < list.Count(); ++i)
+        if (OnSubject(list, i, phrase))
+            items += BookmarkItem(list, i);
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>"
+               "</head>\n<body style=\"background:#FFFBF0;font-family:sans-serif\">\n"
+               "<h1 style=\"color:#000080\">%1</h1>\n<h2>%2</h2>\n<ul>\n%3</ul>\n"
+               "<h2>%4</h2>\n<ul>\n"
+               "<li><a href=\"https://en.wikipedia.org/w/index.php?search=%5\">%6</a></li>\n"
+               "<li><a href=\"https://duckduckgo.com/?q=%5\">%7</a></li>\n</ul>\n"
+               "</body></html>\n")
+        .arg(Escaped(title), Escaped(Phrase("SubjPage-Yours")), items,
+             Escaped(Phrase("SubjPage-Search")), Encoded(phrase),
+             Escaped(Phrase("SubjPage-Encyclopedia")), Escaped(Phrase("SubjPage-WebSearch")));
+}
+} // namespace
+
+QString LinkCollectionAddress(const QString &base, const QByteArray &query, const QString &origin)
+{
+    const QString folder = base.endsWith(u'/') ? base : base + u'/';
+    return folder + QStringLiteral("route.php?q=") +
            QString::fromLatin1(QUrl::toPercentEncoding(query)) + QStringLiteral("&btn=") +
            QString::fromLatin1(QUrl::toPercentEncoding(origin));
+}
+
+QString WriteSubjectPage(const TBookmarks &list, int index)
+{
+    if (!list.IsValidIndex(index))
+        return QString();
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/favrake";
+    QSaveFile page(folder + QStringLiteral("/subject.html"));
+    if (!QDir().mkpath(folder) || !page.open(QIODevice::WriteOnly))
+        return QString();
+    page.write(PageText(list, index).toUtf8());
+    return page.commit() ? page.fileName() : QString();
 }

@@ -30,6 +30,7 @@ class TAddressOpener
   public:
     virtual ~TAddressOpener() = default;
     virtual bool OpenAddress(const QString &address) = 0;
+    virtual bool OpenFile(const QString &path) = 0; // a page the program wrote itself
 };
 
 // Moves a file or a folder with its content to the trash; false when nothing was moved.

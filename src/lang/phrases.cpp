@@ -77,6 +77,14 @@ constexpr TPhraseDefault Defaults[] = {
     {"MsgSuggestBTW", "Favrake has found a Best Link Collection on subjects area\r\n\r\n%s"
                       "\r\n\r\nDo You want to get to know with it?"},
     {"ErrOpenBrowser", "Error opening Web Browser!"},
+    {"SubjPage-Title", "Links about \"%s\""},
+    {"SubjPage-Yours", "Your bookmarks on this subject"},
+    {"SubjPage-Search", "Search the web"},
+    {"SubjPage-Encyclopedia", "Look it up in the encyclopedia"},
+    {"SubjPage-WebSearch", "Search with a web search engine"},
+    {"SubjPage-NotYet", "not refreshed yet"},
+    {"SubjPage-Refreshed", "reachable at the last refresh, %s"},
+    {"SubjPage-Failed", "not reachable at the last refresh, %s"},
     {"ErrNotWebAddress", "The address \"%s\" is not a web address (http, https or ftp), so it "
                          "is not opened."},
     {"ErrSaveNoAddress", "The Bookmark \"%s\" has no address (URL), so Your decision cannot be "

@@ -77,6 +77,11 @@ struct FakeOpener final : TAddressOpener
         opened << address;
         return works;
     }
+    bool OpenFile(const QString &path) override
+    {
+        opened << QStringLiteral("file:") + path;
+        return works;
+    }
 };
 
 // Moves what it is given into its own folder, or refuses.

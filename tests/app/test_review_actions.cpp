@@ -147,7 +147,7 @@ class TestReviewActions : public QObject
     {
         QTest::addColumn<int>("tag");
         QTest::addColumn<QString>("opened");
-        const QString base = LinkCollectionBase() + "route.php?q=travel%20tips&btn=";
+        const QString base = u"https://links.test/route.php?q=travel%20tips&btn="_s;
         QTest::newRow("asked for") << int(SuggestTag) << base + "S";
         QTest::newRow("on the way of a keep") << int(KeepTag) << base + "K";
         QTest::newRow("on the way of a delete") << int(DeleteTag) << base + "D";
@@ -158,6 +158,7 @@ class TestReviewActions : public QObject
         QFETCH(int, tag);
         QFETCH(QString, opened);
         ReviewRig rig;
+        Settings.SuggestServer = u"https://links.test"_s;
         TReview &review = Shown(rig, {true, true, false, false});
         review.EntryAction(rig.rowOf(Paper), tag);
         QCOMPARE(rig.opener.opened, QStringList{opened});
@@ -181,8 +182,33 @@ class TestReviewActions : public QObject
 
     void linkAddressEncoded()
     {
-        QCOMPARE(LinkCollectionAddress("a&b=c d/é", u"K"_s),
-                 LinkCollectionBase() + "route.php?q=a%26b%3Dc%20d%2F%C3%A9&btn=K");
+        QCOMPARE(LinkCollectionAddress(u"https://s.test/"_s, "a&b=c d/é", u"K"_s),
+                 u"https://s.test/route.php?q=a%26b%3Dc%20d%2F%C3%A9&btn=K"_s);
+    }
+
+    // Without a server the program writes the collection itself: the user's bookmarks on
+    // the subject, as plain text even when their names hold markup.
+    void subjectPageWithoutServer()
+    {
+        QTemporaryDir cache;
+        const QByteArray saved = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        ReviewRig rig;
+        rig.add(u"<b>Trip<b>.url"_s, WithSubject);
+        rig.add(u"Unrelated.url"_s);
+        TReview &review = Shown(rig, {true, true});
+        QVERIFY(review.SuggestAction(rig.indexOf(Paper), QString()));
+        const QString page = cache.filePath(u"favrake/subject.html"_s);
+        QCOMPARE(rig.opener.opened, QStringList{"file:" + page});
+        const QString html = QString::fromUtf8(ReadFile(page));
+        QVERIFY2(html.contains(u"&lt;b&gt;Trip&lt;b&gt;"_s) && html.contains(u">Paper</a>"_s),
+                 qPrintable(html));
+        QVERIFY(!html.contains(u"Unrelated"_s) && !html.contains(u"<b>"_s));
+        QVERIFY(html.contains(u"search=Travel%20Tips"_s));
+        rig.opener.works = false;
+        QVERIFY(!review.SuggestAction(rig.indexOf(Paper), QString()));
+        QCOMPARE(rig.view.errors.size(), 1);
+        qputenv("XDG_CACHE_HOME", saved);
     }
 
     void open_data()
