@@ -1,7 +1,9 @@
+#include "commandline.h"
 #include "config/settings.h"
 #include "lang/languages.h"
 #include "platform/display.h"
 #include "platform/folders.h"
+#include "platform/singleinstance.h"
 #include "program.h"
 
 #include <QApplication>
@@ -13,11 +15,19 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Favrake"));
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = application.arguments().mid(1);
+    const TCommand command = ParseCommandLine(arguments);
+    platform::TSingleInstance guard; // held for the whole run
+    if (const std::optional<int> status = EndBeforeStart(command, arguments, guard))
+        return *status; // this copy never touches the settings
     LoadSettings(arguments, platform::appDataFolder());
+    if (command == TCommand::CreateTemplate)
+        DisableSaving();
     Languages().Scan(DefaultLanguageFolders());
     int exitCode = 0;
     {
         TProgram program(arguments);
+        QObject::connect(&guard, &platform::TSingleInstance::InstanceStarted, &program,
+                         &TProgram::InstanceStarted);
         exitCode = application.exec();
     }
     SaveSettings();

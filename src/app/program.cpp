@@ -237,16 +237,39 @@ void TProgram::CreateLanguageTemplate()
     ShowError(QStringLiteral("The language template \"%1\" could not be written.").arg(path));
 }
 
+void TProgram::InstanceStarted(const QStringList &params,
+                               const std::shared_ptr<platform::TInstanceReply> &reply)
+{
+    if (params.value(0) == u"/UNINSTALL") {
+        m_uninstallReply = reply;
+        if (!Settings.Installed && m_installDlg->isVisible())
+            m_installDlg->reject(); // the welcome dialog counts as declined
+    }
+    if (IsMainVisible())
+        RaiseWindows();
+    m_review->OneInstanceInstanceStarted(params); // shows hidden windows, or uninstalls
+}
+
+void TProgram::RaiseWindows()
+{
+    for (int slot = 5; slot >= -1; --slot)
+        if (m_arranger->SlotMarked(slot))
+            m_arranger->Window(slot)->raise();
+}
+
 // Whoever started the uninstall learns from the exit status whether every file is clean.
 void TProgram::Uninstalled(const QStringList &notCleaned)
 {
-    if (notCleaned.isEmpty())
-        return;
-    m_exitCode = 1;
-    QTextStream err(stderr);
-    err << "Favrake could not remove its state from these files:\n";
-    for (const QString &file : notCleaned)
-        err << "  " << file << "\n";
+    QString text;
+    if (!notCleaned.isEmpty()) {
+        m_exitCode = 1;
+        text = QStringLiteral("Favrake could not remove its state from these files:\n  ") +
+               notCleaned.join(QStringLiteral("\n  "));
+        QTextStream(stderr) << text << '\n';
+    }
+    if (m_uninstallReply)
+        m_uninstallReply->Answer(m_exitCode, text);
+    m_uninstallReply.reset();
 }
 
 void TProgram::CloseMainWindow()
@@ -263,13 +286,10 @@ void TProgram::CloseMainWindow()
 
 void TProgram::TrayIconMouseDown(Qt::MouseButton button)
 {
-    if (IsMainVisible()) {
-        for (int slot = 5; slot >= -1; --slot)
-            if (m_arranger->SlotMarked(slot))
-                m_arranger->Window(slot)->raise();
-    } else if (button == Qt::LeftButton) {
+    if (IsMainVisible())
+        RaiseWindows();
+    else if (button == Qt::LeftButton)
         m_review->ShowNext();
-    }
 }
 
 void TProgram::HideClick()

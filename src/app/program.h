@@ -3,6 +3,7 @@
 #include "desktopseams.h"
 #include "platform/folderwatcher.h"
 #include "platform/quitsignals.h"
+#include "platform/singleinstance.h"
 #include "platform/trayicon.h"
 #include "reviewseams.h"
 #include "speedform.h"
@@ -30,6 +31,10 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     explicit TProgram(const QStringList &arguments);
     ~TProgram() override;
 
+    // Another copy was started with params; reply carries the answer it waits for.
+    void InstanceStarted(const QStringList &params,
+                         const std::shared_ptr<platform::TInstanceReply> &reply);
+
   private:
     // The review's view.
     bool IsMainVisible() const override;
@@ -54,6 +59,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void ConnectWindows();
     void ShowBookmarkWindows();
     void TrayIconMouseDown(Qt::MouseButton button);
+    void RaiseWindows();
     void TrayHostChanged(bool available);
     void HideClick();
     void PopupTrayPocketModeClick();
@@ -78,6 +84,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     TDesktopOpener m_opener;
     TDesktopTrash m_trash;
     std::unique_ptr<TReview> m_review;
+    std::shared_ptr<platform::TInstanceReply> m_uninstallReply; // answered once it ran
     bool m_closing = false;
     int m_exitCode = 0;
 };

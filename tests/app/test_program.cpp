@@ -1,4 +1,5 @@
 #include "../store/storefixture.h"
+#include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/program.h"
 #include "config/settings.h"
@@ -18,6 +19,8 @@ class TestProgram final : public QObject
     void translationsCoverEveryText_data();
     void translationsCoverEveryText();
     void mainWindowStaysReachableWithoutTray();
+    void commandLine_data();
+    void commandLine();
 
   private:
     QTemporaryDir m_home;
@@ -84,6 +87,37 @@ void TestProgram::mainWindowStaysReachableWithoutTray()
     QCOMPARE(form.windowType(), Qt::Tool);
     form.SetFadeLevel(0);
     QVERIFY(!form.isVisible());
+}
+
+void TestProgram::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("endsWith"); // -1: this copy runs
+    QTest::newRow("none") << QStringList() << int(TCommand::Run) << -1;
+    QTest::newRow("uninstall") << QStringList{"/UNINSTALL"} << int(TCommand::Uninstall) << -1;
+    QTest::newRow("template, even with another copy running")
+        << QStringList{"/CREATELNG"} << int(TCommand::CreateTemplate) << -1;
+    QTest::newRow("switch in lower case")
+        << QStringList{"/uninstall"} << int(TCommand::Unknown) << 2;
+    QTest::newRow("anything else") << QStringList{"--help", "x"} << int(TCommand::Unknown) << 2;
+}
+
+void TestProgram::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, command);
+    QFETCH(int, endsWith);
+    QCOMPARE(int(ParseCommandLine(arguments)), command);
+    QTemporaryDir folder;
+    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner));
+    platform::TSingleInstance guard(folder.path());
+    const std::optional<int> status = EndBeforeStart(TCommand(command), arguments, guard);
+    QCOMPARE(status.value_or(-1), endsWith);
+    // Only a copy that may run takes the lock; a template is never handed to another copy.
+    const bool locked = !QDir(folder.path()).isEmpty();
+    QCOMPARE(locked, command == int(TCommand::Run) || command == int(TCommand::Uninstall));
 }
 
 QTEST_MAIN(TestProgram)

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+// The messages between two copies of the program. A starting copy sends its parameters
+// in a params frame; the running copy answers with a reply frame (exit status and text).
+// Every frame: "FVRK", version 1, kind, payload length (4 bytes, big-endian), payload.
+// A text travels as its UTF-8 length (2 bytes, big-endian) and its bytes.
+inline constexpr qsizetype MaxFrameBytes = 16 * 1024;
+inline constexpr qsizetype MaxParams = 10;
+inline constexpr qsizetype MaxParamLength = 300;      // UTF-16 code units
+inline constexpr qsizetype MaxReplyTextLength = 4000; // UTF-16 code units
+
+enum class TFrameState { NeedMore, Done, Invalid };
+
+struct TParamsRead
+{
+    TFrameState State = TFrameState::Invalid;
+    QStringList Params;
+};
+
+struct TReplyRead
+{
+    TFrameState State = TFrameState::Invalid;
+    int ExitStatus = 0;
+    QString Text;
+};
+
+// The first maxLength code units, one fewer when the cut would split a surrogate pair.
+QString CutText(const QString &text, qsizetype maxLength);
+// The first ten parameters, each cut to 300 code units.
+QStringList CutParams(const QStringList &params);
+
+QByteArray EncodeParamsFrame(const QStringList &params); // cuts them first
+// An exit status outside 0 to 255 travels as 1 (failure); the text is cut to 4000 units.
+QByteArray EncodeReplyFrame(int exitStatus, const QString &text);
+
+// Read what has arrived so far: NeedMore for a correct beginning, Done for exactly one
+// whole frame, Invalid for anything else (foreign bytes, limits exceeded, bad UTF-8,
+// bytes after the frame).
+TParamsRead ReadParamsFrame(QByteArrayView bytes);
+TReplyRead ReadReplyFrame(QByteArrayView bytes);
+} // namespace platform

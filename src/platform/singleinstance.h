@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace platform {
+namespace instance {
+class TLockFile;
+}
+
+// $XDG_RUNTIME_DIR/favrake/, else /tmp/favrake-<uid>/. The name is fixed, so a renamed
+// program or one started from its build tree still finds the running copy.
+QString RuntimeInstanceFolder();
+
+enum class TInstanceRole {
+    First,      // this copy runs; it alone may save settings
+    HandedOver, // the running copy took the parameters: end with ExitStatus, save nothing
+    Failed,     // a running copy exists but could not be reached: end with status 1
+};
+
+struct TStartResult
+{
+    TInstanceRole Role = TInstanceRole::Failed;
+    bool Listening = false; // First: later copies reach this one
+    int ExitStatus = 0;     // HandedOver: the running copy's answer
+    // HandedOver: the running copy's text for stderr; Failed: why; First without
+    // listening: why the guard is off (for stderr).
+    QString Text;
+};
+
+struct TInstanceTimeouts
+{
+    int ConnectMs = 5000; // to reach a copy that holds the lock and deliver the parameters
+    int ReplyMs = 60000;  // for the running copy's answer
+    int ReadMs = 2000;    // for a connecting copy's parameters to arrive
+};
+
+// The running copy's answer to one handed-over start. It can be given later (after an
+// uninstall ran at a later tick); the first answer counts. One never given is 0 with no
+// text, sent when the last holder lets go of it or the guard ends.
+class TInstanceReply final
+{
+  public:
+    ~TInstanceReply();
+    TInstanceReply(const TInstanceReply &) = delete;
+    TInstanceReply &operator=(const TInstanceReply &) = delete;
+
+    void Answer(int exitStatus, const QString &text = QString()); // status 0 to 255, else 1
+    bool Answered() const { return m_answered; }
+
+  private:
+    friend class TSingleInstance;
+    explicit TInstanceReply(QLocalSocket *socket);
+
+    QPointer<QLocalSocket> m_socket;
+    bool m_answered = false;
+};
+
+// Lets one copy of the program run per user. The first copy holds a lock in the folder for
+// its whole life and listens there; a later copy hands its parameters to it and waits for
+// its answer. A copy that dies lets go of the lock, so it never blocks the next start.
+class TSingleInstance final : public QObject
+{
+    Q_OBJECT
+  public:
+    explicit TSingleInstance(const QString &folder = RuntimeInstanceFolder(),
+                             const TInstanceTimeouts &timeouts = TInstanceTimeouts(),
+                             QObject *parent = nullptr);
+    ~TSingleInstance() override;
+
+    // Decides this copy's role; a later copy blocks here, for at most 2 × ConnectMs + ReplyMs,
+    // until the running copy answers. A folder that cannot be trusted turns the guard off:
+    // First without listening. Later calls give the first call's result.
+    TStartResult Start(const QStringList &params);
+
+  signals:
+    // Another copy started with these parameters (at most ten, each at most 300 units).
+    void InstanceStarted(const QStringList &params,
+                         std::shared_ptr<platform::TInstanceReply> reply);
+
+  private:
+    TStartResult Decide(const QStringList &params);
+    TStartResult BecomeFirst();
+    TStartResult HandOver(QLocalSocket &socket, const QStringList &params) const;
+    void AcceptConnections();
+    void Serve(QLocalSocket *socket);
+    void Deliver(QLocalSocket *socket, const QStringList &params);
+    QString SocketPath() const;
+
+    QString m_folder;
+    TInstanceTimeouts m_timeouts;
+    std::optional<TStartResult> m_result;
+    // The lock is let go only after the server has closed and removed its socket file,
+    // so that it never removes the socket of the copy that comes next.
+    std::unique_ptr<instance::TLockFile> m_lock;
+    std::unique_ptr<QLocalServer> m_server;
+    std::vector<std::weak_ptr<TInstanceReply>> m_replies;
+};
+} // namespace platform

@@ -1,0 +1,90 @@
+#include "singleinstance.h"
+#include "singleinstance_os.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace platform {
+QString RuntimeInstanceFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime))
+        return QDir::cleanPath(runtime) + QStringLiteral("/favrake/");
+    return QStringLiteral("/tmp/favrake-%1/").arg(::geteuid());
+}
+
+namespace instance {
+namespace {
+QString SystemError(const QString &what)
+{
+    return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+} // namespace
+
+QString PrepareFolder(const QString &folder)
+{
+    // Without a trailing "/", so that lstat looks at a link itself.
+    const QString clean = QDir::cleanPath(folder);
+    const QByteArray path = QFile::encodeName(clean);
+    const QString quoted = QLatin1Char('"') + clean + QLatin1Char('"');
+    const QByteArray socket = path + '/' + SocketFileName;
+    if (socket.size() >= qsizetype(sizeof(sockaddr_un::sun_path)))
+        return quoted + QStringLiteral(" is too long a path for a local socket");
+    if (::mkdir(path.constData(), 0700) == 0)
+        ::chmod(path.constData(), 0700); // the umask narrows what mkdir gives
+    else if (errno != EEXIST)
+        return SystemError(quoted);
+    struct stat info = {};
+    if (::lstat(path.constData(), &info) != 0)
+        return SystemError(quoted);
+    if (!S_ISDIR(info.st_mode))
+        return quoted + QStringLiteral(" is not a folder");
+    if (info.st_uid != ::geteuid())
+        return quoted + QStringLiteral(" belongs to another user");
+    if ((info.st_mode & 07777) != 0700)
+        return quoted + QStringLiteral(" is open to other users");
+    return QString();
+}
+
+TLockFile::TLockFile(const QString &path) : m_path(QFile::encodeName(path)) {}
+
+TLockFile::~TLockFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+TLockFile::TState TLockFile::TryLock()
+{
+    if (m_fd < 0)
+        m_fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_fd < 0) {
+        m_error = SystemError(QFile::decodeName(m_path));
+        return TState::Broken;
+    }
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+        return TState::Held;
+    if (errno == EWOULDBLOCK || errno == EINTR)
+        return TState::Busy;
+    m_error = SystemError(QFile::decodeName(m_path));
+    return TState::Broken;
+}
+
+bool PeerIsSameUser(qintptr descriptor)
+{
+    ucred peer = {};
+    socklen_t size = sizeof peer;
+    const int fd = int(descriptor);
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           peer.uid == ::geteuid();
+}
+} // namespace instance
+} // namespace platform
