@@ -3,40 +3,28 @@
 #include "programbench.h"
 #include "store/bookmarks.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <cstdio>
-
-namespace {
-constexpr int FileCount = 10000;
-constexpr int Repeats = 5;
-} // namespace
 
 int main(int argc, char *argv[])
 {
-    int exitCode = 0;
-    if (RunChildIfAsked(argc, argv, &exitCode))
-        return exitCode;
-    QCoreApplication application(argc, argv);
-    QTemporaryDir favorites(QStringLiteral("/dev/shm/favrake-bench-XXXXXX"));
-    QTemporaryDir home;
-    MakeDueCollection(favorites.path(), FileCount);
-    QList<double> loads, starts;
-    for (int r = 0; r < Repeats; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        if (TBookmarks(favorites.path()).Count() != FileCount)
-            return 1;
-        loads << double(timer.nsecsElapsed()) / 1e6;
-        const TProgramRun run =
-            RunProgram(QCoreApplication::applicationFilePath(), favorites.path(), home.path());
-        if (run.FirstShownMs < 0)
-            return 1; // no window came up
-        starts << run.FirstShownMs;
-    }
-    const double load = Median(loads), start = Median(starts);
-    std::printf("RESULT startup ratio=%.3f extra_ms=%.1f startup_ms=%.1f load_ms=%.1f "
-                "bookmarks=%d\n",
-                start / load, start - load, start, load, FileCount);
+    return ProgramBenchMain(argc, argv, [](const QString &favorites, const TRunOn &run) {
+        QList<double> loads, starts;
+        for (int r = 0; r < 5; ++r) {
+            QElapsedTimer timer;
+            timer.start();
+            if (TBookmarks(favorites).Count() != BenchBookmarks)
+                return 1;
+            loads << double(timer.nsecsElapsed()) / 1e6;
+            const double start = run(favorites).FirstShownMs;
+            if (start < 0)
+                return 1; // no window came up
+            starts << start;
+        }
+        const double load = Median(loads), start = Median(starts);
+        std::printf("RESULT startup ratio=%.3f extra_ms=%.1f startup_ms=%.1f load_ms=%.1f "
+                    "bookmarks=%d\n",
+                    start / load, start - load, start, load, BenchBookmarks);
+        return 0;
+    });
 }

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <ctime>
@@ -61,14 +62,11 @@ class FirstShow final : public QObject
         return false;
     }
 };
-} // namespace
 
-namespace {
 QByteArray TimeToHex(TDateTime time)
 {
     return Int64ToHex(int64_t(DateTimeBits(time)));
 }
-} // namespace
 
 void MakeDueCollection(const QString &root, int count)
 {
@@ -112,10 +110,8 @@ TProgramRun RunProgram(const QString &self, const QString &favorites, const QStr
     return run;
 }
 
-bool RunChildIfAsked(int argc, char *argv[], int *exitCode)
+int RunChild(int argc, char *argv[])
 {
-    if (argc < 2 || qstrcmp(argv[1], ChildFlag) != 0)
-        return false;
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     LoadSettings({}, QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")));
@@ -132,8 +128,22 @@ bool RunChildIfAsked(int argc, char *argv[], int *exitCode)
         application.exec();
     }
     std::printf("%.1f %.0f\n", firstShow.Ms, resident);
-    *exitCode = 0;
-    return true;
+    return 0;
+}
+} // namespace
+
+int ProgramBenchMain(int argc, char *argv[],
+                     const std::function<int(const QString &favorites, const TRunOn &run)> &bench)
+{
+    if (argc >= 2 && qstrcmp(argv[1], ChildFlag) == 0)
+        return RunChild(argc, argv);
+    QCoreApplication application(argc, argv);
+    QTemporaryDir favorites(QStringLiteral("/dev/shm/favrake-bench-XXXXXX"));
+    QTemporaryDir home;
+    MakeDueCollection(favorites.path(), BenchBookmarks);
+    return bench(favorites.path(), [&](const QString &folder) {
+        return RunProgram(QCoreApplication::applicationFilePath(), folder, home.path());
+    });
 }
 
 double Median(QList<double> values)

@@ -5,6 +5,7 @@
 // bookmarks (the windows come up at once, no download is waited for).
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 struct TProgramRun
 {
@@ -12,14 +13,13 @@ struct TProgramRun
     double ResidentKb = -1;   // resident memory once the start has settled
 };
 
-// Writes count bookmarks in 100 folders below root.
-void MakeDueCollection(const QString &root, int count);
+inline constexpr int BenchBookmarks = 10000;
 
-// Starts this benchmark again in child mode on favorites and reads what it reports.
-TProgramRun RunProgram(const QString &self, const QString &favorites, const QString &home);
-
-// The child's side: when the arguments ask for child mode, runs the program, prints its
-// figures and returns true (main then returns).
-bool RunChildIfAsked(int argc, char *argv[], int *exitCode);
+// The main function of a program benchmark. In the parent, bench gets a Favorites folder
+// with BenchBookmarks due bookmarks (on tmpfs) and a function that runs the program in a
+// child process on any folder; in the child, the program runs and reports its figures.
+using TRunOn = std::function<TProgramRun(const QString &favorites)>;
+int ProgramBenchMain(int argc, char *argv[],
+                     const std::function<int(const QString &favorites, const TRunOn &run)> &bench);
 
 double Median(QList<double> values);

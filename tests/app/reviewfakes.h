@@ -2,6 +2,7 @@
 
 // Fakes for every seam of the review logic, and a rig that builds a review over a temporary
 // Favorites folder with a fixed clock.
+#include "../refresh/fakedownloader.h"
 #include "../store/storefixture.h"
 #include "app/review.h"
 #include "config/settings.h"
@@ -147,34 +148,6 @@ struct FakeHost final : TReviewHost
         log << QStringLiteral("Uninstalled %1").arg(notCleaned.size());
     }
     void CloseMainWindow() override { log << QStringLiteral("Close"); }
-};
-
-// A worker that finishes when the test says so.
-struct FakeDownloader final : AbstractDownloader
-{
-    bool started = false;
-    std::optional<TIndyResult> outstanding, published;
-    quint64 serials = 0;
-    void start() override { started = true; }
-    void stop() override { started = false; }
-    bool hasWorker() const override { return started; }
-    quint64 request(const QByteArray &address, int index) override
-    {
-        TIndyResult &r = outstanding.emplace();
-        std::tie(r.Index, r.URL, r.Serial) = std::tuple(index, address, ++serials);
-        return serials;
-    }
-    void abort() override { outstanding.reset(); }
-    bool isBusy() const override { return outstanding.has_value(); }
-    bool isBusyWith(int index) const override { return outstanding && outstanding->Index == index; }
-    std::optional<TIndyResult> takeResult() override { return std::exchange(published, {}); }
-    void finish(const QByteArray &page)
-    {
-        published = *outstanding;
-        published->Success = true;
-        published->Content = page;
-        outstanding.reset();
-    }
 };
 
 // Bookmark state as tests write it before the review reads the folder.

@@ -1,3 +1,4 @@
+#include "fakedownloader.h"
 #include "loopbackserver.h"
 #include "refresh/engine.h"
 #include "store/bookmarks.h"
@@ -12,44 +13,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr TDateTime FixedNow = 45000.5;
-
-// A worker that answers when the test says so. Withdrawing keeps a published result, so
-// the engine itself must never hand out the answer to a withdrawn request.
-struct FakeDownloader final : AbstractDownloader
-{
-    std::optional<TIndyResult> outstanding, published; // the request: index, address, serial
-    bool finishAfterEmptyTake = false; // the worker finishes just after a poll found nothing
-    quint64 serials = 0;
-
-    void start() override {}
-    void stop() override {}
-    bool hasWorker() const override { return true; }
-    quint64 request(const QByteArray &address, int index) override
-    {
-        TIndyResult &r = outstanding.emplace();
-        std::tie(r.Index, r.URL, r.Serial) = std::tuple(index, address, ++serials);
-        return serials;
-    }
-    void abort() override { outstanding.reset(); }
-    bool isBusy() const override { return outstanding.has_value(); }
-    bool isBusyWith(int index) const override { return outstanding && outstanding->Index == index; }
-    std::optional<TIndyResult> takeResult() override
-    {
-        std::optional<TIndyResult> taken = std::exchange(published, {});
-        if (!taken && finishAfterEmptyTake && outstanding)
-            publish(*outstanding, "<title>Just done</title>");
-        return taken;
-    }
-    // A page, or a failure's status line.
-    void publish(TIndyResult result, const QByteArray &answer)
-    {
-        result.Success = !answer.startsWith("HTTP/");
-        (result.Success ? result.Content : result.ErrorMsg) = answer;
-        if (outstanding && outstanding->Serial == result.Serial)
-            outstanding.reset();
-        published = result;
-    }
-};
 
 void WriteFile(const QString &path, const QByteArray &url)
 {
@@ -68,6 +31,7 @@ struct Collection
 
     explicit Collection(int count, QByteArrayList urls = {})
     {
+        fake->started = true;
         for (int i = 0; i < count; ++i)
             WriteFile(dir.filePath(QStringLiteral("b%1.url").arg(i)),
                       i < urls.size() ? urls[i] : "http://site" + QByteArray::number(i) + ".test/");
