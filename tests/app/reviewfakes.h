@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <deque>
 
+using namespace Qt::Literals::StringLiterals;
+
 inline constexpr TDateTime Day15 = 45000.5; // 2023-03-15 12:00
 inline constexpr TDateTime Day30 = 45015.5; // 2023-03-30 12:00
 inline constexpr TDateTime Second = 1.0 / 86400;
@@ -19,18 +21,14 @@ inline constexpr TDateTime Second = 1.0 / 86400;
 struct FakeTimer final : TReviewTimer
 {
     bool active = false;
-    QList<int> starts; // the intervals started with
-    void Start(int intervalMs) override
-    {
-        active = true;
-        starts << intervalMs;
-    }
+    void Start(int) override { active = true; }
     void Stop() override { active = false; }
     bool IsActive() const override { return active; }
 };
 
-// Answers in order and records each question as "kind key image options|text". Messages the
-// user ticked away are answered by the real memory in the settings file, unasked.
+// Answers in order (No when none is left) and records each question as
+// "kind key image options|text". Messages the user ticked away are answered by the real
+// memory in the settings file, unasked.
 struct ScriptedConfirmer final : TConfirmer
 {
     struct Answer
@@ -46,15 +44,12 @@ struct ScriptedConfirmer final : TConfirmer
     {
         if (const std::optional<bool> skipped = SuppressedAnswer(kind, key, options))
             return *skipped;
-        asked << QStringLiteral("%1 %2 %3 %4|%5")
-                     .arg(kind)
-                     .arg(key)
-                     .arg(image)
-                     .arg(options)
-                     .arg(text);
-        const Answer answer = answers.empty() ? Answer{false} : answers.front();
-        if (!answers.empty())
+        asked << u"%1 %2 %3 %4|"_s.arg(kind).arg(key).arg(image).arg(options) + text;
+        Answer answer{false};
+        if (!answers.empty()) {
+            answer = answers.front();
             answers.pop_front();
+        }
         if (answer.meanwhile)
             answer.meanwhile();
         RememberAnswer(kind, key, options, answer.yes, answer.ticked);
@@ -73,14 +68,11 @@ struct FakeOpener final : TAddressOpener
 {
     bool works = true;
     QStringList opened;
-    bool OpenAddress(const QString &address) override
+    bool OpenAddress(const QString &address) override { return open(address); }
+    bool OpenFile(const QString &path) override { return open(u"file:"_s + path); }
+    bool open(const QString &what)
     {
-        opened << address;
-        return works;
-    }
-    bool OpenFile(const QString &path) override
-    {
-        opened << QStringLiteral("file:") + path;
+        opened << what;
         return works;
     }
 };
@@ -104,50 +96,49 @@ struct FakeTrash final : TTrash
 struct FakeView final : TReviewView
 {
     bool visible = false;
-    QStringList log;
-    QStringList errors;
+    QStringList log, errors;
     bool IsMainVisible() const override { return visible; }
-    void UpdateView() override { log << QStringLiteral("UpdateView"); }
+    void UpdateView() override { log << u"UpdateView"_s; }
     void ShowAll() override
     {
         visible = true;
-        log << QStringLiteral("ShowAll");
+        log << u"ShowAll"_s;
     }
     void HideAll() override
     {
         visible = false;
-        log << QStringLiteral("HideAll");
+        log << u"HideAll"_s;
     }
-    void RemoveBookmarkWindow(int row) override { log << QStringLiteral("Remove%1").arg(row); }
-    void ClearShownWindows() override { log << QStringLiteral("ClearShown"); }
-    void UpdateProgress() override { log << QStringLiteral("Progress"); }
+    void RemoveBookmarkWindow(int row) override { log << u"Remove%1"_s.arg(row); }
+    void ClearShownWindows() override { log << u"ClearShown"_s; }
+    void UpdateProgress() override { log << u"Progress"_s; }
     void ShowError(const QString &text) override { errors << text; }
-    void FavoritesRead() override { log << QStringLiteral("Read"); }
+    void FavoritesRead() override { log << u"Read"_s; }
 };
 
 struct FakeHost final : TReviewHost
 {
-    bool installs = true;
+    bool installs = true; // the first-run dialog's outcome
+    std::function<void()> duringFirstRun = [] {};
     QStringList log;
     bool ActivateLanguage(const QByteArray &name) override
     {
-        log << QStringLiteral("Language ") + QString::fromUtf8(name);
+        log << u"Language "_s + QString::fromUtf8(name);
         return true;
     }
-    std::function<void()> duringFirstRun = [] {};
     bool RunFirstRun() override
     {
-        log << QStringLiteral("FirstRun");
+        log << u"FirstRun"_s;
         duringFirstRun();
         return Settings.Installed = installs;
     }
-    void ShowTray() override { log << QStringLiteral("Tray"); }
-    void CreateLanguageTemplate() override { log << QStringLiteral("Template"); }
+    void ShowTray() override { log << u"Tray"_s; }
+    void CreateLanguageTemplate() override { log << u"Template"_s; }
     void Uninstalled(const QStringList &notCleaned) override
     {
-        log << QStringLiteral("Uninstalled %1").arg(notCleaned.size());
+        log << u"Uninstalled %1"_s.arg(notCleaned.size());
     }
-    void CloseMainWindow() override { log << QStringLiteral("Close"); }
+    void CloseMainWindow() override { log << u"Close"_s; }
 };
 
 // Bookmark state as tests write it before the review reads the folder.
@@ -180,23 +171,26 @@ struct ReviewRig
         Settings.NoNetAccess = true;
     }
     QString path(const QString &name) const { return favorites.filePath(name); }
-    // Writes a shortcut (url null: without an address) with its state.
+    int find(const TBookmarks &list, const QString &name) const
+    {
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.Item(i)->FileName == path(name))
+                return i;
+        return -1;
+    }
+    // Writes a shortcut (url null: without an address, so that nothing can be stored).
     void add(const QString &name, const Mark &mark = {}, const QByteArray &url = "http://a.test/")
     {
         WriteFile(path(name), url.isNull() ? QByteArray("[InternetShortcut]\r\n") : Shortcut(url));
         TBookmarks list(favorites.path());
-        for (int i = 0; i < list.Count(); ++i) {
-            TBookmarkRec &rec = *list.Item(i);
-            if (rec.FileName != path(name))
-                continue;
-            std::tie(rec.ReferenceTime, rec.RemindTime, rec.Refreshed) =
-                std::tuple(mark.reference, mark.remind, mark.refreshed);
-            if (!mark.subject.isEmpty())
-                std::tie(rec.SubjectPhrase, rec.Match, rec.Rating) =
-                    std::tuple(mark.subject, mark.subject, int(mark.subject.size()));
-            // Without an address nothing can be stored: the record reads as due at once.
-            list.Save(i);
-        }
+        const int i = find(list, name);
+        TBookmarkRec &rec = *list.Item(i);
+        std::tie(rec.ReferenceTime, rec.RemindTime, rec.Refreshed) =
+            std::tuple(mark.reference, mark.remind, mark.refreshed);
+        if (!mark.subject.isEmpty())
+            std::tie(rec.SubjectPhrase, rec.Match, rec.Rating) =
+                std::tuple(mark.subject, mark.subject, int(mark.subject.size()));
+        list.Save(i);
     }
     TReview &start(const QStringList &arguments = {})
     {
@@ -220,27 +214,17 @@ struct ReviewRig
         now += seconds * Second;
         review->TimerTimer();
     }
-    int indexOf(const QString &name) const
-    {
-        for (int i = 0; i < review->Bookmarks().Count(); ++i)
-            if (review->Bookmarks().Item(i)->FileName == path(name))
-                return i;
-        return -1;
-    }
+    int indexOf(const QString &name) const { return find(review->Bookmarks(), name); }
     int rowOf(const QString &name) const
     {
-        return int(std::find(review->Entries().begin(), review->Entries().end(), indexOf(name)) -
-                   review->Entries().begin());
+        const auto &entries = review->Entries();
+        return int(std::find(entries.begin(), entries.end(), indexOf(name)) - entries.begin());
     }
-    // The file's state as a fresh read finds it.
+    // The file's state as a fresh read finds it; an empty record when the file is gone.
     TBookmarkRec stored(const QString &name) const
     {
-        TBookmarks list(favorites.path());
-        for (int i = 0; i < list.Count(); ++i)
-            if (list.Item(i)->FileName == path(name))
-                return *list.Item(i);
-        TBookmarkRec missing;
-        missing.FileName = QStringLiteral("<missing>");
-        return missing;
+        const TBookmarks list(favorites.path());
+        const int i = find(list, name);
+        return i < 0 ? TBookmarkRec() : *list.Item(i);
     }
 };

@@ -15,7 +15,7 @@ void Prepare(TBookmarks &list, const QStringList &tokens)
         TBookmarkRec &rec = *list.Item(i);
         rec.Refreshed = token.contains(u'a') ? 0.0 : Day15;
         rec.RemindTime = token.contains(u'k') ? -1.0 : token.contains(u'l') ? Day15 + 1 : 1.0;
-        rec.ReferenceTime = token.remove(QRegularExpression(QStringLiteral("[alk]"))).toDouble();
+        rec.ReferenceTime = token.remove(QRegularExpression(u"[alk]"_s)).toDouble();
     }
 }
 
@@ -73,7 +73,7 @@ class TestReviewSelect : public QObject
         ReviewRig rig;
         const QStringList tokens = bookmarks.split(u' ', Qt::SkipEmptyParts);
         for (int i = 0; i < tokens.size(); ++i)
-            rig.add(QStringLiteral("b%1.url").arg(i));
+            rig.add(u"b%1.url"_s.arg(i));
         TReview &review = rig.start();
         Prepare(review.Bookmarks(), tokens);
         Settings.SelectionMode = mode;
@@ -89,7 +89,7 @@ class TestReviewSelect : public QObject
     {
         ReviewRig rig;
         for (int i = 0; i < 7; ++i)
-            rig.add(QStringLiteral("b%1.url").arg(i));
+            rig.add(u"b%1.url"_s.arg(i));
         TReview &review = rig.start();
         Settings.SelectionMode = -1;
         review.SelectEntries(false);
@@ -101,15 +101,14 @@ class TestReviewSelect : public QObject
     {
         ReviewRig rig;
         Settings.NoNetAccess = false;
-        rig.add(QStringLiteral("old.url"), {.reference = 1, .refreshed = 0});
-        rig.add(QStringLiteral("new.url"), {.reference = 2});
+        rig.add(u"old.url"_s, {.reference = 1, .refreshed = 0});
+        rig.add(u"new.url"_s, {.reference = 2});
         TReview &review = rig.start();
-        QCOMPARE(review.EntryAt(0), rig.indexOf(QStringLiteral("old.url")));
+        QCOMPARE(review.EntryAt(0), rig.indexOf(u"old.url"_s));
         QVERIFY(review.AwaitingRefresh());
         review.PopupModeClick(2);
         QCOMPARE(Settings.SelectionMode, 2);
-        QCOMPARE(Rows(review),
-                 QList<int>({rig.indexOf(QStringLiteral("new.url")), -1, -1, -1, -1}));
+        QCOMPARE(Rows(review), QList<int>({rig.indexOf(u"new.url"_s), -1, -1, -1, -1}));
         QCOMPARE(rig.view.log, QStringList({"UpdateView", "ShowAll"}));
     }
 
@@ -135,7 +134,7 @@ class TestReviewSelect : public QObject
         QFETCH(QStringList, log);
         ReviewRig rig;
         Settings.NoNetAccess = noNet;
-        rig.add(QStringLiteral("a.url"), mark);
+        rig.add(u"a.url"_s, mark);
         TReview &review = rig.start();
         review.SelectEntries(true);
         review.UpdateView();

@@ -2,11 +2,9 @@
 
 #include <QTest>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
-const QString A = QStringLiteral("a.url");
-const QString B = QStringLiteral("b.url");
+const QString A = u"a.url"_s;
+const QString B = u"b.url"_s;
 
 bool HasState(const ReviewRig &rig, const QString &name)
 {
@@ -221,6 +219,7 @@ class TestReviewTick : public QObject
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("quit") << "quit";
+        QTest::newRow("quit declined") << "quit declined";
         QTest::newRow("second start with uninstall") << "uninstall";
     }
 
@@ -230,39 +229,28 @@ class TestReviewTick : public QObject
         ReviewRig rig;
         rig.add(A);
         TReview &review = rig.started();
-        const int a = rig.indexOf(A);
+        const bool quit = how.startsWith(u"quit");
+        const bool closes = how != u"quit declined";
         rig.confirmer.answers = {{true, false,
                                   [&] {
-                                      if (how == u"quit")
+                                      if (quit)
                                           review.QuitClick();
                                       else
                                           review.OneInstanceInstanceStarted({"/UNINSTALL"});
                                       QVERIFY(rig.host.log.endsWith(u"Tray"_s));
                                   }},
-                                 {true}};
-        QVERIFY(review.RemindAction(a, 3));
-        QCOMPARE(rig.host.log.last(), u"Close"_s);
-        QVERIFY(review.IsClosed() && !rig.timer.active);
+                                 {closes}};
+        QVERIFY(review.RemindAction(rig.indexOf(A), 3));
+        QCOMPARE(rig.host.log.last(), closes ? u"Close"_s : u"Tray"_s);
+        QVERIFY(review.IsClosed() == closes && rig.timer.active == !closes);
         rig.tick();
-        QVERIFY(!rig.timer.active);
+        QCOMPARE(rig.timer.active, !closes);
         QCOMPARE(rig.confirmer.keys(),
-                 how == u"quit" ? QStringList({"Remind", "Quit"}) : QStringList{"Remind"});
+                 quit ? QStringList({"Remind", "Quit"}) : QStringList{"Remind"});
         // The uninstall came after the decision, so it removed that state too.
-        QCOMPARE(HasState(rig, A), how == u"quit");
-        if (how == u"quit")
+        QCOMPARE(HasState(rig, A), quit);
+        if (quit)
             QCOMPARE(rig.stored(A).RemindTime, Day15 + 3);
-    }
-
-    void quitDeclined()
-    {
-        ReviewRig rig;
-        rig.add(A);
-        rig.started();
-        rig.confirmer.answers = {{false}};
-        rig.review->QuitClick();
-        QCOMPARE(rig.confirmer.asked,
-                 QStringList{"1 Quit 9 1|Do You really want to quit Favrake?"});
-        QVERIFY(!rig.review->IsClosed() && rig.timer.active);
     }
 
     void resultForVanishedBookmarkDropped()

@@ -30,20 +30,17 @@ class SampleFavorites final
             rec.Title = QStringLiteral("Title of ") + name;
             rec.Descr = QStringLiteral("About ") + name;
             rec.StoredURL = QStringLiteral("https://www.") + name + QStringLiteral(".test/");
-            rec.Refreshed = SampleNow - 1;
-            rec.RefreshState = 0;
-            rec.ReferenceTime = SampleNow - 100;
-            rec.RemindTime = 0;
+            std::tie(rec.Refreshed, rec.RefreshState, rec.ReferenceTime, rec.RemindTime) =
+                std::tuple(SampleNow - 1, 0, SampleNow - 100, 0.0);
         }
     }
 
     const TBookmarks &List() const { return *m_list; }
     int Index(const QString &name) const
     {
-        for (int i = 0; i < m_list->Count(); ++i) {
+        for (int i = 0; i < m_list->Count(); ++i)
             if (m_list->DisplayName(i) == name)
                 return i;
-        }
         return -1;
     }
     TBookmarkRec &Rec(const QString &name) { return *m_list->Item(Index(name)); }
@@ -51,9 +48,7 @@ class SampleFavorites final
     void OfferSuggestion(const QString &name, const QString &match)
     {
         TBookmarkRec &rec = Rec(name);
-        rec.Rating = 1;
-        rec.SubjectPhrase = match.toLower();
-        rec.Match = match;
+        std::tie(rec.Rating, rec.SubjectPhrase, rec.Match) = std::tuple(1, match.toLower(), match);
     }
     void MakeRefreshDue(const QString &name) { Rec(name).Refreshed = SampleNow - 40; }
 

@@ -12,114 +12,103 @@
 #include <QTimer>
 #include <QtTest>
 
+namespace {
+QString Text(const TInstallDlg &dialog, const char *name)
+{
+    return dialog.findChild<QLabel *>(name)->text();
+}
+} // namespace
+
 class TestInstallDlg final : public QObject
 {
     Q_OBJECT
-  private slots:
-    void init();
-    void countsOfAFreshScan_data();
-    void countsOfAFreshScan();
-    void firstRun_data();
-    void firstRun();
-    void aboutAfterInstalling();
-
-  private:
-    QString Text(const TInstallDlg &dialog, const char *name) const
-    {
-        return dialog.findChild<QLabel *>(name)->text();
-    }
-
     QTemporaryDir m_dir;
-};
 
-void TestInstallDlg::init()
-{
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
-    QFile::remove(platform::AutostartFile());
-    LoadSettings({}, m_dir.filePath("config"));
-    Languages() = TLanguages();
-}
-
-void TestInstallDlg::countsOfAFreshScan_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QByteArray>("language");
-    QTest::addColumn<QStringList>("shown"); // bookmarks, word, folders, word
-    QTest::newRow("empty folder") << QStringList() << QByteArray()
-                                  << QStringList({"0", "bookmarks in", "1", "folders."});
-    QTest::newRow("one in one, English") << QStringList{"a.url"} << QByteArray()
-                                         << QStringList({"1", "bookmarks in", "1", "folders."});
-    QTest::newRow("Russian grammar picks the count's form")
-        << QStringList{"a.url", "b.url", "News/c.url"}
-        << QByteArray("LanguageName='R'\nRussianGrammar='1'\nInstallDlg-BCountL='L-words'\n"
-                      "InstallDlg-FCountL='L-folders'\n")
-        << QStringList({"3", "L-words", "2", "L-folders"});
-}
-
-void TestInstallDlg::countsOfAFreshScan()
-{
-    QFETCH(QStringList, files);
-    QFETCH(QByteArray, language);
-    QTemporaryDir favorites;
-    for (const QString &file : files)
-        WriteFile(favorites.filePath(file), Shortcut("http://a.test/"));
-    if (!language.isEmpty()) {
-        WriteFile(m_dir.filePath("lang/r.lng"), language);
-        Languages().Scan({m_dir.filePath("lang")});
-        QVERIFY(Languages().SetCurrentLanguage("R"));
+  private slots:
+    void init()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
+        QFile::remove(platform::AutostartFile());
+        LoadSettings({}, m_dir.filePath("config"));
+        Languages() = TLanguages();
     }
-    TInstallDlg dialog(favorites.path(), QIcon());
-    dialog.show();
-    QTEST(QStringList({Text(dialog, "LblBMCount"), Text(dialog, "LblBMCountMsg"),
-                       Text(dialog, "LblFldCount"), Text(dialog, "LblFldCountMsg")}),
-          "shown");
-    QCOMPARE(Text(dialog, "LblHdrB"), QStringLiteral("Favrake 1.3i"));
-}
 
-void TestInstallDlg::firstRun_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("autostart");
-    QTest::addColumn<bool>("installed");
-    QTest::newRow("started") << "BtnRun" << true << true;
-    QTest::newRow("started without autostart") << "BtnRun" << false << true;
-    QTest::newRow("closed") << "close" << true << false;
-}
+    void countsOfAFreshScan_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<QStringList>("shown"); // bookmarks, word, folders, word
+        QTest::newRow("empty folder")
+            << QStringList() << QByteArray() << QStringList({"0", "bookmarks in", "1", "folders."});
+        QTest::newRow("Russian grammar picks the count's form")
+            << QStringList{"a.url", "b.url", "News/c.url"}
+            << QByteArray("LanguageName='R'\nRussianGrammar='1'\nInstallDlg-BCountL='L-words'\n"
+                          "InstallDlg-FCountL='L-folders'\n")
+            << QStringList({"3", "L-words", "2", "L-folders"});
+    }
+    void countsOfAFreshScan()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, language);
+        QTemporaryDir favorites;
+        for (const QString &file : files)
+            WriteFile(favorites.filePath(file), Shortcut("http://a.test/"));
+        if (!language.isEmpty()) {
+            WriteFile(m_dir.filePath("lang/r.lng"), language);
+            Languages().Scan({m_dir.filePath("lang")});
+            QVERIFY(Languages().SetCurrentLanguage("R"));
+        }
+        TInstallDlg dialog(favorites.path(), QIcon());
+        dialog.show();
+        QTEST(QStringList({Text(dialog, "LblBMCount"), Text(dialog, "LblBMCountMsg"),
+                           Text(dialog, "LblFldCount"), Text(dialog, "LblFldCountMsg")}),
+              "shown");
+    }
 
-void TestInstallDlg::firstRun()
-{
-    QFETCH(QString, how);
-    QFETCH(bool, autostart);
-    QTemporaryDir favorites;
-    TInstallDlg dialog(favorites.path(), QIcon());
-    QTimer::singleShot(0, &dialog, [&] {
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.findChild<QStackedWidget *>("NbkMode")->currentIndex(), 0);
-        auto *box = dialog.findChild<QCheckBox *>("CbxAutostart");
-        QVERIFY(box->isChecked()); // offered ticked
-        box->setChecked(autostart);
-        if (how == u"close")
-            dialog.close();
-        else
-            dialog.findChild<QPushButton *>(how)->click();
-    });
-    QTEST(dialog.RunFirstRun(), "installed");
-    QTEST(Settings.Installed, "installed");
-    QCOMPARE(platform::IsAutostartEnabled(), autostart && Settings.Installed);
-}
+    void firstRun_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("autostart");
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("started") << "BtnRun" << true << true;
+        QTest::newRow("started without autostart") << "BtnRun" << false << true;
+        QTest::newRow("closed") << "close" << true << false;
+    }
+    void firstRun()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, autostart);
+        QTemporaryDir favorites;
+        TInstallDlg dialog(favorites.path(), QIcon());
+        QTimer::singleShot(0, &dialog, [&] {
+            QVERIFY(dialog.isVisible() &&
+                    dialog.findChild<QStackedWidget *>("NbkMode")->currentIndex() == 0);
+            auto *box = dialog.findChild<QCheckBox *>("CbxAutostart");
+            QVERIFY(box->isChecked()); // offered ticked
+            box->setChecked(autostart);
+            if (how == u"close")
+                dialog.close();
+            else
+                dialog.findChild<QPushButton *>(how)->click();
+        });
+        QTEST(dialog.RunFirstRun(), "installed");
+        QTEST(Settings.Installed, "installed");
+        QCOMPARE(platform::IsAutostartEnabled(), autostart && Settings.Installed);
+    }
 
-void TestInstallDlg::aboutAfterInstalling()
-{
-    QTemporaryDir favorites;
-    Settings.Installed = true;
-    TInstallDlg dialog(favorites.path(), QIcon());
-    QVERIFY(dialog.RunFirstRun()); // installed: nothing to ask
-    QVERIFY(!dialog.isVisible());
-    WriteFile(favorites.filePath("a.url"), Shortcut("http://a.test/"));
-    dialog.ShowAbout();
-    QCOMPARE(dialog.findChild<QStackedWidget *>("NbkMode")->currentIndex(), 1);
-    QCOMPARE(Text(dialog, "LblBMCount"), QStringLiteral("1")); // counted afresh
-}
+    void aboutAfterInstalling()
+    {
+        QTemporaryDir favorites;
+        Settings.Installed = true;
+        TInstallDlg dialog(favorites.path(), QIcon());
+        QVERIFY(dialog.RunFirstRun()); // installed: nothing to ask
+        QVERIFY(!dialog.isVisible());
+        WriteFile(favorites.filePath("a.url"), Shortcut("http://a.test/"));
+        dialog.ShowAbout();
+        QCOMPARE(dialog.findChild<QStackedWidget *>("NbkMode")->currentIndex(), 1);
+        QCOMPARE(Text(dialog, "LblBMCount"), "1"); // counted afresh
+    }
+};
 
 QTEST_MAIN(TestInstallDlg)
 #include "test_installdlg.moc"
