@@ -227,6 +227,8 @@ void TConfigDlg::FormShow()
     SERefresh->setValue(Settings.RefreshInterval);
     CbxInformations->setChecked(!FlagsExist(FlagInfo));
     CbxConfirmations->setChecked(!FlagsExist(FlagConfirm));
+    m_infoShownTicked = CbxInformations->isChecked();
+    m_confirmShownTicked = CbxConfirmations->isChecked();
     CbxShowHints->setChecked(!Settings.NoHints);
     CbxSpeedWnd->setChecked(!Settings.NoSpeedWnd);
     CbxAutostart->setChecked(platform::IsAutostartEnabled());
@@ -255,9 +257,11 @@ void TConfigDlg::BtnOkClick()
         return;
     Settings.RemindInterval = *DaysOf(SERemind->text());
     Settings.RefreshInterval = *DaysOf(SERefresh->text());
-    if (CbxInformations->isChecked())
+    // Only a box the user ticked here brings its messages back: one suppressed while the
+    // dialog stood open keeps its tick.
+    if (CbxInformations->isChecked() && !m_infoShownTicked)
         ClearFlags(FlagInfo);
-    if (CbxConfirmations->isChecked())
+    if (CbxConfirmations->isChecked() && !m_confirmShownTicked)
         ClearFlags(FlagConfirm);
     if (CbxShowHints->isChecked() == Settings.NoHints) {
         Settings.NoHints = !CbxShowHints->isChecked();
@@ -268,6 +272,7 @@ void TConfigDlg::BtnOkClick()
         emit RearrangeWindowsRequested();
     }
     StoreAutostart();
+    SaveSettings(); // at once: a crash or a second copy's uninstall must not lose them
     accept();
 }
 

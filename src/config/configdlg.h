@@ -54,6 +54,8 @@ class TConfigDlg final : public QDialog
     int HelpContextOf(const QWidget *widget) const;
 
     QString m_programPath;
+    bool m_infoShownTicked = false; // the message boxes as the dialog opened
+    bool m_confirmShownTicked = false;
     QHash<const QWidget *, int> m_helpContexts;
     QSpinBox *SERemind = nullptr;
     QSpinBox *SERefresh = nullptr;

@@ -186,6 +186,7 @@ QWidget *TInstallDlg::BuildBottom()
     row->addWidget(m_mode);
     connect(this, &QDialog::accepted, this, [this] {
         Settings.Installed = true;
+        SaveSettings(); // the decision holds even when this run ends abnormally
         if (m_autostart->isChecked())
             platform::SetAutostart(true, QCoreApplication::applicationFilePath());
     });

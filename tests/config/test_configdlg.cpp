@@ -164,6 +164,29 @@ class TestConfigDlg final : public QObject
         QCOMPARE(ReadFlag(FlagConfirm, "MsgQuit", false), !confirmTicked);
     }
 
+    // A message suppressed while the dialog stands open, its box ticked from the start.
+    void suppressedMeanwhileStaysSuppressed()
+    {
+        TConfigDlg dialog(ProgramPath);
+        dialog.show();
+        QVERIFY(Box(dialog, "CbxInformations").isChecked());
+        QVERIFY(WriteFlag(FlagInfo, "MsgHide", true));
+        PressOk(dialog);
+        QVERIFY(ReadFlag(FlagInfo, "MsgHide", false));
+    }
+
+    // OK writes the settings at once, not only at the program's end.
+    void okSavesAtOnce()
+    {
+        Settings.Installed = true;
+        TConfigDlg dialog(ProgramPath);
+        dialog.show();
+        Child<QSpinBox>(dialog, "SERemind").setValue(12);
+        PressOk(dialog);
+        QVERIFY(ReadFile(SettingsFile()).contains("RemindInterval=12"));
+        Settings.Installed = false;
+    }
+
     void okWithNothingSuppressedWritesNothing()
     {
         TConfigDlg dialog(ProgramPath);

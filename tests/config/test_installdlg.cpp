@@ -29,6 +29,7 @@ class TestInstallDlg final : public QObject
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
         QFile::remove(platform::AutostartFile());
+        QFile::remove(m_dir.filePath("config/Favrake.ini"));
         LoadSettings({}, m_dir.filePath("config"));
         Languages() = TLanguages();
     }
