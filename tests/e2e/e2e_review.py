@@ -38,11 +38,20 @@ def wait_for(what, condition, seconds=30):
     fail("timed out waiting for " + what)
 
 
+TITLES = {
+    "a": ("Grandma's Recipes", "Bread, cakes and soups from an old family notebook"),
+    "b": ("Python Tutorial", "Learn the language step by step, with exercises"),
+    "c": ("The Daily Paper", "News from the town and the region"),
+    "d": ("Weather Radar", "Rain and storm maps, updated every five minutes"),
+    "k": ("Kept Page", "A page that is kept for good"),
+}
+
+
 class Pages(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
-        name = self.path.strip("/").split(".")[0]
-        body = ("<html><head><title>Page %s</title><meta name=\"description\" "
-                "content=\"About %s\"></head><body>x</body></html>" % (name, name)).encode()
+        title, about = TITLES.get(self.path.strip("/").split(".")[0], ("Other", "Other page"))
+        body = ("<html><head><title>%s</title><meta name=\"description\" "
+                "content=\"%s\"></head><body>x</body></html>" % (title, about)).encode()
         self.send_response(200)
         self.send_header("Content-Type", "text/html; charset=utf-8")
         self.send_header("Content-Length", str(len(body)))
@@ -126,11 +135,11 @@ def main():
     year = 365 * 86400
     t0 = time.time() - 10 * year
     files = {
-        "A": (os.path.join(FAV, "A Changed.url"), base + "a.html", t0),
-        "B": (os.path.join(FAV, "B Keep.url"), base + "b.html", t0 + year),
-        "C": (os.path.join(FAV, "News", "C Delete.url"), base + "c.html", t0 + 2 * year),
-        "D": (os.path.join(FAV, "D Tomorrow.url"), base + "d.html", t0 + 3 * year),
-        "E": (os.path.join(FAV, "E Local.url"), "file:///etc/passwd", t0 + 4 * year),
+        "A": (os.path.join(FAV, "Recipes.url"), base + "a.html", t0),  # changed from outside
+        "B": (os.path.join(FAV, "Python.url"), base + "b.html", t0 + year),  # kept
+        "C": (os.path.join(FAV, "News", "Daily Paper.url"), base + "c.html", t0 + 2 * year),
+        "D": (os.path.join(FAV, "Weather.url"), base + "d.html", t0 + 3 * year),  # tomorrow
+        "E": (os.path.join(FAV, "Passwords.url"), "file:///etc/passwd", t0 + 4 * year),
     }
     for path, url, mtime in files.values():
         write(path, "[InternetShortcut]\r\nURL=%s\r\n" % url, mtime)
@@ -193,7 +202,7 @@ def run(program, files, base):
     subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-windows.png")])
     for key in "ABCD":
         path = files[key][0]
-        if hex_text(state(path, "Title")) != "Page " + key.lower() or state(path, "RefreshState") != "0":
+        if hex_text(state(path, "Title")) != TITLES[key.lower()][0] or state(path, "RefreshState") != "0":
             fail("bookmark %s was not refreshed: %r" % (key, read(path)))
     if state(files["E"][0], "RefreshState") != "-1":
         fail("the file: bookmark was not stored as failed")
@@ -223,7 +232,7 @@ def run(program, files, base):
     click(bookmark_window(0), 105 + 10, 4 + 10)
     trash = os.path.join(DATA, "Trash")
     wait_for("C in the trash", lambda: not os.path.exists(files["C"][0]) and
-             os.path.exists(os.path.join(trash, "files", "C Delete.url")) and
+             os.path.exists(os.path.join(trash, "files", "Daily Paper.url")) and
              os.path.isdir(os.path.join(trash, "files", "News")) and
              os.path.exists(os.path.join(trash, "info", "News.trashinfo")))
     wait_for("C's window to go", lambda: len(column(pid)) == 4)
