@@ -1,0 +1,177 @@
+"""What the end-to-end tests share: a temporary home with a Favorites folder, a loopback web
+server, the program's windows as xdotool sees them, and the files' stored state."""
+import http.server
+import os
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+FAVRAKE, OUT = sys.argv[1], sys.argv[2]
+ROOT = tempfile.mkdtemp(prefix="favrake-e2e-")
+HOME = os.path.join(ROOT, "home")
+FAV = os.path.join(HOME, "Favorites")
+CONFIG = os.path.join(HOME, ".config")
+DATA = os.path.join(HOME, ".local", "share")
+OPENED = os.path.join(ROOT, "opened.log")
+SCREEN_W, SCREEN_H = 1280, 800
+KEPT = "BFF0000000000000"  # -1.0, kept for good
+
+
+def fail(message):
+    print("FAIL:", message)
+    subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-failure.png")])
+    sys.exit(1)
+
+
+def wait_for(what, condition, seconds=30):
+    end = time.time() + seconds
+    while time.time() < end:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.2)
+    fail("timed out waiting for " + what)
+
+
+TITLES = {
+    "a": ("Grandma's Recipes", "Bread, cakes and soups from an old family notebook"),
+    "b": ("Python Tutorial", "Learn the language step by step, with exercises"),
+    "c": ("The Daily Paper", "News from the town and the region"),
+    "d": ("Weather Radar", "Rain and storm maps, updated every five minutes"),
+    "k": ("Kept Page", "A page that is kept for good"),
+}
+
+
+class Pages(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        title, about = TITLES.get(self.path.strip("/").split(".")[0], ("Other", "Other page"))
+        body = ("<html><head><title>%s</title><meta name=\"description\" "
+                "content=\"%s\"></head><body>x</body></html>" % (title, about)).encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def log_message(self, *args):
+        pass
+
+
+def write(path, text, mtime=None):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(text.encode())
+    if mtime:
+        os.utime(path, (mtime, mtime))
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def state(path, key):
+    """A value of the program's own section, as stored."""
+    section = False
+    for line in read(path).decode("latin-1").splitlines():
+        if line.startswith("["):
+            section = line.strip() == "[Merkwerk]"
+        elif section and line.split("=", 1)[0] == key:
+            return line.split("=", 1)[1]
+    return None
+
+
+def hex_text(value):
+    return bytes.fromhex(value).decode("utf-16-be") if value else ""
+
+
+def hex_time(value):
+    return struct.unpack(">d", bytes.fromhex(value))[0]
+
+
+def now_days():
+    t = time.localtime()
+    return (time.mktime(t) + t.tm_gmtoff) / 86400.0 + 25569.0
+
+
+def xdo(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
+
+
+def windows(pid):
+    """The program's visible windows, top to bottom, as (id, x, y, w, h)."""
+    found = []
+    for wid in xdo("search", "--onlyvisible", "--pid", str(pid)).split():
+        geometry = dict(line.split("=") for line in
+                        xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
+        found.append((wid, int(geometry["X"]), int(geometry["Y"]), int(geometry["WIDTH"]),
+                      int(geometry["HEIGHT"])))
+    return sorted(found, key=lambda w: w[2])
+
+
+def column(pid):
+    """Main window, bookmark windows and speed bar of the column beside the taskbar."""
+    shown = [w for w in windows(pid) if w[3] == 140]
+    return shown
+
+
+def click(window, x, y, button=1):
+    xdo("mousemove", str(window[1] + x), str(window[2] + y))
+    time.sleep(0.2)
+    xdo("click", str(button))
+
+
+
+
+def serve_pages():
+    """A loopback web server for the bookmarks' pages; returns it and its base address."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, "http://127.0.0.1:%d/" % server.server_address[1]
+
+
+def write_settings(text):
+    write(os.path.join(CONFIG, "Favrake.ini"), text)
+
+
+def environment():
+    """The program's environment: the temporary home, and an opener that only logs."""
+    bin_dir = os.path.join(ROOT, "bin")
+    write(os.path.join(bin_dir, "xdg-open"), "#!/bin/sh\necho \"$@\" >> '%s'\n" % OPENED)
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    runtime = os.path.join(ROOT, "runtime")
+    os.makedirs(runtime, mode=0o700, exist_ok=True)
+    env = dict(os.environ, HOME=HOME, XDG_CONFIG_HOME=CONFIG, XDG_DATA_HOME=DATA,
+               XDG_CACHE_HOME=os.path.join(HOME, ".cache"), XDG_RUNTIME_DIR=runtime,
+               FAVRAKE_FAVORITES=FAV, PATH=bin_dir + ":" + os.environ["PATH"],
+               QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
+    env.pop("BROWSER", None)
+    env.pop("SESSION_MANAGER", None)
+    return env
+
+
+def start_tray(env):
+    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "left", "--widthtype",
+                             "request", "--height", "32", "--SetDockType", "false"], env=env)
+    time.sleep(1)
+    return tray
+
+
+def tray_window():
+    found = xdo("search", "--onlyvisible", "--class", "trayer").split()
+    if not found:
+        fail("no tray host window")
+    geometry = dict(line.split("=") for line in
+                    xdo("getwindowgeometry", "--shell", found[0]).split() if "=" in line)
+    return found[0], int(geometry["X"]), int(geometry["Y"])
+
+
+def click_tray(button=1):
+    _, x, y = tray_window()
+    xdo("mousemove", str(x + 12), str(y + 12))
+    time.sleep(0.3)
+    xdo("click", str(button))
