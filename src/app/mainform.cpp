@@ -72,13 +72,21 @@ void TMainForm::SetTaskbarMode(bool on)
 {
     if (on == m_taskbarMode)
         return;
-    m_taskbarMode = on;
-    const bool shown = isVisible();
+    // Shown only so that the program is not lost: hidden again once the tray is back.
+    const bool hiddenUntilNow = !IsShowing();
+    const bool shownForFallback = m_shownForFallback;
     setWindowFlags(on ? Qt::Window | Qt::FramelessWindowHint : FloatingWindowFlags);
     setAttribute(Qt::WA_ShowWithoutActivating, !on);
     setWindowTitle(QStringLiteral("Favrake"));
-    if (on || shown)
-        SetFadeLevel(on ? MaxFadeLevel : FadeLevel());
+    if (on) {
+        m_taskbarMode = true;
+        SetFadeLevel(MaxFadeLevel);
+        m_shownForFallback = hiddenUntilNow;
+    } else {
+        m_taskbarMode = false;
+        m_shownForFallback = false;
+        SetFadeLevel(shownForFallback || hiddenUntilNow ? 0 : FadeLevel());
+    }
 }
 
 void TMainForm::SetFadeLevel(int level)
@@ -87,6 +95,7 @@ void TMainForm::SetFadeLevel(int level)
         TBaseForm::SetFadeLevel(level);
         return;
     }
+    m_shownForFallback = false; // the program shows or hides it now
     TBaseForm::SetFadeLevel(MaxFadeLevel);
     if (level == 0)
         showMinimized();

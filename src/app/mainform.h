@@ -102,6 +102,7 @@ class TMainForm final : public TBaseForm
     TMainViewData m_data;
     TMainView m_view = TMainView::Information;
     bool m_taskbarMode = false;
+    bool m_shownForFallback = false;
     QFrame *m_pnlInfo = nullptr;
     QStackedWidget *m_nbkInfo = nullptr;
     QStackedWidget *m_nbkInfoAction = nullptr;

@@ -84,6 +84,12 @@ void TestProgram::mainWindowStaysReachableWithoutTray()
     form.SetFadeLevel(TBaseForm::MaxFadeLevel);
     QVERIFY(form.IsShowing());
     form.SetTaskbarMode(false); // a tray host came back
+    QVERIFY(form.IsShowing());  // it was shown by the program: it stays
+    form.SetFadeLevel(0);
+    form.SetTaskbarMode(true); // hidden when the host went: shown so it is not lost
+    QVERIFY(form.IsShowing());
+    form.SetTaskbarMode(false);
+    QVERIFY(!form.isVisible()); // and hidden again when the host is back
     QCOMPARE(form.windowType(), Qt::Tool);
     form.SetFadeLevel(0);
     QVERIFY(!form.isVisible());

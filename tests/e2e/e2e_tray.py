@@ -43,10 +43,55 @@ def run(pid):
     wait_for("the fallback window", lambda: column(pid), 15)
     TRAY[0] = start_tray(ENV)
     wait_for("the icon docked again", lambda: [w for w in windows(pid) if w[3] < 60], 15)
+    wait_for("the fallback window to go with the tray back", lambda: not column(pid))
+    click_tray()
+    wait_for("the windows after a click on the icon", lambda: len(column(pid)) == 4)
 
-    # An uninstall handed over by a second copy: the running copy cleans up and ends.
-    if second_copy("/UNINSTALL") != 0:
-        fail("the handed-over uninstall did not end with 0")
+
+
+CAPTIONS = {"Favrake-Einstellungen": "Deutsch", "Favrake Configuration": "English"}
+
+
+def language_run(pid, item):
+    """Picks a language from the menu, reads the configuration dialog's caption ("Setup ...",
+    the fifth item) and quits through the menu (the last item); returns the language shown."""
+    menu_choose(pid, ["Down"] * 4 + ["Right"] + ["Down"] * (item - 1) + ["Return"])
+    time.sleep(0.5)
+    menu_choose(pid, ["Down"] * 5 + ["Return"])
+    # The window system shows the title followed by the program's name.
+    names = lambda: [xdo("getwindowname", w[0]).split(" \u2014 ")[0].strip() for w in windows(pid)]
+    shown = wait_for("the configuration dialog",
+                     lambda: [CAPTIONS[n] for n in names() if n in CAPTIONS])[0]
+    menu_choose(pid, ["Up", "Return"])
+    return shown
+
+
+def language_run_and_quit(program, item, second=False):
+    if not second:
+        run(program.pid)
+    shown = language_run(program.pid, item)
+    ended(program, "Quit")
+    if settings_language() != shown:
+        fail("the settings keep %s while the dialog showed %s" % (settings_language(), shown))
+    return shown
+
+
+def settings_language():
+    for line in open(os.path.join(CONFIG, "Favrake.ini")).read().splitlines():
+        if line.startswith("Language="):
+            return line[len("Language="):]
+    return "English"
+
+
+def start():
+    program = subprocess.Popen([FAVRAKE], env=ENV, cwd=ROOT)
+    wait_for("the windows", lambda: len(column(program.pid)) == 4, 30)
+    return program
+
+
+def ended(program, what):
+    if program.wait(timeout=15) != 0:
+        fail(what + " did not end the program with 0")
 
 
 os.makedirs(CONFIG)
@@ -56,14 +101,24 @@ for name in ("Alpha", "Beta"):
     write(os.path.join(FAV, name + ".url"),
           "[InternetShortcut]\r\nURL=http://%s.test/\r\n[Merkwerk]\r\nRefreshed=%s\r\n"
           "RefreshState=0\r\nRemindTime=%s\r\n" % (name.lower(), fresh, due))
-write_settings("[Config]\nInstalled=1\n[FlagsInfo]\nHide=1\nPocketMode=1\n")
+write_settings("[Config]\nInstalled=1\n[FlagsInfo]\nHide=1\nPocketMode=1\n"
+               "[FlagsConfirm]\nQuit=1\n")
 ENV = environment()
 TRAY = [start_tray(ENV)]
 program = subprocess.Popen([FAVRAKE], env=ENV, cwd=ROOT)
 try:
-    run(program.pid)
-    if program.wait(timeout=15) != 0:
-        fail("the running copy did not end with 0 after the uninstall")
+    # The language menu offers both languages and switches back and forth; the choice is
+    # what the dialogs show and what the settings keep.
+    chosen = [language_run_and_quit(program, 1)]
+    program = start()
+    chosen.append(language_run_and_quit(program, 2, second=True))
+    if sorted(chosen) != ["Deutsch", "English"]:
+        fail("the language menu did not switch to German and back: %s" % chosen)
+    # An uninstall handed over by a second copy: the running copy cleans up and ends.
+    program = start()
+    if second_copy("/UNINSTALL") != 0:
+        fail("the handed-over uninstall did not end with 0")
+    ended(program, "the handed-over uninstall")
     for name in ("Alpha", "Beta"):
         if b"Merkwerk" in read(os.path.join(FAV, name + ".url")):
             fail("a section was left after the uninstall")

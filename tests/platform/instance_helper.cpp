@@ -1,11 +1,11 @@
 // Plays another copy of the program for the single-instance tests.
 //   instance_helper start <folder> <replyMs> [params...]
-//     As first copy: starts "sleep 30", prints "child <pid>" and "first", and answers each
-//     start with 0 and "seen <params>" for 30 s. Otherwise: prints the answer or why it
-//     failed to stderr, ends with its status or 2.
+//     As first copy: starts "sleep 30", prints "child <pid>" and "first", and for 30 s
+//     prints "seen <params>" for each start and answers it with 0 and the same text.
+//     Otherwise: prints the answer or why it failed to stderr, ends with its status or 2.
 //   instance_helper foreign <socket>
-//     Sends a start as user 65534 that may still pass folder permissions: 0 when dropped
-//     without an answer, 3 otherwise, 4 when it cannot become that user.
+//     Run as another user, sends a start: 3 when dropped without an answer, 0 otherwise,
+//     4 when it still runs as root, 5 when it cannot connect.
 #include "platform/instanceframe.h"
 #include "platform/singleinstance.h"
 
@@ -14,9 +14,6 @@
 #include <QProcess>
 #include <QTimer>
 #include <cstdio>
-#include <linux/capability.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -36,36 +33,28 @@ int RunStart(const QStringList &args)
     QObject::connect(
         &guard, &platform::TSingleInstance::InstanceStarted,
         [](const QStringList &params, std::shared_ptr<platform::TInstanceReply> reply) {
-            reply->Answer(0, "seen " + params.join(' '));
+            const QString seen = "seen " + params.join(' ');
+            std::printf("%s\n", qPrintable(seen));
+            std::fflush(stdout);
+            reply->Answer(0, seen);
         });
     QTimer::singleShot(30000, qApp, &QCoreApplication::quit);
     return qApp->exec();
 }
 
-bool BecomeOtherUser()
-{
-    if (::geteuid() != 0 || ::prctl(PR_SET_KEEPCAPS, 1) != 0 || ::setgid(65534) != 0 ||
-        ::setuid(65534) != 0)
-        return false;
-    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2] = {};
-    caps[0].effective = caps[0].permitted = 1u << CAP_DAC_OVERRIDE;
-    return ::syscall(SYS_capset, &header, caps) == 0;
-}
-
 int RunForeign(const QString &socketPath)
 {
-    if (!BecomeOtherUser())
+    if (::geteuid() == 0)
         return 4;
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(3000))
-        return 3;
+        return 5;
     socket.write(platform::EncodeParamsFrame({"foreign"}));
     socket.waitForBytesWritten(3000);
     while (socket.state() == QLocalSocket::ConnectedState && socket.waitForReadyRead(5000)) {
     }
-    return socket.bytesAvailable() == 0 && socket.state() == QLocalSocket::UnconnectedState ? 0 : 3;
+    return socket.bytesAvailable() == 0 && socket.state() == QLocalSocket::UnconnectedState ? 3 : 0;
 }
 } // namespace
 
