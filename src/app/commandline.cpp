@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "platform/singleinstance.h"
+#include "version.h"
 
 #include <QTextStream>
 
@@ -12,27 +13,42 @@ TCommand ParseCommandLine(const QStringList &arguments)
         return TCommand::Uninstall;
     if (arguments.first() == u"/CREATELNG")
         return TCommand::CreateTemplate;
+    if (arguments.first() == u"--help" || arguments.first() == u"-h")
+        return TCommand::Help;
+    if (arguments.first() == u"--version")
+        return TCommand::Version;
     return TCommand::Unknown;
 }
 
 QString UsageText()
 {
     return QStringLiteral(
-        "Usage: favrake [/UNINSTALL | /CREATELNG]\n"
+        "Usage: favrake [/UNINSTALL | /CREATELNG | --help | --version]\n"
         "  (nothing)    start Favrake in the notification area, or show the running copy\n"
         "  /UNINSTALL   remove Favrake's section from every unchanged bookmark and the\n"
         "               settings file\n"
         "  /CREATELNG   write the language template \"Template.lng\" into the current folder\n");
 }
 
+std::optional<int> AnswerAtOnce(TCommand command)
+{
+    if (command == TCommand::Help || command == TCommand::Version) {
+        QTextStream out(stdout);
+        out << (command == TCommand::Help ? UsageText()
+                                          : QStringLiteral("favrake %1\n").arg(FavrakeRelease));
+        return 0;
+    }
+    if (command == TCommand::Unknown) {
+        QTextStream(stderr) << UsageText();
+        return 2;
+    }
+    return std::nullopt;
+}
+
 std::optional<int> EndBeforeStart(TCommand command, const QStringList &arguments,
                                   platform::TSingleInstance &guard)
 {
     QTextStream err(stderr);
-    if (command == TCommand::Unknown) {
-        err << UsageText();
-        return 2;
-    }
     if (command == TCommand::CreateTemplate)
         return std::nullopt;
     const platform::TStartResult start = guard.Start(arguments);

@@ -8,14 +8,26 @@
 
 #include <QApplication>
 
+namespace {
+QStringList ArgumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    const QStringList arguments = ArgumentsOf(argc, argv);
+    const TCommand command = ParseCommandLine(arguments);
+    if (const std::optional<int> status = AnswerAtOnce(command))
+        return *status; // no display needed
     platform::prepareDisplay();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Favrake"));
     QApplication::setQuitOnLastWindowClosed(false);
-    const QStringList arguments = application.arguments().mid(1);
-    const TCommand command = ParseCommandLine(arguments);
     platform::TSingleInstance guard; // held for the whole run
     if (const std::optional<int> status = EndBeforeStart(command, arguments, guard))
         return *status; // this copy never touches the settings

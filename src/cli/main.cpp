@@ -2,25 +2,70 @@
 #include "listcommand.h"
 #include "refreshcommand.h"
 #include "store/bookmarks.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <functional>
+#include <map>
+#include <optional>
 
 namespace {
 const char Usage[] =
     "usage: favrake-cli list [FOLDER]\n"
     "       favrake-cli refresh [FOLDER] [--all]\n"
+    "       favrake-cli --help | --version\n"
     "  list      show every bookmark below FOLDER (default: the Favorites folder)\n"
     "  refresh   download the page of every bookmark due for it and store title and\n"
     "            outcome in its file; --all: every bookmark not kept for good\n";
 
-int List(const QStringList &args, QTextStream &out, QTextStream &err)
+// A command gets the arguments after its name; nullopt means they do not fit (usage, 2).
+using Command =
+    std::function<std::optional<int>(const QStringList &, QTextStream &, QTextStream &)>;
+
+std::optional<int> List(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    const std::unique_ptr<TBookmarks> list = OpenCollection(args.value(2), err);
+    if (args.size() > 1)
+        return std::nullopt;
+    const std::unique_ptr<TBookmarks> list = OpenCollection(args.value(0), err);
     if (!list)
         return 1;
     PrintBookmarkList(*list, out);
     return 0;
+}
+
+std::optional<int> Refresh(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const std::optional<TRefreshOptions> options = ParseRefreshArguments(args);
+    if (!options)
+        return std::nullopt;
+    return RunRefresh(*options, out, err);
+}
+
+std::optional<int> Help(const QStringList &args, QTextStream &out, QTextStream &)
+{
+    if (!args.isEmpty())
+        return std::nullopt;
+    out << Usage;
+    return 0;
+}
+
+std::optional<int> Version(const QStringList &args, QTextStream &out, QTextStream &)
+{
+    if (!args.isEmpty())
+        return std::nullopt;
+    out << "favrake-cli " << FavrakeRelease << '\n';
+    return 0;
+}
+
+const std::map<QString, Command> &Commands()
+{
+    static const std::map<QString, Command> commands = {
+        {QStringLiteral("list"), List},         {QStringLiteral("refresh"), Refresh},
+        {QStringLiteral("--help"), Help},       {QStringLiteral("-h"), Help},
+        {QStringLiteral("--version"), Version},
+    };
+    return commands;
 }
 } // namespace
 
@@ -30,11 +75,10 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (args.size() >= 2 && args.at(1) == u"list" && args.size() <= 3)
-        return List(args, out, err);
-    if (args.size() >= 2 && args.at(1) == u"refresh")
-        if (const auto options = ParseRefreshArguments(args.mid(2)))
-            return RunRefresh(*options, out, err);
+    const auto command = Commands().find(args.value(1));
+    if (command != Commands().end())
+        if (const std::optional<int> status = command->second(args.mid(2), out, err))
+            return *status;
     err << Usage;
     return 2;
 }

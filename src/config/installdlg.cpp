@@ -4,6 +4,7 @@
 #include "lang/phrases.h"
 #include "platform/autostart.h"
 #include "store/bookmarks.h"
+#include "version.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -212,7 +213,7 @@ void TInstallDlg::FormShow()
     m_fldCountMsg->setText(
         Phrase("InstallDlg-FCount" + CountSuffix(list.FolderCount()), "folders."));
     m_mode->setCurrentIndex(Settings.Installed ? 1 : 0);
-    m_hdrB->setText(QStringLiteral("Favrake 1.3") + QLatin1Char('i'));
+    m_hdrB->setText(QStringLiteral("Favrake ") + QLatin1String(FavrakeRelease));
     setFixedHeight(qMax(ClientHeight, sizeHint().height()));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -53,8 +53,16 @@ struct FileWriteOps
     long (*write)(int fd, const void *data, unsigned long size);
     int (*sync)(int fd);
     int (*rename)(const char *from, const char *to);
+    // A batch writer (many files in a row) leaves flushing to one syncFileSystem call per
+    // batch: each file is still replaced atomically, only its way to the disk waits.
+    bool batched = false;
 };
 const FileWriteOps &systemFileWriteOps();
+const FileWriteOps &batchedFileWriteOps();
+
+// Flushes everything written on the file system that holds path (the end of a batch);
+// false when it could not.
+bool syncFileSystem(const QString &path);
 
 // Replaces the content of path in one step: temporary file in the same folder, flush,
 // rename, permissions kept; a symbolic link is written through to its target. When

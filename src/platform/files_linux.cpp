@@ -203,6 +203,18 @@ const FileWriteOps &systemFileWriteOps()
     return ops;
 }
 
+const FileWriteOps &batchedFileWriteOps()
+{
+    static const FileWriteOps ops{SystemWrite, ::fsync, ::rename, true};
+    return ops;
+}
+
+bool syncFileSystem(const QString &path)
+{
+    const FdGuard fd(::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    return fd.get() >= 0 && ::syncfs(fd.get()) == 0;
+}
+
 bool replaceFileContent(const QString &path, const QByteArray &content, bool mayCreate,
                         const std::optional<QByteArray> &basedOn, const FileWriteOps &ops)
 {
@@ -235,7 +247,7 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
         mode = 0666 & ~mask;
     }
     bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(ops, fd.get(), content) &&
-              ops.sync(fd.get()) == 0;
+              (ops.batched || ops.sync(fd.get()) == 0);
     ok = ::close(fd.release()) == 0 && ok;
     // The file must still be what the change was based on, and must still exist when it
     // may not be created: another program's newer content is never overwritten.
@@ -248,7 +260,8 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
         ::unlink(temp.constData());
         return false;
     }
-    SyncFolder(folder);
+    if (!ops.batched)
+        SyncFolder(folder);
     return true;
 }
 } // namespace platform

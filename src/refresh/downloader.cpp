@@ -1,4 +1,5 @@
 #include "refresh/downloader.h"
+#include "version.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,7 +11,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char UserAgent[] = "Mozilla/5.0 (compatible; Favrake/1.3i)";
+const QByteArray UserAgent =
+    QByteArrayLiteral("Mozilla/5.0 (compatible; Favrake/") + FavrakeRelease + ')';
 constexpr char AcceptHeader[] = "Accept: text/html, */*";
 constexpr char FetchedSchemes[] = "http,https";
 // Responses of one download are counted from 1; a redirect as this one is not followed.
@@ -213,7 +215,7 @@ bool Transfer::configure()
     // 1.1 so that every status line carries a reason phrase to show.
     set(CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
     set(CURLOPT_HTTPGET, 1L);
-    set(CURLOPT_USERAGENT, UserAgent);
+    set(CURLOPT_USERAGENT, UserAgent.constData());
     set(CURLOPT_HTTPHEADER, m_requestHeaders);
     set(CURLOPT_NETRC, long(CURL_NETRC_IGNORED));
     set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);

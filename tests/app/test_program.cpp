@@ -106,7 +106,9 @@ void TestProgram::commandLine_data()
         << QStringList{"/CREATELNG"} << int(TCommand::CreateTemplate) << -1;
     QTest::newRow("switch in lower case")
         << QStringList{"/uninstall"} << int(TCommand::Unknown) << 2;
-    QTest::newRow("anything else") << QStringList{"--help", "x"} << int(TCommand::Unknown) << 2;
+    QTest::newRow("help") << QStringList{"--help"} << int(TCommand::Help) << 0;
+    QTest::newRow("version") << QStringList{"--version"} << int(TCommand::Version) << 0;
+    QTest::newRow("anything else") << QStringList{"--bogus", "x"} << int(TCommand::Unknown) << 2;
 }
 
 void TestProgram::commandLine()
@@ -115,6 +117,10 @@ void TestProgram::commandLine()
     QFETCH(int, command);
     QFETCH(int, endsWith);
     QCOMPARE(int(ParseCommandLine(arguments)), command);
+    if (const std::optional<int> status = AnswerAtOnce(TCommand(command))) {
+        QCOMPARE(*status, endsWith);
+        return;
+    }
     QTemporaryDir folder;
     QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                      QFileDevice::ExeOwner));
