@@ -55,17 +55,6 @@ class TestPlatform final : public QObject
             QVERIFY(!platform::openAddress(address)); // refused before the desktop sees it
     }
 
-    void trayTipIsCut()
-    {
-        TTrayIcon tray(nullptr, [] { return false; });
-        tray.SetHint(QString(100, 'x'));
-        QCOMPARE(tray.ShownTip(), QString(63, 'x'));
-        tray.SetShowHint(false);
-        QCOMPARE(tray.ShownTip(), QString());
-        tray.SetShowHint(true);
-        QCOMPARE(tray.ShownTip().size(), 63);
-    }
-
     void trayClicksReachTheDefaultAction()
     {
         TTrayIcon tray(nullptr, [] { return true; });
