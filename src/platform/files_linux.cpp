@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -16,7 +17,6 @@ namespace platform {
 namespace {
 const QByteArray TemporaryMark = ".favrake-tmp-";
 const QByteArray TemporaryRandom = "XXXXXX"; // filled in by mkstemp
-constexpr qsizetype MaxNameBytes = 255;
 constexpr int64_t StaleAfterSeconds = 3600;
 
 // Read once while the program starts, before any thread could create a file: changing it
@@ -178,7 +178,7 @@ bool StillHolds(const QByteArray &target, const QByteArray &expected)
 // ".<name>.favrake-tmp-XXXXXX" in folder; a long name is cut so that the whole fits.
 QByteArray TemporaryTemplate(const QByteArray &folder, const QByteArray &name)
 {
-    const qsizetype room = MaxNameBytes - 1 - TemporaryMark.size() - TemporaryRandom.size();
+    const qsizetype room = NAME_MAX - 1 - TemporaryMark.size() - TemporaryRandom.size();
     return folder + "/." + name.left(room) + TemporaryMark + TemporaryRandom;
 }
 

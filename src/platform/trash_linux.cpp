@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -16,7 +16,6 @@
 // the trash like any other.
 namespace platform {
 namespace {
-constexpr qsizetype MaxNameBytes = 255;
 constexpr int MaxTries = 10000;
 const QByteArray InfoExtension = ".trashinfo";
 
@@ -78,12 +77,13 @@ std::optional<TrashPlace> TrashFor(const QByteArray &source, dev_t device)
     const QString data = xdgFolder(XdgFolder::Data);
     if (data.isEmpty() || !makeFolderPath(data))
         return std::nullopt;
-    const QByteArray home = encodeFileName(data) + "Trash";
+    const auto homeTrash = [&]() -> std::optional<TrashPlace> {
+        const QByteArray home = encodeFileName(data) + "Trash";
+        return TrashFolder(home, false) ? std::optional(TrashPlace{home, {}}) : std::nullopt;
+    };
     const std::optional<struct stat> dataStat = LinkStat(encodeFileName(data));
-    const std::optional<TrashPlace> homeTrash =
-        TrashFolder(home, false) ? std::optional(TrashPlace{home, {}}) : std::nullopt;
     if (!dataStat || dataStat->st_dev == device)
-        return homeTrash;
+        return homeTrash();
     const QByteArray top = TopFolderOf(source, device);
     const QByteArray base = top == "/" ? QByteArray() : top;
     const QByteArray uid = QByteArray::number(::getuid());
@@ -93,7 +93,7 @@ std::optional<TrashPlace> TrashFor(const QByteArray &source, dev_t device)
         return TrashPlace{base + "/.Trash/" + uid, top};
     if (TrashFolder(base + "/.Trash-" + uid, true))
         return TrashPlace{base + "/.Trash-" + uid, top};
-    return homeTrash; // the move across file systems fails there: nothing is copied
+    return homeTrash(); // the move across file systems fails there: nothing is copied
 }
 
 QByteArray InfoText(const QByteArray &source, const QByteArray &top)
@@ -129,7 +129,7 @@ bool MoveInto(const TrashPlace &trash, const QByteArray &source)
     if (!TrashFolder(files, shared) || !TrashFolder(info, shared))
         return false;
     const QByteArray name =
-        source.mid(source.lastIndexOf('/') + 1).left(MaxNameBytes - InfoExtension.size() - 5);
+        source.mid(source.lastIndexOf('/') + 1).left(NAME_MAX - InfoExtension.size() - 5);
     const QByteArray text = InfoText(source, trash.top);
     for (int n = -1; n < MaxTries; ++n) {
         const QByteArray unique =
