@@ -130,7 +130,7 @@ class TestPlatform final : public QObject
         const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(dir.filePath("missing/share")));
         const QByteArray root = QFile::encodeName(dir.path()) + '/';
         for (const QByteArray name : {"Paper.url", "News/Paper.url", "caf\xE9/b\xE9.url"})
-            WriteRawFile(dir.path(), name, "[InternetShortcut]\r\nURL=http://a.test/\r\n");
+            WriteRawFile(root + name, "[InternetShortcut]\r\nURL=http://a.test/\r\n");
         const QString latin1 = dir.filePath("caf") + QChar(0xDCE9);
         const QStringList items = {dir.filePath("Paper.url"), dir.filePath("News/Paper.url"),
                                    latin1 + "/b" + QChar(0xDCE9) + ".url", latin1 + "/"};

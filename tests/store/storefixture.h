@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QtTest>
@@ -10,25 +9,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Small helpers for tests that build Favorites trees on disk.
-inline void WriteFile(const QString &path, const QByteArray &content)
+// Small helpers for tests that build Favorites trees on disk. A path in bytes may hold a
+// name that is not UTF-8.
+inline void WriteRawFile(const QByteArray &path, const QByteArray &content)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
-
-// Writes a file, with its folders, whose name holds bytes of its own (not UTF-8).
-inline void WriteRawFile(const QString &root, const QByteArray &name, const QByteArray &content)
-{
-    const QByteArray path = QFile::encodeName(root) + '/' + name;
     for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
-        ::mkdir(path.left(slash).constData(), 0700);
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+        ::mkdir(path.left(slash).constData(), 0777);
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0666);
     QVERIFY(fd >= 0);
     QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
     ::close(fd);
+}
+
+inline void WriteFile(const QString &path, const QByteArray &content)
+{
+    WriteRawFile(QFile::encodeName(path), content);
 }
 
 inline QByteArray ReadFile(const QString &path)

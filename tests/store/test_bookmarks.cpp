@@ -40,7 +40,7 @@ class TestBookmarks : public QObject
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void writeRaw(const QByteArray &name, const QByteArray &content)
     {
-        WriteRawFile(m_dir.path(), name, content);
+        WriteRawFile(QFile::encodeName(m_dir.path()) + '/' + name, content);
     }
 
   private slots:

@@ -88,7 +88,8 @@ class TestIniFile : public QObject
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, target);
-        WriteRawFile(m_dir.path(), target, "[InternetShortcut]\r\nURL=x\r\n");
+        WriteRawFile(QFile::encodeName(m_dir.path()) + '/' + target,
+                     "[InternetShortcut]\r\nURL=x\r\n");
         const QByteArray real = QFile::encodeName(m_dir.path()) + '/' + target;
         const struct timespec times[2] = {{1041379200, 5}, {1041379300, 7}}; // January 2003
         QVERIFY(::chmod(real.constData(), 0640) == 0 &&
