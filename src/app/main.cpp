@@ -7,6 +7,7 @@
 #include "program.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 namespace {
 QStringList ArgumentsOf(int argc, char *argv[])
@@ -42,6 +43,7 @@ int main(int argc, char *argv[])
                          &TProgram::InstanceStarted);
         exitCode = application.exec();
     }
-    SaveSettings();
+    if (const QString failed = SaveSettings(); !failed.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("Favrake"), failed);
     return exitCode;
 }

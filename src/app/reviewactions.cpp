@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "lang/confirm.h"
 #include "lang/phrases.h"
+#include "platform/files.h"
 #include "platform/webaddress.h"
 #include "refresh/engine.h"
 #include "reviewlinks.h"
@@ -10,8 +11,7 @@
 #include "store/ini.h"
 #include "store/scan.h"
 #include "store/subject.h"
-
-#include <QFileInfo>
+#include "store/textutil.h"
 
 namespace {
 // Keeps ActionDepth raised for as long as an action runs, whichever way it returns.
@@ -227,7 +227,8 @@ bool TReview::StillOnDisk(int index) const
     if (!rec.URL.isEmpty())
         return m_bookmarks->IsUnchanged(index);
     // A shortcut without an address can still be deleted while it has none.
-    return QFileInfo(rec.FileName).isFile() &&
+    const std::optional<platform::FileStamp> stamp = platform::stampOf(rec.FileName);
+    return stamp && stamp->regular &&
            IniReadString(rec.FileName, QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
                          QString())
                .isEmpty();
@@ -245,7 +246,7 @@ bool TReview::MoveBookmarkToTrash(int index)
         m_view.ShowError(FillPhrase(Phrase("ErrDeleteFailed"), {name}));
         return false;
     }
-    OfferEmptyFolder(m_bookmarks->FavoritesPath() + m_bookmarks->FolderName(index));
+    OfferEmptyFolder(WideExtractFilePath(m_bookmarks->Item(index)->FileName));
     return true;
 }
 
@@ -253,17 +254,18 @@ void TReview::OfferEmptyFolder(const QString &folder)
 {
     const QString &favorites = m_bookmarks->FavoritesPath();
     const QString empty = TopmostEmptyFolder(favorites, folder);
-    QString shown = empty.mid(favorites.size());
-    if (shown.endsWith(u'/'))
-        shown.chop(1);
-    if (shown.isEmpty())
+    QString relative = empty.mid(favorites.size());
+    if (relative.endsWith(u'/'))
+        relative.chop(1);
+    if (relative.isEmpty())
         return;
-    if (!m_confirmer.ShowConfirm(Confirmation, FillPhrase(Phrase("MsgEmptyTree"), {shown}),
+    if (!m_confirmer.ShowConfirm(Confirmation,
+                                 FillPhrase(Phrase("MsgEmptyTree"), {displayFileName(relative)}),
                                  QStringLiteral("EmptyTree"), 13, YesNo))
         return;
     // Something may have been put into the folder while the question was open.
     if (TopmostEmptyFolder(favorites, folder) == empty)
-        m_trash.MoveToTrash(favorites + shown);
+        m_trash.MoveToTrash(favorites + relative);
 }
 
 bool TReview::OpenInBrowser(const QString &address)

@@ -1,13 +1,13 @@
 #include "reviewlinks.h"
 
 #include "lang/phrases.h"
+#include "platform/folders.h"
 #include "platform/webaddress.h"
 #include "store/bookmarks.h"
 #include "store/datetime.h"
 
 #include <QDir>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -84,8 +84,10 @@ QString WriteSubjectPage(const TBookmarks &list, int index)
 {
     if (!list.IsValidIndex(index))
         return QString();
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/favrake";
+    const QString cache = platform::xdgFolder(platform::XdgFolder::Cache);
+    if (cache.isEmpty())
+        return QString();
+    const QString folder = cache + QStringLiteral("favrake");
     QSaveFile page(folder + QStringLiteral("/subject.html"));
     if (!QDir().mkpath(folder) || !page.open(QIODevice::WriteOnly))
         return QString();

@@ -1,20 +1,21 @@
 #include "collection.h"
 
 #include "config/settings.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "store/bookmarks.h"
-
-#include <QFileInfo>
+#include "store/textutil.h"
 
 std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err)
 {
     const QString path = folder.isEmpty() ? platform::favoritesFolder() : folder;
-    if (!QFileInfo(path).isDir()) {
-        err << "favrake-cli: not a readable folder: " << path << '\n';
+    const std::optional<platform::FileStamp> stamp = platform::stampOf(path);
+    if (!stamp || !stamp->directory) {
+        err << "favrake-cli: not a readable folder: " << displayFileName(path) << '\n';
         return nullptr;
     }
     LoadSettings({}, platform::appDataFolder());
-    return std::make_unique<TBookmarks>(QFileInfo(path).absoluteFilePath(),
+    return std::make_unique<TBookmarks>(platform::absolutePath(path),
                                         TBookmarksEnv{.Intervals = SettingsIntervals});
 }
 

@@ -2,6 +2,7 @@
 
 #include "collection.h"
 #include "store/bookmarks.h"
+#include "store/textutil.h"
 
 #include <QStringList>
 
@@ -9,7 +10,7 @@ namespace {
 QString RelativeName(const TBookmarks &list, int i)
 {
     const QString folder = list.FolderName(i);
-    const QString file = list.Item(i)->FileName.mid(list.Item(i)->FileName.lastIndexOf(u'/') + 1);
+    const QString file = displayFileName(WideExtractFileName(list.Item(i)->FileName));
     return folder.isEmpty() ? file : folder + u'/' + file;
 }
 

@@ -1,5 +1,6 @@
 #include "collection.h"
 #include "listcommand.h"
+#include "platform/filenames.h"
 #include "refreshcommand.h"
 #include "store/bookmarks.h"
 #include "version.h"
@@ -72,7 +73,10 @@ const std::map<QString, Command> &Commands()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    // Decoded as file names: a folder named in bytes that are not UTF-8 is found again.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(platform::decodeFileName(argv[i]));
     QTextStream out(stdout);
     QTextStream err(stderr);
     const auto command = Commands().find(args.value(1));

@@ -5,6 +5,7 @@
 #include "refresh/downloader.h"
 #include "refresh/engine.h"
 #include "store/bookmarks.h"
+#include "store/textutil.h"
 
 #include <QDir>
 #include <chrono>
@@ -88,7 +89,8 @@ class StatusLine final
 void Report(const TBookmarks &list, const TRefreshStep &step, Totals &totals, QTextStream &out)
 {
     const TDownloadResult &result = step.Result;
-    const QString name = QDir(list.FavoritesPath()).relativeFilePath(result.FileName);
+    const QString name =
+        displayFileName(QDir(list.FavoritesPath()).relativeFilePath(result.FileName));
     QString line = name + u'\t';
     if (step.Stored == TStoreOutcome::Dropped) {
         line += QStringLiteral("SKIPPED\tthe bookmark changed meanwhile");

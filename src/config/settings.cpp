@@ -1,11 +1,11 @@
 #include "settings.h"
 
+#include "platform/files.h"
 #include "store/ini.h"
 #include "store/textutil.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 
 const TMWConfig DefaultSettings;
 TMWConfig Settings;
@@ -70,13 +70,23 @@ QString StoredForm(const QString &value)
 {
     return value;
 }
+
+// What the user reads when the settings could not be saved, with the system's reason.
+QString SaveFailure(const QString &what, int error)
+{
+    QString text = QStringLiteral("Favrake could not save its settings: ") + what;
+    if (error != 0)
+        text += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + u')';
+    return text + u'.';
+}
 } // namespace
 
 void LoadSettings(const QStringList &arguments, const QString &appDataFolder)
 {
     Module = SettingsModule();
     if (!appDataFolder.isEmpty())
-        Module.file = QDir(appDataFolder).filePath(QStringLiteral("Favrake.ini"));
+        Module.file = appDataFolder + QLatin1StringView(appDataFolder.endsWith(u'/') ? "" : "/") +
+                      QStringLiteral("Favrake.ini");
     Module.skipSave = !arguments.isEmpty() && arguments.first() == u"/UNINSTALL";
     Settings = DefaultSettings;
     const IniDocument doc = IniLoad(Module.file).value_or(IniDocument());
@@ -95,15 +105,19 @@ void LoadSettings(const QStringList &arguments, const QString &appDataFolder)
     ForEachAddress(Settings, load);
 }
 
-void SaveSettings()
+QString SaveSettings()
 {
     if (Module.skipSave || !Settings.Installed || !MayWrite())
-        return;
-    QDir().mkpath(QFileInfo(Module.file).absolutePath());
+        return QString();
+    const QString folder = WideExtractFilePath(Module.file);
+    errno = 0;
+    if (!platform::makeFolderPath(folder))
+        return SaveFailure(QStringLiteral("the folder \"%1\" cannot be made").arg(folder), errno);
     TMWConfig config = Settings;
     // One replace of the whole section; a value the file cannot hold is left out, the rest
     // is still written.
-    IniUpdate(Module.file, [&](IniDocument &doc) {
+    errno = 0;
+    const bool saved = IniUpdate(Module.file, [&](IniDocument &doc) {
         doc.eraseSection(ConfigSection);
         const auto save = [&](const QString &key, auto &field, const auto &fallback) {
             if (key == u"Installed" || field != fallback)
@@ -117,6 +131,9 @@ void SaveSettings()
         ForEachAddress(config, save);
         return true;
     });
+    if (saved)
+        return QString();
+    return SaveFailure(QStringLiteral("\"%1\" cannot be written").arg(Module.file), errno);
 }
 
 const QString &SettingsFile()
@@ -155,7 +172,7 @@ bool DeleteSettingsFile()
     if (!MayWrite())
         return false;
     Module.deleted = true;
-    return QFile::remove(Module.file) || !QFileInfo::exists(Module.file);
+    return platform::removeFile(Module.file);
 }
 
 TIntervals SettingsIntervals()

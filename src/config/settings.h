@@ -33,7 +33,9 @@ enum TFlagKind { FlagInfo = 0, FlagConfirm = 1 };
 // Reads Settings from "Favrake.ini" in appDataFolder (empty: no settings file at all, the
 // defaults hold and nothing is ever written). arguments are the command-line parameters.
 void LoadSettings(const QStringList &arguments, const QString &appDataFolder);
-void SaveSettings(); // at program end; writes nothing unless installed, or when skipped
+// At program end (and where a decision must hold at once); writes nothing unless installed,
+// or when skipped. Returns what failed, for the user; empty when saved or nothing to save.
+QString SaveSettings();
 
 const QString &SettingsFile();
 bool ReadFlag(TFlagKind kind, const QString &key, bool defaultValue);

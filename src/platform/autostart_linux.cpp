@@ -1,6 +1,7 @@
 #include "autostart.h"
 
 #include "files.h"
+#include "folders.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,16 +16,6 @@ const QByteArray MarkerKey = "X-Favrake-Autostart";
 constexpr int64_t MaxEntrySize = 64 * 1024; // an entry of ours is a few hundred bytes
 
 using TEntryKeys = QHash<QByteArray, QByteArray>;
-
-QString ConfigHome()
-{
-    // A relative setting is ignored, as the desktop session ignores it.
-    const QString configured = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-    if (QDir::isAbsolutePath(configured))
-        return configured;
-    const QString home = QFile::decodeName(qgetenv("HOME"));
-    return home.isEmpty() ? QString() : home + QStringLiteral("/.config");
-}
 
 bool Occupied(const QString &path)
 {
@@ -112,8 +103,8 @@ bool WriteEntry(const QString &programPath)
 
 QString AutostartFile()
 {
-    const QString home = ConfigHome();
-    return home.isEmpty() ? QString() : home + QStringLiteral("/autostart/favrake.desktop");
+    const QString config = xdgFolder(XdgFolder::Config);
+    return config.isEmpty() ? QString() : config + QStringLiteral("autostart/favrake.desktop");
 }
 
 bool IsAutostartEnabled()

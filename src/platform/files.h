@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filenames.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -33,13 +35,24 @@ std::optional<FileStamp> stampOf(const QString &path);
 enum class EntryKind { File, Folder, Other };
 
 // Calls visit for every entry except "." and "..", in the order the file system lists
-// them; false when the folder cannot be listed. Names that cannot be turned into a path
-// again are left out.
+// them; false when the folder cannot be listed. A name that would not lead back to its
+// entry is reported as Other, so it is never taken for a bookmark or for nothing.
 bool listFolder(const QString &folder,
                 const std::function<void(const QString &name, EntryKind kind)> &visit);
 
+// Creates folder and the folders above it as needed; true when it is a folder afterwards.
+bool makeFolderPath(const QString &folder);
+// True when path is gone afterwards (removed, or not there).
+bool removeFile(const QString &path);
+
+// The atomic replace writes into ".<name>.favrake-tmp-XXXXXX" beside the file. Removes
+// folder + name when it is such a regular file unchanged for more than an hour (left by a
+// writer killed before its rename); true when it did. Any other name is never touched.
+bool removeStaleTemporaryFile(const QString &folder, const QString &name);
+
 // The whole content of a regular file of at most maxSize bytes, and its stamp taken before
-// the read; nullopt for anything else (never blocks on a FIFO or device).
+// the read; nullopt for anything else (never blocks on a FIFO or device, and never reads
+// more than maxSize + 1 bytes, whatever the file claims). Reading leaves the access time.
 struct SmallFile
 {
     FileStamp stamp;
@@ -60,12 +73,16 @@ struct FileWriteOps
 const FileWriteOps &systemFileWriteOps();
 const FileWriteOps &batchedFileWriteOps();
 
+// Writes all of content to fd through ops.write, again after an interruption.
+bool writeAll(const FileWriteOps &ops, int fd, const QByteArray &content);
+
 // Flushes everything written on the file system that holds path (the end of a batch);
 // false when it could not.
 bool syncFileSystem(const QString &path);
 
 // Replaces the content of path in one step: temporary file in the same folder, flush,
-// rename, permissions kept; a symbolic link is written through to its target. When
+// rename; mode, access and modification times kept (a new file gets 0666 less the umask
+// the program started with); a symbolic link is written through to its target. When
 // basedOn is given, nothing is written if the file no longer holds exactly those bytes.
 // A missing file is created only when mayCreate.
 bool replaceFileContent(const QString &path, const QByteArray &content, bool mayCreate,

@@ -1,11 +1,11 @@
 #include "files.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,16 +15,29 @@
 
 namespace platform {
 namespace {
-// File names on Linux are bytes, which Qt reads as UTF-8.
-QByteArray NativePath(const QString &path)
-{
-    return path.toUtf8();
-}
+const QByteArray TemporaryMark = ".favrake-tmp-";
+const QByteArray TemporaryRandom = "XXXXXX"; // filled in by mkstemp
+constexpr int64_t StaleAfterSeconds = 3600;
 
-bool IsPlainAscii(QByteArrayView bytes)
+// Read once while the program starts, before any thread could create a file: changing it
+// to find it out would give another thread's new file the wrong mode.
+mode_t ReadUmask()
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    if (FILE *status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return mode_t(mask);
+    }
+    const mode_t mask = ::umask(0); // no /proc: still single-threaded here
+    ::umask(mask);
+    return mask;
 }
+const mode_t StartUmask = ReadUmask();
 
 FileTime FromStatx(const struct statx_timestamp &t)
 {
@@ -71,28 +84,43 @@ class FdGuard final
     int m_fd;
 };
 
-// Reads to the end; size is what the file held at its stat. Asking for one byte more finds
-// the end in the same call, since a regular file only reads short at its end.
-bool ReadAll(int fd, QByteArray &content, int64_t size)
+// Reading a bookmark is not a use of it: its access time, part of its reference date, stays
+// where the kernel allows that (files of other owners refuse O_NOATIME).
+int OpenForReading(const QByteArray &path)
 {
-    content.resize(size + 1);
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+    const int fd = ::open(path.constData(), flags | O_NOATIME);
+    return fd >= 0 || errno != EPERM ? fd : ::open(path.constData(), flags);
+}
+
+// Reads to the end, but never more than limit + 1 bytes: a file that grows while it is
+// read, or holds more than its stated size, gives nullopt instead of taking the memory.
+// size is what the stat said; asking for one byte more finds the end in the same call,
+// since a regular file only reads short at its end.
+std::optional<QByteArray> ReadAtMost(int fd, int64_t size, int64_t limit)
+{
+    QByteArray content(qMin(size, limit) + 1, Qt::Uninitialized);
     int64_t done = 0;
     for (;;) {
         const ssize_t n = ::read(fd, content.data() + done, size_t(content.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return false;
+            return std::nullopt;
         done += n;
         if (done < int64_t(content.size()))
             break;
-        content.resize(done * 2); // the file grew since the stat
+        if (done > limit)
+            return std::nullopt;
+        content.resize(qMin(done * 2, limit + 1)); // the file grew since the stat
     }
     content.resize(done);
-    return true;
+    return content;
 }
 
-bool WriteAll(const FileWriteOps &ops, int fd, const QByteArray &content)
+} // namespace
+
+bool writeAll(const FileWriteOps &ops, int fd, const QByteArray &content)
 {
     qsizetype done = 0;
     while (done < content.size()) {
@@ -106,6 +134,7 @@ bool WriteAll(const FileWriteOps &ops, int fd, const QByteArray &content)
     return true;
 }
 
+namespace {
 long SystemWrite(int fd, const void *data, unsigned long size)
 {
     return ::write(fd, data, size);
@@ -119,48 +148,73 @@ void SyncFolder(const QByteArray &folder)
 }
 
 // The file that a write to path must change: the final target of a symbolic link.
-QString WriteTarget(const QString &path)
+std::optional<QByteArray> WriteTarget(const QByteArray &path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
-    const QString target = info.canonicalFilePath();
-    return target.isEmpty() ? QString() : target;
+    char *real = ::realpath(path.constData(), nullptr);
+    if (!real)
+        return std::nullopt;
+    QByteArray target(real);
+    std::free(real);
+    return target;
 }
 
 bool StillHolds(const QByteArray &target, const QByteArray &expected)
 {
-    const FdGuard fd(::open(target.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FdGuard fd(OpenForReading(target));
     struct stat st
     {
     };
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
         st.st_size != expected.size())
         return false;
-    QByteArray now;
-    return ReadAll(fd.get(), now, st.st_size) && now == expected;
+    return ReadAtMost(fd.get(), st.st_size, st.st_size) == expected;
+}
+
+// ".<name>.favrake-tmp-XXXXXX" in folder; a long name is cut so that the whole fits.
+QByteArray TemporaryTemplate(const QByteArray &folder, const QByteArray &name)
+{
+    const qsizetype room = NAME_MAX - 1 - TemporaryMark.size() - TemporaryRandom.size();
+    return folder + "/." + name.left(room) + TemporaryMark + TemporaryRandom;
+}
+
+bool IsOwnTemporaryName(QStringView name)
+{
+    const qsizetype suffix = TemporaryMark.size() + TemporaryRandom.size();
+    if (name.size() < suffix + 2 || !name.startsWith(u'.'))
+        return false;
+    const QStringView tail = name.last(suffix);
+    return tail.startsWith(QLatin1StringView(TemporaryMark)) &&
+           std::all_of(tail.end() - TemporaryRandom.size(), tail.end(),
+                       [](QChar c) { return c.unicode() < 0x80 && (c.isLetter() || c.isDigit()); });
+}
+
+QString WithSlash(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 } // namespace
 
 std::optional<FileStamp> stampOf(const QString &path)
 {
-    return StampFromStatx(AT_FDCWD, NativePath(path).constData(), 0);
+    return StampFromStatx(AT_FDCWD, encodeFileName(path).constData(), 0);
 }
 
 bool listFolder(const QString &folder,
                 const std::function<void(const QString &name, EntryKind kind)> &visit)
 {
-    const QByteArray native = NativePath(folder);
-    DIR *dir = ::opendir(native.constData());
+    DIR *dir = ::opendir(encodeFileName(folder).constData());
     if (!dir)
         return false;
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArrayView raw(entry->d_name);
         if (raw == "." || raw == "..")
             continue;
-        const QString name = QString::fromUtf8(raw);
-        if (!IsPlainAscii(raw) && NativePath(name) != raw)
-            continue;
+        const QString name = decodeFileName(raw);
         EntryKind kind = entry->d_type == DT_REG   ? EntryKind::File
                          : entry->d_type == DT_DIR ? EntryKind::Folder
                                                    : EntryKind::Other;
@@ -174,26 +228,56 @@ bool listFolder(const QString &folder,
                    : known && S_ISDIR(st.st_mode) ? EntryKind::Folder
                                                   : EntryKind::Other;
         }
+        if (encodeFileName(name) != raw)
+            kind = EntryKind::Other;
         visit(name, kind);
     }
     ::closedir(dir);
     return true;
 }
 
+bool makeFolderPath(const QString &folder)
+{
+    const QByteArray path = encodeFileName(folder);
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
+        ::mkdir(path.left(slash).constData(), 0777);
+    ::mkdir(path.constData(), 0777);
+    const std::optional<FileStamp> stamp = stampOf(folder);
+    return stamp && stamp->directory;
+}
+
+bool removeFile(const QString &path)
+{
+    return ::unlink(encodeFileName(path).constData()) == 0 || errno == ENOENT;
+}
+
+bool removeStaleTemporaryFile(const QString &folder, const QString &name)
+{
+    if (!IsOwnTemporaryName(name))
+        return false;
+    const QByteArray path = encodeFileName(WithSlash(folder) + name);
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // A clock set back makes a file from the future just as stale.
+    if (std::llabs(int64_t(std::time(nullptr)) - int64_t(st.st_mtime)) <= StaleAfterSeconds)
+        return false;
+    return ::unlink(path.constData()) == 0;
+}
+
 std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize)
 {
-    const FdGuard fd(::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FdGuard fd(OpenForReading(encodeFileName(path)));
     if (fd.get() < 0)
         return std::nullopt;
     std::optional<FileStamp> stamp = StampFromStatx(fd.get(), "", AT_EMPTY_PATH);
     if (!stamp)
         return std::nullopt;
     SmallFile file{*stamp, std::nullopt};
-    if (!stamp->regular || stamp->size > maxSize)
-        return file;
-    QByteArray content;
-    if (ReadAll(fd.get(), content, stamp->size) && content.size() <= maxSize)
-        file.content = std::move(content);
+    if (stamp->regular && stamp->size <= maxSize)
+        file.content = ReadAtMost(fd.get(), stamp->size, maxSize);
     return file;
 }
 
@@ -211,53 +295,56 @@ const FileWriteOps &batchedFileWriteOps()
 
 bool syncFileSystem(const QString &path)
 {
-    const FdGuard fd(::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FdGuard fd(::open(encodeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     return fd.get() >= 0 && ::syncfs(fd.get()) == 0;
 }
 
 bool replaceFileContent(const QString &path, const QByteArray &content, bool mayCreate,
                         const std::optional<QByteArray> &basedOn, const FileWriteOps &ops)
 {
-    const QString targetPath = WriteTarget(path);
-    if (targetPath.isEmpty())
+    const std::optional<QByteArray> target = WriteTarget(encodeFileName(path));
+    if (!target)
         return false;
-    const QByteArray target = NativePath(targetPath);
     struct stat st
     {
     };
-    const bool exists = ::stat(target.constData(), &st) == 0;
+    const bool exists = ::stat(target->constData(), &st) == 0;
     if ((exists && !S_ISREG(st.st_mode)) || (!exists && !mayCreate))
         return false;
     // A file marked read-only stays as it is, even for a user who could replace it.
-    if (exists && ((st.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0))
+    if (exists && ((st.st_mode & 0222) == 0 || ::access(target->constData(), W_OK) != 0))
         return false;
-    const QByteArray folder = NativePath(QFileInfo(targetPath).absolutePath());
-    QByteArray temp = folder + "/." + NativePath(QFileInfo(targetPath).fileName()) + ".XXXXXX";
+    const qsizetype slash = target->lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? "." : slash == 0 ? "/" : target->left(slash);
+    QByteArray temp = TemporaryTemplate(folder, target->mid(slash + 1));
     FdGuard fd(::mkstemp(temp.data()));
     if (fd.get() < 0)
         return false;
-    mode_t mode = 0;
     if (exists) {
-        mode = st.st_mode & 07777;
         // Keeping another owner needs privileges; without them the file becomes ours.
         [[maybe_unused]] const int owned = ::fchown(fd.get(), st.st_uid, st.st_gid);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
     }
-    bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(ops, fd.get(), content) &&
-              (ops.batched || ops.sync(fd.get()) == 0);
+    bool ok = ::fchmod(fd.get(), exists ? st.st_mode & 07777 : 0666 & ~StartUmask) == 0 &&
+              writeAll(ops, fd.get(), content);
+    if (ok && exists) {
+        // Storing state is no change of the bookmark: its times, which give its reference
+        // date, stay.
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        [[maybe_unused]] const int kept = ::futimens(fd.get(), times);
+    }
+    ok = ok && (ops.batched || ops.sync(fd.get()) == 0);
     ok = ::close(fd.release()) == 0 && ok;
     // The file must still be what the change was based on, and must still exist when it
     // may not be created: another program's newer content is never overwritten.
     if (ok && basedOn)
-        ok = StillHolds(target, *basedOn);
+        ok = StillHolds(*target, *basedOn);
     if (ok && !mayCreate)
-        ok = ::access(target.constData(), F_OK) == 0;
-    ok = ok && ops.rename(temp.constData(), target.constData()) == 0;
+        ok = ::access(target->constData(), F_OK) == 0;
+    ok = ok && ops.rename(temp.constData(), target->constData()) == 0;
     if (!ok) {
+        const int error = errno; // what the caller may report, not the cleanup's
         ::unlink(temp.constData());
+        errno = error;
         return false;
     }
     if (!ops.batched)

@@ -6,8 +6,14 @@
 namespace platform {
 // Each ends with "/"; empty when the platform cannot give the folder.
 QString favoritesFolder(); // $FAVRAKE_FAVORITES, else ~/Favorites
-QString appDataFolder();   // $XDG_CONFIG_HOME, else ~/.config
-QString userDataFolder();  // $XDG_DATA_HOME, else ~/.local/share
+QString appDataFolder();   // the configuration folder
+QString userDataFolder();  // the data folder
+
+// The user's folders of the freedesktop.org base directories: the variable's value when it
+// is an absolute path (a relative one is ignored, as the specification asks), else the
+// default below the home folder; the runtime folder has no default (empty then).
+enum class XdgFolder { Config, Data, Cache, Runtime };
+QString xdgFolder(XdgFolder which);
 
 // Where the program's shipped data (language files, help) lies: <prefix>/share/favrake
 // beside an installed program, and the sources' data folder for a program started from

@@ -1,9 +1,10 @@
 #include "folders.h"
 
+#include "filenames.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace platform {
@@ -15,15 +16,17 @@ QString WithSlash(const QString &folder)
     return folder + u'/';
 }
 
+// A folder named by the environment; relative values lead nowhere sensible and count as unset.
 QString FromEnvironment(const char *name)
 {
-    return QFile::decodeName(qgetenv(name));
+    const QString value = decodeFileName(qgetenv(name));
+    return value.startsWith(u'/') ? WithSlash(value) : QString();
 }
 
-QString BelowHome(const QString &name)
+QString BelowHome(const char *name)
 {
     const QString home = FromEnvironment("HOME");
-    return home.isEmpty() ? QString() : WithSlash(home) + name;
+    return home.isEmpty() ? QString() : home + QLatin1StringView(name);
 }
 
 bool RunsFromBuildTree(const QString &programFolder)
@@ -34,24 +37,38 @@ bool RunsFromBuildTree(const QString &programFolder)
 }
 } // namespace
 
+QString xdgFolder(XdgFolder which)
+{
+    struct Place
+    {
+        const char *variable;
+        const char *belowHome; // nullptr: no default
+    };
+    static const Place places[] = {{"XDG_CONFIG_HOME", ".config/"},
+                                   {"XDG_DATA_HOME", ".local/share/"},
+                                   {"XDG_CACHE_HOME", ".cache/"},
+                                   {"XDG_RUNTIME_DIR", nullptr}};
+    const Place &place = places[int(which)];
+    const QString configured = FromEnvironment(place.variable);
+    if (!configured.isEmpty() || !place.belowHome)
+        return configured;
+    return BelowHome(place.belowHome);
+}
+
 QString favoritesFolder()
 {
-    const QString configured = FromEnvironment("FAVRAKE_FAVORITES");
-    return WithSlash(configured.isEmpty() ? BelowHome(QStringLiteral("Favorites")) : configured);
+    const QString configured = WithSlash(decodeFileName(qgetenv("FAVRAKE_FAVORITES")));
+    return configured.isEmpty() ? BelowHome("Favorites/") : absolutePath(configured);
 }
 
 QString appDataFolder()
 {
-    const QString configured = FromEnvironment("XDG_CONFIG_HOME");
-    return WithSlash(configured.isEmpty() ? BelowHome(QStringLiteral(".config")) : configured);
+    return xdgFolder(XdgFolder::Config);
 }
 
 QString userDataFolder()
 {
-    const QString configured = FromEnvironment("XDG_DATA_HOME");
-    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
-        return WithSlash(configured);
-    return BelowHome(QStringLiteral(".local/share/"));
+    return xdgFolder(XdgFolder::Data);
 }
 
 QStringList programDataFolders()

@@ -1,6 +1,8 @@
 #include "singleinstance.h"
 #include "singleinstance_os.h"
 
+#include "folders.h"
+
 #include <QDir>
 #include <QFile>
 #include <cerrno>
@@ -15,8 +17,8 @@
 namespace platform {
 QString RuntimeInstanceFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (QDir::isAbsolutePath(runtime))
+    const QString runtime = xdgFolder(XdgFolder::Runtime);
+    if (!runtime.isEmpty())
         return QDir::cleanPath(runtime) + QStringLiteral("/favrake/");
     return QStringLiteral("/tmp/favrake-%1/").arg(::geteuid());
 }

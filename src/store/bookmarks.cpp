@@ -264,7 +264,7 @@ QString TBookmarks::DisplayName(int i) const
         return QString();
     const QString name = WideExtractFileName(Item(i)->FileName);
     const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? name : name.left(dot);
+    return displayFileName(dot < 0 ? name : name.left(dot));
 }
 
 QString TBookmarks::FolderName(int i) const
@@ -274,7 +274,7 @@ QString TBookmarks::FolderName(int i) const
     QString folder = WideExtractFilePath(Item(i)->FileName).mid(m_favoritesPath.size());
     if (folder.endsWith(u'/'))
         folder.chop(1);
-    return folder;
+    return displayFileName(folder);
 }
 
 bool TBookmarks::IsActive(int i) const

@@ -72,6 +72,7 @@ class TBookmarks final
     bool IsValidIndex(int i) const;
     TBookmarkRec *Item(int i); // valid until the next Load or Clear
     const TBookmarkRec *Item(int i) const;
+    // As shown to the user (see displayFileName), not paths.
     QString DisplayName(int i) const;
     QString FolderName(int i) const;
 

@@ -1,6 +1,5 @@
 #include "ini.h"
 
-#include "hextext.h"
 #include "textutil.h"
 
 namespace {
@@ -52,11 +51,6 @@ QString ReadString(const IniDocument &doc, QStringView section, QStringView key,
     return doc.value(section, key).value_or(defaultValue);
 }
 
-QString ReadHexText(const IniDocument &doc, QStringView section, QStringView key)
-{
-    return DecodeHexText(ReadString(doc, section, key, QString()));
-}
-
 bool ReadBool(const IniDocument &doc, QStringView section, QStringView key, bool defaultValue)
 {
     const QString value = ReadString(doc, section, key, QString());
@@ -72,13 +66,6 @@ int ReadInteger(const IniDocument &doc, QStringView section, QStringView key, in
     return ParseInteger(ReadString(doc, section, key, QString())).value_or(defaultValue);
 }
 
-int64_t ReadHex64(const IniDocument &doc, QStringView section, QStringView key,
-                  int64_t defaultValue)
-{
-    const QString value = ReadString(doc, section, key, QString());
-    return value.isEmpty() ? defaultValue : HexToInt64(value);
-}
-
 QString IniReadString(const QString &file, const QString &section, const QString &key,
                       const QString &defaultValue)
 {
@@ -91,19 +78,6 @@ bool IniWriteString(const QString &file, const QString &section, const QString &
     return IniUpdate(file, [&](IniDocument &doc) { return doc.setValue(section, key, value); });
 }
 
-QString IniReadHexText(const QString &file, const QString &section, const QString &key,
-                       const QString &defaultValue)
-{
-    return DecodeHexText(
-        IniReadString(file, section, key, QString::fromLatin1(EncodeHexText(defaultValue))));
-}
-
-bool IniWriteHexText(const QString &file, const QString &section, const QString &key,
-                     const QString &value)
-{
-    return IniWriteString(file, section, key, QString::fromLatin1(EncodeHexText(value)));
-}
-
 bool IniReadBool(const QString &file, const QString &section, const QString &key, bool defaultValue)
 {
     return ReadBool(LoadOrEmpty(file), section, key, defaultValue);
@@ -112,28 +86,6 @@ bool IniReadBool(const QString &file, const QString &section, const QString &key
 bool IniWriteBool(const QString &file, const QString &section, const QString &key, bool value)
 {
     return IniWriteString(file, section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-int IniReadInteger(const QString &file, const QString &section, const QString &key,
-                   int defaultValue)
-{
-    return ReadInteger(LoadOrEmpty(file), section, key, defaultValue);
-}
-
-bool IniWriteInteger(const QString &file, const QString &section, const QString &key, int value)
-{
-    return IniWriteString(file, section, key, QString::number(value));
-}
-
-int64_t IniReadHex64(const QString &file, const QString &section, const QString &key,
-                     int64_t defaultValue)
-{
-    return ReadHex64(LoadOrEmpty(file), section, key, defaultValue);
-}
-
-bool IniWriteHex64(const QString &file, const QString &section, const QString &key, int64_t value)
-{
-    return IniWriteString(file, section, key, QString::fromLatin1(Int64ToHex(value)));
 }
 
 bool IniSectionExists(const QString &file, const QString &section)

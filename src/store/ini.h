@@ -22,27 +22,14 @@ QString IniReadString(const QString &file, const QString &section, const QString
                       const QString &defaultValue);
 bool IniWriteString(const QString &file, const QString &section, const QString &key,
                     const QString &value);
-QString IniReadHexText(const QString &file, const QString &section, const QString &key,
-                       const QString &defaultValue);
-bool IniWriteHexText(const QString &file, const QString &section, const QString &key,
-                     const QString &value);
 bool IniReadBool(const QString &file, const QString &section, const QString &key,
                  bool defaultValue);
 bool IniWriteBool(const QString &file, const QString &section, const QString &key, bool value);
-int IniReadInteger(const QString &file, const QString &section, const QString &key,
-                   int defaultValue);
-bool IniWriteInteger(const QString &file, const QString &section, const QString &key, int value);
-int64_t IniReadHex64(const QString &file, const QString &section, const QString &key,
-                     int64_t defaultValue);
-bool IniWriteHex64(const QString &file, const QString &section, const QString &key, int64_t value);
 bool IniSectionExists(const QString &file, const QString &section);
 bool IniEraseSection(const QString &file, const QString &section);
 
 // Typed readers over a document already in memory (one file read for many keys).
 QString ReadString(const IniDocument &doc, QStringView section, QStringView key,
                    const QString &defaultValue);
-QString ReadHexText(const IniDocument &doc, QStringView section, QStringView key);
 bool ReadBool(const IniDocument &doc, QStringView section, QStringView key, bool defaultValue);
 int ReadInteger(const IniDocument &doc, QStringView section, QStringView key, int defaultValue);
-int64_t ReadHex64(const IniDocument &doc, QStringView section, QStringView key,
-                  int64_t defaultValue);

@@ -1,6 +1,7 @@
 #include "inidoc.h"
 
 #include "hextext.h"
+#include "platform/filenames.h"
 #include "textutil.h"
 
 #include <QStringDecoder>
@@ -24,33 +25,11 @@ bool IsValidUtf8(QByteArrayView bytes)
             p += 8;
             continue;
         }
-        const uchar b = *p;
-        if (b < 0x80) {
-            ++p;
-            continue;
-        }
-        int more = 0;
-        uint min = 0;
-        uint cp = 0;
-        if ((b & 0xE0) == 0xC0) {
-            more = 1, min = 0x80, cp = b & 0x1F;
-        } else if ((b & 0xF0) == 0xE0) {
-            more = 2, min = 0x800, cp = b & 0x0F;
-        } else if ((b & 0xF8) == 0xF0) {
-            more = 3, min = 0x10000, cp = b & 0x07;
-        } else {
+        char32_t codePoint = 0;
+        const int length = platform::utf8Sequence(p, end, codePoint);
+        if (length == 0)
             return false;
-        }
-        if (end - p <= more)
-            return false;
-        for (int i = 1; i <= more; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        p += more + 1;
+        p += length;
     }
     return true;
 }
@@ -147,6 +126,8 @@ template <typename Units> IniDocument::LineInfo Classify(const Units &line)
     qsizetype begin = 0;
     while (begin < line.size && line[begin] <= 0x20)
         ++begin;
+    if (begin < line.size && line[begin] == ';')
+        return info; // a comment, whatever follows
     if (begin < line.size && line[begin] == '[') {
         qsizetype close = begin + 1;
         while (close < line.size && line[close] != ']')
@@ -182,14 +163,13 @@ bool IsAscii(QStringView text)
 
 bool SameAsciiFolded(uint x, uint y)
 {
-    return x == y || (x < 0x80 && y < 0x80 && (x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' &&
-                      (x | 0x20) <= 'z');
+    return x == y || ((x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' && (x | 0x20) <= 'z');
 }
 
-// A line's name, to be compared with names. Names match with ASCII letters taken without
-// case and every other character exactly, so a name means the same whichever way the
-// file's bytes are decoded. Decoding never turns bytes from 0x80 up into ASCII, so an
-// ASCII name is compared on the code units alone.
+// A line's name, to be compared with names. Names match without regard to case: both are
+// decoded and compared by simple Unicode case folding (Straße is STRAßE). A name and its
+// place in the line come from the bytes alone, so decoding never changes which bytes form
+// a name. Plain ASCII on both sides needs no decoding.
 template <typename Units, typename Decode> class LineName
 {
   public:
@@ -203,23 +183,28 @@ template <typename Units, typename Decode> class LineName
     bool is(QStringView name, bool asciiName) const
     {
         if (asciiName) {
-            if (m_units.size != name.size())
+            // Decoding never makes a name longer than its units, and an ASCII prefix of a
+            // name stays its prefix; only a non-ASCII unit (the Kelvin sign folds to "k")
+            // needs the full comparison.
+            if (m_units.size < name.size())
                 return false;
-            for (qsizetype i = 0; i < name.size(); ++i)
-                if (m_units[i] >= 0x80 || !SameAsciiFolded(m_units[i], name[i].unicode()))
+            for (qsizetype i = 0; i < name.size(); ++i) {
+                if (m_units[i] >= 0x80)
+                    return sameFolded(name);
+                if (!SameAsciiFolded(m_units[i], name[i].unicode()))
                     return false;
-            return true;
+            }
+            return m_units.size == name.size();
         }
-        const QString decoded = m_decode(m_units);
-        if (decoded.size() != name.size())
-            return false;
-        for (qsizetype i = 0; i < name.size(); ++i)
-            if (!SameAsciiFolded(decoded[i].unicode(), name[i].unicode()))
-                return false;
-        return true;
+        return sameFolded(name);
     }
 
   private:
+    bool sameFolded(QStringView name) const
+    {
+        return QStringView(m_decode(m_units)).compare(name, Qt::CaseInsensitive) == 0;
+    }
+
     Units m_units;
     const Decode &m_decode;
 };
@@ -496,7 +481,8 @@ bool IniDocument::isBlank(const Line &line) const
 bool IniDocument::setValue(QStringView section, QStringView key, QStringView value)
 {
     const bool nameBreaks = TrimBlanks(key).isEmpty() || key.contains(u'=') ||
-                            TrimBlanks(key).startsWith(u'[') || section.contains(u']');
+                            TrimBlanks(key).startsWith(u'[') || TrimBlanks(key).startsWith(u';') ||
+                            section.contains(u']');
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value) || nameBreaks)
         return false;
     const std::optional<QByteArray> encodedValue = encodeText(value);

@@ -17,8 +17,9 @@ struct IniQuery
 };
 
 // One INI file in memory. Reading follows the profile-string rules (names without regard
-// to ASCII case, value after the first "=" without surrounding blanks, first section and
-// first key of a name win, at most MaxValueLength code units). Changing a value touches
+// to case, a line starting with ";" a comment, value after the first "=" without
+// surrounding blanks, first section and first key of a name win, at most MaxValueLength
+// code units). Changing a value touches
 // only the line it must, so serialize() gives back every other byte, the encoding and the
 // line endings as they were.
 class IniDocument final
@@ -45,7 +46,7 @@ class IniDocument final
     bool sectionHasKeys(QStringView section) const;
 
     // False (and nothing changed) for a value holding CR, LF or NUL, a name that could
-    // break the line structure, or text the file's encoding cannot hold.
+    // break the line structure or read as a comment, or text the file's encoding cannot hold.
     bool setValue(QStringView section, QStringView key, QStringView value);
     // Removes every section of that name with all its lines; false when there was none.
     bool eraseSection(QStringView section);

@@ -25,8 +25,10 @@ bool HoldsAnyFile(const QString &folder, QSet<FolderId> &seen)
     const QString path = WithSlash(folder);
     const bool listed =
         platform::listFolder(path, [&](const QString &name, platform::EntryKind kind) {
-            if (!found)
-                found = kind != platform::EntryKind::Folder || HoldsAnyFile(path + name, seen);
+            if (found || (kind == platform::EntryKind::File &&
+                          platform::removeStaleTemporaryFile(path, name)))
+                return;
+            found = kind != platform::EntryKind::Folder || HoldsAnyFile(path + name, seen);
         });
     return found || !listed;
 }
@@ -51,7 +53,8 @@ int TFolderScan::ScanFolder(const QString &folder)
         platform::listFolder(path, [&](const QString &name, platform::EntryKind kind) {
             if (kind == platform::EntryKind::Folder) {
                 count += ScanFolder(path + name);
-            } else if (kind == platform::EntryKind::File && IsBookmarkName(name)) {
+            } else if (kind == platform::EntryKind::File &&
+                       !platform::removeStaleTemporaryFile(path, name) && IsBookmarkName(name)) {
                 m_visit(path, name);
                 ++count;
             }

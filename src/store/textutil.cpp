@@ -102,29 +102,6 @@ std::optional<int> ParseInteger(QStringView text)
     return int(value);
 }
 
-bool IsIntegerInRange(const QString &text, int min, int max)
-{
-    const std::optional<int> value = ParseInteger(text);
-    if (!value)
-        return false;
-    return min > max || (*value >= min && *value <= max);
-}
-
-QByteArray ExtractField(const QByteArray &text, int index, const QByteArray &delimiters)
-{
-    int field = 0;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !delimiters.contains(text[i]))
-            continue;
-        if (field == index)
-            return text.mid(start, i - start);
-        ++field;
-        start = i + 1;
-    }
-    return QByteArray();
-}
-
 QString WideUpperCase(const QString &text)
 {
     return text.toUpper();
@@ -140,8 +117,14 @@ QString WideExtractFilePath(const QString &path)
     return path.left(path.lastIndexOf(u'/') + 1);
 }
 
-QString WideChangeFileExt(const QString &name, const QString &ext)
+QString displayFileName(QStringView name)
 {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return (dot < 0 ? name : name.left(dot)) + ext;
+    QString shown = name.toString();
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown[i].isHighSurrogate() && i + 1 < shown.size() && shown[i + 1].isLowSurrogate())
+            ++i; // a character beyond the first plane
+        else if (shown[i].isSurrogate())
+            shown[i] = QChar::ReplacementCharacter;
+    }
+    return shown;
 }

@@ -17,11 +17,11 @@ std::optional<QByteArray> ToWindows1252(QStringView text); // nullopt when a cha
 
 // A complete decimal 32-bit integer: blanks around it and a sign allowed.
 std::optional<int> ParseInteger(QStringView text);
-bool IsIntegerInRange(const QString &text, int min, int max);
-
-QByteArray ExtractField(const QByteArray &text, int index, const QByteArray &delimiters);
 
 QString WideUpperCase(const QString &text);
 QString WideExtractFileName(const QString &path); // after the last "/"
 QString WideExtractFilePath(const QString &path); // up to and including the last "/"
-QString WideChangeFileExt(const QString &name, const QString &ext);
+
+// A file name or path as the user sees it: what is no text (the bytes of a name that are
+// not UTF-8) shows as the replacement mark U+FFFD. Never a path again.
+QString displayFileName(QStringView name);

@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "lang/languages.h"
 #include "platform/autostart.h"
+#include "testenv.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,11 +24,11 @@ class TestInstallDlg final : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
+    ScopedEnv m_config{"XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config"))};
 
   private slots:
     void init()
     {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
         QFile::remove(platform::AutostartFile());
         QFile::remove(m_dir.filePath("config/Favrake.ini"));
         LoadSettings({}, m_dir.filePath("config"));

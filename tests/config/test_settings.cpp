@@ -2,18 +2,21 @@
 #include "config/settings.h"
 #include "config/uninstall.h"
 #include "platform/autostart.h"
+#include "platform/folders.h"
 #include "store/bookmarks.h"
+#include "testenv.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 class TestSettings : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString iniPath() const { return m_dir.filePath("Favrake.ini"); }
-    void Load(const QByteArray &content)
+    void load(const QByteArray &content)
     {
         WriteFile(iniPath(), content);
         LoadSettings({}, m_dir.path());
@@ -22,21 +25,31 @@ class TestSettings : public QObject
   private slots:
     void init()
     {
-        QFile::remove(iniPath());
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
         LoadSettings({}, m_dir.path());
     }
 
-    void firstRunLeavesNoFile()
+    // Nothing is written before the user started the program, nor after saving was switched
+    // off; without a configuration folder nothing is written anywhere.
+    void savedOnlyWhenInstalled()
     {
         QCOMPARE(SettingsFile(), iniPath());
-        QVERIFY(!Settings.Installed);
         Settings.RemindInterval = 14;
-        SaveSettings();
-        QVERIFY(!QFile::exists(iniPath()));
+        QCOMPARE(SaveSettings(), QString());
         Settings.Installed = true;
         DisableSaving();
-        SaveSettings();
+        QCOMPARE(SaveSettings(), QString());
         QVERIFY(!QFile::exists(iniPath()));
+        const QString cwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        LoadSettings({}, QString());
+        Settings.Installed = true;
+        SaveSettings();
+        const bool written = WriteFlag(FlagInfo, "X", true) || DeleteSettingsFile();
+        const QStringList left = QDir(m_dir.path()).entryList(QDir::Files);
+        QVERIFY(QDir::setCurrent(cwd));
+        QVERIFY(!written && left.isEmpty());
     }
 
     // Only what differs from the defaults is written; both addresses follow the language.
@@ -45,36 +58,28 @@ class TestSettings : public QObject
         QTest::addColumn<int>("remind");
         QTest::addColumn<QByteArray>("language");
         QTest::addColumn<QString>("homepage");
-        QTest::addColumn<QString>("server");
         QTest::addColumn<QByteArray>("config");
-        QTest::newRow("defaults") << 7 << QByteArray("English") << ""
+        QTest::newRow("defaults") << 7 << "English"_ba
                                   << "" << QByteArray();
-        QTest::newRow("changed interval") << 14 << QByteArray("english") << ""
-                                          << "" << QByteArray("RemindInterval=14\r\n");
-        QTest::newRow("other language") << 7 << QByteArray("Deutsch") << ""
-                                        << "" << QByteArray("Language=Deutsch\r\n");
-        QTest::newRow("empty language") << 7 << QByteArray("") << ""
-                                        << "" << QByteArray();
-        QTest::newRow("homepage only")
-            << 7 << QByteArray("Deutsch") << "https://favrake.test/"
-            << "" << QByteArray("Language=Deutsch\r\nHomepage=https://favrake.test/\r\n");
-        QTest::newRow("server only") << 7 << QByteArray("Deutsch") << ""
-                                     << "http://links.test/q/"
-                                     << QByteArray("Language=Deutsch\r\n"
-                                                   "SuggestServer=http://links.test/q/\r\n");
-        QTest::newRow("local page with umlaut")
-            << 7 << QByteArray("Deutsch") << "/home/jürgen/start.html"
-            << "x"
-            << QByteArray("Language=Deutsch\r\nHomepage=/home/j\xC3\xBCrgen/"
-                          "start.html\r\nSuggestServer=x\r\n");
+        QTest::newRow("changed interval, English in other case") << 14 << "english"_ba
+                                                                 << ""
+                                                                 << "RemindInterval=14\r\n"_ba;
+        QTest::newRow("other language") << 7 << "Deutsch"_ba
+                                        << ""
+                                        << "Language=Deutsch\r\n"_ba;
+        QTest::newRow("empty language") << 7 << QByteArray("") << "" << QByteArray();
+        QTest::newRow("addresses after the language, umlaut in UTF-8")
+            << 7 << "Deutsch"_ba
+            << "/home/jürgen/start.html"
+            << "Language=Deutsch\r\nHomepage=/home/j\xC3\xBCrgen/start.html\r\n"
+               "SuggestServer=x\r\n"_ba;
     }
     void saveWritesOnlyChanges()
     {
         QFETCH(int, remind);
         QFETCH(QByteArray, language);
         QFETCH(QString, homepage);
-        QFETCH(QString, server);
-        Load("[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\nRemindInterval=14\r\nNoHints=1\r\n"
+        load("[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\nRemindInterval=14\r\nNoHints=1\r\n"
              "Homepage=http://old.test/\r\nSuggestServer=http://old.test/\r\n");
         QVERIFY(Settings.RemindInterval == 14 && Settings.NoHints);
         Settings.Installed = true;
@@ -82,42 +87,39 @@ class TestSettings : public QObject
         Settings.RemindInterval = remind;
         Settings.Language = language;
         Settings.Homepage = homepage;
-        Settings.SuggestServer = server;
-        SaveSettings();
+        Settings.SuggestServer = homepage.isEmpty() ? "" : "x";
+        QCOMPARE(SaveSettings(), QString());
         QFETCH(QByteArray, config);
         QCOMPARE(ReadFile(iniPath()),
                  "[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\nInstalled=1\r\n" + config);
         LoadSettings({}, m_dir.path());
         QCOMPARE(Settings.Homepage, homepage);
-        QCOMPARE(Settings.SuggestServer, server);
     }
 
     void loadingKeepsOddValues()
     {
-        Load("[Config]\nSelectionMode=5\nNoHints=yes\nDontDelete=1\nRefreshInterval=x\n"
+        load("[Config]\nSelectionMode=5\nNoHints=yes\nDontDelete=1\nRefreshInterval=x\n"
              "Language=\nhomepage =  http://a.test/?x=1;y \nSuggestServer=\n");
-        QCOMPARE(Settings.SelectionMode, 5);
-        QCOMPARE(Settings.NoHints, false);
-        QCOMPARE(Settings.DontDelete, true);
-        QCOMPARE(Settings.RefreshInterval, 30);
+        QCOMPARE(std::tuple(Settings.SelectionMode, Settings.NoHints, Settings.DontDelete,
+                            SettingsIntervals().RefreshInterval),
+                 std::tuple(5, false, true, 30));
         QCOMPARE(Settings.Language, QByteArray());
-        QCOMPARE(SettingsIntervals().RefreshInterval, 30);
         QCOMPARE(Settings.Homepage, "http://a.test/?x=1;y");
         QCOMPARE(Settings.SuggestServer, QString());
     }
 
-    void uninstallNeverWrites()
+    // Flags are written at once; after an uninstall nothing brings the file back.
+    void flagsAndUninstall()
     {
-        LoadSettings({"/UNINSTALL"}, m_dir.path());
+        QVERIFY(!FlagsExist(FlagInfo) && WriteFlag(FlagInfo, "NothingToDo", true));
+        QVERIFY(ReadFlag(FlagInfo, "nothingtodo", false));
+        QVERIFY(!ReadFlag(FlagConfirm, "NothingToDo", false));
+        QVERIFY(FlagsExist(FlagInfo) && ClearFlags(FlagInfo) && !FlagsExist(FlagInfo));
+        QVERIFY(DeleteSettingsFile() && !QFile::exists(iniPath()));
+        QVERIFY(!WriteFlag(FlagInfo, "Later", true));
         Settings.Installed = true;
         SaveSettings();
-        QVERIFY(!QFile::exists(iniPath()));
-
-        LoadSettings({}, m_dir.path());
-        QVERIFY(WriteFlag(FlagConfirm, "AskDelete", true));
-        QVERIFY(DeleteSettingsFile());
-        QVERIFY(!QFile::exists(iniPath()));
-        QVERIFY(!WriteFlag(FlagInfo, "Later", true)); // nothing brings the file back
+        LoadSettings({"/UNINSTALL"}, m_dir.path());
         Settings.Installed = true;
         SaveSettings();
         QVERIFY(!QFile::exists(iniPath()));
@@ -131,54 +133,86 @@ class TestSettings : public QObject
         WriteFile(a, Shortcut("http://a.test/", state));
         Settings.Installed = true;
         SaveSettings();
-        QVERIFY(QFile::exists(iniPath()));
         TBookmarks list(favorites.path());
-        list.Load();
         WriteFile(b, Shortcut("http://b.test/", state)); // added after the list was read
-        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
-        QVERIFY(platform::SetAutostart(true, "/usr/bin/favrake"));
-
-        QCOMPARE(UninstallCleanup(list), QStringList());
-        QVERIFY(!QFile::exists(platform::AutostartFile()));
-        qputenv("XDG_CONFIG_HOME", savedConfig);
-        QCOMPARE(ReadFile(a), Shortcut("http://a.test/"));
-        QCOMPARE(ReadFile(b), Shortcut("http://b.test/"));
-        QVERIFY(!QFile::exists(iniPath()));
+        {
+            const ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
+            QVERIFY(platform::SetAutostart(true, "/usr/bin/favrake"));
+            QCOMPARE(UninstallCleanup(list), QStringList());
+            QVERIFY(!QFile::exists(platform::AutostartFile()));
+        }
+        QCOMPARE(ReadFile(a) + ReadFile(b),
+                 Shortcut("http://a.test/") + Shortcut("http://b.test/"));
         SaveSettings();
         QVERIFY(!QFile::exists(iniPath()));
-
         WriteFile(a, Shortcut("http://a.test/", state));
         QVERIFY(QFile::setPermissions(a, QFileDevice::ReadOwner));
         if (::geteuid() != 0) // root writes anyway
             QCOMPARE(UninstallCleanup(list), QStringList{a});
     }
 
-    void flagsWrittenAtOnce()
+    // The failure names what could not be saved; the program tells the user.
+    void saveFailureReported_data()
     {
-        QVERIFY(!FlagsExist(FlagInfo));
-        QVERIFY(WriteFlag(FlagInfo, "NothingToDo", true));
-        QVERIFY(ReadFlag(FlagInfo, "nothingtodo", false));
-        QVERIFY(!ReadFlag(FlagConfirm, "NothingToDo", false));
-        QVERIFY(FlagsExist(FlagInfo));
-        QVERIFY(ClearFlags(FlagInfo));
-        QVERIFY(!FlagsExist(FlagInfo));
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("folder below a file") << "file/config"
+                                             << "file/config";
+        QTest::newRow("settings file is a folder") << "folder"
+                                                   << "folder/Favrake.ini";
+    }
+    void saveFailureReported()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, named);
+        WriteFile(m_dir.filePath("file"), "x");
+        QDir(m_dir.path()).mkpath("folder/Favrake.ini");
+        LoadSettings({}, m_dir.filePath(folder));
+        Settings.Installed = true;
+        const QString failure = SaveSettings();
+        QVERIFY2(failure.contains(m_dir.filePath(named)), qPrintable(failure));
     }
 
-    void noApplicationDataFolder()
+    // A new settings file gets the usual mode from the umask the program started with, even
+    // when someone changed the umask since (reading it must never change it for a moment).
+    void newFileMode()
     {
-        const QString cwd = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        LoadSettings({}, QString());
+        const mode_t start = ::umask(0);
+        ::umask(start == 077 ? 022 : 077);
         Settings.Installed = true;
-        SaveSettings();
-        const bool flagWritten = WriteFlag(FlagInfo, "X", true);
-        const bool deleted = DeleteSettingsFile();
-        const QStringList left = QDir(m_dir.path()).entryList(QDir::Files);
-        QVERIFY(QDir::setCurrent(cwd));
-        QVERIFY(!flagWritten && !deleted);
-        QCOMPARE(left, QStringList());
-        QCOMPARE(Settings.RemindInterval, DefaultSettings.RemindInterval);
+        const QString failure = SaveSettings();
+        ::umask(start);
+        QCOMPARE(failure, QString());
+        struct stat st = {};
+        QVERIFY(::stat(QFile::encodeName(iniPath()).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, 0666 & ~start);
+    }
+
+    // A relative value would put files below whatever the working folder is.
+    void relativeFoldersIgnored_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("folder"); // below the home folder
+        using platform::XdgFolder;
+        QTest::newRow("config") << "XDG_CONFIG_HOME"_ba << int(XdgFolder::Config) << ".config/";
+        QTest::newRow("data") << "XDG_DATA_HOME"_ba << int(XdgFolder::Data) << ".local/share/";
+        QTest::newRow("cache") << "XDG_CACHE_HOME"_ba << int(XdgFolder::Cache) << ".cache/";
+        QTest::newRow("runtime, no default")
+            << "XDG_RUNTIME_DIR"_ba << int(XdgFolder::Runtime) << "";
+    }
+    void relativeFoldersIgnored()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, folder);
+        QFETCH(int, which);
+        const auto xdg = platform::XdgFolder(which);
+        const ScopedEnv absolute(variable.constData(), QFile::encodeName(m_dir.path()));
+        QCOMPARE(platform::xdgFolder(xdg), m_dir.path() + u'/');
+        const ScopedEnv relative(variable.constData(), "relative/folder");
+        const QString expected = folder.isEmpty() ? QString() : TestHomePath() + u'/' + folder;
+        QCOMPARE(platform::xdgFolder(xdg), expected);
+        QVERIFY(xdg != platform::XdgFolder::Config || platform::appDataFolder() == expected);
     }
 };
 

@@ -2,24 +2,11 @@
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
 namespace {
 const QString HelpDir = QStringLiteral(FAVRAKE_HELP_DIR);
-
-// English pages lie in the help folder itself, German ones in de/; each links to its twin.
-const struct
-{
-    const char *Lang;
-    QString Folder, TwinPrefix;
-} Languages[] = {{"en", HelpDir, "de/"}, {"de", HelpDir + "/de", "../"}};
-
-QStringList PageNames(const QString &folder)
-{
-    return QDir(folder).entryList({"*.html"}, QDir::Files, QDir::Name);
-}
 
 struct THelpPage
 {
@@ -44,15 +31,13 @@ THelpPage ReadHelpPage(const QString &path)
         if (xml.name() == u"html")
             page.Lang = value("lang");
         else if (xml.name() == u"meta" && attributes.hasAttribute("charset"))
-            page.Charset = value("charset");
+            page.Charset = value("charset").toLower();
         else if (xml.name() == u"title")
             page.Title = xml.readElementText().trimmed();
-        else if (xml.name() == u"link" && value("rel") == u"stylesheet")
-            ++page.Stylesheets;
-        for (const char *name : {"href", "src"}) {
+        page.Stylesheets += xml.name() == u"link" && value("rel") == u"stylesheet";
+        for (const char *name : {"href", "src"})
             if (attributes.hasAttribute(name))
                 page.Links.append(value(name));
-        }
         if (attributes.hasAttribute("id"))
             page.Ids.insert(value("id"));
     }
@@ -69,14 +54,9 @@ QStringList PageProblems(const QString &path, const QString &lang)
     QStringList problems;
     if (!page.XmlError.isEmpty())
         problems.append("not well-formed, " + page.XmlError);
-    if (page.Lang != lang)
-        problems.append(QStringLiteral("language \"%1\" instead of \"%2\"").arg(page.Lang, lang));
-    if (page.Charset.compare(u"utf-8", Qt::CaseInsensitive) != 0)
-        problems.append("no utf-8 charset");
-    if (page.Title.isEmpty())
-        problems.append("no title");
-    if (page.Stylesheets != 1)
-        problems.append(QStringLiteral("%1 stylesheets instead of one").arg(page.Stylesheets));
+    if (page.Lang != lang || page.Charset != u"utf-8" || page.Title.isEmpty() ||
+        page.Stylesheets != 1)
+        problems.append("head without language, utf-8, title or its one stylesheet");
     for (const QString &link : page.Links) {
         if (scheme.match(link).hasMatch())
             continue;
@@ -97,15 +77,24 @@ class TestHelp final : public QObject
 {
     Q_OBJECT
   private slots:
-    // Every context has a page in each language; each page is sound, in the index and links
-    // to its twin in the other language.
+    // Every context has a page in each language (English in the help folder, German in
+    // de/); each page is sound, in the index and links to its twin in the other language.
     void shippedPages()
     {
-        QCOMPARE(PageNames(Languages[1].Folder), PageNames(Languages[0].Folder));
+        const struct
+        {
+            const char *Lang;
+            QString Folder, TwinPrefix;
+        } languages[] = {{"en", HelpDir, "de/"}, {"de", HelpDir + "/de", "../"}};
+        const auto pageNames = [](const QString &folder) {
+            return QDir(folder).entryList({"*.html"}, QDir::Files, QDir::Name);
+        };
+        QCOMPARE(pageNames(languages[1].Folder), pageNames(languages[0].Folder));
         QStringList problems;
-        for (const auto &language : Languages) {
-            const QStringList names = PageNames(language.Folder);
+        for (const auto &language : languages) {
+            const QStringList names = pageNames(language.Folder);
             const QStringList index = ReadHelpPage(language.Folder + "/index.html").Links;
+            QVERIFY(index.size() >= int(std::size(HelpContexts))); // the reader finds links
             for (const int context : HelpContexts)
                 if (!names.contains(QString::number(context) + ".html"))
                     problems.append(language.Folder + ": no page " + QString::number(context));
@@ -120,42 +109,6 @@ class TestHelp final : public QObject
             }
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
-    }
-
-    // The checks themselves: each fault is caught and named.
-    void problemsFound_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QStringList>("problems");
-        const QString head = "<html lang=\"en\"><head><meta charset=\"UTF-8\" /><title>T</title>"
-                             "<link rel=\"stylesheet\" href=\"o.html\" /></head>";
-        QTest::newRow("sound") << head + "<body id=\"t\"><a href=\"mailto:a@b.c\" />"
-                                         "<a href=\"o.html#a\" /><a href=\"#t\" /></body></html>"
-                               << QStringList();
-        QTest::newRow("broken links")
-            << head + "<body><a href=\"gone.html\" /><a href=\"o.html#b\" /><img src=\"#n\" />"
-                      "</body></html>"
-            << QStringList{"link to a missing file: gone.html",
-                           "link to a missing anchor: o.html#b", "link to a missing anchor: #n"};
-        QTest::newRow("bad head")
-            << "<html lang=\"de\"><head><meta charset=\"latin1\" /><title> </title></head></html>"
-            << QStringList{"language \"de\" instead of \"en\"", "no utf-8 charset", "no title",
-                           "0 stylesheets instead of one"};
-        QTest::newRow("unclosed element")
-            << head + "<body><p></body></html>"
-            << QStringList{"not well-formed, line 1: Opening and ending tag mismatch."};
-    }
-    void problemsFound()
-    {
-        QFETCH(QString, page);
-        QTemporaryDir dir;
-        QFile other(dir.filePath("o.html")), file(dir.filePath("page.html"));
-        QVERIFY(other.open(QIODevice::WriteOnly) && file.open(QIODevice::WriteOnly));
-        other.write("<html><p id=\"a\" /></html>");
-        file.write(page.toUtf8());
-        other.close();
-        file.close();
-        QTEST(PageProblems(file.fileName(), "en"), "problems");
     }
 };
 

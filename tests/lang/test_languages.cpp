@@ -1,6 +1,7 @@
 #include "lang/languages.h"
 #include "lang/phrases.h"
 #include "langfixture.h"
+#include "testenv.h"
 
 #include <QSet>
 #include <QtTest>
@@ -239,18 +240,17 @@ class TestLanguages : public QObject
 
     void defaultFolders()
     {
-        const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", "/data/home");
-        QStringList folders = DefaultLanguageFolders();
-        QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
-        QVERIFY(folders.contains(QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)));
-        QCOMPARE(folders.last(), "/data/home/favrake/lang");
-        QVERIFY(folders.contains(
-            QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/favrake/lang")));
-        qputenv("XDG_DATA_HOME", "relative/path");
-        folders = DefaultLanguageFolders();
-        QCOMPARE(folders.last(), QDir::homePath() + "/.local/share/favrake/lang");
-        qputenv("XDG_DATA_HOME", saved);
+        {
+            const ScopedEnv data("XDG_DATA_HOME", "/data/home");
+            const QStringList folders = DefaultLanguageFolders();
+            QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
+            QVERIFY(folders.contains(QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)));
+            QCOMPARE(folders.last(), "/data/home/favrake/lang");
+            QVERIFY(folders.contains(QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                     "/../share/favrake/lang")));
+        }
+        const ScopedEnv relative("XDG_DATA_HOME", "relative/path");
+        QCOMPARE(DefaultLanguageFolders().last(), QDir::homePath() + "/.local/share/favrake/lang");
     }
 };
 

@@ -1,18 +1,33 @@
+#include "../store/storefixture.h"
 #include "platform/folderwatcher.h"
 #include "platform/opener.h"
 #include "platform/quitsignals.h"
 #include "platform/trash.h"
 #include "platform/trayicon.h"
 #include "platform/webaddress.h"
+#include "testenv.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 
 using platform::TTrayIcon;
+
+namespace {
+// The lines of an information file in the trash; path is bytes, as the name may not be UTF-8.
+QByteArrayList ReadInfo(const QByteArray &path)
+{
+    QFile file;
+    const int fd = ::open((path + ".trashinfo").constData(), O_RDONLY);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return {};
+    return file.readAll().split('\n');
+}
+} // namespace
 
 class TestPlatform final : public QObject
 {
@@ -38,17 +53,6 @@ class TestPlatform final : public QObject
         QCOMPARE(platform::IsWebAddress(address), openable);
         if (!openable)
             QVERIFY(!platform::openAddress(address)); // refused before the desktop sees it
-    }
-
-    void trayTipIsCut()
-    {
-        TTrayIcon tray(nullptr, [] { return false; });
-        tray.SetHint(QString(100, 'x'));
-        QCOMPARE(tray.ShownTip(), QString(63, 'x'));
-        tray.SetShowHint(false);
-        QCOMPARE(tray.ShownTip(), QString());
-        tray.SetShowHint(true);
-        QCOMPARE(tray.ShownTip().size(), 63);
     }
 
     void trayClicksReachTheDefaultAction()
@@ -116,25 +120,37 @@ class TestPlatform final : public QObject
         }
     }
 
-    // A fresh account has no data folder yet: the item still reaches the home trash, and
-    // nothing lands in the working folder.
-    void trashWithoutDataFolder()
+    // The home trash as the desktop keeps it: a fresh account has no data folder yet, names
+    // that are not UTF-8 go there like others, a name already in the trash gets a number,
+    // and each item has its information file with the original path.
+    void trashKeepsWhatItCanRestore()
     {
         QTemporaryDir dir;
-        const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        const QString savedCwd = QDir::currentPath();
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("missing/share")));
-        QDir::setCurrent(dir.path());
-        const QString file = dir.filePath("Paper.url");
-        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
-        const bool moved = platform::moveToTrash(file);
-        QDir::setCurrent(savedCwd);
-        qputenv("XDG_DATA_HOME", saved);
-        QVERIFY(moved);
-        QVERIFY(QFile::exists(dir.filePath("missing/share/Trash/files/Paper.url")));
-        QVERIFY(QFile::exists(dir.filePath("missing/share/Trash/info/Paper.url.trashinfo")));
-        QVERIFY(!QFile::exists(dir.filePath("files")));
-        QVERIFY(!platform::moveToTrash(file)); // nothing left to move
+        const QString trash = dir.filePath("missing/share/Trash/");
+        const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(dir.filePath("missing/share")));
+        const QByteArray root = QFile::encodeName(dir.path()) + '/';
+        for (const QByteArray name : {"Paper.url", "News/Paper.url", "caf\xE9/b\xE9.url"})
+            WriteRawFile(root + name, "[InternetShortcut]\r\nURL=http://a.test/\r\n");
+        const QString latin1 = dir.filePath("caf") + QChar(0xDCE9);
+        const QStringList items = {dir.filePath("Paper.url"), dir.filePath("News/Paper.url"),
+                                   latin1 + "/b" + QChar(0xDCE9) + ".url", latin1 + "/"};
+        const QByteArrayList trashedAs = {"Paper.url", "Paper.url-0000", "b\xE9.url", "caf\xE9"};
+        const QByteArrayList original = {"Paper.url", "News/Paper.url", "caf%E9/b%E9.url",
+                                         "caf%E9"};
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            QVERIFY2(platform::moveToTrash(items[i]), qPrintable(items[i]));
+            QVERIFY(::access(QFile::encodeName(trash + "files/") + trashedAs[i], F_OK) == 0);
+            const QByteArrayList lines =
+                ReadInfo(QFile::encodeName(trash + "info/") + trashedAs[i]);
+            QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
+            QCOMPARE(lines.value(1), "Path=" + root.toPercentEncoding("/") + original[i]);
+            QVERIFY2(QRegularExpression("^DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d$")
+                         .match(QString::fromLatin1(lines.value(2)))
+                         .hasMatch(),
+                     lines.value(2).constData());
+        }
+        QVERIFY(!platform::moveToTrash(items[0])); // nothing left to move
+        QVERIFY(!platform::moveToTrash(QString()));
     }
 };
 

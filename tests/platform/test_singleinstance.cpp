@@ -1,6 +1,7 @@
 #include "platform/instanceframe.h"
 #include "platform/singleinstance.h"
 #include "platform/singleinstance_os.h"
+#include "testenv.h"
 
 #include <QLocalSocket>
 #include <QProcess>
@@ -135,14 +136,12 @@ class TestSingleInstance final : public QObject
 
     void runtimeFolder()
     {
-        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", "/run/user/7/");
-        const QString given = RuntimeInstanceFolder();
-        qputenv("XDG_RUNTIME_DIR", "run/user/7"); // a relative one is not trusted
-        const QString relative = RuntimeInstanceFolder();
-        qputenv("XDG_RUNTIME_DIR", saved);
-        QCOMPARE(given, "/run/user/7/favrake/");
-        QCOMPARE(relative, QStringLiteral("/tmp/favrake-%1/").arg(::geteuid()));
+        {
+            const ScopedEnv given("XDG_RUNTIME_DIR", "/run/user/7/");
+            QCOMPARE(RuntimeInstanceFolder(), "/run/user/7/favrake/");
+        }
+        const ScopedEnv relative("XDG_RUNTIME_DIR", "run/user/7"); // not trusted
+        QCOMPARE(RuntimeInstanceFolder(), QStringLiteral("/tmp/favrake-%1/").arg(::geteuid()));
     }
 
     void folderTrust_data()

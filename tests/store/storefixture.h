@@ -1,21 +1,29 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QtTest>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-// Small helpers for tests that build Favorites trees on disk.
+// Small helpers for tests that build Favorites trees on disk. A path in bytes may hold a
+// name that is not UTF-8.
+inline void WriteRawFile(const QByteArray &path, const QByteArray &content)
+{
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
+        ::mkdir(path.left(slash).constData(), 0777);
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0666);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+    ::close(fd);
+}
+
 inline void WriteFile(const QString &path, const QByteArray &content)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
+    WriteRawFile(QFile::encodeName(path), content);
 }
 
 inline QByteArray ReadFile(const QString &path)

@@ -1,428 +1,355 @@
 #include "store/bookmarks.h"
 #include "store/hextext.h"
-#include "store/ini.h"
 #include "store/scan.h"
 #include "storefixture.h"
+#include "testenv.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
-#include <cmath>
+#include <filesystem>
 #include <limits>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 constexpr qint64 Jan2003 = 1041379200; // 2003-01-01 00:00 UTC
 constexpr double Jan2003Days = 37622.0;
 const QByteArray Modified2001 = "Modified=00C09DC88573C001\r\n"; // 2001-01-01 00:00
+const QString Mark = QStringLiteral("\uFFFD");
 
-QString Hex(double value)
+QByteArray Hex(double value)
 {
-    return QString::fromLatin1(Int64ToHex(qint64(DateTimeBits(value))));
+    return Int64ToHex(qint64(DateTimeBits(value)));
 }
 
-QByteArray State(const QString &key, const QString &value)
+QByteArray State(const QByteArray &lines)
 {
-    return "[Merkwerk]\r\n" + key.toLatin1() + "=" + value.toLatin1() + "\r\n";
+    return "[Merkwerk]\r\n" + lines;
 }
 } // namespace
 
 class TestBookmarks : public QObject
 {
     Q_OBJECT
-  private slots:
-    void init();
-    void emptyAndMissingFolders();
-    void scanFindsBookmarks();
-    void linkedFoldersScannedOnce();
-    void threadsKeepScanOrder();
-    void referenceTime_data();
-    void referenceTime();
-    void storedDatesOutOfRange_data();
-    void storedDatesOutOfRange();
-    void refreshDue_data();
-    void refreshDue();
-    void keptBookmark();
-    void saveWritesAllKeys();
-    void saveRoundTripsTexts();
-    void saveRefusesChangedFiles_data();
-    void saveRefusesChangedFiles();
-    void unreadableFileNeverWritten();
-    void removeAllState();
-    void names();
-    void emptyFolderAfterDelete();
-
-  private:
-    TBookmarks load(TBookmarksEnv env = {}) { return TBookmarks(m_dir.path(), std::move(env)); }
-    QString path(const QString &name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;
-    const pid_t m_testPid = ::getpid();
     double m_now = 46000.5;
-    TBookmarksEnv atNow()
+
+    TBookmarks load()
     {
-        return {[this] { return m_now; },
-                [] {
-                    return TIntervals{7, 30, 30};
-                },
-                &platform::systemFileWriteOps()};
+        return TBookmarks(m_dir.path(), {[this] { return m_now; }});
+    }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void writeRaw(const QByteArray &name, const QByteArray &content)
+    {
+        WriteRawFile(QFile::encodeName(m_dir.path()) + '/' + name, content);
+    }
+
+  private slots:
+    void init()
+    {
+        // Names that are not UTF-8 are out of QDir's reach.
+        std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString());
+        QDir().mkpath(m_dir.path());
+    }
+
+    void emptyAndMissingFolders()
+    {
+        const TBookmarks empty = load();
+        QVERIFY(empty.Count() == 0 && empty.FolderCount() == 1 && !empty.IsValidIndex(0));
+        QCOMPARE(empty.ActiveCount() + empty.KeptCount() + empty.RefreshDueCount(), 0);
+        QCOMPARE(empty.NotDueCount(), 0);
+        QCOMPARE(TBookmarks(QString()).FolderCount(), 0);
+        QCOMPARE(TBookmarks(path("nowhere")).FolderCount(), 0);
+    }
+
+    void scanFindsBookmarks()
+    {
+        for (const char *name : {"Site.url", "SITE2.URL", "Site.url.txt", ".hidden/.Hidden.url",
+                                 "News/Tech/Paper.url", "Folder.url/In.url", "locked/L.url"})
+            WriteFile(path(name), Shortcut(name));
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.url")).constData(), 0600), 0);
+        WriteFile(path("binary.url"), QByteArray("\x00\xFF\xFE[\x01", 5));
+        QVERIFY(QFile::setPermissions(path("locked"), QFileDevice::Permissions()));
+        // Names in bytes that are not UTF-8 (Latin-1 here) are bookmarks like others.
+        writeRaw("Jos\xE9/caf\xE9.url", Shortcut("Latin-1"));
+        // Linked folders are followed, each real folder once: a cycle ends.
+        QVERIFY(QFile::link(path("News"), path("News/Tech/Loop")) &&
+                QFile::link(path("News"), path("Again")));
+        const TBookmarks list = load();
+        QVERIFY(QFile::setPermissions(path("locked"),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QStringList urls;
+        for (int i = 0; i < list.Count(); ++i)
+            urls << list.Item(i)->URL;
+        urls.sort();
+        const bool root = ::geteuid() == 0; // root reads the locked folder as well
+        QStringList expected = {"",        ".hidden/.Hidden.url", "Folder.url/In.url",
+                                "Latin-1", "News/Tech/Paper.url", "SITE2.URL",
+                                "Site.url"};
+        if (root)
+            expected.append("locked/L.url");
+        QCOMPARE(urls, expected);
+        QCOMPARE(list.FolderCount(), root ? 7 : 6);
+    }
+
+    void threadsKeepScanOrder()
+    {
+        for (int i = 0; i < 300; ++i)
+            WriteFile(path(QStringLiteral("F%1/b%2.url").arg(i % 7).arg(i)),
+                      i % 3 ? Shortcut(QByteArray::number(i)) : QByteArray("junk"));
+        const TBookmarks serial(m_dir.path(), {.ReadThreads = 1});
+        const TBookmarks parallel(m_dir.path(), {.ReadThreads = 4});
+        QCOMPARE(parallel.Count(), 300);
+        for (int i = 0; i < serial.Count(); ++i) {
+            QCOMPARE(parallel.Item(i)->FileName, serial.Item(i)->FileName);
+            QCOMPARE(parallel.Item(i)->URL, serial.Item(i)->URL);
+        }
+    }
+
+    // Each row's file has the time stamps of 1 January 2003; RemindInterval is 7 days.
+    void datesRead_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<double>("reference");
+        QTest::newRow("file stamps") << Shortcut("a") << Jan2003Days;
+        QTest::newRow("earlier Modified wins") << Shortcut("a", Modified2001) << 36892.0;
+        QTest::newRow("Modified of 0 ignored")
+            << Shortcut("a", "Modified=0000000000000000\r\n") << Jan2003Days;
+        QTest::newRow("short Modified ignored")
+            << Shortcut("a", "Modified=00C09DC88573C0\r\n") << Jan2003Days;
+        QTest::newRow("Modified with a blank inside ignored")
+            << Shortcut("a", "Modified=00C09DC88573C0 1\r\n") << Jan2003Days;
+        QTest::newRow("stored reference wins over all")
+            << Shortcut("a", Modified2001 + State("ReferenceTime=" + Hex(40000.25))) << 40000.25;
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        for (const QByteArray &bad : {Hex(nan), Hex(std::numeric_limits<double>::infinity()),
+                                      Hex(-5.0), Hex(3e6), QByteArray("12G4")})
+            QTest::addRow("stored dates %s ignored", bad.constData())
+                << Shortcut("a", State("ReferenceTime=" + bad + "\r\nRefreshed=" + bad +
+                                       "\r\nRemindTime=" + bad + "\r\n"))
+                << Jan2003Days;
+    }
+    void datesRead()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(double, reference);
+        WriteFile(path("a.url"), content);
+        SetFileTimes(path("a.url"), Jan2003);
+        const TBookmarks list = load();
+        QCOMPARE(list.Item(0)->ReferenceTime, reference);
+        QCOMPARE(list.Item(0)->RemindTime, reference + 7);
+        QVERIFY(list.IsRemindDue(0) && list.IsRefreshDue(0));
+    }
+
+    void refreshDue_data()
+    {
+        QTest::addColumn<double>("sinceRefresh"); // days, negative: in the future
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("due");
+        const double minute = 1.0 / 1440;
+        QTest::newRow("29 days ok") << 29.0 << 0 << false;
+        QTest::newRow("30 days ok") << 30.0 << 0 << true;
+        QTest::newRow("29.999 days ok") << 30.0 - minute << 0 << false;
+        QTest::newRow("30 days ahead (clock set back)") << -30.0 << 0 << true;
+        QTest::newRow("29 minutes failed") << 29 * minute << -1 << false;
+        QTest::newRow("exactly 30 minutes failed") << 30 * minute << -1 << true;
+        QTest::newRow("other negative state counts as failed") << 30 * minute << -7 << true;
+    }
+    void refreshDue()
+    {
+        QFETCH(double, sinceRefresh);
+        QFETCH(int, state);
+        QFETCH(bool, due);
+        WriteFile(path("a.url"), Shortcut("http://a.test/"));
+        TBookmarks list = load();
+        list.Item(0)->Refreshed = m_now - sinceRefresh;
+        list.Item(0)->RefreshState = state;
+        QCOMPARE(list.IsRefreshDue(0), due);
+        QCOMPARE(list.RefreshDueCount() + list.NotDueCount(), 1);
+        QVERIFY(list.Save(0)); // what is saved and read again gives the same answer
+        QCOMPARE(load().IsRefreshDue(0), due);
+    }
+
+    // Every key is written, in its encoding; texts come back as they were; kept bookmarks
+    // are left alone by "put back all" and "refresh all".
+    void saveAndLoadAgain()
+    {
+        const QByteArray kept = Shortcut("k", State("RemindTime=BFF0000000000000\r\n"));
+        WriteFile(path("k.url"), kept);
+        WriteFile(path("a.url"), Shortcut("a"));
+        TBookmarks list = load();
+        const int a = list.Item(0)->URL == u"a" ? 0 : 1;
+        QVERIFY(list.IsKept(1 - a) && !list.IsActive(1 - a) && !list.IsRefreshDue(1 - a));
+        TBookmarkRec &rec = *list.Item(a);
+        rec.ReferenceTime = 1.0;
+        rec.RemindTime = 38001.5;
+        QVERIFY(list.Save(a));
+        QCOMPARE(ReadFile(path("a.url")),
+                 Shortcut("a", "[Merkwerk]\r\nTitle=\r\nDescr=\r\nURL=\r\n"
+                               "ReferenceTime=3FF0000000000000\r\n"
+                               "Refreshed=0000000000000000\r\nRefreshState=0\r\n"
+                               "RefreshMsg=\r\nRemindTime=40E28E3000000000\r\n"
+                               "Phrase=\r\nMatch=\r\nRating=0\r\n"));
+        rec.Title = QString(MaxStoredTextLength - 1, u't') + QStringLiteral("\U0001F600");
+        rec.Descr = QStringLiteral("Über \u4E2D");
+        rec.SubjectPhrase = "CAR REPAIR";
+        rec.Match = "Car-Repair";
+        rec.Rating = 10;
+        QVERIFY(list.Save(a));
+        QCOMPARE(rec.Title.size(), MaxStoredTextLength - 1); // the pair is not split
+        list.PutBackAll();
+        list.RefreshAll();
+        const TBookmarks again = load();
+        for (auto field : {&TBookmarkRec::Title, &TBookmarkRec::Descr, &TBookmarkRec::Match})
+            QCOMPARE(again.Item(a)->*field, rec.*field);
+        QVERIFY(again.HasSuggestion(a) && again.PhraseText(a) == "CAR REPAIR");
+        QCOMPARE(std::pair(again.Item(a)->RemindTime, again.Item(a)->Refreshed),
+                 std::pair(1.0, 1.0));
+        QCOMPARE(ReadFile(path("k.url")), kept);
+    }
+
+    void saveRefusesChangedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("changedTo");
+        const QByteArray state = State("RemindTime=" + Hex(1.0) + "\r\n");
+        QTest::newRow("address edited") << Shortcut("http://other.test/", state);
+        QTest::newRow("address case changed") << Shortcut("http://A.test/", state);
+        QTest::newRow("state written by another computer")
+            << Shortcut("http://a.test/", State("RemindTime=BFF0000000000000\r\n"));
+        QTest::newRow("state added by another computer")
+            << Shortcut("http://a.test/", state + "Rating=2\r\n");
+        QTest::newRow("file emptied") << QByteArray();
+    }
+    void saveRefusesChangedFiles()
+    {
+        QFETCH(QByteArray, changedTo);
+        WriteFile(path("a.url"), Shortcut("http://a.test/", State("RemindTime=" + Hex(1.0))));
+        TBookmarks list = load();
+        WriteFile(path("a.url"), changedTo);
+        list.Item(0)->RemindTime = -1;
+        QCOMPARE(list.IsUnchanged(0), changedTo.contains("http://a.test/"));
+        QVERIFY(!list.Save(0));
+        QCOMPARE(ReadFile(path("a.url")), changedTo);
+        QVERIFY(QFile::remove(path("a.url")));
+        QVERIFY(!list.Save(0) && !QFile::exists(path("a.url"))); // never created again
+    }
+
+    void removeAllState()
+    {
+        const QByteArray noAddress = State("Rating=1\r\n");
+        WriteFile(path("a.url"), Shortcut("a", State("Rating=1\r\n") + "[Other]\r\nx=1\r\n"));
+        WriteFile(path("b.url"), Shortcut("b", State("Rating=1\r\n")));
+        WriteFile(path("c.url"), noAddress); // never written
+        TBookmarks list = load();
+        WriteFile(path("b.url"), Shortcut("changed", State("Rating=1\r\n")));
+        QStringList left = list.RemoveAllState();
+        left.sort();
+        QCOMPARE(left, QStringList({path("b.url"), path("c.url")}));
+        QCOMPARE(ReadFile(path("a.url")), Shortcut("a", "[Other]\r\nx=1\r\n"));
+        QCOMPARE(ReadFile(path("b.url")), Shortcut("changed", State("Rating=1\r\n")));
+        QCOMPARE(ReadFile(path("c.url")), noAddress);
+    }
+
+    // Names are shown as text, with a mark for bytes that are not UTF-8; such a file is
+    // written, and trashed, through the name it has.
+    void names()
+    {
+        WriteFile(path("My.Site.url"), Shortcut("a"));
+        WriteFile(path("News/Tech/Paper.url"), Shortcut("b"));
+        writeRaw("Jos\xE9/caf\xE9.url", Shortcut("c"));
+        TBookmarks list = load();
+        QStringList folders = list.Folders(); // what the folder watcher watches
+        folders.sort();
+        const QString latin1 = path("Jos") + QChar(0xDCE9);
+        QCOMPARE(folders, QStringList({m_dir.path() + "/", latin1 + "/", path("News/"),
+                                       path("News/Tech/")}));
+        QMap<QString, QString> shown; // name: folder
+        int c = -1;
+        for (int i = 0; i < list.Count(); ++i) {
+            shown[list.DisplayName(i)] = list.FolderName(i);
+            c = list.Item(i)->URL == u"c" ? i : c;
+        }
+        QCOMPARE(shown,
+                 (QMap<QString, QString>{
+                     {"My.Site", ""}, {"Paper", "News/Tech"}, {"caf" + Mark, "Jos" + Mark}}));
+        QVERIFY(list.IsUnchanged(c));
+        list.Item(c)->RemindTime = -1;
+        QVERIFY(list.Save(c));
+        QCOMPARE(load().KeptCount(), 1);
+        QVERIFY(DeleteToRecycleBin(list.Item(c)->FileName));
+        QCOMPARE(TopmostEmptyFolder(m_dir.path() + "/", latin1), latin1);
+    }
+
+    // A writer killed before its rename leaves its temporary file; the next listing removes
+    // it once it is an hour old, and no other file.
+    void staleTemporaryFilesRemoved()
+    {
+        const QString tag = ".favrake-tmp-Ab12Cd";
+        const QStringList stale = {".a.url" + tag, "News/.b" + tag, "Empty/.c.url" + tag};
+        const QStringList kept = {".new.url" + tag, ".d.url.Ab12Cd", "d.url" + tag,
+                                  ".e.url.favrake-tmp-Ab12C", ".f.url" + tag + "/x.url"};
+        const qint64 hourAgo = QDateTime::currentSecsSinceEpoch() - 3700;
+        for (const QString &name : stale + kept) {
+            WriteFile(path(name), "x");
+            if (!name.startsWith(".new"))
+                SetFileTimes(path(name), hourAgo);
+        }
+        SetFileTimes(path(".f.url" + tag), hourAgo);
+        QVERIFY(!ContainsFiles(path("Empty"))); // its only file was such a one
+        QCOMPARE(load().Count(), 1);            // x.url
+        for (const QString &name : stale)
+            QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
+        for (const QString &name : kept)
+            QVERIFY2(QFileInfo::exists(path(name)), qPrintable(name));
+    }
+
+    void emptyFolderAfterDelete()
+    {
+        const QString root = m_dir.path() + "/";
+        WriteFile(path("Other.url"), Shortcut("a"));
+        QDir().mkpath(path("News/Tech"));
+        QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), root + "News/");
+        writeRaw("News/n\xF6tes.txt", "x"); // any file, whatever its name
+        QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), path("News/Tech"));
+        QCOMPARE(TopmostEmptyFolder(root, "/elsewhere/News"), QString());
+        QCOMPARE(::unlink((QFile::encodeName(path("News")) + "/n\xF6tes.txt").constData()), 0);
+        QVERIFY(QFile::remove(path("Other.url")));
+        QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), root); // the caller never offers it
+        QVERIFY(!DeleteToRecycleBin(path("News/gone.url")));
+
+        // A folder that cannot be listed may hold anything: never offered for deletion. Root
+        // lists everything, so then the check runs in a child as an ordinary user.
+        QDir().mkpath(path("News/Locked"));
+        QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path("News/Locked")).constData(), 0), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+            ::_exit(dropped && ContainsFiles(path("News")) ? 0 : 1);
+        }
+        int status = -1;
+        QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && !WEXITSTATUS(status));
+        QCOMPARE(::chmod(QFile::encodeName(path("News/Locked")).constData(), 0700), 0);
+    }
+
+    // The command line lists a tree with such names, also one given as its folder.
+    void commandLineListsEveryBookmark()
+    {
+        writeRaw("Jos\xE9/caf\xE9.url", Shortcut("http://a.test/"));
+        const ScopedEnv favorites("FAVRAKE_FAVORITES", QFile::encodeName(path("Jos")) + "\xE9");
+        const QList<QStringList> runs = {{"list", m_dir.path()}, {"list"}};
+        for (const QStringList &arguments : runs) {
+            QProcess cli;
+            cli.start(FAVRAKE_CLI, arguments);
+            QVERIFY(cli.waitForFinished(60000));
+            const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
+            QCOMPARE(cli.exitCode(), 0);
+            const QString name = (arguments.size() > 1 ? "Jos" + Mark + "/" : "") + "caf" + Mark;
+            QVERIFY2(lines.value(0).startsWith(name + ".url\thttp://a.test/\t"),
+                     qPrintable(lines.value(0)));
+            QVERIFY2(lines.value(1).startsWith("1 bookmarks in "), qPrintable(lines.value(1)));
+        }
     }
 };
-
-void TestBookmarks::init()
-{
-    QDir(m_dir.path()).removeRecursively();
-    QDir().mkpath(m_dir.path());
-}
-
-void TestBookmarks::emptyAndMissingFolders()
-{
-    const TBookmarks empty = load();
-    QCOMPARE(empty.Count(), 0);
-    QCOMPARE(empty.FolderCount(), 1);
-    QVERIFY(!empty.IsValidIndex(0));
-    QCOMPARE(empty.ActiveCount() + empty.KeptCount() + empty.RefreshDueCount(), 0);
-    QCOMPARE(empty.NotDueCount(), 0);
-    QCOMPARE(empty.DisplayName(0), QString());
-
-    const TBookmarks noPath(QString(), {});
-    QCOMPARE(noPath.Count(), 0);
-    QCOMPARE(noPath.FolderCount(), 0);
-    const TBookmarks missing(path("nowhere"), {});
-    QCOMPARE(missing.FolderCount(), 0);
-}
-
-void TestBookmarks::scanFindsBookmarks()
-{
-    WriteFile(path("Site.url"), Shortcut("http://a.test/"));
-    WriteFile(path("SITE2.URL"), Shortcut("http://a.test/"));
-    WriteFile(path("Site.url.txt"), Shortcut("http://c.test/"));
-    WriteFile(path(".hidden/.Hidden.url"), Shortcut("http://d.test/"));
-    WriteFile(path("News/Tech/Paper.url"), Shortcut("http://e.test/"));
-    QDir().mkpath(path("Folder.url")); // a folder with a bookmark's name is entered
-    WriteFile(path("Folder.url/In.url"), Shortcut("http://f.test/"));
-    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.url")).constData(), 0600), 0);
-    WriteFile(path("binary.url"), QByteArray("\x00\xFF\xFE[\x01", 5));
-    WriteFile(path("locked/Locked.url"), Shortcut("http://g.test/"));
-    // A name that is not UTF-8 cannot be addressed again: left out, not misread.
-    const QByteArray badName = QFile::encodeName(path("")) + "/bad\xFF.url";
-    QVERIFY(::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
-    QVERIFY(QFile::setPermissions(path("locked"), QFileDevice::Permissions()));
-
-    const TBookmarks list = load();
-    QCOMPARE(::unlink(badName.constData()), 0); // a name the cleanup could not reach either
-    QStringList urls;
-    for (int i = 0; i < list.Count(); ++i)
-        urls << list.Item(i)->URL;
-    urls.sort();
-    const bool root = ::geteuid() == 0; // root reads the locked folder as well
-    QStringList expected = {"",
-                            "http://a.test/",
-                            "http://a.test/",
-                            "http://d.test/",
-                            "http://e.test/",
-                            "http://f.test/"};
-    if (root)
-        expected.insert(6, "http://g.test/");
-    QCOMPARE(urls, expected);
-    QCOMPARE(list.FolderCount(), root ? 6 : 5);
-    QVERIFY(QFile::setPermissions(path("locked"),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
-void TestBookmarks::linkedFoldersScannedOnce()
-{
-    WriteFile(path("A/Site.url"), Shortcut("http://a.test/"));
-    QVERIFY(QFile::link(path("A"), path("A/Loop")));
-    QVERIFY(QFile::link(path("A"), path("Again")));
-    const TBookmarks list = load();
-    QCOMPARE(list.Count(), 1);
-    QCOMPARE(list.FolderCount(), 2);
-}
-
-void TestBookmarks::threadsKeepScanOrder()
-{
-    for (int i = 0; i < 300; ++i)
-        WriteFile(path(QStringLiteral("F%1/b%2.url").arg(i % 7).arg(i)),
-                  i % 3 ? Shortcut("http://s" + QByteArray::number(i) + ".test/",
-                                   State("Rating", QString::number(i)))
-                        : QByteArray("junk"));
-    TBookmarksEnv one = atNow();
-    one.ReadThreads = 1;
-    TBookmarksEnv four = atNow();
-    four.ReadThreads = 4;
-    const TBookmarks serial = load(one);
-    const TBookmarks parallel = load(four);
-    QCOMPARE(parallel.Count(), 300);
-    QCOMPARE(parallel.Count(), serial.Count());
-    for (int i = 0; i < serial.Count(); ++i) {
-        QCOMPARE(parallel.Item(i)->FileName, serial.Item(i)->FileName);
-        QCOMPARE(parallel.Item(i)->URL, serial.Item(i)->URL);
-        QCOMPARE(parallel.Item(i)->Rating, serial.Item(i)->Rating);
-    }
-}
-
-void TestBookmarks::referenceTime_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<double>("reference");
-    QTest::newRow("file stamps") << Shortcut("http://a.test/") << Jan2003Days;
-    QTest::newRow("earlier Modified wins") << Shortcut("http://a.test/", Modified2001) << 36892.0;
-    QTest::newRow("Modified of 0 ignored")
-        << Shortcut("http://a.test/", "Modified=0000000000000000\r\n") << Jan2003Days;
-    QTest::newRow("short Modified ignored")
-        << Shortcut("http://a.test/", "Modified=00C09DC88573C0\r\n") << Jan2003Days;
-    QTest::newRow("Modified with a blank inside ignored")
-        << Shortcut("http://a.test/", "Modified=00C09DC88573C0 1\r\n") << Jan2003Days;
-    QTest::newRow("stored reference wins over all")
-        << Shortcut("http://a.test/", Modified2001 + State("ReferenceTime", Hex(40000.25)))
-        << 40000.25;
-}
-
-void TestBookmarks::referenceTime()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(double, reference);
-    WriteFile(path("a.url"), content);
-    SetFileTimes(path("a.url"), Jan2003);
-    const TBookmarks list = load(atNow());
-    QCOMPARE(list.Item(0)->ReferenceTime, reference);
-    QCOMPARE(list.Item(0)->RemindTime, reference + 7);
-    QVERIFY(list.IsRemindDue(0));
-}
-
-void TestBookmarks::storedDatesOutOfRange_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("NaN") << Hex(std::numeric_limits<double>::quiet_NaN());
-    QTest::newRow("infinite") << Hex(std::numeric_limits<double>::infinity());
-    QTest::newRow("before 1899") << Hex(-5.0);
-    QTest::newRow("after 9999") << Hex(3e6);
-    QTest::newRow("not hex") << QString("12G4");
-    QTest::newRow("huge exponent") << QString("7FEFFFFFFFFFFFFF");
-}
-
-void TestBookmarks::storedDatesOutOfRange()
-{
-    QFETCH(QString, stored);
-    WriteFile(path("a.url"),
-              Shortcut("http://a.test/", "[Merkwerk]\r\nReferenceTime=" + stored.toLatin1() +
-                                             "\r\nRefreshed=" + stored.toLatin1() +
-                                             "\r\nRemindTime=" + stored.toLatin1() + "\r\n"));
-    SetFileTimes(path("a.url"), Jan2003);
-    const TBookmarks list = load(atNow());
-    QCOMPARE(list.Item(0)->ReferenceTime, Jan2003Days);
-    QCOMPARE(list.Item(0)->Refreshed, 0.0);
-    QCOMPARE(list.Item(0)->RemindTime, Jan2003Days + 7);
-    QVERIFY(list.IsRefreshDue(0));
-}
-
-void TestBookmarks::refreshDue_data()
-{
-    QTest::addColumn<double>("sinceRefresh"); // days, negative: in the future
-    QTest::addColumn<int>("state");
-    QTest::addColumn<bool>("due");
-    const double minute = 1.0 / 1440;
-    QTest::newRow("29 days ok") << 29.0 << 0 << false;
-    QTest::newRow("30 days ok") << 30.0 << 0 << true;
-    QTest::newRow("29.999 days ok") << 30.0 - minute << 0 << false;
-    QTest::newRow("30 days ahead (clock set back)") << -30.0 << 0 << true;
-    QTest::newRow("29 minutes failed") << 29 * minute << -1 << false;
-    QTest::newRow("exactly 30 minutes failed") << 30 * minute << -1 << true;
-    QTest::newRow("other negative state counts as failed") << 30 * minute << -7 << true;
-    QTest::newRow("never refreshed") << 46000.5 << 0 << true;
-}
-
-void TestBookmarks::refreshDue()
-{
-    QFETCH(double, sinceRefresh);
-    QFETCH(int, state);
-    QFETCH(bool, due);
-    WriteFile(path("a.url"), Shortcut("http://a.test/"));
-    TBookmarks list = load(atNow());
-    list.Item(0)->Refreshed = m_now - sinceRefresh;
-    list.Item(0)->RefreshState = state;
-    QCOMPARE(list.IsRefreshDue(0), due);
-    QCOMPARE(list.RefreshDueCount() + list.NotDueCount(), 1);
-    // What is saved and read again gives the same answer.
-    QVERIFY(list.Save(0));
-    QCOMPARE(load(atNow()).IsRefreshDue(0), due);
-}
-
-void TestBookmarks::keptBookmark()
-{
-    const QByteArray content = Shortcut("http://a.test/", State("RemindTime", "BFF0000000000000"));
-    WriteFile(path("a.url"), content);
-    TBookmarks list = load(atNow());
-    QVERIFY(list.IsKept(0));
-    QVERIFY(!list.IsActive(0) && !list.IsRemindDue(0) && !list.IsRefreshDue(0));
-    QCOMPARE(list.KeptCount(), 1);
-    QCOMPARE(list.NotDueCount(), 1);
-    list.PutBackAll();
-    list.RefreshAll();
-    QCOMPARE(ReadFile(path("a.url")), content);
-}
-
-void TestBookmarks::saveWritesAllKeys()
-{
-    WriteFile(path("a.url"), Shortcut("http://a.test/"));
-    TBookmarks list = load(atNow());
-    TBookmarkRec &rec = *list.Item(0);
-    rec.ReferenceTime = 1.0;
-    rec.RemindTime = 38001.5;
-    QVERIFY(list.Save(0));
-    QCOMPARE(ReadFile(path("a.url")),
-             Shortcut("http://a.test/", "[Merkwerk]\r\nTitle=\r\nDescr=\r\nURL=\r\n"
-                                        "ReferenceTime=3FF0000000000000\r\n"
-                                        "Refreshed=0000000000000000\r\nRefreshState=0\r\n"
-                                        "RefreshMsg=\r\nRemindTime=40E28E3000000000\r\n"
-                                        "Phrase=\r\nMatch=\r\nRating=0\r\n"));
-    list.PutBackAll();
-    QCOMPARE(load(atNow()).Item(0)->RemindTime, 1.0);
-    list.RefreshAll();
-    QCOMPARE(load(atNow()).Item(0)->Refreshed, 1.0);
-}
-
-void TestBookmarks::saveRoundTripsTexts()
-{
-    WriteFile(path("a.url"), Shortcut("http://a.test/"));
-    TBookmarks list = load(atNow());
-    TBookmarkRec &rec = *list.Item(0);
-    const QString pair = QStringLiteral("\U0001F600");
-    rec.Title = QString(MaxStoredTextLength - 1, u't') + pair; // the pair may not be split
-    rec.Descr = QStringLiteral("Über \u4E2D ") + pair;
-    rec.StoredURL = QString(3000, u'u');
-    rec.RefreshMsg = "HTTP/1.1 404 Not Found";
-    rec.RefreshState = -1;
-    rec.Refreshed = 46000.25;
-    rec.SubjectPhrase = "CAR REPAIR";
-    rec.Match = "Car-Repair";
-    rec.Rating = 10;
-    QVERIFY(list.Save(0));
-    QCOMPARE(rec.Title.size(), MaxStoredTextLength - 1);
-    const TBookmarks again = load(atNow());
-    const TBookmarkRec &read = *again.Item(0);
-    for (auto field :
-         {&TBookmarkRec::Title, &TBookmarkRec::Descr, &TBookmarkRec::StoredURL,
-          &TBookmarkRec::RefreshMsg, &TBookmarkRec::SubjectPhrase, &TBookmarkRec::Match})
-        QCOMPARE(read.*field, rec.*field);
-    QCOMPARE(read.RefreshState, -1);
-    QCOMPARE(read.Refreshed, 46000.25);
-    QCOMPARE(read.Rating, 10);
-    QVERIFY(again.HasSuggestion(0));
-    QCOMPARE(again.PhraseText(0), QByteArray("CAR REPAIR"));
-}
-
-void TestBookmarks::saveRefusesChangedFiles_data()
-{
-    QTest::addColumn<QByteArray>("changedTo");
-    QTest::newRow("address edited")
-        << Shortcut("http://other.test/", State("RemindTime", Hex(1.0)));
-    QTest::newRow("address case changed")
-        << Shortcut("http://A.test/", State("RemindTime", Hex(1.0)));
-    QTest::newRow("state written by another computer")
-        << Shortcut("http://a.test/", State("RemindTime", "BFF0000000000000"));
-    QTest::newRow("state added by another computer")
-        << Shortcut("http://a.test/", State("RemindTime", Hex(1.0)) + "Rating=2\r\n");
-    QTest::newRow("file emptied") << QByteArray();
-}
-
-void TestBookmarks::saveRefusesChangedFiles()
-{
-    QFETCH(QByteArray, changedTo);
-    WriteFile(path("a.url"), Shortcut("http://a.test/", State("RemindTime", Hex(1.0))));
-    TBookmarks list = load(atNow());
-    WriteFile(path("a.url"), changedTo);
-    list.Item(0)->RemindTime = -1;
-    QVERIFY(!list.IsUnchanged(0) || changedTo.contains("http://a.test/"));
-    QVERIFY(!list.Save(0));
-    QCOMPARE(ReadFile(path("a.url")), changedTo);
-
-    QVERIFY(QFile::remove(path("a.url")));
-    QVERIFY(!list.Save(0));
-    QVERIFY(!QFile::exists(path("a.url")));
-}
-
-void TestBookmarks::unreadableFileNeverWritten()
-{
-    const QByteArray noAddress = "[Merkwerk]\r\nRating=1\r\n";
-    WriteFile(path("a.url"), noAddress);
-    TBookmarks list = load(atNow());
-    QCOMPARE(list.Count(), 1);
-    QVERIFY(!list.IsUnchanged(0));
-    QVERIFY(!list.Save(0));
-    list.RemoveAllState();
-    QCOMPARE(ReadFile(path("a.url")), noAddress);
-}
-
-void TestBookmarks::removeAllState()
-{
-    WriteFile(path("a.url"),
-              Shortcut("http://a.test/", State("Rating", "1") + "[Other]\r\nx=1\r\n"));
-    WriteFile(path("b.url"), Shortcut("http://b.test/", State("Rating", "1")));
-    WriteFile(path("c.url"), Shortcut("http://c.test/")); // no state: never rewritten
-    TBookmarks list = load(atNow());
-    WriteFile(path("b.url"), Shortcut("http://changed.test/", State("Rating", "1")));
-    const auto inode = [&] {
-        struct stat st = {};
-        return stat(QFile::encodeName(path("c.url")).constData(), &st) == 0 ? st.st_ino : 0;
-    };
-    const auto before = inode();
-    QCOMPARE(list.RemoveAllState(), QStringList{path("b.url")});
-    QCOMPARE(inode(), before);
-    QCOMPARE(ReadFile(path("a.url")), Shortcut("http://a.test/", "[Other]\r\nx=1\r\n"));
-    QCOMPARE(ReadFile(path("b.url")), Shortcut("http://changed.test/", State("Rating", "1")));
-}
-
-void TestBookmarks::names()
-{
-    WriteFile(path("My.Site.url"), Shortcut("http://a.test/"));
-    WriteFile(path("News/Tech/Paper.url"), Shortcut("http://a.test/"));
-    const TBookmarks list = load();
-    QCOMPARE(list.Count(), 2);
-    QStringList folders = list.Folders(); // what the folder watcher watches
-    folders.sort();
-    QCOMPARE(folders, QStringList({m_dir.path() + "/", path("News/"), path("News/Tech/")}));
-    for (int i = 0; i < 2; ++i) {
-        const bool top = list.Item(i)->FileName.endsWith("My.Site.url");
-        QCOMPARE(list.DisplayName(i), top ? QString("My.Site") : QString("Paper"));
-        QCOMPARE(list.FolderName(i), top ? QString() : QString("News/Tech"));
-    }
-}
-
-void TestBookmarks::emptyFolderAfterDelete()
-{
-    const QString root = m_dir.path() + "/";
-    WriteFile(path("Other.url"), Shortcut("http://a.test/"));
-    WriteFile(path("News/Tech/Paper.url"), Shortcut("http://a.test/"));
-    QVERIFY(QFile::remove(path("News/Tech/Paper.url")));
-    QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), root + "News/");
-    WriteFile(path("News/notes.txt"), "x");
-    QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), path("News/Tech"));
-    QCOMPARE(TopmostEmptyFolder(root, "/elsewhere/News"), QString());
-    QVERIFY(QFile::remove(path("News/notes.txt")));
-    QVERIFY(QFile::remove(path("Other.url")));
-    QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), root); // the caller never offers it
-
-    // A folder that cannot be listed may hold anything: never offered for deletion. Root
-    // lists everything, so then the check runs in a child as an ordinary user.
-    QDir().mkpath(path("News/Locked"));
-    QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
-    QCOMPARE(::chmod(QFile::encodeName(path("News/Locked")).constData(), 0), 0);
-    const pid_t child = ::geteuid() == 0 ? ::fork() : 0;
-    if (child == 0) {
-        const bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
-        const bool seen = dropped && ContainsFiles(path("News"));
-        if (::getpid() != m_testPid)
-            ::_exit(seen ? 0 : 1);
-        QVERIFY(seen);
-    } else {
-        int status = -1;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    QCOMPARE(::chmod(QFile::encodeName(path("News/Locked")).constData(), 0700), 0);
-    QVERIFY(!DeleteToRecycleBin(path("News/gone.url")));
-}
 
 QTEST_GUILESS_MAIN(TestBookmarks)
 #include "test_bookmarks.moc"

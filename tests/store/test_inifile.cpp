@@ -1,12 +1,26 @@
 #include "store/ini.h"
 #include "storefixture.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <filesystem>
 #include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
+// What the write hook saw, and what another program writes just before it (when not empty).
+QString HookFolder;
+QStringList SeenWhileWriting;
+QByteArray OtherProgramWrites;
+
+long HookedWrite(int fd, const void *data, unsigned long size)
+{
+    SeenWhileWriting = QDir(HookFolder).entryList(QDir::Files | QDir::Hidden);
+    if (!OtherProgramWrites.isEmpty())
+        WriteFile(HookFolder + "/a.url", OtherProgramWrites);
+    return ::write(fd, data, size);
+}
 long FailingWrite(int, const void *, unsigned long)
 {
     errno = ENOSPC;
@@ -22,161 +36,158 @@ int FailingRename(const char *, const char *)
     errno = EXDEV;
     return -1;
 }
+
+// What this process has read so far, and the size of this answer, which counts only later.
+std::pair<qint64, qint64> BytesRead()
+{
+    char text[1024];
+    const int fd = ::open("/proc/self/io", O_RDONLY);
+    const ssize_t n = qMax(::read(fd, text, sizeof text), ssize_t(0));
+    ::close(fd);
+    return {QByteArray(text, n).split('\n').value(0).mid(7).toLongLong(), n};
+}
 } // namespace
 
 class TestIniFile : public QObject
 {
     Q_OBJECT
-  private slots:
-    void init();
-    void typedValues();
-    void shortcutIsNeverCreated();
-    void settingsFileIsCreated();
-    void permissionsAndLinksKept();
-    void failedStepsLeaveTheFile_data();
-    void failedStepsLeaveTheFile();
-    void readOnlyAndOddFilesUntouched();
-    void fullDisk();
-
-  private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QStringList entries() const
+    QStringList entries() const // every name, also one QDir cannot list
     {
-        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QStringList names;
+        for (const auto &entry :
+             std::filesystem::directory_iterator(QFile::encodeName(m_dir.path()).toStdString()))
+            names << QString::fromStdString(entry.path().filename().string());
+        return names;
+    }
+
+  private slots:
+    void init()
+    {
+        // Names that are not UTF-8 are out of QDir's reach.
+        std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString());
+        QDir().mkpath(m_dir.path());
+        HookFolder = m_dir.path();
+    }
+
+    // Writing state is no change of the bookmark: what the file was, apart from its content,
+    // stays, and only the file itself is left in the folder.
+    void replaceKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("name"); // written through this name
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("plain file") << "a.url" << QByteArray("a.url");
+        QTest::newRow("through a symbolic link") << "link.url" << QByteArray("a.url");
+        QTest::newRow("name not UTF-8")
+            << "caf" + QString(QChar(0xDCE9)) + ".url" << QByteArray("caf\xE9.url");
+        QTest::newRow("name of 250 bytes")
+            << QString(246, u'n') + ".url" << QByteArray(246, 'n') + ".url";
+    }
+    void replaceKeepsTheFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, target);
+        WriteRawFile(QFile::encodeName(m_dir.path()) + '/' + target,
+                     "[InternetShortcut]\r\nURL=x\r\n");
+        const QByteArray real = QFile::encodeName(m_dir.path()) + '/' + target;
+        const struct timespec times[2] = {{1041379200, 5}, {1041379300, 7}}; // January 2003
+        QVERIFY(::chmod(real.constData(), 0640) == 0 &&
+                ::utimensat(AT_FDCWD, real.constData(), times, 0) == 0);
+        const bool link = name == u"link.url";
+        QVERIFY(!link || QFile::link(path("a.url"), path(name)));
+        QVERIFY(IniWriteString(path(name), "Merkwerk", "Rating", "3"));
+        struct stat st = {};
+        QVERIFY(::stat(real.constData(), &st) == 0 && st.st_size == 27 + 22);
+        QCOMPARE(st.st_mode & 07777, 0640u);
+        QCOMPARE(std::pair(st.st_atim.tv_sec, st.st_atim.tv_nsec), std::pair(1041379200L, 5L));
+        QCOMPARE(std::pair(st.st_mtim.tv_sec, st.st_mtim.tv_nsec), std::pair(1041379300L, 7L));
+        QCOMPARE(entries().size(), link ? 2 : 1);
+        QVERIFY(!link || QFileInfo(path(name)).isSymLink());
+    }
+
+    void failedStepsLeaveTheFile_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::newRow("write") << 0;
+        QTest::newRow("sync") << 1;
+        QTest::newRow("rename") << 2;
+        QTest::newRow("another program saved between read and rename") << 3;
+    }
+    void failedStepsLeaveTheFile()
+    {
+        QFETCH(int, step);
+        platform::FileWriteOps ops = platform::systemFileWriteOps();
+        ops.write = step == 0 ? FailingWrite : HookedWrite;
+        ops.sync = step == 1 ? FailingSync : ops.sync;
+        ops.rename = step == 2 ? FailingRename : ops.rename;
+        const QByteArray before = Shortcut("http://a.test/", "[Merkwerk]\r\nTitle=0041\r\n");
+        OtherProgramWrites = step == 3 ? Shortcut("http://a.test/", "[M]\r\nx=1\r\n") : "";
+        WriteFile(path("a.url"), before);
+        const bool ok = IniUpdate(
+            path("a.url"),
+            [](IniDocument &doc) { return doc.setValue(u"Merkwerk", u"Title", u"0042"); }, ops);
+        QVERIFY(!ok);
+        QCOMPARE(ReadFile(path("a.url")), step == 3 ? OtherProgramWrites : before);
+        QCOMPARE(entries(), QStringList{"a.url"});
+        // The file being written carries a name that only this program uses.
+        const QStringList temporary = SeenWhileWriting.filter(
+            QRegularExpression("^\\.a\\.url\\.favrake-tmp-[A-Za-z0-9]{6}$"));
+        QVERIFY2(step == 0 || (SeenWhileWriting.size() == 2 && temporary.size() == 1),
+                 qPrintable(SeenWhileWriting.join(u' ')));
+    }
+
+    void oddFilesUntouched()
+    {
+        QVERIFY(!IniWriteString(path("gone.URL"), "Merkwerk", "Title", "x")); // never made
+        QVERIFY(IniEraseSection(path("gone.ini"), "Merkwerk") && entries().isEmpty());
+
+        const QString readOnly = path("ro.url");
+        WriteFile(readOnly, Shortcut("http://a.test/"));
+        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadUser));
+        QVERIFY(!IniWriteString(readOnly, "Merkwerk", "Title", "0041"));
+        QCOMPARE(ReadFile(readOnly), Shortcut("http://a.test/"));
+
+        const QString big = path("big.url");
+        const QByteArray bigContent = Shortcut("http://b.test/") + QByteArray(MaxIniFileSize, ';');
+        WriteFile(big, bigContent);
+        QVERIFY(!IniWriteString(big, "Merkwerk", "Title", "0041"));
+        QCOMPARE(IniReadString(big, "InternetShortcut", "URL", "none"), QString("none"));
+        QCOMPARE(ReadFile(big), bigContent);
+
+        const QString fifo = path("pipe.url");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(!IniWriteString(fifo, "Merkwerk", "Title", "0041")); // and does not block
+        QCOMPARE(IniReadString(fifo, "InternetShortcut", "URL", "none"), QString("none"));
+
+        // A file that states the size 0 and holds more: the read stops at the limit.
+        const auto [before, asking] = BytesRead();
+        const auto maps = platform::readSmallFile("/proc/self/maps", 64);
+        QVERIFY(maps && !maps->content);
+        QCOMPARE(BytesRead().first - before - asking, 65);
+    }
+
+    void fullDisk()
+    {
+        // A small file system of our own, where the machine lets us mount one.
+        const QString mountPoint = path("small");
+        QDir().mkpath(mountPoint);
+        if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs",
+                                        0, "size=16k") != 0)
+            QSKIP("cannot mount a small file system here; the injected write failure covers it");
+        const QString file = mountPoint + "/a.url";
+        const QByteArray before = Shortcut("http://a.test/");
+        WriteFile(file, before);
+        WriteFile(mountPoint + "/filler", QByteArray(12 * 1024, 'x'));
+        const bool ok = IniWriteString(file, "Merkwerk", "Title", QString(4000, u'A'));
+        const QByteArray after = ReadFile(file);
+        const QStringList left = QDir(mountPoint).entryList(QDir::Files | QDir::Hidden);
+        ::umount(QFile::encodeName(mountPoint).constData());
+        QVERIFY(!ok);
+        QCOMPARE(after, before);
+        QCOMPARE(left, (QStringList{"a.url", "filler"}));
     }
 };
-
-void TestIniFile::init()
-{
-    QDir(m_dir.path()).removeRecursively();
-    QDir().mkpath(m_dir.path());
-}
-
-void TestIniFile::typedValues()
-{
-    const QString file = path("s.ini");
-    WriteFile(file, "[C]\nyes=yes\none=1\nzero= 0 \nint=12abc\nneg=-5\nhex=12G4\n");
-    QCOMPARE(IniReadBool(file, "C", "yes", true), true);
-    QCOMPARE(IniReadBool(file, "C", "yes", false), false);
-    QCOMPARE(IniReadBool(file, "C", "one", false), true);
-    QCOMPARE(IniReadBool(file, "C", "zero", true), false);
-    QCOMPARE(IniReadInteger(file, "C", "int", 9), 9);
-    QCOMPARE(IniReadInteger(file, "C", "neg", 9), -5);
-    QCOMPARE(IniReadHex64(file, "C", "hex", 3), qint64(-1));
-    QCOMPARE(IniReadHex64(file, "C", "missing", 3), qint64(3));
-    QCOMPARE(IniReadString(path("none.ini"), "C", "k", "dflt"), QString("dflt"));
-    QVERIFY(IniWriteHexText(file, "C", "text", QStringLiteral("\U0001F600")));
-    QCOMPARE(IniReadHexText(file, "C", "text", ""), QStringLiteral("\U0001F600"));
-    QCOMPARE(IniReadHexText(file, "C", "absent", "Ab"), QString("Ab"));
-    QVERIFY(IniWriteHex64(file, "C", "h", -1));
-    QCOMPARE(IniReadString(file, "C", "h", ""), QString("FFFFFFFFFFFFFFFF"));
-    QVERIFY(IniSectionExists(file, "c"));
-    QVERIFY(IniEraseSection(file, "C"));
-    QVERIFY(!IniSectionExists(file, "C"));
-    QCOMPARE(ReadFile(file), QByteArray());
-}
-
-void TestIniFile::shortcutIsNeverCreated()
-{
-    QVERIFY(!IniWriteString(path("gone.url"), "Merkwerk", "Title", "x"));
-    QVERIFY(!IniWriteString(path("gone.URL"), "Merkwerk", "Title", "x"));
-    QVERIFY(IniEraseSection(path("gone.ini"), "Merkwerk")); // nothing to erase is fine
-    QCOMPARE(entries(), QStringList());
-}
-
-void TestIniFile::settingsFileIsCreated()
-{
-    QVERIFY(IniWriteBool(path("Favrake.ini"), "FlagsInfo", "Msg", true));
-    QCOMPARE(ReadFile(path("Favrake.ini")), QByteArray("[FlagsInfo]\r\nMsg=1\r\n"));
-}
-
-void TestIniFile::permissionsAndLinksKept()
-{
-    const QString target = path("real.url");
-    WriteFile(target, Shortcut("http://a.test/"));
-    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    QVERIFY(QFile::link(target, path("link.url")));
-    QVERIFY(IniWriteString(path("link.url"), "Merkwerk", "Rating", "3"));
-    QVERIFY(QFileInfo(path("link.url")).isSymLink());
-    QCOMPARE(ReadFile(target), Shortcut("http://a.test/", "[Merkwerk]\r\nRating=3\r\n"));
-    struct stat st
-    {
-    };
-    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0640u);
-    QCOMPARE(entries().size(), 2); // no temporary file left behind
-}
-
-void TestIniFile::failedStepsLeaveTheFile_data()
-{
-    QTest::addColumn<int>("step");
-    QTest::newRow("write") << 0;
-    QTest::newRow("sync") << 1;
-    QTest::newRow("rename") << 2;
-}
-
-void TestIniFile::failedStepsLeaveTheFile()
-{
-    QFETCH(int, step);
-    platform::FileWriteOps ops = platform::systemFileWriteOps();
-    if (step == 0)
-        ops.write = FailingWrite;
-    if (step == 1)
-        ops.sync = FailingSync;
-    if (step == 2)
-        ops.rename = FailingRename;
-    const QString file = path("a.url");
-    const QByteArray before = Shortcut("http://a.test/", "[Merkwerk]\r\nTitle=0041\r\n");
-    WriteFile(file, before);
-    const bool ok = IniUpdate(
-        file, [](IniDocument &doc) { return doc.setValue(u"Merkwerk", u"Title", u"0042"); }, ops);
-    QVERIFY(!ok);
-    QCOMPARE(ReadFile(file), before);
-    QCOMPARE(entries(), QStringList{"a.url"});
-}
-
-void TestIniFile::readOnlyAndOddFilesUntouched()
-{
-    const QString readOnly = path("ro.url");
-    WriteFile(readOnly, Shortcut("http://a.test/"));
-    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadUser));
-    QVERIFY(!IniWriteString(readOnly, "Merkwerk", "Title", "0041"));
-    QCOMPARE(ReadFile(readOnly), Shortcut("http://a.test/"));
-
-    const QString big = path("big.url");
-    const QByteArray bigContent = Shortcut("http://b.test/") + QByteArray(MaxIniFileSize, ';');
-    WriteFile(big, bigContent);
-    QVERIFY(!IniWriteString(big, "Merkwerk", "Title", "0041"));
-    QCOMPARE(IniReadString(big, "InternetShortcut", "URL", "none"), QString("none"));
-    QCOMPARE(ReadFile(big), bigContent);
-
-    const QString fifo = path("pipe.url");
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QVERIFY(!IniWriteString(fifo, "Merkwerk", "Title", "0041")); // and does not block
-    QCOMPARE(IniReadString(fifo, "InternetShortcut", "URL", "none"), QString("none"));
-}
-
-void TestIniFile::fullDisk()
-{
-    // A small file system of our own, where the machine lets us mount one.
-    const QString mountPoint = path("small");
-    QDir().mkpath(mountPoint);
-    if (::geteuid() != 0 ||
-        ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=16k") != 0)
-        QSKIP("cannot mount a small file system here; the injected write failure covers it");
-    const QString file = mountPoint + "/a.url";
-    const QByteArray before = Shortcut("http://a.test/");
-    WriteFile(file, before);
-    WriteFile(mountPoint + "/filler", QByteArray(12 * 1024, 'x'));
-    const bool ok = IniWriteString(file, "Merkwerk", "Title", QString(4000, u'A'));
-    const QByteArray after = ReadFile(file);
-    const QStringList left = QDir(mountPoint).entryList(QDir::Files | QDir::Hidden);
-    ::umount(QFile::encodeName(mountPoint).constData());
-    QVERIFY(!ok);
-    QCOMPARE(after, before);
-    QCOMPARE(left, (QStringList{"a.url", "filler"}));
-}
 
 QTEST_GUILESS_MAIN(TestIniFile)
 #include "test_inifile.moc"

@@ -43,37 +43,13 @@ class TestSubject final : public QObject
             QCOMPARE(QList<int>(got.begin(), got.end()), map);
     }
 
-    void queryForm_data()
+    // The link-collection query and the lines of the built-in text.
+    void dictionaryForms()
     {
-        QTest::addColumn<QByteArray>("phrase");
-        QTest::addColumn<QByteArray>("query");
-        QTest::newRow("lower case, hyphen kept, apostrophe dropped, separators one space")
-            << "  Farmer's Car-Repair & roll!  "_ba << QByteArray("farmers car-repair roll");
-        QTest::newRow("high bytes unchanged") << "\xc3\x84PFEL"_ba << QByteArray("\xc3\x84pfel");
-    }
-
-    void queryForm()
-    {
-        QFETCH(QByteArray, phrase);
-        QFETCH(QByteArray, query);
-        QCOMPARE(QueryForm(phrase), query);
-    }
-
-    void splitLines_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArrayList>("lines");
-        QTest::newRow("CR, LF, CR LF; spaces and a last line without end kept")
-            << " A \rb\nc\r\nd"_ba << QByteArrayList{" A ", "b", "c", "d"};
-        QTest::newRow("LF CR is two breaks, empty lines kept")
-            << "\na\n\rb\n"_ba << QByteArrayList{"", "a", "", "b"};
-    }
-
-    void splitLines()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArrayList, lines);
-        QCOMPARE(SplitSubjectLines(text), lines);
+        QCOMPARE(QueryForm("  Farmer's Car-Repair & roll!  "), "farmers car-repair roll");
+        QCOMPARE(QueryForm("\xc3\x84PFEL"), "\xc3\x84pfel"); // high bytes unchanged
+        QCOMPARE(SplitSubjectLines(" A \rb\nc\r\nd"), (QByteArrayList{" A ", "b", "c", "d"}));
+        QCOMPARE(SplitSubjectLines("\na\n\rb\n"), (QByteArrayList{"", "a", "", "b"}));
     }
 
     void match_data()
@@ -133,7 +109,9 @@ class TestSubject final : public QObject
     {
         QFETCH(QByteArray, alphabet);
         QFETCH(int, maxLines);
-        QRandomGenerator random(quint32(maxLines) * 31u + quint32(alphabet.size()));
+        const quint32 seed = quint32(maxLines) * 31u + quint32(alphabet.size());
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
         const auto randomText = [&](int maxLength) {
             QByteArray text(random.bounded(maxLength + 1), ' ');
             for (char &c : text)
@@ -184,11 +162,6 @@ class TestSubject final : public QObject
         QTest::newRow("BBC Weather forecast for London") << "WEATHER FORECAST"_ba;
         QTest::newRow("Chocolate chip cookie recipe") << "CHOCOLATE CHIP COOKIE"_ba;
         QTest::newRow("Tour de France 2023 results") << "TOUR DE FRANCE"_ba;
-        QTest::newRow("Introduction to quantum mechanics") << "QUANTUM MECHANICS"_ba;
-        QTest::newRow("How to grow tomatoes in your vegetable garden") << "VEGETABLE GARDEN"_ba;
-        QTest::newRow("The Old Farmer's Almanac") << "ALMANAC"_ba;
-        QTest::newRow("Amazon.com: Online Shopping for Electronics, Apparel") << "ELECTRONICS"_ba;
-        QTest::newRow("Welcome to the Museum of Modern Art") << "MUSEUM"_ba;
         QTest::newRow("Bach cello suites sheet music") << "SHEET MUSIC"_ba;
         QTest::newRow("Home Page - Welcome - Official Website") << QByteArray();
         QTest::newRow("Login | Sign in to your account") << QByteArray();
