@@ -2,6 +2,7 @@
 // into each file) against a plain libcurl loop fetching the same pages.
 #include "refresh/downloader.h"
 #include "refresh/engine.h"
+#include "refresh/refreshpass.h"
 #include "store/bookmarks.h"
 
 #include <QDir>

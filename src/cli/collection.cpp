@@ -6,7 +6,8 @@
 
 #include <QFileInfo>
 
-std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err)
+std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err,
+                                           const platform::FileWriteOps &writeOps)
 {
     const QString path = folder.isEmpty() ? platform::favoritesFolder() : folder;
     if (!QFileInfo(path).isDir()) {
@@ -14,8 +15,9 @@ std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &e
         return nullptr;
     }
     LoadSettings({}, platform::appDataFolder());
-    return std::make_unique<TBookmarks>(QFileInfo(path).absoluteFilePath(),
-                                        TBookmarksEnv{.Intervals = SettingsIntervals});
+    return std::make_unique<TBookmarks>(
+        QFileInfo(path).absoluteFilePath(),
+        TBookmarksEnv{.Intervals = SettingsIntervals, .WriteOps = &writeOps});
 }
 
 QString OneLine(QString text)

@@ -1,6 +1,7 @@
 #include "fakedownloader.h"
 #include "loopbackserver.h"
 #include "refresh/engine.h"
+#include "refresh/refreshpass.h"
 #include "store/bookmarks.h"
 #include "store/hextext.h"
 
