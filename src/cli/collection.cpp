@@ -27,3 +27,11 @@ QString OneLine(QString text)
             c = u' ';
     return text;
 }
+
+QString OneLineFields(const QStringList &fields)
+{
+    QStringList cleaned;
+    for (const QString &field : fields)
+        cleaned << OneLine(field);
+    return cleaned.join(u'\t');
+}

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 #include <memory>
 
@@ -17,3 +18,5 @@ OpenCollection(const QString &folder, QTextStream &err,
 
 // Control characters from a file or a page would break the one-line-per-bookmark layout.
 QString OneLine(QString text);
+// The fields of one bookmark's line, each made one line, separated by tabs.
+QString OneLineFields(const QStringList &fields);

@@ -11,11 +11,11 @@ QString NotWrittenNote(SaveFailure why)
 {
     switch (why) {
     case SaveFailure::TooLarge:
-        return QStringLiteral("\t(not written: the file grew over the size limit)");
+        return QStringLiteral("(not written: the file grew over the size limit)");
     case SaveFailure::Unwritable:
-        return QStringLiteral("\t(not written: the file cannot be written)");
+        return QStringLiteral("(not written: the file cannot be written)");
     default:
-        return QStringLiteral("\t(not written: the file changed meanwhile)");
+        return QStringLiteral("(not written: the file changed meanwhile)");
     }
 }
 } // namespace
@@ -30,24 +30,24 @@ void RefreshReport::Add(const TRefreshStep &step)
 {
     const TDownloadResult &result = step.Result;
     ++m_done;
-    QString line = QDir(m_list.FavoritesPath()).relativeFilePath(result.FileName) + u'\t';
+    QStringList fields = {QDir(m_list.FavoritesPath()).relativeFilePath(result.FileName)};
     if (step.Stored == TStoreOutcome::Dropped) {
-        line += QStringLiteral("SKIPPED\tthe bookmark changed meanwhile");
+        fields << QStringLiteral("SKIPPED") << QStringLiteral("the bookmark changed meanwhile");
         ++m_notWritten;
     } else if (result.RequestedURL.isEmpty()) {
-        line += QStringLiteral("SKIPPED\tno address");
+        fields << QStringLiteral("SKIPPED") << QStringLiteral("no address");
         ++m_noAddress;
     } else {
-        line += result.Success ? QStringLiteral("OK\t") + result.Title
-                               : QStringLiteral("FAILED\t") + result.ErrorMsg;
+        fields << (result.Success ? QStringLiteral("OK") : QStringLiteral("FAILED"))
+               << (result.Success ? result.Title : result.ErrorMsg);
         ++(result.Success ? m_ok : m_failed);
         if (step.Stored == TStoreOutcome::NotWritten) {
-            line += NotWrittenNote(step.NotWritten);
+            fields << NotWrittenNote(step.NotWritten);
             ++m_notWritten;
         }
     }
     if (!m_terminal)
-        m_out << OneLine(line) << '\n';
+        m_out << OneLineFields(fields) << '\n' << Qt::flush;
 }
 
 QString RefreshReport::ProgressLine(const HeldHosts &held) const

@@ -38,7 +38,7 @@ struct DownloadLimits
     std::chrono::milliseconds readTimeout{15000};  // longest wait for the next byte
     std::chrono::milliseconds totalTimeout{60000}; // one download, redirects included
     qsizetype maxBody = 4 * 1024 * 1024;           // the rest of a body is not read
-    QByteArray caFile; // certificates to trust; empty means the system's store
+    QByteArray caFile = {}; // certificates to trust; empty means the system's store
 };
 
 // How the downloads of one worker share the network.
