@@ -2,6 +2,7 @@
 
 #include "collection.h"
 #include "config/settings.h"
+#include "platform/files.h"
 #include "refresh/downloader.h"
 #include "refresh/refreshpass.h"
 #include "refreshreport.h"
@@ -28,15 +29,11 @@ std::optional<WakeUp::Clock::time_point> Earliest(std::optional<WakeUp::Clock::t
     return a && b ? std::min(*a, *b) : a ? a : b;
 }
 
-// Stores every result that waits; files written join the batch to flush.
-void StoreArrived(TRefreshPass &pass, RefreshReport &report, FlushBatch &batch)
+// Stores every result that waits.
+void StoreArrived(TRefreshPass &pass, RefreshReport &report)
 {
-    for (TRefreshStep step = pass.Step(); step.Stored != TStoreOutcome::Nothing;
-         step = pass.Step()) {
+    for (TRefreshStep step = pass.Step(); step.Stored != TStoreOutcome::Nothing; step = pass.Step())
         report.Add(step);
-        if (step.Stored == TStoreOutcome::Written)
-            batch.Written(step.Result.FileName, FlushBatch::Clock::now());
-    }
 }
 } // namespace
 
@@ -76,10 +73,9 @@ int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &er
         return 0;
     }
     const WakeUp wake; // outlives the engine, whose worker posts to it
-    FlushBatch batch;
     if (options.All) {
         list.RefreshAll();
-        batch.Written(list.FavoritesPath(), FlushBatch::Clock::now());
+        platform::syncFileSystem(list.FavoritesPath());
     }
     TRefreshEngine engine(std::make_unique<Downloader>(
         DownloadLimits{}, PoolOptions{.jobs = options.Jobs,
@@ -87,21 +83,18 @@ int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &er
                                       .resultReady = [&wake] { wake.Post(); }}));
     engine.InitDownloader();
     TRefreshPass pass(engine, list);
-    RefreshReport report(out, list, pass.Requested(), isatty(STDOUT_FILENO) != 0);
-    auto nextProgress = WakeUp::Clock::now();
+    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    RefreshReport report(out, list, pass.Requested(), terminal);
     while (!pass.Finished() && !wake.Signal()) {
         report.ShowProgress(engine.WaitingHosts());
-        nextProgress = WakeUp::Clock::now() + ProgressEvery;
-        wake.Wait(Earliest(batch.Due(),
-                           isatty(STDOUT_FILENO) ? std::optional(nextProgress) : std::nullopt));
-        StoreArrived(pass, report, batch);
-        if (const auto due = batch.Due(); due && *due <= WakeUp::Clock::now())
-            batch.Flush();
+        const auto progress = WakeUp::Clock::now() + ProgressEvery;
+        wake.Wait(Earliest(pass.FlushDue(), terminal ? std::optional(progress) : std::nullopt));
+        StoreArrived(pass, report);
     }
     if (wake.Signal())
         engine.AbortDownload();
     engine.DoneDownloader();
-    if (!batch.Flush())
+    if (!pass.Flush())
         err << "favrake-cli: could not flush the written files to the disk\n";
     report.Finish(wake.Signal() != 0);
     return wake.Signal() ? 128 + wake.Signal() : 0;

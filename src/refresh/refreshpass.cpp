@@ -18,7 +18,23 @@ TRefreshStep TRefreshPass::Step()
     step.Stored = StoreDownloadResult(m_list, step.Result, m_engine.Now());
     if (step.Stored == TStoreOutcome::NotWritten)
         step.NotWritten = m_list.lastSaveFailure();
+    const Clock::time_point now = Clock::now();
+    if (step.Stored == TStoreOutcome::Written)
+        m_batch.Written(step.Result.FileName, now);
+    if (const std::optional<Clock::time_point> due = m_batch.Due(); due && *due <= now)
+        Flush();
     return step;
+}
+
+std::optional<TRefreshPass::Clock::time_point> TRefreshPass::FlushDue() const
+{
+    return m_batch.Due();
+}
+
+bool TRefreshPass::Flush()
+{
+    m_flushed = m_batch.Flush() && m_flushed;
+    return m_flushed;
 }
 
 void FlushBatch::Written(const QString &file, Clock::time_point now)
