@@ -55,13 +55,18 @@ bool TRefreshEngine::IsDownloadingIndex(int index) const
 
 TDownloadResult TRefreshEngine::GetDownloadResult()
 {
-    const std::optional<TIndyResult> raw = m_downloader->takeResult();
-    if (!raw)
-        return {};
-    // Only the answer to a request still standing counts, never one that was withdrawn.
-    const auto request = m_requests.find(raw->Serial);
-    if (request == m_requests.end() || request->second.Index != raw->Index)
-        return {};
+    // Only the answer to a request still standing counts, never one that was withdrawn; such
+    // an answer must not hide the ones behind it either.
+    std::optional<TIndyResult> raw;
+    auto request = m_requests.end();
+    while (request == m_requests.end()) {
+        raw = m_downloader->takeResult();
+        if (!raw)
+            return {};
+        request = m_requests.find(raw->Serial);
+        if (request != m_requests.end() && request->second.Index != raw->Index)
+            request = m_requests.end();
+    }
     TDownloadResult result;
     result.Index = raw->Index;
     result.URL = FromNarrow(raw->URL);
