@@ -113,7 +113,7 @@ class TestDownloader final : public QObject
         QFETCH(Bytes, headersOf);
         QFETCH(qsizetype, size);
         const auto on = [&](const Bytes &t) { return t.startsWith('/') ? m_server.base() + t : t; };
-        Downloader downloader(Short);
+        Downloader downloader(Short, {.jobs = 16});
         downloader.start();
         const quint64 serial = downloader.request(on(address), 42);
         const TIndyResult result = waitResult(downloader);
