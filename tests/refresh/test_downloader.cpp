@@ -222,9 +222,7 @@ class TestDownloader final : public QObject
             most = std::max(most, host->mostAtOnce());
         QCOMPARE(most, 2);
         QCOMPARE(hosts[0]->requests().size(), 2); // the others wait for a free place
-        QVERIFY(downloader.isBusy());
-        downloader.abort();
-        QVERIFY(!downloader.isBusy());
+        QVERIFY(downloader.isBusy());             // still waiting for the stalled host
     }
 
     void retryAfter_data()
