@@ -6,7 +6,8 @@
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
-std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err)
+std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err,
+                                           const platform::FileWriteOps &writeOps)
 {
     const QString path = folder.isEmpty() ? platform::favoritesFolder() : folder;
     const std::optional<platform::FileStamp> stamp = platform::stampOf(path);
@@ -15,8 +16,9 @@ std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &e
         return nullptr;
     }
     LoadSettings({}, platform::appDataFolder());
-    return std::make_unique<TBookmarks>(platform::absolutePath(path),
-                                        TBookmarksEnv{.Intervals = SettingsIntervals});
+    return std::make_unique<TBookmarks>(
+        platform::absolutePath(path),
+        TBookmarksEnv{.Intervals = SettingsIntervals, .WriteOps = &writeOps});
 }
 
 QString OneLine(QString text)
@@ -25,4 +27,12 @@ QString OneLine(QString text)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = u' ';
     return text;
+}
+
+QString OneLineFields(const QStringList &fields)
+{
+    QStringList cleaned;
+    for (const QString &field : fields)
+        cleaned << OneLine(field);
+    return cleaned.join(u'\t');
 }

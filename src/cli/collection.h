@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/files.h"
+
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 #include <memory>
 
@@ -8,7 +11,12 @@ class TBookmarks;
 
 // The collection a command works on: folder, or the Favorites folder when it is empty,
 // read with the user's settings; nullptr (and a message on err) when it is no folder.
-std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err);
+// Saves go through writeOps.
+std::unique_ptr<TBookmarks>
+OpenCollection(const QString &folder, QTextStream &err,
+               const platform::FileWriteOps &writeOps = platform::systemFileWriteOps());
 
 // Control characters from a file or a page would break the one-line-per-bookmark layout.
 QString OneLine(QString text);
+// The fields of one bookmark's line, each made one line, separated by tabs.
+QString OneLineFields(const QStringList &fields);

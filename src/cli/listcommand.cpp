@@ -48,10 +48,7 @@ void PrintBookmarkList(const TBookmarks &list, QTextStream &out)
                                      DueText(list, i),
                                      RefreshText(rec),
                                      rec.Title};
-        QStringList cleaned;
-        for (const QString &column : columns)
-            cleaned << OneLine(column);
-        out << cleaned.join(u'\t') << '\n';
+        out << OneLineFields(columns) << '\n';
     }
     out << list.Count() << " bookmarks in " << list.FolderCount() << " folders: " << dueNow
         << " due now, " << list.KeptCount() << " kept, " << failed << " failed\n";

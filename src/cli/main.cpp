@@ -14,11 +14,12 @@
 namespace {
 const char Usage[] =
     "usage: favrake-cli list [FOLDER]\n"
-    "       favrake-cli refresh [FOLDER] [--all]\n"
+    "       favrake-cli refresh [FOLDER] [--all] [--jobs N]\n"
     "       favrake-cli --help | --version\n"
     "  list      show every bookmark below FOLDER (default: the Favorites folder)\n"
     "  refresh   download the page of every bookmark due for it and store title and\n"
-    "            outcome in its file; --all: every bookmark not kept for good\n";
+    "            outcome in its file; --all: every bookmark not kept for good;\n"
+    "            --jobs: pages fetched at once (1-64, default 16; 1 keeps the list order)\n";
 
 // A command gets the arguments after its name; nullopt means they do not fit (usage, 2).
 using Command =

@@ -9,12 +9,13 @@ struct TRefreshOptions
 {
     QString Folder; // empty: the Favorites folder
     bool All = false;
+    int Jobs = 16; // downloads at once
 };
 
-// "[FOLDER] [--all]" after the command name; nullopt when they do not fit.
+// "[FOLDER] [--all] [--jobs N]" after the command name; nullopt when they do not fit.
 std::optional<TRefreshOptions> ParseRefreshArguments(const QStringList &arguments);
 
 // Refreshes every due bookmark once (with All, every one not kept for good) and writes the
-// outcome into its file; one line per bookmark, then the totals. Stops early on SIGINT or
-// SIGTERM, with no transfer left running. Returns the exit code.
+// outcome into its file as it arrives; then the totals. Stops early on SIGINT or SIGTERM,
+// with no transfer left running and everything written flushed. Returns the exit code.
 int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &err);

@@ -72,7 +72,7 @@ QString StoredForm(const QString &value)
 }
 
 // What the user reads when the settings could not be saved, with the system's reason.
-QString SaveFailure(const QString &what, int error)
+QString SaveFailureText(const QString &what, int error)
 {
     QString text = QStringLiteral("Favrake could not save its settings: ") + what;
     if (error != 0)
@@ -112,7 +112,8 @@ QString SaveSettings()
     const QString folder = WideExtractFilePath(Module.file);
     errno = 0;
     if (!platform::makeFolderPath(folder))
-        return SaveFailure(QStringLiteral("the folder \"%1\" cannot be made").arg(folder), errno);
+        return SaveFailureText(QStringLiteral("the folder \"%1\" cannot be made").arg(folder),
+                               errno);
     TMWConfig config = Settings;
     // One replace of the whole section; a value the file cannot hold is left out, the rest
     // is still written.
@@ -133,7 +134,7 @@ QString SaveSettings()
     });
     if (saved)
         return QString();
-    return SaveFailure(QStringLiteral("\"%1\" cannot be written").arg(Module.file), errno);
+    return SaveFailureText(QStringLiteral("\"%1\" cannot be written").arg(Module.file), errno);
 }
 
 const QString &SettingsFile()

@@ -2,14 +2,19 @@
 
 #include <QByteArray>
 #include <QtGlobal>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
+
+// One response of a download: the first answer and each redirect after it.
+struct DownloadHop
+{
+    int Status = 0; // the HTTP status code
+    QByteArray StatusLine;
+    QByteArray Location; // as the response named it; empty when it named none
+};
 
 // One finished page download, as the worker publishes it. Texts are bytes as received.
 struct TIndyResult
@@ -22,7 +27,9 @@ struct TIndyResult
     QByteArray Headers;    // the final response's header lines, each ended by CR LF
     QByteArray ErrorMsg;   // why the download failed; empty on success
     bool Success = false;
-    quint64 Serial = 0; // the number request() gave out for it
+    quint64 Serial = 0;            // the number request() gave out for it
+    std::vector<DownloadHop> Hops; // every response that came, in order
+    int CurlCode = 0;              // libcurl's result of the last request; 0 when it answered
 };
 
 struct DownloadLimits
@@ -31,50 +38,27 @@ struct DownloadLimits
     std::chrono::milliseconds readTimeout{15000};  // longest wait for the next byte
     std::chrono::milliseconds totalTimeout{60000}; // one download, redirects included
     qsizetype maxBody = 4 * 1024 * 1024;           // the rest of a body is not read
-    QByteArray caFile; // certificates to trust; empty means the system's store
+    QByteArray caFile = {}; // certificates to trust; empty means the system's store
 };
 
-// The background worker: fetches one page at a time and publishes its result.
-// Every call returns at once; only the owner (Downloader) creates and joins it.
-class TIndyThread final
+// How the downloads of one worker share the network.
+struct PoolOptions
 {
-  public:
-    ~TIndyThread(); // stops and joins
+    int jobs = 1;    // transfers at once
+    int perHost = 2; // transfers at once to one host name
+    // A 429 or 503 with Retry-After holds the host's other pages back that long (at most
+    // maxRetryAfter), and the page itself is tried once more after the wait.
+    bool honourRetryAfter = false;
+    std::chrono::milliseconds maxRetryAfter{120000};
+    // Called on the worker's thread whenever a result has been published.
+    std::function<void()> resultReady = {};
+};
 
-    TIndyThread(const TIndyThread &) = delete;
-    TIndyThread &operator=(const TIndyThread &) = delete;
-
-    // Starts a download and returns its serial; an outstanding request is withdrawn first.
-    quint64 request(const QByteArray &address, int index);
-    // Withdraws the outstanding request and drops a published, uncollected result.
-    void abort();
-    // Asks the worker to end; a running transfer is abandoned within about a second.
-    void stop();
-
-    bool isBusy() const;
-    std::optional<int> busyIndex() const;
-    bool isBusyWith(int index) const { return busyIndex() == index; }
-    // The published result, handed out once.
-    std::optional<TIndyResult> takeResult();
-
-  private:
-    friend class Downloader;
-    explicit TIndyThread(const DownloadLimits &limits);
-    void run();
-    bool hasEnded() const { return m_ended.load(); }
-
-    const DownloadLimits m_limits;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    QByteArray m_address;                   // of the outstanding request
-    int m_index = -1;                       // of the outstanding request
-    bool m_taken = false;                   // the worker has begun the outstanding request
-    quint64 m_lastSerial = 0;               // the last serial given out
-    std::atomic<quint64> m_outstanding = 0; // serial of the outstanding request; 0 = idle
-    std::optional<TIndyResult> m_published; // waits to be collected
-    std::atomic<bool> m_stop = false;
-    std::atomic<bool> m_ended = false;
-    std::thread m_thread;
+// Hosts whose pages wait because the host asked for a pause.
+struct HeldHosts
+{
+    int hosts = 0;
+    std::chrono::milliseconds longest{0}; // until the last of them may be asked again
 };
 
 // What the refresh engine needs from the download side; tests of the engine hand in fakes.
@@ -86,19 +70,24 @@ class AbstractDownloader
     virtual void stop() = 0;  // lets the worker go without waiting for it
     virtual bool hasWorker() const = 0;
     // The calls below do nothing, or answer "nothing", without a worker.
-    virtual quint64 request(const QByteArray &address, int index) = 0; // 0 without a worker
+    // Queues a download; its result comes out once. 0 without a worker.
+    virtual quint64 request(const QByteArray &address, int index) = 0;
+    // Withdraws every request; their results, and those not yet collected, never come out.
     virtual void abort() = 0;
-    virtual bool isBusy() const = 0;
+    virtual bool isBusy() const = 0; // a request is queued or running
     virtual bool isBusyWith(int index) const = 0;
-    virtual std::optional<TIndyResult> takeResult() = 0;
+    virtual std::optional<TIndyResult> takeResult() = 0; // in the order they finished
+    virtual HeldHosts heldHosts() const { return {}; }
 };
+
+class DownloadPool;
 
 // Owns libcurl's global state and every worker it made: a stopped worker is joined
 // before the global state is released, so the program never ends inside a transfer.
 class Downloader final : public AbstractDownloader
 {
   public:
-    explicit Downloader(const DownloadLimits &limits = {});
+    explicit Downloader(const DownloadLimits &limits = {}, PoolOptions options = {});
     ~Downloader() override; // stops every worker and waits for it
 
     Downloader(const Downloader &) = delete;
@@ -106,17 +95,19 @@ class Downloader final : public AbstractDownloader
 
     void start() override;
     void stop() override;
-    bool hasWorker() const override { return m_worker != nullptr; }
+    bool hasWorker() const override { return m_pool != nullptr; }
     quint64 request(const QByteArray &address, int index) override;
     void abort() override;
     bool isBusy() const override;
     bool isBusyWith(int index) const override;
     std::optional<TIndyResult> takeResult() override;
+    HeldHosts heldHosts() const override;
 
   private:
     void reapEnded();
 
     const DownloadLimits m_limits;
-    std::unique_ptr<TIndyThread> m_worker;
-    std::vector<std::unique_ptr<TIndyThread>> m_stopped; // still ending
+    const PoolOptions m_options;
+    std::unique_ptr<DownloadPool> m_pool;
+    std::vector<std::unique_ptr<DownloadPool>> m_stopped; // still ending
 };

@@ -7,11 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-// A withdrawn request never publishes; the few newest are all that can still answer.
-constexpr size_t KeptRequests = 3;
-} // namespace
-
 TRefreshEngine::TRefreshEngine(std::unique_ptr<AbstractDownloader> downloader, Clock now)
     : m_downloader(std::move(downloader)), m_now(std::move(now))
 {
@@ -38,9 +33,7 @@ bool TRefreshEngine::RequestDownload(const QString &address, int index, const QS
     const quint64 serial = m_downloader->request(ToNarrow(address), index);
     if (serial == 0)
         return false;
-    if (m_requests.size() >= KeptRequests)
-        m_requests.erase(m_requests.begin());
-    m_requests.push_back({serial, index, address, fileName});
+    m_requests[serial] = {index, address, fileName};
     return true;
 }
 
@@ -62,15 +55,18 @@ bool TRefreshEngine::IsDownloadingIndex(int index) const
 
 TDownloadResult TRefreshEngine::GetDownloadResult()
 {
-    const std::optional<TIndyResult> raw = m_downloader->takeResult();
-    if (!raw)
-        return {};
-    // Only the answer to a request still standing counts, never one that was withdrawn.
-    const auto request = std::find_if(m_requests.begin(), m_requests.end(), [&](const Request &r) {
-        return r.Serial == raw->Serial && r.Index == raw->Index;
-    });
-    if (request == m_requests.end())
-        return {};
+    // Only the answer to a request still standing counts, never one that was withdrawn; such
+    // an answer must not hide the ones behind it either.
+    std::optional<TIndyResult> raw;
+    auto request = m_requests.end();
+    while (request == m_requests.end()) {
+        raw = m_downloader->takeResult();
+        if (!raw)
+            return {};
+        request = m_requests.find(raw->Serial);
+        if (request != m_requests.end() && request->second.Index != raw->Index)
+            request = m_requests.end();
+    }
     TDownloadResult result;
     result.Index = raw->Index;
     result.URL = FromNarrow(raw->URL);
@@ -84,9 +80,12 @@ TDownloadResult TRefreshEngine::GetDownloadResult()
         result.Description = page.Description;
     }
     result.Valid = true;
-    result.FileName = request->FileName;
-    result.RequestedURL = request->Address;
-    m_requests.erase(m_requests.begin(), request + 1);
+    result.FileName = request->second.FileName;
+    result.RequestedURL = request->second.Address;
+    result.Hops = raw->Hops;
+    result.CurlCode = raw->CurlCode;
+    result.Headers = raw->Headers;
+    m_requests.erase(request);
     return result;
 }
 
@@ -98,6 +97,9 @@ bool PutIntoRecord(TBookmarks &list, const TDownloadResult &result, TDateTime no
     // The folder may have been read again, or the file changed, since the request.
     if (!rec || rec->FileName != result.FileName || rec->URL != result.RequestedURL)
         return false;
+    rec->Refreshed = now;
+    if (rec->URL.isEmpty())
+        return true; // nothing was fetched, so nothing failed
     // Cut here as a save would, so the record equals what a reload gives even when the
     // file cannot be written.
     if (result.Success) {
@@ -109,7 +111,6 @@ bool PutIntoRecord(TBookmarks &list, const TDownloadResult &result, TDateTime no
         rec->RefreshState = -1;
     }
     rec->RefreshMsg = CutStoredText(result.ErrorMsg);
-    rec->Refreshed = now;
     return true;
 }
 
@@ -146,8 +147,8 @@ int NextRefreshIndex(const TBookmarks &list, std::span<const int> shownRows,
 TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRefreshTick &tick)
 {
     TRefreshStep step;
-    // Idle before collecting: a result published after the collect would wait while the
-    // next download runs, and that one's result would replace it.
+    // One download at a time: idle is judged before collecting, so a result published
+    // just after the collect is taken by the next step before anything new is asked for.
     const bool idle = !engine.IsDownloading();
     step.Result = engine.GetDownloadResult();
     const bool put = step.Result.Valid && PutIntoRecord(list, step.Result, engine.Now());
@@ -163,6 +164,8 @@ TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRef
     }
     if (put)
         step.Stored = SaveRecord(list, step.Result.Index);
+    if (step.Stored == TStoreOutcome::NotWritten)
+        step.NotWritten = list.lastSaveFailure();
     return step;
 }
 
@@ -175,22 +178,4 @@ TRefreshProgress RefreshProgress(int dueCount, int notDueCount)
 TRefreshProgress RefreshProgress(const TBookmarks &list)
 {
     return RefreshProgress(list.RefreshDueCount(), list.NotDueCount());
-}
-
-TRefreshPass::TRefreshPass(TRefreshEngine &engine, TBookmarks &list)
-    : m_engine(engine), m_list(list), m_requested(size_t(list.Count()), 0)
-{
-}
-
-TRefreshStep TRefreshPass::Step()
-{
-    // Idle before the step means any result was published before it, so the step takes it.
-    const bool idle = !m_engine.IsDownloading();
-    TRefreshTick tick;
-    tick.Skip = [this](int i) { return size_t(i) >= m_requested.size() || m_requested[size_t(i)]; };
-    TRefreshStep step = RunRefreshStep(m_engine, m_list, tick);
-    if (step.Requested >= 0)
-        m_requested[size_t(step.Requested)] = 1;
-    m_finished = idle && step.Requested < 0 && step.Stored == TStoreOutcome::Nothing;
-    return step;
 }

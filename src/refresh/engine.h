@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refresh/downloader.h"
+#include "store/bookmarks.h"
 #include "store/datetime.h"
 
 #include <QByteArray>
@@ -8,9 +9,8 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <unordered_map>
 #include <vector>
-
-class TBookmarks;
 
 // One finished page download as the engine hands it on. The empty record (Valid false)
 // means there was nothing to collect.
@@ -29,10 +29,15 @@ struct TDownloadResult
     // in a record that still holds both.
     QString FileName;
     QString RequestedURL;
+    // What a judgement beyond success needs: every response in order, libcurl's result of
+    // the last request, and the final response's header lines.
+    std::vector<DownloadHop> Hops;
+    int CurlCode = 0;
+    QByteArray Headers;
 };
 
-// Drives the one download worker: requests go in, results are polled for. Everything
-// runs on the caller's thread and returns at once.
+// Drives the download worker: requests go in, results are collected in the order they
+// finished. Everything runs on the caller's thread and returns at once.
 class TRefreshEngine final
 {
   public:
@@ -47,22 +52,24 @@ class TRefreshEngine final
     void InitDownloader();
     void DoneDownloader(); // lets the worker go without waiting for it
 
-    // Call only while IsDownloading is false; false when there is no worker to ask.
+    // Queues a download (the tray program asks only while IsDownloading is false); false
+    // when there is no worker to ask.
     bool RequestDownload(const QString &address, int index, const QString &fileName);
-    // Withdraws the outstanding request; its result, and one not yet collected, never
-    // comes out.
+    // Withdraws every request; their results, and those not yet collected, never come out.
     void AbortDownload();
     bool IsDownloading() const;
     bool IsDownloadingIndex(int index) const;
     // Each result comes out once; the empty record when none waits.
     TDownloadResult GetDownloadResult();
+    // Requests whose result has not been collected yet.
+    int Pending() const { return int(m_requests.size()); }
+    HeldHosts WaitingHosts() const { return m_downloader->heldHosts(); }
 
     TDateTime Now() const { return m_now(); }
 
   private:
     struct Request
     {
-        quint64 Serial = 0;
         int Index = -1;
         QString Address;
         QString FileName;
@@ -70,22 +77,21 @@ class TRefreshEngine final
 
     std::unique_ptr<AbstractDownloader> m_downloader;
     Clock m_now;
-    // Requests whose result may still come: the outstanding one, and the one before it
-    // when its result was published but not yet collected; oldest first.
-    std::vector<Request> m_requests;
+    std::unordered_map<quint64, Request> m_requests; // by serial, until collected
 };
 
 // What storing one collected result did.
 enum class TStoreOutcome {
     Nothing,    // no result was waiting
     Written,    // stored in the record and written to its file
-    NotWritten, // stored in the record, but its file changed meanwhile (or has no address)
+    NotWritten, // stored in the record, but not in its file (lastSaveFailure says why)
     Dropped,    // the record at that index is no longer the bookmark that was requested
 };
 
 // Stores a collected result in its bookmark: the outcome, the message and the time; on
 // success also title, description and the address reached. Then the subject is found
-// again and the state saved.
+// again and the state saved. A bookmark without an address is no failed download: it is
+// only marked as refreshed, so that it does not block the ones after it.
 TStoreOutcome StoreDownloadResult(TBookmarks &list, const TDownloadResult &result, TDateTime now);
 
 // The next bookmark to refresh: the first due one among the shown rows (-1 is an empty
@@ -104,8 +110,9 @@ struct TRefreshTick
 struct TRefreshStep
 {
     TStoreOutcome Stored = TStoreOutcome::Nothing;
-    TDownloadResult Result; // the one collected, when Stored is not Nothing
-    int Requested = -1;     // the bookmark requested in this step
+    TDownloadResult Result;                     // the one collected, when Stored is not Nothing
+    int Requested = -1;                         // the bookmark requested in this step
+    SaveFailure NotWritten = SaveFailure::None; // why, when Stored is NotWritten
 };
 
 // The refresh work of one tick: collect and store at most one result and, when the worker
@@ -121,21 +128,3 @@ struct TRefreshProgress
 // The progress bar: at most five steps, filled by the bookmarks that are not due.
 TRefreshProgress RefreshProgress(int dueCount, int notDueCount);
 TRefreshProgress RefreshProgress(const TBookmarks &list);
-
-// One pass over the list for a caller without a timer (the command line, benchmarks): each
-// Step does a tick's work, and every bookmark due now is refreshed once, however short
-// the intervals are.
-class TRefreshPass final
-{
-  public:
-    TRefreshPass(TRefreshEngine &engine, TBookmarks &list);
-    TRefreshStep Step();
-    // Nothing is outstanding or waiting, and nothing is left to request.
-    bool Finished() const { return m_finished; }
-
-  private:
-    TRefreshEngine &m_engine;
-    TBookmarks &m_list;
-    std::vector<char> m_requested; // by index
-    bool m_finished = false;
-};

@@ -110,6 +110,33 @@ int64_t WholeMsBetween(TDateTime a, TDateTime b)
     return std::llabs(DateTimeToMs(a) - DateTimeToMs(b));
 }
 
+// The file still holds the address and state the record was read from (or last wrote).
+bool HoldsRecord(const IniDocument &doc, const TBookmarkRec &rec)
+{
+    return ReadString(doc, ShortcutSection, QStringLiteral("URL"), QString()) == rec.URL &&
+           StateFingerprint(doc) == rec.StoredState;
+}
+
+// Why a save with an address wrote nothing: read tells whether the file could be read,
+// current whether it then still held the record.
+SaveFailure WhyNotSaved(const TBookmarkRec &rec, bool read, bool current)
+{
+    if (read && !current)
+        return SaveFailure::Changed;
+    const std::optional<platform::SmallFile> file =
+        platform::readSmallFile(rec.FileName, MaxIniFileSize);
+    if (!file)
+        return platform::stampOf(rec.FileName) ? SaveFailure::Unwritable : SaveFailure::Changed;
+    if (!file->stamp.regular)
+        return SaveFailure::Changed;
+    if (!file->content)
+        return file->stamp.size > MaxIniFileSize ? SaveFailure::TooLarge : SaveFailure::Unwritable;
+    // The new content was ready but not written: the file changed just then, or it stayed
+    // as it was and could not be replaced.
+    return HoldsRecord(IniDocument::parse(*file->content), rec) ? SaveFailure::Unwritable
+                                                                : SaveFailure::Changed;
+}
+
 QString HexValue(const QString &text)
 {
     return QString::fromLatin1(EncodeHexText(text));
@@ -362,6 +389,7 @@ int TBookmarks::NotDueCount() const
 
 bool TBookmarks::Save(int i)
 {
+    m_lastSaveFailure = SaveFailure::NoAddress;
     if (!IsValidIndex(i) || Item(i)->URL.isEmpty())
         return false;
     TBookmarkRec &rec = *Item(i);
@@ -376,12 +404,15 @@ bool TBookmarks::Save(int i)
         HexValue(rec.SubjectPhrase),  HexValue(rec.Match),
         QString::number(rec.Rating)};
     size_t written = 0;
+    bool read = false;
+    bool current = false;
     const bool saved = IniUpdate(
         rec.FileName,
         [&](IniDocument &doc) {
-            if (ReadString(doc, ShortcutSection, QStringLiteral("URL"), QString()) != rec.URL ||
-                StateFingerprint(doc) != rec.StoredState)
+            read = true;
+            if (!HoldsRecord(doc, rec))
                 return false;
+            current = true;
             for (qsizetype k = 0; k < StateKeys.size(); ++k)
                 if (!doc.setValue(StateSection, StateKeys[k], values[size_t(k)]))
                     return false;
@@ -391,6 +422,7 @@ bool TBookmarks::Save(int i)
         *m_env.WriteOps);
     if (saved)
         rec.StoredState = written;
+    m_lastSaveFailure = saved ? SaveFailure::None : WhyNotSaved(rec, read, current);
     return saved;
 }
 

@@ -53,6 +53,15 @@ struct TBookmarksEnv
     int ReadThreads = int(qBound(1u, std::thread::hardware_concurrency(), 4u));
 };
 
+// Why the last Save wrote nothing.
+enum class SaveFailure {
+    None,
+    NoAddress,  // the record has no address, so it cannot tell its file is still the same
+    Changed,    // the file is gone or no longer holds what the record was read from
+    TooLarge,   // the file grew over the size a bookmark file may have
+    Unwritable, // the file is as it was, but could not be replaced
+};
+
 // One record per ".URL" file below the Favorites folder, indexed in scan order.
 class TBookmarks final
 {
@@ -91,6 +100,7 @@ class TBookmarks final
     int NotDueCount() const;
 
     bool Save(int i);
+    SaveFailure lastSaveFailure() const { return m_lastSaveFailure; }
     // Erases the state section of every file that still holds the address read at load;
     // returns the files that keep one (changed meanwhile, unwritable).
     QStringList RemoveAllState();
@@ -109,4 +119,5 @@ class TBookmarks final
     TBookmarksEnv m_env;
     std::vector<std::unique_ptr<TBookmarkRec>> m_records;
     QStringList m_folders;
+    SaveFailure m_lastSaveFailure = SaveFailure::None;
 };

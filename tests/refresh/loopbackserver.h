@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QTcpServer>
 #include <functional>
@@ -19,23 +20,31 @@ struct TestReply
 TestReply testPage(const QByteArray &status, const QByteArray &body = {},
                    const QByteArray &headers = {});
 
-// A scripted HTTP server on 127.0.0.1; it answers on the test's event loop.
+// A scripted HTTP server on a loopback address (127.0.0.x are distinct hosts); it answers
+// on the test's event loop and counts the requests it serves at once.
 class LoopbackServer final
 {
   public:
     using Handler = std::function<TestReply(const QByteArray &path)>;
-    explicit LoopbackServer(Handler handler);
+    explicit LoopbackServer(Handler handler, const QString &address = QStringLiteral("127.0.0.1"));
 
     QByteArray base() const // "http://127.0.0.1:<port>"
     {
-        return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort());
+        return "http://" + m_server.serverAddress().toString().toLatin1() + ':' +
+               QByteArray::number(m_server.serverPort());
     }
     const QList<QByteArray> &requests() const { return m_requests; } // heads as received
+    const QList<qint64> &arrivals() const { return m_arrivals; }     // ms since start, each
+    int mostAtOnce() const { return m_mostOpen; } // requests in progress at the same time
 
   private:
     void serve(QTcpSocket *socket);
 
     Handler m_handler;
     QTcpServer m_server;
+    QElapsedTimer m_clock;
     QList<QByteArray> m_requests;
+    QList<qint64> m_arrivals;
+    int m_open = 0;
+    int m_mostOpen = 0;
 };

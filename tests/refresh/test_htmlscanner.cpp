@@ -117,18 +117,6 @@ class TestHtmlScanner : public QObject
         QCOMPARE(tag.ParamValueUpper(name), value.toUpper());
     }
 
-    void reparseForgetsEarlierPage()
-    {
-        const QByteArray koi8 = "Content-Type: text/html; charset=koi8-r";
-        THTMLScanner scanner;
-        scanner.Parse("<title>One</title><a b c>", koi8);
-        QCOMPARE(scanner.RawTitle() + scanner.HeaderCharset(), QByteArray("OneKOI8-R"));
-        scanner.Parse("<i x>", {});
-        QCOMPARE(Dump(scanner) + scanner.RawTitle() + scanner.HeaderCharset(), QByteArray("<I|X>"));
-        scanner.Parse({}, koi8); // an empty page does not even read its header
-        QCOMPARE(scanner.ObjectCount() + scanner.HeaderCharset().size(), 0);
-    }
-
     void hostileMemory_data()
     {
         QTest::addColumn<QByteArray>("unit");

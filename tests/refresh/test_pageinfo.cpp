@@ -139,10 +139,7 @@ class TestPageInfo : public QObject
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("decoded");
         referenceRow("escaped lt decodes twice", "&amp;lt;", "<");
-        referenceRow("escaped quot stays one level", "&amp;quot;", "&quot;");
-        referenceRow("escaped numeric decodes", "&amp;#65;", "A");
         referenceRow("numeric ampersand decodes once", "&#38;#65;", "&#65;");
-        referenceRow("repeated amp collapses", "&amp;amp;amp;", "&");
         referenceRow("case must match", "&AMP; &Lt;", "&AMP; &Lt;");
         referenceRow("named from the table", "&nbsp;&euro;&thetasym;&Omega;&sup2;",
                      "\u00A0\u20AC\u03D1\u03A9\u00B2");
@@ -150,7 +147,6 @@ class TestPageInfo : public QObject
                      "&OElig;&fnof;&circ;&tilde;&Prime;&apos;&thetasyms;",
                      "&OElig;&fnof;&circ;&tilde;&Prime;&apos;&thetasyms;");
         referenceRow("not hex digits", "&#x4G;", "&#x4G;");
-        referenceRow("hex in either case", "&#x41;&#X6a;", "Aj");
         referenceRow("empty numbers", "&#; &#x; &#;;", "&#; &#x; &#;;");
         referenceRow("leading zeros", "&#0000000000000000065;", "A");
         referenceRow("decoded number sign starts a reference to its left", "&&#35;65;", "A");
@@ -159,7 +155,6 @@ class TestPageInfo : public QObject
         referenceRow("10FFFF is the highest", "&#x10FFFF;&#x110000;", "\U0010FFFF&#x110000;");
         referenceRow("surrogates stay, halves do not pair up", "&#xD83D;&#56832;",
                      "&#xD83D;&#56832;");
-        referenceRow("pair then a reference to its left", "&#38;&#x1F600;", "&\U0001F600");
     }
 
     void references()
@@ -168,21 +163,6 @@ class TestPageInfo : public QObject
         QFETCH(QString, decoded);
         QCOMPARE(DecodeReferences(text), decoded);
         QCOMPARE(ReferenceDecode(text), decoded);
-    }
-
-    void referenceTable()
-    {
-        const auto table = NamedReferences();
-        QCOMPARE(table.size(), size_t(243));
-        QCOMPARE(QByteArray(table[0].Name) + ' ' + table[1].Name, "quot amp");
-        QSet<QByteArray> names;
-        for (const THTMLReference &r : table) {
-            names.insert(r.Name);
-            // Every entry decodes, so a name or code that a later one hides shows here.
-            const QString entity = u'&' + QString::fromLatin1(r.Name) + u';';
-            QCOMPARE(DecodeReferences(entity), QString(QChar(r.Code)));
-        }
-        QCOMPARE(names.size(), 243);
     }
 
     // DecodeHTML of random texts made of pieces that form, break and chain references.

@@ -1,0 +1,131 @@
+// favrake-cli refresh on 1,000 bookmarks spread over 50 loopback hosts whose pages each take
+// 100 ms, against the ideal of 1,000 x 100 ms / jobs; then the processor time the command
+// uses while every server stalls for 10 s.
+#include "pageserver.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char **environ;
+
+namespace {
+constexpr int Pages = 1000;
+constexpr int Hosts = 50;
+constexpr int Jobs = 16;
+constexpr std::chrono::milliseconds PageTime{100};
+constexpr std::chrono::seconds Stall{10};
+
+void MakeCollection(const QString &folder, const PageServer &server, int pages)
+{
+    for (int i = 0; i < pages; ++i) {
+        QFile file(QStringLiteral("%1/Page %2.url").arg(folder).arg(i));
+        if (!file.open(QIODevice::WriteOnly))
+            std::abort();
+        file.write("[InternetShortcut]\r\nURL=" + server.Url(i % Hosts, i) + "\r\n");
+    }
+}
+
+struct Finished
+{
+    int status = -1;
+    double cpuSeconds = 0; // user and system
+};
+
+// Runs favrake-cli refresh on folder, its output to output; after interruptAfter (when
+// given) it gets SIGINT.
+Finished RunRefresh(const QString &folder, const QString &output,
+                    std::optional<std::chrono::seconds> interruptAfter = std::nullopt)
+{
+    const QByteArray jobs = QByteArray::number(Jobs);
+    const QByteArray path = folder.toLocal8Bit();
+    const char *argv[] = {FAVRAKE_CLI, "refresh",        path.constData(),
+                          "--jobs",    jobs.constData(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.toLocal8Bit().constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t child = 0;
+    if (posix_spawn(&child, FAVRAKE_CLI, &actions, nullptr, const_cast<char **>(argv), environ) !=
+        0)
+        std::abort();
+    posix_spawn_file_actions_destroy(&actions);
+    if (interruptAfter) {
+        std::this_thread::sleep_for(*interruptAfter);
+        ::kill(child, SIGINT);
+    }
+    Finished finished;
+    rusage usage = {};
+    if (::wait4(child, &finished.status, 0, &usage) != child)
+        std::abort();
+    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    finished.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return finished;
+}
+
+QByteArray LastLine(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().split('\n').last() : "";
+}
+} // namespace
+
+int main()
+{
+    for (const char *name :
+         {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "no_proxy"})
+        unsetenv(name);
+    QTemporaryDir home; // settings of its own, so that no user setting stops the refresh
+    setenv("HOME", home.path().toLocal8Bit().constData(), 1);
+    setenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit().constData(), 1);
+    const QString output = home.filePath(QStringLiteral("output.txt"));
+
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_refresh_parallel-XXXXXX"));
+    std::printf("files in %s (%s)\n", qPrintable(QDir::tempPath()),
+                qPrintable(QStorageInfo(QDir::tempPath()).fileSystemType()));
+    double wallMs = 0;
+    int requests = 0;
+    int most = 0;
+    {
+        const PageServer server(Hosts, PageTime);
+        MakeCollection(folder.path(), server, Pages);
+        QElapsedTimer clock;
+        clock.start();
+        const Finished run = RunRefresh(folder.path(), output);
+        wallMs = double(clock.nsecsElapsed()) / 1e6;
+        requests = server.Requests();
+        most = server.MostAtOnce();
+        std::printf("%s\n", LastLine(output).constData());
+        if (run.status != 0)
+            return 1;
+    }
+    std::printf("server saw %d requests (of %d), at most %d at once on one host\n", requests, Pages,
+                most);
+
+    QTemporaryDir stalled(QDir::tempPath() + QStringLiteral("/bench_refresh_parallel-XXXXXX"));
+    double idleCpu = 0;
+    {
+        const PageServer server(Hosts, PageTime, true);
+        MakeCollection(stalled.path(), server, Pages);
+        const Finished run = RunRefresh(stalled.path(), output, Stall);
+        idleCpu = run.cpuSeconds;
+        std::printf("%s\nwhile every server stalled for %lld s: user+sys %.3f s\n",
+                    LastLine(output).constData(), (long long)Stall.count(), idleCpu);
+    }
+    const double idealMs = double(Pages) * double(PageTime.count()) / Jobs;
+    std::printf("RESULT refresh_parallel ratio=%.3f wall_ms=%.0f ideal_ms=%.0f requests=%d "
+                "most_per_host=%d stalled_cpu_s=%.3f\n",
+                wallMs / idealMs, wallMs, idealMs, requests, most, idleCpu);
+    return requests == Pages && most <= 2 ? 0 : 1;
+}

@@ -1,0 +1,95 @@
+#include "refreshreport.h"
+
+#include "collection.h"
+#include "refresh/engine.h"
+#include "store/bookmarks.h"
+#include "store/textutil.h"
+
+#include <QDir>
+
+namespace {
+QString NotWrittenNote(SaveFailure why)
+{
+    switch (why) {
+    case SaveFailure::TooLarge:
+        return QStringLiteral("(not written: the file grew over the size limit)");
+    case SaveFailure::Unwritable:
+        return QStringLiteral("(not written: the file cannot be written)");
+    default:
+        return QStringLiteral("(not written: the file changed meanwhile)");
+    }
+}
+} // namespace
+
+RefreshReport::RefreshReport(QTextStream &out, const TBookmarks &list, int requested, bool terminal)
+    : m_out(out), m_list(list), m_requested(requested), m_terminal(terminal)
+{
+    m_clock.start();
+}
+
+void RefreshReport::Add(const TRefreshStep &step)
+{
+    const TDownloadResult &result = step.Result;
+    ++m_done;
+    QStringList fields = {
+        displayFileName(QDir(m_list.FavoritesPath()).relativeFilePath(result.FileName))};
+    if (step.Stored == TStoreOutcome::Dropped) {
+        fields << QStringLiteral("SKIPPED") << QStringLiteral("the bookmark changed meanwhile");
+        ++m_notWritten;
+    } else if (result.RequestedURL.isEmpty()) {
+        fields << QStringLiteral("SKIPPED") << QStringLiteral("no address");
+        ++m_noAddress;
+    } else {
+        fields << (result.Success ? QStringLiteral("OK") : QStringLiteral("FAILED"))
+               << (result.Success ? result.Title : result.ErrorMsg);
+        ++(result.Success ? m_ok : m_failed);
+        if (step.Stored == TStoreOutcome::NotWritten) {
+            fields << NotWrittenNote(step.NotWritten);
+            ++m_notWritten;
+        }
+    }
+    if (!m_terminal)
+        m_out << OneLineFields(fields) << '\n' << Qt::flush;
+}
+
+QString RefreshReport::ProgressLine(const HeldHosts &held) const
+{
+    const int done = m_done;
+    QString line = QStringLiteral("[%1/%2] %3 OK, %4 failed, %5 not written")
+                       .arg(done)
+                       .arg(m_requested)
+                       .arg(m_ok)
+                       .arg(m_failed)
+                       .arg(m_notWritten);
+    const double seconds = double(m_clock.elapsed()) / 1000.0;
+    if (done > 0 && seconds > 0) {
+        const double rate = done / seconds;
+        line += QStringLiteral(", %1 pages/s, %2 s left")
+                    .arg(rate, 0, 'f', 1)
+                    .arg(qRound((m_requested - done) / rate));
+    }
+    if (held.hosts > 0)
+        line += QStringLiteral(", %1 host(s) asked to wait up to %2 s")
+                    .arg(held.hosts)
+                    .arg((held.longest.count() + 999) / 1000);
+    return line;
+}
+
+void RefreshReport::ShowProgress(const HeldHosts &held)
+{
+    if (m_terminal)
+        m_out << "\r\033[K" << ProgressLine(held) << Qt::flush;
+}
+
+void RefreshReport::Finish(bool interrupted)
+{
+    if (m_terminal)
+        m_out << "\r\033[K";
+    if (interrupted)
+        m_out << "interrupted: the downloads still running or waiting were abandoned\n";
+    m_out << m_ok + m_failed << " refreshed: " << m_ok << " OK, " << m_failed << " failed; "
+          << m_notWritten << " not written; ";
+    if (m_noAddress > 0)
+        m_out << m_noAddress << " no address; ";
+    m_out << m_list.RefreshDueCount() << " still due\n" << Qt::flush;
+}

@@ -1,0 +1,241 @@
+#include "refresh/transfer.h"
+
+#include "refresh/fetchaddress.h"
+#include "version.h"
+
+namespace {
+const QByteArray UserAgent =
+    QByteArrayLiteral("Mozilla/5.0 (compatible; Favrake/") + FavrakeRelease + ')';
+constexpr char AcceptHeader[] = "Accept: text/html, */*";
+constexpr char FetchedSchemes[] = "http,https";
+// Responses of one download are counted from 1; a redirect as this one is not followed.
+constexpr int MaxResponses = 15;
+
+QByteArray seconds(std::chrono::milliseconds span)
+{
+    return QByteArray::number(double(span.count()) / 1000.0, 'g', 6) + " s";
+}
+
+bool isRedirect(long status)
+{
+    return status >= 300 && status < 400 && status != 304;
+}
+} // namespace
+
+Transfer::Transfer(const DownloadLimits &limits, quint64 serial, int index,
+                   const QByteArray &address, const QByteArray &host)
+    : m_limits(limits), m_serial(serial), m_host(host)
+{
+    m_result.Index = index;
+    m_result.URL = address;
+    m_result.Serial = serial;
+}
+
+Transfer::~Transfer()
+{
+    if (m_curl)
+        curl_easy_cleanup(m_curl);
+    curl_slist_free_all(m_requestHeaders);
+}
+
+TIndyResult Transfer::takeResult()
+{
+    return std::move(m_result);
+}
+
+CURL *Transfer::refuse(const QByteArray &why)
+{
+    m_result.ErrorMsg = why;
+    return nullptr;
+}
+
+CURL *Transfer::begin()
+{
+    const QByteArray &address = m_result.URL;
+    if (address.isEmpty())
+        return refuse("No address to download");
+    if (address.contains('\0'))
+        return refuse("Malformed address");
+    const FetchAddress target = fetchAddress(address);
+    if (!target.scheme.isEmpty() && !isFetchedScheme(target.scheme))
+        return refuse("Cannot fetch a \"" + target.scheme + "\" address: only http and https");
+    if (!configure())
+        return refuse("Cannot start the HTTP client");
+    m_deadline = Clock::now() + m_limits.totalTimeout;
+    return startRequest(target.url) ? m_curl : nullptr;
+}
+
+bool Transfer::configure()
+{
+    m_curl = curl_easy_init();
+    m_requestHeaders = curl_slist_append(nullptr, AcceptHeader);
+    if (!m_curl || !m_requestHeaders)
+        return false;
+    CURL *h = m_curl;
+    bool ok = true;
+    auto set = [&](CURLoption option, auto value) {
+        ok = ok && curl_easy_setopt(h, option, value) == CURLE_OK;
+    };
+    set(CURLOPT_NOSIGNAL, 1L);
+    set(CURLOPT_PRIVATE, this);
+    set(CURLOPT_ERRORBUFFER, m_error);
+    set(CURLOPT_PROTOCOLS_STR, FetchedSchemes);
+    set(CURLOPT_REDIR_PROTOCOLS_STR, FetchedSchemes);
+    set(CURLOPT_FOLLOWLOCATION, 0L);
+    // 1.1 so that every status line carries a reason phrase to show.
+    set(CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    set(CURLOPT_HTTPGET, 1L);
+    set(CURLOPT_USERAGENT, UserAgent.constData());
+    set(CURLOPT_HTTPHEADER, m_requestHeaders);
+    set(CURLOPT_NETRC, long(CURL_NETRC_IGNORED));
+    set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    set(CURLOPT_CONNECTTIMEOUT_MS, long(m_limits.connectTimeout.count()));
+    set(CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    set(CURLOPT_HEADERDATA, this);
+    set(CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+    set(CURLOPT_WRITEDATA, this);
+    set(CURLOPT_PREREQFUNCTION, &Transfer::onConnected);
+    set(CURLOPT_PREREQDATA, this);
+    if (!m_limits.caFile.isEmpty())
+        set(CURLOPT_CAINFO, m_limits.caFile.constData());
+    return ok;
+}
+
+// Points the handle at url with the time that is left; false (with the reason) when none is.
+bool Transfer::startRequest(const QByteArray &url)
+{
+    m_connected = false;
+    m_bodyFull = false;
+    m_status.clear();
+    m_headers.clear();
+    m_location.clear();
+    m_body.clear();
+    m_error[0] = '\0';
+    m_lastByte = Clock::now();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - m_lastByte);
+    if (left.count() <= 0) {
+        m_result.ErrorMsg = "Download took longer than " + seconds(m_limits.totalTimeout);
+        return false;
+    }
+    // Else the handle would fetch the previous address again.
+    if (curl_easy_setopt(m_curl, CURLOPT_URL, url.constData()) != CURLE_OK ||
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, long(left.count())) != CURLE_OK) {
+        m_result.ErrorMsg = "Cannot start the HTTP client";
+        return false;
+    }
+    return true;
+}
+
+// The headers of the response, and the response itself when one came.
+void Transfer::keepResponse()
+{
+    m_result.StatusLine = m_status;
+    m_result.Headers = m_headers;
+    if (m_status.isEmpty())
+        return;
+    long status = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
+    m_result.Hops.push_back({int(status), m_status, m_location});
+}
+
+CURL *Transfer::requestDone(CURLcode code)
+{
+    // A full body was cut on purpose: the rest is not wanted, the page still counts.
+    if (m_bodyFull && code == CURLE_WRITE_ERROR)
+        code = CURLE_OK;
+    m_result.CurlCode = code;
+    keepResponse();
+    if (code != CURLE_OK)
+        return refuse(m_error[0] ? QByteArray(m_error) : QByteArray(curl_easy_strerror(code)));
+    const long status = m_result.Hops.empty() ? 0 : m_result.Hops.back().Status;
+    const QByteArray target = followed(status);
+    if (!target.isEmpty()) {
+        m_result.URL = target;
+        const int responses = ++m_result.Redirects;
+        if (responses >= MaxResponses)
+            return refuse("Redirect loop: still redirected after " + QByteArray::number(responses) +
+                          " responses");
+        // libcurl hands on whatever the Location names, even "javascript:".
+        const QByteArray scheme = namedScheme(target);
+        if (!isFetchedScheme(scheme))
+            return refuse("Redirect to a \"" + scheme + "\" address refused: only http and https");
+        return startRequest(fetchAddress(target).url) ? m_curl : nullptr;
+    }
+    if (status >= 200 && status < 300) {
+        m_result.Content = std::move(m_body);
+        m_result.Success = true;
+        return nullptr;
+    }
+    return refuse(m_status.isEmpty() ? "HTTP status " + QByteArray::number(status) : m_status);
+}
+
+// The address a redirect leads to; empty when the response is no redirect to follow.
+QByteArray Transfer::followed(long status) const
+{
+    const char *target = nullptr;
+    if (!isRedirect(status) ||
+        curl_easy_getinfo(m_curl, CURLINFO_REDIRECT_URL, &target) != CURLE_OK)
+        return {};
+    return target;
+}
+
+bool Transfer::silentTooLong(Clock::time_point now)
+{
+    if (!m_connected || now - m_lastByte < m_limits.readTimeout)
+        return false;
+    m_result.CurlCode = CURLE_OPERATION_TIMEDOUT;
+    keepResponse();
+    refuse("Read timeout: no data for " + seconds(m_limits.readTimeout));
+    return true;
+}
+
+Transfer::Clock::time_point Transfer::nextCheck() const
+{
+    return m_connected ? m_lastByte + m_limits.readTimeout : Clock::time_point::max();
+}
+
+size_t Transfer::onHeader(char *data, size_t size, size_t count, void *self)
+{
+    auto *t = static_cast<Transfer *>(self);
+    const size_t n = size * count;
+    t->m_lastByte = Clock::now();
+    QByteArray line(data, qsizetype(n));
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.startsWith("HTTP/")) {
+        // A new response begins (after an interim one such as "100 Continue").
+        t->m_status = line;
+        t->m_headers.clear();
+        t->m_location.clear();
+    } else if (!line.isEmpty()) {
+        t->m_headers += line + "\r\n";
+        if (line.first(qMin(line.size(), qsizetype(9))).toLower() == "location:")
+            t->m_location = line.mid(9).trimmed();
+    }
+    return n;
+}
+
+size_t Transfer::onBody(char *data, size_t size, size_t count, void *self)
+{
+    auto *t = static_cast<Transfer *>(self);
+    const qsizetype n = qsizetype(size * count);
+    t->m_lastByte = Clock::now();
+    const qsizetype room = t->m_limits.maxBody - t->m_body.size();
+    if (n > room) {
+        t->m_body.append(data, room);
+        t->m_bodyFull = true;
+        return 0;
+    }
+    t->m_body.append(data, n);
+    return size_t(n);
+}
+
+// The connection stands; from here on the read time-out counts.
+int Transfer::onConnected(void *self, char *, char *, int, int)
+{
+    auto *t = static_cast<Transfer *>(self);
+    t->m_connected = true;
+    t->m_lastByte = Clock::now();
+    return CURL_PREREQFUNC_OK;
+}

@@ -1,0 +1,243 @@
+#include "loopbackserver.h"
+#include "store/bookmarks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int code = -1; // -1: crashed or still running after the limit
+    QString out;
+    QString err;
+};
+
+// favrake-cli with these arguments; during runs while it does, with the test's event loop
+// serving the loopback servers.
+Run RunCli(const QStringList &arguments, const std::function<void(QProcess &)> &during = {})
+{
+    QProcess cli;
+    cli.start(QStringLiteral(FAVRAKE_CLI), arguments);
+    if (cli.waitForStarted() && during)
+        during(cli);
+    if (!QTest::qWaitFor([&] { return cli.state() == QProcess::NotRunning; }, 60000)) {
+        cli.kill();
+        cli.waitForFinished();
+    }
+    const bool normal = cli.exitStatus() == QProcess::NormalExit;
+    return {normal ? cli.exitCode() : -1, cli.readAllStandardOutput(), cli.readAllStandardError()};
+}
+
+QByteArray Shortcut(const QByteArray &url)
+{
+    return "[InternetShortcut]\r\n" + (url.isNull() ? QByteArray() : "URL=" + url + "\r\n");
+}
+
+void Write(const QString &path, const QByteArray &content, QIODevice::OpenMode mode = {})
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | mode));
+    file.write(content);
+}
+
+// name -> the rest of its line, for the lines of one bookmark each; the others in order.
+QMap<QString, QString> ByName(const QString &output, QStringList *names, QStringList *others)
+{
+    QMap<QString, QString> lines;
+    for (const QString &line : output.split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab < 0) {
+            *others += line;
+            continue;
+        }
+        *names += line.left(tab);
+        lines[line.left(tab)] = line.mid(tab + 1);
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestCli final : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void arguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("begins"); // standard output on success, else standard error
+        const QString usage = u"usage: favrake-cli list"_s;
+        const QString missing = m_home.filePath(u"missing"_s);
+        const auto row = [&](const char *name, const QStringList &arguments, int code = 2,
+                             const QString &begins = {}) {
+            QTest::newRow(name) << arguments << code << (code == 2 ? usage : begins);
+        };
+        row("no command", {});
+        row("help", {u"--help"_s}, 0, usage);
+        row("version", {u"--version"_s}, 0, u"favrake-cli "_s);
+        row("list: no such folder", {u"list"_s, missing}, 1,
+            u"favrake-cli: not a readable folder: "_s + missing);
+        row("refresh: two folders", {u"refresh"_s, u"a"_s, u"b"_s});
+        row("no jobs", {u"refresh"_s, u"--jobs"_s, u"0"_s});
+        row("too many jobs", {u"refresh"_s, u"--jobs=65"_s});
+        row("jobs without a number", {u"refresh"_s, u"--jobs"_s});
+        row("jobs twice", {u"refresh"_s, u"--jobs=2"_s, u"--jobs"_s, u"3"_s});
+        row("unknown option", {u"refresh"_s, u"--fast"_s});
+        row("an empty folder, 64 jobs", {u"refresh"_s, m_home.path(), u"--jobs=64"_s, u"--all"_s},
+            0, u"0 refreshed: 0 OK, 0 failed; 0 not written; 0 still due\n"_s);
+    }
+
+    void arguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, begins);
+        const Run run = RunCli(arguments);
+        QCOMPARE(run.code, code);
+        QCOMPARE((code == 0 ? run.out : run.err).left(begins.size()), begins);
+        QCOMPARE(run.out.isEmpty(), code != 0);
+    }
+
+    void listFormat()
+    {
+        QTemporaryDir dir;
+        Write(dir.filePath(u"Kept.url"_s), Shortcut("http://kept.test/"));
+        Write(dir.filePath(u"News/Failed.url"_s), Shortcut("http://failed.test/"));
+        Write(dir.filePath(u"Fresh.url"_s), Shortcut("http://fresh.test/a\tb"));
+        TBookmarks list(dir.path());
+        list.Load();
+        for (int i = 0; i < list.Count(); ++i) {
+            TBookmarkRec &rec = *list.Item(i);
+            rec.ReferenceTime = 45000.25; // 2023-03-15 06:00
+            rec.RemindTime = rec.URL.contains(u"kept") ? -1 : 45001.5;
+            if (rec.URL.contains(u"failed"))
+                std::tie(rec.Refreshed, rec.RefreshState, rec.RefreshMsg) =
+                    std::tuple(45002.0, -1, u"HTTP/1.1 500 Oops"_s);
+            if (rec.URL.contains(u"fresh"))
+                std::tie(rec.Refreshed, rec.Title) = std::tuple(45003.75, u"Line\nbreak"_s);
+            list.Save(i);
+        }
+        const Run run = RunCli({u"list"_s, dir.path()});
+        QCOMPARE(run.code, 0);
+        QStringList lines = run.out.split(u'\n');
+        QCOMPARE(lines.takeLast(), QString());
+        QCOMPARE(lines.takeLast(), u"3 bookmarks in 2 folders: 2 due now, 1 kept, 1 failed"_s);
+        lines.sort();
+        QCOMPARE(lines, QStringList({
+                            u"Fresh.url\thttp://fresh.test/a b\tref 2023-03-15\tdue 2023-03-16 "
+                            "12:00\tok 2023-03-18 18:00\tLine break"_s,
+                            u"Kept.url\thttp://kept.test/\tref 2023-03-15\tkept\tnot refreshed\t"_s,
+                            u"News/Failed.url\thttp://failed.test/\tref 2023-03-15\tdue "
+                            "2023-03-16 12:00\tfailed 2023-03-17 00:00: HTTP/1.1 500 Oops\t"_s,
+                        }));
+    }
+
+    // With one job the lines come in the order of the list, whatever each page takes; each
+    // line says what happened, and why a result was not written.
+    void refreshInListOrder()
+    {
+        QTemporaryDir dir;
+        LoopbackServer server([&](const QByteArray &path) {
+            if (path == "/edited") // the user gives the bookmark another address meanwhile
+                Write(dir.filePath(u"edited.url"_s), Shortcut("http://else.test/"));
+            if (path == "/grown")
+                Write(dir.filePath(u"grown.url"_s), QByteArray((1 << 20) + 1, ';'),
+                      QIODevice::Append);
+            TestReply reply = path == "/gone" ? testPage("404 Not Found")
+                                              : testPage("200 OK", "<title>T " + path + "</title>");
+            reply.delayMs = path == "/slow" ? 300 : 0;
+            return reply;
+        });
+        LoopbackServer other(
+            [](const QByteArray &) { return testPage("200 OK", "<title>2</title>"); },
+            u"127.0.0.2"_s);
+        for (const char *name : {"slow", "gone", "edited", "grown", "a/fast", "b/slow", "fast"})
+            Write(dir.filePath(QString::fromLatin1(name) + u".url"_s),
+                  Shortcut(server.base() + '/' +
+                           QFileInfo(name).fileName().toLatin1().replace("fast", "page")));
+        Write(dir.filePath(u"Other.url"_s), Shortcut(other.base()));
+        Write(dir.filePath(u"None.url"_s), Shortcut(QByteArray()));
+        QStringList listed, refreshed, summary;
+        ByName(RunCli({u"list"_s, dir.path()}).out, &listed, &summary);
+        const Run run = RunCli({u"refresh"_s, dir.path(), u"--jobs"_s, u"1"_s});
+        QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
+        summary.clear();
+        const QMap<QString, QString> lines = ByName(run.out, &refreshed, &summary);
+        QVERIFY2(refreshed == listed, qPrintable(run.out));
+        const QString slow = u"OK\tT /slow"_s;
+        QCOMPARE(lines, (QMap<QString, QString>{
+                            {u"slow.url"_s, slow},
+                            {u"b/slow.url"_s, slow},
+                            {u"a/fast.url"_s, u"OK\tT /page"_s},
+                            {u"fast.url"_s, u"OK\tT /page"_s},
+                            {u"Other.url"_s, u"OK\t2"_s},
+                            {u"gone.url"_s, u"FAILED\tHTTP/1.1 404 Not Found"_s},
+                            {u"edited.url"_s,
+                             u"OK\tT /edited\t(not written: the file changed meanwhile)"_s},
+                            {u"grown.url"_s,
+                             u"OK\tT /grown\t(not written: the file grew over the size limit)"_s},
+                            {u"None.url"_s, u"SKIPPED\tno address"_s},
+                        }));
+        QCOMPARE(TBookmarks(dir.path()).RefreshDueCount(), 3); // what was not written
+        QCOMPARE(summary, QStringList(u"8 refreshed: 7 OK, 1 failed; 2 not written; 1 no address; "
+                                      "0 still due"_s));
+    }
+
+    // Ctrl-C while pages are still coming: what was stored is kept and flushed, nothing is
+    // half-written, and no temporary file stays behind.
+    void interrupted()
+    {
+        QTemporaryDir dir;
+        LoopbackServer fast(
+            [](const QByteArray &) { return testPage("200 OK", "<title>Ok</title>"); });
+        LoopbackServer stalling( // promises a body it never sends
+            [](const QByteArray &) {
+                return TestReply{testPage("200 OK", "x").head, {}, TestReply::Then::Stall};
+            },
+            u"127.0.0.2"_s);
+        QMap<QString, QByteArray> before;
+        for (int i = 0; i < 4; ++i) {
+            const QString name = u"b%1.url"_s.arg(i);
+            before[name] =
+                Shortcut((i < 2 ? fast : stalling).base() + "/p" + QByteArray::number(i));
+            Write(dir.filePath(name), before[name]);
+        }
+        const auto read = [&](const QString &name) {
+            QFile file(dir.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const auto stored = [&](const QString &name) { return read(name) != before[name]; };
+        const Run run = RunCli({u"refresh"_s, dir.path()}, [&](QProcess &cli) {
+            QTRY_VERIFY(stored(u"b0.url"_s) && stored(u"b1.url"_s) &&
+                        stalling.requests().size() == 2);
+            ::kill(pid_t(cli.processId()), SIGINT);
+        });
+        QCOMPARE(run.code, 130);
+        QVERIFY(run.out.endsWith(u"interrupted: the downloads still running or waiting were "
+                                 "abandoned\n2 refreshed: 2 OK, 0 failed; 0 not written; 2 still "
+                                 "due\n"_s));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before.keys());
+        for (const QString &name : before.keys()) {
+            const QByteArray now = read(name);
+            QVERIFY2(now == before[name] ||
+                         (now.startsWith(before[name]) && now.contains("Rating=")),
+                     qPrintable(name));
+        }
+    }
+
+  private:
+    QTemporaryDir m_home;
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"
