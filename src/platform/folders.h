@@ -10,7 +10,8 @@ QString appDataFolder();   // $XDG_CONFIG_HOME, else ~/.config
 QString userDataFolder();  // $XDG_DATA_HOME, else ~/.local/share
 
 // Where the program's shipped data (language files, help) lies: <prefix>/share/favrake
-// beside an installed program, and the sources' data folder for a program started from
-// its build tree. Without "/" at the end.
+// beside an installed program, and first the sources' data folder for a program started
+// from its build tree (named by the note "favrake-build-data" beside it). Without "/" at
+// the end.
 QStringList programDataFolders();
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "folders.h"
 
+#include "files.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -26,11 +28,21 @@ QString BelowHome(const QString &name)
     return home.isEmpty() ? QString() : WithSlash(home) + name;
 }
 
-bool RunsFromBuildTree(const QString &programFolder)
+// A program built from the sources finds a note beside it that names their data folder, so
+// it runs from its build tree without any path compiled in; an install never carries the
+// note. Empty when there is no usable note.
+QString BuildTreeDataFolder(const QString &programFolder)
 {
-    const QString buildTree = QFileInfo(QStringLiteral(FAVRAKE_BUILD_DIR)).canonicalFilePath();
-    const QString program = QFileInfo(programFolder).canonicalFilePath();
-    return !buildTree.isEmpty() && program.startsWith(buildTree + u'/');
+    const std::optional<SmallFile> note =
+        readSmallFile(programFolder + QStringLiteral("/favrake-build-data"), 4096);
+    if (!note || !note->content)
+        return QString();
+    QByteArray path = *note->content;
+    if (path.endsWith('\n'))
+        path.chop(1);
+    const QString folder = QFile::decodeName(path);
+    return QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir() ? QDir::cleanPath(folder)
+                                                                     : QString();
 }
 } // namespace
 
@@ -58,8 +70,9 @@ QStringList programDataFolders()
 {
     const QString program = QCoreApplication::applicationDirPath();
     QStringList folders;
-    if (RunsFromBuildTree(program))
-        folders.append(QStringLiteral(FAVRAKE_SOURCE_DATA_DIR));
+    const QString sources = BuildTreeDataFolder(program);
+    if (!sources.isEmpty())
+        folders.append(sources);
     folders.append(QDir::cleanPath(program + QStringLiteral("/../share/favrake")));
     return folders;
 }
