@@ -21,7 +21,8 @@ set(expected
     share/favrake/help/120.html
     share/favrake/help/de/index.html
     share/favrake/help/de/120.html
-    share/applications/favrake.desktop
+    share/applications/io.github.favrake.Favrake.desktop
+    share/metainfo/io.github.favrake.Favrake.metainfo.xml
     share/icons/hicolor/16x16/apps/favrake.png
     share/icons/hicolor/48x48/apps/favrake.png
     share/icons/hicolor/256x256/apps/favrake.png)
