@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Completes favrake-cli command lines the way bash does on <Tab> and compares what the
-# completion offers, on a scratch home with a small Favorites tree.
+# completion offers, on a scratch home with a small Favorites tree; then checks that every
+# command and option the program's usage names is offered.
 set -uo pipefail
-completion=$1
+completion=$(realpath "$1")
+program=$(realpath "$2")
+usage=$("$program" --help) || { echo "FAIL: $program --help"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/Favorites/News/Tech" "$work/Favorites/Recipes" "$work/here/sub"
@@ -16,8 +19,9 @@ source "$completion"
 compopt() { :; } # only a real <Tab> may set options
 
 failures=0
-check() {
-    local line=$1 expected=$2
+# What <Tab> offers at the end of line, sorted, on one line.
+offers() {
+    local line=$1
     COMP_LINE=$line
     COMP_POINT=${#line}
     read -ra COMP_WORDS <<<"$line"
@@ -25,8 +29,11 @@ check() {
     COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
     COMPREPLY=()
     _favrake_cli favrake-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
-    local got
-    got=$(printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | sort | xargs)
+    printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | sort | xargs
+}
+check() {
+    local line=$1 expected=$2 got
+    got=$(offers "$line")
     if [[ $got != "$expected" ]]; then
         echo "FAIL: '$line' offers '$got', expected '$expected'"
         failures=$((failures + 1))
@@ -54,5 +61,16 @@ check "favrake-cli refresh --jobs 4 " "sub"
 check "favrake-cli duplicates sub " ""
 check "favrake-cli bogus " ""
 check "favrake-cli --version " ""
+
+while read -r line; do
+    [[ $line =~ favrake-cli\ ([a-z]+)(.*) ]] || continue
+    command=${BASH_REMATCH[1]}
+    [[ " $(offers "favrake-cli ") " == *" $command "* ]] ||
+        { echo "FAIL: command $command is not offered"; failures=$((failures + 1)); }
+    for option in $(grep -oE -- '-{1,2}[a-z][a-z-]*' <<<"${BASH_REMATCH[2]}"); do
+        [[ " $(offers "favrake-cli $command -") " == *" $option "* ]] ||
+            { echo "FAIL: $command $option is not offered"; failures=$((failures + 1)); }
+    done
+done <<<"$usage"
 echo "completion: $failures failed"
 exit $((failures > 0))
