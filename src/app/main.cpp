@@ -5,6 +5,7 @@
 #include "platform/folders.h"
 #include "platform/singleinstance.h"
 #include "program.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
     platform::prepareDisplay();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Favrake"));
+    QApplication::setDesktopFileName(QString::fromLatin1(FavrakeAppId));
     QApplication::setQuitOnLastWindowClosed(false);
     platform::TSingleInstance guard; // held for the whole run
     if (const std::optional<int> status = EndBeforeStart(command, arguments, guard))

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -70,6 +71,7 @@ class FdGuard final
 {
   public:
     explicit FdGuard(int fd) : m_fd(fd) {}
+    FdGuard(FdGuard &&other) noexcept : m_fd(other.release()) {}
     ~FdGuard()
     {
         if (m_fd >= 0)
@@ -163,16 +165,46 @@ std::optional<QByteArray> WriteTarget(const QByteArray &path)
     return target;
 }
 
-bool StillHolds(const QByteArray &target, const QByteArray &expected)
+// Opens target with an advisory lock on the file itself, which every writer here holds from
+// its last check to its rename: two programs replacing one file at once cannot both pass
+// the check, the second one finds the first one's content. A lock that someone else holds
+// for longer than a moment makes the write give up; a file system without locks is
+// written unlocked.
+FdGuard OpenLocked(const QByteArray &target)
 {
-    const FdGuard fd(OpenForReading(target));
+    constexpr int Attempts = 2000; // a millisecond apart
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        FdGuard fd(::open(target.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (fd.get() < 0)
+            return fd;
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return fd;
+            ::usleep(1000);
+            continue;
+        }
+        struct stat held
+        {
+        };
+        struct stat current
+        {
+        };
+        if (::fstat(fd.get(), &held) == 0 && ::stat(target.constData(), &current) == 0 &&
+            held.st_dev == current.st_dev && held.st_ino == current.st_ino)
+            return fd;
+        // Replaced while this one waited: the lock must be on the file that stands there now.
+    }
+    return FdGuard(-1);
+}
+
+bool StillHolds(int fd, const QByteArray &expected)
+{
     struct stat st
     {
     };
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_size != expected.size())
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != expected.size())
         return false;
-    return ReadAtMost(fd.get(), st.st_size, st.st_size) == expected;
+    return ReadAtMost(fd, st.st_size, st.st_size) == expected;
 }
 
 // ".<name>.favrake-tmp-XXXXXX" in folder; a long name is cut so that the whole fits.
@@ -336,8 +368,9 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
     ok = ::close(fd.release()) == 0 && ok;
     // The file must still be what the change was based on, and must still exist when it
     // may not be created: another program's newer content is never overwritten.
+    const FdGuard locked(ok && basedOn ? OpenLocked(*target) : FdGuard(-1));
     if (ok && basedOn)
-        ok = StillHolds(*target, *basedOn);
+        ok = StillHolds(locked.get(), *basedOn);
     if (ok && !mayCreate)
         ok = ::access(target->constData(), F_OK) == 0;
     ok = ok && ops.rename(temp.constData(), target->constData()) == 0;

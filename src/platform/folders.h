@@ -16,7 +16,8 @@ enum class XdgFolder { Config, Data, Cache, Runtime };
 QString xdgFolder(XdgFolder which);
 
 // Where the program's shipped data (language files, help) lies: <prefix>/share/favrake
-// beside an installed program, and the sources' data folder for a program started from
-// its build tree. Without "/" at the end.
+// beside an installed program, and first the sources' data folder for a program started
+// from its build tree (named by the note "favrake-build-data" beside it). Without "/" at
+// the end.
 QStringList programDataFolders();
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "folders.h"
 
 #include "filenames.h"
+#include "files.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -29,11 +30,21 @@ QString BelowHome(const char *name)
     return home.isEmpty() ? QString() : home + QLatin1StringView(name);
 }
 
-bool RunsFromBuildTree(const QString &programFolder)
+// A program built from the sources finds a note beside it that names their data folder, so
+// it runs from its build tree without any path compiled in; an install never carries the
+// note. Empty when there is no usable note.
+QString BuildTreeDataFolder(const QString &programFolder)
 {
-    const QString buildTree = QFileInfo(QStringLiteral(FAVRAKE_BUILD_DIR)).canonicalFilePath();
-    const QString program = QFileInfo(programFolder).canonicalFilePath();
-    return !buildTree.isEmpty() && program.startsWith(buildTree + u'/');
+    const std::optional<SmallFile> note =
+        readSmallFile(programFolder + QStringLiteral("/favrake-build-data"), 4096);
+    if (!note || !note->content)
+        return QString();
+    QByteArray path = *note->content;
+    if (path.endsWith('\n'))
+        path.chop(1);
+    const QString folder = QFile::decodeName(path);
+    return QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir() ? QDir::cleanPath(folder)
+                                                                     : QString();
 }
 } // namespace
 
@@ -75,8 +86,9 @@ QStringList programDataFolders()
 {
     const QString program = QCoreApplication::applicationDirPath();
     QStringList folders;
-    if (RunsFromBuildTree(program))
-        folders.append(QStringLiteral(FAVRAKE_SOURCE_DATA_DIR));
+    const QString sources = BuildTreeDataFolder(program);
+    if (!sources.isEmpty())
+        folders.append(sources);
     folders.append(QDir::cleanPath(program + QStringLiteral("/../share/favrake")));
     return folders;
 }

@@ -1,0 +1,35 @@
+// Counts up the Rating of every bookmark below a folder, round after round, as a program
+// that refreshes or reviews the collection would: read the list, change a record, save it.
+// Prints how many of its saves went through, per file.
+#include "store/bookmarks.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <map>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4)
+        return 2;
+    const bool batched = args.at(3) == u"batched";
+    const TBookmarksEnv env{.WriteOps = batched ? &platform::batchedFileWriteOps()
+                                                : &platform::systemFileWriteOps()};
+    std::map<QString, int> saved;
+    for (int round = 0; round < args.at(2).toInt(); ++round) {
+        TBookmarks list(args.at(1), env);
+        for (int i = 0; i < list.Count(); ++i) {
+            TBookmarkRec &rec = *list.Item(i);
+            rec.Rating += 1;
+            rec.Title = QStringLiteral("%1 round %2").arg(app.applicationPid()).arg(round);
+            saved[rec.FileName] += list.Save(i) ? 1 : 0;
+        }
+    }
+    if (batched && !platform::syncFileSystem(args.at(1)))
+        return 1;
+    QTextStream out(stdout);
+    for (const auto &[file, count] : saved)
+        out << file << '\t' << count << '\n';
+    return 0;
+}
