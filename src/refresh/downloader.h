@@ -1,6 +1,9 @@
 #pragma once
 
+#include "refresh/linkfindings.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 #include <chrono>
 #include <functional>
@@ -30,6 +33,9 @@ struct TIndyResult
     quint64 Serial = 0;            // the number request() gave out for it
     std::vector<DownloadHop> Hops; // every response that came, in order
     int CurlCode = 0;              // libcurl's result of the last request; 0 when it answered
+    bool Connected = false;        // the last request reached its server
+    QByteArray Body;               // of the final response, whatever its status (capped too)
+    LinkFindings Findings;         // filled by the link check
 };
 
 struct DownloadLimits
@@ -39,6 +45,8 @@ struct DownloadLimits
     std::chrono::milliseconds totalTimeout{60000}; // one download, redirects included
     qsizetype maxBody = 4 * 1024 * 1024;           // the rest of a body is not read
     QByteArray caFile = {}; // certificates to trust; empty means the system's store
+    // "host:port:address" entries that name their address without asking the name service.
+    QList<QByteArray> resolve = {};
 };
 
 // How the downloads of one worker share the network.
