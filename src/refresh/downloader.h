@@ -80,6 +80,11 @@ class AbstractDownloader
     // The calls below do nothing, or answer "nothing", without a worker.
     // Queues a download; its result comes out once. 0 without a worker.
     virtual quint64 request(const QByteArray &address, int index) = 0;
+    // The same, before the host's other downloads that wait.
+    virtual quint64 requestFirst(const QByteArray &address, int index)
+    {
+        return request(address, index);
+    }
     // Withdraws every request; their results, and those not yet collected, never come out.
     virtual void abort() = 0;
     virtual bool isBusy() const = 0; // a request is queued or running
@@ -105,6 +110,7 @@ class Downloader final : public AbstractDownloader
     void stop() override;
     bool hasWorker() const override { return m_pool != nullptr; }
     quint64 request(const QByteArray &address, int index) override;
+    quint64 requestFirst(const QByteArray &address, int index) override;
     void abort() override;
     bool isBusy() const override;
     bool isBusyWith(int index) const override;

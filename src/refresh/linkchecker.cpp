@@ -192,14 +192,21 @@ void LinkChecker::release(bool offline)
 
 void LinkChecker::publishWhenComplete()
 {
-    for (auto it = m_waiting.begin(); it != m_waiting.end();) {
-        if (complete(*it)) {
-            m_ready.push_back(std::move(it->result));
-            it = m_waiting.erase(it);
-        } else {
-            ++it;
-        }
+    // Every question goes out at once; with keepOrder the results come out in the order
+    // their downloads ended.
+    std::vector<bool> done;
+    for (Pending &pending : m_waiting)
+        done.push_back(complete(pending));
+    bool blocked = false;
+    size_t kept = 0;
+    for (size_t i = 0; i < m_waiting.size(); ++i) {
+        blocked = blocked || (!done[i] && m_seams.keepOrder);
+        if (done[i] && !blocked)
+            m_ready.push_back(std::move(m_waiting[i].result));
+        else if (kept++ != i)
+            m_waiting[kept - 1] = std::move(m_waiting[i]);
     }
+    m_waiting.resize(kept);
 }
 
 // Asks every question the result still needs; true when all are answered. Both kinds are
@@ -219,7 +226,7 @@ bool LinkChecker::siblingKnown(Pending &pending)
     const auto known = m_siblings.find(pending.host);
     if (known == m_siblings.end()) {
         const quint64 serial =
-            m_downloader->request(siblingAddress(pending.requested, m_seams.letter), -1);
+            m_downloader->requestFirst(siblingAddress(pending.requested, m_seams.letter), -1);
         if (serial == 0)
             return true; // no worker: judged without
         m_probes[serial] = pending.host;

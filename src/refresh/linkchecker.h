@@ -18,6 +18,7 @@ struct CheckSeams
     // A run that asks for everything at once (the command line) decides about the network
     // as soon as nothing is left to download; one asking page by page waits for more pages.
     bool decideWhenIdle = false;
+    bool keepOrder = false; // results come out in the order their downloads ended
 };
 
 // Gathers what the verdict on a link needs beside its download: a probe of a made-up
