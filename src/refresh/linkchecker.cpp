@@ -159,7 +159,9 @@ void LinkChecker::route(TIndyResult &&result)
 // system saying so, mean nothing can be told about the links.
 void LinkChecker::gate(Pending &&pending)
 {
-    const bool systemOffline = !isLocalHost(pending.host) && m_seams.systemOffline();
+    // A page that answered proves the network; a local host needs none.
+    const bool systemOffline =
+        pending.result.Hops.empty() && !isLocalHost(pending.host) && m_seams.systemOffline();
     if (m_network == Network::Offline || systemOffline) {
         pending.result.Findings.offline = true;
         m_ready.push_back(std::move(pending.result));
