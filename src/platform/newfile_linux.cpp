@@ -1,0 +1,122 @@
+#include "newfile.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+constexpr qsizetype MaxNameBytes = 255;
+constexpr int TemporaryNameTries = 64;
+
+// The name's bytes cut to at most size bytes without splitting a UTF-8 sequence.
+QByteArray CutName(const QByteArray &name, qsizetype size)
+{
+    if (name.size() <= size)
+        return name;
+    while (size > 0 && (uchar(name[size]) & 0xC0) == 0x80)
+        --size;
+    return name.first(size);
+}
+
+// A new temporary file beside the target; -1 when none could be made.
+int OpenTemporary(const QByteArray &folder, const QByteArray &name, QByteArray &tempPath)
+{
+    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    // "." + name + mark + six letters must fit the limit of one name.
+    const qsizetype room = MaxNameBytes - 1 - qsizetype(sizeof TemporaryFileMark - 1) - 6;
+    const QByteArray prefix = folder + "/." + CutName(name, room) + TemporaryFileMark;
+    for (int attempt = 0; attempt < TemporaryNameTries; ++attempt) {
+        tempPath = prefix;
+        for (int i = 0; i < 6; ++i)
+            tempPath += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+        const int fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool WriteAll(const FileWriteOps &ops, int fd, const QByteArray &content)
+{
+    qsizetype done = 0;
+    while (done < content.size()) {
+        const long n = ops.write(fd, content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool SetModified(int fd, std::optional<int64_t> modifiedAt)
+{
+    if (!modifiedAt)
+        return true;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(*modifiedAt), 0}};
+    return ::futimens(fd, times) == 0;
+}
+
+// Moves the temporary file to a name that must stay free. File systems without an
+// exclusive rename get a hard link, which fails just as well on a taken name.
+NewFileResult MoveIntoPlace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return NewFileResult::Created;
+    if (errno == EEXIST)
+        return NewFileResult::NameTaken;
+    if (errno != EINVAL && errno != ENOSYS)
+        return NewFileResult::Failed;
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno == EEXIST ? NewFileResult::NameTaken : NewFileResult::Failed;
+    ::unlink(from.constData());
+    return NewFileResult::Created;
+}
+
+void SyncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+} // namespace
+
+NewFileResult createNewFile(const QString &path, const QByteArray &content,
+                            std::optional<int64_t> modifiedAt, const FileWriteOps &ops)
+{
+    const QFileInfo info(path);
+    const QByteArray target = path.toUtf8();
+    const QByteArray folder = info.absolutePath().toUtf8();
+    const QByteArray name = info.fileName().toUtf8();
+    if (name.isEmpty() || name.size() > MaxNameBytes)
+        return NewFileResult::Failed;
+    // A taken name is known before anything is written.
+    struct stat st
+    {
+    };
+    if (::lstat(target.constData(), &st) == 0)
+        return NewFileResult::NameTaken;
+    QByteArray temp;
+    const int fd = OpenTemporary(folder, name, temp);
+    if (fd < 0)
+        return NewFileResult::Failed;
+    bool ok = WriteAll(ops, fd, content) && SetModified(fd, modifiedAt) &&
+              (ops.batched || ops.sync(fd) == 0);
+    ok = ::close(fd) == 0 && ok;
+    const NewFileResult result = ok ? MoveIntoPlace(temp, target) : NewFileResult::Failed;
+    if (result != NewFileResult::Created)
+        ::unlink(temp.constData());
+    else if (!ops.batched)
+        SyncFolder(folder);
+    return result;
+}
+} // namespace platform
