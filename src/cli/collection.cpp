@@ -25,3 +25,10 @@ QString OneLine(QString text)
             c = u' ';
     return text;
 }
+
+QString RelativeName(const TBookmarks &list, int i)
+{
+    const QString folder = list.FolderName(i);
+    const QString file = list.Item(i)->FileName.mid(list.Item(i)->FileName.lastIndexOf(u'/') + 1);
+    return folder.isEmpty() ? file : folder + u'/' + file;
+}

@@ -12,3 +12,6 @@ std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &e
 
 // Control characters from a file or a page would break the one-line-per-bookmark layout.
 QString OneLine(QString text);
+
+// A bookmark's file name with its folder below the collection's, as "News/Paper.url".
+QString RelativeName(const TBookmarks &list, int i);

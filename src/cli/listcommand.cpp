@@ -6,13 +6,6 @@
 #include <QStringList>
 
 namespace {
-QString RelativeName(const TBookmarks &list, int i)
-{
-    const QString folder = list.FolderName(i);
-    const QString file = list.Item(i)->FileName.mid(list.Item(i)->FileName.lastIndexOf(u'/') + 1);
-    return folder.isEmpty() ? file : folder + u'/' + file;
-}
-
 QString DueText(const TBookmarks &list, int i)
 {
     if (list.IsKept(i))

@@ -323,6 +323,12 @@ QString schemeOf(QStringView url)
     return url.first(SchemeLength(url)).toString().toLower();
 }
 
+bool isWebAddress(QStringView url)
+{
+    const QString scheme = schemeOf(url);
+    return scheme == u"http" || scheme == u"https" || scheme == u"ftp";
+}
+
 AddressKeys addressKeys(QStringView url)
 {
     const AddressParts parts = SameParts(url);

@@ -12,6 +12,9 @@ QString asciiAddress(QStringView url);
 // The scheme, lower-cased; empty when the address has none.
 QString schemeOf(QStringView url);
 
+// Whether the address is one Favrake imports and checks: http, https or ftp.
+bool isWebAddress(QStringView url);
+
 // When two addresses are one bookmark. Import, the duplicate listing and the bookmark
 // windows all use these keys.
 struct AddressKeys

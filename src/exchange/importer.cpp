@@ -28,9 +28,9 @@ QString SkipReason(const QString &url)
 {
     if (url.trimmed().isEmpty())
         return QStringLiteral("no address");
-    const QString scheme = schemeOf(url);
-    if (scheme == u"http" || scheme == u"https" || scheme == u"ftp")
+    if (isWebAddress(url))
         return {};
+    const QString scheme = schemeOf(url);
     return scheme.isEmpty() ? QStringLiteral("no scheme") : scheme;
 }
 
