@@ -45,8 +45,8 @@ inline QStringList Shortcuts(const QString &folder)
         QFile file(path);
         const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         const qsizetype at = content.indexOf("URL=");
-        found << QDir(folder).relativeFilePath(path) + u'=' +
-                     QString::fromUtf8(content.mid(at + 4, content.indexOf('\r', at) - at - 4));
+        const QByteArray url = at < 0 ? QByteArray() : content.mid(at + 4).split('\r')[0];
+        found << QDir(folder).relativeFilePath(path) + u'=' + QString::fromUtf8(url);
     }
     found.sort();
     return found;
