@@ -3,7 +3,6 @@
 #include "store/textutil.h"
 
 #include <QFile>
-#include <QSet>
 #include <QStringList>
 #include <QUrl>
 #include <algorithm>
@@ -32,39 +31,19 @@ QStringList LoadTrackingList()
 
 namespace exchange {
 namespace {
-// An address split as written; the pieces hold no delimiters.
-struct AddressParts
+// An address split as written: views into it, without the delimiters.
+struct AddressView
 {
-    QString scheme;
+    QStringView scheme;
     bool hierarchical = false; // "scheme://authority..."
-    QString userInfo;          // with its "@"
-    QString host;
-    QString port; // without ":"; empty when none
-    QString path;
-    QString query;
-    QString fragment;
+    QStringView userInfo;      // with its "@"
+    QStringView host;
+    QStringView port; // empty when none
+    QStringView path;
+    QStringView query;
+    QStringView fragment;
     bool hasQuery = false;
     bool hasFragment = false;
-
-    QString compose() const
-    {
-        QString out;
-        out.reserve(scheme.size() + host.size() + path.size() + query.size() + fragment.size() +
-                    16);
-        if (!scheme.isEmpty())
-            out += scheme + u':';
-        if (hierarchical) {
-            out += QLatin1StringView("//") + userInfo + host;
-            if (!port.isEmpty())
-                out += u':' + port;
-        }
-        out += path;
-        if (hasQuery)
-            out += u'?' + query;
-        if (hasFragment)
-            out += u'#' + fragment;
-        return out;
-    }
 };
 
 bool IsSchemeChar(QChar c, bool first)
@@ -82,21 +61,21 @@ qsizetype SchemeLength(QStringView url)
     return i > 0 && i < url.size() && url[i] == u':' ? i : 0;
 }
 
-AddressParts Split(QStringView url)
+AddressView Split(QStringView url)
 {
-    AddressParts parts;
+    AddressView parts;
     url = TrimBlanks(url);
     const qsizetype schemeLength = SchemeLength(url);
-    parts.scheme = url.first(schemeLength).toString().toLower();
+    parts.scheme = url.first(schemeLength);
     QStringView rest = url.sliced(schemeLength > 0 ? schemeLength + 1 : 0);
     if (const qsizetype hash = rest.indexOf(u'#'); hash >= 0) {
         parts.hasFragment = true;
-        parts.fragment = rest.sliced(hash + 1).toString();
+        parts.fragment = rest.sliced(hash + 1);
         rest = rest.first(hash);
     }
     if (const qsizetype question = rest.indexOf(u'?'); question >= 0) {
         parts.hasQuery = true;
-        parts.query = rest.sliced(question + 1).toString();
+        parts.query = rest.sliced(question + 1);
         rest = rest.first(question);
     }
     if (rest.startsWith(u"//")) {
@@ -106,64 +85,96 @@ AddressParts Split(QStringView url)
         QStringView authority = slash < 0 ? rest : rest.first(slash);
         rest = slash < 0 ? QStringView() : rest.sliced(slash);
         if (const qsizetype at = authority.lastIndexOf(u'@'); at >= 0) {
-            parts.userInfo = authority.first(at + 1).toString();
+            parts.userInfo = authority.first(at + 1);
             authority = authority.sliced(at + 1);
         }
         const qsizetype colon = authority.lastIndexOf(u':');
         if (colon >= 0 && authority.indexOf(u']', colon) < 0) {
-            parts.port = authority.sliced(colon + 1).toString();
+            parts.port = authority.sliced(colon + 1);
             authority = authority.first(colon);
         }
-        parts.host = authority.toString();
+        parts.host = authority;
     }
-    parts.path = rest.toString();
+    parts.path = rest;
     return parts;
 }
 
-bool IsAsciiSafe(char16_t c)
+bool IsAsciiSafe(QChar c)
 {
-    return c > 0x20 && c < 0x7F;
+    return c.unicode() > 0x20 && c.unicode() < 0x7F;
+}
+
+bool AllAsciiSafe(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), IsAsciiSafe);
+}
+
+void AppendLower(QString &out, QStringView text)
+{
+    const qsizetype start = out.size();
+    out += text;
+    for (QChar *c = out.data() + start, *end = out.data() + out.size(); c != end; ++c)
+        if (c->unicode() >= u'A' && c->unicode() <= u'Z')
+            *c = QChar(c->unicode() + 32);
 }
 
 // Every character outside printable ASCII as percent-escaped UTF-8 bytes.
-QString PercentEncoded(const QString &text)
+void AppendPercentEncoded(QString &out, QStringView text)
 {
-    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return IsAsciiSafe(c.unicode()); }))
-        return text;
-    QString out;
-    for (const QChar c : text) {
-        if (IsAsciiSafe(c.unicode())) {
-            out += c;
+    if (AllAsciiSafe(text)) {
+        out += text;
+        return;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsAsciiSafe(text[i])) {
+            out += text[i];
             continue;
         }
-        for (const char byte : QString(c).toUtf8()) // lone surrogates become U+FFFD
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        for (const char byte : text.sliced(i, pair ? 2 : 1).toUtf8()) // lone: U+FFFD
             out += u'%' + QString::number(uchar(byte), 16).rightJustified(2, u'0').toUpper();
+        i += pair ? 1 : 0;
     }
-    return out;
 }
 
 // The host's ASCII form: an international name as punycode; one that has none stays
 // percent-encoded.
-QString AsciiHost(const QString &host)
+void AppendAsciiHost(QString &out, QStringView host)
 {
     const bool ascii =
-        std::all_of(host.cbegin(), host.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    if (ascii)
-        return PercentEncoded(host);
-    const QByteArray ace = QUrl::toAce(host);
-    return ace.isEmpty() ? PercentEncoded(host) : QString::fromLatin1(ace);
+        std::all_of(host.begin(), host.end(), [](QChar c) { return c.unicode() < 0x80; });
+    const QByteArray ace = ascii ? QByteArray() : QUrl::toAce(host.toString());
+    if (ace.isEmpty())
+        AppendPercentEncoded(out, host);
+    else
+        out += QLatin1StringView(ace);
 }
 
-AddressParts AsciiParts(QStringView url)
+void AppendAsciiAddress(QString &out, const AddressView &v)
 {
-    AddressParts parts = Split(url);
-    parts.userInfo = PercentEncoded(parts.userInfo);
-    parts.host = AsciiHost(parts.host);
-    parts.port = PercentEncoded(parts.port);
-    parts.path = PercentEncoded(parts.path);
-    parts.query = PercentEncoded(parts.query);
-    parts.fragment = PercentEncoded(parts.fragment);
-    return parts;
+    if (!v.scheme.isEmpty()) {
+        AppendLower(out, v.scheme);
+        out += u':';
+    }
+    if (v.hierarchical) {
+        out += QLatin1StringView("//");
+        AppendPercentEncoded(out, v.userInfo);
+        AppendAsciiHost(out, v.host);
+        if (!v.port.isEmpty()) {
+            out += u':';
+            AppendPercentEncoded(out, v.port);
+        }
+    }
+    AppendPercentEncoded(out, v.path);
+    if (v.hasQuery) {
+        out += u'?';
+        AppendPercentEncoded(out, v.query);
+    }
+    if (v.hasFragment) {
+        out += u'#';
+        AppendPercentEncoded(out, v.fragment);
+    }
 }
 
 int HexValue(QChar c)
@@ -185,13 +196,13 @@ bool IsUnreserved(int c)
 }
 
 // Escapes of unreserved characters decoded, the others upper-cased.
-void NormalizeEscapes(QString &text)
+void AppendNormalized(QString &out, QStringView text)
 {
-    qsizetype percent = text.indexOf(u'%');
-    if (percent < 0)
+    if (!text.contains(u'%')) {
+        out += text;
         return;
-    QString out = text.first(percent);
-    for (qsizetype i = percent; i < text.size(); ++i) {
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
         const int high = i + 2 < text.size() && text[i] == u'%' ? HexValue(text[i + 1]) : -1;
         const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
         if (low < 0) {
@@ -199,24 +210,24 @@ void NormalizeEscapes(QString &text)
             continue;
         }
         const int value = high * 16 + low;
-        if (IsUnreserved(value))
+        if (IsUnreserved(value)) {
             out += QChar(value);
-        else
-            out += u'%' + text.sliced(i + 1, 2).toUpper();
+        } else {
+            out += u'%';
+            out += QChar(text[i + 1].toUpper());
+            out += QChar(text[i + 2].toUpper());
+        }
         i += 2;
     }
-    text = out;
 }
 
 // "/a/./b/../c" becomes "/a/c".
-QString WithoutDotSegments(const QString &path)
+QString WithoutDotSegments(QStringView path)
 {
-    if (!path.contains(u'.'))
-        return path;
-    const QStringList segments = path.split(u'/');
+    const QList<QStringView> segments = path.split(u'/');
     QStringList kept;
     for (qsizetype i = 0; i < segments.size(); ++i) {
-        const QString &segment = segments[i];
+        const QStringView segment = segments[i];
         const bool last = i + 1 == segments.size();
         if (segment == u"." || segment == u"..") {
             if (segment == u".." && kept.size() > 1)
@@ -225,43 +236,70 @@ QString WithoutDotSegments(const QString &path)
                 kept << QString(); // "/a/b/.." ends in "/"
             continue;
         }
-        kept << segment;
+        kept << segment.toString();
     }
     return kept.join(u'/');
 }
 
-QString DefaultPort(const QString &scheme)
+bool IsDefaultPort(QStringView scheme, QStringView port)
 {
-    if (scheme == u"http")
-        return QStringLiteral("80");
-    if (scheme == u"https")
-        return QStringLiteral("443");
-    if (scheme == u"ftp")
-        return QStringLiteral("21");
-    return {};
+    const auto is = [&](QStringView name) {
+        return scheme.compare(name, Qt::CaseInsensitive) == 0;
+    };
+    return (port == u"80" && is(u"http")) || (port == u"443" && is(u"https")) ||
+           (port == u"21" && is(u"ftp"));
 }
 
-AddressParts SameParts(QStringView url)
+// The "same" key of an address in ASCII form, in one pass.
+QString SameKeyOfAscii(QStringView ascii)
 {
-    AddressParts parts = AsciiParts(url);
-    for (QString *piece :
-         {&parts.userInfo, &parts.host, &parts.path, &parts.query, &parts.fragment})
-        NormalizeEscapes(*piece);
-    if (parts.hierarchical) {
-        parts.host = parts.host.toLower();
-        if (parts.host.endsWith(u'.'))
-            parts.host.chop(1);
-        if (parts.port == DefaultPort(parts.scheme))
-            parts.port.clear();
-        parts.path = WithoutDotSegments(parts.path);
-        if (parts.path.isEmpty())
-            parts.path = QStringLiteral("/");
+    const AddressView v = Split(ascii);
+    QString out;
+    out.reserve(ascii.size() + 1);
+    if (!v.scheme.isEmpty()) {
+        AppendLower(out, v.scheme);
+        out += u':';
     }
-    return parts;
+    if (v.hierarchical) {
+        out += QLatin1StringView("//");
+        AppendNormalized(out, v.userInfo);
+        const qsizetype hostStart = out.size();
+        if (v.host.contains(u'%')) {
+            QString host;
+            AppendNormalized(host, v.host);
+            AppendLower(out, host);
+        } else {
+            AppendLower(out, v.host);
+        }
+        if (out.size() > hostStart && out.back() == u'.')
+            out.chop(1);
+        if (!v.port.isEmpty() && !IsDefaultPort(v.scheme, v.port)) {
+            out += u':';
+            out += v.port;
+        }
+    }
+    const qsizetype pathStart = out.size();
+    AppendNormalized(out, v.path);
+    if (v.hierarchical && QStringView(out).sliced(pathStart).contains(u"/.")) {
+        const QString path = WithoutDotSegments(QStringView(out).sliced(pathStart));
+        out.truncate(pathStart);
+        out += path;
+    }
+    if (v.hierarchical && out.size() == pathStart)
+        out += u'/';
+    if (v.hasQuery) {
+        out += u'?';
+        AppendNormalized(out, v.query);
+    }
+    if (v.hasFragment) {
+        out += u'#';
+        AppendNormalized(out, v.fragment);
+    }
+    return out;
 }
 
 // "www.", "www2." ... at the start of a host.
-qsizetype WwwPrefixLength(const QString &host)
+qsizetype WwwPrefixLength(QStringView host)
 {
     if (!host.startsWith(u"www"))
         return 0;
@@ -271,56 +309,83 @@ qsizetype WwwPrefixLength(const QString &host)
     return i < host.size() - 1 && host[i] == u'.' ? i + 1 : 0;
 }
 
-QString PathWithoutIndex(QString path)
+QStringView PathWithoutIndex(QStringView path)
 {
     const qsizetype slash = path.lastIndexOf(u'/');
-    const QStringView last = QStringView(path).sliced(slash + 1);
+    const QStringView last = path.sliced(slash + 1);
     for (const char16_t *index : {u"index.html", u"index.htm", u"index.php"})
         if (last.compare(index, Qt::CaseInsensitive) == 0)
             path.truncate(slash + 1);
-    if (path.endsWith(u'/'))
-        path.chop(1);
-    return path;
+    return path.endsWith(u'/') ? path.chopped(1) : path;
 }
 
-QString QueryWithoutTracking(const QString &query)
+void AppendQueryWithoutTracking(QString &out, QStringView query)
 {
-    QStringList kept;
-    for (const QString &item : query.split(u'&', Qt::SkipEmptyParts)) {
+    std::vector<QStringView> kept;
+    for (const QStringView item : query.tokenize(u'&', Qt::SkipEmptyParts)) {
         const qsizetype equals = item.indexOf(u'=');
-        if (!isTrackingParameter(equals < 0 ? QStringView(item) : QStringView(item).first(equals)))
-            kept << item;
+        if (!isTrackingParameter(equals < 0 ? item : item.first(equals)))
+            kept.push_back(item);
     }
     std::sort(kept.begin(), kept.end());
-    return kept.join(u'&');
+    for (size_t i = 0; i < kept.size(); ++i) {
+        out += i == 0 ? u'?' : u'&';
+        out += kept[i];
+    }
 }
 
-QString ProbablySame(AddressParts parts)
+// The "probably same" key, from the "same" key.
+QString ProbablySame(QStringView same)
 {
-    if (parts.scheme == u"http")
-        parts.scheme = QStringLiteral("https");
-    if (parts.hierarchical) {
-        parts.host.remove(0, WwwPrefixLength(parts.host));
-        parts.path = PathWithoutIndex(parts.path);
+    const AddressView v = Split(same);
+    QString out;
+    out.reserve(same.size());
+    if (!v.scheme.isEmpty()) {
+        out += v.scheme == u"http" ? QStringView(u"https") : v.scheme;
+        out += u':';
     }
-    parts.query = QueryWithoutTracking(parts.query);
-    parts.hasQuery = !parts.query.isEmpty();
-    parts.hasFragment = parts.fragment.startsWith(u'!') || parts.fragment.startsWith(u'/');
-    if (!parts.hasFragment)
-        parts.fragment.clear();
-    return parts.compose();
+    if (v.hierarchical) {
+        out += QLatin1StringView("//");
+        out += v.userInfo;
+        out += v.host.sliced(WwwPrefixLength(v.host));
+        if (!v.port.isEmpty()) {
+            out += u':';
+            out += v.port;
+        }
+    }
+    out += v.hierarchical ? PathWithoutIndex(v.path) : v.path;
+    AppendQueryWithoutTracking(out, v.query);
+    if (v.fragment.startsWith(u'!') || v.fragment.startsWith(u'/')) {
+        out += u'#';
+        out += v.fragment;
+    }
+    return out;
+}
+
+// The common schemes share one string, so that asking for one needs no copy.
+QString LowerScheme(QStringView scheme)
+{
+    static const QString Common[] = {QStringLiteral("https"), QStringLiteral("http"),
+                                     QStringLiteral("ftp")};
+    for (const QString &common : Common)
+        if (scheme.compare(common, Qt::CaseInsensitive) == 0)
+            return common;
+    return scheme.toString().toLower();
 }
 } // namespace
 
 QString asciiAddress(QStringView url)
 {
-    return AsciiParts(url).compose();
+    QString out;
+    out.reserve(url.size() + 8);
+    AppendAsciiAddress(out, Split(url));
+    return out;
 }
 
 QString schemeOf(QStringView url)
 {
     url = TrimBlanks(url);
-    return url.first(SchemeLength(url)).toString().toLower();
+    return LowerScheme(url.first(SchemeLength(url)));
 }
 
 bool isWebAddress(QStringView url)
@@ -331,30 +396,35 @@ bool isWebAddress(QStringView url)
 
 AddressKeys addressKeys(QStringView url)
 {
-    const AddressParts parts = SameParts(url);
-    return {parts.compose(), ProbablySame(parts)};
+    QString same = sameKey(url);
+    QString probablySame = ProbablySame(same);
+    return {std::move(same), std::move(probablySame)};
 }
 
 QString sameKey(QStringView url)
 {
-    return SameParts(url).compose();
+    const QStringView trimmed = TrimBlanks(url);
+    return AllAsciiSafe(trimmed) ? SameKeyOfAscii(trimmed) : SameKeyOfAscii(asciiAddress(trimmed));
 }
 
 bool isTrackingParameter(QStringView name)
 {
-    static const QStringList list = LoadTrackingList();
-    static const QSet<QString> exact = [] {
-        QSet<QString> names;
-        for (const QString &n : list)
-            if (!n.endsWith(u'*'))
-                names.insert(n);
-        return names;
+    // Lower-case names in order, so that a name is found without a copy of its own.
+    static const auto [exact, prefixes] = [] {
+        std::pair<std::vector<QString>, std::vector<QString>> lists;
+        for (const QString &n : LoadTrackingList())
+            (n.endsWith(u'*') ? lists.second : lists.first).push_back(n.chopped(n.endsWith(u'*')));
+        std::sort(lists.first.begin(), lists.first.end());
+        return lists;
     }();
-    const QString lower = name.toString().toLower();
-    if (exact.contains(lower))
+    const auto less = [](const QString &a, QStringView b) {
+        return QStringView(a).compare(b, Qt::CaseInsensitive) < 0;
+    };
+    const auto found = std::lower_bound(exact.begin(), exact.end(), name, less);
+    if (found != exact.end() && name.compare(*found, Qt::CaseInsensitive) == 0)
         return true;
-    return std::any_of(list.cbegin(), list.cend(), [&](const QString &n) {
-        return n.endsWith(u'*') && lower.startsWith(QStringView(n).chopped(1));
+    return std::any_of(prefixes.begin(), prefixes.end(), [&](const QString &prefix) {
+        return name.startsWith(prefix, Qt::CaseInsensitive);
     });
 }
 } // namespace exchange

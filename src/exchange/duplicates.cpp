@@ -2,10 +2,12 @@
 
 #include "addresskeys.h"
 #include "store/bookmarks.h"
+#include "store/textutil.h"
 
 #include <QHash>
 #include <algorithm>
 #include <numeric>
+#include <thread>
 
 namespace exchange {
 namespace {
@@ -14,7 +16,41 @@ struct Keys
     QString same;
     QString probablySame;
     QString target;
+    size_t sameHash = 0;
+    size_t probablySameHash = 0;
+    size_t targetHash = 0;
 };
+
+Keys KeysOf(const DuplicateCandidate &c)
+{
+    AddressKeys k = addressKeys(c.url);
+    Keys keys{std::move(k.same), std::move(k.probablySame), {}};
+    keys.target = c.storedUrl.isEmpty() || c.storedUrl == c.url ? keys.same : sameKey(c.storedUrl);
+    keys.sameHash = qHash(keys.same, 0);
+    keys.probablySameHash = qHash(keys.probablySame, 0);
+    keys.targetHash = keys.target == keys.same ? keys.sameHash : qHash(keys.target, 0);
+    return keys;
+}
+
+// The keys of many bookmarks are made on a few threads at once: each touches only its own.
+std::vector<Keys> AllKeys(const std::vector<DuplicateCandidate> &candidates)
+{
+    constexpr size_t PerThread = 4096;
+    std::vector<Keys> keys(candidates.size());
+    const size_t threads = std::min<size_t>(
+        {std::max(1u, std::thread::hardware_concurrency()), 4, candidates.size() / PerThread + 1});
+    const auto work = [&](size_t part) {
+        for (size_t i = part; i < candidates.size(); i += threads)
+            keys[i] = KeysOf(candidates[i]);
+    };
+    std::vector<std::thread> helpers;
+    for (size_t part = 1; part < threads; ++part)
+        helpers.emplace_back(work, part);
+    work(0);
+    for (std::thread &helper : helpers)
+        helper.join();
+    return keys;
+}
 
 // Joins sets of indexes; every set is named by one of its members.
 class DisjointSets final
@@ -38,18 +74,36 @@ class DisjointSets final
     std::vector<int> m_parent;
 };
 
-// Joins every candidate with the first one that has the same key.
-void JoinEqual(const std::vector<Keys> &keys, QString Keys::*key, DisjointSets &sets)
+// Calls visit(begin, end) for each run of sorted pairs with one first member.
+template <typename Pair, typename Visit>
+void ForEachRun(const std::vector<Pair> &sorted, Visit visit)
 {
-    QHash<QString, int> first;
-    first.reserve(qsizetype(keys.size()));
-    for (int i = 0; i < int(keys.size()); ++i) {
-        const auto found = first.constFind(keys[size_t(i)].*key);
-        if (found == first.cend())
-            first.insert(keys[size_t(i)].*key, i);
-        else
-            sets.join(i, *found);
+    for (size_t run = 0; run < sorted.size();) {
+        size_t end = run + 1;
+        while (end < sorted.size() && sorted[end].first == sorted[run].first)
+            ++end;
+        visit(run, end);
+        run = end;
     }
+}
+
+// Joins every candidate with the others that have the same key: sorted by the keys'
+// hashes, equal keys meet in short runs.
+void JoinEqual(const std::vector<Keys> &keys, QString Keys::*key, size_t Keys::*hash,
+               DisjointSets &sets)
+{
+    std::vector<std::pair<size_t, int>> hashed(keys.size());
+    for (int i = 0; i < int(keys.size()); ++i)
+        hashed[size_t(i)] = {keys[size_t(i)].*hash, i};
+    std::sort(hashed.begin(), hashed.end());
+    ForEachRun(hashed, [&](size_t run, size_t end) {
+        for (size_t a = run + 1; a < end; ++a)
+            for (size_t b = run; b < a; ++b)
+                if (keys[size_t(hashed[a].second)].*key == keys[size_t(hashed[b].second)].*key) {
+                    sets.join(hashed[a].second, hashed[b].second);
+                    break;
+                }
+    });
 }
 
 bool AllEqual(const std::vector<Keys> &keys, const std::vector<int> &members, QString Keys::*key)
@@ -60,12 +114,10 @@ bool AllEqual(const std::vector<Keys> &keys, const std::vector<int> &members, QS
 }
 
 // Kept for good first, then one that works, then https, then the oldest, then the first.
-bool KeepBefore(const DuplicateCandidate &a, const DuplicateCandidate &b)
+auto KeepRank(const DuplicateCandidate &c)
 {
-    const auto rank = [](const DuplicateCandidate &c) {
-        return std::make_tuple(!c.kept, !c.works, schemeOf(c.url) != u"https", c.reference);
-    };
-    return rank(a) < rank(b);
+    const bool https = TrimBlanks(c.url).startsWith(u"https:", Qt::CaseInsensitive);
+    return std::make_tuple(!c.kept, !c.works, !https, c.reference);
 }
 
 std::vector<DuplicateCandidate> Candidates(const TBookmarks &list)
@@ -79,6 +131,24 @@ std::vector<DuplicateCandidate> Candidates(const TBookmarks &list)
     }
     return candidates;
 }
+
+DuplicateGroup MakeGroup(const std::vector<DuplicateCandidate> &candidates,
+                         const std::vector<Keys> &keys, std::vector<int> members)
+{
+    DuplicateGroup group;
+    group.tier = AllEqual(keys, members, &Keys::same)           ? DuplicateTier::Same
+                 : AllEqual(keys, members, &Keys::probablySame) ? DuplicateTier::ProbablySame
+                                                                : DuplicateTier::SameTarget;
+    auto best = KeepRank(candidates[size_t(members.front())]);
+    group.keep = members.front();
+    for (const int i : members)
+        if (const auto rank = KeepRank(candidates[size_t(i)]); rank < best) {
+            best = rank;
+            group.keep = i;
+        }
+    group.members = std::move(members);
+    return group;
+}
 } // namespace
 
 DuplicateFinder::DuplicateFinder(const TBookmarks &list) : DuplicateFinder(Candidates(list)) {}
@@ -86,34 +156,26 @@ DuplicateFinder::DuplicateFinder(const TBookmarks &list) : DuplicateFinder(Candi
 DuplicateFinder::DuplicateFinder(const std::vector<DuplicateCandidate> &candidates)
     : m_groupOf(candidates.size(), -1)
 {
-    std::vector<Keys> keys;
-    keys.reserve(candidates.size());
-    for (const DuplicateCandidate &c : candidates) {
-        AddressKeys k = addressKeys(c.url);
-        QString target = c.storedUrl.isEmpty() ? k.same : sameKey(c.storedUrl);
-        keys.push_back({std::move(k.same), std::move(k.probablySame), std::move(target)});
-    }
+    const std::vector<Keys> keys = AllKeys(candidates);
     DisjointSets sets(candidates.size());
-    for (QString Keys::*key : {&Keys::same, &Keys::probablySame, &Keys::target})
-        JoinEqual(keys, key, sets);
-    // Bookmarks without an address are no copies of each other.
-    std::vector<std::vector<int>> byRoot(candidates.size());
+    JoinEqual(keys, &Keys::same, &Keys::sameHash, sets);
+    JoinEqual(keys, &Keys::probablySame, &Keys::probablySameHash, sets);
+    JoinEqual(keys, &Keys::target, &Keys::targetHash, sets);
+    // Members meet in runs of one root. Bookmarks without an address are no copies.
+    std::vector<std::pair<int, int>> byRoot;
+    byRoot.reserve(candidates.size());
     for (int i = 0; i < int(candidates.size()); ++i)
-        if (!candidates[size_t(i)].url.trimmed().isEmpty())
-            byRoot[size_t(sets.find(i))].push_back(i);
-    for (std::vector<int> &members : byRoot) {
-        if (members.size() < 2)
-            continue;
-        DuplicateGroup group;
-        group.tier = AllEqual(keys, members, &Keys::same)           ? DuplicateTier::Same
-                     : AllEqual(keys, members, &Keys::probablySame) ? DuplicateTier::ProbablySame
-                                                                    : DuplicateTier::SameTarget;
-        group.keep = *std::min_element(members.begin(), members.end(), [&](int a, int b) {
-            return KeepBefore(candidates[size_t(a)], candidates[size_t(b)]);
-        });
-        group.members = std::move(members);
-        m_groups.push_back(std::move(group));
-    }
+        if (!keys[size_t(i)].same.isEmpty())
+            byRoot.push_back({sets.find(i), i});
+    std::sort(byRoot.begin(), byRoot.end());
+    ForEachRun(byRoot, [&](size_t run, size_t end) {
+        if (end - run < 2)
+            return;
+        std::vector<int> members;
+        for (size_t k = run; k < end; ++k)
+            members.push_back(byRoot[k].second);
+        m_groups.push_back(MakeGroup(candidates, keys, std::move(members)));
+    });
     std::sort(m_groups.begin(), m_groups.end(),
               [](const DuplicateGroup &a, const DuplicateGroup &b) {
                   return a.members.front() < b.members.front();
