@@ -1,6 +1,5 @@
 #include "newfile.h"
 
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -80,6 +79,54 @@ NewFileResult MoveIntoPlace(const QByteArray &from, const QByteArray &to)
     return NewFileResult::Created;
 }
 
+// The content, the time and, unless batched, the flush.
+bool WriteContent(int fd, const QByteArray &content, std::optional<int64_t> modifiedAt,
+                  const FileWriteOps &ops)
+{
+    return WriteAll(ops, fd, content) && SetModified(fd, modifiedAt) &&
+           (ops.batched || ops.sync(fd) == 0);
+}
+
+// A file without a name until it is linked to its name, which fails on a taken name: a
+// crash leaves nothing at all. nullopt where the file system or /proc does not allow it.
+std::optional<NewFileResult> CreateUnnamed(const QByteArray &folder, const QByteArray &target,
+                                           const QByteArray &content,
+                                           std::optional<int64_t> modifiedAt,
+                                           const FileWriteOps &ops)
+{
+    const int fd = ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<NewFileResult> result = NewFileResult::Failed;
+    if (WriteContent(fd, content, modifiedAt, ops)) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
+            0)
+            result = NewFileResult::Created;
+        else
+            result = errno == EEXIST ? std::optional(NewFileResult::NameTaken) : std::nullopt;
+    }
+    ::close(fd);
+    return result;
+}
+
+// The same through a named temporary file, moved into place without replacing anything.
+NewFileResult CreateNamed(const QByteArray &folder, const QByteArray &name,
+                          const QByteArray &target, const QByteArray &content,
+                          std::optional<int64_t> modifiedAt, const FileWriteOps &ops)
+{
+    QByteArray temp;
+    const int fd = OpenTemporary(folder, name, temp);
+    if (fd < 0)
+        return NewFileResult::Failed;
+    bool ok = WriteContent(fd, content, modifiedAt, ops);
+    ok = ::close(fd) == 0 && ok;
+    const NewFileResult result = ok ? MoveIntoPlace(temp, target) : NewFileResult::Failed;
+    if (result != NewFileResult::Created)
+        ::unlink(temp.constData());
+    return result;
+}
+
 void SyncFolder(const QByteArray &folder)
 {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -91,32 +138,22 @@ void SyncFolder(const QByteArray &folder)
 } // namespace
 
 NewFileResult createNewFile(const QString &path, const QByteArray &content,
-                            std::optional<int64_t> modifiedAt, const FileWriteOps &ops)
+                            std::optional<int64_t> modifiedAt, const FileWriteOps &ops,
+                            NewFileWay way)
 {
-    const QFileInfo info(path);
     const QByteArray target = path.toUtf8();
-    const QByteArray folder = info.absolutePath().toUtf8();
-    const QByteArray name = info.fileName().toUtf8();
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : target.first(qMax(slash, 1));
+    const QByteArray name = target.sliced(slash + 1);
     if (name.isEmpty() || name.size() > MaxNameBytes)
         return NewFileResult::Failed;
-    // A taken name is known before anything is written.
-    struct stat st
-    {
-    };
-    if (::lstat(target.constData(), &st) == 0)
-        return NewFileResult::NameTaken;
-    QByteArray temp;
-    const int fd = OpenTemporary(folder, name, temp);
-    if (fd < 0)
-        return NewFileResult::Failed;
-    bool ok = WriteAll(ops, fd, content) && SetModified(fd, modifiedAt) &&
-              (ops.batched || ops.sync(fd) == 0);
-    ok = ::close(fd) == 0 && ok;
-    const NewFileResult result = ok ? MoveIntoPlace(temp, target) : NewFileResult::Failed;
-    if (result != NewFileResult::Created)
-        ::unlink(temp.constData());
-    else if (!ops.batched)
+    std::optional<NewFileResult> result;
+    if (way == NewFileWay::Any)
+        result = CreateUnnamed(folder, target, content, modifiedAt, ops);
+    if (!result)
+        result = CreateNamed(folder, name, target, content, modifiedAt, ops);
+    if (*result == NewFileResult::Created && !ops.batched)
         SyncFolder(folder);
-    return result;
+    return *result;
 }
 } // namespace platform

@@ -8,10 +8,15 @@
 #include <QStringList>
 #include <QtTest>
 
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 inline QByteArray DataFile(const QString &name)
 {
-    QFile file(QStringLiteral(FAVRAKE_TEST_DATA "/exchange/") + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return ReadBytes(QStringLiteral(FAVRAKE_TEST_DATA "/exchange/") + name);
 }
 
 inline void WriteBytes(const QString &path, const QByteArray &content)
@@ -42,8 +47,7 @@ inline QStringList Shortcuts(const QString &folder)
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        QFile file(path);
-        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray content = ReadBytes(path);
         const qsizetype at = content.indexOf("URL=");
         const QByteArray url = at < 0 ? QByteArray() : content.mid(at + 4).split('\r')[0];
         found << QDir(folder).relativeFilePath(path) + u'=' + QString::fromUtf8(url);

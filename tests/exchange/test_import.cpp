@@ -5,6 +5,7 @@
 #include "exchange/importer.h"
 #include "exchange/netscapereader.h"
 #include "exchangefixture.h"
+#include "platform/newfile.h"
 #include "store/bookmarks.h"
 
 #include <QDateTime>
@@ -65,6 +66,8 @@ class TestImport : public QObject
     void addDates();
     void collisions();
     void failedWrite();
+    void newFile_data();
+    void newFile();
     void tooDeep();
     void roundTrip();
     void commandLine_data();
@@ -190,6 +193,48 @@ void TestImport::failedWrite()
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::NoSort).isEmpty());
 }
 
+void TestImport::newFile_data()
+{
+    QTest::addColumn<int>("way");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<bool>("failing");
+    QTest::addColumn<int>("result");
+    using platform::NewFileResult;
+    for (const auto way : {platform::NewFileWay::Any, platform::NewFileWay::Named}) {
+        const char *name = way == platform::NewFileWay::Any ? "unnamed" : "named";
+        QTest::addRow("%s, free name", name)
+            << int(way) << false << false << int(NewFileResult::Created);
+        QTest::addRow("%s, taken name", name)
+            << int(way) << true << false << int(NewFileResult::NameTaken);
+        QTest::addRow("%s, failing write", name)
+            << int(way) << false << true << int(NewFileResult::Failed);
+    }
+}
+
+void TestImport::newFile()
+{
+    // Whatever happens, the folder holds the new file complete or not at all, the old one
+    // untouched, and no temporary file.
+    QFETCH(int, way);
+    QFETCH(bool, taken);
+    QFETCH(bool, failing);
+    QFETCH(int, result);
+    QTemporaryDir dir;
+    if (taken)
+        WriteBytes(dir.filePath("a.url"), "old");
+    const platform::FileWriteOps failingOps{FailingWrite, ::fsync, ::rename, false};
+    const auto made = platform::createNewFile(dir.filePath("a.url"), "new", 1500000000,
+                                              failing ? failingOps : platform::systemFileWriteOps(),
+                                              platform::NewFileWay(way));
+    QCOMPARE(int(made), result);
+    const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(entries, failing ? QStringList() : QStringList{"a.url"});
+    if (!failing)
+        QCOMPARE(ReadBytes(dir.filePath("a.url")), QByteArray(taken ? "old" : "new"));
+    if (result == int(platform::NewFileResult::Created))
+        QCOMPARE(QFileInfo(dir.filePath("a.url")).lastModified().toSecsSinceEpoch(), 1500000000);
+}
+
 void TestImport::tooDeep()
 {
     BookmarkTree tree;
@@ -286,9 +331,7 @@ void TestImport::killedImport()
             QVERIFY2(info.fileName().contains(".favrake-tmp-"), qPrintable(info.fileName()));
             continue;
         }
-        QFile file(info.absoluteFilePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY2(file.readAll().endsWith("\r\n"), qPrintable(info.fileName()));
+        QVERIFY2(ReadBytes(info.absoluteFilePath()).endsWith("\r\n"), qPrintable(info.fileName()));
     }
 }
 
