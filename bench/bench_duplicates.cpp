@@ -1,8 +1,8 @@
 // Grouping 100,000 bookmarks by all three tiers of address keys, against sorting their raw
 // addresses.
+#include "benchclock.h"
 #include "exchange/duplicates.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QStringList>
 #include <algorithm>
@@ -44,13 +44,6 @@ std::vector<exchange::DuplicateCandidate> MakeCandidates()
     return candidates;
 }
 
-double Ms(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 } // namespace
 
 int main()

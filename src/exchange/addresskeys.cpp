@@ -1,5 +1,6 @@
 #include "addresskeys.h"
 
+#include "store/hextext.h"
 #include "store/textutil.h"
 
 #include <QFile>
@@ -177,18 +178,6 @@ void AppendAsciiAddress(QString &out, const AddressView &v)
     }
 }
 
-int HexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
-
 bool IsUnreserved(int c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -203,8 +192,9 @@ void AppendNormalized(QString &out, QStringView text)
         return;
     }
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const int high = i + 2 < text.size() && text[i] == u'%' ? HexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        const int high =
+            i + 2 < text.size() && text[i] == u'%' ? HexDigitValue(text[i + 1].unicode()) : -1;
+        const int low = high >= 0 ? HexDigitValue(text[i + 2].unicode()) : -1;
         if (low < 0) {
             out += text[i];
             continue;

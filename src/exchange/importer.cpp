@@ -77,7 +77,7 @@ ImportReport importTree(const BookmarkTree &tree, const ImportOptions &options)
             continue;
         }
         const std::optional<QString> folder = writer.folderFor(bookmark.folder);
-        if (folder && writer.write(*folder, bookmark.title, asciiAddress(bookmark.url),
+        if (folder && writer.write(*folder, bookmark.title, bookmark.url,
                                    addDateSeconds(bookmark.added, now))) {
             ++report.imported;
             present.insert(key);

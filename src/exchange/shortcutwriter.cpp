@@ -1,5 +1,6 @@
 #include "shortcutwriter.h"
 
+#include "addresskeys.h"
 #include "filenames.h"
 #include "platform/newfile.h"
 
@@ -99,13 +100,13 @@ bool ShortcutWriter::makeFolder(const QString &path)
     return true;
 }
 
-bool ShortcutWriter::write(const QString &folder, const QString &title, const QString &asciiUrl,
+bool ShortcutWriter::write(const QString &folder, const QString &title, const QString &url,
                            std::optional<int64_t> modifiedAt)
 {
     Names &names = namesIn(folder);
-    const QByteArray content = shortcutContent(asciiUrl);
+    const QByteArray content = shortcutContent(asciiAddress(url));
     for (int number = 1; number < MaxNumber; ++number) {
-        const QString name = bookmarkFileName(title, asciiUrl, number);
+        const QString name = bookmarkFileName(title, url, number);
         if (names.contains(nameKey(name)))
             continue;
         const platform::NewFileResult result =

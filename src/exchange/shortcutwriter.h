@@ -27,9 +27,9 @@ class ShortcutWriter final
     // deepest folder above it that fits.
     std::optional<QString> folderFor(int sourceFolder);
 
-    // Writes one bookmark into folder; false when the file could not be written.
-    // modifiedAt (seconds since 1970) becomes the file's modification time.
-    bool write(const QString &folder, const QString &title, const QString &asciiUrl,
+    // Writes one bookmark into folder, its address in ASCII form; false when the file could
+    // not be written. modifiedAt (seconds since 1970) becomes the file's modification time.
+    bool write(const QString &folder, const QString &title, const QString &url,
                std::optional<int64_t> modifiedAt);
 
     int foldersCreated() const { return m_foldersCreated; }
