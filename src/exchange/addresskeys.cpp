@@ -152,14 +152,35 @@ void AppendAsciiHost(QString &out, QStringView host)
         out += QLatin1StringView(ace);
 }
 
-void AppendAsciiAddress(QString &out, const AddressView &v)
+// "scheme:" and, for an address with an authority, "//".
+void AppendSchemeStart(QString &out, const AddressView &v)
 {
     if (!v.scheme.isEmpty()) {
         AppendLower(out, v.scheme);
         out += u':';
     }
-    if (v.hierarchical) {
+    if (v.hierarchical)
         out += QLatin1StringView("//");
+}
+
+// "?query#fragment" as far as the address has them, each piece through append.
+template <typename Append>
+void AppendQueryAndFragment(QString &out, const AddressView &v, Append append)
+{
+    if (v.hasQuery) {
+        out += u'?';
+        append(out, v.query);
+    }
+    if (v.hasFragment) {
+        out += u'#';
+        append(out, v.fragment);
+    }
+}
+
+void AppendAsciiAddress(QString &out, const AddressView &v)
+{
+    AppendSchemeStart(out, v);
+    if (v.hierarchical) {
         AppendPercentEncoded(out, v.userInfo);
         AppendAsciiHost(out, v.host);
         if (!v.port.isEmpty()) {
@@ -168,14 +189,7 @@ void AppendAsciiAddress(QString &out, const AddressView &v)
         }
     }
     AppendPercentEncoded(out, v.path);
-    if (v.hasQuery) {
-        out += u'?';
-        AppendPercentEncoded(out, v.query);
-    }
-    if (v.hasFragment) {
-        out += u'#';
-        AppendPercentEncoded(out, v.fragment);
-    }
+    AppendQueryAndFragment(out, v, AppendPercentEncoded);
 }
 
 bool IsUnreserved(int c)
@@ -246,12 +260,8 @@ QString SameKeyOfAscii(QStringView ascii)
     const AddressView v = Split(ascii);
     QString out;
     out.reserve(ascii.size() + 1);
-    if (!v.scheme.isEmpty()) {
-        AppendLower(out, v.scheme);
-        out += u':';
-    }
+    AppendSchemeStart(out, v);
     if (v.hierarchical) {
-        out += QLatin1StringView("//");
         AppendNormalized(out, v.userInfo);
         const qsizetype hostStart = out.size();
         if (v.host.contains(u'%')) {
@@ -277,14 +287,7 @@ QString SameKeyOfAscii(QStringView ascii)
     }
     if (v.hierarchical && out.size() == pathStart)
         out += u'/';
-    if (v.hasQuery) {
-        out += u'?';
-        AppendNormalized(out, v.query);
-    }
-    if (v.hasFragment) {
-        out += u'#';
-        AppendNormalized(out, v.fragment);
-    }
+    AppendQueryAndFragment(out, v, AppendNormalized);
     return out;
 }
 
