@@ -7,13 +7,6 @@
 #include <QStringList>
 
 namespace {
-QString RelativeName(const TBookmarks &list, int i)
-{
-    const QString folder = list.FolderName(i);
-    const QString file = displayFileName(WideExtractFileName(list.Item(i)->FileName));
-    return folder.isEmpty() ? file : folder + u'/' + file;
-}
-
 QString DueText(const TBookmarks &list, int i)
 {
     if (list.IsKept(i))
