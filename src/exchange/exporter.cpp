@@ -21,11 +21,11 @@ struct ExportEntry
 };
 
 // Date-times and file times are both kept without time-zone adjustment, so the day
-// count turns into seconds since 1970 as it is.
+// count turns into seconds since 1970 as it is; whole seconds as the file times count them.
 qint64 UnixSeconds(TDateTime value)
 {
     return IsStoredDateTime(value) && value > UnixEpochDay
-               ? qint64(std::llround((value - UnixEpochDay) * 86400.0))
+               ? qint64(std::llround((value - UnixEpochDay) * 86400000.0) / 1000)
                : 0;
 }
 
