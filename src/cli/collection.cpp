@@ -36,3 +36,10 @@ QString OneLineFields(const QStringList &fields)
         cleaned << OneLine(field);
     return cleaned.join(u'\t');
 }
+
+QString RelativeName(const TBookmarks &list, int i)
+{
+    const QString folder = list.FolderName(i);
+    const QString file = displayFileName(WideExtractFileName(list.Item(i)->FileName));
+    return folder.isEmpty() ? file : folder + u'/' + file;
+}

@@ -20,3 +20,6 @@ OpenCollection(const QString &folder, QTextStream &err,
 QString OneLine(QString text);
 // The fields of one bookmark's line, each made one line, separated by tabs.
 QString OneLineFields(const QStringList &fields);
+
+// A bookmark's file name with its folder below the collection's, as "News/Paper.url".
+QString RelativeName(const TBookmarks &list, int i);

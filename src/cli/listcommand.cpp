@@ -13,13 +13,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-QString RelativeName(const TBookmarks &list, int i)
-{
-    const QString folder = list.FolderName(i);
-    const QString file = displayFileName(WideExtractFileName(list.Item(i)->FileName));
-    return folder.isEmpty() ? file : folder + u'/' + file;
-}
-
 QString DueText(const TBookmarks &list, int i)
 {
     if (list.IsKept(i))

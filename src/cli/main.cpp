@@ -1,4 +1,8 @@
+#include "arguments.h"
 #include "collection.h"
+#include "duplicatescommand.h"
+#include "exportcommand.h"
+#include "importcommand.h"
 #include "listcommand.h"
 #include "platform/filenames.h"
 #include "refreshcommand.h"
@@ -15,14 +19,28 @@ namespace {
 const char Usage[] =
     "usage: favrake-cli list [FOLDER] [--verdict LIST] [--format tsv|json]\n"
     "       favrake-cli refresh [FOLDER] [--all] [--jobs N]\n"
+    "       favrake-cli import SOURCE [--into SUBFOLDER] [--profile DIR] [--dry-run]\n"
+    "       favrake-cli export [FOLDER] [-o FILE]\n"
+    "       favrake-cli duplicates [FOLDER]\n"
     "       favrake-cli --help | --version\n"
-    "  list      show every bookmark below FOLDER (default: the Favorites folder);\n"
-    "            --verdict: only those with one of these verdicts (ok, moved, login,\n"
-    "            blocked, failing, gone, parked, nodomain, unreachable), comma-separated;\n"
-    "            --format: every field, as a table with a head line or as JSON\n"
-    "  refresh   download the page of every bookmark due for it and store title and\n"
-    "            outcome in its file; --all: every bookmark not kept for good;\n"
-    "            --jobs: pages fetched at once (1-64, default 16; 1 keeps the list order)\n";
+    "  list        show every bookmark below FOLDER (default: the Favorites folder);\n"
+    "              --verdict: only those with one of these verdicts (ok, moved, login,\n"
+    "              blocked, failing, gone, parked, nodomain, unreachable), comma-separated;\n"
+    "              --format: every field, as a table with a head line or as JSON\n"
+    "  refresh     download the page of every bookmark due for it and store title and\n"
+    "              outcome in its file; --all: every bookmark not kept for good;\n"
+    "              --jobs: pages fetched at once (1-64, default 16; 1 keeps the list order)\n"
+    "  import      write the bookmarks of SOURCE as .URL files into the Favorites folder:\n"
+    "              SOURCE is a bookmark HTML file or a browser (firefox, chromium, chrome,\n"
+    "              brave, edge, vivaldi; --profile picks a profile by folder or name);\n"
+    "              addresses already in the collection are not written again; --into: a\n"
+    "              folder below the Favorites folder (default: the Favorites folder while\n"
+    "              it holds no bookmark, else \"Imported from SOURCE DATE\"); --dry-run:\n"
+    "              only report what would be written\n"
+    "  export      write the bookmarks below FOLDER as a bookmark HTML file that browsers\n"
+    "              import, to FILE or the standard output\n"
+    "  duplicates  list the groups of bookmarks below FOLDER that are one (same address,\n"
+    "              probably the same, or the same target) and the copy to keep\n";
 
 // A command gets the arguments after its name; nullopt means they do not fit (usage, 2).
 using Command =
@@ -48,6 +66,30 @@ std::optional<int> Refresh(const QStringList &args, QTextStream &out, QTextStrea
     return RunRefresh(*options, out, err);
 }
 
+std::optional<int> Import(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const std::optional<ImportArguments> arguments = parseImportArguments(args);
+    if (!arguments)
+        return std::nullopt;
+    return runImport(*arguments, out, err);
+}
+
+std::optional<int> Export(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const std::optional<ExportArguments> arguments = parseExportArguments(args);
+    if (!arguments)
+        return std::nullopt;
+    return runExport(*arguments, out, err);
+}
+
+std::optional<int> Duplicates(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const std::optional<CommandArguments> arguments = parseCommandArguments(args, {}, {}, 1);
+    if (!arguments)
+        return std::nullopt;
+    return runDuplicates(arguments->words.value(0), out, err);
+}
+
 std::optional<int> Help(const QStringList &args, QTextStream &out, QTextStream &)
 {
     if (!args.isEmpty())
@@ -67,8 +109,13 @@ std::optional<int> Version(const QStringList &args, QTextStream &out, QTextStrea
 const std::map<QString, Command> &Commands()
 {
     static const std::map<QString, Command> commands = {
-        {QStringLiteral("list"), List},         {QStringLiteral("refresh"), Refresh},
-        {QStringLiteral("--help"), Help},       {QStringLiteral("-h"), Help},
+        {QStringLiteral("list"), List},
+        {QStringLiteral("refresh"), Refresh},
+        {QStringLiteral("import"), Import},
+        {QStringLiteral("export"), Export},
+        {QStringLiteral("duplicates"), Duplicates},
+        {QStringLiteral("--help"), Help},
+        {QStringLiteral("-h"), Help},
         {QStringLiteral("--version"), Version},
     };
     return commands;

@@ -76,6 +76,12 @@ const FileWriteOps &batchedFileWriteOps();
 // Writes all of content to fd through ops.write, again after an interruption.
 bool writeAll(const FileWriteOps &ops, int fd, const QByteArray &content);
 
+// A temporary file for name in folder, as mkstemp takes it: ".<name>.favrake-tmp-XXXXXX",
+// a long name cut so that the whole fits. The scan clears away such files left by a crash.
+QByteArray temporaryTemplate(const QByteArray &folder, const QByteArray &name);
+// The mode of a new file: 0666 less the umask the program started with.
+unsigned newFileMode();
+
 // Flushes everything written on the file system that holds path (the end of a batch);
 // false when it could not.
 bool syncFileSystem(const QString &path);

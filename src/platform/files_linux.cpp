@@ -207,13 +207,6 @@ bool StillHolds(int fd, const QByteArray &expected)
     return ReadAtMost(fd, st.st_size, st.st_size) == expected;
 }
 
-// ".<name>.favrake-tmp-XXXXXX" in folder; a long name is cut so that the whole fits.
-QByteArray TemporaryTemplate(const QByteArray &folder, const QByteArray &name)
-{
-    const qsizetype room = NAME_MAX - 1 - TemporaryMark.size() - TemporaryRandom.size();
-    return folder + "/." + name.left(room) + TemporaryMark + TemporaryRandom;
-}
-
 bool IsOwnTemporaryName(QStringView name)
 {
     const qsizetype suffix = TemporaryMark.size() + TemporaryRandom.size();
@@ -319,6 +312,17 @@ const FileWriteOps &systemFileWriteOps()
     return ops;
 }
 
+QByteArray temporaryTemplate(const QByteArray &folder, const QByteArray &name)
+{
+    const qsizetype room = NAME_MAX - 1 - TemporaryMark.size() - TemporaryRandom.size();
+    return folder + "/." + name.left(room) + TemporaryMark + TemporaryRandom;
+}
+
+unsigned newFileMode()
+{
+    return 0666 & ~StartUmask;
+}
+
 const FileWriteOps &batchedFileWriteOps()
 {
     static const FileWriteOps ops{SystemWrite, ::fsync, ::rename, true};
@@ -348,7 +352,7 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
         return false;
     const qsizetype slash = target->lastIndexOf('/');
     const QByteArray folder = slash < 0 ? "." : slash == 0 ? "/" : target->left(slash);
-    QByteArray temp = TemporaryTemplate(folder, target->mid(slash + 1));
+    QByteArray temp = temporaryTemplate(folder, target->mid(slash + 1));
     FdGuard fd(::mkstemp(temp.data()));
     if (fd.get() < 0)
         return false;
@@ -356,7 +360,7 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
         // Keeping another owner needs privileges; without them the file becomes ours.
         [[maybe_unused]] const int owned = ::fchown(fd.get(), st.st_uid, st.st_gid);
     }
-    bool ok = ::fchmod(fd.get(), exists ? st.st_mode & 07777 : 0666 & ~StartUmask) == 0 &&
+    bool ok = ::fchmod(fd.get(), exists ? st.st_mode & 07777 : newFileMode()) == 0 &&
               writeAll(ops, fd.get(), content);
     if (ok && exists) {
         // Storing state is no change of the bookmark: its times, which give its reference

@@ -12,7 +12,7 @@ const std::array<QString, 10> Names = {
     QStringLiteral("failing"),
     QStringLiteral("gone"),
     QStringLiteral("parked"),
-    QStringLiteral("nodomain"),
+    QStringLiteral("no-domain"),
     QStringLiteral("unreachable"),
 };
 } // namespace

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <functional>
+
+// Milliseconds that work takes.
+inline double Ms(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}

@@ -1,0 +1,24 @@
+#include "duplicatescommand.h"
+
+#include "collection.h"
+#include "exchange/duplicates.h"
+#include "store/bookmarks.h"
+
+int runDuplicates(const QString &folder, QTextStream &out, QTextStream &err)
+{
+    const std::unique_ptr<TBookmarks> list = OpenCollection(folder, err);
+    if (!list)
+        return 1;
+    const exchange::DuplicateFinder finder(*list);
+    int spare = 0;
+    for (const exchange::DuplicateGroup &group : finder.groups()) {
+        out << exchange::tierName(group.tier) << ": " << group.members.size() << " copies, keep "
+            << OneLine(RelativeName(*list, group.keep)) << '\n';
+        for (const int i : group.members)
+            out << "  " << OneLine(RelativeName(*list, i)) << '\t' << OneLine(list->Item(i)->URL)
+                << '\n';
+        spare += int(group.members.size()) - 1;
+    }
+    out << finder.groups().size() << " groups of copies, " << spare << " bookmarks that could go\n";
+    return 0;
+}

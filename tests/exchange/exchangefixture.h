@@ -1,0 +1,57 @@
+#pragma once
+
+#include "exchange/bookmarktree.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QtTest>
+
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline QByteArray DataFile(const QString &name)
+{
+    return ReadBytes(QStringLiteral(FAVRAKE_TEST_DATA "/exchange/") + name);
+}
+
+inline void WriteBytes(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+}
+
+// One line per bookmark: "/Folder/Sub|title|address|date as given".
+inline QStringList Lines(const exchange::BookmarkTree &tree)
+{
+    QStringList lines;
+    for (const exchange::SourceBookmark &b : tree.bookmarks) {
+        QString path;
+        for (int f = b.folder; f > 0; f = tree.folders[size_t(f)].parent)
+            path.prepend(u'/' + tree.folders[size_t(f)].name);
+        lines << QStringLiteral("%1|%2|%3|%4").arg(path, b.title, b.url).arg(b.added);
+    }
+    return lines;
+}
+
+// Every file below folder as "relative/path.url=URL value", sorted.
+inline QStringList Shortcuts(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QByteArray content = ReadBytes(path);
+        const qsizetype at = content.indexOf("URL=");
+        const QByteArray url = at < 0 ? QByteArray() : content.mid(at + 4).split('\r')[0];
+        found << QDir(folder).relativeFilePath(path) + u'=' + QString::fromUtf8(url);
+    }
+    found.sort();
+    return found;
+}
