@@ -25,7 +25,7 @@ const char Usage[] =
     "       favrake-cli --help | --version\n"
     "  list        show every bookmark below FOLDER (default: the Favorites folder);\n"
     "              --verdict: only those with one of these verdicts (ok, moved, login,\n"
-    "              blocked, failing, gone, parked, nodomain, unreachable), comma-separated;\n"
+    "              blocked, failing, gone, parked, no-domain, unreachable), comma-separated;\n"
     "              --format: every field, as a table with a head line or as JSON\n"
     "  refresh     download the page of every bookmark due for it and store title and\n"
     "              outcome in its file; --all: every bookmark not kept for good;\n"

@@ -19,7 +19,7 @@ enum class LinkVerdict {
     Unreachable,
 };
 
-// The word a verdict is stored and listed as ("ok", "nodomain"); empty for None.
+// The word a verdict is stored and listed as ("ok", "no-domain"); empty for None.
 QString VerdictName(LinkVerdict verdict);
 LinkVerdict VerdictFromName(QStringView name); // None for anything unknown
 // A link the user should look at: gone, parked, no domain or unreachable.

@@ -201,7 +201,7 @@ class TestVerdict final : public QObject
         row("back again after gone", "G@0 G@24 O@48", "ok", 30 * 24);
         row("one success between: starts anew", "G@0 O@1 G@30", "failing", 0.5);
         row("parked needs a second look", "P@0", "failing", 0.5);
-        row("no domain confirmed", "N@0 N@0.5 N@24.5", "nodomain", 30 * 24);
+        row("no domain confirmed", "N@0 N@0.5 N@24.5", "no-domain", 30 * 24);
         row("timeouts for 8 days: failing, weekly", "T@0 T@0.5 T@24.5 T@192", "failing", 7 * 24);
         row("unreachable after 14 days", "T@0 T@0.5 T@24.5 C@192 T@360", "unreachable", 30 * 24);
         row("two timeouts over 14 days are not enough", "T@0 T@400", "failing", 24);
