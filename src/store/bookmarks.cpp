@@ -395,6 +395,38 @@ bool TBookmarks::Save(int i)
     return saved;
 }
 
+bool TBookmarks::UseNewAddress(int i)
+{
+    m_lastSaveFailure = SaveFailure::NoAddress;
+    if (!IsValidIndex(i) || Item(i)->URL.isEmpty())
+        return false;
+    TBookmarkRec &rec = *Item(i);
+    if (rec.Verdict != LinkVerdict::Moved || rec.StoredURL.isEmpty())
+        return false;
+    size_t written = 0;
+    bool read = false;
+    bool current = false;
+    const bool saved = IniUpdate(
+        rec.FileName,
+        [&](IniDocument &doc) {
+            read = true;
+            current = HoldsRecord(doc, rec);
+            if (!current || !doc.setValue(ShortcutSection, QStringLiteral("URL"), rec.StoredURL) ||
+                !doc.setValue(StateSection, StateKeys[14], VerdictName(LinkVerdict::Ok)))
+                return false;
+            written = StateFingerprint(doc);
+            return true;
+        },
+        *m_env.WriteOps);
+    m_lastSaveFailure = saved ? SaveFailure::None : WhyNotSaved(rec, read, current);
+    if (saved) {
+        rec.URL = rec.StoredURL;
+        rec.Verdict = LinkVerdict::Ok;
+        rec.StoredState = written;
+    }
+    return saved;
+}
+
 QStringList TBookmarks::RemoveAllState()
 {
     QStringList notCleaned;

@@ -110,6 +110,10 @@ class TBookmarks final
     int NotDueCount() const;
 
     bool Save(int i);
+    // A moved link's new address becomes the bookmark's own ("URL" of the browser's
+    // section), with the usual check that the file is unchanged; false when nothing was
+    // written (lastSaveFailure says why).
+    bool UseNewAddress(int i);
     SaveFailure lastSaveFailure() const { return m_lastSaveFailure; }
     // Erases the state section of every file that still holds the address read at load;
     // returns the files that keep one (changed meanwhile, unwritable).
