@@ -109,6 +109,9 @@ bool TReview::KeepAction(int index)
 bool TReview::UseNewAddressAction(int index)
 {
     TActionScope scope(*this);
+    const TBookmarkRec *rec = m_bookmarks->Item(index);
+    if (!rec || rec->Verdict != LinkVerdict::Moved)
+        return false; // nothing to take
     if (m_engine->IsDownloadingIndex(index))
         m_engine->AbortDownload();
     if (!m_bookmarks->UseNewAddress(index)) {
