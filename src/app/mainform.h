@@ -53,7 +53,6 @@ class TMainForm final : public TBaseForm
     void SetTaskbarMode(bool on);
     bool TaskbarMode() const { return m_taskbarMode; }
     void SetFadeLevel(int level) override;
-    bool IsShowing() const { return isVisible() && !isMinimized(); }
     // A row with a bookmark that is not waiting for its refresh.
     bool RowDisplayable(int row) const;
     // The download page's progress bar from the bookmark list's refresh counts.

@@ -63,14 +63,16 @@ bool TReview::CompleteStartup()
         return false;
     }
     m_host.ActivateLanguage(Settings.Language);
-    // The first-run dialog runs a message loop: what arrives meanwhile waits for its end.
+    // The first-run dialog runs a message loop: what arrives meanwhile waits for its end,
+    // a close too, which must not save the settings of a declined start.
     BeginAction();
     const bool installed = Settings.Installed || m_host.RunFirstRun();
+    if (!installed)
+        DisableSaving();
     EndAction();
     if (m_closed)
         return false;
     if (!installed) {
-        DisableSaving();
         RequestClose();
         return false;
     }
@@ -105,13 +107,14 @@ void TReview::UpdateView()
         m_view.ClearShownWindows();
 }
 
-void TReview::OneInstanceInstanceStarted(const QStringList &params)
+TStartOutcome TReview::OneInstanceInstanceStarted(const QStringList &params)
 {
     if (m_closed)
-        return;
-    if (m_actionDepth > 0) {
+        return TStartOutcome::Refused;
+    if (!IsIdle()) {
+        const bool asking = m_actionDepth > 0;
         WhenIdle([this, params] { OneInstanceInstanceStarted(params); });
-        return;
+        return asking ? TStartOutcome::WaitsForAction : TStartOutcome::Taken;
     }
     if (!params.isEmpty() && params.first() == u"/UNINSTALL") {
         m_timer.Stop();
@@ -120,6 +123,7 @@ void TReview::OneInstanceInstanceStarted(const QStringList &params)
     } else if (m_timer.IsActive() && !m_view.IsMainVisible()) {
         ShowNext();
     }
+    return TStartOutcome::Taken;
 }
 
 void TReview::QuitClick()
@@ -134,7 +138,7 @@ void TReview::RequestClose()
 {
     if (m_closed)
         return;
-    if (m_actionDepth > 0) {
+    if (!IsIdle()) {
         WhenIdle([this] { RequestClose(); });
         return;
     }
@@ -175,7 +179,7 @@ void TReview::SBtInfoShowPutBackClick()
 
 void TReview::PopupModeClick(int mode)
 {
-    if (m_actionDepth > 0) {
+    if (!IsIdle()) {
         WhenIdle([this, mode] { PopupModeClick(mode); });
         return;
     }
@@ -216,22 +220,31 @@ void TReview::EndAction()
         RunWaitingWork();
 }
 
+bool TReview::IsIdle() const
+{
+    return m_actionDepth == 0 && !m_view.IsMoving();
+}
+
+// A fade or slide under way is waited for as well: the windows must not change under it.
 void TReview::WhenIdle(std::function<void()> work)
 {
     if (m_closed)
         return;
     if (m_actionDepth > 0)
         m_waiting.push_back(std::move(work));
+    else if (m_view.IsMoving())
+        m_view.WhenStill([this, work = std::move(work)] { WhenIdle(work); });
     else
         work();
 }
 
 void TReview::RunWaitingWork()
 {
-    // Each piece may close the program, which drops the rest.
+    // Each piece may close the program, which drops the rest, or start a fade, which the
+    // rest then waits for in turn.
     while (!m_waiting.empty() && m_actionDepth == 0 && !m_closed) {
-        const std::function<void()> work = std::move(m_waiting.front());
+        std::function<void()> work = std::move(m_waiting.front());
         m_waiting.erase(m_waiting.begin());
-        work();
+        WhenIdle(std::move(work));
     }
 }

@@ -17,6 +17,10 @@ class TRefreshEngine;
 // Tag of 1, 3, 7 or 30 reminds after that many days.
 enum TActionTag { SuggestTag = -3, DeleteTag = -2, KeepTag = -1, RemindTag = 0 };
 
+// What became of a second start: handled, waiting for the action that asks the user
+// something to end, or refused because the program is closing.
+enum class TStartOutcome { Taken, WaitsForAction, Refused };
+
 // The review logic behind the main window: which bookmarks are shown in the five rows, the
 // one-second tick that decides when the windows come back, and the user's decisions.
 // Everything runs on the user-interface thread.
@@ -57,7 +61,7 @@ class TReview final
     void UpdateView();
 
     // Commands.
-    void OneInstanceInstanceStarted(const QStringList &params); // a second start
+    TStartOutcome OneInstanceInstanceStarted(const QStringList &params); // a second start
     void QuitClick();
     void RequestClose(); // closes now, or once the running action has ended
     void Shutdown();     // the main window is closing: stop everything
@@ -127,7 +131,8 @@ class TReview final
     int FindFirst(bool includeAwaiting) const;
     int Random(int count);
 
-    // Work that waits until no action runs.
+    // Work that waits until no action runs and the windows stand still.
+    bool IsIdle() const;
     void WhenIdle(std::function<void()> work);
     void RunWaitingWork();
     void CloseNow();

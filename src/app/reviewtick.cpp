@@ -52,9 +52,10 @@ void TReview::RunTick()
     if (visible)
         m_lastShown = now;
     // A trigger seen while an action asks something waits for its end: re-reading the
-    // folder then would pull the list from under the action.
+    // folder then would pull the list from under the action. Nor do the windows change
+    // while they fade or slide.
     m_triggerWaits = ShowTriggerHolds(now) || m_triggerWaits;
-    if (m_actionDepth == 0) {
+    if (IsIdle()) {
         if (m_triggerWaits)
             Resume(now, visible);
         else if (visible && m_folderChanged)
@@ -104,7 +105,7 @@ void TReview::ShowNext()
 {
     if (m_closed)
         return;
-    if (m_actionDepth > 0) {
+    if (!IsIdle()) {
         WhenIdle([this] { ShowNext(); });
         return;
     }

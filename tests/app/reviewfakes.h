@@ -110,6 +110,23 @@ struct FakeView final : TReviewView
         log << u"HideAll"_s;
     }
     void RemoveBookmarkWindow(int row) override { log << u"Remove%1"_s.arg(row); }
+    // A fade under way while moving; settle() ends it and runs what waited for it.
+    bool moving = false;
+    std::vector<std::function<void()>> waiting;
+    bool IsMoving() const override { return moving; }
+    void WhenStill(std::function<void()> work) override
+    {
+        if (moving)
+            waiting.push_back(std::move(work));
+        else
+            work();
+    }
+    void settle()
+    {
+        moving = false;
+        for (auto works = std::exchange(waiting, {}); const auto &work : works)
+            work();
+    }
     void ClearShownWindows() override { log << u"ClearShown"_s; }
     void UpdateProgress() override { log << u"Progress"_s; }
     void ShowError(const QString &text) override { errors << text; }

@@ -1,11 +1,17 @@
+#include "../common/testenv.h"
 #include "../store/storefixture.h"
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/program.h"
 #include "config/settings.h"
+#include "lang/confirm.h"
 #include "lang/languages.h"
 #include "lang/phrases.h"
 #include "lang/translatable.h"
+#include "platform/instanceframe.h"
+#include "platform/singleinstance_os.h"
+
+#include <QLocalSocket>
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -21,6 +27,8 @@ class TestProgram final : public QObject
     void mainWindowStaysReachableWithoutTray();
     void commandLine_data();
     void commandLine();
+    void triggerDuringFadeWaitsForIt_data();
+    void triggerDuringFadeWaitsForIt();
 
   private:
     QTemporaryDir m_home;
@@ -130,6 +138,68 @@ void TestProgram::commandLine()
     // Only a copy that may run takes the lock; a template is never handed to another copy.
     const bool locked = !QDir(folder.path()).isEmpty();
     QCOMPARE(locked, command == int(TCommand::Run) || command == int(TCommand::Uninstall));
+}
+
+namespace {
+struct HideCounter final : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Hide ? 1 : 0;
+        return false;
+    }
+};
+
+TMainForm *MainWindow()
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *main = qobject_cast<TMainForm *>(window))
+            return main;
+    return nullptr;
+}
+} // namespace
+
+void TestProgram::triggerDuringFadeWaitsForIt_data()
+{
+    QTest::addColumn<bool>("secondStart"); // else a left click on the tray icon
+    QTest::newRow("second start") << true;
+    QTest::newRow("tray click") << false;
+}
+
+// Delivered while the windows fade out, a second start or a click on the tray icon is
+// handled once the fade is done: the windows come back.
+void TestProgram::triggerDuringFadeWaitsForIt()
+{
+    QFETCH(bool, secondStart);
+    Settings.Installed = true;
+    Settings.NoNetAccess = true;
+    RememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
+    QTemporaryDir runtime;
+    platform::TSingleInstance guard(runtime.path());
+    QVERIFY(guard.Start({}).Listening);
+    TProgram program({}, [] { return true; });
+    connect(&guard, &platform::TSingleInstance::InstanceStarted, &program,
+            &TProgram::InstanceStarted);
+    TMainForm *main = MainWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(main->FadeLevel(), TBaseForm::MaxFadeLevel, 10000);
+    QLocalSocket second;
+    if (secondStart) {
+        second.connectToServer(runtime.filePath(QLatin1String(platform::instance::SocketFileName)));
+        QVERIFY(second.waitForConnected(5000));
+        second.write(platform::EncodeParamsFrame({}));
+        QVERIFY(second.waitForBytesWritten(5000));
+    } else {
+        auto *tray = program.findChild<platform::TTrayIcon *>();
+        QMetaObject::invokeMethod(
+            tray, [tray] { emit tray->MouseDown(Qt::LeftButton); }, Qt::QueuedConnection);
+    }
+    HideCounter hides;
+    main->installEventFilter(&hides);
+    main->findChild<QAction *>(QStringLiteral("PopupTrayShowHide"))->trigger();
+    QCOMPARE(hides.count, 0); // the fade goes on after the command has returned
+    QTRY_VERIFY_WITH_TIMEOUT(hides.count > 0 && main->FadeLevel() == TBaseForm::MaxFadeLevel,
+                             10000);
 }
 
 QTEST_MAIN(TestProgram)

@@ -2,6 +2,7 @@
 #include "platform/singleinstance.h"
 #include "platform/singleinstance_os.h"
 
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 using namespace platform;
+using namespace Qt::Literals::StringLiterals;
 using instance::SocketFileName;
 
 namespace {
@@ -110,27 +112,43 @@ class TestSingleInstance final : public QObject
             QCOMPARE(ReadParamsFrame(bytes.first(size)).State, TFrameState::NeedMore);
     }
 
+    // The running copy's frames come one after another: notices, then the reply.
     void replyFrames_data()
     {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("gotStatus");
-        QTest::addColumn<QString>("gotText");
-        QTest::newRow("failure with text") << 1 << "2 files kept" << 1 << "2 files kept";
-        QTest::newRow("largest status") << 255 << "" << 255 << "";
-        QTest::newRow("negative status fails") << -5 << "x" << 1 << "x";
-        QTest::newRow("status beyond a byte fails") << 256 << "" << 1 << "";
-        QTest::newRow("long text cut") << 0 << QString(5000, 't') << 0 << QString(4000, 't');
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("read"); // each frame: "notice text" or "status text"
+        const auto row = [](const char *name, const QByteArray &bytes, const char *read) {
+            QTest::newRow(name) << bytes << QString::fromUtf8(read);
+        };
+        row("failure with text", EncodeReplyFrame(1, "2 files kept"), "1 2 files kept");
+        row("largest status", EncodeReplyFrame(255, ""), "255 ");
+        row("negative status fails", EncodeReplyFrame(-5, "x"), "1 x");
+        row("status beyond a byte fails", EncodeReplyFrame(256, ""), "1 ");
+        row("long text cut", EncodeReplyFrame(0, QString(5000, 't')),
+            qPrintable("0 " + QString(4000, 't')));
+        row("notices before the reply",
+            EncodeNoticeFrame("") + EncodeNoticeFrame("waits") + EncodeReplyFrame(0, "done"),
+            "notice |notice waits|0 done");
+        row("params are no answer", EncodeParamsFrame({"x"}), "invalid");
+        row("garbage after a notice", EncodeNoticeFrame("a") + "GET", "notice a|invalid");
     }
     void replyFrames()
     {
-        QFETCH(int, status);
-        QFETCH(QString, text);
-        const TReplyRead read = ReadReplyFrame(EncodeReplyFrame(status, text));
-        QCOMPARE(read.State, TFrameState::Done);
-        QTEST(read.ExitStatus, "gotStatus");
-        QTEST(read.Text, "gotText");
-        QCOMPARE(ReadReplyFrame(EncodeParamsFrame({text})).State, TFrameState::Invalid);
+        QFETCH(QByteArray, bytes);
+        QStringList read;
+        for (QByteArrayView rest = bytes; !rest.isEmpty();) {
+            const TReplyRead frame = ReadReplyFrame(rest);
+            if (frame.State != TFrameState::Done) {
+                read << (frame.State == TFrameState::Invalid ? "invalid" : "more");
+                break;
+            }
+            read << (frame.Notice ? u"notice"_s : QString::number(frame.ExitStatus)) + u' ' +
+                        frame.Text;
+            for (qsizetype size = 0; size < frame.Size; ++size)
+                QCOMPARE(ReadReplyFrame(rest.first(size)).State, TFrameState::NeedMore);
+            rest = rest.sliced(frame.Size);
+        }
+        QTEST(read.join(u'|'), "read");
     }
 
     void runtimeFolder()
@@ -194,16 +212,17 @@ class TestSingleInstance final : public QObject
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QStringList>("received");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("text"); // the second copy's standard error
         const QStringList uninstall{"/UNINSTALL"};
         QTest::newRow("twelve long parameters cut")
             << Numbered(12, 400) << "at once" << Numbered(10, 300) << 0 << "";
-        QTest::newRow("uninstall answered later")
-            << uninstall << "later" << uninstall << 1 << "2 files kept";
-        QTest::newRow("guard ends unanswered") << uninstall << "guard ends" << uninstall << 0 << "";
-        QTest::newRow("running copy never answers")
-            << uninstall << "never" << uninstall << 2
-            << "The running copy of Favrake did not answer in time.";
+        QTest::newRow("waits past the silence limit while the running copy lives")
+            << uninstall << "later" << uninstall << 1 << "Waits for a question.\n2 files kept";
+        QTest::newRow("guard ends unanswered: not done")
+            << uninstall << "guard ends" << uninstall << 1
+            << "Waits for a question.\nThe running copy of Favrake ended without doing it.";
+        QTest::newRow("running copy hangs") << uninstall << "hangs" << QStringList() << 2
+                                            << "The running copy of Favrake does not answer.";
         QTest::newRow("lock held, nobody listens")
             << uninstall << "nobody listens" << QStringList() << 2
             << "The running copy of Favrake cannot be reached.";
@@ -217,26 +236,33 @@ class TestSingleInstance final : public QObject
         QFETCH(QString, text);
         QTemporaryDir dir;
         instance::TLockFile lock(dir.filePath(instance::LockFileName));
-        auto guard = std::make_unique<TSingleInstance>(dir.path());
-        if (answer == "nobody listens")
-            QCOMPARE(lock.TryLock(), instance::TLockFile::TState::Held);
-        else
+        auto guard =
+            std::make_unique<TSingleInstance>(dir.path(), TInstanceTimeouts{.LifeSignMs = 100});
+        QLocalServer silent; // takes the start and never answers
+        if (answer == "at once" || answer == "later" || answer == "guard ends")
             QVERIFY(guard->Start({}).Listening);
+        else
+            QCOMPARE(lock.TryLock(), instance::TLockFile::TState::Held);
+        if (answer == "hangs")
+            QVERIFY(silent.listen(dir.filePath(SocketFileName)));
         QList<QStringList> received;
         std::shared_ptr<TInstanceReply> kept;
         connect(guard.get(), &TSingleInstance::InstanceStarted,
                 [&](const QStringList &got, std::shared_ptr<TInstanceReply> reply) {
                     received.append(got);
-                    if (answer != "at once")
+                    if (answer == "at once")
+                        reply->Answer(0);
+                    else
                         kept = reply;
                 });
-        QProcess *second = StartCopy(this, QStringList{"start", dir.path(), "3000"} + params);
+        QProcess *second = StartCopy(this, QStringList{"start", dir.path(), "1000"} + params);
         if (answer == "later" || answer == "guard ends") {
             QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 10000);
-            QTest::qWait(300);
-            QCOMPARE(second->state(), QProcess::Running); // waits for the answer
+            kept->Notify("Waits for a question.");
+            QTest::qWait(2500); // more than the second copy's silence limit
+            QCOMPARE(second->state(), QProcess::Running);
             if (answer == "later")
-                kept->Answer(status, text);
+                kept->Answer(status, "2 files kept");
             else
                 guard.reset();
         }
