@@ -109,7 +109,7 @@ void TProgram::ConnectWindows()
     connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::TrayIconMouseDown);
     connect(&m_tray, &platform::TTrayIcon::HostChanged, this, &TProgram::TrayHostChanged);
     connect(&m_watcher, &platform::TFolderWatcher::Changed, this,
-            [this] { m_review->FolderChanged(); });
+            [this](const QString &folder) { m_review->FolderChanged(folder); });
     connect(m_configDlg.get(), &TConfigDlg::RearrangeWindowsRequested, this,
             &TProgram::RearrangeWindows);
     connect(m_configDlg.get(), &TConfigDlg::helpRequested, this, &TProgram::OpenHelp);

@@ -7,6 +7,8 @@
 #include "refresh/engine.h"
 #include "store/bookmarks.h"
 
+#include <algorithm>
+
 namespace {
 TBookmarksEnv ListEnv(const Clock &now, const platform::FileWriteOps *writeOps)
 {
@@ -27,6 +29,7 @@ TReview::TReview(const QString &favoritesPath, TReviewSeams seams, const QString
     // Nothing that waits for the end of an action may run while the start is half done.
     m_actionDepth = 1;
     m_bookmarks = std::make_unique<TBookmarks>(favoritesPath, ListEnv(m_now, seams.WriteOps));
+    m_folderNames.Take(*m_bookmarks);
     m_engine = std::make_unique<TRefreshEngine>(std::move(seams.Downloader), m_now);
     m_entries.fill(-1);
     SelectEntries(true);
@@ -83,9 +86,19 @@ bool TReview::CompleteStartup()
     return true;
 }
 
-void TReview::FolderChanged()
+void TReview::FolderChanged(const QString &folder)
 {
-    m_folderChanged = true;
+    if (m_folderNames.Changed(folder) || AnyShownRowChanged())
+        m_folderChanged = true;
+}
+
+// Favrake never changes an address: a shown bookmark that no longer holds its own was
+// changed by someone else.
+bool TReview::AnyShownRowChanged() const
+{
+    return std::ranges::any_of(m_entries, [this](int index) {
+        return m_bookmarks->IsValidIndex(index) && !m_bookmarks->IsUnchanged(index);
+    });
 }
 
 void TReview::CancelDownload()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foldernames.h"
 #include "reviewseams.h"
 
 #include <QStringList>
@@ -55,7 +56,9 @@ class TReview final
     void TimerTimer();
     bool CompleteStartup(); // the first tick's work; false when the program closes
     void ShowNext();        // the one way the windows come back
-    void FolderChanged();   // the folder watcher saw a name change below Favorites
+    // The folder watcher saw something change in folder; only what did not come from
+    // Favrake's own saves counts.
+    void FolderChanged(const QString &folder);
     void CancelDownload();
     // Renders the rows; with nothing displayable every bookmark window loses its mark.
     void UpdateView();
@@ -107,6 +110,8 @@ class TReview final
     bool ShowTriggerHolds(TDateTime now) const;
     void Resume(TDateTime now, bool visible);
     void DropChangedRows();
+    bool AnyShownRowChanged() const;
+    void ReadFavorites();
     void RunRefreshStep();
 
     // Actions.
@@ -147,6 +152,7 @@ class TReview final
     const QStringList m_arguments;
 
     std::unique_ptr<TBookmarks> m_bookmarks;
+    TFolderNames m_folderNames; // as the last read found them
     std::array<int, RowCount> m_entries;
     TDateTime m_lastShown = 0;
     TDateTime m_lastTick = 0;

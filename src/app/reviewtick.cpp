@@ -112,14 +112,20 @@ void TReview::ShowNext()
     if (m_view.IsMainVisible())
         return;
     if (AllEntriesEmpty() || m_folderChanged) {
-        CancelDownload();
-        m_bookmarks->Load();
-        m_folderChanged = false;
-        m_view.FavoritesRead();
+        ReadFavorites();
         SelectEntries(m_awaitingRefresh);
     }
     UpdateView();
     m_view.ShowAll();
+}
+
+void TReview::ReadFavorites()
+{
+    CancelDownload();
+    m_bookmarks->Load();
+    m_folderNames.Take(*m_bookmarks);
+    m_folderChanged = false;
+    m_view.FavoritesRead();
 }
 
 void TReview::RunRefreshStep()

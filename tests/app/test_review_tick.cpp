@@ -127,6 +127,11 @@ class TestReviewTick : public QObject
         row("folder changed, shown address edited", Day15, "edit;changed;clear;tick 1",
             "UpdateView HideAll Read UpdateView ShowAll");
         row("folder changed, shown files unchanged", Day15, "changed;clear;tick 1", "");
+        // Favrake's own saves keep the names: the next showing reads nothing anew.
+        row("own save, then a second start", Day15, "save;changed;hide;second",
+            "UpdateView ShowAll");
+        row("bookmark added, then a second start", Day15, "add;changed;hide;second",
+            "Read UpdateView ShowAll");
         row("second start while hidden", Day15, "hide;second", "UpdateView ShowAll");
         row("second start while visible", Day15, "clear;second", "");
         row("second start with uninstall", Day15, "clear;uninstall", "Close");
@@ -154,7 +159,11 @@ class TestReviewTick : public QObject
             else if (step == u"edit")
                 WriteFile(rig.path(B), Shortcut("http://elsewhere.test/"));
             else if (step == u"changed")
-                review.FolderChanged();
+                review.FolderChanged(rig.favorites.path());
+            else if (step == u"save")
+                QVERIFY(review.Bookmarks().Save(rig.indexOf(A)));
+            else if (step == u"add")
+                rig.add(u"c.url"_s, {.remind = -1});
             else if (step == u"second" || step == u"uninstall")
                 review.OneInstanceInstanceStarted(step == u"second" ? QStringList()
                                                                     : QStringList{"/UNINSTALL"});
@@ -202,7 +211,7 @@ class TestReviewTick : public QObject
         const int a = rig.indexOf(A);
         rig.confirmer.answers.push_back({false, false, [&] {
                                              WriteFile(rig.path(B), Shortcut("http://b.test/"));
-                                             review.FolderChanged();
+                                             review.FolderChanged(rig.favorites.path());
                                              rig.tick(20);
                                              rig.tick();
                                              review.OneInstanceInstanceStarted({});
@@ -263,7 +272,7 @@ class TestReviewTick : public QObject
         const TIndyResult late = *rig.downloader->outstanding;
         const QString requested = rig.review->Bookmarks().Item(late.Index)->FileName;
         QVERIFY(QFile::remove(requested));
-        rig.review->FolderChanged();
+        rig.review->FolderChanged(rig.favorites.path());
         HideNow(rig);
         rig.review->OneInstanceInstanceStarted({}); // re-reads the folder
         QVERIFY(!rig.downloader->isBusy());
