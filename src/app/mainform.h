@@ -22,6 +22,8 @@ struct TMainViewData
     std::array<int, EntryRowCount> Rows{-1, -1, -1, -1, -1};
     bool AnyShownAwaitsRefresh = false;
     bool PocketView = false;
+    int RefreshedRows = 0; // the download page's progress: of AwaitedRows, those refreshed
+    int AwaitedRows = 0;
 };
 
 enum class TMainView {
@@ -55,8 +57,8 @@ class TMainForm final : public TBaseForm
     void SetFadeLevel(int level) override;
     // A row with a bookmark that is not waiting for its refresh.
     bool RowDisplayable(int row) const;
-    // The download page's progress bar from the bookmark list's refresh counts.
-    void UpdateProgress();
+    // The download page's progress bar.
+    void SetProgress(int refreshedRows, int awaitedRows);
 
     TUCLabel *TitleLabel(int row) const;
     TUCLabel *TimeLabel(int row) const;

@@ -133,6 +133,8 @@ void TProgram::UpdateView()
     data.Rows = m_review->Entries();
     data.AnyShownAwaitsRefresh = m_review->AnyShownAwaitsRefresh();
     data.PocketView = Settings.PocketView;
+    const TRefreshProgress progress = m_review->RefreshProgress();
+    std::tie(data.RefreshedRows, data.AwaitedRows) = std::tuple(progress.Done, progress.Total);
     switch (m_mainForm->UpdateView(data)) {
     case TMainView::BookmarkWindows:
         ShowBookmarkWindows();
@@ -193,7 +195,8 @@ void TProgram::ClearShownWindows()
 
 void TProgram::UpdateProgress()
 {
-    m_mainForm->UpdateProgress();
+    const TRefreshProgress progress = m_review->RefreshProgress();
+    m_mainForm->SetProgress(progress.Done, progress.Total);
 }
 
 void TProgram::ShowError(const QString &text)

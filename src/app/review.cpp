@@ -19,12 +19,20 @@ TBookmarksEnv ListEnv(const Clock &now, const platform::FileWriteOps *writeOps)
         env.WriteOps = writeOps;
     return env;
 }
+
+// Every start shows other "random" bookmarks.
+uint32_t ClockSeed(TDateTime now)
+{
+    const uint64_t bits = DateTimeBits(now);
+    return uint32_t(bits ^ (bits >> 32));
+}
 } // namespace
 
 TReview::TReview(const QString &favoritesPath, TReviewSeams seams, const QStringList &arguments)
     : m_now(seams.Now ? seams.Now : Clock(NowDateTime)), m_timer(seams.Timer),
       m_confirmer(seams.Confirmer), m_opener(seams.Opener), m_trash(seams.Trash),
-      m_view(seams.View), m_host(seams.Host), m_arguments(arguments)
+      m_view(seams.View), m_host(seams.Host), m_arguments(arguments),
+      m_randomSeed(seams.RandomSeed.value_or(ClockSeed(m_now())))
 {
     // Nothing that waits for the end of an action may run while the start is half done.
     m_actionDepth = 1;

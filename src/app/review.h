@@ -18,6 +18,14 @@ class TRefreshEngine;
 // Tag of 1, 3, 7 or 30 reminds after that many days.
 enum TActionTag { SuggestTag = -3, DeleteTag = -2, KeepTag = -1, RemindTag = 0 };
 
+// The download page's progress: of the shown rows that awaited a refresh when they were
+// chosen, or await one now, those refreshed.
+struct TRefreshProgress
+{
+    int Done = 0;
+    int Total = 0;
+};
+
 // What became of a second start: handled, waiting for the action that asks the user
 // something to end, or refused because the program is closing.
 enum class TStartOutcome { Taken, WaitsForAction, Refused };
@@ -77,6 +85,7 @@ class TReview final
     bool IsSelectable(int index, bool includeAwaiting) const;
     int SelectEntries(bool includeAwaiting); // the number of filled rows
     bool AnyShownAwaitsRefresh() const;
+    TRefreshProgress RefreshProgress() const;
     bool AllEntriesEmpty() const;
 
     // Actions on one bookmark; each answers whether it took place.
@@ -154,6 +163,7 @@ class TReview final
     std::unique_ptr<TBookmarks> m_bookmarks;
     TFolderNames m_folderNames; // as the last read found them
     std::array<int, RowCount> m_entries;
+    std::array<bool, RowCount> m_awaited{}; // chosen while awaiting a refresh
     TDateTime m_lastShown = 0;
     TDateTime m_lastTick = 0;
     bool m_folderChanged = false;
@@ -161,7 +171,7 @@ class TReview final
     int m_actionDepth = 0;
     std::unique_ptr<TRefreshEngine> m_engine;
 
-    uint32_t m_randomSeed = 0; // the same sequence in every run
+    uint32_t m_randomSeed = 0;
     bool m_triggerWaits = false;
     std::vector<std::function<void()>> m_waiting;
     bool m_closed = false;

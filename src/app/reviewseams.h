@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TConfirmer;
 namespace platform {
@@ -95,4 +96,5 @@ struct TReviewSeams
     TReviewHost &Host;
     std::unique_ptr<AbstractDownloader> Downloader;
     const platform::FileWriteOps *WriteOps = nullptr; // null: the system's
+    std::optional<quint32> RandomSeed = std::nullopt; // none: from the clock
 };

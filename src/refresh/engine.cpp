@@ -166,17 +166,6 @@ TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRef
     return step;
 }
 
-TRefreshProgress RefreshProgress(int dueCount, int notDueCount)
-{
-    const int max = std::min(dueCount, 5);
-    return {max, std::min(notDueCount, max)};
-}
-
-TRefreshProgress RefreshProgress(const TBookmarks &list)
-{
-    return RefreshProgress(list.RefreshDueCount(), list.NotDueCount());
-}
-
 TRefreshPass::TRefreshPass(TRefreshEngine &engine, TBookmarks &list)
     : m_engine(engine), m_list(list), m_requested(size_t(list.Count()), 0)
 {

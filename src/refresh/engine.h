@@ -113,15 +113,6 @@ struct TRefreshStep
 // before the collected state is written, so that download and write overlap.
 TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRefreshTick &tick);
 
-struct TRefreshProgress
-{
-    int Max = 0;
-    int Position = 0;
-};
-// The progress bar: at most five steps, filled by the bookmarks that are not due.
-TRefreshProgress RefreshProgress(int dueCount, int notDueCount);
-TRefreshProgress RefreshProgress(const TBookmarks &list);
-
 // One pass over the list for a caller without a timer (the command line, benchmarks): each
 // Step does a tick's work, and every bookmark due now is refreshed once, however short
 // the intervals are.

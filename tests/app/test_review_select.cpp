@@ -85,16 +85,23 @@ class TestReviewSelect : public QObject
             QVERIFY(!review.IsSelectable(rows[row], true));
     }
 
-    void randomNeverReseeded()
+    // The generator goes on from selection to selection, and each start seeds it from the
+    // clock: a restart shows other bookmarks.
+    void randomSeeding()
     {
-        ReviewRig rig;
-        for (int i = 0; i < 7; ++i)
-            rig.add(u"b%1.url"_s.arg(i));
-        TReview &review = rig.start();
-        Settings.SelectionMode = -1;
-        review.SelectEntries(false);
-        review.SelectEntries(false); // draws 4, 2, 1, 2, 2 follow 0, 0, 6, 1, 1
-        QCOMPARE(Rows(review), QList<int>({4, 2, 1, 3, 5}));
+        QList<QList<int>> picks;
+        for (const TDateTime now : {Day15, Day15 + Second, Day15 + Second}) {
+            ReviewRig rig;
+            std::tie(rig.now, rig.seed) = std::tuple(now, std::nullopt);
+            for (int i = 0; i < 20; ++i)
+                rig.add(u"b%1.url"_s.arg(i));
+            Settings.SelectionMode = -1;
+            picks << Rows(rig.start());
+            rig.review->SelectEntries(false);
+            QVERIFY(Rows(*rig.review) != picks.last());
+        }
+        QVERIFY(picks[0] != picks[1]);
+        QCOMPARE(picks[1], picks[2]);
     }
 
     void modeChangeSelectsWithoutAwaiting()

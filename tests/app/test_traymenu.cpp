@@ -13,7 +13,7 @@ class TestTrayMenu final : public QObject
     Q_OBJECT
   private slots:
     void init();
-    void itemsInOrder();
+    void itemsReachTheirCommands();
     void openingShowsTheCurrentState_data();
     void openingShowsTheCurrentState();
     void languages();
@@ -52,16 +52,10 @@ TTrayMenu::THandlers TestTrayMenu::Recording()
     return handlers;
 }
 
-void TestTrayMenu::itemsInOrder()
+// Each item reaches its own command.
+void TestTrayMenu::itemsReachTheirCommands()
 {
     TTrayMenu tray(m_owner.get(), Recording());
-    QStringList names;
-    for (const QAction *item : tray.Menu()->actions())
-        names << item->objectName();
-    QCOMPARE(names, QStringList({"PopupTraySort", "PopupTrayRefresh", "N8", "PopupTrayPocketMode",
-                                 "PopupTrayLanguage", "PopupTraySetup", "N6", "PopupTrayHelp",
-                                 "PopupTrayHome", "PopupTrayAbout", "N2", "PopupTrayShowHide", "N1",
-                                 "PopupTrayExit"}));
     for (const char *name :
          {"PopupSortRandom", "PopupTrayRefresh", "PopupTrayPocketMode", "PopupTraySetup",
           "PopupTrayHelp", "PopupTrayHome", "PopupTrayAbout", "PopupTrayShowHide", "PopupTrayExit"})

@@ -52,13 +52,9 @@ class TestLanguages : public QObject
             {"upper.LNG", LanguageFile("'Upper'")},
             {"other.txt", LanguageFile("'Text'")},
             {"noname.lng", "MsgQuit = 'x'\r\n"},
-            {"emptyname.lng", LanguageFile("''")},
             {"blankname.lng", LanguageFile("")},
-            {"empty.lng", ""},
             // A name with control characters could forge lines of the settings file.
             {"break.lng", LanguageFile("'Deutsch'\\n'Installed=1'")},
-            {"cr.lng", LanguageFile("'Deutsch'#13")},
-            {"tab.lng", LanguageFile("'Deu'\\t'tsch'")},
             {"nul.lng", LanguageFile("'Deu'#0'tsch'")},
             {"escape.lng", LanguageFile("$1B'Deutsch'")}};
         for (const auto &[name, content] : files)
@@ -102,9 +98,7 @@ class TestLanguages : public QObject
             << QByteArray("'&Deutsch'") << "&Deutsch" << false;
         QTest::newRow("non-ASCII case counts")
             << QByteArray("'Fran'#199'ais'") << "français" << false;
-        QTest::newRow("non-ASCII same case") << QByteArray("'Fran'#231'ais'") << "FRANçAIS" << true;
         QTest::newRow("unknown") << QByteArray("'Deutsch'") << "English" << false;
-        QTest::newRow("empty request") << QByteArray("'Deutsch'") << QString() << false;
     }
 
     void selection()
@@ -143,7 +137,6 @@ class TestLanguages : public QObject
         QTest::addColumn<bool>("found");
         QTest::newRow("nothing after equals")
             << QByteArray("MsgHide =  \r\n") << QString() << false;
-        QTest::newRow("two quotes") << QByteArray("MsgHide = ''") << "" << true;
         QTest::newRow("bare word") << QByteArray("MsgHide = Hidden") << "" << true;
         QTest::newRow("upper-case key") << QByteArray("MSGHIDE = 'Cach'#233") << "Caché" << true;
     }
@@ -180,7 +173,6 @@ class TestLanguages : public QObject
         QTest::addColumn<QString>("text");
         QTest::newRow("in order") << "a %s b %s" << QStringList{"1", "2"} << "a 1 b 2";
         QTest::newRow("missing argument") << "%s and %s" << QStringList{"x"} << "x and ";
-        QTest::newRow("extra arguments") << "no place" << QStringList{"x", "y"} << "no place";
         QTest::newRow("other conversions stay")
             << "%n %d %1 %% %" << QStringList{"x"} << "%n %d %1 %% %";
         QTest::newRow("argument not read again") << "%s|%s" << QStringList{"%s%n", "b"} << "%s%n|b";
@@ -203,10 +195,9 @@ class TestLanguages : public QObject
         const qint64 min = std::numeric_limits<qint64>::min(),
                      max = std::numeric_limits<qint64>::max();
         const std::tuple<qint64, const char *, const char *> table[] = {
-            {0, "H", "M"},   {1, "S", "S"},   {2, "L", "M"},   {4, "L", "M"},   {5, "H", "M"},
-            {11, "H", "M"},  {12, "H", "M"},  {19, "H", "M"},  {21, "S", "M"},  {22, "L", "M"},
-            {104, "L", "M"}, {111, "H", "M"}, {112, "H", "M"}, {121, "S", "M"}, {-1, "S", "S"},
-            {-22, "L", "M"}, {-11, "H", "M"}, {min, "H", "M"}, {max, "H", "M"}};
+            {0, "H", "M"},  {1, "S", "S"},   {2, "L", "M"},   {5, "H", "M"},
+            {11, "H", "M"}, {21, "S", "M"},  {104, "L", "M"}, {112, "H", "M"},
+            {-1, "S", "S"}, {-22, "L", "M"}, {min, "H", "M"}, {max, "H", "M"}};
         for (const auto &[count, russian, english] : table)
             QTest::addRow("%lld", qlonglong(count))
                 << count << QByteArray(russian) << QByteArray(english);

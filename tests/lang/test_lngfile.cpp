@@ -18,34 +18,21 @@ class TestLngFile : public QObject
             << QByteArray("'First line'\\n'Tab:'\\t'x'#33") << QByteArray("First line\r\nTab:\tx!");
         QTest::newRow("escapes both cases")
             << QByteArray("\\N\\T\\q\\Q\\'\\\\") << QByteArray("\r\n\tqQ'\\");
-        QTest::newRow("hex both cases") << QByteArray("$41$62") << QByteArray("Ab");
-        QTest::newRow("two quotes") << QByteArray("''") << QByteArray();
         QTest::newRow("bare word") << QByteArray("Hello") << QByteArray();
-        QTest::newRow("quote met while skipping") << QByteArray("Hello 'World'") << QByteArray();
         QTest::newRow("skipping stops at notation")
             << QByteArray("Hello 'x' #65'y' z'w'") << QByteArray("Ay");
-        QTest::newRow("unterminated quote") << QByteArray("'abc") << QByteArray("abc");
         QTest::newRow("quote inside a quoted run ends it")
             << QByteArray("'It'#39's'") << QByteArray("It's");
         QTest::newRow("notation inside quotes is literal")
             << QByteArray("'#65 $41 \\n'") << QByteArray("#65 $41 \\n");
         QTest::newRow("hash at the end") << QByteArray("'a'#") << QByteArray("a\0", 2);
-        QTest::newRow("dollar at the end") << QByteArray("'a'$") << QByteArray("a\0", 2);
-        QTest::newRow("hash before a quote") << QByteArray("#'b'") << QByteArray("\0b", 2);
-        QTest::newRow("dollar before a non-hex letter")
-            << QByteArray("$G'b'") << QByteArray("\0", 1);
         QTest::newRow("decimal modulo 256") << QByteArray("#321") << QByteArray("A");
         QTest::newRow("decimal beyond 64 bits")
             << QByteArray("#99999999999999999999999999999999999999") << QByteArray("\xFF");
-        QTest::newRow("hex beyond 64 bits")
-            << QByteArray("$123456789ABCDEF0123456789abcdef41") << QByteArray("A");
         QTest::newRow("nul in the middle keeps the rest")
             << QByteArray("'a'#0'b'") << QByteArray("a\0b", 3);
         QTest::newRow("trailing backslash ends the value")
             << QByteArray("'a'\\") << QByteArray("a");
-        QTest::newRow("high bytes inside quotes")
-            << QByteArray("'caf\xC3\xA9'") << QByteArray("caf\xC3\xA9");
-        QTest::newRow("high byte code") << QByteArray("#233") << QByteArray("\xE9");
     }
 
     void decode()
@@ -61,13 +48,11 @@ class TestLngFile : public QObject
         QTest::newRow("empty") << QByteArray() << QByteArrayList();
         QTest::newRow("three kinds of line end")
             << QByteArray("a\r\nb\rc\nd") << QByteArrayList{"a", "b", "c", "d"};
-        QTest::newRow("final break adds no line") << QByteArray("a\r\n") << QByteArrayList{"a"};
         QTest::newRow("empty lines stay") << QByteArray("\n\r\n\r") << QByteArrayList{"", "", ""};
         QTest::newRow("LF CR is two breaks")
             << QByteArray("a\n\rb") << QByteArrayList{"a", "", "b"};
         QTest::newRow("text ends at nul")
             << QByteArray("a\nb\0c\nd", 7) << QByteArrayList{"a", "b"};
-        QTest::newRow("nul first") << QByteArray("\0a", 2) << QByteArrayList();
         QTest::newRow("utf-16 gives one useless line")
             << QByteArray("K\0e\0y\0", 6) << QByteArrayList{"K"};
         QTest::newRow("byte-order mark dropped")
@@ -94,27 +79,18 @@ class TestLngFile : public QObject
             << QByteArray("MSGQUIT='a'\nMsgQuit='b'") << QByteArray("MsgQuit") << QByteArray("'a'");
         QTest::newRow("key and value trimmed") << QByteArray("\t MsgQuit \t=\x01 'a' \x1F\r\n")
                                                << QByteArray(" msgquit ") << QByteArray("'a'");
-        QTest::newRow("value after the first equals sign")
-            << QByteArray("K = a=b") << QByteArray("k") << QByteArray("a=b");
-        QTest::newRow("nothing after equals")
-            << QByteArray("K=") << QByteArray("K") << QByteArray();
         QTest::newRow("line starting with equals skipped")
             << QByteArray("=K=1\nK=2") << QByteArray("K") << QByteArray("2");
-        QTest::newRow("line without equals skipped")
-            << QByteArray("K 1\nK=2") << QByteArray("K") << QByteArray("2");
         QTest::newRow("one-character line skipped")
             << QByteArray("=\nK=2") << QByteArray("") << missing;
         QTest::newRow("high bytes are not letters")
             << QByteArray("\xE9t\xE9=1\n\xC9T\xC9=2") << QByteArray("\xC9T\xC9") << QByteArray("2");
-        QTest::newRow("high bytes survive upper-casing")
-            << QByteArray("\xE9t\xE9=1") << QByteArray("\xE9T\xE9") << QByteArray("1");
         QTest::newRow("trimming keeps high bytes")
             << QByteArray("K = \xA0\xE9\xA0 ") << QByteArray("K") << QByteArray("\xA0\xE9\xA0");
         QTest::newRow("only ASCII letters fold")
             << QByteArray("a_b=1") << QByteArray("A_B") << QByteArray("1");
         QTest::newRow("symbols compare exactly")
             << QByteArray("a[b=1") << QByteArray("A{B") << missing;
-        QTest::newRow("absent") << QByteArray("K=1") << QByteArray("L") << missing;
     }
 
     void rawValue()
