@@ -265,11 +265,11 @@ void TProgram::InstanceStarted(const QStringList &params,
     } else {
         reply->Answer(0);
     }
-    WhenStill([this, params] { SecondStart(params); });
+    WhenStill([this, params, reply] { SecondStart(params, *reply); });
 }
 
 // Shows hidden windows, or uninstalls; a copy that waits for that hears why it takes long.
-void TProgram::SecondStart(const QStringList &params)
+void TProgram::SecondStart(const QStringList &params, platform::TInstanceReply &reply)
 {
     if (IsMainVisible())
         RaiseWindows();
@@ -277,9 +277,8 @@ void TProgram::SecondStart(const QStringList &params)
     case TStartOutcome::Taken:
         break;
     case TStartOutcome::WaitsForAction:
-        for (const std::shared_ptr<platform::TInstanceReply> &reply : m_uninstallReplies)
-            reply->Notify(QStringLiteral("Favrake uninstalls once the question it shows now is "
-                                         "answered."));
+        reply.Notify(QStringLiteral("Favrake uninstalls once the question it shows now is "
+                                    "answered."));
         break;
     case TStartOutcome::Refused:
         AnswerUninstall(1, QStringLiteral("Favrake was closing and did not uninstall; start the "

@@ -63,7 +63,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void ConnectWindows();
     void ShowBookmarkWindows();
     void TrayIconMouseDown(Qt::MouseButton button);
-    void SecondStart(const QStringList &params);
+    void SecondStart(const QStringList &params, platform::TInstanceReply &reply);
     void RaiseWindows();
     static void RaiseDialogs();
     void AnswerUninstall(int exitStatus, const QString &text);

@@ -118,9 +118,6 @@ class TestReviewActions : public QObject
                                "from the Favorites folder \"News/Old\" and move it into Trash?",
                            "The \"Favorites\" folder\r\n\r\nNews\r\n\r\nnow contains no more "
                            "files.\r\nDo You want to remove it?"};
-        QTest::newRow("folder still holds a bookmark")
-            << "Other/Paper.url"
-            << QStringList{deleteA + "from the Favorites folder \"Other\" and move it into Trash?"};
     }
 
     void questionTexts()
@@ -160,22 +157,6 @@ class TestReviewActions : public QObject
         TReview &review = Shown(rig, {true, true, false, false});
         review.EntryAction(rig.rowOf(Paper), tag);
         QCOMPARE(rig.desktop.opened, QStringList{opened});
-        QCOMPARE(rig.confirmer.asked.filter(u"Suggest"_s).first().section(u'|', 1),
-                 u"%1 Best Link Collection on subjects area\r\n\r\nTravel Tips\r\n\r\nDo You want "
-                 "to get to know with it?"_s.arg(tag == SuggestTag ? "There is a"
-                                                                   : "Favrake has found a"));
-    }
-
-    void suggestionTickedWithNoNeverAgain()
-    {
-        ReviewRig rig;
-        rig.add(u"third.url"_s, WithSubject);
-        TReview &review = Shown(rig, {});
-        rig.confirmer.answers = {{true}, {false, true}, {true}};
-        QVERIFY(review.KeepAction(rig.indexOf(Paper)));
-        QVERIFY(review.KeepAction(rig.indexOf(u"third.url"_s)));
-        QCOMPARE(rig.confirmer.keys(), QStringList({"Keep", "SuggestK", "Keep"}));
-        QVERIFY(rig.desktop.opened.isEmpty());
     }
 
     void linkAddressEncoded()
@@ -214,11 +195,7 @@ class TestReviewActions : public QObject
         QTest::addColumn<QString>("error");
         const QString notWeb = u"is not a web address"_s;
         QTest::newRow("http") << QByteArray("http://a.test/x?y=1") << true << true << QString();
-        QTest::newRow("https") << QByteArray("HTTPS://a.test/") << true << true << QString();
-        QTest::newRow("ftp") << QByteArray("ftp://a.test/f") << true << true << QString();
         QTest::newRow("file") << QByteArray("file:///etc/passwd") << true << false << notWeb;
-        QTest::newRow("script") << QByteArray("javascript:alert(1)") << true << false << notWeb;
-        QTest::newRow("no host") << QByteArray("http:///x") << true << false << notWeb;
         QTest::newRow("browser fails")
             << QByteArray("http://a.test/") << false << false << "Error opening Web Browser!";
     }

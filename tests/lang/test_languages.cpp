@@ -153,19 +153,6 @@ class TestLanguages : public QObject
         QCOMPARE(Phrase("MsgHide", "fallback"), found ? text : QStringLiteral("fallback"));
     }
 
-    void applicationTexts()
-    {
-        Languages().ApplicationTexts().HelpFile = QStringLiteral("/usr/share/help.html");
-        Select("ApplicationTitle = 'Favrake DE'\nApplicationHint = 'Tipp'\n"
-               "ApplicationName = 'App'\nHelpFile = ''\n");
-        QVERIFY(Languages().ApplyLanguage());
-        const TApplicationTexts &texts = Languages().ApplicationTexts();
-        QCOMPARE(texts.Title, "Favrake DE");
-        QCOMPARE(texts.Hint, "Tipp");
-        QCOMPARE(texts.Name, "App");
-        QCOMPARE(texts.HelpFile, "/usr/share/help.html");
-    }
-
     void fillPhrase_data()
     {
         QTest::addColumn<QString>("pattern");
