@@ -147,27 +147,6 @@ class TestArranger : public QObject
         }
     }
 
-    // A window that loses its mark, for lack of room or by request, is hidden at once.
-    void marksFollowTheRoom()
-    {
-        Rig rig;
-        rig.arranger.ShowAll();
-        QVERIFY(rig.Settled());
-        rig.screen.Work = QRect(0, 0, 1920, 460);
-        rig.arranger.Arrange();
-        QVERIFY(!rig.arranger.IsShown(2) && rig.arranger.IsShown(3));
-        QCOMPARE(rig.arranger.BookmarkWindow(2)->FadeLevel(), 0);
-        Settings.NoSpeedWnd = true; // read afresh by every arrangement
-        rig.arranger.Arrange();
-        QCOMPARE(rig.arranger.SpeedWindow()->FadeLevel(), 0);
-        rig.arranger.RemoveWindow(&rig.main); // no bookmark window: ignored
-        rig.arranger.SetShown(7, false);
-        QVERIFY(!rig.arranger.IsMoving() && rig.arranger.SlotMarked(MainSlot));
-        rig.arranger.ClearAllShown();
-        for (int i = 0; i < BookmarkSlotCount; ++i)
-            QCOMPARE(rig.arranger.BookmarkWindow(i)->FadeLevel(), 0);
-    }
-
     void showAllFadesInOneAfterAnother()
     {
         Rig rig;

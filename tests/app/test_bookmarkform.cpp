@@ -5,8 +5,6 @@
 #include "windowfixture.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QSignalSpy>
 
@@ -179,26 +177,6 @@ class TestBookmarkForm : public QObject
         else
             qobject_cast<QAction *>(object)->trigger();
         QCOMPARE(actions, (QList<QList<QVariant>>{{tag}}));
-    }
-
-    // A click on the name opens the bookmark, and so does the link menu's first item.
-    void nameOpensTheBookmark()
-    {
-        ShownBookmark bookmark;
-        QVERIFY(bookmark.form.UpdateView());
-        QSignalSpy opens(&bookmark.form, &TBookmarkForm::openRequested);
-        TUCLabel *name = bookmark.Label(Name);
-        QTest::mouseClick(name, Qt::LeftButton, {}, QPoint(2, 2));
-        QCOMPARE(opens.count(), 1);
-        QEvent enter(QEvent::Enter);
-        QApplication::sendEvent(name, &enter);
-        QVERIFY(name->Highlighted());
-        QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(50, 50));
-        QApplication::sendEvent(name, &context);
-        QVERIFY(bookmark.form.PopupLink()->isVisible() && !name->Highlighted());
-        bookmark.form.PopupLink()->defaultAction()->trigger();
-        QCOMPARE(opens.count(), 2);
-        bookmark.form.PopupLink()->close();
     }
 };
 

@@ -91,7 +91,7 @@ class TestMainForm : public QObject
             if (tokens[i] == u"k")
                 favorites.Rec(names[i]).RemindTime = -1;
             else if (tokens[i] == u"d")
-                favorites.MakeRefreshDue(names[i]);
+                favorites.Rec(names[i]).Refreshed = SampleNow - 40;
         }
         TMainViewData data{&favorites.List(), {-1, -1, -1, -1, -1}, awaits, pocket};
         std::copy(rows.begin(), rows.end(), data.Rows.begin());
@@ -108,7 +108,8 @@ class TestMainForm : public QObject
     void pocketRows()
     {
         SampleFavorites favorites({"<b>Go<b>", "Physics"});
-        favorites.OfferSuggestion(u"<b>Go<b>"_s, u"Board games"_s);
+        TBookmarkRec &go = favorites.Rec(u"<b>Go<b>"_s);
+        std::tie(go.Rating, go.SubjectPhrase, go.Match) = std::tuple(1, u"go"_s, u"Board"_s);
         TMainForm form;
         form.UpdateView(ViewOf(favorites, {"<b>Go<b>", "Physics"}));
         QCOMPARE(form.TitleLabel(0)->Caption(), u"<b>Go<b>"_s);
@@ -122,16 +123,6 @@ class TestMainForm : public QObject
         form.PopupLink()->close();
         form.SuggestButton(0)->click();
         QCOMPARE(actions, (QList<QList<QVariant>>{{0, -3}}));
-    }
-
-    void updateViewAgainUsesTheLastData()
-    {
-        SampleFavorites favorites({"Alpha"});
-        TMainForm form;
-        QCOMPARE(form.UpdateView(ViewOf(favorites, {"Alpha"})), TMainView::Pocket);
-        favorites.MakeRefreshDue(u"Alpha"_s);
-        QVERIFY(form.UpdateView());
-        QCOMPARE(form.View(), TMainView::Information);
     }
 
     void entriesReportTheirRow()

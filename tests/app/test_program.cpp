@@ -127,23 +127,6 @@ class TestProgram final : public QObject
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
     }
 
-    void mainWindowStaysReachableWithoutTray()
-    {
-        TMainForm form;
-        form.SetFadeLevel(TBaseForm::MaxFadeLevel);
-        form.SetTaskbarMode(true);
-        form.SetFadeLevel(0);
-        QVERIFY(form.isVisible() && form.isMinimized() && !form.IsShowing());
-        form.SetFadeLevel(TBaseForm::MaxFadeLevel);
-        form.SetTaskbarMode(false); // a tray host came back
-        QVERIFY(form.IsShowing());  // it was shown by the program: it stays
-        form.SetFadeLevel(0);
-        form.SetTaskbarMode(true); // hidden when the host went: shown so it is not lost
-        QVERIFY(form.IsShowing());
-        form.SetTaskbarMode(false);
-        QVERIFY(!form.isVisible()); // and hidden again when the host is back
-    }
-
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");

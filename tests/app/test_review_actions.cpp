@@ -105,39 +105,6 @@ class TestReviewActions : public QObject
         }
     }
 
-    void questionTexts_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QStringList>("texts");
-        const QString deleteA = u"Do You really want to remove the Bookmark\r\n\r\nPaper\r\n\r\n"_s;
-        QTest::newRow("in the Favorites folder")
-            << "Paper.url" << QStringList{deleteA + "and move it into Trash?"};
-        QTest::newRow("outermost empty folder")
-            << "News/Old/Paper.url"
-            << QStringList{deleteA +
-                               "from the Favorites folder \"News/Old\" and move it into Trash?",
-                           "The \"Favorites\" folder\r\n\r\nNews\r\n\r\nnow contains no more "
-                           "files.\r\nDo You want to remove it?"};
-    }
-
-    void questionTexts()
-    {
-        QFETCH(QString, file);
-        QFETCH(QStringList, texts);
-        ReviewRig rig;
-        rig.add(file);
-        rig.add(u"Other/Kept.url"_s, {.remind = -1});
-        rig.confirmer.answers = {{true}, {true}};
-        TReview &review = rig.started();
-        QVERIFY(review.DeleteAction(rig.indexOf(file)));
-        QStringList asked;
-        for (const QString &question : rig.confirmer.asked)
-            asked << question.section(u'|', 1);
-        QCOMPARE(asked, texts);
-        QCOMPARE(QFileInfo::exists(rig.path(u"News"_s)), false);
-        QCOMPARE(rig.desktop.trashed.size(), texts.size());
-    }
-
     void suggestion_data()
     {
         QTest::addColumn<int>("tag");

@@ -66,25 +66,6 @@ class TestReviewTick : public QObject
               "settings");
     }
 
-    // An uninstall asked for by a second start while the first-run dialog is open.
-    void secondStartDuringFirstRun()
-    {
-        ReviewRig rig;
-        Settings.Installed = false;
-        rig.add(A);
-        TReview &review = rig.start();
-        rig.host.duringFirstRun = [&] {
-            QCOMPARE(review.OneInstanceInstanceStarted({"/UNINSTALL"}),
-                     TStartOutcome::WaitsForAction);
-        };
-        review.TimerTimer();
-        QCOMPARE(rig.host.log,
-                 QStringList({"Language English", "FirstRun", "Uninstalled 0", "Close"}));
-        QVERIFY(!HasState(rig, A) && !rig.timer.active && !rig.downloader->started);
-        // Closed now: an uninstall handed over later is refused, not dropped silently.
-        QCOMPARE(review.OneInstanceInstanceStarted({"/UNINSTALL"}), TStartOutcome::Refused);
-    }
-
     void emptyListNeverShows()
     {
         ReviewRig rig;
@@ -232,15 +213,31 @@ class TestReviewTick : public QObject
         QTest::newRow("quit") << "quit";
         QTest::newRow("quit declined") << "quit declined";
         QTest::newRow("second start with uninstall") << "uninstall";
+        QTest::newRow("uninstall during the first-run dialog") << "first run";
     }
     void closeWaitsForAction()
     {
         QFETCH(QString, how);
         ReviewRig rig;
         rig.add(A);
-        TReview &review = rig.started();
         const bool quit = how.startsWith(u"quit");
         const bool closes = how != u"quit declined";
+        if (how == u"first run") {
+            Settings.Installed = false;
+            TReview &review = rig.start();
+            rig.host.duringFirstRun = [&] {
+                QCOMPARE(review.OneInstanceInstanceStarted({"/UNINSTALL"}),
+                         TStartOutcome::WaitsForAction);
+            };
+            review.TimerTimer();
+            QCOMPARE(rig.host.log,
+                     QStringList({"Language English", "FirstRun", "Uninstalled 0", "Close"}));
+            QVERIFY(!HasState(rig, A) && !rig.timer.active && !rig.downloader->started);
+            // Closed now: an uninstall handed over later is refused, not dropped silently.
+            QCOMPARE(review.OneInstanceInstanceStarted({"/UNINSTALL"}), TStartOutcome::Refused);
+            return;
+        }
+        TReview &review = rig.started();
         rig.confirmer.answers = {{true, false,
                                   [&] {
                                       if (quit)

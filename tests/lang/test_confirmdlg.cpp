@@ -221,17 +221,6 @@ class TestConfirmDlg : public QObject
         QVERIFY(!ReadFlag(FlagInfo, "Other", false) && !ReadFlag(FlagConfirm, "Other", false));
     }
 
-    void forgottenTicksShowAgain()
-    {
-        const QString key = QStringLiteral("Hide");
-        Ask(Information, key, CheckedByDefault, Yes);
-        QVERIFY(ClearFlags(FlagInfo));
-        QVERIFY(Ask(Information, key, CheckedByDefault, No).Shown);
-        LoadSettings({}, QString()); // nowhere to keep a tick
-        QVERIFY(Ask(Information, key, CheckedByDefault, Yes).Answer);
-        QVERIFY(Ask(Information, key, 0, No).Shown);
-    }
-
     void reentrantCallLeavesDialog()
     {
         QVERIFY(WriteFlag(FlagConfirm, "Delete", true));

@@ -80,14 +80,6 @@ class TSampleForm final : public QWidget
     QTableWidget *Grid = nullptr;
 };
 
-QStringList TextsOf(TTranslatableForm &form, const QByteArray &key)
-{
-    QStringList texts;
-    for (const TTextSlot &slot : FormTextSlots(form, key))
-        texts.append(slot.Get());
-    return texts;
-}
-
 } // namespace
 
 class TestFormText : public QObject
@@ -186,20 +178,6 @@ class TestFormText : public QObject
         QCOMPARE(application.Ok->text(), "Gut");
     }
 
-    // Two components of one name both take its text.
-    void duplicateNamesFound()
-    {
-        TSampleForm form("SampleForm");
-        auto *again = Named<QLabel>(form.findChild<QGroupBox *>("GrpMode"), "LblName");
-        again->setText(QStringLiteral("second"));
-        QCOMPARE(DuplicateComponentNames(form.Registration.Form()),
-                 QStringList{QStringLiteral("LblName")});
-        SelectLanguage("SampleForm.LblName.Caption = 'beide'\r\n");
-        QVERIFY(Languages().TranslateForm(&form.Registration.Form(), "SampleForm"));
-        QCOMPARE(form.Name->text(), "beide");
-        QCOMPARE(again->text(), "beide");
-    }
-
     void templateMatchesGolden()
     {
         TSampleForm application("SampleForm");
@@ -217,24 +195,6 @@ class TestFormText : public QObject
         QVERIFY(!WriteLanguageTemplate(m_dir.path()) && QFileInfo(m_dir.path()).isDir());
     }
 
-    void templateRoundTrip()
-    {
-        TSampleForm form("SampleForm");
-        TTranslatableForm &translatable = form.Registration.Form();
-        const QStringList original = TextsOf(translatable, "SampleForm");
-        QVERIFY(WriteLanguageTemplate(QDir(m_dir.path()).filePath(QStringLiteral("Template.lng"))));
-        for (const TTextSlot &slot : FormTextSlots(translatable, "SampleForm"))
-            slot.Set(QStringLiteral("changed"));
-        QVERIFY(TextsOf(translatable, "SampleForm") != original);
-
-        Languages().Scan({m_dir.path()});
-        QVERIFY(Languages().SetCurrentLanguage("NewLanguage"));
-        QVERIFY(Languages().ApplyLanguage());
-        QCOMPARE(TextsOf(translatable, "SampleForm"), original);
-        QCOMPARE(form.Name->text(), "Café\nzwei");
-        QCOMPARE(form.Tabs->tabText(0), "Info");
-        QCOMPARE(Languages().ApplicationTexts().Title, "Favrake");
-    }
 };
 
 QTEST_MAIN(TestFormText)
