@@ -159,32 +159,31 @@ class TestConfirmDlg : public QObject
         QTest::addColumn<QString>("summary");
         QTest::addColumn<bool>("result");
         QTest::addColumn<bool>("stored");
-        const QString info = "Information|OK|Cancel|box", quit = "Confirmation|Yes|No|box";
-        const TAct tickAndNo = Press("BtnCancel", 1);
-        QTest::newRow("information, OK") << 0 << "Keep" << 0 << Yes << info << true << false;
-        QTest::newRow("ticked by default, OK") << 0 << "Keep" << int(CheckedByDefault) << Yes
-                                               << "Information|OK|Cancel|ticked" << true << true;
-        QTest::newRow("untick, OK") << 0 << "Keep" << int(CheckedByDefault) << Press("BtnOk", 0)
-                                    << "Information|OK|Cancel|ticked" << true << false;
-        QTest::newRow("tick, Yes")
-            << 1 << "Quit" << int(YesNo) << Press("BtnOk", 1) << quit << true << true;
-        QTest::newRow("tick, Cancel")
-            << 1 << "Refresh" << 0 << tickAndNo << "Confirmation|OK|Cancel|box" << false << false;
-        QTest::newRow("tick, No, kept on No")
-            << 0 << "SuggestB" << int(YesNo | StoreOnNo | SkippedMeansNo) << tickAndNo
-            << "Information|Yes|No|box" << false << true;
-        QTest::newRow("no key: no box") << 1 << "" << int(YesNo | CheckedByDefault) << Yes
-                                        << "Confirmation|Yes|No|no box" << true << false;
-        QTest::newRow("Enter") << 1 << "Quit" << int(YesNo) << Key(Qt::Key_Return) << quit << true
-                               << false;
-        QTest::newRow("Enter on the box")
-            << 1 << "Quit" << int(YesNo) << Key(Qt::Key_Enter, "CbxNoConfirm") << quit << true
-            << false;
-        QTest::newRow("Escape") << 1 << "Quit" << int(YesNo) << Key(Qt::Key_Escape) << quit << false
-                                << false;
-        QTest::newRow("closed") << 0 << "Keep" << 0
-                                << TAct([](TConfirmDlg &dialog) { dialog.close(); }) << info
-                                << false << false;
+        const auto row = [](const char *name, int kind, const char *key, int options,
+                            const TAct &act, const char *summary, bool result, bool stored) {
+            QTest::newRow(name) << kind << key << options << act << summary << result << stored;
+        };
+        const char *info = "Information|OK|Cancel|box", *quit = "Confirmation|Yes|No|box";
+        const int ticked = CheckedByDefault, yesNo = YesNo;
+        row("information, OK", 0, "Keep", 0, Yes, info, true, false);
+        row("ticked by default, OK", 0, "Keep", ticked, Yes, "Information|OK|Cancel|ticked", true,
+            true);
+        row("untick, OK", 0, "Keep", ticked, Press("BtnOk", 0), "Information|OK|Cancel|ticked",
+            true, false);
+        row("tick, Yes", 1, "Quit", yesNo, Press("BtnOk", 1), quit, true, true);
+        row("tick, Cancel", 1, "Refresh", 0, Press("BtnCancel", 1), "Confirmation|OK|Cancel|box",
+            false, false);
+        row("tick, No, kept on No", 0, "SuggestB", YesNo | StoreOnNo | SkippedMeansNo,
+            Press("BtnCancel", 1), "Information|Yes|No|box", false, true);
+        row("no key: no box", 1, "", YesNo | CheckedByDefault, Yes, "Confirmation|Yes|No|no box",
+            true, false);
+        row("Enter", 1, "Quit", yesNo, Key(Qt::Key_Return), quit, true, false);
+        row("Enter on the box", 1, "Quit", yesNo, Key(Qt::Key_Enter, "CbxNoConfirm"), quit, true,
+            false);
+        row("Escape", 1, "Quit", yesNo, Key(Qt::Key_Escape), quit, false, false);
+        row(
+            "closed", 0, "Keep", 0, [](TConfirmDlg &dialog) { dialog.close(); }, info, false,
+            false);
     }
     void answers()
     {
