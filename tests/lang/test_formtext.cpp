@@ -194,7 +194,6 @@ class TestFormText : public QObject
         QVERIFY(!WriteLanguageTemplate(QDir(m_dir.path()).filePath(QStringLiteral("none/T.lng"))));
         QVERIFY(!WriteLanguageTemplate(m_dir.path()) && QFileInfo(m_dir.path()).isDir());
     }
-
 };
 
 QTEST_MAIN(TestFormText)

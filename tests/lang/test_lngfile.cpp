@@ -54,8 +54,8 @@ class TestLngFile : public QObject
         QTest::addColumn<Bytes>("content");
         QTest::addColumn<QByteArrayList>("lines");
         QTest::newRow("empty") << Bytes() << QByteArrayList();
-        QTest::newRow("three kinds of line end") << Bytes("a\r\nb\rc\nd")
-                                                 << QByteArrayList{"a", "b", "c", "d"};
+        QTest::newRow("three kinds of line end")
+            << Bytes("a\r\nb\rc\nd") << QByteArrayList{"a", "b", "c", "d"};
         QTest::newRow("LF CR is two breaks") << Bytes("a\n\rb") << QByteArrayList{"a", "", "b"};
         QTest::newRow("text ends at nul") << Bytes("a\nb\0c\nd", 7) << QByteArrayList{"a", "b"};
         QTest::newRow("utf-16 gives one useless line")
