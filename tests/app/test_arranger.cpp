@@ -109,9 +109,6 @@ class TestArranger : public QObject
         QTest::addColumn<bool>("noSpeedWnd");
         QTest::addColumn<QString>("placed");
         const QList<int> all = {0, 1, 2, 3, 4};
-        QTest::newRow("taskbar at the bottom")
-            << FullHd << BarBelow << all << false
-            << "right bottom 1780: -1@299 0@410 1@510 2@620 3@740 4@870 5@1010";
         QTest::newRow("taskbar at the top")
             << FullHd << QRect(0, 40, 1920, 1040) << all << false
             << "right top 1780: -1@670 0@570 1@460 2@340 3@210 4@70 5@40";
