@@ -123,23 +123,6 @@ class TestBookmarkForm : public QObject
         QVERIFY(name->geometry().right() < bookmark.form.width());
     }
 
-    void suggestOfferedWithASubject()
-    {
-        ShownBookmark bookmark;
-        auto *button = bookmark.form.findChild<QAbstractButton *>(u"SBtSuggest"_s);
-        QAction *item = bookmark.form.findChild<QAction *>(u"PopupLinkSuggest"_s);
-        std::tie(bookmark.Rec().SubjectPhrase, bookmark.Rec().Match) =
-            std::tuple(u"quantum physics"_s, u"Quantum physics"_s);
-        for (const bool offered : {true, false}) {
-            bookmark.Rec().Rating = offered ? 1 : 0;
-            QVERIFY(bookmark.form.UpdateView());
-            QCOMPARE(button->isHidden(), !offered);
-            bookmark.form.ShowLinkMenu(bookmark.Label(Name), QPoint(10, 10));
-            QCOMPARE(item->isVisible(), offered);
-            bookmark.form.PopupLink()->close();
-        }
-    }
-
     void invalidEntryChangesNothing()
     {
         ShownBookmark bookmark;

@@ -122,28 +122,6 @@ class TestConfirmDlg : public QObject
         m_spot = {QPoint(500, 400), Desk};
     }
 
-    void placement_data()
-    {
-        QTest::addColumn<QPoint>("cursor");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QRect>("area");
-        QTest::addColumn<QPoint>("topLeft");
-        const QSize dlg(327, 132);
-        QTest::newRow("near the top: below") << QPoint(500, 143) << dlg << Desk << QPoint(337, 155);
-        QTest::newRow("below passes the bottom: lifted")
-            << QPoint(500, 100) << QSize(327, 700) << Desk << QPoint(337, 68);
-        QTest::newRow("larger than the area: its corner")
-            << QPoint(500, 400) << QSize(2000, 900) << Desk << QPoint(0, 0);
-    }
-    void placement()
-    {
-        QFETCH(QPoint, cursor);
-        QFETCH(QSize, size);
-        QFETCH(QRect, area);
-        QFETCH(QPoint, topLeft);
-        QCOMPARE(PlaceNearCursor(cursor, size, area), topLeft);
-    }
-
     // Each kind with its buttons, the box and its tick, and what the next call does.
     void answers_data()
     {

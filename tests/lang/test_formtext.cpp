@@ -101,31 +101,6 @@ class TestFormText : public QObject
         QFile::remove(QDir(m_dir.path()).filePath(QStringLiteral("Template.lng")));
     }
 
-    void encode_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("encoded");
-        QTest::newRow("empty") << QString() << QByteArray("''");
-        QTest::newRow("CR LF") << "A\r\nB" << QByteArray("'A'\\n'B'");
-        QTest::newRow("lone CR") << "\r" << QByteArray("$0D");
-        QTest::newRow("back quote and DEL") << "`\x7F" << QByteArray("$60$7F");
-        QTest::newRow("notation characters quoted") << "#1 $2 \\n" << QByteArray("'#1 $2 \\n'");
-        QTest::newRow("Windows-1252 euro") << "€" << QByteArray("$80");
-        QTest::newRow("beyond Windows-1252 as UTF-8") << "Д" << QByteArray("$D0$94");
-        QTest::newRow("Windows-1252 bytes that read as UTF-8")
-            << "Ã©" << QByteArray("$C3$83$C2$A9");
-    }
-
-    void encode()
-    {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, encoded);
-        QCOMPARE(EncodeLngValue(text), encoded);
-        QString expected = text;
-        expected.replace(QStringLiteral("\n\r"), QStringLiteral("\r\n"));
-        QCOMPARE(LngText(DecodeLngValue(encoded)), expected);
-    }
-
     void translateEdgeCases()
     {
         TSampleForm form("SampleForm");

@@ -120,29 +120,6 @@ class TestLanguages : public QObject
         }
     }
 
-    void phraseValues_data()
-    {
-        QTest::addColumn<QByteArray>("entries");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("nothing after equals")
-            << QByteArray("MsgHide =  \r\n") << QString() << false;
-        QTest::newRow("bare word") << QByteArray("MsgHide = Hidden") << "" << true;
-        QTest::newRow("upper-case key") << QByteArray("MSGHIDE = 'Cach'#233") << "Caché" << true;
-    }
-
-    void phraseValues()
-    {
-        QFETCH(QByteArray, entries);
-        QFETCH(QString, text);
-        QFETCH(bool, found);
-        Select(entries);
-        QCOMPARE(Languages().FindLngValue("MsgHide").has_value(), found);
-        const QString english = QStringLiteral("The \"Hide\" command");
-        QCOMPARE(Phrase("MsgHide").startsWith(english), !found);
-        QCOMPARE(Phrase("MsgHide", "fallback"), found ? text : QStringLiteral("fallback"));
-    }
-
     void fillPhrase_data()
     {
         QTest::addColumn<QString>("pattern");
@@ -187,19 +164,6 @@ class TestLanguages : public QObject
         QTEST(CountSuffix(count), "russian");
         Select("RussianGrammar = ' 1'");
         QTEST(CountSuffix(count), "english");
-    }
-
-    // Before a language is chosen every phrase has its English text.
-    void englishDefaults()
-    {
-        QSet<QByteArray> keys;
-        for (const TPhraseDefault &entry : PhraseDefaults()) {
-            QVERIFY2(!keys.contains(entry.Key), entry.Key);
-            keys.insert(entry.Key);
-            QCOMPARE(Phrase(entry.Key), QString::fromUtf8(entry.English));
-        }
-        QCOMPARE(Phrase("Elem.Folder"), "Folder"); // not in the table: the name after the dot
-        QCOMPARE(Phrase("NoSuchKey"), QString());
     }
 
     void defaultFolders()
