@@ -4,28 +4,25 @@
 #include "config/settings.h"
 #include "speedform.h"
 
-#include <QCoreApplication>
-#include <QThread>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 constexpr int FadePauseMs = 5;
 constexpr int SlidePauseMs = 1;
 } // namespace
 
-void TWindowArranger::PauseWithEvents(int ms)
-{
-    QCoreApplication::processEvents();
-    QThread::msleep(ulong(ms));
-}
-
-TWindowArranger::TWindowArranger(TBaseForm *mainWindow, ScreenSource screen, Pause pause)
-    : m_screen(std::move(screen)), m_pause(std::move(pause))
+TWindowArranger::TWindowArranger(TBaseForm *mainWindow, ScreenSource screen, PauseObserver pauses)
+    : m_screen(std::move(screen)), m_pauses(std::move(pauses))
 {
     m_windows[SlotPosition(MainSlot)] = mainWindow;
     m_marks[SlotPosition(MainSlot)] = true;
     for (int i = 0; i < BookmarkSlotCount; ++i)
         m_windows[SlotPosition(i)] = new TBookmarkForm(mainWindow, i == 0);
     m_windows[SlotPosition(SpeedSlot)] = new TSpeedForm(mainWindow);
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Play(); });
 }
 
 TBaseForm *TWindowArranger::Window(int slot) const
@@ -94,42 +91,61 @@ void TWindowArranger::Arrange()
 
 void TWindowArranger::FadeWindow(int slot, bool show)
 {
-    TBaseForm *window = Window(slot);
-    if (!window)
-        return;
-    const std::vector<int> levels = FadeLevels(window->isVisible(), show);
-    if (levels.size() == 1) {
-        window->SetFadeLevel(levels.front());
-        return;
-    }
-    for (const int level : levels) {
-        window->SetFadeLevel(level);
-        window->repaint();
-        m_pause(FadePauseMs);
-    }
+    WhenStill([this, slot, show] { QueueFade(slot, show); });
 }
 
 void TWindowArranger::ShowAll()
 {
-    Arrange();
-    for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
-        if (SlotMarked(slot))
-            FadeWindow(slot, true);
-    }
+    WhenStill([this] {
+        Arrange();
+        for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
+            if (SlotMarked(slot))
+                QueueFade(slot, true);
+        }
+    });
 }
 
 void TWindowArranger::HideAll()
 {
-    for (int level = TBaseForm::MaxFadeLevel; level >= 0; --level) {
-        for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
-            TBaseForm *window = Window(slot);
-            if (!SlotMarked(slot) || !window)
-                continue;
-            window->SetFadeLevel(level);
-            window->repaint();
+    WhenStill([this] { QueueHideAll(); });
+}
+
+void TWindowArranger::RemoveWindow(const TBaseForm *window)
+{
+    const int slot = SlotOf(window);
+    if (slot < 0)
+        return;
+    WhenStill([this, slot] {
+        if (AnyOtherBookmarkMarked(slot)) {
+            QueueFade(slot, false);
+            QueueSlide(slot, Window(slot) ? Window(slot)->height() : 0);
+        } else {
+            QueueHideAll();
         }
-        m_pause(FadePauseMs);
+        Queue(
+            [this, slot] {
+                m_marks[SlotPosition(slot)] = false;
+                Arrange();
+            },
+            0);
+    });
+}
+
+void TWindowArranger::WhenStill(std::function<void()> work)
+{
+    if (IsMoving()) {
+        Queue(std::move(work), 0);
+        return;
     }
+    work();
+    Play();
+}
+
+void TWindowArranger::Stop()
+{
+    m_steps.clear();
+    m_timer.stop();
+    m_stopped = true;
 }
 
 int TWindowArranger::SlotOf(const TBaseForm *window) const
@@ -150,33 +166,106 @@ bool TWindowArranger::AnyOtherBookmarkMarked(int slot) const
     return false;
 }
 
-void TWindowArranger::RemoveWindow(const TBaseForm *window)
+void TWindowArranger::QueueFade(int slot, bool show)
 {
-    const int slot = SlotOf(window);
-    if (slot < 0)
+    TBaseForm *window = Window(slot);
+    if (!window)
         return;
-    if (AnyOtherBookmarkMarked(slot)) {
-        FadeWindow(slot, false);
-        SlideTowardsCorner(slot, window->height());
-    } else {
-        HideAll();
+    const std::vector<int> levels = FadeLevels(window->isVisible(), show);
+    if (levels.size() == 1) {
+        window->SetFadeLevel(levels.front());
+        return;
     }
-    m_marks[SlotPosition(slot)] = false;
-    Arrange();
+    for (const int level : levels)
+        QueueLevel(window, level);
+}
+
+// Only what is showing fades, each window from its own level; the others keep theirs.
+void TWindowArranger::QueueHideAll()
+{
+    std::vector<std::pair<QPointer<TBaseForm>, int>> fading;
+    int top = 0;
+    for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
+        TBaseForm *window = Window(slot);
+        if (SlotMarked(slot) && window && window->IsShowing()) {
+            fading.emplace_back(window, window->FadeLevel());
+            top = std::max(top, window->FadeLevel());
+        }
+    }
+    if (fading.empty())
+        return;
+    for (int level = top; level >= 0; --level) {
+        Queue(
+            [fading, level] {
+                for (const auto &[window, from] : fading) {
+                    if (!window)
+                        continue;
+                    window->SetFadeLevel(std::min(level, from));
+                    window->repaint();
+                }
+            },
+            FadePauseMs);
+    }
 }
 
 // The windows farther from the corner than the removed one move into its place.
-void TWindowArranger::SlideTowardsCorner(int beforeSlot, int gap)
+void TWindowArranger::QueueSlide(int beforeSlot, int gap)
 {
-    const int direction = m_dockTop ? -1 : 1;
     for (const int step : SlideSteps(gap)) {
-        for (int slot = MainSlot; slot < beforeSlot; ++slot) {
-            TBaseForm *window = Window(slot);
-            if (!SlotMarked(slot) || !window)
-                continue;
-            window->move(window->x(), window->y() + direction * step);
-            window->repaint();
-        }
-        m_pause(SlidePauseMs);
+        Queue(
+            [this, beforeSlot, step] {
+                const int direction = m_dockTop ? -1 : 1;
+                for (int slot = MainSlot; slot < beforeSlot; ++slot) {
+                    TBaseForm *window = Window(slot);
+                    if (!SlotMarked(slot) || !window)
+                        continue;
+                    window->move(window->x(), window->y() + direction * step);
+                    window->repaint();
+                }
+            },
+            SlidePauseMs);
     }
+}
+
+void TWindowArranger::QueueLevel(TBaseForm *window, int level)
+{
+    Queue(
+        [window = QPointer<TBaseForm>(window), level] {
+            if (!window)
+                return;
+            window->SetFadeLevel(level);
+            window->repaint();
+        },
+        FadePauseMs);
+}
+
+void TWindowArranger::Queue(std::function<void()> run, int pauseMs)
+{
+    if (!m_stopped)
+        m_steps.push_back({std::move(run), pauseMs});
+}
+
+// Takes the steps in order until one asks for a pause; the timer brings the next. Steps
+// that a step queues itself come before the ones that were waiting behind it.
+void TWindowArranger::Play()
+{
+    if (m_playing || m_stopped)
+        return;
+    m_playing = true;
+    while (!m_steps.empty() && !m_timer.isActive()) {
+        const TStep step = std::move(m_steps.front());
+        m_steps.pop_front();
+        std::deque<TStep> waiting;
+        waiting.swap(m_steps);
+        step.Run();
+        if (m_stopped)
+            break;
+        std::move(waiting.begin(), waiting.end(), std::back_inserter(m_steps));
+        if (step.PauseMs > 0) {
+            if (m_pauses)
+                m_pauses(step.PauseMs);
+            m_timer.start(step.PauseMs);
+        }
+    }
+    m_playing = false;
 }

@@ -58,6 +58,7 @@ class TBaseForm : public QWidget
     // 0 is invisible, 15 fully opaque; only a fully opaque window takes input.
     virtual void SetFadeLevel(int level);
     int FadeLevel() const { return m_fadeLevel; }
+    bool IsShowing() const { return isVisible() && !isMinimized(); }
 
     QMenu *PopupLink() const { return m_popupLink; }
     TUCLabel *HotLabel() const { return m_hotLabel; }

@@ -51,6 +51,9 @@ std::optional<int> EndBeforeStart(TCommand command, const QStringList &arguments
     QTextStream err(stderr);
     if (command == TCommand::CreateTemplate)
         return std::nullopt;
+    QObject::connect(&guard, &platform::TSingleInstance::Waiting, &guard, [](const QString &text) {
+        QTextStream(stderr) << "favrake: " << text << Qt::endl;
+    });
     const platform::TStartResult start = guard.Start(arguments);
     if (!start.Text.isEmpty())
         err << "favrake: " << start.Text << '\n';

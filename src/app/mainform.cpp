@@ -317,7 +317,7 @@ void TMainForm::ShowInformation()
     const TBookmarks *bookmarks = m_data.Bookmarks;
     if (m_data.AnyShownAwaitsRefresh) {
         ShowPage(m_nbkInfo, "PageInfoDownload");
-        UpdateProgress();
+        SetProgress(m_data.RefreshedRows, m_data.AwaitedRows);
         m_view = TMainView::Download;
     } else {
         ShowPage(m_nbkInfo, "PageInfoNoActive");
@@ -333,14 +333,12 @@ void TMainForm::ShowInformation()
     m_pnlInfo->show();
 }
 
-void TMainForm::UpdateProgress()
+void TMainForm::SetProgress(int refreshedRows, int awaitedRows)
 {
-    const TBookmarks *bookmarks = m_data.Bookmarks;
-    if (!bookmarks)
-        return;
-    const int maximum = qMin(bookmarks->RefreshDueCount(), 5);
-    m_progress->setMaximum(maximum);
-    m_progress->setValue(qMin(bookmarks->NotDueCount(), maximum));
+    m_data.RefreshedRows = refreshedRows;
+    m_data.AwaitedRows = awaitedRows;
+    m_progress->setMaximum(awaitedRows);
+    m_progress->setValue(refreshedRows);
 }
 
 void TMainForm::ShowPage(QStackedWidget *notebook, const char *pageName)

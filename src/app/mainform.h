@@ -22,6 +22,8 @@ struct TMainViewData
     std::array<int, EntryRowCount> Rows{-1, -1, -1, -1, -1};
     bool AnyShownAwaitsRefresh = false;
     bool PocketView = false;
+    int RefreshedRows = 0; // the download page's progress: of AwaitedRows, those refreshed
+    int AwaitedRows = 0;
 };
 
 enum class TMainView {
@@ -53,11 +55,10 @@ class TMainForm final : public TBaseForm
     void SetTaskbarMode(bool on);
     bool TaskbarMode() const { return m_taskbarMode; }
     void SetFadeLevel(int level) override;
-    bool IsShowing() const { return isVisible() && !isMinimized(); }
     // A row with a bookmark that is not waiting for its refresh.
     bool RowDisplayable(int row) const;
-    // The download page's progress bar from the bookmark list's refresh counts.
-    void UpdateProgress();
+    // The download page's progress bar.
+    void SetProgress(int refreshedRows, int awaitedRows);
 
     TUCLabel *TitleLabel(int row) const;
     TUCLabel *TimeLabel(int row) const;

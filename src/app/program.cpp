@@ -24,13 +24,13 @@
 #include <QTextStream>
 #include <QTimer>
 
-TProgram::TProgram(const QStringList &arguments)
+TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe trayHost)
     : m_icon(ProgramIcon()), m_mainForm(std::make_unique<TMainForm>()),
       m_arranger(std::make_unique<TWindowArranger>(m_mainForm.get())),
       m_installDlg(std::make_unique<TInstallDlg>(platform::favoritesFolder(), m_icon)),
       m_confirmDlg(std::make_unique<TConfirmDlg>()),
       m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
-      m_timer([this] { m_review->TimerTimer(); })
+      m_tray(this, std::move(trayHost)), m_timer([this] { m_review->TimerTimer(); })
 {
     QApplication::setWindowIcon(m_icon);
     BuildTrayMenu();
@@ -60,19 +60,23 @@ void TProgram::BuildTrayMenu()
     handlers.MainVisible = [this] { return IsMainVisible(); };
     handlers.SortMode = [this](int mode) { m_review->PopupModeClick(mode); };
     handlers.Refresh = [this] { m_review->RefreshClick(); };
-    handlers.PocketMode = [this] { PopupTrayPocketModeClick(); };
+    handlers.PocketMode = [this] { WhenStill([this] { PopupTrayPocketModeClick(); }); };
     handlers.Setup = [this] { m_configDlg->ShowSetup(); };
     handlers.Help = [this] { OpenHelp(120); };
     handlers.Homepage = [this] { HomepageClick(); };
     handlers.About = [this] { m_installDlg->ShowAbout(); };
     handlers.ShowHide = [this] {
-        if (IsMainVisible())
-            HideClick();
-        else
-            m_review->ShowNext();
+        WhenStill([this] {
+            if (IsMainVisible())
+                HideClick();
+            else
+                m_review->ShowNext();
+        });
     };
     handlers.Quit = [this] { m_review->QuitClick(); };
-    handlers.Language = [this](const QString &caption) { ActivateLanguage(ToNarrow(caption)); };
+    handlers.Language = [this](const QString &caption) {
+        WhenStill([this, name = ToNarrow(caption)] { ActivateLanguage(name); });
+    };
     m_trayMenu = new TTrayMenu(m_mainForm.get(), std::move(handlers));
     m_tray.SetIcon(m_icon);
     m_tray.SetPopupMenu(m_trayMenu->Menu());
@@ -105,7 +109,7 @@ void TProgram::ConnectWindows()
     connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::TrayIconMouseDown);
     connect(&m_tray, &platform::TTrayIcon::HostChanged, this, &TProgram::TrayHostChanged);
     connect(&m_watcher, &platform::TFolderWatcher::Changed, this,
-            [this] { m_review->FolderChanged(); });
+            [this](const QString &folder) { m_review->FolderChanged(folder); });
     connect(m_configDlg.get(), &TConfigDlg::RearrangeWindowsRequested, this,
             &TProgram::RearrangeWindows);
     connect(m_configDlg.get(), &TConfigDlg::helpRequested, this, &TProgram::OpenHelp);
@@ -129,6 +133,8 @@ void TProgram::UpdateView()
     data.Rows = m_review->Entries();
     data.AnyShownAwaitsRefresh = m_review->AnyShownAwaitsRefresh();
     data.PocketView = Settings.PocketView;
+    const TRefreshProgress progress = m_review->RefreshProgress();
+    std::tie(data.RefreshedRows, data.AwaitedRows) = std::tuple(progress.Done, progress.Total);
     switch (m_mainForm->UpdateView(data)) {
     case TMainView::BookmarkWindows:
         ShowBookmarkWindows();
@@ -172,6 +178,16 @@ void TProgram::RemoveBookmarkWindow(int row)
     m_arranger->RemoveWindow(m_arranger->BookmarkWindow(row));
 }
 
+bool TProgram::IsMoving() const
+{
+    return m_arranger->IsMoving();
+}
+
+void TProgram::WhenStill(std::function<void()> work)
+{
+    m_arranger->WhenStill(std::move(work));
+}
+
 void TProgram::ClearShownWindows()
 {
     m_arranger->ClearAllShown();
@@ -179,7 +195,8 @@ void TProgram::ClearShownWindows()
 
 void TProgram::UpdateProgress()
 {
-    m_mainForm->UpdateProgress();
+    const TRefreshProgress progress = m_review->RefreshProgress();
+    m_mainForm->SetProgress(progress.Done, progress.Total);
 }
 
 void TProgram::ShowError(const QString &text)
@@ -240,14 +257,34 @@ void TProgram::CreateLanguageTemplate()
 void TProgram::InstanceStarted(const QStringList &params,
                                const std::shared_ptr<platform::TInstanceReply> &reply)
 {
+    RaiseDialogs();
     if (params.value(0) == u"/UNINSTALL") {
-        m_uninstallReply = reply;
+        m_uninstallReplies.push_back(reply);
         if (!Settings.Installed && m_installDlg->isVisible())
             m_installDlg->reject(); // the welcome dialog counts as declined
+    } else {
+        reply->Answer(0);
     }
+    WhenStill([this, params, reply] { SecondStart(params, *reply); });
+}
+
+// Shows hidden windows, or uninstalls; a copy that waits for that hears why it takes long.
+void TProgram::SecondStart(const QStringList &params, platform::TInstanceReply &reply)
+{
     if (IsMainVisible())
         RaiseWindows();
-    m_review->OneInstanceInstanceStarted(params); // shows hidden windows, or uninstalls
+    switch (m_review->OneInstanceInstanceStarted(params)) {
+    case TStartOutcome::Taken:
+        break;
+    case TStartOutcome::WaitsForAction:
+        reply.Notify(QStringLiteral("Favrake uninstalls once the question it shows now is "
+                                    "answered."));
+        break;
+    case TStartOutcome::Refused:
+        AnswerUninstall(1, QStringLiteral("Favrake was closing and did not uninstall; start the "
+                                          "uninstall again."));
+        break;
+    }
 }
 
 void TProgram::RaiseWindows()
@@ -255,6 +292,21 @@ void TProgram::RaiseWindows()
     for (int slot = 5; slot >= -1; --slot)
         if (m_arranger->SlotMarked(slot))
             m_arranger->Window(slot)->raise();
+}
+
+// The question in front of all, as the one the user must answer first.
+void TProgram::RaiseDialogs()
+{
+    QWidgetList dialogs;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (qobject_cast<QDialog *>(window) && window->isVisible())
+            dialogs.append(window);
+    if (QWidget *modal = QApplication::activeModalWidget())
+        dialogs.append(modal);
+    for (QWidget *dialog : dialogs) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
 }
 
 // Whoever started the uninstall learns from the exit status whether every file is clean.
@@ -267,9 +319,14 @@ void TProgram::Uninstalled(const QStringList &notCleaned)
                notCleaned.join(QStringLiteral("\n  "));
         QTextStream(stderr) << text << '\n';
     }
-    if (m_uninstallReply)
-        m_uninstallReply->Answer(m_exitCode, text);
-    m_uninstallReply.reset();
+    AnswerUninstall(m_exitCode, text);
+}
+
+void TProgram::AnswerUninstall(int exitStatus, const QString &text)
+{
+    for (const std::shared_ptr<platform::TInstanceReply> &reply : m_uninstallReplies)
+        reply->Answer(exitStatus, text);
+    m_uninstallReplies.clear();
 }
 
 void TProgram::CloseMainWindow()
@@ -277,6 +334,7 @@ void TProgram::CloseMainWindow()
     if (m_closing)
         return;
     m_closing = true;
+    m_arranger->Stop();
     m_tray.SetIconVisible(false);
     for (int slot = -1; slot <= 5; ++slot)
         if (TBaseForm *window = m_arranger->Window(slot))
@@ -284,12 +342,15 @@ void TProgram::CloseMainWindow()
     QTimer::singleShot(0, qApp, [code = m_exitCode] { QCoreApplication::exit(code); });
 }
 
+// A click while the windows fade is taken once they stand still, so it sees where they end.
 void TProgram::TrayIconMouseDown(Qt::MouseButton button)
 {
-    if (IsMainVisible())
-        RaiseWindows();
-    else if (button == Qt::LeftButton)
-        m_review->ShowNext();
+    WhenStill([this, button] {
+        if (IsMainVisible())
+            RaiseWindows();
+        else if (button == Qt::LeftButton)
+            m_review->ShowNext();
+    });
 }
 
 void TProgram::HideClick()
@@ -316,9 +377,11 @@ void TProgram::PopupTrayPocketModeClick()
 
 void TProgram::RearrangeWindows()
 {
-    m_arranger->Arrange();
-    if (IsMainVisible())
-        ShowAll();
+    WhenStill([this] {
+        m_arranger->Arrange();
+        if (IsMainVisible())
+            ShowAll();
+    });
 }
 
 // Hints are switched off for the whole program by swallowing its tool tips.
@@ -374,11 +437,14 @@ void TProgram::OpenHelp(int context)
         ShowError(Phrase("ErrOpenBrowser"));
 }
 
-// A signal or the session's end: questions still open are answered "no", then the program
-// closes the normal way, so decisions and settings are kept.
+// A signal or the session's end: questions still open are answered "no" and the welcome
+// dialog counts as declined, then the program closes the normal way, so decisions and
+// settings are kept.
 void TProgram::QuitRequestedBySignal()
 {
     m_review->RequestClose();
+    if (m_installDlg->isVisible())
+        m_installDlg->reject();
     if (QWidget *modal = QApplication::activeModalWidget())
         modal->close();
 }

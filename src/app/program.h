@@ -28,7 +28,9 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
 {
     Q_OBJECT
   public:
-    explicit TProgram(const QStringList &arguments);
+    // trayHost tells whether a notification area is there to show the icon in.
+    explicit TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe trayHost =
+                                                        &QSystemTrayIcon::isSystemTrayAvailable);
     ~TProgram() override;
 
     // Another copy was started with params; reply carries the answer it waits for.
@@ -42,6 +44,8 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void ShowAll() override;
     void HideAll() override;
     void RemoveBookmarkWindow(int row) override;
+    bool IsMoving() const override;
+    void WhenStill(std::function<void()> work) override;
     void ClearShownWindows() override;
     void UpdateProgress() override;
     void ShowError(const QString &text) override;
@@ -59,7 +63,10 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void ConnectWindows();
     void ShowBookmarkWindows();
     void TrayIconMouseDown(Qt::MouseButton button);
+    void SecondStart(const QStringList &params, platform::TInstanceReply &reply);
     void RaiseWindows();
+    static void RaiseDialogs();
+    void AnswerUninstall(int exitStatus, const QString &text);
     void TrayHostChanged(bool available);
     void HideClick();
     void PopupTrayPocketModeClick();
@@ -84,7 +91,8 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     TDesktopOpener m_opener;
     TDesktopTrash m_trash;
     std::unique_ptr<TReview> m_review;
-    std::shared_ptr<platform::TInstanceReply> m_uninstallReply; // answered once it ran
+    // Second copies waiting for an uninstall, answered once it ran or cannot run any more.
+    std::vector<std::shared_ptr<platform::TInstanceReply>> m_uninstallReplies;
     bool m_closing = false;
     int m_exitCode = 0;
 };

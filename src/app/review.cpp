@@ -7,6 +7,8 @@
 #include "refresh/engine.h"
 #include "store/bookmarks.h"
 
+#include <algorithm>
+
 namespace {
 TBookmarksEnv ListEnv(const Clock &now, const platform::FileWriteOps *writeOps)
 {
@@ -17,16 +19,25 @@ TBookmarksEnv ListEnv(const Clock &now, const platform::FileWriteOps *writeOps)
         env.WriteOps = writeOps;
     return env;
 }
+
+// Every start shows other "random" bookmarks.
+uint32_t ClockSeed(TDateTime now)
+{
+    const uint64_t bits = DateTimeBits(now);
+    return uint32_t(bits ^ (bits >> 32));
+}
 } // namespace
 
 TReview::TReview(const QString &favoritesPath, TReviewSeams seams, const QStringList &arguments)
     : m_now(seams.Now ? seams.Now : Clock(NowDateTime)), m_timer(seams.Timer),
       m_confirmer(seams.Confirmer), m_opener(seams.Opener), m_trash(seams.Trash),
-      m_view(seams.View), m_host(seams.Host), m_arguments(arguments)
+      m_view(seams.View), m_host(seams.Host), m_arguments(arguments),
+      m_randomSeed(seams.RandomSeed.value_or(ClockSeed(m_now())))
 {
     // Nothing that waits for the end of an action may run while the start is half done.
     m_actionDepth = 1;
     m_bookmarks = std::make_unique<TBookmarks>(favoritesPath, ListEnv(m_now, seams.WriteOps));
+    m_folderNames.Take(*m_bookmarks);
     m_engine = std::make_unique<TRefreshEngine>(std::move(seams.Downloader), m_now);
     m_entries.fill(-1);
     SelectEntries(true);
@@ -63,14 +74,16 @@ bool TReview::CompleteStartup()
         return false;
     }
     m_host.ActivateLanguage(Settings.Language);
-    // The first-run dialog runs a message loop: what arrives meanwhile waits for its end.
+    // The first-run dialog runs a message loop: what arrives meanwhile waits for its end,
+    // a close too, which must not save the settings of a declined start.
     BeginAction();
     const bool installed = Settings.Installed || m_host.RunFirstRun();
+    if (!installed)
+        DisableSaving();
     EndAction();
     if (m_closed)
         return false;
     if (!installed) {
-        DisableSaving();
         RequestClose();
         return false;
     }
@@ -81,9 +94,19 @@ bool TReview::CompleteStartup()
     return true;
 }
 
-void TReview::FolderChanged()
+void TReview::FolderChanged(const QString &folder)
 {
-    m_folderChanged = true;
+    if (m_folderNames.Changed(folder) || AnyShownRowChanged())
+        m_folderChanged = true;
+}
+
+// Favrake never changes an address: a shown bookmark that no longer holds its own was
+// changed by someone else.
+bool TReview::AnyShownRowChanged() const
+{
+    return std::ranges::any_of(m_entries, [this](int index) {
+        return m_bookmarks->IsValidIndex(index) && !m_bookmarks->IsUnchanged(index);
+    });
 }
 
 void TReview::CancelDownload()
@@ -105,13 +128,14 @@ void TReview::UpdateView()
         m_view.ClearShownWindows();
 }
 
-void TReview::OneInstanceInstanceStarted(const QStringList &params)
+TStartOutcome TReview::OneInstanceInstanceStarted(const QStringList &params)
 {
     if (m_closed)
-        return;
-    if (m_actionDepth > 0) {
+        return TStartOutcome::Refused;
+    if (!IsIdle()) {
+        const bool asking = m_actionDepth > 0;
         WhenIdle([this, params] { OneInstanceInstanceStarted(params); });
-        return;
+        return asking ? TStartOutcome::WaitsForAction : TStartOutcome::Taken;
     }
     if (!params.isEmpty() && params.first() == u"/UNINSTALL") {
         m_timer.Stop();
@@ -120,6 +144,7 @@ void TReview::OneInstanceInstanceStarted(const QStringList &params)
     } else if (m_timer.IsActive() && !m_view.IsMainVisible()) {
         ShowNext();
     }
+    return TStartOutcome::Taken;
 }
 
 void TReview::QuitClick()
@@ -134,7 +159,7 @@ void TReview::RequestClose()
 {
     if (m_closed)
         return;
-    if (m_actionDepth > 0) {
+    if (!IsIdle()) {
         WhenIdle([this] { RequestClose(); });
         return;
     }
@@ -175,7 +200,7 @@ void TReview::SBtInfoShowPutBackClick()
 
 void TReview::PopupModeClick(int mode)
 {
-    if (m_actionDepth > 0) {
+    if (!IsIdle()) {
         WhenIdle([this, mode] { PopupModeClick(mode); });
         return;
     }
@@ -216,22 +241,31 @@ void TReview::EndAction()
         RunWaitingWork();
 }
 
+bool TReview::IsIdle() const
+{
+    return m_actionDepth == 0 && !m_view.IsMoving();
+}
+
+// A fade or slide under way is waited for as well: the windows must not change under it.
 void TReview::WhenIdle(std::function<void()> work)
 {
     if (m_closed)
         return;
     if (m_actionDepth > 0)
         m_waiting.push_back(std::move(work));
+    else if (m_view.IsMoving())
+        m_view.WhenStill([this, work = std::move(work)] { WhenIdle(work); });
     else
         work();
 }
 
 void TReview::RunWaitingWork()
 {
-    // Each piece may close the program, which drops the rest.
+    // Each piece may close the program, which drops the rest, or start a fade, which the
+    // rest then waits for in turn.
     while (!m_waiting.empty() && m_actionDepth == 0 && !m_closed) {
-        const std::function<void()> work = std::move(m_waiting.front());
+        std::function<void()> work = std::move(m_waiting.front());
         m_waiting.erase(m_waiting.begin());
-        work();
+        WhenIdle(std::move(work));
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foldernames.h"
 #include "reviewseams.h"
 
 #include <QStringList>
@@ -22,6 +23,18 @@ enum TActionTag {
     KeepTag = -1,
     RemindTag = 0
 };
+
+// The download page's progress: of the shown rows that awaited a refresh when they were
+// chosen, or await one now, those refreshed.
+struct TRefreshProgress
+{
+    int Done = 0;
+    int Total = 0;
+};
+
+// What became of a second start: handled, waiting for the action that asks the user
+// something to end, or refused because the program is closing.
+enum class TStartOutcome { Taken, WaitsForAction, Refused };
 
 // The review logic behind the main window: which bookmarks are shown in the five rows, the
 // one-second tick that decides when the windows come back, and the user's decisions.
@@ -57,13 +70,15 @@ class TReview final
     void TimerTimer();
     bool CompleteStartup(); // the first tick's work; false when the program closes
     void ShowNext();        // the one way the windows come back
-    void FolderChanged();   // the folder watcher saw a name change below Favorites
+    // The folder watcher saw something change in folder; only what did not come from
+    // Favrake's own saves counts.
+    void FolderChanged(const QString &folder);
     void CancelDownload();
     // Renders the rows; with nothing displayable every bookmark window loses its mark.
     void UpdateView();
 
     // Commands.
-    void OneInstanceInstanceStarted(const QStringList &params); // a second start
+    TStartOutcome OneInstanceInstanceStarted(const QStringList &params); // a second start
     void QuitClick();
     void RequestClose(); // closes now, or once the running action has ended
     void Shutdown();     // the main window is closing: stop everything
@@ -76,6 +91,7 @@ class TReview final
     bool IsSelectable(int index, bool includeAwaiting) const;
     int SelectEntries(bool includeAwaiting); // the number of filled rows
     bool AnyShownAwaitsRefresh() const;
+    TRefreshProgress RefreshProgress() const;
     bool AllEntriesEmpty() const;
 
     // Actions on one bookmark; each answers whether it took place.
@@ -110,6 +126,8 @@ class TReview final
     bool ShowTriggerHolds(TDateTime now) const;
     void Resume(TDateTime now, bool visible);
     void DropChangedRows();
+    bool AnyShownRowChanged() const;
+    void ReadFavorites();
     void RunRefreshStep();
 
     // Actions.
@@ -135,7 +153,8 @@ class TReview final
     int FindFirst(bool includeAwaiting) const;
     int Random(int count);
 
-    // Work that waits until no action runs.
+    // Work that waits until no action runs and the windows stand still.
+    bool IsIdle() const;
     void WhenIdle(std::function<void()> work);
     void RunWaitingWork();
     void CloseNow();
@@ -150,7 +169,9 @@ class TReview final
     const QStringList m_arguments;
 
     std::unique_ptr<TBookmarks> m_bookmarks;
+    TFolderNames m_folderNames; // as the last read found them
     std::array<int, RowCount> m_entries;
+    std::array<bool, RowCount> m_awaited{}; // chosen while awaiting a refresh
     TDateTime m_lastShown = 0;
     TDateTime m_lastTick = 0;
     bool m_folderChanged = false;
@@ -158,7 +179,7 @@ class TReview final
     int m_actionDepth = 0;
     std::unique_ptr<TRefreshEngine> m_engine;
 
-    uint32_t m_randomSeed = 0; // the same sequence in every run
+    uint32_t m_randomSeed = 0;
     bool m_triggerWaits = false;
     std::vector<std::function<void()>> m_waiting;
     bool m_closed = false;

@@ -6,7 +6,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class TConfirmer;
 namespace platform {
@@ -42,7 +44,8 @@ class TTrash
 };
 
 // The windows as the review logic drives them: the main window, the five bookmark windows
-// (one per row) and the speed bar.
+// (one per row) and the speed bar. Fades and slides go on after the calls that start them
+// have returned.
 class TReviewView
 {
   public:
@@ -51,9 +54,12 @@ class TReviewView
     // Renders the rows: pocket entries or bookmark windows, else the information page.
     virtual void UpdateView() = 0;
     virtual void ShowAll() = 0; // arranges and fades in every marked window
-    virtual void HideAll() = 0; // fades every marked window out; the marks stay
-    // Takes the bookmark window of row away after an action on it; returns when done.
+    virtual void HideAll() = 0; // fades the marked windows out; the marks stay
+    // Takes the bookmark window of row away after an action on it.
     virtual void RemoveBookmarkWindow(int row) = 0;
+    virtual bool IsMoving() const = 0; // a fade or slide is under way
+    // Runs work at once when the windows stand still, else once they do.
+    virtual void WhenStill(std::function<void()> work) = 0;
     virtual void ClearShownWindows() = 0; // all five bookmark windows lose their shown mark
     virtual void UpdateProgress() = 0;    // the download page's progress bar
     virtual void ShowError(const QString &text) = 0; // a plain error box
@@ -90,4 +96,5 @@ struct TReviewSeams
     TReviewHost &Host;
     std::unique_ptr<AbstractDownloader> Downloader;
     const platform::FileWriteOps *WriteOps = nullptr; // null: the system's
+    std::optional<quint32> RandomSeed = std::nullopt; // none: from the clock
 };

@@ -17,6 +17,7 @@ bool TReview::IsSelectable(int index, bool includeAwaiting) const
 int TReview::SelectEntries(bool includeAwaiting)
 {
     m_entries.fill(-1);
+    m_awaited.fill(false);
     if (m_bookmarks->Count() < 1)
         return 0;
     m_bookmarks->ClearShown();
@@ -28,6 +29,7 @@ int TReview::SelectEntries(bool includeAwaiting)
         const int index = FindNext(Settings.SelectionMode, includeAwaiting);
         if (index < 0)
             break;
+        m_awaited[size_t(filled)] = m_bookmarks->IsRefreshDue(index);
         m_entries[size_t(filled++)] = index;
         m_bookmarks->Item(index)->Shown = 1;
     }
@@ -42,6 +44,20 @@ bool TReview::AnyShownAwaitsRefresh() const
         if (m_bookmarks->IsRefreshDue(index))
             return true;
     return false;
+}
+
+TRefreshProgress TReview::RefreshProgress() const
+{
+    TRefreshProgress progress;
+    for (size_t row = 0; row < size_t(RowCount); ++row) {
+        const int index = m_entries[row];
+        if (!m_bookmarks->IsValidIndex(index))
+            continue;
+        const bool due = m_bookmarks->IsRefreshDue(index);
+        progress.Total += m_awaited[row] || due ? 1 : 0;
+        progress.Done += m_awaited[row] && !due ? 1 : 0;
+    }
+    return progress;
 }
 
 bool TReview::AllEntriesEmpty() const

@@ -52,9 +52,10 @@ void TReview::RunTick()
     if (visible)
         m_lastShown = now;
     // A trigger seen while an action asks something waits for its end: re-reading the
-    // folder then would pull the list from under the action.
+    // folder then would pull the list from under the action. Nor do the windows change
+    // while they fade or slide.
     m_triggerWaits = ShowTriggerHolds(now) || m_triggerWaits;
-    if (m_actionDepth == 0) {
+    if (IsIdle()) {
         if (m_triggerWaits)
             Resume(now, visible);
         else if (visible && m_folderChanged)
@@ -104,21 +105,27 @@ void TReview::ShowNext()
 {
     if (m_closed)
         return;
-    if (m_actionDepth > 0) {
+    if (!IsIdle()) {
         WhenIdle([this] { ShowNext(); });
         return;
     }
     if (m_view.IsMainVisible())
         return;
     if (AllEntriesEmpty() || m_folderChanged) {
-        CancelDownload();
-        m_bookmarks->Load();
-        m_folderChanged = false;
-        m_view.FavoritesRead();
+        ReadFavorites();
         SelectEntries(m_awaitingRefresh);
     }
     UpdateView();
     m_view.ShowAll();
+}
+
+void TReview::ReadFavorites()
+{
+    CancelDownload();
+    m_bookmarks->Load();
+    m_folderNames.Take(*m_bookmarks);
+    m_folderChanged = false;
+    m_view.FavoritesRead();
 }
 
 void TReview::RunRefreshStep()

@@ -5,8 +5,8 @@
 #include <QStringList>
 
 namespace platform {
-// Reports that a name changed somewhere in the watched folders (a file or folder added,
-// removed or renamed). The owner hands in every folder of the tree after each scan.
+// Reports the watched folder in which something changed (a file or folder added, removed,
+// renamed or replaced). The owner hands in every folder of the tree after each scan.
 class TFolderWatcher final : public QObject
 {
     Q_OBJECT
@@ -15,7 +15,7 @@ class TFolderWatcher final : public QObject
     void SetFolders(const QStringList &folders);
 
   signals:
-    void Changed();
+    void Changed(const QString &folder);
 
   private:
     QFileSystemWatcher m_watcher;

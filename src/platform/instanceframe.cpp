@@ -8,7 +8,7 @@ namespace platform {
 namespace {
 constexpr char Magic[] = {'F', 'V', 'R', 'K'};
 constexpr char Version = 1;
-enum class TKind : char { Params = 1, Reply = 2 };
+enum class TKind : char { Params = 1, Reply = 2, Notice = 3 };
 constexpr qsizetype HeaderBytes = 10;
 // A UTF-16 code unit takes at most three bytes of UTF-8.
 constexpr qsizetype MaxParamBytes = MaxParamLength * 3;
@@ -29,26 +29,35 @@ QByteArray Frame(TKind kind, const QByteArray &payload)
     return out.append(payload);
 }
 
-// The payload of exactly one whole frame of the given kind. A beginning that can still
-// become such a frame needs more; anything else is invalid at once.
-TFrameState Payload(QByteArrayView bytes, TKind kind, QByteArrayView &payload)
+struct TFrame
 {
-    const char start[] = {Magic[0], Magic[1], Magic[2], Magic[3], Version, char(kind)};
+    TFrameState State = TFrameState::Invalid;
+    TKind Kind = TKind::Params;
+    QByteArrayView Payload;
+    qsizetype Size = 0;
+};
+
+// The whole frame at the front of bytes, when its kind is one of kinds. A beginning that
+// can still become such a frame needs more; anything else is invalid at once.
+TFrame FrontFrame(QByteArrayView bytes, std::initializer_list<TKind> kinds)
+{
+    const char start[] = {Magic[0], Magic[1], Magic[2], Magic[3], Version};
     const qsizetype known = std::min<qsizetype>(bytes.size(), sizeof start);
     if (bytes.first(known) != QByteArrayView(start, known))
-        return TFrameState::Invalid;
+        return {};
+    if (bytes.size() > qsizetype(sizeof start) &&
+        std::ranges::find(kinds, TKind(bytes[sizeof start])) == kinds.end())
+        return {};
     if (bytes.size() < HeaderBytes)
-        return TFrameState::NeedMore;
-    const quint32 length = qFromBigEndian<quint32>(bytes.data() + sizeof start);
+        return {TFrameState::NeedMore, TKind::Params, {}, 0};
+    const quint32 length = qFromBigEndian<quint32>(bytes.data() + sizeof start + 1);
     if (length > quint32(MaxFrameBytes - HeaderBytes))
-        return TFrameState::Invalid;
+        return {};
     const qsizetype total = HeaderBytes + qsizetype(length);
     if (bytes.size() < total)
-        return TFrameState::NeedMore;
-    if (bytes.size() > total)
-        return TFrameState::Invalid;
-    payload = bytes.sliced(HeaderBytes);
-    return TFrameState::Done;
+        return {TFrameState::NeedMore, TKind::Params, {}, 0};
+    return {TFrameState::Done, TKind(bytes[sizeof start]), bytes.sliced(HeaderBytes, length),
+            total};
 }
 
 // Takes a payload apart from the front; any shortfall or fault fails the whole payload.
@@ -127,13 +136,21 @@ QByteArray EncodeReplyFrame(int exitStatus, const QString &text)
     return Frame(TKind::Reply, payload);
 }
 
+QByteArray EncodeNoticeFrame(const QString &text)
+{
+    QByteArray payload;
+    AppendText(payload, CutText(text, MaxReplyTextLength));
+    return Frame(TKind::Notice, payload);
+}
+
 TParamsRead ReadParamsFrame(QByteArrayView bytes)
 {
-    QByteArrayView payload;
-    const TFrameState state = Payload(bytes, TKind::Params, payload);
-    if (state != TFrameState::Done)
-        return {state, {}};
-    TPayloadReader reader(payload);
+    const TFrame frame = FrontFrame(bytes, {TKind::Params});
+    if (frame.State == TFrameState::Done && frame.Size != bytes.size())
+        return {};
+    if (frame.State != TFrameState::Done)
+        return {frame.State, {}};
+    TPayloadReader reader(frame.Payload);
     const int count = reader.Byte();
     if (count > MaxParams)
         return {};
@@ -147,15 +164,15 @@ TParamsRead ReadParamsFrame(QByteArrayView bytes)
 
 TReplyRead ReadReplyFrame(QByteArrayView bytes)
 {
-    QByteArrayView payload;
-    const TFrameState state = Payload(bytes, TKind::Reply, payload);
-    if (state != TFrameState::Done)
-        return {state, 0, {}};
-    TPayloadReader reader(payload);
-    const int exitStatus = reader.Byte();
+    const TFrame frame = FrontFrame(bytes, {TKind::Reply, TKind::Notice});
+    if (frame.State != TFrameState::Done)
+        return {frame.State, false, 0, {}, 0};
+    TPayloadReader reader(frame.Payload);
+    const bool notice = frame.Kind == TKind::Notice;
+    const int exitStatus = notice ? 0 : reader.Byte();
     const QString text = reader.Text(MaxReplyTextBytes, MaxReplyTextLength);
     if (!reader.Finished())
         return {};
-    return {TFrameState::Done, exitStatus, text};
+    return {TFrameState::Done, notice, exitStatus, text, frame.Size};
 }
 } // namespace platform

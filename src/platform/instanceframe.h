@@ -7,7 +7,9 @@
 
 namespace platform {
 // The messages between two copies of the program. A starting copy sends its parameters
-// in a params frame; the running copy answers with a reply frame (exit status and text).
+// in a params frame; the running copy answers with a reply frame (exit status and text),
+// and until then sends notice frames now and then: signs of life, some with a text that
+// says what the answer waits for.
 // Every frame: "FVRK", version 1, kind, payload length (4 bytes, big-endian), payload.
 // A text travels as its UTF-8 length (2 bytes, big-endian) and its bytes.
 inline constexpr qsizetype MaxFrameBytes = 16 * 1024;
@@ -26,8 +28,10 @@ struct TParamsRead
 struct TReplyRead
 {
     TFrameState State = TFrameState::Invalid;
+    bool Notice = false; // a notice, not yet the answer
     int ExitStatus = 0;
     QString Text;
+    qsizetype Size = 0; // the frame's bytes
 };
 
 // The first maxLength code units, one fewer when the cut would split a surrogate pair.
@@ -38,10 +42,12 @@ QStringList CutParams(const QStringList &params);
 QByteArray EncodeParamsFrame(const QStringList &params); // cuts them first
 // An exit status outside 0 to 255 travels as 1 (failure); the text is cut to 4000 units.
 QByteArray EncodeReplyFrame(int exitStatus, const QString &text);
+QByteArray EncodeNoticeFrame(const QString &text); // cut to 4000 units
 
-// Read what has arrived so far: NeedMore for a correct beginning, Done for exactly one
-// whole frame, Invalid for anything else (foreign bytes, limits exceeded, bad UTF-8,
-// bytes after the frame).
+// Read what has arrived so far: NeedMore for a correct beginning, Done for a whole frame,
+// Invalid for anything else (foreign bytes, limits exceeded, bad UTF-8). The parameters
+// come alone: bytes after their frame are invalid. Of the running copy's frames the first
+// one is read; more may follow it.
 TParamsRead ReadParamsFrame(QByteArrayView bytes);
 TReplyRead ReadReplyFrame(QByteArrayView bytes);
 } // namespace platform

@@ -35,13 +35,23 @@ void Drop(QLocalSocket *socket)
     socket->abort();
     socket->deleteLater();
 }
+
+const QString NotDone = QStringLiteral("The running copy of Favrake ended without doing it.");
 } // namespace
 
 TInstanceReply::TInstanceReply(QLocalSocket *socket) : m_socket(socket) {}
 
 TInstanceReply::~TInstanceReply()
 {
-    Answer(0);
+    Answer(1, NotDone);
+}
+
+void TInstanceReply::Notify(const QString &text)
+{
+    if (m_answered || !m_socket)
+        return;
+    m_socket->write(EncodeNoticeFrame(text));
+    m_socket->flush();
 }
 
 void TInstanceReply::Answer(int exitStatus, const QString &text)
@@ -58,15 +68,17 @@ void TInstanceReply::Answer(int exitStatus, const QString &text)
 
 TSingleInstance::TSingleInstance(const QString &folder, const TInstanceTimeouts &timeouts,
                                  QObject *parent)
-    : QObject(parent), m_folder(QDir::cleanPath(folder)), m_timeouts(timeouts)
+    : QObject(parent), m_folder(QDir::cleanPath(folder)), m_timeouts(timeouts),
+      m_lifeSigns(new QTimer(this))
 {
+    connect(m_lifeSigns, &QTimer::timeout, this, &TSingleInstance::SendLifeSigns);
 }
 
 TSingleInstance::~TSingleInstance()
 {
     for (const std::weak_ptr<TInstanceReply> &waiting : m_replies) {
         if (const std::shared_ptr<TInstanceReply> reply = waiting.lock())
-            reply->Answer(0);
+            reply->Answer(1, NotDone);
     }
     m_server.reset();
 }
@@ -119,7 +131,9 @@ TStartResult TSingleInstance::BecomeFirst()
     return {TInstanceRole::First, true, 0, QString()};
 }
 
-TStartResult TSingleInstance::HandOver(QLocalSocket &socket, const QStringList &params) const
+// The running copy may take long (an uninstall waits for an open question); the wait
+// goes on for as long as it sends signs of life.
+TStartResult TSingleInstance::HandOver(QLocalSocket &socket, const QStringList &params)
 {
     socket.write(EncodeParamsFrame(params));
     const QDeadlineTimer sending(m_timeouts.ConnectMs);
@@ -127,20 +141,26 @@ TStartResult TSingleInstance::HandOver(QLocalSocket &socket, const QStringList &
     }
     if (socket.bytesToWrite() > 0)
         return Failed(QStringLiteral("The running copy of Favrake does not take the start."));
-    const QDeadlineTimer deadline(m_timeouts.ReplyMs);
+    QDeadlineTimer silence(m_timeouts.SilenceMs);
     QByteArray answer;
     for (;;) {
         answer += socket.readAll();
-        const TReplyRead reply = ReadReplyFrame(answer);
-        if (reply.State == TFrameState::Done)
-            return {TInstanceRole::HandedOver, false, reply.ExitStatus, reply.Text};
-        if (reply.State == TFrameState::Invalid)
+        TReplyRead frame = ReadReplyFrame(answer);
+        for (; frame.State == TFrameState::Done && frame.Notice; frame = ReadReplyFrame(answer)) {
+            answer.remove(0, frame.Size);
+            silence.setRemainingTime(m_timeouts.SilenceMs);
+            if (!frame.Text.isEmpty())
+                emit Waiting(frame.Text);
+        }
+        if (frame.State == TFrameState::Done)
+            return {TInstanceRole::HandedOver, false, frame.ExitStatus, frame.Text};
+        if (frame.State == TFrameState::Invalid)
             return Failed(QStringLiteral("The running copy of Favrake answered garbage."));
         if (socket.state() != QLocalSocket::ConnectedState)
             return Failed(QStringLiteral("The running copy of Favrake ended without answering."));
-        if (deadline.hasExpired())
-            return Failed(QStringLiteral("The running copy of Favrake did not answer in time."));
-        socket.waitForReadyRead(Remaining(deadline));
+        if (silence.hasExpired())
+            return Failed(QStringLiteral("The running copy of Favrake does not answer."));
+        socket.waitForReadyRead(Remaining(silence));
     }
 }
 
@@ -183,7 +203,22 @@ void TSingleInstance::Deliver(QLocalSocket *socket, const QStringList &params)
                   [](const std::weak_ptr<TInstanceReply> &reply) { return reply.expired(); });
     const std::shared_ptr<TInstanceReply> reply(new TInstanceReply(socket));
     m_replies.push_back(reply);
+    m_lifeSigns->start(m_timeouts.LifeSignMs);
     emit InstanceStarted(params, reply);
+}
+
+// Sent from the event loop: a copy that hangs sends none, and the waiting copy gives up.
+void TSingleInstance::SendLifeSigns()
+{
+    std::erase_if(m_replies, [](const std::weak_ptr<TInstanceReply> &reply) {
+        return reply.expired() || reply.lock()->Answered();
+    });
+    for (const std::weak_ptr<TInstanceReply> &waiting : m_replies) {
+        if (const std::shared_ptr<TInstanceReply> reply = waiting.lock())
+            reply->Notify(QString());
+    }
+    if (m_replies.empty())
+        m_lifeSigns->stop();
 }
 
 QString TSingleInstance::SocketPath() const

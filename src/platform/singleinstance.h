@@ -10,6 +10,7 @@
 
 class QLocalServer;
 class QLocalSocket;
+class QTimer;
 
 namespace platform {
 namespace instance {
@@ -38,14 +39,16 @@ struct TStartResult
 
 struct TInstanceTimeouts
 {
-    int ConnectMs = 5000; // to reach a copy that holds the lock and deliver the parameters
-    int ReplyMs = 60000;  // for the running copy's answer
-    int ReadMs = 2000;    // for a connecting copy's parameters to arrive
+    int ConnectMs = 5000;  // to reach a copy that holds the lock and deliver the parameters
+    int SilenceMs = 60000; // without a sign of life from the running copy, which sends one
+                           // every LifeSignMs while it works on the answer
+    int ReadMs = 2000;     // for a connecting copy's parameters to arrive
+    int LifeSignMs = 1000;
 };
 
 // The running copy's answer to one handed-over start. It can be given later (after an
-// uninstall ran at a later tick); the first answer counts. One never given is 0 with no
-// text, sent when the last holder lets go of it or the guard ends.
+// uninstall ran at a later tick); the first answer counts. One never given is a failure,
+// sent when the last holder lets go of it or the guard ends: what was asked was not done.
 class TInstanceReply final
 {
   public:
@@ -54,6 +57,8 @@ class TInstanceReply final
     TInstanceReply &operator=(const TInstanceReply &) = delete;
 
     void Answer(int exitStatus, const QString &text = QString()); // status 0 to 255, else 1
+    // Tells the waiting copy what the answer waits for; an empty text is a sign of life.
+    void Notify(const QString &text);
     bool Answered() const { return m_answered; }
 
   private:
@@ -76,23 +81,26 @@ class TSingleInstance final : public QObject
                              QObject *parent = nullptr);
     ~TSingleInstance() override;
 
-    // Decides this copy's role; a later copy blocks here, for at most 2 × ConnectMs + ReplyMs,
-    // until the running copy answers. A folder that cannot be trusted turns the guard off:
-    // First without listening. Later calls give the first call's result.
+    // Decides this copy's role; a later copy blocks here until the running copy answers,
+    // for as long as that copy shows signs of life. A folder that cannot be trusted turns
+    // the guard off: First without listening. Later calls give the first call's result.
     TStartResult Start(const QStringList &params);
 
   signals:
     // Another copy started with these parameters (at most ten, each at most 300 units).
     void InstanceStarted(const QStringList &params,
                          std::shared_ptr<platform::TInstanceReply> reply);
+    // In a later copy, while Start waits: what the running copy's answer waits for.
+    void Waiting(const QString &text);
 
   private:
     TStartResult Decide(const QStringList &params);
     TStartResult BecomeFirst();
-    TStartResult HandOver(QLocalSocket &socket, const QStringList &params) const;
+    TStartResult HandOver(QLocalSocket &socket, const QStringList &params);
     void AcceptConnections();
     void Serve(QLocalSocket *socket);
     void Deliver(QLocalSocket *socket, const QStringList &params);
+    void SendLifeSigns();
     QString SocketPath() const;
 
     QString m_folder;
@@ -103,5 +111,6 @@ class TSingleInstance final : public QObject
     std::unique_ptr<instance::TLockFile> m_lock;
     std::unique_ptr<QLocalServer> m_server;
     std::vector<std::weak_ptr<TInstanceReply>> m_replies;
+    QTimer *m_lifeSigns = nullptr;
 };
 } // namespace platform

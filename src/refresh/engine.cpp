@@ -196,14 +196,3 @@ TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRef
         step.NotWritten = list.lastSaveFailure();
     return step;
 }
-
-TRefreshProgress RefreshProgress(int dueCount, int notDueCount)
-{
-    const int max = std::min(dueCount, 5);
-    return {max, std::min(notDueCount, max)};
-}
-
-TRefreshProgress RefreshProgress(const TBookmarks &list)
-{
-    return RefreshProgress(list.RefreshDueCount(), list.NotDueCount());
-}

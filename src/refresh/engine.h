@@ -124,12 +124,3 @@ struct TRefreshStep
 // was idle and net access is allowed, request the next due bookmark. The request goes out
 // before the collected state is written, so that download and write overlap.
 TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRefreshTick &tick);
-
-struct TRefreshProgress
-{
-    int Max = 0;
-    int Position = 0;
-};
-// The progress bar: at most five steps, filled by the bookmarks that are not due.
-TRefreshProgress RefreshProgress(int dueCount, int notDueCount);
-TRefreshProgress RefreshProgress(const TBookmarks &list);

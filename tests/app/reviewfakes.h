@@ -45,11 +45,9 @@ struct ScriptedConfirmer final : TConfirmer
         if (const std::optional<bool> skipped = SuppressedAnswer(kind, key, options))
             return *skipped;
         asked << u"%1 %2 %3 %4|"_s.arg(kind).arg(key).arg(image).arg(options) + text;
-        Answer answer{false};
-        if (!answers.empty()) {
-            answer = answers.front();
+        const Answer answer = answers.empty() ? Answer{false} : answers.front();
+        if (!answers.empty())
             answers.pop_front();
-        }
         if (answer.meanwhile)
             answer.meanwhile();
         RememberAnswer(kind, key, options, answer.yes, answer.ticked);
@@ -64,25 +62,14 @@ struct ScriptedConfirmer final : TConfirmer
     }
 };
 
-struct FakeOpener final : TAddressOpener
-{
-    bool works = true;
-    QStringList opened;
-    bool OpenAddress(const QString &address) override { return open(address); }
-    bool OpenFile(const QString &path) override { return open(u"file:"_s + path); }
-    bool open(const QString &what)
-    {
-        opened << what;
-        return works;
-    }
-};
-
-// Moves what it is given into its own folder, or refuses.
-struct FakeTrash final : TTrash
+// The browser and the trash: what reached them; the trash moves into a folder of its own.
+struct FakeDesktop final : TAddressOpener, TTrash
 {
     QTemporaryDir bin;
     bool works = true;
-    QStringList trashed;
+    QStringList opened, trashed;
+    bool OpenAddress(const QString &address) override { return (opened << address, works); }
+    bool OpenFile(const QString &path) override { return (opened << u"file:"_s + path, works); }
     bool MoveToTrash(const QString &path) override
     {
         if (!works || !QFileInfo::exists(path))
@@ -92,28 +79,33 @@ struct FakeTrash final : TTrash
     }
 };
 
-// Records the calls that change what the user sees, one word each.
+// Records the calls that change what the user sees, one word each. While moving, work
+// for still windows waits until settle().
 struct FakeView final : TReviewView
 {
-    bool visible = false;
+    bool visible = false, moving = false;
     QStringList log, errors;
+    std::vector<std::function<void()>> waiting;
     bool IsMainVisible() const override { return visible; }
     void UpdateView() override { log << u"UpdateView"_s; }
-    void ShowAll() override
-    {
-        visible = true;
-        log << u"ShowAll"_s;
-    }
-    void HideAll() override
-    {
-        visible = false;
-        log << u"HideAll"_s;
-    }
+    void ShowAll() override { log << u"ShowAll"_s, visible = true; }
+    void HideAll() override { log << u"HideAll"_s, visible = false; }
     void RemoveBookmarkWindow(int row) override { log << u"Remove%1"_s.arg(row); }
+    bool IsMoving() const override { return moving; }
+    void WhenStill(std::function<void()> work) override
+    {
+        moving ? waiting.push_back(std::move(work)) : work();
+    }
     void ClearShownWindows() override { log << u"ClearShown"_s; }
     void UpdateProgress() override { log << u"Progress"_s; }
     void ShowError(const QString &text) override { errors << text; }
     void FavoritesRead() override { log << u"Read"_s; }
+    void settle()
+    {
+        moving = false;
+        for (auto works = std::exchange(waiting, {}); const auto &work : works)
+            work();
+    }
 };
 
 struct FakeHost final : TReviewHost
@@ -123,8 +115,7 @@ struct FakeHost final : TReviewHost
     QStringList log;
     bool ActivateLanguage(const QByteArray &name) override
     {
-        log << u"Language "_s + QString::fromUtf8(name);
-        return true;
+        return (log << u"Language "_s + QString::fromUtf8(name), true);
     }
     bool RunFirstRun() override
     {
@@ -156,19 +147,18 @@ struct ReviewRig
     TDateTime now = Day15;
     FakeTimer timer;
     ScriptedConfirmer confirmer;
-    FakeOpener opener;
-    FakeTrash trash;
+    FakeDesktop desktop;
     FakeView view;
     FakeHost host;
     FakeDownloader *downloader = nullptr;
     const platform::FileWriteOps *writeOps = nullptr;
+    std::optional<quint32> seed = 0; // none: from the clock
     std::unique_ptr<TReview> review;
 
     ReviewRig()
     {
         LoadSettings({}, appData.path());
-        Settings.Installed = true;
-        Settings.NoNetAccess = true;
+        std::tie(Settings.Installed, Settings.NoNetAccess) = std::tuple(true, true);
     }
     QString path(const QString &name) const { return favorites.filePath(name); }
     int find(const TBookmarks &list, const QString &name) const
@@ -183,24 +173,23 @@ struct ReviewRig
     {
         WriteFile(path(name), url.isNull() ? QByteArray("[InternetShortcut]\r\n") : Shortcut(url));
         TBookmarks list(favorites.path());
-        const int i = find(list, name);
-        TBookmarkRec &rec = *list.Item(i);
+        TBookmarkRec &rec = *list.Item(find(list, name));
         std::tie(rec.ReferenceTime, rec.RemindTime, rec.Refreshed) =
             std::tuple(mark.reference, mark.remind, mark.refreshed);
         if (!mark.subject.isEmpty())
             std::tie(rec.SubjectPhrase, rec.Match, rec.Rating) =
                 std::tuple(mark.subject, mark.subject, int(mark.subject.size()));
-        list.Save(i);
+        list.Save(find(list, name));
     }
     TReview &start(const QStringList &arguments = {})
     {
         auto fake = std::make_unique<FakeDownloader>();
         downloader = fake.get();
-        review =
-            std::make_unique<TReview>(favorites.path(),
-                                      TReviewSeams{[this] { return now; }, timer, confirmer, opener,
-                                                   trash, view, host, std::move(fake), writeOps},
-                                      arguments);
+        review = std::make_unique<TReview>(favorites.path(),
+                                           TReviewSeams{[this] { return now; }, timer, confirmer,
+                                                        desktop, desktop, view, host,
+                                                        std::move(fake), writeOps, seed},
+                                           arguments);
         return *review;
     }
     // The first tick, after which the windows are up.

@@ -1,136 +1,242 @@
+// The tray program as a whole: its windows, translations and command line, and how it
+// meets a second copy, the tray icon and a quit signal while it fades or waits.
 #include "../store/storefixture.h"
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/program.h"
+#include "config/installdlg.h"
 #include "config/settings.h"
+#include "lang/confirm.h"
 #include "lang/languages.h"
 #include "lang/phrases.h"
 #include "lang/translatable.h"
+#include "platform/instanceframe.h"
+#include "platform/singleinstance_os.h"
 
+#include <QLocalSocket>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+
+namespace {
+template <typename T> T *TopLevel()
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<T *>(window))
+            return found;
+    return nullptr;
+}
+
+// Counts the events of one type that reach a window and runs a hook on each.
+struct EventHook final : QObject
+{
+    EventHook(
+        QObject *target, QEvent::Type type, std::function<void()> hook = [] {})
+        : m_type(type), m_hook(std::move(hook))
+    {
+        target->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == m_type) {
+            ++count;
+            m_hook();
+        }
+        return false;
+    }
+    int count = 0;
+
+  private:
+    QEvent::Type m_type;
+    std::function<void()> m_hook;
+};
+
+// The program running beside a tray host, reachable for later copies through its guard.
+struct Running
+{
+    Running() : guard(runtime.path()), program({}, [] { return true; })
+    {
+        guard.Start({});
+        QObject::connect(&guard, &platform::TSingleInstance::InstanceStarted, &program,
+                         &TProgram::InstanceStarted);
+    }
+    // Another copy hands over its start; the socket stays open for the answer.
+    void SecondStart()
+    {
+        second.connectToServer(runtime.filePath(platform::instance::SocketFileName));
+        second.waitForConnected(5000);
+        second.write(platform::EncodeParamsFrame({}));
+        second.waitForBytesWritten(5000);
+    }
+    QTemporaryDir runtime;
+    platform::TSingleInstance guard;
+    TProgram program;
+    QLocalSocket second;
+};
+} // namespace
 
 class TestProgram final : public QObject
 {
     Q_OBJECT
-  private slots:
-    void initTestCase();
-    void translationsCoverEveryText_data();
-    void translationsCoverEveryText();
-    void mainWindowStaysReachableWithoutTray();
-    void commandLine_data();
-    void commandLine();
-
-  private:
     QTemporaryDir m_home;
+
+  private slots:
+    void initTestCase()
+    {
+        WriteFile(QDir::home().filePath("Favorites/Paper.url"), Shortcut("http://paper.test/"));
+        Languages().Scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
+    }
+    void init()
+    {
+        LoadSettings({}, m_home.path());
+        std::tie(Settings.Installed, Settings.NoNetAccess) = std::tuple(true, true);
+    }
+
+    void translationsCoverEveryText_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("German") << QStringLiteral("Deutsch");
+        QTest::newRow("English, to switch back to") << QStringLiteral("English");
+    }
+    // Every phrase and every text of every window the program builds has its entry in each
+    // shipped language, so a new window or message cannot ship half translated.
+    void translationsCoverEveryText()
+    {
+        QFETCH(QString, language);
+        TProgram program({});
+        QVERIFY(Languages().SetCurrentLanguage(language));
+        // English must also say what the program says without any file.
+        const bool english = language == u"English";
+        QStringList missing;
+        const auto check = [&](const QByteArray &key, const QString &builtIn) {
+            const std::optional<QString> found = Languages().FindLngValue(key);
+            if (!found || (english && *found != builtIn))
+                missing << QString::fromLatin1(key);
+        };
+        for (const TPhraseDefault &phrase : PhraseDefaults())
+            check(phrase.Key, QString::fromUtf8(phrase.English));
+        const QRegularExpression words(QStringLiteral("[A-Za-z]"));
+        for (const TFormEntry &entry : FormRegistry().Entries()) {
+            QVERIFY2(DuplicateComponentNames(*entry.Form).isEmpty(), entry.FormKey.constData());
+            for (const TTextSlot &slot : FormTextSlots(*entry.Form, entry.FormKey))
+                if (slot.Get().contains(words))
+                    check(slot.Key, slot.Get());
+        }
+        missing.removeDuplicates();
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("endsWith"); // -1: this copy runs
+        QTest::newRow("none") << QStringList() << int(TCommand::Run) << -1;
+        QTest::newRow("uninstall") << QStringList{"/UNINSTALL"} << int(TCommand::Uninstall) << -1;
+        QTest::newRow("template, even with another copy running")
+            << QStringList{"/CREATELNG"} << int(TCommand::CreateTemplate) << -1;
+        QTest::newRow("switch in lower case")
+            << QStringList{"/uninstall"} << int(TCommand::Unknown) << 2;
+        QTest::newRow("help") << QStringList{"--help"} << int(TCommand::Help) << 0;
+        QTest::newRow("version") << QStringList{"--version"} << int(TCommand::Version) << 0;
+        QTest::newRow("anything else")
+            << QStringList{"--bogus", "x"} << int(TCommand::Unknown) << 2;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, command);
+        QFETCH(int, endsWith);
+        QCOMPARE(int(ParseCommandLine(arguments)), command);
+        if (const std::optional<int> status = AnswerAtOnce(TCommand(command))) {
+            QCOMPARE(*status, endsWith);
+            return;
+        }
+        QTemporaryDir folder;
+        QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner |
+                                                         QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner));
+        platform::TSingleInstance guard(folder.path());
+        const std::optional<int> status = EndBeforeStart(TCommand(command), arguments, guard);
+        QCOMPARE(status.value_or(-1), endsWith);
+        // Only a copy that may run takes the lock; a template is never handed to another copy.
+        const bool locked = !QDir(folder.path()).isEmpty();
+        QCOMPARE(locked, command == int(TCommand::Run) || command == int(TCommand::Uninstall));
+    }
+
+    void triggerDuringFadeWaitsForIt_data()
+    {
+        QTest::addColumn<bool>("secondStart"); // else a left click on the tray icon
+        QTest::newRow("second start") << true;
+        QTest::newRow("tray click") << false;
+    }
+    // Delivered while the windows fade out, a second start or a click on the tray icon is
+    // taken once the fade is done: the windows come back.
+    void triggerDuringFadeWaitsForIt()
+    {
+        QFETCH(bool, secondStart);
+        RememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
+        Running run;
+        TMainForm *main = TopLevel<TMainForm>();
+        QTRY_COMPARE_WITH_TIMEOUT(main->FadeLevel(), TBaseForm::MaxFadeLevel, 10000);
+        auto *tray = run.program.findChild<platform::TTrayIcon *>();
+        if (secondStart)
+            run.SecondStart();
+        else
+            QMetaObject::invokeMethod(
+                tray, [tray] { emit tray->MouseDown(Qt::LeftButton); }, Qt::QueuedConnection);
+        const EventHook hides(main, QEvent::Hide);
+        main->findChild<QAction *>(QStringLiteral("PopupTrayShowHide"))->trigger();
+        QCOMPARE(hides.count, 0); // the fade goes on after the command has returned
+        QTRY_VERIFY_WITH_TIMEOUT(hides.count > 0 && main->FadeLevel() == TBaseForm::MaxFadeLevel,
+                                 10000);
+    }
+
+    void secondStartRaisesDialogs_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("configuration") << "PopupTraySetup";
+        QTest::newRow("About") << "PopupTrayAbout";
+    }
+    void secondStartRaisesDialogs()
+    {
+        QFETCH(QString, item);
+        Running run;
+        TMainForm *main = TopLevel<TMainForm>();
+        QTRY_COMPARE_WITH_TIMEOUT(main->FadeLevel(), TBaseForm::MaxFadeLevel, 10000);
+        main->findChild<QAction *>(item)->trigger();
+        QTRY_VERIFY(qobject_cast<QDialog *>(QApplication::activeWindow()));
+        QWidget *dialog = QApplication::activeWindow();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &other);
+        run.SecondStart();
+        QTRY_COMPARE(QApplication::activeWindow(), dialog);
+    }
+
+    // A quit signal while the welcome dialog waits for the user declines it and quits:
+    // the start goes no further and no settings are written.
+    void quitSignalDeclinesTheWelcome()
+    {
+        QTemporaryDir appData;
+        LoadSettings({}, appData.path());
+        Running run;
+        auto *welcome = TopLevel<TInstallDlg>();
+        std::optional<int> result;
+        connect(welcome, &QDialog::finished, this, [&](int answer) { result = answer; });
+        const EventHook shown(welcome, QEvent::Show, [welcome] {
+            ::raise(SIGTERM);
+            QTimer::singleShot(10000, welcome, &QDialog::accept); // should the signal be lost
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
+        QCOMPARE(*result, int(QDialog::Rejected));
+        QVERIFY(!run.program.findChild<platform::TTrayIcon *>()->IconVisible());
+        SaveSettings();
+        QVERIFY(!QFile::exists(SettingsFile()));
+    }
 };
-
-void TestProgram::initTestCase()
-{
-    qputenv("FAVRAKE_FAVORITES", QFile::encodeName(m_home.filePath("Favorites")));
-    WriteFile(m_home.filePath("Favorites/Paper.url"), Shortcut("http://paper.test/"));
-    LoadSettings({}, m_home.path());
-    Languages().Scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
-}
-
-void TestProgram::translationsCoverEveryText_data()
-{
-    QTest::addColumn<QString>("language");
-    QTest::newRow("German") << QStringLiteral("Deutsch");
-    QTest::newRow("English, to switch back to") << QStringLiteral("English");
-}
-
-// Every phrase and every text of every window the program builds has its entry in each
-// shipped language, so a new window or message cannot ship half translated.
-void TestProgram::translationsCoverEveryText()
-{
-    QFETCH(QString, language);
-    TProgram program({});
-    QVERIFY(Languages().SetCurrentLanguage(language));
-    // English must also say what the program says without any file.
-    const bool english = language == u"English";
-    QStringList missing;
-    const auto check = [&](const QByteArray &key, const QString &builtIn) {
-        const std::optional<QString> found = Languages().FindLngValue(key);
-        if (!found || (english && *found != builtIn))
-            missing << QString::fromLatin1(key);
-    };
-    for (const TPhraseDefault &phrase : PhraseDefaults())
-        check(phrase.Key, QString::fromUtf8(phrase.English));
-    const QRegularExpression words(QStringLiteral("[A-Za-z]"));
-    for (const TFormEntry &entry : FormRegistry().Entries()) {
-        QVERIFY2(DuplicateComponentNames(*entry.Form).isEmpty(), entry.FormKey.constData());
-        for (const TTextSlot &slot : FormTextSlots(*entry.Form, entry.FormKey))
-            if (slot.Get().contains(words))
-                check(slot.Key, slot.Get());
-    }
-    missing.removeDuplicates();
-    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
-    QVERIFY(FormRegistry().Entries().size() >= 9); // main, 5 bookmark windows, speed bar, dialogs
-}
-
-void TestProgram::mainWindowStaysReachableWithoutTray()
-{
-    TMainForm form;
-    form.SetFadeLevel(TBaseForm::MaxFadeLevel);
-    QVERIFY(form.IsShowing());
-    form.SetTaskbarMode(true);
-    QVERIFY(!form.testAttribute(Qt::WA_ShowWithoutActivating));
-    QCOMPARE(form.windowType(), Qt::Window); // a taskbar entry
-    form.SetFadeLevel(0);
-    QVERIFY(form.isVisible() && form.isMinimized() && !form.IsShowing());
-    QCOMPARE(form.windowOpacity(), 1.0);
-    form.SetFadeLevel(TBaseForm::MaxFadeLevel);
-    QVERIFY(form.IsShowing());
-    form.SetTaskbarMode(false); // a tray host came back
-    QVERIFY(form.IsShowing());  // it was shown by the program: it stays
-    form.SetFadeLevel(0);
-    form.SetTaskbarMode(true); // hidden when the host went: shown so it is not lost
-    QVERIFY(form.IsShowing());
-    form.SetTaskbarMode(false);
-    QVERIFY(!form.isVisible()); // and hidden again when the host is back
-    QCOMPARE(form.windowType(), Qt::Tool);
-    form.SetFadeLevel(0);
-    QVERIFY(!form.isVisible());
-}
-
-void TestProgram::commandLine_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("command");
-    QTest::addColumn<int>("endsWith"); // -1: this copy runs
-    QTest::newRow("none") << QStringList() << int(TCommand::Run) << -1;
-    QTest::newRow("uninstall") << QStringList{"/UNINSTALL"} << int(TCommand::Uninstall) << -1;
-    QTest::newRow("template, even with another copy running")
-        << QStringList{"/CREATELNG"} << int(TCommand::CreateTemplate) << -1;
-    QTest::newRow("switch in lower case")
-        << QStringList{"/uninstall"} << int(TCommand::Unknown) << 2;
-    QTest::newRow("help") << QStringList{"--help"} << int(TCommand::Help) << 0;
-    QTest::newRow("version") << QStringList{"--version"} << int(TCommand::Version) << 0;
-    QTest::newRow("anything else") << QStringList{"--bogus", "x"} << int(TCommand::Unknown) << 2;
-}
-
-void TestProgram::commandLine()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, command);
-    QFETCH(int, endsWith);
-    QCOMPARE(int(ParseCommandLine(arguments)), command);
-    if (const std::optional<int> status = AnswerAtOnce(TCommand(command))) {
-        QCOMPARE(*status, endsWith);
-        return;
-    }
-    QTemporaryDir folder;
-    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ExeOwner));
-    platform::TSingleInstance guard(folder.path());
-    const std::optional<int> status = EndBeforeStart(TCommand(command), arguments, guard);
-    QCOMPARE(status.value_or(-1), endsWith);
-    // Only a copy that may run takes the lock; a template is never handed to another copy.
-    const bool locked = !QDir(folder.path()).isEmpty();
-    QCOMPARE(locked, command == int(TCommand::Run) || command == int(TCommand::Uninstall));
-}
 
 QTEST_MAIN(TestProgram)
 #include "test_program.moc"

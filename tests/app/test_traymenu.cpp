@@ -1,3 +1,4 @@
+// The tray menu: what it offers as it opens, and the language submenu.
 #include "../store/storefixture.h"
 #include "app/traymenu.h"
 #include "config/settings.h"
@@ -11,129 +12,82 @@
 class TestTrayMenu final : public QObject
 {
     Q_OBJECT
-  private slots:
-    void init();
-    void itemsInOrder();
-    void openingShowsTheCurrentState_data();
-    void openingShowsTheCurrentState();
-    void languages();
-
-  private:
-    QAction *Item(const char *name) const { return m_owner->findChild<QAction *>(name); }
-    TTrayMenu::THandlers Recording();
-
-    std::unique_ptr<QWidget> m_owner;
+    std::unique_ptr<QWidget> m_owner; // each test's menu alone
     QStringList m_log;
     bool m_visible = false;
+    std::unique_ptr<TTrayMenu> m_tray;
+
+    QAction *Item(const char *name) const { return m_owner->findChild<QAction *>(name); }
+
+  private slots:
+    void init()
+    {
+        Settings = DefaultSettings;
+        m_tray.reset();
+        m_owner = std::make_unique<QWidget>();
+        TTrayMenu::THandlers handlers;
+        handlers.MainVisible = [this] { return m_visible; };
+        handlers.Language = [this](const QString &caption) { m_log << caption; };
+        m_tray = std::make_unique<TTrayMenu>(m_owner.get(), std::move(handlers));
+    }
+
+    void openingShowsTheCurrentState_data()
+    {
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("pocket");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("shown"); // Show/Hide, the mode switch, the checked sorting
+        QTest::newRow("hidden, full mode, oldest first")
+            << false << false << 1 << "Show|Switch to Pocket Mode|PopupSortOldest";
+        QTest::newRow("visible, pocket mode, random")
+            << true << true << -1 << "Hide|Switch to Full Mode|PopupSortRandom";
+        QTest::newRow("unknown mode checks nothing")
+            << false << false << 7 << "Show|Switch to Pocket Mode|";
+    }
+    void openingShowsTheCurrentState()
+    {
+        QFETCH(bool, visible);
+        QFETCH(bool, pocket);
+        QFETCH(int, mode);
+        m_visible = visible;
+        std::tie(Settings.PocketView, Settings.SelectionMode) = std::tuple(pocket, mode);
+        emit m_tray->Menu()->aboutToShow();
+        QStringList shown{Item("PopupTrayShowHide")->text(), Item("PopupTrayPocketMode")->text()};
+        QStringList checked;
+        for (const char *name :
+             {"PopupSortOldest", "PopupSortNewest", "PopupSortRandom", "PopupSortNoSort"})
+            if (Item(name)->isChecked())
+                checked << name;
+        QTEST((shown << checked.join(u' ')).join(u'|'), "shown");
+    }
+
+    // A language whose caption the menu gave an "&" is still the current one: choosing it
+    // does nothing.
+    void languages()
+    {
+        QVERIFY(!Item("PopupTrayLanguage")->isVisible()); // no languages listed yet
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("de.lng"), "LanguageName = 'Deutsch'\r\n");
+        WriteFile(dir.filePath("fr.lng"), "LanguageName = 'Fran&cais'\r\n");
+        Languages() = TLanguages();
+        Languages().Scan({dir.path()});
+        m_tray->BuildLanguages();
+        QMenu *submenu = Item("PopupTrayLanguage")->menu();
+        QVERIFY(Item("PopupTrayLanguage")->isVisible());
+        QAction *french = submenu->actions().value(0);
+        if (french->text() == u"Deutsch")
+            french = submenu->actions().value(1);
+        Settings.Language = "Francais";
+        emit submenu->aboutToShow();
+        QVERIFY(french->isChecked());
+        french->trigger();
+        QVERIFY(m_log.isEmpty());
+        Settings.Language = "Deutsch";
+        french->trigger();
+        QCOMPARE(m_log, QStringList{"Fran&cais"});
+        Languages() = TLanguages();
+    }
 };
-
-void TestTrayMenu::init()
-{
-    m_log.clear();
-    Settings = DefaultSettings;
-    m_owner = std::make_unique<QWidget>(); // each test's menu alone
-}
-
-TTrayMenu::THandlers TestTrayMenu::Recording()
-{
-    const auto note = [this](const char *what) { return [this, what] { m_log << what; }; };
-    TTrayMenu::THandlers handlers;
-    handlers.MainVisible = [this] { return m_visible; };
-    handlers.SortMode = [this](int mode) { m_log << QStringLiteral("Sort %1").arg(mode); };
-    handlers.Refresh = note("Refresh");
-    handlers.PocketMode = note("PocketMode");
-    handlers.Setup = note("Setup");
-    handlers.Help = note("Help");
-    handlers.Homepage = note("Homepage");
-    handlers.About = note("About");
-    handlers.ShowHide = note("ShowHide");
-    handlers.Quit = note("Quit");
-    handlers.Language = [this](const QString &caption) { m_log << "Language " + caption; };
-    return handlers;
-}
-
-void TestTrayMenu::itemsInOrder()
-{
-    TTrayMenu tray(m_owner.get(), Recording());
-    QStringList names;
-    for (const QAction *item : tray.Menu()->actions())
-        names << item->objectName();
-    QCOMPARE(names, QStringList({"PopupTraySort", "PopupTrayRefresh", "N8", "PopupTrayPocketMode",
-                                 "PopupTrayLanguage", "PopupTraySetup", "N6", "PopupTrayHelp",
-                                 "PopupTrayHome", "PopupTrayAbout", "N2", "PopupTrayShowHide", "N1",
-                                 "PopupTrayExit"}));
-    for (const char *name :
-         {"PopupSortRandom", "PopupTrayRefresh", "PopupTrayPocketMode", "PopupTraySetup",
-          "PopupTrayHelp", "PopupTrayHome", "PopupTrayAbout", "PopupTrayShowHide", "PopupTrayExit"})
-        Item(name)->trigger();
-    QCOMPARE(m_log, QStringList({"Sort -1", "Refresh", "PocketMode", "Setup", "Help", "Homepage",
-                                 "About", "ShowHide", "Quit"}));
-    QVERIFY(!Item("PopupTrayLanguage")->isVisible()); // no languages listed yet
-}
-
-void TestTrayMenu::openingShowsTheCurrentState_data()
-{
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<bool>("pocket");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("showHide");
-    QTest::addColumn<QString>("pocketMode");
-    QTest::addColumn<QString>("checked");
-    QTest::newRow("hidden, full mode, oldest first") << false << false << 1 << "Show"
-                                                     << "Switch to Pocket Mode"
-                                                     << "PopupSortOldest";
-    QTest::newRow("visible, pocket mode, random") << true << true << -1 << "Hide"
-                                                  << "Switch to Full Mode"
-                                                  << "PopupSortRandom";
-    QTest::newRow("unknown mode checks nothing") << false << false << 7 << "Show"
-                                                 << "Switch to Pocket Mode"
-                                                 << "";
-}
-
-void TestTrayMenu::openingShowsTheCurrentState()
-{
-    QFETCH(bool, visible);
-    QFETCH(bool, pocket);
-    QFETCH(int, mode);
-    TTrayMenu tray(m_owner.get(), Recording());
-    m_visible = visible;
-    Settings.PocketView = pocket;
-    Settings.SelectionMode = mode;
-    emit tray.Menu()->aboutToShow();
-    QTEST(Item("PopupTrayShowHide")->text(), "showHide");
-    QTEST(Item("PopupTrayPocketMode")->text(), "pocketMode");
-    QStringList checked;
-    for (const char *name :
-         {"PopupSortOldest", "PopupSortNewest", "PopupSortRandom", "PopupSortNoSort"})
-        if (Item(name)->isChecked())
-            checked << name;
-    QTEST(checked.join(u' '), "checked");
-}
-
-void TestTrayMenu::languages()
-{
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("de.lng"), "LanguageName = 'Deutsch'\r\n");
-    WriteFile(dir.filePath("fr.lng"), "LanguageName = 'Fran&cais'\r\n");
-    Languages() = TLanguages();
-    Languages().Scan({dir.path()});
-    TTrayMenu tray(m_owner.get(), Recording());
-    tray.BuildLanguages();
-    QMenu *submenu = Item("PopupTrayLanguage")->menu();
-    QVERIFY(Item("PopupTrayLanguage")->isVisible());
-    QCOMPARE(submenu->actions().size(), 2);
-    QAction *french = submenu->actions().at(0)->text() == u"Deutsch" ? submenu->actions().at(1)
-                                                                     : submenu->actions().at(0);
-    Settings.Language = "Francais"; // the item's "&" does not hide the current language
-    emit submenu->aboutToShow();
-    QVERIFY(french->isChecked());
-    french->trigger();
-    QVERIFY(m_log.isEmpty()); // already current: nothing happens
-    Settings.Language = "Deutsch";
-    french->trigger();
-    QCOMPARE(m_log, QStringList{"Language Fran&cais"});
-    Languages() = TLanguages();
-}
 
 QTEST_MAIN(TestTrayMenu)
 #include "test_traymenu.moc"

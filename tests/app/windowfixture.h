@@ -12,49 +12,35 @@
 
 inline constexpr TDateTime SampleNow = 38001.5; // 15 January 2004 12:00
 
-class SampleFavorites final
+struct SampleFavorites final
 {
-  public:
     explicit SampleFavorites(const QStringList &names)
     {
         for (const QString &name : names)
-            WriteFile(m_dir.filePath(name + QStringLiteral(".url")),
+            WriteFile(dir.filePath(name + ".url"),
                       Shortcut("http://" + name.toUtf8().toPercentEncoding() + ".test/"));
-        TBookmarksEnv env;
-        env.Now = [] { return SampleNow; };
-        env.ReadThreads = 1;
-        m_list = std::make_unique<TBookmarks>(m_dir.path(), env);
-        for (int i = 0; i < m_list->Count(); ++i) {
-            TBookmarkRec &rec = *m_list->Item(i);
-            const QString name = m_list->DisplayName(i);
-            rec.Title = QStringLiteral("Title of ") + name;
-            rec.Descr = QStringLiteral("About ") + name;
-            rec.StoredURL = QStringLiteral("https://www.") + name + QStringLiteral(".test/");
+        list = std::make_unique<TBookmarks>(dir.path(), TBookmarksEnv{[] { return SampleNow; }});
+        for (int i = 0; i < list->Count(); ++i) {
+            TBookmarkRec &rec = *list->Item(i);
+            const QString name = list->DisplayName(i);
+            std::tie(rec.Title, rec.Descr, rec.StoredURL) =
+                std::tuple("Title of " + name, "About " + name, "https://www." + name + ".test/");
             std::tie(rec.Refreshed, rec.RefreshState, rec.ReferenceTime, rec.RemindTime) =
                 std::tuple(SampleNow - 1, 0, SampleNow - 100, 0.0);
         }
     }
-
-    const TBookmarks &List() const { return *m_list; }
+    const TBookmarks &List() const { return *list; }
     int Index(const QString &name) const
     {
-        for (int i = 0; i < m_list->Count(); ++i)
-            if (m_list->DisplayName(i) == name)
+        for (int i = 0; i < list->Count(); ++i)
+            if (list->DisplayName(i) == name)
                 return i;
         return -1;
     }
-    TBookmarkRec &Rec(const QString &name) { return *m_list->Item(Index(name)); }
+    TBookmarkRec &Rec(const QString &name) { return *list->Item(Index(name)); }
 
-    void OfferSuggestion(const QString &name, const QString &match)
-    {
-        TBookmarkRec &rec = Rec(name);
-        std::tie(rec.Rating, rec.SubjectPhrase, rec.Match) = std::tuple(1, match.toLower(), match);
-    }
-    void MakeRefreshDue(const QString &name) { Rec(name).Refreshed = SampleNow - 40; }
-
-  private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<TBookmarks> m_list;
+    QTemporaryDir dir;
+    std::unique_ptr<TBookmarks> list;
 };
 
 // The text a person reads in a widget's tool tip.
@@ -65,8 +51,7 @@ inline QString ToolTipText(const QWidget *widget)
     return document.toPlainText();
 }
 
-// The offscreen platform warns about every opacity, mask and raise request; the windows
-// make those all the time, and the tests need not hear about it.
+// The offscreen platform warns about every opacity, mask and raise request.
 inline void SilenceOffscreenWarnings()
 {
     static QtMessageHandler previous = nullptr;

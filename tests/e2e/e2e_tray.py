@@ -114,9 +114,23 @@ try:
     chosen.append(language_run_and_quit(program, 2, second=True))
     if sorted(chosen) != ["Deutsch", "English"]:
         fail("the language menu did not switch to German and back: %s" % chosen)
-    # An uninstall handed over by a second copy: the running copy cleans up and ends.
+    # An uninstall handed over by a second copy while the running copy asks a question
+    # ("Refresh all", the second item) waits for the answer and says so; then the running
+    # copy cleans up and ends, and the second copy ends with 0.
     program = start()
-    if second_copy("/UNINSTALL") != 0:
+    menu_choose(program.pid, ["Down", "Down", "Return"])
+    wait_for("the question", lambda: [w for w in windows(program.pid) if w[3] == 327])
+    second = subprocess.Popen([FAVRAKE, "/UNINSTALL"], env=ENV, cwd=ROOT,
+                              stderr=subprocess.PIPE)
+    os.set_blocking(second.stderr.fileno(), False)
+    told = []
+    wait_for("the notice that the uninstall waits",
+             lambda: told.append(second.stderr.read() or b"") or b"question" in b"".join(told))
+    time.sleep(2)
+    if second.poll() is not None:
+        fail("the second copy did not wait for the question")
+    xdo("key", "Escape")
+    if second.wait(timeout=30) != 0:
         fail("the handed-over uninstall did not end with 0")
     ended(program, "the handed-over uninstall")
     for name in ("Alpha", "Beta"):

@@ -33,19 +33,20 @@ void CheckParams(QByteArrayView bytes)
     CheckBeginnings(bytes, platform::ReadParamsFrame);
 }
 
+// The first of the running copy's frames: a notice or the reply, perhaps with more after it.
 void CheckReply(QByteArrayView bytes)
 {
     const platform::TReplyRead read = platform::ReadReplyFrame(bytes);
-    if (bytes.size() > platform::MaxFrameBytes && read.State != platform::TFrameState::Invalid)
-        std::abort();
     if (read.State != platform::TFrameState::Done)
         return;
-    if (read.ExitStatus < 0 || read.ExitStatus > 255 ||
-        read.Text.size() > platform::MaxReplyTextLength)
+    if (read.Size > platform::MaxFrameBytes || read.ExitStatus < 0 || read.ExitStatus > 255 ||
+        read.Text.size() > platform::MaxReplyTextLength || (read.Notice && read.ExitStatus != 0))
         std::abort();
-    if (platform::EncodeReplyFrame(read.ExitStatus, read.Text) != bytes)
+    const QByteArrayView frame = bytes.first(read.Size);
+    if ((read.Notice ? platform::EncodeNoticeFrame(read.Text)
+                     : platform::EncodeReplyFrame(read.ExitStatus, read.Text)) != frame)
         std::abort();
-    CheckBeginnings(bytes, platform::ReadReplyFrame);
+    CheckBeginnings(frame, platform::ReadReplyFrame);
 }
 } // namespace
 

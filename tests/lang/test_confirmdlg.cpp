@@ -34,11 +34,10 @@ template <typename T = QWidget> T *Part(QDialog &dialog, const char *name)
 struct TSeen
 {
     bool Shown = false, Answer = false;
-    QString Summary; // caption|OK button|Cancel button|check box|bottom panel height
+    QString Summary; // caption|OK button|Cancel button|check box
     QString Message;
-    bool OkFocused = false, Picture = false;
-    int LabelHint = 0, Widest = 0;
-    QRect Label, Frame;
+    int Widest = 0; // of the message's lines
+    QRect Frame;
 };
 
 TSeen Look(QDialog &dialog)
@@ -52,18 +51,8 @@ TSeen Look(QDialog &dialog)
     for (const QString &line : message->text().split(u'\n'))
         widest = std::max(widest, message->fontMetrics().horizontalAdvance(line));
     const QStringList summary{dialog.windowTitle(), Part<QPushButton>(dialog, "BtnOk")->text(),
-                              Part<QPushButton>(dialog, "BtnCancel")->text(), boxState,
-                              QString::number(Part(dialog, "PnlBottom")->height())};
-    return {true,
-            false,
-            summary.join(u'|'),
-            message->text(),
-            dialog.focusWidget() == Part(dialog, "BtnOk"),
-            !Part<QLabel>(dialog, "ImgIcon")->pixmap().isNull(),
-            message->sizeHint().height(),
-            widest,
-            message->geometry(),
-            dialog.frameGeometry()};
+                              Part<QPushButton>(dialog, "BtnCancel")->text(), boxState};
+    return {true, false, summary.join(u'|'), message->text(), widest, dialog.frameGeometry()};
 }
 
 using TAct = std::function<void(TConfirmDlg &)>;
@@ -133,59 +122,6 @@ class TestConfirmDlg : public QObject
         m_spot = {QPoint(500, 400), Desk};
     }
 
-    void placement_data()
-    {
-        QTest::addColumn<QPoint>("cursor");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QRect>("area");
-        QTest::addColumn<QPoint>("topLeft");
-        const QSize dlg(327, 132);
-        const QRect second(1024, 100, 800, 600);
-        QTest::newRow("just fits above") << QPoint(500, 144) << dlg << Desk << QPoint(337, 0);
-        QTest::newRow("near the top: below") << QPoint(500, 143) << dlg << Desk << QPoint(337, 155);
-        QTest::newRow("just fits centred") << QPoint(860, 9) << dlg << Desk << QPoint(697, 21);
-        QTest::newRow("half width odd: flush")
-            << QPoint(861, 400) << dlg << Desk << QPoint(697, 256);
-        QTest::newRow("near the left: inside") << QPoint(20, 400) << dlg << Desk << QPoint(0, 256);
-        QTest::newRow("below passes the bottom: lifted")
-            << QPoint(500, 100) << QSize(327, 700) << Desk << QPoint(337, 68);
-        QTest::newRow("larger than the area: its corner")
-            << QPoint(500, 400) << QSize(2000, 900) << Desk << QPoint(0, 0);
-        QTest::newRow("second screen, top left")
-            << QPoint(1030, 120) << dlg << second << QPoint(1024, 132);
-    }
-    void placement()
-    {
-        QFETCH(QPoint, cursor);
-        QFETCH(QSize, size);
-        QFETCH(QRect, area);
-        QFETCH(QPoint, topLeft);
-        QCOMPARE(PlaceNearCursor(cursor, size, area), topLeft);
-    }
-
-    void noRoomKeepsOneLine()
-    {
-        const QString words = QStringLiteral("Delete it? It goes to the bin.").repeated(9);
-        const TWrappedMessage wrapped = WrapMessage(QFont(), words, LabelWidth, 0);
-        QVERIFY(wrapped.Cut && !wrapped.Text.contains(u'\n') && wrapped.Text.endsWith(Ellipsis));
-    }
-
-    void pictures()
-    {
-        QList<QImage> drawn;
-        for (int index = 0; index < ConfirmIconCount; ++index) {
-            const QImage image = ConfirmIcon(index).convertToFormat(QImage::Format_ARGB32);
-            int opaque = 0;
-            for (int pixel = 0; pixel < image.width() * image.height(); ++pixel)
-                opaque += qAlpha(image.pixel(pixel % 32, pixel / 32)) == 255;
-            QVERIFY2(image.size() == QSize(32, 32) && opaque > 100 && !drawn.contains(image),
-                     qPrintable(QString::number(index)));
-            drawn.append(image);
-        }
-        for (int index : {-1, ConfirmIconCount, 65535})
-            QVERIFY(ConfirmIcon(index).isNull());
-    }
-
     // Each kind with its buttons, the box and its tick, and what the next call does.
     void answers_data()
     {
@@ -196,32 +132,31 @@ class TestConfirmDlg : public QObject
         QTest::addColumn<QString>("summary");
         QTest::addColumn<bool>("result");
         QTest::addColumn<bool>("stored");
-        const QString info = "Information|OK|Cancel|box|72", quit = "Confirmation|Yes|No|box|72";
-        const TAct tickAndNo = Press("BtnCancel", 1);
-        QTest::newRow("information, OK") << 0 << "Keep" << 0 << Yes << info << true << false;
-        QTest::newRow("ticked by default, OK") << 0 << "Keep" << int(CheckedByDefault) << Yes
-                                               << "Information|OK|Cancel|ticked|72" << true << true;
-        QTest::newRow("untick, OK") << 0 << "Keep" << int(CheckedByDefault) << Press("BtnOk", 0)
-                                    << "Information|OK|Cancel|ticked|72" << true << false;
-        QTest::newRow("tick, Yes")
-            << 1 << "Quit" << int(YesNo) << Press("BtnOk", 1) << quit << true << true;
-        QTest::newRow("tick, Cancel") << 1 << "Refresh" << 0 << tickAndNo
-                                      << "Confirmation|OK|Cancel|box|72" << false << false;
-        QTest::newRow("tick, No, kept on No")
-            << 0 << "SuggestB" << int(YesNo | StoreOnNo | SkippedMeansNo) << tickAndNo
-            << "Information|Yes|No|box|72" << false << true;
-        QTest::newRow("no key: no box") << 1 << "" << int(YesNo | CheckedByDefault) << Yes
-                                        << "Confirmation|Yes|No|no box|48" << true << false;
-        QTest::newRow("Enter") << 1 << "Quit" << int(YesNo) << Key(Qt::Key_Return) << quit << true
-                               << false;
-        QTest::newRow("Enter on the box")
-            << 1 << "Quit" << int(YesNo) << Key(Qt::Key_Enter, "CbxNoConfirm") << quit << true
-            << false;
-        QTest::newRow("Escape") << 1 << "Quit" << int(YesNo) << Key(Qt::Key_Escape) << quit << false
-                                << false;
-        QTest::newRow("closed") << 0 << "Keep" << 0
-                                << TAct([](TConfirmDlg &dialog) { dialog.close(); }) << info
-                                << false << false;
+        const auto row = [](const char *name, int kind, const char *key, int options,
+                            const TAct &act, const char *summary, bool result, bool stored) {
+            QTest::newRow(name) << kind << key << options << act << summary << result << stored;
+        };
+        const char *info = "Information|OK|Cancel|box", *quit = "Confirmation|Yes|No|box";
+        const int ticked = CheckedByDefault, yesNo = YesNo;
+        row("information, OK", 0, "Keep", 0, Yes, info, true, false);
+        row("ticked by default, OK", 0, "Keep", ticked, Yes, "Information|OK|Cancel|ticked", true,
+            true);
+        row("untick, OK", 0, "Keep", ticked, Press("BtnOk", 0), "Information|OK|Cancel|ticked",
+            true, false);
+        row("tick, Yes", 1, "Quit", yesNo, Press("BtnOk", 1), quit, true, true);
+        row("tick, Cancel", 1, "Refresh", 0, Press("BtnCancel", 1), "Confirmation|OK|Cancel|box",
+            false, false);
+        row("tick, No, kept on No", 0, "SuggestB", YesNo | StoreOnNo | SkippedMeansNo,
+            Press("BtnCancel", 1), "Information|Yes|No|box", false, true);
+        row("no key: no box", 1, "", YesNo | CheckedByDefault, Yes, "Confirmation|Yes|No|no box",
+            true, false);
+        row("Enter", 1, "Quit", yesNo, Key(Qt::Key_Return), quit, true, false);
+        row("Enter on the box", 1, "Quit", yesNo, Key(Qt::Key_Enter, "CbxNoConfirm"), quit, true,
+            false);
+        row("Escape", 1, "Quit", yesNo, Key(Qt::Key_Escape), quit, false, false);
+        row(
+            "closed", 0, "Keep", 0, [](TConfirmDlg &dialog) { dialog.close(); }, info, false,
+            false);
     }
     void answers()
     {
@@ -235,14 +170,8 @@ class TestConfirmDlg : public QObject
         const TSeen seen = Ask(kind, key, options, act, text);
         QTEST(seen.Answer, "result");
         QCOMPARE(seen.Summary, summary);
-        QCOMPARE(m_dialog.size(), QSize(327, 12 + 32 + 16 + summary.section(u'|', 4).toInt()));
         QCOMPARE(seen.Message, text);
-        // Beside the picture, as high as the label draws the text.
-        QCOMPARE(seen.Label, QRect(LabelLeft, LabelTop, LabelWidth, seen.LabelHint));
-        QVERIFY(seen.OkFocused && seen.Picture);
-        // Centred above the cursor; the very first opening does not know the frame yet.
-        QVERIFY(qAbs(seen.Frame.center().x() - 500) <= (seen.Frame.width() - 327) / 2);
-        QVERIFY(seen.Frame.bottom() < 400 - 12 && Desk.contains(seen.Frame));
+        QVERIFY(seen.Frame.bottom() < 400 && Desk.contains(seen.Frame)); // above the cursor
         QCOMPARE(QFile::exists(m_dir.filePath("Favrake.ini")), stored);
         QCOMPARE(ReadFlag(TFlagKind(kind), key, false), stored);
         QVERIFY(!FlagsExist(TFlagKind(1 - kind)));
@@ -262,17 +191,6 @@ class TestConfirmDlg : public QObject
             RememberAnswer(kind, QStringLiteral("Other"), 0, true, true);
         }
         QVERIFY(!ReadFlag(FlagInfo, "Other", false) && !ReadFlag(FlagConfirm, "Other", false));
-    }
-
-    void forgottenTicksShowAgain()
-    {
-        const QString key = QStringLiteral("Hide");
-        Ask(Information, key, CheckedByDefault, Yes);
-        QVERIFY(ClearFlags(FlagInfo));
-        QVERIFY(Ask(Information, key, CheckedByDefault, No).Shown);
-        LoadSettings({}, QString()); // nowhere to keep a tick
-        QVERIFY(Ask(Information, key, CheckedByDefault, Yes).Answer);
-        QVERIFY(Ask(Information, key, 0, No).Shown);
     }
 
     void reentrantCallLeavesDialog()
@@ -314,9 +232,7 @@ class TestConfirmDlg : public QObject
         QTest::addColumn<bool>("cut");
         const QString words = QStringLiteral("Delete it? It goes to the bin.").repeated(9);
         QTest::newRow("one line") << QStringLiteral("Quit?") << "" << false;
-        QTest::newRow("empty") << QString() << "" << false;
         QTest::newRow("words wrap at blanks") << words << " " << false;
-        QTest::newRow("unbreakable word") << QString(300, u'x') << "" << false;
         QTest::newRow("deep folder path") << DeepPath(1000) << "" << false;
         QTest::newRow("huge unbreakable text") << QString(50000, u'w') << "" << true;
         QTest::newRow("many lines") << QStringLiteral("a\r\n").repeated(500) << "" << true;
@@ -331,20 +247,10 @@ class TestConfirmDlg : public QObject
         m_spot = {QPoint(400, 300), QRect(0, 0, 800, 600)};
         const TSeen seen = Ask(Confirmation, QStringLiteral("Delete"), YesNo, No, text);
         QVERIFY(m_spot.WorkArea.contains(seen.Frame));
-        QCOMPARE(m_dialog.size(), QSize(327, 12 + std::max(seen.Label.height(), 32) + 16 + 72));
         QVERIFY(seen.Widest <= LabelWidth && seen.Message.isValidUtf16());
         QCOMPARE(seen.Message.endsWith(Ellipsis), cut);
         if (!cut)
             QCOMPARE(seen.Message.split(u'\n').join(joiner), text);
-    }
-
-    void pictureCleared()
-    {
-        for (quint16 image : {14, 15, 65535}) {
-            const TSeen seen = Ask(Information, QString(), 0, Yes, QStringLiteral("A"), image);
-            QVERIFY(seen.Shown);
-            QCOMPARE(seen.Picture, image == 14);
-        }
     }
 };
 

@@ -4,142 +4,96 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+using Bytes = QByteArray;
+using namespace Qt::Literals::StringLiterals;
+
 class TestLngFile : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
 
   private slots:
+    // The value notation: quoted runs, #decimal and $hex codes, backslash escapes; then the
+    // text, read as UTF-8 or else Windows-1252.
     void decode_data()
     {
-        QTest::addColumn<QByteArray>("raw");
-        QTest::addColumn<QByteArray>("decoded");
-        QTest::newRow("notation example")
-            << QByteArray("'First line'\\n'Tab:'\\t'x'#33") << QByteArray("First line\r\nTab:\tx!");
-        QTest::newRow("escapes both cases")
-            << QByteArray("\\N\\T\\q\\Q\\'\\\\") << QByteArray("\r\n\tqQ'\\");
-        QTest::newRow("hex both cases") << QByteArray("$41$62") << QByteArray("Ab");
-        QTest::newRow("two quotes") << QByteArray("''") << QByteArray();
-        QTest::newRow("bare word") << QByteArray("Hello") << QByteArray();
-        QTest::newRow("quote met while skipping") << QByteArray("Hello 'World'") << QByteArray();
-        QTest::newRow("skipping stops at notation")
-            << QByteArray("Hello 'x' #65'y' z'w'") << QByteArray("Ay");
-        QTest::newRow("unterminated quote") << QByteArray("'abc") << QByteArray("abc");
-        QTest::newRow("quote inside a quoted run ends it")
-            << QByteArray("'It'#39's'") << QByteArray("It's");
-        QTest::newRow("notation inside quotes is literal")
-            << QByteArray("'#65 $41 \\n'") << QByteArray("#65 $41 \\n");
-        QTest::newRow("hash at the end") << QByteArray("'a'#") << QByteArray("a\0", 2);
-        QTest::newRow("dollar at the end") << QByteArray("'a'$") << QByteArray("a\0", 2);
-        QTest::newRow("hash before a quote") << QByteArray("#'b'") << QByteArray("\0b", 2);
-        QTest::newRow("dollar before a non-hex letter")
-            << QByteArray("$G'b'") << QByteArray("\0", 1);
-        QTest::newRow("decimal modulo 256") << QByteArray("#321") << QByteArray("A");
-        QTest::newRow("decimal beyond 64 bits")
-            << QByteArray("#99999999999999999999999999999999999999") << QByteArray("\xFF");
-        QTest::newRow("hex beyond 64 bits")
-            << QByteArray("$123456789ABCDEF0123456789abcdef41") << QByteArray("A");
-        QTest::newRow("nul in the middle keeps the rest")
-            << QByteArray("'a'#0'b'") << QByteArray("a\0b", 3);
-        QTest::newRow("trailing backslash ends the value")
-            << QByteArray("'a'\\") << QByteArray("a");
-        QTest::newRow("high bytes inside quotes")
-            << QByteArray("'caf\xC3\xA9'") << QByteArray("caf\xC3\xA9");
-        QTest::newRow("high byte code") << QByteArray("#233") << QByteArray("\xE9");
+        QTest::addColumn<Bytes>("raw");
+        QTest::addColumn<Bytes>("decoded");
+        QTest::addColumn<QString>("text"); // when given
+        const auto row = [](const char *name, const Bytes &raw, const Bytes &decoded,
+                            const QString &text = {}) {
+            QTest::newRow(name) << raw << decoded << text;
+        };
+        row("notation example", "'First line'\\n'Tab:'\\t'x'#33", "First line\r\nTab:\tx!");
+        row("escapes both cases", "\\N\\T\\q\\Q\\'\\\\", "\r\n\tqQ'\\");
+        row("bare word", "Hello", "");
+        row("skipping stops at notation", "Hello 'x' #65'y' z'w'", "Ay");
+        row("quote inside a quoted run ends it", "'It'#39's'", "It's");
+        row("notation inside quotes is literal", "'#65 $41 \\n'", "#65 $41 \\n");
+        row("hash at the end", "'a'#", Bytes("a\0", 2));
+        row("decimal modulo 256", "#321", "A");
+        row("decimal beyond 64 bits", "#99999999999999999999999999999999999999", "\xFF");
+        row("nul in the middle keeps the rest", "'a'#0'b'", Bytes("a\0b", 3));
+        row("trailing backslash ends the value", "'a'\\", "a");
+        row("Windows-1252 code", "'caf'#233", "caf\xE9", u"café"_s);
+        row("UTF-8 inside quotes", "'caf\xC3\xA9'", "caf\xC3\xA9", u"café"_s);
+        row("leading U+FEFF kept", "$EF$BB$BF'x'", "\xEF\xBB\xBFx", u"\uFEFFx"_s);
     }
-
     void decode()
     {
-        QFETCH(QByteArray, raw);
-        QTEST(DecodeLngValue(raw), "decoded");
+        QFETCH(Bytes, raw);
+        QFETCH(Bytes, decoded);
+        QFETCH(QString, text);
+        QCOMPARE(DecodeLngValue(raw), decoded);
+        if (!text.isNull())
+            QCOMPARE(LngText(decoded), text);
     }
 
     void lines_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<Bytes>("content");
         QTest::addColumn<QByteArrayList>("lines");
-        QTest::newRow("empty") << QByteArray() << QByteArrayList();
+        QTest::newRow("empty") << Bytes() << QByteArrayList();
         QTest::newRow("three kinds of line end")
-            << QByteArray("a\r\nb\rc\nd") << QByteArrayList{"a", "b", "c", "d"};
-        QTest::newRow("final break adds no line") << QByteArray("a\r\n") << QByteArrayList{"a"};
-        QTest::newRow("empty lines stay") << QByteArray("\n\r\n\r") << QByteArrayList{"", "", ""};
-        QTest::newRow("LF CR is two breaks")
-            << QByteArray("a\n\rb") << QByteArrayList{"a", "", "b"};
-        QTest::newRow("text ends at nul")
-            << QByteArray("a\nb\0c\nd", 7) << QByteArrayList{"a", "b"};
-        QTest::newRow("nul first") << QByteArray("\0a", 2) << QByteArrayList();
+            << Bytes("a\r\nb\rc\nd") << QByteArrayList{"a", "b", "c", "d"};
+        QTest::newRow("LF CR is two breaks") << Bytes("a\n\rb") << QByteArrayList{"a", "", "b"};
+        QTest::newRow("text ends at nul") << Bytes("a\nb\0c\nd", 7) << QByteArrayList{"a", "b"};
         QTest::newRow("utf-16 gives one useless line")
-            << QByteArray("K\0e\0y\0", 6) << QByteArrayList{"K"};
+            << Bytes("K\0e\0y\0", 6) << QByteArrayList{"K"};
         QTest::newRow("byte-order mark dropped")
-            << QByteArray("\xEF\xBB\xBFLanguageName=x") << QByteArrayList{"LanguageName=x"};
+            << Bytes("\xEF\xBB\xBFLanguageName=x") << QByteArrayList{"LanguageName=x"};
     }
-
     void lines()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(Bytes, content);
         QFETCH(QByteArrayList, lines);
         TLngFile file;
         QCOMPARE(file.Load(WriteLngFile(m_dir, "lines.lng", content)), !lines.isEmpty());
         QCOMPARE(file.Lines, lines);
-        QCOMPARE(file.Loaded, !lines.isEmpty());
     }
 
     void rawValue_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<QByteArray>("value");
-        const QByteArray missing = "<default>";
-        QTest::newRow("key case ignored, first wins")
-            << QByteArray("MSGQUIT='a'\nMsgQuit='b'") << QByteArray("MsgQuit") << QByteArray("'a'");
-        QTest::newRow("key and value trimmed") << QByteArray("\t MsgQuit \t=\x01 'a' \x1F\r\n")
-                                               << QByteArray(" msgquit ") << QByteArray("'a'");
-        QTest::newRow("value after the first equals sign")
-            << QByteArray("K = a=b") << QByteArray("k") << QByteArray("a=b");
-        QTest::newRow("nothing after equals")
-            << QByteArray("K=") << QByteArray("K") << QByteArray();
-        QTest::newRow("line starting with equals skipped")
-            << QByteArray("=K=1\nK=2") << QByteArray("K") << QByteArray("2");
-        QTest::newRow("line without equals skipped")
-            << QByteArray("K 1\nK=2") << QByteArray("K") << QByteArray("2");
-        QTest::newRow("one-character line skipped")
-            << QByteArray("=\nK=2") << QByteArray("") << missing;
-        QTest::newRow("high bytes are not letters")
-            << QByteArray("\xE9t\xE9=1\n\xC9T\xC9=2") << QByteArray("\xC9T\xC9") << QByteArray("2");
-        QTest::newRow("high bytes survive upper-casing")
-            << QByteArray("\xE9t\xE9=1") << QByteArray("\xE9T\xE9") << QByteArray("1");
-        QTest::newRow("trimming keeps high bytes")
-            << QByteArray("K = \xA0\xE9\xA0 ") << QByteArray("K") << QByteArray("\xA0\xE9\xA0");
-        QTest::newRow("only ASCII letters fold")
-            << QByteArray("a_b=1") << QByteArray("A_B") << QByteArray("1");
-        QTest::newRow("symbols compare exactly")
-            << QByteArray("a[b=1") << QByteArray("A{B") << missing;
-        QTest::newRow("absent") << QByteArray("K=1") << QByteArray("L") << missing;
+        QTest::addColumn<Bytes>("content");
+        QTest::addColumn<Bytes>("key");
+        QTest::addColumn<Bytes>("value");
+        const auto row = [](const char *name, const Bytes &content, const Bytes &key,
+                            const Bytes &value) { QTest::newRow(name) << content << key << value; };
+        row("key case ignored, first wins", "MSGQUIT='a'\nMsgQuit='b'", "MsgQuit", "'a'");
+        row("key and value trimmed", "\t MsgQuit \t=\x01 'a' \x1F\r\n", " msgquit ", "'a'");
+        row("line starting with equals skipped", "=K=1\nK=2", "K", "2");
+        row("one-character line skipped", "=\nK=2", "", "<default>");
+        row("high bytes are not letters", "\xE9t\xE9=1\n\xC9T\xC9=2", "\xC9T\xC9", "2");
+        row("trimming keeps high bytes", "K = \xA0\xE9\xA0 ", "K", "\xA0\xE9\xA0");
+        row("symbols compare exactly", "a[b=1", "A{B", "<default>");
     }
-
     void rawValue()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QByteArray, key);
+        QFETCH(Bytes, content);
+        QFETCH(Bytes, key);
         TLngFile file;
         file.LoadText(content);
         QTEST(file.ReadRawValue(key, "<default>"), "value");
-    }
-
-    void valueText_data()
-    {
-        QTest::addColumn<QByteArray>("raw");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("Windows-1252 code") << QByteArray("'caf'#233") << "café";
-        QTest::newRow("UTF-8 inside quotes") << QByteArray("'caf\xC3\xA9'") << "café";
-        QTest::newRow("leading U+FEFF kept")
-            << QByteArray("$EF$BB$BF'x'") << QStringLiteral("\uFEFFx");
-    }
-
-    void valueText()
-    {
-        QFETCH(QByteArray, raw);
-        QTEST(LngText(DecodeLngValue(raw)), "text");
     }
 
     void unreadableFiles()
@@ -148,17 +102,12 @@ class TestLngFile : public QObject
         file.LoadText("K=1");
         QVERIFY(!file.Load(QString()));
         QVERIFY(file.Lines.isEmpty() && !file.Loaded);
-        QCOMPARE(file.ReadRawValue("K", "none"), QByteArray("none"));
-
         QVERIFY(!file.Load(QDir(m_dir.path()).filePath("missing.lng")));
         QVERIFY(!file.Load(m_dir.path()));
-
-        QByteArray big(TLngFile::MaxFileSize + 1, 'x');
-        big.prepend("LanguageName='Big'\n");
+        Bytes big = "LanguageName='Big'\n" + Bytes(TLngFile::MaxFileSize, 'x');
         QVERIFY(!file.Load(WriteLngFile(m_dir, QStringLiteral("big.lng"), big)));
         big.truncate(TLngFile::MaxFileSize);
         QVERIFY(file.Load(WriteLngFile(m_dir, QStringLiteral("big.lng"), big)));
-
         // Nobody writes to this pipe: a blocking read would hang the test.
         const QString fifo = QDir(m_dir.path()).filePath("pipe.lng");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

@@ -1,8 +1,9 @@
 // Plays another copy of the program for the single-instance tests.
-//   instance_helper start <folder> <replyMs> [params...]
+//   instance_helper start <folder> <silenceMs> [params...]
 //     As first copy: starts "sleep 30", prints "child <pid>" and "first", and for 30 s
 //     prints "seen <params>" for each start and answers it with 0 and the same text.
-//     Otherwise: prints the answer or why it failed to stderr, ends with its status or 2.
+//     Otherwise: prints each notice, then the answer or why it failed, to stderr; ends with
+//     the answer's status or 2.
 //   instance_helper foreign <socket>
 //     Run as another user, sends a start: 3 when dropped without an answer, 0 otherwise,
 //     4 when it still runs as root, 5 when it cannot connect.
@@ -20,7 +21,9 @@ namespace {
 int RunStart(const QStringList &args)
 {
     platform::TSingleInstance guard(args.value(0),
-                                    {.ConnectMs = 3000, .ReplyMs = args.value(1).toInt()});
+                                    {.ConnectMs = 3000, .SilenceMs = args.value(1).toInt()});
+    QObject::connect(&guard, &platform::TSingleInstance::Waiting,
+                     [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     const platform::TStartResult result = guard.Start(args.mid(2));
     if (result.Role != platform::TInstanceRole::First) {
         std::fprintf(stderr, "%s\n", qPrintable(result.Text));

@@ -101,6 +101,7 @@ class TestPlatform final : public QObject
         const QString file = dir.path() + "/News/Tech/Paper.url";
         QVERIFY(QFile(file).open(QIODevice::WriteOnly));
         QVERIFY(changed.wait(5000));
+        QCOMPARE(changed.first().first().toString(), dir.path() + "/News/Tech/");
 
         watcher.SetFolders({dir.path() + "/"}); // the old folders are no longer watched
         QTest::qWait(50);
