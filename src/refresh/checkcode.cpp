@@ -44,25 +44,24 @@ bool isProxyFailure(const TDownloadResult &r)
            std::any_of(r.Hops.begin(), r.Hops.end(), [](const auto &h) { return h.Status == 407; });
 }
 
-bool isChallenge(const TDownloadResult &r, const VerdictRules &rules)
+bool isChallenge(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
 {
     if (hasHeader(r.Headers, "cf-mitigated", "challenge"))
         return true;
     if (r.Body.isEmpty() || r.Body.size() > SmallPage)
         return false;
-    const QString title = readPageText(r.Body, r.Headers).title.toLower();
-    return rules.challengeTitles.contains(title) ||
+    return rules.challengeTitles.contains(page.title.toLower()) ||
            std::any_of(rules.challengeMarkers.begin(), rules.challengeMarkers.end(),
                        [&](const QByteArray &marker) { return r.Body.contains(marker); });
 }
 
-bool isBlocked(const TDownloadResult &r, const VerdictRules &rules)
+bool isBlocked(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
 {
     const int status = finalStatus(r);
     const bool refusing = status == 403 || status == 429 || status == 451 || status == 999 ||
                           (status >= 400 && status < 500 && status != 401 && status != 404 &&
                            status != 408 && status != 410);
-    return refusing || r.Redirects >= RedirectLoop || isChallenge(r, rules);
+    return refusing || r.Redirects >= RedirectLoop || isChallenge(r, page, rules);
 }
 
 // The addresses the redirects led to, in order.
@@ -179,10 +178,9 @@ bool onlyPermanentRedirects(const TDownloadResult &r)
            });
 }
 
-CheckOutcome answered(const TDownloadResult &r, const QString &storedTitle,
+CheckOutcome answered(const TDownloadResult &r, const PageText &page, const QString &storedTitle,
                       const VerdictRules &rules)
 {
-    const PageText page = readPageText(r.Body, r.Headers);
     if (const std::optional<CheckOutcome> parking = parked(r, page, rules))
         return *parking;
     const QUrl requested = urlOf(r.RequestedURL.toUtf8());
@@ -205,7 +203,10 @@ CheckOutcome checkCode(const TDownloadResult &r, const QString &storedTitle,
         return {};
     const int status = finalStatus(r);
     const QString evidence = statusEvidence(r);
-    if (isBlocked(r, rules))
+    // Read once: a small page may be a bot wall, a page that came may be anything.
+    const bool read = !r.Body.isEmpty() && (r.Body.size() <= SmallPage || r.Success);
+    const PageText page = read ? readPageText(r.Body, r.Headers) : PageText();
+    if (isBlocked(r, page, rules))
         return {CheckCode::Blocked, false, evidence};
     if (asksToLogIn(r, rules))
         return {CheckCode::Login, false, evidence};
@@ -218,7 +219,7 @@ CheckOutcome checkCode(const TDownloadResult &r, const QString &storedTitle,
         return {CheckCode::Gone, false, evidence};
     if (!r.Success || status < 200 || status >= 300)
         return {CheckCode::Temporary, false, evidence};
-    return answered(r, storedTitle, rules);
+    return answered(r, page, storedTitle, rules);
 }
 
 QByteArray siblingAddress(const QByteArray &address, const std::function<char()> &letter)
