@@ -258,12 +258,16 @@ bool LinkChecker::dnsKnown(Pending &pending)
         return true;
     DnsFindings &dns = pending.result.Findings.dns;
     if (result.CurlCode == CURLE_COULDNT_RESOLVE_HOST) {
+        // A name service that calls the suffix ("com") missing as well says nothing.
+        const QByteArray suffix = domain.mid(domain.indexOf('.') + 1);
         const DnsAnswer *ofHost = answer(host, DnsResolver::Question::Address);
         const DnsAnswer *ofDomain = answer(domain, DnsResolver::Question::Address);
-        if (!ofHost || !ofDomain)
+        const DnsAnswer *ofSuffix = answer(suffix, DnsResolver::Question::NameServers);
+        if (!ofHost || !ofDomain || !ofSuffix)
             return false;
-        dns.hostMissing = ofHost->status == DnsAnswer::Status::Missing;
-        dns.domainMissing = ofDomain->status == DnsAnswer::Status::Missing;
+        const bool trusted = ofSuffix->status == DnsAnswer::Status::Found;
+        dns.hostMissing = trusted && ofHost->status == DnsAnswer::Status::Missing;
+        dns.domainMissing = trusted && ofDomain->status == DnsAnswer::Status::Missing;
     }
     if (succeeded(result) && result.Body.size() < LanderSize) {
         const DnsAnswer *servers = answer(domain, DnsResolver::Question::NameServers);
