@@ -372,6 +372,16 @@ bool TBookmarks::Save(int i)
                                             VerdictName(rec.Verdict),
                                             HexValue(rec.Evidence)};
     const qsizetype keys = rec.Verdict == LinkVerdict::None ? BaseKeyCount : StateKeys.size();
+    return UpdateFile(rec, [&](IniDocument &doc) {
+        for (qsizetype k = 0; k < keys; ++k)
+            if (!doc.setValue(StateSection, StateKeys[k], values[size_t(k)]))
+                return false;
+        return true;
+    });
+}
+
+bool TBookmarks::UpdateFile(TBookmarkRec &rec, const std::function<bool(IniDocument &)> &change)
+{
     size_t written = 0;
     bool read = false;
     bool current = false;
@@ -379,12 +389,9 @@ bool TBookmarks::Save(int i)
         rec.FileName,
         [&](IniDocument &doc) {
             read = true;
-            if (!HoldsRecord(doc, rec))
+            current = HoldsRecord(doc, rec);
+            if (!current || !change(doc))
                 return false;
-            current = true;
-            for (qsizetype k = 0; k < keys; ++k)
-                if (!doc.setValue(StateSection, StateKeys[k], values[size_t(k)]))
-                    return false;
             written = StateFingerprint(doc);
             return true;
         },
@@ -403,26 +410,13 @@ bool TBookmarks::UseNewAddress(int i)
     TBookmarkRec &rec = *Item(i);
     if (rec.Verdict != LinkVerdict::Moved || rec.StoredURL.isEmpty())
         return false;
-    size_t written = 0;
-    bool read = false;
-    bool current = false;
-    const bool saved = IniUpdate(
-        rec.FileName,
-        [&](IniDocument &doc) {
-            read = true;
-            current = HoldsRecord(doc, rec);
-            if (!current || !doc.setValue(ShortcutSection, QStringLiteral("URL"), rec.StoredURL) ||
-                !doc.setValue(StateSection, StateKeys[14], VerdictName(LinkVerdict::Ok)))
-                return false;
-            written = StateFingerprint(doc);
-            return true;
-        },
-        *m_env.WriteOps);
-    m_lastSaveFailure = saved ? SaveFailure::None : WhyNotSaved(rec, read, current);
+    const bool saved = UpdateFile(rec, [&](IniDocument &doc) {
+        return doc.setValue(ShortcutSection, QStringLiteral("URL"), rec.StoredURL) &&
+               doc.setValue(StateSection, StateKeys[14], VerdictName(LinkVerdict::Ok));
+    });
     if (saved) {
         rec.URL = rec.StoredURL;
         rec.Verdict = LinkVerdict::Ok;
-        rec.StoredState = written;
     }
     return saved;
 }

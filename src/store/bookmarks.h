@@ -128,6 +128,8 @@ class TBookmarks final
     static std::unique_ptr<TBookmarkRec> ReadRecord(const QString &fileName, int remindInterval);
     static void ReadState(TBookmarkRec &rec, const IniDocument &doc, int remindInterval);
     int CountWhere(bool (TBookmarks::*test)(int) const) const;
+    // Lets change edit the file when it still holds rec; keeps its new state or why not.
+    bool UpdateFile(TBookmarkRec &rec, const std::function<bool(IniDocument &)> &change);
 
     QString m_favoritesPath;
     TBookmarksEnv m_env;

@@ -100,14 +100,16 @@ class TestLinkCheck final : public QObject
         auto resolver = std::make_shared<TestResolver>();
         resolver->missing = {"nosuch.invalid"};
         resolver->parkedBy = {{"parked.test", "ns2.sedoparking.com"}};
-        LinkChecker checker(
+        auto checking = std::make_unique<LinkChecker>(
             std::make_unique<Downloader>(DownloadLimits{.resolve = resolve},
                                          PoolOptions{.jobs = 4}),
             CheckSeams{.resolver = resolver,
                        .systemOffline = [] { return false; },
                        .letter = [this] { return char('a' + m_random.bounded(26)); },
                        .decideWhenIdle = true});
-        checker.start();
+        LinkChecker &checker = *checking;
+        TRefreshEngine engine(std::move(checking));
+        engine.InitDownloader();
         const auto on = [](const LoopbackServer &s, const char *host, const Bytes &path) {
             return "http://" + Bytes(host) + ':' + s.base().split(':').last() + path;
         };
@@ -125,24 +127,13 @@ class TestLinkCheck final : public QObject
             {"http://nosuch.invalid/page", 'N'},
             {"http://down.test:" + Bytes::number(closedPort) + "/page", 'T'},
         };
-        QMap<quint64, qsizetype> asked;
         for (qsizetype i = 0; i < expected.size(); ++i)
-            asked[checker.request(expected[i].first, int(i))] = i;
+            engine.RequestDownload(QString::fromLatin1(expected[i].first), int(i), {});
         QMap<qsizetype, char> codes;
         const auto collect = [&] {
-            while (const std::optional<TIndyResult> raw = checker.takeResult()) {
-                TDownloadResult result;
-                result.RequestedURL = QString::fromLatin1(expected[raw->Index].first);
-                result.URL = QString::fromLatin1(raw->URL);
-                result.Redirects = raw->Redirects;
-                result.Success = raw->Success;
-                result.Hops = raw->Hops;
-                result.CurlCode = raw->CurlCode;
-                result.Headers = raw->Headers;
-                result.Body = raw->Body;
-                result.Findings = raw->Findings;
-                codes[raw->Index] = char(checkCode(result, QString()).code);
-            }
+            for (TDownloadResult r = engine.GetDownloadResult(); r.Valid;
+                 r = engine.GetDownloadResult())
+                codes[r.Index] = char(checkCode(r, QString()).code);
             return codes.size() == expected.size();
         };
         QTRY_VERIFY_WITH_TIMEOUT(collect(), 20000);
