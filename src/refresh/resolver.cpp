@@ -2,8 +2,9 @@
 
 #include <QDnsLookup>
 #include <QEventLoop>
-#include <QNetworkInformation>
+#include <QNetworkInterface>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 constexpr int LookupTimeoutMs = 5000;
@@ -41,10 +42,15 @@ std::shared_ptr<DnsResolver> systemResolver()
 
 bool systemReportsOffline()
 {
-    static const bool loaded =
-        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
-    const QNetworkInformation *info = loaded ? QNetworkInformation::instance() : nullptr;
-    return info && info->reachability() == QNetworkInformation::Reachability::Disconnected;
+    // Asked of the interfaces themselves: no helper threads, no event loop needed.
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    return !interfaces.isEmpty() &&
+           std::none_of(interfaces.begin(), interfaces.end(), [](const QNetworkInterface &i) {
+               const auto flags = i.flags();
+               return flags.testFlag(QNetworkInterface::IsUp) &&
+                      flags.testFlag(QNetworkInterface::IsRunning) &&
+                      !flags.testFlag(QNetworkInterface::IsLoopBack);
+           });
 }
 
 LookupThread::LookupThread(std::shared_ptr<DnsResolver> resolver, std::function<void()> answered)

@@ -28,7 +28,8 @@ class DnsResolver
 
 // The system's name service through QDnsLookup.
 std::shared_ptr<DnsResolver> systemResolver();
-// Whether the system says there is no network at all (false when it cannot tell).
+// Whether the system says there is no network at all: no interface but the loopback one is
+// up (false when it cannot tell).
 bool systemReportsOffline();
 
 // Asks a resolver one question after the other on a thread of its own, so that nobody
