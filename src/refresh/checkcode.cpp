@@ -133,13 +133,15 @@ bool siblingAnswered(const std::optional<SiblingProbe> &sibling)
 
 // The page is what the site serves for any address: the probe of a made-up address beside
 // it came to the same place, or to a page with its title or text.
-bool servedForAnyAddress(const TDownloadResult &r, const PageText &page, const QString &stored)
+bool servedForAnyAddress(const TDownloadResult &r, const PageText &page, const QString &stored,
+                         const VerdictRules &rules)
 {
     const std::optional<SiblingProbe> &sibling = r.Findings.sibling;
     if (!siblingAnswered(sibling))
         return false;
+    // Every address sent to one log-in page says nothing about this one.
     if (r.Redirects > 0 && sibling->finalUrl == r.URL.toUtf8())
-        return true;
+        return !isLoginPage(urlOf(r.URL.toUtf8()), rules);
     if (page.words.size() < FewWords && sibling->page.words.size() < FewWords)
         return false; // can't tell
     const bool sameTitle = !page.title.isEmpty() && sibling->page.title == page.title &&
@@ -188,7 +190,7 @@ CheckOutcome answered(const TDownloadResult &r, const PageText &page, const QStr
     const bool deepLink = !isFrontPage(requested);
     if (deepLink && r.Redirects > 0 && isFrontPage(reached))
         return {CheckCode::Soft404, false, r.URL};
-    if (deepLink && servedForAnyAddress(r, page, storedTitle))
+    if (deepLink && servedForAnyAddress(r, page, storedTitle, rules))
         return {CheckCode::Soft404, false, r.URL};
     if (onlyPermanentRedirects(r) && !isSameAddress(requested, reached))
         return {CheckCode::Moved, false, r.URL};

@@ -155,6 +155,10 @@ class TestVerdict final : public QObject
             withSibling(fetched(Article, {"302 /notfound", "200"}, shell), 200,
                         "https://news.example/notfound", shell),
             'S');
+        row("probe sent to the same log-in page",
+            withSibling(fetched(Article, {"302 /signin", "200"}, shell), 200,
+                        "https://news.example/signin", shell),
+            'O');
         row("probe serves a 95% alike page",
             withSibling(fetched(Article, {"200"}, notFound), 200, Article + "x",
                         page("Oops", prose(300, 1000) + "x")),
