@@ -2,6 +2,7 @@
 #include "store/bookmarks.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
@@ -16,6 +17,10 @@ int main(int argc, char **argv)
             rec.Rating = round;
             rec.RemindTime = 40000 + round;
             list.Save(i);
+            if (round == 1 && i == 0) {
+                std::puts("saving"); // the test kills this writer only once it works
+                std::fflush(stdout);
+            }
         }
     }
 }

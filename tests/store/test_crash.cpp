@@ -47,19 +47,27 @@ void CheckFile(const QString &file, int i, int &written)
 void TestCrash::killedWriterLeavesWholeFiles()
 {
     QTemporaryDir dir;
+    const auto fileOf = [&](int i) {
+        return dir.filePath(QStringLiteral("F%1/b%2.url").arg(i % 20).arg(i));
+    };
     for (int i = 0; i < FileCount; ++i)
-        WriteFile(dir.filePath(QStringLiteral("F%1/b%2.url").arg(i % 20).arg(i)), ShortcutPart(i));
+        WriteFile(fileOf(i), ShortcutPart(i));
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("kill times seeded with %u", seed);
+    QRandomGenerator random(seed);
     for (int round = 0; round < 5; ++round) {
         QProcess writer;
         writer.start(QCoreApplication::applicationDirPath() + "/crash_writer", {dir.path()});
         QVERIFY(writer.waitForStarted());
-        QThread::msleep(50 + QRandomGenerator::global()->bounded(400));
+        // However slowly the writer starts, it is killed in the middle of its work.
+        QVERIFY(writer.waitForReadyRead(60000));
+        QThread::msleep(random.bounded(400));
         QCOMPARE(writer.state(), QProcess::Running);
         ::kill(pid_t(writer.processId()), SIGKILL);
         QVERIFY(writer.waitForFinished());
         int written = 0;
         for (int i = 0; i < FileCount; ++i)
-            CheckFile(dir.filePath(QStringLiteral("F%1/b%2.url").arg(i % 20).arg(i)), i, written);
+            CheckFile(fileOf(i), i, written);
         QVERIFY(written > 0);
     }
 }
