@@ -3,6 +3,7 @@
 // same pages one after the other.
 #include "pageserver.h"
 #include "refresh/downloader.h"
+#include "refresh/linkchecker.h"
 #include "refresh/refreshpass.h"
 #include "store/bookmarks.h"
 
@@ -32,19 +33,22 @@ void MakeCollection(const QString &root, const PageServer &server)
     }
 }
 
-// The engine as the command line drives it: its default jobs, batched durability, and a
-// wait for each result instead of polling.
+// The engine as the command line drives it: its default jobs, the link check, batched
+// durability, and a wait for each result instead of polling.
 int RefreshThroughEngine(TBookmarks &list)
 {
     std::mutex mutex;
     std::condition_variable arrived;
     bool ready = false;
-    TRefreshEngine engine(std::make_unique<Downloader>(
-        DownloadLimits{}, PoolOptions{.jobs = 16, .resultReady = [&] {
-                                          const std::lock_guard lock(mutex);
-                                          ready = true;
-                                          arrived.notify_one();
-                                      }}));
+    const auto posted = [&] {
+        const std::lock_guard lock(mutex);
+        ready = true;
+        arrived.notify_one();
+    };
+    TRefreshEngine engine(std::make_unique<LinkChecker>(
+        std::make_unique<Downloader>(DownloadLimits{},
+                                     PoolOptions{.jobs = 16, .resultReady = posted}),
+        CheckSeams{.resultReady = posted, .decideWhenIdle = true}));
     engine.InitDownloader();
     TRefreshPass pass(engine, list);
     int written = 0;

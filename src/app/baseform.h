@@ -19,7 +19,13 @@ inline constexpr Qt::WindowFlags FloatingWindowFlags =
     Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
 
 // Action codes carried as the Tag of buttons and menu items.
-enum TEntryTag { TagSuggest = -3, TagDelete = -2, TagKeep = -1, TagRemindDefault = 0 };
+enum TEntryTag {
+    TagUseNewAddress = -4,
+    TagSuggest = -3,
+    TagDelete = -2,
+    TagKeep = -1,
+    TagRemindDefault = 0
+};
 
 inline constexpr int HelpContextWindow = 120;
 inline constexpr int HelpContextLinkMenu = 130;

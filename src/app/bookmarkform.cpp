@@ -4,6 +4,7 @@
 #include "lang/phrases.h"
 #include "store/bookmarks.h"
 #include "uclabel.h"
+#include "verdicttext.h"
 
 #include <QMenu>
 #include <QToolButton>
@@ -33,6 +34,7 @@ struct TElementStyle
 constexpr QRgb Black = qRgb(0, 0, 0);
 constexpr QRgb Grey = qRgb(128, 128, 128);
 constexpr QRgb Maroon = qRgb(128, 0, 0);
+constexpr QRgb VerdictRgb = qRgb(176, 64, 0);
 
 constexpr std::array<TElementStyle, TBookmarkForm::ElementCount> BookmarkElements = {{
     {"Name", true, 2, Qt::AlignLeft, Black, true, true},
@@ -74,6 +76,7 @@ TBookmarkForm::TBookmarkForm(QWidget *owner, bool inTemplate)
 {
     CreateButtons();
     CreateElementLabels();
+    AddVerdictItems();
     MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this forever!"));
     MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this Bookmark finally!"));
     PopupLink()->setToolTipsVisible(true);
@@ -118,6 +121,32 @@ void TBookmarkForm::CreateButtons()
     AddHelpItem(AddButtonMenu(remove, "PopupDelete"), "PopupDeleteHelp", 3040);
 }
 
+// A link that is not fine says so in a line of its own below the address; a moved one
+// offers its new address in the link menu.
+void TBookmarkForm::AddVerdictItems()
+{
+    m_verdict = new TUCLabel(this);
+    m_verdict->SetLines(2);
+    m_verdict->SetTextWidth(TextWidth);
+    m_verdict->SetAutoSize(true);
+    m_verdict->SetTextColour(QColor(VerdictRgb));
+    m_newAddress = new QAction(QStringLiteral("Use the new address"), PopupLink());
+    m_newAddress->setObjectName(QStringLiteral("PopupLinkNewAddress"));
+    m_newAddress->setData(int(TagUseNewAddress));
+    PopupLink()->insertAction(MenuItem("PopupLinkSuggest"), m_newAddress);
+}
+
+void TBookmarkForm::ShowVerdict(int &y)
+{
+    const QString text = VerdictText(*m_bookmarks->Item(m_index));
+    m_verdict->move(TextLeft, y);
+    m_verdict->SetHint(text);
+    m_verdict->SetCaption(text);
+    m_verdict->setVisible(!text.isEmpty());
+    if (!text.isEmpty())
+        y += m_verdict->height() + ElementSpacing;
+}
+
 void TBookmarkForm::CreateElementLabels()
 {
     for (int e = 0; e < ElementCount; ++e) {
@@ -154,8 +183,11 @@ bool TBookmarkForm::UpdateView()
     if (!m_bookmarks || !m_bookmarks->IsValidIndex(m_index))
         return false;
     int y = ElementsTop;
-    for (int e = 0; e < ElementCount; ++e)
+    for (int e = 0; e < ElementCount; ++e) {
         ShowElement(e, y);
+        if (e == ElemURL)
+            ShowVerdict(y);
+    }
     ShowSuggestButton();
     resize(ClientWidth, y + BottomMargin);
     return true;
@@ -200,4 +232,7 @@ void TBookmarkForm::EntryAction(TUCLabel *, int tag)
 void TBookmarkForm::PrepareLinkMenu()
 {
     MenuItem("PopupLinkSuggest")->setVisible(!m_suggestButton->isHidden());
+    const TBookmarkRec *rec = m_bookmarks ? m_bookmarks->Item(m_index) : nullptr;
+    m_newAddress->setVisible(rec && rec->Verdict == LinkVerdict::Moved &&
+                             !rec->StoredURL.isEmpty());
 }

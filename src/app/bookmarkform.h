@@ -46,9 +46,13 @@ class TBookmarkForm final : public TBaseForm
                                  int tag);
     void ShowElement(int element, int &y);
     void ShowSuggestButton();
+    void AddVerdictItems();
+    void ShowVerdict(int &y);
 
     std::array<TUCLabel *, ElementCount> m_elements{};
     QToolButton *m_suggestButton = nullptr;
+    TUCLabel *m_verdict = nullptr;
+    QAction *m_newAddress = nullptr;
     const TBookmarks *m_bookmarks = nullptr;
     int m_index = -1;
     TFormRegistration m_registration;

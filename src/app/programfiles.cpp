@@ -3,6 +3,7 @@
 #include "lang/languages.h"
 #include "platform/folders.h"
 #include "refresh/downloader.h"
+#include "refresh/linkchecker.h"
 
 #include <QFileInfo>
 
@@ -37,5 +38,5 @@ QString ContextHelpPage(int context)
 
 std::unique_ptr<AbstractDownloader> MakeDownloader()
 {
-    return std::make_unique<Downloader>();
+    return std::make_unique<LinkChecker>(std::make_unique<Downloader>());
 }

@@ -16,7 +16,13 @@ class TRefreshEngine;
 
 // The action codes carried as Tag by the buttons and menu items of the entries; a positive
 // Tag of 1, 3, 7 or 30 reminds after that many days.
-enum TActionTag { SuggestTag = -3, DeleteTag = -2, KeepTag = -1, RemindTag = 0 };
+enum TActionTag {
+    UseNewAddressTag = -4,
+    SuggestTag = -3,
+    DeleteTag = -2,
+    KeepTag = -1,
+    RemindTag = 0
+};
 
 // The download page's progress: of the shown rows that awaited a refresh when they were
 // chosen, or await one now, those refreshed.
@@ -92,6 +98,7 @@ class TReview final
     void BeginAction();
     void EndAction(); // the last one to end runs what waited for it
     bool KeepAction(int index);
+    bool UseNewAddressAction(int index);
     bool RemindAction(int index, int days);
     bool DeleteAction(int index);
     bool OpenAction(int index);
@@ -141,7 +148,8 @@ class TReview final
     // Selection.
     int FindNext(int mode, bool includeAwaiting);
     int FindRandom(bool includeAwaiting);
-    int FindSorted(bool newest, bool includeAwaiting) const;
+    // brokenOnly: only links judged gone, parked, without domain or unreachable.
+    int FindSorted(bool newest, bool includeAwaiting, bool brokenOnly = false) const;
     int FindFirst(bool includeAwaiting) const;
     int Random(int count);
 

@@ -71,6 +71,9 @@ bool TReview::DispatchTag(int index, int tag)
     case SuggestTag:
         SuggestAction(index, QString());
         return false; // a suggestion never settles the bookmark
+    case UseNewAddressTag:
+        UseNewAddressAction(index);
+        return false; // nor does a new address
     case DeleteTag:
         return DeleteAction(index);
     case KeepTag:
@@ -100,6 +103,23 @@ bool TReview::KeepAction(int index)
         return false;
     SuggestAction(index, QStringLiteral("K"));
     return Decide(index, *identity, -1.0);
+}
+
+// Only on this explicit wish does the bookmark's own address change.
+bool TReview::UseNewAddressAction(int index)
+{
+    TActionScope scope(*this);
+    const TBookmarkRec *rec = m_bookmarks->Item(index);
+    if (!rec || rec->Verdict != LinkVerdict::Moved)
+        return false; // nothing to take
+    if (m_engine->IsDownloadingIndex(index))
+        m_engine->AbortDownload();
+    if (!m_bookmarks->UseNewAddress(index)) {
+        ReportSaveFailure(index);
+        return false;
+    }
+    UpdateView();
+    return true;
 }
 
 bool TReview::RemindAction(int index, int days)

@@ -4,7 +4,7 @@
 #include "store/bookmarks.h"
 
 namespace {
-enum TSelectionMode { RandomMode = -1, OldestFirst = 1, NewestFirst = 2 };
+enum TSelectionMode { RandomMode = -1, OldestFirst = 1, NewestFirst = 2, BrokenFirst = 3 };
 } // namespace
 
 bool TReview::IsSelectable(int index, bool includeAwaiting) const
@@ -83,6 +83,10 @@ int TReview::FindNext(int mode, bool includeAwaiting)
         return FindSorted(false, includeAwaiting);
     case NewestFirst:
         return FindSorted(true, includeAwaiting);
+    case BrokenFirst: {
+        const int broken = FindSorted(false, includeAwaiting, true);
+        return broken >= 0 ? broken : FindSorted(false, includeAwaiting);
+    }
     default:
         return FindFirst(includeAwaiting);
     }
@@ -100,7 +104,7 @@ int TReview::FindRandom(bool includeAwaiting)
     return -1;
 }
 
-int TReview::FindSorted(bool newest, bool includeAwaiting) const
+int TReview::FindSorted(bool newest, bool includeAwaiting, bool brokenOnly) const
 {
     // Ties go to the lowest index when oldest first, to the highest when newest first; a
     // negative reference time is never chosen.
@@ -108,7 +112,8 @@ int TReview::FindSorted(bool newest, bool includeAwaiting) const
     TDateTime bound = newest ? 0.0 : 1.0e10;
     for (int index = 0; index < m_bookmarks->Count(); ++index) {
         const TDateTime reference = m_bookmarks->Item(index)->ReferenceTime;
-        if (reference < 0 || !IsSelectable(index, includeAwaiting))
+        if (reference < 0 || !IsSelectable(index, includeAwaiting) ||
+            (brokenOnly && !IsBrokenVerdict(m_bookmarks->Item(index)->Verdict)))
             continue;
         if (newest ? reference >= bound : reference < bound) {
             best = index;

@@ -62,7 +62,8 @@ void TTrayMenu::AddSortItems()
     } items[] = {{"PopupSortOldest", "Oldest first", 1},
                  {"PopupSortNewest", "Newest first", 2},
                  {"PopupSortRandom", "Random selection", -1},
-                 {"PopupSortNoSort", "Unsorted", 0}};
+                 {"PopupSortNoSort", "Unsorted", 0},
+                 {"PopupSortBroken", "Broken links first", 3}};
     for (const auto &item : items) {
         QAction *action = AddItem(m_sort, item.Name, QString::fromLatin1(item.Caption),
                                   [this, mode = item.Mode] { m_handlers.SortMode(mode); });

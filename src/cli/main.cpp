@@ -17,13 +17,16 @@
 
 namespace {
 const char Usage[] =
-    "usage: favrake-cli list [FOLDER]\n"
+    "usage: favrake-cli list [FOLDER] [--verdict LIST] [--format tsv|json]\n"
     "       favrake-cli refresh [FOLDER] [--all] [--jobs N]\n"
     "       favrake-cli import SOURCE [--into SUBFOLDER] [--profile DIR] [--dry-run]\n"
     "       favrake-cli export [FOLDER] [-o FILE]\n"
     "       favrake-cli duplicates [FOLDER]\n"
     "       favrake-cli --help | --version\n"
-    "  list        show every bookmark below FOLDER (default: the Favorites folder)\n"
+    "  list        show every bookmark below FOLDER (default: the Favorites folder);\n"
+    "              --verdict: only those with one of these verdicts (ok, moved, login,\n"
+    "              blocked, failing, gone, parked, no-domain, unreachable), comma-separated;\n"
+    "              --format: every field, as a table with a head line or as JSON\n"
     "  refresh     download the page of every bookmark due for it and store title and\n"
     "              outcome in its file; --all: every bookmark not kept for good;\n"
     "              --jobs: pages fetched at once (1-64, default 16; 1 keeps the list order)\n"
@@ -45,12 +48,13 @@ using Command =
 
 std::optional<int> List(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (args.size() > 1)
+    const std::optional<TListOptions> options = ParseListArguments(args);
+    if (!options)
         return std::nullopt;
-    const std::unique_ptr<TBookmarks> list = OpenCollection(args.value(0), err);
+    const std::unique_ptr<TBookmarks> list = OpenCollection(options->Folder, err);
     if (!list)
         return 1;
-    PrintBookmarkList(*list, out);
+    PrintBookmarkList(*list, *options, out);
     return 0;
 }
 

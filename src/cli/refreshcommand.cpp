@@ -4,6 +4,7 @@
 #include "config/settings.h"
 #include "platform/files.h"
 #include "refresh/downloader.h"
+#include "refresh/linkchecker.h"
 #include "refresh/refreshpass.h"
 #include "refreshreport.h"
 #include "store/bookmarks.h"
@@ -77,10 +78,12 @@ int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &er
         list.RefreshAll();
         platform::syncFileSystem(list.FavoritesPath());
     }
-    TRefreshEngine engine(std::make_unique<Downloader>(
-        DownloadLimits{}, PoolOptions{.jobs = options.Jobs,
-                                      .honourRetryAfter = true,
-                                      .resultReady = [&wake] { wake.Post(); }}));
+    const auto posted = [&wake] { wake.Post(); };
+    TRefreshEngine engine(std::make_unique<LinkChecker>(
+        std::make_unique<Downloader>(
+            DownloadLimits{},
+            PoolOptions{.jobs = options.Jobs, .honourRetryAfter = true, .resultReady = posted}),
+        CheckSeams{.resultReady = posted, .decideWhenIdle = true, .keepOrder = options.Jobs == 1}));
     engine.InitDownloader();
     TRefreshPass pass(engine, list);
     const bool terminal = isatty(STDOUT_FILENO) != 0;

@@ -36,6 +36,10 @@ void RefreshReport::Add(const TRefreshStep &step)
     if (step.Stored == TStoreOutcome::Dropped) {
         fields << QStringLiteral("SKIPPED") << QStringLiteral("the bookmark changed meanwhile");
         ++m_notWritten;
+    } else if (step.Stored == TStoreOutcome::NotRecorded) {
+        fields << QStringLiteral("SKIPPED")
+               << QStringLiteral("not recorded: no network, or the proxy failed");
+        ++m_notRecorded;
     } else if (result.RequestedURL.isEmpty()) {
         fields << QStringLiteral("SKIPPED") << QStringLiteral("no address");
         ++m_noAddress;
@@ -43,6 +47,8 @@ void RefreshReport::Add(const TRefreshStep &step)
         fields << (result.Success ? QStringLiteral("OK") : QStringLiteral("FAILED"))
                << (result.Success ? result.Title : result.ErrorMsg);
         ++(result.Success ? m_ok : m_failed);
+        if (const TBookmarkRec *rec = m_list.Item(result.Index))
+            ++m_verdicts[rec->Verdict];
         if (step.Stored == TStoreOutcome::NotWritten) {
             fields << NotWrittenNote(step.NotWritten);
             ++m_notWritten;
@@ -91,5 +97,14 @@ void RefreshReport::Finish(bool interrupted)
           << m_notWritten << " not written; ";
     if (m_noAddress > 0)
         m_out << m_noAddress << " no address; ";
-    m_out << m_list.RefreshDueCount() << " still due\n" << Qt::flush;
+    if (m_notRecorded > 0)
+        m_out << m_notRecorded << " not recorded; ";
+    m_out << m_list.RefreshDueCount() << " still due\n";
+    QStringList verdicts;
+    for (const auto &[verdict, count] : m_verdicts)
+        if (verdict != LinkVerdict::None)
+            verdicts << QStringLiteral("%1 %2").arg(count).arg(VerdictName(verdict));
+    if (!verdicts.isEmpty())
+        m_out << "verdicts: " << verdicts.join(QStringLiteral(", ")) << '\n';
+    m_out << Qt::flush;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "refresh/downloader.h"
+#include "store/linkhistory.h"
 
 #include <QElapsedTimer>
 #include <QTextStream>
+#include <map>
 
 class TBookmarks;
 struct TRefreshStep;
@@ -32,4 +34,6 @@ class RefreshReport final
     int m_failed = 0;
     int m_notWritten = 0;
     int m_noAddress = 0;
+    int m_notRecorded = 0;
+    std::map<LinkVerdict, int> m_verdicts; // of the bookmarks checked
 };

@@ -76,6 +76,11 @@ quint64 Downloader::request(const QByteArray &address, int index)
     return m_pool ? m_pool->request(address, index) : 0;
 }
 
+quint64 Downloader::requestFirst(const QByteArray &address, int index)
+{
+    return m_pool ? m_pool->request(address, index, true) : 0;
+}
+
 void Downloader::abort()
 {
     if (m_pool)

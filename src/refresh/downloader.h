@@ -1,6 +1,9 @@
 #pragma once
 
+#include "refresh/linkfindings.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 #include <chrono>
 #include <functional>
@@ -30,6 +33,9 @@ struct TIndyResult
     quint64 Serial = 0;            // the number request() gave out for it
     std::vector<DownloadHop> Hops; // every response that came, in order
     int CurlCode = 0;              // libcurl's result of the last request; 0 when it answered
+    bool Connected = false;        // the last request reached its server
+    QByteArray Body;               // of the final response, whatever its status (capped too)
+    LinkFindings Findings;         // filled by the link check
 };
 
 struct DownloadLimits
@@ -39,6 +45,8 @@ struct DownloadLimits
     std::chrono::milliseconds totalTimeout{60000}; // one download, redirects included
     qsizetype maxBody = 4 * 1024 * 1024;           // the rest of a body is not read
     QByteArray caFile = {}; // certificates to trust; empty means the system's store
+    // "host:port:address" entries that name their address without asking the name service.
+    QList<QByteArray> resolve = {};
 };
 
 // How the downloads of one worker share the network.
@@ -72,6 +80,11 @@ class AbstractDownloader
     // The calls below do nothing, or answer "nothing", without a worker.
     // Queues a download; its result comes out once. 0 without a worker.
     virtual quint64 request(const QByteArray &address, int index) = 0;
+    // The same, before the host's other downloads that wait.
+    virtual quint64 requestFirst(const QByteArray &address, int index)
+    {
+        return request(address, index);
+    }
     // Withdraws every request; their results, and those not yet collected, never come out.
     virtual void abort() = 0;
     virtual bool isBusy() const = 0; // a request is queued or running
@@ -97,6 +110,7 @@ class Downloader final : public AbstractDownloader
     void stop() override;
     bool hasWorker() const override { return m_pool != nullptr; }
     quint64 request(const QByteArray &address, int index) override;
+    quint64 requestFirst(const QByteArray &address, int index) override;
     void abort() override;
     bool isBusy() const override;
     bool isBusyWith(int index) const override;

@@ -25,7 +25,7 @@ DownloadPool::~DownloadPool()
     curl_multi_cleanup(m_multi);
 }
 
-quint64 DownloadPool::request(const QByteArray &address, int index)
+quint64 DownloadPool::request(const QByteArray &address, int index, bool first)
 {
     const QByteArray host = fetchAddress(address).host;
     quint64 serial = 0;
@@ -33,7 +33,7 @@ quint64 DownloadPool::request(const QByteArray &address, int index)
         const std::lock_guard lock(m_mutex);
         serial = ++m_lastSerial;
         m_requests.emplace(serial, Request{address, host, index});
-        m_queue.push(serial, host, Clock::now());
+        m_queue.push(serial, host, Clock::now(), first);
     }
     wake();
     return serial;

@@ -24,7 +24,7 @@ class DownloadPool final
     DownloadPool(const DownloadPool &) = delete;
     DownloadPool &operator=(const DownloadPool &) = delete;
 
-    quint64 request(const QByteArray &address, int index);
+    quint64 request(const QByteArray &address, int index, bool first = false);
     // Withdraws every request and drops the results not yet collected.
     void abort();
     // Asks the worker to end; running transfers are abandoned at once.

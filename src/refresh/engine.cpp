@@ -1,5 +1,7 @@
 #include "refresh/engine.h"
 
+#include "refresh/checkcode.h"
+#include "refresh/linkverdict.h"
 #include "refresh/pageinfo.h"
 #include "store/bookmarks.h"
 #include "store/hextext.h"
@@ -85,21 +87,44 @@ TDownloadResult TRefreshEngine::GetDownloadResult()
     result.Hops = raw->Hops;
     result.CurlCode = raw->CurlCode;
     result.Headers = raw->Headers;
+    result.Connected = raw->Connected;
+    result.Body = raw->Body;
+    result.Findings = raw->Findings;
     m_requests.erase(request);
     return result;
 }
 
 namespace {
-// The record part of storing; false when the record is no longer the requested bookmark.
-bool PutIntoRecord(TBookmarks &list, const TDownloadResult &result, TDateTime now)
+// The link check's part: false when it could not tell, and nothing is to be recorded.
+bool RecordCheck(TBookmarks &list, TBookmarkRec &rec, const TDownloadResult &result, TDateTime now)
+{
+    const TIntervals intervals = list.Intervals();
+    const CheckOutcome outcome = checkCode(result, rec.Title);
+    if (outcome.code == CheckCode::None) {
+        // Not due again at once, so that a refresh waiting for it does not ask in a loop.
+        rec.NotBefore = now + intervals.RefreshAfterFail / (24.0 * 60.0);
+        return false;
+    }
+    const bool stillParked =
+        rec.Verdict == LinkVerdict::Parked && outcome.code == CheckCode::Parked;
+    rec.History = addCheck(rec.History, outcome.code, now);
+    rec.Verdict = judgeLink(rec.History, now, outcome.atOnce || stillParked, intervals).verdict;
+    rec.Evidence = outcome.evidence.left(MaxEvidenceLength);
+    return true;
+}
+
+// The record part of storing: Written when there is something to save.
+TStoreOutcome PutIntoRecord(TBookmarks &list, const TDownloadResult &result, TDateTime now)
 {
     TBookmarkRec *rec = list.Item(result.Index);
     // The folder may have been read again, or the file changed, since the request.
     if (!rec || rec->FileName != result.FileName || rec->URL != result.RequestedURL)
-        return false;
+        return TStoreOutcome::Dropped;
+    if (!rec->URL.isEmpty() && result.Findings.checked && !RecordCheck(list, *rec, result, now))
+        return TStoreOutcome::NotRecorded;
     rec->Refreshed = now;
     if (rec->URL.isEmpty())
-        return true; // nothing was fetched, so nothing failed
+        return TStoreOutcome::Written; // nothing was fetched, so nothing failed
     // Cut here as a save would, so the record equals what a reload gives even when the
     // file cannot be written.
     if (result.Success) {
@@ -111,7 +136,7 @@ bool PutIntoRecord(TBookmarks &list, const TDownloadResult &result, TDateTime no
         rec->RefreshState = -1;
     }
     rec->RefreshMsg = CutStoredText(result.ErrorMsg);
-    return true;
+    return TStoreOutcome::Written;
 }
 
 TStoreOutcome SaveRecord(TBookmarks &list, int index)
@@ -125,9 +150,8 @@ TStoreOutcome StoreDownloadResult(TBookmarks &list, const TDownloadResult &resul
 {
     if (!result.Valid)
         return TStoreOutcome::Nothing;
-    if (!PutIntoRecord(list, result, now))
-        return TStoreOutcome::Dropped;
-    return SaveRecord(list, result.Index);
+    const TStoreOutcome put = PutIntoRecord(list, result, now);
+    return put == TStoreOutcome::Written ? SaveRecord(list, result.Index) : put;
 }
 
 int NextRefreshIndex(const TBookmarks &list, std::span<const int> shownRows,
@@ -151,18 +175,22 @@ TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRef
     // just after the collect is taken by the next step before anything new is asked for.
     const bool idle = !engine.IsDownloading();
     step.Result = engine.GetDownloadResult();
-    const bool put = step.Result.Valid && PutIntoRecord(list, step.Result, engine.Now());
-    if (step.Result.Valid && !put)
-        step.Stored = TStoreOutcome::Dropped;
+    const TStoreOutcome put =
+        step.Result.Valid ? PutIntoRecord(list, step.Result, engine.Now()) : TStoreOutcome::Nothing;
+    step.Stored = put == TStoreOutcome::Written ? TStoreOutcome::Nothing : put;
     // The record reads as refreshed already, so the choice is the one a save would leave;
-    // asking first lets the next page download while this file is written.
+    // asking first lets the next page download while this file is written. A bookmark whose
+    // result the link check still holds back is not asked for again.
     if (!tick.NoNetAccess && idle) {
-        const int next = NextRefreshIndex(list, tick.ShownRows, tick.Skip);
+        const auto skip = [&](int i) {
+            return (tick.Skip && tick.Skip(i)) || engine.IsDownloadingIndex(i);
+        };
+        const int next = NextRefreshIndex(list, tick.ShownRows, skip);
         if (next >= 0 &&
             engine.RequestDownload(list.Item(next)->URL, next, list.Item(next)->FileName))
             step.Requested = next;
     }
-    if (put)
+    if (put == TStoreOutcome::Written)
         step.Stored = SaveRecord(list, step.Result.Index);
     if (step.Stored == TStoreOutcome::NotWritten)
         step.NotWritten = list.lastSaveFailure();

@@ -34,6 +34,9 @@ struct TDownloadResult
     std::vector<DownloadHop> Hops;
     int CurlCode = 0;
     QByteArray Headers;
+    bool Connected = false;
+    QByteArray Body; // of the final response, whatever its status
+    LinkFindings Findings;
 };
 
 // Drives the download worker: requests go in, results are collected in the order they
@@ -82,16 +85,18 @@ class TRefreshEngine final
 
 // What storing one collected result did.
 enum class TStoreOutcome {
-    Nothing,    // no result was waiting
-    Written,    // stored in the record and written to its file
-    NotWritten, // stored in the record, but not in its file (lastSaveFailure says why)
-    Dropped,    // the record at that index is no longer the bookmark that was requested
+    Nothing,     // no result was waiting
+    Written,     // stored in the record and written to its file
+    NotWritten,  // stored in the record, but not in its file (lastSaveFailure says why)
+    Dropped,     // the record at that index is no longer the bookmark that was requested
+    NotRecorded, // the check could not tell (no network, a proxy failed): nothing written
 };
 
 // Stores a collected result in its bookmark: the outcome, the message and the time; on
-// success also title, description and the address reached. Then the subject is found
-// again and the state saved. A bookmark without an address is no failed download: it is
-// only marked as refreshed, so that it does not block the ones after it.
+// success also title, description and the address reached; for a checked link its code,
+// verdict and evidence. Then the subject is found again and the state saved. A bookmark without an
+// address is no failed download: it is only marked as refreshed, so that it does not block the ones
+// after it.
 TStoreOutcome StoreDownloadResult(TBookmarks &list, const TDownloadResult &result, TDateTime now);
 
 // The next bookmark to refresh: the first due one among the shown rows (-1 is an empty

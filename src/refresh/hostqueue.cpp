@@ -4,11 +4,18 @@
 #include <algorithm>
 #include <curl/curl.h>
 
-void HostQueue::push(quint64 serial, const QByteArray &host, Clock::time_point now)
+namespace {
+// Waiting downloads are ordered by rank: those asked to go first before all others, each
+// group in the order asked for.
+constexpr quint64 OtherRank = quint64(1) << 63;
+} // namespace
+
+void HostQueue::push(quint64 serial, const QByteArray &host, Clock::time_point now, bool first)
 {
     std::deque<quint64> &waiting = m_hosts[host].waiting;
     // A page tried again goes back to its place among those asked for after it.
-    waiting.insert(std::lower_bound(waiting.begin(), waiting.end(), serial), serial);
+    const quint64 rank = first ? serial : serial | OtherRank;
+    waiting.insert(std::lower_bound(waiting.begin(), waiting.end(), rank), rank);
     update(host, now);
 }
 
@@ -21,12 +28,12 @@ std::optional<quint64> HostQueue::take(Clock::time_point now)
     }
     if (m_ready.empty())
         return std::nullopt;
-    const auto [serial, name] = *m_ready.begin();
+    const auto [rank, name] = *m_ready.begin();
     Host &host = m_hosts[name];
     host.waiting.pop_front();
     ++host.running;
     update(name, now);
-    return serial;
+    return rank & ~OtherRank;
 }
 
 void HostQueue::finished(const QByteArray &host, Clock::time_point now)

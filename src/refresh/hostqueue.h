@@ -18,7 +18,8 @@ class HostQueue final
 
     explicit HostQueue(int perHost) : m_perHost(perHost) {}
 
-    void push(quint64 serial, const QByteArray &host, Clock::time_point now);
+    // first: before every download of the host asked for without it.
+    void push(quint64 serial, const QByteArray &host, Clock::time_point now, bool first = false);
     // The next download to start, now counted as running on its host.
     std::optional<quint64> take(Clock::time_point now);
     void finished(const QByteArray &host, Clock::time_point now); // one that ran has ended
@@ -32,7 +33,7 @@ class HostQueue final
   private:
     struct Host
     {
-        std::deque<quint64> waiting; // in the order asked for
+        std::deque<quint64> waiting; // by rank
         int running = 0;
         Clock::time_point heldUntil = {};
         std::optional<quint64> readyAs; // its key in m_ready
@@ -41,7 +42,7 @@ class HostQueue final
 
     const int m_perHost;
     std::map<QByteArray, Host> m_hosts;
-    std::set<std::pair<quint64, QByteArray>> m_ready; // (first waiting, host) of those with room
+    std::set<std::pair<quint64, QByteArray>> m_ready; // (first rank, host) of those with room
     std::set<std::pair<Clock::time_point, QByteArray>> m_holds;
 };
 

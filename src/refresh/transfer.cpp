@@ -36,6 +36,7 @@ Transfer::~Transfer()
     if (m_curl)
         curl_easy_cleanup(m_curl);
     curl_slist_free_all(m_requestHeaders);
+    curl_slist_free_all(m_resolve);
 }
 
 TIndyResult Transfer::takeResult()
@@ -98,6 +99,13 @@ bool Transfer::configure()
     set(CURLOPT_PREREQDATA, this);
     if (!m_limits.caFile.isEmpty())
         set(CURLOPT_CAINFO, m_limits.caFile.constData());
+    for (const QByteArray &entry : m_limits.resolve)
+        m_resolve = curl_slist_append(m_resolve, entry.constData());
+    if (m_resolve)
+        set(CURLOPT_RESOLVE, m_resolve);
+    // Cookies live in this handle only: a site that sets one and redirects to itself sees
+    // it again, and no cookie reaches another download.
+    set(CURLOPT_COOKIEFILE, "");
     return ok;
 }
 
@@ -132,6 +140,8 @@ void Transfer::keepResponse()
 {
     m_result.StatusLine = m_status;
     m_result.Headers = m_headers;
+    m_result.Connected = m_connected;
+    m_result.Body = m_body;
     if (m_status.isEmpty())
         return;
     long status = 0;

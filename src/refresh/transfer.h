@@ -51,6 +51,7 @@ class Transfer final
     TIndyResult m_result;
     CURL *m_curl = nullptr;
     curl_slist *m_requestHeaders = nullptr;
+    curl_slist *m_resolve = nullptr;
     char m_error[CURL_ERROR_SIZE] = {};
     Clock::time_point m_deadline;
     // State of the current request.

@@ -3,6 +3,7 @@
 #include "hextext.h"
 #include "ini.h"
 #include "scan.h"
+#include "statevalues.h"
 #include "subject.h"
 #include "textutil.h"
 
@@ -20,10 +21,14 @@ const QList<QString> StateKeys = {
     QStringLiteral("Title"),         QStringLiteral("Descr"),      QStringLiteral("URL"),
     QStringLiteral("ReferenceTime"), QStringLiteral("Refreshed"),  QStringLiteral("RefreshState"),
     QStringLiteral("RefreshMsg"),    QStringLiteral("RemindTime"), QStringLiteral("Phrase"),
-    QStringLiteral("Match"),         QStringLiteral("Rating")};
+    QStringLiteral("Match"),         QStringLiteral("Rating"),     QStringLiteral("Checks"),
+    QStringLiteral("LastOK"),        QStringLiteral("FailSince"),  QStringLiteral("Verdict"),
+    QStringLiteral("Evidence")};
+// The eleven keys every save writes; the link check's keys follow once a link was checked.
+constexpr qsizetype BaseKeyCount = 11;
 
 // The fields stored as hex texts, by the number of their key; the others are numbers.
-const std::array<QString TBookmarkRec::*, 11> TextFields = {&TBookmarkRec::Title,
+const std::array<QString TBookmarkRec::*, 16> TextFields = {&TBookmarkRec::Title,
                                                             &TBookmarkRec::Descr,
                                                             &TBookmarkRec::StoredURL,
                                                             nullptr,
@@ -33,7 +38,12 @@ const std::array<QString TBookmarkRec::*, 11> TextFields = {&TBookmarkRec::Title
                                                             nullptr,
                                                             &TBookmarkRec::SubjectPhrase,
                                                             &TBookmarkRec::Match,
-                                                            nullptr};
+                                                            nullptr,
+                                                            nullptr,
+                                                            nullptr,
+                                                            nullptr,
+                                                            nullptr,
+                                                            &TBookmarkRec::Evidence};
 
 // What a load reads: the browser's address and date, and the own section.
 const QList<IniQuery> ReadQueries = {
@@ -60,49 +70,6 @@ size_t StateFingerprint(const IniDocument &doc)
     doc.forEachValue(StateSection, StateKeys,
                      [&](qsizetype k, QStringView value) { hash = MixIn(hash, k, value); });
     return hash;
-}
-
-// A stored date-time, or nothing when it is missing or no date this program writes.
-std::optional<TDateTime> StoredDateTime(QStringView text)
-{
-    const int64_t bits = text.isEmpty() ? 0 : HexToInt64(text);
-    const TDateTime value = DateTimeFromBits(uint64_t(bits));
-    if (bits == 0 || !IsStoredDateTime(value))
-        return std::nullopt;
-    return value;
-}
-
-// The browser's "Modified" value: a FILETIME as 16 hex digits, least significant byte first.
-std::optional<TDateTime> ModifiedOf(QStringView text)
-{
-    const QStringView digits = TrimBlanks(text);
-    if (digits.size() < 16)
-        return std::nullopt;
-    uint64_t fileTime = 0;
-    for (int byte = 7; byte >= 0; --byte) {
-        const QStringView pair = digits.sliced(byte * 2, 2);
-        const int64_t value = HexToInt64(pair);
-        if (value < 0 || pair[0].unicode() <= u' ' || pair[1].unicode() <= u' ')
-            return std::nullopt;
-        fileTime = (fileTime << 8) | uint64_t(value);
-    }
-    const TDateTime value = FileTimeToDateTime(fileTime);
-    return IsStoredDateTime(value) ? std::optional(value) : std::nullopt;
-}
-
-TDateTime EarliestStamp(const platform::FileStamp &stamp)
-{
-    std::optional<TDateTime> earliest;
-    auto consider = [&](const platform::FileTime &t) {
-        const TDateTime value = UnixTimeToDateTime(t.seconds, t.nanoseconds);
-        if (IsStoredDateTime(value) && (!earliest || value < *earliest))
-            earliest = value;
-    };
-    if (stamp.birth)
-        consider(*stamp.birth);
-    consider(stamp.access);
-    consider(stamp.modification);
-    return earliest.value_or(0.0);
 }
 
 int64_t WholeMsBetween(TDateTime a, TDateTime b)
@@ -137,33 +104,6 @@ SaveFailure WhyNotSaved(const TBookmarkRec &rec, bool read, bool current)
                                                                 : SaveFailure::Changed;
 }
 
-QString HexValue(const QString &text)
-{
-    return QString::fromLatin1(EncodeHexText(text));
-}
-
-QString DateTimeValue(TDateTime value)
-{
-    return QString::fromLatin1(Int64ToHex(int64_t(DateTimeBits(value))));
-}
-
-// Runs work(0 .. count-1) on up to threads threads; small jobs stay on the calling thread.
-void ForEachIndex(qsizetype count, int threads, const std::function<void(qsizetype)> &work)
-{
-    constexpr qsizetype MinPerThread = 64;
-    const qsizetype useful = qBound(qsizetype(1), count / MinPerThread, qsizetype(threads));
-    std::atomic<qsizetype> next{0};
-    auto run = [&] {
-        for (qsizetype i = next++; i < count; i = next++)
-            work(i);
-    };
-    std::vector<std::thread> helpers;
-    for (qsizetype t = 1; t < useful; ++t)
-        helpers.emplace_back(run);
-    run();
-    for (std::thread &helper : helpers)
-        helper.join();
-}
 } // namespace
 
 TBookmarks::TBookmarks(const QString &favoritesPath, TBookmarksEnv env)
@@ -259,6 +199,18 @@ void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remind
         case 10:
             rec.Rating = ParseInteger(value).value_or(0);
             break;
+        case 11:
+            rec.History.Checks = StoredChecks(value);
+            break;
+        case 12:
+            rec.History.LastOK = StoredDateTime(value).value_or(0.0);
+            break;
+        case 13:
+            rec.History.FailSince = StoredDateTime(value).value_or(0.0);
+            break;
+        case 14:
+            rec.Verdict = VerdictFromName(TrimBlanks(value));
+            break;
         }
     });
     // The earliest date known, unless one was fixed in the file; a new bookmark is due
@@ -267,6 +219,7 @@ void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remind
         rec.ReferenceTime = *modified;
     rec.ReferenceTime = storedReference.value_or(rec.ReferenceTime);
     rec.RemindTime = kept ? KeptForGood : remindTime.value_or(rec.ReferenceTime + remindInterval);
+    rec.Evidence.truncate(MaxEvidenceLength);
     rec.StoredState = fingerprint;
 }
 
@@ -328,6 +281,11 @@ bool TBookmarks::IsRefreshDue(int i) const
     const TDateTime now = m_env.Now();
     const int64_t ms = WholeMsBetween(IsStoredDateTime(now) ? now : 0.0, refreshed);
     const TIntervals intervals = m_env.Intervals();
+    if (now < rec.NotBefore)
+        return false;
+    if (rec.Verdict != LinkVerdict::None)
+        return ms >= RecheckDelayMs(rec.Verdict, FailedRunLength(rec.History.Checks),
+                                    intervals.RefreshAfterFail, intervals.RefreshInterval);
     if (rec.RefreshState < 0)
         return ms / 60000 >= intervals.RefreshAfterFail;
     return ms / MsPerDay >= intervals.RefreshInterval;
@@ -396,13 +354,34 @@ bool TBookmarks::Save(int i)
     for (QString TBookmarkRec::*text : TextFields)
         if (text)
             rec.*text = CutStoredText(rec.*text);
-    const std::array<QString, 11> values = {
-        HexValue(rec.Title),          HexValue(rec.Descr),
-        HexValue(rec.StoredURL),      DateTimeValue(rec.ReferenceTime),
-        DateTimeValue(rec.Refreshed), QString::number(rec.RefreshState),
-        HexValue(rec.RefreshMsg),     DateTimeValue(rec.RemindTime),
-        HexValue(rec.SubjectPhrase),  HexValue(rec.Match),
-        QString::number(rec.Rating)};
+    rec.Evidence.truncate(MaxEvidenceLength);
+    const std::array<QString, 16> values = {HexValue(rec.Title),
+                                            HexValue(rec.Descr),
+                                            HexValue(rec.StoredURL),
+                                            DateTimeValue(rec.ReferenceTime),
+                                            DateTimeValue(rec.Refreshed),
+                                            QString::number(rec.RefreshState),
+                                            HexValue(rec.RefreshMsg),
+                                            DateTimeValue(rec.RemindTime),
+                                            HexValue(rec.SubjectPhrase),
+                                            HexValue(rec.Match),
+                                            QString::number(rec.Rating),
+                                            rec.History.Checks,
+                                            DateTimeValue(rec.History.LastOK),
+                                            DateTimeValue(rec.History.FailSince),
+                                            VerdictName(rec.Verdict),
+                                            HexValue(rec.Evidence)};
+    const qsizetype keys = rec.Verdict == LinkVerdict::None ? BaseKeyCount : StateKeys.size();
+    return UpdateFile(rec, [&](IniDocument &doc) {
+        for (qsizetype k = 0; k < keys; ++k)
+            if (!doc.setValue(StateSection, StateKeys[k], values[size_t(k)]))
+                return false;
+        return true;
+    });
+}
+
+bool TBookmarks::UpdateFile(TBookmarkRec &rec, const std::function<bool(IniDocument &)> &change)
+{
     size_t written = 0;
     bool read = false;
     bool current = false;
@@ -410,12 +389,9 @@ bool TBookmarks::Save(int i)
         rec.FileName,
         [&](IniDocument &doc) {
             read = true;
-            if (!HoldsRecord(doc, rec))
+            current = HoldsRecord(doc, rec);
+            if (!current || !change(doc))
                 return false;
-            current = true;
-            for (qsizetype k = 0; k < StateKeys.size(); ++k)
-                if (!doc.setValue(StateSection, StateKeys[k], values[size_t(k)]))
-                    return false;
             written = StateFingerprint(doc);
             return true;
         },
@@ -423,6 +399,25 @@ bool TBookmarks::Save(int i)
     if (saved)
         rec.StoredState = written;
     m_lastSaveFailure = saved ? SaveFailure::None : WhyNotSaved(rec, read, current);
+    return saved;
+}
+
+bool TBookmarks::UseNewAddress(int i)
+{
+    m_lastSaveFailure = SaveFailure::NoAddress;
+    if (!IsValidIndex(i) || Item(i)->URL.isEmpty())
+        return false;
+    TBookmarkRec &rec = *Item(i);
+    if (rec.Verdict != LinkVerdict::Moved || rec.StoredURL.isEmpty())
+        return false;
+    const bool saved = UpdateFile(rec, [&](IniDocument &doc) {
+        return doc.setValue(ShortcutSection, QStringLiteral("URL"), rec.StoredURL) &&
+               doc.setValue(StateSection, StateKeys[14], VerdictName(LinkVerdict::Ok));
+    });
+    if (saved) {
+        rec.URL = rec.StoredURL;
+        rec.Verdict = LinkVerdict::Ok;
+    }
     return saved;
 }
 

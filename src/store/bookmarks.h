@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datetime.h"
+#include "linkhistory.h"
 #include "platform/files.h"
 
 #include <QByteArray>
@@ -14,6 +15,8 @@
 class IniDocument;
 
 // The state of one Internet-Shortcut file, kept in its own "Merkwerk" section.
+inline constexpr int MaxEvidenceLength = 80;
+
 struct TBookmarkRec
 {
     QString FileName;
@@ -30,6 +33,12 @@ struct TBookmarkRec
     QString SubjectPhrase;
     QString Match;
     int Rating = 0;
+    // What the checks of the link found; written only once it was checked.
+    LinkHistory History;
+    LinkVerdict Verdict = LinkVerdict::None;
+    QString Evidence; // what the verdict rests on, at most MaxEvidenceLength units
+    // Not stored: no refresh before this time (after a check that could not record).
+    TDateTime NotBefore = 0;
 
     // A fingerprint of the section's values as read or last written; a save finding other
     // values refuses to write, so state that another program or computer stored meanwhile
@@ -71,6 +80,7 @@ class TBookmarks final
     TBookmarks &operator=(const TBookmarks &) = delete;
 
     const QString &FavoritesPath() const { return m_favoritesPath; } // ends with "/"
+    TIntervals Intervals() const { return m_env.Intervals(); }
     int Count() const { return int(m_records.size()); }
     int FolderCount() const { return int(m_folders.size()); }
     const QStringList &Folders() const { return m_folders; } // listed by the last Load
@@ -100,6 +110,10 @@ class TBookmarks final
     int NotDueCount() const;
 
     bool Save(int i);
+    // A moved link's new address becomes the bookmark's own ("URL" of the browser's
+    // section), with the usual check that the file is unchanged; false when nothing was
+    // written (lastSaveFailure says why).
+    bool UseNewAddress(int i);
     SaveFailure lastSaveFailure() const { return m_lastSaveFailure; }
     // Erases the state section of every file that still holds the address read at load;
     // returns the files that keep one (changed meanwhile, unwritable).
@@ -114,6 +128,8 @@ class TBookmarks final
     static std::unique_ptr<TBookmarkRec> ReadRecord(const QString &fileName, int remindInterval);
     static void ReadState(TBookmarkRec &rec, const IniDocument &doc, int remindInterval);
     int CountWhere(bool (TBookmarks::*test)(int) const) const;
+    // Lets change edit the file when it still holds rec; keeps its new state or why not.
+    bool UpdateFile(TBookmarkRec &rec, const std::function<bool(IniDocument &)> &change);
 
     QString m_favoritesPath;
     TBookmarksEnv m_env;

@@ -1,5 +1,6 @@
 #include "app/reviewlinks.h"
 #include "reviewfakes.h"
+#include "store/ini.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -265,6 +266,41 @@ class TestReviewActions : public QObject
             QCOMPARE(ReadFile(rig.path(Paper)), edited);
         if (event != u"reload" && trashed.isEmpty())
             QCOMPARE(review.Bookmarks().Item(paper)->RemindTime, remind);
+    }
+
+    void useNewAddress_data()
+    {
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<bool>("edited"); // the file changed after it was read
+        QTest::addColumn<bool>("written");
+        QTest::newRow("moved") << u"moved"_s << false << true;
+        QTest::newRow("moved, file edited meanwhile") << u"moved"_s << true << false;
+        QTest::newRow("not moved") << u"gone"_s << false << false;
+    }
+
+    // Only a moved link takes its new address, and only into an unchanged file.
+    void useNewAddress()
+    {
+        QFETCH(QString, verdict);
+        QFETCH(bool, edited);
+        QFETCH(bool, written);
+        ReviewRig rig;
+        rig.add(Paper);
+        TReview &review = rig.start();
+        const int paper = rig.indexOf(Paper);
+        TBookmarkRec &rec = *review.Bookmarks().Item(paper);
+        rec.StoredURL = u"https://b.test/new"_s;
+        rec.History.Checks = u"M"_s;
+        rec.Verdict = VerdictFromName(verdict);
+        QVERIFY(review.Bookmarks().Save(paper));
+        if (edited)
+            WriteFile(rig.path(Paper), Shortcut("http://elsewhere.test/"));
+        const QByteArray before = ReadFile(rig.path(Paper));
+        QCOMPARE(review.UseNewAddressAction(paper), written);
+        const QString url = IniReadString(rig.path(Paper), u"InternetShortcut"_s, u"URL"_s, {});
+        QCOMPARE(url == u"https://b.test/new"_s, written);
+        QCOMPARE(ReadFile(rig.path(Paper)) == before, !written);
+        QCOMPARE(rig.view.errors.size(), edited ? 1 : 0);
     }
 
     void putBack()

@@ -5,7 +5,8 @@
 
 namespace {
 // One bookmark per token, by list index: its reference time, then "a" when it awaits a
-// refresh, "l" when it is due only later, "k" when it is kept for good.
+// refresh, "l" when it is due only later, "k" when it is kept for good; "g" gone, "p" parked,
+// "f" failing.
 void Prepare(TBookmarks &list, const QStringList &tokens)
 {
     for (int i = 0; i < list.Count(); ++i) {
@@ -13,7 +14,11 @@ void Prepare(TBookmarks &list, const QStringList &tokens)
         TBookmarkRec &rec = *list.Item(i);
         rec.Refreshed = token.contains(u'a') ? 0.0 : Day15;
         rec.RemindTime = token.contains(u'k') ? -1.0 : token.contains(u'l') ? Day15 + 1 : 1.0;
-        rec.ReferenceTime = token.remove(QRegularExpression(u"[alk]"_s)).toDouble();
+        rec.Verdict = token.contains(u'g')   ? LinkVerdict::Gone
+                      : token.contains(u'p') ? LinkVerdict::Parked
+                      : token.contains(u'f') ? LinkVerdict::Failing
+                                             : LinkVerdict::None;
+        rec.ReferenceTime = token.remove(QRegularExpression(u"[alkgpf]"_s)).toDouble();
     }
 }
 
@@ -66,6 +71,8 @@ class TestReviewSelect : public QObject
         row("no net access: nothing to show", 1, "1a 2l", true, true, {-1, -1, -1, -1, -1}, false,
             true);
         row("empty list", 1, "", true, false, {-1, -1, -1, -1, -1}, false, true);
+        row("broken links first, then oldest first", 3, "5 3g 4f 1 2p 6", false, false,
+            {4, 1, 3, 2, 0});
     }
 
     void select()

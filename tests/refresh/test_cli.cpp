@@ -189,8 +189,9 @@ class TestCli final : public QObject
                             {u"None.url"_s, u"SKIPPED\tno address"_s},
                         }));
         QCOMPARE(TBookmarks(dir.path()).RefreshDueCount(), 3); // what was not written
-        QCOMPARE(summary, QStringList(u"8 refreshed: 7 OK, 1 failed; 2 not written; 1 no address; "
-                                      "0 still due"_s));
+        QCOMPARE(summary, QStringList({u"8 refreshed: 7 OK, 1 failed; 2 not written; 1 no address; "
+                                       "0 still due"_s,
+                                       u"verdicts: 7 ok, 1 failing"_s}));
     }
 
     // Ctrl-C while pages are still coming: what was stored is kept and flushed, nothing is
@@ -225,7 +226,7 @@ class TestCli final : public QObject
         QCOMPARE(run.code, 130);
         QVERIFY(run.out.endsWith(u"interrupted: the downloads still running or waiting were "
                                  "abandoned\n2 refreshed: 2 OK, 0 failed; 0 not written; 2 still "
-                                 "due\n"_s));
+                                 "due\nverdicts: 2 ok\n"_s));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before.keys());
         for (const QString &name : before.keys()) {
             const QByteArray now = read(name);

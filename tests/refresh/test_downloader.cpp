@@ -87,7 +87,7 @@ class TestDownloader final : public QObject
         fetchRow("relative Location", "/a/b/c", "/a/d?x=1", 1, {}, "/a/d?x=1", 5);
         fetchRow("sent encoded as a browser would, without the fragment",
                  "/a b?q=c d&e=\xC3\xBC#f g\t", {}, 0, {}, "/a%20b?q=c+d&e=%c3%bc", 5);
-        fetchRow("no cookie a redirect set is sent", "/cookie", "/page", 1, {}, "/page", 5);
+        fetchRow("a cookie a redirect set is sent back", "/cookie", "/page", 1, {}, "/page", 5);
         fetchRow("redirect to file: refused", "/to/file", "file:///etc/passwd", 1,
                  "Redirect to a \"file\" address refused", "/to/file");
         fetchRow("FILE: refused", "FILE:///etc/passwd", {}, 0, "Cannot fetch a \"file\"", {});
@@ -130,10 +130,11 @@ class TestDownloader final : public QObject
         QCOMPARE(result.Hops.empty() ? Bytes() : result.Hops.back().StatusLine, result.StatusLine);
         const qsizetype tag = result.Headers.indexOf("X-Path: ");
         QCOMPARE(tag < 0 ? Bytes() : result.Headers.mid(tag + 8).split('\r').front(), headersOf);
+        const Bytes cookie = address == "/cookie" ? "Cookie: session=1\r\n" : "";
         if (!headersOf.isEmpty()) // the last request sent only what a browser would
             QCOMPARE(m_server.requests().last(),
                      "GET " + headersOf + " HTTP/1.1\r\nHost: " + m_server.base().mid(7) +
-                         "\r\nUser-Agent: Mozilla/5.0 (compatible; Favrake/1.3i)\r\n"
+                         "\r\nUser-Agent: Mozilla/5.0 (compatible; Favrake/1.3i)\r\n" + cookie +
                          "Accept: text/html, */*\r\n");
         QVERIFY(!downloader.takeResult() && !downloader.isBusy()); // handed out once
     }

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+struct TBookmarkRec;
+
+// The line a bookmark window shows about a link that is not fine ("Gone: 404 on 2 checks
+// since 03.05.24"), in the user's language; empty for a fine or never checked link.
+QString VerdictText(const TBookmarkRec &rec);

@@ -1,0 +1,242 @@
+#include "refresh/checkcode.h"
+
+#include "refresh/fetchaddress.h"
+#include "refresh/linkaddress.h"
+#include "refresh/pagetext.h"
+
+#include <QUrlQuery>
+#include <algorithm>
+#include <curl/curl.h>
+
+namespace {
+// A bot wall or a lander is small; a marker in a large page is most likely an article.
+constexpr qsizetype SmallPage = 64 * 1024;
+constexpr qsizetype SmallPageWords = 500;
+// Under this many words on both sides two pages cannot be told apart.
+constexpr qsizetype FewWords = 50;
+constexpr double SamePage = 0.95;
+constexpr int RedirectLoop = 15;
+
+QUrl urlOf(const QByteArray &address)
+{
+    return QUrl::fromEncoded(fetchAddress(address).url);
+}
+
+int finalStatus(const TDownloadResult &r)
+{
+    return r.Hops.empty() ? 0 : r.Hops.back().Status;
+}
+
+bool hasHeader(const QByteArray &headers, QByteArrayView name, QByteArrayView value)
+{
+    for (const QByteArray &line : headers.split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0 &&
+            line.mid(colon + 1).trimmed().compare(value, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool isProxyFailure(const TDownloadResult &r)
+{
+    return r.CurlCode == CURLE_COULDNT_RESOLVE_PROXY || r.CurlCode == CURLE_PROXY ||
+           std::any_of(r.Hops.begin(), r.Hops.end(), [](const auto &h) { return h.Status == 407; });
+}
+
+bool isChallenge(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
+{
+    if (hasHeader(r.Headers, "cf-mitigated", "challenge"))
+        return true;
+    if (r.Body.isEmpty() || r.Body.size() > SmallPage)
+        return false;
+    return rules.challengeTitles.contains(page.title.toLower()) ||
+           std::any_of(rules.challengeMarkers.begin(), rules.challengeMarkers.end(),
+                       [&](const QByteArray &marker) { return r.Body.contains(marker); });
+}
+
+bool isBlocked(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
+{
+    const int status = finalStatus(r);
+    const bool refusing = status == 403 || status == 429 || status == 451 || status == 999 ||
+                          (status >= 400 && status < 500 && status != 401 && status != 404 &&
+                           status != 408 && status != 410);
+    return refusing || r.Redirects >= RedirectLoop || isChallenge(r, page, rules);
+}
+
+// The addresses the redirects led to, in order.
+QList<QUrl> redirectTargets(const TDownloadResult &r)
+{
+    QList<QUrl> targets;
+    QUrl at = urlOf(r.RequestedURL.toUtf8());
+    for (const DownloadHop &hop : r.Hops) {
+        if (hop.Location.isEmpty() || hop.Status / 100 != 3)
+            break;
+        at = at.resolved(QUrl::fromEncoded(hop.Location));
+        targets.append(at);
+    }
+    return targets;
+}
+
+bool carriesAddress(const QUrl &target, const QUrl &original, const VerdictRules &rules)
+{
+    const QString host =
+        original.host().startsWith(u"www.") ? original.host().mid(4) : original.host();
+    const QString path = original.path();
+    for (const auto &[key, value] : QUrlQuery(target).queryItems(QUrl::FullyDecoded)) {
+        if (!rules.returnParams.contains(key.toLower().toUtf8()))
+            continue;
+        if (value.contains(host, Qt::CaseInsensitive) || (path.size() > 1 && value.contains(path)))
+            return true;
+    }
+    return false;
+}
+
+bool isLoginPage(const QUrl &target, const VerdictRules &rules)
+{
+    if (isHostOrBelow(target.host().toUtf8(), rules.loginHosts))
+        return true;
+    const QStringList parts = target.path().toLower().split(u'/', Qt::SkipEmptyParts);
+    return std::any_of(parts.begin(), parts.end(),
+                       [&](const QString &part) { return rules.loginPathParts.contains(part); });
+}
+
+bool asksToLogIn(const TDownloadResult &r, const VerdictRules &rules)
+{
+    if (finalStatus(r) == 401)
+        return true;
+    const QUrl original = urlOf(r.RequestedURL.toUtf8());
+    const QList<QUrl> targets = redirectTargets(r);
+    return std::any_of(targets.begin(), targets.end(), [&](const QUrl &target) {
+        return isLoginPage(target, rules) && carriesAddress(target, original, rules);
+    });
+}
+
+QString statusEvidence(const TDownloadResult &r)
+{
+    return r.Hops.empty() ? r.ErrorMsg : QString::fromLatin1(r.Hops.back().StatusLine);
+}
+
+bool offersDomain(const PageText &page, const VerdictRules &rules)
+{
+    if (page.words.size() >= SmallPageWords)
+        return false;
+    const QString text = page.title.toLower() + u' ' + page.words.join(u' ');
+    return std::any_of(rules.forSalePhrases.begin(), rules.forSalePhrases.end(),
+                       [&](const QString &phrase) { return text.contains(phrase); });
+}
+
+bool siblingAnswered(const std::optional<SiblingProbe> &sibling)
+{
+    return sibling && sibling->status >= 200 && sibling->status < 400;
+}
+
+// The page is what the site serves for any address: the probe of a made-up address beside
+// it came to the same place, or to a page with its title or text.
+bool servedForAnyAddress(const TDownloadResult &r, const PageText &page, const QString &stored,
+                         const VerdictRules &rules)
+{
+    const std::optional<SiblingProbe> &sibling = r.Findings.sibling;
+    if (!siblingAnswered(sibling))
+        return false;
+    // Every address sent to one log-in page says nothing about this one.
+    if (r.Redirects > 0 && sibling->finalUrl == r.URL.toUtf8())
+        return !isLoginPage(urlOf(r.URL.toUtf8()), rules);
+    if (page.words.size() < FewWords && sibling->page.words.size() < FewWords)
+        return false; // can't tell
+    const bool sameTitle = !page.title.isEmpty() && sibling->page.title == page.title &&
+                           !stored.isEmpty() && stored != page.title;
+    return sameTitle || textSimilarity(page.words, sibling->page.words) >= SamePage;
+}
+
+std::optional<CheckOutcome> parked(const TDownloadResult &r, const PageText &page,
+                                   const VerdictRules &rules)
+{
+    const QUrl requested = urlOf(r.RequestedURL.toUtf8());
+    const QUrl reached = urlOf(r.URL.toUtf8());
+    if (isHostOrBelow(reached.host().toUtf8(), rules.parkingHosts) &&
+        !isHostOrBelow(requested.host().toUtf8(), rules.parkingHosts))
+        return CheckOutcome{CheckCode::Parked, true, r.URL};
+    if (!r.Findings.dns.parkingNameServer.isEmpty())
+        return CheckOutcome{CheckCode::Parked, true,
+                            QString::fromLatin1(r.Findings.dns.parkingNameServer)};
+    if (!offersDomain(page, rules))
+        return std::nullopt;
+    const bool elsewhere =
+        registrableDomain(requested.host().toUtf8()) != registrableDomain(reached.host().toUtf8());
+    const std::optional<SiblingProbe> &sibling = r.Findings.sibling;
+    const bool anyAddress =
+        siblingAnswered(sibling) && (sibling->finalUrl == r.URL.toUtf8() ||
+                                     textSimilarity(page.words, sibling->page.words) >= SamePage);
+    if (elsewhere || anyAddress)
+        return CheckOutcome{CheckCode::Parked, false, r.URL};
+    return std::nullopt;
+}
+
+bool onlyPermanentRedirects(const TDownloadResult &r)
+{
+    return r.Redirects > 0 && std::all_of(r.Hops.begin(), r.Hops.end() - 1, [](const auto &h) {
+               return h.Status == 301 || h.Status == 308;
+           });
+}
+
+CheckOutcome answered(const TDownloadResult &r, const PageText &page, const QString &storedTitle,
+                      const VerdictRules &rules)
+{
+    if (const std::optional<CheckOutcome> parking = parked(r, page, rules))
+        return *parking;
+    const QUrl requested = urlOf(r.RequestedURL.toUtf8());
+    const QUrl reached = urlOf(r.URL.toUtf8());
+    const bool deepLink = !isFrontPage(requested);
+    if (deepLink && r.Redirects > 0 && isFrontPage(reached))
+        return {CheckCode::Soft404, false, r.URL};
+    if (deepLink && servedForAnyAddress(r, page, storedTitle, rules))
+        return {CheckCode::Soft404, false, r.URL};
+    if (onlyPermanentRedirects(r) && !isSameAddress(requested, reached))
+        return {CheckCode::Moved, false, r.URL};
+    return {CheckCode::Ok, false, {}};
+}
+} // namespace
+
+CheckOutcome checkCode(const TDownloadResult &r, const QString &storedTitle,
+                       const VerdictRules &rules)
+{
+    if (r.Findings.offline || isProxyFailure(r))
+        return {};
+    const int status = finalStatus(r);
+    const QString evidence = statusEvidence(r);
+    // Read once: a small page may be a bot wall, a page that came may be anything.
+    const bool read = !r.Body.isEmpty() && (r.Body.size() <= SmallPage || r.Success);
+    const PageText page = read ? readPageText(r.Body, r.Headers) : PageText();
+    if (isBlocked(r, page, rules))
+        return {CheckCode::Blocked, false, evidence};
+    if (asksToLogIn(r, rules))
+        return {CheckCode::Login, false, evidence};
+    if (r.CurlCode == CURLE_COULDNT_RESOLVE_HOST && r.Findings.dns.hostMissing &&
+        r.Findings.dns.domainMissing)
+        return {CheckCode::NoDomain, false, evidence};
+    if (r.CurlCode == CURLE_PEER_FAILED_VERIFICATION || r.CurlCode == CURLE_SSL_ISSUER_ERROR)
+        return {CheckCode::Certificate, false, evidence};
+    if (status == 404 || status == 410)
+        return {CheckCode::Gone, false, evidence};
+    if (!r.Success || status < 200 || status >= 300)
+        return {CheckCode::Temporary, false, evidence};
+    return answered(r, page, storedTitle, rules);
+}
+
+QByteArray siblingAddress(const QByteArray &address, const std::function<char()> &letter)
+{
+    QUrl url = urlOf(address);
+    QString path = url.path();
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    path.truncate(path.lastIndexOf(u'/') + 1);
+    if (path.isEmpty())
+        path = QStringLiteral("/");
+    for (int i = 0; i < 20; ++i)
+        path += QLatin1Char(letter());
+    url.setPath(path);
+    url.setQuery(QString());
+    url.setFragment(QString());
+    return url.toEncoded();
+}

@@ -1,0 +1,281 @@
+#include "refresh/linkchecker.h"
+
+#include "refresh/checkcode.h"
+#include "refresh/fetchaddress.h"
+#include "refresh/linkaddress.h"
+#include "refresh/verdictrules.h"
+
+#include <QRandomGenerator>
+#include <QUrl>
+#include <curl/curl.h>
+
+namespace {
+constexpr std::chrono::hours RunLength{1};
+// The first this many hosts of a run that all cannot be reached mean there is no network.
+constexpr size_t OfflineHosts = 3;
+// A page this small may be a parking service's lander: ask who serves its domain.
+constexpr qsizetype LanderSize = 64 * 1024;
+
+bool succeeded(const TIndyResult &result)
+{
+    return result.Success && !result.Hops.empty() && result.Hops.back().Status / 100 == 2;
+}
+
+// No server answered: the name did not resolve or no connection was made.
+bool unreachable(const TIndyResult &result)
+{
+    return !result.Connected && (result.CurlCode == CURLE_COULDNT_RESOLVE_HOST ||
+                                 result.CurlCode == CURLE_COULDNT_CONNECT ||
+                                 result.CurlCode == CURLE_OPERATION_TIMEDOUT);
+}
+
+char randomLetter()
+{
+    return char('a' + QRandomGenerator::global()->bounded(26));
+}
+} // namespace
+
+LinkChecker::LinkChecker(std::unique_ptr<AbstractDownloader> downloader, CheckSeams seams)
+    : m_downloader(std::move(downloader)), m_seams(std::move(seams))
+{
+    if (!m_seams.resolver)
+        m_seams.resolver = systemResolver();
+    if (!m_seams.systemOffline)
+        m_seams.systemOffline = systemReportsOffline;
+    if (!m_seams.letter)
+        m_seams.letter = randomLetter;
+    m_lookups = std::make_unique<LookupThread>(m_seams.resolver, m_seams.resultReady);
+}
+
+LinkChecker::~LinkChecker() = default;
+
+void LinkChecker::stop()
+{
+    m_downloader->stop();
+    forgetRequests();
+}
+
+void LinkChecker::abort()
+{
+    m_downloader->abort();
+    forgetRequests();
+}
+
+void LinkChecker::forgetRequests()
+{
+    m_asked.clear();
+    m_probes.clear();
+    m_held.clear();
+    m_waiting.clear();
+    m_ready.clear();
+    // Probes withdrawn with the rest will not answer.
+    std::erase_if(m_siblings, [](const auto &host) { return !host.second; });
+}
+
+quint64 LinkChecker::request(const QByteArray &address, int index)
+{
+    const quint64 serial = m_downloader->request(address, index);
+    if (serial != 0)
+        m_asked.emplace(serial, address);
+    return serial;
+}
+
+bool LinkChecker::isBusy() const
+{
+    return m_downloader->isBusy() || !m_waiting.empty() || !m_ready.empty();
+}
+
+bool LinkChecker::isBusyWith(int index) const
+{
+    const auto has = [index](const auto &list) {
+        return std::any_of(list.begin(), list.end(),
+                           [index](const Pending &p) { return p.result.Index == index; });
+    };
+    return m_downloader->isBusyWith(index) || has(m_held) || has(m_waiting) ||
+           std::any_of(m_ready.begin(), m_ready.end(),
+                       [index](const TIndyResult &r) { return r.Index == index; });
+}
+
+std::optional<TIndyResult> LinkChecker::takeResult()
+{
+    pump();
+    if (m_ready.empty())
+        return std::nullopt;
+    TIndyResult result = std::move(m_ready.front());
+    m_ready.pop_front();
+    return result;
+}
+
+void LinkChecker::pump()
+{
+    newRunWhenDue();
+    while (std::optional<TIndyResult> result = m_downloader->takeResult())
+        route(std::move(*result));
+    takeAnswers();
+    if (m_seams.decideWhenIdle && !m_held.empty() && !m_downloader->isBusy() && m_asked.empty())
+        release(false); // fewer hosts than it takes to tell
+    publishWhenComplete();
+}
+
+void LinkChecker::newRunWhenDue()
+{
+    if (Clock::now() - m_runStart < RunLength || !m_waiting.empty() || !m_probes.empty())
+        return;
+    if (!m_held.empty())
+        release(false);
+    m_runStart = Clock::now();
+    m_network = Network::Unknown;
+    m_unreachableHosts.clear();
+    m_siblings.clear();
+    std::erase_if(m_answers, [](const auto &answer) { return answer.second.has_value(); });
+}
+
+void LinkChecker::takeAnswers()
+{
+    for (LookupThread::Done &done : m_lookups->take())
+        m_answers[{done.name, done.question}] = std::move(done.answer);
+}
+
+void LinkChecker::route(TIndyResult &&result)
+{
+    if (const auto probe = m_probes.find(result.Serial); probe != m_probes.end()) {
+        SiblingProbe sibling{result.Hops.empty() ? 0 : result.Hops.back().Status, result.URL, {}};
+        if (succeeded(result))
+            sibling.page = readPageText(result.Body, result.Headers);
+        m_siblings[probe->second] = std::move(sibling);
+        m_probes.erase(probe);
+        return;
+    }
+    const auto asked = m_asked.find(result.Serial);
+    if (asked == m_asked.end())
+        return; // withdrawn
+    result.Findings.checked = true;
+    Pending pending{std::move(result), asked->second, fetchAddress(asked->second).host};
+    m_asked.erase(asked);
+    gate(std::move(pending));
+}
+
+// The word on the network: the first hosts of a run that all cannot be reached, or the
+// system saying so, mean nothing can be told about the links.
+void LinkChecker::gate(Pending &&pending)
+{
+    // A page that answered proves the network; a local host needs none.
+    const bool systemOffline =
+        pending.result.Hops.empty() && !isLocalHost(pending.host) && m_seams.systemOffline();
+    if (m_network == Network::Offline || systemOffline) {
+        pending.result.Findings.offline = true;
+        m_ready.push_back(std::move(pending.result));
+        return;
+    }
+    if (m_network == Network::Unknown && unreachable(pending.result)) {
+        m_unreachableHosts.insert(pending.host);
+        m_held.push_back(std::move(pending));
+        if (m_unreachableHosts.size() >= OfflineHosts)
+            release(true);
+        return;
+    }
+    if (m_network == Network::Unknown)
+        release(false);
+    m_waiting.push_back(std::move(pending));
+}
+
+void LinkChecker::release(bool offline)
+{
+    m_network = offline ? Network::Offline : Network::Works;
+    for (Pending &held : m_held) {
+        held.result.Findings.offline = offline;
+        if (offline)
+            m_ready.push_back(std::move(held.result));
+        else
+            m_waiting.push_back(std::move(held));
+    }
+    m_held.clear();
+}
+
+void LinkChecker::publishWhenComplete()
+{
+    // Every question goes out at once; with keepOrder the results come out in the order
+    // their downloads ended.
+    std::vector<bool> done;
+    for (Pending &pending : m_waiting)
+        done.push_back(complete(pending));
+    bool blocked = false;
+    size_t kept = 0;
+    for (size_t i = 0; i < m_waiting.size(); ++i) {
+        blocked = blocked || (!done[i] && m_seams.keepOrder);
+        if (done[i] && !blocked)
+            m_ready.push_back(std::move(m_waiting[i].result));
+        else if (kept++ != i)
+            m_waiting[kept - 1] = std::move(m_waiting[i]);
+    }
+    m_waiting.resize(kept);
+}
+
+// Asks every question the result still needs; true when all are answered. Both kinds are
+// asked at once.
+bool LinkChecker::complete(Pending &pending)
+{
+    const bool sibling = siblingKnown(pending);
+    return dnsKnown(pending) && sibling;
+}
+
+bool LinkChecker::siblingKnown(Pending &pending)
+{
+    TIndyResult &result = pending.result;
+    const QUrl address = QUrl::fromEncoded(fetchAddress(pending.requested).url);
+    if (!succeeded(result) || isFrontPage(address) || result.Findings.sibling)
+        return true;
+    const auto known = m_siblings.find(pending.host);
+    if (known == m_siblings.end()) {
+        const quint64 serial =
+            m_downloader->requestFirst(siblingAddress(pending.requested, m_seams.letter), -1);
+        if (serial == 0)
+            return true; // no worker: judged without
+        m_probes[serial] = pending.host;
+        m_siblings[pending.host] = std::nullopt;
+        return false;
+    }
+    if (!known->second)
+        return false;
+    result.Findings.sibling = known->second;
+    return true;
+}
+
+const DnsAnswer *LinkChecker::answer(const QByteArray &name, DnsResolver::Question question)
+{
+    const auto [it, asked] = m_answers.try_emplace({name, question});
+    if (asked)
+        m_lookups->ask(name, question);
+    return it->second ? &*it->second : nullptr;
+}
+
+bool LinkChecker::dnsKnown(Pending &pending)
+{
+    const QByteArray &host = pending.host;
+    const TIndyResult &result = pending.result;
+    const QByteArray domain = registrableDomain(host);
+    if (domain.isEmpty())
+        return true;
+    DnsFindings &dns = pending.result.Findings.dns;
+    if (result.CurlCode == CURLE_COULDNT_RESOLVE_HOST) {
+        // A name service that calls the suffix ("com") missing as well says nothing.
+        const QByteArray suffix = domain.mid(domain.indexOf('.') + 1);
+        const DnsAnswer *ofHost = answer(host, DnsResolver::Question::Address);
+        const DnsAnswer *ofDomain = answer(domain, DnsResolver::Question::Address);
+        const DnsAnswer *ofSuffix = answer(suffix, DnsResolver::Question::NameServers);
+        if (!ofHost || !ofDomain || !ofSuffix)
+            return false;
+        const bool trusted = ofSuffix->status == DnsAnswer::Status::Found;
+        dns.hostMissing = trusted && ofHost->status == DnsAnswer::Status::Missing;
+        dns.domainMissing = trusted && ofDomain->status == DnsAnswer::Status::Missing;
+    }
+    if (succeeded(result) && result.Body.size() < LanderSize) {
+        const DnsAnswer *servers = answer(domain, DnsResolver::Question::NameServers);
+        if (!servers)
+            return false;
+        for (const QByteArray &server : servers->nameServers)
+            if (isHostOrBelow(server, VerdictRules::builtIn().parkingNameServers))
+                dns.parkingNameServer = server;
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// The patterns the link check compares with, read from the data files built into the
+// program (parking.txt, challenges.txt, login.txt).
+struct VerdictRules
+{
+    QList<QByteArray> parkingHosts;
+    QList<QByteArray> parkingNameServers;
+    QList<QString> forSalePhrases;
+    QList<QString> challengeTitles;
+    QList<QByteArray> challengeMarkers;
+    QList<QString> loginPathParts;
+    QList<QByteArray> loginHosts;
+    QList<QByteArray> returnParams;
+
+    static const VerdictRules &builtIn();
+    // Lines "kind value"; blank lines and lines starting with "#" are skipped, unknown
+    // kinds too.
+    void read(const QByteArray &text);
+};
+
+// host is one of names, or a name below one of them ("a.b.example" is below "example").
+bool isHostOrBelow(const QByteArray &host, const QList<QByteArray> &names);

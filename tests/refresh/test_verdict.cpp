@@ -1,0 +1,249 @@
+#include "refresh/checkcode.h"
+#include "refresh/linkverdict.h"
+
+#include <QTest>
+#include <curl/curl.h>
+
+using Bytes = QByteArray;
+using namespace Qt::Literals::StringLiterals;
+
+Q_DECLARE_METATYPE(TDownloadResult)
+
+namespace {
+
+// n different words starting at first; texts of one seed share their words.
+Bytes prose(int n, int first = 0)
+{
+    Bytes text;
+    for (int i = first; i < first + n; ++i)
+        text += "word" + Bytes::number(i) + ' ';
+    return text;
+}
+
+Bytes page(const Bytes &title, const Bytes &text)
+{
+    return "<html><head><title>" + title + "</title></head><body><p>" + text + "</p></body></html>";
+}
+
+// A download of address whose responses were hops ("301 /new" names a redirect's target),
+// the last one with body and headers; curl is libcurl's result.
+TDownloadResult fetched(const Bytes &address, const QList<Bytes> &hops, const Bytes &body = {},
+                        const Bytes &headers = {}, int curl = CURLE_OK)
+{
+    TDownloadResult r;
+    r.RequestedURL = QString::fromLatin1(address);
+    QUrl at(r.RequestedURL);
+    for (const Bytes &hop : hops) {
+        const int status = hop.left(3).toInt();
+        const Bytes location = hop.mid(4);
+        r.Hops.push_back({status, "HTTP/1.1 " + hop.left(3) + " Reason", location});
+        if (!location.isEmpty()) {
+            at = at.resolved(QUrl(QString::fromLatin1(location)));
+            ++r.Redirects;
+        }
+    }
+    r.URL = at.toString();
+    r.Body = body;
+    r.Headers = headers;
+    r.CurlCode = curl;
+    r.Success = curl == CURLE_OK && !hops.isEmpty() && hops.last().startsWith('2');
+    r.ErrorMsg = r.Success ? QString() : u"failed"_s;
+    r.Findings.checked = true;
+    return r;
+}
+
+TDownloadResult withSibling(TDownloadResult r, int status, const Bytes &finalUrl,
+                            const Bytes &body = {})
+{
+    r.Findings.sibling = SiblingProbe{status, finalUrl, readPageText(body, {})};
+    return r;
+}
+
+TDownloadResult withDns(TDownloadResult r, bool hostMissing, bool domainMissing,
+                        const Bytes &parkingServer = {})
+{
+    r.Findings.dns = {hostMissing, domainMissing, parkingServer};
+    return r;
+}
+
+const Bytes Article = "https://news.example/2020/story";
+
+void row(const char *name, const TDownloadResult &result, char code, const QString &stored = {})
+{
+    QTest::newRow(name) << result << stored << code;
+}
+
+} // namespace
+
+class TestVerdict final : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void code_data()
+    {
+        QTest::addColumn<TDownloadResult>("result");
+        QTest::addColumn<QString>("stored"); // the title the last check stored
+        QTest::addColumn<char>("code");      // 0: nothing recorded
+        const Bytes long1 = page("Story", prose(300));
+        const Bytes notFound = page("Not found", prose(300, 1000));
+        const TDownloadResult story = fetched(Article, {"200"}, long1);
+        row("fine article, probe answered 404", withSibling(story, 404, {}), 'O');
+        row("fine article, probe on another page", withSibling(story, 200, Article + "x", notFound),
+            'O');
+        row("challenge page with 403",
+            fetched(Article, {"403"}, page("Just a moment...", "Checking your browser")), 'B');
+        row("429 with Retry-After", fetched(Article, {"429"}, {}, "Retry-After: 120\r\n"), 'B');
+        row("200 challenge page", fetched(Article, {"200"}, page("Just a moment...", "")), 'B');
+        row("challenge header", fetched(Article, {"200"}, long1, "cf-mitigated: challenge\r\n"),
+            'B');
+        row("challenge marker only in a large page",
+            withSibling(fetched(Article, {"200"}, page("Bots", prose(20000) + "_cf_chl_opt")), 404,
+                        {}),
+            'O');
+        row("redirect loop", fetched(Article, QList<Bytes>(15, "302 /again")), 'B');
+        row("other 4xx", fetched(Article, {"418"}), 'B');
+        row("401", fetched(Article, {"401"}), 'L');
+        row("login redirect carrying the address",
+            fetched(Article, {"302 /account/login?next=/2020/story", "200"}, page("Log in", "")),
+            'L');
+        row("consent wall",
+            fetched(Article,
+                    {"302 https://consent.example.org/consent?continue=https://news.example/2020/"
+                     "story",
+                     "200"},
+                    page("Before you continue", "")),
+            'L');
+        row("no such domain",
+            withDns(fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, true), 'N');
+        row("host missing, domain exists",
+            withDns(fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, false), 'T');
+        row("name service timed out", fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST),
+            'T');
+        row("certificate refused", fetched(Article, {}, {}, {}, CURLE_PEER_FAILED_VERIFICATION),
+            'C');
+        row("refused", fetched(Article, {}, {}, {}, CURLE_COULDNT_CONNECT), 'T');
+        row("408", fetched(Article, {"408"}), 'T');
+        row("503", fetched(Article, {"503"}), 'T');
+        row("404", fetched(Article, {"404"}, page("Not found", "")), 'G');
+        row("410", fetched(Article, {"410"}), 'G');
+        row("proxy wants credentials", fetched(Article, {"407"}), 0);
+        row("proxy unknown", fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_PROXY), 0);
+        TDownloadResult offline = story;
+        offline.Findings.offline = true;
+        row("offline", offline, 0);
+        row("parked lander",
+            fetched(Article, {"302 https://www.sedoparking.com/news.example", "200"}, page("", "")),
+            'P');
+        row("parking name servers", withDns(story, false, false, "ns1.sedoparking.com"), 'P');
+        const Bytes forSale = page("news.example", "This domain is for sale! Make an offer.");
+        row("for-sale text alone", withSibling(fetched(Article, {"200"}, forSale), 404, {}), 'O');
+        row("for-sale text on any address",
+            withSibling(fetched(Article, {"200"}, forSale), 200, Article + "x", forSale), 'P');
+        row("deep link redirected to /", fetched(Article, {"301 /", "200"}, long1), 'S');
+        row("deep link redirected to a language root", fetched(Article, {"302 /de/", "200"}, long1),
+            'S');
+        row("front page redirected to a language root",
+            fetched("https://news.example/", {"302 /de/", "200"}, long1), 'O');
+        const Bytes shell = page("App", "<div id=root></div>");
+        row("page shell filled by scripts",
+            withSibling(fetched(Article, {"200"}, shell), 200, Article + "x", shell), 'O');
+        row("article titled HTTP 404 explained",
+            withSibling(fetched(Article, {"200"}, page("HTTP 404 explained", prose(300))), 404, {}),
+            'O');
+        row("probe ends at the same address",
+            withSibling(fetched(Article, {"302 /notfound", "200"}, shell), 200,
+                        "https://news.example/notfound", shell),
+            'S');
+        row("probe sent to the same log-in page",
+            withSibling(fetched(Article, {"302 /signin", "200"}, shell), 200,
+                        "https://news.example/signin", shell),
+            'O');
+        row("probe serves a 95% alike page",
+            withSibling(fetched(Article, {"200"}, notFound), 200, Article + "x",
+                        page("Oops", prose(300, 1000) + "x")),
+            'S');
+        row("probe gives the same title, the stored one differed",
+            withSibling(story, 200, Article + "x", page("Story", prose(300, 500))), 'S',
+            u"Old story"_s);
+        row("probe gives the same title as ever",
+            withSibling(story, 200, Article + "x", page("Story", prose(300, 500))), 'O',
+            u"Story"_s);
+        row("moved for good", fetched(Article, {"301 https://other.example/story", "200"}, long1),
+            'M');
+        row("moved through 308", fetched(Article, {"308 /2021/story", "200"}, long1), 'M');
+        row("only https, www and a slash",
+            fetched("http://news.example/2020/story",
+                    {"301 https://www.news.example/2020/story/", "200"}, long1),
+            'O');
+        row("temporary redirect", fetched(Article, {"302 /2021/story", "200"}, long1), 'O');
+    }
+
+    void code()
+    {
+        QFETCH(TDownloadResult, result);
+        QFETCH(QString, stored);
+        QFETCH(char, code);
+        QCOMPARE(char(checkCode(result, stored).code), code);
+    }
+
+    // Each check is "<code>@<hours since the first check>"; the verdict after the last one.
+    void history_data()
+    {
+        QTest::addColumn<QStringList>("checks");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<double>("nextInHours"); // after the last check
+        const auto row = [](const char *name, const char *checks, const char *verdict,
+                            double next) {
+            QTest::newRow(name) << QString::fromLatin1(checks).split(u' ')
+                                << QString::fromLatin1(verdict) << next;
+        };
+        row("one 404: failing, again after RefreshAfterFail", "G@0", "failing", 0.5);
+        row("second 404 soon after: still failing", "G@0 G@0.5", "failing", 24);
+        row("404 confirmed after 20 hours", "G@0 G@0.5 G@24.5", "gone", 30 * 24);
+        row("soft 404 and 404 are one kind", "S@0 G@21", "gone", 30 * 24);
+        row("back again after gone", "G@0 G@24 O@48", "ok", 30 * 24);
+        row("one success between: starts anew", "G@0 O@1 G@30", "failing", 0.5);
+        row("parked needs a second look", "P@0", "failing", 0.5);
+        row("no domain confirmed", "N@0 N@0.5 N@24.5", "no-domain", 30 * 24);
+        row("timeouts for 8 days: failing, weekly", "T@0 T@0.5 T@24.5 T@192", "failing", 7 * 24);
+        row("unreachable after 14 days", "T@0 T@0.5 T@24.5 C@192 T@360", "unreachable", 30 * 24);
+        row("two timeouts over 14 days are not enough", "T@0 T@400", "failing", 24);
+        row("blocked never escalates", "B@0 B@24 B@200 B@400", "blocked", 30 * 24);
+        row("blocked after a 404", "G@0 B@30", "blocked", 30 * 24);
+        row("a block within timeouts", "B@0 T@24 T@200 T@400", "failing", 7 * 24);
+        row("offline runs change nothing", "G@0 -@10 -@30", "failing", 0.5);
+        row("login", "O@0 L@24", "login", 30 * 24);
+        row("moved", "M@0", "moved", 30 * 24);
+    }
+
+    void history()
+    {
+        QFETCH(QStringList, checks);
+        QFETCH(QString, verdict);
+        QFETCH(double, nextInHours);
+        const TDateTime first = 45000.0;
+        LinkHistory h;
+        TDateTime last = first;
+        for (const QString &check : checks) {
+            const CheckCode code =
+                check[0] == u'-' ? CheckCode::None : CheckCode(check[0].toLatin1());
+            const TDateTime at = first + check.mid(2).toDouble() / 24.0;
+            h = addCheck(h, code, at);
+            last = code == CheckCode::None ? last : at;
+        }
+        QVERIFY(h.Checks.size() <= LinkHistory::MaxChecks);
+        const LinkJudgement judged = judgeLink(h, last, false, TIntervals{7, 30, 30});
+        QCOMPARE(VerdictName(judged.verdict), verdict);
+        QCOMPARE(qRound((judged.nextCheck - last) * 24 * 60), qRound(nextInHours * 60));
+    }
+
+    void parkingHostCountsAtOnce()
+    {
+        const LinkHistory h = addCheck({}, CheckCode::Parked, 45000.0);
+        QCOMPARE(judgeLink(h, 45000.0, true, {}).verdict, LinkVerdict::Parked);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVerdict)
+#include "test_verdict.moc"
