@@ -1,5 +1,6 @@
-// Any bytes parse; unchanged documents give back their bytes; a value that was set is
-// what a new parse reads.
+// Any bytes parse; unchanged documents give back their bytes; a value that was set, in any
+// text the file's encoding holds, is what a new parse reads, in the same encoding, and the
+// other values stay.
 #include "store/inidoc.h"
 
 #include <cstdint>
@@ -11,11 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     IniDocument doc = IniDocument::parse(bytes);
     if (doc.serialize() != bytes)
         std::abort();
-    (void)doc.value(u"InternetShortcut", u"URL");
-    (void)doc.sectionHasKeys(u"Merkwerk");
-    if (doc.setValue(u"Merkwerk", u"Title", u"00410062")) {
+    const std::optional<QString> url = doc.value(u"InternetShortcut", u"URL");
+    for (const QString &text : {QStringLiteral("\u4E2D \U0001F600 \u00E9"), QStringLiteral("é €"),
+                                QStringLiteral("00410062")}) {
+        if (!doc.setValue(u"Merkwerk", u"Title", text))
+            continue;
         const IniDocument again = IniDocument::parse(doc.serialize());
-        if (again.value(u"Merkwerk", u"Title") != QStringLiteral("00410062"))
+        if (again.value(u"Merkwerk", u"Title") != text || again.encoding() != doc.encoding() ||
+            again.value(u"InternetShortcut", u"URL") != url)
             std::abort();
     }
     doc.eraseSection(u"Merkwerk");

@@ -98,42 +98,6 @@ class TestIniDocument : public QObject
         IniDocument doc = IniDocument::parse(before);
         QVERIFY(doc.setValue(section, key, u"new"));
         QCOMPARE(doc.serialize(), after);
-        QCOMPARE(IniDocument::parse(after).value(section, key), QString("new"));
-    }
-
-    void encodingsRoundTrip_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("value");
-        const QString wide = QStringLiteral("\u4E2D \U0001F600 é");
-        for (const char *eol : {"\r\n", "\n", "\r"}) {
-            const QString lines = QStringLiteral("[InternetShortcut]%1URL=http://\u00E9.test/%1")
-                                      .arg(QString::fromLatin1(eol));
-            QTest::addRow("ANSI UTF-8 %s", eol) << lines.toUtf8() << wide;
-            QTest::addRow("ANSI 1252 %s", eol)
-                << QByteArray("[InternetShortcut]") + eol + "URL=http://\xE9.test/" + eol
-                << QStringLiteral("é €");
-            QTest::addRow("UTF-8 BOM %s", eol)
-                << QByteArray("\xEF\xBB\xBF") + lines.toUtf8() << wide;
-            QTest::addRow("UTF-16LE %s", eol) << Utf16(lines) << wide;
-        }
-    }
-    void encodingsRoundTrip()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, value);
-        IniDocument doc = IniDocument::parse(file);
-        QCOMPARE(doc.serialize(), file);
-        const QString url = *doc.value(u"InternetShortcut", u"URL");
-        QVERIFY(doc.setValue(u"Merkwerk", u"Plain", value));
-        QVERIFY(doc.setValue(u"Merkwerk", u"Hex", QString::fromLatin1(EncodeHexText(value))));
-        const QByteArray written = doc.serialize();
-        QVERIFY(written.startsWith(file)); // everything before stays byte for byte
-        const IniDocument again = IniDocument::parse(written);
-        QCOMPARE(again.encoding(), doc.encoding());
-        QCOMPARE(*again.value(u"InternetShortcut", u"URL"), url);
-        QCOMPARE(*again.value(u"Merkwerk", u"Plain"), value);
-        QCOMPARE(DecodeHexText(*again.value(u"Merkwerk", u"Hex")), value);
     }
 
     void refusedValues_data()
