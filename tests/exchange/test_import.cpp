@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <cerrno>
 
 using namespace exchange;
 
@@ -33,12 +32,6 @@ ImportReport Import(const BookmarkTree &tree, const QString &favorites, bool dry
 BookmarkTree Tree(const char *fixture)
 {
     return readBookmarkHtml(DataFile(QString::fromLatin1(fixture))).tree;
-}
-
-long FailingWrite(int, const void *, unsigned long)
-{
-    errno = ENOSPC;
-    return -1;
 }
 
 // favrake-cli with favorites as its default folder.

@@ -3,7 +3,6 @@
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <cerrno>
 #include <filesystem>
 #include <unistd.h>
 
@@ -19,11 +18,6 @@ long HookedWrite(int fd, const void *data, unsigned long size)
     if (!OtherProgramWrites.isEmpty())
         WriteFile(HookFolder + "/a.url", OtherProgramWrites);
     return ::write(fd, data, size);
-}
-long FailingWrite(int, const void *, unsigned long)
-{
-    errno = ENOSPC;
-    return -1;
 }
 int FailingSync(int)
 {
