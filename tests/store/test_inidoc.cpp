@@ -129,17 +129,6 @@ class TestIniDocument : public QObject
         QVERIFY(!doc.setValue(section, key, value));
         QCOMPARE(doc.serialize(), file);
     }
-
-    void eraseSection()
-    {
-        IniDocument doc =
-            IniDocument::parse("[A]\na=1\n[Merkwerk]\nb=2\n\n[merkwerk]\nc=3\n[Z]\nz=1");
-        QVERIFY(doc.sectionHasKeys(u"MERKWERK"));
-        QVERIFY(doc.eraseSection(u"Merkwerk"));
-        QCOMPARE(doc.serialize(), QByteArray("[A]\na=1\n[Z]\nz=1"));
-        QVERIFY(!doc.eraseSection(u"Merkwerk"));
-        QVERIFY(!IniDocument::parse("[Empty]\n\n").sectionHasKeys(u"Empty"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestIniDocument)
