@@ -75,15 +75,17 @@ class TestBookmarkFiles : public QObject
             << QByteArray("<DL><DT><A HREF=\"https://a/?b=1&amp;c=2\">  &amp;lt;\n x&#0;&#xD800;"
                           "&bogus; &#65;</A></DL>")
             << QStringList{"|&lt; x&#0;&#xD800;&bogus; A|https://a/?b=1&c=2|0"};
+        const QStringList refused{"not a bookmark file"};
+        QTest::newRow("a page") << QByteArray("<html><body><p>Hello</p></body></html>") << refused;
+        QTest::newRow("binary") << QByteArray("\x00\x01\x02\xFF", 4) << refused;
+        QTest::newRow("an empty export") << QByteArray("<DL><p>\n</DL>") << QStringList();
     }
 
     void read()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QStringList, expected);
         const exchange::SourceRead read = readBookmarkHtml(content);
-        QVERIFY2(read.ok(), qPrintable(read.error));
-        QCOMPARE(Lines(read.tree), expected);
+        QTEST(read.ok() ? Lines(read.tree) : QStringList{"not a bookmark file"}, "expected");
     }
 
     void deepNesting()
@@ -116,13 +118,6 @@ class TestBookmarkFiles : public QObject
         const exchange::SourceRead read = readBookmarkHtml(html);
         QCOMPARE(read.tree.bookmarks.size(), size_t(Count));
         QCOMPARE(read.tree.bookmarks.back().title, QStringLiteral("Site 499"));
-    }
-
-    void notABookmarkFile()
-    {
-        QVERIFY(!readBookmarkHtml("<html><body><p>Hello</p></body></html>").ok());
-        QVERIFY(!readBookmarkHtml(QByteArray("\x00\x01\x02\xFF", 4)).ok());
-        QVERIFY(readBookmarkHtml("<DL><p>\n</DL>").ok()); // an empty export is one
     }
 };
 

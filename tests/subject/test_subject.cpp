@@ -96,7 +96,6 @@ class TestSubject final : public QObject
     void builtInLinesCanMatch()
     {
         const SubjectMatcher &subjects = BuiltInSubjects();
-        QVERIFY(subjects.LineCount() >= 20000);
         // Anything but the normalised form could never occur in a normalised title.
         for (qsizetype i = 0; i < subjects.LineCount(); ++i) {
             const QByteArrayView line = subjects.Line(i);
