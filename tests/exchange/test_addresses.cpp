@@ -77,8 +77,7 @@ class TestAddresses : public QObject
     void ascii()
     {
         QFETCH(QString, url);
-        QFETCH(QString, ascii);
-        QCOMPARE(asciiAddress(url), ascii);
+        QTEST(asciiAddress(url), "ascii");
     }
 
     void groups_data()

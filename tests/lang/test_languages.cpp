@@ -3,22 +3,12 @@
 #include "langfixture.h"
 #include "testenv.h"
 
-#include <QSet>
 #include <QtTest>
 
 namespace {
 QByteArray LanguageFile(const QByteArray &name, const QByteArray &quit = "'Quit?'")
 {
     return "LanguageName = " + name + "\r\nMsgQuit = " + quit + "\r\n";
-}
-
-QStringList SortedNames()
-{
-    QStringList names;
-    for (int i = 0; i < Languages().LanguageCount(); ++i)
-        names.append(Languages().LanguageNameAt(i));
-    names.sort();
-    return names;
 }
 } // namespace
 
@@ -59,7 +49,11 @@ class TestLanguages : public QObject
             {m_dir.path(),
              m_dir.path() + QStringLiteral("/../") + QFileInfo(m_dir.path()).fileName(),
              QStringLiteral("/no/such/folder"), m_second.path()});
-        QCOMPARE(SortedNames(), QStringList({"Deutsch", "Deutsch", "Upper"}));
+        QStringList names;
+        for (int i = 0; i < Languages().LanguageCount(); ++i)
+            names.append(Languages().LanguageNameAt(i));
+        names.sort();
+        QCOMPARE(names, QStringList({"Deutsch", "Deutsch", "Upper"}));
         QCOMPARE(Languages().LanguageNameAt(-1), QString());
         QCOMPARE(Languages().LanguageNameAt(3), QString());
         QCOMPARE(Languages().CurrentLanguageName(), QString());
@@ -131,8 +125,7 @@ class TestLanguages : public QObject
     {
         QFETCH(QString, pattern);
         QFETCH(QStringList, arguments);
-        QFETCH(QString, text);
-        QCOMPARE(FillPhrase(pattern, arguments), text);
+        QTEST(FillPhrase(pattern, arguments), "text");
     }
 
     void countSuffix_data()

@@ -94,10 +94,9 @@ class TestIniDocument : public QObject
         QFETCH(QByteArray, before);
         QFETCH(QString, section);
         QFETCH(QString, key);
-        QFETCH(QByteArray, after);
         IniDocument doc = IniDocument::parse(before);
         QVERIFY(doc.setValue(section, key, u"new"));
-        QCOMPARE(doc.serialize(), after);
+        QTEST(doc.serialize(), "after");
     }
 
     // A NUL ends a value for other readers, and a line without a key name is no key; the
