@@ -417,14 +417,10 @@ void IniDocument::splitIntoLines()
 
 std::optional<QByteArray> IniDocument::encodeText(QStringView text) const
 {
-    switch (m_encoding) {
-    case IniEncoding::Utf16LeBom:
+    if (m_encoding == IniEncoding::Utf16LeBom)
         return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-    case IniEncoding::Utf8Bom:
-        return text.toUtf8();
-    case IniEncoding::Ansi:
-        break;
-    }
+    // New text goes in as the file's other bytes are read, also in a file marked as UTF-8
+    // that holds other bytes: a value written must read back as it was.
     if (m_ansiIsUtf8)
         return text.toUtf8();
     return ToWindows1252(text);

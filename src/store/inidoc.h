@@ -83,7 +83,7 @@ class IniDocument final
     bool isBlank(const Line &line) const;
 
     IniEncoding m_encoding = IniEncoding::Ansi;
-    bool m_ansiIsUtf8 = true; // ANSI file whose bytes are valid UTF-8 (plain ASCII included)
+    bool m_ansiIsUtf8 = true; // 8-bit file whose bytes are valid UTF-8 (plain ASCII included)
     QByteArray m_bom;
     QByteArray m_body; // the bytes after the mark, as parsed; lines point into them
     QByteArray m_tail; // a stray last byte of a UTF-16 file, kept as it was

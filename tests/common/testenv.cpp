@@ -8,47 +8,38 @@
 
 namespace {
 // Plain C++ only: this runs before main, before Qt is set up.
-class TestHome final
+std::string MakeHome()
 {
-  public:
-    TestHome()
-    {
-        const char *tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/favrake-test-XXXXXX";
-        if (!::mkdtemp(pattern.data())) {
-            std::perror("favrake test home");
-            std::exit(1);
-        }
-        m_path = pattern;
-        Set("HOME", "");
-        Set("XDG_CONFIG_HOME", "/.config");
-        Set("XDG_DATA_HOME", "/.local/share");
-        Set("XDG_CACHE_HOME", "/.cache");
-        Set("XDG_STATE_HOME", "/.local/state");
-        Set("XDG_RUNTIME_DIR", "/run");
-        ::chmod((m_path + "/run").c_str(), 0700);
-        ::unsetenv("FAVRAKE_FAVORITES");
+    const char *tmp = std::getenv("TMPDIR");
+    std::string home = std::string(tmp && *tmp ? tmp : "/tmp") + "/favrake-test-XXXXXX";
+    if (!::mkdtemp(home.data())) {
+        std::perror("favrake test home");
+        std::exit(1);
     }
+    const std::pair<const char *, const char *> folders[] = {{"HOME", ""},
+                                                             {"XDG_CONFIG_HOME", "/.config"},
+                                                             {"XDG_DATA_HOME", "/.local/share"},
+                                                             {"XDG_CACHE_HOME", "/.cache"},
+                                                             {"XDG_STATE_HOME", "/.local/state"},
+                                                             {"XDG_RUNTIME_DIR", "/run"}};
+    for (const auto &[name, below] : folders) {
+        std::error_code ignored;
+        std::filesystem::create_directories(home + below, ignored);
+        ::setenv(name, (home + below).c_str(), 1);
+    }
+    ::chmod((home + "/run").c_str(), 0700);
+    ::unsetenv("FAVRAKE_FAVORITES");
+    return home;
+}
+
+struct TestHome final
+{
+    const std::string Path = MakeHome();
     ~TestHome()
     {
         std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
+        std::filesystem::remove_all(Path, ignored);
     }
-    TestHome(const TestHome &) = delete;
-    TestHome &operator=(const TestHome &) = delete;
-
-    const std::string &Path() const { return m_path; }
-
-  private:
-    void Set(const char *name, const char *below)
-    {
-        const std::string folder = m_path + below;
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-        ::setenv(name, folder.c_str(), 1);
-    }
-
-    std::string m_path;
 };
 
 const TestHome &Home()
@@ -63,7 +54,7 @@ const TestHome &Home()
 
 QString TestHomePath()
 {
-    return QString::fromStdString(Home().Path());
+    return QString::fromStdString(Home().Path);
 }
 
 ScopedEnv::ScopedEnv(const char *name, const QByteArray &value)

@@ -1,30 +1,14 @@
 #pragma once
 
+#include "../store/storefixture.h"
 #include "exchange/bookmarktree.h"
 
-#include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QStringList>
-#include <QtTest>
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 inline QByteArray DataFile(const QString &name)
 {
-    return ReadBytes(QStringLiteral(FAVRAKE_TEST_DATA "/exchange/") + name);
-}
-
-inline void WriteBytes(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
+    return ReadFile(QStringLiteral(FAVRAKE_TEST_DATA "/exchange/") + name);
 }
 
 // One line per bookmark: "/Folder/Sub|title|address|date as given".
@@ -47,7 +31,7 @@ inline QStringList Shortcuts(const QString &folder)
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QByteArray content = ReadBytes(path);
+        const QByteArray content = ReadFile(path);
         const qsizetype at = content.indexOf("URL=");
         const QByteArray url = at < 0 ? QByteArray() : content.mid(at + 4).split('\r')[0];
         found << QDir(folder).relativeFilePath(path) + u'=' + QString::fromUtf8(url);

@@ -11,123 +11,115 @@ class TestBookmarkFiles : public QObject
     Q_OBJECT
 
   private slots:
-    void read_data();
-    void read();
-    void deepNesting();
-    void hugeFile();
-    void notABookmarkFile();
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList firefox = {
+            "|Getting Started|https://www.mozilla.org/en-US/firefox/central/|1700000000",
+            "|Recent Tags|place:sort=8&maxResults=10|1700000000",
+            "/Bookmarks Toolbar|Fish & Chips <3 \u20AC "
+            "\U0001F600|https://example.org/a?x=1&y=2|1650000000",
+            "/Other Bookmarks|LWN.net|https://lwn.net/|1600000000"};
+        QTest::newRow("firefox export, separators on the entry's line")
+            << DataFile("firefox.html") << firefox;
+        QTest::newRow("chromium export with icons")
+            << DataFile("chromium.html")
+            << QStringList{"/Bookmarks bar|Debian -- The Universal Operating System|https://"
+                           "www.debian.org/|1690000050",
+                           "/Bookmarks bar/Qt|QString Class | Qt Core 6|https://doc.qt.io/qt-6/"
+                           "qstring.html|1690000060",
+                           "|Bookmarklet|javascript:void(0)|1690000070"};
+        QTest::newRow("byte-order mark and blank lines before the doctype")
+            << DataFile("bom.html")
+            << QStringList{QString::fromUtf8("|Café crème|https://example.com/café|1500000000")};
+        const QByteArray utf16 =
+            QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+                .encode(QString::fromUtf8(DataFile("firefox.html")));
+        QTest::newRow("UTF-16 with byte-order mark") << utf16 << firefox;
+        QTest::newRow("no dates") << DataFile("nodates.html")
+                                  << QStringList{
+                                         "/News|Daily news|https://news.example/|0",
+                                         "/News|From 1980|https://old.example/|315532800",
+                                         "/News|From 2100|https://later.example/|4102444800",
+                                         "/News|Unreadable date|https://junk.example/|0"};
+        QTest::newRow("lower case, finer dates, no doctype, heading without a list or name")
+            << DataFile("microseconds.html")
+            << QStringList{"|Micro|https://micro.example/|1600000000123456",
+                           "|Milli|https://milli.example/|1600000000123",
+                           "/|FTP|ftp://ftp.example/pub/|0",
+                           "/|Local file|file:///etc/passwd|0",
+                           "/|Data|data:text/html,hi|0",
+                           "/|Nothing||0"};
+        QTest::newRow("invalid UTF-8 read as Windows-1252")
+            << DataFile("windows1252.html")
+            << QStringList{QString::fromUtf8("|Café € “ text|https://example.com/|0")};
+        QTest::newRow("declared character set")
+            << DataFile("koi8.html")
+            << QStringList{QString::fromUtf8("|Привет|https://koi.example/|0")};
+        QTest::newRow("unclosed script in a description")
+            << QByteArray("<DL><DT><A HREF=\"https://a/\">A</A><DD>x <script>if (a<b) {\n"
+                          "<DT><A HREF=\"https://b/\">B</A><DD>y <script src=\"\n"
+                          "<DT><A HREF=\"https://c/\">C</A></DL>")
+            << QStringList{"|A|https://a/|0", "|B|https://b/|0", "|C|https://c/|0"};
+        QTest::newRow("links inside a description are no bookmarks")
+            << QByteArray(
+                   "<DL><DT><A HREF=\"https://a/\">A</A>\n<DD>see <a href=\"https://x/\">x</a>"
+                   " and <b>more</b>\n<DT><A HREF=\"https://b/\">B</A></DL>")
+            << QStringList{"|A|https://a/|0", "|B|https://b/|0"};
+        QTest::newRow("unclosed comment and unclosed quote end with their line")
+            << QByteArray("<!-- open\n<DL><DT><A HREF=\"https://q/>Q\n<DT><A HREF='https://r/'>R"
+                          "\n</DL>")
+            << QStringList{"||https://q/>Q|0", "|R|https://r/|0"};
+        QTest::newRow("references decoded once, white space made single")
+            << QByteArray("<DL><DT><A HREF=\"https://a/?b=1&amp;c=2\">  &amp;lt;\n x&#0;&#xD800;"
+                          "&bogus; &#65;</A></DL>")
+            << QStringList{"|&lt; x&#0;&#xD800;&bogus; A|https://a/?b=1&c=2|0"};
+        const QStringList refused{"not a bookmark file"};
+        QTest::newRow("a page") << QByteArray("<html><body><p>Hello</p></body></html>") << refused;
+        QTest::newRow("binary") << QByteArray("\x00\x01\x02\xFF", 4) << refused;
+        QTest::newRow("an empty export") << QByteArray("<DL><p>\n</DL>") << QStringList();
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, content);
+        const exchange::SourceRead read = readBookmarkHtml(content);
+        QTEST(read.ok() ? Lines(read.tree) : QStringList{"not a bookmark file"}, "expected");
+    }
+
+    void deepNesting()
+    {
+        constexpr int Depth = 100000;
+        QByteArray html = "<DL><p>\n";
+        for (int i = 0; i < Depth; ++i)
+            html += "<DT><H3>f</H3><DL><p>\n";
+        html += "<DT><A HREF=\"https://deep.example/\">Deep</A>\n";
+        html += QByteArray("</DL><p>\n").repeated(Depth + 1);
+        html += "<DT><A HREF=\"https://top.example/\">Top</A>\n";
+        const exchange::SourceRead read = readBookmarkHtml(html);
+        QCOMPARE(read.tree.bookmarks.size(), size_t(2));
+        int depth = 0;
+        for (int f = read.tree.bookmarks[0].folder; f > 0; f = read.tree.folders[size_t(f)].parent)
+            ++depth;
+        QCOMPARE(depth, Depth);
+        QCOMPARE(read.tree.bookmarks[1].folder, 0);
+    }
+
+    void hugeFile()
+    {
+        // 50 MB: every bookmark carries a 100 kB icon, which is skipped.
+        constexpr int Count = 500;
+        const QByteArray icon = "data:image/png;base64," + QByteArray(100000, 'A');
+        QByteArray html = "<DL><p>\n";
+        for (int i = 0; i < Count; ++i)
+            html += "<DT><A HREF=\"https://site" + QByteArray::number(i) + ".example/\" ICON=\"" +
+                    icon + "\">Site " + QByteArray::number(i) + "</A>\n";
+        const exchange::SourceRead read = readBookmarkHtml(html);
+        QCOMPARE(read.tree.bookmarks.size(), size_t(Count));
+        QCOMPARE(read.tree.bookmarks.back().title, QStringLiteral("Site 499"));
+    }
 };
-
-void TestBookmarkFiles::read_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QStringList>("expected");
-    const QStringList firefox = {
-        "|Getting Started|https://www.mozilla.org/en-US/firefox/central/|1700000000",
-        "|Recent Tags|place:sort=8&maxResults=10|1700000000",
-        "/Bookmarks Toolbar|Fish & Chips <3 \u20AC "
-        "\U0001F600|https://example.org/a?x=1&y=2|1650000000",
-        "/Other Bookmarks|LWN.net|https://lwn.net/|1600000000"};
-    QTest::newRow("firefox export, separators on the entry's line")
-        << DataFile("firefox.html") << firefox;
-    QTest::newRow("chromium export with icons")
-        << DataFile("chromium.html")
-        << QStringList{"/Bookmarks bar|Debian -- The Universal Operating System|https://"
-                       "www.debian.org/|1690000050",
-                       "/Bookmarks bar/Qt|QString Class | Qt Core 6|https://doc.qt.io/qt-6/"
-                       "qstring.html|1690000060",
-                       "|Bookmarklet|javascript:void(0)|1690000070"};
-    QTest::newRow("byte-order mark and blank lines before the doctype")
-        << DataFile("bom.html")
-        << QStringList{QString::fromUtf8("|Café crème|https://example.com/café|1500000000")};
-    const QByteArray utf16 = QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
-                                 .encode(QString::fromUtf8(DataFile("firefox.html")));
-    QTest::newRow("UTF-16 with byte-order mark") << utf16 << firefox;
-    QTest::newRow("no dates") << DataFile("nodates.html")
-                              << QStringList{"/News|Daily news|https://news.example/|0",
-                                             "/News|From 1980|https://old.example/|315532800",
-                                             "/News|From 2100|https://later.example/|4102444800",
-                                             "/News|Unreadable date|https://junk.example/|0"};
-    QTest::newRow("lower case, finer dates, no doctype, heading without a list or name")
-        << DataFile("microseconds.html")
-        << QStringList{"|Micro|https://micro.example/|1600000000123456",
-                       "|Milli|https://milli.example/|1600000000123",
-                       "/|FTP|ftp://ftp.example/pub/|0",
-                       "/|Local file|file:///etc/passwd|0",
-                       "/|Data|data:text/html,hi|0",
-                       "/|Nothing||0"};
-    QTest::newRow("invalid UTF-8 read as Windows-1252")
-        << DataFile("windows1252.html")
-        << QStringList{QString::fromUtf8("|Café € “ text|https://example.com/|0")};
-    QTest::newRow("declared character set")
-        << DataFile("koi8.html")
-        << QStringList{QString::fromUtf8("|Привет|https://koi.example/|0")};
-    QTest::newRow("unclosed script in a description")
-        << QByteArray("<DL><DT><A HREF=\"https://a/\">A</A><DD>x <script>if (a<b) {\n"
-                      "<DT><A HREF=\"https://b/\">B</A><DD>y <script src=\"\n"
-                      "<DT><A HREF=\"https://c/\">C</A></DL>")
-        << QStringList{"|A|https://a/|0", "|B|https://b/|0", "|C|https://c/|0"};
-    QTest::newRow("links inside a description are no bookmarks")
-        << QByteArray("<DL><DT><A HREF=\"https://a/\">A</A>\n<DD>see <a href=\"https://x/\">x</a>"
-                      " and <b>more</b>\n<DT><A HREF=\"https://b/\">B</A></DL>")
-        << QStringList{"|A|https://a/|0", "|B|https://b/|0"};
-    QTest::newRow("unclosed comment and unclosed quote end with their line")
-        << QByteArray("<!-- open\n<DL><DT><A HREF=\"https://q/>Q\n<DT><A HREF='https://r/'>R"
-                      "\n</DL>")
-        << QStringList{"||https://q/>Q|0", "|R|https://r/|0"};
-    QTest::newRow("references decoded once, white space made single")
-        << QByteArray("<DL><DT><A HREF=\"https://a/?b=1&amp;c=2\">  &amp;lt;\n x&#0;&#xD800;"
-                      "&bogus; &#65;</A></DL>")
-        << QStringList{"|&lt; x&#0;&#xD800;&bogus; A|https://a/?b=1&c=2|0"};
-}
-
-void TestBookmarkFiles::read()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QStringList, expected);
-    const exchange::SourceRead read = readBookmarkHtml(content);
-    QVERIFY2(read.ok(), qPrintable(read.error));
-    QCOMPARE(Lines(read.tree), expected);
-}
-
-void TestBookmarkFiles::deepNesting()
-{
-    constexpr int Depth = 100000;
-    QByteArray html = "<DL><p>\n";
-    for (int i = 0; i < Depth; ++i)
-        html += "<DT><H3>f</H3><DL><p>\n";
-    html += "<DT><A HREF=\"https://deep.example/\">Deep</A>\n";
-    html += QByteArray("</DL><p>\n").repeated(Depth + 1);
-    html += "<DT><A HREF=\"https://top.example/\">Top</A>\n";
-    const exchange::SourceRead read = readBookmarkHtml(html);
-    QCOMPARE(read.tree.bookmarks.size(), size_t(2));
-    int depth = 0;
-    for (int f = read.tree.bookmarks[0].folder; f > 0; f = read.tree.folders[size_t(f)].parent)
-        ++depth;
-    QCOMPARE(depth, Depth);
-    QCOMPARE(read.tree.bookmarks[1].folder, 0);
-}
-
-void TestBookmarkFiles::hugeFile()
-{
-    // 50 MB: every bookmark carries a 100 kB icon, which is skipped.
-    constexpr int Count = 500;
-    const QByteArray icon = "data:image/png;base64," + QByteArray(100000, 'A');
-    QByteArray html = "<DL><p>\n";
-    for (int i = 0; i < Count; ++i)
-        html += "<DT><A HREF=\"https://site" + QByteArray::number(i) + ".example/\" ICON=\"" +
-                icon + "\">Site " + QByteArray::number(i) + "</A>\n";
-    const exchange::SourceRead read = readBookmarkHtml(html);
-    QCOMPARE(read.tree.bookmarks.size(), size_t(Count));
-    QCOMPARE(read.tree.bookmarks.back().title, QStringLiteral("Site 499"));
-}
-
-void TestBookmarkFiles::notABookmarkFile()
-{
-    QVERIFY(!readBookmarkHtml("<html><body><p>Hello</p></body></html>").ok());
-    QVERIFY(!readBookmarkHtml(QByteArray("\x00\x01\x02\xFF", 4)).ok());
-    QVERIFY(readBookmarkHtml("<DL><p>\n</DL>").ok()); // an empty export is one
-}
 
 QTEST_GUILESS_MAIN(TestBookmarkFiles)
 #include "test_bookmarkfiles.moc"

@@ -12,39 +12,6 @@
 using namespace exchange;
 
 namespace {
-// Firefox's two tables, with its roots, tags, a separator, a query and a loop of parents.
-const char PlacesSql[] = R"(
-PRAGMA journal_mode=WAL;
-CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR,
-  rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL,
-  typed INTEGER DEFAULT 0 NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL,
-  last_visit_date INTEGER, guid TEXT, foreign_count INTEGER DEFAULT 0 NOT NULL,
-  url_hash INTEGER DEFAULT 0 NOT NULL, description TEXT, preview_image_url TEXT);
-CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL,
-  parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT,
-  dateAdded INTEGER, lastModified INTEGER, guid TEXT, syncStatus INTEGER NOT NULL DEFAULT 0,
-  syncChangeCounter INTEGER NOT NULL DEFAULT 1);
-INSERT INTO moz_places (id, url, title) VALUES (1, 'https://menu.example/', 'Page title'),
-  (2, 'https://sub.example/', NULL), (3, 'place:sort=14&type=6', NULL),
-  (4, 'https://other.example/', NULL), (5, 'https://phone.example/', NULL);
-INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, dateAdded, guid) VALUES
-  (1, 2, NULL, 0, 0, '', 0, 'root________'),
-  (2, 2, NULL, 12, 0, 'menu', 0, 'menu________'),
-  (3, 2, NULL, 1, 1, 'toolbar', 0, 'toolbar_____'),
-  (4, 2, NULL, 1, 2, 'tags', 0, 'tags________'),
-  (5, 2, NULL, 1, 3, 'unfiled', 0, 'unfiled_____'),
-  (6, 2, NULL, 1, 4, 'mobile', 0, 'mobile______'),
-  (10, 1, 1, 2, 0, 'Menu item', 1650000000000000, 'a'),
-  (11, 3, NULL, 2, 1, NULL, 0, 'b'),
-  (12, 2, NULL, 2, 2, 'Sub', 0, 'c'),
-  (13, 1, 2, 12, 0, NULL, 0, 'd'),
-  (14, 1, 3, 3, 0, 'Most visited', 0, 'e'),
-  (15, 2, NULL, 4, 0, 'news', 0, 'f'),
-  (16, 1, 1, 15, 0, NULL, 0, 'g'),
-  (17, 1, 4, 5, 0, 'Other', 0, 'h'),
-  (18, 1, 5, 6, 0, 'Phone', 0, 'i');
-)";
-
 const QStringList PlacesLines = {"/Bookmarks Menu|Menu item|https://menu.example/|1650000000000000",
                                  "/Bookmarks Menu/Sub||https://sub.example/|0",
                                  "/Bookmarks Toolbar|Most visited|place:sort=14&type=6|0",
@@ -58,7 +25,7 @@ sqlite3 *WritePlaces(const QString &path)
     sqlite3 *db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
     sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, PlacesSql, nullptr, nullptr, nullptr);
+    sqlite3_exec(db, DataFile("places.sql").constData(), nullptr, nullptr, nullptr);
     return db;
 }
 
@@ -82,87 +49,81 @@ class TestBrowsers : public QObject
     Q_OBJECT
 
   private slots:
-    void firefoxWhileRunning();
-    void unreadable_data();
-    void unreadable();
-    void chromium();
-    void profiles();
+    void firefoxWhileRunning()
+    {
+        QTemporaryDir dir;
+        const QString places = dir.filePath("profile/places.sqlite");
+        sqlite3 *browser = WritePlaces(places);
+        QVERIFY(QFileInfo(places + "-wal").size() > 0);
+        const QByteArray before = FolderDigest(dir.filePath("profile"));
+        const SourceRead read = readFirefoxPlaces(places);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(Lines(read.tree), PlacesLines);
+        QCOMPARE(FolderDigest(dir.filePath("profile")), before);
+        sqlite3_close(browser);
+    }
+
+    void unreadable_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("firefox");
+        QTest::newRow("garbage as places.sqlite") << QByteArray("not a database at all") << true;
+        QTest::newRow("empty places.sqlite") << QByteArray() << true;
+        QTest::newRow("garbage as Bookmarks") << QByteArray("{\"roots\": [") << false;
+        QTest::newRow("JSON without roots") << QByteArray("{\"version\": 1}") << false;
+        QTest::newRow("nested too deep") << QByteArray(100000, '[') << false;
+    }
+
+    void unreadable()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, firefox);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("store"), content);
+        const SourceRead read = firefox ? readFirefoxPlaces(dir.filePath("store"))
+                                        : readChromiumBookmarks(dir.filePath("store"));
+        QVERIFY(!read.ok());
+        QVERIFY(read.error.contains(dir.filePath("store")));
+    }
+
+    void chromium()
+    {
+        const SourceRead read = readChromiumJson(DataFile("Bookmarks"));
+        QVERIFY(read.ok());
+        QCOMPARE(Lines(read.tree),
+                 (QStringList{"/Bookmarks bar|Debian|https://www.debian.org/|1655526400000000",
+                              "/Bookmarks bar/Dev|Qt docs|https://doc.qt.io/|0",
+                              "/Other bookmarks|Bookmarklet|javascript:void(0)|1605526400000000",
+                              "/Mobile bookmarks|Phone|https://m.example/|1665526400000000"}));
+    }
+
+    void profiles()
+    {
+        const QString home = TestHomePath();
+        const QString firefox = home + "/.mozilla/firefox";
+        WriteFile(firefox + "/profiles.ini",
+                  "[Profile1]\nName=other\nIsRelative=1\nPath=abc.other\nDefault=1\n\n"
+                  "[Profile0]\nName=default-release\nIsRelative=1\nPath=xyz.default-release\n\n"
+                  "[Install4F96D1932A9F858E]\nDefault=xyz.default-release\nLocked=1\n");
+        sqlite3_close(WritePlaces(firefox + "/xyz.default-release/places.sqlite"));
+        sqlite3_close(WritePlaces(firefox + "/abc.other/places.sqlite"));
+        WriteFile(home + "/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile "
+                         "1/Bookmarks",
+                  DataFile("Bookmarks"));
+        const Browser &ff = *findBrowser(u"Firefox");
+        QCOMPARE(pickProfile(ff, {})->name, QStringLiteral("default-release"));
+        QCOMPARE(pickProfile(ff, "OTHER")->folder, firefox + "/abc.other");
+        QCOMPARE(pickProfile(ff, firefox + "/abc.other")->folder, firefox + "/abc.other");
+        QVERIFY(!pickProfile(ff, "missing"));
+        QVERIFY(!pickProfile(*findBrowser(u"chromium"), {}));
+        QStringList found;
+        for (const FoundBrowser &b : findBrowsers())
+            found << QStringLiteral("%1 %2 %3")
+                         .arg(b.profile.browser->id, b.profile.name)
+                         .arg(b.bookmarkCount);
+        QCOMPARE(found, (QStringList{"firefox default-release 4", "brave Profile 1 3"}));
+    }
 };
-
-void TestBrowsers::firefoxWhileRunning()
-{
-    QTemporaryDir dir;
-    const QString places = dir.filePath("profile/places.sqlite");
-    sqlite3 *browser = WritePlaces(places);
-    QVERIFY(QFileInfo(places + "-wal").size() > 0);
-    const QByteArray before = FolderDigest(dir.filePath("profile"));
-    const SourceRead read = readFirefoxPlaces(places);
-    QVERIFY2(read.ok(), qPrintable(read.error));
-    QCOMPARE(Lines(read.tree), PlacesLines);
-    QCOMPARE(FolderDigest(dir.filePath("profile")), before);
-    sqlite3_close(browser);
-}
-
-void TestBrowsers::unreadable_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("firefox");
-    QTest::newRow("garbage as places.sqlite") << QByteArray("not a database at all") << true;
-    QTest::newRow("empty places.sqlite") << QByteArray() << true;
-    QTest::newRow("garbage as Bookmarks") << QByteArray("{\"roots\": [") << false;
-    QTest::newRow("JSON without roots") << QByteArray("{\"version\": 1}") << false;
-    QTest::newRow("nested too deep") << QByteArray(100000, '[') << false;
-}
-
-void TestBrowsers::unreadable()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(bool, firefox);
-    QTemporaryDir dir;
-    WriteBytes(dir.filePath("store"), content);
-    const SourceRead read = firefox ? readFirefoxPlaces(dir.filePath("store"))
-                                    : readChromiumBookmarks(dir.filePath("store"));
-    QVERIFY(!read.ok());
-    QVERIFY(read.error.contains(dir.filePath("store")));
-}
-
-void TestBrowsers::chromium()
-{
-    const SourceRead read = readChromiumJson(DataFile("Bookmarks"));
-    QVERIFY(read.ok());
-    QCOMPARE(Lines(read.tree),
-             (QStringList{"/Bookmarks bar|Debian|https://www.debian.org/|1655526400000000",
-                          "/Bookmarks bar/Dev|Qt docs|https://doc.qt.io/|0",
-                          "/Other bookmarks|Bookmarklet|javascript:void(0)|1605526400000000",
-                          "/Mobile bookmarks|Phone|https://m.example/|1665526400000000"}));
-}
-
-void TestBrowsers::profiles()
-{
-    const QString home = TestHomePath();
-    const QString firefox = home + "/.mozilla/firefox";
-    WriteBytes(firefox + "/profiles.ini",
-               "[Profile1]\nName=other\nIsRelative=1\nPath=abc.other\nDefault=1\n\n"
-               "[Profile0]\nName=default-release\nIsRelative=1\nPath=xyz.default-release\n\n"
-               "[Install4F96D1932A9F858E]\nDefault=xyz.default-release\nLocked=1\n");
-    sqlite3_close(WritePlaces(firefox + "/xyz.default-release/places.sqlite"));
-    sqlite3_close(WritePlaces(firefox + "/abc.other/places.sqlite"));
-    WriteBytes(
-        home + "/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile 1/Bookmarks",
-        DataFile("Bookmarks"));
-    const Browser &ff = *findBrowser(u"Firefox");
-    QCOMPARE(pickProfile(ff, {})->name, QStringLiteral("default-release"));
-    QCOMPARE(pickProfile(ff, "OTHER")->folder, firefox + "/abc.other");
-    QCOMPARE(pickProfile(ff, firefox + "/abc.other")->folder, firefox + "/abc.other");
-    QVERIFY(!pickProfile(ff, "missing"));
-    QVERIFY(!pickProfile(*findBrowser(u"chromium"), {}));
-    QStringList found;
-    for (const FoundBrowser &b : findBrowsers())
-        found << QStringLiteral("%1 %2 %3")
-                     .arg(b.profile.browser->id, b.profile.name)
-                     .arg(b.bookmarkCount);
-    QCOMPARE(found, (QStringList{"firefox default-release 4", "brave Profile 1 3"}));
-}
 
 QTEST_GUILESS_MAIN(TestBrowsers)
 #include "test_browsers.moc"

@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <cerrno>
 
 using namespace exchange;
 
@@ -22,14 +21,12 @@ ImportReport Import(const BookmarkTree &tree, const QString &favorites, bool dry
                     const platform::FileWriteOps *ops = &platform::batchedFileWriteOps(),
                     const QString &into = {})
 {
-    ImportOptions options;
-    options.favorites = favorites;
-    options.into = into;
-    options.sourceName = QStringLiteral("test.html");
-    options.dryRun = dryRun;
-    options.now = Now;
-    options.ops = ops;
-    return importTree(tree, options);
+    return importTree(tree, {.favorites = favorites,
+                             .into = into,
+                             .sourceName = QStringLiteral("test.html"),
+                             .dryRun = dryRun,
+                             .now = Now,
+                             .ops = ops});
 }
 
 BookmarkTree Tree(const char *fixture)
@@ -37,20 +34,15 @@ BookmarkTree Tree(const char *fixture)
     return readBookmarkHtml(DataFile(QString::fromLatin1(fixture))).tree;
 }
 
-long FailingWrite(int, const void *, unsigned long)
+// favrake-cli with favorites as its default folder.
+QProcess *StartCli(QObject *owner, const QStringList &arguments, const QString &favorites)
 {
-    errno = ENOSPC;
-    return -1;
-}
-
-int RunCli(const QStringList &arguments, const QString &favorites)
-{
-    QProcess cli;
+    auto *cli = new QProcess(owner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("FAVRAKE_FAVORITES"), favorites);
-    cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(FAVRAKE_CLI), arguments);
-    return cli.waitForFinished(60000) ? cli.exitCode() : -1;
+    cli->setProcessEnvironment(env);
+    cli->start(QStringLiteral(FAVRAKE_CLI), arguments);
+    return cli;
 }
 } // namespace
 
@@ -59,281 +51,240 @@ class TestImport : public QObject
     Q_OBJECT
 
   private slots:
-    void names_data();
-    void names();
-    void importTwice();
-    void addDates_data();
-    void addDates();
-    void collisions();
-    void failedWrite();
-    void newFile_data();
-    void newFile();
-    void tooDeep();
-    void roundTrip();
-    void commandLine_data();
-    void commandLine();
-    void killedImport();
-};
+    void names_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "News" << 1 << "News.url";
+        QTest::newRow("characters no file system takes")
+            << "a/b\\c:d*e?f\"g<h>i|j\tk" << 1 << "a_b_c_d_e_f_g_h_i_j_k.url";
+        QTest::newRow("dots and blanks at the ends")
+            << " ..hidden  title... " << 1 << "hidden title.url";
+        QTest::newRow("empty title takes the host") << "" << 1 << "Example.COM.url";
+        QTest::newRow("device name") << "con.txt" << 1 << "_con.txt.url";
+        QTest::newRow("numbered") << "News" << 2 << "News (2).url";
+        const QString longTitle = QString(200, u'x') + QString(100, QChar(0x20AC));
+        QTest::newRow("cut to 255 bytes on a whole character")
+            << longTitle << 12 << QString(200, u'x') + QString(15, QChar(0x20AC)) + " (12).url";
+    }
+    void names()
+    {
+        QFETCH(QString, title);
+        QFETCH(int, number);
+        QTEST(bookmarkFileName(title, u"https://user@Example.COM:8080/x", number), "name");
+    }
 
-void TestImport::names_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << "News" << 1 << "News.url";
-    QTest::newRow("characters no file system takes")
-        << "a/b\\c:d*e?f\"g<h>i|j\tk" << 1 << "a_b_c_d_e_f_g_h_i_j_k.url";
-    QTest::newRow("dots and blanks at the ends")
-        << " ..hidden  title... " << 1 << "hidden title.url";
-    QTest::newRow("empty title takes the host") << "" << 1 << "Example.COM.url";
-    QTest::newRow("device name") << "con.txt" << 1 << "_con.txt.url";
-    QTest::newRow("numbered") << "News" << 2 << "News (2).url";
-    const QString longTitle = QString(200, u'x') + QString(100, QChar(0x20AC));
-    QTest::newRow("cut to 255 bytes on a whole character")
-        << longTitle << 12 << QString(200, u'x') + QString(15, QChar(0x20AC)) + " (12).url";
-}
+    void importTwice()
+    {
+        QTemporaryDir dir;
+        const QString favorites = dir.filePath("Favorites"); // missing: made by the import
+        const QStringList expected = {
+            "Bookmarks Toolbar/Fish & Chips _3 \u20AC \U0001F600.url=https://example.org/a?x=1&y=2",
+            "Getting Started.url=https://www.mozilla.org/en-US/firefox/central/",
+            "Other Bookmarks/LWN.net.url=https://lwn.net/"};
+        QCOMPARE(Import(Tree("firefox.html"), favorites, true).imported, 3);
+        QVERIFY(!QFileInfo::exists(favorites)); // a dry run writes nothing
+        const ImportReport first = Import(Tree("firefox.html"), favorites);
+        QCOMPARE(std::pair(first.imported, first.foldersCreated), std::pair(3, 3));
+        QCOMPARE(first.skipped, (std::map<QString, int>{{"place", 1}}));
+        QCOMPARE(Shortcuts(favorites), expected);
+        // The add date becomes the file's time.
+        QCOMPARE(QFileInfo(favorites + "/Getting Started.url").lastModified().toSecsSinceEpoch(),
+                 1700000000);
+        const ImportReport second = Import(Tree("firefox.html"), favorites);
+        QCOMPARE(std::tuple(second.imported, second.alreadyPresent, second.foldersCreated),
+                 std::tuple(0, 3, 0));
+        QCOMPARE(second.destination, QStringLiteral("Imported from test.html 2024-01-01"));
+        QCOMPARE(Shortcuts(favorites), expected);
+    }
 
-void TestImport::names()
-{
-    QFETCH(QString, title);
-    QFETCH(int, number);
-    QFETCH(QString, name);
-    const QString made = bookmarkFileName(title, u"https://user@Example.COM:8080/x", number);
-    QCOMPARE(made, name);
-    QVERIFY(made.toUtf8().size() <= 255);
-}
+    void addDates_data()
+    {
+        QTest::addColumn<qint64>("raw");
+        QTest::addColumn<qint64>("seconds"); // 0: none, the file keeps the time of writing
+        QTest::newRow("seconds") << qint64(1700000000) << qint64(1700000000);
+        QTest::newRow("milliseconds") << qint64(1600000000123) << qint64(1600000000);
+        QTest::newRow("microseconds") << qint64(1600000000123456) << qint64(1600000000);
+        QTest::newRow("missing") << qint64(0) << qint64(0);
+        QTest::newRow("before 1990") << qint64(315532800) << qint64(0);
+        QTest::newRow("in the future") << qint64(4102444800) << qint64(0);
+        QTest::newRow("in the future, microseconds") << qint64(4102444800000000) << qint64(0);
+    }
+    void addDates()
+    {
+        QFETCH(qint64, raw);
+        QTEST(qint64(addDateSeconds(raw, Now.toSecsSinceEpoch()).value_or(0)), "seconds");
+    }
 
-void TestImport::importTwice()
-{
-    QTemporaryDir dir;
-    const QString favorites = dir.filePath("Favorites"); // missing: made by the import
-    const QStringList expected = {
-        "Bookmarks Toolbar/Fish & Chips _3 \u20AC \U0001F600.url=https://example.org/a?x=1&y=2",
-        "Getting Started.url=https://www.mozilla.org/en-US/firefox/central/",
-        "Other Bookmarks/LWN.net.url=https://lwn.net/"};
-    const ImportReport dry = Import(Tree("firefox.html"), favorites, true);
-    QCOMPARE(dry.imported, 3);
-    QVERIFY(!QFileInfo::exists(favorites));
-    const ImportReport first = Import(Tree("firefox.html"), favorites);
-    QCOMPARE(first.imported, 3);
-    QCOMPARE(first.foldersCreated, 3);
-    QCOMPARE(first.skipped, (std::map<QString, int>{{"place", 1}}));
-    QCOMPARE(Shortcuts(favorites), expected);
-    const ImportReport second = Import(Tree("firefox.html"), favorites);
-    QCOMPARE(second.imported, 0);
-    QCOMPARE(second.alreadyPresent, 3);
-    QCOMPARE(second.foldersCreated, 0);
-    QCOMPARE(second.destination, QStringLiteral("Imported from test.html 2024-01-01"));
-    QCOMPARE(Shortcuts(favorites), expected);
-}
-
-void TestImport::addDates_data()
-{
-    QTest::addColumn<QString>("fixture");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<qint64>("modified"); // 0: not set by the import
-    QTest::newRow("seconds") << "firefox.html"
-                             << "Getting Started.url" << qint64(1700000000);
-    QTest::newRow("microseconds") << "microseconds.html"
-                                  << "Micro.url" << qint64(1600000000);
-    QTest::newRow("milliseconds") << "microseconds.html"
-                                  << "Milli.url" << qint64(1600000000);
-    QTest::newRow("missing") << "nodates.html"
-                             << "News/Daily news.url" << qint64(0);
-    QTest::newRow("before 1990") << "nodates.html"
-                                 << "News/From 1980.url" << qint64(0);
-    QTest::newRow("in the future") << "nodates.html"
-                                   << "News/From 2100.url" << qint64(0);
-}
-
-void TestImport::addDates()
-{
-    QFETCH(QString, fixture);
-    QFETCH(QString, file);
-    QFETCH(qint64, modified);
-    QTemporaryDir dir;
-    Import(Tree(qPrintable(fixture)), dir.path());
-    const QDateTime stamp = QFileInfo(dir.filePath(file)).lastModified().toUTC();
-    if (modified != 0)
-        QCOMPARE(stamp.toSecsSinceEpoch(), modified);
-    else
-        QVERIFY(stamp > Now); // left at the time of writing
-}
-
-void TestImport::collisions()
-{
-    QTemporaryDir dir;
-    WriteBytes(dir.filePath("In/same.url"), "[InternetShortcut]\r\nURL=https://other.example/\r\n");
-    WriteBytes(dir.filePath("In/News"), "a file where a folder should go");
-    BookmarkTree tree;
-    const int news = tree.addFolder(0, "News");
-    const int newsAgain = tree.addFolder(0, "NEWS");
-    for (const char *title : {"Same", "SAME", "same"})
-        tree.bookmarks.push_back({0, title, QStringLiteral("https://x.example/%1").arg(title), 0});
-    tree.bookmarks.push_back({news, "A", "https://a.example/", 0});
-    tree.bookmarks.push_back({newsAgain, "B", "https://b.example/", 0});
-    const ImportReport report =
-        Import(tree, dir.path(), false, &platform::systemFileWriteOps(), "In");
-    QCOMPARE(report.imported, 5);
-    QCOMPARE(
-        Shortcuts(dir.filePath("In")),
-        (QStringList{"News (2)/A.url=https://a.example/", "News (2)/B.url=https://b.example/",
+    void collisions()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("In/same.url"),
+                  "[InternetShortcut]\r\nURL=https://other.example/\r\n");
+        WriteFile(dir.filePath("In/News"), "a file where a folder should go");
+        BookmarkTree tree;
+        const int news = tree.addFolder(0, "News");
+        const int newsAgain = tree.addFolder(0, "NEWS");
+        for (const char *title : {"Same", "SAME", "same"})
+            tree.bookmarks.push_back(
+                {0, title, QStringLiteral("https://x.example/%1").arg(title), 0});
+        tree.bookmarks.push_back({news, "A", "https://a.example/", 0});
+        tree.bookmarks.push_back({newsAgain, "B", "https://b.example/", 0});
+        const ImportReport report =
+            Import(tree, dir.path(), false, &platform::systemFileWriteOps(), "In");
+        QCOMPARE(report.imported, 5);
+        QCOMPARE(Shortcuts(dir.filePath("In")),
+                 (QStringList{
+                     "News (2)/A.url=https://a.example/", "News (2)/B.url=https://b.example/",
                      "News=", "SAME (3).url=https://x.example/SAME",
                      "Same (2).url=https://x.example/Same", "same (4).url=https://x.example/same",
                      "same.url=https://other.example/"}));
-}
-
-void TestImport::failedWrite()
-{
-    QTemporaryDir dir;
-    const platform::FileWriteOps failing{FailingWrite, ::fsync, ::rename, true};
-    const ImportReport report = Import(Tree("chromium.html"), dir.path(), false, &failing);
-    QCOMPARE(report.failed, 2);
-    QCOMPARE(report.imported, 0);
-    QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::NoSort).isEmpty());
-}
-
-void TestImport::newFile_data()
-{
-    QTest::addColumn<int>("way");
-    QTest::addColumn<bool>("taken");
-    QTest::addColumn<bool>("failing");
-    QTest::addColumn<int>("result");
-    using platform::NewFileResult;
-    for (const auto way : {platform::NewFileWay::Any, platform::NewFileWay::Named}) {
-        const char *name = way == platform::NewFileWay::Any ? "unnamed" : "named";
-        QTest::addRow("%s, free name", name)
-            << int(way) << false << false << int(NewFileResult::Created);
-        QTest::addRow("%s, taken name", name)
-            << int(way) << true << false << int(NewFileResult::NameTaken);
-        QTest::addRow("%s, failing write", name)
-            << int(way) << false << true << int(NewFileResult::Failed);
     }
-}
 
-void TestImport::newFile()
-{
+    void failedWrite()
+    {
+        QTemporaryDir dir;
+        const platform::FileWriteOps failing{FailingWrite, ::fsync, ::rename, true};
+        const ImportReport report = Import(Tree("chromium.html"), dir.path(), false, &failing);
+        QCOMPARE(std::pair(report.failed, report.imported), std::pair(2, 0));
+        QVERIFY(QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden));
+    }
+
+    void newFile_data()
+    {
+        QTest::addColumn<platform::NewFileWay>("way");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<bool>("failing");
+        QTest::addColumn<platform::NewFileResult>("result");
+        using enum platform::NewFileResult;
+        for (const auto way : {platform::NewFileWay::Any, platform::NewFileWay::Named}) {
+            const char *name = way == platform::NewFileWay::Any ? "unnamed" : "named";
+            QTest::addRow("%s, free name", name) << way << false << false << Created;
+            QTest::addRow("%s, taken name", name) << way << true << false << NameTaken;
+            QTest::addRow("%s, failing write", name) << way << false << true << Failed;
+        }
+    }
     // Whatever happens, the folder holds the new file complete or not at all, the old one
     // untouched, and no temporary file.
-    QFETCH(int, way);
-    QFETCH(bool, taken);
-    QFETCH(bool, failing);
-    QFETCH(int, result);
-    QTemporaryDir dir;
-    if (taken)
-        WriteBytes(dir.filePath("a.url"), "old");
-    const platform::FileWriteOps failingOps{FailingWrite, ::fsync, ::rename, false};
-    const auto made = platform::createNewFile(dir.filePath("a.url"), "new", 1500000000,
-                                              failing ? failingOps : platform::systemFileWriteOps(),
-                                              platform::NewFileWay(way));
-    QCOMPARE(int(made), result);
-    const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    QCOMPARE(entries, failing ? QStringList() : QStringList{"a.url"});
-    if (!failing)
-        QCOMPARE(ReadBytes(dir.filePath("a.url")), QByteArray(taken ? "old" : "new"));
-    if (result == int(platform::NewFileResult::Created))
-        QCOMPARE(QFileInfo(dir.filePath("a.url")).lastModified().toSecsSinceEpoch(), 1500000000);
-}
-
-void TestImport::tooDeep()
-{
-    BookmarkTree tree;
-    int folder = 0;
-    for (int i = 0; i < 100000; ++i)
-        folder = tree.addFolder(folder, QStringLiteral("folder"));
-    tree.bookmarks.push_back({folder, "Deep", "https://deep.example/", 0});
-    QTemporaryDir dir;
-    const ImportReport report = Import(tree, dir.path());
-    QCOMPARE(report.imported, 1);
-    QVERIFY(report.foldersTooDeep > 90000);
-    const QStringList files = Shortcuts(dir.path());
-    QCOMPARE(files.size(), 1);
-    QVERIFY(files[0].endsWith("/folder/Deep.url=https://deep.example/"));
-}
-
-void TestImport::roundTrip()
-{
-    QTemporaryDir dir;
-    const QString source = dir.filePath("source");
-    const QStringList collection = {
-        "A & B 'c'.url=https://a.example/?x=1&y=2", "News/Tech/Qt.url=https://qt.example/",
-        "News/Tech/deeper/x.url=https://x.example/%C3%A4", "News/lwn.url=https://lwn.example/",
-        "Zed.url=ftp://zed.example/"};
-    for (const QString &entry : collection) {
-        const qsizetype equals = entry.indexOf(u'=');
-        WriteBytes(source + u'/' + entry.first(equals),
-                   "[InternetShortcut]\r\nURL=" + entry.sliced(equals + 1).toUtf8() + "\r\n");
+    void newFile()
+    {
+        QFETCH(platform::NewFileWay, way);
+        QFETCH(bool, taken);
+        QFETCH(bool, failing);
+        QFETCH(platform::NewFileResult, result);
+        QTemporaryDir dir;
+        if (taken)
+            WriteFile(dir.filePath("a.url"), "old");
+        const platform::FileWriteOps failingOps{FailingWrite, ::fsync, ::rename, false};
+        QCOMPARE(platform::createNewFile(dir.filePath("a.url"), "new", 1500000000,
+                                         failing ? failingOps : platform::systemFileWriteOps(),
+                                         way),
+                 result);
+        const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(entries, failing ? QStringList() : QStringList{"a.url"});
+        QCOMPARE(ReadFile(dir.filePath("a.url")), QByteArray(failing ? "<missing>"
+                                                             : taken ? "old"
+                                                                     : "new"));
+        if (result == platform::NewFileResult::Created)
+            QCOMPARE(QFileInfo(dir.filePath("a.url")).lastModified().toSecsSinceEpoch(),
+                     1500000000);
     }
-    const QByteArray html = exportCollection(TBookmarks(source));
-    const ImportReport report = Import(readBookmarkHtml(html).tree, dir.filePath("copy"));
-    QCOMPARE(report.imported, collection.size());
-    QCOMPARE(Shortcuts(dir.filePath("copy")), collection);
-}
 
-void TestImport::commandLine_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("status");
-    const QString file = QStringLiteral(FAVRAKE_TEST_DATA "/exchange/chromium.html");
-    QTest::newRow("import") << QStringList{"import", file, "--into", "In/Here"} << 0;
-    QTest::newRow("dry run") << QStringList{"import", file, "--dry-run"} << 0;
-    QTest::newRow("no source") << QStringList{"import"} << 2;
-    QTest::newRow("folder outside") << QStringList{"import", file, "--into", "../x"} << 2;
-    QTest::newRow("profile of a file") << QStringList{"import", file, "--profile", "p"} << 2;
-    QTest::newRow("unreadable source") << QStringList{"import", "/nonexistent.html"} << 1;
-    QTest::newRow("not a bookmark file") << QStringList{"import", "/etc/hostname"} << 1;
-    QTest::newRow("browser without profile") << QStringList{"import", "vivaldi"} << 1;
-    QTest::newRow("unwritable folder") << QStringList{"import", file, "--into", "blocked/x"} << 1;
-    QTest::newRow("export") << QStringList{"export", "-o", "/dev/null"} << 0;
-    QTest::newRow("export to a missing folder")
-        << QStringList{"export", "-o", "/nonexistent/x"} << 1;
-    QTest::newRow("export of a missing folder") << QStringList{"export", "/nonexistent"} << 1;
-    QTest::newRow("duplicates") << QStringList{"duplicates"} << 0;
-    QTest::newRow("duplicates of two folders") << QStringList{"duplicates", "a", "b"} << 2;
-}
+    void tooDeep()
+    {
+        BookmarkTree tree;
+        int folder = 0;
+        for (int i = 0; i < 100000; ++i)
+            folder = tree.addFolder(folder, QStringLiteral("folder"));
+        tree.bookmarks.push_back({folder, "Deep", "https://deep.example/", 0});
+        QTemporaryDir dir;
+        const ImportReport report = Import(tree, dir.path());
+        QCOMPARE(report.imported, 1);
+        QVERIFY(report.foldersTooDeep > 90000);
+        const QStringList files = Shortcuts(dir.path());
+        QCOMPARE(files.size(), 1);
+        QVERIFY(files[0].endsWith("/folder/Deep.url=https://deep.example/"));
+    }
 
-void TestImport::commandLine()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, status);
-    QTemporaryDir dir;
-    WriteBytes(dir.filePath("blocked"), "a file");
-    QCOMPARE(RunCli(arguments, dir.path()), status);
-    if (arguments.contains("--dry-run") || status != 0)
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
-}
+    void roundTrip()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath("source");
+        const QStringList collection = {
+            "A & B 'c'.url=https://a.example/?x=1&y=2", "News/Tech/Qt.url=https://qt.example/",
+            "News/Tech/deeper/x.url=https://x.example/%C3%A4", "News/lwn.url=https://lwn.example/",
+            "Zed.url=ftp://zed.example/"};
+        for (const QString &entry : collection)
+            WriteFile(source + u'/' + entry.section(u'=', 0, 0),
+                      "[InternetShortcut]\r\nURL=" + entry.section(u'=', 1).toUtf8() + "\r\n");
+        const QByteArray html = exportCollection(TBookmarks(source));
+        const ImportReport report = Import(readBookmarkHtml(html).tree, dir.filePath("copy"));
+        QCOMPARE(report.imported, collection.size());
+        QCOMPARE(Shortcuts(dir.filePath("copy")), collection);
+    }
 
-void TestImport::killedImport()
-{
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        const QString file = QStringLiteral(FAVRAKE_TEST_DATA "/exchange/chromium.html");
+        QTest::newRow("import") << QStringList{"import", file, "--into", "In/Here"} << 0;
+        QTest::newRow("dry run") << QStringList{"import", file, "--dry-run"} << 0;
+        QTest::newRow("no source") << QStringList{"import"} << 2;
+        QTest::newRow("folder outside") << QStringList{"import", file, "--into", "../x"} << 2;
+        QTest::newRow("profile of a file") << QStringList{"import", file, "--profile", "p"} << 2;
+        QTest::newRow("unreadable source") << QStringList{"import", "/nonexistent.html"} << 1;
+        QTest::newRow("not a bookmark file") << QStringList{"import", "/etc/hostname"} << 1;
+        QTest::newRow("browser without profile") << QStringList{"import", "vivaldi"} << 1;
+        QTest::newRow("unwritable folder")
+            << QStringList{"import", file, "--into", "blocked/x"} << 1;
+        QTest::newRow("export") << QStringList{"export", "-o", "/dev/null"} << 0;
+        QTest::newRow("export to a missing folder")
+            << QStringList{"export", "-o", "/nonexistent/x"} << 1;
+        QTest::newRow("export of a missing folder") << QStringList{"export", "/nonexistent"} << 1;
+        QTest::newRow("duplicates") << QStringList{"duplicates"} << 0;
+        QTest::newRow("duplicates of two folders") << QStringList{"duplicates", "a", "b"} << 2;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("blocked"), "a file");
+        QProcess *cli = StartCli(this, arguments, dir.path());
+        QVERIFY(cli->waitForFinished(60000));
+        QTEST(cli->exitCode(), "status");
+        if (arguments.contains("--dry-run") || cli->exitCode() != 0)
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+    }
+
     // Killed while writing, an import leaves only whole .URL files, and no other file but
     // its hidden temporary ones.
-    QTemporaryDir dir;
-    QByteArray html = "<DL>\n";
-    for (int i = 0; i < 20000; ++i)
-        html += "<DT><A HREF=\"https://site.example/" + QByteArray::number(i) + "\">Site " +
-                QByteArray::number(i) + "</A>\n";
-    WriteBytes(dir.filePath("big.html"), html);
-    const QString favorites = dir.filePath("Favorites");
-    QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("FAVRAKE_FAVORITES"), favorites);
-    cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(FAVRAKE_CLI), {"import", dir.filePath("big.html")});
-    QTRY_VERIFY_WITH_TIMEOUT(QDir(favorites).count() > 1000 || cli.state() == QProcess::NotRunning,
-                             60000);
-    cli.kill();
-    QVERIFY(cli.waitForFinished(60000));
-    QCOMPARE(cli.exitStatus(), QProcess::CrashExit);
-    const QFileInfoList files = QDir(favorites).entryInfoList(QDir::Files | QDir::Hidden);
-    QVERIFY(files.size() > 1000);
-    for (const QFileInfo &info : files) {
-        if (info.fileName().startsWith(u'.')) {
-            QVERIFY2(info.fileName().contains(".favrake-tmp-"), qPrintable(info.fileName()));
-            continue;
+    void killedImport()
+    {
+        QTemporaryDir dir;
+        QByteArray html = "<DL>\n";
+        for (int i = 0; i < 20000; ++i)
+            html += "<DT><A HREF=\"https://site.example/" + QByteArray::number(i) + "\">Site " +
+                    QByteArray::number(i) + "</A>\n";
+        WriteFile(dir.filePath("big.html"), html);
+        const QString favorites = dir.filePath("Favorites");
+        QProcess *cli = StartCli(this, {"import", dir.filePath("big.html")}, favorites);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QDir(favorites).count() > 1000 || cli->state() == QProcess::NotRunning, 60000);
+        cli->kill();
+        QVERIFY(cli->waitForFinished(60000));
+        QCOMPARE(cli->exitStatus(), QProcess::CrashExit);
+        const QFileInfoList files = QDir(favorites).entryInfoList(QDir::Files | QDir::Hidden);
+        QVERIFY(files.size() > 1000);
+        for (const QFileInfo &info : files) {
+            const bool temporary = info.fileName().startsWith(u'.');
+            QVERIFY2(temporary ? info.fileName().contains(".favrake-tmp-")
+                               : ReadFile(info.absoluteFilePath()).endsWith("\r\n"),
+                     qPrintable(info.fileName()));
         }
-        QVERIFY2(ReadBytes(info.absoluteFilePath()).endsWith("\r\n"), qPrintable(info.fileName()));
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestImport)
 #include "test_import.moc"

@@ -1,5 +1,7 @@
 // Any bytes as a title: normalising, matching and the query form keep their invariants, and the
-// index answers as the plain search. Lines before a first NUL are a dictionary of their own.
+// index answers as the plain search. Lines before a first NUL are a dictionary of their own;
+// the corpus holds random ones over a few letters, whose lines overlap, repeat and share
+// beginnings and ends.
 #include "store/subject.h"
 
 static void Check(bool ok, const char *what)

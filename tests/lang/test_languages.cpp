@@ -3,22 +3,12 @@
 #include "langfixture.h"
 #include "testenv.h"
 
-#include <QSet>
 #include <QtTest>
 
 namespace {
 QByteArray LanguageFile(const QByteArray &name, const QByteArray &quit = "'Quit?'")
 {
     return "LanguageName = " + name + "\r\nMsgQuit = " + quit + "\r\n";
-}
-
-QStringList SortedNames()
-{
-    QStringList names;
-    for (int i = 0; i < Languages().LanguageCount(); ++i)
-        names.append(Languages().LanguageNameAt(i));
-    names.sort();
-    return names;
 }
 } // namespace
 
@@ -27,13 +17,6 @@ class TestLanguages : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
     QTemporaryDir m_second;
-
-    void Select(const QByteArray &content)
-    {
-        WriteLngFile(m_dir, QStringLiteral("test.lng"), LanguageFile("'Test'") + content);
-        Languages().Scan({m_dir.path()});
-        QVERIFY(Languages().SetCurrentLanguage("Test"));
-    }
 
   private slots:
     void init()
@@ -61,12 +44,16 @@ class TestLanguages : public QObject
         for (const auto &[name, content] : files)
             WriteLngFile(m_dir, QString::fromLatin1(name), content);
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.lng")));
-        WriteLngFile(m_second, QStringLiteral("de.lng"), LanguageFile("'Deutsch'", "'second'"));
+        WriteLngFile(m_second, "de.lng", LanguageFile("'Deutsch'", "'second'"));
         Languages().Scan(
             {m_dir.path(),
              m_dir.path() + QStringLiteral("/../") + QFileInfo(m_dir.path()).fileName(),
              QStringLiteral("/no/such/folder"), m_second.path()});
-        QCOMPARE(SortedNames(), QStringList({"Deutsch", "Deutsch", "Upper"}));
+        QStringList names;
+        for (int i = 0; i < Languages().LanguageCount(); ++i)
+            names.append(Languages().LanguageNameAt(i));
+        names.sort();
+        QCOMPARE(names, QStringList({"Deutsch", "Deutsch", "Upper"}));
         QCOMPARE(Languages().LanguageNameAt(-1), QString());
         QCOMPARE(Languages().LanguageNameAt(3), QString());
         QCOMPARE(Languages().CurrentLanguageName(), QString());
@@ -97,8 +84,8 @@ class TestLanguages : public QObject
         QFETCH(QString, asked);
         QFETCH(bool, selected);
         QVERIFY(!Languages().SetCurrentLanguage(asked)); // nothing scanned yet
-        WriteLngFile(m_dir, QStringLiteral("lang.lng"), LanguageFile(ownName, "'Ende?'"));
-        WriteLngFile(m_dir, QStringLiteral("other.lng"), LanguageFile("'Other'", "'Aus?'"));
+        WriteLngFile(m_dir, "lang.lng", LanguageFile(ownName, "'Ende?'"));
+        WriteLngFile(m_dir, "other.lng", LanguageFile("'Other'", "'Aus?'"));
         Languages().Scan({m_dir.path()});
         QCOMPARE(Languages().SetCurrentLanguage(asked), selected);
         QCOMPARE(Languages().CurrentLanguageName().isEmpty(), !selected);
@@ -107,13 +94,13 @@ class TestLanguages : public QObject
 
     void vanishedFileKeepsCurrentLanguage()
     {
-        WriteLngFile(m_dir, QStringLiteral("de.lng"), LanguageFile("'Deutsch'", "'Beenden?'"));
-        const QString gone = WriteLngFile(m_dir, QStringLiteral("fr.lng"), LanguageFile("'Fr'"));
-        const QString emptied = WriteLngFile(m_dir, QStringLiteral("it.lng"), LanguageFile("'It'"));
+        WriteLngFile(m_dir, "de.lng", LanguageFile("'Deutsch'", "'Beenden?'"));
+        const QString gone = WriteLngFile(m_dir, "fr.lng", LanguageFile("'Fr'"));
+        WriteLngFile(m_dir, "it.lng", LanguageFile("'It'"));
         Languages().Scan({m_dir.path()});
         QVERIFY(Languages().SetCurrentLanguage("Deutsch"));
         QVERIFY(QFile::remove(gone));
-        WriteLngFile(m_dir, QStringLiteral("it.lng"), "");
+        WriteLngFile(m_dir, "it.lng", "");
         for (const QString &name : {QStringLiteral("Fr"), QStringLiteral("It")}) {
             QVERIFY(!Languages().SetCurrentLanguage(name));
             QCOMPARE(Languages().CurrentLanguageName(), "Deutsch");
@@ -138,8 +125,7 @@ class TestLanguages : public QObject
     {
         QFETCH(QString, pattern);
         QFETCH(QStringList, arguments);
-        QFETCH(QString, text);
-        QCOMPARE(FillPhrase(pattern, arguments), text);
+        QTEST(FillPhrase(pattern, arguments), "text");
     }
 
     void countSuffix_data()
@@ -161,9 +147,9 @@ class TestLanguages : public QObject
     void countSuffix()
     {
         QFETCH(qint64, count);
-        Select("RussianGrammar = '1'");
+        SelectTestLanguage(m_dir, "RussianGrammar = '1'");
         QTEST(CountSuffix(count), "russian");
-        Select("RussianGrammar = ' 1'");
+        SelectTestLanguage(m_dir, "RussianGrammar = ' 1'");
         QTEST(CountSuffix(count), "english");
     }
 

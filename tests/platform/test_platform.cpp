@@ -23,9 +23,9 @@ QByteArrayList ReadInfo(const QByteArray &path)
 {
     QFile file;
     const int fd = ::open((path + ".trashinfo").constData(), O_RDONLY);
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return {};
-    return file.readAll().split('\n');
+    return fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)
+               ? file.readAll().split('\n')
+               : QByteArrayList();
 }
 } // namespace
 
@@ -143,8 +143,9 @@ class TestPlatform final : public QObject
             QVERIFY(::access(QFile::encodeName(trash + "files/") + trashedAs[i], F_OK) == 0);
             const QByteArrayList lines =
                 ReadInfo(QFile::encodeName(trash + "info/") + trashedAs[i]);
-            QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
-            QCOMPARE(lines.value(1), "Path=" + root.toPercentEncoding("/") + original[i]);
+            QCOMPARE(lines.mid(0, 2),
+                     QByteArrayList(
+                         {"[Trash Info]", "Path=" + root.toPercentEncoding("/") + original[i]}));
             QVERIFY2(QRegularExpression("^DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d$")
                          .match(QString::fromLatin1(lines.value(2)))
                          .hasMatch(),

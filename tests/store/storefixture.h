@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtTest>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,4 +43,11 @@ inline void SetFileTimes(const QString &path, qint64 unixSeconds)
 inline QByteArray Shortcut(const QByteArray &url, const QByteArray &extra = QByteArray())
 {
     return "[InternetShortcut]\r\nURL=" + url + "\r\n" + extra;
+}
+
+// A write step that fails as on a full disk, for the write operations of the atomic replace.
+inline long FailingWrite(int, const void *, unsigned long)
+{
+    errno = ENOSPC;
+    return -1;
 }

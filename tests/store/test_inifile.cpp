@@ -3,9 +3,7 @@
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <cerrno>
 #include <filesystem>
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -20,11 +18,6 @@ long HookedWrite(int fd, const void *data, unsigned long size)
     if (!OtherProgramWrites.isEmpty())
         WriteFile(HookFolder + "/a.url", OtherProgramWrites);
     return ::write(fd, data, size);
-}
-long FailingWrite(int, const void *, unsigned long)
-{
-    errno = ENOSPC;
-    return -1;
 }
 int FailingSync(int)
 {
@@ -165,27 +158,6 @@ class TestIniFile : public QObject
         const auto maps = platform::readSmallFile("/proc/self/maps", 64);
         QVERIFY(maps && !maps->content);
         QCOMPARE(BytesRead().first - before - asking, 65);
-    }
-
-    void fullDisk()
-    {
-        // A small file system of our own, where the machine lets us mount one.
-        const QString mountPoint = path("small");
-        QDir().mkpath(mountPoint);
-        if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs",
-                                        0, "size=16k") != 0)
-            QSKIP("cannot mount a small file system here; the injected write failure covers it");
-        const QString file = mountPoint + "/a.url";
-        const QByteArray before = Shortcut("http://a.test/");
-        WriteFile(file, before);
-        WriteFile(mountPoint + "/filler", QByteArray(12 * 1024, 'x'));
-        const bool ok = IniWriteString(file, "Merkwerk", "Title", QString(4000, u'A'));
-        const QByteArray after = ReadFile(file);
-        const QStringList left = QDir(mountPoint).entryList(QDir::Files | QDir::Hidden);
-        ::umount(QFile::encodeName(mountPoint).constData());
-        QVERIFY(!ok);
-        QCOMPARE(after, before);
-        QCOMPARE(left, (QStringList{"a.url", "filler"}));
     }
 };
 

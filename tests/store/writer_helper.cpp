@@ -1,29 +1,36 @@
-// Counts up the Rating of every bookmark below a folder, round after round, as a program
-// that refreshes or reviews the collection would: read the list, change a record, save it.
-// Prints how many of its saves went through, per file.
+// Saves every bookmark below a folder round after round, as a program that refreshes or
+// reviews the collection would: read the list, count the Rating up, save. The Title names
+// the count, so a file with one key from another save is seen. Runs the given rounds (0:
+// until killed), then prints how many of its saves went through, per file.
 #include "store/bookmarks.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <cstdio>
 #include <map>
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    const QStringList args = app.arguments(); // folder, rounds, "sync" or "batched"
     if (args.size() != 4)
         return 2;
     const bool batched = args.at(3) == u"batched";
     const TBookmarksEnv env{.WriteOps = batched ? &platform::batchedFileWriteOps()
                                                 : &platform::systemFileWriteOps()};
+    const int rounds = args.at(2).toInt();
     std::map<QString, int> saved;
-    for (int round = 0; round < args.at(2).toInt(); ++round) {
+    for (int round = 0; rounds == 0 || round < rounds; ++round) {
         TBookmarks list(args.at(1), env);
         for (int i = 0; i < list.Count(); ++i) {
             TBookmarkRec &rec = *list.Item(i);
             rec.Rating += 1;
-            rec.Title = QStringLiteral("%1 round %2").arg(app.applicationPid()).arg(round);
+            rec.Title = QStringLiteral("%1 saves \U0001F600").arg(rec.Rating);
             saved[rec.FileName] += list.Save(i) ? 1 : 0;
+            if (round == 0 && i == 0) {
+                std::puts("saving"); // a writer is killed only once it works
+                std::fflush(stdout);
+            }
         }
     }
     if (batched && !platform::syncFileSystem(args.at(1)))
