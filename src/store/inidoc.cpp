@@ -44,7 +44,16 @@ QString Joined(std::initializer_list<QStringView> parts)
 
 bool HoldsLineBreak(QStringView text)
 {
-    return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; });
+}
+
+// A key name that keeps the line a key line of its own.
+bool IsKeyName(QStringView key)
+{
+    const QStringView trimmed = TrimBlanks(key);
+    return !HoldsLineBreak(key) && !trimmed.isEmpty() && !key.contains(u'=') &&
+           !trimmed.startsWith(u'[') && !trimmed.startsWith(u';');
 }
 
 // Code units of 8-bit text (ANSI, UTF-8) and of UTF-16LE text, read the same way. Blanks,
@@ -260,7 +269,11 @@ QByteArray IniDocument::content() const
 {
     if (!m_split)
         return m_body;
+    qsizetype size = 0;
+    for (const Line &line : m_lines)
+        size += line.raw.size() + line.eol.size();
     QByteArray out;
+    out.reserve(size);
     for (const Line &line : m_lines) {
         out += line.raw;
         out += line.eol;
@@ -459,13 +472,33 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
     return i;
 }
 
-qsizetype IniDocument::findKey(qsizetype header, QStringView key) const
+// For each key, the line of the section that holds it (the first of its name), or -1.
+std::vector<qsizetype> IniDocument::findKeys(qsizetype header, const QList<QString> &keys) const
 {
+    std::vector<qsizetype> lines(size_t(keys.size()), -1);
+    const qsizetype end = sectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        if (m_lines[i].info.kind != LineKind::Key)
+            continue;
+        for (size_t k = 0; k < lines.size(); ++k) {
+            if (lines[k] < 0 && nameIs(m_lines[i], keys[qsizetype(k)])) {
+                lines[k] = i;
+                break;
+            }
+        }
+    }
+    return lines;
+}
+
+// The section's last line that is not blank (its header when there is none).
+qsizetype IniDocument::lastFilledLine(qsizetype header) const
+{
+    qsizetype last = header;
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i)
-        if (m_lines[i].info.kind == LineKind::Key && nameIs(m_lines[i], key))
-            return i;
-    return -1;
+        if (!isBlank(m_lines[i]))
+            last = i;
+    return last;
 }
 
 bool IniDocument::isBlank(const Line &line) const
@@ -480,45 +513,58 @@ bool IniDocument::isBlank(const Line &line) const
 
 bool IniDocument::setValue(QStringView section, QStringView key, QStringView value)
 {
-    const bool nameBreaks = TrimBlanks(key).isEmpty() || key.contains(u'=') ||
-                            TrimBlanks(key).startsWith(u'[') || TrimBlanks(key).startsWith(u';') ||
-                            section.contains(u']');
-    if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value) || nameBreaks)
-        return false;
-    const std::optional<QByteArray> encodedValue = encodeText(value);
-    const std::optional<QByteArray> keyText = encodeText(Joined({key, u"="}));
-    const std::optional<QByteArray> headerText = encodeText(Joined({u"[", section, u"]"}));
-    if (!encodedValue || !keyText || !headerText)
-        return false;
-    splitIntoLines();
+    const QString text = value.toString();
+    return setValues(section, {key.toString()}, std::span(&text, 1));
+}
 
-    const qsizetype header = findSection(section);
-    const qsizetype existing = header < 0 ? -1 : findKey(header, key);
-    if (existing >= 0) {
-        // The line keeps its bytes up to the "=", spelling and blanks of the key included.
-        Line &line = m_lines[existing];
-        const qsizetype width = m_encoding == IniEncoding::Utf16LeBom ? 2 : 1;
-        line.raw = QByteArray(line.raw.constData(), line.info.valueBegin * width) + *encodedValue;
-        return true;
+bool IniDocument::setValues(QStringView section, const QList<QString> &keys,
+                            std::span<const QString> values)
+{
+    const std::optional<QByteArray> headerText = encodeText(Joined({u"[", section, u"]"}));
+    if (HoldsLineBreak(section) || section.contains(u']') || !headerText)
+        return false;
+    // Every line is checked and encoded before the first change.
+    std::vector<QByteArray> keyTexts;
+    std::vector<QByteArray> valueTexts;
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        const QString &value = values[size_t(k)];
+        const std::optional<QByteArray> keyText = encodeText(Joined({keys[k], u"="}));
+        const std::optional<QByteArray> valueText = encodeText(value);
+        if (!IsKeyName(keys[k]) || HoldsLineBreak(value) || !keyText || !valueText)
+            return false;
+        keyTexts.push_back(*keyText);
+        valueTexts.push_back(*valueText);
     }
+    splitIntoLines();
+    qsizetype header = findSection(section);
+    const std::vector<qsizetype> existing =
+        header < 0 ? std::vector<qsizetype>(size_t(keys.size()), -1) : findKeys(header, keys);
     const QByteArray eol = newLineEnding();
-    const Line keyLine = makeLine(*keyText + *encodedValue, eol);
+    QList<Line> added;
+    for (size_t k = 0; k < existing.size(); ++k) {
+        if (existing[k] < 0) {
+            added.append(makeLine(keyTexts[k] + valueTexts[k], eol));
+            continue;
+        }
+        // The line keeps its bytes up to the "=", spelling and blanks of the key included.
+        Line &line = m_lines[existing[k]];
+        const qsizetype width = m_encoding == IniEncoding::Utf16LeBom ? 2 : 1;
+        line.raw = QByteArray(line.raw.constData(), line.info.valueBegin * width) + valueTexts[k];
+    }
+    if (added.isEmpty())
+        return true;
     if (header < 0) {
         if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty())
             m_lines.last().eol = eol;
         m_lines.append(makeLine(*headerText, eol));
-        m_lines.append(keyLine);
-        return true;
+        header = m_lines.size() - 1;
     }
     // After the section's last key, so blank lines before the next section stay there.
-    qsizetype insertAt = header + 1;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i)
-        if (!isBlank(m_lines[i]))
-            insertAt = i + 1;
+    const qsizetype insertAt = lastFilledLine(header) + 1;
     if (m_lines[insertAt - 1].eol.isEmpty())
         m_lines[insertAt - 1].eol = eol;
-    m_lines.insert(insertAt, keyLine);
+    for (qsizetype i = 0; i < added.size(); ++i)
+        m_lines.insert(insertAt + i, added[i]);
     return true;
 }
 
