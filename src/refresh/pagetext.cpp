@@ -45,6 +45,11 @@ PageText readPageText(const QByteArray &body, const QByteArray &rawHeaders)
 {
     THTMLScanner scanner;
     scanner.Parse(body, rawHeaders);
+    return readPageText(scanner);
+}
+
+PageText readPageText(const THTMLScanner &scanner)
+{
     PageText page{scanner.GetTitle().trimmed(), {}};
     QByteArray hiddenIn; // the element whose end shows text again
     for (qsizetype i = 0; i < scanner.ObjectCount(); ++i) {
