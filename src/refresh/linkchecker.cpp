@@ -150,7 +150,9 @@ void LinkChecker::route(TIndyResult &&result)
     if (asked == m_asked.end())
         return; // withdrawn
     result.Findings.checked = true;
-    Pending pending{std::move(result), asked->second, fetchAddress(asked->second).host};
+    const FetchAddress address = fetchAddress(asked->second);
+    Pending pending{std::move(result), asked->second, address.host,
+                    isFrontPage(QUrl::fromEncoded(address.url))};
     m_asked.erase(asked);
     gate(std::move(pending));
 }
@@ -222,8 +224,7 @@ bool LinkChecker::complete(Pending &pending)
 bool LinkChecker::siblingKnown(Pending &pending)
 {
     TIndyResult &result = pending.result;
-    const QUrl address = QUrl::fromEncoded(fetchAddress(pending.requested).url);
-    if (!succeeded(result) || isFrontPage(address) || result.Findings.sibling)
+    if (!succeeded(result) || pending.frontPage || result.Findings.sibling)
         return true;
     const auto known = m_siblings.find(pending.host);
     if (known == m_siblings.end()) {
