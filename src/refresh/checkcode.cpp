@@ -64,8 +64,9 @@ bool isChallenge(const TDownloadResult &r, const PageText &page, const VerdictRu
     if (r.Body.isEmpty() || r.Body.size() > SmallPage)
         return false;
     return rules.challengeTitles.contains(page.title.toLower()) ||
-           std::any_of(rules.challengeMarkers.begin(), rules.challengeMarkers.end(),
-                       [&](const QByteArray &marker) { return r.Body.contains(marker); });
+           std::any_of(
+               rules.challengeMarkers.begin(), rules.challengeMarkers.end(),
+               [&](const QByteArrayMatcher &marker) { return marker.indexIn(r.Body) >= 0; });
 }
 
 bool isBlocked(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)

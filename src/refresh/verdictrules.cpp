@@ -37,7 +37,7 @@ void VerdictRules::read(const QByteArray &text)
         else if (kind == "title")
             challengeTitles.append(text);
         else if (kind == "marker")
-            challengeMarkers.append(value);
+            challengeMarkers.append(QByteArrayMatcher(value));
         else if (kind == "path")
             loginPathParts.append(text);
         else if (kind == "loginhost")

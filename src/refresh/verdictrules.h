@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayMatcher>
 #include <QList>
 #include <QString>
 
@@ -12,7 +13,7 @@ struct VerdictRules
     QList<QByteArray> parkingNameServers;
     QList<QString> forSalePhrases;
     QList<QString> challengeTitles;
-    QList<QByteArray> challengeMarkers;
+    QList<QByteArrayMatcher> challengeMarkers; // made once: a check looks for each in a page
     QList<QString> loginPathParts;
     QList<QByteArray> loginHosts;
     QList<QByteArray> returnParams;
