@@ -36,7 +36,11 @@ bool IsValidUtf8(QByteArrayView bytes)
 
 QString Joined(std::initializer_list<QStringView> parts)
 {
+    qsizetype size = 0;
+    for (const QStringView part : parts)
+        size += part.size();
     QString out;
+    out.reserve(size);
     for (const QStringView part : parts)
         out += part;
     return out;
@@ -517,54 +521,61 @@ bool IniDocument::setValue(QStringView section, QStringView key, QStringView val
     return setValues(section, {key.toString()}, std::span(&text, 1));
 }
 
+bool IniDocument::canEncode(QStringView text) const
+{
+    return IsAscii(text) || encodeText(text).has_value();
+}
+
 bool IniDocument::setValues(QStringView section, const QList<QString> &keys,
                             std::span<const QString> values)
 {
-    const std::optional<QByteArray> headerText = encodeText(Joined({u"[", section, u"]"}));
-    if (HoldsLineBreak(section) || section.contains(u']') || !headerText)
+    if (HoldsLineBreak(section) || section.contains(u']') || !canEncode(section))
         return false;
-    // Every line is checked and encoded before the first change.
-    std::vector<QByteArray> keyTexts;
-    std::vector<QByteArray> valueTexts;
-    for (qsizetype k = 0; k < keys.size(); ++k) {
-        const QString &value = values[size_t(k)];
-        const std::optional<QByteArray> keyText = encodeText(Joined({keys[k], u"="}));
-        const std::optional<QByteArray> valueText = encodeText(value);
-        if (!IsKeyName(keys[k]) || HoldsLineBreak(value) || !keyText || !valueText)
-            return false;
-        keyTexts.push_back(*keyText);
-        valueTexts.push_back(*valueText);
-    }
     splitIntoLines();
     qsizetype header = findSection(section);
     const std::vector<qsizetype> existing =
         header < 0 ? std::vector<qsizetype>(size_t(keys.size()), -1) : findKeys(header, keys);
+    // Every key's bytes are made before the first change: the value for a line that keeps
+    // its key, the whole line for a new one.
+    std::vector<QByteArray> encoded;
+    for (size_t k = 0; k < existing.size(); ++k) {
+        const QString &key = keys[qsizetype(k)];
+        const QString &value = values[k];
+        if (!IsKeyName(key) || HoldsLineBreak(value) || !canEncode(key))
+            return false;
+        const std::optional<QByteArray> bytes =
+            existing[k] < 0 ? encodeText(Joined({key, u"=", value})) : encodeText(value);
+        if (!bytes)
+            return false;
+        encoded.push_back(*bytes);
+    }
     const QByteArray eol = newLineEnding();
     QList<Line> added;
+    added.reserve(keys.size());
     for (size_t k = 0; k < existing.size(); ++k) {
         if (existing[k] < 0) {
-            added.append(makeLine(keyTexts[k] + valueTexts[k], eol));
+            added.append(makeLine(encoded[k], eol));
             continue;
         }
         // The line keeps its bytes up to the "=", spelling and blanks of the key included.
         Line &line = m_lines[existing[k]];
         const qsizetype width = m_encoding == IniEncoding::Utf16LeBom ? 2 : 1;
-        line.raw = QByteArray(line.raw.constData(), line.info.valueBegin * width) + valueTexts[k];
+        line.raw = QByteArray(line.raw.constData(), line.info.valueBegin * width) + encoded[k];
     }
     if (added.isEmpty())
         return true;
     if (header < 0) {
         if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty())
             m_lines.last().eol = eol;
-        m_lines.append(makeLine(*headerText, eol));
+        m_lines.append(makeLine(*encodeText(Joined({u"[", section, u"]"})), eol));
         header = m_lines.size() - 1;
     }
     // After the section's last key, so blank lines before the next section stay there.
     const qsizetype insertAt = lastFilledLine(header) + 1;
     if (m_lines[insertAt - 1].eol.isEmpty())
         m_lines[insertAt - 1].eol = eol;
-    for (qsizetype i = 0; i < added.size(); ++i)
-        m_lines.insert(insertAt + i, added[i]);
+    m_lines.insert(insertAt, added.size(), Line());
+    std::move(added.begin(), added.end(), m_lines.begin() + insertAt);
     return true;
 }
 

@@ -80,6 +80,7 @@ class IniDocument final
     LineInfo classify(const QByteArray &raw) const;
     bool nameIs(const Line &line, QStringView name) const;
     std::optional<QByteArray> encodeText(QStringView text) const;
+    bool canEncode(QStringView text) const; // plain ASCII always can
     Line makeLine(const QByteArray &raw, const QByteArray &eol) const;
     QByteArray newLineEnding() const;
     qsizetype findSection(QStringView section, qsizetype from = 0) const;
