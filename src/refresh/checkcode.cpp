@@ -136,7 +136,7 @@ bool offersDomain(const PageText &page, const VerdictRules &rules)
         return false;
     const QString text = page.title.toLower() + u' ' + page.words.join(u' ');
     return std::any_of(rules.forSalePhrases.begin(), rules.forSalePhrases.end(),
-                       [&](const QString &phrase) { return text.contains(phrase); });
+                       [&](const QStringMatcher &phrase) { return phrase.indexIn(text) >= 0; });
 }
 
 bool siblingAnswered(const std::optional<SiblingProbe> &sibling)

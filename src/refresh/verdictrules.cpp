@@ -33,7 +33,7 @@ void VerdictRules::read(const QByteArray &text)
         else if (kind == "nameserver")
             parkingNameServers.append(value);
         else if (kind == "phrase")
-            forSalePhrases.append(text);
+            forSalePhrases.append(QStringMatcher(text));
         else if (kind == "title")
             challengeTitles.append(text);
         else if (kind == "marker")

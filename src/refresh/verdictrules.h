@@ -4,6 +4,7 @@
 #include <QByteArrayMatcher>
 #include <QList>
 #include <QString>
+#include <QStringMatcher>
 
 // The patterns the link check compares with, read from the data files built into the
 // program (parking.txt, challenges.txt, login.txt).
@@ -11,9 +12,10 @@ struct VerdictRules
 {
     QList<QByteArray> parkingHosts;
     QList<QByteArray> parkingNameServers;
-    QList<QString> forSalePhrases;
+    // The texts looked for in every page are prepared for searching once.
+    QList<QStringMatcher> forSalePhrases;
     QList<QString> challengeTitles;
-    QList<QByteArrayMatcher> challengeMarkers; // made once: a check looks for each in a page
+    QList<QByteArrayMatcher> challengeMarkers;
     QList<QString> loginPathParts;
     QList<QByteArray> loginHosts;
     QList<QByteArray> returnParams;
