@@ -290,49 +290,64 @@ QByteArray IniDocument::serialize() const
     return m_bom + content() + m_tail;
 }
 
+// Calls visit(line, info) for each line until it returns false: the lines of a split
+// document as they are kept, else the lines of the parsed bytes.
+template <typename Visit> void IniDocument::forEachLine(Visit visit) const
+{
+    if (!m_split) {
+        WithUnits(m_encoding, m_body, [&](const auto &all) {
+            ForEachLine(all,
+                        [&](const auto &line, qsizetype) { return visit(line, Classify(line)); });
+        });
+        return;
+    }
+    for (const Line &line : m_lines) {
+        const auto visitLine = [&](const auto &units) { return visit(units, line.info); };
+        if (!WithUnits(m_encoding, line.raw, visitLine))
+            return;
+    }
+}
+
 void IniDocument::forEachValue(const QList<IniQuery> &queries, const ValueVisit &visit) const
 {
-    WithUnits(m_encoding, content(), [&](const auto &all) {
-        auto decode = [this](const auto &units) {
-            return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
-        };
-        // Per query: its section was entered (only its first one counts), and which keys
-        // were found (the first of a name counts).
-        QVarLengthArray<bool, 4> entered(queries.size(), false);
-        // Per key of every query, one after the other: found already, and plain ASCII.
-        QVarLengthArray<qsizetype, 4> firstKey;
-        QVarLengthArray<bool, 32> found;
-        QVarLengthArray<bool, 32> asciiKey;
-        for (const IniQuery &query : queries) {
-            firstKey.append(found.size());
-            for (const QString &key : query.keys) {
-                found.append(false);
-                asciiKey.append(IsAscii(key));
-            }
+    auto decode = [this](const auto &units) {
+        return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
+    };
+    // Per query: its section was entered (only its first one counts), and which keys
+    // were found (the first of a name counts).
+    QVarLengthArray<bool, 4> entered(queries.size(), false);
+    // Per key of every query, one after the other: found already, and plain ASCII.
+    QVarLengthArray<qsizetype, 4> firstKey;
+    QVarLengthArray<bool, 32> found;
+    QVarLengthArray<bool, 32> asciiKey;
+    for (const IniQuery &query : queries) {
+        firstKey.append(found.size());
+        for (const QString &key : query.keys) {
+            found.append(false);
+            asciiKey.append(IsAscii(key));
         }
-        qsizetype current = -1;
-        QString scratch;
-        ForEachLine(all, [&](const auto &line, qsizetype) {
-            const LineInfo info = Classify(line);
-            if (info.kind == LineKind::Header) {
-                current = -1;
-                const LineName name(line, info, decode);
-                for (qsizetype q = 0; q < queries.size() && current < 0; ++q)
-                    if (!entered[q] && name.is(queries[q].section))
-                        entered[q] = true, current = q;
-            } else if (info.kind == LineKind::Key && current >= 0) {
-                const LineName name(line, info, decode);
-                const QList<QString> &keys = queries[current].keys;
-                const qsizetype first = firstKey[current];
-                for (qsizetype k = 0; k < keys.size(); ++k) {
-                    if (!found[first + k] && name.is(keys[k], asciiKey[first + k])) {
-                        found[first + k] = true;
-                        visit(current, k, ValueOf(line, info, decode, scratch));
-                    }
+    }
+    qsizetype current = -1;
+    QString scratch;
+    forEachLine([&](const auto &line, const LineInfo &info) {
+        if (info.kind == LineKind::Header) {
+            current = -1;
+            const LineName name(line, info, decode);
+            for (qsizetype q = 0; q < queries.size() && current < 0; ++q)
+                if (!entered[q] && name.is(queries[q].section))
+                    entered[q] = true, current = q;
+        } else if (info.kind == LineKind::Key && current >= 0) {
+            const LineName name(line, info, decode);
+            const QList<QString> &keys = queries[current].keys;
+            const qsizetype first = firstKey[current];
+            for (qsizetype k = 0; k < keys.size(); ++k) {
+                if (!found[first + k] && name.is(keys[k], asciiKey[first + k])) {
+                    found[first + k] = true;
+                    visit(current, k, ValueOf(line, info, decode, scratch));
                 }
             }
-            return true;
-        });
+        }
+        return true;
     });
 }
 
@@ -359,22 +374,19 @@ std::optional<QString> IniDocument::value(QStringView section, QStringView key) 
 
 bool IniDocument::sectionHasKeys(QStringView section) const
 {
+    auto decode = [this](const auto &units) {
+        return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
+    };
     bool hasKeys = false;
-    WithUnits(m_encoding, content(), [&](const auto &all) {
-        auto decode = [this](const auto &units) {
-            return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
-        };
-        bool inSection = false;
-        ForEachLine(all, [&](const auto &line, qsizetype) {
-            const LineInfo info = Classify(line);
-            if (info.kind == LineKind::Header) {
-                if (inSection)
-                    return false;
-                inSection = LineName(line, info, decode).is(section);
-            }
-            hasKeys = inSection && info.kind == LineKind::Key;
-            return !hasKeys;
-        });
+    bool inSection = false;
+    forEachLine([&](const auto &line, const LineInfo &info) {
+        if (info.kind == LineKind::Header) {
+            if (inSection)
+                return false;
+            inSection = LineName(line, info, decode).is(section);
+        }
+        hasKeys = inSection && info.kind == LineKind::Key;
+        return !hasKeys;
     });
     return hasKeys;
 }

@@ -75,6 +75,7 @@ class IniDocument final
     };
 
     QByteArray content() const; // the current bytes without the byte-order mark
+    template <typename Visit> void forEachLine(Visit visit) const;
     QString decodeUnits(const char *p, qsizetype units) const;
     void splitIntoLines();
     LineInfo classify(const QByteArray &raw) const;
