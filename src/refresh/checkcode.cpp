@@ -31,7 +31,9 @@ struct Addresses
 
 Addresses addressesOf(const TDownloadResult &r)
 {
-    const QUrl requested = urlOf(r.RequestedURL.toUtf8());
+    // A result that came through the link check brings its address parsed.
+    const QUrl requested =
+        r.Findings.requested.isEmpty() ? urlOf(r.RequestedURL.toUtf8()) : r.Findings.requested;
     return {requested, r.URL == r.RequestedURL ? requested : urlOf(r.URL.toUtf8())};
 }
 

@@ -151,8 +151,9 @@ void LinkChecker::route(TIndyResult &&result)
         return; // withdrawn
     result.Findings.checked = true;
     const FetchAddress address = fetchAddress(asked->second);
-    Pending pending{std::move(result), asked->second, address.host,
-                    isFrontPage(QUrl::fromEncoded(address.url))};
+    result.Findings.requested = QUrl::fromEncoded(address.url);
+    const bool frontPage = isFrontPage(result.Findings.requested);
+    Pending pending{std::move(result), asked->second, address.host, frontPage};
     m_asked.erase(asked);
     gate(std::move(pending));
 }
