@@ -150,7 +150,9 @@ void LinkChecker::route(TIndyResult &&result)
     if (asked == m_asked.end())
         return; // withdrawn
     result.Findings.checked = true;
-    const FetchAddress address = fetchAddress(asked->second);
+    // Parsed already, unless the downloader keeps no parse.
+    const FetchAddress address =
+        result.Requested.url.isEmpty() ? fetchAddress(asked->second) : result.Requested;
     result.Findings.requested = QUrl::fromEncoded(address.url);
     const bool frontPage = isFrontPage(result.Findings.requested);
     Pending pending{std::move(result), asked->second, address.host, frontPage};

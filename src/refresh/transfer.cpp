@@ -29,6 +29,7 @@ Transfer::Transfer(const DownloadLimits &limits, quint64 serial, int index,
     m_result.Index = index;
     m_result.URL = address;
     m_result.Serial = serial;
+    m_result.Requested = target;
 }
 
 Transfer::~Transfer()
