@@ -276,11 +276,11 @@ QByteArray IniDocument::content() const
     qsizetype size = 0;
     for (const Line &line : m_lines)
         size += line.raw.size() + line.eol.size();
-    QByteArray out;
-    out.reserve(size);
+    QByteArray out(size, Qt::Uninitialized);
+    char *p = out.data();
     for (const Line &line : m_lines) {
-        out += line.raw;
-        out += line.eol;
+        p = std::copy(line.raw.begin(), line.raw.end(), p);
+        p = std::copy(line.eol.begin(), line.eol.end(), p);
     }
     return out;
 }
@@ -550,6 +550,7 @@ bool IniDocument::setValues(QStringView section, const QList<QString> &keys,
     // Every key's bytes are made before the first change: the value for a line that keeps
     // its key, the whole line for a new one.
     std::vector<QByteArray> encoded;
+    encoded.reserve(existing.size());
     for (size_t k = 0; k < existing.size(); ++k) {
         const QString &key = keys[qsizetype(k)];
         const QString &value = values[k];
