@@ -22,6 +22,21 @@ QUrl urlOf(const QByteArray &address)
     return QUrl::fromEncoded(fetchAddress(address).url);
 }
 
+// The two addresses a check compares, each parsed once.
+struct Addresses
+{
+    QUrl requested;
+    QUrl reached;
+};
+
+Addresses addressesOf(const TDownloadResult &r)
+{
+    // A result that came through the link check brings its address parsed.
+    const QUrl requested =
+        r.Findings.requested.isEmpty() ? urlOf(r.RequestedURL.toUtf8()) : r.Findings.requested;
+    return {requested, r.URL == r.RequestedURL ? requested : urlOf(r.URL.toUtf8())};
+}
+
 int finalStatus(const TDownloadResult &r)
 {
     return r.Hops.empty() ? 0 : r.Hops.back().Status;
@@ -51,8 +66,9 @@ bool isChallenge(const TDownloadResult &r, const PageText &page, const VerdictRu
     if (r.Body.isEmpty() || r.Body.size() > SmallPage)
         return false;
     return rules.challengeTitles.contains(page.title.toLower()) ||
-           std::any_of(rules.challengeMarkers.begin(), rules.challengeMarkers.end(),
-                       [&](const QByteArray &marker) { return r.Body.contains(marker); });
+           std::any_of(
+               rules.challengeMarkers.begin(), rules.challengeMarkers.end(),
+               [&](const QByteArrayMatcher &marker) { return marker.indexIn(r.Body) >= 0; });
 }
 
 bool isBlocked(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
@@ -65,10 +81,10 @@ bool isBlocked(const TDownloadResult &r, const PageText &page, const VerdictRule
 }
 
 // The addresses the redirects led to, in order.
-QList<QUrl> redirectTargets(const TDownloadResult &r)
+QList<QUrl> redirectTargets(const TDownloadResult &r, const QUrl &requested)
 {
     QList<QUrl> targets;
-    QUrl at = urlOf(r.RequestedURL.toUtf8());
+    QUrl at = requested;
     for (const DownloadHop &hop : r.Hops) {
         if (hop.Location.isEmpty() || hop.Status / 100 != 3)
             break;
@@ -101,14 +117,13 @@ bool isLoginPage(const QUrl &target, const VerdictRules &rules)
                        [&](const QString &part) { return rules.loginPathParts.contains(part); });
 }
 
-bool asksToLogIn(const TDownloadResult &r, const VerdictRules &rules)
+bool asksToLogIn(const TDownloadResult &r, const QUrl &requested, const VerdictRules &rules)
 {
     if (finalStatus(r) == 401)
         return true;
-    const QUrl original = urlOf(r.RequestedURL.toUtf8());
-    const QList<QUrl> targets = redirectTargets(r);
+    const QList<QUrl> targets = redirectTargets(r, requested);
     return std::any_of(targets.begin(), targets.end(), [&](const QUrl &target) {
-        return isLoginPage(target, rules) && carriesAddress(target, original, rules);
+        return isLoginPage(target, rules) && carriesAddress(target, requested, rules);
     });
 }
 
@@ -123,7 +138,7 @@ bool offersDomain(const PageText &page, const VerdictRules &rules)
         return false;
     const QString text = page.title.toLower() + u' ' + page.words.join(u' ');
     return std::any_of(rules.forSalePhrases.begin(), rules.forSalePhrases.end(),
-                       [&](const QString &phrase) { return text.contains(phrase); });
+                       [&](const QStringMatcher &phrase) { return phrase.indexIn(text) >= 0; });
 }
 
 bool siblingAnswered(const std::optional<SiblingProbe> &sibling)
@@ -133,15 +148,15 @@ bool siblingAnswered(const std::optional<SiblingProbe> &sibling)
 
 // The page is what the site serves for any address: the probe of a made-up address beside
 // it came to the same place, or to a page with its title or text.
-bool servedForAnyAddress(const TDownloadResult &r, const PageText &page, const QString &stored,
-                         const VerdictRules &rules)
+bool servedForAnyAddress(const TDownloadResult &r, const PageText &page, const QUrl &reached,
+                         const QString &stored, const VerdictRules &rules)
 {
     const std::optional<SiblingProbe> &sibling = r.Findings.sibling;
     if (!siblingAnswered(sibling))
         return false;
     // Every address sent to one log-in page says nothing about this one.
     if (r.Redirects > 0 && sibling->finalUrl == r.URL.toUtf8())
-        return !isLoginPage(urlOf(r.URL.toUtf8()), rules);
+        return !isLoginPage(reached, rules);
     if (page.words.size() < FewWords && sibling->page.words.size() < FewWords)
         return false; // can't tell
     const bool sameTitle = !page.title.isEmpty() && sibling->page.title == page.title &&
@@ -150,20 +165,19 @@ bool servedForAnyAddress(const TDownloadResult &r, const PageText &page, const Q
 }
 
 std::optional<CheckOutcome> parked(const TDownloadResult &r, const PageText &page,
-                                   const VerdictRules &rules)
+                                   const Addresses &at, const VerdictRules &rules)
 {
-    const QUrl requested = urlOf(r.RequestedURL.toUtf8());
-    const QUrl reached = urlOf(r.URL.toUtf8());
-    if (isHostOrBelow(reached.host().toUtf8(), rules.parkingHosts) &&
-        !isHostOrBelow(requested.host().toUtf8(), rules.parkingHosts))
+    const QByteArray requestedHost = at.requested.host().toUtf8();
+    const QByteArray reachedHost = at.reached.host().toUtf8();
+    if (isHostOrBelow(reachedHost, rules.parkingHosts) &&
+        !isHostOrBelow(requestedHost, rules.parkingHosts))
         return CheckOutcome{CheckCode::Parked, true, r.URL};
     if (!r.Findings.dns.parkingNameServer.isEmpty())
         return CheckOutcome{CheckCode::Parked, true,
                             QString::fromLatin1(r.Findings.dns.parkingNameServer)};
     if (!offersDomain(page, rules))
         return std::nullopt;
-    const bool elsewhere =
-        registrableDomain(requested.host().toUtf8()) != registrableDomain(reached.host().toUtf8());
+    const bool elsewhere = registrableDomain(requestedHost) != registrableDomain(reachedHost);
     const std::optional<SiblingProbe> &sibling = r.Findings.sibling;
     const bool anyAddress =
         siblingAnswered(sibling) && (sibling->finalUrl == r.URL.toUtf8() ||
@@ -180,19 +194,17 @@ bool onlyPermanentRedirects(const TDownloadResult &r)
            });
 }
 
-CheckOutcome answered(const TDownloadResult &r, const PageText &page, const QString &storedTitle,
-                      const VerdictRules &rules)
+CheckOutcome answered(const TDownloadResult &r, const PageText &page, const Addresses &at,
+                      const QString &storedTitle, const VerdictRules &rules)
 {
-    if (const std::optional<CheckOutcome> parking = parked(r, page, rules))
+    if (const std::optional<CheckOutcome> parking = parked(r, page, at, rules))
         return *parking;
-    const QUrl requested = urlOf(r.RequestedURL.toUtf8());
-    const QUrl reached = urlOf(r.URL.toUtf8());
-    const bool deepLink = !isFrontPage(requested);
-    if (deepLink && r.Redirects > 0 && isFrontPage(reached))
+    const bool deepLink = !isFrontPage(at.requested);
+    if (deepLink && r.Redirects > 0 && isFrontPage(at.reached))
         return {CheckCode::Soft404, false, r.URL};
-    if (deepLink && servedForAnyAddress(r, page, storedTitle, rules))
+    if (deepLink && servedForAnyAddress(r, page, at.reached, storedTitle, rules))
         return {CheckCode::Soft404, false, r.URL};
-    if (onlyPermanentRedirects(r) && !isSameAddress(requested, reached))
+    if (onlyPermanentRedirects(r) && !isSameAddress(at.requested, at.reached))
         return {CheckCode::Moved, false, r.URL};
     return {CheckCode::Ok, false, {}};
 }
@@ -207,10 +219,11 @@ CheckOutcome checkCode(const TDownloadResult &r, const QString &storedTitle,
     const QString evidence = statusEvidence(r);
     // Read once: a small page may be a bot wall, a page that came may be anything.
     const bool read = !r.Body.isEmpty() && (r.Body.size() <= SmallPage || r.Success);
-    const PageText page = read ? readPageText(r.Body, r.Headers) : PageText();
+    const PageText page = !read ? PageText() : r.Text ? *r.Text : readPageText(r.Body, r.Headers);
     if (isBlocked(r, page, rules))
         return {CheckCode::Blocked, false, evidence};
-    if (asksToLogIn(r, rules))
+    const Addresses at = addressesOf(r);
+    if (asksToLogIn(r, at.requested, rules))
         return {CheckCode::Login, false, evidence};
     if (r.CurlCode == CURLE_COULDNT_RESOLVE_HOST && r.Findings.dns.hostMissing &&
         r.Findings.dns.domainMissing)
@@ -221,7 +234,7 @@ CheckOutcome checkCode(const TDownloadResult &r, const QString &storedTitle,
         return {CheckCode::Gone, false, evidence};
     if (!r.Success || status < 200 || status >= 300)
         return {CheckCode::Temporary, false, evidence};
-    return answered(r, page, storedTitle, rules);
+    return answered(r, page, at, storedTitle, rules);
 }
 
 QByteArray siblingAddress(const QByteArray &address, const std::function<char()> &letter)

@@ -28,7 +28,8 @@ struct CheckOutcome
 };
 
 // The code of a finished download with what the link check found beside it. storedTitle is
-// the title the last successful check stored.
+// the title the last successful check stored. The page is read from the body unless the
+// result holds its text already.
 CheckOutcome checkCode(const TDownloadResult &result, const QString &storedTitle,
                        const VerdictRules &rules = VerdictRules::builtIn());
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "refresh/fetchaddress.h"
 #include "refresh/linkfindings.h"
 
 #include <QByteArray>
@@ -35,6 +36,7 @@ struct TIndyResult
     int CurlCode = 0;              // libcurl's result of the last request; 0 when it answered
     bool Connected = false;        // the last request reached its server
     QByteArray Body;               // of the final response, whatever its status (capped too)
+    FetchAddress Requested;        // the requested address as parsed when it was asked for
     LinkFindings Findings;         // filled by the link check
 };
 

@@ -27,13 +27,13 @@ DownloadPool::~DownloadPool()
 
 quint64 DownloadPool::request(const QByteArray &address, int index, bool first)
 {
-    const QByteArray host = fetchAddress(address).host;
+    FetchAddress target = fetchAddress(address);
     quint64 serial = 0;
     {
         const std::lock_guard lock(m_mutex);
         serial = ++m_lastSerial;
-        m_requests.emplace(serial, Request{address, host, index});
-        m_queue.push(serial, host, Clock::now(), first);
+        m_queue.push(serial, target.host, Clock::now(), first);
+        m_requests.emplace(serial, Request{address, std::move(target), index});
     }
     wake();
     return serial;
@@ -136,7 +136,7 @@ void DownloadPool::startWaiting(Running &running)
                 return;
             const Request &request = m_requests.at(*serial);
             transfer = std::make_unique<Transfer>(m_limits, *serial, request.index, request.address,
-                                                  request.host);
+                                                  request.target);
         }
         if (CURL *handle = transfer->begin()) {
             curl_multi_add_handle(m_multi, handle);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refresh/downloader.h"
+#include "refresh/fetchaddress.h"
 #include "refresh/hostqueue.h"
 
 #include <atomic>
@@ -42,7 +43,7 @@ class DownloadPool final
     struct Request
     {
         QByteArray address;
-        QByteArray host;
+        FetchAddress target; // the address parsed
         int index = -1;
         bool retried = false;
     };

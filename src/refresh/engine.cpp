@@ -1,8 +1,8 @@
 #include "refresh/engine.h"
 
 #include "refresh/checkcode.h"
+#include "refresh/htmlscanner.h"
 #include "refresh/linkverdict.h"
-#include "refresh/pageinfo.h"
 #include "store/bookmarks.h"
 #include "store/hextext.h"
 #include "store/textutil.h"
@@ -77,9 +77,13 @@ TDownloadResult TRefreshEngine::GetDownloadResult()
     result.ErrorMsg = FromNarrow(raw->ErrorMsg);
     result.Success = raw->Success;
     if (raw->Success) {
-        const TPageInfo page = ReadPageInfo(raw->Content, raw->Headers);
-        result.Title = page.Title;
-        result.Description = page.Description;
+        // One scan of the page for what is stored and what the link check reads.
+        THTMLScanner scanner;
+        scanner.Parse(raw->Content, raw->Headers);
+        result.Title = scanner.GetTitle();
+        result.Description = scanner.GetDescription();
+        if (raw->Findings.checked)
+            result.Text = readPageText(scanner);
     }
     result.Valid = true;
     result.FileName = request->second.FileName;

@@ -37,6 +37,9 @@ struct TDownloadResult
     bool Connected = false;
     QByteArray Body; // of the final response, whatever its status
     LinkFindings Findings;
+    // What the page shows a reader, read together with title and description for a link
+    // that went through the link check.
+    std::optional<PageText> Text;
 };
 
 // Drives the download worker: requests go in, results are collected in the order they

@@ -150,7 +150,12 @@ void LinkChecker::route(TIndyResult &&result)
     if (asked == m_asked.end())
         return; // withdrawn
     result.Findings.checked = true;
-    Pending pending{std::move(result), asked->second, fetchAddress(asked->second).host};
+    // Parsed already, unless the downloader keeps no parse.
+    const FetchAddress address =
+        result.Requested.url.isEmpty() ? fetchAddress(asked->second) : result.Requested;
+    result.Findings.requested = QUrl::fromEncoded(address.url);
+    const bool frontPage = isFrontPage(result.Findings.requested);
+    Pending pending{std::move(result), asked->second, address.host, frontPage};
     m_asked.erase(asked);
     gate(std::move(pending));
 }
@@ -222,8 +227,7 @@ bool LinkChecker::complete(Pending &pending)
 bool LinkChecker::siblingKnown(Pending &pending)
 {
     TIndyResult &result = pending.result;
-    const QUrl address = QUrl::fromEncoded(fetchAddress(pending.requested).url);
-    if (!succeeded(result) || isFrontPage(address) || result.Findings.sibling)
+    if (!succeeded(result) || pending.frontPage || result.Findings.sibling)
         return true;
     const auto known = m_siblings.find(pending.host);
     if (known == m_siblings.end()) {

@@ -51,6 +51,7 @@ class LinkChecker final : public AbstractDownloader
         TIndyResult result;
         QByteArray requested; // the address asked for
         QByteArray host;      // its host
+        bool frontPage;       // it is a site's front page, with no made-up address beside it
     };
 
     void pump();

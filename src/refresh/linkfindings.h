@@ -3,6 +3,7 @@
 #include "refresh/pagetext.h"
 
 #include <QByteArray>
+#include <QUrl>
 #include <optional>
 
 // What a probe of a random address beside the bookmarked one (same folder) found.
@@ -26,6 +27,7 @@ struct LinkFindings
 {
     bool checked = false; // the download went through the link check
     bool offline = false; // the check could not reach the network: nothing is recorded
+    QUrl requested;       // the address asked for, as it was fetched; parsed once per check
     std::optional<SiblingProbe> sibling;
     DnsFindings dns;
 };

@@ -231,13 +231,14 @@ QString DecodeNumeric(QStringView text)
 
 QByteArray CleanDeclaration(QByteArrayView line)
 {
-    QByteArray clean;
-    clean.reserve(line.size());
+    QByteArray clean(line.size(), Qt::Uninitialized);
+    char *out = clean.data();
     for (const char c : line) {
         if (uchar(c) <= 32 || c == '"' || c == '\'')
             continue;
-        clean += (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
+        *out++ = (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
     }
+    clean.truncate(out - clean.constData());
     return clean;
 }
 

@@ -10,9 +10,12 @@ namespace {
 // Elements whose text a reader does not see as the page's text.
 constexpr std::array<QByteArrayView, 5> Hidden = {"TITLE", "STYLE", "NOSCRIPT", "TEMPLATE", "SVG"};
 
-bool isHidden(QByteArrayView name)
+// The name of the hidden element the tag opens; empty when it opens none.
+QByteArrayView hiddenOpened(const THTMLTag &tag)
 {
-    return std::find(Hidden.begin(), Hidden.end(), name) != Hidden.end();
+    const auto hidden = std::find_if(Hidden.begin(), Hidden.end(),
+                                     [&](QByteArrayView name) { return tag.NameIs(name); });
+    return hidden == Hidden.end() ? QByteArrayView() : *hidden;
 }
 
 void addWords(QStringList &words, const QString &text)
@@ -45,16 +48,22 @@ PageText readPageText(const QByteArray &body, const QByteArray &rawHeaders)
 {
     THTMLScanner scanner;
     scanner.Parse(body, rawHeaders);
+    return readPageText(scanner);
+}
+
+PageText readPageText(const THTMLScanner &scanner)
+{
     PageText page{scanner.GetTitle().trimmed(), {}};
     QByteArray hiddenIn; // the element whose end shows text again
     for (qsizetype i = 0; i < scanner.ObjectCount(); ++i) {
         const THTMLObject object = scanner.Object(i);
         if (const std::optional<THTMLTag> tag = object.Tag()) {
-            const QByteArray name = tag->Name();
-            if (hiddenIn.isEmpty() && isHidden(name))
-                hiddenIn = '/' + name;
-            else if (name == hiddenIn)
+            if (hiddenIn.isEmpty()) {
+                if (const QByteArrayView hidden = hiddenOpened(*tag); !hidden.isEmpty())
+                    hiddenIn = '/' + hidden.toByteArray();
+            } else if (tag->NameIs(hiddenIn)) {
                 hiddenIn.clear();
+            }
         } else if (object.Kind() == THTMLKind::Text && hiddenIn.isEmpty()) {
             addWords(page.words, DecodeHTML(object.Bytes(), scanner.Charset()));
         }

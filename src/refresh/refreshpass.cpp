@@ -15,7 +15,9 @@ TRefreshStep TRefreshPass::Step()
 {
     TRefreshStep step;
     step.Result = m_engine.GetDownloadResult();
-    step.Stored = StoreDownloadResult(m_list, step.Result, m_engine.Now());
+    // The clock is read only for a result: a step that finds none is common.
+    if (step.Result.Valid)
+        step.Stored = StoreDownloadResult(m_list, step.Result, m_engine.Now());
     if (step.Stored == TStoreOutcome::NotWritten)
         step.NotWritten = m_list.lastSaveFailure();
     const Clock::time_point now = Clock::now();

@@ -23,12 +23,13 @@ bool isRedirect(long status)
 } // namespace
 
 Transfer::Transfer(const DownloadLimits &limits, quint64 serial, int index,
-                   const QByteArray &address, const QByteArray &host)
-    : m_limits(limits), m_serial(serial), m_host(host)
+                   const QByteArray &address, const FetchAddress &target)
+    : m_limits(limits), m_serial(serial), m_target(target)
 {
     m_result.Index = index;
     m_result.URL = address;
     m_result.Serial = serial;
+    m_result.Requested = target;
 }
 
 Transfer::~Transfer()
@@ -57,13 +58,12 @@ CURL *Transfer::begin()
         return refuse("No address to download");
     if (address.contains('\0'))
         return refuse("Malformed address");
-    const FetchAddress target = fetchAddress(address);
-    if (!target.scheme.isEmpty() && !isFetchedScheme(target.scheme))
-        return refuse("Cannot fetch a \"" + target.scheme + "\" address: only http and https");
+    if (!m_target.scheme.isEmpty() && !isFetchedScheme(m_target.scheme))
+        return refuse("Cannot fetch a \"" + m_target.scheme + "\" address: only http and https");
     if (!configure())
         return refuse("Cannot start the HTTP client");
     m_deadline = Clock::now() + m_limits.totalTimeout;
-    return startRequest(target.url) ? m_curl : nullptr;
+    return startRequest(m_target.url) ? m_curl : nullptr;
 }
 
 bool Transfer::configure()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refresh/downloader.h"
+#include "refresh/fetchaddress.h"
 
 #include <chrono>
 #include <curl/curl.h>
@@ -12,8 +13,9 @@ class Transfer final
   public:
     using Clock = std::chrono::steady_clock;
 
+    // target is fetchAddress(address), made when the download was asked for.
     Transfer(const DownloadLimits &limits, quint64 serial, int index, const QByteArray &address,
-             const QByteArray &host);
+             const FetchAddress &target);
     ~Transfer();
     Transfer(const Transfer &) = delete;
     Transfer &operator=(const Transfer &) = delete;
@@ -31,7 +33,7 @@ class Transfer final
 
     CURL *handle() const { return m_curl; }
     quint64 serial() const { return m_serial; }
-    const QByteArray &host() const { return m_host; }
+    const QByteArray &host() const { return m_target.host; }
     TIndyResult takeResult();
 
   private:
@@ -47,7 +49,7 @@ class Transfer final
 
     const DownloadLimits &m_limits;
     const quint64 m_serial;
-    const QByteArray m_host;
+    const FetchAddress m_target;
     TIndyResult m_result;
     CURL *m_curl = nullptr;
     curl_slist *m_requestHeaders = nullptr;

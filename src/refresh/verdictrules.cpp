@@ -33,11 +33,11 @@ void VerdictRules::read(const QByteArray &text)
         else if (kind == "nameserver")
             parkingNameServers.append(value);
         else if (kind == "phrase")
-            forSalePhrases.append(text);
+            forSalePhrases.append(QStringMatcher(text));
         else if (kind == "title")
             challengeTitles.append(text);
         else if (kind == "marker")
-            challengeMarkers.append(value);
+            challengeMarkers.append(QByteArrayMatcher(value));
         else if (kind == "path")
             loginPathParts.append(text);
         else if (kind == "loginhost")

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayMatcher>
 #include <QList>
 #include <QString>
+#include <QStringMatcher>
 
 // The patterns the link check compares with, read from the data files built into the
 // program (parking.txt, challenges.txt, login.txt).
@@ -10,9 +12,10 @@ struct VerdictRules
 {
     QList<QByteArray> parkingHosts;
     QList<QByteArray> parkingNameServers;
-    QList<QString> forSalePhrases;
+    // The texts looked for in every page are prepared for searching once.
+    QList<QStringMatcher> forSalePhrases;
     QList<QString> challengeTitles;
-    QList<QByteArray> challengeMarkers;
+    QList<QByteArrayMatcher> challengeMarkers;
     QList<QString> loginPathParts;
     QList<QByteArray> loginHosts;
     QList<QByteArray> returnParams;

@@ -80,8 +80,16 @@ int64_t WholeMsBetween(TDateTime a, TDateTime b)
 // The file still holds the address and state the record was read from (or last wrote).
 bool HoldsRecord(const IniDocument &doc, const TBookmarkRec &rec)
 {
-    return ReadString(doc, ShortcutSection, QStringLiteral("URL"), QString()) == rec.URL &&
-           StateFingerprint(doc) == rec.StoredState;
+    // One pass over the file, as a load reads it.
+    bool sameAddress = rec.URL.isEmpty();
+    size_t fingerprint = 0;
+    doc.forEachValue(ReadQueries, [&](qsizetype query, qsizetype k, QStringView value) {
+        if (query == 1)
+            fingerprint = MixIn(fingerprint, k, value);
+        else if (k == 0)
+            sameAddress = value == rec.URL;
+    });
+    return sameAddress && fingerprint == rec.StoredState;
 }
 
 // Why a save with an address wrote nothing: read tells whether the file could be read,
@@ -373,10 +381,8 @@ bool TBookmarks::Save(int i)
                                             HexValue(rec.Evidence)};
     const qsizetype keys = rec.Verdict == LinkVerdict::None ? BaseKeyCount : StateKeys.size();
     return UpdateFile(rec, [&](IniDocument &doc) {
-        for (qsizetype k = 0; k < keys; ++k)
-            if (!doc.setValue(StateSection, StateKeys[k], values[size_t(k)]))
-                return false;
-        return true;
+        return doc.setValues(StateSection, StateKeys.first(keys),
+                             std::span(values).first(size_t(keys)));
     });
 }
 

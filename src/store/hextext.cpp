@@ -13,9 +13,12 @@ int HexDigitValue(char16_t u)
     return -1;
 }
 
+namespace {
+const char Digits[] = "0123456789ABCDEF";
+} // namespace
+
 QByteArray EncodeHexText(const QString &text)
 {
-    static const char Digits[] = "0123456789ABCDEF";
     QByteArray out(text.size() * 4, Qt::Uninitialized);
     char *p = out.data();
     for (const QChar c : text) {
@@ -63,7 +66,12 @@ int64_t HexToInt64(QStringView stored)
 
 QByteArray Int64ToHex(int64_t value)
 {
-    return QByteArray::number(qulonglong(value), 16).rightJustified(16, '0').toUpper();
+    QByteArray out(16, Qt::Uninitialized);
+    char *p = out.data();
+    uint64_t bits = uint64_t(value);
+    for (int i = 15; i >= 0; --i, bits >>= 4)
+        p[i] = Digits[bits & 0xF];
+    return out;
 }
 
 QString CutStoredText(const QString &text)

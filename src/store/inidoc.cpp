@@ -36,7 +36,11 @@ bool IsValidUtf8(QByteArrayView bytes)
 
 QString Joined(std::initializer_list<QStringView> parts)
 {
+    qsizetype size = 0;
+    for (const QStringView part : parts)
+        size += part.size();
     QString out;
+    out.reserve(size);
     for (const QStringView part : parts)
         out += part;
     return out;
@@ -44,7 +48,16 @@ QString Joined(std::initializer_list<QStringView> parts)
 
 bool HoldsLineBreak(QStringView text)
 {
-    return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; });
+}
+
+// A key name that keeps the line a key line of its own.
+bool IsKeyName(QStringView key)
+{
+    const QStringView trimmed = TrimBlanks(key);
+    return !HoldsLineBreak(key) && !trimmed.isEmpty() && !key.contains(u'=') &&
+           !trimmed.startsWith(u'[') && !trimmed.startsWith(u';');
 }
 
 // Code units of 8-bit text (ANSI, UTF-8) and of UTF-16LE text, read the same way. Blanks,
@@ -260,10 +273,14 @@ QByteArray IniDocument::content() const
 {
     if (!m_split)
         return m_body;
-    QByteArray out;
+    qsizetype size = 0;
+    for (const Line &line : m_lines)
+        size += line.raw.size() + line.eol.size();
+    QByteArray out(size, Qt::Uninitialized);
+    char *p = out.data();
     for (const Line &line : m_lines) {
-        out += line.raw;
-        out += line.eol;
+        p = std::copy(line.raw.begin(), line.raw.end(), p);
+        p = std::copy(line.eol.begin(), line.eol.end(), p);
     }
     return out;
 }
@@ -273,49 +290,64 @@ QByteArray IniDocument::serialize() const
     return m_bom + content() + m_tail;
 }
 
+// Calls visit(line, info) for each line until it returns false: the lines of a split
+// document as they are kept, else the lines of the parsed bytes.
+template <typename Visit> void IniDocument::forEachLine(Visit visit) const
+{
+    if (!m_split) {
+        WithUnits(m_encoding, m_body, [&](const auto &all) {
+            ForEachLine(all,
+                        [&](const auto &line, qsizetype) { return visit(line, Classify(line)); });
+        });
+        return;
+    }
+    for (const Line &line : m_lines) {
+        const auto visitLine = [&](const auto &units) { return visit(units, line.info); };
+        if (!WithUnits(m_encoding, line.raw, visitLine))
+            return;
+    }
+}
+
 void IniDocument::forEachValue(const QList<IniQuery> &queries, const ValueVisit &visit) const
 {
-    WithUnits(m_encoding, content(), [&](const auto &all) {
-        auto decode = [this](const auto &units) {
-            return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
-        };
-        // Per query: its section was entered (only its first one counts), and which keys
-        // were found (the first of a name counts).
-        QVarLengthArray<bool, 4> entered(queries.size(), false);
-        // Per key of every query, one after the other: found already, and plain ASCII.
-        QVarLengthArray<qsizetype, 4> firstKey;
-        QVarLengthArray<bool, 32> found;
-        QVarLengthArray<bool, 32> asciiKey;
-        for (const IniQuery &query : queries) {
-            firstKey.append(found.size());
-            for (const QString &key : query.keys) {
-                found.append(false);
-                asciiKey.append(IsAscii(key));
-            }
+    auto decode = [this](const auto &units) {
+        return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
+    };
+    // Per query: its section was entered (only its first one counts), and which keys
+    // were found (the first of a name counts).
+    QVarLengthArray<bool, 4> entered(queries.size(), false);
+    // Per key of every query, one after the other: found already, and plain ASCII.
+    QVarLengthArray<qsizetype, 4> firstKey;
+    QVarLengthArray<bool, 32> found;
+    QVarLengthArray<bool, 32> asciiKey;
+    for (const IniQuery &query : queries) {
+        firstKey.append(found.size());
+        for (const QString &key : query.keys) {
+            found.append(false);
+            asciiKey.append(IsAscii(key));
         }
-        qsizetype current = -1;
-        QString scratch;
-        ForEachLine(all, [&](const auto &line, qsizetype) {
-            const LineInfo info = Classify(line);
-            if (info.kind == LineKind::Header) {
-                current = -1;
-                const LineName name(line, info, decode);
-                for (qsizetype q = 0; q < queries.size() && current < 0; ++q)
-                    if (!entered[q] && name.is(queries[q].section))
-                        entered[q] = true, current = q;
-            } else if (info.kind == LineKind::Key && current >= 0) {
-                const LineName name(line, info, decode);
-                const QList<QString> &keys = queries[current].keys;
-                const qsizetype first = firstKey[current];
-                for (qsizetype k = 0; k < keys.size(); ++k) {
-                    if (!found[first + k] && name.is(keys[k], asciiKey[first + k])) {
-                        found[first + k] = true;
-                        visit(current, k, ValueOf(line, info, decode, scratch));
-                    }
+    }
+    qsizetype current = -1;
+    QString scratch;
+    forEachLine([&](const auto &line, const LineInfo &info) {
+        if (info.kind == LineKind::Header) {
+            current = -1;
+            const LineName name(line, info, decode);
+            for (qsizetype q = 0; q < queries.size() && current < 0; ++q)
+                if (!entered[q] && name.is(queries[q].section))
+                    entered[q] = true, current = q;
+        } else if (info.kind == LineKind::Key && current >= 0) {
+            const LineName name(line, info, decode);
+            const QList<QString> &keys = queries[current].keys;
+            const qsizetype first = firstKey[current];
+            for (qsizetype k = 0; k < keys.size(); ++k) {
+                if (!found[first + k] && name.is(keys[k], asciiKey[first + k])) {
+                    found[first + k] = true;
+                    visit(current, k, ValueOf(line, info, decode, scratch));
                 }
             }
-            return true;
-        });
+        }
+        return true;
     });
 }
 
@@ -342,22 +374,19 @@ std::optional<QString> IniDocument::value(QStringView section, QStringView key) 
 
 bool IniDocument::sectionHasKeys(QStringView section) const
 {
+    auto decode = [this](const auto &units) {
+        return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
+    };
     bool hasKeys = false;
-    WithUnits(m_encoding, content(), [&](const auto &all) {
-        auto decode = [this](const auto &units) {
-            return decodeUnits(reinterpret_cast<const char *>(units.p), units.size);
-        };
-        bool inSection = false;
-        ForEachLine(all, [&](const auto &line, qsizetype) {
-            const LineInfo info = Classify(line);
-            if (info.kind == LineKind::Header) {
-                if (inSection)
-                    return false;
-                inSection = LineName(line, info, decode).is(section);
-            }
-            hasKeys = inSection && info.kind == LineKind::Key;
-            return !hasKeys;
-        });
+    bool inSection = false;
+    forEachLine([&](const auto &line, const LineInfo &info) {
+        if (info.kind == LineKind::Header) {
+            if (inSection)
+                return false;
+            inSection = LineName(line, info, decode).is(section);
+        }
+        hasKeys = inSection && info.kind == LineKind::Key;
+        return !hasKeys;
     });
     return hasKeys;
 }
@@ -455,13 +484,33 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
     return i;
 }
 
-qsizetype IniDocument::findKey(qsizetype header, QStringView key) const
+// For each key, the line of the section that holds it (the first of its name), or -1.
+std::vector<qsizetype> IniDocument::findKeys(qsizetype header, const QList<QString> &keys) const
 {
+    std::vector<qsizetype> lines(size_t(keys.size()), -1);
+    const qsizetype end = sectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        if (m_lines[i].info.kind != LineKind::Key)
+            continue;
+        for (size_t k = 0; k < lines.size(); ++k) {
+            if (lines[k] < 0 && nameIs(m_lines[i], keys[qsizetype(k)])) {
+                lines[k] = i;
+                break;
+            }
+        }
+    }
+    return lines;
+}
+
+// The section's last line that is not blank (its header when there is none).
+qsizetype IniDocument::lastFilledLine(qsizetype header) const
+{
+    qsizetype last = header;
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i)
-        if (m_lines[i].info.kind == LineKind::Key && nameIs(m_lines[i], key))
-            return i;
-    return -1;
+        if (!isBlank(m_lines[i]))
+            last = i;
+    return last;
 }
 
 bool IniDocument::isBlank(const Line &line) const
@@ -476,45 +525,66 @@ bool IniDocument::isBlank(const Line &line) const
 
 bool IniDocument::setValue(QStringView section, QStringView key, QStringView value)
 {
-    const bool nameBreaks = TrimBlanks(key).isEmpty() || key.contains(u'=') ||
-                            TrimBlanks(key).startsWith(u'[') || TrimBlanks(key).startsWith(u';') ||
-                            section.contains(u']');
-    if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value) || nameBreaks)
-        return false;
-    const std::optional<QByteArray> encodedValue = encodeText(value);
-    const std::optional<QByteArray> keyText = encodeText(Joined({key, u"="}));
-    const std::optional<QByteArray> headerText = encodeText(Joined({u"[", section, u"]"}));
-    if (!encodedValue || !keyText || !headerText)
+    const QString text = value.toString();
+    return setValues(section, {key.toString()}, std::span(&text, 1));
+}
+
+bool IniDocument::canEncode(QStringView text) const
+{
+    return IsAscii(text) || encodeText(text).has_value();
+}
+
+bool IniDocument::setValues(QStringView section, const QList<QString> &keys,
+                            std::span<const QString> values)
+{
+    if (HoldsLineBreak(section) || section.contains(u']') || !canEncode(section))
         return false;
     splitIntoLines();
-
-    const qsizetype header = findSection(section);
-    const qsizetype existing = header < 0 ? -1 : findKey(header, key);
-    if (existing >= 0) {
-        // The line keeps its bytes up to the "=", spelling and blanks of the key included.
-        Line &line = m_lines[existing];
-        const qsizetype width = m_encoding == IniEncoding::Utf16LeBom ? 2 : 1;
-        line.raw = QByteArray(line.raw.constData(), line.info.valueBegin * width) + *encodedValue;
-        return true;
+    qsizetype header = findSection(section);
+    const std::vector<qsizetype> existing =
+        header < 0 ? std::vector<qsizetype>(size_t(keys.size()), -1) : findKeys(header, keys);
+    // Every key's bytes are made before the first change: the value for a line that keeps
+    // its key, the whole line for a new one.
+    std::vector<QByteArray> encoded;
+    encoded.reserve(existing.size());
+    for (size_t k = 0; k < existing.size(); ++k) {
+        const QString &key = keys[qsizetype(k)];
+        const QString &value = values[k];
+        if (!IsKeyName(key) || HoldsLineBreak(value) || !canEncode(key))
+            return false;
+        const std::optional<QByteArray> bytes =
+            existing[k] < 0 ? encodeText(Joined({key, u"=", value})) : encodeText(value);
+        if (!bytes)
+            return false;
+        encoded.push_back(*bytes);
     }
     const QByteArray eol = newLineEnding();
-    const Line keyLine = makeLine(*keyText + *encodedValue, eol);
+    QList<Line> added;
+    added.reserve(keys.size());
+    for (size_t k = 0; k < existing.size(); ++k) {
+        if (existing[k] < 0) {
+            added.append(makeLine(encoded[k], eol));
+            continue;
+        }
+        // The line keeps its bytes up to the "=", spelling and blanks of the key included.
+        Line &line = m_lines[existing[k]];
+        const qsizetype width = m_encoding == IniEncoding::Utf16LeBom ? 2 : 1;
+        line.raw = QByteArray(line.raw.constData(), line.info.valueBegin * width) + encoded[k];
+    }
+    if (added.isEmpty())
+        return true;
     if (header < 0) {
         if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty())
             m_lines.last().eol = eol;
-        m_lines.append(makeLine(*headerText, eol));
-        m_lines.append(keyLine);
-        return true;
+        m_lines.append(makeLine(*encodeText(Joined({u"[", section, u"]"})), eol));
+        header = m_lines.size() - 1;
     }
     // After the section's last key, so blank lines before the next section stay there.
-    qsizetype insertAt = header + 1;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i)
-        if (!isBlank(m_lines[i]))
-            insertAt = i + 1;
+    const qsizetype insertAt = lastFilledLine(header) + 1;
     if (m_lines[insertAt - 1].eol.isEmpty())
         m_lines[insertAt - 1].eol = eol;
-    m_lines.insert(insertAt, keyLine);
+    m_lines.insert(insertAt, added.size(), Line());
+    std::move(added.begin(), added.end(), m_lines.begin() + insertAt);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 enum class IniEncoding { Ansi, Utf8Bom, Utf16LeBom };
@@ -48,6 +49,10 @@ class IniDocument final
     // False (and nothing changed) for a value holding CR, LF or NUL, a name that could
     // break the line structure or read as a comment, or text the file's encoding cannot hold.
     bool setValue(QStringView section, QStringView key, QStringView value);
+    // The same for several keys of distinct names (values[k] for keys[k]), in one pass over
+    // the section: false, and nothing changed, when any of them is refused.
+    bool setValues(QStringView section, const QList<QString> &keys,
+                   std::span<const QString> values);
     // Removes every section of that name with all its lines; false when there was none.
     bool eraseSection(QStringView section);
 
@@ -70,16 +75,19 @@ class IniDocument final
     };
 
     QByteArray content() const; // the current bytes without the byte-order mark
+    template <typename Visit> void forEachLine(Visit visit) const;
     QString decodeUnits(const char *p, qsizetype units) const;
     void splitIntoLines();
     LineInfo classify(const QByteArray &raw) const;
     bool nameIs(const Line &line, QStringView name) const;
     std::optional<QByteArray> encodeText(QStringView text) const;
+    bool canEncode(QStringView text) const; // plain ASCII always can
     Line makeLine(const QByteArray &raw, const QByteArray &eol) const;
     QByteArray newLineEnding() const;
     qsizetype findSection(QStringView section, qsizetype from = 0) const;
     qsizetype sectionEnd(qsizetype header) const;
-    qsizetype findKey(qsizetype header, QStringView key) const;
+    std::vector<qsizetype> findKeys(qsizetype header, const QList<QString> &keys) const;
+    qsizetype lastFilledLine(qsizetype header) const;
     bool isBlank(const Line &line) const;
 
     IniEncoding m_encoding = IniEncoding::Ansi;
