@@ -52,6 +52,9 @@ int TagOf(const QObject *component)
 TBaseForm::TBaseForm(QWidget *owner) : QWidget(owner, FloatingWindowFlags)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The window never becomes the active one, and Qt shows hints only in the active
+    // window unless told otherwise.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::NoFocus);
     setFont(SansFont(QStringLiteral("Tahoma"), 11));
     QPalette colours = palette();
@@ -99,6 +102,10 @@ void TBaseForm::SetFadeLevel(int level)
     setWindowOpacity(m_fadeLevel * 17 / 255.0);
     setVisible(m_fadeLevel > 0);
     setEnabled(m_fadeLevel == MaxFadeLevel);
+    // Its menus are windows of their own and stay usable while it fades or is gone: the
+    // program's menu opens from the tray icon while the column is hidden.
+    for (QMenu *menu : findChildren<QMenu *>(Qt::FindDirectChildrenOnly))
+        menu->setEnabled(true);
     if (m_fadeLevel > 0)
         raise();
 }
