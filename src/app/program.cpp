@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTextStream>
 #include <QTimer>
 
@@ -117,6 +118,24 @@ void TProgram::ConnectWindows()
     connect(&m_quitSignals, &platform::TQuitSignals::QuitRequested, this,
             &TProgram::QuitRequestedBySignal);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TProgram::QuitRequestedBySignal);
+    FollowScreens();
+}
+
+// A panel that takes its room after the start (as at login), a new or lost screen: the
+// column moves so that it never covers a panel.
+void TProgram::FollowScreens()
+{
+    const auto follow = [this](const QScreen *screen) {
+        connect(screen, &QScreen::availableGeometryChanged, this, &TProgram::RearrangeWindows);
+        connect(screen, &QScreen::geometryChanged, this, &TProgram::RearrangeWindows);
+    };
+    for (const QScreen *screen : QGuiApplication::screens())
+        follow(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, follow](const QScreen *screen) {
+        follow(screen);
+        RearrangeWindows();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, &TProgram::RearrangeWindows);
 }
 
 bool TProgram::IsMainVisible() const

@@ -61,6 +61,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
 
     void BuildTrayMenu();
     void ConnectWindows();
+    void FollowScreens();
     void ShowBookmarkWindows();
     void TrayIconMouseDown(Qt::MouseButton button);
     void SecondStart(const QStringList &params, platform::TInstanceReply &reply);

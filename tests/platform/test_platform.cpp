@@ -5,6 +5,7 @@
 #include "platform/trash.h"
 #include "platform/trayicon.h"
 #include "platform/webaddress.h"
+#include "platform/workarea.h"
 #include "testenv.h"
 
 #include <QApplication>
@@ -53,6 +54,43 @@ class TestPlatform final : public QObject
         QCOMPARE(platform::IsWebAddress(address), openable);
         if (!openable)
             QVERIFY(!platform::openAddress(address)); // refused before the desktop sees it
+    }
+
+    // Two screens side by side; the panels' rooms are in desktop pixels.
+    void panelsKeepTheirRoom_data()
+    {
+        QTest::addColumn<QList<uint>>("reserve");
+        QTest::addColumn<QRect>("dock"); // a dock window that reserves nothing
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<QRect>("right");
+        const QRect whole(0, 0, 1280, 800), second(1280, 0, 1280, 800);
+        QTest::newRow("bottom panel across the desktop")
+            << QList<uint>{0, 0, 0, 26} << QRect() << QRect(0, 0, 1280, 774)
+            << QRect(1280, 0, 1280, 774);
+        QTest::newRow("top panel on the second screen only")
+            << QList<uint>{0, 0, 32, 0, 0, 0, 0, 0, 1280, 2559, 0, 0} << QRect() << whole
+            << QRect(1280, 32, 1280, 768);
+        QTest::newRow("left panel whose extent runs backwards spans its edge")
+            << QList<uint>{40, 0, 0, 0, 500, 100, 0, 0, 0, 0, 0, 0} << QRect()
+            << QRect(40, 0, 1240, 800) << second;
+        QTest::newRow("thicker than half a screen: no panel")
+            << QList<uint>{0, 0, 0, 600} << QRect() << whole << second;
+        QTest::newRow("dock at the bottom of the second screen")
+            << QList<uint>{} << QRect(1800, 770, 760, 30) << whole << QRect(1280, 0, 1280, 770);
+        QTest::newRow("upright dock at the left")
+            << QList<uint>{} << QRect(0, 100, 30, 600) << QRect(30, 0, 1250, 800) << second;
+    }
+    void panelsKeepTheirRoom()
+    {
+        QFETCH(QList<uint>, reserve);
+        QFETCH(QRect, dock);
+        const QRect desktop(0, 0, 2560, 800);
+        const std::vector<uint32_t> values(reserve.begin(), reserve.end());
+        std::vector<platform::PanelRoom> panels = platform::reservedRooms(desktop.size(), values);
+        if (!dock.isNull())
+            panels.push_back(platform::dockRoom(dock, desktop));
+        QTEST(platform::workAreaWithout(QRect(0, 0, 1280, 800), panels), "left");
+        QTEST(platform::workAreaWithout(QRect(1280, 0, 1280, 800), panels), "right");
     }
 
     void trayClicksReachTheDefaultAction()
