@@ -65,6 +65,17 @@ bool TWindowArranger::SlotMarked(int slot) const
     return IsSlot(slot) && m_marks[SlotPosition(slot)];
 }
 
+QRect TWindowArranger::ColumnArea() const
+{
+    QRect area;
+    for (int slot = MainSlot; slot <= SpeedSlot; ++slot) {
+        const TBaseForm *window = Window(slot);
+        if (window && window->IsShowing())
+            area |= window->geometry();
+    }
+    return area;
+}
+
 void TWindowArranger::Arrange()
 {
     std::array<TSlotWindow, SlotCount> windows;

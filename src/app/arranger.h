@@ -42,6 +42,9 @@ class TWindowArranger final
     // The mark of any slot -1..5, the speed bar's included.
     bool SlotMarked(int slot) const;
 
+    // Where the windows on the screen stand; null when none is there.
+    QRect ColumnArea() const;
+
     bool DockLeft() const { return m_dockLeft; }
     bool DockTop() const { return m_dockTop; }
 

@@ -6,12 +6,14 @@
 #include "config/installdlg.h"
 #include "config/settings.h"
 #include "lang/confirmdlg.h"
+#include "lang/confirmicons.h"
 #include "lang/languages.h"
 #include "lang/phrases.h"
 #include "lang/template.h"
 #include "mainform.h"
 #include "platform/folders.h"
 #include "platform/opener.h"
+#include "platform/workarea.h"
 #include "programfiles.h"
 #include "review.h"
 #include "store/bookmarks.h"
@@ -19,8 +21,8 @@
 #include "traymenu.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
@@ -29,7 +31,7 @@ TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe 
     : m_icon(ProgramIcon()), m_mainForm(std::make_unique<TMainForm>()),
       m_arranger(std::make_unique<TWindowArranger>(m_mainForm.get())),
       m_installDlg(std::make_unique<TInstallDlg>(platform::favoritesFolder(), m_icon)),
-      m_confirmDlg(std::make_unique<TConfirmDlg>()),
+      m_confirmDlg(std::make_unique<TConfirmDlg>(nullptr, [this] { return DialogSpot(); })),
       m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
       m_tray(this, std::move(trayHost)), m_timer([this] { m_review->TimerTimer(); })
 {
@@ -218,9 +220,15 @@ void TProgram::UpdateProgress()
     m_mainForm->SetProgress(progress.Done, progress.Total);
 }
 
+// Errors come in the style of every other message, and never under the column.
 void TProgram::ShowError(const QString &text)
 {
-    QMessageBox::critical(nullptr, QStringLiteral("Favrake"), text);
+    m_confirmDlg->ShowConfirm(Information, text, QString(), ErrorIcon, NoCancel);
+}
+
+TScreenSpot TProgram::DialogSpot() const
+{
+    return {QCursor::pos(), platform::screenUnderCursor().Work, m_arranger->ColumnArea()};
 }
 
 void TProgram::FavoritesRead()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktopseams.h"
+#include "lang/confirmlayout.h"
 #include "platform/folderwatcher.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
@@ -59,6 +60,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void Uninstalled(const QStringList &notCleaned) override;
     void CloseMainWindow() override;
 
+    TScreenSpot DialogSpot() const;
     void BuildTrayMenu();
     void ConnectWindows();
     void FollowScreens();

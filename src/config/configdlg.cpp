@@ -1,18 +1,17 @@
 #include "configdlg.h"
 
 #include "config/settings.h"
+#include "lang/dialogstyle.h"
 #include "lang/phrases.h"
 #include "platform/autostart.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
 #include <optional>
@@ -62,9 +61,7 @@ QFont DialogFont()
 } // namespace
 
 TConfigDlg::TConfigDlg(QString programPath, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_programPath(std::move(programPath)),
+    : QDialog(parent, FixedDialogFlags), m_programPath(std::move(programPath)),
       m_registration(this, "ConfigDlg", TFormOwner::Application, true)
 {
     setObjectName(QStringLiteral("ConfigDlg"));
@@ -237,11 +234,7 @@ void TConfigDlg::FormShow()
     CheckEnables();
     // At least the designed size; more when a translation needs it.
     setFixedSize(sizeHint().expandedTo(QSize(ClientWidth, ClientHeight)));
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry(); // with the window frame, where the system tells it
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnCursorScreen(this);
     BtnOk->setFocus();
 }
 

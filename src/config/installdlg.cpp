@@ -1,6 +1,7 @@
 #include "installdlg.h"
 
 #include "config/settings.h"
+#include "lang/dialogstyle.h"
 #include "lang/phrases.h"
 #include "platform/autostart.h"
 #include "store/bookmarks.h"
@@ -10,10 +11,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -67,9 +66,7 @@ QLabel *NewImage(QWidget *parent, const char *name, const QIcon &icon)
 } // namespace
 
 TInstallDlg::TInstallDlg(QString favoritesPath, const QIcon &icon, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      m_favoritesPath(std::move(favoritesPath)),
+    : QDialog(parent, FixedDialogFlags), m_favoritesPath(std::move(favoritesPath)),
       m_registration(this, "InstallDlg", TFormOwner::Application, true)
 {
     setObjectName("InstallDlg");
@@ -215,8 +212,7 @@ void TInstallDlg::FormShow()
     m_mode->setCurrentIndex(Settings.Installed ? 1 : 0);
     m_hdrB->setText(QStringLiteral("Favrake ") + QLatin1String(FavrakeRelease));
     setFixedHeight(qMax(ClientHeight, sizeHint().height()));
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnCursorScreen(this);
 }
 
 bool TInstallDlg::RunFirstRun()
