@@ -65,6 +65,16 @@ bool TWindowArranger::SlotMarked(int slot) const
     return IsSlot(slot) && m_marks[SlotPosition(slot)];
 }
 
+void TWindowArranger::PlaceMainAlone()
+{
+    TBaseForm *main = Window(MainSlot);
+    if (!main)
+        return;
+    std::array<TSlotWindow, SlotCount> windows;
+    windows[SlotPosition(MainSlot)] = {true, main->size()};
+    main->move(ArrangeColumn(m_screen(), windows, true).TopLeft[SlotPosition(MainSlot)]);
+}
+
 QRect TWindowArranger::ColumnArea() const
 {
     QRect area;

@@ -42,6 +42,8 @@ class TWindowArranger final
     // The mark of any slot -1..5, the speed bar's included.
     bool SlotMarked(int slot) const;
 
+    // Moves the main window alone into the corner at the panel, where the column begins.
+    void PlaceMainAlone();
     // Where the windows on the screen stand; null when none is there.
     QRect ColumnArea() const;
 

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -72,35 +73,42 @@ void TMainForm::SetTaskbarMode(bool on)
 {
     if (on == m_taskbarMode)
         return;
-    // Shown only so that the program is not lost: hidden again once the tray is back.
-    const bool hiddenUntilNow = !IsShowing();
-    const bool shownForFallback = m_shownForFallback;
+    const bool shown = IsShowing() && !m_standIn;
     setWindowFlags(on ? Qt::Window | Qt::FramelessWindowHint : FloatingWindowFlags);
     setAttribute(Qt::WA_ShowWithoutActivating, !on);
     setWindowTitle(QStringLiteral("Favrake"));
-    if (on) {
-        m_taskbarMode = true;
-        SetFadeLevel(MaxFadeLevel);
-        m_shownForFallback = hiddenUntilNow;
-    } else {
-        m_taskbarMode = false;
-        m_shownForFallback = false;
-        SetFadeLevel(shownForFallback || hiddenUntilNow ? 0 : FadeLevel());
-    }
+    m_taskbarMode = on;
+    SetFadeLevel(shown ? MaxFadeLevel : 0);
 }
 
+// A window minimised where no window manager or taskbar is there would be lost, so in the
+// taskbar mode the window never fades: hidden, it stands in for the tray icon.
 void TMainForm::SetFadeLevel(int level)
 {
-    if (!m_taskbarMode) {
-        TBaseForm::SetFadeLevel(level);
-        return;
+    const bool standIn = m_taskbarMode && level == 0;
+    const bool began = standIn && !m_standIn;
+    if (standIn != m_standIn) {
+        m_standIn = standIn;
+        UpdateView(m_data);
     }
-    m_shownForFallback = false; // the program shows or hides it now
-    TBaseForm::SetFadeLevel(MaxFadeLevel);
-    if (level == 0)
-        showMinimized();
-    else if (isMinimized())
-        showNormal();
+    TBaseForm::SetFadeLevel(m_taskbarMode ? MaxFadeLevel : level);
+    if (began)
+        emit standingIn();
+}
+
+void TMainForm::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_standIn && event->button() == Qt::LeftButton)
+        emit standInClicked();
+    TBaseForm::mouseReleaseEvent(event);
+}
+
+void TMainForm::ShowTitleOnly()
+{
+    for (int row = 0; row < EntryRowCount; ++row)
+        ShowRow(row, false);
+    m_pnlInfo->hide();
+    resize(ClientWidth, RowsTop - 1);
 }
 
 void TMainForm::CreateTitle()
@@ -270,6 +278,8 @@ TMainView TMainForm::UpdateView(const TMainViewData &data)
         m_view = m_data.PocketView ? TMainView::Pocket : TMainView::BookmarkWindows;
         resize(ClientWidth, m_data.PocketView ? y + BottomMargin : RowsTop - 1);
     }
+    if (m_standIn)
+        ShowTitleOnly();
     return m_view;
 }
 

@@ -51,9 +51,11 @@ class TMainForm final : public TBaseForm
     TTranslatableForm &Translatable() { return m_registration.Form(); }
 
     // Without a notification area the window is the program's only handle: it becomes a
-    // normal window with a taskbar entry, and fading it out only minimises it.
+    // normal window with a taskbar entry, and where it would fade out it stands in for the
+    // tray icon instead, as its title band alone.
     void SetTaskbarMode(bool on);
     bool TaskbarMode() const { return m_taskbarMode; }
+    bool StandsIn() const { return m_standIn; }
     void SetFadeLevel(int level) override;
     // A row with a bookmark that is not waiting for its refresh.
     bool RowDisplayable(int row) const;
@@ -71,12 +73,16 @@ class TMainForm final : public TBaseForm
     void showPutBackRequested();
     // A right click on the window outside its entries and buttons.
     void windowMenuRequested(const QPoint &globalPos);
+    // The window began to stand in for the tray icon, or it was clicked while it does.
+    void standingIn();
+    void standInClicked();
 
   protected:
     void OpenEntry(TUCLabel *label) override;
     void EntryAction(TUCLabel *label, int tag) override;
     void PrepareLinkMenu() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
   private:
     struct TEntryRow
@@ -95,6 +101,7 @@ class TMainForm final : public TBaseForm
     void ShowRow(int row, bool inPocket);
     void ShowInformation();
     void ShowPage(QStackedWidget *notebook, const char *pageName);
+    void ShowTitleOnly();
     int RowOf(const TUCLabel *label) const;
     int BookmarkOfRow(int row) const;
 
@@ -103,7 +110,7 @@ class TMainForm final : public TBaseForm
     TMainViewData m_data;
     TMainView m_view = TMainView::Information;
     bool m_taskbarMode = false;
-    bool m_shownForFallback = false;
+    bool m_standIn = false;
     QFrame *m_pnlInfo = nullptr;
     QStackedWidget *m_nbkInfo = nullptr;
     QStackedWidget *m_nbkInfoAction = nullptr;

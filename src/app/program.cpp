@@ -98,6 +98,9 @@ void TProgram::ConnectWindows()
     connect(main, &TMainForm::windowMenuRequested, this,
             [this](const QPoint &at) { m_trayMenu->Menu()->popup(at); });
     connect(main, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
+    // Without a tray the title window stands in for the icon, in the corner at the panel.
+    connect(main, &TMainForm::standingIn, this, [this] { m_arranger->PlaceMainAlone(); });
+    connect(main, &TMainForm::standInClicked, this, [this] { TrayIconMouseDown(Qt::LeftButton); });
     for (int row = 0; row < TReview::RowCount; ++row) {
         TBookmarkForm *window = m_arranger->BookmarkWindow(row);
         connect(window, &TBookmarkForm::actionRequested, this,
@@ -142,7 +145,7 @@ void TProgram::FollowScreens()
 
 bool TProgram::IsMainVisible() const
 {
-    return m_mainForm->IsShowing() && !m_closing;
+    return m_mainForm->IsShowing() && !m_mainForm->StandsIn() && !m_closing;
 }
 
 void TProgram::UpdateView()
@@ -266,7 +269,7 @@ void TProgram::ShowTray()
 }
 
 // Without a notification area the main window must stay reachable: it keeps a taskbar
-// entry and Hide only minimises it.
+// entry and, hidden, stands in for the tray icon.
 void TProgram::TrayHostChanged(bool available)
 {
     m_mainForm->SetTaskbarMode(!available);
