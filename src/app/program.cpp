@@ -30,14 +30,14 @@
 TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe trayHost)
     : m_icon(ProgramIcon()), m_mainForm(std::make_unique<TMainForm>()),
       m_arranger(std::make_unique<TWindowArranger>(m_mainForm.get())),
-      m_installDlg(std::make_unique<TInstallDlg>(platform::favoritesFolder(), m_icon)),
+      m_installDlg(std::make_unique<TInstallDlg>(m_icon)),
       m_confirmDlg(std::make_unique<TConfirmDlg>(nullptr, [this] { return DialogSpot(); })),
       m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
       m_tray(this, std::move(trayHost)), m_timer([this] { m_review->TimerTimer(); })
 {
     QApplication::setWindowIcon(m_icon);
     BuildTrayMenu();
-    m_review = std::make_unique<TReview>(platform::favoritesFolder(),
+    m_review = std::make_unique<TReview>(FavoritesFolderInUse(),
                                          TReviewSeams{.Now = NowDateTime,
                                                       .Timer = m_timer,
                                                       .Confirmer = *m_confirmDlg,
@@ -119,6 +119,8 @@ void TProgram::ConnectWindows()
     connect(m_configDlg.get(), &TConfigDlg::RearrangeWindowsRequested, this,
             &TProgram::RearrangeWindows);
     connect(m_configDlg.get(), &TConfigDlg::helpRequested, this, &TProgram::OpenHelp);
+    connect(m_configDlg.get(), &TConfigDlg::FavoritesFolderChanged, this,
+            [this] { m_review->ChangeFavorites(FavoritesFolderInUse()); });
     qApp->installEventFilter(this); // the hints setting decides on every tool tip
     connect(&m_quitSignals, &platform::TQuitSignals::QuitRequested, this,
             &TProgram::QuitRequestedBySignal);
@@ -237,7 +239,8 @@ TScreenSpot TProgram::DialogSpot() const
 void TProgram::FavoritesRead()
 {
     if (m_review)
-        m_watcher.SetFolders(m_review->Bookmarks().Folders());
+        m_watcher.SetFolders(m_review->Bookmarks().Folders(),
+                             m_review->Bookmarks().FavoritesPath());
 }
 
 bool TProgram::ActivateLanguage(const QByteArray &name)

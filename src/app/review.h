@@ -65,8 +65,11 @@ class TReview final
     bool CompleteStartup(); // the first tick's work; false when the program closes
     void ShowNext();        // the one way the windows come back
     // The folder watcher saw something change in folder; only what did not come from
-    // Favrake's own saves counts.
+    // Favrake's own saves counts. While the collection is empty it is read again at once,
+    // so that a folder created or filled meanwhile is noticed.
     void FolderChanged(const QString &folder);
+    // The user chose another Favorites folder: its bookmarks are shown at once.
+    void ChangeFavorites(const QString &path);
     void CancelDownload();
     // Renders the rows; with nothing displayable every bookmark window loses its mark.
     void UpdateView();
@@ -120,7 +123,9 @@ class TReview final
     void Resume(TDateTime now, bool visible);
     void DropChangedRows();
     bool AnyShownRowChanged() const;
-    void ReadFavorites();
+    void ReadFavorites(const QString &otherFolder = QString());
+    void ReadEmptyCollection();
+    void ShowFirstEntries();
     void RunRefreshStep();
 
     // Actions.

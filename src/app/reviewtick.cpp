@@ -119,10 +119,13 @@ void TReview::ShowNext()
     m_view.ShowAll();
 }
 
-void TReview::ReadFavorites()
+void TReview::ReadFavorites(const QString &otherFolder)
 {
     CancelDownload();
-    m_bookmarks->Load();
+    if (otherFolder.isEmpty())
+        m_bookmarks->Load();
+    else
+        m_bookmarks->LoadFrom(otherFolder);
     m_folderNames.Take(*m_bookmarks);
     m_folderChanged = false;
     m_view.FavoritesRead();

@@ -4,8 +4,11 @@
 #include "lang/dialogstyle.h"
 #include "lang/phrases.h"
 #include "platform/autostart.h"
+#include "platform/folders.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -22,6 +25,7 @@ constexpr int ClientWidth = 361;
 constexpr int ClientHeight = 244;
 constexpr int MinDays = 1;
 constexpr int MaxDays = 365;
+constexpr int FolderPathWidth = 220;
 
 // A spin box whose editor can be watched while its text is no valid number; the spin box
 // itself only reports valid values.
@@ -74,6 +78,7 @@ TConfigDlg::TConfigDlg(QString programPath, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 6, 8, 8);
     layout->setSpacing(6);
+    layout->addWidget(BuildBookmarks());
     layout->addWidget(BuildTiming());
     layout->addWidget(BuildMessages());
     layout->addWidget(BuildVisualization());
@@ -119,6 +124,36 @@ QPushButton *TConfigDlg::NewButton(const char *name, const QString &text, int co
     button->setMinimumSize(85, 25);
     m_helpContexts.insert(button, context);
     return button;
+}
+
+QGroupBox *TConfigDlg::BuildBookmarks()
+{
+    QGroupBox *group = NewGroup("GrpBookmarks", QStringLiteral("Bookmarks"));
+    auto *grid = Compact(new QGridLayout(group));
+    grid->setColumnStretch(1, 1);
+    auto *caption = new QLabel(QStringLiteral("Bookmark folder:"), group);
+    caption->setObjectName(QStringLiteral("LblFolder"));
+    m_folderPath = new QLabel(group);
+    m_folderPath->setTextFormat(Qt::PlainText);
+    m_folderPath->setFixedWidth(FolderPathWidth);
+    BtnFolder = NewButton("BtnFolder", QStringLiteral("Choose..."), 6241);
+    BtnFolder->setParent(group);
+    connect(BtnFolder, &QPushButton::clicked, this, &TConfigDlg::ChooseFolder);
+    CbxNoNetAccess = NewCheckBox(
+        group, "CbxNoNetAccess", QStringLiteral("No network access"),
+        QStringLiteral("Never download the bookmarks' pages; bookmarks that wait for a download "
+                       "are not shown"),
+        6251);
+    CbxDontDelete = NewCheckBox(
+        group, "CbxDontDelete", QStringLiteral("Delete only marks the bookmark"),
+        QStringLiteral("Delete keeps the file and only takes the bookmark out of the review"),
+        6261);
+    grid->addWidget(caption, 0, 0);
+    grid->addWidget(m_folderPath, 0, 1);
+    grid->addWidget(BtnFolder, 0, 2);
+    grid->addWidget(CbxNoNetAccess, 1, 0, 1, 3);
+    grid->addWidget(CbxDontDelete, 2, 0, 1, 3);
+    return group;
 }
 
 QGroupBox *TConfigDlg::BuildTiming()
@@ -220,6 +255,11 @@ void TConfigDlg::showEvent(QShowEvent *event)
 
 void TConfigDlg::FormShow()
 {
+    ShowFolder(FavoritesFolderInUse());
+    // A folder named by the environment wins over any choice made here.
+    BtnFolder->setEnabled(!platform::favoritesFolderFromEnvironment());
+    CbxNoNetAccess->setChecked(Settings.NoNetAccess);
+    CbxDontDelete->setChecked(Settings.DontDelete);
     SERemind->setValue(Settings.RemindInterval);
     SERefresh->setValue(Settings.RefreshInterval);
     CbxInformations->setChecked(!FlagsExist(FlagInfo));
@@ -264,6 +304,9 @@ void TConfigDlg::BtnOkClick()
         Settings.NoSpeedWnd = !CbxSpeedWnd->isChecked();
         emit RearrangeWindowsRequested();
     }
+    Settings.NoNetAccess = CbxNoNetAccess->isChecked();
+    Settings.DontDelete = CbxDontDelete->isChecked();
+    StoreFolder();
     StoreAutostart();
     SaveSettings(); // at once: a crash or a second copy's uninstall must not lose them
     accept();
@@ -271,8 +314,36 @@ void TConfigDlg::BtnOkClick()
 
 void TConfigDlg::StoreAutostart()
 {
-    if (CbxAutostart->isEnabled() && CbxAutostart->isChecked() != platform::IsAutostartEnabled())
-        platform::SetAutostart(CbxAutostart->isChecked(), m_programPath);
+    if (!CbxAutostart->isEnabled() || CbxAutostart->isChecked() == platform::IsAutostartEnabled())
+        return;
+    if (CbxAutostart->isChecked())
+        KeepFolderInUse();
+    platform::SetAutostart(CbxAutostart->isChecked(), m_programPath);
+}
+
+void TConfigDlg::ChooseFolder()
+{
+    const QString chosen = QFileDialog::getExistingDirectory(this, Phrase("CapChooseFolder"),
+                                                             m_folder, QFileDialog::ShowDirsOnly);
+    if (!chosen.isEmpty())
+        ShowFolder(chosen);
+}
+
+void TConfigDlg::ShowFolder(const QString &folder)
+{
+    m_folder = folder;
+    const QString shown = QDir::toNativeSeparators(QDir::cleanPath(folder));
+    m_folderPath->setText(
+        m_folderPath->fontMetrics().elidedText(shown, Qt::ElideMiddle, FolderPathWidth));
+    m_folderPath->setToolTip(shown);
+}
+
+void TConfigDlg::StoreFolder()
+{
+    if (QDir::cleanPath(m_folder) == QDir::cleanPath(FavoritesFolderInUse()))
+        return;
+    Settings.FavoritesFolder = QDir::cleanPath(m_folder);
+    emit FavoritesFolderChanged();
 }
 
 void TConfigDlg::BtnCancelClick()

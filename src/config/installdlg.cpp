@@ -65,8 +65,8 @@ QLabel *NewImage(QWidget *parent, const char *name, const QIcon &icon)
 }
 } // namespace
 
-TInstallDlg::TInstallDlg(QString favoritesPath, const QIcon &icon, QWidget *parent)
-    : QDialog(parent, FixedDialogFlags), m_favoritesPath(std::move(favoritesPath)),
+TInstallDlg::TInstallDlg(const QIcon &icon, QWidget *parent)
+    : QDialog(parent, FixedDialogFlags),
       m_registration(this, "InstallDlg", TFormOwner::Application, true)
 {
     setObjectName("InstallDlg");
@@ -184,6 +184,8 @@ QWidget *TInstallDlg::BuildBottom()
     row->addWidget(m_mode);
     connect(this, &QDialog::accepted, this, [this] {
         Settings.Installed = true;
+        if (m_autostart->isChecked())
+            KeepFolderInUse();
         SaveSettings(); // the decision holds even when this run ends abnormally
         if (m_autostart->isChecked())
             platform::SetAutostart(true, QCoreApplication::applicationFilePath());
@@ -202,8 +204,7 @@ void TInstallDlg::FormShow()
     setWindowTitle(Phrase("InstallDlg-Caption", "Favrake"));
     m_descr->setText(Phrase("InstallDlg-LblDescr"));
     m_netText->setText(Phrase("InstallDlg-LblNetText"));
-    TBookmarks list(m_favoritesPath);
-    list.Load();
+    const TBookmarks list(FavoritesFolderInUse());
     m_bmCount->setText(QString::number(list.Count()));
     m_fldCount->setText(QString::number(list.FolderCount()));
     m_bmCountMsg->setText(Phrase("InstallDlg-BCount" + CountSuffix(list.Count()), "bookmarks in"));

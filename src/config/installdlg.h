@@ -14,7 +14,7 @@ class TInstallDlg final : public QDialog
 {
     Q_OBJECT
   public:
-    TInstallDlg(QString favoritesPath, const QIcon &icon, QWidget *parent = nullptr);
+    explicit TInstallDlg(const QIcon &icon, QWidget *parent = nullptr);
 
     // The first-run step: shows the dialog and waits until it is closed; true when the
     // user pressed "Start it!" (the program then counts as installed).
@@ -30,7 +30,6 @@ class TInstallDlg final : public QDialog
     QWidget *BuildBottom();
     void FormShow();
 
-    QString m_favoritesPath;
     QLabel *m_hdrB = nullptr;
     QLabel *m_countCaption = nullptr;
     QLabel *m_bmCount = nullptr;

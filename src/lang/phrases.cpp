@@ -16,6 +16,7 @@ constexpr TPhraseDefault Defaults[] = {
     {"WrdCancel", "Cancel"},
     // The configuration and first-run dialogs.
     {"ConfigDlg-Caption", "Favrake Configuration"},
+    {"CapChooseFolder", "Choose the bookmark folder"},
     {"InstallDlg-Caption", "Favrake"},
     {"InstallDlg-LblDescr",
      "The Favrake will help You to keep Your collection of \"Favorites\" always clear, "

@@ -166,13 +166,23 @@ void ForEachIndex(qsizetype count, int threads, const std::function<void(qsizety
 }
 } // namespace
 
+namespace {
+QString WithSlash(const QString &folder)
+{
+    return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+} // namespace
+
 TBookmarks::TBookmarks(const QString &favoritesPath, TBookmarksEnv env)
-    : m_favoritesPath(favoritesPath.isEmpty() || favoritesPath.endsWith(u'/')
-                          ? favoritesPath
-                          : favoritesPath + u'/'),
-      m_env(std::move(env))
+    : m_favoritesPath(WithSlash(favoritesPath)), m_env(std::move(env))
 {
     Load();
+}
+
+int TBookmarks::LoadFrom(const QString &favoritesPath)
+{
+    m_favoritesPath = WithSlash(favoritesPath);
+    return Load();
 }
 
 int TBookmarks::Load()

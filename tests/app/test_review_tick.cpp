@@ -66,12 +66,24 @@ class TestReviewTick : public QObject
               "settings");
     }
 
-    void emptyListNeverShows()
+    // The timer never shows an empty collection; a bookmark that turns up in it, or another
+    // folder chosen, brings the windows at once.
+    void emptyCollection()
     {
         ReviewRig rig;
-        rig.started();
+        TReview &review = rig.started();
         rig.tick(30);
         QVERIFY(rig.view.log.isEmpty() && rig.timer.active);
+        rig.add(A);
+        review.FolderChanged(rig.favorites.path());
+        QCOMPARE(rig.view.log.join(u' '), "Read UpdateView ShowAll");
+        QTemporaryDir other;
+        rig.add(B);
+        QVERIFY(QFile::rename(rig.path(B), other.filePath(B)));
+        rig.view.log.clear();
+        review.ChangeFavorites(other.path());
+        QCOMPARE(rig.view.log.join(u' '), "Read HideAll UpdateView ShowAll");
+        QCOMPARE(review.Bookmarks().Item(review.EntryAt(0))->FileName, other.filePath(B));
     }
 
     // What the user sees after each script, from a start with two bookmarks on the screen.

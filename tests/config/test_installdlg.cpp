@@ -60,7 +60,8 @@ class TestInstallDlg final : public QObject
             Languages().Scan({m_dir.filePath("lang")});
             QVERIFY(Languages().SetCurrentLanguage("R"));
         }
-        TInstallDlg dialog(favorites.path(), QIcon());
+        Settings.FavoritesFolder = favorites.path();
+        TInstallDlg dialog{QIcon()};
         dialog.show();
         QTEST(QStringList({Text(dialog, "LblBMCount"), Text(dialog, "LblBMCountMsg"),
                            Text(dialog, "LblFldCount"), Text(dialog, "LblFldCountMsg")}),
@@ -81,7 +82,8 @@ class TestInstallDlg final : public QObject
         QFETCH(QString, how);
         QFETCH(bool, autostart);
         QTemporaryDir favorites;
-        TInstallDlg dialog(favorites.path(), QIcon());
+        Settings.FavoritesFolder = favorites.path();
+        TInstallDlg dialog{QIcon()};
         QTimer::singleShot(0, &dialog, [&] {
             QVERIFY(dialog.isVisible() &&
                     dialog.findChild<QStackedWidget *>("NbkMode")->currentIndex() == 0);
@@ -102,7 +104,8 @@ class TestInstallDlg final : public QObject
     {
         QTemporaryDir favorites;
         Settings.Installed = true;
-        TInstallDlg dialog(favorites.path(), QIcon());
+        Settings.FavoritesFolder = favorites.path();
+        TInstallDlg dialog{QIcon()};
         QVERIFY(dialog.RunFirstRun()); // installed: nothing to ask
         QVERIFY(!dialog.isVisible());
         WriteFile(favorites.filePath("a.url"), Shortcut("http://a.test/"));

@@ -134,18 +134,24 @@ class TestPlatform final : public QObject
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("News/Tech"));
         platform::TFolderWatcher watcher;
-        watcher.SetFolders({dir.path() + "/", dir.path() + "/News/Tech/"});
+        watcher.SetFolders({dir.path() + "/", dir.path() + "/News/Tech/"}, dir.path());
         QSignalSpy changed(&watcher, &platform::TFolderWatcher::Changed);
         const QString file = dir.path() + "/News/Tech/Paper.url";
         QVERIFY(QFile(file).open(QIODevice::WriteOnly));
         QVERIFY(changed.wait(5000));
         QCOMPARE(changed.first().first().toString(), dir.path() + "/News/Tech/");
 
-        watcher.SetFolders({dir.path() + "/"}); // the old folders are no longer watched
+        watcher.SetFolders({dir.path() + "/"}, dir.path()); // the old ones are watched no more
         QTest::qWait(50);
         changed.clear();
         QVERIFY(QFile::remove(file));
         QVERIFY(!changed.wait(300));
+
+        // A tree that is not there yet: the nearest folder above it sees it come.
+        watcher.SetFolders({}, dir.path() + "/News/Old/Favorites/");
+        QVERIFY(QDir(dir.path()).mkpath("News/Old"));
+        QVERIFY(changed.wait(5000));
+        QCOMPARE(changed.last().first().toString(), dir.path() + "/News");
     }
 
     void signalsBecomeQuitRequests()
