@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,6 +33,22 @@ QFont SansFont(const QString &family, int pixelSize)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;
+}
+
+QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(geometry);
+    return label;
+}
+
+void SetTextColour(QWidget *widget, QRgb colour)
+{
+    QPalette colours = widget->palette();
+    colours.setColor(QPalette::WindowText, QColor(colour));
+    widget->setPalette(colours);
 }
 
 QRegion WindowShape(QSize size)

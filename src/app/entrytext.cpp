@@ -1,6 +1,9 @@
 #include "entrytext.h"
 
+#include "store/textutil.h"
+
 #include <QDate>
+#include <QDir>
 #include <QLocale>
 #include <QTime>
 
@@ -37,6 +40,15 @@ QString PlainToolTip(const QString &text)
     // As rich text, with every character escaped and blanks kept, the text shows as it stands.
     return QStringLiteral("<p style='white-space:pre-wrap'>") + text.toHtmlEscaped() +
            QStringLiteral("</p>");
+}
+
+QString ShortFolderName(const QString &path)
+{
+    QString shown = QDir::cleanPath(displayFileName(path));
+    const QString home = QDir::cleanPath(QDir::homePath());
+    if (shown == home || shown.startsWith(home + u'/'))
+        shown.replace(0, home.size(), QStringLiteral("~"));
+    return shown;
 }
 
 QString ShortDateTimeText(TDateTime value)

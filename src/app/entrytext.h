@@ -14,5 +14,9 @@ QString DisplayText(QStringView text);
 // no tool tip.
 QString PlainToolTip(const QString &text);
 
+// A folder as the user reads it: "~" for the home folder, "/" between the names, no "/"
+// at the end.
+QString ShortFolderName(const QString &path);
+
 // Short date and short time in the user's locale; empty for a value that is no date.
 QString ShortDateTimeText(TDateTime value);

@@ -2,6 +2,7 @@
 
 #include "arranger.h"
 #include "bookmarkform.h"
+#include "collectioncommands.h"
 #include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
@@ -23,6 +24,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
@@ -36,6 +38,7 @@ TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe 
       m_tray(this, std::move(trayHost)), m_timer([this] { m_review->TimerTimer(); })
 {
     QApplication::setWindowIcon(m_icon);
+    m_collection = new TCollectionCommands(*m_confirmDlg, this);
     BuildTrayMenu();
     m_review = std::make_unique<TReview>(FavoritesFolderInUse(),
                                          TReviewSeams{.Now = NowDateTime,
@@ -57,34 +60,6 @@ TProgram::~TProgram()
         m_review->Shutdown();
 }
 
-void TProgram::BuildTrayMenu()
-{
-    TTrayMenu::THandlers handlers;
-    handlers.MainVisible = [this] { return IsMainVisible(); };
-    handlers.SortMode = [this](int mode) { m_review->PopupModeClick(mode); };
-    handlers.Refresh = [this] { m_review->RefreshClick(); };
-    handlers.PocketMode = [this] { WhenStill([this] { PopupTrayPocketModeClick(); }); };
-    handlers.Setup = [this] { m_configDlg->ShowSetup(); };
-    handlers.Help = [this] { OpenHelp(120); };
-    handlers.Homepage = [this] { HomepageClick(); };
-    handlers.About = [this] { m_installDlg->ShowAbout(); };
-    handlers.ShowHide = [this] {
-        WhenStill([this] {
-            if (IsMainVisible())
-                HideClick();
-            else
-                m_review->ShowNext();
-        });
-    };
-    handlers.Quit = [this] { m_review->QuitClick(); };
-    handlers.Language = [this](const QString &caption) {
-        WhenStill([this, name = ToNarrow(caption)] { ActivateLanguage(name); });
-    };
-    m_trayMenu = new TTrayMenu(m_mainForm.get(), std::move(handlers));
-    m_tray.SetIcon(m_icon);
-    m_tray.SetPopupMenu(m_trayMenu->Menu());
-}
-
 void TProgram::ConnectWindows()
 {
     TMainForm *main = m_mainForm.get();
@@ -95,6 +70,11 @@ void TProgram::ConnectWindows()
     connect(main, &TMainForm::hideRequested, this, &TProgram::HideClick);
     connect(main, &TMainForm::showPutBackRequested, this,
             [this] { m_review->SBtInfoShowPutBackClick(); });
+    connect(main, &TMainForm::chooseFolderRequested, m_collection,
+            &TCollectionCommands::ChooseFolder);
+    connect(main, &TMainForm::importRequested, m_collection, &TCollectionCommands::PopupImportMenu);
+    connect(m_collection, &TCollectionCommands::collectionChanged, this,
+            [this] { m_review->ChangeFavorites(FavoritesFolderInUse()); });
     connect(main, &TMainForm::windowMenuRequested, this,
             [this](const QPoint &at) { m_trayMenu->Menu()->popup(at); });
     connect(main, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
@@ -159,6 +139,8 @@ void TProgram::UpdateView()
     data.Rows = m_review->Entries();
     data.AnyShownAwaitsRefresh = m_review->AnyShownAwaitsRefresh();
     data.PocketView = Settings.PocketView;
+    data.FolderPath = m_review->Bookmarks().FavoritesPath();
+    data.FolderMissing = !QFileInfo(data.FolderPath).isDir();
     const TRefreshProgress progress = m_review->RefreshProgress();
     std::tie(data.RefreshedRows, data.AwaitedRows) = std::tuple(progress.Done, progress.Total);
     switch (m_mainForm->UpdateView(data)) {
@@ -373,111 +355,4 @@ void TProgram::CloseMainWindow()
         if (TBaseForm *window = m_arranger->Window(slot))
             window->hide();
     QTimer::singleShot(0, qApp, [code = m_exitCode] { QCoreApplication::exit(code); });
-}
-
-// A click while the windows fade is taken once they stand still, so it sees where they end.
-void TProgram::TrayIconMouseDown(Qt::MouseButton button)
-{
-    WhenStill([this, button] {
-        if (IsMainVisible())
-            RaiseWindows();
-        else if (button == Qt::LeftButton)
-            m_review->ShowNext();
-    });
-}
-
-void TProgram::HideClick()
-{
-    m_review->BeginAction();
-    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHide"), QStringLiteral("Hide"), 10,
-                                  CheckedByDefault))
-        HideAll();
-    m_review->EndAction();
-}
-
-void TProgram::PopupTrayPocketModeClick()
-{
-    m_review->BeginAction();
-    if (Settings.PocketView ||
-        m_confirmDlg->ShowConfirm(Information, Phrase("MsgPocketMode"),
-                                  QStringLiteral("PocketMode"), 0, CheckedByDefault)) {
-        Settings.PocketView = !Settings.PocketView;
-        m_review->UpdateView();
-        ShowAll();
-    }
-    m_review->EndAction();
-}
-
-void TProgram::RearrangeWindows()
-{
-    WhenStill([this] {
-        m_arranger->Arrange();
-        if (IsMainVisible())
-            ShowAll();
-    });
-}
-
-// Hints are switched off for the whole program by swallowing its tool tips.
-bool TProgram::eventFilter(QObject *, QEvent *event)
-{
-    return event->type() == QEvent::ToolTip && Settings.NoHints;
-}
-
-void TProgram::HomepageClick()
-{
-    m_review->BeginAction();
-    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHomepage"), QStringLiteral("Homepage"), 5,
-                                  CheckedByDefault)) {
-        // Until the project has a public home, the help's start page stands in for it.
-        const QString index = HelpPage(QStringLiteral("index.html"));
-        const bool opened = Settings.Homepage.isEmpty()
-                                ? !index.isEmpty() && platform::openLocalFile(index)
-                                : platform::openAddress(Settings.Homepage);
-        if (!opened)
-            ShowError(Phrase("ErrOpenBrowser"));
-    }
-    m_review->EndAction();
-}
-
-void TProgram::SpeedCommand(TSpeedForm::Command command)
-{
-    switch (command) {
-    case TSpeedForm::Command::Refresh:
-        m_review->RefreshClick();
-        break;
-    case TSpeedForm::Command::Help:
-        OpenHelp(120);
-        break;
-    case TSpeedForm::Command::Info:
-        m_installDlg->ShowAbout();
-        break;
-    case TSpeedForm::Command::Home:
-        HomepageClick();
-        break;
-    case TSpeedForm::Command::Quit:
-        m_review->QuitClick();
-        break;
-    case TSpeedForm::Command::Setup:
-        m_configDlg->ShowSetup();
-        break;
-    }
-}
-
-void TProgram::OpenHelp(int context)
-{
-    const QString page = ContextHelpPage(context);
-    if (page.isEmpty() || !platform::openLocalFile(page))
-        ShowError(Phrase("ErrOpenBrowser"));
-}
-
-// A signal or the session's end: questions still open are answered "no" and the welcome
-// dialog counts as declined, then the program closes the normal way, so decisions and
-// settings are kept.
-void TProgram::QuitRequestedBySignal()
-{
-    m_review->RequestClose();
-    if (m_installDlg->isVisible())
-        m_installDlg->reject();
-    if (QWidget *modal = QApplication::activeModalWidget())
-        modal->close();
 }

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <memory>
 
+class TCollectionCommands;
 class TConfigDlg;
 class TConfirmDlg;
 class TInstallDlg;
@@ -86,7 +87,8 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     std::unique_ptr<TInstallDlg> m_installDlg;
     std::unique_ptr<TConfirmDlg> m_confirmDlg;
     std::unique_ptr<TConfigDlg> m_configDlg;
-    TTrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
+    TCollectionCommands *m_collection = nullptr; // a child of this program
+    TTrayMenu *m_trayMenu = nullptr;             // belongs to the main window, which translates it
     platform::TTrayIcon m_tray;
     platform::TFolderWatcher m_watcher;
     platform::TQuitSignals m_quitSignals;

@@ -25,6 +25,8 @@ TTrayMenu::TTrayMenu(QWidget *owner, THandlers handlers)
     m_menu->addMenu(m_language);
     connect(m_language, &QMenu::aboutToShow, this, &TTrayMenu::PopupTrayLanguageClick);
     AddItem(m_menu, "PopupTraySetup", QStringLiteral("Setup ..."), m_handlers.Setup);
+    AddItem(m_menu, "PopupTrayImport", QStringLiteral("Import bookmarks..."), m_handlers.Import);
+    AddItem(m_menu, "PopupTrayExport", QStringLiteral("Export bookmarks..."), m_handlers.Export);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N6"));
     AddItem(m_menu, "PopupTrayHelp", QStringLiteral("Help ..."), m_handlers.Help);
     AddItem(m_menu, "PopupTrayHome", QStringLiteral("Homepage"), m_handlers.Homepage);
