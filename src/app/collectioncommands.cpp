@@ -32,12 +32,15 @@ int Skipped(const exchange::ImportReport &report)
     return skipped;
 }
 
-QString ReportText(const exchange::ImportReport &report, const QString &sourceName)
+QString ReportText(const exchange::ImportReport &report, const QString &sourceName,
+                   const QString &favorites)
 {
-    QString text = FillPhrase(
-        Phrase("MsgImportDone"),
-        {sourceName, ShortFolderName(report.destination), QString::number(report.imported),
-         QString::number(report.alreadyPresent), QString::number(Skipped(report))});
+    // The destination is given below the collection's folder; empty is that folder itself.
+    const QString into = QDir::cleanPath(favorites + u'/' + report.destination);
+    QString text =
+        FillPhrase(Phrase("MsgImportDone"),
+                   {sourceName, ShortFolderName(into), QString::number(report.imported),
+                    QString::number(report.alreadyPresent), QString::number(Skipped(report))});
     if (report.failed > 0)
         text += FillPhrase(Phrase("MsgImportFailed"), {QString::number(report.failed)});
     return text;
@@ -102,7 +105,7 @@ QString TCollectionCommands::Import(const exchange::SourceRead &read, const QStr
     const exchange::ImportReport report = exchange::importTree(read.tree, options);
     if (report.imported > 0)
         emit collectionChanged();
-    return ReportText(report, sourceName);
+    return ReportText(report, sourceName, options.favorites);
 }
 
 void TCollectionCommands::ExportFile()

@@ -24,8 +24,8 @@ struct TMainViewData
     bool PocketView = false;
     int RefreshedRows = 0; // the download page's progress: of AwaitedRows, those refreshed
     int AwaitedRows = 0;
-    QString FolderPath;         // the Favorites folder, named when it holds no bookmark
-    bool FolderMissing = false; // it does not exist
+    QString FolderPath = QString(); // the Favorites folder, named when it holds no bookmark
+    bool FolderMissing = false;     // it does not exist
 };
 
 enum class TMainView {

@@ -160,6 +160,8 @@ void TMainForm::CreateFolderPage()
 void TMainForm::ShowInformation()
 {
     const TBookmarks *bookmarks = m_data.Bookmarks;
+    const int active = bookmarks ? bookmarks->ActiveCount() : 0;
+    m_sbtShowPutBack->setEnabled(active > 0);
     m_view = TMainView::Information;
     if (m_data.AnyShownAwaitsRefresh) {
         SetProgress(m_data.RefreshedRows, m_data.AwaitedRows);
@@ -168,13 +170,11 @@ void TMainForm::ShowInformation()
     } else if (!bookmarks || bookmarks->Count() == 0) {
         ShowFolderPage();
     } else {
-        const int active = bookmarks->ActiveCount();
         m_lblInfoCount->setText(QStringLiteral("%1\n%2\n%3")
                                     .arg(bookmarks->Count())
                                     .arg(active)
                                     .arg(bookmarks->KeptCount()));
         ShowPage(m_nbkInfoAction, active < 1 ? "PageNoAction" : "PageAction");
-        m_sbtShowPutBack->setEnabled(active > 0);
         ShowPanelPage("PageInfoNoActive", PageHeight);
     }
 }

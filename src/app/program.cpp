@@ -3,6 +3,7 @@
 #include "arranger.h"
 #include "bookmarkform.h"
 #include "collectioncommands.h"
+#include "config/aboutdlg.h"
 #include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
@@ -35,10 +36,12 @@ TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe 
       m_installDlg(std::make_unique<TInstallDlg>(m_icon)),
       m_confirmDlg(std::make_unique<TConfirmDlg>(nullptr, [this] { return DialogSpot(); })),
       m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
-      m_tray(this, std::move(trayHost)), m_timer([this] { m_review->TimerTimer(); })
+      m_aboutDlg(std::make_unique<TAboutDlg>(m_icon)), m_tray(this, std::move(trayHost)),
+      m_timer([this] { m_review->TimerTimer(); })
 {
     QApplication::setWindowIcon(m_icon);
     m_collection = new TCollectionCommands(*m_confirmDlg, this);
+    m_installDlg->SetOffers(WelcomeOffers());
     BuildTrayMenu();
     m_review = std::make_unique<TReview>(FavoritesFolderInUse(),
                                          TReviewSeams{.Now = NowDateTime,
@@ -211,6 +214,22 @@ void TProgram::UpdateProgress()
 void TProgram::ShowError(const QString &text)
 {
     m_confirmDlg->ShowConfirm(Information, text, QString(), ErrorIcon, NoCancel);
+}
+
+// While the collection is empty the welcome dialog offers the browsers found and another
+// folder; what it brings in is read once the welcome has ended.
+TWelcomeOffers TProgram::WelcomeOffers()
+{
+    TWelcomeOffers offers;
+    offers.Browsers = [this] {
+        QStringList found;
+        for (int i = 0; i < int(m_collection->Browsers().size()); ++i)
+            found << m_collection->BrowserOffer(i);
+        return found;
+    };
+    offers.Import = [this](int i) { return m_collection->ImportBrowser(i); };
+    offers.ChooseFolder = [this] { m_collection->ChooseFolder(); };
+    return offers;
 }
 
 TScreenSpot TProgram::DialogSpot() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/installdlg.h"
 #include "desktopseams.h"
 #include "lang/confirmlayout.h"
 #include "platform/folderwatcher.h"
@@ -15,6 +16,7 @@
 #include <QStringList>
 #include <memory>
 
+class TAboutDlg;
 class TCollectionCommands;
 class TConfigDlg;
 class TConfirmDlg;
@@ -62,6 +64,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void CloseMainWindow() override;
 
     TScreenSpot DialogSpot() const;
+    TWelcomeOffers WelcomeOffers();
     void BuildTrayMenu();
     void ConnectWindows();
     void FollowScreens();
@@ -87,6 +90,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     std::unique_ptr<TInstallDlg> m_installDlg;
     std::unique_ptr<TConfirmDlg> m_confirmDlg;
     std::unique_ptr<TConfigDlg> m_configDlg;
+    std::unique_ptr<TAboutDlg> m_aboutDlg;
     TCollectionCommands *m_collection = nullptr; // a child of this program
     TTrayMenu *m_trayMenu = nullptr;             // belongs to the main window, which translates it
     platform::TTrayIcon m_tray;

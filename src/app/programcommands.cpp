@@ -2,6 +2,7 @@
 // hiding, pocket mode, help and the homepage, and a quit asked for by a signal.
 #include "arranger.h"
 #include "collectioncommands.h"
+#include "config/aboutdlg.h"
 #include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
@@ -29,7 +30,7 @@ void TProgram::BuildTrayMenu()
     handlers.Export = [this] { m_collection->ExportFile(); };
     handlers.Help = [this] { OpenHelp(120); };
     handlers.Homepage = [this] { HomepageClick(); };
-    handlers.About = [this] { m_installDlg->ShowAbout(); };
+    handlers.About = [this] { m_aboutDlg->ShowAbout(); };
     handlers.ShowHide = [this] {
         WhenStill([this] {
             if (IsMainVisible())
@@ -121,7 +122,7 @@ void TProgram::SpeedCommand(TSpeedForm::Command command)
         OpenHelp(120);
         break;
     case TSpeedForm::Command::Info:
-        m_installDlg->ShowAbout();
+        m_aboutDlg->ShowAbout();
         break;
     case TSpeedForm::Command::Home:
         HomepageClick();

@@ -18,6 +18,12 @@ constexpr TPhraseDefault Defaults[] = {
     {"ConfigDlg-Caption", "Favrake Configuration"},
     {"CapChooseFolder", "Choose the bookmark folder"},
     {"InstallDlg-Caption", "Favrake"},
+    {"WelcomeFolder", "Bookmark folder: %s"},
+    {"WelcomeNoBrowser", "No browser with bookmarks was found on this computer."},
+    {"AboutDlg-Caption", "About Favrake"},
+    {"AboutLicence", "All rights reserved by the Favrake developers, who have not published "
+                     "Favrake under a licence yet. The subject dictionary is taken from WordNet "
+                     "3.0 (Princeton University) under the WordNet licence."},
     {"InstallDlg-LblDescr",
      "The Favrake will help You to keep Your collection of \"Favorites\" always clear, "
      "topical, and slim. It is NOT yet another Bookmark \"Organizer\" which demands Your "
@@ -29,11 +35,11 @@ constexpr TPhraseDefault Defaults[] = {
      "this tool sometimes accesses the Internet. Therefore, if Your system asks for the "
      "rights of \"Favrake\" to Internet access, please allow this."},
     {"RussianGrammar", ""},
-    {"InstallDlg-BCountS", "bookmarks in"},
+    {"InstallDlg-BCountS", "bookmark in"},
     {"InstallDlg-BCountL", "bookmarks in"},
     {"InstallDlg-BCountH", "bookmarks in"},
     {"InstallDlg-BCountM", "bookmarks in"},
-    {"InstallDlg-FCountS", "folders."},
+    {"InstallDlg-FCountS", "folder."},
     {"InstallDlg-FCountL", "folders."},
     {"InstallDlg-FCountH", "folders."},
     {"InstallDlg-FCountM", "folders."},
