@@ -74,6 +74,7 @@ TBookmarkForm::TBookmarkForm(QWidget *owner, bool inTemplate)
 {
     CreateButtons();
     CreateElementLabels();
+    CreateNoteLabels();
     MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this forever!"));
     MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this Bookmark finally!"));
     PopupLink()->setToolTipsVisible(true);
@@ -138,6 +139,51 @@ void TBookmarkForm::CreateElementLabels()
     }
 }
 
+// Below the name, the folder the bookmark lies in: among thousands, two of one name are
+// told apart by it. At the bottom, the other files of the same bookmark and the offer to
+// delete this one (with the delete's question and checks).
+void TBookmarkForm::CreateNoteLabels()
+{
+    for (TUCLabel **note : {&m_folder, &m_copies}) {
+        *note = new TUCLabel(this);
+        (*note)->SetLines(note == &m_copies ? 3 : 1);
+        (*note)->SetTextWidth(TextWidth);
+        (*note)->SetTextColour(QColor(Grey));
+    }
+    m_deleteCopy = new QToolButton(this);
+    m_deleteCopy->setObjectName(QStringLiteral("SBtDeleteCopy"));
+    m_deleteCopy->setText(QStringLiteral("Delete this copy"));
+    m_deleteCopy->setToolTip(QStringLiteral("Move this file of the bookmark into the trash"));
+    m_deleteCopy->setAutoRaise(true);
+    m_deleteCopy->setFocusPolicy(Qt::NoFocus);
+    connect(m_deleteCopy, &QToolButton::clicked, this, [this] { emit actionRequested(TagDelete); });
+}
+
+void TBookmarkForm::ShowNote(TUCLabel *label, const QString &text, int &y)
+{
+    label->SetCaption(text);
+    label->SetHint(text);
+    label->move(TextLeft, y);
+    label->setVisible(!text.isEmpty());
+    if (!text.isEmpty())
+        y += label->height() + ElementSpacing;
+}
+
+void TBookmarkForm::ShowNotes(int &y)
+{
+    const bool copies = !m_copyNames.isEmpty();
+    ShowNote(m_copies,
+             copies ? FillPhrase(Phrase("AlsoSavedAs"), {m_copyNames.join(QStringLiteral(", "))})
+                    : QString(),
+             y);
+    m_deleteCopy->setVisible(copies);
+    if (!copies)
+        return;
+    m_deleteCopy->adjustSize();
+    m_deleteCopy->move(TextLeft + TextWidth - m_deleteCopy->width(), y);
+    y += m_deleteCopy->height() + ElementSpacing;
+}
+
 TUCLabel *TBookmarkForm::ElementLabel(int element) const
 {
     return element >= 0 && element < ElementCount ? m_elements[element] : nullptr;
@@ -154,8 +200,15 @@ bool TBookmarkForm::UpdateView()
     if (!m_bookmarks || !m_bookmarks->IsValidIndex(m_index))
         return false;
     int y = ElementsTop;
-    for (int e = 0; e < ElementCount; ++e)
+    for (int e = 0; e < ElementCount; ++e) {
         ShowElement(e, y);
+        if (e == ElemName) {
+            const QString folder = m_bookmarks->FolderName(m_index);
+            ShowNote(m_folder, folder.isEmpty() ? folder : FillPhrase(Phrase("InFolder"), {folder}),
+                     y);
+        }
+    }
+    ShowNotes(y);
     ShowSuggestButton();
     resize(ClientWidth, y + BottomMargin);
     return true;

@@ -7,6 +7,7 @@
 #include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
+#include "exchange/duplicates.h"
 #include "lang/confirmdlg.h"
 #include "lang/confirmicons.h"
 #include "lang/languages.h"
@@ -164,6 +165,7 @@ void TProgram::ShowBookmarkWindows()
     for (int row = 0; row < TReview::RowCount; ++row) {
         TBookmarkForm *window = m_arranger->BookmarkWindow(row);
         window->SetEntry(&m_review->Bookmarks(), m_review->EntryAt(row));
+        window->SetCopies(CopiesOf(m_review->EntryAt(row)));
         window->UpdateView();
         m_arranger->SetShown(row, m_review->EntryAt(row) >= 0);
     }
@@ -171,6 +173,25 @@ void TProgram::ShowBookmarkWindows()
     for (int row = 0; row < TReview::RowCount; ++row)
         if (!m_arranger->IsShown(row))
             m_review->DropRow(row); // no room on the screen: not shown after all
+}
+
+// The other files of the same bookmark that are still there, as "folder/name"; the copies
+// are found once per reading of the folder.
+QStringList TProgram::CopiesOf(int index)
+{
+    const TBookmarks &list = m_review->Bookmarks();
+    if (!list.IsValidIndex(index))
+        return {};
+    if (!m_duplicates)
+        m_duplicates = std::make_unique<exchange::DuplicateFinder>(list);
+    QStringList names;
+    for (const int copy : m_duplicates->copiesOf(index)) {
+        if (!QFileInfo::exists(list.Item(copy)->FileName))
+            continue; // deleted meanwhile
+        const QString folder = list.FolderName(copy);
+        names << (folder.isEmpty() ? QString() : folder + u'/') + list.DisplayName(copy);
+    }
+    return names;
 }
 
 void TProgram::ShowAll()
@@ -239,6 +260,7 @@ TScreenSpot TProgram::DialogSpot() const
 
 void TProgram::FavoritesRead()
 {
+    m_duplicates.reset();
     if (m_review)
         m_watcher.SetFolders(m_review->Bookmarks().Folders(),
                              m_review->Bookmarks().FavoritesPath());

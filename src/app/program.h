@@ -16,6 +16,9 @@
 #include <QStringList>
 #include <memory>
 
+namespace exchange {
+class DuplicateFinder;
+}
 class TAboutDlg;
 class TCollectionCommands;
 class TConfigDlg;
@@ -69,6 +72,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void ConnectWindows();
     void FollowScreens();
     void ShowBookmarkWindows();
+    QStringList CopiesOf(int index);
     void TrayIconMouseDown(Qt::MouseButton button);
     void SecondStart(const QStringList &params, platform::TInstanceReply &reply);
     void RaiseWindows();
@@ -91,8 +95,9 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     std::unique_ptr<TConfirmDlg> m_confirmDlg;
     std::unique_ptr<TConfigDlg> m_configDlg;
     std::unique_ptr<TAboutDlg> m_aboutDlg;
-    TCollectionCommands *m_collection = nullptr; // a child of this program
-    TTrayMenu *m_trayMenu = nullptr;             // belongs to the main window, which translates it
+    TCollectionCommands *m_collection = nullptr;             // a child of this program
+    std::unique_ptr<exchange::DuplicateFinder> m_duplicates; // of the last reading
+    TTrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
     platform::TTrayIcon m_tray;
     platform::TFolderWatcher m_watcher;
     platform::TQuitSignals m_quitSignals;

@@ -120,6 +120,8 @@ constexpr TPhraseDefault Defaults[] = {
     {"ErrImport", "The bookmarks of %s could not be read: %s"},
     {"MsgExportDone", "The collection was written to %s.\r\n\r\nBookmarks: %s"},
     {"ErrExport", "The file %s could not be written: %s"},
+    {"InFolder", "in %s"},
+    {"AlsoSavedAs", "Also saved as %s"},
     {"ErrRefresh", "*** FAILED ***"},
     {"WrdHide", "Hide"},
     {"WrdShow", "Show"},
