@@ -56,7 +56,7 @@ QString ElementText(const TBookmarks &bookmarks, int index, int element)
     case ElemDescription:
         return failed ? rec.RefreshMsg : rec.Descr;
     default:
-        return ShortDateTimeText(rec.ReferenceTime);
+        return DateText(rec.ReferenceTime, true);
     }
 }
 

@@ -2,10 +2,7 @@
 
 #include "store/textutil.h"
 
-#include <QDate>
 #include <QDir>
-#include <QLocale>
-#include <QTime>
 
 namespace {
 bool IsDirectionMark(char16_t c)
@@ -49,16 +46,4 @@ QString ShortFolderName(const QString &path)
     if (shown == home || shown.startsWith(home + u'/'))
         shown.replace(0, home.size(), QStringLiteral("~"));
     return shown;
-}
-
-QString ShortDateTimeText(TDateTime value)
-{
-    if (!IsStoredDateTime(value))
-        return QString();
-    const int64_t ms = DateTimeToMs(value);
-    const QDate date = QDate(1899, 12, 30).addDays(ms / MsPerDay);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay));
-    const QLocale locale;
-    return locale.toString(date, QLocale::ShortFormat) + u' ' +
-           locale.toString(time, QLocale::ShortFormat);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "store/datetime.h"
-
 #include <QString>
 
 // Texts taken from bookmark files and web pages, made safe to show.
@@ -17,6 +15,3 @@ QString PlainToolTip(const QString &text);
 // A folder as the user reads it: "~" for the home folder, "/" between the names, no "/"
 // at the end.
 QString ShortFolderName(const QString &path);
-
-// Short date and short time in the user's locale; empty for a value that is no date.
-QString ShortDateTimeText(TDateTime value);

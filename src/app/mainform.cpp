@@ -199,7 +199,7 @@ void TMainForm::LayOutPocketRow(int row, int &y)
     entry.Title->SetHint(rec.StoredURL.isEmpty() ? rec.URL : rec.StoredURL);
     y += entry.Title->height();
     entry.Time->move(TextLeft, y);
-    entry.Time->SetCaption(ShortDateTimeText(rec.ReferenceTime));
+    entry.Time->SetCaption(DateText(rec.ReferenceTime, true));
     entry.Time->SetHint(Phrase("HintBMTime"));
     y += entry.Time->height() + RowSpacing;
     if (suggest)

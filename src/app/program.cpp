@@ -210,6 +210,14 @@ void TProgram::RemoveBookmarkWindow(int row)
     m_arranger->RemoveWindow(m_arranger->BookmarkWindow(row));
 }
 
+void TProgram::SayFarewell(int row, TDateTime nextDay)
+{
+    const QString text = nextDay > 0 ? FillPhrase(Phrase("MsgAllDone"), {DateText(nextDay, false)})
+                                     : Phrase("MsgAllDoneNone");
+    m_arranger->Farewell(m_arranger->BookmarkWindow(row),
+                         [this, text] { m_mainForm->ShowFarewell(text); });
+}
+
 bool TProgram::IsMoving() const
 {
     return m_arranger->IsMoving();

@@ -51,6 +51,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void ShowAll() override;
     void HideAll() override;
     void RemoveBookmarkWindow(int row) override;
+    void SayFarewell(int row, TDateTime nextDay) override;
     bool IsMoving() const override;
     void WhenStill(std::function<void()> work) override;
     void ClearShownWindows() override;

@@ -102,6 +102,7 @@ class TReview final
     // "D" on the way of a delete.
     bool SuggestAction(int index, const QString &origin);
     void RemoveShownBookmark(int index);
+    TDateTime NextShowingDay() const; // 0 when no bookmark is in the rotation
 
     // The entries' buttons and menus: an action by Tag on the bookmark of a row, from the
     // main window's pocket entries or from the row's bookmark window. True when done.

@@ -57,6 +57,10 @@ class TReviewView
     virtual void HideAll() = 0; // fades the marked windows out; the marks stay
     // Takes the bookmark window of row away after an action on it.
     virtual void RemoveBookmarkWindow(int row) = 0;
+    // The last shown bookmark was handled (in the bookmark window of row, or -1 in the main
+    // window): the column says on which day the next come (0: none is left to come), then
+    // fades out.
+    virtual void SayFarewell(int row, TDateTime nextDay) = 0;
     virtual bool IsMoving() const = 0; // a fade or slide is under way
     // Runs work at once when the windows stand still, else once they do.
     virtual void WhenStill(std::function<void()> work) = 0;

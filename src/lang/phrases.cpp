@@ -2,11 +2,17 @@
 
 #include "languages.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <algorithm>
 #include <iterator>
 
 namespace {
 constexpr TPhraseDefault Defaults[] = {
+    // How dates are written.
+    {"Locale", "en_GB"},
+    {"FmtDate", "d MMMM yyyy"},
+    {"FmtDateTime", "d MMM yyyy, HH:mm"},
     // The confirmation dialog.
     {"WrdConfirmation", "Confirmation"},
     {"WrdInformation", "Information"},
@@ -122,6 +128,8 @@ constexpr TPhraseDefault Defaults[] = {
     {"ErrExport", "The file %s could not be written: %s"},
     {"InFolder", "in %s"},
     {"AlsoSavedAs", "Also saved as %s"},
+    {"MsgAllDone", "All done for now. The next bookmarks come on %s."},
+    {"MsgAllDoneNone", "All done: no bookmark is waiting any more."},
     {"ErrRefresh", "*** FAILED ***"},
     {"WrdHide", "Hide"},
     {"WrdShow", "Show"},
@@ -180,6 +188,16 @@ QString FillPhrase(const QString &pattern, const QStringList &arguments)
         }
     }
     return text;
+}
+
+QString DateText(TDateTime value, bool withTime)
+{
+    if (!IsStoredDateTime(value))
+        return QString();
+    const int64_t ms = DateTimeToMs(value);
+    const QDateTime moment(QDate(1899, 12, 30).addDays(ms / MsPerDay),
+                           QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay)));
+    return QLocale(Phrase("Locale")).toString(moment, Phrase(withTime ? "FmtDateTime" : "FmtDate"));
 }
 
 QByteArray CountSuffix(qint64 count)

@@ -91,6 +91,10 @@ struct FakeView final : TReviewView
     void ShowAll() override { log << u"ShowAll"_s, visible = true; }
     void HideAll() override { log << u"HideAll"_s, visible = false; }
     void RemoveBookmarkWindow(int row) override { log << u"Remove%1"_s.arg(row); }
+    void SayFarewell(int row, TDateTime nextDay) override
+    {
+        log << u"Farewell%1 %2"_s.arg(row).arg(nextDay), visible = false;
+    }
     bool IsMoving() const override { return moving; }
     void WhenStill(std::function<void()> work) override
     {

@@ -1,7 +1,7 @@
 // The bookmark window: what it shows of a bookmark, and what its buttons, name and menus
 // ask for.
 #include "app/bookmarkform.h"
-#include "app/entrytext.h"
+#include "lang/phrases.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -72,7 +72,7 @@ class TestBookmarkForm : public QObject
         QCOMPARE((QStringList{bookmark.Label(Address)->Caption(), bookmark.Label(Title)->Caption(),
                               bookmark.Label(Description)->Caption()}),
                  shown);
-        QCOMPARE(bookmark.Label(Time)->Caption(), ShortDateTimeText(SampleNow - 100));
+        QCOMPARE(bookmark.Label(Time)->Caption(), DateText(SampleNow - 100, true));
         QCOMPARE(bookmark.Label(Title)->TextColour(),
                  refreshState < 0 ? QColor(128, 0, 0) : QColor(0, 0, 0));
         // A placeholder is no text of the page: its element has no hint.

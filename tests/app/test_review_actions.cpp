@@ -105,6 +105,32 @@ class TestReviewActions : public QObject
         }
     }
 
+    // The last shown bookmark handled, the column says on which day the next come: the day
+    // of the next one due, but never today, whose bookmarks come on a click.
+    void farewell_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<TDateTime>("other"); // the remind time of the bookmark not shown
+        QTest::addColumn<TDateTime>("day");
+        QTest::newRow("the next in three days") << int(RemindTag) << Day15 + 3.2 << 45003.0;
+        QTest::newRow("the next later today: tomorrow") << int(RemindTag) << Day15 + 0.2 << 45001.0;
+        QTest::newRow("the one just put back") << 1 << Day15 + 9.0 << 45001.0;
+        QTest::newRow("none left") << int(KeepTag) << TDateTime(-1) << TDateTime(0);
+    }
+    void farewell()
+    {
+        QFETCH(int, tag);
+        QFETCH(TDateTime, other);
+        ReviewRig rig;
+        rig.add(Paper);
+        rig.add(Other, {.remind = other});
+        rig.confirmer.answers = {{true}, {false}};
+        TReview &review = rig.started();
+        rig.view.log.clear();
+        QVERIFY(review.BookmarkWindowAction(rig.rowOf(Paper), tag));
+        QTEST(rig.view.log.last().section(u' ', 1).toDouble(), "day");
+    }
+
     void suggestion_data()
     {
         QTest::addColumn<int>("tag");
