@@ -145,7 +145,7 @@ void TProgram::UpdateView()
     data.PocketView = Settings.PocketView;
     data.FolderPath = m_review->Bookmarks().FavoritesPath();
     data.FolderMissing = !QFileInfo(data.FolderPath).isDir();
-    const TRefreshProgress progress = m_review->RefreshProgress();
+    const TRefreshProgress progress = ShownProgress();
     std::tie(data.RefreshedRows, data.AwaitedRows) = std::tuple(progress.Done, progress.Total);
     switch (m_mainForm->UpdateView(data)) {
     case TMainView::BookmarkWindows:
@@ -233,10 +233,23 @@ void TProgram::ClearShownWindows()
     m_arranger->ClearAllShown();
 }
 
+// A "Refresh all" shows how far it got in the download page and the tray's hint; else the
+// download page counts the shown rows that await their refresh.
+TRefreshProgress TProgram::ShownProgress() const
+{
+    const TRefreshProgress whole = m_review->WholeRefreshProgress();
+    return whole.Total > 0 ? whole : m_review->RefreshProgress();
+}
+
 void TProgram::UpdateProgress()
 {
-    const TRefreshProgress progress = m_review->RefreshProgress();
+    const TRefreshProgress progress = ShownProgress();
     m_mainForm->SetProgress(progress.Done, progress.Total);
+    const TRefreshProgress whole = m_review->WholeRefreshProgress();
+    m_tray.SetHint(whole.Total > 0
+                       ? FillPhrase(Phrase("HintRefreshing"),
+                                    {QString::number(whole.Done), QString::number(whole.Total)})
+                       : QStringLiteral("Favrake"));
 }
 
 // Errors come in the style of every other message, and never under the column.

@@ -74,6 +74,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void FollowScreens();
     void ShowBookmarkWindows();
     QStringList CopiesOf(int index);
+    TRefreshProgress ShownProgress() const;
     void TrayIconMouseDown(Qt::MouseButton button);
     void SecondStart(const QStringList &params, platform::TInstanceReply &reply);
     void RaiseWindows();

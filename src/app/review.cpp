@@ -248,14 +248,17 @@ void TReview::RefreshClick()
     BeginAction();
     if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgRefresh"), QStringLiteral("Refresh"), 12,
                                 0)) {
+        // The download page shows how far the refresh got, and the tray tells it too.
         WhenIdle([this] {
             m_view.HideAll();
             CancelDownload();
             m_bookmarks->RefreshAll();
+            m_wholeRefresh = Settings.NoNetAccess ? 0 : m_bookmarks->RefreshDueCount();
             SelectEntries(true);
             m_view.ClearShownWindows();
             m_awaitingRefresh = AnyShownAwaitsRefresh();
             m_lastShown = 0;
+            ShowNext();
         });
     }
     EndAction();

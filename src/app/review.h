@@ -18,14 +18,6 @@ class TRefreshEngine;
 // Tag of 1, 3, 7 or 30 reminds after that many days.
 enum TActionTag { SuggestTag = -3, DeleteTag = -2, KeepTag = -1, RemindTag = 0 };
 
-// The download page's progress: of the shown rows that awaited a refresh when they were
-// chosen, or await one now, those refreshed.
-struct TRefreshProgress
-{
-    int Done = 0;
-    int Total = 0;
-};
-
 // What became of a second start: handled, waiting for the action that asks the user
 // something to end, or refused because the program is closing.
 enum class TStartOutcome { Taken, WaitsForAction, Refused };
@@ -89,6 +81,9 @@ class TReview final
     int SelectEntries(bool includeAwaiting); // the number of filled rows
     bool AnyShownAwaitsRefresh() const;
     TRefreshProgress RefreshProgress() const;
+    // Of the bookmarks that "Refresh all" made due, those refreshed; nothing (0 of 0) when
+    // no such refresh is under way.
+    TRefreshProgress WholeRefreshProgress() const;
     bool AllEntriesEmpty() const;
 
     // Actions on one bookmark; each answers whether it took place.
@@ -174,6 +169,7 @@ class TReview final
     TDateTime m_lastTick = 0;
     bool m_folderChanged = false;
     bool m_awaitingRefresh = false;
+    int m_wholeRefresh = 0; // the bookmarks a running "Refresh all" made due
     int m_actionDepth = 0;
     std::unique_ptr<TRefreshEngine> m_engine;
 

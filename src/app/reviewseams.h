@@ -15,6 +15,14 @@ namespace platform {
 struct FileWriteOps;
 }
 
+// The download page's progress: of the shown rows that awaited a refresh when they were
+// chosen, or await one now, those refreshed.
+struct TRefreshProgress
+{
+    int Done = 0;
+    int Total = 0;
+};
+
 // The one-second timer of the review; the program wraps a QTimer.
 class TReviewTimer
 {

@@ -135,6 +135,9 @@ void TReview::RunRefreshStep()
 {
     const TRefreshTick tick{.ShownRows = m_entries, .NoNetAccess = Settings.NoNetAccess};
     const TRefreshStep step = ::RunRefreshStep(*m_engine, *m_bookmarks, tick);
-    if (step.Stored == TStoreOutcome::Written || step.Stored == TStoreOutcome::NotWritten)
-        m_view.UpdateProgress();
+    if (step.Stored != TStoreOutcome::Written && step.Stored != TStoreOutcome::NotWritten)
+        return;
+    if (m_wholeRefresh > 0 && m_bookmarks->RefreshDueCount() == 0)
+        m_wholeRefresh = 0; // all refreshed
+    m_view.UpdateProgress();
 }

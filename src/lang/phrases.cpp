@@ -130,6 +130,7 @@ constexpr TPhraseDefault Defaults[] = {
     {"AlsoSavedAs", "Also saved as %s"},
     {"MsgAllDone", "All done for now. The next bookmarks come on %s."},
     {"MsgAllDoneNone", "All done: no bookmark is waiting any more."},
+    {"HintRefreshing", "Favrake: %s of %s bookmarks refreshed"},
     {"ErrRefresh", "*** FAILED ***"},
     {"WrdHide", "Hide"},
     {"WrdShow", "Show"},
