@@ -54,7 +54,7 @@ QString ElementText(const TBookmarks &bookmarks, int index, int element)
     case ElemTitle:
         return failed ? Phrase("ErrRefresh") : rec.Title;
     case ElemDescription:
-        return failed ? rec.RefreshMsg : rec.Descr;
+        return failed ? FailureCause(rec.RefreshMsg) : rec.Descr;
     default:
         return DateText(rec.ReferenceTime, true);
     }
@@ -223,7 +223,9 @@ void TBookmarkForm::ShowElement(int element, int &y)
     QString text = ElementText(*m_bookmarks, m_index, element);
     if (element == ElemTitle)
         label->SetTextColour(QColor(failed ? Maroon : BookmarkElements[element].Colour));
-    label->SetHint(element == ElemTime ? Phrase("HintBMTime") : text);
+    // A failure's cause is short; its hint gives the HTTP client's own words.
+    const bool cause = failed && element == ElemDescription;
+    label->SetHint(element == ElemTime ? Phrase("HintBMTime") : cause ? rec.RefreshMsg : text);
     if (text.isEmpty() && !failed)
         text = Placeholder(rec, element);
     label->SetCaption(text);

@@ -1,8 +1,10 @@
 #include "entrytext.h"
 
+#include "lang/phrases.h"
 #include "store/textutil.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace {
 bool IsDirectionMark(char16_t c)
@@ -37,6 +39,35 @@ QString PlainToolTip(const QString &text)
     // As rich text, with every character escaped and blanks kept, the text shows as it stands.
     return QStringLiteral("<p style='white-space:pre-wrap'>") + text.toHtmlEscaped() +
            QStringLiteral("</p>");
+}
+
+QString FailureCause(const QString &message)
+{
+    // A status line ("HTTP/1.1 404 Not Found") or our own "HTTP status 404".
+    static const QRegularExpression status(QStringLiteral("^HTTP(?:/\\S+| status) (\\d{3})\\b"));
+    if (const QRegularExpressionMatch answer = status.match(message); answer.hasMatch()) {
+        const QString code = answer.captured(1);
+        return FillPhrase(
+            Phrase(code == u"404" || code == u"410" ? "FailPageNotFound" : "FailStatus"), {code});
+    }
+    static const struct
+    {
+        const char *Pattern;
+        const char *Phrase;
+    } causes[] = {
+        {"resolve host|resolve proxy", "FailNoServer"},
+        {"connection refused|couldn't connect|failed to connect", "FailRefused"},
+        {"timed? ?out|took longer than", "FailTimeout"},
+        {"certificate|ssl|tls", "FailCertificate"},
+        {"redirect", "FailRedirect"},
+        {"only http and https", "FailNotWeb"},
+        {"no address", "FailNoAddress"},
+    };
+    for (const auto &cause : causes)
+        if (message.contains(QRegularExpression(QLatin1String(cause.Pattern),
+                                                QRegularExpression::CaseInsensitiveOption)))
+            return Phrase(cause.Phrase);
+    return Phrase("FailOther");
 }
 
 QString ShortFolderName(const QString &path)

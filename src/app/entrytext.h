@@ -12,6 +12,10 @@ QString DisplayText(QStringView text);
 // no tool tip.
 QString PlainToolTip(const QString &text);
 
+// Why a download failed, as a short cause in the user's language, from the message the
+// refresh stored (the HTTP client's own wording, which the hint shows).
+QString FailureCause(const QString &message);
+
 // A folder as the user reads it: "~" for the home folder, "/" between the names, no "/"
 // at the end.
 QString ShortFolderName(const QString &path);
