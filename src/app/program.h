@@ -88,6 +88,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     bool eventFilter(QObject *watched, QEvent *event) override;
     void SpeedCommand(TSpeedForm::Command command);
     void OpenHelp(int context);
+    static QString HomepageAddress();
     void QuitRequestedBySignal();
 
     QIcon m_icon;
@@ -104,7 +105,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     platform::TFolderWatcher m_watcher;
     platform::TQuitSignals m_quitSignals;
     TQtReviewTimer m_timer;
-    TDesktopOpener m_opener;
+    TDesktopOpener m_opener{[this](const QString &message) { ShowError(message); }};
     TDesktopTrash m_trash;
     std::unique_ptr<TReview> m_review;
     // Second copies waiting for an uninstall, answered once it ran or cannot run any more.

@@ -15,6 +15,7 @@
 #include "review.h"
 #include "store/textutil.h"
 #include "traymenu.h"
+#include "version.h"
 
 #include <QApplication>
 
@@ -99,15 +100,12 @@ bool TProgram::eventFilter(QObject *, QEvent *event)
 void TProgram::HomepageClick()
 {
     m_review->BeginAction();
-    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHomepage"), QStringLiteral("Homepage"), 5,
-                                  CheckedByDefault)) {
-        // Until the project has a public home, the help's start page stands in for it.
-        const QString index = HelpPage(QStringLiteral("index.html"));
-        const bool opened = Settings.Homepage.isEmpty()
-                                ? !index.isEmpty() && platform::openLocalFile(index)
-                                : platform::openAddress(Settings.Homepage);
-        if (!opened)
-            ShowError(Phrase("ErrOpenBrowser"));
+    if (m_confirmDlg->ShowConfirm(Information,
+                                  FillPhrase(Phrase("MsgHomepage"), {HomepageAddress()}),
+                                  QStringLiteral("Homepage"), 5, CheckedByDefault)) {
+        const QString address = HomepageAddress();
+        if (const QString why = m_opener.OpenAddress(address); !why.isEmpty())
+            ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {address, why}));
     }
     m_review->EndAction();
 }
@@ -136,11 +134,17 @@ void TProgram::SpeedCommand(TSpeedForm::Command command)
     }
 }
 
+QString TProgram::HomepageAddress()
+{
+    return Settings.Homepage.isEmpty() ? QString::fromLatin1(FavrakeHomepage) : Settings.Homepage;
+}
+
 void TProgram::OpenHelp(int context)
 {
     const QString page = ContextHelpPage(context);
-    if (page.isEmpty() || !platform::openLocalFile(page))
-        ShowError(Phrase("ErrOpenBrowser"));
+    const QString why = page.isEmpty() ? Phrase("ErrNoHelp") : m_opener.OpenFile(page);
+    if (!why.isEmpty())
+        ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {Phrase("WrdHelp"), why}));
 }
 
 // A signal or the session's end: questions still open are answered "no" and the welcome

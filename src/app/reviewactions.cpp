@@ -185,10 +185,10 @@ bool TReview::SuggestAction(int index, const QString &origin)
 bool TReview::OpenSubjectPage(int index)
 {
     const QString page = WriteSubjectPage(*m_bookmarks, index);
-    if (!page.isEmpty() && m_opener.OpenFile(page))
-        return true;
-    m_view.ShowError(Phrase("ErrOpenBrowser"));
-    return false;
+    const QString why = page.isEmpty() ? Phrase("ErrPageNotWritten") : m_opener.OpenFile(page);
+    if (!why.isEmpty())
+        m_view.ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {displayFileName(page), why}));
+    return why.isEmpty();
 }
 
 std::optional<TReview::Identity> TReview::IdentityOf(int index) const
@@ -292,10 +292,10 @@ bool TReview::OpenInBrowser(const QString &address)
         m_view.ShowError(FillPhrase(Phrase("ErrNotWebAddress"), {address}));
         return false;
     }
-    if (m_opener.OpenAddress(address))
-        return true;
-    m_view.ShowError(Phrase("ErrOpenBrowser"));
-    return false;
+    const QString why = m_opener.OpenAddress(address);
+    if (!why.isEmpty())
+        m_view.ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {address, why}));
+    return why.isEmpty();
 }
 
 QString TReview::DeleteQuestion(int index) const

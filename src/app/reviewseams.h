@@ -33,14 +33,15 @@ class TReviewTimer
     virtual bool IsActive() const = 0;
 };
 
-// Hands an address to the web browser; false when the browser could not be started.
-// The review passes only http, https and ftp addresses.
+// Hands an address to the web browser. Each answers why the browser could not be started,
+// empty when it was; a failure found only later the opener reports itself. The review
+// passes only http, https and ftp addresses.
 class TAddressOpener
 {
   public:
     virtual ~TAddressOpener() = default;
-    virtual bool OpenAddress(const QString &address) = 0;
-    virtual bool OpenFile(const QString &path) = 0; // a page the program wrote itself
+    virtual QString OpenAddress(const QString &address) = 0;
+    virtual QString OpenFile(const QString &path) = 0; // a page the program wrote itself
 };
 
 // Moves a file or a folder with its content to the trash; false when nothing was moved.

@@ -89,7 +89,15 @@ constexpr TPhraseDefault Defaults[] = {
                    "want to get to know with it?"},
     {"MsgSuggestBTW", "Favrake has found a Best Link Collection on subjects area\r\n\r\n%s"
                       "\r\n\r\nDo You want to get to know with it?"},
-    {"ErrOpenBrowser", "Error opening Web Browser!"},
+    {"ErrOpenBrowser", "The web browser could not be started for\r\n\r\n%s\r\n\r\n%s"},
+    {"ErrNotWeb", "It is no web address (http, https or ftp)."},
+    {"ErrNoOpener", "The program xdg-open, which hands addresses to the web browser, is not "
+                    "installed; it comes with the package xdg-utils."},
+    {"ErrNoBrowser", "No web browser is set up as the default one."},
+    {"ErrOpenerFailed", "The program xdg-open could not start the web browser."},
+    {"ErrPageNotWritten", "The page could not be written."},
+    {"ErrNoHelp", "The help pages are not installed."},
+    {"WrdHelp", "the help"},
     {"SubjPage-Title", "Links about \"%s\""},
     {"SubjPage-Yours", "Your bookmarks on this subject"},
     {"SubjPage-Search", "Search the web"},

@@ -68,8 +68,9 @@ struct FakeDesktop final : TAddressOpener, TTrash
     QTemporaryDir bin;
     bool works = true;
     QStringList opened, trashed;
-    bool OpenAddress(const QString &address) override { return (opened << address, works); }
-    bool OpenFile(const QString &path) override { return (opened << u"file:"_s + path, works); }
+    QString OpenAddress(const QString &address) override { return Open(address); }
+    QString OpenFile(const QString &path) override { return Open(u"file:"_s + path); }
+    QString Open(const QString &target) { return (opened << target, works ? QString() : "none"); }
     bool MoveToTrash(const QString &path) override
     {
         if (!works || !QFileInfo::exists(path))

@@ -190,7 +190,7 @@ class TestReviewActions : public QObject
         QTest::newRow("http") << QByteArray("http://a.test/x?y=1") << true << true << QString();
         QTest::newRow("file") << QByteArray("file:///etc/passwd") << true << false << notWeb;
         QTest::newRow("browser fails")
-            << QByteArray("http://a.test/") << false << false << "Error opening Web Browser!";
+            << QByteArray("http://a.test/") << false << false << "could not be started for";
     }
 
     void open()
