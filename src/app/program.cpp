@@ -7,6 +7,7 @@
 #include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
+#include "config/uninstall.h"
 #include "exchange/duplicates.h"
 #include "lang/confirmdlg.h"
 #include "lang/confirmicons.h"
@@ -386,16 +387,15 @@ void TProgram::RaiseDialogs()
     }
 }
 
-// Whoever started the uninstall learns from the exit status whether every file is clean.
-void TProgram::Uninstalled(const QStringList &notCleaned)
+// Whoever started the uninstall reads what it removed, and learns from the exit status
+// whether every file is clean.
+void TProgram::Uninstalled(const TUninstallReport &report)
 {
-    QString text;
-    if (!notCleaned.isEmpty()) {
+    const QString text = UninstallText(report);
+    if (!report.Complete())
         m_exitCode = 1;
-        text = QStringLiteral("Favrake could not remove its state from these files:\n  ") +
-               notCleaned.join(QStringLiteral("\n  "));
-        QTextStream(stderr) << text << '\n';
-    }
+    if (m_uninstallReplies.empty())
+        QTextStream(report.Complete() ? stdout : stderr) << text << '\n';
     AnswerUninstall(m_exitCode, text);
 }
 

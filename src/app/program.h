@@ -64,7 +64,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     bool RunFirstRun() override;
     void ShowTray() override;
     void CreateLanguageTemplate() override;
-    void Uninstalled(const QStringList &notCleaned) override;
+    void Uninstalled(const TUninstallReport &report) override;
     void CloseMainWindow() override;
 
     TScreenSpot DialogSpot() const;

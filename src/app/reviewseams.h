@@ -11,6 +11,7 @@
 #include <optional>
 
 class TConfirmer;
+struct TUninstallReport;
 namespace platform {
 struct FileWriteOps;
 }
@@ -91,7 +92,7 @@ class TReviewHost
     virtual void ShowTray() = 0; // tray icon and its language submenu
     virtual void CreateLanguageTemplate() = 0;
     // The state is gone from every file but those listed; the program ends next.
-    virtual void Uninstalled(const QStringList &notCleaned) = 0;
+    virtual void Uninstalled(const TUninstallReport &report) = 0;
     // Closes the main window, which ends the program. May be called from inside a review
     // call: the review must not be destroyed before that call has returned.
     virtual void CloseMainWindow() = 0;

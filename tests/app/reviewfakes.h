@@ -6,6 +6,7 @@
 #include "../store/storefixture.h"
 #include "app/review.h"
 #include "config/settings.h"
+#include "config/uninstall.h"
 #include "lang/confirm.h"
 #include "store/bookmarks.h"
 
@@ -130,9 +131,9 @@ struct FakeHost final : TReviewHost
     }
     void ShowTray() override { log << u"Tray"_s; }
     void CreateLanguageTemplate() override { log << u"Template"_s; }
-    void Uninstalled(const QStringList &notCleaned) override
+    void Uninstalled(const TUninstallReport &report) override
     {
-        log << u"Uninstalled %1"_s.arg(notCleaned.size());
+        log << u"Uninstalled %1"_s.arg(report.NotCleaned.size());
     }
     void CloseMainWindow() override { log << u"Close"_s; }
 };
