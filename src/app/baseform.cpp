@@ -88,15 +88,15 @@ void TBaseForm::BuildLinkMenu()
     m_popupLink->setObjectName(QStringLiteral("PopupLink"));
     m_linkOpen = AddMenuItem(m_popupLink, "PopupLinkOpen", QStringLiteral("Open in browser"));
     m_popupLink->setDefaultAction(m_linkOpen);
-    AddMenuItem(m_popupLink, "PopupLinkSuggest", QStringLiteral("Show best links about this"),
+    AddMenuItem(m_popupLink, "PopupLinkSuggest", QStringLiteral("Show good links on this subject"),
                 TagSuggest);
     m_popupLink->addSeparator()->setObjectName(QStringLiteral("N5"));
-    AddMenuItem(m_popupLink, "PopupLinkKeep", QStringLiteral("Keep this (no more remind me)"),
-                TagKeep);
-    QMenu *remind = m_popupLink->addMenu(QStringLiteral("Put this back and remind me ..."));
+    AddMenuItem(m_popupLink, "PopupLinkKeep",
+                QStringLiteral("Keep for good (do not remind me again)"), TagKeep);
+    QMenu *remind = m_popupLink->addMenu(QStringLiteral("Put back and remind me"));
     remind->menuAction()->setObjectName(QStringLiteral("PopupLinkRemind"));
     AddRemindItems(remind, "PopupLinkRemind");
-    AddMenuItem(m_popupLink, "PopupLinkDelete", QStringLiteral("Delete this Bookmark"), TagDelete);
+    AddMenuItem(m_popupLink, "PopupLinkDelete", QStringLiteral("Delete this bookmark"), TagDelete);
     m_popupLink->addSeparator()->setObjectName(QStringLiteral("N3"));
     m_linkHelp = AddMenuItem(m_popupLink, "PopupLinkHelp", QStringLiteral("Help"));
     // Items of the submenu report through the top menu as well.

@@ -75,8 +75,8 @@ TBookmarkForm::TBookmarkForm(QWidget *owner, bool inTemplate)
     CreateButtons();
     CreateElementLabels();
     CreateNoteLabels();
-    MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this forever!"));
-    MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this Bookmark finally!"));
+    MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this bookmark for good"));
+    MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this bookmark for good"));
     PopupLink()->setToolTipsVisible(true);
 }
 
@@ -92,19 +92,19 @@ QToolButton *TBookmarkForm::AddActionButton(const char *name, int left, TGlyph g
 
 void TBookmarkForm::CreateButtons()
 {
-    m_suggestButton = AddActionButton(
-        "SBtSuggest", 14, TGlyph::Suggest,
-        QStringLiteral("Show best link collection about this subject area"), TagSuggest);
+    m_suggestButton =
+        AddActionButton("SBtSuggest", 14, TGlyph::Suggest,
+                        QStringLiteral("Show good links on this subject"), TagSuggest);
     m_suggestButton->hide();
     AddHelpItem(AddButtonMenu(m_suggestButton, "PopupSuggest"), "PopupSuggestHelp", 3060);
 
-    QToolButton *keep =
-        AddActionButton("SBtKeep", 57, TGlyph::Keep, QStringLiteral("Keep this forever!"), TagKeep);
+    QToolButton *keep = AddActionButton("SBtKeep", 57, TGlyph::Keep,
+                                        QStringLiteral("Keep this bookmark for good"), TagKeep);
     AddHelpItem(AddButtonMenu(keep, "PopupKeep"), "PopupKeepHelp", 3020);
 
     QToolButton *remind = AddActionButton(
         "SBtRemind", 81, TGlyph::Remind,
-        QStringLiteral("Put this back and remind me in a few days again!"), TagRemindDefault);
+        QStringLiteral("Put this back and remind me again in a few days"), TagRemindDefault);
     QMenu *remindMenu = AddButtonMenu(remind, "PopupRemind");
     AddRemindItems(remindMenu, "PopupRemind");
     remindMenu->addSeparator();
@@ -115,7 +115,7 @@ void TBookmarkForm::CreateButtons()
     });
 
     QToolButton *remove = AddActionButton(
-        "SBtDel", 105, TGlyph::Delete, QStringLiteral("Delete this Bookmark finally!"), TagDelete);
+        "SBtDel", 105, TGlyph::Delete, QStringLiteral("Delete this bookmark for good"), TagDelete);
     AddHelpItem(AddButtonMenu(remove, "PopupDelete"), "PopupDeleteHelp", 3040);
 }
 

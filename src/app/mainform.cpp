@@ -30,7 +30,7 @@ TMainForm::TMainForm()
     CreateTitle();
     CreateInfoPanel();
     CreateRows();
-    MenuItem("PopupLinkKeep")->setText(QStringLiteral("Keep this (no more ask me)"));
+    MenuItem("PopupLinkKeep")->setText(QStringLiteral("Keep for good (do not ask again)"));
     MenuItem("PopupLinkRemind")->setText(QStringLiteral("Ask me again in a few days"));
     ShowInformation();
 }
@@ -89,7 +89,7 @@ void TMainForm::CreateTitle()
         SetTextColour(label, Navy);
     }
     QToolButton *hide = AddSpeedButton("SBtHide", QRect(107, 8, 23, 22), TGlyph::Hide,
-                                       QStringLiteral("Hide this - I deal later with it."));
+                                       QStringLiteral("Hide this: I will deal with it later."));
     AddHelpItem(AddButtonMenu(hide, "PopupHide"), "PopupHideHelp", HelpContextWindow);
     connect(hide, &QToolButton::clicked, this, &TMainForm::hideRequested);
 }

@@ -87,8 +87,8 @@ void TMainForm::CreateCountsPage()
     QWidget *page = AddPage(m_nbkInfo, "PageInfoNoActive");
     const QFont countFont = SansFont(QStringLiteral("Arial"), 11);
     QLabel *titles = AddLabel(page, "LblInfoCountTitle",
-                              QStringLiteral("Bookmarks total:\n- put back to remind:\n"
-                                             "- keeped permanent:"),
+                              QStringLiteral("Bookmarks in all:\n- to come again:\n"
+                                             "- kept for good:"),
                               QRect(0, 0, PageWidth, CountsHeight));
     titles->setFont(countFont);
     titles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -105,9 +105,9 @@ void TMainForm::CreateCountsPage()
     m_nbkInfoAction->setGeometry(0, CountsHeight, PageWidth, PageHeight - CountsHeight);
     QWidget *action = AddPage(m_nbkInfoAction, "PageAction");
     m_sbtShowPutBack = AddPanelButton(
-        action, "SBtInfoShowPutBack", QStringLiteral("Show put back entries"),
-        QStringLiteral("Displays all Bookmarks You put back for remind immediately, regardless "
-                       "of which time to remind you have settled."));
+        action, "SBtInfoShowPutBack", QStringLiteral("Show put-back bookmarks"),
+        QStringLiteral("Shows at once all bookmarks you put back, whenever you asked to be "
+                       "reminded."));
     m_sbtShowPutBack->setGeometry(ButtonLeft, 0, ButtonWidth, PageHeight - CountsHeight);
     AddHelpItem(AddButtonMenu(m_sbtShowPutBack, "PopupPutBack"), "PopupPutBackHelp", 3050);
     connect(m_sbtShowPutBack, &QToolButton::clicked, this, &TMainForm::showPutBackRequested);
@@ -122,7 +122,7 @@ void TMainForm::CreateDownloadPage()
 {
     QWidget *page = AddPage(m_nbkInfo, "PageInfoDownload");
     QLabel *download = AddLabel(page, "LblInfoDownload",
-                                QStringLiteral("Downloading page information\nPlease wait..."),
+                                QStringLiteral("Downloading page information.\nPlease wait..."),
                                 QRect(0, 0, PageWidth, 46));
     download->setFont(SansFont(QStringLiteral("Tahoma"), 12));
     download->setAlignment(Qt::AlignCenter);
@@ -135,8 +135,7 @@ void TMainForm::CreateDownloadPage()
     m_progress->setGeometry(0, 0, PageWidth - 16, 12);
     m_progress->setTextVisible(false);
     m_progress->setToolTip(QStringLiteral(
-        "Progress of the Refresh process. As soon as enough information is available, the "
-        "actualized bookmarks are displayed."));
+        "How far the refresh has got. The bookmarks are shown as soon as their pages are in."));
 }
 
 // Without bookmarks the panel names the folder, tells whether it is missing or empty and

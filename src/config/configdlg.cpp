@@ -171,18 +171,16 @@ QGroupBox *TConfigDlg::BuildTiming()
         grid->addWidget(spin, row, 1);
         return spin;
     };
-    SERemind =
-        addRow(0, "LblRemind",
-               QStringLiteral("Default remind delay for put back Bookmarks [days]:"), "SERemind",
-               QStringLiteral("Set the default time span after which the program should "
-                              "remind You of Bookmarks you put back"),
-               6011);
-    SERefresh =
-        addRow(1, "LblRefresh",
-               QStringLiteral("Time interval for on-line Bookmark Refresh [days]:"), "SERefresh",
-               QStringLiteral("Set here every how many days the tool should ckeck Your "
-                              "Bookmarks for availability and changes"),
-               6021);
+    SERemind = addRow(
+        0, "LblRemind", QStringLiteral("Remind me of put-back bookmarks after (days):"), "SERemind",
+        QStringLiteral("After how many days Favrake reminds you of a bookmark you put "
+                       "back"),
+        6011);
+    SERefresh = addRow(
+        1, "LblRefresh", QStringLiteral("Check the bookmarks' sites every (days):"), "SERefresh",
+        QStringLiteral("How often, in days, Favrake checks whether the sites of your "
+                       "bookmarks are available and what changed"),
+        6021);
     return group;
 }
 
@@ -190,12 +188,12 @@ QGroupBox *TConfigDlg::BuildMessages()
 {
     QGroupBox *group = NewGroup("GrpMsgs", QStringLiteral("Messages"));
     auto *column = Compact(new QVBoxLayout(group));
-    CbxConfirmations = NewCheckBox(
-        group, "CbxConfirmations", QStringLiteral("Show all Confirmations and Warnings"),
-        QStringLiteral("Mark this if You want to see all confirmation and warning messages"), 6111);
-    CbxInformations = NewCheckBox(
-        group, "CbxInformations", QStringLiteral("Show all Informations and Comments"),
-        QStringLiteral("Mark this if you wish to see all informative and help messages"), 6121);
+    CbxConfirmations =
+        NewCheckBox(group, "CbxConfirmations", QStringLiteral("Show all questions and warnings"),
+                    QStringLiteral("Tick this to see all questions and warnings again"), 6111);
+    CbxInformations =
+        NewCheckBox(group, "CbxInformations", QStringLiteral("Show all notes and explanations"),
+                    QStringLiteral("Tick this to see all notes and explanations again"), 6121);
     column->addWidget(CbxConfirmations);
     column->addWidget(CbxInformations);
     return group;
@@ -203,17 +201,16 @@ QGroupBox *TConfigDlg::BuildMessages()
 
 QGroupBox *TConfigDlg::BuildVisualization()
 {
-    QGroupBox *group = NewGroup("GrpMisc", QStringLiteral("Visualization"));
+    QGroupBox *group = NewGroup("GrpMisc", QStringLiteral("Display"));
     auto *grid = Compact(new QGridLayout(group));
-    CbxShowHints =
-        NewCheckBox(group, "CbxShowHints", QStringLiteral("Show Hints"),
-                    QStringLiteral("Mark this if You want to see hints (like this one!)"), 6211);
-    CbxSpeedWnd = NewCheckBox(group, "CbxSpeedWnd", QStringLiteral("Show Speed Bar Window"),
-                              QStringLiteral("Here You can hide the speed Bar Window"), 6221);
+    CbxShowHints = NewCheckBox(group, "CbxShowHints", QStringLiteral("Show hints"),
+                               QStringLiteral("Tick this to see hints like this one"), 6211);
+    CbxSpeedWnd = NewCheckBox(
+        group, "CbxSpeedWnd", QStringLiteral("Show the command bar"),
+        QStringLiteral("The bar of six command buttons below the bookmark windows"), 6221);
     CbxAutostart = NewCheckBox(
         group, "CbxAutostart", QStringLiteral("Start Favrake when I log in"),
-        QStringLiteral("Mark this if You want Favrake to start by itself whenever You log in"),
-        6231);
+        QStringLiteral("Tick this to have Favrake start by itself whenever you log in"), 6231);
     grid->addWidget(CbxShowHints, 0, 0);
     grid->addWidget(CbxSpeedWnd, 0, 1);
     grid->addWidget(CbxAutostart, 1, 0, 1, 2);

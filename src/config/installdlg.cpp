@@ -75,8 +75,7 @@ QWidget *TInstallDlg::BuildBody()
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(4);
     QLabel *countCaption =
-        NewLabel(body, "LblCountCaption",
-                 QStringLiteral("Your \"Favorites\" collection actually consists of"), 13);
+        NewLabel(body, "LblCountCaption", QStringLiteral("Your bookmark collection holds"), 13);
     countCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     column->addWidget(countCaption);
 
@@ -108,7 +107,7 @@ QWidget *TInstallDlg::BuildBody()
 
     m_descr = NewLabel(body, "LblDescr", QString(), 13);
     QLabel *netCaption =
-        NewLabel(body, "LblNetCaption", QStringLiteral("---  Important Notice  ---"), 16, Bold);
+        NewLabel(body, "LblNetCaption", QStringLiteral("---  Important notice  ---"), 16, Bold);
     Colour(netCaption, QPalette::WindowText, Qt::red);
     m_netText = NewLabel(body, "LblNetText", QString(), 13, Bold);
     for (QLabel *label : {m_descr, netCaption, m_netText}) {

@@ -90,7 +90,7 @@ QCheckBox *TConfirmDlg::CreateNoConfirmBox()
 {
     auto *box = new QCheckBox(QStringLiteral("Do not show this message again"), PnlBottom);
     box->setObjectName(QStringLiteral("CbxNoConfirm"));
-    box->setToolTip(QStringLiteral("Mark this if You don't want to see messages of this type."));
+    box->setToolTip(QStringLiteral("Tick this if you do not want to see this message again."));
     box->setFont(FontOfPixels(13));
     // The full panel width leaves room for a longer translation.
     box->setGeometry(Margin, 8, ClientWidth - 2 * Margin, box->sizeHint().height());

@@ -49,10 +49,10 @@ class TestBookmarkForm : public QObject
                                         << QStringList{stored, "Daily", "News"};
         QTest::newRow("page without description")
             << 0 << SampleNow - 1 << QStringList{"Daily", "", ""}
-            << QStringList{stored, "Daily", "(no Description)"};
+            << QStringList{stored, "Daily", "(no description)"};
         QTest::newRow("never refreshed")
             << 0 << 0.0 << QStringList{"", "", ""}
-            << QStringList{stored, "(Title not available)", "(Description not available)"};
+            << QStringList{stored, "(title not available)", "(description not available)"};
         // A failed refresh shows the shortcut's address and a short cause.
         const std::pair<const char *, const char *> failures[] = {
             {"Could not resolve host: gone.invalid", "Server not found"},

@@ -236,8 +236,8 @@ class TestReviewActions : public QObject
         row("keep, list read anew", KeepTag, 1, "reload", {}, "");
         row("remind, list read anew", RemindTag, 1, "reload", {}, "");
         row("delete, list read anew", DeleteTag, 1, "reload", {}, "");
-        row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved into Trash");
-        row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved into Trash");
+        row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved to the trash");
+        row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved to the trash");
         row("delete, empty folder filled", DeleteTag, 2, "fill", {Paper}, "");
     }
 
