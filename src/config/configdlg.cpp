@@ -136,7 +136,7 @@ QGroupBox *TConfigDlg::BuildBookmarks()
     m_folderPath = new QLabel(group);
     m_folderPath->setTextFormat(Qt::PlainText);
     m_folderPath->setFixedWidth(FolderPathWidth);
-    BtnFolder = NewButton("BtnFolder", QStringLiteral("Choose..."), 6241);
+    BtnFolder = NewButton("BtnFolder", QStringLiteral("&Choose..."), 6241);
     BtnFolder->setParent(group);
     connect(BtnFolder, &QPushButton::clicked, this, &TConfigDlg::ChooseFolder);
     CbxNoNetAccess = NewCheckBox(

@@ -162,7 +162,7 @@ QGroupBox *TInstallDlg::BuildImport(QWidget *body)
     column->addLayout(m_choices);
     m_browsers = new QButtonGroup(m_import);
     auto *buttons = new QHBoxLayout;
-    auto *import = new QPushButton(QStringLiteral("Import"), m_import);
+    auto *import = new QPushButton(QStringLiteral("&Import"), m_import);
     import->setObjectName(QStringLiteral("BtnImport"));
     auto *choose = new QPushButton(QStringLiteral("Choose another folder..."), m_import);
     choose->setObjectName(QStringLiteral("BtnChooseFolder"));

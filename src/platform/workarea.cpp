@@ -72,6 +72,16 @@ std::vector<PanelRoom> reservedRooms(QSize desktopSize, std::span<const uint32_t
 
 PanelRoom dockRoom(const QRect &area, const QRect &desktop)
 {
+    const bool atTop = area.top() <= desktop.top(), atBottom = area.bottom() >= desktop.bottom();
+    const bool atLeft = area.left() <= desktop.left(), atRight = area.right() >= desktop.right();
+    // A small dock in a corner (a tray without icons is a few pixels wide) is the start of a
+    // panel along the top or the bottom, where panels mostly are; only a tall one stands at
+    // the side.
+    const bool upright = area.height() > 2 * area.width() && area.height() * 4 > desktop.height();
+    if ((atTop || atBottom) && !(upright && (atLeft || atRight)))
+        return {atTop ? Qt::TopEdge : Qt::BottomEdge, area};
+    if (atLeft || atRight)
+        return {atLeft ? Qt::LeftEdge : Qt::RightEdge, area};
     const QPoint centre = area.center(), middle = desktop.center();
     if (area.width() >= area.height())
         return {centre.y() < middle.y() ? Qt::TopEdge : Qt::BottomEdge, area};

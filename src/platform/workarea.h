@@ -31,8 +31,9 @@ QRect workAreaWithout(const QRect &screen, const std::vector<PanelRoom> &panels)
 // bottom, optionally followed by the start and end of each along its edge.
 std::vector<PanelRoom> reservedRooms(QSize desktopSize, std::span<const uint32_t> reserve);
 
-// The panel a dock window of area forms when it reserves nothing: it stands at the desktop
-// edge it lies nearest to, along its longer side.
+// The panel a dock window of area forms when it reserves nothing: at the desktop edge it
+// touches (the top or the bottom for a small one in a corner), else at the edge it lies
+// nearest to, along its longer side.
 PanelRoom dockRoom(const QRect &area, const QRect &desktop);
 
 // The rooms of the desktop's panels in desktop pixels; none where the desktop cannot tell.

@@ -102,6 +102,8 @@ class TestPlatform final : public QObject
             << QList<uint>{0, 0, 0, 600} << QRect() << whole << second;
         QTest::newRow("dock at the bottom of the second screen")
             << QList<uint>{} << QRect(1800, 770, 760, 30) << whole << QRect(1280, 0, 1280, 770);
+        QTest::newRow("tray without icons yet in the bottom left corner")
+            << QList<uint>{} << QRect(0, 768, 2, 32) << QRect(0, 0, 1280, 768) << second;
         QTest::newRow("upright dock at the left")
             << QList<uint>{} << QRect(0, 100, 30, 600) << QRect(30, 0, 1250, 800) << second;
     }
