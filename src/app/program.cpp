@@ -15,8 +15,6 @@
 #include "lang/phrases.h"
 #include "lang/template.h"
 #include "mainform.h"
-#include "platform/folders.h"
-#include "platform/opener.h"
 #include "platform/workarea.h"
 #include "programfiles.h"
 #include "review.h"

@@ -1,16 +1,15 @@
 // The tray program's commands: the tray menu and the speed bar, the tray icon's click,
 // hiding, pocket mode, help and the homepage, and a quit asked for by a signal.
+#include "program.h"
+
 #include "arranger.h"
 #include "collectioncommands.h"
 #include "config/aboutdlg.h"
 #include "config/configdlg.h"
-#include "config/installdlg.h"
 #include "config/settings.h"
 #include "lang/confirmdlg.h"
 #include "lang/phrases.h"
 #include "mainform.h"
-#include "platform/opener.h"
-#include "program.h"
 #include "programfiles.h"
 #include "review.h"
 #include "store/textutil.h"

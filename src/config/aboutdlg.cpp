@@ -24,9 +24,7 @@ TAboutDlg::TAboutDlg(const QIcon &icon, QWidget *parent)
     : QDialog(parent, FixedDialogFlags),
       m_registration(this, "AboutDlg", TFormOwner::Application, true)
 {
-    setObjectName(QStringLiteral("AboutDlg"));
-    setWindowIcon(icon);
-    Colour(this, QPalette::Window, Cream);
+    DressDialog(this, "AboutDlg", icon);
     auto *layout = new QVBoxLayout(this);
     QWidget *header = NewPanel(this, "PnlHdr", SkyBlue);
     auto *headerRow = new QHBoxLayout(header);

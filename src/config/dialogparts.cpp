@@ -44,6 +44,13 @@ QLabel *NewImage(QWidget *parent, const char *name, const QIcon &icon)
     return image;
 }
 
+void DressDialog(QWidget *dialog, const char *name, const QIcon &icon)
+{
+    dialog->setObjectName(QLatin1String(name));
+    dialog->setWindowIcon(icon);
+    Colour(dialog, QPalette::Window, Cream);
+}
+
 QString CountsText(int bookmarks, int folders)
 {
     return QStringLiteral("%1 %2 %3 %4")

@@ -21,6 +21,8 @@ QLabel *NewLabel(QWidget *parent, const char *name, const QString &text, int pix
 void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour);
 QWidget *NewPanel(QWidget *parent, const char *name, const QColor &colour);
 QLabel *NewImage(QWidget *parent, const char *name, const QIcon &icon);
+// Names a dialog for translation and gives it the program's icon and the cream ground.
+void DressDialog(QWidget *dialog, const char *name, const QIcon &icon);
 
 // "4 bookmarks in 2 folders." in the current language.
 QString CountsText(int bookmarks, int folders);

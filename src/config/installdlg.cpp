@@ -31,9 +31,7 @@ TInstallDlg::TInstallDlg(const QIcon &icon, QWidget *parent)
     : QDialog(parent, FixedDialogFlags),
       m_registration(this, "InstallDlg", TFormOwner::Application, true)
 {
-    setObjectName("InstallDlg");
-    setWindowIcon(icon);
-    Colour(this, QPalette::Window, Cream);
+    DressDialog(this, "InstallDlg", icon);
     QFont font = this->font();
     font.setPixelSize(13);
     setFont(font);
