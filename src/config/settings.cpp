@@ -5,6 +5,7 @@
 #include "store/ini.h"
 #include "store/textutil.h"
 
+#include <QDir>
 #include <cerrno>
 #include <cstring>
 
@@ -187,7 +188,7 @@ QString FavoritesFolderInUse()
 void KeepFolderInUse()
 {
     if (platform::favoritesFolderFromEnvironment())
-        Settings.FavoritesFolder = FavoritesFolderInUse();
+        Settings.FavoritesFolder = QDir::cleanPath(FavoritesFolderInUse());
 }
 
 TIntervals SettingsIntervals()
