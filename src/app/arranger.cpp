@@ -10,6 +10,7 @@
 namespace {
 constexpr int FadePauseMs = 5;
 constexpr int SlidePauseMs = 1;
+constexpr int FarewellMs = 3000;
 } // namespace
 
 TWindowArranger::TWindowArranger(TBaseForm *mainWindow, ScreenSource screen, PauseObserver pauses)
@@ -63,6 +64,27 @@ void TWindowArranger::ClearAllShown()
 bool TWindowArranger::SlotMarked(int slot) const
 {
     return IsSlot(slot) && m_marks[SlotPosition(slot)];
+}
+
+void TWindowArranger::PlaceMainAlone()
+{
+    TBaseForm *main = Window(MainSlot);
+    if (!main)
+        return;
+    std::array<TSlotWindow, SlotCount> windows;
+    windows[SlotPosition(MainSlot)] = {true, main->size()};
+    main->move(ArrangeColumn(m_screen(), windows, true).TopLeft[SlotPosition(MainSlot)]);
+}
+
+QRect TWindowArranger::ColumnArea() const
+{
+    QRect area;
+    for (int slot = MainSlot; slot <= SpeedSlot; ++slot) {
+        const TBaseForm *window = Window(slot);
+        if (window && window->IsShowing())
+            area |= window->geometry();
+    }
+    return area;
 }
 
 void TWindowArranger::Arrange()
@@ -131,6 +153,23 @@ void TWindowArranger::RemoveWindow(const TBaseForm *window)
     });
 }
 
+void TWindowArranger::Farewell(const TBaseForm *window, std::function<void()> sayGoodbye)
+{
+    const int slot = SlotOf(window);
+    WhenStill([this, slot, sayGoodbye = std::move(sayGoodbye)] {
+        QueueHide([slot](int other) { return other == slot || other == SpeedSlot; });
+        Queue(
+            [this, slot, sayGoodbye] {
+                if (slot >= 0)
+                    m_marks[SlotPosition(slot)] = false;
+                sayGoodbye();
+                Arrange();
+            },
+            FarewellMs);
+        QueueHideAll();
+    });
+}
+
 void TWindowArranger::WhenStill(std::function<void()> work)
 {
     if (IsMoving()) {
@@ -180,14 +219,19 @@ void TWindowArranger::QueueFade(int slot, bool show)
         QueueLevel(window, level);
 }
 
-// Only what is showing fades, each window from its own level; the others keep theirs.
 void TWindowArranger::QueueHideAll()
+{
+    QueueHide([](int) { return true; });
+}
+
+// Only what is showing fades, each window from its own level; the others keep theirs.
+void TWindowArranger::QueueHide(const std::function<bool(int slot)> &which)
 {
     std::vector<std::pair<QPointer<TBaseForm>, int>> fading;
     int top = 0;
     for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
         TBaseForm *window = Window(slot);
-        if (SlotMarked(slot) && window && window->IsShowing()) {
+        if (which(slot) && SlotMarked(slot) && window && window->IsShowing()) {
             fading.emplace_back(window, window->FadeLevel());
             top = std::max(top, window->FadeLevel());
         }

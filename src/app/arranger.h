@@ -42,6 +42,11 @@ class TWindowArranger final
     // The mark of any slot -1..5, the speed bar's included.
     bool SlotMarked(int slot) const;
 
+    // Moves the main window alone into the corner at the panel, where the column begins.
+    void PlaceMainAlone();
+    // Where the windows on the screen stand; null when none is there.
+    QRect ColumnArea() const;
+
     bool DockLeft() const { return m_dockLeft; }
     bool DockTop() const { return m_dockTop; }
 
@@ -55,6 +60,10 @@ class TWindowArranger final
     // After an action on window: the others close the gap, or all fade out when it was the
     // last bookmark window. Any other window is ignored.
     void RemoveWindow(const TBaseForm *window);
+    // After the last shown bookmark was handled (in window, or in the main window when that
+    // is none): the bookmark window and the speed bar fade out, the main window moves into
+    // the corner and says goodbye for a while, then it fades out too.
+    void Farewell(const TBaseForm *window, std::function<void()> sayGoodbye);
 
     // A fade or slide is under way or waiting.
     bool IsMoving() const { return !m_steps.empty() || m_timer.isActive(); }
@@ -75,6 +84,7 @@ class TWindowArranger final
     bool AnyOtherBookmarkMarked(int slot) const;
     void QueueFade(int slot, bool show);
     void QueueHideAll();
+    void QueueHide(const std::function<bool(int slot)> &which);
     void QueueSlide(int beforeSlot, int gap);
     void QueueLevel(TBaseForm *window, int level);
     void Queue(std::function<void()> run, int pauseMs);

@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -34,6 +35,22 @@ QFont SansFont(const QString &family, int pixelSize)
     return font;
 }
 
+QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(geometry);
+    return label;
+}
+
+void SetTextColour(QWidget *widget, QRgb colour)
+{
+    QPalette colours = widget->palette();
+    colours.setColor(QPalette::WindowText, QColor(colour));
+    widget->setPalette(colours);
+}
+
 QRegion WindowShape(QSize size)
 {
     QPainterPath path;
@@ -52,6 +69,9 @@ int TagOf(const QObject *component)
 TBaseForm::TBaseForm(QWidget *owner) : QWidget(owner, FloatingWindowFlags)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The window never becomes the active one, and Qt shows hints only in the active
+    // window unless told otherwise.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::NoFocus);
     setFont(SansFont(QStringLiteral("Tahoma"), 11));
     QPalette colours = palette();
@@ -68,15 +88,15 @@ void TBaseForm::BuildLinkMenu()
     m_popupLink->setObjectName(QStringLiteral("PopupLink"));
     m_linkOpen = AddMenuItem(m_popupLink, "PopupLinkOpen", QStringLiteral("Open in browser"));
     m_popupLink->setDefaultAction(m_linkOpen);
-    AddMenuItem(m_popupLink, "PopupLinkSuggest", QStringLiteral("Show best links about this"),
+    AddMenuItem(m_popupLink, "PopupLinkSuggest", QStringLiteral("Show good links on this subject"),
                 TagSuggest);
     m_popupLink->addSeparator()->setObjectName(QStringLiteral("N5"));
-    AddMenuItem(m_popupLink, "PopupLinkKeep", QStringLiteral("Keep this (no more remind me)"),
-                TagKeep);
-    QMenu *remind = m_popupLink->addMenu(QStringLiteral("Put this back and remind me ..."));
+    AddMenuItem(m_popupLink, "PopupLinkKeep",
+                QStringLiteral("Keep for good (do not remind me again)"), TagKeep);
+    QMenu *remind = m_popupLink->addMenu(QStringLiteral("Put back and remind me"));
     remind->menuAction()->setObjectName(QStringLiteral("PopupLinkRemind"));
     AddRemindItems(remind, "PopupLinkRemind");
-    AddMenuItem(m_popupLink, "PopupLinkDelete", QStringLiteral("Delete this Bookmark"), TagDelete);
+    AddMenuItem(m_popupLink, "PopupLinkDelete", QStringLiteral("Delete this bookmark"), TagDelete);
     m_popupLink->addSeparator()->setObjectName(QStringLiteral("N3"));
     m_linkHelp = AddMenuItem(m_popupLink, "PopupLinkHelp", QStringLiteral("Help"));
     // Items of the submenu report through the top menu as well.
@@ -99,6 +119,10 @@ void TBaseForm::SetFadeLevel(int level)
     setWindowOpacity(m_fadeLevel * 17 / 255.0);
     setVisible(m_fadeLevel > 0);
     setEnabled(m_fadeLevel == MaxFadeLevel);
+    // Its menus are windows of their own and stay usable while it fades or is gone: the
+    // program's menu opens from the tray icon while the column is hidden.
+    for (QMenu *menu : findChildren<QMenu *>(Qt::FindDirectChildrenOnly))
+        menu->setEnabled(true);
     if (m_fadeLevel > 0)
         raise();
 }

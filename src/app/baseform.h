@@ -8,6 +8,7 @@
 
 class QAbstractButton;
 class QAction;
+class QLabel;
 class QMenu;
 class QToolButton;
 
@@ -32,6 +33,10 @@ inline constexpr int HelpContextLinkMenu = 130;
 
 // The font family at pixelSize, or a narrow sans serif where the family is missing.
 QFont SansFont(const QString &family, int pixelSize);
+
+// A label of plain text, named name, at geometry in parent.
+QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry);
+void SetTextColour(QWidget *widget, QRgb colour);
 
 // The shape of a floating window: a rounded rectangle filling size.
 QRegion WindowShape(QSize size);

@@ -56,9 +56,9 @@ QString ElementText(const TBookmarks &bookmarks, int index, int element)
     case ElemTitle:
         return failed ? Phrase("ErrRefresh") : rec.Title;
     case ElemDescription:
-        return failed ? rec.RefreshMsg : rec.Descr;
+        return failed ? FailureCause(rec.RefreshMsg) : rec.Descr;
     default:
-        return ShortDateTimeText(rec.ReferenceTime);
+        return DateText(rec.ReferenceTime, true);
     }
 }
 
@@ -76,9 +76,10 @@ TBookmarkForm::TBookmarkForm(QWidget *owner, bool inTemplate)
 {
     CreateButtons();
     CreateElementLabels();
+    CreateNoteLabels();
     AddVerdictItems();
-    MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this forever!"));
-    MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this Bookmark finally!"));
+    MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this bookmark for good"));
+    MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this bookmark for good"));
     PopupLink()->setToolTipsVisible(true);
 }
 
@@ -94,19 +95,19 @@ QToolButton *TBookmarkForm::AddActionButton(const char *name, int left, TGlyph g
 
 void TBookmarkForm::CreateButtons()
 {
-    m_suggestButton = AddActionButton(
-        "SBtSuggest", 14, TGlyph::Suggest,
-        QStringLiteral("Show best link collection about this subject area"), TagSuggest);
+    m_suggestButton =
+        AddActionButton("SBtSuggest", 14, TGlyph::Suggest,
+                        QStringLiteral("Show good links on this subject"), TagSuggest);
     m_suggestButton->hide();
     AddHelpItem(AddButtonMenu(m_suggestButton, "PopupSuggest"), "PopupSuggestHelp", 3060);
 
-    QToolButton *keep =
-        AddActionButton("SBtKeep", 57, TGlyph::Keep, QStringLiteral("Keep this forever!"), TagKeep);
+    QToolButton *keep = AddActionButton("SBtKeep", 57, TGlyph::Keep,
+                                        QStringLiteral("Keep this bookmark for good"), TagKeep);
     AddHelpItem(AddButtonMenu(keep, "PopupKeep"), "PopupKeepHelp", 3020);
 
     QToolButton *remind = AddActionButton(
         "SBtRemind", 81, TGlyph::Remind,
-        QStringLiteral("Put this back and remind me in a few days again!"), TagRemindDefault);
+        QStringLiteral("Put this back and remind me again in a few days"), TagRemindDefault);
     QMenu *remindMenu = AddButtonMenu(remind, "PopupRemind");
     AddRemindItems(remindMenu, "PopupRemind");
     remindMenu->addSeparator();
@@ -117,7 +118,7 @@ void TBookmarkForm::CreateButtons()
     });
 
     QToolButton *remove = AddActionButton(
-        "SBtDel", 105, TGlyph::Delete, QStringLiteral("Delete this Bookmark finally!"), TagDelete);
+        "SBtDel", 105, TGlyph::Delete, QStringLiteral("Delete this bookmark for good"), TagDelete);
     AddHelpItem(AddButtonMenu(remove, "PopupDelete"), "PopupDeleteHelp", 3040);
 }
 
@@ -134,17 +135,6 @@ void TBookmarkForm::AddVerdictItems()
     m_newAddress->setObjectName(QStringLiteral("PopupLinkNewAddress"));
     m_newAddress->setData(int(TagUseNewAddress));
     PopupLink()->insertAction(MenuItem("PopupLinkSuggest"), m_newAddress);
-}
-
-void TBookmarkForm::ShowVerdict(int &y)
-{
-    const QString text = VerdictText(*m_bookmarks->Item(m_index));
-    m_verdict->move(TextLeft, y);
-    m_verdict->SetHint(text);
-    m_verdict->SetCaption(text);
-    m_verdict->setVisible(!text.isEmpty());
-    if (!text.isEmpty())
-        y += m_verdict->height() + ElementSpacing;
 }
 
 void TBookmarkForm::CreateElementLabels()
@@ -167,6 +157,51 @@ void TBookmarkForm::CreateElementLabels()
     }
 }
 
+// Below the name, the folder the bookmark lies in: among thousands, two of one name are
+// told apart by it. At the bottom, the other files of the same bookmark and the offer to
+// delete this one (with the delete's question and checks).
+void TBookmarkForm::CreateNoteLabels()
+{
+    for (TUCLabel **note : {&m_folder, &m_copies}) {
+        *note = new TUCLabel(this);
+        (*note)->SetLines(note == &m_copies ? 3 : 1);
+        (*note)->SetTextWidth(TextWidth);
+        (*note)->SetTextColour(QColor(Grey));
+    }
+    m_deleteCopy = new QToolButton(this);
+    m_deleteCopy->setObjectName(QStringLiteral("SBtDeleteCopy"));
+    m_deleteCopy->setText(QStringLiteral("Delete this copy"));
+    m_deleteCopy->setToolTip(QStringLiteral("Move this file of the bookmark into the trash"));
+    m_deleteCopy->setAutoRaise(true);
+    m_deleteCopy->setFocusPolicy(Qt::NoFocus);
+    connect(m_deleteCopy, &QToolButton::clicked, this, [this] { emit actionRequested(TagDelete); });
+}
+
+void TBookmarkForm::ShowNote(TUCLabel *label, const QString &text, int &y)
+{
+    label->SetCaption(text);
+    label->SetHint(text);
+    label->move(TextLeft, y);
+    label->setVisible(!text.isEmpty());
+    if (!text.isEmpty())
+        y += label->height() + ElementSpacing;
+}
+
+void TBookmarkForm::ShowNotes(int &y)
+{
+    const bool copies = !m_copyNames.isEmpty();
+    ShowNote(m_copies,
+             copies ? FillPhrase(Phrase("AlsoSavedAs"), {m_copyNames.join(QStringLiteral(", "))})
+                    : QString(),
+             y);
+    m_deleteCopy->setVisible(copies);
+    if (!copies)
+        return;
+    m_deleteCopy->adjustSize();
+    m_deleteCopy->move(TextLeft + TextWidth - m_deleteCopy->width(), y);
+    y += m_deleteCopy->height() + ElementSpacing;
+}
+
 TUCLabel *TBookmarkForm::ElementLabel(int element) const
 {
     return element >= 0 && element < ElementCount ? m_elements[element] : nullptr;
@@ -185,9 +220,15 @@ bool TBookmarkForm::UpdateView()
     int y = ElementsTop;
     for (int e = 0; e < ElementCount; ++e) {
         ShowElement(e, y);
+        if (e == ElemName) {
+            const QString folder = m_bookmarks->FolderName(m_index);
+            ShowNote(m_folder, folder.isEmpty() ? folder : FillPhrase(Phrase("InFolder"), {folder}),
+                     y);
+        }
         if (e == ElemURL)
-            ShowVerdict(y);
+            ShowNote(m_verdict, VerdictText(*m_bookmarks->Item(m_index)), y);
     }
+    ShowNotes(y);
     ShowSuggestButton();
     resize(ClientWidth, y + BottomMargin);
     return true;
@@ -202,7 +243,9 @@ void TBookmarkForm::ShowElement(int element, int &y)
     QString text = ElementText(*m_bookmarks, m_index, element);
     if (element == ElemTitle)
         label->SetTextColour(QColor(failed ? Maroon : BookmarkElements[element].Colour));
-    label->SetHint(element == ElemTime ? Phrase("HintBMTime") : text);
+    // A failure's cause is short; its hint gives the HTTP client's own words.
+    const bool cause = failed && element == ElemDescription;
+    label->SetHint(element == ElemTime ? Phrase("HintBMTime") : cause ? rec.RefreshMsg : text);
     if (text.isEmpty() && !failed)
         text = Placeholder(rec, element);
     label->SetCaption(text);

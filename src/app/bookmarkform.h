@@ -22,6 +22,9 @@ class TBookmarkForm final : public TBaseForm
     TBookmarkForm(QWidget *owner, bool inTemplate);
 
     void SetEntry(const TBookmarks *bookmarks, int index);
+    // The other files of the same bookmark, as "folder/name"; the window names them and
+    // offers to delete this one.
+    void SetCopies(const QStringList &copies) { m_copyNames = copies; }
     int Index() const { return m_index; }
     // False, with nothing changed, when the window holds no valid bookmark.
     bool UpdateView() override;
@@ -46,12 +49,18 @@ class TBookmarkForm final : public TBaseForm
                                  int tag);
     void ShowElement(int element, int &y);
     void ShowSuggestButton();
+    void CreateNoteLabels();
     void AddVerdictItems();
-    void ShowVerdict(int &y);
+    void ShowNotes(int &y);
+    void ShowNote(TUCLabel *label, const QString &text, int &y);
 
     std::array<TUCLabel *, ElementCount> m_elements{};
     QToolButton *m_suggestButton = nullptr;
-    TUCLabel *m_verdict = nullptr;
+    TUCLabel *m_folder = nullptr; // the bookmark's folder below the collection's
+    TUCLabel *m_copies = nullptr; // where else the bookmark is saved
+    QToolButton *m_deleteCopy = nullptr;
+    QStringList m_copyNames;
+    TUCLabel *m_verdict = nullptr; // what the last check found, when it is not fine
     QAction *m_newAddress = nullptr;
     const TBookmarks *m_bookmarks = nullptr;
     int m_index = -1;

@@ -25,9 +25,12 @@ QString UsageText()
     return QStringLiteral(
         "Usage: favrake [/UNINSTALL | /CREATELNG | --help | --version]\n"
         "  (nothing)    start Favrake in the notification area, or show the running copy\n"
-        "  /UNINSTALL   remove Favrake's section from every unchanged bookmark and the\n"
-        "               settings file\n"
-        "  /CREATELNG   write the language template \"Template.lng\" into the current folder\n");
+        "  /UNINSTALL   remove Favrake's state from every bookmark that still points where it\n"
+        "               did, its settings file and its login entry, and tell what went;\n"
+        "               ends with 1 when some file could not be cleaned\n"
+        "  /CREATELNG   write the language template \"Template.lng\" into the current folder\n"
+        "  --help, -h   show this text\n"
+        "  --version    show the version\n");
 }
 
 std::optional<int> AnswerAtOnce(TCommand command)
@@ -48,22 +51,23 @@ std::optional<int> AnswerAtOnce(TCommand command)
 std::optional<int> EndBeforeStart(TCommand command, const QStringList &arguments,
                                   platform::TSingleInstance &guard)
 {
-    QTextStream err(stderr);
     if (command == TCommand::CreateTemplate)
         return std::nullopt;
     QObject::connect(&guard, &platform::TSingleInstance::Waiting, &guard, [](const QString &text) {
         QTextStream(stderr) << "favrake: " << text << Qt::endl;
     });
     const platform::TStartResult start = guard.Start(arguments);
-    if (!start.Text.isEmpty())
-        err << "favrake: " << start.Text << '\n';
     switch (start.Role) {
     case platform::TInstanceRole::HandedOver:
+        // The running copy's answer, such as what an uninstall removed, as it came.
+        if (!start.Text.isEmpty())
+            QTextStream(start.ExitStatus == 0 ? stdout : stderr) << start.Text << '\n';
         return start.ExitStatus;
     case platform::TInstanceRole::Failed:
-        return 1;
     case platform::TInstanceRole::First:
         break;
     }
-    return std::nullopt;
+    if (!start.Text.isEmpty())
+        QTextStream(stderr) << "favrake: " << start.Text << '\n';
+    return start.Role == platform::TInstanceRole::Failed ? std::optional<int>(1) : std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/opener.h"
 #include "reviewseams.h"
 
 #include <QTimer>
@@ -18,13 +19,26 @@ class TQtReviewTimer final : public TReviewTimer
     QTimer m_timer;
 };
 
-// The desktop's browser; only http, https and ftp addresses reach it.
+// The desktop's browser; only http, https and ftp addresses reach it. What goes wrong
+// after the browser's start is told through reportLate, as the whole message.
 class TDesktopOpener final : public TAddressOpener
 {
   public:
-    bool OpenAddress(const QString &address) override;
-    bool OpenFile(const QString &path) override;
+    explicit TDesktopOpener(std::function<void(const QString &message)> reportLate)
+        : m_reportLate(std::move(reportLate))
+    {
+    }
+    QString OpenAddress(const QString &address) override;
+    QString OpenFile(const QString &path) override;
+
+  private:
+    platform::LateFailure ReportLate(const QString &target) const;
+
+    std::function<void(const QString &)> m_reportLate;
 };
+
+// Why the desktop could not open what it was handed, as the user reads it; empty for none.
+QString OpenFailureText(platform::OpenFailure failure);
 
 // The desktop's trash.
 class TDesktopTrash final : public TTrash

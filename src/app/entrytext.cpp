@@ -1,8 +1,10 @@
 #include "entrytext.h"
 
-#include <QDate>
-#include <QLocale>
-#include <QTime>
+#include "lang/phrases.h"
+#include "store/textutil.h"
+
+#include <QDir>
+#include <QRegularExpression>
 
 namespace {
 bool IsDirectionMark(char16_t c)
@@ -39,14 +41,40 @@ QString PlainToolTip(const QString &text)
            QStringLiteral("</p>");
 }
 
-QString ShortDateTimeText(TDateTime value)
+QString FailureCause(const QString &message)
 {
-    if (!IsStoredDateTime(value))
-        return QString();
-    const int64_t ms = DateTimeToMs(value);
-    const QDate date = QDate(1899, 12, 30).addDays(ms / MsPerDay);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay));
-    const QLocale locale;
-    return locale.toString(date, QLocale::ShortFormat) + u' ' +
-           locale.toString(time, QLocale::ShortFormat);
+    // A status line ("HTTP/1.1 404 Not Found") or our own "HTTP status 404".
+    static const QRegularExpression status(QStringLiteral("^HTTP(?:/\\S+| status) (\\d{3})\\b"));
+    if (const QRegularExpressionMatch answer = status.match(message); answer.hasMatch()) {
+        const QString code = answer.captured(1);
+        return FillPhrase(
+            Phrase(code == u"404" || code == u"410" ? "FailPageNotFound" : "FailStatus"), {code});
+    }
+    static const struct
+    {
+        const char *Pattern;
+        const char *Phrase;
+    } causes[] = {
+        {"resolve host|resolve proxy", "FailNoServer"},
+        {"connection refused|couldn't connect|failed to connect", "FailRefused"},
+        {"timed? ?out|took longer than", "FailTimeout"},
+        {"certificate|ssl|tls", "FailCertificate"},
+        {"redirect", "FailRedirect"},
+        {"only http and https", "FailNotWeb"},
+        {"no address", "FailNoAddress"},
+    };
+    for (const auto &cause : causes)
+        if (message.contains(QRegularExpression(QLatin1String(cause.Pattern),
+                                                QRegularExpression::CaseInsensitiveOption)))
+            return Phrase(cause.Phrase);
+    return Phrase("FailOther");
+}
+
+QString ShortFolderName(const QString &path)
+{
+    QString shown = QDir::cleanPath(displayFileName(path));
+    const QString home = QDir::cleanPath(QDir::homePath());
+    if (shown == home || shown.startsWith(home + u'/'))
+        shown.replace(0, home.size(), QStringLiteral("~"));
+    return shown;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "store/datetime.h"
-
 #include <QString>
 
 // Texts taken from bookmark files and web pages, made safe to show.
@@ -14,5 +12,10 @@ QString DisplayText(QStringView text);
 // no tool tip.
 QString PlainToolTip(const QString &text);
 
-// Short date and short time in the user's locale; empty for a value that is no date.
-QString ShortDateTimeText(TDateTime value);
+// Why a download failed, as a short cause in the user's language, from the message the
+// refresh stored (the HTTP client's own wording, which the hint shows).
+QString FailureCause(const QString &message);
+
+// A folder as the user reads it: "~" for the home folder, "/" between the names, no "/"
+// at the end.
+QString ShortFolderName(const QString &path);

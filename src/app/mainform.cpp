@@ -9,52 +9,19 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QToolButton>
 
 namespace {
 constexpr int RowsTop = 40; // below the title band
-constexpr int TextLeft = 8;
-constexpr int TextWidth = 124;
 constexpr int SuggestSize = 19;
 constexpr int TitleGap = 2; // between a title and its suggest button
 constexpr int RowSpacing = 8;
 constexpr int BottomMargin = 2;
-constexpr int PanelTop = 36;
-constexpr int PanelHeight = 69;
-constexpr int PanelBorder = 2;
-constexpr int PanelBottomMargin = 6;
-constexpr int PanelLeft = TextLeft - PanelBorder;
-constexpr int PanelWidth = TBaseForm::ClientWidth - 2 * PanelLeft;
-constexpr int PageWidth = PanelWidth - 2 * PanelBorder;
-constexpr int PageHeight = PanelHeight - 2 * PanelBorder;
-constexpr int ButtonLeft = 2;
 constexpr QRgb Navy = qRgb(0, 0, 128);
 
-QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    return label;
-}
-
-void SetTextColour(QWidget *widget, QRgb colour)
-{
-    QPalette colours = widget->palette();
-    colours.setColor(QPalette::WindowText, QColor(colour));
-    widget->setPalette(colours);
-}
-
-QWidget *AddPage(QStackedWidget *notebook, const char *name)
-{
-    auto *page = new QWidget(notebook);
-    page->setObjectName(QString::fromLatin1(name));
-    notebook->addWidget(page);
-    return page;
-}
 } // namespace
 
 TMainForm::TMainForm()
@@ -63,7 +30,7 @@ TMainForm::TMainForm()
     CreateTitle();
     CreateInfoPanel();
     CreateRows();
-    MenuItem("PopupLinkKeep")->setText(QStringLiteral("Keep this (no more ask me)"));
+    MenuItem("PopupLinkKeep")->setText(QStringLiteral("Keep for good (do not ask again)"));
     MenuItem("PopupLinkRemind")->setText(QStringLiteral("Ask me again in a few days"));
     ShowInformation();
 }
@@ -72,35 +39,42 @@ void TMainForm::SetTaskbarMode(bool on)
 {
     if (on == m_taskbarMode)
         return;
-    // Shown only so that the program is not lost: hidden again once the tray is back.
-    const bool hiddenUntilNow = !IsShowing();
-    const bool shownForFallback = m_shownForFallback;
+    const bool shown = IsShowing() && !m_standIn;
     setWindowFlags(on ? Qt::Window | Qt::FramelessWindowHint : FloatingWindowFlags);
     setAttribute(Qt::WA_ShowWithoutActivating, !on);
     setWindowTitle(QStringLiteral("Favrake"));
-    if (on) {
-        m_taskbarMode = true;
-        SetFadeLevel(MaxFadeLevel);
-        m_shownForFallback = hiddenUntilNow;
-    } else {
-        m_taskbarMode = false;
-        m_shownForFallback = false;
-        SetFadeLevel(shownForFallback || hiddenUntilNow ? 0 : FadeLevel());
-    }
+    m_taskbarMode = on;
+    SetFadeLevel(shown ? MaxFadeLevel : 0);
 }
 
+// A window minimised where no window manager or taskbar is there would be lost, so in the
+// taskbar mode the window never fades: hidden, it stands in for the tray icon.
 void TMainForm::SetFadeLevel(int level)
 {
-    if (!m_taskbarMode) {
-        TBaseForm::SetFadeLevel(level);
-        return;
+    const bool standIn = m_taskbarMode && level == 0;
+    const bool began = standIn && !m_standIn;
+    if (standIn != m_standIn) {
+        m_standIn = standIn;
+        UpdateView(m_data);
     }
-    m_shownForFallback = false; // the program shows or hides it now
-    TBaseForm::SetFadeLevel(MaxFadeLevel);
-    if (level == 0)
-        showMinimized();
-    else if (isMinimized())
-        showNormal();
+    TBaseForm::SetFadeLevel(m_taskbarMode ? MaxFadeLevel : level);
+    if (began)
+        emit standingIn();
+}
+
+void TMainForm::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_standIn && event->button() == Qt::LeftButton)
+        emit standInClicked();
+    TBaseForm::mouseReleaseEvent(event);
+}
+
+void TMainForm::ShowTitleOnly()
+{
+    for (int row = 0; row < EntryRowCount; ++row)
+        ShowRow(row, false);
+    m_pnlInfo->hide();
+    resize(ClientWidth, RowsTop - 1);
 }
 
 void TMainForm::CreateTitle()
@@ -115,82 +89,9 @@ void TMainForm::CreateTitle()
         SetTextColour(label, Navy);
     }
     QToolButton *hide = AddSpeedButton("SBtHide", QRect(107, 8, 23, 22), TGlyph::Hide,
-                                       QStringLiteral("Hide this - I deal later with it."));
+                                       QStringLiteral("Hide this: I will deal with it later."));
     AddHelpItem(AddButtonMenu(hide, "PopupHide"), "PopupHideHelp", HelpContextWindow);
     connect(hide, &QToolButton::clicked, this, &TMainForm::hideRequested);
-}
-
-void TMainForm::CreateInfoPanel()
-{
-    m_pnlInfo = new QFrame(this);
-    m_pnlInfo->setObjectName(QStringLiteral("PnlInfo"));
-    m_pnlInfo->setGeometry(PanelLeft, PanelTop, PanelWidth, PanelHeight);
-    m_pnlInfo->setAutoFillBackground(true);
-    m_nbkInfo = new QStackedWidget(m_pnlInfo);
-    m_nbkInfo->setObjectName(QStringLiteral("NbkInfo"));
-    m_nbkInfo->setGeometry(PanelBorder, PanelBorder, PageWidth, PageHeight);
-    CreateCountsPage();
-    CreateDownloadPage();
-}
-
-void TMainForm::CreateCountsPage()
-{
-    QWidget *page = AddPage(m_nbkInfo, "PageInfoNoActive");
-    const QFont countFont = SansFont(QStringLiteral("Arial"), 11);
-    QLabel *titles = AddLabel(page, "LblInfoCountTitle",
-                              QStringLiteral("Bookmarks total:\n- put back to remind:\n"
-                                             "- keeped permanent:"),
-                              QRect(0, 0, PageWidth, 42));
-    titles->setFont(countFont);
-    titles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_lblInfoCount = AddLabel(page, "LblInfoCount", QString(), QRect(0, 0, PageWidth, 42));
-    QFont bold = countFont;
-    bold.setBold(true);
-    m_lblInfoCount->setFont(bold);
-    m_lblInfoCount->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    SetTextColour(m_lblInfoCount, OutlineRgb);
-
-    m_nbkInfoAction = new QStackedWidget(page);
-    m_nbkInfoAction->setObjectName(QStringLiteral("NbkInfoAction"));
-    m_nbkInfoAction->setGeometry(0, 42, PageWidth, PageHeight - 42);
-    QWidget *action = AddPage(m_nbkInfoAction, "PageAction");
-    m_sbtShowPutBack = new QToolButton(action);
-    m_sbtShowPutBack->setObjectName(QStringLiteral("SBtInfoShowPutBack"));
-    m_sbtShowPutBack->setText(QStringLiteral("Show put back entries"));
-    m_sbtShowPutBack->setToolTip(
-        QStringLiteral("Displays all Bookmarks You put back for remind immediately, regardless "
-                       "of which time to remind you have settled."));
-    m_sbtShowPutBack->setFocusPolicy(Qt::NoFocus);
-    m_sbtShowPutBack->setGeometry(ButtonLeft, 0, PanelWidth - 2 * (ButtonLeft + PanelBorder),
-                                  PageHeight - 42);
-    AddHelpItem(AddButtonMenu(m_sbtShowPutBack, "PopupPutBack"), "PopupPutBackHelp", 3050);
-    connect(m_sbtShowPutBack, &QToolButton::clicked, this, &TMainForm::showPutBackRequested);
-    QWidget *noAction = AddPage(m_nbkInfoAction, "PageNoAction");
-    QLabel *nothing = AddLabel(noAction, "LblInfoNoAction", QStringLiteral("Nothing to do."),
-                               QRect(0, 0, PageWidth, PageHeight - 42));
-    nothing->setFont(SansFont(QStringLiteral("Tahoma"), 13));
-    nothing->setAlignment(Qt::AlignCenter);
-}
-
-void TMainForm::CreateDownloadPage()
-{
-    QWidget *page = AddPage(m_nbkInfo, "PageInfoDownload");
-    QLabel *download = AddLabel(page, "LblInfoDownload",
-                                QStringLiteral("Downloading page information\nPlease wait..."),
-                                QRect(0, 0, PageWidth, 46));
-    download->setFont(SansFont(QStringLiteral("Tahoma"), 12));
-    download->setAlignment(Qt::AlignCenter);
-    download->setWordWrap(true);
-    auto *progressPanel = new QFrame(page);
-    progressPanel->setObjectName(QStringLiteral("PnlInfoProgress"));
-    progressPanel->setGeometry(8, 49, PageWidth - 16, 12);
-    m_progress = new QProgressBar(progressPanel);
-    m_progress->setObjectName(QStringLiteral("PBInfoProgress"));
-    m_progress->setGeometry(0, 0, PageWidth - 16, 12);
-    m_progress->setTextVisible(false);
-    m_progress->setToolTip(QStringLiteral(
-        "Progress of the Refresh process. As soon as enough information is available, the "
-        "actualized bookmarks are displayed."));
 }
 
 void TMainForm::CreateRows()
@@ -270,6 +171,8 @@ TMainView TMainForm::UpdateView(const TMainViewData &data)
         m_view = m_data.PocketView ? TMainView::Pocket : TMainView::BookmarkWindows;
         resize(ClientWidth, m_data.PocketView ? y + BottomMargin : RowsTop - 1);
     }
+    if (m_standIn)
+        ShowTitleOnly();
     return m_view;
 }
 
@@ -296,7 +199,7 @@ void TMainForm::LayOutPocketRow(int row, int &y)
     entry.Title->SetHint(rec.StoredURL.isEmpty() ? rec.URL : rec.StoredURL);
     y += entry.Title->height();
     entry.Time->move(TextLeft, y);
-    entry.Time->SetCaption(ShortDateTimeText(rec.ReferenceTime));
+    entry.Time->SetCaption(DateText(rec.ReferenceTime, true));
     entry.Time->SetHint(Phrase("HintBMTime"));
     y += entry.Time->height() + RowSpacing;
     if (suggest)
@@ -310,41 +213,6 @@ void TMainForm::ShowRow(int row, bool inPocket)
     entry.Title->setVisible(inPocket);
     entry.Time->setVisible(inPocket);
     entry.Suggest->setVisible(inPocket && m_data.Bookmarks->HasSuggestion(m_data.Rows[row]));
-}
-
-void TMainForm::ShowInformation()
-{
-    const TBookmarks *bookmarks = m_data.Bookmarks;
-    if (m_data.AnyShownAwaitsRefresh) {
-        ShowPage(m_nbkInfo, "PageInfoDownload");
-        SetProgress(m_data.RefreshedRows, m_data.AwaitedRows);
-        m_view = TMainView::Download;
-    } else {
-        ShowPage(m_nbkInfo, "PageInfoNoActive");
-        const int active = bookmarks ? bookmarks->ActiveCount() : 0;
-        const int kept = bookmarks ? bookmarks->KeptCount() : 0;
-        const int total = bookmarks ? bookmarks->Count() : 0;
-        m_lblInfoCount->setText(QStringLiteral("%1\n%2\n%3").arg(total).arg(active).arg(kept));
-        ShowPage(m_nbkInfoAction, active < 1 ? "PageNoAction" : "PageAction");
-        m_sbtShowPutBack->setEnabled(active > 0);
-        m_view = TMainView::Information;
-    }
-    resize(ClientWidth, PanelTop + PanelHeight + PanelBottomMargin);
-    m_pnlInfo->show();
-}
-
-void TMainForm::SetProgress(int refreshedRows, int awaitedRows)
-{
-    m_data.RefreshedRows = refreshedRows;
-    m_data.AwaitedRows = awaitedRows;
-    m_progress->setMaximum(awaitedRows);
-    m_progress->setValue(refreshedRows);
-}
-
-void TMainForm::ShowPage(QStackedWidget *notebook, const char *pageName)
-{
-    if (QWidget *page = notebook->findChild<QWidget *>(QString::fromLatin1(pageName)))
-        notebook->setCurrentWidget(page);
 }
 
 int TMainForm::RowOf(const TUCLabel *label) const

@@ -24,10 +24,12 @@ struct TMainViewData
     bool PocketView = false;
     int RefreshedRows = 0; // the download page's progress: of AwaitedRows, those refreshed
     int AwaitedRows = 0;
+    QString FolderPath = QString(); // the Favorites folder, named when it holds no bookmark
+    bool FolderMissing = false;     // it does not exist
 };
 
 enum class TMainView {
-    Information,     // counts, and "Show put back entries" or "Nothing to do."
+    Information,     // counts with "Show put back entries" or "Nothing to do.", or the folder
     Download,        // the shown entries wait for their refresh
     Pocket,          // the displayable rows as title lines in the main window
     BookmarkWindows, // the title band only; the rows go into bookmark windows
@@ -40,6 +42,9 @@ class TMainForm final : public TBaseForm
     Q_OBJECT
 
   public:
+    static constexpr int TextLeft = 8;
+    static constexpr int TextWidth = 124;
+
     TMainForm();
 
     // Lays the window out for data and tells what it shows. In the BookmarkWindows view the
@@ -51,14 +56,18 @@ class TMainForm final : public TBaseForm
     TTranslatableForm &Translatable() { return m_registration.Form(); }
 
     // Without a notification area the window is the program's only handle: it becomes a
-    // normal window with a taskbar entry, and fading it out only minimises it.
+    // normal window with a taskbar entry, and where it would fade out it stands in for the
+    // tray icon instead, as its title band alone.
     void SetTaskbarMode(bool on);
     bool TaskbarMode() const { return m_taskbarMode; }
+    bool StandsIn() const { return m_standIn; }
     void SetFadeLevel(int level) override;
     // A row with a bookmark that is not waiting for its refresh.
     bool RowDisplayable(int row) const;
     // The download page's progress bar.
     void SetProgress(int refreshedRows, int awaitedRows);
+    // The last shown bookmark was handled: text says so until the windows fade out.
+    void ShowFarewell(const QString &text);
 
     TUCLabel *TitleLabel(int row) const;
     TUCLabel *TimeLabel(int row) const;
@@ -69,14 +78,20 @@ class TMainForm final : public TBaseForm
     void entryOpenRequested(int row);
     void hideRequested();
     void showPutBackRequested();
+    void chooseFolderRequested();
+    void importRequested(const QPoint &menuPos);
     // A right click on the window outside its entries and buttons.
     void windowMenuRequested(const QPoint &globalPos);
+    // The window began to stand in for the tray icon, or it was clicked while it does.
+    void standingIn();
+    void standInClicked();
 
   protected:
     void OpenEntry(TUCLabel *label) override;
     void EntryAction(TUCLabel *label, int tag) override;
     void PrepareLinkMenu() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
   private:
     struct TEntryRow
@@ -90,11 +105,15 @@ class TMainForm final : public TBaseForm
     void CreateInfoPanel();
     void CreateCountsPage();
     void CreateDownloadPage();
+    void CreateFolderPage();
+    void ShowFolderPage();
+    void ShowPanelPage(const char *pageName, int pageHeight);
     void CreateRows();
     void LayOutPocketRow(int row, int &y);
     void ShowRow(int row, bool inPocket);
     void ShowInformation();
     void ShowPage(QStackedWidget *notebook, const char *pageName);
+    void ShowTitleOnly();
     int RowOf(const TUCLabel *label) const;
     int BookmarkOfRow(int row) const;
 
@@ -103,12 +122,16 @@ class TMainForm final : public TBaseForm
     TMainViewData m_data;
     TMainView m_view = TMainView::Information;
     bool m_taskbarMode = false;
-    bool m_shownForFallback = false;
+    bool m_standIn = false;
     QFrame *m_pnlInfo = nullptr;
     QStackedWidget *m_nbkInfo = nullptr;
     QStackedWidget *m_nbkInfoAction = nullptr;
     QLabel *m_lblInfoCount = nullptr;
     QToolButton *m_sbtShowPutBack = nullptr;
+    QLabel *m_lblInfoFolder = nullptr;
+    QToolButton *m_sbtChooseFolder = nullptr;
+    QToolButton *m_sbtImport = nullptr;
+    QLabel *m_lblInfoDone = nullptr;
     QProgressBar *m_progress = nullptr;
     QMenu *m_popupSuggest = nullptr;
     TFormRegistration m_registration;

@@ -2,16 +2,20 @@
 
 #include "arranger.h"
 #include "bookmarkform.h"
+#include "collectioncommands.h"
+#include "config/aboutdlg.h"
 #include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
+#include "config/uninstall.h"
+#include "exchange/duplicates.h"
 #include "lang/confirmdlg.h"
+#include "lang/confirmicons.h"
 #include "lang/languages.h"
 #include "lang/phrases.h"
 #include "lang/template.h"
 #include "mainform.h"
-#include "platform/folders.h"
-#include "platform/opener.h"
+#include "platform/workarea.h"
 #include "programfiles.h"
 #include "review.h"
 #include "store/bookmarks.h"
@@ -19,22 +23,27 @@
 #include "traymenu.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
-#include <QMessageBox>
+#include <QFileInfo>
+#include <QScreen>
 #include <QTextStream>
 #include <QTimer>
 
 TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe trayHost)
     : m_icon(ProgramIcon()), m_mainForm(std::make_unique<TMainForm>()),
       m_arranger(std::make_unique<TWindowArranger>(m_mainForm.get())),
-      m_installDlg(std::make_unique<TInstallDlg>(platform::favoritesFolder(), m_icon)),
-      m_confirmDlg(std::make_unique<TConfirmDlg>()),
+      m_installDlg(std::make_unique<TInstallDlg>(m_icon)),
+      m_confirmDlg(std::make_unique<TConfirmDlg>(nullptr, [this] { return DialogSpot(); })),
       m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
-      m_tray(this, std::move(trayHost)), m_timer([this] { m_review->TimerTimer(); })
+      m_aboutDlg(std::make_unique<TAboutDlg>(m_icon)), m_tray(this, std::move(trayHost)),
+      m_timer([this] { m_review->TimerTimer(); })
 {
     QApplication::setWindowIcon(m_icon);
+    m_collection = new TCollectionCommands(*m_confirmDlg, this);
+    m_installDlg->SetOffers(WelcomeOffers());
     BuildTrayMenu();
-    m_review = std::make_unique<TReview>(platform::favoritesFolder(),
+    m_review = std::make_unique<TReview>(FavoritesFolderInUse(),
                                          TReviewSeams{.Now = NowDateTime,
                                                       .Timer = m_timer,
                                                       .Confirmer = *m_confirmDlg,
@@ -54,34 +63,6 @@ TProgram::~TProgram()
         m_review->Shutdown();
 }
 
-void TProgram::BuildTrayMenu()
-{
-    TTrayMenu::THandlers handlers;
-    handlers.MainVisible = [this] { return IsMainVisible(); };
-    handlers.SortMode = [this](int mode) { m_review->PopupModeClick(mode); };
-    handlers.Refresh = [this] { m_review->RefreshClick(); };
-    handlers.PocketMode = [this] { WhenStill([this] { PopupTrayPocketModeClick(); }); };
-    handlers.Setup = [this] { m_configDlg->ShowSetup(); };
-    handlers.Help = [this] { OpenHelp(120); };
-    handlers.Homepage = [this] { HomepageClick(); };
-    handlers.About = [this] { m_installDlg->ShowAbout(); };
-    handlers.ShowHide = [this] {
-        WhenStill([this] {
-            if (IsMainVisible())
-                HideClick();
-            else
-                m_review->ShowNext();
-        });
-    };
-    handlers.Quit = [this] { m_review->QuitClick(); };
-    handlers.Language = [this](const QString &caption) {
-        WhenStill([this, name = ToNarrow(caption)] { ActivateLanguage(name); });
-    };
-    m_trayMenu = new TTrayMenu(m_mainForm.get(), std::move(handlers));
-    m_tray.SetIcon(m_icon);
-    m_tray.SetPopupMenu(m_trayMenu->Menu());
-}
-
 void TProgram::ConnectWindows()
 {
     TMainForm *main = m_mainForm.get();
@@ -92,9 +73,17 @@ void TProgram::ConnectWindows()
     connect(main, &TMainForm::hideRequested, this, &TProgram::HideClick);
     connect(main, &TMainForm::showPutBackRequested, this,
             [this] { m_review->SBtInfoShowPutBackClick(); });
+    connect(main, &TMainForm::chooseFolderRequested, m_collection,
+            &TCollectionCommands::ChooseFolder);
+    connect(main, &TMainForm::importRequested, m_collection, &TCollectionCommands::PopupImportMenu);
+    connect(m_collection, &TCollectionCommands::collectionChanged, this,
+            [this] { m_review->ChangeFavorites(FavoritesFolderInUse()); });
     connect(main, &TMainForm::windowMenuRequested, this,
             [this](const QPoint &at) { m_trayMenu->Menu()->popup(at); });
     connect(main, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
+    // Without a tray the title window stands in for the icon, in the corner at the panel.
+    connect(main, &TMainForm::standingIn, this, [this] { m_arranger->PlaceMainAlone(); });
+    connect(main, &TMainForm::standInClicked, this, [this] { TrayIconMouseDown(Qt::LeftButton); });
     for (int row = 0; row < TReview::RowCount; ++row) {
         TBookmarkForm *window = m_arranger->BookmarkWindow(row);
         connect(window, &TBookmarkForm::actionRequested, this,
@@ -113,15 +102,35 @@ void TProgram::ConnectWindows()
     connect(m_configDlg.get(), &TConfigDlg::RearrangeWindowsRequested, this,
             &TProgram::RearrangeWindows);
     connect(m_configDlg.get(), &TConfigDlg::helpRequested, this, &TProgram::OpenHelp);
+    connect(m_configDlg.get(), &TConfigDlg::FavoritesFolderChanged, this,
+            [this] { m_review->ChangeFavorites(FavoritesFolderInUse()); });
     qApp->installEventFilter(this); // the hints setting decides on every tool tip
     connect(&m_quitSignals, &platform::TQuitSignals::QuitRequested, this,
             &TProgram::QuitRequestedBySignal);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TProgram::QuitRequestedBySignal);
+    FollowScreens();
+}
+
+// A panel that takes its room after the start (as at login), a new or lost screen: the
+// column moves so that it never covers a panel.
+void TProgram::FollowScreens()
+{
+    const auto follow = [this](const QScreen *screen) {
+        connect(screen, &QScreen::availableGeometryChanged, this, &TProgram::RearrangeWindows);
+        connect(screen, &QScreen::geometryChanged, this, &TProgram::RearrangeWindows);
+    };
+    for (const QScreen *screen : QGuiApplication::screens())
+        follow(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, follow](const QScreen *screen) {
+        follow(screen);
+        RearrangeWindows();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, &TProgram::RearrangeWindows);
 }
 
 bool TProgram::IsMainVisible() const
 {
-    return m_mainForm->IsShowing() && !m_closing;
+    return m_mainForm->IsShowing() && !m_mainForm->StandsIn() && !m_closing;
 }
 
 void TProgram::UpdateView()
@@ -133,7 +142,9 @@ void TProgram::UpdateView()
     data.Rows = m_review->Entries();
     data.AnyShownAwaitsRefresh = m_review->AnyShownAwaitsRefresh();
     data.PocketView = Settings.PocketView;
-    const TRefreshProgress progress = m_review->RefreshProgress();
+    data.FolderPath = m_review->Bookmarks().FavoritesPath();
+    data.FolderMissing = !QFileInfo(data.FolderPath).isDir();
+    const TRefreshProgress progress = ShownProgress();
     std::tie(data.RefreshedRows, data.AwaitedRows) = std::tuple(progress.Done, progress.Total);
     switch (m_mainForm->UpdateView(data)) {
     case TMainView::BookmarkWindows:
@@ -153,6 +164,7 @@ void TProgram::ShowBookmarkWindows()
     for (int row = 0; row < TReview::RowCount; ++row) {
         TBookmarkForm *window = m_arranger->BookmarkWindow(row);
         window->SetEntry(&m_review->Bookmarks(), m_review->EntryAt(row));
+        window->SetCopies(CopiesOf(m_review->EntryAt(row)));
         window->UpdateView();
         m_arranger->SetShown(row, m_review->EntryAt(row) >= 0);
     }
@@ -160,6 +172,25 @@ void TProgram::ShowBookmarkWindows()
     for (int row = 0; row < TReview::RowCount; ++row)
         if (!m_arranger->IsShown(row))
             m_review->DropRow(row); // no room on the screen: not shown after all
+}
+
+// The other files of the same bookmark that are still there, as "folder/name"; the copies
+// are found once per reading of the folder.
+QStringList TProgram::CopiesOf(int index)
+{
+    const TBookmarks &list = m_review->Bookmarks();
+    if (!list.IsValidIndex(index))
+        return {};
+    if (!m_duplicates)
+        m_duplicates = std::make_unique<exchange::DuplicateFinder>(list);
+    QStringList names;
+    for (const int copy : m_duplicates->copiesOf(index)) {
+        if (!QFileInfo::exists(list.Item(copy)->FileName))
+            continue; // deleted meanwhile
+        const QString folder = list.FolderName(copy);
+        names << (folder.isEmpty() ? QString() : folder + u'/') + list.DisplayName(copy);
+    }
+    return names;
 }
 
 void TProgram::ShowAll()
@@ -178,6 +209,14 @@ void TProgram::RemoveBookmarkWindow(int row)
     m_arranger->RemoveWindow(m_arranger->BookmarkWindow(row));
 }
 
+void TProgram::SayFarewell(int row, TDateTime nextDay)
+{
+    const QString text = nextDay > 0 ? FillPhrase(Phrase("MsgAllDone"), {DateText(nextDay, false)})
+                                     : Phrase("MsgAllDoneNone");
+    m_arranger->Farewell(m_arranger->BookmarkWindow(row),
+                         [this, text] { m_mainForm->ShowFarewell(text); });
+}
+
 bool TProgram::IsMoving() const
 {
     return m_arranger->IsMoving();
@@ -193,21 +232,58 @@ void TProgram::ClearShownWindows()
     m_arranger->ClearAllShown();
 }
 
-void TProgram::UpdateProgress()
+// A "Refresh all" shows how far it got in the download page and the tray's hint; else the
+// download page counts the shown rows that await their refresh.
+TRefreshProgress TProgram::ShownProgress() const
 {
-    const TRefreshProgress progress = m_review->RefreshProgress();
-    m_mainForm->SetProgress(progress.Done, progress.Total);
+    const TRefreshProgress whole = m_review->WholeRefreshProgress();
+    return whole.Total > 0 ? whole : m_review->RefreshProgress();
 }
 
+void TProgram::UpdateProgress()
+{
+    const TRefreshProgress progress = ShownProgress();
+    m_mainForm->SetProgress(progress.Done, progress.Total);
+    const TRefreshProgress whole = m_review->WholeRefreshProgress();
+    m_tray.SetHint(whole.Total > 0
+                       ? FillPhrase(Phrase("HintRefreshing"),
+                                    {QString::number(whole.Done), QString::number(whole.Total)})
+                       : QStringLiteral("Favrake"));
+}
+
+// Errors come in the style of every other message, and never under the column.
 void TProgram::ShowError(const QString &text)
 {
-    QMessageBox::critical(nullptr, QStringLiteral("Favrake"), text);
+    m_confirmDlg->ShowConfirm(Information, text, QString(), ErrorIcon, NoCancel);
+}
+
+// While the collection is empty the welcome dialog offers the browsers found and another
+// folder; what it brings in is read once the welcome has ended.
+TWelcomeOffers TProgram::WelcomeOffers()
+{
+    TWelcomeOffers offers;
+    offers.Browsers = [this] {
+        QStringList found;
+        for (int i = 0; i < int(m_collection->Browsers().size()); ++i)
+            found << m_collection->BrowserOffer(i);
+        return found;
+    };
+    offers.Import = [this](int i) { return m_collection->ImportBrowser(i); };
+    offers.ChooseFolder = [this] { m_collection->ChooseFolder(); };
+    return offers;
+}
+
+TScreenSpot TProgram::DialogSpot() const
+{
+    return {QCursor::pos(), platform::screenUnderCursor().Work, m_arranger->ColumnArea()};
 }
 
 void TProgram::FavoritesRead()
 {
+    m_duplicates.reset();
     if (m_review)
-        m_watcher.SetFolders(m_review->Bookmarks().Folders());
+        m_watcher.SetFolders(m_review->Bookmarks().Folders(),
+                             m_review->Bookmarks().FavoritesPath());
 }
 
 bool TProgram::ActivateLanguage(const QByteArray &name)
@@ -239,7 +315,7 @@ void TProgram::ShowTray()
 }
 
 // Without a notification area the main window must stay reachable: it keeps a taskbar
-// entry and Hide only minimises it.
+// entry and, hidden, stands in for the tray icon.
 void TProgram::TrayHostChanged(bool available)
 {
     m_mainForm->SetTaskbarMode(!available);
@@ -309,16 +385,15 @@ void TProgram::RaiseDialogs()
     }
 }
 
-// Whoever started the uninstall learns from the exit status whether every file is clean.
-void TProgram::Uninstalled(const QStringList &notCleaned)
+// Whoever started the uninstall reads what it removed, and learns from the exit status
+// whether every file is clean.
+void TProgram::Uninstalled(const TUninstallReport &report)
 {
-    QString text;
-    if (!notCleaned.isEmpty()) {
+    const QString text = UninstallText(report);
+    if (!report.Complete())
         m_exitCode = 1;
-        text = QStringLiteral("Favrake could not remove its state from these files:\n  ") +
-               notCleaned.join(QStringLiteral("\n  "));
-        QTextStream(stderr) << text << '\n';
-    }
+    if (m_uninstallReplies.empty())
+        QTextStream(report.Complete() ? stdout : stderr) << text << '\n';
     AnswerUninstall(m_exitCode, text);
 }
 
@@ -340,111 +415,4 @@ void TProgram::CloseMainWindow()
         if (TBaseForm *window = m_arranger->Window(slot))
             window->hide();
     QTimer::singleShot(0, qApp, [code = m_exitCode] { QCoreApplication::exit(code); });
-}
-
-// A click while the windows fade is taken once they stand still, so it sees where they end.
-void TProgram::TrayIconMouseDown(Qt::MouseButton button)
-{
-    WhenStill([this, button] {
-        if (IsMainVisible())
-            RaiseWindows();
-        else if (button == Qt::LeftButton)
-            m_review->ShowNext();
-    });
-}
-
-void TProgram::HideClick()
-{
-    m_review->BeginAction();
-    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHide"), QStringLiteral("Hide"), 10,
-                                  CheckedByDefault))
-        HideAll();
-    m_review->EndAction();
-}
-
-void TProgram::PopupTrayPocketModeClick()
-{
-    m_review->BeginAction();
-    if (Settings.PocketView ||
-        m_confirmDlg->ShowConfirm(Information, Phrase("MsgPocketMode"),
-                                  QStringLiteral("PocketMode"), 0, CheckedByDefault)) {
-        Settings.PocketView = !Settings.PocketView;
-        m_review->UpdateView();
-        ShowAll();
-    }
-    m_review->EndAction();
-}
-
-void TProgram::RearrangeWindows()
-{
-    WhenStill([this] {
-        m_arranger->Arrange();
-        if (IsMainVisible())
-            ShowAll();
-    });
-}
-
-// Hints are switched off for the whole program by swallowing its tool tips.
-bool TProgram::eventFilter(QObject *, QEvent *event)
-{
-    return event->type() == QEvent::ToolTip && Settings.NoHints;
-}
-
-void TProgram::HomepageClick()
-{
-    m_review->BeginAction();
-    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHomepage"), QStringLiteral("Homepage"), 5,
-                                  CheckedByDefault)) {
-        // Until the project has a public home, the help's start page stands in for it.
-        const QString index = HelpPage(QStringLiteral("index.html"));
-        const bool opened = Settings.Homepage.isEmpty()
-                                ? !index.isEmpty() && platform::openLocalFile(index)
-                                : platform::openAddress(Settings.Homepage);
-        if (!opened)
-            ShowError(Phrase("ErrOpenBrowser"));
-    }
-    m_review->EndAction();
-}
-
-void TProgram::SpeedCommand(TSpeedForm::Command command)
-{
-    switch (command) {
-    case TSpeedForm::Command::Refresh:
-        m_review->RefreshClick();
-        break;
-    case TSpeedForm::Command::Help:
-        OpenHelp(120);
-        break;
-    case TSpeedForm::Command::Info:
-        m_installDlg->ShowAbout();
-        break;
-    case TSpeedForm::Command::Home:
-        HomepageClick();
-        break;
-    case TSpeedForm::Command::Quit:
-        m_review->QuitClick();
-        break;
-    case TSpeedForm::Command::Setup:
-        m_configDlg->ShowSetup();
-        break;
-    }
-}
-
-void TProgram::OpenHelp(int context)
-{
-    const QString page = ContextHelpPage(context);
-    if (page.isEmpty() || !platform::openLocalFile(page))
-        ShowError(Phrase("ErrOpenBrowser"));
-}
-
-// A signal or the session's end: questions still open are answered "no" and the welcome
-// dialog counts as declined, then the program closes the normal way, so decisions and
-// settings are kept.
-void TProgram::QuitRequestedBySignal()
-{
-    m_review->RequestClose();
-    if (m_installDlg->isVisible())
-        m_installDlg->reject();
-    if (QWidget *modal = QApplication::activeModalWidget())
-        modal->close();
 }

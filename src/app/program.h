@@ -1,6 +1,8 @@
 #pragma once
 
+#include "config/installdlg.h"
 #include "desktopseams.h"
+#include "lang/confirmlayout.h"
 #include "platform/folderwatcher.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
@@ -14,6 +16,11 @@
 #include <QStringList>
 #include <memory>
 
+namespace exchange {
+class DuplicateFinder;
+}
+class TAboutDlg;
+class TCollectionCommands;
 class TConfigDlg;
 class TConfirmDlg;
 class TInstallDlg;
@@ -44,6 +51,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void ShowAll() override;
     void HideAll() override;
     void RemoveBookmarkWindow(int row) override;
+    void SayFarewell(int row, TDateTime nextDay) override;
     bool IsMoving() const override;
     void WhenStill(std::function<void()> work) override;
     void ClearShownWindows() override;
@@ -56,12 +64,17 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     bool RunFirstRun() override;
     void ShowTray() override;
     void CreateLanguageTemplate() override;
-    void Uninstalled(const QStringList &notCleaned) override;
+    void Uninstalled(const TUninstallReport &report) override;
     void CloseMainWindow() override;
 
+    TScreenSpot DialogSpot() const;
+    TWelcomeOffers WelcomeOffers();
     void BuildTrayMenu();
     void ConnectWindows();
+    void FollowScreens();
     void ShowBookmarkWindows();
+    QStringList CopiesOf(int index);
+    TRefreshProgress ShownProgress() const;
     void TrayIconMouseDown(Qt::MouseButton button);
     void SecondStart(const QStringList &params, platform::TInstanceReply &reply);
     void RaiseWindows();
@@ -75,6 +88,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     bool eventFilter(QObject *watched, QEvent *event) override;
     void SpeedCommand(TSpeedForm::Command command);
     void OpenHelp(int context);
+    static QString HomepageAddress();
     void QuitRequestedBySignal();
 
     QIcon m_icon;
@@ -83,12 +97,15 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     std::unique_ptr<TInstallDlg> m_installDlg;
     std::unique_ptr<TConfirmDlg> m_confirmDlg;
     std::unique_ptr<TConfigDlg> m_configDlg;
+    std::unique_ptr<TAboutDlg> m_aboutDlg;
+    TCollectionCommands *m_collection = nullptr;             // a child of this program
+    std::unique_ptr<exchange::DuplicateFinder> m_duplicates; // of the last reading
     TTrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
     platform::TTrayIcon m_tray;
     platform::TFolderWatcher m_watcher;
     platform::TQuitSignals m_quitSignals;
     TQtReviewTimer m_timer;
-    TDesktopOpener m_opener;
+    TDesktopOpener m_opener{[this](const QString &message) { ShowError(message); }};
     TDesktopTrash m_trash;
     std::unique_ptr<TReview> m_review;
     // Second copies waiting for an uninstall, answered once it ran or cannot run any more.

@@ -98,6 +98,39 @@ void TReview::FolderChanged(const QString &folder)
 {
     if (m_folderNames.Changed(folder) || AnyShownRowChanged())
         m_folderChanged = true;
+    if (m_folderChanged && m_bookmarks->Count() == 0)
+        WhenIdle([this] { ReadEmptyCollection(); });
+}
+
+void TReview::ReadEmptyCollection()
+{
+    if (m_bookmarks->Count() > 0 || !m_folderChanged)
+        return;
+    ReadFavorites();
+    if (m_bookmarks->Count() == 0)
+        UpdateView(); // the information page tells what the folder holds now
+    else
+        ShowFirstEntries();
+}
+
+// A collection read anew from the start: its first entries come up.
+void TReview::ShowFirstEntries()
+{
+    if (m_view.IsMainVisible())
+        m_view.HideAll();
+    SelectEntries(true);
+    m_awaitingRefresh = AnyShownAwaitsRefresh();
+    ShowNext();
+}
+
+void TReview::ChangeFavorites(const QString &path)
+{
+    if (!IsIdle()) {
+        WhenIdle([this, path] { ChangeFavorites(path); });
+        return;
+    }
+    ReadFavorites(path);
+    ShowFirstEntries();
 }
 
 // Favrake never changes an address: a shown bookmark that no longer holds its own was
@@ -215,14 +248,17 @@ void TReview::RefreshClick()
     BeginAction();
     if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgRefresh"), QStringLiteral("Refresh"), 12,
                                 0)) {
+        // The download page shows how far the refresh got, and the tray tells it too.
         WhenIdle([this] {
             m_view.HideAll();
             CancelDownload();
             m_bookmarks->RefreshAll();
+            m_wholeRefresh = Settings.NoNetAccess ? 0 : m_bookmarks->RefreshDueCount();
             SelectEntries(true);
             m_view.ClearShownWindows();
             m_awaitingRefresh = AnyShownAwaitsRefresh();
             m_lastShown = 0;
+            ShowNext();
         });
     }
     EndAction();

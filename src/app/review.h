@@ -24,14 +24,6 @@ enum TActionTag {
     RemindTag = 0
 };
 
-// The download page's progress: of the shown rows that awaited a refresh when they were
-// chosen, or await one now, those refreshed.
-struct TRefreshProgress
-{
-    int Done = 0;
-    int Total = 0;
-};
-
 // What became of a second start: handled, waiting for the action that asks the user
 // something to end, or refused because the program is closing.
 enum class TStartOutcome { Taken, WaitsForAction, Refused };
@@ -71,8 +63,11 @@ class TReview final
     bool CompleteStartup(); // the first tick's work; false when the program closes
     void ShowNext();        // the one way the windows come back
     // The folder watcher saw something change in folder; only what did not come from
-    // Favrake's own saves counts.
+    // Favrake's own saves counts. While the collection is empty it is read again at once,
+    // so that a folder created or filled meanwhile is noticed.
     void FolderChanged(const QString &folder);
+    // The user chose another Favorites folder: its bookmarks are shown at once.
+    void ChangeFavorites(const QString &path);
     void CancelDownload();
     // Renders the rows; with nothing displayable every bookmark window loses its mark.
     void UpdateView();
@@ -92,6 +87,9 @@ class TReview final
     int SelectEntries(bool includeAwaiting); // the number of filled rows
     bool AnyShownAwaitsRefresh() const;
     TRefreshProgress RefreshProgress() const;
+    // Of the bookmarks that "Refresh all" made due, those refreshed; nothing (0 of 0) when
+    // no such refresh is under way.
+    TRefreshProgress WholeRefreshProgress() const;
     bool AllEntriesEmpty() const;
 
     // Actions on one bookmark; each answers whether it took place.
@@ -106,6 +104,7 @@ class TReview final
     // "D" on the way of a delete.
     bool SuggestAction(int index, const QString &origin);
     void RemoveShownBookmark(int index);
+    TDateTime NextShowingDay() const; // 0 when no bookmark is in the rotation
 
     // The entries' buttons and menus: an action by Tag on the bookmark of a row, from the
     // main window's pocket entries or from the row's bookmark window. True when done.
@@ -127,7 +126,9 @@ class TReview final
     void Resume(TDateTime now, bool visible);
     void DropChangedRows();
     bool AnyShownRowChanged() const;
-    void ReadFavorites();
+    void ReadFavorites(const QString &otherFolder = QString());
+    void ReadEmptyCollection();
+    void ShowFirstEntries();
     void RunRefreshStep();
 
     // Actions.
@@ -176,6 +177,7 @@ class TReview final
     TDateTime m_lastTick = 0;
     bool m_folderChanged = false;
     bool m_awaitingRefresh = false;
+    int m_wholeRefresh = 0; // the bookmarks a running "Refresh all" made due
     int m_actionDepth = 0;
     std::unique_ptr<TRefreshEngine> m_engine;
 

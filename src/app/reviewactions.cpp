@@ -13,6 +13,8 @@
 #include "store/subject.h"
 #include "store/textutil.h"
 
+#include <cmath>
+
 namespace {
 // Keeps ActionDepth raised for as long as an action runs, whichever way it returns.
 class TActionScope final
@@ -41,7 +43,7 @@ bool TReview::EntryAction(int row, int tag)
         return false;
     RemoveShownBookmark(index);
     if (AllEntriesEmpty()) {
-        m_view.HideAll();
+        m_view.SayFarewell(-1, NextShowingDay());
     } else {
         UpdateView();
         m_view.ShowAll();
@@ -55,8 +57,11 @@ bool TReview::BookmarkWindowAction(int row, int tag)
     const int index = EntryAt(row);
     if (!DispatchTag(index, tag))
         return false;
-    m_view.RemoveBookmarkWindow(row);
     RemoveShownBookmark(index);
+    if (AllEntriesEmpty())
+        m_view.SayFarewell(row, NextShowingDay());
+    else
+        m_view.RemoveBookmarkWindow(row);
     return true;
 }
 
@@ -83,6 +88,19 @@ bool TReview::DispatchTag(int index, int tag)
     default:
         return IsRemindDays(tag) && RemindAction(index, tag);
     }
+}
+
+// The windows come back by themselves on the first day with a bookmark due, but not before
+// tomorrow: what is due today already comes on the next click.
+TDateTime TReview::NextShowingDay() const
+{
+    TDateTime next = -1;
+    for (int i = 0; i < m_bookmarks->Count(); ++i) {
+        const TDateTime remind = m_bookmarks->Item(i)->RemindTime;
+        if (remind >= 0 && (next < 0 || remind < next))
+            next = remind;
+    }
+    return next < 0 ? 0 : std::max(std::floor(next), std::floor(m_now()) + 1);
 }
 
 void TReview::RemoveShownBookmark(int index)
@@ -187,10 +205,10 @@ bool TReview::SuggestAction(int index, const QString &origin)
 bool TReview::OpenSubjectPage(int index)
 {
     const QString page = WriteSubjectPage(*m_bookmarks, index);
-    if (!page.isEmpty() && m_opener.OpenFile(page))
-        return true;
-    m_view.ShowError(Phrase("ErrOpenBrowser"));
-    return false;
+    const QString why = page.isEmpty() ? Phrase("ErrPageNotWritten") : m_opener.OpenFile(page);
+    if (!why.isEmpty())
+        m_view.ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {displayFileName(page), why}));
+    return why.isEmpty();
 }
 
 std::optional<TReview::Identity> TReview::IdentityOf(int index) const
@@ -294,10 +312,10 @@ bool TReview::OpenInBrowser(const QString &address)
         m_view.ShowError(FillPhrase(Phrase("ErrNotWebAddress"), {address}));
         return false;
     }
-    if (m_opener.OpenAddress(address))
-        return true;
-    m_view.ShowError(Phrase("ErrOpenBrowser"));
-    return false;
+    const QString why = m_opener.OpenAddress(address);
+    if (!why.isEmpty())
+        m_view.ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {address, why}));
+    return why.isEmpty();
 }
 
 QString TReview::DeleteQuestion(int index) const

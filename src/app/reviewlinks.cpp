@@ -32,7 +32,7 @@ QString RefreshNote(const TBookmarkRec &rec)
 {
     if (rec.Refreshed <= 1.0)
         return Phrase("SubjPage-NotYet");
-    const QString when = FormatDateTime(rec.Refreshed, true);
+    const QString when = DateText(rec.Refreshed, true);
     return FillPhrase(Phrase(rec.RefreshState < 0 ? "SubjPage-Failed" : "SubjPage-Refreshed"),
                       {when});
 }

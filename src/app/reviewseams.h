@@ -11,9 +11,18 @@
 #include <optional>
 
 class TConfirmer;
+struct TUninstallReport;
 namespace platform {
 struct FileWriteOps;
 }
+
+// The download page's progress: of the shown rows that awaited a refresh when they were
+// chosen, or await one now, those refreshed.
+struct TRefreshProgress
+{
+    int Done = 0;
+    int Total = 0;
+};
 
 // The one-second timer of the review; the program wraps a QTimer.
 class TReviewTimer
@@ -25,14 +34,15 @@ class TReviewTimer
     virtual bool IsActive() const = 0;
 };
 
-// Hands an address to the web browser; false when the browser could not be started.
-// The review passes only http, https and ftp addresses.
+// Hands an address to the web browser. Each answers why the browser could not be started,
+// empty when it was; a failure found only later the opener reports itself. The review
+// passes only http, https and ftp addresses.
 class TAddressOpener
 {
   public:
     virtual ~TAddressOpener() = default;
-    virtual bool OpenAddress(const QString &address) = 0;
-    virtual bool OpenFile(const QString &path) = 0; // a page the program wrote itself
+    virtual QString OpenAddress(const QString &address) = 0;
+    virtual QString OpenFile(const QString &path) = 0; // a page the program wrote itself
 };
 
 // Moves a file or a folder with its content to the trash; false when nothing was moved.
@@ -57,6 +67,10 @@ class TReviewView
     virtual void HideAll() = 0; // fades the marked windows out; the marks stay
     // Takes the bookmark window of row away after an action on it.
     virtual void RemoveBookmarkWindow(int row) = 0;
+    // The last shown bookmark was handled (in the bookmark window of row, or -1 in the main
+    // window): the column says on which day the next come (0: none is left to come), then
+    // fades out.
+    virtual void SayFarewell(int row, TDateTime nextDay) = 0;
     virtual bool IsMoving() const = 0; // a fade or slide is under way
     // Runs work at once when the windows stand still, else once they do.
     virtual void WhenStill(std::function<void()> work) = 0;
@@ -78,7 +92,7 @@ class TReviewHost
     virtual void ShowTray() = 0; // tray icon and its language submenu
     virtual void CreateLanguageTemplate() = 0;
     // The state is gone from every file but those listed; the program ends next.
-    virtual void Uninstalled(const QStringList &notCleaned) = 0;
+    virtual void Uninstalled(const TUninstallReport &report) = 0;
     // Closes the main window, which ends the program. May be called from inside a review
     // call: the review must not be destroyed before that call has returned.
     virtual void CloseMainWindow() = 0;

@@ -60,6 +60,13 @@ TRefreshProgress TReview::RefreshProgress() const
     return progress;
 }
 
+TRefreshProgress TReview::WholeRefreshProgress() const
+{
+    if (m_wholeRefresh == 0)
+        return {};
+    return {std::max(0, m_wholeRefresh - m_bookmarks->RefreshDueCount()), m_wholeRefresh};
+}
+
 bool TReview::AllEntriesEmpty() const
 {
     for (const int index : m_entries)

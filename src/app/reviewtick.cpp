@@ -119,10 +119,13 @@ void TReview::ShowNext()
     m_view.ShowAll();
 }
 
-void TReview::ReadFavorites()
+void TReview::ReadFavorites(const QString &otherFolder)
 {
     CancelDownload();
-    m_bookmarks->Load();
+    if (otherFolder.isEmpty())
+        m_bookmarks->Load();
+    else
+        m_bookmarks->LoadFrom(otherFolder);
     m_folderNames.Take(*m_bookmarks);
     m_folderChanged = false;
     m_view.FavoritesRead();
@@ -132,6 +135,9 @@ void TReview::RunRefreshStep()
 {
     const TRefreshTick tick{.ShownRows = m_entries, .NoNetAccess = Settings.NoNetAccess};
     const TRefreshStep step = ::RunRefreshStep(*m_engine, *m_bookmarks, tick);
-    if (step.Stored == TStoreOutcome::Written || step.Stored == TStoreOutcome::NotWritten)
-        m_view.UpdateProgress();
+    if (step.Stored != TStoreOutcome::Written && step.Stored != TStoreOutcome::NotWritten)
+        return;
+    if (m_wholeRefresh > 0 && m_bookmarks->RefreshDueCount() == 0)
+        m_wholeRefresh = 0; // all refreshed
+    m_view.UpdateProgress();
 }

@@ -7,16 +7,14 @@ TSpeedForm::TSpeedForm(QWidget *owner)
 {
     resize(ClientWidth, ClientHeight);
     AddCommandButton("SBtRefresh", 5, TGlyph::Refresh,
-                     QStringLiteral("Refresh all Site information from Internet"),
+                     QStringLiteral("Refresh all site information from the Internet"),
                      Command::Refresh);
-    AddCommandButton("SBtSetup", 27, TGlyph::Setup, QStringLiteral("Program configuration"),
-                     Command::Setup);
+    AddCommandButton("SBtSetup", 27, TGlyph::Setup, QStringLiteral("Settings"), Command::Setup);
     AddCommandButton("SBtHelp", 49, TGlyph::Help, QStringLiteral("Help"), Command::Help);
-    AddCommandButton("SBtInfo", 71, TGlyph::Info, QStringLiteral("About this program"),
-                     Command::Info);
-    AddCommandButton("SBtHome", 93, TGlyph::Home, QStringLiteral("Go to Homepage of this program"),
+    AddCommandButton("SBtInfo", 71, TGlyph::Info, QStringLiteral("About Favrake"), Command::Info);
+    AddCommandButton("SBtHome", 93, TGlyph::Home, QStringLiteral("Go to the Favrake homepage"),
                      Command::Home);
-    AddCommandButton("SBtQuit", 115, TGlyph::Quit, QStringLiteral("Quit program"), Command::Quit);
+    AddCommandButton("SBtQuit", 115, TGlyph::Quit, QStringLiteral("Quit Favrake"), Command::Quit);
 }
 
 void TSpeedForm::AddCommandButton(const char *name, int left, TGlyph glyph, const QString &hint,

@@ -14,24 +14,26 @@ TTrayMenu::TTrayMenu(QWidget *owner, THandlers handlers)
 {
     m_menu->setObjectName(QStringLiteral("PopupTray"));
     AddSortItems();
-    AddItem(m_menu, "PopupTrayRefresh", QStringLiteral("Refresh all Site information"),
+    AddItem(m_menu, "PopupTrayRefresh", QStringLiteral("Refresh all site information"),
             m_handlers.Refresh);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N8"));
-    m_pocketMode = AddItem(m_menu, "PopupTrayPocketMode", QStringLiteral("Full/Pocket Mode"),
+    m_pocketMode = AddItem(m_menu, "PopupTrayPocketMode", QStringLiteral("Full or pocket mode"),
                            m_handlers.PocketMode);
     m_language = new QMenu(QStringLiteral("Language"), m_menu);
     m_language->setObjectName(QStringLiteral("PopupTrayLanguageMenu"));
     m_language->menuAction()->setObjectName(QStringLiteral("PopupTrayLanguage"));
     m_menu->addMenu(m_language);
     connect(m_language, &QMenu::aboutToShow, this, &TTrayMenu::PopupTrayLanguageClick);
-    AddItem(m_menu, "PopupTraySetup", QStringLiteral("Setup ..."), m_handlers.Setup);
+    AddItem(m_menu, "PopupTraySetup", QStringLiteral("Settings..."), m_handlers.Setup);
+    AddItem(m_menu, "PopupTrayImport", QStringLiteral("Import bookmarks..."), m_handlers.Import);
+    AddItem(m_menu, "PopupTrayExport", QStringLiteral("Export bookmarks..."), m_handlers.Export);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N6"));
-    AddItem(m_menu, "PopupTrayHelp", QStringLiteral("Help ..."), m_handlers.Help);
+    AddItem(m_menu, "PopupTrayHelp", QStringLiteral("Help..."), m_handlers.Help);
     AddItem(m_menu, "PopupTrayHome", QStringLiteral("Homepage"), m_handlers.Homepage);
-    AddItem(m_menu, "PopupTrayAbout", QStringLiteral("About this program ..."), m_handlers.About);
+    AddItem(m_menu, "PopupTrayAbout", QStringLiteral("About Favrake..."), m_handlers.About);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N2"));
     m_showHide =
-        AddItem(m_menu, "PopupTrayShowHide", QStringLiteral("Show/Hide"), m_handlers.ShowHide);
+        AddItem(m_menu, "PopupTrayShowHide", QStringLiteral("Show or hide"), m_handlers.ShowHide);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N1"));
     AddItem(m_menu, "PopupTrayExit", QStringLiteral("&Quit"), m_handlers.Quit);
     m_language->menuAction()->setVisible(false);
@@ -49,7 +51,7 @@ QAction *TTrayMenu::AddItem(QMenu *menu, const char *name, const QString &captio
 
 void TTrayMenu::AddSortItems()
 {
-    m_sort = new QMenu(QStringLiteral("Sort Bookmarks"), m_menu);
+    m_sort = new QMenu(QStringLiteral("Sort bookmarks"), m_menu);
     m_sort->setObjectName(QStringLiteral("PopupTraySortMenu"));
     m_sort->menuAction()->setObjectName(QStringLiteral("PopupTraySort"));
     m_menu->addMenu(m_sort);

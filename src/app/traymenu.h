@@ -18,7 +18,8 @@ class TTrayMenu final : public QObject
     {
         std::function<bool()> MainVisible;
         std::function<void(int mode)> SortMode;
-        std::function<void()> Refresh, PocketMode, Setup, Help, Homepage, About, ShowHide, Quit;
+        std::function<void()> Refresh, PocketMode, Setup, Import, Export, Help, Homepage, About,
+            ShowHide, Quit;
         std::function<void(const QString &caption)> Language;
     };
 

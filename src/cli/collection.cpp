@@ -9,13 +9,13 @@
 std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err,
                                            const platform::FileWriteOps &writeOps)
 {
-    const QString path = folder.isEmpty() ? platform::favoritesFolder() : folder;
+    LoadSettings({}, platform::appDataFolder());
+    const QString path = folder.isEmpty() ? FavoritesFolderInUse() : folder;
     const std::optional<platform::FileStamp> stamp = platform::stampOf(path);
     if (!stamp || !stamp->directory) {
         err << "favrake-cli: not a readable folder: " << displayFileName(path) << '\n';
         return nullptr;
     }
-    LoadSettings({}, platform::appDataFolder());
     return std::make_unique<TBookmarks>(
         platform::absolutePath(path),
         TBookmarksEnv{.Intervals = SettingsIntervals, .WriteOps = &writeOps});

@@ -1,5 +1,7 @@
 #include "importcommand.h"
 
+#include "config/settings.h"
+
 #include "arguments.h"
 #include "exchange/browsers.h"
 #include "exchange/importer.h"
@@ -82,7 +84,8 @@ std::optional<ImportArguments> parseImportArguments(const QStringList &arguments
 
 int runImport(const ImportArguments &arguments, QTextStream &out, QTextStream &err)
 {
-    const QString favorites = QDir::cleanPath(platform::favoritesFolder());
+    LoadSettings({}, platform::appDataFolder());
+    const QString favorites = QDir::cleanPath(FavoritesFolderInUse());
     if (favorites.isEmpty() || favorites == u".") {
         err << "favrake-cli: the Favorites folder is unknown\n";
         return 1;

@@ -1,18 +1,20 @@
 #include "configdlg.h"
 
 #include "config/settings.h"
+#include "lang/dialogstyle.h"
 #include "lang/phrases.h"
 #include "platform/autostart.h"
+#include "platform/folders.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
 #include <optional>
@@ -23,6 +25,7 @@ constexpr int ClientWidth = 361;
 constexpr int ClientHeight = 244;
 constexpr int MinDays = 1;
 constexpr int MaxDays = 365;
+constexpr int FolderPathWidth = 220;
 
 // A spin box whose editor can be watched while its text is no valid number; the spin box
 // itself only reports valid values.
@@ -62,9 +65,7 @@ QFont DialogFont()
 } // namespace
 
 TConfigDlg::TConfigDlg(QString programPath, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_programPath(std::move(programPath)),
+    : QDialog(parent, FixedDialogFlags), m_programPath(std::move(programPath)),
       m_registration(this, "ConfigDlg", TFormOwner::Application, true)
 {
     setObjectName(QStringLiteral("ConfigDlg"));
@@ -77,6 +78,7 @@ TConfigDlg::TConfigDlg(QString programPath, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 6, 8, 8);
     layout->setSpacing(6);
+    layout->addWidget(BuildBookmarks());
     layout->addWidget(BuildTiming());
     layout->addWidget(BuildMessages());
     layout->addWidget(BuildVisualization());
@@ -124,6 +126,36 @@ QPushButton *TConfigDlg::NewButton(const char *name, const QString &text, int co
     return button;
 }
 
+QGroupBox *TConfigDlg::BuildBookmarks()
+{
+    QGroupBox *group = NewGroup("GrpBookmarks", QStringLiteral("Bookmarks"));
+    auto *grid = Compact(new QGridLayout(group));
+    grid->setColumnStretch(1, 1);
+    auto *caption = new QLabel(QStringLiteral("Bookmark folder:"), group);
+    caption->setObjectName(QStringLiteral("LblFolder"));
+    m_folderPath = new QLabel(group);
+    m_folderPath->setTextFormat(Qt::PlainText);
+    m_folderPath->setFixedWidth(FolderPathWidth);
+    BtnFolder = NewButton("BtnFolder", QStringLiteral("&Choose..."), 6241);
+    BtnFolder->setParent(group);
+    connect(BtnFolder, &QPushButton::clicked, this, &TConfigDlg::ChooseFolder);
+    CbxNoNetAccess = NewCheckBox(
+        group, "CbxNoNetAccess", QStringLiteral("No network access"),
+        QStringLiteral("Never download the bookmarks' pages; bookmarks that wait for a download "
+                       "are not shown"),
+        6251);
+    CbxDontDelete = NewCheckBox(
+        group, "CbxDontDelete", QStringLiteral("Delete only marks the bookmark"),
+        QStringLiteral("Delete keeps the file and only takes the bookmark out of the review"),
+        6261);
+    grid->addWidget(caption, 0, 0);
+    grid->addWidget(m_folderPath, 0, 1);
+    grid->addWidget(BtnFolder, 0, 2);
+    grid->addWidget(CbxNoNetAccess, 1, 0, 1, 3);
+    grid->addWidget(CbxDontDelete, 2, 0, 1, 3);
+    return group;
+}
+
 QGroupBox *TConfigDlg::BuildTiming()
 {
     QGroupBox *group = NewGroup("GrpTiming", QStringLiteral("Time periods"));
@@ -139,18 +171,16 @@ QGroupBox *TConfigDlg::BuildTiming()
         grid->addWidget(spin, row, 1);
         return spin;
     };
-    SERemind =
-        addRow(0, "LblRemind",
-               QStringLiteral("Default remind delay for put back Bookmarks [days]:"), "SERemind",
-               QStringLiteral("Set the default time span after which the program should "
-                              "remind You of Bookmarks you put back"),
-               6011);
-    SERefresh =
-        addRow(1, "LblRefresh",
-               QStringLiteral("Time interval for on-line Bookmark Refresh [days]:"), "SERefresh",
-               QStringLiteral("Set here every how many days the tool should ckeck Your "
-                              "Bookmarks for availability and changes"),
-               6021);
+    SERemind = addRow(
+        0, "LblRemind", QStringLiteral("Remind me of put-back bookmarks after (days):"), "SERemind",
+        QStringLiteral("After how many days Favrake reminds you of a bookmark you put "
+                       "back"),
+        6011);
+    SERefresh = addRow(
+        1, "LblRefresh", QStringLiteral("Check the bookmarks' sites every (days):"), "SERefresh",
+        QStringLiteral("How often, in days, Favrake checks whether the sites of your "
+                       "bookmarks are available and what changed"),
+        6021);
     return group;
 }
 
@@ -158,12 +188,12 @@ QGroupBox *TConfigDlg::BuildMessages()
 {
     QGroupBox *group = NewGroup("GrpMsgs", QStringLiteral("Messages"));
     auto *column = Compact(new QVBoxLayout(group));
-    CbxConfirmations = NewCheckBox(
-        group, "CbxConfirmations", QStringLiteral("Show all Confirmations and Warnings"),
-        QStringLiteral("Mark this if You want to see all confirmation and warning messages"), 6111);
-    CbxInformations = NewCheckBox(
-        group, "CbxInformations", QStringLiteral("Show all Informations and Comments"),
-        QStringLiteral("Mark this if you wish to see all informative and help messages"), 6121);
+    CbxConfirmations =
+        NewCheckBox(group, "CbxConfirmations", QStringLiteral("Show all questions and warnings"),
+                    QStringLiteral("Tick this to see all questions and warnings again"), 6111);
+    CbxInformations =
+        NewCheckBox(group, "CbxInformations", QStringLiteral("Show all notes and explanations"),
+                    QStringLiteral("Tick this to see all notes and explanations again"), 6121);
     column->addWidget(CbxConfirmations);
     column->addWidget(CbxInformations);
     return group;
@@ -171,17 +201,16 @@ QGroupBox *TConfigDlg::BuildMessages()
 
 QGroupBox *TConfigDlg::BuildVisualization()
 {
-    QGroupBox *group = NewGroup("GrpMisc", QStringLiteral("Visualization"));
+    QGroupBox *group = NewGroup("GrpMisc", QStringLiteral("Display"));
     auto *grid = Compact(new QGridLayout(group));
-    CbxShowHints =
-        NewCheckBox(group, "CbxShowHints", QStringLiteral("Show Hints"),
-                    QStringLiteral("Mark this if You want to see hints (like this one!)"), 6211);
-    CbxSpeedWnd = NewCheckBox(group, "CbxSpeedWnd", QStringLiteral("Show Speed Bar Window"),
-                              QStringLiteral("Here You can hide the speed Bar Window"), 6221);
+    CbxShowHints = NewCheckBox(group, "CbxShowHints", QStringLiteral("Show hints"),
+                               QStringLiteral("Tick this to see hints like this one"), 6211);
+    CbxSpeedWnd = NewCheckBox(
+        group, "CbxSpeedWnd", QStringLiteral("Show the command bar"),
+        QStringLiteral("The bar of six command buttons below the bookmark windows"), 6221);
     CbxAutostart = NewCheckBox(
         group, "CbxAutostart", QStringLiteral("Start Favrake when I log in"),
-        QStringLiteral("Mark this if You want Favrake to start by itself whenever You log in"),
-        6231);
+        QStringLiteral("Tick this to have Favrake start by itself whenever you log in"), 6231);
     grid->addWidget(CbxShowHints, 0, 0);
     grid->addWidget(CbxSpeedWnd, 0, 1);
     grid->addWidget(CbxAutostart, 1, 0, 1, 2);
@@ -223,6 +252,11 @@ void TConfigDlg::showEvent(QShowEvent *event)
 
 void TConfigDlg::FormShow()
 {
+    ShowFolder(FavoritesFolderInUse());
+    // A folder named by the environment wins over any choice made here.
+    BtnFolder->setEnabled(!platform::favoritesFolderFromEnvironment());
+    CbxNoNetAccess->setChecked(Settings.NoNetAccess);
+    CbxDontDelete->setChecked(Settings.DontDelete);
     SERemind->setValue(Settings.RemindInterval);
     SERefresh->setValue(Settings.RefreshInterval);
     CbxInformations->setChecked(!FlagsExist(FlagInfo));
@@ -237,11 +271,7 @@ void TConfigDlg::FormShow()
     CheckEnables();
     // At least the designed size; more when a translation needs it.
     setFixedSize(sizeHint().expandedTo(QSize(ClientWidth, ClientHeight)));
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry(); // with the window frame, where the system tells it
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnCursorScreen(this);
     BtnOk->setFocus();
 }
 
@@ -271,6 +301,9 @@ void TConfigDlg::BtnOkClick()
         Settings.NoSpeedWnd = !CbxSpeedWnd->isChecked();
         emit RearrangeWindowsRequested();
     }
+    Settings.NoNetAccess = CbxNoNetAccess->isChecked();
+    Settings.DontDelete = CbxDontDelete->isChecked();
+    StoreFolder();
     StoreAutostart();
     SaveSettings(); // at once: a crash or a second copy's uninstall must not lose them
     accept();
@@ -278,8 +311,36 @@ void TConfigDlg::BtnOkClick()
 
 void TConfigDlg::StoreAutostart()
 {
-    if (CbxAutostart->isEnabled() && CbxAutostart->isChecked() != platform::IsAutostartEnabled())
-        platform::SetAutostart(CbxAutostart->isChecked(), m_programPath);
+    if (!CbxAutostart->isEnabled() || CbxAutostart->isChecked() == platform::IsAutostartEnabled())
+        return;
+    if (CbxAutostart->isChecked())
+        KeepFolderInUse();
+    platform::SetAutostart(CbxAutostart->isChecked(), m_programPath);
+}
+
+void TConfigDlg::ChooseFolder()
+{
+    const QString chosen = QFileDialog::getExistingDirectory(this, Phrase("CapChooseFolder"),
+                                                             m_folder, QFileDialog::ShowDirsOnly);
+    if (!chosen.isEmpty())
+        ShowFolder(chosen);
+}
+
+void TConfigDlg::ShowFolder(const QString &folder)
+{
+    m_folder = folder;
+    const QString shown = QDir::toNativeSeparators(QDir::cleanPath(folder));
+    m_folderPath->setText(
+        m_folderPath->fontMetrics().elidedText(shown, Qt::ElideMiddle, FolderPathWidth));
+    m_folderPath->setToolTip(shown);
+}
+
+void TConfigDlg::StoreFolder()
+{
+    if (QDir::cleanPath(m_folder) == QDir::cleanPath(FavoritesFolderInUse()))
+        return;
+    Settings.FavoritesFolder = QDir::cleanPath(m_folder);
+    emit FavoritesFolderChanged();
 }
 
 void TConfigDlg::BtnCancelClick()

@@ -6,13 +6,15 @@
 #include <QHash>
 
 class QCheckBox;
+class QLabel;
 class QGroupBox;
 class QPushButton;
 class QSpinBox;
 
-// The configuration dialog: the two time periods, the suppressed messages, hints, the
-// speed-bar window and the login autostart. Created once and shown without blocking; it
-// reloads every value each time it is shown and changes the settings only on OK.
+// The configuration dialog: the bookmark folder, the two time periods, network access and
+// what delete does, the suppressed messages, hints, the command bar and the login
+// autostart. Created once and shown without blocking; it reloads every value each time it
+// is shown and changes the settings only on OK.
 class TConfigDlg final : public QDialog
 {
     Q_OBJECT
@@ -28,6 +30,7 @@ class TConfigDlg final : public QDialog
   signals:
     void HintsChanged(bool showHints); // the program switches tool tips application-wide
     void RearrangeWindowsRequested();  // the speed-bar setting changed
+    void FavoritesFolderChanged();     // another bookmark folder was chosen
     void helpRequested(int context);
 
   protected:
@@ -35,6 +38,7 @@ class TConfigDlg final : public QDialog
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    QGroupBox *BuildBookmarks();
     QGroupBox *BuildTiming();
     QGroupBox *BuildMessages();
     QGroupBox *BuildVisualization();
@@ -50,6 +54,9 @@ class TConfigDlg final : public QDialog
     void BtnOkClick();
     void BtnCancelClick();
     void BtnHelpClick();
+    void ChooseFolder();
+    void ShowFolder(const QString &folder);
+    void StoreFolder();
     void StoreAutostart();
     int HelpContextOf(const QWidget *widget) const;
 
@@ -57,6 +64,11 @@ class TConfigDlg final : public QDialog
     bool m_infoShownTicked = false; // the message boxes as the dialog opened
     bool m_confirmShownTicked = false;
     QHash<const QWidget *, int> m_helpContexts;
+    QString m_folder;               // as chosen in the dialog
+    QLabel *m_folderPath = nullptr; // unnamed: it shows the folder, nothing to translate
+    QPushButton *BtnFolder = nullptr;
+    QCheckBox *CbxNoNetAccess = nullptr;
+    QCheckBox *CbxDontDelete = nullptr;
     QSpinBox *SERemind = nullptr;
     QSpinBox *SERefresh = nullptr;
     QCheckBox *CbxConfirmations = nullptr;

@@ -1,80 +1,37 @@
 #include "installdlg.h"
 
+#include "config/dialogparts.h"
 #include "config/settings.h"
+#include "lang/dialogstyle.h"
 #include "lang/phrases.h"
 #include "platform/autostart.h"
 #include "store/bookmarks.h"
+#include "store/textutil.h"
 #include "version.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGridLayout>
-#include <QGuiApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
-#include <QStackedWidget>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
-const QColor Cream(0xFF, 0xFB, 0xF0);
-const QColor SkyBlue(0xA6, 0xCA, 0xF0);
 constexpr int ClientWidth = 580;
 constexpr int ClientHeight = 341;
-
-enum TStyle { Plain = 0, Bold = 1, Italic = 2, Underline = 4 };
-
-QLabel *NewLabel(QWidget *parent, const char *name, const QString &text, int pixelSize,
-                 int style = Plain)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setBold(style & Bold);
-    font.setItalic(style & Italic);
-    font.setUnderline(style & Underline);
-    label->setFont(font);
-    return label;
-}
-
-void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(role == QPalette::Window);
-}
-
-QWidget *NewPanel(QWidget *parent, const char *name, const QColor &colour)
-{
-    auto *panel = new QWidget(parent);
-    panel->setObjectName(name);
-    Colour(panel, QPalette::Window, colour);
-    return panel;
-}
-
-QLabel *NewImage(QWidget *parent, const char *name, const QIcon &icon)
-{
-    auto *image = new QLabel(parent);
-    image->setObjectName(name);
-    image->setFixedSize(32, 32);
-    image->setPixmap(icon.pixmap(32, 32));
-    return image;
-}
 } // namespace
 
-TInstallDlg::TInstallDlg(QString favoritesPath, const QIcon &icon, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      m_favoritesPath(std::move(favoritesPath)),
+TInstallDlg::TInstallDlg(const QIcon &icon, QWidget *parent)
+    : QDialog(parent, FixedDialogFlags),
       m_registration(this, "InstallDlg", TFormOwner::Application, true)
 {
-    setObjectName("InstallDlg");
-    setWindowIcon(icon);
-    Colour(this, QPalette::Window, Cream);
+    DressDialog(this, "InstallDlg", icon);
     QFont font = this->font();
     font.setPixelSize(13);
     setFont(font);
@@ -97,7 +54,7 @@ QWidget *TInstallDlg::BuildHeader(const QIcon &icon)
     row->addWidget(NewImage(header, "ImgIcon", icon));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(0);
-    QLabel *hdrA = NewLabel(header, "LblHdrA", "Welcome to", 13, Italic);
+    QLabel *hdrA = NewLabel(header, "LblHdrA", QStringLiteral("Welcome to"), 13, Italic);
     m_hdrB = NewLabel(header, "LblHdrB", QString(), 16, Bold | Italic | Underline);
     for (QLabel *label : {hdrA, m_hdrB}) {
         label->setAlignment(Qt::AlignCenter);
@@ -115,10 +72,10 @@ QWidget *TInstallDlg::BuildBody()
     auto *column = new QVBoxLayout(body);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(4);
-    m_countCaption =
-        NewLabel(body, "LblCountCaption", "Your \"Favorites\" collection actually consists of", 13);
-    m_countCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    column->addWidget(m_countCaption);
+    QLabel *countCaption =
+        NewLabel(body, "LblCountCaption", QStringLiteral("Your bookmark collection holds"), 13);
+    countCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    column->addWidget(countCaption);
 
     auto *counts = new QGridLayout;
     m_bmCount = NewLabel(body, "LblBMCount", QString(), 16, Bold);
@@ -127,7 +84,7 @@ QWidget *TInstallDlg::BuildBody()
     m_fldCountMsg = NewLabel(body, "LblFldCountMsg", QString(), 16, Bold);
     for (QLabel *number : {m_bmCount, m_fldCount}) {
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        Colour(number, QPalette::WindowText, QColor(0x80, 0x80, 0x00));
+        Colour(number, QPalette::WindowText, Olive);
     }
     counts->setColumnStretch(0, 1);
     counts->addWidget(m_bmCount, 0, 1);
@@ -136,19 +93,29 @@ QWidget *TInstallDlg::BuildBody()
     counts->addWidget(m_fldCountMsg, 0, 4);
     counts->setColumnStretch(5, 1);
     column->addLayout(counts);
+    m_folder = NewLabel(body, "", QString(), 13);
+    m_importResult = NewLabel(body, "", QString(), 13, Bold);
+    for (QLabel *label : {m_folder, m_importResult}) {
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->setWordWrap(true);
+        column->addWidget(label);
+    }
+    m_importResult->hide();
+    column->addWidget(BuildImport(body));
 
     m_descr = NewLabel(body, "LblDescr", QString(), 13);
-    m_netCaption = NewLabel(body, "LblNetCaption", "---  Important Notice  ---", 16, Bold);
-    Colour(m_netCaption, QPalette::WindowText, Qt::red);
+    QLabel *netCaption =
+        NewLabel(body, "LblNetCaption", QStringLiteral("---  Important notice  ---"), 16, Bold);
+    Colour(netCaption, QPalette::WindowText, Qt::red);
     m_netText = NewLabel(body, "LblNetText", QString(), 13, Bold);
-    for (QLabel *label : {m_descr, m_netCaption, m_netText}) {
+    for (QLabel *label : {m_descr, netCaption, m_netText}) {
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
     }
     column->addSpacing(8);
     column->addWidget(m_descr);
     column->addSpacing(16);
-    column->addWidget(m_netCaption);
+    column->addWidget(netCaption);
     column->addSpacing(12 - column->spacing());
     column->addWidget(m_netText);
     column->addStretch(1);
@@ -160,38 +127,91 @@ QWidget *TInstallDlg::BuildBottom()
     QWidget *bottom = NewPanel(this, "PnlBottom", SkyBlue);
     bottom->setFixedHeight(46);
     auto *row = new QHBoxLayout(bottom);
-    m_mode = new QStackedWidget(bottom);
-    m_mode->setObjectName("NbkMode");
-    const auto addPage = [&](const char *pageName, const char *buttonName, const QString &text,
-                             void (QDialog::*slot)()) {
-        auto *page = new QWidget(m_mode);
-        page->setObjectName(pageName);
-        auto *pageRow = new QHBoxLayout(page);
-        pageRow->setContentsMargins(0, 0, 0, 0);
-        auto *button = new QPushButton(text, page);
-        button->setObjectName(buttonName);
-        button->setFixedSize(101, 27);
-        button->setDefault(true);
-        connect(button, &QPushButton::clicked, this, slot);
-        pageRow->addWidget(button, 0, Qt::AlignCenter);
-        m_mode->addWidget(page);
-        return pageRow;
-    };
-    QHBoxLayout *install = addPage("ModeInstall", "BtnRun", "Start it!", &QDialog::accept);
-    m_autostart =
-        new QCheckBox(QStringLiteral("Start Favrake when I log in"), install->parentWidget());
-    m_autostart->setObjectName("CbxAutostart");
+    m_autostart = new QCheckBox(QStringLiteral("Start Favrake when I log in"), bottom);
+    m_autostart->setObjectName(QStringLiteral("CbxAutostart"));
     m_autostart->setChecked(true);
-    install->insertWidget(0, m_autostart);
-    addPage("ModeInfo", "BtnClose", "OK", &QDialog::reject);
-    row->addWidget(m_mode);
+    auto *run = new QPushButton(QStringLiteral("Start it!"), bottom);
+    run->setObjectName(QStringLiteral("BtnRun"));
+    run->setFixedSize(101, 27);
+    run->setDefault(true);
+    connect(run, &QPushButton::clicked, this, &QDialog::accept);
+    row->addWidget(m_autostart);
+    row->addWidget(run, 0, Qt::AlignCenter);
+    row->addStretch(1);
     connect(this, &QDialog::accepted, this, [this] {
         Settings.Installed = true;
+        if (m_autostart->isChecked())
+            KeepFolderInUse();
         SaveSettings(); // the decision holds even when this run ends abnormally
         if (m_autostart->isChecked())
             platform::SetAutostart(true, QCoreApplication::applicationFilePath());
     });
     return bottom;
+}
+
+// While the collection is empty: the browsers found, each with its bookmarks, to import
+// from, and another folder to choose.
+QGroupBox *TInstallDlg::BuildImport(QWidget *body)
+{
+    m_import = new QGroupBox(QStringLiteral("Bring in your bookmarks"), body);
+    m_import->setObjectName(QStringLiteral("GrpImport"));
+    auto *column = new QVBoxLayout(m_import);
+    m_choices = new QVBoxLayout;
+    column->addLayout(m_choices);
+    m_browsers = new QButtonGroup(m_import);
+    auto *buttons = new QHBoxLayout;
+    auto *import = new QPushButton(QStringLiteral("&Import"), m_import);
+    import->setObjectName(QStringLiteral("BtnImport"));
+    auto *choose = new QPushButton(QStringLiteral("Choose another folder..."), m_import);
+    choose->setObjectName(QStringLiteral("BtnChooseFolder"));
+    connect(import, &QPushButton::clicked, this, &TInstallDlg::ImportChosen);
+    connect(choose, &QPushButton::clicked, this, &TInstallDlg::ChooseFolder);
+    buttons->addWidget(import);
+    buttons->addWidget(choose);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+    m_importButton = import;
+    return m_import;
+}
+
+void TInstallDlg::ShowImportChoices()
+{
+    while (QLayoutItem *item = m_choices->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const QStringList browsers = m_offers.Browsers ? m_offers.Browsers() : QStringList();
+    for (int i = 0; i < browsers.size(); ++i) {
+        auto *choice = new QRadioButton(browsers[i], m_import);
+        choice->setChecked(i == 0);
+        m_browsers->addButton(choice, i);
+        m_choices->addWidget(choice);
+    }
+    if (browsers.isEmpty())
+        m_choices->addWidget(NewLabel(m_import, "", Phrase("WelcomeNoBrowser"), 13));
+    // Shown now, not later by the layout, so that the dialog's height counts them.
+    for (int i = 0; i < m_choices->count(); ++i)
+        m_choices->itemAt(i)->widget()->show();
+    m_importButton->setEnabled(!browsers.isEmpty());
+}
+
+void TInstallDlg::ImportChosen()
+{
+    const int chosen = m_browsers->checkedId();
+    if (chosen < 0 || !m_offers.Import)
+        return;
+    const QString result = m_offers.Import(chosen);
+    FormShow(); // the collection may have grown
+    m_importResult->setText(result);
+    m_importResult->show();
+}
+
+void TInstallDlg::ChooseFolder()
+{
+    if (m_offers.ChooseFolder)
+        m_offers.ChooseFolder();
+    m_importResult->hide();
+    FormShow();
 }
 
 void TInstallDlg::showEvent(QShowEvent *event)
@@ -205,18 +225,24 @@ void TInstallDlg::FormShow()
     setWindowTitle(Phrase("InstallDlg-Caption", "Favrake"));
     m_descr->setText(Phrase("InstallDlg-LblDescr"));
     m_netText->setText(Phrase("InstallDlg-LblNetText"));
-    TBookmarks list(m_favoritesPath);
-    list.Load();
+    const QString folder = FavoritesFolderInUse();
+    const TBookmarks list(folder);
     m_bmCount->setText(QString::number(list.Count()));
     m_fldCount->setText(QString::number(list.FolderCount()));
-    m_bmCountMsg->setText(Phrase("InstallDlg-BCount" + CountSuffix(list.Count()), "bookmarks in"));
-    m_fldCountMsg->setText(
-        Phrase("InstallDlg-FCount" + CountSuffix(list.FolderCount()), "folders."));
-    m_mode->setCurrentIndex(Settings.Installed ? 1 : 0);
+    m_bmCountMsg->setText(Phrase("InstallDlg-BCount" + CountSuffix(list.Count())));
+    m_fldCountMsg->setText(Phrase("InstallDlg-FCount" + CountSuffix(list.FolderCount())));
+    const char *state = list.Count() > 0            ? "WelcomeFolder"
+                        : QFileInfo(folder).isDir() ? "InfoFolderEmpty"
+                                                    : "InfoFolderMissing";
+    m_folder->setText(FillPhrase(
+        Phrase(state), {QDir::toNativeSeparators(QDir::cleanPath(displayFileName(folder)))}));
+    m_import->setVisible(list.Count() == 0);
+    if (list.Count() == 0)
+        ShowImportChoices();
     m_hdrB->setText(QStringLiteral("Favrake ") + QLatin1String(FavrakeRelease));
-    setFixedHeight(qMax(ClientHeight, sizeHint().height()));
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    layout()->activate(); // the import box came or went
+    setFixedHeight(qMax(ClientHeight, heightForWidth(ClientWidth)));
+    CentreOnCursorScreen(this);
 }
 
 bool TInstallDlg::RunFirstRun()
@@ -228,11 +254,4 @@ bool TInstallDlg::RunFirstRun()
     show();
     wait.exec();
     return Settings.Installed;
-}
-
-void TInstallDlg::ShowAbout()
-{
-    show();
-    raise();
-    activateWindow();
 }

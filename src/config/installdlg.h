@@ -3,23 +3,35 @@
 #include "lang/qtform.h"
 
 #include <QDialog>
+#include <functional>
 
+class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
-class QStackedWidget;
+class QVBoxLayout;
 
-// The welcome dialog of the first start, and the About box afterwards: it shows how big the
-// collection is and, on the first start, asks the user to start the program.
+// What the welcome dialog offers while the collection is empty; the program fills it in.
+struct TWelcomeOffers
+{
+    std::function<QStringList()> Browsers; // each browser found, with its bookmark count
+    std::function<QString(int)> Import;    // imports browser i; what came of it
+    std::function<void()> ChooseFolder;    // the collection may be elsewhere afterwards
+};
+
+// The welcome dialog of the first start: it shows how big the collection is and where it
+// lies, explains a missing or empty folder with an import from a browser or another
+// folder, and asks the user to start the program.
 class TInstallDlg final : public QDialog
 {
     Q_OBJECT
   public:
-    TInstallDlg(QString favoritesPath, const QIcon &icon, QWidget *parent = nullptr);
+    explicit TInstallDlg(const QIcon &icon, QWidget *parent = nullptr);
 
+    void SetOffers(TWelcomeOffers offers) { m_offers = std::move(offers); }
     // The first-run step: shows the dialog and waits until it is closed; true when the
     // user pressed "Start it!" (the program then counts as installed).
     bool RunFirstRun();
-    void ShowAbout(); // without waiting
 
   protected:
     void showEvent(QShowEvent *event) override;
@@ -27,20 +39,27 @@ class TInstallDlg final : public QDialog
   private:
     QWidget *BuildHeader(const QIcon &icon);
     QWidget *BuildBody();
+    QGroupBox *BuildImport(QWidget *body);
     QWidget *BuildBottom();
     void FormShow();
+    void ShowImportChoices();
+    void ImportChosen();
+    void ChooseFolder();
 
-    QString m_favoritesPath;
+    TWelcomeOffers m_offers;
     QLabel *m_hdrB = nullptr;
-    QLabel *m_countCaption = nullptr;
     QLabel *m_bmCount = nullptr;
     QLabel *m_bmCountMsg = nullptr;
     QLabel *m_fldCount = nullptr;
     QLabel *m_fldCountMsg = nullptr;
+    QLabel *m_folder = nullptr;       // unnamed: where the collection lies, or that it is not
+    QLabel *m_importResult = nullptr; // unnamed: what the last import did
+    QGroupBox *m_import = nullptr;
+    QVBoxLayout *m_choices = nullptr;
+    QButtonGroup *m_browsers = nullptr;
+    QWidget *m_importButton = nullptr;
     QLabel *m_descr = nullptr;
-    QLabel *m_netCaption = nullptr;
     QLabel *m_netText = nullptr;
-    QStackedWidget *m_mode = nullptr;
     QCheckBox *m_autostart = nullptr;
     TFormRegistration m_registration;
 };

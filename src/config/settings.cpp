@@ -1,9 +1,11 @@
 #include "settings.h"
 
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "store/ini.h"
 #include "store/textutil.h"
 
+#include <QDir>
 #include <cerrno>
 #include <cstring>
 
@@ -49,11 +51,13 @@ template <typename Visit> void ForEachOption(TMWConfig &config, Visit visit)
           DefaultSettings.RefreshAfterFail);
 }
 
-// The addresses come after Language in the file, as in the record.
-template <typename Visit> void ForEachAddress(TMWConfig &config, Visit visit)
+// The texts come after Language in the file, as in the record.
+template <typename Visit> void ForEachText(TMWConfig &config, Visit visit)
 {
     visit(QStringLiteral("Homepage"), config.Homepage, DefaultSettings.Homepage);
     visit(QStringLiteral("SuggestServer"), config.SuggestServer, DefaultSettings.SuggestServer);
+    visit(QStringLiteral("FavoritesFolder"), config.FavoritesFolder,
+          DefaultSettings.FavoritesFolder);
 }
 
 QString StoredForm(bool value)
@@ -102,7 +106,7 @@ void LoadSettings(const QStringList &arguments, const QString &appDataFolder)
     ForEachOption(Settings, load);
     Settings.Language = ToNarrow(ReadString(doc, ConfigSection, QStringLiteral("Language"),
                                             FromNarrow(DefaultSettings.Language)));
-    ForEachAddress(Settings, load);
+    ForEachText(Settings, load);
 }
 
 QString SaveSettings()
@@ -129,7 +133,7 @@ QString SaveSettings()
             config.Language.compare(DefaultSettings.Language, Qt::CaseInsensitive) == 0;
         if (!config.Language.isEmpty() && !english)
             doc.setValue(ConfigSection, QStringLiteral("Language"), FromNarrow(config.Language));
-        ForEachAddress(config, save);
+        ForEachText(config, save);
         return true;
     });
     if (saved)
@@ -174,6 +178,17 @@ bool DeleteSettingsFile()
         return false;
     Module.deleted = true;
     return platform::removeFile(Module.file);
+}
+
+QString FavoritesFolderInUse()
+{
+    return platform::favoritesFolder(Settings.FavoritesFolder);
+}
+
+void KeepFolderInUse()
+{
+    if (platform::favoritesFolderFromEnvironment())
+        Settings.FavoritesFolder = QDir::cleanPath(FavoritesFolderInUse());
 }
 
 TIntervals SettingsIntervals()

@@ -21,8 +21,9 @@ struct TMWConfig
     int RefreshInterval = 30;  // days
     int RefreshAfterFail = 30; // minutes
     QByteArray Language = "English";
-    QString Homepage;      // empty: the start page of the local help
-    QString SuggestServer; // empty: link suggestions go to a local page, no server is asked
+    QString Homepage;        // empty: the start page of the local help
+    QString SuggestServer;   // empty: link suggestions go to a local page, no server is asked
+    QString FavoritesFolder; // empty: ~/Favorites; $FAVRAKE_FAVORITES wins over both
 };
 
 extern const TMWConfig DefaultSettings;
@@ -44,6 +45,12 @@ bool FlagsExist(TFlagKind kind);
 bool ClearFlags(TFlagKind kind);
 void DisableSaving();
 bool DeleteSettingsFile();
+
+// The folder of the collection: $FAVRAKE_FAVORITES, else the setting, else ~/Favorites.
+QString FavoritesFolderInUse();
+// The folder in use becomes the setting, so that a start without $FAVRAKE_FAVORITES (as at
+// login) reads the same collection.
+void KeepFolderInUse();
 
 // The intervals the bookmark list works with, taken from Settings when asked.
 TIntervals SettingsIntervals();

@@ -11,6 +11,7 @@ enum TConfirmOption : quint8 {
     CheckedByDefault = 2, // "Do not show this message again" starts ticked
     StoreOnNo = 4,        // the tick is kept after a negative answer too
     SkippedMeansNo = 8,   // a suppressed message answers false
+    NoCancel = 16,        // a note that asks nothing: the OK button alone
 };
 using TConfirmOptions = quint8;
 

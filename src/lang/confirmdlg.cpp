@@ -1,6 +1,7 @@
 #include "lang/confirmdlg.h"
 
 #include "lang/confirmicons.h"
+#include "lang/dialogstyle.h"
 #include "lang/phrases.h"
 
 #include <QCheckBox>
@@ -55,10 +56,7 @@ TScreenSpot CurrentScreenSpot()
 }
 
 TConfirmDlg::TConfirmDlg(QWidget *parent, TScreenSpotSource screenSpot)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      m_screenSpot(std::move(screenSpot)),
+    : QDialog(parent, FixedDialogFlags), m_screenSpot(std::move(screenSpot)),
       m_registration(this, "ConfirmDlg", TFormOwner::Application, true)
 {
     setObjectName(QStringLiteral("ConfirmDlg"));
@@ -92,7 +90,7 @@ QCheckBox *TConfirmDlg::CreateNoConfirmBox()
 {
     auto *box = new QCheckBox(QStringLiteral("Do not show this message again"), PnlBottom);
     box->setObjectName(QStringLiteral("CbxNoConfirm"));
-    box->setToolTip(QStringLiteral("Mark this if You don't want to see messages of this type."));
+    box->setToolTip(QStringLiteral("Tick this if you do not want to see this message again."));
     box->setFont(FontOfPixels(13));
     // The full panel width leaves room for a longer translation.
     box->setGeometry(Margin, 8, ClientWidth - 2 * Margin, box->sizeHint().height());
@@ -148,7 +146,7 @@ void TConfirmDlg::Prepare(int kind, const QString &text, quint16 imageIndex,
                                        : Phrase("WrdConfirmation", QStringLiteral("Confirmation")));
     CbxNoConfirm->setVisible(withBox);
     CbxNoConfirm->setChecked(withBox && (options & CheckedByDefault) != 0);
-    SetButtonTexts((options & YesNo) != 0);
+    SetButtons(options);
     const TScreenSpot spot = m_screenSpot();
     LayOut(text, withBox ? PanelWithBox : PanelWithoutBox, spot);
     const QImage picture = ConfirmIcon(imageIndex);
@@ -156,16 +154,20 @@ void TConfirmDlg::Prepare(int kind, const QString &text, quint16 imageIndex,
         ImgIcon->clear();
     else
         ImgIcon->setPixmap(QPixmap::fromImage(picture));
-    move(PlaceNearCursor(spot.Cursor, OuterSize(), spot.WorkArea));
+    move(PlaceNearCursor(spot, OuterSize()));
     BtnOk->setFocus();
 }
 
-void TConfirmDlg::SetButtonTexts(bool yesNo)
+void TConfirmDlg::SetButtons(TConfirmOptions options)
 {
+    const bool yesNo = (options & YesNo) != 0;
+    const bool alone = (options & NoCancel) != 0;
     BtnOk->setText(yesNo ? Phrase("WrdYes", QStringLiteral("Yes"))
                          : Phrase("WrdOk", QStringLiteral("OK")));
     BtnCancel->setText(yesNo ? Phrase("WrdNo", QStringLiteral("No"))
                              : Phrase("WrdCancel", QStringLiteral("Cancel")));
+    BtnCancel->setVisible(!alone);
+    BtnOk->move(alone ? (ClientWidth - ButtonWidth) / 2 : OkLeft, BtnOk->y());
 }
 
 void TConfirmDlg::LayOut(const QString &text, int panelHeight, const TScreenSpot &spot)

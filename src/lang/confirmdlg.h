@@ -37,7 +37,7 @@ class TConfirmDlg final : public QDialog, public TConfirmer
 
     void Prepare(int kind, const QString &text, quint16 imageIndex, TConfirmOptions options,
                  bool withBox);
-    void SetButtonTexts(bool yesNo);
+    void SetButtons(TConfirmOptions options);
     void LayOut(const QString &text, int panelHeight, const TScreenSpot &spot);
     QSize OuterSize() const;
 
@@ -45,7 +45,8 @@ class TConfirmDlg final : public QDialog, public TConfirmer
     QLabel *const ImgIcon = CreateIcon();
     QWidget *const PnlBottom = CreateBottomPanel();
     QCheckBox *const CbxNoConfirm = CreateNoConfirmBox();
-    QPushButton *const BtnOk = CreateButton("BtnOk", 71);
+    static constexpr int OkLeft = 71;
+    QPushButton *const BtnOk = CreateButton("BtnOk", OkLeft);
     QPushButton *const BtnCancel = CreateButton("BtnCancel", 171);
     QLabel *const m_message = CreateMessageLabel(); // unnamed: its text comes from the caller
 

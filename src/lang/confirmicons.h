@@ -8,6 +8,7 @@
 // 14 suggestion.
 inline constexpr int ConfirmIconCount = 15;
 inline constexpr int ConfirmIconSize = 32;
+inline constexpr int ErrorIcon = 8;
 
 // A null image for an index outside 0 to ConfirmIconCount - 1.
 QImage ConfirmIcon(int index);

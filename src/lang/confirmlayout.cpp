@@ -78,17 +78,26 @@ int MaxLabelHeight(int workAreaHeight, int panelHeight, int frameAllowance)
     return workAreaHeight - frameAllowance - LabelTop - GapAbovePanel - panelHeight;
 }
 
-QPoint PlaceNearCursor(QPoint cursor, QSize dialogSize, const QRect &workArea)
+QPoint PlaceNearCursor(const TScreenSpot &spot, QSize dialogSize)
 {
+    const QPoint cursor = spot.Cursor;
+    const QRect &workArea = spot.WorkArea;
     const int areaRight = workArea.x() + workArea.width();
     const int areaBottom = workArea.y() + workArea.height();
     int top = cursor.y() - CursorDistance - dialogSize.height();
     if (top < workArea.y())
         top = cursor.y() + CursorDistance;
+    top = std::max(std::min(top, areaBottom - dialogSize.height()), workArea.y());
     // Centred on the cursor; flush with the right edge when that passes it.
     int left = std::min(cursor.x() - dialogSize.width() / 2, areaRight - dialogSize.width());
-    left = std::max(left, workArea.x());
-    top = std::max(std::min(top, areaBottom - dialogSize.height()), workArea.y());
+    // The column stays on top of everything: a dialog under it could not be answered.
+    const QRect column = spot.Column;
+    if (!column.isNull() && QRect(QPoint(left, top), dialogSize).intersects(column)) {
+        const bool columnAtRight = column.center().x() >= workArea.center().x();
+        left = columnAtRight ? column.left() - CursorDistance - dialogSize.width()
+                             : column.right() + 1 + CursorDistance;
+    }
+    left = std::max(std::min(left, areaRight - dialogSize.width()), workArea.x());
     return {left, top};
 }
 

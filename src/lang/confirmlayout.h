@@ -21,12 +21,13 @@ inline constexpr int PanelWithoutBox = 48;
 inline constexpr int CursorDistance = 12;
 } // namespace ConfirmGeometry
 
-// Where the dialog is about to open: the mouse position and the usable part of the screen
-// under it (without task bars).
+// Where the dialog is about to open: the mouse position, the usable part of the screen
+// under it (without task bars) and the program's column of windows, which stays on top.
 struct TScreenSpot
 {
     QPoint Cursor;
     QRect WorkArea;
+    QRect Column = QRect(); // null when no window of the column is on the screen
 };
 
 // The message beside the picture, or the picture when it is taller, then the bottom panel.
@@ -36,10 +37,11 @@ int ConfirmClientHeight(int labelHeight, int panelHeight);
 // title bar and borders, has to fit into workAreaHeight.
 int MaxLabelHeight(int workAreaHeight, int panelHeight, int frameAllowance);
 
-// Top-left corner of a dialog of dialogSize opened beside cursor: above it when it fits
-// there, else below; centred on it unless that passes the right edge. The result is then
-// pushed fully into workArea (top-left wins when the dialog is larger than the area).
-QPoint PlaceNearCursor(QPoint cursor, QSize dialogSize, const QRect &workArea);
+// Top-left corner of a dialog of dialogSize opened beside the cursor of spot: above it when
+// it fits there, else below; centred on it unless that passes the right edge; moved beside
+// the column where it would lie under it. The result is then pushed fully into the work
+// area (top-left wins when the dialog is larger than the area).
+QPoint PlaceNearCursor(const TScreenSpot &spot, QSize dialogSize);
 
 // The message as the label shows it: broken into lines that fit width (at word
 // boundaries, anywhere inside a word that is wider than a line), and cut with an ellipsis

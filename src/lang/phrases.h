@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/datetime.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,11 @@ QString Phrase(QByteArrayView key, const QString &englishDefault);
 // Fills each "%s" of a message template with the next argument, literally; any other "%"
 // stays as it is, a missing argument leaves "" and extra arguments are dropped.
 QString FillPhrase(const QString &pattern, const QStringList &arguments);
+
+// A date, with the time of day without seconds when withTime is set, as the current
+// language writes it: its phrases "Locale" (for the names of months) and "FmtDate" or
+// "FmtDateTime" (a Qt date format). Empty for a value that is no date.
+QString DateText(TDateTime value, bool withTime);
 
 // The letter appended to a count-dependent phrase key ("S", "L", "H" or "M").
 QByteArray CountSuffix(qint64 count);

@@ -5,9 +5,11 @@
 
 namespace platform {
 // Each ends with "/"; empty when the platform cannot give the folder.
-QString favoritesFolder(); // $FAVRAKE_FAVORITES, else ~/Favorites
-QString appDataFolder();   // the configuration folder
-QString userDataFolder();  // the data folder
+// $FAVRAKE_FAVORITES, else configured (the user's choice in the settings), else ~/Favorites.
+QString favoritesFolder(const QString &configured = QString());
+bool favoritesFolderFromEnvironment();
+QString appDataFolder();  // the configuration folder
+QString userDataFolder(); // the data folder
 
 // The user's folders of the freedesktop.org base directories: the variable's value when it
 // is an absolute path (a relative one is ignored, as the specification asks), else the

@@ -66,10 +66,20 @@ QString xdgFolder(XdgFolder which)
     return BelowHome(place.belowHome);
 }
 
-QString favoritesFolder()
+QString favoritesFolder(const QString &configured)
 {
-    const QString configured = WithSlash(decodeFileName(qgetenv("FAVRAKE_FAVORITES")));
-    return configured.isEmpty() ? BelowHome("Favorites/") : absolutePath(configured);
+    const QString named = WithSlash(decodeFileName(qgetenv("FAVRAKE_FAVORITES")));
+    if (!named.isEmpty())
+        return absolutePath(named);
+    // A relative choice would depend on the folder the program happens to start in.
+    if (configured.startsWith(u'/'))
+        return WithSlash(configured);
+    return BelowHome("Favorites/");
+}
+
+bool favoritesFolderFromEnvironment()
+{
+    return !qgetenv("FAVRAKE_FAVORITES").isEmpty();
 }
 
 QString appDataFolder()

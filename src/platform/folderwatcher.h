@@ -6,13 +6,15 @@
 
 namespace platform {
 // Reports the watched folder in which something changed (a file or folder added, removed,
-// renamed or replaced). The owner hands in every folder of the tree after each scan.
+// renamed or replaced). The owner hands in every folder of the tree after each scan; for a
+// tree that does not exist the nearest folder above it that does is watched, so that its
+// coming is seen.
 class TFolderWatcher final : public QObject
 {
     Q_OBJECT
   public:
     explicit TFolderWatcher(QObject *parent = nullptr);
-    void SetFolders(const QStringList &folders);
+    void SetFolders(const QStringList &folders, const QString &root);
 
   signals:
     void Changed(const QString &folder);

@@ -32,8 +32,8 @@ struct TStartResult
     TInstanceRole Role = TInstanceRole::Failed;
     bool Listening = false; // First: later copies reach this one
     int ExitStatus = 0;     // HandedOver: the running copy's answer
-    // HandedOver: the running copy's text for stderr; Failed: why; First without
-    // listening: why the guard is off (for stderr).
+    // HandedOver: the running copy's answer (for stdout when its status is 0, else for
+    // stderr); Failed: why; First without listening: why the guard is off (for stderr).
     QString Text;
 };
 

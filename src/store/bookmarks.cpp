@@ -114,13 +114,23 @@ SaveFailure WhyNotSaved(const TBookmarkRec &rec, bool read, bool current)
 
 } // namespace
 
+namespace {
+QString WithSlash(const QString &folder)
+{
+    return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+} // namespace
+
 TBookmarks::TBookmarks(const QString &favoritesPath, TBookmarksEnv env)
-    : m_favoritesPath(favoritesPath.isEmpty() || favoritesPath.endsWith(u'/')
-                          ? favoritesPath
-                          : favoritesPath + u'/'),
-      m_env(std::move(env))
+    : m_favoritesPath(WithSlash(favoritesPath)), m_env(std::move(env))
 {
     Load();
+}
+
+int TBookmarks::LoadFrom(const QString &favoritesPath)
+{
+    m_favoritesPath = WithSlash(favoritesPath);
+    return Load();
 }
 
 int TBookmarks::Load()

@@ -86,6 +86,8 @@ class TBookmarks final
     const QStringList &Folders() const { return m_folders; } // listed by the last Load
 
     int Load();
+    // Reads another Favorites folder, which the list stands for from now on.
+    int LoadFrom(const QString &favoritesPath);
     void Clear();
 
     bool IsValidIndex(int i) const;

@@ -6,6 +6,7 @@
 #include "../store/storefixture.h"
 #include "app/review.h"
 #include "config/settings.h"
+#include "config/uninstall.h"
 #include "lang/confirm.h"
 #include "store/bookmarks.h"
 
@@ -68,8 +69,9 @@ struct FakeDesktop final : TAddressOpener, TTrash
     QTemporaryDir bin;
     bool works = true;
     QStringList opened, trashed;
-    bool OpenAddress(const QString &address) override { return (opened << address, works); }
-    bool OpenFile(const QString &path) override { return (opened << u"file:"_s + path, works); }
+    QString OpenAddress(const QString &address) override { return Open(address); }
+    QString OpenFile(const QString &path) override { return Open(u"file:"_s + path); }
+    QString Open(const QString &target) { return (opened << target, works ? QString() : "none"); }
     bool MoveToTrash(const QString &path) override
     {
         if (!works || !QFileInfo::exists(path))
@@ -91,6 +93,10 @@ struct FakeView final : TReviewView
     void ShowAll() override { log << u"ShowAll"_s, visible = true; }
     void HideAll() override { log << u"HideAll"_s, visible = false; }
     void RemoveBookmarkWindow(int row) override { log << u"Remove%1"_s.arg(row); }
+    void SayFarewell(int row, TDateTime nextDay) override
+    {
+        log << u"Farewell%1 %2"_s.arg(row).arg(nextDay), visible = false;
+    }
     bool IsMoving() const override { return moving; }
     void WhenStill(std::function<void()> work) override
     {
@@ -125,9 +131,9 @@ struct FakeHost final : TReviewHost
     }
     void ShowTray() override { log << u"Tray"_s; }
     void CreateLanguageTemplate() override { log << u"Template"_s; }
-    void Uninstalled(const QStringList &notCleaned) override
+    void Uninstalled(const TUninstallReport &report) override
     {
-        log << u"Uninstalled %1"_s.arg(notCleaned.size());
+        log << u"Uninstalled %1"_s.arg(report.NotCleaned.size());
     }
     void CloseMainWindow() override { log << u"Close"_s; }
 };

@@ -1,7 +1,7 @@
 // The bookmark window: what it shows of a bookmark, and what its buttons, name and menus
 // ask for.
 #include "app/bookmarkform.h"
-#include "app/entrytext.h"
+#include "lang/phrases.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -49,13 +49,24 @@ class TestBookmarkForm : public QObject
                                         << QStringList{stored, "Daily", "News"};
         QTest::newRow("page without description")
             << 0 << SampleNow - 1 << QStringList{"Daily", "", ""}
-            << QStringList{stored, "Daily", "(no Description)"};
+            << QStringList{stored, "Daily", "(no description)"};
         QTest::newRow("never refreshed")
             << 0 << 0.0 << QStringList{"", "", ""}
-            << QStringList{stored, "(Title not available)", "(Description not available)"};
-        QTest::newRow("failed refresh shows the shortcut's address")
-            << -1 << SampleNow - 1 << QStringList{"Daily", "News", "Host not found"}
-            << QStringList{shortcut, "*** FAILED ***", "Host not found"};
+            << QStringList{stored, "(title not available)", "(description not available)"};
+        // A failed refresh shows the shortcut's address and a short cause.
+        const std::pair<const char *, const char *> failures[] = {
+            {"Could not resolve host: gone.invalid", "Server not found"},
+            {"HTTP/1.1 404 Not Found", "Page not found (404)"},
+            {"HTTP/2 503", "The server answered with error 503"},
+            {"Failed to connect to 127.0.0.1 port 9 after 0 ms: Connection refused",
+             "Connection refused"},
+            {"Operation timed out after 15001 milliseconds with 0 bytes received",
+             "No answer (timed out)"},
+            {"SSL certificate problem: self-signed certificate", "Certificate refused"},
+            {"Something else entirely", "Could not be loaded"}};
+        for (const auto &[message, cause] : failures)
+            QTest::newRow(message) << -1 << SampleNow - 1 << QStringList{"Daily", "News", message}
+                                   << QStringList{shortcut, "Download failed", cause};
     }
     void elementTexts()
     {
@@ -72,9 +83,11 @@ class TestBookmarkForm : public QObject
         QCOMPARE((QStringList{bookmark.Label(Address)->Caption(), bookmark.Label(Title)->Caption(),
                               bookmark.Label(Description)->Caption()}),
                  shown);
-        QCOMPARE(bookmark.Label(Time)->Caption(), ShortDateTimeText(SampleNow - 100));
+        QCOMPARE(bookmark.Label(Time)->Caption(), DateText(SampleNow - 100, true));
         QCOMPARE(bookmark.Label(Title)->TextColour(),
                  refreshState < 0 ? QColor(128, 0, 0) : QColor(0, 0, 0));
+        if (refreshState < 0) // the HTTP client's words stay at hand
+            QVERIFY(bookmark.Label(Description)->toolTip().contains(page[2]));
         // A placeholder is no text of the page: its element has no hint.
         QCOMPARE(bookmark.Label(Title)->toolTip().isEmpty(),
                  page[0].isEmpty() && refreshState >= 0);

@@ -33,7 +33,10 @@ QString Shown(const TMainForm &form)
 {
     static const char *const views[] = {"information", "download", "pocket", "windows"};
     QStringList shown{views[int(form.View())]};
-    if (form.View() == TMainView::Information)
+    const bool information = form.View() == TMainView::Information;
+    if (information && PageOf(form, u"NbkInfo"_s) == u"PageInfoFolder")
+        shown << u"folder"_s;
+    else if (information)
         shown << form.findChild<QLabel *>(u"LblInfoCount"_s)->text().replace(u'\n', u'/')
               << PageOf(form, u"NbkInfoAction"_s)
               << (form.findChild<QWidget *>(u"SBtInfoShowPutBack"_s)->isEnabled() ? "put back"
@@ -65,7 +68,7 @@ class TestMainForm : public QObject
                             bool pocket, const char *shown) {
             QTest::newRow(name) << bookmarks << rows << awaits << pocket << shown;
         };
-        row("empty folder", "", {}, false, true, "information 0/0/0 PageNoAction");
+        row("no bookmarks: the folder is named", "", {}, false, true, "information folder");
         row("active and kept", ". . k", {}, false, true, "information 3/2/1 PageAction put back");
         row("only kept", "k k", {}, false, true, "information 2/0/2 PageNoAction");
         row("row waiting for its refresh", "d", {-1, -1, -1, 0}, false, true,

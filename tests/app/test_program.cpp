@@ -52,10 +52,12 @@ struct EventHook final : QObject
     std::function<void()> m_hook;
 };
 
-// The program running beside a tray host, reachable for later copies through its guard.
+// The program running beside a tray host (or without one), reachable for later copies
+// through its guard.
 struct Running
 {
-    Running() : guard(runtime.path()), program({}, [] { return true; })
+    explicit Running(bool trayHost = true)
+        : guard(runtime.path()), program({}, [trayHost] { return trayHost; })
     {
         guard.Start({});
         QObject::connect(&guard, &platform::TSingleInstance::InstanceStarted, &program,
@@ -191,6 +193,31 @@ class TestProgram final : public QObject
         QCOMPARE(hides.count, 0); // the fade goes on after the command has returned
         QTRY_VERIFY_WITH_TIMEOUT(hides.count > 0 && main->FadeLevel() == TBaseForm::MaxFadeLevel,
                                  10000);
+    }
+
+    void hidden_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("with a tray: the menu opens from the icon") << true;
+        QTest::newRow("without: the title window stands in for the icon") << false;
+    }
+    // Hidden is the program's normal state: its menu must work then, and without a tray
+    // a click on the title window brings the column back.
+    void hidden()
+    {
+        QFETCH(bool, tray);
+        RememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
+        Running run(tray);
+        TMainForm *main = TopLevel<TMainForm>();
+        QTRY_COMPARE_WITH_TIMEOUT(main->FadeLevel(), TBaseForm::MaxFadeLevel, 10000);
+        main->findChild<QAction *>(QStringLiteral("PopupTrayShowHide"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(main->StandsIn() || !main->isVisible(), 10000);
+        QCOMPARE(main->isVisible(), !tray);
+        QVERIFY(main->findChild<QMenu *>(QStringLiteral("PopupTray"))->isEnabled());
+        if (tray)
+            return;
+        QTest::mouseClick(main, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!main->StandsIn() && main->IsShowing(), 10000);
     }
 
     void secondStartRaisesDialogs_data()

@@ -106,6 +106,32 @@ class TestReviewActions : public QObject
         }
     }
 
+    // The last shown bookmark handled, the column says on which day the next come: the day
+    // of the next one due, but never today, whose bookmarks come on a click.
+    void farewell_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<TDateTime>("other"); // the remind time of the bookmark not shown
+        QTest::addColumn<TDateTime>("day");
+        QTest::newRow("the next in three days") << int(RemindTag) << Day15 + 3.2 << 45003.0;
+        QTest::newRow("the next later today: tomorrow") << int(RemindTag) << Day15 + 0.2 << 45001.0;
+        QTest::newRow("the one just put back") << 1 << Day15 + 9.0 << 45001.0;
+        QTest::newRow("none left") << int(KeepTag) << TDateTime(-1) << TDateTime(0);
+    }
+    void farewell()
+    {
+        QFETCH(int, tag);
+        QFETCH(TDateTime, other);
+        ReviewRig rig;
+        rig.add(Paper);
+        rig.add(Other, {.remind = other});
+        rig.confirmer.answers = {{true}, {false}};
+        TReview &review = rig.started();
+        rig.view.log.clear();
+        QVERIFY(review.BookmarkWindowAction(rig.rowOf(Paper), tag));
+        QTEST(rig.view.log.last().section(u' ', 1).toDouble(), "day");
+    }
+
     void suggestion_data()
     {
         QTest::addColumn<int>("tag");
@@ -165,7 +191,7 @@ class TestReviewActions : public QObject
         QTest::newRow("http") << QByteArray("http://a.test/x?y=1") << true << true << QString();
         QTest::newRow("file") << QByteArray("file:///etc/passwd") << true << false << notWeb;
         QTest::newRow("browser fails")
-            << QByteArray("http://a.test/") << false << false << "Error opening Web Browser!";
+            << QByteArray("http://a.test/") << false << false << "could not be started for";
     }
 
     void open()
@@ -211,8 +237,8 @@ class TestReviewActions : public QObject
         row("keep, list read anew", KeepTag, 1, "reload", {}, "");
         row("remind, list read anew", RemindTag, 1, "reload", {}, "");
         row("delete, list read anew", DeleteTag, 1, "reload", {}, "");
-        row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved into Trash");
-        row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved into Trash");
+        row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved to the trash");
+        row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved to the trash");
         row("delete, empty folder filled", DeleteTag, 2, "fill", {Paper}, "");
     }
 

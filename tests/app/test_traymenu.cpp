@@ -38,11 +38,11 @@ class TestTrayMenu final : public QObject
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("shown"); // Show/Hide, the mode switch, the checked sorting
         QTest::newRow("hidden, full mode, oldest first")
-            << false << false << 1 << "Show|Switch to Pocket Mode|PopupSortOldest";
+            << false << false << 1 << "Show|Switch to pocket mode|PopupSortOldest";
         QTest::newRow("visible, pocket mode, random")
-            << true << true << -1 << "Hide|Switch to Full Mode|PopupSortRandom";
+            << true << true << -1 << "Hide|Switch to full mode|PopupSortRandom";
         QTest::newRow("unknown mode checks nothing")
-            << false << false << 7 << "Show|Switch to Pocket Mode|";
+            << false << false << 7 << "Show|Switch to pocket mode|";
     }
     void openingShowsTheCurrentState()
     {

@@ -6,6 +6,7 @@
 #include "testenv.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -91,6 +92,33 @@ class TestConfigDlg final : public QObject
         dialog.ok();
         QVERIFY(!ReadFlag(FlagInfo, "MsgHide", false) && ReadFlag(FlagConfirm, "MsgQuit", false));
         QVERIFY(ReadFile(SettingsFile()).contains("RemindInterval=12"));
+    }
+
+    // A folder chosen becomes the setting and is announced; one named by the environment
+    // cannot be changed here. The two switches of the group are kept on OK.
+    void bookmarksGroup()
+    {
+        QTemporaryDir chosen;
+        Dialog dialog;
+        QSignalSpy changed(&dialog.dlg, &TConfigDlg::FavoritesFolderChanged);
+        QTimer::singleShot(0, &dialog.dlg, [&] {
+            auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(files);
+            files->selectFile(chosen.path());
+            QMetaObject::invokeMethod(files, &QDialog::accept);
+        });
+        dialog.child<QPushButton>("BtnFolder").click();
+        dialog.child("CbxNoNetAccess").setChecked(true);
+        dialog.child("CbxDontDelete").setChecked(true);
+        dialog.ok();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(FavoritesFolderInUse(), chosen.path() + u'/');
+        QVERIFY(Settings.NoNetAccess && Settings.DontDelete);
+        const ScopedEnv named("FAVRAKE_FAVORITES", "/elsewhere");
+        dialog.show();
+        QVERIFY(!dialog.child<QPushButton>("BtnFolder").isEnabled());
+        dialog.ok();
+        QCOMPARE(changed.count(), 1);
     }
 
     void okFollowsSpinText_data()

@@ -1,4 +1,5 @@
 #include "../store/storefixture.h"
+#include "config/aboutdlg.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
 #include "lang/languages.h"
@@ -8,7 +9,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -40,8 +40,8 @@ class TestInstallDlg final : public QObject
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QByteArray>("language");
         QTest::addColumn<QStringList>("shown"); // bookmarks, word, folders, word
-        QTest::newRow("empty folder")
-            << QStringList() << QByteArray() << QStringList({"0", "bookmarks in", "1", "folders."});
+        QTest::newRow("empty folder: no bookmarks, one folder")
+            << QStringList() << QByteArray() << QStringList({"0", "bookmarks in", "1", "folder."});
         QTest::newRow("Russian grammar picks the count's form")
             << QStringList{"a.url", "b.url", "News/c.url"}
             << QByteArray("LanguageName='R'\nRussianGrammar='1'\nInstallDlg-BCountL='L-words'\n"
@@ -60,7 +60,8 @@ class TestInstallDlg final : public QObject
             Languages().Scan({m_dir.filePath("lang")});
             QVERIFY(Languages().SetCurrentLanguage("R"));
         }
-        TInstallDlg dialog(favorites.path(), QIcon());
+        Settings.FavoritesFolder = favorites.path();
+        TInstallDlg dialog{QIcon()};
         dialog.show();
         QTEST(QStringList({Text(dialog, "LblBMCount"), Text(dialog, "LblBMCountMsg"),
                            Text(dialog, "LblFldCount"), Text(dialog, "LblFldCountMsg")}),
@@ -81,10 +82,10 @@ class TestInstallDlg final : public QObject
         QFETCH(QString, how);
         QFETCH(bool, autostart);
         QTemporaryDir favorites;
-        TInstallDlg dialog(favorites.path(), QIcon());
+        Settings.FavoritesFolder = favorites.path();
+        TInstallDlg dialog{QIcon()};
         QTimer::singleShot(0, &dialog, [&] {
-            QVERIFY(dialog.isVisible() &&
-                    dialog.findChild<QStackedWidget *>("NbkMode")->currentIndex() == 0);
+            QVERIFY(dialog.isVisible());
             auto *box = dialog.findChild<QCheckBox *>("CbxAutostart");
             QVERIFY(box->isChecked()); // offered ticked
             box->setChecked(autostart);
@@ -98,17 +99,52 @@ class TestInstallDlg final : public QObject
         QCOMPARE(platform::IsAutostartEnabled(), autostart && Settings.Installed);
     }
 
-    void aboutAfterInstalling()
+    // An empty collection: the welcome offers the browsers found; an import fills the
+    // collection, which is counted anew, and says what it did.
+    void welcomeOffersBrowsers_data()
+    {
+        QTest::addColumn<QStringList>("browsers");
+        QTest::newRow("a browser found") << QStringList{"Firefox (2 bookmarks)"};
+        QTest::newRow("none found") << QStringList();
+    }
+    void welcomeOffersBrowsers()
+    {
+        QFETCH(QStringList, browsers);
+        QTemporaryDir favorites;
+        Settings.FavoritesFolder = favorites.path() + "/missing";
+        TInstallDlg dialog{QIcon()};
+        QStringList imported;
+        dialog.SetOffers({[&] { return browsers; },
+                          [&](int i) {
+                              WriteFile(favorites.filePath("missing/a.url"), Shortcut("http://a/"));
+                              return imported << browsers.value(i), QStringLiteral("done");
+                          },
+                          {}});
+        dialog.show();
+        auto *import = dialog.findChild<QPushButton *>("BtnImport");
+        QVERIFY(dialog.findChild<QWidget *>("GrpImport")->isVisible());
+        QCOMPARE(import->isEnabled(), !browsers.isEmpty());
+        import->click();
+        QCOMPARE(imported, browsers);
+        QCOMPARE(Text(dialog, "LblBMCount"), browsers.isEmpty() ? "0" : "1");
+        QCOMPARE(dialog.findChild<QWidget *>("GrpImport")->isVisible(), browsers.isEmpty());
+    }
+
+    // About counts the collection afresh on each show.
+    void aboutCountsAfresh()
     {
         QTemporaryDir favorites;
-        Settings.Installed = true;
-        TInstallDlg dialog(favorites.path(), QIcon());
-        QVERIFY(dialog.RunFirstRun()); // installed: nothing to ask
-        QVERIFY(!dialog.isVisible());
+        Settings.FavoritesFolder = favorites.path();
+        TAboutDlg about{QIcon()};
+        about.ShowAbout();
         WriteFile(favorites.filePath("a.url"), Shortcut("http://a.test/"));
-        dialog.ShowAbout();
-        QCOMPARE(dialog.findChild<QStackedWidget *>("NbkMode")->currentIndex(), 1);
-        QCOMPARE(Text(dialog, "LblBMCount"), "1"); // counted afresh
+        about.hide();
+        about.ShowAbout();
+        QStringList texts;
+        for (const QLabel *label : about.findChildren<QLabel *>())
+            texts << label->text();
+        QVERIFY2(texts.join(u'|').contains(u"1 bookmark in 1 folder"),
+                 qPrintable(texts.join(u'|')));
     }
 };
 

@@ -138,8 +138,10 @@ class TestSettings : public QObject
         {
             const ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
             QVERIFY(platform::SetAutostart(true, "/usr/bin/favrake"));
-            QCOMPARE(UninstallCleanup(list), QStringList());
-            QVERIFY(!QFile::exists(platform::AutostartFile()));
+            const TUninstallReport report = UninstallCleanup(list);
+            QVERIFY(report.Complete() && !QFile::exists(platform::AutostartFile()));
+            QCOMPARE(report.Cleaned, 2);
+            QCOMPARE(UninstallText(report).count(m_dir.path()), 2); // settings and login entry
         }
         QCOMPARE(ReadFile(a) + ReadFile(b),
                  Shortcut("http://a.test/") + Shortcut("http://b.test/"));
@@ -148,7 +150,7 @@ class TestSettings : public QObject
         WriteFile(a, Shortcut("http://a.test/", state));
         QVERIFY(QFile::setPermissions(a, QFileDevice::ReadOwner));
         if (::geteuid() != 0) // root writes anyway
-            QCOMPARE(UninstallCleanup(list), QStringList{a});
+            QCOMPARE(UninstallCleanup(list).NotCleaned, QStringList{a});
     }
 
     // The failure names what could not be saved; the program tells the user.

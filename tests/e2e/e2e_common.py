@@ -17,7 +17,7 @@ FAV = os.path.join(HOME, "Favorites")
 CONFIG = os.path.join(HOME, ".config")
 DATA = os.path.join(HOME, ".local", "share")
 OPENED = os.path.join(ROOT, "opened.log")
-SCREEN_W, SCREEN_H = 1280, 800
+SCREEN_W, SCREEN_H = 1280, 1024
 KEPT = "BFF0000000000000"  # -1.0, kept for good
 
 
@@ -104,12 +104,7 @@ def xdo(*args):
 
 def windows(pid):
     """The program's visible windows, top to bottom, as (id, x, y, w, h)."""
-    found = []
-    for wid in xdo("search", "--onlyvisible", "--pid", str(pid)).split():
-        geometry = dict(line.split("=") for line in
-                        xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
-        found.append((wid, int(geometry["X"]), int(geometry["Y"]), int(geometry["WIDTH"]),
-                      int(geometry["HEIGHT"])))
+    found = [geometry_of(wid) for wid in xdo("search", "--onlyvisible", "--pid", str(pid)).split()]
     return sorted(found, key=lambda w: w[2])
 
 
@@ -117,6 +112,11 @@ def column(pid):
     """Main window, bookmark windows and speed bar of the column beside the taskbar."""
     shown = [w for w in windows(pid) if w[3] == 140]
     return shown
+
+
+def dialogs(pid):
+    """The program's dialogs: wider than the column; the tray icon's own window is smaller."""
+    return [w for w in windows(pid) if w[3] > 200]
 
 
 def click(window, x, y, button=1):
@@ -154,20 +154,46 @@ def environment():
     return env
 
 
+def start_wm(env):
+    """A window manager, as a desktop has one; returns it once it manages the screen."""
+    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+    wait_for("the window manager", lambda: "window id" in subprocess.run(
+        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
+    return wm
+
+
 def start_tray(env):
-    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "left", "--widthtype",
-                             "request", "--height", "32", "--SetDockType", "false"], env=env)
-    time.sleep(1)
+    """A panel at the bottom left with a notification area, as a dock window."""
+    tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left", "--widthtype",
+                             "request", "--height", "32"], env=env)
+    wait_for("the panel", lambda: xdo("search", "--onlyvisible", "--class", "trayer").split())
     return tray
 
 
+def geometry_of(wid):
+    values = dict(line.split("=") for line in
+                  xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
+    return wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
 def tray_window():
-    found = xdo("search", "--onlyvisible", "--class", "trayer").split()
-    if not found:
-        fail("no tray host window")
-    geometry = dict(line.split("=") for line in
-                    xdo("getwindowgeometry", "--shell", found[0]).split() if "=" in line)
-    return found[0], int(geometry["X"]), int(geometry["Y"])
+    found = wait_for("the tray host's window",
+                     lambda: xdo("search", "--onlyvisible", "--class", "trayer").split())
+    return geometry_of(found[0])[:3]
+
+
+def panel_top():
+    return min(geometry_of(w)[2] for w in
+               xdo("search", "--onlyvisible", "--class", "trayer").split())
+
+
+def overlaps(a, b):
+    return a[1] < b[1] + b[3] and b[1] < a[1] + a[3] and a[2] < b[2] + b[4] and b[2] < a[2] + a[4]
+
+
+def shot(name):
+    subprocess.run(["import", "-window", "root", os.path.join(OUT, name + ".png")])
 
 
 def click_tray(button=1):

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Runs the tray program on a real X display (Xvfb) with a tray host and checks, on the
-files, what a user's clicks do. Usage: e2e_review.py <favrake binary> <output folder>"""
+"""Runs the tray program on a real X display (Xvfb) with a window manager and a panel, and
+checks, on the files, what a user's clicks do, and on the screen, that questions and hints
+can be seen. Usage: e2e_review.py <favrake binary> <output folder>"""
 from e2e_common import *  # noqa: F401,F403
 
 
@@ -27,9 +28,10 @@ def main():
     untouched = {p: read(p) for p in (kept, notes)}
     write_settings(
           "[Config]\nInstalled=1\n[FlagsInfo]\nKeep=1\nRemind=1\nWebLink=1\nSuggestK=1\n"
-          "SuggestD=1\n[FlagsConfirm]\nDelete=1\nEmptyTree=1\n")
+          "SuggestD=1\n[FlagsConfirm]\nEmptyTree=1\n")
 
     env = environment()
+    wm = start_wm(env)
     tray = start_tray(env)
     program = subprocess.Popen([FAVRAKE], env=env, cwd=ROOT)
     try:
@@ -49,6 +51,7 @@ def main():
         if program.poll() is None:
             program.kill()
         tray.kill()
+        wm.kill()
         server.shutdown()
 
 
@@ -60,9 +63,16 @@ def run(program, files, base):
     for w in shown:
         if w[1] + w[3] != SCREEN_W:
             fail("a window is not at the right screen edge: %s" % (w,))
-    if shown[-1][2] + shown[-1][4] != SCREEN_H:
-        fail("the speed bar is not in the bottom corner")
-    subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-windows.png")])
+    if shown[-1][2] + shown[-1][4] != panel_top():
+        fail("the command bar is not in the corner just above the panel: %s" % (shown[-1],))
+    shot("e2e-windows")
+
+    # The panel takes more room after the start, as at login: the column moves up.
+    panel = xdo("search", "--onlyvisible", "--class", "trayer").split()[-1]
+    subprocess.run(["xprop", "-id", panel, "-f", "_NET_WM_STRUT_PARTIAL", "32c", "-set",
+                    "_NET_WM_STRUT_PARTIAL", "0,0,0,60,0,0,0,0,0,0,0,%d" % (SCREEN_W - 1)])
+    wait_for("the column above the panel's new room",
+             lambda: column(pid)[-1][2] + column(pid)[-1][4] == SCREEN_H - 60)
     for key in "ABCD":
         path = files[key][0]
         if hex_text(state(path, "Title")) != TITLES[key.lower()][0] or state(path, "RefreshState") != "0":
@@ -86,13 +96,29 @@ def run(program, files, base):
         return wait_for("bookmark window %d" % n, lambda: column(pid)[1 + n]
                         if len(column(pid)) > 2 + n else None)
 
+    # Hints show on the windows, which never take the focus.
+    keep = bookmark_window(0)
+    xdo("mousemove", str(keep[1] + 57 + 10), str(keep[2] + 4 + 10))
+    wait_for("the keep button's hint", lambda: [w for w in windows(pid)
+                                                if w[3] != 140 and 40 < w[3] and w[4] < 60])
+    shot("e2e-hint")
+
     # Keep.
     click(bookmark_window(0), 57 + 10, 4 + 10)
     wait_for("B kept", lambda: state(files["B"][0], "RemindTime") == KEPT)
     wait_for("B's window to go", lambda: len(column(pid)) == 5)
 
-    # Delete: the shortcut and its emptied folder go into the trash.
+    # Delete: the question opens beside the column, fully on the screen, and Yes sends the
+    # shortcut and its emptied folder into the trash.
     click(bookmark_window(0), 105 + 10, 4 + 10)
+    question = wait_for("the delete question", lambda: dialogs(pid))[0]
+    if question[1] < 0 or question[2] < 0 or question[1] + question[3] > SCREEN_W or \
+            question[2] + question[4] > SCREEN_H:
+        fail("the question is not fully on the screen: %s" % (question,))
+    if [w for w in column(pid) if overlaps(w, question)]:
+        fail("the column covers the question: %s" % (question,))
+    shot("e2e-question")
+    xdo("key", "Return")
     trash = os.path.join(DATA, "Trash")
     wait_for("C in the trash", lambda: not os.path.exists(files["C"][0]) and
              os.path.exists(os.path.join(trash, "files", "Daily Paper.url")) and
@@ -110,21 +136,21 @@ def run(program, files, base):
 
     # The file: bookmark is never handed to the browser; the user is told why.
     click(bookmark_window(0), 8 + 20, 28 + 6)
-    def dialogs():  # wider than the column; the tray icon's own window is smaller
-        return [w for w in windows(pid) if w[3] > 200]
-
-    box = wait_for("the error box", dialogs)
-    click(box[0], box[0][3] - 51, box[0][4] - 24)  # its OK button
-    wait_for("the error box to close", lambda: not dialogs())
+    wait_for("the error box", lambda: dialogs(pid))
+    xdo("key", "Return")
+    wait_for("the error box to close", lambda: not dialogs(pid))
     click(bookmark_window(0), 81 + 10, 4 + 10)
     wait_for("E reminded", lambda: state(files["E"][0], "RemindTime") and
              abs(hex_time(state(files["E"][0], "RemindTime")) - now_days() - 7) < 0.01)
-    wait_for("every window to hide after the last action", lambda: not column(pid))
+    # The last one handled, the title window says when the next come, then all fade out.
+    wait_for("the farewell", lambda: len(column(pid)) == 1 and column(pid)[0][4] > 60)
+    shot("e2e-farewell")
+    wait_for("every window to hide after the farewell", lambda: not column(pid))
 
     # A click on the tray icon brings the information page.
     click_tray()
     wait_for("the information page", lambda: len(column(pid)) == 1 and column(pid)[0][4] > 60)
-    subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-information.png")])
+    shot("e2e-information")
 
 
 main()

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""The tray side of the program on a real X display: the tray menu, a second start, the
-fallback window without a tray host, and an uninstall handed over by a second copy.
-Usage: e2e_tray.py <favrake binary> <output folder>"""
+"""The tray side of the program on a real X display without a window manager: the tray menu
+right after the start, while the windows are hidden and in pocket mode, a second start, the
+title window that stands in for a missing tray host, and an uninstall handed over by a
+second copy. Usage: e2e_tray.py <favrake binary> <output folder>"""
 from e2e_common import *  # noqa: F401,F403
 
 
@@ -13,6 +14,24 @@ def menu_choose(pid, keys):
     xdo("key", *keys)
 
 
+# The menu's items by keys: from the top, or from the bottom for the last ones.
+SETTINGS, ABOUT, SHOW_HIDE = ["Down"] * 5, ["Up"] * 3, ["Up"] * 2
+
+
+def named(pid, title):
+    return [w for w in windows(pid) if xdo("getwindowname", w[0]).startswith(title)]
+
+
+def dialog_from_menu(pid, item, title, shot_name=None):
+    """Chooses item from the tray menu, waits for the dialog of that title and closes it."""
+    menu_choose(pid, item + ["Return"])
+    wait_for("the dialog " + title, lambda: named(pid, title))
+    if shot_name:
+        shot(shot_name)
+    xdo("key", "Escape")
+    wait_for("the dialog %s to close" % title, lambda: not named(pid, title))
+
+
 def second_copy(*args):
     done = subprocess.run([FAVRAKE, *args], env=ENV, cwd=ROOT, timeout=60,
                           capture_output=True, text=True)
@@ -20,27 +39,50 @@ def second_copy(*args):
 
 
 def run(pid):
+    # The menu works right after the start, while the windows come up.
+    dialog_from_menu(pid, ABOUT, "About Favrake")
     wait_for("the windows", lambda: len(column(pid)) == 4, 30)  # title, 2 bookmarks, bar
 
-    # Show/Hide, the item above "Quit", hides the windows; a second start brings them back.
-    menu_choose(pid, ["Up", "Up", "Return"])
+    # Show/Hide hides the windows; hidden, the program's normal state, the menu works the
+    # same: its dialogs open and Show brings the windows back. A second start does too.
+    menu_choose(pid, SHOW_HIDE + ["Return"])
+    wait_for("the windows to hide", lambda: not column(pid))
+    dialog_from_menu(pid, SETTINGS, "Settings", "e2e-hidden-settings")
+    dialog_from_menu(pid, ABOUT, "About Favrake")
+    menu_choose(pid, SHOW_HIDE + ["Return"])
+    wait_for("the windows shown from the menu", lambda: len(column(pid)) == 4)
+    menu_choose(pid, SHOW_HIDE + ["Return"])
     wait_for("the windows to hide", lambda: not column(pid))
     if second_copy() != 0:
         fail("a second start did not end with 0")
     wait_for("the windows after a second start", lambda: len(column(pid)) == 4)
 
-    # The third item switches to pocket mode (titles in the title window) and back.
+    # The third item switches to pocket mode (titles in the title window), where the menu
+    # works as well, and back.
     menu_choose(pid, ["Down", "Down", "Down", "Return"])
     wait_for("pocket mode", lambda: len(column(pid)) == 1 and column(pid)[0][4] > 60)
+    dialog_from_menu(pid, ABOUT, "About Favrake", "e2e-pocket-about")
     menu_choose(pid, ["Down", "Down", "Down", "Return"])
     wait_for("full mode", lambda: len(column(pid)) == 4)
 
-    # Without a tray host the hidden program keeps a window; a new host docks the icon.
-    menu_choose(pid, ["Up", "Up", "Return"])
+    # Without a tray host the hidden program keeps its title window in the corner: a click
+    # brings the column, its menu hides it again; a new host docks the icon.
+    menu_choose(pid, SHOW_HIDE + ["Return"])
     wait_for("the windows to hide", lambda: not column(pid))
     TRAY[0].kill()
     TRAY[0].wait()
-    wait_for("the fallback window", lambda: column(pid), 15)
+    stand_in = wait_for("the title window in the tray's place", lambda: column(pid), 15)[0]
+    shot("e2e-no-tray")
+    click(stand_in, 40, 20)
+    wait_for("the column after a click on the title window", lambda: len(column(pid)) == 4)
+    title = column(pid)[0]
+    click(title, 70, 30, button=3)
+    wait_for("the title window's menu", lambda: [w for w in windows(pid) if w[4] > 150 and
+                                                 w[3] != 140])
+    time.sleep(0.3)
+    xdo("key", *SHOW_HIDE, "Return")
+    wait_for("the title window alone again", lambda: len(column(pid)) == 1 and
+             column(pid)[0][4] < 60)
     TRAY[0] = start_tray(ENV)
     wait_for("the icon docked again", lambda: [w for w in windows(pid) if w[3] < 60], 15)
     wait_for("the fallback window to go with the tray back", lambda: not column(pid))
@@ -49,7 +91,7 @@ def run(pid):
 
 
 
-CAPTIONS = {"Favrake-Einstellungen": "Deutsch", "Favrake Configuration": "English"}
+CAPTIONS = {"Einstellungen": "Deutsch", "Settings": "English"}
 
 
 def language_run(pid, item):

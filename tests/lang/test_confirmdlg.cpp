@@ -41,8 +41,9 @@ TSeen Look(QDialog &dialog)
     int widest = 0;
     for (const QString &line : message->text().split(u'\n'))
         widest = std::max(widest, message->fontMetrics().horizontalAdvance(line));
+    const auto *cancel = Part<QPushButton>(dialog, "BtnCancel");
     const QStringList summary{dialog.windowTitle(), Part<QPushButton>(dialog, "BtnOk")->text(),
-                              Part<QPushButton>(dialog, "BtnCancel")->text(), boxState};
+                              cancel->isVisible() ? cancel->text() : QString(), boxState};
     return {true, false, summary.join(u'|'), message->text(), widest, dialog.frameGeometry()};
 }
 
@@ -140,6 +141,7 @@ class TestConfirmDlg : public QObject
             Press("BtnCancel", 1), "Information|Yes|No|box", false, true);
         row("no key: no box", 1, "", YesNo | CheckedByDefault, Yes, "Confirmation|Yes|No|no box",
             true, false);
+        row("note: OK alone", 0, "", NoCancel, Yes, "Information|OK||no box", true, false);
         row("Enter", 1, "Quit", YesNo, Key(Qt::Key_Return), quit, true, false);
         row("Enter on the box", 1, "Quit", YesNo, Key(Qt::Key_Enter, "CbxNoConfirm"), quit, true,
             false);
@@ -210,6 +212,27 @@ class TestConfirmDlg : public QObject
         QVERIFY(!dialog->ShowConfirm(Information, QStringLiteral("Bye"), QStringLiteral("Bye"), 0,
                                      CheckedByDefault));
         QVERIFY(!FlagsExist(FlagInfo));
+    }
+
+    // The column of windows stays on top: a dialog opened over it moves beside it.
+    void besideTheColumn_data()
+    {
+        QTest::addColumn<QPoint>("cursor");
+        QTest::addColumn<QRect>("column");
+        QTest::newRow("cursor in the column at the right")
+            << QPoint(950, 700) << QRect(884, 300, 140, 468);
+        QTest::newRow("cursor in the column at the left")
+            << QPoint(70, 100) << QRect(0, 0, 140, 400);
+        QTest::newRow("column out of the way") << QPoint(400, 500) << QRect(884, 0, 140, 200);
+    }
+    void besideTheColumn()
+    {
+        QFETCH(QPoint, cursor);
+        QFETCH(QRect, column);
+        m_spot = {cursor, Desk, column};
+        const TSeen seen = Ask(Confirmation, QStringLiteral("Delete"), YesNo, No);
+        QVERIFY(Desk.contains(seen.Frame) && !seen.Frame.intersects(column));
+        QVERIFY(seen.Frame.bottom() < cursor.y() || seen.Frame.top() > cursor.y());
     }
 
     // Lines fit beside the picture, and what the work area cannot hold ends in an ellipsis.

@@ -153,6 +153,30 @@ class TestLanguages : public QObject
         QTEST(CountSuffix(count), "english");
     }
 
+    // Dates follow the language, months by name, the time without seconds.
+    void dateText_data()
+    {
+        QTest::addColumn<QByteArray>("language"); // empty: the built-in English
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("dateAndTime");
+        QTest::newRow("English") << QByteArray() << "3 March 2001"
+                                 << "3 Mar 2001, 13:05";
+        QTest::newRow("German") << QByteArray("Locale = 'de_DE'\r\nFmtDate = 'd. MMMM yyyy'\r\n"
+                                              "FmtDateTime = 'd. MMM yyyy, HH:mm'\r\n")
+                                << "3. März 2001"
+                                << "3. März 2001, 13:05";
+    }
+    void dateText()
+    {
+        QFETCH(QByteArray, language);
+        if (!language.isEmpty())
+            SelectTestLanguage(m_dir, language);
+        const TDateTime value = 36953 + (13 * 60 + 5) / 1440.0 + 42 / 86400.0;
+        QTEST(DateText(value, false), "date");
+        QTEST(DateText(value, true), "dateAndTime");
+        QCOMPARE(DateText(std::nan(""), true), QString());
+    }
+
     void defaultFolders()
     {
         {

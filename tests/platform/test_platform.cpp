@@ -5,6 +5,7 @@
 #include "platform/trash.h"
 #include "platform/trayicon.h"
 #include "platform/webaddress.h"
+#include "platform/workarea.h"
 #include "testenv.h"
 
 #include <QApplication>
@@ -52,7 +53,71 @@ class TestPlatform final : public QObject
         QFETCH(bool, openable);
         QCOMPARE(platform::IsWebAddress(address), openable);
         if (!openable)
-            QVERIFY(!platform::openAddress(address)); // refused before the desktop sees it
+            QCOMPARE(platform::openAddress(address, {}), platform::OpenFailure::NotWeb);
+    }
+
+    // What xdg-open answers is heard: an opener that finds no browser is a failure too.
+    void openerVerdicts_data()
+    {
+        QTest::addColumn<QByteArray>("status");
+        QTest::addColumn<int>("later");
+        QTest::newRow("no default browser")
+            << QByteArray("3") << int(platform::OpenFailure::NoHandler);
+        QTest::newRow("opener failed")
+            << QByteArray("4") << int(platform::OpenFailure::OpenerFailed);
+    }
+    void openerVerdicts()
+    {
+        QFETCH(QByteArray, status);
+        QFETCH(int, later);
+        QTemporaryDir bin;
+        WriteFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit " + status + "\n");
+        QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+        const ScopedEnv path("PATH", QFile::encodeName(bin.path()));
+        std::optional<platform::OpenFailure> heard;
+        QCOMPARE(
+            platform::openAddress("http://a.test/", [&](platform::OpenFailure f) { heard = f; }),
+            platform::OpenFailure::None);
+        QTRY_COMPARE_WITH_TIMEOUT(int(heard.value_or(platform::OpenFailure::None)), later, 10000);
+    }
+
+    // Two screens side by side; the panels' rooms are in desktop pixels.
+    void panelsKeepTheirRoom_data()
+    {
+        QTest::addColumn<QList<uint>>("reserve");
+        QTest::addColumn<QRect>("dock"); // a dock window that reserves nothing
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<QRect>("right");
+        const QRect whole(0, 0, 1280, 800), second(1280, 0, 1280, 800);
+        QTest::newRow("bottom panel across the desktop")
+            << QList<uint>{0, 0, 0, 26} << QRect() << QRect(0, 0, 1280, 774)
+            << QRect(1280, 0, 1280, 774);
+        QTest::newRow("top panel on the second screen only")
+            << QList<uint>{0, 0, 32, 0, 0, 0, 0, 0, 1280, 2559, 0, 0} << QRect() << whole
+            << QRect(1280, 32, 1280, 768);
+        QTest::newRow("left panel whose extent runs backwards spans its edge")
+            << QList<uint>{40, 0, 0, 0, 500, 100, 0, 0, 0, 0, 0, 0} << QRect()
+            << QRect(40, 0, 1240, 800) << second;
+        QTest::newRow("thicker than half a screen: no panel")
+            << QList<uint>{0, 0, 0, 600} << QRect() << whole << second;
+        QTest::newRow("dock at the bottom of the second screen")
+            << QList<uint>{} << QRect(1800, 770, 760, 30) << whole << QRect(1280, 0, 1280, 770);
+        QTest::newRow("tray without icons yet in the bottom left corner")
+            << QList<uint>{} << QRect(0, 768, 2, 32) << QRect(0, 0, 1280, 768) << second;
+        QTest::newRow("upright dock at the left")
+            << QList<uint>{} << QRect(0, 100, 30, 600) << QRect(30, 0, 1250, 800) << second;
+    }
+    void panelsKeepTheirRoom()
+    {
+        QFETCH(QList<uint>, reserve);
+        QFETCH(QRect, dock);
+        const QRect desktop(0, 0, 2560, 800);
+        const std::vector<uint32_t> values(reserve.begin(), reserve.end());
+        std::vector<platform::PanelRoom> panels = platform::reservedRooms(desktop.size(), values);
+        if (!dock.isNull())
+            panels.push_back(platform::dockRoom(dock, desktop));
+        QTEST(platform::workAreaWithout(QRect(0, 0, 1280, 800), panels), "left");
+        QTEST(platform::workAreaWithout(QRect(1280, 0, 1280, 800), panels), "right");
     }
 
     void trayClicksReachTheDefaultAction()
@@ -96,18 +161,24 @@ class TestPlatform final : public QObject
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("News/Tech"));
         platform::TFolderWatcher watcher;
-        watcher.SetFolders({dir.path() + "/", dir.path() + "/News/Tech/"});
+        watcher.SetFolders({dir.path() + "/", dir.path() + "/News/Tech/"}, dir.path());
         QSignalSpy changed(&watcher, &platform::TFolderWatcher::Changed);
         const QString file = dir.path() + "/News/Tech/Paper.url";
         QVERIFY(QFile(file).open(QIODevice::WriteOnly));
         QVERIFY(changed.wait(5000));
         QCOMPARE(changed.first().first().toString(), dir.path() + "/News/Tech/");
 
-        watcher.SetFolders({dir.path() + "/"}); // the old folders are no longer watched
+        watcher.SetFolders({dir.path() + "/"}, dir.path()); // the old ones are watched no more
         QTest::qWait(50);
         changed.clear();
         QVERIFY(QFile::remove(file));
         QVERIFY(!changed.wait(300));
+
+        // A tree that is not there yet: the nearest folder above it sees it come.
+        watcher.SetFolders({}, dir.path() + "/News/Old/Favorites/");
+        QVERIFY(QDir(dir.path()).mkpath("News/Old"));
+        QVERIFY(changed.wait(5000));
+        QCOMPARE(changed.last().first().toString(), dir.path() + "/News");
     }
 
     void signalsBecomeQuitRequests()

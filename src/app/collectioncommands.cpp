@@ -1,0 +1,145 @@
+#include "collectioncommands.h"
+
+#include "config/settings.h"
+#include "entrytext.h"
+#include "exchange/exporter.h"
+#include "exchange/importer.h"
+#include "exchange/netscapereader.h"
+#include "lang/confirm.h"
+#include "lang/confirmicons.h"
+#include "lang/phrases.h"
+#include "store/bookmarks.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMenu>
+#include <QSaveFile>
+
+namespace {
+constexpr int ReportIcon = 6;
+
+QString FileFilter()
+{
+    return Phrase("FilterBookmarkFiles") + QStringLiteral(" (*.html *.htm);;") +
+           Phrase("FilterAllFiles") + QStringLiteral(" (*)");
+}
+
+int Skipped(const exchange::ImportReport &report)
+{
+    int skipped = 0;
+    for (const auto &[scheme, count] : report.skipped)
+        skipped += count;
+    return skipped;
+}
+
+QString ReportText(const exchange::ImportReport &report, const QString &sourceName,
+                   const QString &favorites)
+{
+    // The destination is given below the collection's folder; empty is that folder itself.
+    const QString into = QDir::cleanPath(favorites + u'/' + report.destination);
+    QString text =
+        FillPhrase(Phrase("MsgImportDone"),
+                   {sourceName, ShortFolderName(into), QString::number(report.imported),
+                    QString::number(report.alreadyPresent), QString::number(Skipped(report))});
+    if (report.failed > 0)
+        text += FillPhrase(Phrase("MsgImportFailed"), {QString::number(report.failed)});
+    return text;
+}
+} // namespace
+
+TCollectionCommands::TCollectionCommands(TConfirmer &confirmer, QObject *parent)
+    : QObject(parent), m_confirmer(confirmer)
+{
+}
+
+const std::vector<exchange::FoundBrowser> &TCollectionCommands::Browsers()
+{
+    if (!m_looked) {
+        m_browsers = exchange::findBrowsers();
+        m_looked = true;
+    }
+    return m_browsers;
+}
+
+QString TCollectionCommands::BrowserOffer(int i)
+{
+    const exchange::FoundBrowser &found = Browsers().at(size_t(i));
+    return FillPhrase(Phrase("ImportFrom" + CountSuffix(found.bookmarkCount)),
+                      {found.profile.browser->name, QString::number(found.bookmarkCount)});
+}
+
+void TCollectionCommands::ChooseFolder()
+{
+    const QString chosen = QFileDialog::getExistingDirectory(
+        nullptr, Phrase("CapChooseFolder"), FavoritesFolderInUse(), QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return;
+    Settings.FavoritesFolder = QDir::cleanPath(chosen);
+    if (const QString failed = SaveSettings(); !failed.isEmpty())
+        Tell(failed, true);
+    emit collectionChanged();
+}
+
+QString TCollectionCommands::ImportBrowser(int i)
+{
+    const exchange::FoundBrowser &found = Browsers().at(size_t(i));
+    const QString text = Import(exchange::readProfile(found.profile), found.profile.browser->name);
+    return text;
+}
+
+void TCollectionCommands::ImportFile()
+{
+    const QString file = QFileDialog::getOpenFileName(nullptr, Phrase("CapImportFile"),
+                                                      QDir::homePath(), FileFilter());
+    if (!file.isEmpty())
+        Tell(Import(exchange::readBookmarkFile(file), QFileInfo(file).fileName()), false);
+}
+
+QString TCollectionCommands::Import(const exchange::SourceRead &read, const QString &sourceName)
+{
+    if (!read.ok())
+        return FillPhrase(Phrase("ErrImport"), {sourceName, read.error});
+    exchange::ImportOptions options;
+    options.favorites = QDir::cleanPath(FavoritesFolderInUse());
+    options.sourceName = sourceName;
+    const exchange::ImportReport report = exchange::importTree(read.tree, options);
+    if (report.imported > 0)
+        emit collectionChanged();
+    return ReportText(report, sourceName, options.favorites);
+}
+
+void TCollectionCommands::ExportFile()
+{
+    const QString file = QFileDialog::getSaveFileName(
+        nullptr, Phrase("CapExportFile"), QDir::home().filePath(QStringLiteral("bookmarks.html")),
+        FileFilter());
+    if (file.isEmpty())
+        return;
+    const TBookmarks list(FavoritesFolderInUse()); // as the files are now
+    QSaveFile out(file);
+    if (out.open(QIODevice::WriteOnly) && out.write(exchange::exportCollection(list)) >= 0 &&
+        out.commit())
+        Tell(FillPhrase(Phrase("MsgExportDone"),
+                        {ShortFolderName(file), QString::number(list.Count())}),
+             false);
+    else
+        Tell(FillPhrase(Phrase("ErrExport"), {ShortFolderName(file), out.errorString()}), true);
+}
+
+void TCollectionCommands::PopupImportMenu(const QPoint &at)
+{
+    auto *menu = new QMenu;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (int i = 0; i < int(Browsers().size()); ++i)
+        connect(menu->addAction(BrowserOffer(i)), &QAction::triggered, this,
+                [this, i] { Tell(ImportBrowser(i), false); });
+    connect(menu->addAction(Phrase("CapImportFile") + QStringLiteral("...")), &QAction::triggered,
+            this, &TCollectionCommands::ImportFile);
+    menu->popup(at);
+}
+
+void TCollectionCommands::Tell(const QString &text, bool failed)
+{
+    m_confirmer.ShowConfirm(Information, text, QString(), failed ? ErrorIcon : ReportIcon,
+                            NoCancel);
+}

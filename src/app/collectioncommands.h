@@ -1,0 +1,46 @@
+#pragma once
+
+#include "exchange/browsers.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <vector>
+
+class TConfirmer;
+class QWidget;
+
+// The commands on the collection as a whole: choosing its folder, bringing bookmarks in
+// from a browser or a bookmark file, and writing it out as a bookmark file. What came of
+// them is told through the confirmer, as every other message.
+class TCollectionCommands final : public QObject
+{
+    Q_OBJECT
+  public:
+    explicit TCollectionCommands(TConfirmer &confirmer, QObject *parent = nullptr);
+
+    // The browsers with bookmarks on this computer, looked for once.
+    const std::vector<exchange::FoundBrowser> &Browsers();
+    // What an offer of browser i reads: its name and its number of bookmarks.
+    QString BrowserOffer(int i);
+
+    void ChooseFolder();
+    // Imports browser i; the report, for whoever shows it.
+    QString ImportBrowser(int i);
+    void ImportFile();
+    void ExportFile();
+    // Each browser found and a bookmark file, to import from.
+    void PopupImportMenu(const QPoint &at);
+
+  signals:
+    // The folder in use is another, or holds bookmarks it did not hold before.
+    void collectionChanged();
+
+  private:
+    QString Import(const exchange::SourceRead &read, const QString &sourceName);
+    void Tell(const QString &text, bool failed);
+
+    TConfirmer &m_confirmer;
+    std::vector<exchange::FoundBrowser> m_browsers;
+    bool m_looked = false;
+};

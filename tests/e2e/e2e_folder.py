@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""The bookmark folder on a desktop with a window manager: the welcome dialog that imports a
+browser's bookmarks into a missing folder, a missing folder explained, a folder created while
+the program runs picked up, and another folder chosen in the settings.
+Usage: e2e_folder.py <favrake binary> <output folder>"""
+from e2e_common import *  # noqa: F401,F403
+
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "exchange")
+
+
+def start(env):
+    return subprocess.Popen([FAVRAKE], env=env, cwd=ROOT)
+
+
+def quit_program(program):
+    menu_choose(program.pid, ["Up", "Return"])
+    xdo("key", "Return")  # Yes
+    if program.wait(timeout=15) != 0:
+        fail("quitting did not end the program with 0")
+
+
+def menu_choose(pid, keys):
+    click_tray(3)
+    wait_for("the tray menu", lambda: [w for w in windows(pid) if w[4] > 150 and w[3] != 140])
+    time.sleep(0.3)
+    xdo("key", *keys)
+
+
+def welcome_imports(env, base):
+    """First start without a folder: the welcome offers Chromium's bookmarks and imports them.
+    Their pages are served on the loopback, so the refresh after the start is recorded."""
+    profile = os.path.join(CONFIG, "chromium", "Default")
+    os.makedirs(profile)
+    with open(os.path.join(SOURCE, "Bookmarks"), encoding="utf-8") as source:
+        write(os.path.join(profile, "Bookmarks"), source.read().replace("https://", base))
+    program = start(env)
+    wait_for("the welcome dialog", lambda: dialogs(program.pid))
+    shot("e2e-welcome")
+    xdo("key", "alt+i")
+    wait_for("the imported bookmarks", lambda: len(bookmark_files(FAV)) == 3)
+    shot("e2e-welcome-imported")
+    xdo("key", "Return")  # Start it!
+    wait_for("the settings to be saved", lambda: os.path.exists(os.path.join(CONFIG, "Favrake.ini")))
+    wait_for("the imported bookmarks shown", lambda: len(column(program.pid)) > 2, 60)
+    quit_program(program)
+
+
+def bookmark_files(folder):
+    return [os.path.join(d, f) for d, _, names in os.walk(folder) for f in names
+            if f.endswith(".url")]
+
+
+def folder_states(env):
+    """A missing folder explained, its coming noticed, and another folder chosen."""
+    later = os.path.join(HOME, "Later", "Favorites")
+    write_settings("[Config]\nInstalled=1\nNoNetAccess=1\nFavoritesFolder=%s\n[FlagsInfo]\n"
+                   "Hide=1\n" % later)
+    program = start(env)
+    time.sleep(1)
+    click_tray()
+    wait_for("the missing folder explained", lambda: len(column(program.pid)) == 1 and
+             column(program.pid)[0][4] > 115)
+    shot("e2e-folder-missing")
+    fresh = struct.pack(">d", now_days() - 1).hex().upper()
+    write(os.path.join(later, "Found.url"),
+          "[InternetShortcut]\r\nURL=http://found.test/\r\n[Merkwerk]\r\nRefreshed=%s\r\n"
+          "RefreshState=0\r\nRemindTime=%s\r\n" % (fresh, struct.pack(">d", 1.0).hex().upper()))
+    wait_for("the new folder's bookmark", lambda: len(column(program.pid)) == 3)
+    shot("e2e-folder-created")
+
+    # Another folder chosen in the settings: its bookmarks come at once.
+    menu_choose(program.pid, ["Down"] * 5 + ["Return"])
+    wait_for("the settings", lambda: [w for w in dialogs(program.pid)
+                                      if xdo("getwindowname", w[0]).startswith("Settings")])
+    xdo("key", "alt+c")
+    time.sleep(1.5)
+    xdo("key", "ctrl+a")
+    xdo("type", FAV)
+    xdo("key", "Return")
+    time.sleep(1)
+    xdo("key", "Return")
+    wait_for("the chosen folder kept", lambda: "FavoritesFolder=" + FAV in
+             open(os.path.join(CONFIG, "Favrake.ini")).read())
+    # Two of the three imported are due (the third was added lately).
+    wait_for("the chosen folder's bookmarks", lambda: len(column(program.pid)) == 4)
+    shot("e2e-folder-chosen")
+    quit_program(program)
+
+
+ENV = environment()
+ENV.pop("FAVRAKE_FAVORITES")
+os.makedirs(CONFIG)
+wm = start_wm(ENV)
+tray = start_tray(ENV)
+server, BASE = serve_pages()
+try:
+    welcome_imports(ENV, BASE)
+    folder_states(ENV)
+    print("PASS")
+finally:
+    tray.kill()
+    wm.kill()
+    server.shutdown()
