@@ -12,7 +12,7 @@ QString appDataFolder();  // the configuration folder
 QString userDataFolder(); // the data folder
 
 // The user's folders of the freedesktop.org base directories: the variable's value when it
-// is an absolute path (a relative one is ignored, as the specification asks), else the
+// is an absolute path (a relative one is ignored, as those base directories ask), else the
 // default below the home folder; the runtime folder has no default (empty then).
 enum class XdgFolder { Config, Data, Cache, Runtime };
 QString xdgFolder(XdgFolder which);
