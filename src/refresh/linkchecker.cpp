@@ -29,6 +29,12 @@ bool unreachable(const TIndyResult &result)
                                  result.CurlCode == CURLE_OPERATION_TIMEDOUT);
 }
 
+// Refused before any request went out: no scheme to fetch, no address at all.
+bool neverSent(const TIndyResult &result)
+{
+    return !result.Success && result.CurlCode == CURLE_OK && result.Hops.empty();
+}
+
 char randomLetter()
 {
     return char('a' + QRandomGenerator::global()->bounded(26));
@@ -149,7 +155,9 @@ void LinkChecker::route(TIndyResult &&result)
     const auto asked = m_asked.find(result.Serial);
     if (asked == m_asked.end())
         return; // withdrawn
-    result.Findings.checked = true;
+    // An address that is not fetched (file:, javascript:) tells nothing about a link on
+    // the web or the network: it fails as a download and no check is kept.
+    result.Findings.checked = !neverSent(result);
     // Parsed already, unless the downloader keeps no parse.
     const FetchAddress address =
         result.Requested.url.isEmpty() ? fetchAddress(asked->second) : result.Requested;
@@ -164,6 +172,10 @@ void LinkChecker::route(TIndyResult &&result)
 // system saying so, mean nothing can be told about the links.
 void LinkChecker::gate(Pending &&pending)
 {
+    if (!pending.result.Findings.checked) {
+        m_waiting.push_back(std::move(pending));
+        return;
+    }
     // A page that answered proves the network; a local host needs none.
     const bool systemOffline =
         pending.result.Hops.empty() && !isLocalHost(pending.host) && m_seams.systemOffline();

@@ -25,7 +25,7 @@ struct DnsFindings
 // What the link check gathered beside the download itself.
 struct LinkFindings
 {
-    bool checked = false; // the download went through the link check
+    bool checked = false; // the link check judges it: the request went out
     bool offline = false; // the check could not reach the network: nothing is recorded
     QUrl requested;       // the address asked for, as it was fetched; parsed once per check
     std::optional<SiblingProbe> sibling;
