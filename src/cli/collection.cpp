@@ -21,6 +21,11 @@ std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &e
         TBookmarksEnv{.Intervals = SettingsIntervals, .WriteOps = &writeOps});
 }
 
+QString Counted(qsizetype count, const char *one, const char *many)
+{
+    return QString::number(count) + u' ' + QLatin1StringView(count == 1 ? one : many);
+}
+
 QString OneLine(QString text)
 {
     for (QChar &c : text)

@@ -21,5 +21,8 @@ QString OneLine(QString text);
 // The fields of one bookmark's line, each made one line, separated by tabs.
 QString OneLineFields(const QStringList &fields);
 
+// A count with its noun: "1 bookmark", "2 bookmarks".
+QString Counted(qsizetype count, const char *one, const char *many);
+
 // A bookmark's file name with its folder below the collection's, as "News/Paper.url".
 QString RelativeName(const TBookmarks &list, int i);

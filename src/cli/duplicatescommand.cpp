@@ -19,6 +19,7 @@ int runDuplicates(const QString &folder, QTextStream &out, QTextStream &err)
                 << '\n';
         spare += int(group.members.size()) - 1;
     }
-    out << finder.groups().size() << " groups of copies, " << spare << " bookmarks that could go\n";
+    out << Counted(finder.groups().size(), "group", "groups") << " of copies, "
+        << Counted(spare, "bookmark", "bookmarks") << " that could go\n";
     return 0;
 }

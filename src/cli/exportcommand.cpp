@@ -32,6 +32,7 @@ int runExport(const ExportArguments &arguments, QTextStream &out, QTextStream &e
             << '\n';
         return 1;
     }
-    out << "Exported " << list->Count() << " bookmarks to " << arguments.output << '\n';
+    out << "Exported " << Counted(list->Count(), "bookmark", "bookmarks") << " to "
+        << arguments.output << '\n';
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "config/settings.h"
 
 #include "arguments.h"
+#include "collection.h"
 #include "exchange/browsers.h"
 #include "exchange/importer.h"
 #include "exchange/netscapereader.h"
@@ -105,8 +106,8 @@ int runImport(const ImportArguments &arguments, QTextStream &out, QTextStream &e
     const exchange::ImportReport report = exchange::importTree(source->read.tree, options);
     PrintReport(report, arguments.dryRun, out);
     if (report.failed > 0) {
-        err << "favrake-cli: " << report.failed << " bookmarks could not be written below "
-            << favorites << '\n';
+        err << "favrake-cli: " << Counted(report.failed, "bookmark", "bookmarks")
+            << " could not be written below " << favorites << '\n';
         return 1;
     }
     if (!report.synced) {

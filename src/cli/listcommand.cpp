@@ -88,8 +88,9 @@ void PrintText(const TBookmarks &list, const QList<int> &shown, QTextStream &out
                                      rec.Title};
         out << OneLineFields(columns) << '\n';
     }
-    out << shown.size() << " bookmarks in " << list.FolderCount() << " folders: " << dueNow
-        << " due now, " << kept << " kept, " << failed << " failed\n";
+    out << Counted(shown.size(), "bookmark", "bookmarks") << " in "
+        << Counted(list.FolderCount(), "folder", "folders") << ": " << dueNow << " due now, "
+        << kept << " kept, " << failed << " failed\n";
 }
 
 void PrintTable(const TBookmarks &list, const QList<int> &shown, QTextStream &out)
