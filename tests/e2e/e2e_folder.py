@@ -14,6 +14,9 @@ def start(env):
 
 def quit_program(program):
     menu_choose(program.pid, ["Up", "Return"])
+    wait_for("the question to quit", lambda: [w for w in dialogs(program.pid)
+                                               if "Confirmation" in xdo("getwindowname", w[0])])
+    time.sleep(0.3)
     xdo("key", "Return")  # Yes
     if program.wait(timeout=15) != 0:
         fail("quitting did not end the program with 0")

@@ -320,7 +320,7 @@ class TestBookmarks : public QObject
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());
         QCOMPARE(cli.exitCode(), 0);
         QVERIFY2(out.startsWith("caf" + Mark + ".url\thttp://a.test/\t") &&
-                     out.contains("\n1 bookmarks in "),
+                     out.contains("\n1 bookmark in "),
                  qPrintable(out));
     }
 };
