@@ -4,6 +4,7 @@
 #include "exchange/bookmarktree.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QStringList>
 
 inline QByteArray DataFile(const QString &name)

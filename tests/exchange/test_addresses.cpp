@@ -2,7 +2,7 @@
 #include "exchange/addresskeys.h"
 #include "exchange/duplicates.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace exchange;
 

@@ -13,7 +13,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 #include <csignal>
 
 using platform::TTrayIcon;
@@ -57,28 +57,20 @@ class TestPlatform final : public QObject
     }
 
     // What xdg-open answers is heard: an opener that finds no browser is a failure too.
-    void openerVerdicts_data()
-    {
-        QTest::addColumn<QByteArray>("status");
-        QTest::addColumn<int>("later");
-        QTest::newRow("no default browser")
-            << QByteArray("3") << int(platform::OpenFailure::NoHandler);
-        QTest::newRow("opener failed")
-            << QByteArray("4") << int(platform::OpenFailure::OpenerFailed);
-    }
     void openerVerdicts()
     {
-        QFETCH(QByteArray, status);
-        QFETCH(int, later);
         QTemporaryDir bin;
-        WriteFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit " + status + "\n");
-        QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
         const ScopedEnv path("PATH", QFile::encodeName(bin.path()));
-        std::optional<platform::OpenFailure> heard;
-        QCOMPARE(
-            platform::openAddress("http://a.test/", [&](platform::OpenFailure f) { heard = f; }),
-            platform::OpenFailure::None);
-        QTRY_COMPARE_WITH_TIMEOUT(int(heard.value_or(platform::OpenFailure::None)), later, 10000);
+        for (const auto &[status, later] : {std::pair("3", platform::OpenFailure::NoHandler),
+                                            std::pair("4", platform::OpenFailure::OpenerFailed)}) {
+            WriteFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit " + QByteArray(status) + "\n");
+            QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+            std::optional<platform::OpenFailure> heard;
+            QCOMPARE(platform::openAddress("http://a.test/",
+                                           [&](platform::OpenFailure f) { heard = f; }),
+                     platform::OpenFailure::None);
+            QTRY_VERIFY_WITH_TIMEOUT(heard == later, 10000);
+        }
     }
 
     // Two screens side by side; the panels' rooms are in desktop pixels.

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -68,58 +68,52 @@ class TestSingleInstance final : public QObject
     Q_OBJECT
   private slots:
     // Frames that fail the round trip (foreign bytes, overlong UTF-8, too many parameters,
-    // bytes after the frame) are the fuzz target's; these are the cuts and the limits.
-    void paramsFrames_data()
+    // bytes after the frame) are the fuzz target's; these are the cuts, the limits, and the
+    // running copy's frames one after another: notices, then the reply.
+    void frames_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<TFrameState>("state");
-        QTest::addColumn<QStringList>("params");
-        const auto sent = [](const char *name, const QStringList &params, const QStringList &got) {
-            QTest::newRow(name) << EncodeParamsFrame(params) << TFrameState::Done << got;
+        QTest::addColumn<bool>("reply");   // the running copy's frames, else a start's
+        QTest::addColumn<QString>("read"); // "a|b" parameters, or "notice text|status text"
+        const auto row = [](const char *name, const QByteArray &bytes, bool reply,
+                            const QStringList &read) {
+            QTest::newRow(name) << bytes << reply << read.join(u'|');
         };
         const QString a299(299, 'a');
         const QStringList unicode = {"Grüße", Emoji, QChar(0xFEFF) + QStringLiteral("x")};
-        QTest::newRow("wire layout") << ParamsFrame('\x02' + Text("ab") + Text("\xF0\x9F\x98\x80"))
-                                     << TFrameState::Done << QStringList{"ab", Emoji};
-        sent("twelve long parameters become ten of 300", Numbered(12, 400), Numbered(10, 300));
-        sent("cut never splits a pair", {a299 + Emoji}, {a299});
-        sent("non-ASCII and a leading U+FEFF", unicode, unicode);
-        QTest::newRow("declared length over 16 KiB")
-            << QByteArray("FVRK\x01\x01\x00\x00\x40\x00", 10) << TFrameState::Invalid
-            << QStringList();
+        row("wire layout", ParamsFrame('\x02' + Text("ab") + Text("\xF0\x9F\x98\x80")), false,
+            {"ab", Emoji});
+        row("twelve long parameters become ten of 300", EncodeParamsFrame(Numbered(12, 400)), false,
+            Numbered(10, 300));
+        row("cut never splits a pair", EncodeParamsFrame({a299 + Emoji}), false, {a299});
+        row("non-ASCII and a leading U+FEFF", EncodeParamsFrame(unicode), false, unicode);
+        row("declared length over 16 KiB", QByteArray("FVRK\x01\x01\x00\x00\x40\x00", 10), false,
+            {"invalid"});
+        row("long text cut", EncodeReplyFrame(0, QString(5000, 't')), true,
+            {"0 " + QString(4000, 't')});
+        row("notices before the reply",
+            EncodeNoticeFrame("") + EncodeNoticeFrame("waits") + EncodeReplyFrame(0, "done"), true,
+            {"notice ", "notice waits", "0 done"});
+        row("params are no answer", EncodeParamsFrame({"x"}), true, {"invalid"});
+        row("garbage after a notice", EncodeNoticeFrame("a") + "GET", true,
+            {"notice a", "invalid"});
     }
-    void paramsFrames()
+    void frames()
     {
         QFETCH(QByteArray, bytes);
-        const TParamsRead read = ReadParamsFrame(bytes);
-        QTEST(read.State, "state");
-        QTEST(read.Params, "params");
-    }
-
-    // The running copy's frames come one after another: notices, then the reply.
-    void replyFrames_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("read"); // each frame: "notice text" or "status text"
-        QTest::newRow("long text cut")
-            << EncodeReplyFrame(0, QString(5000, 't')) << "0 " + QString(4000, 't');
-        QTest::newRow("notices before the reply")
-            << EncodeNoticeFrame("") + EncodeNoticeFrame("waits") + EncodeReplyFrame(0, "done")
-            << "notice |notice waits|0 done";
-        QTest::newRow("params are no answer") << EncodeParamsFrame({"x"}) << "invalid";
-        QTest::newRow("garbage after a notice") << EncodeNoticeFrame("a") + "GET"
-                                                << "notice a|invalid";
-    }
-    void replyFrames()
-    {
-        QFETCH(QByteArray, bytes);
+        QFETCH(bool, reply);
         QStringList read;
-        for (QByteArrayView rest = bytes; !rest.isEmpty();) {
+        const auto stop = [&](TFrameState state) {
+            read << (state == TFrameState::Invalid ? u"invalid"_s : u"more"_s);
+            return false;
+        };
+        if (const TParamsRead params = ReadParamsFrame(bytes); !reply)
+            params.State == TFrameState::Done ? void(read = params.Params)
+                                              : void(stop(params.State));
+        for (QByteArrayView rest = bytes; reply && !rest.isEmpty();) {
             const TReplyRead frame = ReadReplyFrame(rest);
-            if (frame.State != TFrameState::Done) {
-                read << (frame.State == TFrameState::Invalid ? "invalid" : "more");
+            if (frame.State != TFrameState::Done && !stop(frame.State))
                 break;
-            }
             read << (frame.Notice ? u"notice"_s : QString::number(frame.ExitStatus)) + u' ' +
                         frame.Text;
             rest = rest.sliced(frame.Size);
@@ -129,12 +123,12 @@ class TestSingleInstance final : public QObject
 
     void runtimeFolder()
     {
-        {
-            const ScopedEnv given("XDG_RUNTIME_DIR", "/run/user/7/");
-            QCOMPARE(RuntimeInstanceFolder(), "/run/user/7/favrake/");
-        }
-        const ScopedEnv relative("XDG_RUNTIME_DIR", "run/user/7"); // not trusted
-        QCOMPARE(RuntimeInstanceFolder(), QStringLiteral("/tmp/favrake-%1/").arg(::geteuid()));
+        const auto folderWith = [](const QByteArray &runtime) {
+            const ScopedEnv given("XDG_RUNTIME_DIR", runtime);
+            return RuntimeInstanceFolder();
+        };
+        QCOMPARE(folderWith("/run/user/7/"), "/run/user/7/favrake/");
+        QCOMPARE(folderWith("run/user/7"), QStringLiteral("/tmp/favrake-%1/").arg(::geteuid()));
     }
 
     void folderTrust_data()

@@ -14,7 +14,6 @@ TestReply testPage(const QByteArray &status, const QByteArray &body, const QByte
 LoopbackServer::LoopbackServer(Handler handler, const QString &address)
     : m_handler(std::move(handler))
 {
-    qputenv("no_proxy", "*"); // libcurl would ask a proxy named in the environment
     m_server.listen(QHostAddress(address));
     m_clock.start();
     QObject::connect(&m_server, &QTcpServer::newConnection, [this] {

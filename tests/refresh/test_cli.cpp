@@ -1,11 +1,12 @@
+#include "../store/storefixture.h"
 #include "loopbackserver.h"
+#include "platform/filenames.h"
 #include "store/bookmarks.h"
+#include "testenv.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 #include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
@@ -33,19 +34,6 @@ Run RunCli(const QStringList &arguments, const std::function<void(QProcess &)> &
     }
     const bool normal = cli.exitStatus() == QProcess::NormalExit;
     return {normal ? cli.exitCode() : -1, cli.readAllStandardOutput(), cli.readAllStandardError()};
-}
-
-QByteArray Shortcut(const QByteArray &url)
-{
-    return "[InternetShortcut]\r\n" + (url.isNull() ? QByteArray() : "URL=" + url + "\r\n");
-}
-
-void Write(const QString &path, const QByteArray &content, QIODevice::OpenMode mode = {})
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | mode));
-    file.write(content);
 }
 
 // name -> the rest of its line, for the lines of one bookmark each; the others in order.
@@ -108,14 +96,15 @@ class TestCli final : public QObject
         QCOMPARE(run.out.isEmpty(), code != 0);
     }
 
+    // The default folder, named in bytes that are not UTF-8, as the list shows it.
     void listFormat()
     {
         QTemporaryDir dir;
-        Write(dir.filePath(u"Kept.url"_s), Shortcut("http://kept.test/"));
-        Write(dir.filePath(u"News/Failed.url"_s), Shortcut("http://failed.test/"));
-        Write(dir.filePath(u"Fresh.url"_s), Shortcut("http://fresh.test/a\tb"));
-        TBookmarks list(dir.path());
-        list.Load();
+        const QByteArray root = QFile::encodeName(dir.path()) + "/Jos\xE9/";
+        WriteRawFile(root + "Kept.url", Shortcut("http://kept.test/"));
+        WriteRawFile(root + "News/Failed.url", Shortcut("http://failed.test/"));
+        WriteRawFile(root + "Fresh\xE9.url", Shortcut("http://fresh.test/a\tb"));
+        TBookmarks list(platform::decodeFileName(root));
         for (int i = 0; i < list.Count(); ++i) {
             TBookmarkRec &rec = *list.Item(i);
             rec.ReferenceTime = 45000.25; // 2023-03-15 06:00
@@ -127,15 +116,16 @@ class TestCli final : public QObject
                 std::tie(rec.Refreshed, rec.Title) = std::tuple(45003.75, u"Line\nbreak"_s);
             list.Save(i);
         }
-        const Run run = RunCli({u"list"_s, dir.path()});
+        const ScopedEnv favorites("FAVRAKE_FAVORITES", root);
+        const Run run = RunCli({u"list"_s});
         QCOMPARE(run.code, 0);
         QStringList lines = run.out.split(u'\n');
         QCOMPARE(lines.takeLast(), QString());
         QCOMPARE(lines.takeLast(), u"3 bookmarks in 2 folders: 2 due now, 1 kept, 1 failed"_s);
         lines.sort();
         QCOMPARE(lines, QStringList({
-                            u"Fresh.url\thttp://fresh.test/a b\tref 2023-03-15\tdue 2023-03-16 "
-                            "12:00\tok 2023-03-18 18:00\tLine break"_s,
+                            u"Fresh\uFFFD.url\thttp://fresh.test/a b\tref 2023-03-15\tdue "
+                            "2023-03-16 12:00\tok 2023-03-18 18:00\tLine break"_s,
                             u"Kept.url\thttp://kept.test/\tref 2023-03-15\tkept\tnot refreshed\t"_s,
                             u"News/Failed.url\thttp://failed.test/\tref 2023-03-15\tdue "
                             "2023-03-16 12:00\tfailed 2023-03-17 00:00: HTTP/1.1 500 Oops\t"_s,
@@ -149,10 +139,10 @@ class TestCli final : public QObject
         QTemporaryDir dir;
         LoopbackServer server([&](const QByteArray &path) {
             if (path == "/edited") // the user gives the bookmark another address meanwhile
-                Write(dir.filePath(u"edited.url"_s), Shortcut("http://else.test/"));
+                WriteFile(dir.filePath(u"edited.url"_s), Shortcut("http://else.test/"));
             if (path == "/grown")
-                Write(dir.filePath(u"grown.url"_s), QByteArray((1 << 20) + 1, ';'),
-                      QIODevice::Append);
+                WriteFile(dir.filePath(u"grown.url"_s),
+                          Shortcut(server.base() + path, QByteArray(1 << 20, ';')));
             TestReply reply = path == "/gone" ? testPage("404 Not Found")
                                               : testPage("200 OK", "<title>T " + path + "</title>");
             reply.delayMs = path == "/slow" ? 300 : 0;
@@ -162,11 +152,11 @@ class TestCli final : public QObject
             [](const QByteArray &) { return testPage("200 OK", "<title>2</title>"); },
             u"127.0.0.2"_s);
         for (const char *name : {"slow", "gone", "edited", "grown", "a/fast", "b/slow", "fast"})
-            Write(dir.filePath(QString::fromLatin1(name) + u".url"_s),
-                  Shortcut(server.base() + '/' +
-                           QFileInfo(name).fileName().toLatin1().replace("fast", "page")));
-        Write(dir.filePath(u"Other.url"_s), Shortcut(other.base()));
-        Write(dir.filePath(u"None.url"_s), Shortcut(QByteArray()));
+            WriteFile(dir.filePath(QString::fromLatin1(name) + u".url"_s),
+                      Shortcut(server.base() + '/' +
+                               QFileInfo(name).fileName().toLatin1().replace("fast", "page")));
+        WriteFile(dir.filePath(u"Other.url"_s), Shortcut(other.base()));
+        WriteFile(dir.filePath(u"None.url"_s), "[InternetShortcut]\r\n");
         QStringList listed, refreshed, summary;
         ByName(RunCli({u"list"_s, dir.path()}).out, &listed, &summary);
         const Run run = RunCli({u"refresh"_s, dir.path(), u"--jobs"_s, u"1"_s});
@@ -211,12 +201,9 @@ class TestCli final : public QObject
             const QString name = u"b%1.url"_s.arg(i);
             before[name] =
                 Shortcut((i < 2 ? fast : stalling).base() + "/p" + QByteArray::number(i));
-            Write(dir.filePath(name), before[name]);
+            WriteFile(dir.filePath(name), before[name]);
         }
-        const auto read = [&](const QString &name) {
-            QFile file(dir.filePath(name));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
+        const auto read = [&](const QString &name) { return ReadFile(dir.filePath(name)); };
         const auto stored = [&](const QString &name) { return read(name) != before[name]; };
         const Run run = RunCli({u"refresh"_s, dir.path()}, [&](QProcess &cli) {
             QTRY_VERIFY(stored(u"b0.url"_s) && stored(u"b1.url"_s) &&

@@ -290,6 +290,8 @@ class TestDownloader final : public QObject
         QTest::newRow("a date gone by: at once")
             << 429 << "Retry-After: Tue, 14 Nov 2023 22:00:00 GMT\r\n"_ba << 0;
         QTest::newRow("capped") << 429 << "Retry-After: 99999999999\r\n"_ba << 120000;
+        QTest::newRow("a date a day ahead, capped")
+            << 503 << "Retry-After: Wed, 15 Nov 2023 22:13:20 GMT\r\n"_ba << 120000;
         QTest::newRow("other status") << 500 << "Retry-After: 30\r\n"_ba << -1;
         QTest::newRow("neither seconds nor a date") << 429 << "Retry-After: soon\r\n"_ba << -1;
     }

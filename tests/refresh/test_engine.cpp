@@ -1,6 +1,5 @@
 #include "fakedownloader.h"
 #include "refresh/engine.h"
-#include "store/hextext.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -97,11 +96,6 @@ class TestEngine : public QObject
             "Written 0|New & better||now|URL");
         row("failure keeps title", "answer", "HTTP/1.1 404 Not Found",
             "Written -1|Old|HTTP/1.1 404 Not Found|now|");
-        // A pair cut in half would be stored, but read back without its high half.
-        const QString title =
-            QString(MaxStoredTextLength - 1, u'a') + QStringLiteral("\U0001F600z");
-        row("long title cut before a pair", "answer", "<title>" + title.toUtf8() + "</title>",
-            "Written 0|" + title.chopped(3) + "||now|URL");
         row("worker finished just after an empty poll", "late", {}, "Written 0|Just done||now|URL");
         const QByteArray late = "<title>Late</title>";
         row("re-read folder puts another file at the index", "move answer", late, "Dropped 0|||0|");

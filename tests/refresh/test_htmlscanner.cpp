@@ -1,6 +1,6 @@
 #include "refresh/htmlscanner.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <malloc.h>
 
@@ -87,34 +87,6 @@ class TestHtmlScanner : public QObject
         THTMLScanner scanner;
         scanner.Parse(source, {});
         QCOMPARE(Dump(scanner), objects);
-    }
-
-    void paramLookup_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<qsizetype>("index");
-        QTest::addColumn<QByteArray>("value");
-        // <meta name="a" Content=" Mixed Case " name="b" flag>
-        QTest::newRow("later of two wins") << QByteArray("name") << qsizetype(2) << QByteArray("b");
-        QTest::newRow("name trimmed and any case")
-            << QByteArray(" CONTENT\t") << qsizetype(1) << QByteArray("Mixed Case");
-        QTest::newRow("without value") << QByteArray("flag") << qsizetype(3) << QByteArray();
-        QTest::newRow("absent") << QByteArray("lang") << qsizetype(-1) << QByteArray();
-    }
-
-    void paramLookup()
-    {
-        QFETCH(QByteArray, name);
-        QFETCH(qsizetype, index);
-        QFETCH(QByteArray, value);
-        THTMLScanner scanner;
-        scanner.Parse("<meta name=\"a\" Content=\" Mixed Case \" name=\"b\" flag>", {});
-        const THTMLTag tag = *scanner.Object(0).Tag();
-        QCOMPARE(tag.Text(), QByteArray("meta name=\"a\" Content=\"Mixed Case\" name=\"b\" flag"));
-        QVERIFY(!tag.Param(4) && !tag.Param(-1));
-        QCOMPARE(tag.IndexOfParam(name), index);
-        QCOMPARE(tag.ParamValue(name).toByteArray(), value);
-        QCOMPARE(tag.ParamValueUpper(name), value.toUpper());
     }
 
     void hostileMemory_data()

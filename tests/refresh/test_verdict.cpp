@@ -122,9 +122,7 @@ class TestVerdict final : public QObject
             'T');
         row("certificate refused", fetched(Article, {}, {}, {}, CURLE_PEER_FAILED_VERIFICATION),
             'C');
-        row("refused", fetched(Article, {}, {}, {}, CURLE_COULDNT_CONNECT), 'T');
         row("408", fetched(Article, {"408"}), 'T');
-        row("503", fetched(Article, {"503"}), 'T');
         row("404", fetched(Article, {"404"}, page("Not found", "")), 'G');
         row("410", fetched(Article, {"410"}), 'G');
         row("proxy wants credentials", fetched(Article, {"407"}), 0);

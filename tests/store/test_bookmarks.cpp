@@ -2,13 +2,13 @@
 #include "store/hextext.h"
 #include "store/scan.h"
 #include "storefixture.h"
-#include "testenv.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <limits>
 #include <sys/wait.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 constexpr qint64 Jan2003 = 1041379200; // 2003-01-01 00:00 UTC
@@ -154,7 +154,6 @@ class TestBookmarks : public QObject
         QTest::addColumn<int>("state");
         QTest::addColumn<bool>("due");
         const double minute = 1.0 / 1440;
-        QTest::newRow("29 days ok") << 29.0 << 0 << false;
         QTest::newRow("30 days ok") << 30.0 << 0 << true;
         QTest::newRow("29.999 days ok") << 30.0 - minute << 0 << false;
         QTest::newRow("30 days ahead (clock set back)") << -30.0 << 0 << true;
@@ -202,6 +201,8 @@ class TestBookmarks : public QObject
         rec.SubjectPhrase = "CAR REPAIR";
         rec.Match = "Car-Repair";
         rec.Rating = 10;
+        rec.History = {u"GGO"_s, 40000.5, 40001.5};
+        rec.Verdict = LinkVerdict::Gone;
         QVERIFY(list.Save(a));
         QCOMPARE(rec.Title.size(), MaxStoredTextLength - 1); // the pair is not split
         list.PutBackAll();
@@ -209,6 +210,9 @@ class TestBookmarks : public QObject
         const TBookmarks again = load();
         for (auto field : {&TBookmarkRec::Title, &TBookmarkRec::Descr, &TBookmarkRec::Match})
             QCOMPARE(again.Item(a)->*field, rec.*field);
+        const LinkHistory &h = again.Item(a)->History;
+        QCOMPARE(std::tuple(h.Checks, h.LastOK, h.FailSince, again.Item(a)->Verdict),
+                 std::tuple(u"GGO"_s, 40000.5, 40001.5, LinkVerdict::Gone));
         QVERIFY(again.HasSuggestion(a) && again.PhraseText(a) == "CAR REPAIR");
         QCOMPARE(std::pair(again.Item(a)->RemindTime, again.Item(a)->Refreshed),
                  std::pair(1.0, 1.0));
@@ -307,21 +311,6 @@ class TestBookmarks : public QObject
         int status = -1;
         QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && !WEXITSTATUS(status));
         QCOMPARE(::chmod(QFile::encodeName(path("News/Locked")).constData(), 0700), 0);
-    }
-
-    // The command line lists the default folder, named in bytes that are not UTF-8.
-    void commandLineListsEveryBookmark()
-    {
-        WriteRawFile(rawPath("Jos\xE9/caf\xE9.url"), Shortcut("http://a.test/"));
-        const ScopedEnv favorites("FAVRAKE_FAVORITES", rawPath("Jos\xE9"));
-        QProcess cli;
-        cli.start(FAVRAKE_CLI, {"list"});
-        QVERIFY(cli.waitForFinished(60000));
-        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-        QCOMPARE(cli.exitCode(), 0);
-        QVERIFY2(out.startsWith("caf" + Mark + ".url\thttp://a.test/\t") &&
-                     out.contains("\n1 bookmark in "),
-                 qPrintable(out));
     }
 };
 

@@ -1,7 +1,7 @@
 #include "store/hextext.h"
 #include "store/inidoc.h"
 
-#include <QtTest>
+#include <QTest>
 
 namespace {
 QByteArray Utf16(const QString &text)

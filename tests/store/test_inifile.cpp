@@ -19,16 +19,6 @@ long HookedWrite(int fd, const void *data, unsigned long size)
         WriteFile(HookFolder + "/a.url", OtherProgramWrites);
     return ::write(fd, data, size);
 }
-int FailingSync(int)
-{
-    errno = EIO;
-    return -1;
-}
-int FailingRename(const char *, const char *)
-{
-    errno = EXDEV;
-    return -1;
-}
 
 // What this process has read so far, and the size of this answer, which counts only later.
 std::pair<qint64, qint64> BytesRead()
@@ -112,8 +102,10 @@ class TestIniFile : public QObject
         QFETCH(int, step);
         platform::FileWriteOps ops = platform::systemFileWriteOps();
         ops.write = step == 0 ? FailingWrite : HookedWrite;
-        ops.sync = step == 1 ? FailingSync : ops.sync;
-        ops.rename = step == 2 ? FailingRename : ops.rename;
+        if (step == 1)
+            ops.sync = [](int) { return errno = EIO, -1; };
+        if (step == 2)
+            ops.rename = [](const char *, const char *) { return errno = EXDEV, -1; };
         const QByteArray before = Shortcut("http://a.test/", "[Merkwerk]\r\nTitle=0041\r\n");
         OtherProgramWrites = step == 3 ? Shortcut("http://a.test/", "[M]\r\nx=1\r\n") : "";
         WriteFile(path("a.url"), before);
