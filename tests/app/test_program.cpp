@@ -206,30 +206,6 @@ class TestProgram final : public QObject
                                  10000);
     }
 
-    void hidden_data()
-    {
-        QTest::addColumn<bool>("tray");
-        QTest::newRow("with a tray: the menu opens from the icon") << true;
-        QTest::newRow("without: the title window stands in for the icon") << false;
-    }
-    // Hidden is the program's normal state: its menu must work then, and without a tray
-    // a click on the title window brings the column back.
-    void hidden()
-    {
-        QFETCH(bool, tray);
-        Running run(tray);
-        TMainForm *main = run.shownMain();
-        QVERIFY(main);
-        run.trigger("PopupTrayShowHide");
-        QTRY_VERIFY_WITH_TIMEOUT(main->StandsIn() || !main->isVisible(), 10000);
-        QCOMPARE(main->isVisible(), !tray);
-        QVERIFY(main->findChild<QMenu *>(QStringLiteral("PopupTray"))->isEnabled());
-        if (tray)
-            return;
-        QTest::mouseClick(main, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!main->StandsIn() && main->IsShowing(), 10000);
-    }
-
     void secondStartRaisesDialogs_data()
     {
         QTest::addColumn<QString>("item");
