@@ -12,7 +12,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 // The dialog as the user meets it: shown, its controls found by name.
