@@ -128,41 +128,37 @@ class TestMainForm : public QObject
         QCOMPARE(actions, (QList<QList<QVariant>>{{0, -3}}));
     }
 
-    void entriesReportTheirRow()
+    // Entries report their row, by click and by menu; the buttons and the title's menu ask
+    // for their own work, and "put back" only once there is something to put back.
+    void entriesAndButtonsSignal()
     {
         SampleFavorites favorites({"Alpha", "Beta"});
         TMainForm form;
-        form.UpdateView(ViewOf(favorites, {"", "", "Beta", "", "Alpha"}));
         QSignalSpy opens(&form, &TMainForm::entryOpenRequested);
         QSignalSpy actions(&form, &TMainForm::entryActionRequested);
-        QTest::mouseClick(form.TitleLabel(4), Qt::LeftButton, {}, QPoint(2, 2));
-        TUCLabel *label = form.TitleLabel(2);
-        QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(2, 2),
-                                  label->mapToGlobal(QPoint(2, 2)));
-        QApplication::sendEvent(label, &context);
-        for (const char *item : {"PopupLinkRemindC", "PopupLinkDelete", "PopupLinkOpen"})
-            form.findChild<QAction *>(QString::fromLatin1(item))->trigger();
-        QCOMPARE(actions, (QList<QList<QVariant>>{{2, 7}, {2, -2}}));
-        QCOMPARE(opens, (QList<QList<QVariant>>{{4}, {2}}));
-        form.PopupLink()->close();
-    }
-
-    void buttonsAndMenus()
-    {
-        SampleFavorites favorites({"Alpha"});
-        TMainForm form;
-        QSignalSpy hide(&form, &TMainForm::hideRequested);
         QSignalSpy putBack(&form, &TMainForm::showPutBackRequested);
+        QSignalSpy hide(&form, &TMainForm::hideRequested);
         QSignalSpy menu(&form, &TMainForm::windowMenuRequested);
         auto *showPutBack = form.findChild<QToolButton *>(u"SBtInfoShowPutBack"_s);
-        showPutBack->click(); // nothing is put back: the button takes no click
+        showPutBack->click();
         form.UpdateView(ViewOf(favorites, {}));
         showPutBack->click();
-        QCOMPARE(putBack.count(), 1);
+        form.UpdateView(ViewOf(favorites, {"", "", "Beta", "", "Alpha"}));
+        QTest::mouseClick(form.TitleLabel(4), Qt::LeftButton, {}, QPoint(2, 2));
+        const auto contextMenu = [](QWidget *widget, QPoint global) {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), global);
+            QApplication::sendEvent(widget, &event);
+        };
+        contextMenu(form.TitleLabel(2), form.TitleLabel(2)->mapToGlobal(QPoint(2, 2)));
+        for (const char *item : {"PopupLinkRemindC", "PopupLinkDelete", "PopupLinkOpen"})
+            form.findChild<QAction *>(QString::fromLatin1(item))->trigger();
+        form.PopupLink()->close();
         form.findChild<QToolButton *>(u"SBtHide"_s)->click();
+        contextMenu(form.findChild<QWidget *>(u"LblTitleB"_s), QPoint(160, 105));
+        QCOMPARE(actions, (QList<QList<QVariant>>{{2, 7}, {2, -2}}));
+        QCOMPARE(opens, (QList<QList<QVariant>>{{4}, {2}}));
+        QCOMPARE(putBack.count(), 1);
         QCOMPARE(hide.count(), 1);
-        QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(60, 5), QPoint(160, 105));
-        QApplication::sendEvent(form.findChild<QWidget *>(u"LblTitleB"_s), &context);
         QCOMPARE(menu, (QList<QList<QVariant>>{{QPoint(160, 105)}}));
     }
 };

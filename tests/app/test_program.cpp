@@ -16,7 +16,7 @@
 #include <QLocalSocket>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 #include <csignal>
 
 namespace {
@@ -63,6 +63,17 @@ struct Running
         QObject::connect(&guard, &platform::TSingleInstance::InstanceStarted, &program,
                          &TProgram::InstanceStarted);
     }
+    // The main window once it has faded in; none when it does not.
+    TMainForm *shownMain() const
+    {
+        TMainForm *main = TopLevel<TMainForm>();
+        const auto shown = [main] { return main->FadeLevel() == TBaseForm::MaxFadeLevel; };
+        return QTest::qWaitFor(shown, 10000) ? main : nullptr;
+    }
+    void trigger(const char *item) const
+    {
+        TopLevel<TMainForm>()->findChild<QAction *>(QLatin1String(item))->trigger();
+    }
     // Another copy hands over its start; the socket stays open for the answer.
     void SecondStart()
     {
@@ -93,6 +104,7 @@ class TestProgram final : public QObject
     {
         LoadSettings({}, m_home.path());
         std::tie(Settings.Installed, Settings.NoNetAccess) = std::tuple(true, true);
+        RememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
     }
 
     void translationsCoverEveryText_data()
@@ -178,10 +190,9 @@ class TestProgram final : public QObject
     void triggerDuringFadeWaitsForIt()
     {
         QFETCH(bool, secondStart);
-        RememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
         Running run;
-        TMainForm *main = TopLevel<TMainForm>();
-        QTRY_COMPARE_WITH_TIMEOUT(main->FadeLevel(), TBaseForm::MaxFadeLevel, 10000);
+        TMainForm *main = run.shownMain();
+        QVERIFY(main);
         auto *tray = run.program.findChild<platform::TTrayIcon *>();
         if (secondStart)
             run.SecondStart();
@@ -189,35 +200,10 @@ class TestProgram final : public QObject
             QMetaObject::invokeMethod(
                 tray, [tray] { emit tray->MouseDown(Qt::LeftButton); }, Qt::QueuedConnection);
         const EventHook hides(main, QEvent::Hide);
-        main->findChild<QAction *>(QStringLiteral("PopupTrayShowHide"))->trigger();
+        run.trigger("PopupTrayShowHide");
         QCOMPARE(hides.count, 0); // the fade goes on after the command has returned
         QTRY_VERIFY_WITH_TIMEOUT(hides.count > 0 && main->FadeLevel() == TBaseForm::MaxFadeLevel,
                                  10000);
-    }
-
-    void hidden_data()
-    {
-        QTest::addColumn<bool>("tray");
-        QTest::newRow("with a tray: the menu opens from the icon") << true;
-        QTest::newRow("without: the title window stands in for the icon") << false;
-    }
-    // Hidden is the program's normal state: its menu must work then, and without a tray
-    // a click on the title window brings the column back.
-    void hidden()
-    {
-        QFETCH(bool, tray);
-        RememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
-        Running run(tray);
-        TMainForm *main = TopLevel<TMainForm>();
-        QTRY_COMPARE_WITH_TIMEOUT(main->FadeLevel(), TBaseForm::MaxFadeLevel, 10000);
-        main->findChild<QAction *>(QStringLiteral("PopupTrayShowHide"))->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(main->StandsIn() || !main->isVisible(), 10000);
-        QCOMPARE(main->isVisible(), !tray);
-        QVERIFY(main->findChild<QMenu *>(QStringLiteral("PopupTray"))->isEnabled());
-        if (tray)
-            return;
-        QTest::mouseClick(main, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!main->StandsIn() && main->IsShowing(), 10000);
     }
 
     void secondStartRaisesDialogs_data()
@@ -230,9 +216,8 @@ class TestProgram final : public QObject
     {
         QFETCH(QString, item);
         Running run;
-        TMainForm *main = TopLevel<TMainForm>();
-        QTRY_COMPARE_WITH_TIMEOUT(main->FadeLevel(), TBaseForm::MaxFadeLevel, 10000);
-        main->findChild<QAction *>(item)->trigger();
+        QVERIFY(run.shownMain());
+        run.trigger(item.toLatin1().constData());
         QTRY_VERIFY(qobject_cast<QDialog *>(QApplication::activeWindow()));
         QWidget *dialog = QApplication::activeWindow();
         QWidget other;

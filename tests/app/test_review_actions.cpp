@@ -1,4 +1,3 @@
-#include "app/reviewlinks.h"
 #include "reviewfakes.h"
 #include "store/ini.h"
 
@@ -132,31 +131,24 @@ class TestReviewActions : public QObject
         QTEST(rig.view.log.last().section(u' ', 1).toDouble(), "day");
     }
 
+    // The subject goes to the server in plain lower-case words, escaped, with the button asked for.
     void suggestion_data()
     {
         QTest::addColumn<int>("tag");
         QTest::addColumn<QString>("opened");
-        const QString base = u"https://links.test/route.php?q=travel%20tips&btn="_s;
+        const QString base = u"https://links.test/route.php?q=a%20b%20c%20d%20%C3%A9&btn="_s;
         QTest::newRow("asked for") << int(SuggestTag) << base + "S";
         QTest::newRow("on the way of a keep") << int(KeepTag) << base + "K";
         QTest::newRow("on the way of a delete") << int(DeleteTag) << base + "D";
     }
-
     void suggestion()
     {
         QFETCH(int, tag);
-        QFETCH(QString, opened);
         ReviewRig rig;
         Settings.SuggestServer = u"https://links.test"_s;
-        TReview &review = Shown(rig, {true, true, false, false});
+        TReview &review = Shown(rig, {true, true, false, false}, {.subject = u"A&b=c d/é"_s});
         review.EntryAction(rig.rowOf(Paper), tag);
-        QCOMPARE(rig.desktop.opened, QStringList{opened});
-    }
-
-    void linkAddressEncoded()
-    {
-        QCOMPARE(LinkCollectionAddress(u"https://s.test/"_s, "a&b=c d/é", u"K"_s),
-                 u"https://s.test/route.php?q=a%26b%3Dc%20d%2F%C3%A9&btn=K"_s);
+        QTEST(rig.desktop.opened.join(u' '), "opened");
     }
 
     // Without a server the program writes the collection itself, into the user's cache
@@ -181,37 +173,33 @@ class TestReviewActions : public QObject
         QCOMPARE(rig.view.errors.size(), 1);
     }
 
+    // Only a web address reaches the browser; opening settles nothing.
     void open_data()
     {
         QTest::addColumn<QByteArray>("url");
         QTest::addColumn<bool>("browserWorks");
-        QTest::addColumn<bool>("opened");
         QTest::addColumn<QString>("error");
-        const QString notWeb = u"is not a web address"_s;
-        QTest::newRow("http") << QByteArray("http://a.test/x?y=1") << true << true << QString();
-        QTest::newRow("file") << QByteArray("file:///etc/passwd") << true << false << notWeb;
+        QTest::newRow("http") << QByteArray("http://a.test/x?y=1") << true << QString();
+        QTest::newRow("file") << QByteArray("file:///etc/passwd") << true << "is not a web address";
         QTest::newRow("browser fails")
-            << QByteArray("http://a.test/") << false << false << "could not be started for";
+            << QByteArray("http://a.test/") << false << "could not be started for";
     }
-
     void open()
     {
         QFETCH(QByteArray, url);
-        QFETCH(bool, browserWorks);
-        QFETCH(bool, opened);
         QFETCH(QString, error);
         ReviewRig rig;
         rig.add(Paper, {}, url);
+        QFETCH(bool, browserWorks);
         rig.desktop.works = browserWorks;
         rig.confirmer.answers = {{true}};
         TReview &review = rig.started();
-        QCOMPARE(review.EntryClick(0), opened);
+        QCOMPARE(review.EntryClick(0), error.isEmpty());
         QCOMPARE(rig.confirmer.keys(), QStringList{"WebLink"});
-        const bool refused = error.contains(u"not a web address"_s);
-        QCOMPARE(rig.desktop.opened, refused ? QStringList() : QStringList{QString::fromUtf8(url)});
-        QCOMPARE(rig.view.errors.join(u'\n').contains(error), true);
-        QCOMPARE(rig.view.errors.isEmpty(), error.isEmpty());
-        QCOMPARE(review.EntryAt(0), rig.indexOf(Paper)); // opening settles nothing
+        QCOMPARE(rig.desktop.opened.size(), int(url.startsWith("http")));
+        QCOMPARE(rig.view.errors.size(), int(!error.isEmpty()));
+        QVERIFY(rig.view.errors.join(u'\n').contains(error));
+        QCOMPARE(review.EntryAt(0), rig.indexOf(Paper));
     }
 
     // A decision that cannot be carried out is not lost silently: all stays as it was, and a

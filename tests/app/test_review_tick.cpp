@@ -35,8 +35,6 @@ class TestReviewTick : public QObject
                                    << QStringList{"Uninstalled 0", "Close"} << "deleted";
         QTest::newRow("language template") << QStringList{"/CREATELNG"} << true << false
                                            << QStringList{"Template", "Close"} << "saved";
-        QTest::newRow("switch in lower case does nothing")
-            << QStringList{"/uninstall"} << true << false << QStringList{"Close"} << "saved";
     }
     void startup()
     {

@@ -6,8 +6,8 @@
 
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
-#include <QtTest>
 
 class TestTrayMenu final : public QObject
 {

@@ -12,7 +12,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 // The dialog as the user meets it: shown, its controls found by name.
@@ -33,7 +33,6 @@ struct Dialog final
     }
     void show() { dlg.show(); }
     void ok() { child<QPushButton>("BtnOk").click(); }
-    bool isVisible() const { return dlg.isVisible(); }
 };
 
 QByteArray OurEntry(const QByteArray &exec)
@@ -145,7 +144,7 @@ class TestConfigDlg final : public QObject
         auto &ok = dialog.child<QPushButton>("BtnOk");
         QCOMPARE(ok.isEnabled(), valid);
         QTest::keyClick(&ok, Qt::Key_Space); // a disabled OK ignores it; the dialog stays open
-        QCOMPARE(dialog.isVisible(), !valid);
+        QCOMPARE(dialog.dlg.isVisible(), !valid);
         const int stored = spin == "SERemind" ? Settings.RemindInterval : Settings.RefreshInterval;
         QCOMPARE(stored == text.toInt(), valid);
     }
@@ -210,7 +209,7 @@ class TestConfigDlg final : public QObject
             dialog.dlg.close();
         else
             QTest::keyClick(&dialog.dlg, Qt::Key_Escape);
-        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.dlg.isVisible());
         const auto changeable = [](const TMWConfig &c) {
             return std::tuple(c.RemindInterval, c.RefreshInterval, c.NoHints, c.NoSpeedWnd);
         };

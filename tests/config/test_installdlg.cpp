@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 namespace {
 QString Text(const TInstallDlg &dialog, const char *name)
@@ -66,6 +66,9 @@ class TestInstallDlg final : public QObject
         QTEST(QStringList({Text(dialog, "LblBMCount"), Text(dialog, "LblBMCountMsg"),
                            Text(dialog, "LblFldCount"), Text(dialog, "LblFldCountMsg")}),
               "shown");
+        // An empty collection, and no browser found (none offered here): nothing to import.
+        QCOMPARE(dialog.findChild<QWidget *>("GrpImport")->isVisible(), files.isEmpty());
+        QVERIFY(!dialog.findChild<QPushButton *>("BtnImport")->isEnabled() || !files.isEmpty());
     }
 
     void firstRun_data()
@@ -97,37 +100,6 @@ class TestInstallDlg final : public QObject
         QTEST(dialog.RunFirstRun(), "installed");
         QTEST(Settings.Installed, "installed");
         QCOMPARE(platform::IsAutostartEnabled(), autostart && Settings.Installed);
-    }
-
-    // An empty collection: the welcome offers the browsers found; an import fills the
-    // collection, which is counted anew, and says what it did.
-    void welcomeOffersBrowsers_data()
-    {
-        QTest::addColumn<QStringList>("browsers");
-        QTest::newRow("a browser found") << QStringList{"Firefox (2 bookmarks)"};
-        QTest::newRow("none found") << QStringList();
-    }
-    void welcomeOffersBrowsers()
-    {
-        QFETCH(QStringList, browsers);
-        QTemporaryDir favorites;
-        Settings.FavoritesFolder = favorites.path() + "/missing";
-        TInstallDlg dialog{QIcon()};
-        QStringList imported;
-        dialog.SetOffers({[&] { return browsers; },
-                          [&](int i) {
-                              WriteFile(favorites.filePath("missing/a.url"), Shortcut("http://a/"));
-                              return imported << browsers.value(i), QStringLiteral("done");
-                          },
-                          {}});
-        dialog.show();
-        auto *import = dialog.findChild<QPushButton *>("BtnImport");
-        QVERIFY(dialog.findChild<QWidget *>("GrpImport")->isVisible());
-        QCOMPARE(import->isEnabled(), !browsers.isEmpty());
-        import->click();
-        QCOMPARE(imported, browsers);
-        QCOMPARE(Text(dialog, "LblBMCount"), browsers.isEmpty() ? "0" : "1");
-        QCOMPARE(dialog.findChild<QWidget *>("GrpImport")->isVisible(), browsers.isEmpty());
     }
 
     // About counts the collection afresh on each show.

@@ -17,8 +17,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 namespace {
 template <typename T, typename Parent> T *Named(Parent *parent, const char *name)

@@ -1,7 +1,7 @@
 #include "lang/lngfile.h"
 #include "langfixture.h"
 
-#include <QtTest>
+#include <QTest>
 #include <sys/stat.h>
 
 using Bytes = QByteArray;
