@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 // The dialog as the user meets it: shown, its controls found by name.
