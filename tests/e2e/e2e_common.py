@@ -201,3 +201,14 @@ def click_tray(button=1):
     xdo("mousemove", str(x + 12), str(y + 12))
     time.sleep(0.3)
     xdo("click", str(button))
+
+
+def menu_choose(pid, keys):
+    """Opens the tray menu with a right click and picks an item by keyboard, once the menu
+    itself is up (a dialog already open must not take the keys)."""
+    before = {w[0] for w in windows(pid)}
+    click_tray(3)
+    wait_for("the tray menu", lambda: [w for w in windows(pid) if w[0] not in before and
+                                       w[4] > 150 and w[3] != 140])
+    time.sleep(0.3)
+    xdo("key", *keys)

@@ -22,12 +22,6 @@ def quit_program(program):
         fail("quitting did not end the program with 0")
 
 
-def menu_choose(pid, keys):
-    click_tray(3)
-    wait_for("the tray menu", lambda: [w for w in windows(pid) if w[4] > 150 and w[3] != 140])
-    time.sleep(0.3)
-    xdo("key", *keys)
-
 
 def welcome_imports(env, base):
     """First start without a folder: the welcome offers Chromium's bookmarks and imports them.

@@ -6,13 +6,6 @@ second copy. Usage: e2e_tray.py <favrake binary> <output folder>"""
 from e2e_common import *  # noqa: F401,F403
 
 
-def menu_choose(pid, keys):
-    """Opens the tray menu with a right click and picks an item by keyboard."""
-    click_tray(3)
-    wait_for("the tray menu", lambda: [w for w in windows(pid) if w[4] > 150 and w[3] != 140])
-    time.sleep(0.3)
-    xdo("key", *keys)
-
 
 # The menu's items by keys: from the top, or from the bottom for the last ones.
 SETTINGS, ABOUT, SHOW_HIDE = ["Down"] * 5, ["Up"] * 3, ["Up"] * 2
