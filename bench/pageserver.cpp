@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -112,7 +113,10 @@ bool PageServer::Receive(Connection &c)
     }
     if (!c.counted && c.request.contains("\r\n\r\n")) {
         c.counted = true;
-        ++m_requests;
+        // A page is "/p/<number>"; the link check's probes have letters there.
+        const bool page = c.request.startsWith("GET /p/") && c.request.size() > 7 &&
+                          std::isdigit(static_cast<unsigned char>(c.request[7]));
+        ++(page ? m_requests : m_otherRequests);
         m_mostAtOnce = std::max(m_mostAtOnce.load(), ++m_open[size_t(c.host)]);
         c.answerAt = m_stall ? Clock::time_point::max() : Clock::now() + m_delay;
     }

@@ -18,7 +18,10 @@ class PageServer final
     PageServer &operator=(const PageServer &) = delete;
 
     QByteArray Url(int host, int page) const;
+    // Requests for the collection's pages, and for any other address (the link check's
+    // probes).
     int Requests() const { return m_requests.load(); }
+    int OtherRequests() const { return m_otherRequests.load(); }
     // The most requests one host had in progress at the same time.
     int MostAtOnce() const { return m_mostAtOnce.load(); }
 
@@ -36,6 +39,7 @@ class PageServer final
     std::vector<int> m_open; // requests in progress, by host
     int m_wake[2] = {-1, -1};
     std::atomic<int> m_requests = 0;
+    std::atomic<int> m_otherRequests = 0;
     std::atomic<int> m_mostAtOnce = 0;
     std::thread m_thread;
 };
