@@ -1,5 +1,6 @@
 """What the end-to-end tests share: a temporary home with a Favorites folder, a loopback web
 server, the program's windows as xdotool sees them, and the files' stored state."""
+import atexit
 import http.server
 import os
 import signal
@@ -25,6 +26,26 @@ def fail(message):
     print("FAIL:", message)
     subprocess.run(["import", "-window", "root", os.path.join(OUT, "e2e-failure.png")])
     sys.exit(1)
+
+
+def start_display():
+    """A virtual screen of this run's own: the X server picks a free display number itself and
+    names it once it takes connections, so runs started side by side never share one."""
+    ready, announce = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(announce), "-screen", "0",
+                               "%dx%dx24" % (SCREEN_W, SCREEN_H), "-nolisten", "tcp"],
+                              pass_fds=(announce,), stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    os.close(announce)
+    atexit.register(lambda: (server.kill(), server.wait()))
+    with os.fdopen(ready) as named:
+        number = named.readline().strip()
+    if not number:
+        sys.exit("FAIL: the virtual screen did not start")
+    os.environ["DISPLAY"] = ":" + number
+
+
+start_display()
 
 
 def wait_for(what, condition, seconds=30):
