@@ -218,10 +218,21 @@ class TestImport : public QObject
         for (const QString &entry : collection)
             WriteFile(source + u'/' + entry.section(u'=', 0, 0),
                       "[InternetShortcut]\r\nURL=" + entry.section(u'=', 1).toUtf8() + "\r\n");
+        // A file time between two seconds: the add date must not come after the last change.
+        const QDateTime bookmarked = QDateTime::fromMSecsSinceEpoch(1'500'000'000'700, Qt::UTC);
+        QFile zed(source + "/Zed.url");
+        QVERIFY(zed.open(QIODevice::ReadWrite));
+        QVERIFY(zed.setFileTime(bookmarked, QFileDevice::FileAccessTime));
+        QVERIFY(zed.setFileTime(bookmarked, QFileDevice::FileModificationTime));
+        zed.close();
         const QByteArray html = exportCollection(TBookmarks(source));
+        QVERIFY2(html.contains(R"(ADD_DATE="1500000000" LAST_MODIFIED="1500000000">Zed<)"),
+                 html.constData());
         const ImportReport report = Import(readBookmarkHtml(html).tree, dir.filePath("copy"));
         QCOMPARE(report.imported, collection.size());
         QCOMPARE(Shortcuts(dir.filePath("copy")), collection);
+        QCOMPARE(QFileInfo(dir.filePath("copy/Zed.url")).lastModified().toSecsSinceEpoch(),
+                 bookmarked.toSecsSinceEpoch());
     }
 
     void commandLine_data()
