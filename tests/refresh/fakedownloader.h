@@ -1,18 +1,19 @@
 #pragma once
 
-// A download worker that answers when the test says so. Withdrawing keeps a published
-// result, so the engine itself must never hand out the answer to a withdrawn request.
+// A download worker that answers when the test says so. Withdrawing keeps the published
+// results, so the engine itself must never hand out the answer to a withdrawn request.
 #include "refresh/downloader.h"
 
+#include <deque>
 #include <optional>
 #include <tuple>
-#include <utility>
 
 struct FakeDownloader final : AbstractDownloader
 {
     bool started = false;
-    bool finishAfterEmptyTake = false; // the worker finishes just after a poll found nothing
-    std::optional<TIndyResult> outstanding, published; // the request: index, address, serial
+    bool finishAfterEmptyTake = false;      // the worker finishes just after a poll found nothing
+    std::optional<TIndyResult> outstanding; // the request: index, address, serial
+    std::deque<TIndyResult> published;      // in the order they came out
     quint64 serials = 0;
 
     void start() override { started = true; }
@@ -29,9 +30,13 @@ struct FakeDownloader final : AbstractDownloader
     bool isBusyWith(int index) const override { return outstanding && outstanding->Index == index; }
     std::optional<TIndyResult> takeResult() override
     {
-        std::optional<TIndyResult> taken = std::exchange(published, {});
-        if (!taken && finishAfterEmptyTake && outstanding)
-            publish(*outstanding, "<title>Just done</title>");
+        if (published.empty()) {
+            if (finishAfterEmptyTake && outstanding)
+                publish(*outstanding, "<title>Just done</title>");
+            return {};
+        }
+        TIndyResult taken = published.front();
+        published.pop_front();
         return taken;
     }
     // A page, or a failure's status line.
@@ -41,7 +46,7 @@ struct FakeDownloader final : AbstractDownloader
         (result.Success ? result.Content : result.ErrorMsg) = answer;
         if (outstanding && outstanding->Serial == result.Serial)
             outstanding.reset();
-        published = result;
+        published.push_back(result);
     }
     void finish(const QByteArray &page) { publish(*outstanding, page); }
 };
