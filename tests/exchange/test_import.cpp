@@ -239,34 +239,43 @@ class TestImport : public QObject
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says"); // the last line, where a row names it
+        const auto row = [](const char *name, const QStringList &arguments, int status,
+                            const QString &says = {}) {
+            QTest::newRow(name) << arguments << status << says;
+        };
         const QString file = QStringLiteral(FAVRAKE_TEST_DATA "/exchange/chromium.html");
-        QTest::newRow("import") << QStringList{"import", file, "--into", "In/Here"} << 0;
-        QTest::newRow("dry run") << QStringList{"import", file, "--dry-run"} << 0;
-        QTest::newRow("no source") << QStringList{"import"} << 2;
-        QTest::newRow("folder outside") << QStringList{"import", file, "--into", "../x"} << 2;
-        QTest::newRow("profile of a file") << QStringList{"import", file, "--profile", "p"} << 2;
-        QTest::newRow("unreadable source") << QStringList{"import", "/nonexistent.html"} << 1;
-        QTest::newRow("not a bookmark file") << QStringList{"import", "/etc/hostname"} << 1;
-        QTest::newRow("browser without profile") << QStringList{"import", "vivaldi"} << 1;
-        QTest::newRow("unwritable folder")
-            << QStringList{"import", file, "--into", "blocked/x"} << 1;
-        QTest::newRow("export") << QStringList{"export", "-o", "/dev/null"} << 0;
-        QTest::newRow("export to a missing folder")
-            << QStringList{"export", "-o", "/nonexistent/x"} << 1;
-        QTest::newRow("export of a missing folder") << QStringList{"export", "/nonexistent"} << 1;
-        QTest::newRow("duplicates") << QStringList{"duplicates"} << 0;
-        QTest::newRow("duplicates of two folders") << QStringList{"duplicates", "a", "b"} << 2;
+        row("import", {"import", file, "--into", "In/Here"}, 0);
+        row("dry run", {"import", file, "--dry-run"}, 0);
+        row("no source", {"import"}, 2);
+        row("folder outside", {"import", file, "--into", "../x"}, 2);
+        row("profile of a file", {"import", file, "--profile", "p"}, 2);
+        row("unreadable source", {"import", "/nonexistent.html"}, 1);
+        row("not a bookmark file", {"import", "/etc/hostname"}, 1);
+        row("browser without profile", {"import", "vivaldi"}, 1);
+        row("unwritable folder", {"import", file, "--into", "blocked/x"}, 1);
+        row("export", {"export", "-o", "/dev/null"}, 0, "Exported 2 bookmarks to /dev/null");
+        row("export to a missing folder", {"export", "-o", "/nonexistent/x"}, 1);
+        row("export of a missing folder", {"export", "/nonexistent"}, 1);
+        row("duplicates", {"duplicates"}, 0, "1 group of copies, 1 bookmark that could go");
+        row("duplicates of two folders", {"duplicates", "a", "b"}, 2);
     }
     void commandLine()
     {
         QFETCH(QStringList, arguments);
         QTemporaryDir dir;
         WriteFile(dir.filePath("blocked"), "a file");
+        for (const char *name : {"Only.url", "Copy.url"}) // one bookmark saved twice
+            WriteFile(dir.filePath(name), "[InternetShortcut]\r\nURL=https://only.example/\r\n");
         QProcess *cli = StartCli(this, arguments, dir.path());
         QVERIFY(cli->waitForFinished(60000));
         QTEST(cli->exitCode(), "status");
+        QFETCH(QString, says);
+        if (!says.isEmpty())
+            QCOMPARE(QString::fromUtf8(cli->readAllStandardOutput()).trimmed().split(u'\n').last(),
+                     says);
         if (arguments.contains("--dry-run") || cli->exitCode() != 0)
-            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 3);
     }
 
     // Killed while writing, an import leaves only whole .URL files, and no other file but
