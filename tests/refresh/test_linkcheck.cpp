@@ -98,7 +98,8 @@ class TestLinkCheck final : public QObject
                                       "parked.test:" + port(lander) + ":127.0.0.4",
                                       "down.test:" + Bytes::number(closedPort) + ":127.0.0.5"};
         auto resolver = std::make_shared<TestResolver>();
-        resolver->missing = {"nosuch.invalid"};
+        // A name service that calls even the suffix "nowhere" missing tells nothing.
+        resolver->missing = {"nosuch.invalid", "gone.nowhere", "nowhere"};
         resolver->parkedBy = {{"parked.test", "ns2.sedoparking.com"}};
         auto checking = std::make_unique<LinkChecker>(
             std::make_unique<Downloader>(DownloadLimits{.resolve = resolve},
@@ -125,6 +126,7 @@ class TestLinkCheck final : public QObject
             {on(shopSite, "shop.test", "/"), 'O'},
             {on(lander, "parked.test", "/"), 'P'},
             {"http://nosuch.invalid/page", 'N'},
+            {"http://gone.nowhere/page", 'T'},
             {"http://down.test:" + Bytes::number(closedPort) + "/page", 'T'},
             {"file:///etc/passwd", '-'}, // not a web link: never judged
         };
