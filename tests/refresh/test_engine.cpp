@@ -1,5 +1,6 @@
 #include "fakedownloader.h"
 #include "refresh/engine.h"
+#include "refresh/linkverdict.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -37,7 +38,8 @@ struct Collection
     TRefreshStep step() { return RunRefreshStep(engine, list, {}); }
 };
 
-const char *const Outcomes[] = {"Nothing", "Written", "NotWritten", "Dropped"}; // TStoreOutcome
+const char *const Outcomes[] = {"Nothing", "Written", "NotWritten", "Dropped",
+                                "NotRecorded"}; // TStoreOutcome
 
 // A record as "state|title|message|refreshed|address reached"; "URL" is its own address.
 QString Summary(const TBookmarkRec &r)
@@ -151,6 +153,47 @@ class TestEngine : public QObject
         const TBookmarks reloaded(c.dir.path());
         for (const TBookmarkRec *r : {std::as_const(c.list).Item(0), reloaded.Item(0)})
             QCOMPARE(Outcomes[int(step.Stored)] + (' ' + Summary(*r)), outcome);
+    }
+
+    // What the link check makes of an answer is recorded with the bookmark; an answer that
+    // tells nothing leaves the bookmark alone without asking for it again at once.
+    void linkCheck_data()
+    {
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<bool>("parkedBefore"); // by a parking host an hour ago
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("offline: nothing recorded, not asked again at once")
+            << true << false << u"NotRecorded"_s << QString();
+        QTest::newRow("for sale elsewhere: a second look")
+            << false << false << u"Written"_s << u"failing"_s;
+        QTest::newRow("for sale again soon after parked: stays parked")
+            << false << true << u"Written"_s << u"parked"_s;
+    }
+    void linkCheck()
+    {
+        QFETCH(bool, offline);
+        QFETCH(bool, parkedBefore);
+        Collection c(2);
+        if (parkedBefore) {
+            c.list.Item(0)->History = addCheck({}, CheckCode::Parked, FixedNow - 1.0 / 24);
+            c.list.Item(0)->Verdict = LinkVerdict::Parked;
+            QVERIFY(c.list.Save(0));
+        }
+        QCOMPARE(c.step().Requested, 0);
+        TIndyResult answer = *c.fake->outstanding;
+        answer.Findings.checked = true;
+        answer.Findings.offline = offline;
+        answer.Findings.requested = QUrl(QString::fromLatin1(answer.URL));
+        answer.URL = "http://lander.example/site0.test";
+        answer.Redirects = 1;
+        answer.Hops = {{302, "HTTP/1.1 302 Found", answer.URL}, {200, "HTTP/1.1 200 OK", {}}};
+        answer.Body = "<title>site0.test</title>This domain is for sale! Make an offer.";
+        c.fake->publish(answer, answer.Body);
+        const TRefreshStep step = c.step();
+        QTEST(QString::fromLatin1(Outcomes[int(step.Stored)]), "stored");
+        QCOMPARE(step.Requested, 1);
+        QTEST(VerdictName(TBookmarks(c.dir.path()).Item(0)->Verdict), "verdict");
     }
 };
 
