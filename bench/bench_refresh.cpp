@@ -143,7 +143,7 @@ int main(int argc, char **argv)
     double ours = 1e300;
     double plain = 1e300;
     double files = 1e300;
-    // Alternate the two so that a busy machine slows both alike; keep the best of each.
+    // Alternate the runs so that a busy machine slows each alike; keep the best of each.
     for (int r = 0; r < Repeats; ++r) {
         QTemporaryDir dir(base + QStringLiteral("/bench_refresh-XXXXXX"));
         MakeCollection(dir.path(), server);

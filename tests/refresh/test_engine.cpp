@@ -160,7 +160,7 @@ class TestEngine : public QObject
     void linkCheck_data()
     {
         QTest::addColumn<bool>("offline");
-        QTest::addColumn<bool>("parkedBefore"); // by a parking host an hour ago
+        QTest::addColumn<bool>("parkedBefore"); // judged parked on a check an hour ago
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("verdict");
         QTest::newRow("offline: nothing recorded, not asked again at once")
