@@ -27,9 +27,11 @@ constexpr TPhraseDefault Defaults[] = {
     {"WelcomeFolder", "Bookmark folder: %s"},
     {"WelcomeNoBrowser", "No browser with bookmarks was found on this computer."},
     {"AboutDlg-Caption", "About Favrake"},
-    {"AboutLicence", "All rights reserved by the Favrake developers, who have not published "
-                     "Favrake under a licence yet. The subject dictionary is taken from WordNet "
-                     "3.0 (Princeton University) under the WordNet licence."},
+    {"AboutLicence",
+     "Favrake is free software: you can redistribute it and/or modify it under the terms of the "
+     "GNU General Public License, version 3 or (at your option) any later version. It comes "
+     "with ABSOLUTELY NO WARRANTY. The subject dictionary is taken from WordNet 3.0 (Princeton "
+     "University) under the WordNet licence."},
     {"InstallDlg-LblDescr",
      "Favrake helps you keep your bookmark collection clear, current and slim. It is not another "
      "bookmark organizer that asks for hours of your time: your bookmarks are tidied up a few at a "

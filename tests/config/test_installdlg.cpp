@@ -102,7 +102,7 @@ class TestInstallDlg final : public QObject
         QCOMPARE(platform::IsAutostartEnabled(), autostart && Settings.Installed);
     }
 
-    // About counts the collection afresh on each show.
+    // About counts the collection afresh on each show and names the licence.
     void aboutCountsAfresh()
     {
         QTemporaryDir favorites;
@@ -115,8 +115,11 @@ class TestInstallDlg final : public QObject
         QStringList texts;
         for (const QLabel *label : about.findChildren<QLabel *>())
             texts << label->text();
-        QVERIFY2(texts.join(u'|').contains(u"1 bookmark in 1 folder"),
-                 qPrintable(texts.join(u'|')));
+        const QString shown = texts.join(u'|');
+        QVERIFY2(shown.contains(u"1 bookmark in 1 folder"), qPrintable(shown));
+        QVERIFY2(shown.contains(u"GNU General Public License, version 3 or") &&
+                     shown.contains(u"NO WARRANTY"),
+                 qPrintable(shown));
     }
 };
 
