@@ -140,23 +140,23 @@ QString decodeReferences(QStringView text, ReferenceContext context)
     return out;
 }
 
-QString collapseBlanks(QStringView text)
+QString collapseBlanks(QString text)
 {
-    QString out(text.size(), Qt::Uninitialized);
-    QChar *o = out.data();
+    QChar *const begin = text.data();
+    QChar *o = begin;
     bool blank = true; // none at the start
-    for (const QChar c : text) {
-        if (c.unicode() > 0x20) {
-            *o++ = c;
+    for (const QChar *c = begin; c != begin + text.size(); ++c) {
+        if (c->unicode() > 0x20) {
+            *o++ = *c;
             blank = false;
         } else if (!blank) {
             *o++ = u' ';
             blank = true;
         }
     }
-    if (blank && o != out.data())
+    if (blank && o != begin)
         --o;
-    out.truncate(o - out.data());
-    return out;
+    text.truncate(o - begin);
+    return text;
 }
 } // namespace html

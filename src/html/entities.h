@@ -17,5 +17,5 @@ QString decodeReferences(QStringView text, ReferenceContext context = ReferenceC
 
 // Text as a title shows it: every run of blanks and control characters (up to U+0020) one
 // space, none at either end.
-QString collapseBlanks(QStringView text);
+QString collapseBlanks(QString text);
 } // namespace html

@@ -23,6 +23,7 @@ void THTMLScanner::Parse(const QByteArray &source, const QByteArray &rawHeaders)
     std::optional<html::TextDecoder> meta;
     bool inTitle = false;     // from a title's start tag to its end tag
     bool titleOpened = false; // the raw text that comes next is the title's
+    bool inDrawing = false;   // a drawing's titles name its parts, not the page
     html::Tokenizer tokens(m_source);
     for (Token t = tokens.next(); t != Token::End; t = tokens.next()) {
         const bool rawTitle = std::exchange(titleOpened, false);
@@ -34,7 +35,10 @@ void THTMLScanner::Parse(const QByteArray &source, const QByteArray &rawHeaders)
             if (tokens.nameIs("head"))
                 break; // nothing after the end of the head counts
             inTitle = inTitle && !tokens.nameIs("title");
-        } else if (tokens.nameIs("title")) {
+            inDrawing = inDrawing && !tokens.nameIs("svg");
+        } else if (tokens.nameIs("svg")) {
+            inDrawing = true;
+        } else if (tokens.nameIs("title") && !inDrawing) {
             inTitle = titleOpened = true;
         } else if (tokens.nameIs("meta")) {
             if (valueIs(tokens, "name", "description") &&

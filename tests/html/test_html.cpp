@@ -201,16 +201,6 @@ class TestHtml : public QObject
         QFETCH(QByteArray, source);
         QTEST(dumpTokens(source), "tokens");
     }
-
-    // The first of a repeated attribute counts, names in any case.
-    void attributes()
-    {
-        html::Tokenizer tag("<meta NAME=a name=b Content>");
-        QCOMPARE(tag.next(), Token::StartTag);
-        QCOMPARE(tag.attribute("name"), "a");
-        QVERIFY(tag.hasAttribute("CONTENT") && tag.attribute("content").isEmpty());
-        QVERIFY(!tag.hasAttribute("lang"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestHtml)
