@@ -6,34 +6,36 @@ namespace {
 constexpr std::array<QByteArrayView, 9> RawTextNames = {
     "script", "style", "title", "textarea", "xmp", "iframe", "noembed", "noframes", "noscript"};
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+// What a byte is to the tokenizer.
+enum ByteClass : quint8 {
+    Space = 1,             // HTML's white space
+    EndsTagName = 2,       // white space, "/" and ">"
+    EndsAttributeName = 4, // those, "=" and "<"
+    EndsBareValue = 8,     // white space, ">" and "<"
+    Letter = 16,
+};
 
-bool isLetter(char c)
+constexpr std::array<quint8, 256> ByteClasses = [] {
+    std::array<quint8, 256> classes{};
+    for (const char c : {' ', '\t', '\n', '\r', '\f'})
+        classes[uchar(c)] = Space | EndsTagName | EndsAttributeName | EndsBareValue;
+    classes['/'] = EndsTagName | EndsAttributeName;
+    classes['>'] = EndsTagName | EndsAttributeName | EndsBareValue;
+    classes['<'] = EndsAttributeName | EndsBareValue;
+    classes['='] = EndsAttributeName;
+    for (int c = 'a'; c <= 'z'; ++c)
+        classes[c] = classes[c - 'a' + 'A'] = Letter;
+    return classes;
+}();
+
+bool is(char c, ByteClass byteClass)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return ByteClasses[uchar(c)] & byteClass;
 }
 
 char lower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
-}
-
-bool endsName(char c)
-{
-    return isSpace(c) || c == '/' || c == '>' || c == '=' || c == '<';
-}
-
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
 }
 } // namespace
 
@@ -55,7 +57,7 @@ Tokenizer::Token Tokenizer::next()
         }
         const char after = m_bytes[m_pos + 1];
         const bool endTagOpen = after == '/';
-        if (isLetter(after) || (endTagOpen && isLetter(m_bytes[m_pos + 2]))) {
+        if (is(after, Letter) || (endTagOpen && is(m_bytes[m_pos + 2], Letter))) {
             const bool closing = after == '/';
             if (!readTag(closing))
                 break;
@@ -76,9 +78,14 @@ Tokenizer::Token Tokenizer::next()
     return Token::End;
 }
 
-bool Tokenizer::nameIs(QByteArrayView name) const
+bool Tokenizer::sameName(QByteArrayView a, QByteArrayView b)
 {
-    return sameName(m_text, name);
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
 }
 
 QByteArrayView Tokenizer::attribute(QByteArrayView name) const
@@ -101,7 +108,7 @@ bool Tokenizer::hasAttribute(QByteArrayView name) const
 bool Tokenizer::startsMarkup(qsizetype at) const
 {
     const char after = at + 1 < m_bytes.size() ? m_bytes[at + 1] : '\0';
-    return isLetter(after) || after == '!' || after == '?' ||
+    return is(after, Letter) || after == '!' || after == '?' ||
            (after == '/' && at + 2 < m_bytes.size());
 }
 
@@ -123,11 +130,11 @@ bool Tokenizer::readTag(bool closing)
     const qsizetype size = m_bytes.size();
     qsizetype pos = m_pos + (closing ? 2 : 1);
     const qsizetype start = pos;
-    while (pos < size && !isSpace(m_bytes[pos]) && m_bytes[pos] != '/' && m_bytes[pos] != '>')
+    while (pos < size && !is(m_bytes[pos], EndsTagName))
         ++pos;
     const QByteArrayView name = m_bytes.sliced(start, pos - start);
     for (;;) {
-        while (pos < size && (isSpace(m_bytes[pos]) || m_bytes[pos] == '/'))
+        while (pos < size && (is(m_bytes[pos], Space) || m_bytes[pos] == '/'))
             ++pos;
         if (pos >= size)
             return false;
@@ -153,16 +160,16 @@ bool Tokenizer::readAttribute(qsizetype &pos)
     const qsizetype start = pos;
     if (m_bytes[pos] == '=')
         ++pos; // a name may begin with "="
-    while (pos < size && !endsName(m_bytes[pos]))
+    while (pos < size && !is(m_bytes[pos], EndsAttributeName))
         ++pos;
     const QByteArrayView name = m_bytes.sliced(start, pos - start);
     qsizetype look = pos;
-    while (look < size && isSpace(m_bytes[look]))
+    while (look < size && is(m_bytes[look], Space))
         ++look;
     QByteArrayView value;
     if (look < size && m_bytes[look] == '=') {
         pos = look + 1;
-        while (pos < size && isSpace(m_bytes[pos]))
+        while (pos < size && is(m_bytes[pos], Space))
             ++pos;
         if (pos >= size)
             return false;
@@ -171,8 +178,7 @@ bool Tokenizer::readAttribute(qsizetype &pos)
                 return false;
         } else {
             const qsizetype from = pos;
-            while (pos < size && !isSpace(m_bytes[pos]) && m_bytes[pos] != '>' &&
-                   m_bytes[pos] != '<')
+            while (pos < size && !is(m_bytes[pos], EndsBareValue))
                 ++pos;
             value = m_bytes.sliced(from, pos - from);
         }
@@ -197,7 +203,7 @@ bool Tokenizer::readQuotedValue(qsizetype &pos, QByteArrayView &value)
         const char c = m_bytes[i];
         if (c == quote) {
             const qsizetype after = i + 1;
-            if (lineBreak == NoLimit || after == size || isSpace(m_bytes[after]) ||
+            if (lineBreak == NoLimit || after == size || is(m_bytes[after], Space) ||
                 m_bytes[after] == '/' || m_bytes[after] == '>') {
                 value = m_bytes.sliced(start, i - start);
                 pos = after;
@@ -226,7 +232,7 @@ bool Tokenizer::lineStartsTag(qsizetype from) const
     if (from + 1 >= size || m_bytes[from] != '<')
         return false;
     const char after = m_bytes[from + 1];
-    return isLetter(after) || after == '/' || after == '!';
+    return is(after, Letter) || after == '/' || after == '!';
 }
 
 // A comment ends at "-->" or "--!>"; "<!-->" and "<!--->" are whole comments.
@@ -257,6 +263,8 @@ void Tokenizer::skipToTagEnd(qsizetype from)
 // element never closed gives no raw text, and what follows is read as markup.
 void Tokenizer::findRawTextEnd()
 {
+    if (m_text.size() < 3 || m_text.size() > 8)
+        return; // no such name is that short or that long
     size_t which = 0;
     while (which < RawTextNames.size() && !nameIs(RawTextNames[which]))
         ++which;
@@ -269,7 +277,7 @@ void Tokenizer::findRawTextEnd()
     for (qsizetype i = m_bytes.indexOf("</", m_pos); i >= 0; i = m_bytes.indexOf("</", i + 2)) {
         const qsizetype after = i + 2 + name.size();
         if (after < size && sameName(m_bytes.sliced(i + 2, name.size()), name) &&
-            (isSpace(m_bytes[after]) || m_bytes[after] == '/' || m_bytes[after] == '>')) {
+            (is(m_bytes[after], Space) || m_bytes[after] == '/' || m_bytes[after] == '>')) {
             m_rawTextEnd = i;
             return;
         }

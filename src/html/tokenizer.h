@@ -34,7 +34,10 @@ class Tokenizer final
     Token next();
     // The content of a Text or RawText token; the name of a tag.
     QByteArrayView text() const { return m_text; }
-    bool nameIs(QByteArrayView name) const;
+    bool nameIs(QByteArrayView name) const
+    {
+        return m_text.size() == name.size() && sameName(m_text, name);
+    }
     // The value of the tag's first attribute of that name (HTML drops later ones); empty when
     // absent.
     QByteArrayView attribute(QByteArrayView name) const;
@@ -46,6 +49,7 @@ class Tokenizer final
     static constexpr qsizetype NoLimit = -1;
     static constexpr size_t RawTextElements = 9;
 
+    static bool sameName(QByteArrayView a, QByteArrayView b); // ASCII case aside
     bool startsMarkup(qsizetype at) const;
     bool readTag(bool closing);
     bool readAttribute(qsizetype &pos);
