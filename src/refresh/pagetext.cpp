@@ -1,20 +1,22 @@
 #include "refresh/pagetext.h"
 
+#include "html/entities.h"
+#include "html/tokenizer.h"
 #include "refresh/htmlscanner.h"
-#include "refresh/pageinfo.h"
 
 #include <QHash>
 #include <array>
 
 namespace {
-// Elements whose text a reader does not see as the page's text.
-constexpr std::array<QByteArrayView, 5> Hidden = {"TITLE", "STYLE", "NOSCRIPT", "TEMPLATE", "SVG"};
+// Elements whose text a reader does not see as the page's text, besides the raw text of
+// scripts and styles.
+constexpr std::array<QByteArrayView, 5> Hidden = {"title", "style", "noscript", "template", "svg"};
 
 // The name of the hidden element the tag opens; empty when it opens none.
-QByteArrayView hiddenOpened(const THTMLTag &tag)
+QByteArrayView hiddenOpened(const html::Tokenizer &tag)
 {
     const auto hidden = std::find_if(Hidden.begin(), Hidden.end(),
-                                     [&](QByteArrayView name) { return tag.NameIs(name); });
+                                     [&](QByteArrayView name) { return tag.nameIs(name); });
     return hidden == Hidden.end() ? QByteArrayView() : *hidden;
 }
 
@@ -53,20 +55,18 @@ PageText readPageText(const QByteArray &body, const QByteArray &rawHeaders)
 
 PageText readPageText(const THTMLScanner &scanner)
 {
-    PageText page{scanner.GetTitle().trimmed(), {}};
-    QByteArray hiddenIn; // the element whose end shows text again
-    for (qsizetype i = 0; i < scanner.ObjectCount(); ++i) {
-        const THTMLObject object = scanner.Object(i);
-        if (const std::optional<THTMLTag> tag = object.Tag()) {
-            if (hiddenIn.isEmpty()) {
-                if (const QByteArrayView hidden = hiddenOpened(*tag); !hidden.isEmpty())
-                    hiddenIn = '/' + hidden.toByteArray();
-            } else if (tag->NameIs(hiddenIn)) {
-                hiddenIn.clear();
-            }
-        } else if (object.Kind() == THTMLKind::Text && hiddenIn.isEmpty()) {
-            addWords(page.words, DecodeHTML(object.Bytes(), scanner.Charset()));
-        }
+    using Token = html::Tokenizer::Token;
+    PageText page{scanner.GetTitle(), {}};
+    QByteArrayView hiddenIn; // the element whose end shows text again
+    html::Tokenizer tokens(scanner.bytes());
+    for (Token t = tokens.next(); t != Token::End; t = tokens.next()) {
+        if (t == Token::StartTag && hiddenIn.isEmpty())
+            hiddenIn = hiddenOpened(tokens);
+        else if (t == Token::EndTag && tokens.nameIs(hiddenIn))
+            hiddenIn = {};
+        else if (t == Token::Text && hiddenIn.isEmpty())
+            addWords(page.words,
+                     html::decodeReferences(scanner.textDecoder().decode(tokens.text())));
     }
     return page;
 }

@@ -1,7 +1,7 @@
 #include "inidoc.h"
 
 #include "hextext.h"
-#include "platform/filenames.h"
+#include "html/charset.h"
 #include "textutil.h"
 
 #include <QStringDecoder>
@@ -12,27 +12,6 @@
 namespace {
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 const QByteArray Utf16LeBom("\xFF\xFE");
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(QByteArrayView bytes)
-{
-    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
-    const auto *end = p + bytes.size();
-    while (p < end) {
-        // Most files are plain ASCII: skip eight such bytes at a time.
-        uint64_t word = 0;
-        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0)) {
-            p += 8;
-            continue;
-        }
-        char32_t codePoint = 0;
-        const int length = platform::utf8Sequence(p, end, codePoint);
-        if (length == 0)
-            return false;
-        p += length;
-    }
-    return true;
-}
 
 QString Joined(std::initializer_list<QStringView> parts)
 {
@@ -265,7 +244,7 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
     doc.m_body = start == 0 && size == bytes.size() ? bytes : bytes.mid(start, size);
     doc.m_tail = bytes.mid(start + size);
     if (width == 1)
-        doc.m_ansiIsUtf8 = IsValidUtf8(doc.m_body);
+        doc.m_ansiIsUtf8 = html::isStrictUtf8(doc.m_body);
     return doc;
 }
 

@@ -1,17 +1,6 @@
 #include "textutil.h"
 
-#include <QStringDecoder>
-#include <array>
-
-namespace {
-// Windows-1252 code points for the bytes 0x80..0x9F; the five unassigned bytes map to
-// the C1 control of the same value, as Windows does.
-constexpr std::array<char16_t, 32> Cp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-} // namespace
+#include "html/charset.h"
 
 QStringView TrimBlanks(QStringView text)
 {
@@ -42,40 +31,17 @@ QByteArray ToNarrow(const QString &text)
 
 QString FromNarrow(QByteArrayView bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return FromWindows1252(bytes);
+    return html::fromUtf8OrWindows1252(bytes);
 }
 
 QString FromWindows1252(QByteArrayView bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char b : bytes) {
-        const uchar u = uchar(b);
-        *out++ = (u >= 0x80 && u < 0xA0) ? QChar(Cp1252High[u - 0x80]) : QChar(u);
-    }
-    return text;
+    return html::fromWindows1252(bytes);
 }
 
 std::optional<QByteArray> ToWindows1252(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out.append(char(u));
-            continue;
-        }
-        const auto *hit = std::find(Cp1252High.begin(), Cp1252High.end(), u);
-        if (hit == Cp1252High.end())
-            return std::nullopt;
-        out.append(char(0x80 + (hit - Cp1252High.begin())));
-    }
-    return out;
+    return html::toWindows1252(text);
 }
 
 std::optional<int> ParseInteger(QStringView text)

@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
 using exchange::readBookmarkHtml;
 
 class TestBookmarkFiles : public QObject
@@ -67,14 +68,30 @@ class TestBookmarkFiles : public QObject
                    "<DL><DT><A HREF=\"https://a/\">A</A>\n<DD>see <a href=\"https://x/\">x</a>"
                    " and <b>more</b>\n<DT><A HREF=\"https://b/\">B</A></DL>")
             << QStringList{"|A|https://a/|0", "|B|https://b/|0"};
-        QTest::newRow("unclosed comment and unclosed quote end with their line")
+        QTest::newRow("unclosed comment and unclosed quote hide no later line")
             << QByteArray("<!-- open\n<DL><DT><A HREF=\"https://q/>Q\n<DT><A HREF='https://r/'>R"
                           "\n</DL>")
             << QStringList{"||https://q/>Q|0", "|R|https://r/|0"};
-        QTest::newRow("references decoded once, white space made single")
-            << QByteArray("<DL><DT><A HREF=\"https://a/?b=1&amp;c=2\">  &amp;lt;\n x&#0;&#xD800;"
-                          "&bogus; &#65;</A></DL>")
-            << QStringList{"|&lt; x&#0;&#xD800;&bogus; A|https://a/?b=1&c=2|0"};
+        QTest::newRow("links in scripts, styles, comments and text areas are text")
+            << QByteArray("<DL><DT><A HREF=\"https://a/\">A</A><DD>x<script><DT><A HREF=\"https://"
+                          "s/\">S</A></script><style><DT><A HREF=\"https://t/\">T</A></style><!-- <"
+                          "DT><A HREF=\"https://c/\"> --><textarea><DT><A HREF=\"https://u/\">U</A>"
+                          "</textarea>\n<DT><A HREF=\"https://b/\">B</A></DL>")
+            << QStringList{"|A|https://a/|0", "|B|https://b/|0"};
+        const QByteArray cut = "<DL><DT><A HREF=\"https://a/\">A</A>\n<DT><A HREF=\"https://cut.ex";
+        QTest::newRow("a file cut off in an address") << cut << QStringList{"|A|https://a/|0"};
+        QTest::newRow("a file cut off in an anchor tag")
+            << cut + "ample/\" ADD_DA" << QStringList{"|A|https://a/|0"};
+        QTest::newRow("tab, line breaks and blanks in an address")
+            << QByteArray(
+                   "<DL><DT><A HREF=\" \thttps://a.example/p\tq\r\n/a b&#10; c?x= y#z \x01\">"
+                   "A</A></DL>")
+            << QStringList{"|A|https://a.example/pq/a%20b%20c?x=%20y#z|0"};
+        QTest::newRow("references decoded once as browsers do, white space made single")
+            << QByteArray("<DL><DT><A HREF=\"https://a/?b=1&amp;c=2&copy=3\">  Caf&eacute; &copy "
+                          "2024 &#150;\n &amp;lt;&#0;&#xD800;&bogus; &#65;</A></DL>")
+            << QStringList{
+                   u"|Café © 2024 – &lt;\uFFFD\uFFFD&bogus; A|https://a/?b=1&c=2&copy=3|0"_s};
         const QStringList refused{"not a bookmark file"};
         QTest::newRow("a page") << QByteArray("<html><body><p>Hello</p></body></html>") << refused;
         QTest::newRow("binary") << QByteArray("\x00\x01\x02\xFF", 4) << refused;
