@@ -1,7 +1,8 @@
-// Times reading title and description of a downloaded page against libxml2's HTML parser
-// on the same bytes, and hostile pages at 1 and 4 MiB to show that the time grows
-// linearly. The title and description are read from the head alone; the lines "tokens"
-// and "words" show what reading the whole page costs.
+// Times reading a downloaded page against libxml2's HTML parser on the same bytes, and
+// hostile pages at 1 and 4 MiB to show that the time grows linearly. The ratio compares
+// like with like: our tokenizer over the whole page against libxml2 over the whole page.
+// Title and description come from the head alone ("head" below), so a refresh pays far
+// less than the whole page; "words" is what reading the whole page's text costs.
 #include "html/tokenizer.h"
 #include "refresh/htmlscanner.h"
 #include "refresh/pagetext.h"
@@ -230,7 +231,7 @@ int main()
     std::printf("realistic page: %lld bytes\n", static_cast<long long>(page.size()));
     std::printf("  title: %s\n  description: %s\n", qPrintable(result.title),
                 qPrintable(result.description));
-    std::printf("  ours     %8.3f ms  %8.1f MB/s\n", ours * 1e3, mb / ours);
+    std::printf("  head     %8.3f ms  (title and description)\n", ours * 1e3);
     std::printf("  libxml2  %8.3f ms  %8.1f MB/s\n", baseline * 1e3, mb / baseline);
     std::printf("  tokens   %8.3f ms  %8.1f MB/s  (the whole page, %lld tokens)\n", tokens * 1e3,
                 mb / tokens, static_cast<long long>(tokenCount));
@@ -263,8 +264,8 @@ int main()
     xmlCleanupParser();
 
     std::printf("RESULT pageinfo ratio=%.3f mbps=%.1f libxml2_mbps=%.1f memchr_mbps=%.1f "
-                "worst4mib_ms=%.1f worst_scale=%.2f worst_heap_per_byte=%.2f\n",
-                ours / baseline, mb / ours, mb / baseline, mb / scan, worstMs, worstScale,
-                worstMemory);
+                "head_ms=%.4f worst4mib_ms=%.1f worst_scale=%.2f worst_heap_per_byte=%.2f\n",
+                tokens / baseline, mb / tokens, mb / baseline, mb / scan, ours * 1e3, worstMs,
+                worstScale, worstMemory);
     return 0;
 }

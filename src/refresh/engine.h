@@ -21,7 +21,7 @@ struct TDownloadResult
     QString Description; // empty unless Success
     QString URL;         // the requested address, or the target of the last redirect
     int Redirects = 0;
-    QByteArray Content; // the body as received; ReadPageInfo decoded title and description
+    QByteArray Content; // the body as received; THTMLScanner decoded title and description
     QString ErrorMsg;   // empty on success
     bool Success = false;
     bool Valid = false;
