@@ -1,5 +1,6 @@
 #include "refresh/fetchaddress.h"
 
+#include "store/bookmarks.h"
 #include "store/textutil.h"
 
 #include <QHostAddress>
@@ -114,4 +115,9 @@ QByteArray unfetchedScheme(const QByteArray &address)
 QString notCheckedText(const QByteArray &scheme)
 {
     return QStringLiteral("not checked (%1)").arg(QString::fromLatin1(scheme));
+}
+
+bool refreshFailed(const TBookmarkRec &rec)
+{
+    return rec.RefreshState < 0 && unfetchedScheme(ToNarrow(rec.URL)).isEmpty();
 }

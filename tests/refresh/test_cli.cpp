@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <filesystem>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -114,12 +115,13 @@ class TestCli final : public QObject
         WriteRawFile(root + "Kept.url", Shortcut("http://kept.test/"));
         WriteRawFile(root + "News/Failed.url", Shortcut("http://failed.test/"));
         WriteRawFile(root + "Fresh\xE9.url", Shortcut("http://fresh.test/a\tb"));
+        WriteRawFile(root + "Files.url", Shortcut("ftp://files.test/"));
         TBookmarks list(platform::decodeFileName(root));
         for (int i = 0; i < list.Count(); ++i) {
             TBookmarkRec &rec = *list.Item(i);
             rec.ReferenceTime = 45000.25; // 2023-03-15 06:00
             rec.RemindTime = rec.URL.contains(u"kept") ? -1 : 45001.5;
-            if (rec.URL.contains(u"failed"))
+            if (rec.URL.contains(u"failed") || rec.URL.startsWith(u"ftp"))
                 std::tie(rec.Refreshed, rec.RefreshState, rec.RefreshMsg) =
                     std::tuple(45002.0, -1, u"HTTP/1.1 500 Oops"_s);
             if (rec.URL.contains(u"fresh"))
@@ -131,15 +133,18 @@ class TestCli final : public QObject
         QCOMPARE(run.code, 0);
         QStringList lines = run.out.split(u'\n');
         QCOMPARE(lines.takeLast(), QString());
-        QCOMPARE(lines.takeLast(), u"3 bookmarks in 2 folders: 2 due now, 1 kept, 1 failed"_s);
+        QCOMPARE(lines.takeLast(), u"4 bookmarks in 2 folders: 3 due now, 1 kept, 1 failed"_s);
         lines.sort();
         QCOMPARE(lines, QStringList({
+                            u"Files.url\tftp://files.test/\tref 2023-03-15\tdue 2023-03-16 "
+                            "12:00\tnot checked (ftp)\t"_s,
                             u"Fresh\uFFFD.url\thttp://fresh.test/a b\tref 2023-03-15\tdue "
                             "2023-03-16 12:00\tok 2023-03-18 18:00\tLine break"_s,
                             u"Kept.url\thttp://kept.test/\tref 2023-03-15\tkept\tnot refreshed\t"_s,
                             u"News/Failed.url\thttp://failed.test/\tref 2023-03-15\tdue "
                             "2023-03-16 12:00\tfailed 2023-03-17 00:00: HTTP/1.1 500 Oops\t"_s,
                         }));
+        std::filesystem::remove_all(root.constData()); // a name QTemporaryDir cannot remove
     }
 
     // With one job the lines come in the order of the list, whatever each page takes; each
@@ -278,6 +283,9 @@ class TestCli final : public QObject
         QVERIFY2(lines.value(lines.size() - 1).startsWith(last), qPrintable(piped.out + piped.err));
         if (code == 3)
             QCOMPARE(Files(dir.path()), before);
+        if (sites.contains("ftp")) // no check and no failure
+            QVERIFY(lines.contains(u"b1.url\tSKIPPED\tnot checked (ftp)"_s) &&
+                    !Files(dir.path())[u"b1.url"_s].contains("RefreshState=-1"));
         if (code == 1)
             return;
         for (const auto &[name, content] : before.asKeyValueRange()) // as it was, for the terminal
