@@ -113,6 +113,27 @@ SaveFailure WhyNotSaved(const TBookmarkRec &rec, bool read, bool current)
                                                                 : SaveFailure::Changed;
 }
 
+// The values of the link check's keys.
+void readCheckValue(TBookmarkRec &rec, qsizetype k, QStringView value)
+{
+    switch (k) {
+    case 11:
+        rec.History.Checks = StoredChecks(value);
+        break;
+    case 12:
+        rec.History.CheckTimes = StoredCheckTimes(value);
+        break;
+    case 13:
+        rec.History.LastOK = StoredDateTime(value).value_or(0.0);
+        break;
+    case 14:
+        rec.History.FailSince = StoredDateTime(value).value_or(0.0);
+        break;
+    case 15:
+        rec.Verdict = VerdictFromName(TrimBlanks(value));
+        break;
+    }
+}
 } // namespace
 
 namespace {
@@ -218,21 +239,8 @@ void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remind
         case 10:
             rec.Rating = ParseInteger(value).value_or(0);
             break;
-        case 11:
-            rec.History.Checks = StoredChecks(value);
-            break;
-        case 12:
-            rec.History.CheckTimes = StoredCheckTimes(value);
-            break;
-        case 13:
-            rec.History.LastOK = StoredDateTime(value).value_or(0.0);
-            break;
-        case 14:
-            rec.History.FailSince = StoredDateTime(value).value_or(0.0);
-            break;
-        case 15:
-            rec.Verdict = VerdictFromName(TrimBlanks(value));
-            break;
+        default:
+            readCheckValue(rec, k, value);
         }
     });
     // Times beyond the codes belong to no check.
