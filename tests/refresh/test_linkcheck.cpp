@@ -3,6 +3,7 @@
 #include "refresh/linkchecker.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 
@@ -83,85 +84,13 @@ class TestLinkCheck final : public QObject
         m_random.seed(seed);
     }
 
-    // Every scenario on the loopback hosts ends with its code; each host is probed once.
-    void scenarios()
-    {
-        LoopbackServer newsSite(news, u"127.0.0.2"_s);
-        LoopbackServer shopSite(shop, u"127.0.0.3"_s);
-        LoopbackServer lander(
-            [](const Bytes &) { return html("200 OK", "parked.test", "Buy this domain"); },
-            u"127.0.0.4"_s);
-        QTcpServer closed; // its port refuses once it is gone
-        closed.listen(QHostAddress(u"127.0.0.5"_s));
-        const quint16 closedPort = closed.serverPort();
-        closed.close();
-        const auto port = [](const LoopbackServer &s) { return s.base().split(':').last(); };
-        const QList<Bytes> resolve = {"news.test:" + port(newsSite) + ":127.0.0.2",
-                                      "shop.test:" + port(shopSite) + ":127.0.0.3",
-                                      "parked.test:" + port(lander) + ":127.0.0.4",
-                                      "down.test:" + Bytes::number(closedPort) + ":127.0.0.5"};
-        auto resolver = std::make_shared<TestResolver>();
-        // A name service that calls even the suffix "nowhere" missing tells nothing.
-        resolver->missing = {"nosuch.invalid", "gone.nowhere", "nowhere"};
-        resolver->parkedBy = {{"parked.test", "ns2.sedoparking.com"}};
-        auto checking = std::make_unique<LinkChecker>(
-            std::make_unique<Downloader>(DownloadLimits{.resolve = resolve},
-                                         PoolOptions{.jobs = 4}),
-            CheckSeams{.resolver = resolver,
-                       .systemOffline = [] { return false; },
-                       .letter = [this] { return char('a' + m_random.bounded(26)); },
-                       .decideWhenIdle = true});
-        LinkChecker &checker = *checking;
-        TRefreshEngine engine(std::move(checking));
-        engine.InitDownloader();
-        const auto on = [](const LoopbackServer &s, const char *host, const Bytes &path) {
-            return "http://" + Bytes(host) + ':' + s.base().split(':').last() + path;
-        };
-        const QList<std::pair<Bytes, char>> expected = {
-            {on(newsSite, "news.test", "/story"), 'O'},
-            {on(newsSite, "news.test", "/old"), 'S'},
-            {on(newsSite, "news.test", "/gone"), 'G'},
-            {on(newsSite, "news.test", "/renamed"), 'M'},
-            {on(newsSite, "news.test", "/members"), 'L'},
-            {on(newsSite, "news.test", "/wall"), 'B'},
-            {on(shopSite, "shop.test", "/item/7"), 'O'},
-            {on(shopSite, "shop.test", "/item/8"), 'S'},
-            {on(shopSite, "shop.test", "/"), 'O'},
-            {on(lander, "parked.test", "/"), 'P'},
-            {"http://nosuch.invalid/page", 'N'},
-            {"http://gone.nowhere/page", 'T'},
-            {"http://down.test:" + Bytes::number(closedPort) + "/page", 'T'},
-            {"file:///etc/passwd", '-'}, // not a web link: never judged
-        };
-        for (qsizetype i = 0; i < expected.size(); ++i)
-            engine.RequestDownload(QString::fromLatin1(expected[i].first), int(i), {});
-        QMap<qsizetype, char> codes;
-        const auto collect = [&] {
-            for (TDownloadResult r = engine.GetDownloadResult(); r.Valid;
-                 r = engine.GetDownloadResult())
-                codes[r.Index] = r.Findings.checked ? char(checkCode(r, QString()).code) : '-';
-            return codes.size() == expected.size();
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(collect(), 20000);
-        for (qsizetype i = 0; i < expected.size(); ++i)
-            QVERIFY2(codes[i] == expected[i].second, expected[i].first + " gave " + codes[i]);
-        // One probe per host: the only request for an address nobody bookmarked.
-        const auto probes = [](const LoopbackServer &s, const QList<Bytes> &known) {
-            return std::count_if(s.requests().begin(), s.requests().end(), [&](const Bytes &r) {
-                return !known.contains(r.split(' ').value(1));
-            });
-        };
-        QCOMPARE(probes(newsSite, {"/story", "/old", "/gone", "/renamed", "/members",
-                                   "/login?next=%2Fmembers", "/wall", "/", "/2021/renamed"}),
-                 1);
-        QCOMPARE(probes(shopSite, {"/item/7", "/item/8", "/"}), 1);
-        QVERIFY(!checker.isBusy());
-    }
-
-    // What a run's answers say about the network. Each bookmark is "host/path=code" ('-':
-    // nothing recorded); hosts named live*, news* answer, down* refuse, nosuch* do not exist,
-    // p* send everything to one sign-in page, parked* to one parking host. The first run
-    // takes the order given, the others a seeded shuffle of it.
+    // The code of each link, and what a run's answers say about the network. Each bookmark is
+    // "host/path=code" ('-': nothing recorded); hosts named live*, news* are a news site,
+    // shop* a shop that serves one page for any address, lander* a lander of a domain whose
+    // name servers park it, down* refuse, nosuch* and nowhere do not exist (the name service
+    // calls nowhere's suffix missing too), p* send everything to one sign-in page, parked* to
+    // one parking host. The first run takes the order given, the others a seeded shuffle of
+    // it; each host is probed at most once a run.
     void network_data()
     {
         QTest::addColumn<QStringList>("bookmarks");
@@ -172,6 +101,11 @@ class TestLinkCheck final : public QObject
             QTest::newRow(name) << QString::fromLatin1(bookmarks).split(u' ') << jobs
                                 << int(failure);
         };
+        row("every code",
+            "news/story=O news/old=S news/gone=G news/renamed=M news/members=L "
+            "news/wall=B shop/item/7=O shop/item/8=S shop/=O lander/lander=P nosuch1/page=N "
+            "nowhere/page=T down1/page=T file=-",
+            4);
         const char *deadFirst =
             "down1/=T down2/=T down3/=T down4/=T live1/=O live2/story=O live3/=O "
             "live4/story=O live5/=O";
@@ -188,7 +122,7 @@ class TestLinkCheck final : public QObject
         row("parked domains beside live sites", "parked1/=P parked2/=P parked3/=P live1/=O", 16);
         row("two domains sent to one host tell nothing", "parked1/=P parked2/=P down1/=T", 16);
         row("a site sends its old pages home", "news/old=S www.news/old=S old.news/old=S", 16);
-        row("an ftp link needs no network", "down1/=- ftp=-", 1, NetworkFailure::NoAnswer);
+        row("an ftp link needs no network", "down1/=- file=-", 1, NetworkFailure::NoAnswer);
     }
 
     void network()
@@ -209,6 +143,7 @@ class TestLinkCheck final : public QObject
         LoopbackServer live(news, u"127.0.0.2"_s);
         LoopbackServer portal(sender(portalHost, portalPort, "/login"), u"127.0.0.3"_s);
         LoopbackServer parking(sender(parkingHost, parkingPort, "/lander"), u"127.0.0.4"_s);
+        LoopbackServer shopSite(shop, u"127.0.0.6"_s);
         QTcpServer closed;
         closed.listen(QHostAddress(u"127.0.0.5"_s));
         const Bytes down = Bytes::number(closed.serverPort());
@@ -218,32 +153,43 @@ class TestLinkCheck final : public QObject
         parkingPort = port(parking);
         QList<Bytes> resolve = {portalHost + ':' + portalPort + ":127.0.0.3",
                                 parkingHost + ':' + parkingPort + ":127.0.0.4"};
+        const QMap<QString, Bytes> unresolved = {{u"nosuch1"_s, "nosuch1.invalid"},
+                                                 {u"nosuch2"_s, "nosuch2.invalid"},
+                                                 {u"nowhere"_s, "gone.nowhere"}};
         QMap<QString, Bytes> addressOf;
         for (const QString &bookmark : bookmarks) {
             const QString host = bookmark.section(u'=', 0, 0).section(u'/', 0, 0);
             const Bytes path = '/' + bookmark.section(u'=', 0, 0).section(u'/', 1).toLatin1();
-            const auto [ip, at] = host.startsWith(u"parked") ? std::pair("127.0.0.4", parkingPort)
-                                  : host.startsWith(u'p')    ? std::pair("127.0.0.3", portalPort)
+            const bool parks = host.startsWith(u"parked") || host.startsWith(u"lander");
+            const auto [ip, at] = parks                      ? std::pair("127.0.0.4", parkingPort)
+                                  : host.startsWith(u"p")    ? std::pair("127.0.0.3", portalPort)
                                   : host.startsWith(u"down") ? std::pair("127.0.0.5", down)
-                                                             : std::pair("127.0.0.2", port(live));
-            const bool missing = host.startsWith(u"nosuch");
-            const Bytes name = host.toLatin1() + (missing ? ".invalid" : ".test");
-            if (!missing)
+                                  : host.startsWith(u"shop")
+                                      ? std::pair("127.0.0.6", port(shopSite))
+                                      : std::pair("127.0.0.2", port(live));
+            const Bytes name = unresolved.value(host, host.toLatin1() + ".test");
+            if (!unresolved.contains(host))
                 resolve << name + ':' + at + ':' + ip;
             addressOf[bookmark] =
-                host == u"ftp" ? Bytes("ftp://files.example/") : "http://" + name + ':' + at + path;
+                host == u"file" ? Bytes("file:///etc/passwd") : "http://" + name + ':' + at + path;
         }
         auto resolver = std::make_shared<TestResolver>();
-        resolver->missing = {"nosuch1.invalid", "nosuch2.invalid"};
+        resolver->missing = {"nosuch1.invalid", "nosuch2.invalid", "gone.nowhere", "nowhere"};
+        resolver->parkedBy = {{"lander.test", "ns2.sedoparking.com"}};
+        const QList<const LoopbackServer *> servers = {&live, &portal, &parking, &shopSite};
         for (int run = 0; run < 3; ++run) {
             QStringList order = bookmarks;
             if (run > 0)
                 std::shuffle(order.begin(), order.end(), m_random);
+            QList<qsizetype> before;
+            for (const LoopbackServer *server : servers)
+                before << server->requests().size();
             TRefreshEngine engine(std::make_unique<LinkChecker>(
                 std::make_unique<Downloader>(DownloadLimits{.resolve = resolve},
                                              PoolOptions{.jobs = jobs}),
                 CheckSeams{.resolver = resolver,
                            .systemOffline = [] { return false; },
+                           .letter = [this] { return char('a' + m_random.bounded(26)); },
                            .decideWhenIdle = true,
                            .keepOrder = jobs == 1,
                            .lookups = jobs}));
@@ -265,7 +211,68 @@ class TestLinkCheck final : public QObject
             order.sort();
             QCOMPARE(got, order);
             QCOMPARE(int(engine.networkFailure().kind), failure);
+            // A probe asks for 20 letters nobody bookmarked.
+            static const QRegularExpression probe(u"^GET /[^ ]*[a-z]{20} .*\r\nHost: ([^\r]+)"_s,
+                                                  QRegularExpression::DotMatchesEverythingOption);
+            QStringList probed;
+            for (qsizetype s = 0; s < servers.size(); ++s)
+                for (const Bytes &head : servers[s]->requests().mid(before[s]))
+                    if (const auto match = probe.match(QString::fromLatin1(head)); match.hasMatch())
+                        probed << match.captured(1);
+            QCOMPARE(QSet(probed.begin(), probed.end()).size(), probed.size());
         }
+    }
+
+    // The run's word on the network, evidence by evidence: "a" an answer from site a,
+    // "a>x" an answer of a that ended at foreign host x, "-" a host that failed, "!" the
+    // system saying offline about it, "P" a proxy down, "R" a tunnel refused, "end". Each
+    // gives Pass, Hold, Release, Drop or Fail.
+    void runRules_data()
+    {
+        QTest::addColumn<bool>("decideAtEnd");
+        QTest::addColumn<QString>("evidence");
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<int>("failure");
+        const auto row = [](const char *name, bool atEnd, const char *evidence, const char *actions,
+                            NetworkFailure failure = NetworkFailure::None) {
+            QTest::newRow(name) << atEnd << QString::fromLatin1(evidence)
+                                << QString::fromLatin1(actions) << int(failure);
+        };
+        row("failures wait for an answer", true, "- - a - end", "HHRPP");
+        row("no answer at all", true, "- - end", "HHF", NetworkFailure::NoAnswer);
+        row("the system says offline", false, "! a", "FP", NetworkFailure::SystemOffline);
+        row("tray: a sign-in page at the third site", false, "a>x b>x - c>x d", "HHHFP",
+            NetworkFailure::Portal);
+        row("command line: a sign-in page at the end", true, "a>x b>x c>x end", "HHHF",
+            NetworkFailure::Portal);
+        row("command line: an own answer at the end", true, "a>x b>x c>x d end", "HHHRP");
+        row("two foreign hosts are no sign-in page", false, "a>x b>y", "HR");
+        row("two sites sent to one host", true, "a>x b>x - end", "HHHR");
+        row("a proxy down after answers", true, "a P b", "RFP", NetworkFailure::Proxy);
+        row("a refused tunnel, then no answer", true, "R - end", "DHF", NetworkFailure::Proxy);
+        row("a refused tunnel among answers", true, "a R", "RD");
+    }
+    void runRules()
+    {
+        QFETCH(bool, decideAtEnd);
+        QFETCH(QString, evidence);
+        NetworkRun run(decideAtEnd);
+        QString actions;
+        for (const QString &word : evidence.split(u' ')) {
+            using Kind = Evidence::Kind;
+            const Bytes site = word.section(u'>', 0, 0).toLatin1(),
+                        to = word.section(u'>', 1).toLatin1();
+            const Evidence e = word == u"P"   ? Evidence{Kind::ProxyDown, {}, "proxy"}
+                               : word == u"R" ? Evidence{Kind::ProxyRefused, {}, "proxy"}
+                               : word == u"-" || word == u"!" ? Evidence{Kind::Failure, "h", {}}
+                               : to.isEmpty()                 ? Evidence{Kind::Answer, site, {}}
+                                                              : Evidence{Kind::Foreign, site, to};
+            const NetworkRun::Action action =
+                word == u"end" ? run.end() : run.add(e, [&] { return word == u"!"; });
+            actions += u"PHRDF"_s[int(action)];
+        }
+        QTEST(actions, "actions");
+        QTEST(int(run.failure().kind), "failure");
     }
 
   private:
