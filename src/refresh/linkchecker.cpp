@@ -186,7 +186,10 @@ void LinkChecker::gate(Pending &&pending)
     };
     const NetworkRun::Action action = m_run.add(evidence, systemOffline);
     if (action == NetworkRun::Action::Drop)
-        pending.result.Findings.network = {NetworkFailure::Proxy, evidence.detail};
+        pending.result.Findings.network = {evidence.kind == Evidence::Kind::ProxyRefused
+                                               ? NetworkFailure::Proxy
+                                               : NetworkFailure::SystemOffline,
+                                           evidence.detail};
     apply(action, std::move(pending));
 }
 

@@ -75,8 +75,10 @@ Evidence evidenceOf(const TIndyResult &r, const QByteArray &requestedHost,
 
 void NetworkRun::asked(const QByteArray &host)
 {
-    if (!host.isEmpty())
-        m_sites.insert(siteOf(host));
+    if (host.isEmpty())
+        return;
+    m_sites.insert(siteOf(host));
+    m_local = m_local || isLocalHost(host);
 }
 
 NetworkRun::Action NetworkRun::add(const Evidence &evidence,
@@ -93,6 +95,10 @@ NetworkRun::Action NetworkRun::add(const Evidence &evidence,
         m_unanswered = true;
         return Action::Drop;
     }
+    // The system's word on the network stops the run, unless hosts on this machine or its
+    // network, which it says nothing about, can still answer.
+    if (evidence.kind == Kind::Failure && systemOffline && systemOffline())
+        return m_local ? Action::Drop : fail(NetworkFailure::SystemOffline, {});
     if (m_proven)
         return Action::Pass;
     switch (evidence.kind) {
@@ -109,8 +115,7 @@ NetworkRun::Action NetworkRun::add(const Evidence &evidence,
         return Action::Hold;
     default:
         m_unanswered = true;
-        return systemOffline && systemOffline() ? fail(NetworkFailure::SystemOffline, {})
-                                                : Action::Hold;
+        return Action::Hold;
     }
 }
 

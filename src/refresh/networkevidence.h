@@ -28,7 +28,8 @@ Evidence evidenceOf(const TIndyResult &result, const QByteArray &requestedHost,
 // The word on the network during one run. Any answer proves it works. Failures to resolve
 // or connect, and answers that all end at one foreign host, are held until an answer
 // settles them. A run that got no answer, or only a sign-in page's from at least three
-// sites, records nothing; so does a run whose proxy failed, from then on.
+// sites, records nothing; so does a run whose proxy failed or whose system reports no
+// network, from then on.
 class NetworkRun final
 {
   public:
@@ -36,7 +37,8 @@ class NetworkRun final
         Pass,    // judge it as usual
         Hold,    // keep it until the run knows more
         Release, // judge it and every held one as usual
-        Drop,    // record nothing from it alone (the proxy refused its tunnel)
+        Drop,    // record nothing from it alone: the proxy refused its tunnel, or the
+                 // system says there is no network while local hosts may still answer
         Fail,    // record nothing from it nor from those held: failure() says why
     };
     static constexpr size_t PortalSites = 3;
@@ -47,7 +49,7 @@ class NetworkRun final
 
     void asked(const QByteArray &host);
     const std::set<QByteArray> &sites() const { return m_sites; }
-    // systemOffline is asked only about a failure while no answer has come.
+    // systemOffline is asked about failures only (of hosts beyond this machine's network).
     Action add(const Evidence &evidence, const std::function<bool()> &systemOffline);
     // The run is over: Release or Fail for what is held.
     Action end();
@@ -62,6 +64,7 @@ class NetworkRun final
     std::set<QByteArray> m_sites;
     bool m_proven = false;
     RunFailure m_failure;
+    bool m_local = false;               // a host of the run is on this machine's network
     bool m_unanswered = false;          // a request went out and got no answer
     QByteArray m_refusedBy;             // the proxy that refused a tunnel, and how
     QByteArray m_portal;                // the one foreign host every answer ended at

@@ -225,8 +225,8 @@ class TestLinkCheck final : public QObject
 
     // The run's word on the network, evidence by evidence: "a" an answer from site a,
     // "a>x" an answer of a that ended at foreign host x, "-" a host that failed, "!" the
-    // system saying offline about it, "P" a proxy down, "R" a tunnel refused, "end". Each
-    // gives Pass, Hold, Release, Drop or Fail.
+    // system saying offline about it, "P" a proxy down, "R" a tunnel refused, "end"; "L"
+    // asks for a host on this machine. Each gives Pass, Hold, Release, Drop or Fail.
     void runRules_data()
     {
         QTest::addColumn<bool>("decideAtEnd");
@@ -240,7 +240,8 @@ class TestLinkCheck final : public QObject
         };
         row("failures wait for an answer", true, "- - a - end", "HHRPP");
         row("no answer at all", true, "- - end", "HHF", NetworkFailure::NoAnswer);
-        row("the system says offline", false, "! a", "FP", NetworkFailure::SystemOffline);
+        row("the system says offline", false, "a !", "RF", NetworkFailure::SystemOffline);
+        row("offline, but a local host may answer", true, "L ! a end", "DRP");
         row("tray: a sign-in page at the third site", false, "a>x b>x - c>x d", "HHHFP",
             NetworkFailure::Portal);
         row("command line: a sign-in page at the end", true, "a>x b>x c>x end", "HHHF",
@@ -267,6 +268,10 @@ class TestLinkCheck final : public QObject
                                : word == u"-" || word == u"!" ? Evidence{Kind::Failure, "h", {}}
                                : to.isEmpty()                 ? Evidence{Kind::Answer, site, {}}
                                                               : Evidence{Kind::Foreign, site, to};
+            if (word == u"L") { // a host on this machine is asked for
+                run.asked("127.0.0.1");
+                continue;
+            }
             const NetworkRun::Action action =
                 word == u"end" ? run.end() : run.add(e, [&] { return word == u"!"; });
             actions += u"PHRDF"_s[int(action)];
