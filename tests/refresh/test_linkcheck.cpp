@@ -86,7 +86,8 @@ class TestLinkCheck final : public QObject
 
     // The code of each link, and what a run's answers say about the network. Each bookmark is
     // "host/path=code" ('-': nothing recorded); hosts named live*, news* are a news site,
-    // shop* a shop that serves one page for any address, lander* a lander of a domain whose
+    // shop* a shop that serves one page for any address, co* send everything to a consent
+    // page on consent.co1.test, lander* a lander of a domain whose
     // name servers park it, down* refuse, nosuch* and nowhere do not exist (the name service
     // calls nowhere's suffix missing too), p* send everything to one sign-in page, parked* to
     // one parking host. The first run takes the order given, the others a seeded shuffle of
@@ -122,6 +123,7 @@ class TestLinkCheck final : public QObject
         row("parked domains beside live sites", "parked1/=P parked2/=P parked3/=P live1/=O", 16);
         row("two domains sent to one host tell nothing", "parked1/=P parked2/=P down1/=T", 16);
         row("a site sends its old pages home", "news/old=S www.news/old=S old.news/old=S", 16);
+        row("one company's domains share a consent page", "co1/=O co2/=O co3/=O", 16);
         row("an ftp link needs no network", "down1/=- file=-", 1, NetworkFailure::NoAnswer);
     }
 
@@ -130,20 +132,25 @@ class TestLinkCheck final : public QObject
         QFETCH(QStringList, bookmarks);
         QFETCH(int, jobs);
         QFETCH(int, failure);
-        Bytes portalPort, parkingPort; // for the addresses they send to
-        const auto sender = [](const Bytes &host, const Bytes &port, const Bytes &page) {
-            return [&host, &port, page](const Bytes &path) {
+        Bytes portalPort, parkingPort, consentPort; // for the addresses they send to
+        const auto sender = [](const Bytes &host, const Bytes &port, const Bytes &page,
+                               const Bytes &text) {
+            return [&host, &port, page, text](const Bytes &path) {
                 return path == page
-                           ? html("200 OK", "Sign in or buy", "Buy this domain")
+                           ? html("200 OK", "Welcome", text)
                            : testPage("302 Found", {},
                                       "Location: http://" + host + ':' + port + page + "\r\n");
             };
         };
-        const Bytes portalHost = "portal.test", parkingHost = "parking.test";
+        const Bytes portalHost = "portal.test", parkingHost = "parking.test",
+                    consentHost = "consent.co1.test";
         LoopbackServer live(news, u"127.0.0.2"_s);
-        LoopbackServer portal(sender(portalHost, portalPort, "/login"), u"127.0.0.3"_s);
-        LoopbackServer parking(sender(parkingHost, parkingPort, "/lander"), u"127.0.0.4"_s);
+        LoopbackServer portal(sender(portalHost, portalPort, "/login", "Sign in"), u"127.0.0.3"_s);
+        LoopbackServer parking(sender(parkingHost, parkingPort, "/lander", "Buy this domain"),
+                               u"127.0.0.4"_s);
         LoopbackServer shopSite(shop, u"127.0.0.6"_s);
+        LoopbackServer consent(sender(consentHost, consentPort, "/ask", "Your choices"),
+                               u"127.0.0.7"_s);
         QTcpServer closed;
         closed.listen(QHostAddress(u"127.0.0.5"_s));
         const Bytes down = Bytes::number(closed.serverPort());
@@ -151,8 +158,10 @@ class TestLinkCheck final : public QObject
         const auto port = [](const LoopbackServer &s) { return s.base().split(':').last(); };
         portalPort = port(portal);
         parkingPort = port(parking);
+        consentPort = port(consent);
         QList<Bytes> resolve = {portalHost + ':' + portalPort + ":127.0.0.3",
-                                parkingHost + ':' + parkingPort + ":127.0.0.4"};
+                                parkingHost + ':' + parkingPort + ":127.0.0.4",
+                                consentHost + ':' + consentPort + ":127.0.0.7"};
         const QMap<QString, Bytes> unresolved = {{u"nosuch1"_s, "nosuch1.invalid"},
                                                  {u"nosuch2"_s, "nosuch2.invalid"},
                                                  {u"nowhere"_s, "gone.nowhere"}};
@@ -164,6 +173,7 @@ class TestLinkCheck final : public QObject
             const auto [ip, at] = parks                      ? std::pair("127.0.0.4", parkingPort)
                                   : host.startsWith(u"p")    ? std::pair("127.0.0.3", portalPort)
                                   : host.startsWith(u"down") ? std::pair("127.0.0.5", down)
+                                  : host.startsWith(u"co")   ? std::pair("127.0.0.7", consentPort)
                                   : host.startsWith(u"shop")
                                       ? std::pair("127.0.0.6", port(shopSite))
                                       : std::pair("127.0.0.2", port(live));
@@ -176,7 +186,8 @@ class TestLinkCheck final : public QObject
         auto resolver = std::make_shared<TestResolver>();
         resolver->missing = {"nosuch1.invalid", "nosuch2.invalid", "gone.nowhere", "nowhere"};
         resolver->parkedBy = {{"lander.test", "ns2.sedoparking.com"}};
-        const QList<const LoopbackServer *> servers = {&live, &portal, &parking, &shopSite};
+        const QList<const LoopbackServer *> servers = {&live, &portal, &parking, &shopSite,
+                                                       &consent};
         for (int run = 0; run < 3; ++run) {
             QStringList order = bookmarks;
             if (run > 0)
