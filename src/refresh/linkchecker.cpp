@@ -123,14 +123,13 @@ void LinkChecker::newRunWhenDue()
     if (m_seams.decideWhenIdle || Clock::now() - m_runStart < RunLength || !m_waiting.empty() ||
         !m_probes.empty())
         return;
-    settleHeld(m_run.end());
     newRun();
 }
 
+// What the ending run holds is settled by it; the next one starts knowing nothing.
 void LinkChecker::newRun()
 {
-    if (!m_held.empty())
-        settleHeld(m_run.end());
+    settleHeld(m_run.end());
     m_runStart = Clock::now();
     m_run = NetworkRun(m_seams.decideWhenIdle);
     for (const auto &[serial, address] : m_asked)
