@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
+#include <condition_variable>
+#include <mutex>
 
 using Bytes = QByteArray;
 using namespace Qt::Literals::StringLiterals;
@@ -22,7 +24,7 @@ struct TestResolver final : DnsResolver
         if (missing.contains(name))
             return {DnsAnswer::Status::Missing, {}};
         if (question == Question::NameServers && parkedBy.contains(name))
-            return {DnsAnswer::Status::Found, {parkedBy[name]}};
+            return {DnsAnswer::Status::Found, {parkedBy.value(name)}};
         return {DnsAnswer::Status::Found, {"ns1.example.net"}};
     }
 };
@@ -289,6 +291,35 @@ class TestLinkCheck final : public QObject
         }
         QTEST(actions, "actions");
         QTEST(int(run.failure().kind), "failure");
+    }
+
+    // Questions to the name service run as many at once as the pool may, never more: each
+    // lookup waits until that many are under way (or a second has passed).
+    void lookupsAtOnce()
+    {
+        struct Gathering final : DnsResolver
+        {
+            std::mutex mutex;
+            std::condition_variable all;
+            int inside = 0, most = 0;
+            DnsAnswer lookup(const Bytes &, Question) override
+            {
+                std::unique_lock lock(mutex);
+                most = std::max(most, ++inside);
+                all.notify_all();
+                all.wait_for(lock, std::chrono::seconds(1), [this] { return inside >= 4; });
+                --inside;
+                return {DnsAnswer::Status::Found, {}};
+            }
+        };
+        auto resolver = std::make_shared<Gathering>();
+        LookupPool pool(resolver, 4, {});
+        for (int i = 0; i < 8; ++i)
+            pool.ask("site" + Bytes::number(i) + ".test", DnsResolver::Question::NameServers);
+        qsizetype answered = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((answered += qsizetype(pool.take().size())) == 8, 10000);
+        const std::lock_guard lock(resolver->mutex);
+        QCOMPARE(resolver->most, 4);
     }
 
   private:
