@@ -4,9 +4,9 @@
 // files is printed beside it, since on a disk that figure can outweigh the fetching.
 #include "benchclock.h"
 #include "pageserver.h"
+#include "passrunner.h"
 #include "refresh/downloader.h"
 #include "refresh/linkchecker.h"
-#include "refresh/refreshpass.h"
 #include "store/bookmarks.h"
 
 #include <QDir>
@@ -14,11 +14,9 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <curl/curl.h>
-#include <mutex>
 
 namespace {
 constexpr int Pages = 1000;
@@ -38,35 +36,12 @@ void MakeCollection(const QString &root, const PageServer &server)
 // durability, and a wait for each result instead of polling.
 int RefreshThroughEngine(TBookmarks &list)
 {
-    std::mutex mutex;
-    std::condition_variable arrived;
-    bool ready = false;
-    const auto posted = [&] {
-        const std::lock_guard lock(mutex);
-        ready = true;
-        arrived.notify_one();
-    };
+    PassRunner runner;
     TRefreshEngine engine(std::make_unique<LinkChecker>(
         std::make_unique<Downloader>(DownloadLimits{},
-                                     PoolOptions{.jobs = 16, .resultReady = posted}),
-        CheckSeams{.resultReady = posted, .decideWhenIdle = true}));
-    engine.InitDownloader();
-    TRefreshPass pass(engine, list);
-    int written = 0;
-    while (!pass.Finished()) {
-        {
-            std::unique_lock lock(mutex);
-            if (const auto due = pass.FlushDue())
-                arrived.wait_until(lock, *due, [&] { return ready; });
-            else
-                arrived.wait(lock, [&] { return ready; });
-            ready = false;
-        }
-        for (TRefreshStep step = pass.Step(); step.Stored != TStoreOutcome::Nothing;
-             step = pass.Step())
-            written += step.Stored == TStoreOutcome::Written ? 1 : 0;
-    }
-    return pass.Flush() && list.RefreshDueCount() == 0 ? written : -1;
+                                     PoolOptions{.jobs = 32, .resultReady = runner.poster()}),
+        CheckSeams{.resultReady = runner.poster(), .decideWhenIdle = true, .lookups = 32}));
+    return runner.run(engine, list);
 }
 
 size_t Keep(char *data, size_t size, size_t count, void *into)

@@ -18,6 +18,7 @@ class PageServer final
     PageServer &operator=(const PageServer &) = delete;
 
     QByteArray Url(int host, int page) const;
+    quint16 Port(int host) const { return m_ports[size_t(host)]; } // of 127.0.0.(host+1)
     // Requests for the collection's pages, and for any other address (the link check's
     // probes).
     int Requests() const { return m_requests.load(); }

@@ -2,7 +2,9 @@
 
 #include "entrytext.h"
 #include "lang/phrases.h"
+#include "refresh/fetchaddress.h"
 #include "store/bookmarks.h"
+#include "store/textutil.h"
 #include "uclabel.h"
 #include "verdicttext.h"
 
@@ -47,7 +49,7 @@ constexpr std::array<TElementStyle, TBookmarkForm::ElementCount> BookmarkElement
 QString ElementText(const TBookmarks &bookmarks, int index, int element)
 {
     const TBookmarkRec &rec = *bookmarks.Item(index);
-    const bool failed = rec.RefreshState < 0;
+    const bool failed = refreshFailed(rec);
     switch (element) {
     case ElemName:
         return bookmarks.DisplayName(index);
@@ -66,7 +68,8 @@ QString ElementText(const TBookmarks &bookmarks, int index, int element)
 QString Placeholder(const TBookmarkRec &rec, int element)
 {
     const QString word = Phrase(QByteArray("Elem.") + BookmarkElements[element].Name);
-    const QString pattern = rec.Refreshed > 1.0 ? Phrase("ElemMissing") : Phrase("ElemNotAvail");
+    const bool fetched = rec.Refreshed > 1.0 && unfetchedScheme(ToNarrow(rec.URL)).isEmpty();
+    const QString pattern = fetched ? Phrase("ElemMissing") : Phrase("ElemNotAvail");
     return FillPhrase(pattern, {word});
 }
 } // namespace
@@ -237,7 +240,7 @@ bool TBookmarkForm::UpdateView()
 void TBookmarkForm::ShowElement(int element, int &y)
 {
     const TBookmarkRec &rec = *m_bookmarks->Item(m_index);
-    const bool failed = rec.RefreshState < 0;
+    const bool failed = refreshFailed(rec);
     TUCLabel *label = m_elements[element];
     label->move(TextLeft, y);
     QString text = ElementText(*m_bookmarks, m_index, element);

@@ -251,6 +251,11 @@ void TProgram::UpdateProgress()
                        : QStringLiteral("Favrake"));
 }
 
+void TProgram::ShowNetworkHint(const QString &text)
+{
+    m_mainForm->setToolTip(text);
+}
+
 // Errors come in the style of every other message, and never under the column.
 void TProgram::ShowError(const QString &text)
 {

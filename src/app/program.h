@@ -56,6 +56,7 @@ class TProgram final : public QObject, private TReviewView, private TReviewHost
     void WhenStill(std::function<void()> work) override;
     void ClearShownWindows() override;
     void UpdateProgress() override;
+    void ShowNetworkHint(const QString &text) override;
     void ShowError(const QString &text) override;
     void FavoritesRead() override;
 

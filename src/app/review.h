@@ -13,6 +13,7 @@
 
 class TBookmarks;
 class TRefreshEngine;
+struct RunFailure;
 
 // The action codes carried as Tag by the buttons and menu items of the entries; a positive
 // Tag of 1, 3, 7 or 30 reminds after that many days.
@@ -130,6 +131,7 @@ class TReview final
     void ReadEmptyCollection();
     void ShowFirstEntries();
     void RunRefreshStep();
+    void WaitForNetwork(const RunFailure &failure, TDateTime now);
 
     // Actions.
     bool DispatchTag(int index, int tag);
@@ -178,6 +180,8 @@ class TReview final
     bool m_folderChanged = false;
     bool m_awaitingRefresh = false;
     int m_wholeRefresh = 0; // the bookmarks a running "Refresh all" made due
+    // A run whose network failed stops the refresh until then; 0 while it goes on.
+    TDateTime m_networkWaitsUntil = 0;
     int m_actionDepth = 0;
     std::unique_ptr<TRefreshEngine> m_engine;
 

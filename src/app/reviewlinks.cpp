@@ -3,6 +3,7 @@
 #include "lang/phrases.h"
 #include "platform/folders.h"
 #include "platform/webaddress.h"
+#include "refresh/fetchaddress.h"
 #include "store/bookmarks.h"
 #include "store/datetime.h"
 
@@ -33,7 +34,7 @@ QString RefreshNote(const TBookmarkRec &rec)
     if (rec.Refreshed <= 1.0)
         return Phrase("SubjPage-NotYet");
     const QString when = DateText(rec.Refreshed, true);
-    return FillPhrase(Phrase(rec.RefreshState < 0 ? "SubjPage-Failed" : "SubjPage-Refreshed"),
+    return FillPhrase(Phrase(refreshFailed(rec) ? "SubjPage-Failed" : "SubjPage-Refreshed"),
                       {when});
 }
 

@@ -76,6 +76,9 @@ class TReviewView
     virtual void WhenStill(std::function<void()> work) = 0;
     virtual void ClearShownWindows() = 0; // all five bookmark windows lose their shown mark
     virtual void UpdateProgress() = 0;    // the download page's progress bar
+    // Why the refresh waits (the network asks to sign in first, no site answers), shown as
+    // the title window's hint; empty when it does not wait.
+    virtual void ShowNetworkHint(const QString &text) = 0;
     virtual void ShowError(const QString &text) = 0; // a plain error box
     // The Favorites folder was read anew; the folder watcher follows its folders.
     virtual void FavoritesRead() = 0;

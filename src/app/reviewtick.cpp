@@ -1,6 +1,7 @@
 #include "review.h"
 
 #include "config/settings.h"
+#include "lang/phrases.h"
 #include "refresh/engine.h"
 #include "store/bookmarks.h"
 
@@ -133,11 +134,36 @@ void TReview::ReadFavorites(const QString &otherFolder)
 
 void TReview::RunRefreshStep()
 {
-    const TRefreshTick tick{.ShownRows = m_entries, .NoNetAccess = Settings.NoNetAccess};
+    const TDateTime now = m_now();
+    // The network is judged anew once the wait is over.
+    if (m_networkWaitsUntil > 0 && now >= m_networkWaitsUntil) {
+        m_networkWaitsUntil = 0;
+        m_engine->newRun();
+        m_view.ShowNetworkHint(QString());
+    }
+    // A run that failed asks for nothing more.
+    if (const RunFailure failed = m_engine->networkFailure(); failed.kind != NetworkFailure::None)
+        WaitForNetwork(failed, now);
+    const TRefreshTick tick{.ShownRows = m_entries,
+                            .NoNetAccess = Settings.NoNetAccess || m_networkWaitsUntil > 0};
     const TRefreshStep step = ::RunRefreshStep(*m_engine, *m_bookmarks, tick);
+    if (step.Stored == TStoreOutcome::NotRecorded &&
+        step.Result.Findings.network.kind != NetworkFailure::None)
+        WaitForNetwork(step.Result.Findings.network, now);
     if (step.Stored != TStoreOutcome::Written && step.Stored != TStoreOutcome::NotWritten)
         return;
     if (m_wholeRefresh > 0 && m_bookmarks->RefreshDueCount() == 0)
         m_wholeRefresh = 0; // all refreshed
     m_view.UpdateProgress();
+}
+
+// The network, a proxy or a sign-in page failed the run: nothing of it was recorded, and the
+// refresh tries again RefreshAfterFail minutes after the failure was seen.
+void TReview::WaitForNetwork(const RunFailure &failure, TDateTime now)
+{
+    if (m_networkWaitsUntil > 0)
+        return;
+    m_view.ShowNetworkHint(
+        Phrase(failure.kind == NetworkFailure::Portal ? "HintSignInFirst" : "HintNoNetwork"));
+    m_networkWaitsUntil = now + m_bookmarks->Intervals().RefreshAfterFail / (24.0 * 60.0);
 }

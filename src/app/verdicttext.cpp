@@ -2,7 +2,9 @@
 
 #include "entrytext.h"
 #include "lang/phrases.h"
+#include "refresh/fetchaddress.h"
 #include "store/bookmarks.h"
+#include "store/textutil.h"
 
 #include <QDate>
 #include <QLocale>
@@ -35,6 +37,8 @@ QString Failures(const char *key, const TBookmarkRec &rec)
 
 QString VerdictText(const TBookmarkRec &rec)
 {
+    if (const QByteArray scheme = unfetchedScheme(ToNarrow(rec.URL)); !scheme.isEmpty())
+        return FillPhrase(Phrase("NotChecked"), {QString::fromLatin1(scheme)});
     switch (rec.Verdict) {
     case LinkVerdict::Failing:
         return Failures("VerdictFailing", rec);

@@ -1,6 +1,7 @@
 #include "listcommand.h"
 
 #include "collection.h"
+#include "refresh/fetchaddress.h"
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
@@ -22,6 +23,8 @@ QString DueText(const TBookmarks &list, int i)
 
 QString RefreshText(const TBookmarkRec &rec)
 {
+    if (const QByteArray scheme = unfetchedScheme(ToNarrow(rec.URL)); !scheme.isEmpty())
+        return notCheckedText(scheme);
     if (rec.Refreshed == 0)
         return QStringLiteral("not refreshed");
     const QString when = FormatDateTime(rec.Refreshed, true);
@@ -76,7 +79,7 @@ void PrintText(const TBookmarks &list, const QList<int> &shown, QTextStream &out
     int kept = 0;
     for (const int i : shown) {
         const TBookmarkRec &rec = *list.Item(i);
-        failed += rec.RefreshState < 0 ? 1 : 0;
+        failed += refreshFailed(rec) ? 1 : 0;
         dueNow += list.IsRemindDue(i) ? 1 : 0;
         kept += list.IsKept(i) ? 1 : 0;
         const QStringList columns = {RelativeName(list, i),

@@ -29,7 +29,8 @@ const char Usage[] =
     "              --format: every field, as a table with a head line or as JSON\n"
     "  refresh     download the page of every bookmark due for it and store title and\n"
     "              outcome in its file; --all: every bookmark not kept for good;\n"
-    "              --jobs: pages fetched at once (1-64, default 16; 1 keeps the list order)\n"
+    "              --jobs: pages fetched at once (1-64, default 32; 1 keeps the list order);\n"
+    "              ftp and other addresses that are never fetched are not checked\n"
     "  import      write the bookmarks of SOURCE as .URL files into the Favorites folder:\n"
     "              SOURCE is a bookmark HTML file or a browser (firefox, chromium, chrome,\n"
     "              brave, edge, vivaldi; --profile picks a profile by folder or name);\n"
@@ -40,7 +41,10 @@ const char Usage[] =
     "  export      write the bookmarks below FOLDER as a bookmark HTML file that browsers\n"
     "              import, to FILE or the standard output\n"
     "  duplicates  list the groups of bookmarks below FOLDER that are one (same address,\n"
-    "              probably the same, or the same target) and the copy to keep\n";
+    "              probably the same, or the same target) and the copy to keep\n"
+    "exit status: 0 done; 1 an error (a folder, a file, the output); 2 a command line that\n"
+    "  does not fit; 3 refresh recorded nothing because the network, the proxy or a sign-in\n"
+    "  page failed (one line says which); 130 interrupted\n";
 
 // A command gets the arguments after its name; nullopt means they do not fit (usage, 2).
 using Command =

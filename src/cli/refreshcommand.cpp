@@ -14,6 +14,8 @@
 
 namespace {
 constexpr int MaxJobs = 64;
+// Nothing (more) was recorded because the network, a proxy or a sign-in page failed.
+constexpr int ExitNetworkFailed = 3;
 // A progress line on a terminal counts down at least this often.
 constexpr std::chrono::seconds ProgressEvery{1};
 
@@ -83,22 +85,33 @@ int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &er
         std::make_unique<Downloader>(
             DownloadLimits{},
             PoolOptions{.jobs = options.Jobs, .honourRetryAfter = true, .resultReady = posted}),
-        CheckSeams{.resultReady = posted, .decideWhenIdle = true, .keepOrder = options.Jobs == 1}));
+        CheckSeams{.resultReady = posted,
+                   .decideWhenIdle = true,
+                   .keepOrder = options.Jobs == 1,
+                   .lookups = options.Jobs}));
     engine.InitDownloader();
     TRefreshPass pass(engine, list);
     const bool terminal = isatty(STDOUT_FILENO) != 0;
     RefreshReport report(out, list, pass.Requested(), terminal);
-    while (!pass.Finished() && !wake.Signal()) {
+    // A failed network or proxy ends the run at once: nothing more could be recorded.
+    const auto failed = [&] { return engine.networkFailure().kind != NetworkFailure::None; };
+    while (!pass.Finished() && !wake.Signal() && !failed()) {
         report.ShowProgress(engine.WaitingHosts());
         const auto progress = WakeUp::Clock::now() + ProgressEvery;
         wake.Wait(Earliest(pass.FlushDue(), terminal ? std::optional(progress) : std::nullopt));
         StoreArrived(pass, report);
     }
-    if (wake.Signal())
+    const RunFailure failure = engine.networkFailure();
+    if (wake.Signal() || failed())
         engine.AbortDownload();
     engine.DoneDownloader();
-    if (!pass.Flush())
+    const bool flushed = pass.Flush();
+    if (!flushed)
         err << "favrake-cli: could not flush the written files to the disk\n";
-    report.Finish(wake.Signal() != 0);
-    return wake.Signal() ? 128 + wake.Signal() : 0;
+    report.Finish(wake.Signal() != 0, failure);
+    if (wake.Signal())
+        return 128 + wake.Signal();
+    if (failure.kind != NetworkFailure::None)
+        return ExitNetworkFailed;
+    return flushed ? 0 : 1;
 }

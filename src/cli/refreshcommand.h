@@ -9,7 +9,7 @@ struct TRefreshOptions
 {
     QString Folder; // empty: the Favorites folder
     bool All = false;
-    int Jobs = 16; // downloads at once
+    int Jobs = 32; // downloads at once
 };
 
 // "[FOLDER] [--all] [--jobs N]" after the command name; nullopt when they do not fit.
@@ -17,5 +17,7 @@ std::optional<TRefreshOptions> ParseRefreshArguments(const QStringList &argument
 
 // Refreshes every due bookmark once (with All, every one not kept for good) and writes the
 // outcome into its file as it arrives; then the totals. Stops early on SIGINT or SIGTERM,
-// with no transfer left running and everything written flushed. Returns the exit code.
+// with no transfer left running and everything written flushed. Returns the exit code: 0,
+// 3 when the network, the proxy or a sign-in page kept it from recording, 1 for other
+// errors, 128 plus the signal when stopped.
 int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &err);

@@ -2,6 +2,8 @@
 
 #include "collection.h"
 #include "refresh/engine.h"
+#include "refresh/fetchaddress.h"
+#include "refresh/networkevidence.h"
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
@@ -33,16 +35,22 @@ void RefreshReport::Add(const TRefreshStep &step)
     ++m_done;
     QStringList fields = {
         displayFileName(QDir(m_list.FavoritesPath()).relativeFilePath(result.FileName))};
+    const QByteArray scheme = unfetchedScheme(ToNarrow(result.RequestedURL));
     if (step.Stored == TStoreOutcome::Dropped) {
         fields << QStringLiteral("SKIPPED") << QStringLiteral("the bookmark changed meanwhile");
         ++m_notWritten;
     } else if (step.Stored == TStoreOutcome::NotRecorded) {
+        const QString why = networkFailureText(result.Findings.network);
         fields << QStringLiteral("SKIPPED")
-               << QStringLiteral("not recorded: no network, or the proxy failed");
+               << QStringLiteral("not recorded: ") +
+                      (why.isEmpty() ? QStringLiteral("the check could not tell") : why);
         ++m_notRecorded;
     } else if (result.RequestedURL.isEmpty()) {
         fields << QStringLiteral("SKIPPED") << QStringLiteral("no address");
         ++m_noAddress;
+    } else if (!scheme.isEmpty()) {
+        fields << QStringLiteral("SKIPPED") << notCheckedText(scheme);
+        ++m_notChecked;
     } else {
         fields << (result.Success ? QStringLiteral("OK") : QStringLiteral("FAILED"))
                << (result.Success ? result.Title : result.ErrorMsg);
@@ -54,8 +62,10 @@ void RefreshReport::Add(const TRefreshStep &step)
             ++m_notWritten;
         }
     }
-    if (!m_terminal)
-        m_out << OneLineFields(fields) << '\n' << Qt::flush;
+    // Above the progress line, which is drawn again below it.
+    if (m_terminal)
+        m_out << "\r\033[K";
+    m_out << OneLineFields(fields) << '\n' << Qt::flush;
 }
 
 QString RefreshReport::ProgressLine(const HeldHosts &held) const
@@ -87,7 +97,7 @@ void RefreshReport::ShowProgress(const HeldHosts &held)
         m_out << "\r\033[K" << ProgressLine(held) << Qt::flush;
 }
 
-void RefreshReport::Finish(bool interrupted)
+void RefreshReport::Finish(bool interrupted, const RunFailure &failure)
 {
     if (m_terminal)
         m_out << "\r\033[K";
@@ -97,6 +107,8 @@ void RefreshReport::Finish(bool interrupted)
           << m_notWritten << " not written; ";
     if (m_noAddress > 0)
         m_out << m_noAddress << " no address; ";
+    if (m_notChecked > 0)
+        m_out << m_notChecked << " not checked; ";
     if (m_notRecorded > 0)
         m_out << m_notRecorded << " not recorded; ";
     m_out << m_list.RefreshDueCount() << " still due\n";
@@ -106,5 +118,7 @@ void RefreshReport::Finish(bool interrupted)
             verdicts << QStringLiteral("%1 %2").arg(count).arg(VerdictName(verdict));
     if (!verdicts.isEmpty())
         m_out << "verdicts: " << verdicts.join(QStringLiteral(", ")) << '\n';
+    if (failure.kind != NetworkFailure::None)
+        m_out << "not recorded: " << networkFailureText(failure) << '\n';
     m_out << Qt::flush;
 }

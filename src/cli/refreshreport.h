@@ -10,8 +10,9 @@
 class TBookmarks;
 struct TRefreshStep;
 
-// What the refresh command tells: on a terminal one progress line that is rewritten in
-// place, else one line per bookmark; at the end the totals.
+// What the refresh command tells: one line per bookmark, and at the end the totals and, when
+// the network kept the run from recording, why. On a terminal a progress line below them is
+// rewritten in place; otherwise the lines are the same.
 class RefreshReport final
 {
   public:
@@ -19,7 +20,7 @@ class RefreshReport final
     void Add(const TRefreshStep &step);
     // Rewrites the progress line (on a terminal only).
     void ShowProgress(const HeldHosts &held);
-    void Finish(bool interrupted);
+    void Finish(bool interrupted, const RunFailure &failure);
 
   private:
     QString ProgressLine(const HeldHosts &held) const;
@@ -34,6 +35,7 @@ class RefreshReport final
     int m_failed = 0;
     int m_notWritten = 0;
     int m_noAddress = 0;
+    int m_notChecked = 0;
     int m_notRecorded = 0;
     std::map<LinkVerdict, int> m_verdicts; // of the bookmarks checked
 };

@@ -53,12 +53,6 @@ bool hasHeader(const QByteArray &headers, QByteArrayView name, QByteArrayView va
     return false;
 }
 
-bool isProxyFailure(const TDownloadResult &r)
-{
-    return r.CurlCode == CURLE_COULDNT_RESOLVE_PROXY || r.CurlCode == CURLE_PROXY ||
-           std::any_of(r.Hops.begin(), r.Hops.end(), [](const auto &h) { return h.Status == 407; });
-}
-
 bool isChallenge(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
 {
     if (hasHeader(r.Headers, "cf-mitigated", "challenge"))
@@ -213,7 +207,7 @@ CheckOutcome answered(const TDownloadResult &r, const PageText &page, const Addr
 CheckOutcome checkCode(const TDownloadResult &r, const QString &storedTitle,
                        const VerdictRules &rules)
 {
-    if (r.Findings.offline || isProxyFailure(r))
+    if (r.Findings.network.kind != NetworkFailure::None)
         return {};
     const int status = finalStatus(r);
     const QString evidence = statusEvidence(r);

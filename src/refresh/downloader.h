@@ -34,7 +34,9 @@ struct TIndyResult
     quint64 Serial = 0;            // the number request() gave out for it
     std::vector<DownloadHop> Hops; // every response that came, in order
     int CurlCode = 0;              // libcurl's result of the last request; 0 when it answered
-    bool Connected = false;        // the last request reached its server
+    bool Connected = false;        // the last request reached its server (through a tunnel)
+    QByteArray Proxy;              // the proxy of the last request; empty when it went direct
+    int ConnectCode = 0;           // the proxy's answer to the tunnel's CONNECT; 0: none
     QByteArray Body;               // of the final response, whatever its status (capped too)
     FetchAddress Requested;        // the requested address as parsed when it was asked for
     LinkFindings Findings;         // filled by the link check
@@ -93,6 +95,9 @@ class AbstractDownloader
     virtual bool isBusyWith(int index) const = 0;
     virtual std::optional<TIndyResult> takeResult() = 0; // in the order they finished
     virtual HeldHosts heldHosts() const { return {}; }
+    // Why the current run can record nothing; None while it can.
+    virtual RunFailure runFailure() const { return {}; }
+    virtual void newRun() {} // forgets what the run found about the network
 };
 
 class DownloadPool;

@@ -1,6 +1,7 @@
 #include "refresh/engine.h"
 
 #include "refresh/checkcode.h"
+#include "refresh/fetchaddress.h"
 #include "refresh/htmlscanner.h"
 #include "refresh/linkverdict.h"
 #include "store/bookmarks.h"
@@ -129,6 +130,11 @@ TStoreOutcome PutIntoRecord(TBookmarks &list, const TDownloadResult &result, TDa
     rec->Refreshed = now;
     if (rec->URL.isEmpty())
         return TStoreOutcome::Written; // nothing was fetched, so nothing failed
+    if (!unfetchedScheme(ToNarrow(rec->URL)).isEmpty()) {
+        rec->RefreshState = 0;
+        rec->RefreshMsg.clear();
+        return TStoreOutcome::Written;
+    }
     // Cut here as a save would, so the record equals what a reload gives even when the
     // file cannot be written.
     if (result.Success) {

@@ -70,6 +70,10 @@ class TRefreshEngine final
     // Requests whose result has not been collected yet.
     int Pending() const { return int(m_requests.size()); }
     HeldHosts WaitingHosts() const { return m_downloader->heldHosts(); }
+    // Why the run records nothing (the network, a proxy or a sign-in page failed); None while
+    // it records.
+    RunFailure networkFailure() const { return m_downloader->runFailure(); }
+    void newRun() { m_downloader->newRun(); } // the network is judged anew
 
     TDateTime Now() const { return m_now(); }
 
@@ -97,9 +101,9 @@ enum class TStoreOutcome {
 
 // Stores a collected result in its bookmark: the outcome, the message and the time; on
 // success also title, description and the address reached; for a checked link its code,
-// verdict and evidence. Then the subject is found again and the state saved. A bookmark without an
-// address is no failed download: it is only marked as refreshed, so that it does not block the ones
-// after it.
+// verdict and evidence. Then the subject is found again and the state saved. A bookmark without
+// an address, or with one that is never fetched (ftp:), is no failed download: it is only
+// marked as refreshed, so that it does not block the ones after it.
 TStoreOutcome StoreDownloadResult(TBookmarks &list, const TDownloadResult &result, TDateTime now);
 
 // The next bookmark to refresh: the first due one among the shown rows (-1 is an empty

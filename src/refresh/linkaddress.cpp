@@ -40,6 +40,12 @@ QByteArray registrableDomain(const QByteArray &host)
     return domain ? QByteArray(domain) : QByteArray();
 }
 
+QByteArray siteOf(const QByteArray &host)
+{
+    const QByteArray domain = registrableDomain(host);
+    return domain.isEmpty() ? host.toLower() : domain;
+}
+
 bool isLocalHost(const QByteArray &host)
 {
     const QByteArray name = host.toLower();

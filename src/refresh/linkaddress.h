@@ -7,6 +7,10 @@
 // "www.example.co.uk"), from the public suffix list; empty for an address or a suffix.
 QByteArray registrableDomain(const QByteArray &host);
 
+// What one owner runs: the registrable domain, or the host itself when it has none (an
+// address, a single name).
+QByteArray siteOf(const QByteArray &host);
+
 // Whether an address is a host on this machine or in a private network, which the
 // system's word on the network says nothing about.
 bool isLocalHost(const QByteArray &host);

@@ -11,22 +11,12 @@
 
 namespace {
 constexpr std::chrono::hours RunLength{1};
-// The first this many hosts of a run that all cannot be reached mean there is no network.
-constexpr size_t OfflineHosts = 3;
 // A page this small may be a parking service's lander: ask who serves its domain.
 constexpr qsizetype LanderSize = 64 * 1024;
 
 bool succeeded(const TIndyResult &result)
 {
     return result.Success && !result.Hops.empty() && result.Hops.back().Status / 100 == 2;
-}
-
-// No server answered: the name did not resolve or no connection was made.
-bool unreachable(const TIndyResult &result)
-{
-    return !result.Connected && (result.CurlCode == CURLE_COULDNT_RESOLVE_HOST ||
-                                 result.CurlCode == CURLE_COULDNT_CONNECT ||
-                                 result.CurlCode == CURLE_OPERATION_TIMEDOUT);
 }
 
 // Refused before any request went out: no scheme to fetch, no address at all.
@@ -42,7 +32,7 @@ char randomLetter()
 } // namespace
 
 LinkChecker::LinkChecker(std::unique_ptr<AbstractDownloader> downloader, CheckSeams seams)
-    : m_downloader(std::move(downloader)), m_seams(std::move(seams))
+    : m_downloader(std::move(downloader)), m_seams(std::move(seams)), m_run(m_seams.decideWhenIdle)
 {
     if (!m_seams.resolver)
         m_seams.resolver = systemResolver();
@@ -50,7 +40,8 @@ LinkChecker::LinkChecker(std::unique_ptr<AbstractDownloader> downloader, CheckSe
         m_seams.systemOffline = systemReportsOffline;
     if (!m_seams.letter)
         m_seams.letter = randomLetter;
-    m_lookups = std::make_unique<LookupThread>(m_seams.resolver, m_seams.resultReady);
+    m_lookups =
+        std::make_unique<LookupPool>(m_seams.resolver, m_seams.lookups, m_seams.resultReady);
 }
 
 LinkChecker::~LinkChecker() = default;
@@ -80,9 +71,12 @@ void LinkChecker::forgetRequests()
 
 quint64 LinkChecker::request(const QByteArray &address, int index)
 {
+    newRunWhenDue();
     const quint64 serial = m_downloader->request(address, index);
-    if (serial != 0)
+    if (serial != 0) {
         m_asked.emplace(serial, address);
+        m_run.asked(fetchAddress(address).host);
+    }
     return serial;
 }
 
@@ -118,27 +112,35 @@ void LinkChecker::pump()
     while (std::optional<TIndyResult> result = m_downloader->takeResult())
         route(std::move(*result));
     takeAnswers();
-    if (m_seams.decideWhenIdle && !m_held.empty() && !m_downloader->isBusy() && m_asked.empty())
-        release(false); // fewer hosts than it takes to tell
+    // Everything asked for is in: the run knows all it will know.
+    if (m_seams.decideWhenIdle && m_run.undecided() && !m_downloader->isBusy() && m_asked.empty())
+        settleHeld(m_run.end());
     publishWhenComplete();
 }
 
 void LinkChecker::newRunWhenDue()
 {
-    if (Clock::now() - m_runStart < RunLength || !m_waiting.empty() || !m_probes.empty())
+    if (m_seams.decideWhenIdle || Clock::now() - m_runStart < RunLength || !m_waiting.empty() ||
+        !m_probes.empty())
         return;
-    if (!m_held.empty())
-        release(false);
+    newRun();
+}
+
+// What the ending run holds is settled by it; the next one starts knowing nothing.
+void LinkChecker::newRun()
+{
+    settleHeld(m_run.end());
     m_runStart = Clock::now();
-    m_network = Network::Unknown;
-    m_unreachableHosts.clear();
+    m_run = NetworkRun(m_seams.decideWhenIdle);
+    for (const auto &[serial, address] : m_asked)
+        m_run.asked(fetchAddress(address).host);
     m_siblings.clear();
     std::erase_if(m_answers, [](const auto &answer) { return answer.second.has_value(); });
 }
 
 void LinkChecker::takeAnswers()
 {
-    for (LookupThread::Done &done : m_lookups->take())
+    for (LookupPool::Done &done : m_lookups->take())
         m_answers[{done.name, done.question}] = std::move(done.answer);
 }
 
@@ -155,8 +157,8 @@ void LinkChecker::route(TIndyResult &&result)
     const auto asked = m_asked.find(result.Serial);
     if (asked == m_asked.end())
         return; // withdrawn
-    // An address that is not fetched (file:, javascript:) tells nothing about a link on
-    // the web or the network: it fails as a download and no check is kept.
+    // An address that is not fetched (ftp:, javascript:) tells nothing about a link on the
+    // web or the network: it gets no check.
     result.Findings.checked = !neverSent(result);
     // Parsed already, unless the downloader keeps no parse.
     const FetchAddress address =
@@ -168,43 +170,49 @@ void LinkChecker::route(TIndyResult &&result)
     gate(std::move(pending));
 }
 
-// The word on the network: the first hosts of a run that all cannot be reached, or the
-// system saying so, mean nothing can be told about the links.
+// What the run's word on the network makes of a result; one that was never sent needs no
+// network and only keeps its place among those held.
 void LinkChecker::gate(Pending &&pending)
 {
     if (!pending.result.Findings.checked) {
-        m_waiting.push_back(std::move(pending));
+        (m_held.empty() ? m_waiting : m_held).push_back(std::move(pending));
         return;
     }
-    // A page that answered proves the network; a local host needs none.
-    const bool systemOffline =
-        pending.result.Hops.empty() && !isLocalHost(pending.host) && m_seams.systemOffline();
-    if (m_network == Network::Offline || systemOffline) {
-        pending.result.Findings.offline = true;
-        m_ready.push_back(std::move(pending.result));
-        return;
-    }
-    if (m_network == Network::Unknown && unreachable(pending.result)) {
-        m_unreachableHosts.insert(pending.host);
+    const Evidence evidence = evidenceOf(pending.result, pending.host, m_run.sites());
+    // The system's word counts for hosts beyond this machine and its network only.
+    const auto systemOffline = [&] {
+        return !isLocalHost(pending.host) && m_seams.systemOffline();
+    };
+    const NetworkRun::Action action = m_run.add(evidence, systemOffline);
+    if (action == NetworkRun::Action::Drop)
+        pending.result.Findings.network = {evidence.kind == Evidence::Kind::ProxyRefused
+                                               ? NetworkFailure::Proxy
+                                               : NetworkFailure::SystemOffline,
+                                           evidence.detail};
+    apply(action, std::move(pending));
+}
+
+void LinkChecker::apply(NetworkRun::Action action, Pending &&pending)
+{
+    if (action == NetworkRun::Action::Hold) {
         m_held.push_back(std::move(pending));
-        if (m_unreachableHosts.size() >= OfflineHosts)
-            release(true);
         return;
     }
-    if (m_network == Network::Unknown)
-        release(false);
+    if (action == NetworkRun::Action::Release || action == NetworkRun::Action::Fail)
+        settleHeld(action);
+    if (action == NetworkRun::Action::Fail)
+        pending.result.Findings.network = m_run.failure();
     m_waiting.push_back(std::move(pending));
 }
 
-void LinkChecker::release(bool offline)
+// Passes the held results on, in the order they came: judged as usual, or (Fail) marked
+// with the run's failure so that nothing is recorded from them.
+void LinkChecker::settleHeld(NetworkRun::Action action)
 {
-    m_network = offline ? Network::Offline : Network::Works;
     for (Pending &held : m_held) {
-        held.result.Findings.offline = offline;
-        if (offline)
-            m_ready.push_back(std::move(held.result));
-        else
-            m_waiting.push_back(std::move(held));
+        if (action == NetworkRun::Action::Fail && held.result.Findings.checked)
+            held.result.Findings.network = m_run.failure();
+        m_waiting.push_back(std::move(held));
     }
     m_held.clear();
 }
@@ -232,6 +240,8 @@ void LinkChecker::publishWhenComplete()
 // asked at once.
 bool LinkChecker::complete(Pending &pending)
 {
+    if (pending.result.Findings.network.kind != NetworkFailure::None)
+        return true; // nothing is recorded: nothing to ask
     const bool sibling = siblingKnown(pending);
     return dnsKnown(pending) && sibling;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refresh/downloader.h"
+#include "refresh/networkevidence.h"
 #include "refresh/resolver.h"
 
 #include <chrono>
@@ -15,16 +16,19 @@ struct CheckSeams
     std::function<bool()> systemOffline = {};   // none: the system's word
     std::function<void()> resultReady = {};     // an answer of the name service arrived
     std::function<char()> letter = {};          // random letters for probe addresses
-    // A run that asks for everything at once (the command line) decides about the network
-    // as soon as nothing is left to download; one asking page by page waits for more pages.
+    // A run that asks for everything at once (the command line) is one run, which decides
+    // about the network when nothing is left to download; one asking page by page (the
+    // tray program) goes in runs of an hour.
     bool decideWhenIdle = false;
     bool keepOrder = false; // results come out in the order their downloads ended
+    int lookups = 1;        // questions to the name service at once
 };
 
 // Gathers what the verdict on a link needs beside its download: a probe of a made-up
-// address beside it (one per host and run), what the name service says, and whether the
-// network can be reached at all. Results come out with their findings once all are in.
-// A run ends an hour after it began, once nothing waits.
+// address beside it (one per host and run), what the name service says (each question once
+// a run), and what the run's answers say about the network (see NetworkRun). Results come
+// out with their findings once all are in. A run of the tray program ends an hour after it
+// began, once nothing waits.
 class LinkChecker final : public AbstractDownloader
 {
   public:
@@ -41,10 +45,11 @@ class LinkChecker final : public AbstractDownloader
     bool isBusyWith(int index) const override;
     std::optional<TIndyResult> takeResult() override;
     HeldHosts heldHosts() const override { return m_downloader->heldHosts(); }
+    RunFailure runFailure() const override { return m_run.failure(); }
+    void newRun() override;
 
   private:
     using Clock = std::chrono::steady_clock;
-    enum class Network { Unknown, Works, Offline };
     using DnsKey = std::pair<QByteArray, DnsResolver::Question>;
     struct Pending
     {
@@ -58,7 +63,8 @@ class LinkChecker final : public AbstractDownloader
     void takeAnswers();
     void route(TIndyResult &&result);
     void gate(Pending &&pending);
-    void release(bool offline);
+    void apply(NetworkRun::Action action, Pending &&pending);
+    void settleHeld(NetworkRun::Action action);
     void publishWhenComplete();
     bool complete(Pending &pending);
     bool siblingKnown(Pending &pending);
@@ -69,16 +75,15 @@ class LinkChecker final : public AbstractDownloader
 
     std::unique_ptr<AbstractDownloader> m_downloader;
     CheckSeams m_seams;
-    std::unique_ptr<LookupThread> m_lookups;
+    std::unique_ptr<LookupPool> m_lookups;
     std::map<quint64, QByteArray> m_asked;  // the caller's requests not yet answered: address
     std::map<quint64, QByteArray> m_probes; // probe requests by serial: their host
-    std::vector<Pending> m_held;            // waiting for the word on the network
+    std::vector<Pending> m_held;            // waiting for the run's word on the network
     std::vector<Pending> m_waiting;         // waiting for probes or the name service
     std::deque<TIndyResult> m_ready;
     // What this run found out.
     Clock::time_point m_runStart = Clock::now();
-    Network m_network = Network::Unknown;
-    std::set<QByteArray> m_unreachableHosts;
+    NetworkRun m_run;
     std::map<QByteArray, std::optional<SiblingProbe>> m_siblings; // none yet: being probed
     std::map<DnsKey, std::optional<DnsAnswer>> m_answers;         // none yet: being asked
 };

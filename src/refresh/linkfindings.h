@@ -22,11 +22,27 @@ struct DnsFindings
     QByteArray parkingNameServer; // a name server of the domain that parks domains
 };
 
+// Why the checks of a run could tell nothing about their links: the network failed, not
+// the sites.
+enum class NetworkFailure {
+    None,
+    NoAnswer,      // requests went out and no site answered
+    SystemOffline, // the system reports no network
+    Proxy,         // the proxy wants credentials, refused the tunnel or cannot be reached
+    Portal,        // every answer came from one sign-in page
+};
+
+struct RunFailure
+{
+    NetworkFailure kind = NetworkFailure::None;
+    QByteArray detail; // the proxy and what it said, or the sign-in page's host
+};
+
 // What the link check gathered beside the download itself.
 struct LinkFindings
 {
     bool checked = false; // the link check judges it: the request went out
-    bool offline = false; // the check could not reach the network: nothing is recorded
+    RunFailure network;   // not None: nothing is recorded from this check
     QUrl requested;       // the address asked for, as it was fetched; parsed once per check
     std::optional<SiblingProbe> sibling;
     DnsFindings dns;

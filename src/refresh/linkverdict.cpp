@@ -1,8 +1,10 @@
 #include "refresh/linkverdict.h"
 
 namespace {
-// A second check this long after the first confirms gone, parked or no domain.
+// A second check this long after the first confirms gone, parked or no domain, when it is
+// among the checks of the last ConfirmWindowDays.
 constexpr double ConfirmDays = 20.0 / 24.0;
+constexpr double ConfirmWindowDays = 30.0;
 // Unreachable takes this many failed checks over this many days.
 constexpr int UnreachableChecks = 3;
 constexpr double UnreachableDays = 14.0;
@@ -29,10 +31,27 @@ bool runShows(const LinkHistory &h, TDateTime lastCheck, bool (*kind)(QChar), in
     return count >= least && h.FailSince > 0 && lastCheck - h.FailSince >= days;
 }
 
+// The newest check, of the kind, agrees with an earlier one of the failed run made at least
+// ConfirmDays before it and within the last ConfirmWindowDays; other failures between them
+// do not count. Checks kept without their times (older files) are judged by the run alone.
+bool confirms(const LinkHistory &h, TDateTime lastCheck, bool (*kind)(QChar))
+{
+    const int run = FailedRunLength(h.Checks);
+    int i = 1;
+    for (; i < run && i < h.CheckTimes.size() && h.CheckTimes[i] > 0; ++i) {
+        const double age = lastCheck - h.CheckTimes[i];
+        if (age > ConfirmWindowDays)
+            return false;
+        if (kind(h.Checks[i]) && age >= ConfirmDays)
+            return true;
+    }
+    return i < run && runShows(h, lastCheck, kind, 2, ConfirmDays);
+}
+
 LinkVerdict verdictOf(const LinkHistory &h, TDateTime lastCheck, bool atOnce)
 {
     const auto confirmed = [&](bool (*kind)(QChar), LinkVerdict verdict) {
-        return runShows(h, lastCheck, kind, 2, ConfirmDays) ? verdict : LinkVerdict::Failing;
+        return confirms(h, lastCheck, kind) ? verdict : LinkVerdict::Failing;
     };
     switch (h.Checks.isEmpty() ? u'\0' : h.Checks.front().unicode()) {
     case u'O':
@@ -73,8 +92,12 @@ LinkHistory addCheck(LinkHistory history, CheckCode code, TDateTime now)
     } else if (FailedRunLength(history.Checks) == 0 || history.FailSince <= 0) {
         history.FailSince = now;
     }
+    // A file written before times were kept has none for its older checks.
+    history.CheckTimes.resize(std::min(history.CheckTimes.size(), history.Checks.size()));
     history.Checks.prepend(QChar::fromLatin1(char(code)));
     history.Checks.truncate(LinkHistory::MaxChecks);
+    history.CheckTimes.prepend(now);
+    history.CheckTimes.resize(std::min(history.CheckTimes.size(), history.Checks.size()));
     return history;
 }
 

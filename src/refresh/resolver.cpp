@@ -1,43 +1,28 @@
 #include "refresh/resolver.h"
 
-#include <QDnsLookup>
-#include <QEventLoop>
 #include <QNetworkInterface>
-#include <QTimer>
 #include <algorithm>
 
 namespace {
-constexpr int LookupTimeoutMs = 5000;
+constexpr std::chrono::seconds LookupTimeout{5};
 
 class SystemResolver final : public DnsResolver
 {
   public:
+    explicit SystemResolver(platform::NameServer server) : m_server(std::move(server)) {}
     DnsAnswer lookup(const QByteArray &name, Question question) override
     {
-        QDnsLookup lookup(question == Question::Address ? QDnsLookup::A : QDnsLookup::NS,
-                          QString::fromLatin1(name));
-        QEventLoop loop;
-        QObject::connect(&lookup, &QDnsLookup::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(LookupTimeoutMs, &loop, &QEventLoop::quit);
-        lookup.lookup();
-        loop.exec();
-        if (!lookup.isFinished())
-            return {};
-        if (lookup.error() == QDnsLookup::NotFoundError)
-            return {DnsAnswer::Status::Missing, {}};
-        if (lookup.error() != QDnsLookup::NoError)
-            return {};
-        DnsAnswer answer{DnsAnswer::Status::Found, {}};
-        for (const QDnsDomainNameRecord &record : lookup.nameServerRecords())
-            answer.nameServers.append(record.value().toLatin1().toLower());
-        return answer;
+        return platform::queryDns(name, question, m_server, LookupTimeout);
     }
+
+  private:
+    const platform::NameServer m_server;
 };
 } // namespace
 
-std::shared_ptr<DnsResolver> systemResolver()
+std::shared_ptr<DnsResolver> systemResolver(const platform::NameServer &server)
 {
-    return std::make_shared<SystemResolver>();
+    return std::make_shared<SystemResolver>(server);
 }
 
 bool systemReportsOffline()
@@ -53,42 +38,48 @@ bool systemReportsOffline()
            });
 }
 
-LookupThread::LookupThread(std::shared_ptr<DnsResolver> resolver, std::function<void()> answered)
-    : m_resolver(std::move(resolver)), m_answered(std::move(answered))
+LookupPool::LookupPool(std::shared_ptr<DnsResolver> resolver, int threads,
+                       std::function<void()> answered)
+    : m_resolver(std::move(resolver)), m_most(size_t(std::max(1, threads))),
+      m_answered(std::move(answered))
 {
-    m_thread = std::thread(&LookupThread::run, this);
 }
 
-LookupThread::~LookupThread()
+LookupPool::~LookupPool()
 {
     {
         const std::lock_guard lock(m_mutex);
         m_stop = true;
     }
-    m_wake.notify_one();
-    m_thread.join();
+    m_wake.notify_all();
+    for (std::thread &thread : m_threads)
+        thread.join();
 }
 
-void LookupThread::ask(const QByteArray &name, DnsResolver::Question question)
+void LookupPool::ask(const QByteArray &name, DnsResolver::Question question)
 {
     {
         const std::lock_guard lock(m_mutex);
         m_questions.emplace_back(name, question);
+        if (m_idle < m_questions.size() && m_threads.size() < m_most)
+            m_threads.emplace_back(&LookupPool::run, this);
     }
     m_wake.notify_one();
 }
 
-std::vector<LookupThread::Done> LookupThread::take()
+std::vector<LookupPool::Done> LookupPool::take()
 {
     const std::lock_guard lock(m_mutex);
     return std::exchange(m_done, {});
 }
 
-void LookupThread::run()
+void LookupPool::run()
 {
     std::unique_lock lock(m_mutex);
     while (true) {
+        ++m_idle;
         m_wake.wait(lock, [this] { return m_stop || !m_questions.empty(); });
+        --m_idle;
         if (m_stop)
             return;
         const auto [name, question] = m_questions.front();

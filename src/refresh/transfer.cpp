@@ -58,12 +58,12 @@ CURL *Transfer::begin()
         return refuse("No address to download");
     if (address.contains('\0'))
         return refuse("Malformed address");
-    if (!m_target.scheme.isEmpty() && !isFetchedScheme(m_target.scheme))
-        return refuse("Cannot fetch a \"" + m_target.scheme + "\" address: only http and https");
+    if (const QByteArray scheme = unfetchedScheme(address); !scheme.isEmpty())
+        return refuse("Cannot fetch a \"" + scheme + "\" address: only http and https");
     if (!configure())
         return refuse("Cannot start the HTTP client");
     m_deadline = Clock::now() + m_limits.totalTimeout;
-    return startRequest(m_target.url) ? m_curl : nullptr;
+    return startRequest(m_target) ? m_curl : nullptr;
 }
 
 bool Transfer::configure()
@@ -109,9 +109,11 @@ bool Transfer::configure()
     return ok;
 }
 
-// Points the handle at url with the time that is left; false (with the reason) when none is.
-bool Transfer::startRequest(const QByteArray &url)
+// Points the handle at address with the time that is left; false (with the reason) when
+// none is.
+bool Transfer::startRequest(const FetchAddress &address)
 {
+    m_result.Proxy = environmentProxy(address);
     m_connected = false;
     m_bodyFull = false;
     m_status.clear();
@@ -127,7 +129,7 @@ bool Transfer::startRequest(const QByteArray &url)
         return false;
     }
     // Else the handle would fetch the previous address again.
-    if (curl_easy_setopt(m_curl, CURLOPT_URL, url.constData()) != CURLE_OK ||
+    if (curl_easy_setopt(m_curl, CURLOPT_URL, address.url.constData()) != CURLE_OK ||
         curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, long(left.count())) != CURLE_OK) {
         m_result.ErrorMsg = "Cannot start the HTTP client";
         return false;
@@ -142,9 +144,11 @@ void Transfer::keepResponse()
     m_result.Headers = m_headers;
     m_result.Connected = m_connected;
     m_result.Body = m_body;
+    long status = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_HTTP_CONNECTCODE, &status);
+    m_result.ConnectCode = int(status);
     if (m_status.isEmpty())
         return;
-    long status = 0;
     curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
     m_result.Hops.push_back({int(status), m_status, m_location});
 }
@@ -170,7 +174,7 @@ CURL *Transfer::requestDone(CURLcode code)
         const QByteArray scheme = namedScheme(target);
         if (!isFetchedScheme(scheme))
             return refuse("Redirect to a \"" + scheme + "\" address refused: only http and https");
-        return startRequest(fetchAddress(target).url) ? m_curl : nullptr;
+        return startRequest(fetchAddress(target)) ? m_curl : nullptr;
     }
     if (status >= 200 && status < 300) {
         m_result.Content = std::move(m_body);

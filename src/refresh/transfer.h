@@ -38,7 +38,7 @@ class Transfer final
 
   private:
     bool configure();
-    bool startRequest(const QByteArray &url);
+    bool startRequest(const FetchAddress &address);
     CURL *refuse(const QByteArray &why);
     void keepResponse();
     QByteArray followed(long status) const;

@@ -22,13 +22,13 @@ const QList<QString> StateKeys = {
     QStringLiteral("ReferenceTime"), QStringLiteral("Refreshed"),  QStringLiteral("RefreshState"),
     QStringLiteral("RefreshMsg"),    QStringLiteral("RemindTime"), QStringLiteral("Phrase"),
     QStringLiteral("Match"),         QStringLiteral("Rating"),     QStringLiteral("Checks"),
-    QStringLiteral("LastOK"),        QStringLiteral("FailSince"),  QStringLiteral("Verdict"),
-    QStringLiteral("Evidence")};
+    QStringLiteral("CheckTimes"),    QStringLiteral("LastOK"),     QStringLiteral("FailSince"),
+    QStringLiteral("Verdict"),       QStringLiteral("Evidence")};
 // The eleven keys every save writes; the link check's keys follow once a link was checked.
 constexpr qsizetype BaseKeyCount = 11;
 
 // The fields stored as hex texts, by the number of their key; the others are numbers.
-const std::array<QString TBookmarkRec::*, 16> TextFields = {&TBookmarkRec::Title,
+const std::array<QString TBookmarkRec::*, 17> TextFields = {&TBookmarkRec::Title,
                                                             &TBookmarkRec::Descr,
                                                             &TBookmarkRec::StoredURL,
                                                             nullptr,
@@ -38,6 +38,7 @@ const std::array<QString TBookmarkRec::*, 16> TextFields = {&TBookmarkRec::Title
                                                             nullptr,
                                                             &TBookmarkRec::SubjectPhrase,
                                                             &TBookmarkRec::Match,
+                                                            nullptr,
                                                             nullptr,
                                                             nullptr,
                                                             nullptr,
@@ -112,6 +113,27 @@ SaveFailure WhyNotSaved(const TBookmarkRec &rec, bool read, bool current)
                                                                 : SaveFailure::Changed;
 }
 
+// The values of the link check's keys.
+void readCheckValue(TBookmarkRec &rec, qsizetype k, QStringView value)
+{
+    switch (k) {
+    case 11:
+        rec.History.Checks = StoredChecks(value);
+        break;
+    case 12:
+        rec.History.CheckTimes = StoredCheckTimes(value);
+        break;
+    case 13:
+        rec.History.LastOK = StoredDateTime(value).value_or(0.0);
+        break;
+    case 14:
+        rec.History.FailSince = StoredDateTime(value).value_or(0.0);
+        break;
+    case 15:
+        rec.Verdict = VerdictFromName(TrimBlanks(value));
+        break;
+    }
+}
 } // namespace
 
 namespace {
@@ -217,20 +239,13 @@ void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remind
         case 10:
             rec.Rating = ParseInteger(value).value_or(0);
             break;
-        case 11:
-            rec.History.Checks = StoredChecks(value);
-            break;
-        case 12:
-            rec.History.LastOK = StoredDateTime(value).value_or(0.0);
-            break;
-        case 13:
-            rec.History.FailSince = StoredDateTime(value).value_or(0.0);
-            break;
-        case 14:
-            rec.Verdict = VerdictFromName(TrimBlanks(value));
-            break;
+        default:
+            readCheckValue(rec, k, value);
         }
     });
+    // Times beyond the codes belong to no check.
+    rec.History.CheckTimes.resize(
+        std::min(rec.History.CheckTimes.size(), rec.History.Checks.size()));
     // The earliest date known, unless one was fixed in the file; a new bookmark is due
     // RemindInterval days after it.
     if (modified && *modified > 0 && *modified < rec.ReferenceTime)
@@ -373,7 +388,7 @@ bool TBookmarks::Save(int i)
         if (text)
             rec.*text = CutStoredText(rec.*text);
     rec.Evidence.truncate(MaxEvidenceLength);
-    const std::array<QString, 16> values = {HexValue(rec.Title),
+    const std::array<QString, 17> values = {HexValue(rec.Title),
                                             HexValue(rec.Descr),
                                             HexValue(rec.StoredURL),
                                             DateTimeValue(rec.ReferenceTime),
@@ -385,6 +400,7 @@ bool TBookmarks::Save(int i)
                                             HexValue(rec.Match),
                                             QString::number(rec.Rating),
                                             rec.History.Checks,
+                                            CheckTimesValue(rec.History.CheckTimes),
                                             DateTimeValue(rec.History.LastOK),
                                             DateTimeValue(rec.History.FailSince),
                                             VerdictName(rec.Verdict),
@@ -428,7 +444,7 @@ bool TBookmarks::UseNewAddress(int i)
         return false;
     const bool saved = UpdateFile(rec, [&](IniDocument &doc) {
         return doc.setValue(ShortcutSection, QStringLiteral("URL"), rec.StoredURL) &&
-               doc.setValue(StateSection, StateKeys[14], VerdictName(LinkVerdict::Ok));
+               doc.setValue(StateSection, StateKeys[15], VerdictName(LinkVerdict::Ok));
     });
     if (saved) {
         rec.URL = rec.StoredURL;

@@ -2,6 +2,7 @@
 
 #include "datetime.h"
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -25,14 +26,17 @@ LinkVerdict VerdictFromName(QStringView name); // None for anything unknown
 // A link the user should look at: gone, parked, no domain or unreachable.
 bool IsBrokenVerdict(LinkVerdict verdict);
 
-// The kept checks of one link: their codes newest first, when a check last worked, and
-// since when the current run of failed checks goes on.
+// The kept checks of one link: their codes and times newest first, when a check last worked,
+// and since when the current run of failed checks goes on.
 struct LinkHistory
 {
     static constexpr int MaxChecks = 12;
     QString Checks;
     TDateTime LastOK = 0;
     TDateTime FailSince = 0; // 0 while the last check worked
+    // When each check was made; files written before times were kept have fewer times than
+    // checks (the times belong to the newest ones). 0: not known.
+    QList<TDateTime> CheckTimes;
 };
 
 // The checks at the front of the history since the last one that worked (O or M).

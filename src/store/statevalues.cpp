@@ -26,6 +26,23 @@ QString StoredChecks(QStringView text)
     return checks;
 }
 
+QList<TDateTime> StoredCheckTimes(QStringView text)
+{
+    QList<TDateTime> times;
+    for (const QStringView time : text.split(u','))
+        if (times.size() < LinkHistory::MaxChecks)
+            times.append(StoredDateTime(TrimBlanks(time)).value_or(0.0));
+    return times;
+}
+
+QString CheckTimesValue(const QList<TDateTime> &times)
+{
+    QStringList values;
+    for (const TDateTime time : times)
+        values.append(DateTimeValue(time));
+    return values.join(u',');
+}
+
 std::optional<TDateTime> ModifiedOf(QStringView text)
 {
     const QStringView digits = TrimBlanks(text);

@@ -13,6 +13,10 @@
 std::optional<TDateTime> StoredDateTime(QStringView text);
 // The codes of the kept checks: letters only, at most as many as are kept.
 QString StoredChecks(QStringView text);
+// The times of the kept checks, stored date-times separated by commas; 0 for one that is
+// not a stored date-time.
+QList<TDateTime> StoredCheckTimes(QStringView text);
+QString CheckTimesValue(const QList<TDateTime> &times);
 // The browser's "Modified" value: a FILETIME as 16 hex digits, least significant byte first.
 std::optional<TDateTime> ModifiedOf(QStringView text);
 // The earliest of a file's time stamps; 0 when none is a stored date-time.

@@ -104,6 +104,7 @@ struct FakeView final : TReviewView
     }
     void ClearShownWindows() override { log << u"ClearShown"_s; }
     void UpdateProgress() override { log << u"Progress"_s; }
+    void ShowNetworkHint(const QString &text) override { log << u"Hint "_s + text; }
     void ShowError(const QString &text) override { errors << text; }
     void FavoritesRead() override { log << u"Read"_s; }
     void settle()

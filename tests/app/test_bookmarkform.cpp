@@ -36,22 +36,25 @@ class TestBookmarkForm : public QObject
   private slots:
     void initTestCase() { SilenceOffscreenWarnings(); }
 
-    // Placeholders stand in for what the page lacks; a failed refresh shows in maroon.
+    // Placeholders stand in for what the page lacks; a failed refresh shows in maroon. A link
+    // that is never fetched is not checked, whatever an older refresh stored.
     void elementTexts_data()
     {
+        QTest::addColumn<QString>("url"); // empty: the sample's
         QTest::addColumn<int>("refreshState");
         QTest::addColumn<double>("refreshed");
         QTest::addColumn<QStringList>("page");  // title, description, refresh message
         QTest::addColumn<QStringList>("shown"); // address, title, description
         const QString stored = u"https://www.Paper.test/"_s;
         const QString shortcut = u"http://Paper.test/"_s;
-        QTest::newRow("refreshed page") << 0 << SampleNow - 1 << QStringList{"Daily", "News", ""}
-                                        << QStringList{stored, "Daily", "News"};
+        QTest::newRow("refreshed page")
+            << QString() << 0 << SampleNow - 1 << QStringList{"Daily", "News", ""}
+            << QStringList{stored, "Daily", "News"};
         QTest::newRow("page without description")
-            << 0 << SampleNow - 1 << QStringList{"Daily", "", ""}
+            << QString() << 0 << SampleNow - 1 << QStringList{"Daily", "", ""}
             << QStringList{stored, "Daily", "(no description)"};
         QTest::newRow("never refreshed")
-            << 0 << 0.0 << QStringList{"", "", ""}
+            << QString() << 0 << 0.0 << QStringList{"", "", ""}
             << QStringList{stored, "(title not available)", "(description not available)"};
         // A failed refresh shows the shortcut's address and a short cause.
         const std::pair<const char *, const char *> failures[] = {
@@ -65,11 +68,18 @@ class TestBookmarkForm : public QObject
             {"SSL certificate problem: self-signed certificate", "Certificate refused"},
             {"Something else entirely", "Could not be loaded"}};
         for (const auto &[message, cause] : failures)
-            QTest::newRow(message) << -1 << SampleNow - 1 << QStringList{"Daily", "News", message}
-                                   << QStringList{shortcut, "Download failed", cause};
+            QTest::newRow(message)
+                << QString() << -1 << SampleNow - 1 << QStringList{"Daily", "News", message}
+                << QStringList{shortcut, "Download failed", cause};
+        QTest::newRow("ftp, failed before")
+            << u"ftp://files.Paper.test/"_s << -1 << SampleNow - 1
+            << QStringList{"", "", "Cannot fetch a \"ftp\" address"}
+            << QStringList{u"ftp://files.Paper.test/"_s, "(title not available)",
+                           "(description not available)"};
     }
     void elementTexts()
     {
+        QFETCH(QString, url);
         QFETCH(int, refreshState);
         QFETCH(double, refreshed);
         QFETCH(QStringList, page);
@@ -79,7 +89,14 @@ class TestBookmarkForm : public QObject
         TBookmarkRec &rec = bookmark.Rec();
         std::tie(rec.RefreshState, rec.Refreshed, rec.Title, rec.Descr, rec.RefreshMsg) =
             std::tuple(refreshState, refreshed, page[0], page[1], page[2]);
+        const bool checked = url.isEmpty();
+        if (!checked)
+            std::tie(rec.URL, rec.StoredURL, refreshState) = std::tuple(url, QString(), 0);
         QVERIFY(bookmark.form.UpdateView());
+        QStringList notes;
+        for (const TUCLabel *label : bookmark.form.findChildren<TUCLabel *>())
+            notes << label->Caption();
+        QCOMPARE(notes.contains(u"not checked (ftp)"_s), !checked);
         QCOMPARE((QStringList{bookmark.Label(Address)->Caption(), bookmark.Label(Title)->Caption(),
                               bookmark.Label(Description)->Caption()}),
                  shown);

@@ -278,6 +278,48 @@ class TestReviewTick : public QObject
         QCOMPARE(HasState(rig, A), quit);
     }
 
+    // A run whose network failed records nothing: the title window's hint says why, and
+    // nothing is asked for until RefreshAfterFail minutes later, when the network is judged
+    // anew. An answer that still comes is recorded.
+    void networkWait_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("a sign-in page")
+            << int(NetworkFailure::Portal)
+            << u"Favrake waits: the network asks you to sign in first"_s;
+        QTest::newRow("no site answered")
+            << int(NetworkFailure::NoAnswer)
+            << u"Favrake waits: no site answers, or the proxy fails"_s;
+    }
+    void networkWait()
+    {
+        QFETCH(int, failure);
+        QFETCH(QString, hint);
+        ReviewRig rig;
+        Settings.NoNetAccess = false;
+        for (const QString &name : {A, B, u"c.url"_s})
+            rig.add(name, {.refreshed = 0});
+        rig.started();
+        TIndyResult failed = *rig.downloader->outstanding;
+        failed.Findings.checked = true;
+        failed.Findings.network = {NetworkFailure(failure), "portal.test"};
+        rig.downloader->publish(failed, "HTTP/1.1 302 Found");
+        rig.tick();
+        const QString stalled = rig.review->Bookmarks().Item(failed.Index)->FileName;
+        rig.downloader->finish("<title>Came</title>"); // asked before the failure was known
+        rig.tick(29 * 60);
+        rig.tick();
+        QVERIFY(!rig.downloader->isBusy());
+        QCOMPARE(rig.view.log.filter(u"Hint"_s), QStringList({u"Hint "_s + hint}));
+        rig.tick(60);
+        QCOMPARE(rig.view.log.filter(u"Hint"_s), QStringList({u"Hint "_s + hint, u"Hint "_s}));
+        QVERIFY(rig.downloader->isBusy());
+        QCOMPARE(rig.stored(stalled.section(u'/', -1)).Refreshed, 0.0);
+        QCOMPARE(rig.review->Bookmarks().Item(rig.indexOf(stalled.section(u'/', -1)))->Title,
+                 QString());
+    }
+
     void resultForVanishedBookmarkDropped()
     {
         ReviewRig rig;

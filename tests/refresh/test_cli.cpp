@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <filesystem>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -20,12 +21,13 @@ struct Run
     QString err;
 };
 
-// favrake-cli with these arguments; during runs while it does, with the test's event loop
-// serving the loopback servers.
-Run RunCli(const QStringList &arguments, const std::function<void(QProcess &)> &during = {})
+// favrake-cli (or program) with these arguments; during runs while it does, with the test's
+// event loop serving the loopback servers.
+Run RunCli(const QStringList &arguments, const std::function<void(QProcess &)> &during = {},
+           const QString &program = QStringLiteral(FAVRAKE_CLI))
 {
     QProcess cli;
-    cli.start(QStringLiteral(FAVRAKE_CLI), arguments);
+    cli.start(program, arguments);
     if (cli.waitForStarted() && during)
         during(cli);
     if (!QTest::qWaitFor([&] { return cli.state() == QProcess::NotRunning; }, 60000)) {
@@ -50,6 +52,15 @@ QMap<QString, QString> ByName(const QString &output, QStringList *names, QString
         lines[line.left(tab)] = line.mid(tab + 1);
     }
     return lines;
+}
+
+// Every file of a folder (not below it) by name, with its content.
+QMap<QString, QByteArray> Files(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files[name] = ReadFile(QDir(folder).filePath(name));
+    return files;
 }
 
 } // namespace
@@ -104,12 +115,13 @@ class TestCli final : public QObject
         WriteRawFile(root + "Kept.url", Shortcut("http://kept.test/"));
         WriteRawFile(root + "News/Failed.url", Shortcut("http://failed.test/"));
         WriteRawFile(root + "Fresh\xE9.url", Shortcut("http://fresh.test/a\tb"));
+        WriteRawFile(root + "Files.url", Shortcut("ftp://files.test/"));
         TBookmarks list(platform::decodeFileName(root));
         for (int i = 0; i < list.Count(); ++i) {
             TBookmarkRec &rec = *list.Item(i);
             rec.ReferenceTime = 45000.25; // 2023-03-15 06:00
             rec.RemindTime = rec.URL.contains(u"kept") ? -1 : 45001.5;
-            if (rec.URL.contains(u"failed"))
+            if (rec.URL.contains(u"failed") || rec.URL.startsWith(u"ftp"))
                 std::tie(rec.Refreshed, rec.RefreshState, rec.RefreshMsg) =
                     std::tuple(45002.0, -1, u"HTTP/1.1 500 Oops"_s);
             if (rec.URL.contains(u"fresh"))
@@ -121,15 +133,18 @@ class TestCli final : public QObject
         QCOMPARE(run.code, 0);
         QStringList lines = run.out.split(u'\n');
         QCOMPARE(lines.takeLast(), QString());
-        QCOMPARE(lines.takeLast(), u"3 bookmarks in 2 folders: 2 due now, 1 kept, 1 failed"_s);
+        QCOMPARE(lines.takeLast(), u"4 bookmarks in 2 folders: 3 due now, 1 kept, 1 failed"_s);
         lines.sort();
         QCOMPARE(lines, QStringList({
+                            u"Files.url\tftp://files.test/\tref 2023-03-15\tdue 2023-03-16 "
+                            "12:00\tnot checked (ftp)\t"_s,
                             u"Fresh\uFFFD.url\thttp://fresh.test/a b\tref 2023-03-15\tdue "
                             "2023-03-16 12:00\tok 2023-03-18 18:00\tLine break"_s,
                             u"Kept.url\thttp://kept.test/\tref 2023-03-15\tkept\tnot refreshed\t"_s,
                             u"News/Failed.url\thttp://failed.test/\tref 2023-03-15\tdue "
                             "2023-03-16 12:00\tfailed 2023-03-17 00:00: HTTP/1.1 500 Oops\t"_s,
                         }));
+        std::filesystem::remove_all(root.constData()); // a name QTemporaryDir cannot remove
     }
 
     // With one job the lines come in the order of the list, whatever each page takes; each
@@ -182,6 +197,109 @@ class TestCli final : public QObject
         QCOMPARE(summary, QStringList({u"8 refreshed: 7 OK, 1 failed; 2 not written; 1 no address; "
                                        "0 still due"_s,
                                        u"verdicts: 7 ok, 1 failing"_s}));
+    }
+
+    // How a refresh ends: 0 when it recorded, 3 when the network, a proxy or a sign-in page
+    // kept it from recording (files untouched, one line saying which), 1 for other errors.
+    // On a terminal the lines are the same, progress aside.
+    void refreshEnds_data()
+    {
+        QTest::addColumn<QByteArray>("sites"); // live, dead, portal: the bookmarks' servers
+        QTest::addColumn<QByteArray>("proxy"); // as http_proxy and https_proxy: 407, refused
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("last"); // line of standard output, else standard error
+        const auto row = [](const char *name, const char *sites, const char *proxy, int code,
+                            const QString &last) {
+            QTest::newRow(name) << QByteArray(sites) << QByteArray(proxy) << code << last;
+        };
+        row("pages recorded", "live ftp", "", 0, u"verdicts: 1 ok"_s);
+        const QString none = u"not recorded: no site answered: the network is down"_s;
+        row("no site answered", "dead dead", "", 3, none);
+        row("a proxy wants credentials", "live", "407", 3,
+            u"not recorded: the proxy failed (PROXY: HTTP/1.1 407 Proxy Authentication "
+            "Required)"_s);
+        row("a proxy refuses the tunnel for https", "https", "407", 3,
+            u"not recorded: the proxy failed (PROXY: CONNECT answered 407)"_s);
+        row("a proxy that cannot be reached", "live", "refused", 3,
+            u"not recorded: the proxy failed (PROXY: Failed to connect to 127.0.0.1 port"_s);
+        row("a sign-in page for every site", "portal portal portal", "", 3,
+            u"not recorded: the network asks you to sign in first (every site led to "
+            "127.0.0.9)"_s);
+        row("no such folder", "missing", "", 1, u"favrake-cli: not a readable folder: "_s);
+    }
+
+    void refreshEnds()
+    {
+        QFETCH(QByteArray, sites);
+        QFETCH(QByteArray, proxy);
+        QFETCH(int, code);
+        QFETCH(QString, last);
+        QTemporaryDir dir;
+        LoopbackServer live(
+            [](const QByteArray &) { return testPage("200 OK", "<title>L</title>"); });
+        LoopbackServer signIn([](const QByteArray &) { return testPage("200 OK", "Sign in"); },
+                              u"127.0.0.9"_s);
+        std::vector<std::unique_ptr<LoopbackServer>> portals;
+        LoopbackServer proxyServer([](const QByteArray &) {
+            return testPage("407 Proxy Authentication Required", {},
+                            "Proxy-Authenticate: Basic realm=\"office\"\r\n");
+        });
+        QTcpServer closed; // refuses once it is gone
+        closed.listen(QHostAddress::LocalHost);
+        const QByteArray refused = "127.0.0.1:" + QByteArray::number(closed.serverPort());
+        closed.close();
+        const QByteArray proxyAddress = proxy == "407"    ? proxyServer.base()
+                                        : proxy.isEmpty() ? QByteArray()
+                                                          : "http://" + refused;
+        int n = 0;
+        for (const QByteArray &site : sites.split(' ')) {
+            QByteArray address = live.base() + "/p" + QByteArray::number(n);
+            if (site == "dead")
+                address = "http://" + refused + "/p" + QByteArray::number(n);
+            else if (site == "https" || site == "ftp")
+                address = site + "://files.example/";
+            else if (site == "portal") // each on a host of its own, all sent to one page
+                address = portals
+                              .emplace_back(std::make_unique<LoopbackServer>(
+                                  [&](const QByteArray &) {
+                                      return testPage("302 Found", {},
+                                                      "Location: " + signIn.base() + "/login\r\n");
+                                  },
+                                  u"127.0.0.%1"_s.arg(2 + n)))
+                              ->base() +
+                          '/';
+            WriteFile(dir.filePath(u"b%1.url"_s.arg(n++)), Shortcut(address));
+        }
+        const QString folder = sites == "missing" ? dir.filePath(u"missing"_s) : dir.path();
+        const QMap<QString, QByteArray> before = Files(dir.path());
+        const ScopedEnv http("http_proxy", proxyAddress.isEmpty() ? QByteArray() : proxyAddress);
+        const ScopedEnv https("https_proxy", proxyAddress.isEmpty() ? QByteArray() : proxyAddress);
+        const ScopedEnv noProxy("no_proxy", proxyAddress.isEmpty() ? "*" : QByteArray());
+        last.replace(u"PROXY"_s, QString::fromLatin1(proxyAddress));
+        const Run piped = RunCli({u"refresh"_s, folder});
+        const QStringList lines =
+            (code == 1 ? piped.err : piped.out).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(piped.code, code);
+        QVERIFY2(lines.value(lines.size() - 1).startsWith(last), qPrintable(piped.out + piped.err));
+        if (code == 3)
+            QCOMPARE(Files(dir.path()), before);
+        if (sites.contains("ftp")) // no check and no failure
+            QVERIFY(lines.contains(u"b1.url\tSKIPPED\tnot checked (ftp)"_s) &&
+                    !Files(dir.path())[u"b1.url"_s].contains("RefreshState=-1"));
+        if (code == 1)
+            return;
+        for (const auto &[name, content] : before.asKeyValueRange()) // as it was, for the terminal
+            WriteFile(dir.filePath(name), content);
+        const QString typescript = dir.filePath(u"typescript"_s);
+        const Run terminal =
+            RunCli({u"-qec"_s, u"'%1' refresh '%2'"_s.arg(FAVRAKE_CLI, folder), typescript}, {},
+                   u"script"_s);
+        QStringList shown;
+        for (const QString &line : terminal.out.split(u'\n'))
+            if (const QString text = line.section(u"\033[K"_s, -1).remove(u'\r'); !text.isEmpty())
+                shown << text;
+        QCOMPARE(terminal.code, code);
+        QCOMPARE(QSet(shown.begin(), shown.end()), QSet(lines.begin(), lines.end()));
     }
 
     // Ctrl-C while pages are still coming: what was stored is kept and flushed, nothing is

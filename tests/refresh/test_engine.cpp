@@ -183,7 +183,8 @@ class TestEngine : public QObject
         QCOMPARE(c.step().Requested, 0);
         TIndyResult answer = *c.fake->outstanding;
         answer.Findings.checked = true;
-        answer.Findings.offline = offline;
+        if (offline)
+            answer.Findings.network = {NetworkFailure::NoAnswer, {}};
         answer.Findings.requested = QUrl(QString::fromLatin1(answer.URL));
         answer.URL = "http://lander.example/site0.test";
         answer.Redirects = 1;

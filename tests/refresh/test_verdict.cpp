@@ -125,11 +125,9 @@ class TestVerdict final : public QObject
         row("408", fetched(Article, {"408"}), 'T');
         row("404", fetched(Article, {"404"}, page("Not found", "")), 'G');
         row("410", fetched(Article, {"410"}), 'G');
-        row("proxy wants credentials", fetched(Article, {"407"}), 0);
-        row("proxy unknown", fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_PROXY), 0);
         TDownloadResult offline = story;
-        offline.Findings.offline = true;
-        row("offline", offline, 0);
+        offline.Findings.network = {NetworkFailure::Portal, "portal.example"};
+        row("the network failed", offline, 0);
         row("parked lander",
             fetched(Article, {"302 https://www.sedoparking.com/news.example", "200"}, page("", "")),
             'P');
@@ -185,7 +183,8 @@ class TestVerdict final : public QObject
         QCOMPARE(char(checkCode(result, stored).code), code);
     }
 
-    // Each check is "<code>@<hours since the first check>"; the verdict after the last one.
+    // Each check is "<code>@<hours since the first check>", with "!" when it is kept without
+    // its time (a file written before times were kept); the verdict after the last one.
     void history_data()
     {
         QTest::addColumn<QStringList>("checks");
@@ -204,6 +203,11 @@ class TestVerdict final : public QObject
         row("one success between: starts anew", "G@0 O@1 G@30", "failing", 0.5);
         row("parked needs a second look", "P@0", "failing", 0.5);
         row("no domain confirmed", "N@0 N@0.5 N@24.5", "no-domain", 30 * 24);
+        row("a timeout, then 404 twice 20 hours apart", "T@0 G@1 G@21", "gone", 30 * 24);
+        row("404 on both sides of a timeout", "G@0 T@1 G@21", "gone", 30 * 24);
+        row("404 again after 35 days: too long ago", "G@0 G@840", "failing", 24);
+        row("kept without times: the run decides", "G@0! G@24.5", "gone", 30 * 24);
+        row("kept without times, a timeout first", "T@0! G@1! G@21", "failing", 7 * 24);
         row("timeouts for 8 days: failing, weekly", "T@0 T@0.5 T@24.5 T@192", "failing", 7 * 24);
         row("unreachable after 14 days", "T@0 T@0.5 T@24.5 C@192 T@360", "unreachable", 30 * 24);
         row("two timeouts over 14 days are not enough", "T@0 T@400", "failing", 24);
@@ -223,14 +227,17 @@ class TestVerdict final : public QObject
         const TDateTime first = 45000.0;
         LinkHistory h;
         TDateTime last = first;
+        const auto untimed = checks.filter(u"!"_s).size();
         for (const QString &check : checks) {
             const CheckCode code =
                 check[0] == u'-' ? CheckCode::None : CheckCode(check[0].toLatin1());
-            const TDateTime at = first + check.mid(2).toDouble() / 24.0;
+            const TDateTime at =
+                first + check.mid(2).chopped(check.endsWith(u'!')).toDouble() / 24.0;
             h = addCheck(h, code, at);
             last = code == CheckCode::None ? last : at;
         }
         QVERIFY(h.Checks.size() <= LinkHistory::MaxChecks);
+        h.CheckTimes.resize(h.CheckTimes.size() - untimed);
         const LinkJudgement judged = judgeLink(h, last, false, TIntervals{7, 30, 30});
         QCOMPARE(VerdictName(judged.verdict), verdict);
         QCOMPARE(qRound((judged.nextCheck - last) * 24 * 60), qRound(nextInHours * 60));

@@ -201,7 +201,8 @@ class TestBookmarks : public QObject
         rec.SubjectPhrase = "CAR REPAIR";
         rec.Match = "Car-Repair";
         rec.Rating = 10;
-        rec.History = {u"GGO"_s, 40000.5, 40001.5};
+        rec.History = {u"GGO"_s, 40000.5, 40001.5, {40002.5, 40001.5}}; // the oldest without
+
         rec.Verdict = LinkVerdict::Gone;
         QVERIFY(list.Save(a));
         QCOMPARE(rec.Title.size(), MaxStoredTextLength - 1); // the pair is not split
@@ -211,8 +212,8 @@ class TestBookmarks : public QObject
         for (auto field : {&TBookmarkRec::Title, &TBookmarkRec::Descr, &TBookmarkRec::Match})
             QCOMPARE(again.Item(a)->*field, rec.*field);
         const LinkHistory &h = again.Item(a)->History;
-        QCOMPARE(std::tuple(h.Checks, h.LastOK, h.FailSince, again.Item(a)->Verdict),
-                 std::tuple(u"GGO"_s, 40000.5, 40001.5, LinkVerdict::Gone));
+        QCOMPARE(std::tuple(h.Checks, h.LastOK, h.FailSince, h.CheckTimes, again.Item(a)->Verdict),
+                 std::tuple(u"GGO"_s, 40000.5, 40001.5, rec.History.CheckTimes, LinkVerdict::Gone));
         QVERIFY(again.HasSuggestion(a) && again.PhraseText(a) == "CAR REPAIR");
         QCOMPARE(std::pair(again.Item(a)->RemindTime, again.Item(a)->Refreshed),
                  std::pair(1.0, 1.0));
