@@ -8,12 +8,12 @@
 #include "lang/confirm.h"
 #include "lang/confirmicons.h"
 #include "lang/phrases.h"
+#include "platform/files.h"
 #include "store/bookmarks.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
-#include <QSaveFile>
 
 namespace {
 constexpr int ReportIcon = 6;
@@ -116,14 +116,14 @@ void TCollectionCommands::ExportFile()
     if (file.isEmpty())
         return;
     const TBookmarks list(FavoritesFolderInUse()); // as the files are now
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly) && out.write(exchange::exportCollection(list)) >= 0 &&
-        out.commit())
+    const platform::FileWriteResult written =
+        platform::writeWholeFile(file, exchange::exportCollection(list));
+    if (written.ok())
         Tell(FillPhrase(Phrase("MsgExportDone"),
                         {ShortFolderName(file), QString::number(list.Count())}),
              false);
     else
-        Tell(FillPhrase(Phrase("ErrExport"), {ShortFolderName(file), out.errorString()}), true);
+        Tell(FillPhrase(Phrase("ErrExport"), {ShortFolderName(file), written.error}), true);
 }
 
 void TCollectionCommands::PopupImportMenu(const QPoint &at)

@@ -191,6 +191,81 @@ class TestImport : public QObject
                      1500000000);
     }
 
+    // A whole file (an export) is written completely or not at all, through a symbolic link
+    // to its target, and never into something that is not a regular file.
+    void wholeFile_data()
+    {
+        QTest::addColumn<QString>("target"); // what stands at the path before
+        QTest::addColumn<int>("write");      // 0: works, 1: fails as on a full disk, 2: short
+        QTest::addColumn<QString>("error");  // the start of the reason; empty: written
+        const auto row = [](const char *name, const char *target, int write, const char *error) {
+            QTest::newRow(name) << QString::fromLatin1(target) << write
+                                << QString::fromLatin1(error);
+        };
+        row("new file", "", 0, "");
+        row("a file of mode 0640 keeps it", "file", 0, "");
+        row("through a symbolic link", "link", 0, "");
+        row("through a link to a file not there yet", "dangling link", 0, "");
+        row("FIFO", "fifo", 0, "it is a named pipe");
+        row("folder", "folder", 0, "it is a folder");
+        row("read-only file", "read-only", 0, "the file is read-only");
+        row("folder missing", "no folder", 0, "its folder does not exist");
+        row("disk full", "file", 1, "No space left on device");
+        row("write comes short", "file", 2, "only part of the content");
+    }
+    void wholeFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, write);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(target == u"no folder" ? "none/out.html" : "out.html");
+        const QByteArray out = QFile::encodeName(path);
+        const QString real = target.endsWith(u"link") ? dir.filePath("real.html") : path;
+        if (target == u"file" || target == u"link" || target == u"read-only")
+            WriteFile(real, "old");
+        ::chmod(QFile::encodeName(real).constData(), target == u"read-only" ? 0444 : 0640);
+        QVERIFY(!target.endsWith(u"link") || QFile::link("real.html", path));
+        QVERIFY(target != u"folder" || QDir(dir.path()).mkdir("out.html"));
+        QVERIFY(target != u"fifo" || ::mkfifo(out.constData(), 0600) == 0);
+        // A reader on the FIFO, so that a wrong open for writing could not block the test.
+        const int reader = target == u"fifo" ? ::open(out.constData(), O_RDONLY | O_NONBLOCK) : -1;
+        platform::FileWriteOps ops = platform::systemFileWriteOps();
+        if (write > 0)
+            ops.write = write == 1 ? FailingWrite : +[](int fd, const void *data, unsigned long) {
+                static bool first = true; // half of it, then nothing more
+                return (first = !first) ? 0L : long(::write(fd, data, 3));
+            };
+        const platform::FileWriteResult result = platform::writeWholeFile(path, "<html>", ops);
+        QFETCH(QString, error);
+        QVERIFY2(result.ok() ? error.isEmpty() : !error.isEmpty() && result.error.startsWith(error),
+                 qPrintable(result.error));
+        char byte = 0;
+        QVERIFY(reader < 0 || ::read(reader, &byte, 1) <= 0);
+        ::close(reader);
+        struct stat st = {};
+        QVERIFY(::lstat(out.constData(), &st) == 0 || target == u"no folder");
+        const mode_t kind = target == u"fifo"          ? S_IFIFO
+                            : target == u"folder"      ? S_IFDIR
+                            : target.endsWith(u"link") ? S_IFLNK
+                                                       : S_IFREG;
+        QCOMPARE(st.st_mode & S_IFMT, target == u"no folder" ? 0 : kind);
+        if (kind == S_IFLNK || kind == S_IFREG) {
+            QCOMPARE(ReadFile(real), QByteArray(error.isEmpty()          ? "<html>"
+                                                : target == u"no folder" ? "<missing>"
+                                                                         : "old"));
+            if (::stat(QFile::encodeName(real).constData(), &st) == 0)
+                QCOMPARE(st.st_mode & 0777, target.isEmpty() || target == u"dangling link"
+                                                ? platform::newFileMode()
+                                            : target == u"read-only" ? 0444u
+                                                                     : 0640u);
+        }
+        QCOMPARE(
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
+                .filter(".favrake-tmp-"),
+            QStringList());
+    }
+
     void tooDeep()
     {
         BookmarkTree tree;
@@ -237,7 +312,7 @@ class TestImport : public QObject
 
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("arguments"); // "@" stands for the test's folder
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("says"); // the last line, where a row names it
         const auto row = [](const char *name, const QStringList &arguments, int status,
@@ -254,8 +329,14 @@ class TestImport : public QObject
         row("not a bookmark file", {"import", "/etc/hostname"}, 1);
         row("browser without profile", {"import", "vivaldi"}, 1);
         row("unwritable folder", {"import", file, "--into", "blocked/x"}, 1);
-        row("export", {"export", "-o", "/dev/null"}, 0, "Exported 2 bookmarks to /dev/null");
-        row("export to a missing folder", {"export", "-o", "/nonexistent/x"}, 1);
+        row("export", {"export", "-o", "@/out/new.html"}, 0,
+            "Exported 2 bookmarks to @/out/new.html");
+        row("export through a symbolic link", {"export", "-o", "@/out/link"}, 0,
+            "Exported 2 bookmarks to @/out/link");
+        row("export to the standard output", {"export", "-o", "-"}, 0, "</DL><p>");
+        row("export to a FIFO", {"export", "-o", "@/out/fifo"}, 1);
+        row("export to a folder", {"export", "-o", "@/out"}, 1);
+        row("export to a missing folder", {"export", "-o", "@/nonexistent/x"}, 1);
         row("export of a missing folder", {"export", "/nonexistent"}, 1);
         row("duplicates", {"duplicates"}, 0, "1 group of copies, 1 bookmark that could go");
         row("duplicates of two folders", {"duplicates", "a", "b"}, 2);
@@ -263,19 +344,33 @@ class TestImport : public QObject
     void commandLine()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
         QTemporaryDir dir;
+        arguments.replaceInStrings("@", dir.path());
+        says.replace("@", dir.path());
         WriteFile(dir.filePath("blocked"), "a file");
         for (const char *name : {"Only.url", "Copy.url"}) // one bookmark saved twice
             WriteFile(dir.filePath(name), "[InternetShortcut]\r\nURL=https://only.example/\r\n");
+        // Targets that are no file stay what they are; a link is written through.
+        const QByteArray fifo = QFile::encodeName(dir.filePath("out/fifo"));
+        QVERIFY(QDir(dir.path()).mkdir("out") && ::mkfifo(fifo.constData(), 0600) == 0 &&
+                QFile::link("target.html", dir.filePath("out/link")));
+        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
         QProcess *cli = StartCli(this, arguments, dir.path());
         QVERIFY(cli->waitForFinished(60000));
         QTEST(cli->exitCode(), "status");
-        QFETCH(QString, says);
+        const QString out = QString::fromUtf8(cli->readAllStandardOutput());
         if (!says.isEmpty())
-            QCOMPARE(QString::fromUtf8(cli->readAllStandardOutput()).trimmed().split(u'\n').last(),
-                     says);
+            QCOMPARE(out.trimmed().split(u'\n').last(), says);
+        char byte = 0;
+        QVERIFY(::read(reader, &byte, 1) <= 0);
+        ::close(reader);
+        QVERIFY(QFileInfo(dir.filePath("out/link")).isSymLink());
+        QCOMPARE(ReadFile(dir.filePath("out/target.html")).startsWith("<!DOCTYPE"),
+                 arguments.contains(dir.filePath("out/link")));
+        QVERIFY(out.startsWith("<!DOCTYPE") == arguments.endsWith("-"));
         if (arguments.contains("--dry-run") || cli->exitCode() != 0)
-            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 3);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 4);
     }
 
     // Killed while writing, an import leaves only whole .URL files, and no other file but
