@@ -6,11 +6,9 @@
 #include "collection.h"
 #include "exchange/browsers.h"
 #include "exchange/importer.h"
-#include "exchange/netscapereader.h"
 #include "platform/folders.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 // A folder below the Favorites folder: relative and never climbing out of it.
@@ -30,8 +28,8 @@ std::optional<Source> ReadSource(const ImportArguments &arguments, QTextStream &
 {
     const exchange::Browser *browser = exchange::findBrowser(arguments.source);
     if (!browser) {
-        exchange::SourceRead read = exchange::readBookmarkFile(arguments.source);
-        return Source{QFileInfo(arguments.source).fileName(), std::move(read)};
+        exchange::SourceRead read = exchange::readBookmarkSource(arguments.source);
+        return Source{arguments.source.section(u'/', -1), std::move(read)};
     }
     const std::optional<exchange::BrowserProfile> profile =
         exchange::pickProfile(*browser, arguments.profile);
@@ -59,6 +57,11 @@ void PrintReport(const exchange::ImportReport &report, bool dryRun, QTextStream 
             reasons << QStringLiteral("%1 %2").arg(count).arg(reason);
         out << "Skipped: " << reasons.join(QStringLiteral(", ")) << '\n';
     }
+    if (report.addressesInSeveralFolders > 0)
+        out << (dryRun ? Counted(report.addressesInSeveralFolders, "address would be",
+                                 "addresses would be")
+                       : Counted(report.addressesInSeveralFolders, "address is", "addresses are"))
+            << " saved in more than one folder\n";
     if (report.foldersTooDeep > 0)
         out << "Folders nested too deep: " << report.foldersTooDeep
             << " (their bookmarks went into the deepest folder that fits)\n";

@@ -40,6 +40,13 @@ enum class EntryKind { File, Folder, Other };
 bool listFolder(const QString &folder,
                 const std::function<void(const QString &name, EntryKind kind)> &visit);
 
+// True when path is a folder (symbolic links followed).
+bool isFolder(const QString &path);
+
+// Copies the regular file from to a new file to (not there yet); false when from is no
+// readable regular file or to cannot be made and written. Reading leaves the access time.
+bool copyFile(const QString &from, const QString &to);
+
 // Creates folder and the folders above it as needed; true when it is a folder afterwards.
 bool makeFolderPath(const QString &folder);
 // True when path is gone afterwards (removed, or not there).
@@ -59,6 +66,9 @@ struct SmallFile
     std::optional<QByteArray> content; // nullopt: not readable as a small regular file
 };
 std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize);
+
+// The first bytes of a regular file, at most size of them; nullopt for anything else.
+std::optional<QByteArray> readFileStart(const QString &path, qsizetype size);
 
 // Seam for the atomic replace, so that tests can make a write, sync or rename fail.
 struct FileWriteOps

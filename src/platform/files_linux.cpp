@@ -385,6 +385,37 @@ bool listFolder(const QString &folder,
     return true;
 }
 
+bool isFolder(const QString &path)
+{
+    const std::optional<FileStamp> stamp = stampOf(path);
+    return stamp && stamp->directory;
+}
+
+bool copyFile(const QString &from, const QString &to)
+{
+    const FdGuard in(OpenForReading(encodeFileName(from)));
+    struct stat st
+    {
+    };
+    if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const QByteArray target = encodeFileName(to);
+    FdGuard out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.get() < 0)
+        return false;
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    const FileWriteOps &ops = systemFileWriteOps();
+    ssize_t n = 0;
+    while ((n = ::read(in.get(), buffer.data(), size_t(buffer.size()))) > 0 ||
+           (n < 0 && errno == EINTR))
+        if (n > 0 && !writeAll(ops, out.get(), QByteArray::fromRawData(buffer.constData(), n)))
+            break;
+    const bool ok = n == 0 && ::close(out.release()) == 0;
+    if (!ok)
+        ::unlink(target.constData());
+    return ok;
+}
+
 bool makeFolderPath(const QString &folder)
 {
     const QByteArray path = encodeFileName(folder);
@@ -428,6 +459,30 @@ std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize)
     if (stamp->regular && stamp->size <= maxSize)
         file.content = ReadAtMost(fd.get(), stamp->size, maxSize);
     return file;
+}
+
+std::optional<QByteArray> readFileStart(const QString &path, qsizetype size)
+{
+    const FdGuard fd(OpenForReading(encodeFileName(path)));
+    struct stat st
+    {
+    };
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    QByteArray start(size, Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd.get(), start.data() + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    start.resize(done);
+    return start;
 }
 
 const FileWriteOps &systemFileWriteOps()

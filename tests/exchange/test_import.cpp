@@ -5,12 +5,14 @@
 #include "exchange/importer.h"
 #include "exchange/netscapereader.h"
 #include "exchangefixture.h"
+#include "platform/filenames.h"
 #include "platform/newfile.h"
 #include "store/bookmarks.h"
 
 #include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
 
 using namespace exchange;
 
@@ -97,6 +99,105 @@ class TestImport : public QObject
                  std::tuple(0, 3, 0));
         QCOMPARE(second.destination, QStringLiteral("Imported from test.html 2024-01-01"));
         QCOMPARE(Shortcuts(favorites), expected);
+    }
+
+    // Every copy goes where the source has it, compared with the collection as it stood
+    // before; a second import writes nothing.
+    void copies_data()
+    {
+        QTest::addColumn<QStringList>("source");     // "folder path|title|address"
+        QTest::addColumn<QStringList>("collection"); // "file=address" before the import
+        QTest::addColumn<QStringList>("written");    // what the import added
+        QTest::addColumn<QList<int>>("counts"); // imported, already present, in several folders
+        const QString a = "https://a.example/", b = "https://b.example/";
+        QTest::newRow("one address in two folders")
+            << QStringList{"News|A|" + a, "Tech|A|" + a, "|B|" + b} << QStringList()
+            << QStringList{"B.url=" + b, "News/A.url=" + a, "Tech/A.url=" + a}
+            << QList<int>{3, 0, 1};
+        QTest::newRow("the same bookmark twice in one folder, written once")
+            << QStringList{"News|A|" + a, "News|A|" + a, "News|Other|" + a} << QStringList()
+            << QStringList{"News/A.url=" + a, "News/Other.url=" + a} << QList<int>{2, 1, 0};
+        QTest::newRow("two source folders that are one on disk")
+            << QStringList{"News|A|" + a, "NEWS|A|" + a, "NEWS|B|" + b} << QStringList()
+            << QStringList{"News/A.url=" + a, "News/B.url=" + b} << QList<int>{2, 1, 0};
+        QTest::newRow("copies of an address the collection holds")
+            << QStringList{"News|A|" + a, "Tech|A|HTTPS://A.example", "Tech|B|" + b}
+            << QStringList{"Old.url=" + a}
+            << QStringList{"Imported from test.html 2024-01-01/Tech/B.url=" + b}
+            << QList<int>{1, 2, 0};
+        QTest::newRow("three addresses in several folders")
+            << QStringList{"1|A|" + a,
+                           "2|A|" + a,
+                           "3|A|" + a,
+                           "1|B|" + b,
+                           "2/3|B|" + b,
+                           "1|C|https://c.example/",
+                           "2|C|https://C.example"}
+            << QStringList()
+            << QStringList{"1/A.url=" + a,   "1/B.url=" + b, "1/C.url=https://c.example/",
+                           "2/3/B.url=" + b, "2/A.url=" + a, "2/C.url=https://C.example",
+                           "3/A.url=" + a}
+            << QList<int>{7, 0, 3};
+    }
+    void copies()
+    {
+        QFETCH(QStringList, source);
+        QFETCH(QStringList, collection);
+        QFETCH(QStringList, written);
+        QFETCH(QList<int>, counts);
+        BookmarkTree tree;
+        QHash<QString, int> folders{{QString(), 0}};
+        for (const QString &line : source) {
+            const QStringList parts = line.split(u'|');
+            QString path;
+            for (const QString &name : parts[0].split(u'/', Qt::SkipEmptyParts)) {
+                const int parent = folders.value(path);
+                path += u'/' + name;
+                if (!folders.contains(path))
+                    folders.insert(path, tree.addFolder(parent, name));
+            }
+            tree.bookmarks.push_back({folders.value(path), parts[1], parts[2], 0});
+        }
+        QTemporaryDir dir;
+        for (const QString &entry : collection)
+            WriteFile(dir.filePath(entry.section(u'=', 0, 0)),
+                      Shortcut(entry.section(u'=', 1).toUtf8()));
+        for (const bool dryRun : {true, false}) {
+            const ImportReport report = Import(tree, dir.path(), dryRun);
+            QCOMPARE((QList<int>{report.imported, report.alreadyPresent,
+                                 report.addressesInSeveralFolders}),
+                     counts);
+        }
+        QStringList expected = collection + written;
+        expected.sort();
+        QCOMPARE(Shortcuts(dir.path()), expected);
+        QCOMPARE(Import(tree, dir.path()).imported, 0);
+        QCOMPARE(Shortcuts(dir.path()), expected);
+    }
+
+    // A Favorites folder named in bytes that are not UTF-8 is the folder written into.
+    void latin1Folder()
+    {
+        QTemporaryDir dir;
+        const QByteArray favorites = QFile::encodeName(dir.path()) + "/Fav\xE9";
+        WriteRawFile(favorites + "/Old\xE9/Old.url", Shortcut("https://old.example/"));
+        BookmarkTree tree;
+        tree.bookmarks.push_back({tree.addFolder(0, "News"), "A", "https://a.example/", 0});
+        tree.bookmarks.push_back({0, "Old", "https://old.example/", 0});
+        const ImportReport report =
+            Import(tree, platform::decodeFileName(favorites), false,
+                   &platform::batchedFileWriteOps(), platform::decodeFileName("Old\xE9/In"));
+        QCOMPARE(std::tuple(report.imported, report.alreadyPresent, report.failed),
+                 std::tuple(1, 1, 0));
+        QByteArrayList files;
+        for (const auto &entry :
+             std::filesystem::recursive_directory_iterator(dir.path().toStdString()))
+            files << QByteArray::fromStdString(entry.path().string()).mid(dir.path().size() + 1);
+        std::sort(files.begin(), files.end());
+        std::filesystem::remove_all(favorites.toStdString()); // out of QTemporaryDir's reach
+        QCOMPARE(files, (QByteArrayList{"Fav\xE9", "Fav\xE9/Old\xE9", "Fav\xE9/Old\xE9/In",
+                                        "Fav\xE9/Old\xE9/In/News", "Fav\xE9/Old\xE9/In/News/A.url",
+                                        "Fav\xE9/Old\xE9/Old.url"}));
     }
 
     void addDates_data()
@@ -286,10 +387,14 @@ class TestImport : public QObject
     {
         QTemporaryDir dir;
         const QString source = dir.filePath("source");
-        const QStringList collection = {
-            "A & B 'c'.url=https://a.example/?x=1&y=2", "News/Tech/Qt.url=https://qt.example/",
-            "News/Tech/deeper/x.url=https://x.example/%C3%A4", "News/lwn.url=https://lwn.example/",
-            "Zed.url=ftp://zed.example/"};
+        const QStringList collection = {// with copies in several folders and in one
+                                        "A & B 'c'.url=https://a.example/?x=1&y=2",
+                                        "News/Tech/Qt.url=https://qt.example/",
+                                        "News/Tech/deeper/x.url=https://x.example/%C3%A4",
+                                        "News/Tech/lwn.url=https://lwn.example/",
+                                        "News/lwn (2).url=https://lwn.example/",
+                                        "News/lwn.url=https://lwn.example/",
+                                        "Zed.url=ftp://zed.example/"};
         for (const QString &entry : collection)
             WriteFile(source + u'/' + entry.section(u'=', 0, 0),
                       "[InternetShortcut]\r\nURL=" + entry.section(u'=', 1).toUtf8() + "\r\n");
@@ -304,8 +409,10 @@ class TestImport : public QObject
         QVERIFY2(html.contains(R"(ADD_DATE="1500000000" LAST_MODIFIED="1500000000">Zed<)"),
                  html.constData());
         const ImportReport report = Import(readBookmarkHtml(html).tree, dir.filePath("copy"));
-        QCOMPARE(report.imported, collection.size());
+        QCOMPARE(std::pair(report.imported, report.addressesInSeveralFolders),
+                 std::pair(int(collection.size()), 1));
         QCOMPARE(Shortcuts(dir.filePath("copy")), collection);
+        QCOMPARE(exportCollection(TBookmarks(dir.filePath("copy"))).count("lwn.example"), 3);
         QCOMPARE(QFileInfo(dir.filePath("copy/Zed.url")).lastModified().toSecsSinceEpoch(),
                  bookmarked.toSecsSinceEpoch());
     }
@@ -329,6 +436,10 @@ class TestImport : public QObject
         row("not a bookmark file", {"import", "/etc/hostname"}, 1);
         row("browser without profile", {"import", "vivaldi"}, 1);
         row("unwritable folder", {"import", file, "--into", "blocked/x"}, 1);
+        row("copies of one address", {"import", "@/out/1", "--dry-run"}, 0,
+            "1 address would be saved in more than one folder");
+        row("copies of two addresses", {"import", "@/out/2"}, 0,
+            "2 addresses are saved in more than one folder");
         row("export", {"export", "-o", "@/out/new.html"}, 0,
             "Exported 2 bookmarks to @/out/new.html");
         row("export through a symbolic link", {"export", "-o", "@/out/link"}, 0,
@@ -356,6 +467,12 @@ class TestImport : public QObject
         QVERIFY(QDir(dir.path()).mkdir("out") && ::mkfifo(fifo.constData(), 0600) == 0 &&
                 QFile::link("target.html", dir.filePath("out/link")));
         const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
+        for (const QByteArray count : {"1", "2"}) // each address in two folders
+            WriteFile(dir.filePath("out/" + count),
+                      QByteArray("<DL><DT><H3>A</H3><DL><DT><A HREF='https://a/'>a</A>"
+                                 "<DT><A HREF='https://b/'>b</A></DL>"
+                                 "<DT><H3>B</H3><DL><DT><A HREF='https://a/'>a</A>")
+                          .append(count == "2" ? "<DT><A HREF='https://b/'>b</A>" : ""));
         QProcess *cli = StartCli(this, arguments, dir.path());
         QVERIFY(cli->waitForFinished(60000));
         QTEST(cli->exitCode(), "status");
