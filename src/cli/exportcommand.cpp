@@ -7,10 +7,10 @@
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
-std::optional<ExportArguments> parseExportArguments(const QStringList &arguments)
+std::optional<ExportArguments> parseExportArguments(const QStringList &arguments, QString &error)
 {
     const std::optional<CommandArguments> parsed =
-        parseCommandArguments(arguments, {QStringLiteral("-o")}, {}, 1);
+        parseCommandArguments(arguments, {QStringLiteral("-o")}, {}, 1, error);
     if (!parsed)
         return std::nullopt;
     return ExportArguments{parsed->words.value(0), parsed->values.value(QStringLiteral("-o"))};

@@ -68,22 +68,27 @@ void PrintReport(const exchange::ImportReport &report, bool dryRun, QTextStream 
 }
 } // namespace
 
-std::optional<ImportArguments> parseImportArguments(const QStringList &arguments)
+std::optional<ImportArguments> parseImportArguments(const QStringList &arguments, QString &error)
 {
     const std::optional<CommandArguments> parsed =
         parseCommandArguments(arguments, {QStringLiteral("--into"), QStringLiteral("--profile")},
-                              {QStringLiteral("--dry-run")}, 1);
-    if (!parsed || parsed->words.size() != 1)
+                              {QStringLiteral("--dry-run")}, 1, error);
+    if (!parsed)
         return std::nullopt;
-    ImportArguments result{parsed->words[0], parsed->values.value(QStringLiteral("--into")),
+    ImportArguments result{parsed->words.value(0), parsed->values.value(QStringLiteral("--into")),
                            parsed->values.value(QStringLiteral("--profile")),
                            parsed->switches.contains(QStringLiteral("--dry-run"))};
-    if (parsed->values.contains(QStringLiteral("--into")) && !StaysBelow(result.into))
-        return std::nullopt;
-    if (parsed->values.contains(QStringLiteral("--profile")) &&
-        (!exchange::findBrowser(result.source) || result.profile.isEmpty()))
-        return std::nullopt;
-    return result;
+    if (parsed->words.isEmpty())
+        error = QStringLiteral("import needs a SOURCE: a bookmark file or a browser");
+    else if (parsed->values.contains(QStringLiteral("--into")) && !StaysBelow(result.into))
+        error = QStringLiteral("'--into %1' does not name a folder below the Favorites folder")
+                    .arg(result.into);
+    else if (parsed->values.contains(QStringLiteral("--profile")) &&
+             !exchange::findBrowser(result.source))
+        error = QStringLiteral("'--profile' needs a browser as SOURCE, not %1").arg(result.source);
+    else if (parsed->values.contains(QStringLiteral("--profile")) && result.profile.isEmpty())
+        error = QStringLiteral("'--profile' needs a profile's folder or name");
+    return error.isEmpty() ? std::optional(result) : std::nullopt;
 }
 
 int runImport(const ImportArguments &arguments, QTextStream &out, QTextStream &err)
