@@ -107,6 +107,12 @@ class TestCli final : public QObject
         row("an option of another command", {u"refresh"_s, u"--fast"_s}, 2,
             u"unknown option '--fast'"_s);
         row("export: -o without a file", {u"export"_s, u"-o"_s}, 2, u"option '-o' needs a value"_s);
+        row("import: no source", {u"import"_s}, 2,
+            u"import needs a SOURCE: a bookmark file or a browser"_s);
+        row("import: a folder outside", {u"import"_s, u"firefox"_s, u"--into=../x"_s}, 2,
+            u"'--into ../x' does not name a folder below the Favorites folder"_s);
+        row("import: the profile of a file", {u"import"_s, u"a.html"_s, u"--profile"_s, u"p"_s}, 2,
+            u"'--profile' needs a browser as SOURCE, not a.html"_s);
         row("an empty folder, 64 jobs", {u"refresh"_s, m_home.path(), u"--jobs=64"_s, u"--all"_s},
             0, u"0 refreshed: 0 OK, 0 failed; 0 not written; 0 still due\n"_s);
     }
