@@ -3,13 +3,13 @@
 namespace {
 constexpr int MaxJobs = 64;
 
-QString Quoted(const QString &text)
+QString quoted(const QString &text)
 {
     return u'\'' + text + u'\'';
 }
 
 // "--name=value" as name and value; the whole argument and no value otherwise.
-std::pair<QString, std::optional<QString>> SplitOption(const QString &argument)
+std::pair<QString, std::optional<QString>> splitOption(const QString &argument)
 {
     const qsizetype equals = argument.indexOf(u'=');
     if (!argument.startsWith(u"--") || equals < 0)
@@ -17,7 +17,7 @@ std::pair<QString, std::optional<QString>> SplitOption(const QString &argument)
     return {argument.first(equals), argument.sliced(equals + 1)};
 }
 
-QString ValidVerdicts()
+QString validVerdicts()
 {
     QStringList names;
     for (int verdict = int(LinkVerdict::Ok); verdict <= int(LinkVerdict::Unreachable); ++verdict)
@@ -25,14 +25,14 @@ QString ValidVerdicts()
     return names.join(QStringLiteral(", "));
 }
 
-std::optional<QList<LinkVerdict>> ParseVerdicts(const QString &list, QString &error)
+std::optional<QList<LinkVerdict>> parseVerdicts(const QString &list, QString &error)
 {
     QList<LinkVerdict> verdicts;
     for (const QString &name : list.split(u',')) {
         const LinkVerdict verdict = VerdictFromName(name.trimmed());
         if (verdict == LinkVerdict::None) {
             error = QStringLiteral("unknown verdict %1 (valid: %2)")
-                        .arg(Quoted(name.trimmed()), ValidVerdicts());
+                        .arg(quoted(name.trimmed()), validVerdicts());
             return std::nullopt;
         }
         verdicts << verdict;
@@ -48,15 +48,15 @@ std::optional<CommandArguments> parseCommandArguments(const QStringList &argumen
 {
     CommandArguments parsed;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const auto [name, attached] = SplitOption(arguments[i]);
+        const auto [name, attached] = splitOption(arguments[i]);
         const bool valued = valueOptions.contains(name);
         if (valued || switchOptions.contains(name)) {
             if (parsed.values.contains(name) || parsed.switches.contains(name))
-                error = QStringLiteral("option %1 is given twice").arg(Quoted(name));
+                error = QStringLiteral("option %1 is given twice").arg(quoted(name));
             else if (valued && !attached && i + 1 >= arguments.size())
-                error = QStringLiteral("option %1 needs a value").arg(Quoted(name));
+                error = QStringLiteral("option %1 needs a value").arg(quoted(name));
             else if (!valued && attached)
-                error = QStringLiteral("option %1 takes no value").arg(Quoted(name));
+                error = QStringLiteral("option %1 takes no value").arg(quoted(name));
             if (!error.isEmpty())
                 return std::nullopt;
             if (valued)
@@ -64,12 +64,12 @@ std::optional<CommandArguments> parseCommandArguments(const QStringList &argumen
             else
                 parsed.switches << name;
         } else if (name.startsWith(u'-') && name.size() > 1) {
-            error = QStringLiteral("unknown option %1").arg(Quoted(name));
+            error = QStringLiteral("unknown option %1").arg(quoted(name));
             return std::nullopt;
         } else if (parsed.words.size() < maxWords) {
             parsed.words << name;
         } else {
-            error = QStringLiteral("unexpected argument %1").arg(Quoted(name));
+            error = QStringLiteral("unexpected argument %1").arg(quoted(name));
             return std::nullopt;
         }
     }
@@ -86,14 +86,14 @@ std::optional<TListOptions> parseListArguments(const QStringList &arguments, QSt
     options.Folder = parsed->words.value(0);
     if (const auto verdicts = parsed->values.constFind(QStringLiteral("--verdict"));
         verdicts != parsed->values.cend()) {
-        const std::optional<QList<LinkVerdict>> chosen = ParseVerdicts(*verdicts, error);
+        const std::optional<QList<LinkVerdict>> chosen = parseVerdicts(*verdicts, error);
         if (!chosen)
             return std::nullopt;
         options.Verdicts = *chosen;
     }
     const QString format = parsed->values.value(QStringLiteral("--format"));
     if (!format.isNull() && format != u"tsv" && format != u"json") {
-        error = QStringLiteral("unknown format %1 (valid: tsv, json)").arg(Quoted(format));
+        error = QStringLiteral("unknown format %1 (valid: tsv, json)").arg(quoted(format));
         return std::nullopt;
     }
     if (!format.isNull())

@@ -13,37 +13,37 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 // A date-time with the local offset at that moment; empty when none is set.
-QString DateText(TDateTime value)
+QString dateText(TDateTime value)
 {
-    return value > 0 ? IsoDateTimeText(value) : QString();
+    return value > 0 ? isoDateTimeText(value) : QString();
 }
 
 QString DueText(const TBookmarks &list, int i)
 {
     if (list.IsKept(i))
         return QStringLiteral("kept");
-    return QStringLiteral("due ") + DateText(list.Item(i)->RemindTime);
+    return QStringLiteral("due ") + dateText(list.Item(i)->RemindTime);
 }
 
 QString RefreshText(const TBookmarkRec &rec)
 {
     if (rec.Refreshed == 0)
         return QStringLiteral("not refreshed");
-    const QString when = DateText(rec.Refreshed);
+    const QString when = dateText(rec.Refreshed);
     if (rec.RefreshState < 0)
         return QStringLiteral("failed ") + when + QStringLiteral(": ") + rec.RefreshMsg;
     return QStringLiteral("ok ") + when;
 }
 
 // Null for what is not set.
-QJsonValue TextValue(const QString &text)
+QJsonValue textValue(const QString &text)
 {
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
-QJsonValue DateValue(TDateTime value)
+QJsonValue dateValue(TDateTime value)
 {
-    return TextValue(DateText(value));
+    return textValue(dateText(value));
 }
 
 // The fields of the table and JSON forms, by name.
@@ -62,26 +62,26 @@ QList<QJsonValue> FieldValues(const TBookmarks &list, int i)
             rec.URL,
             rec.Title,
             rec.Descr,
-            DateValue(rec.ReferenceTime),
-            kept ? QJsonValue(QJsonValue::Null) : DateValue(rec.RemindTime),
+            dateValue(rec.ReferenceTime),
+            kept ? QJsonValue(QJsonValue::Null) : dateValue(rec.RemindTime),
             kept,
-            DateValue(rec.Refreshed),
+            dateValue(rec.Refreshed),
             rec.RefreshState,
             rec.RefreshMsg,
-            TextValue(rec.StoredURL),
+            textValue(rec.StoredURL),
             rec.SubjectPhrase,
             rec.Match,
             rec.Rating,
             rec.History.Checks,
-            DateValue(rec.History.LastOK),
-            DateValue(rec.History.FailSince),
-            TextValue(VerdictName(rec.Verdict)),
+            dateValue(rec.History.LastOK),
+            dateValue(rec.History.FailSince),
+            textValue(VerdictName(rec.Verdict)),
             rec.Evidence};
 }
 
 // A value as the table shows it: null as an empty field, numbers and booleans as JSON
 // writes them.
-QString TableText(const QJsonValue &value)
+QString tableText(const QJsonValue &value)
 {
     if (value.isBool())
         return value.toBool() ? u"true"_s : u"false"_s;
@@ -102,7 +102,7 @@ void PrintText(const TBookmarks &list, const QList<int> &shown, QTextStream &out
         kept += list.IsKept(i) ? 1 : 0;
         const QStringList columns = {RelativeName(list, i),
                                      rec.URL,
-                                     QStringLiteral("ref ") + DateText(rec.ReferenceTime),
+                                     QStringLiteral("ref ") + dateText(rec.ReferenceTime),
                                      DueText(list, i),
                                      RefreshText(rec),
                                      rec.Title};
@@ -119,7 +119,7 @@ void PrintTable(const TBookmarks &list, const QList<int> &shown, QTextStream &ou
     for (const int i : shown) {
         QStringList values;
         for (const QJsonValue &value : FieldValues(list, i))
-            values << TableText(value);
+            values << tableText(value);
         out << OneLineFields(values) << '\n';
     }
 }

@@ -49,7 +49,7 @@ const char Usage[] =
 using Command = std::function<int(const QStringList &, QTextStream &, QTextStream &)>;
 
 // A command line that does not fit: one line that names what is wrong, and where to look.
-int ArgumentError(QTextStream &err, const QString &what)
+int argumentError(QTextStream &err, const QString &what)
 {
     err << "favrake-cli: " << what << "\nTry 'favrake-cli --help'.\n";
     return 2;
@@ -57,27 +57,27 @@ int ArgumentError(QTextStream &err, const QString &what)
 
 // Runs a command with the arguments parse makes of args, or tells what is wrong with them.
 template <typename Arguments, typename Run>
-int Parsed(std::optional<Arguments> (*parse)(const QStringList &, QString &),
-           const QStringList &args, QTextStream &err, const Run &run)
+int withArguments(std::optional<Arguments> (*parse)(const QStringList &, QString &),
+                  const QStringList &args, QTextStream &err, const Run &run)
 {
     QString error;
     const std::optional<Arguments> arguments = parse(args, error);
-    return arguments ? run(*arguments) : ArgumentError(err, error);
+    return arguments ? run(*arguments) : argumentError(err, error);
 }
 
-std::optional<CommandArguments> OneFolder(const QStringList &args, QString &error)
+std::optional<CommandArguments> oneFolder(const QStringList &args, QString &error)
 {
     return parseCommandArguments(args, {}, {}, 1, error);
 }
 
-std::optional<CommandArguments> Nothing(const QStringList &args, QString &error)
+std::optional<CommandArguments> noArguments(const QStringList &args, QString &error)
 {
     return parseCommandArguments(args, {}, {}, 0, error);
 }
 
 int List(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return Parsed(parseListArguments, args, err, [&](const TListOptions &options) {
+    return withArguments(parseListArguments, args, err, [&](const TListOptions &options) {
         const std::unique_ptr<TBookmarks> list = OpenCollection(options.Folder, err);
         if (list)
             PrintBookmarkList(*list, options, out);
@@ -87,32 +87,35 @@ int List(const QStringList &args, QTextStream &out, QTextStream &err)
 
 int Refresh(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return Parsed(parseRefreshArguments, args, err,
-                  [&](const TRefreshOptions &options) { return RunRefresh(options, out, err); });
+    return withArguments(parseRefreshArguments, args, err, [&](const TRefreshOptions &options) {
+        return RunRefresh(options, out, err);
+    });
 }
 
 int Import(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return Parsed(parseImportArguments, args, err,
-                  [&](const ImportArguments &arguments) { return runImport(arguments, out, err); });
+    return withArguments(parseImportArguments, args, err, [&](const ImportArguments &arguments) {
+        return runImport(arguments, out, err);
+    });
 }
 
 int Export(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return Parsed(parseExportArguments, args, err,
-                  [&](const ExportArguments &arguments) { return runExport(arguments, out, err); });
+    return withArguments(parseExportArguments, args, err, [&](const ExportArguments &arguments) {
+        return runExport(arguments, out, err);
+    });
 }
 
 int Duplicates(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return Parsed(OneFolder, args, err, [&](const CommandArguments &arguments) {
+    return withArguments(oneFolder, args, err, [&](const CommandArguments &arguments) {
         return runDuplicates(arguments.words.value(0), out, err);
     });
 }
 
 int Help(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return Parsed(Nothing, args, err, [&](const CommandArguments &) {
+    return withArguments(noArguments, args, err, [&](const CommandArguments &) {
         out << Usage;
         return 0;
     });
@@ -120,7 +123,7 @@ int Help(const QStringList &args, QTextStream &out, QTextStream &err)
 
 int Version(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return Parsed(Nothing, args, err, [&](const CommandArguments &) {
+    return withArguments(noArguments, args, err, [&](const CommandArguments &) {
         out << "favrake-cli " << FavrakeRelease << '\n';
         return 0;
     });
@@ -156,7 +159,7 @@ int main(int argc, char **argv)
     if (command != Commands().end())
         return command->second(args.mid(2), out, err);
     if (name.isEmpty())
-        return ArgumentError(err, QStringLiteral("no command given"));
-    return ArgumentError(err, QStringLiteral("unknown %1 '%2'")
+        return argumentError(err, QStringLiteral("no command given"));
+    return argumentError(err, QStringLiteral("unknown %1 '%2'")
                                   .arg(name.startsWith(u'-') ? u"option" : u"command", name));
 }

@@ -86,10 +86,10 @@ QString SaveFailureText(const QString &what, const QString &reason)
 
 // The settings file is the program's own whole file: read, changed and written anew by the
 // one whole-file write. Why that failed; empty when it did not.
-QString UpdateSettingsFile(const std::function<bool(IniDocument &)> &change)
+QString updateSettingsFile(const std::function<bool(IniDocument &)> &change)
 {
     QString reason = QStringLiteral("it is not a small regular file that can be read");
-    const bool saved = IniUpdateWith(
+    const bool saved = iniUpdateWith(
         Module.file, change, [&](const QByteArray &content, const std::optional<QByteArray> &) {
             reason = platform::writeWholeFile(Module.file, content).error;
             return reason.isEmpty();
@@ -135,7 +135,7 @@ QString SaveSettings()
     TMWConfig config = Settings;
     // One write of the whole section; a value the file cannot hold is left out, the rest is
     // still written.
-    const QString failure = UpdateSettingsFile([&](IniDocument &doc) {
+    const QString failure = updateSettingsFile([&](IniDocument &doc) {
         doc.eraseSection(ConfigSection);
         const auto save = [&](const QString &key, auto &field, const auto &fallback) {
             if (key == u"Installed" || field != fallback)
@@ -166,7 +166,7 @@ bool ReadFlag(TFlagKind kind, const QString &key, bool defaultValue)
 
 bool WriteFlag(TFlagKind kind, const QString &key, bool value)
 {
-    return MayWrite() && UpdateSettingsFile([&](IniDocument &doc) {
+    return MayWrite() && updateSettingsFile([&](IniDocument &doc) {
                              return doc.setValue(FlagSection(kind), key, StoredForm(value));
                          }).isEmpty();
 }
@@ -178,7 +178,7 @@ bool FlagsExist(TFlagKind kind)
 
 bool ClearFlags(TFlagKind kind)
 {
-    return MayWrite() && UpdateSettingsFile([&](IniDocument &doc) {
+    return MayWrite() && updateSettingsFile([&](IniDocument &doc) {
                              doc.eraseSection(FlagSection(kind));
                              return true;
                          }).isEmpty();

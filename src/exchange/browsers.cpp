@@ -20,13 +20,13 @@ QString DataFile(const BrowserProfile &profile)
            (profile.browser->family == BrowserFamily::Firefox ? PlacesFile : BookmarksFile);
 }
 
-bool HasDataFile(const BrowserProfile &profile)
+bool hasDataFile(const BrowserProfile &profile)
 {
     const std::optional<platform::FileStamp> stamp = platform::stampOf(DataFile(profile));
     return stamp && stamp->regular;
 }
 
-QString FolderName(const QString &folder)
+QString folderName(const QString &folder)
 {
     return folder.section(u'/', -1, -1, QString::SectionSkipEmpty);
 }
@@ -125,7 +125,7 @@ std::vector<BrowserProfile> browserProfiles(const Browser &browser)
     }
     std::vector<BrowserProfile> profiles;
     for (const BrowserProfile &profile : found)
-        if (HasDataFile(profile))
+        if (hasDataFile(profile))
             profiles.push_back(profile);
     // The default of the first install found leads; without one, the first profile does.
     std::stable_partition(profiles.begin(), profiles.end(),
@@ -137,13 +137,13 @@ std::optional<BrowserProfile> pickProfile(const Browser &browser, const QString 
 {
     if (!requested.isEmpty() && platform::isFolder(requested)) {
         const QString folder = QDir::cleanPath(platform::absolutePath(requested));
-        const BrowserProfile profile{&browser, folder, FolderName(folder), false};
-        if (HasDataFile(profile))
+        const BrowserProfile profile{&browser, folder, folderName(folder), false};
+        if (hasDataFile(profile))
             return profile;
     }
     for (const BrowserProfile &profile : browserProfiles(browser))
         if (requested.isEmpty() || profile.name.compare(requested, Qt::CaseInsensitive) == 0 ||
-            FolderName(profile.folder) == requested)
+            folderName(profile.folder) == requested)
             return profile;
     return std::nullopt;
 }

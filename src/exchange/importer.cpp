@@ -16,8 +16,7 @@ constexpr qint64 Year1990 = 631152000;
 QSet<QString> CollectionKeys(const QString &favorites)
 {
     QSet<QString> keys;
-    const std::optional<platform::FileStamp> stamp = platform::stampOf(favorites);
-    if (!stamp || !stamp->directory)
+    if (!platform::isFolder(favorites))
         return keys;
     const TBookmarks collection(favorites);
     for (int i = 0; i < collection.Count(); ++i)
@@ -44,11 +43,11 @@ class Written final
     // False when the bookmark was written into that folder with that title already.
     bool isNew(const QString &folder, const QString &title, const QString &url) const
     {
-        return !m_bookmarks.contains(BookmarkKey(folder, title, url));
+        return !m_bookmarks.contains(bookmarkKey(folder, title, url));
     }
     void add(const QString &folder, const QString &title, const QString &url, const QString &key)
     {
-        m_bookmarks.insert(BookmarkKey(folder, title, url));
+        m_bookmarks.insert(bookmarkKey(folder, title, url));
         const auto first = m_firstFolder.constFind(key);
         if (first == m_firstFolder.cend())
             m_firstFolder.insert(key, folder);
@@ -58,7 +57,7 @@ class Written final
     int addressesInSeveralFolders() const { return int(m_inSeveralFolders.size()); }
 
   private:
-    static QString BookmarkKey(const QString &folder, const QString &title, const QString &url)
+    static QString bookmarkKey(const QString &folder, const QString &title, const QString &url)
     {
         return folder + u'\n' + title + u'\n' + url;
     }

@@ -12,12 +12,6 @@ namespace {
 // Room for a path below a folder: the system's limit less a file name of full length.
 constexpr qsizetype MaxFolderPathBytes = 4095 - 1 - MaxNameBytes;
 constexpr int MaxNumber = 100000;
-
-bool IsFolder(const QString &path)
-{
-    const std::optional<platform::FileStamp> stamp = platform::stampOf(path);
-    return stamp && stamp->directory;
-}
 } // namespace
 
 QByteArray shortcutContent(const QString &asciiUrl)
@@ -41,8 +35,9 @@ std::optional<QString> ShortcutWriter::folderFor(int sourceFolder)
         chain.push_back(f);
     if (!m_resolved[0]) {
         m_resolved[0] = true;
-        m_folders[0] =
-            IsFolder(m_root) || makeFolder(m_root) ? std::optional<QString>(m_root) : std::nullopt;
+        m_folders[0] = platform::isFolder(m_root) || makeFolder(m_root)
+                           ? std::optional<QString>(m_root)
+                           : std::nullopt;
     }
     for (auto f = chain.rbegin(); f != chain.rend(); ++f) {
         const std::optional<QString> &parent = m_folders[size_t(m_tree.folders[size_t(*f)].parent)];

@@ -184,7 +184,7 @@ struct Target
     };
 };
 
-std::optional<Target> FindTarget(const QString &path)
+std::optional<Target> findTarget(const QString &path)
 {
     const std::optional<QByteArray> resolved = WriteTarget(encodeFileName(path));
     if (!resolved)
@@ -200,7 +200,7 @@ std::optional<Target> FindTarget(const QString &path)
 }
 
 // A file marked read-only stays as it is, even for a user who could replace it.
-bool IsReadOnly(const Target &target)
+bool isReadOnly(const Target &target)
 {
     return (target.st.st_mode & 0222) == 0 || ::access(target.path.constData(), W_OK) != 0;
 }
@@ -211,7 +211,7 @@ constexpr int WrittenShort = -1; // the write step stopped before the end of the
 // owner where that is allowed, and with keepTimes its times), else the mode of a new file;
 // flushed unless the ops are batched. The temporary file's path, or nullopt with the
 // reason in error (an errno value or WrittenShort).
-std::optional<QByteArray> WriteTemporary(const Target &target, const QByteArray &content,
+std::optional<QByteArray> writeTemporary(const Target &target, const QByteArray &content,
                                          bool keepTimes, const FileWriteOps &ops, int &error)
 {
     const qsizetype slash = target.path.lastIndexOf('/');
@@ -250,7 +250,7 @@ std::optional<QByteArray> WriteTemporary(const Target &target, const QByteArray 
 
 // Renames the temporary file over target when proceed holds; else, or when the rename
 // fails, removes it. errno tells why it failed.
-bool RenameOver(const QByteArray &temp, const Target &target, bool proceed, const FileWriteOps &ops)
+bool renameOver(const QByteArray &temp, const Target &target, bool proceed, const FileWriteOps &ops)
 {
     if (!proceed || ops.rename(temp.constData(), target.path.constData()) != 0) {
         const int error = errno; // what the caller may report, not the cleanup's
@@ -264,7 +264,7 @@ bool RenameOver(const QByteArray &temp, const Target &target, bool proceed, cons
 }
 
 // Why a write to target is refused before anything is written; empty when it is not.
-QString Refusal(const Target &target)
+QString refusal(const Target &target)
 {
     if (!target.exists)
         return QString();
@@ -277,10 +277,10 @@ QString Refusal(const Target &target)
         return QStringLiteral("it is a device, not a regular file");
     if (type != S_IFREG)
         return QStringLiteral("it is not a regular file");
-    return IsReadOnly(target) ? QStringLiteral("the file is read-only") : QString();
+    return isReadOnly(target) ? QStringLiteral("the file is read-only") : QString();
 }
 
-QString SystemReason(int error)
+QString systemReason(int error)
 {
     if (error == WrittenShort)
         return QStringLiteral("only part of the content could be written");
@@ -517,14 +517,14 @@ bool syncFileSystem(const QString &path)
 bool replaceFileContent(const QString &path, const QByteArray &content, bool mayCreate,
                         const std::optional<QByteArray> &basedOn, const FileWriteOps &ops)
 {
-    const std::optional<Target> target = FindTarget(path);
-    if (!target || (target->exists && (!S_ISREG(target->st.st_mode) || IsReadOnly(*target))) ||
+    const std::optional<Target> target = findTarget(path);
+    if (!target || (target->exists && (!S_ISREG(target->st.st_mode) || isReadOnly(*target))) ||
         (!target->exists && !mayCreate))
         return false;
     int error = 0;
     // Storing state is no change of the bookmark: its times, which give its reference date,
     // stay.
-    const std::optional<QByteArray> temp = WriteTemporary(*target, content, true, ops, error);
+    const std::optional<QByteArray> temp = writeTemporary(*target, content, true, ops, error);
     if (!temp) {
         errno = error > 0 ? error : EIO;
         return false;
@@ -534,23 +534,23 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
     const FdGuard locked(basedOn ? OpenLocked(target->path) : FdGuard(-1));
     bool proceed = !basedOn || StillHolds(locked.get(), *basedOn);
     proceed = proceed && (mayCreate || ::access(target->path.constData(), F_OK) == 0);
-    return RenameOver(*temp, *target, proceed, ops);
+    return renameOver(*temp, *target, proceed, ops);
 }
 
 FileWriteResult writeWholeFile(const QString &path, const QByteArray &content,
                                const FileWriteOps &ops)
 {
-    const std::optional<Target> target = FindTarget(path);
+    const std::optional<Target> target = findTarget(path);
     if (!target)
-        return {SystemReason(errno)};
-    if (const QString refused = Refusal(*target); !refused.isEmpty())
+        return {systemReason(errno)};
+    if (const QString refused = refusal(*target); !refused.isEmpty())
         return {refused};
     int error = 0;
-    const std::optional<QByteArray> temp = WriteTemporary(*target, content, false, ops, error);
+    const std::optional<QByteArray> temp = writeTemporary(*target, content, false, ops, error);
     if (!temp)
-        return {SystemReason(error)};
-    if (!RenameOver(*temp, *target, true, ops))
-        return {SystemReason(errno)};
+        return {systemReason(error)};
+    if (!renameOver(*temp, *target, true, ops))
+        return {systemReason(errno)};
     return {};
 }
 } // namespace platform

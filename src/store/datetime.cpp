@@ -72,7 +72,7 @@ QString FormatDateTime(TDateTime value, bool withTime)
     return date.toString(Qt::ISODate) + u' ' + time.toString(u"HH:mm");
 }
 
-QString IsoDateTimeText(TDateTime value)
+QString isoDateTimeText(TDateTime value)
 {
     if (!IsStoredDateTime(value))
         return QString();

@@ -24,7 +24,7 @@ std::optional<IniDocument> IniLoad(const QString &file)
     return IniDocument::parse(*read->content);
 }
 
-bool IniUpdateWith(const QString &file, const std::function<bool(IniDocument &)> &change,
+bool iniUpdateWith(const QString &file, const std::function<bool(IniDocument &)> &change,
                    const IniWriter &write)
 {
     if (file.isEmpty())
@@ -47,7 +47,7 @@ bool IniUpdateWith(const QString &file, const std::function<bool(IniDocument &)>
 bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
                const platform::FileWriteOps &ops)
 {
-    return IniUpdateWith(
+    return iniUpdateWith(
         file, change, [&](const QByteArray &content, const std::optional<QByteArray> &before) {
             return platform::replaceFileContent(file, content, !before, before, ops);
         });

@@ -23,7 +23,7 @@ bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &ch
 using IniWriter =
     std::function<bool(const QByteArray &content, const std::optional<QByteArray> &before)>;
 // The same read and change, written by write instead of the atomic replace.
-bool IniUpdateWith(const QString &file, const std::function<bool(IniDocument &)> &change,
+bool iniUpdateWith(const QString &file, const std::function<bool(IniDocument &)> &change,
                    const IniWriter &write);
 
 QString IniReadString(const QString &file, const QString &section, const QString &key,
