@@ -112,9 +112,15 @@ class TestImport : public QObject
         QTest::newRow("the same bookmark twice in one folder, written once")
             << QStringList{"News|A|" + a, "News|A|" + a, "News|Other|" + a} << QStringList()
             << QStringList{"News/A.url=" + a, "News/Other.url=" + a} << QList<int>{2, 1, 0};
-        QTest::newRow("two source folders that are one on disk")
-            << QStringList{"News|A|" + a, "NEWS|A|" + a, "NEWS|B|" + b} << QStringList()
-            << QStringList{"News/A.url=" + a, "News/B.url=" + b} << QList<int>{2, 1, 0};
+        const QString in = "Imported from test.html 2024-01-01/", x = "https://x.example/";
+        QTest::newRow("names taken on disk or in other case; two source folders one on disk")
+            << QStringList{"News|A|" + a,         "NEWS|A|" + a,         "NEWS|B|" + b,
+                           "|Same|" + x + "Same", "|SAME|" + x + "SAME", "|same|" + x + "same"}
+            << QStringList{in + "same.url=https://other.example/", in + "News="}
+            << QStringList{in + "News (2)/A.url=" + a, in + "News (2)/B.url=" + b,
+                           in + "SAME (3).url=" + x + "SAME", in + "Same (2).url=" + x + "Same",
+                           in + "same (4).url=" + x + "same"}
+            << QList<int>{5, 1, 0};
         QTest::newRow("copies of an address the collection holds")
             << QStringList{"News|A|" + a, "Tech|A|HTTPS://A.example", "Tech|B|" + b}
             << QStringList{"Old.url=" + a}
@@ -198,31 +204,6 @@ class TestImport : public QObject
     {
         QFETCH(qint64, raw);
         QTEST(qint64(addDateSeconds(raw, Now.toSecsSinceEpoch()).value_or(0)), "seconds");
-    }
-
-    void collisions()
-    {
-        QTemporaryDir dir;
-        WriteFile(dir.filePath("In/same.url"),
-                  "[InternetShortcut]\r\nURL=https://other.example/\r\n");
-        WriteFile(dir.filePath("In/News"), "a file where a folder should go");
-        BookmarkTree tree;
-        const int news = tree.addFolder(0, "News");
-        const int newsAgain = tree.addFolder(0, "NEWS");
-        for (const char *title : {"Same", "SAME", "same"})
-            tree.bookmarks.push_back(
-                {0, title, QStringLiteral("https://x.example/%1").arg(title), 0});
-        tree.bookmarks.push_back({news, "A", "https://a.example/", 0});
-        tree.bookmarks.push_back({newsAgain, "B", "https://b.example/", 0});
-        const ImportReport report =
-            Import(tree, dir.path(), false, &platform::systemFileWriteOps(), "In");
-        QCOMPARE(report.imported, 5);
-        QCOMPARE(Shortcuts(dir.filePath("In")),
-                 (QStringList{
-                     "News (2)/A.url=https://a.example/", "News (2)/B.url=https://b.example/",
-                     "News=", "SAME (3).url=https://x.example/SAME",
-                     "Same (2).url=https://x.example/Same", "same (4).url=https://x.example/same",
-                     "same.url=https://other.example/"}));
     }
 
     void failedWrite()
