@@ -4,23 +4,25 @@
 #include "entrytext.h"
 #include "exchange/exporter.h"
 #include "exchange/importer.h"
-#include "exchange/netscapereader.h"
 #include "lang/confirm.h"
 #include "lang/confirmicons.h"
 #include "lang/phrases.h"
+#include "platform/files.h"
 #include "store/bookmarks.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
-#include <QSaveFile>
+#include <algorithm>
 
 namespace {
 constexpr int ReportIcon = 6;
 
 QString FileFilter()
 {
-    return Phrase("FilterBookmarkFiles") + QStringLiteral(" (*.html *.htm);;") +
+    // Browsers' own stores are taken as well, told by their content.
+    return Phrase("FilterBookmarkFiles") +
+           QStringLiteral(" (*.html *.htm *.json Bookmarks places.sqlite);;") +
            Phrase("FilterAllFiles") + QStringLiteral(" (*)");
 }
 
@@ -43,6 +45,9 @@ QString ReportText(const exchange::ImportReport &report, const QString &sourceNa
                     QString::number(report.alreadyPresent), QString::number(Skipped(report))});
     if (report.failed > 0)
         text += FillPhrase(Phrase("MsgImportFailed"), {QString::number(report.failed)});
+    if (const int copies = report.addressesInSeveralFolders; copies > 0)
+        text +=
+            FillPhrase(Phrase("MsgImportCopies" + CountSuffix(copies)), {QString::number(copies)});
     return text;
 }
 } // namespace
@@ -64,8 +69,16 @@ const std::vector<exchange::FoundBrowser> &TCollectionCommands::Browsers()
 QString TCollectionCommands::BrowserOffer(int i)
 {
     const exchange::FoundBrowser &found = Browsers().at(size_t(i));
+    // A browser with bookmarks in more than one profile names the profile too.
+    const bool several =
+        std::count_if(Browsers().begin(), Browsers().end(), [&](const exchange::FoundBrowser &b) {
+            return b.profile.browser == found.profile.browser;
+        }) > 1;
+    const QString name = several ? FillPhrase(Phrase("ImportProfile"),
+                                              {found.profile.browser->name, found.profile.name})
+                                 : found.profile.browser->name;
     return FillPhrase(Phrase("ImportFrom" + CountSuffix(found.bookmarkCount)),
-                      {found.profile.browser->name, QString::number(found.bookmarkCount)});
+                      {name, QString::number(found.bookmarkCount)});
 }
 
 void TCollectionCommands::ChooseFolder()
@@ -92,7 +105,7 @@ void TCollectionCommands::ImportFile()
     const QString file = QFileDialog::getOpenFileName(nullptr, Phrase("CapImportFile"),
                                                       QDir::homePath(), FileFilter());
     if (!file.isEmpty())
-        Tell(Import(exchange::readBookmarkFile(file), QFileInfo(file).fileName()), false);
+        Tell(Import(exchange::readBookmarkSource(file), file.section(u'/', -1)), false);
 }
 
 QString TCollectionCommands::Import(const exchange::SourceRead &read, const QString &sourceName)
@@ -116,25 +129,27 @@ void TCollectionCommands::ExportFile()
     if (file.isEmpty())
         return;
     const TBookmarks list(FavoritesFolderInUse()); // as the files are now
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly) && out.write(exchange::exportCollection(list)) >= 0 &&
-        out.commit())
+    const platform::FileWriteResult written =
+        platform::writeWholeFile(file, exchange::exportCollection(list));
+    if (written.ok())
         Tell(FillPhrase(Phrase("MsgExportDone"),
                         {ShortFolderName(file), QString::number(list.Count())}),
              false);
     else
-        Tell(FillPhrase(Phrase("ErrExport"), {ShortFolderName(file), out.errorString()}), true);
+        Tell(FillPhrase(Phrase("ErrExport"), {ShortFolderName(file), written.error}), true);
 }
 
 void TCollectionCommands::PopupImportMenu(const QPoint &at)
 {
     auto *menu = new QMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(Phrase("ImportChoose"))->setEnabled(false);
     for (int i = 0; i < int(Browsers().size()); ++i)
         connect(menu->addAction(BrowserOffer(i)), &QAction::triggered, this,
                 [this, i] { Tell(ImportBrowser(i), false); });
-    connect(menu->addAction(Phrase("CapImportFile") + QStringLiteral("...")), &QAction::triggered,
-            this, &TCollectionCommands::ImportFile);
+    menu->addSeparator();
+    connect(menu->addAction(Phrase("ImportAFile")), &QAction::triggered, this,
+            &TCollectionCommands::ImportFile);
     menu->popup(at);
 }
 

@@ -19,9 +19,10 @@ class TCollectionCommands final : public QObject
   public:
     explicit TCollectionCommands(TConfirmer &confirmer, QObject *parent = nullptr);
 
-    // The browsers with bookmarks on this computer, looked for once.
+    // The browser profiles with bookmarks on this computer, looked for once.
     const std::vector<exchange::FoundBrowser> &Browsers();
-    // What an offer of browser i reads: its name and its number of bookmarks.
+    // What an offer of browser i reads: its name (with the profile's where the browser has
+    // bookmarks in several) and its number of bookmarks.
     QString BrowserOffer(int i);
 
     void ChooseFolder();
@@ -29,7 +30,8 @@ class TCollectionCommands final : public QObject
     QString ImportBrowser(int i);
     void ImportFile();
     void ExportFile();
-    // Each browser found and a bookmark file, to import from.
+    // Each browser profile found and a bookmark file, to import from (the tray's "Import
+    // bookmarks..." and the main window's import button).
     void PopupImportMenu(const QPoint &at);
 
   signals:

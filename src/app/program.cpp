@@ -329,10 +329,12 @@ void TProgram::TrayHostChanged(bool available)
 void TProgram::CreateLanguageTemplate()
 {
     const QString path = QDir::current().filePath(QStringLiteral("Template.lng"));
-    if (WriteLanguageTemplate(path))
+    const platform::FileWriteResult written = WriteLanguageTemplate(path);
+    if (written.ok())
         return;
     m_exitCode = 1;
-    ShowError(QStringLiteral("The language template \"%1\" could not be written.").arg(path));
+    ShowError(QStringLiteral("The language template \"%1\" could not be written: %2.")
+                  .arg(path, written.error));
 }
 
 void TProgram::InstanceStarted(const QStringList &params,

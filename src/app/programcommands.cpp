@@ -17,6 +17,7 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QCursor>
 
 void TProgram::BuildTrayMenu()
 {
@@ -26,7 +27,7 @@ void TProgram::BuildTrayMenu()
     handlers.Refresh = [this] { m_review->RefreshClick(); };
     handlers.PocketMode = [this] { WhenStill([this] { PopupTrayPocketModeClick(); }); };
     handlers.Setup = [this] { m_configDlg->ShowSetup(); };
-    handlers.Import = [this] { m_collection->ImportFile(); };
+    handlers.Import = [this] { m_collection->PopupImportMenu(QCursor::pos()); };
     handlers.Export = [this] { m_collection->ExportFile(); };
     handlers.Help = [this] { OpenHelp(120); };
     handlers.Homepage = [this] { HomepageClick(); };

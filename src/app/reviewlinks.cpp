@@ -1,14 +1,13 @@
 #include "reviewlinks.h"
 
 #include "lang/phrases.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/webaddress.h"
 #include "refresh/fetchaddress.h"
 #include "store/bookmarks.h"
 #include "store/datetime.h"
 
-#include <QDir>
-#include <QSaveFile>
 #include <QUrl>
 
 namespace {
@@ -89,9 +88,9 @@ QString WriteSubjectPage(const TBookmarks &list, int index)
     if (cache.isEmpty())
         return QString();
     const QString folder = cache + QStringLiteral("favrake");
-    QSaveFile page(folder + QStringLiteral("/subject.html"));
-    if (!QDir().mkpath(folder) || !page.open(QIODevice::WriteOnly))
+    const QString page = folder + QStringLiteral("/subject.html");
+    if (!platform::makeFolderPath(folder) ||
+        !platform::writeWholeFile(page, PageText(list, index).toUtf8()).ok())
         return QString();
-    page.write(PageText(list, index).toUtf8());
-    return page.commit() ? page.fileName() : QString();
+    return page;
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "listcommand.h"
+#include "refreshcommand.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-// A command's arguments: words, options with a value ("--into X") and switches.
+// A command's arguments: words, options with a value ("--into X" or "--into=X") and
+// switches.
 struct CommandArguments
 {
     QStringList words;
@@ -13,9 +17,17 @@ struct CommandArguments
     QStringList switches;
 };
 
-// Splits arguments by the options a command knows; nullopt for an unknown option, one
-// given twice, an option without its value, or more than maxWords words.
+// Splits arguments by the options a command knows; nullopt, with error saying which
+// argument is wrong, for an unknown option, one given twice, an option without its value,
+// or more than maxWords words.
 std::optional<CommandArguments> parseCommandArguments(const QStringList &arguments,
                                                       const QStringList &valueOptions,
                                                       const QStringList &switchOptions,
-                                                      qsizetype maxWords);
+                                                      qsizetype maxWords, QString &error);
+
+// "[FOLDER] [--verdict LIST] [--format tsv|json]"; an unknown verdict's error names the
+// valid ones.
+std::optional<TListOptions> parseListArguments(const QStringList &arguments, QString &error);
+
+// "[FOLDER] [--all] [--jobs N]" (also "--jobs=N").
+std::optional<TRefreshOptions> parseRefreshArguments(const QStringList &arguments, QString &error);

@@ -3,14 +3,14 @@
 #include "arguments.h"
 #include "collection.h"
 #include "exchange/exporter.h"
+#include "platform/files.h"
 #include "store/bookmarks.h"
+#include "store/textutil.h"
 
-#include <QSaveFile>
-
-std::optional<ExportArguments> parseExportArguments(const QStringList &arguments)
+std::optional<ExportArguments> parseExportArguments(const QStringList &arguments, QString &error)
 {
     const std::optional<CommandArguments> parsed =
-        parseCommandArguments(arguments, {QStringLiteral("-o")}, {}, 1);
+        parseCommandArguments(arguments, {QStringLiteral("-o")}, {}, 1, error);
     if (!parsed)
         return std::nullopt;
     return ExportArguments{parsed->words.value(0), parsed->values.value(QStringLiteral("-o"))};
@@ -22,17 +22,21 @@ int runExport(const ExportArguments &arguments, QTextStream &out, QTextStream &e
     if (!list)
         return 1;
     const QByteArray html = exchange::exportCollection(*list);
-    if (arguments.output.isEmpty()) {
+    if (arguments.output.isEmpty() || arguments.output == u"-") {
         out << QString::fromUtf8(html);
-        return 0;
+        out.flush();
+        if (out.status() == QTextStream::Ok)
+            return 0;
+        err << "favrake-cli: cannot write to the standard output\n";
+        return 1;
     }
-    QSaveFile file(arguments.output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(html) != html.size() || !file.commit()) {
-        err << "favrake-cli: cannot write " << arguments.output << ": " << file.errorString()
-            << '\n';
+    const platform::FileWriteResult written = platform::writeWholeFile(arguments.output, html);
+    if (!written.ok()) {
+        err << "favrake-cli: cannot write " << displayFileName(arguments.output) << ": "
+            << written.error << '\n';
         return 1;
     }
     out << "Exported " << Counted(list->Count(), "bookmark", "bookmarks") << " to "
-        << arguments.output << '\n';
+        << displayFileName(arguments.output) << '\n';
     return 0;
 }

@@ -8,11 +8,11 @@
 struct ExportArguments
 {
     QString folder; // empty: the Favorites folder
-    QString output; // empty: standard output
+    QString output; // empty or "-": standard output
 };
 
-// "[FOLDER] [-o FILE]"; nullopt when they do not fit.
-std::optional<ExportArguments> parseExportArguments(const QStringList &arguments);
+// "[FOLDER] [-o FILE]"; nullopt, with error saying why, when they do not fit.
+std::optional<ExportArguments> parseExportArguments(const QStringList &arguments, QString &error);
 
 // Writes the collection as a bookmark HTML file; 1 when the folder cannot be read or the
 // file cannot be written.

@@ -6,11 +6,9 @@
 #include "collection.h"
 #include "exchange/browsers.h"
 #include "exchange/importer.h"
-#include "exchange/netscapereader.h"
 #include "platform/folders.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 // A folder below the Favorites folder: relative and never climbing out of it.
@@ -30,8 +28,8 @@ std::optional<Source> ReadSource(const ImportArguments &arguments, QTextStream &
 {
     const exchange::Browser *browser = exchange::findBrowser(arguments.source);
     if (!browser) {
-        exchange::SourceRead read = exchange::readBookmarkFile(arguments.source);
-        return Source{QFileInfo(arguments.source).fileName(), std::move(read)};
+        exchange::SourceRead read = exchange::readBookmarkSource(arguments.source);
+        return Source{arguments.source.section(u'/', -1), std::move(read)};
     }
     const std::optional<exchange::BrowserProfile> profile =
         exchange::pickProfile(*browser, arguments.profile);
@@ -59,28 +57,38 @@ void PrintReport(const exchange::ImportReport &report, bool dryRun, QTextStream 
             reasons << QStringLiteral("%1 %2").arg(count).arg(reason);
         out << "Skipped: " << reasons.join(QStringLiteral(", ")) << '\n';
     }
+    if (report.addressesInSeveralFolders > 0)
+        out << (dryRun ? Counted(report.addressesInSeveralFolders, "address would be",
+                                 "addresses would be")
+                       : Counted(report.addressesInSeveralFolders, "address is", "addresses are"))
+            << " saved in more than one folder\n";
     if (report.foldersTooDeep > 0)
         out << "Folders nested too deep: " << report.foldersTooDeep
             << " (their bookmarks went into the deepest folder that fits)\n";
 }
 } // namespace
 
-std::optional<ImportArguments> parseImportArguments(const QStringList &arguments)
+std::optional<ImportArguments> parseImportArguments(const QStringList &arguments, QString &error)
 {
     const std::optional<CommandArguments> parsed =
         parseCommandArguments(arguments, {QStringLiteral("--into"), QStringLiteral("--profile")},
-                              {QStringLiteral("--dry-run")}, 1);
-    if (!parsed || parsed->words.size() != 1)
+                              {QStringLiteral("--dry-run")}, 1, error);
+    if (!parsed)
         return std::nullopt;
-    ImportArguments result{parsed->words[0], parsed->values.value(QStringLiteral("--into")),
+    ImportArguments result{parsed->words.value(0), parsed->values.value(QStringLiteral("--into")),
                            parsed->values.value(QStringLiteral("--profile")),
                            parsed->switches.contains(QStringLiteral("--dry-run"))};
-    if (parsed->values.contains(QStringLiteral("--into")) && !StaysBelow(result.into))
-        return std::nullopt;
-    if (parsed->values.contains(QStringLiteral("--profile")) &&
-        (!exchange::findBrowser(result.source) || result.profile.isEmpty()))
-        return std::nullopt;
-    return result;
+    if (parsed->words.isEmpty())
+        error = QStringLiteral("import needs a SOURCE: a bookmark file or a browser");
+    else if (parsed->values.contains(QStringLiteral("--into")) && !StaysBelow(result.into))
+        error = QStringLiteral("'--into %1' does not name a folder below the Favorites folder")
+                    .arg(result.into);
+    else if (parsed->values.contains(QStringLiteral("--profile")) &&
+             !exchange::findBrowser(result.source))
+        error = QStringLiteral("'--profile' needs a browser as SOURCE, not %1").arg(result.source);
+    else if (parsed->values.contains(QStringLiteral("--profile")) && result.profile.isEmpty())
+        error = QStringLiteral("'--profile' needs a profile's folder or name");
+    return error.isEmpty() ? std::optional(result) : std::nullopt;
 }
 
 int runImport(const ImportArguments &arguments, QTextStream &out, QTextStream &err)

@@ -5,7 +5,6 @@
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,11 +13,17 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+// A date-time with the local offset at that moment; empty when none is set.
+QString dateText(TDateTime value)
+{
+    return value > 0 ? isoDateTimeText(value) : QString();
+}
+
 QString DueText(const TBookmarks &list, int i)
 {
     if (list.IsKept(i))
         return QStringLiteral("kept");
-    return QStringLiteral("due ") + FormatDateTime(list.Item(i)->RemindTime, true);
+    return QStringLiteral("due ") + dateText(list.Item(i)->RemindTime);
 }
 
 QString RefreshText(const TBookmarkRec &rec)
@@ -27,49 +32,65 @@ QString RefreshText(const TBookmarkRec &rec)
         return notCheckedText(scheme);
     if (rec.Refreshed == 0)
         return QStringLiteral("not refreshed");
-    const QString when = FormatDateTime(rec.Refreshed, true);
+    const QString when = dateText(rec.Refreshed);
     if (rec.RefreshState < 0)
         return QStringLiteral("failed ") + when + QStringLiteral(": ") + rec.RefreshMsg;
     return QStringLiteral("ok ") + when;
 }
 
-// Local time as stored, without a zone: "2004-01-15T12:00:00"; empty when none is set.
-QString IsoDateTime(TDateTime value)
+// Null for what is not set.
+QJsonValue textValue(const QString &text)
 {
-    if (value <= 0 || !IsStoredDateTime(value))
-        return QString();
-    const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
-    return base.addMSecs(DateTimeToMs(value)).toString(Qt::ISODate);
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+QJsonValue dateValue(TDateTime value)
+{
+    return textValue(dateText(value));
 }
 
 // The fields of the table and JSON forms, by name.
 const QStringList FieldNames = {
-    u"file"_s,      u"url"_s,       u"title"_s,        u"description"_s,    u"reference"_s,
-    u"due"_s,       u"refreshed"_s, u"refreshState"_s, u"refreshMessage"_s, u"reachedUrl"_s,
-    u"phrase"_s,    u"match"_s,     u"rating"_s,       u"checks"_s,         u"lastOk"_s,
-    u"failSince"_s, u"verdict"_s,   u"evidence"_s};
+    u"file"_s,       u"url"_s,       u"title"_s,     u"description"_s,  u"reference"_s,
+    u"due"_s,        u"kept"_s,      u"refreshed"_s, u"refreshState"_s, u"refreshMessage"_s,
+    u"reachedUrl"_s, u"phrase"_s,    u"match"_s,     u"rating"_s,       u"checks"_s,
+    u"lastOk"_s,     u"failSince"_s, u"verdict"_s,   u"evidence"_s};
 
-QStringList FieldValues(const TBookmarks &list, int i)
+// Their values as JSON has them: numbers, booleans, and null for what is not set.
+QList<QJsonValue> FieldValues(const TBookmarks &list, int i)
 {
     const TBookmarkRec &rec = *list.Item(i);
+    const bool kept = list.IsKept(i);
     return {RelativeName(list, i),
             rec.URL,
             rec.Title,
             rec.Descr,
-            IsoDateTime(rec.ReferenceTime),
-            list.IsKept(i) ? u"kept"_s : IsoDateTime(rec.RemindTime),
-            IsoDateTime(rec.Refreshed),
-            QString::number(rec.RefreshState),
+            dateValue(rec.ReferenceTime),
+            kept ? QJsonValue(QJsonValue::Null) : dateValue(rec.RemindTime),
+            kept,
+            dateValue(rec.Refreshed),
+            rec.RefreshState,
             rec.RefreshMsg,
-            rec.StoredURL,
+            textValue(rec.StoredURL),
             rec.SubjectPhrase,
             rec.Match,
-            QString::number(rec.Rating),
+            rec.Rating,
             rec.History.Checks,
-            IsoDateTime(rec.History.LastOK),
-            IsoDateTime(rec.History.FailSince),
-            VerdictName(rec.Verdict),
+            dateValue(rec.History.LastOK),
+            dateValue(rec.History.FailSince),
+            textValue(VerdictName(rec.Verdict)),
             rec.Evidence};
+}
+
+// A value as the table shows it: null as an empty field, numbers and booleans as JSON
+// writes them.
+QString tableText(const QJsonValue &value)
+{
+    if (value.isBool())
+        return value.toBool() ? u"true"_s : u"false"_s;
+    if (value.isDouble())
+        return QString::number(value.toInteger());
+    return value.toString();
 }
 
 void PrintText(const TBookmarks &list, const QList<int> &shown, QTextStream &out)
@@ -84,8 +105,7 @@ void PrintText(const TBookmarks &list, const QList<int> &shown, QTextStream &out
         kept += list.IsKept(i) ? 1 : 0;
         const QStringList columns = {RelativeName(list, i),
                                      rec.URL,
-                                     QStringLiteral("ref ") +
-                                         FormatDateTime(rec.ReferenceTime, false),
+                                     QStringLiteral("ref ") + dateText(rec.ReferenceTime),
                                      DueText(list, i),
                                      RefreshText(rec),
                                      rec.Title};
@@ -99,15 +119,19 @@ void PrintText(const TBookmarks &list, const QList<int> &shown, QTextStream &out
 void PrintTable(const TBookmarks &list, const QList<int> &shown, QTextStream &out)
 {
     out << FieldNames.join(u'\t') << '\n';
-    for (const int i : shown)
-        out << OneLineFields(FieldValues(list, i)) << '\n';
+    for (const int i : shown) {
+        QStringList values;
+        for (const QJsonValue &value : FieldValues(list, i))
+            values << tableText(value);
+        out << OneLineFields(values) << '\n';
+    }
 }
 
 void PrintJson(const TBookmarks &list, const QList<int> &shown, QTextStream &out)
 {
     QJsonArray bookmarks;
     for (const int i : shown) {
-        const QStringList values = FieldValues(list, i);
+        const QList<QJsonValue> values = FieldValues(list, i);
         QJsonObject bookmark;
         for (qsizetype f = 0; f < FieldNames.size(); ++f)
             bookmark.insert(FieldNames[f], values[f]);
@@ -116,37 +140,6 @@ void PrintJson(const TBookmarks &list, const QList<int> &shown, QTextStream &out
     out << QJsonDocument(bookmarks).toJson(QJsonDocument::Indented);
 }
 } // namespace
-
-std::optional<TListOptions> ParseListArguments(const QStringList &arguments)
-{
-    TListOptions options;
-    bool verdictGiven = false;
-    bool formatGiven = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == u"--verdict" && !verdictGiven && i + 1 < arguments.size()) {
-            verdictGiven = true;
-            for (const QString &name : arguments[++i].split(u',')) {
-                const LinkVerdict verdict = VerdictFromName(name.trimmed());
-                if (verdict == LinkVerdict::None)
-                    return std::nullopt;
-                options.Verdicts << verdict;
-            }
-        } else if (argument == u"--format" && !formatGiven && i + 1 < arguments.size()) {
-            formatGiven = true;
-            const QString format = arguments[++i];
-            if (format != u"tsv" && format != u"json")
-                return std::nullopt;
-            options.Form =
-                format == u"tsv" ? TListOptions::Format::Tsv : TListOptions::Format::Json;
-        } else if (!argument.startsWith(u"--") && options.Folder.isEmpty()) {
-            options.Folder = argument;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return options;
-}
 
 void PrintBookmarkList(const TBookmarks &list, const TListOptions &options, QTextStream &out)
 {

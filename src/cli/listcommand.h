@@ -18,9 +18,6 @@ struct TListOptions
     Format Form = Format::Text;
 };
 
-// "[FOLDER] [--verdict LIST] [--format tsv|json]"; nullopt when they do not fit.
-std::optional<TListOptions> ParseListArguments(const QStringList &arguments);
-
 // One line per bookmark, then the totals; or every field, as a table with a head line or
 // as JSON. Reads only, never writes a file.
 void PrintBookmarkList(const TBookmarks &list, const TListOptions &options, QTextStream &out);

@@ -26,88 +26,111 @@ const char Usage[] =
     "  list        show every bookmark below FOLDER (default: the Favorites folder);\n"
     "              --verdict: only those with one of these verdicts (ok, moved, login,\n"
     "              blocked, failing, gone, parked, no-domain, unreachable), comma-separated;\n"
-    "              --format: every field, as a table with a head line or as JSON\n"
+    "              --format: every field, as a table with a head line or as JSON; dates\n"
+    "              in ISO 8601 with the local offset\n"
     "  refresh     download the page of every bookmark due for it and store title and\n"
     "              outcome in its file; --all: every bookmark not kept for good;\n"
     "              --jobs: pages fetched at once (1-64, default 32; 1 keeps the list order);\n"
     "              ftp and other addresses that are never fetched are not checked\n"
     "  import      write the bookmarks of SOURCE as .URL files into the Favorites folder:\n"
-    "              SOURCE is a bookmark HTML file or a browser (firefox, chromium, chrome,\n"
-    "              brave, edge, vivaldi; --profile picks a profile by folder or name);\n"
-    "              addresses already in the collection are not written again; --into: a\n"
+    "              SOURCE is a file (bookmark HTML, a Chromium Bookmarks file or a Firefox\n"
+    "              places.sqlite, told by its content) or a browser (firefox, chromium,\n"
+    "              chrome, brave, edge, vivaldi; --profile picks a profile by folder or\n"
+    "              name); a bookmark goes into every folder where SOURCE has it, but an\n"
+    "              address the collection held before is not written again; --into: a\n"
     "              folder below the Favorites folder (default: the Favorites folder while\n"
     "              it holds no bookmark, else \"Imported from SOURCE DATE\"); --dry-run:\n"
     "              only report what would be written\n"
     "  export      write the bookmarks below FOLDER as a bookmark HTML file that browsers\n"
-    "              import, to FILE or the standard output\n"
+    "              import, to FILE or (without -o, or with -o -) the standard output\n"
     "  duplicates  list the groups of bookmarks below FOLDER that are one (same address,\n"
     "              probably the same, or the same target) and the copy to keep\n"
     "exit status: 0 done; 1 an error (a folder, a file, the output); 2 a command line that\n"
     "  does not fit; 3 refresh recorded nothing because the network, the proxy or a sign-in\n"
     "  page failed (one line says which); 130 interrupted\n";
 
-// A command gets the arguments after its name; nullopt means they do not fit (usage, 2).
-using Command =
-    std::function<std::optional<int>(const QStringList &, QTextStream &, QTextStream &)>;
+// A command gets the arguments after its name and returns the exit status.
+using Command = std::function<int(const QStringList &, QTextStream &, QTextStream &)>;
 
-std::optional<int> List(const QStringList &args, QTextStream &out, QTextStream &err)
+// A command line that does not fit: one line that names what is wrong, and where to look.
+int argumentError(QTextStream &err, const QString &what)
 {
-    const std::optional<TListOptions> options = ParseListArguments(args);
-    if (!options)
-        return std::nullopt;
-    const std::unique_ptr<TBookmarks> list = OpenCollection(options->Folder, err);
-    if (!list)
-        return 1;
-    PrintBookmarkList(*list, *options, out);
-    return 0;
+    err << "favrake-cli: " << what << "\nTry 'favrake-cli --help'.\n";
+    return 2;
 }
 
-std::optional<int> Refresh(const QStringList &args, QTextStream &out, QTextStream &err)
+// Runs a command with the arguments parse makes of args, or tells what is wrong with them.
+template <typename Arguments, typename Run>
+int withArguments(std::optional<Arguments> (*parse)(const QStringList &, QString &),
+                  const QStringList &args, QTextStream &err, const Run &run)
 {
-    const std::optional<TRefreshOptions> options = ParseRefreshArguments(args);
-    if (!options)
-        return std::nullopt;
-    return RunRefresh(*options, out, err);
+    QString error;
+    const std::optional<Arguments> arguments = parse(args, error);
+    return arguments ? run(*arguments) : argumentError(err, error);
 }
 
-std::optional<int> Import(const QStringList &args, QTextStream &out, QTextStream &err)
+std::optional<CommandArguments> oneFolder(const QStringList &args, QString &error)
 {
-    const std::optional<ImportArguments> arguments = parseImportArguments(args);
-    if (!arguments)
-        return std::nullopt;
-    return runImport(*arguments, out, err);
+    return parseCommandArguments(args, {}, {}, 1, error);
 }
 
-std::optional<int> Export(const QStringList &args, QTextStream &out, QTextStream &err)
+std::optional<CommandArguments> noArguments(const QStringList &args, QString &error)
 {
-    const std::optional<ExportArguments> arguments = parseExportArguments(args);
-    if (!arguments)
-        return std::nullopt;
-    return runExport(*arguments, out, err);
+    return parseCommandArguments(args, {}, {}, 0, error);
 }
 
-std::optional<int> Duplicates(const QStringList &args, QTextStream &out, QTextStream &err)
+int List(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    const std::optional<CommandArguments> arguments = parseCommandArguments(args, {}, {}, 1);
-    if (!arguments)
-        return std::nullopt;
-    return runDuplicates(arguments->words.value(0), out, err);
+    return withArguments(parseListArguments, args, err, [&](const TListOptions &options) {
+        const std::unique_ptr<TBookmarks> list = OpenCollection(options.Folder, err);
+        if (list)
+            PrintBookmarkList(*list, options, out);
+        return list ? 0 : 1;
+    });
 }
 
-std::optional<int> Help(const QStringList &args, QTextStream &out, QTextStream &)
+int Refresh(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (!args.isEmpty())
-        return std::nullopt;
-    out << Usage;
-    return 0;
+    return withArguments(parseRefreshArguments, args, err, [&](const TRefreshOptions &options) {
+        return RunRefresh(options, out, err);
+    });
 }
 
-std::optional<int> Version(const QStringList &args, QTextStream &out, QTextStream &)
+int Import(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (!args.isEmpty())
-        return std::nullopt;
-    out << "favrake-cli " << FavrakeRelease << '\n';
-    return 0;
+    return withArguments(parseImportArguments, args, err, [&](const ImportArguments &arguments) {
+        return runImport(arguments, out, err);
+    });
+}
+
+int Export(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    return withArguments(parseExportArguments, args, err, [&](const ExportArguments &arguments) {
+        return runExport(arguments, out, err);
+    });
+}
+
+int Duplicates(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    return withArguments(oneFolder, args, err, [&](const CommandArguments &arguments) {
+        return runDuplicates(arguments.words.value(0), out, err);
+    });
+}
+
+int Help(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    return withArguments(noArguments, args, err, [&](const CommandArguments &) {
+        out << Usage;
+        return 0;
+    });
+}
+
+int Version(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    return withArguments(noArguments, args, err, [&](const CommandArguments &) {
+        out << "favrake-cli " << FavrakeRelease << '\n';
+        return 0;
+    });
 }
 
 const std::map<QString, Command> &Commands()
@@ -135,10 +158,12 @@ int main(int argc, char **argv)
         args.append(platform::decodeFileName(argv[i]));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const auto command = Commands().find(args.value(1));
+    const QString name = args.value(1);
+    const auto command = Commands().find(name);
     if (command != Commands().end())
-        if (const std::optional<int> status = command->second(args.mid(2), out, err))
-            return *status;
-    err << Usage;
-    return 2;
+        return command->second(args.mid(2), out, err);
+    if (name.isEmpty())
+        return argumentError(err, QStringLiteral("no command given"));
+    return argumentError(err, QStringLiteral("unknown %1 '%2'")
+                                  .arg(name.startsWith(u'-') ? u"option" : u"command", name));
 }

@@ -13,18 +13,10 @@
 #include <unistd.h>
 
 namespace {
-constexpr int MaxJobs = 64;
 // Nothing (more) was recorded because the network, a proxy or a sign-in page failed.
 constexpr int ExitNetworkFailed = 3;
 // A progress line on a terminal counts down at least this often.
 constexpr std::chrono::seconds ProgressEvery{1};
-
-std::optional<int> ParseJobs(const QString &text)
-{
-    bool ok = false;
-    const int jobs = text.toInt(&ok);
-    return ok && jobs >= 1 && jobs <= MaxJobs ? std::optional(jobs) : std::nullopt;
-}
 
 std::optional<WakeUp::Clock::time_point> Earliest(std::optional<WakeUp::Clock::time_point> a,
                                                   std::optional<WakeUp::Clock::time_point> b)
@@ -39,30 +31,6 @@ void StoreArrived(TRefreshPass &pass, RefreshReport &report)
         report.Add(step);
 }
 } // namespace
-
-std::optional<TRefreshOptions> ParseRefreshArguments(const QStringList &arguments)
-{
-    TRefreshOptions options;
-    bool jobsGiven = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == u"--all" && !options.All) {
-            options.All = true;
-        } else if (argument == u"--jobs" || argument.startsWith(u"--jobs=")) {
-            const std::optional<int> jobs =
-                ParseJobs(argument == u"--jobs" ? arguments.value(++i) : argument.mid(7));
-            if (!jobs || jobsGiven)
-                return std::nullopt;
-            options.Jobs = *jobs;
-            jobsGiven = true;
-        } else if (!argument.startsWith(u"--") && options.Folder.isEmpty()) {
-            options.Folder = argument;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return options;
-}
 
 int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &err)
 {

@@ -12,9 +12,6 @@ struct TRefreshOptions
     int Jobs = 32; // downloads at once
 };
 
-// "[FOLDER] [--all] [--jobs N]" after the command name; nullopt when they do not fit.
-std::optional<TRefreshOptions> ParseRefreshArguments(const QStringList &arguments);
-
 // Refreshes every due bookmark once (with All, every one not kept for good) and writes the
 // outcome into its file as it arrives; then the totals. Stops early on SIGINT or SIGTERM,
 // with no transfer left running and everything written flushed. Returns the exit code: 0,

@@ -75,13 +75,26 @@ QString StoredForm(const QString &value)
     return value;
 }
 
-// What the user reads when the settings could not be saved, with the system's reason.
-QString SaveFailureText(const QString &what, int error)
+// What the user reads when the settings could not be saved, with the reason.
+QString SaveFailureText(const QString &what, const QString &reason)
 {
     QString text = QStringLiteral("Favrake could not save its settings: ") + what;
-    if (error != 0)
-        text += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + u')';
+    if (!reason.isEmpty())
+        text += QStringLiteral(" (") + reason + u')';
     return text + u'.';
+}
+
+// The settings file is the program's own whole file: read, changed and written anew by the
+// one whole-file write. Why that failed; empty when it did not.
+QString updateSettingsFile(const std::function<bool(IniDocument &)> &change)
+{
+    QString reason = QStringLiteral("it is not a small regular file that can be read");
+    const bool saved = iniUpdateWith(
+        Module.file, change, [&](const QByteArray &content, const std::optional<QByteArray> &) {
+            reason = platform::writeWholeFile(Module.file, content).error;
+            return reason.isEmpty();
+        });
+    return saved ? QString() : reason;
 }
 } // namespace
 
@@ -117,12 +130,12 @@ QString SaveSettings()
     errno = 0;
     if (!platform::makeFolderPath(folder))
         return SaveFailureText(QStringLiteral("the folder \"%1\" cannot be made").arg(folder),
-                               errno);
+                               errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                          : QString());
     TMWConfig config = Settings;
-    // One replace of the whole section; a value the file cannot hold is left out, the rest
-    // is still written.
-    errno = 0;
-    const bool saved = IniUpdate(Module.file, [&](IniDocument &doc) {
+    // One write of the whole section; a value the file cannot hold is left out, the rest is
+    // still written.
+    const QString failure = updateSettingsFile([&](IniDocument &doc) {
         doc.eraseSection(ConfigSection);
         const auto save = [&](const QString &key, auto &field, const auto &fallback) {
             if (key == u"Installed" || field != fallback)
@@ -136,9 +149,9 @@ QString SaveSettings()
         ForEachText(config, save);
         return true;
     });
-    if (saved)
+    if (failure.isEmpty())
         return QString();
-    return SaveFailureText(QStringLiteral("\"%1\" cannot be written").arg(Module.file), errno);
+    return SaveFailureText(QStringLiteral("\"%1\" cannot be written").arg(Module.file), failure);
 }
 
 const QString &SettingsFile()
@@ -153,7 +166,9 @@ bool ReadFlag(TFlagKind kind, const QString &key, bool defaultValue)
 
 bool WriteFlag(TFlagKind kind, const QString &key, bool value)
 {
-    return MayWrite() && IniWriteBool(Module.file, FlagSection(kind), key, value);
+    return MayWrite() && updateSettingsFile([&](IniDocument &doc) {
+                             return doc.setValue(FlagSection(kind), key, StoredForm(value));
+                         }).isEmpty();
 }
 
 bool FlagsExist(TFlagKind kind)
@@ -163,7 +178,10 @@ bool FlagsExist(TFlagKind kind)
 
 bool ClearFlags(TFlagKind kind)
 {
-    return MayWrite() && IniEraseSection(Module.file, FlagSection(kind));
+    return MayWrite() && updateSettingsFile([&](IniDocument &doc) {
+                             doc.eraseSection(FlagSection(kind));
+                             return true;
+                         }).isEmpty();
 }
 
 void DisableSaving()

@@ -33,7 +33,7 @@ Places PlacesOf(const QString &id)
 
 QStringList browserDataFolders(const Browser &browser)
 {
-    const QString home = QDir::homePath();
+    const QString home = QDir::cleanPath(platform::homeFolder());
     const QString config = QDir::cleanPath(platform::appDataFolder());
     const Places places = PlacesOf(browser.id);
     const QString folder = QString::fromLatin1(places.configFolder);

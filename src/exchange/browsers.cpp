@@ -3,11 +3,11 @@
 #include "addresskeys.h"
 #include "chromiumreader.h"
 #include "firefoxreader.h"
+#include "netscapereader.h"
+#include "platform/files.h"
 #include "store/textutil.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace exchange {
 namespace {
@@ -20,6 +20,17 @@ QString DataFile(const BrowserProfile &profile)
            (profile.browser->family == BrowserFamily::Firefox ? PlacesFile : BookmarksFile);
 }
 
+bool hasDataFile(const BrowserProfile &profile)
+{
+    const std::optional<platform::FileStamp> stamp = platform::stampOf(DataFile(profile));
+    return stamp && stamp->regular;
+}
+
+QString folderName(const QString &folder)
+{
+    return folder.section(u'/', -1, -1, QString::SectionSkipEmpty);
+}
+
 struct IniSection
 {
     QString name;
@@ -30,10 +41,10 @@ struct IniSection
 std::vector<IniSection> ReadIniSections(const QString &path)
 {
     std::vector<IniSection> sections;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20))
+    const std::optional<platform::SmallFile> file = platform::readSmallFile(path, 1 << 20);
+    if (!file || !file->content)
         return sections;
-    for (const QByteArray &raw : file.readAll().split('\n')) {
+    for (const QByteArray &raw : file->content->split('\n')) {
         const QString line = FromNarrow(raw.trimmed());
         if (line.startsWith(u'[') && line.endsWith(u']'))
             sections.push_back({line.mid(1, line.size() - 2), {}});
@@ -70,7 +81,12 @@ void AddFirefoxProfiles(const Browser &browser, const QString &base,
 void AddChromiumProfiles(const Browser &browser, const QString &base,
                          std::vector<BrowserProfile> &profiles)
 {
-    const QStringList names = QDir(base).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names;
+    platform::listFolder(base, [&](const QString &name, platform::EntryKind kind) {
+        if (kind == platform::EntryKind::Folder)
+            names << name;
+    });
+    names.sort();
     for (const QString &name : names)
         if (name == u"Default" || name.startsWith(u"Profile "))
             profiles.push_back({&browser, base + u'/' + name, name, name == u"Default"});
@@ -109,7 +125,7 @@ std::vector<BrowserProfile> browserProfiles(const Browser &browser)
     }
     std::vector<BrowserProfile> profiles;
     for (const BrowserProfile &profile : found)
-        if (QFileInfo(DataFile(profile)).isFile())
+        if (hasDataFile(profile))
             profiles.push_back(profile);
     // The default of the first install found leads; without one, the first profile does.
     std::stable_partition(profiles.begin(), profiles.end(),
@@ -119,15 +135,15 @@ std::vector<BrowserProfile> browserProfiles(const Browser &browser)
 
 std::optional<BrowserProfile> pickProfile(const Browser &browser, const QString &requested)
 {
-    if (!requested.isEmpty() && QFileInfo(requested).isDir()) {
-        const BrowserProfile profile{&browser, QFileInfo(requested).absoluteFilePath(),
-                                     QFileInfo(requested).fileName(), false};
-        if (QFileInfo(DataFile(profile)).isFile())
+    if (!requested.isEmpty() && platform::isFolder(requested)) {
+        const QString folder = QDir::cleanPath(platform::absolutePath(requested));
+        const BrowserProfile profile{&browser, folder, folderName(folder), false};
+        if (hasDataFile(profile))
             return profile;
     }
     for (const BrowserProfile &profile : browserProfiles(browser))
         if (requested.isEmpty() || profile.name.compare(requested, Qt::CaseInsensitive) == 0 ||
-            QFileInfo(profile.folder).fileName() == requested)
+            folderName(profile.folder) == requested)
             return profile;
     return std::nullopt;
 }
@@ -139,19 +155,29 @@ SourceRead readProfile(const BrowserProfile &profile)
                : readChromiumBookmarks(DataFile(profile));
 }
 
+SourceRead readBookmarkSource(const QString &path)
+{
+    const QByteArray start = platform::readFileStart(path, 64).value_or(QByteArray());
+    if (start.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return readFirefoxPlaces(path);
+    const QByteArray text = start.startsWith("\xEF\xBB\xBF") ? start.mid(3) : start;
+    if (text.trimmed().startsWith('{'))
+        return readChromiumBookmarks(path);
+    return readBookmarkFile(path);
+}
+
 std::vector<FoundBrowser> findBrowsers()
 {
     std::vector<FoundBrowser> found;
     for (const Browser &browser : knownBrowsers()) {
-        const std::optional<BrowserProfile> profile = pickProfile(browser, QString());
-        if (!profile)
-            continue;
-        const SourceRead read = readProfile(*profile);
-        const int count =
-            int(std::count_if(read.tree.bookmarks.begin(), read.tree.bookmarks.end(),
-                              [](const SourceBookmark &b) { return isWebAddress(b.url); }));
-        if (read.ok())
-            found.push_back({*profile, count});
+        for (const BrowserProfile &profile : browserProfiles(browser)) {
+            const SourceRead read = readProfile(profile);
+            const int count =
+                int(std::count_if(read.tree.bookmarks.begin(), read.tree.bookmarks.end(),
+                                  [](const SourceBookmark &b) { return isWebAddress(b.url); }));
+            if (read.ok())
+                found.push_back({profile, count});
+        }
     }
     return found;
 }

@@ -43,7 +43,13 @@ std::optional<BrowserProfile> pickProfile(const Browser &browser, const QString 
 
 SourceRead readProfile(const BrowserProfile &profile);
 
-// What a welcome dialog offers: each browser's default profile with its bookmark count.
+// The bookmarks of a file, told by its content whatever its name: a Firefox places.sqlite
+// (an SQLite database), a Chromium-family "Bookmarks" file (a JSON object), else bookmark
+// HTML.
+SourceRead readBookmarkSource(const QString &path);
+
+// What the welcome dialog and the import menu offer: every profile that holds bookmarks,
+// each browser's default one first, with its bookmark count.
 struct FoundBrowser
 {
     BrowserProfile profile;

@@ -1,11 +1,10 @@
 #include "firefoxreader.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/files.h"
+
 #include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -130,30 +129,37 @@ BookmarkTree BuildTree(const Places &places)
     return tree;
 }
 
+// The database's address for SQLite, made of the path's bytes: a name that is not UTF-8
+// is found as well.
+QByteArray DatabaseUri(const QString &path)
+{
+    return "file:" + platform::encodeFileName(platform::absolutePath(path)).toPercentEncoding("/");
+}
+
 std::optional<Places> ReadCopy(const QString &placesPath)
 {
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("places.sqlite"));
-    if (!dir.isValid() || !QFile::copy(placesPath, copy))
+    if (!dir.isValid() || !platform::copyFile(placesPath, copy))
         return std::nullopt;
     const QString wal = placesPath + QStringLiteral("-wal");
-    if (QFile::exists(wal) && !QFile::copy(wal, copy + QStringLiteral("-wal")))
+    if (platform::stampOf(wal) && !platform::copyFile(wal, copy + QStringLiteral("-wal")))
         return std::nullopt;
-    const Database db = Open(QUrl::fromLocalFile(copy).toEncoded(), SQLITE_OPEN_READWRITE);
+    const Database db = Open(DatabaseUri(copy), SQLITE_OPEN_READWRITE);
     return db ? ReadPlaces(db.get()) : std::nullopt;
 }
 
 std::optional<Places> ReadImmutable(const QString &placesPath)
 {
-    const Database db =
-        Open(QUrl::fromLocalFile(placesPath).toEncoded() + "?immutable=1", SQLITE_OPEN_READONLY);
+    const Database db = Open(DatabaseUri(placesPath) + "?immutable=1", SQLITE_OPEN_READONLY);
     return db ? ReadPlaces(db.get()) : std::nullopt;
 }
 } // namespace
 
 SourceRead readFirefoxPlaces(const QString &placesPath)
 {
-    if (!QFileInfo(placesPath).isFile())
+    const std::optional<platform::FileStamp> stamp = platform::stampOf(placesPath);
+    if (!stamp || !stamp->regular)
         return {{}, QStringLiteral("no bookmark database at %1").arg(placesPath)};
     std::optional<Places> places = ReadCopy(placesPath);
     if (!places)

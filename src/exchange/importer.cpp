@@ -6,6 +6,7 @@
 #include "store/bookmarks.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSet>
 
 namespace exchange {
@@ -15,7 +16,7 @@ constexpr qint64 Year1990 = 631152000;
 QSet<QString> CollectionKeys(const QString &favorites)
 {
     QSet<QString> keys;
-    if (!QFileInfo(favorites).isDir())
+    if (!platform::isFolder(favorites))
         return keys;
     const TBookmarks collection(favorites);
     for (int i = 0; i < collection.Count(); ++i)
@@ -33,6 +34,38 @@ QString SkipReason(const QString &url)
     const QString scheme = schemeOf(url);
     return scheme.isEmpty() ? QStringLiteral("no scheme") : scheme;
 }
+
+// What this import wrote: each bookmark once per folder and title, and the folders of
+// each address.
+class Written final
+{
+  public:
+    // False when the bookmark was written into that folder with that title already.
+    bool isNew(const QString &folder, const QString &title, const QString &url) const
+    {
+        return !m_bookmarks.contains(bookmarkKey(folder, title, url));
+    }
+    void add(const QString &folder, const QString &title, const QString &url, const QString &key)
+    {
+        m_bookmarks.insert(bookmarkKey(folder, title, url));
+        const auto first = m_firstFolder.constFind(key);
+        if (first == m_firstFolder.cend())
+            m_firstFolder.insert(key, folder);
+        else if (*first != folder)
+            m_inSeveralFolders.insert(key);
+    }
+    int addressesInSeveralFolders() const { return int(m_inSeveralFolders.size()); }
+
+  private:
+    static QString bookmarkKey(const QString &folder, const QString &title, const QString &url)
+    {
+        return folder + u'\n' + title + u'\n' + url;
+    }
+
+    QSet<QString> m_bookmarks;
+    QHash<QString, QString> m_firstFolder; // by "same" key
+    QSet<QString> m_inSeveralFolders;
+};
 
 QString DefaultDestination(const ImportOptions &options, bool collectionEmpty)
 {
@@ -59,12 +92,15 @@ std::optional<int64_t> addDateSeconds(qint64 raw, qint64 nowSeconds)
 
 ImportReport importTree(const BookmarkTree &tree, const ImportOptions &options)
 {
-    QSet<QString> present = CollectionKeys(options.favorites);
+    // Only what lay in the collection before counts as present: the source's own copies in
+    // other folders are written too.
+    const QSet<QString> present = CollectionKeys(options.favorites);
     ImportReport report;
     report.destination =
         options.into.isEmpty() ? DefaultDestination(options, present.isEmpty()) : options.into;
     const QString root = QDir::cleanPath(options.favorites + u'/' + report.destination);
     ShortcutWriter writer(root, tree, options.dryRun, *options.ops);
+    Written written;
     const qint64 now = options.now.toSecsSinceEpoch();
     for (const SourceBookmark &bookmark : tree.bookmarks) {
         if (const QString reason = SkipReason(bookmark.url); !reason.isEmpty()) {
@@ -77,16 +113,19 @@ ImportReport importTree(const BookmarkTree &tree, const ImportOptions &options)
             continue;
         }
         const std::optional<QString> folder = writer.folderFor(bookmark.folder);
-        if (folder && writer.write(*folder, bookmark.title, bookmark.url,
-                                   addDateSeconds(bookmark.added, now))) {
+        if (folder && !written.isNew(*folder, bookmark.title, bookmark.url)) {
+            ++report.alreadyPresent; // the same bookmark once more in the same folder
+        } else if (folder && writer.write(*folder, bookmark.title, bookmark.url,
+                                          addDateSeconds(bookmark.added, now))) {
             ++report.imported;
-            present.insert(key);
+            written.add(*folder, bookmark.title, bookmark.url, key);
         } else {
             ++report.failed;
         }
     }
     report.foldersCreated = writer.foldersCreated();
     report.foldersTooDeep = writer.foldersTooDeep();
+    report.addressesInSeveralFolders = written.addressesInSeveralFolders();
     if (!options.dryRun && report.imported > 0 && options.ops->batched)
         report.synced = platform::syncFileSystem(root);
     return report;

@@ -4,8 +4,6 @@
 #include "filenames.h"
 #include "platform/newfile.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -37,8 +35,9 @@ std::optional<QString> ShortcutWriter::folderFor(int sourceFolder)
         chain.push_back(f);
     if (!m_resolved[0]) {
         m_resolved[0] = true;
-        const bool exists = QFileInfo(m_root).isDir();
-        m_folders[0] = exists || makeFolder(m_root) ? std::optional<QString>(m_root) : std::nullopt;
+        m_folders[0] = platform::isFolder(m_root) || makeFolder(m_root)
+                           ? std::optional<QString>(m_root)
+                           : std::nullopt;
     }
     for (auto f = chain.rbegin(); f != chain.rend(); ++f) {
         const std::optional<QString> &parent = m_folders[size_t(m_tree.folders[size_t(*f)].parent)];
@@ -67,7 +66,7 @@ std::optional<QString> ShortcutWriter::childFolder(const QString &parent, const 
     for (int number = 1; number < MaxNumber; ++number) {
         const QString name = folderFileName(title, number);
         const QString path = parent + u'/' + name;
-        if (path.toUtf8().size() > MaxFolderPathBytes) {
+        if (platform::encodeFileName(path).size() > MaxFolderPathBytes) {
             ++m_foldersTooDeep;
             return parent;
         }
@@ -78,9 +77,10 @@ std::optional<QString> ShortcutWriter::childFolder(const QString &parent, const 
             continue;
         }
         if (!makeFolder(path)) {
-            if (!QFileInfo(path).exists())
+            const std::optional<platform::FileStamp> stamp = platform::stampOf(path);
+            if (!stamp)
                 return std::nullopt;
-            names.insert(nameKey(name), {name, QFileInfo(path).isDir()});
+            names.insert(nameKey(name), {name, stamp->directory});
             --number; // made meanwhile by someone else: look again
             continue;
         }
@@ -93,8 +93,8 @@ std::optional<QString> ShortcutWriter::childFolder(const QString &parent, const 
 
 bool ShortcutWriter::makeFolder(const QString &path)
 {
-    if (!m_dryRun && ::mkdir(path.toUtf8().constData(), 0777) != 0 &&
-        !(errno == ENOENT && QDir().mkpath(path)))
+    if (!m_dryRun && ::mkdir(platform::encodeFileName(path).constData(), 0777) != 0 &&
+        !(errno == ENOENT && platform::makeFolderPath(path)))
         return false;
     ++m_foldersCreated;
     return true;

@@ -88,13 +88,12 @@ bool AddFormToTemplate(TTranslatableForm *form, QByteArrayView formKey, QByteArr
     return true;
 }
 
-bool WriteLanguageTemplate(const QString &path)
+platform::FileWriteResult WriteLanguageTemplate(const QString &path)
 {
     QByteArrayList lines = NewLanguageTemplate();
     AddRegisteredForms(TFormOwner::Floating, lines);
     QByteArray content;
     for (const QByteArray &line : lines)
         content += line + "\r\n";
-    return platform::replaceFileContent(path, content, true, std::nullopt,
-                                        platform::systemFileWriteOps());
+    return platform::writeWholeFile(path, content);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/files.h"
 #include "translatable.h"
 
 #include <QByteArrayList>
@@ -19,5 +20,5 @@ QByteArrayList NewLanguageTemplate();
 bool AddFormToTemplate(TTranslatableForm *form, QByteArrayView formKey, QByteArrayList *list);
 
 // The whole template (application forms, then the floating windows that belong in it)
-// written to path in one replace, lines ended by CR LF; false when it could not be written.
-bool WriteLanguageTemplate(const QString &path);
+// written to path as one whole file, lines ended by CR LF.
+platform::FileWriteResult WriteLanguageTemplate(const QString &path);

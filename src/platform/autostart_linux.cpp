@@ -3,12 +3,10 @@
 #include "files.h"
 #include "folders.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
+#include <algorithm>
 #include <optional>
+#include <sys/stat.h>
 
 namespace platform {
 namespace {
@@ -19,8 +17,10 @@ using TEntryKeys = QHash<QByteArray, QByteArray>;
 
 bool Occupied(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    struct stat st
+    {
+    };
+    return ::lstat(encodeFileName(path).constData(), &st) == 0;
 }
 
 // The keys of the group "Desktop Entry"; nullopt when the file is not a small readable file.
@@ -93,11 +93,9 @@ QByteArray EntryContent(const QString &programPath)
 bool WriteEntry(const QString &programPath)
 {
     const QString path = AutostartFile();
-    if (path.isEmpty() || programPath.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
-        return false;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(EntryContent(programPath)) >= 0 &&
-           file.commit();
+    return !path.isEmpty() && !programPath.isEmpty() &&
+           makeFolderPath(path.left(path.lastIndexOf(u'/'))) &&
+           writeWholeFile(path, EntryContent(programPath)).ok();
 }
 } // namespace
 
@@ -129,7 +127,7 @@ bool SetAutostart(bool enable, const QString &programPath)
 
 bool RemoveAutostartIfOurs()
 {
-    return !OurEntryKeys() || QFile::remove(AutostartFile());
+    return !OurEntryKeys() || removeFile(AutostartFile());
 }
 
 QString DesktopExecValue(const QString &programPath)

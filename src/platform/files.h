@@ -40,6 +40,13 @@ enum class EntryKind { File, Folder, Other };
 bool listFolder(const QString &folder,
                 const std::function<void(const QString &name, EntryKind kind)> &visit);
 
+// True when path is a folder (symbolic links followed).
+bool isFolder(const QString &path);
+
+// Copies the regular file from to a new file to (not there yet); false when from is no
+// readable regular file or to cannot be made and written. Reading leaves the access time.
+bool copyFile(const QString &from, const QString &to);
+
 // Creates folder and the folders above it as needed; true when it is a folder afterwards.
 bool makeFolderPath(const QString &folder);
 // True when path is gone afterwards (removed, or not there).
@@ -59,6 +66,9 @@ struct SmallFile
     std::optional<QByteArray> content; // nullopt: not readable as a small regular file
 };
 std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize);
+
+// The first bytes of a regular file, at most size of them; nullopt for anything else.
+std::optional<QByteArray> readFileStart(const QString &path, qsizetype size);
 
 // Seam for the atomic replace, so that tests can make a write, sync or rename fail.
 struct FileWriteOps
@@ -86,8 +96,24 @@ unsigned newFileMode();
 // false when it could not.
 bool syncFileSystem(const QString &path);
 
-// Replaces the content of path in one step: temporary file in the same folder, flush,
-// rename; mode, access and modification times kept (a new file gets 0666 less the umask
+// What a whole-file write came to.
+struct FileWriteResult
+{
+    QString error; // why nothing was written, in words for the user; empty when it was
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Writes a whole file (an export, a desktop entry, a page, the settings) in one step: a
+// temporary file beside it gets all of content, checked, flushed and renamed over path.
+// The file it replaces keeps its mode (and its owner where that is allowed); a new file
+// gets 0666 less the umask the program started with; a symbolic link stays a link and
+// its target gets the content. A path that is there but is no regular file (a folder, a
+// FIFO, a device, a socket), or is read-only, is refused without being opened.
+FileWriteResult writeWholeFile(const QString &path, const QByteArray &content,
+                               const FileWriteOps &ops = systemFileWriteOps());
+
+// Replaces the content of a bookmark file in one step: temporary file in the same folder,
+// flush, rename; mode, access and modification times kept (a new file gets 0666 less the umask
 // the program started with); a symbolic link is written through to its target. When
 // basedOn is given, nothing is written if the file no longer holds exactly those bytes.
 // A missing file is created only when mayCreate.

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -149,20 +150,143 @@ void SyncFolder(const QByteArray &folder)
         ::fsync(fd.get());
 }
 
-// The file that a write to path must change: the final target of a symbolic link.
-std::optional<QByteArray> WriteTarget(const QByteArray &path)
+// The file that a write to path must change: where its chain of symbolic links ends, also
+// when the last link leads to nothing yet; nullopt (errno set) for a loop or an unreadable link.
+std::optional<QByteArray> WriteTarget(QByteArray path)
 {
+    constexpr int MaxLinks = 40; // as the kernel follows them
+    for (int link = 0; link < MaxLinks; ++link) {
+        struct stat st
+        {
+        };
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        QByteArray next(PATH_MAX, Qt::Uninitialized);
+        const ssize_t size = ::readlink(path.constData(), next.data(), size_t(next.size()));
+        if (size < 0 || size >= next.size())
+            return std::nullopt;
+        next.resize(size);
+        const qsizetype slash = path.lastIndexOf('/');
+        path = next.startsWith('/') || slash < 0 ? next : path.left(slash + 1) + next;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// Where a write lands and what stands there now.
+struct Target
+{
+    QByteArray path;
+    QByteArray folder;
+    bool exists = false;
     struct stat st
     {
     };
-    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    char *real = ::realpath(path.constData(), nullptr);
-    if (!real)
+};
+
+std::optional<Target> findTarget(const QString &path)
+{
+    const std::optional<QByteArray> resolved = WriteTarget(encodeFileName(path));
+    if (!resolved)
         return std::nullopt;
-    QByteArray target(real);
-    std::free(real);
+    Target target;
+    target.path = *resolved;
+    const qsizetype slash = target.path.lastIndexOf('/');
+    target.folder = slash < 0 ? "." : slash == 0 ? "/" : target.path.left(slash);
+    target.exists = ::stat(target.path.constData(), &target.st) == 0;
+    if (!target.exists && errno != ENOENT)
+        return std::nullopt;
     return target;
+}
+
+// A file marked read-only stays as it is, even for a user who could replace it.
+bool isReadOnly(const Target &target)
+{
+    return (target.st.st_mode & 0222) == 0 || ::access(target.path.constData(), W_OK) != 0;
+}
+
+constexpr int WrittenShort = -1; // the write step stopped before the end of the content
+
+// Writes content into a new temporary file beside target: the replaced file's mode (its
+// owner where that is allowed, and with keepTimes its times), else the mode of a new file;
+// flushed unless the ops are batched. The temporary file's path, or nullopt with the
+// reason in error (an errno value or WrittenShort).
+std::optional<QByteArray> writeTemporary(const Target &target, const QByteArray &content,
+                                         bool keepTimes, const FileWriteOps &ops, int &error)
+{
+    const qsizetype slash = target.path.lastIndexOf('/');
+    QByteArray temp = temporaryTemplate(target.folder, target.path.mid(slash + 1));
+    FdGuard fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (fd.get() < 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    if (target.exists) {
+        // Keeping another owner needs privileges; without them the file becomes ours.
+        [[maybe_unused]] const int owned = ::fchown(fd.get(), target.st.st_uid, target.st.st_gid);
+    }
+    errno = 0;
+    bool ok = ::fchmod(fd.get(), target.exists ? target.st.st_mode & 07777 : newFileMode()) == 0 &&
+              writeAll(ops, fd.get(), content);
+    error = errno != 0 ? errno : WrittenShort;
+    if (ok && keepTimes && target.exists) {
+        const struct timespec times[2] = {target.st.st_atim, target.st.st_mtim};
+        [[maybe_unused]] const int kept = ::futimens(fd.get(), times);
+    }
+    if (ok && !ops.batched && ops.sync(fd.get()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (::close(fd.release()) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.constData());
+        return std::nullopt;
+    }
+    return temp;
+}
+
+// Renames the temporary file over target when proceed holds; else, or when the rename
+// fails, removes it. errno tells why it failed.
+bool renameOver(const QByteArray &temp, const Target &target, bool proceed, const FileWriteOps &ops)
+{
+    if (!proceed || ops.rename(temp.constData(), target.path.constData()) != 0) {
+        const int error = errno; // what the caller may report, not the cleanup's
+        ::unlink(temp.constData());
+        errno = error;
+        return false;
+    }
+    if (!ops.batched)
+        SyncFolder(target.folder);
+    return true;
+}
+
+// Why a write to target is refused before anything is written; empty when it is not.
+QString refusal(const Target &target)
+{
+    if (!target.exists)
+        return QString();
+    const mode_t type = target.st.st_mode & S_IFMT;
+    if (type == S_IFDIR)
+        return QStringLiteral("it is a folder, not a file");
+    if (type == S_IFIFO)
+        return QStringLiteral("it is a named pipe (FIFO), not a regular file");
+    if (type == S_IFCHR || type == S_IFBLK)
+        return QStringLiteral("it is a device, not a regular file");
+    if (type != S_IFREG)
+        return QStringLiteral("it is not a regular file");
+    return isReadOnly(target) ? QStringLiteral("the file is read-only") : QString();
+}
+
+QString systemReason(int error)
+{
+    if (error == WrittenShort)
+        return QStringLiteral("only part of the content could be written");
+    if (error == ENOENT)
+        return QStringLiteral("its folder does not exist");
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // Opens target with an advisory lock on the file itself, which every writer here holds from
@@ -261,6 +385,37 @@ bool listFolder(const QString &folder,
     return true;
 }
 
+bool isFolder(const QString &path)
+{
+    const std::optional<FileStamp> stamp = stampOf(path);
+    return stamp && stamp->directory;
+}
+
+bool copyFile(const QString &from, const QString &to)
+{
+    const FdGuard in(OpenForReading(encodeFileName(from)));
+    struct stat st
+    {
+    };
+    if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const QByteArray target = encodeFileName(to);
+    FdGuard out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.get() < 0)
+        return false;
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    const FileWriteOps &ops = systemFileWriteOps();
+    ssize_t n = 0;
+    while ((n = ::read(in.get(), buffer.data(), size_t(buffer.size()))) > 0 ||
+           (n < 0 && errno == EINTR))
+        if (n > 0 && !writeAll(ops, out.get(), QByteArray::fromRawData(buffer.constData(), n)))
+            break;
+    const bool ok = n == 0 && ::close(out.release()) == 0;
+    if (!ok)
+        ::unlink(target.constData());
+    return ok;
+}
+
 bool makeFolderPath(const QString &folder)
 {
     const QByteArray path = encodeFileName(folder);
@@ -306,6 +461,30 @@ std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize)
     return file;
 }
 
+std::optional<QByteArray> readFileStart(const QString &path, qsizetype size)
+{
+    const FdGuard fd(OpenForReading(encodeFileName(path)));
+    struct stat st
+    {
+    };
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    QByteArray start(size, Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd.get(), start.data() + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    start.resize(done);
+    return start;
+}
+
 const FileWriteOps &systemFileWriteOps()
 {
     static const FileWriteOps ops{SystemWrite, ::fsync, ::rename};
@@ -338,54 +517,40 @@ bool syncFileSystem(const QString &path)
 bool replaceFileContent(const QString &path, const QByteArray &content, bool mayCreate,
                         const std::optional<QByteArray> &basedOn, const FileWriteOps &ops)
 {
-    const std::optional<QByteArray> target = WriteTarget(encodeFileName(path));
-    if (!target)
+    const std::optional<Target> target = findTarget(path);
+    if (!target || (target->exists && (!S_ISREG(target->st.st_mode) || isReadOnly(*target))) ||
+        (!target->exists && !mayCreate))
         return false;
-    struct stat st
-    {
-    };
-    const bool exists = ::stat(target->constData(), &st) == 0;
-    if ((exists && !S_ISREG(st.st_mode)) || (!exists && !mayCreate))
+    int error = 0;
+    // Storing state is no change of the bookmark: its times, which give its reference date,
+    // stay.
+    const std::optional<QByteArray> temp = writeTemporary(*target, content, true, ops, error);
+    if (!temp) {
+        errno = error > 0 ? error : EIO;
         return false;
-    // A file marked read-only stays as it is, even for a user who could replace it.
-    if (exists && ((st.st_mode & 0222) == 0 || ::access(target->constData(), W_OK) != 0))
-        return false;
-    const qsizetype slash = target->lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? "." : slash == 0 ? "/" : target->left(slash);
-    QByteArray temp = temporaryTemplate(folder, target->mid(slash + 1));
-    FdGuard fd(::mkstemp(temp.data()));
-    if (fd.get() < 0)
-        return false;
-    if (exists) {
-        // Keeping another owner needs privileges; without them the file becomes ours.
-        [[maybe_unused]] const int owned = ::fchown(fd.get(), st.st_uid, st.st_gid);
     }
-    bool ok = ::fchmod(fd.get(), exists ? st.st_mode & 07777 : newFileMode()) == 0 &&
-              writeAll(ops, fd.get(), content);
-    if (ok && exists) {
-        // Storing state is no change of the bookmark: its times, which give its reference
-        // date, stay.
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        [[maybe_unused]] const int kept = ::futimens(fd.get(), times);
-    }
-    ok = ok && (ops.batched || ops.sync(fd.get()) == 0);
-    ok = ::close(fd.release()) == 0 && ok;
     // The file must still be what the change was based on, and must still exist when it
     // may not be created: another program's newer content is never overwritten.
-    const FdGuard locked(ok && basedOn ? OpenLocked(*target) : FdGuard(-1));
-    if (ok && basedOn)
-        ok = StillHolds(locked.get(), *basedOn);
-    if (ok && !mayCreate)
-        ok = ::access(target->constData(), F_OK) == 0;
-    ok = ok && ops.rename(temp.constData(), target->constData()) == 0;
-    if (!ok) {
-        const int error = errno; // what the caller may report, not the cleanup's
-        ::unlink(temp.constData());
-        errno = error;
-        return false;
-    }
-    if (!ops.batched)
-        SyncFolder(folder);
-    return true;
+    const FdGuard locked(basedOn ? OpenLocked(target->path) : FdGuard(-1));
+    bool proceed = !basedOn || StillHolds(locked.get(), *basedOn);
+    proceed = proceed && (mayCreate || ::access(target->path.constData(), F_OK) == 0);
+    return renameOver(*temp, *target, proceed, ops);
+}
+
+FileWriteResult writeWholeFile(const QString &path, const QByteArray &content,
+                               const FileWriteOps &ops)
+{
+    const std::optional<Target> target = findTarget(path);
+    if (!target)
+        return {systemReason(errno)};
+    if (const QString refused = refusal(*target); !refused.isEmpty())
+        return {refused};
+    int error = 0;
+    const std::optional<QByteArray> temp = writeTemporary(*target, content, false, ops, error);
+    if (!temp)
+        return {systemReason(error)};
+    if (!renameOver(*temp, *target, true, ops))
+        return {systemReason(errno)};
+    return {};
 }
 } // namespace platform

@@ -8,6 +8,7 @@ namespace platform {
 // $FAVRAKE_FAVORITES, else configured (the user's choice in the settings), else ~/Favorites.
 QString favoritesFolder(const QString &configured = QString());
 bool favoritesFolderFromEnvironment();
+QString homeFolder();     // $HOME when it is an absolute path, else empty
 QString appDataFolder();  // the configuration folder
 QString userDataFolder(); // the data folder
 

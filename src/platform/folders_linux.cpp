@@ -26,7 +26,7 @@ QString FromEnvironment(const char *name)
 
 QString BelowHome(const char *name)
 {
-    const QString home = FromEnvironment("HOME");
+    const QString home = homeFolder();
     return home.isEmpty() ? QString() : home + QLatin1StringView(name);
 }
 
@@ -47,6 +47,11 @@ QString BuildTreeDataFolder(const QString &programFolder)
                                                                      : QString();
 }
 } // namespace
+
+QString homeFolder()
+{
+    return FromEnvironment("HOME");
+}
 
 QString xdgFolder(XdgFolder which)
 {

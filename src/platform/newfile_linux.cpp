@@ -109,7 +109,7 @@ NewFileResult createNewFile(const QString &path, const QByteArray &content,
                             std::optional<int64_t> modifiedAt, const FileWriteOps &ops,
                             NewFileWay way)
 {
-    const QByteArray target = path.toUtf8();
+    const QByteArray target = encodeFileName(path);
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : target.first(qMax(slash, 1));
     const QByteArray name = target.sliced(slash + 1);

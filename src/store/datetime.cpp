@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 
 namespace {
 constexpr int64_t DaysFrom1601To1899 = 109205;
@@ -68,4 +70,25 @@ QString FormatDateTime(TDateTime value, bool withTime)
         return date.toString(Qt::ISODate);
     const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay));
     return date.toString(Qt::ISODate) + u' ' + time.toString(u"HH:mm");
+}
+
+QString isoDateTimeText(TDateTime value)
+{
+    if (!IsStoredDateTime(value))
+        return QString();
+    const int64_t seconds = DateTimeToMs(value) / 1000;
+    const QDate date = DateTimeEpoch.addDays(seconds / 86400);
+    // The C library knows the zone's rules at every moment, also the TZ variable's.
+    std::tm wallClock{};
+    wallClock.tm_year = date.year() - 1900;
+    wallClock.tm_mon = date.month() - 1;
+    wallClock.tm_mday = date.day();
+    wallClock.tm_sec = int(seconds % 86400);
+    wallClock.tm_isdst = -1; // summer time or not: as the zone had it then
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(std::mktime(&wallClock));
+    const int offset = local.offsetFromUtc() / 60;
+    return local.toString(u"yyyy-MM-ddTHH:mm:ss") + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(std::abs(offset) / 60, 2, 10, QChar(u'0'))
+               .arg(std::abs(offset) % 60, 2, 10, QChar(u'0'));
 }

@@ -28,3 +28,8 @@ int64_t DateTimeToMs(TDateTime value);
 
 // "2004-01-15 12:00" (or the date alone); empty for a value that is no stored date-time.
 QString FormatDateTime(TDateTime value, bool withTime);
+
+// ISO 8601 with the offset this computer's time zone had at that moment, as
+// "2024-07-01T12:00:00+02:00"; empty for a value that is no stored date-time. A time that
+// a change to summer time skipped is given as the moment just as long after the change.
+QString isoDateTimeText(TDateTime value);

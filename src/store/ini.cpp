@@ -24,8 +24,8 @@ std::optional<IniDocument> IniLoad(const QString &file)
     return IniDocument::parse(*read->content);
 }
 
-bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
-               const platform::FileWriteOps &ops)
+bool iniUpdateWith(const QString &file, const std::function<bool(IniDocument &)> &change,
+                   const IniWriter &write)
 {
     if (file.isEmpty())
         return false;
@@ -41,8 +41,16 @@ bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &ch
     const QByteArray content = doc.serialize();
     if (exists ? content == *read->content : content.isEmpty())
         return true; // nothing to change, and an empty file is never made
-    return platform::replaceFileContent(file, content, !exists,
-                                        exists ? read->content : std::nullopt, ops);
+    return write(content, exists ? read->content : std::nullopt);
+}
+
+bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
+               const platform::FileWriteOps &ops)
+{
+    return iniUpdateWith(
+        file, change, [&](const QByteArray &content, const std::optional<QByteArray> &before) {
+            return platform::replaceFileContent(file, content, !before, before, ops);
+        });
 }
 
 QString ReadString(const IniDocument &doc, QStringView section, QStringView key,
@@ -83,20 +91,7 @@ bool IniReadBool(const QString &file, const QString &section, const QString &key
     return ReadBool(LoadOrEmpty(file), section, key, defaultValue);
 }
 
-bool IniWriteBool(const QString &file, const QString &section, const QString &key, bool value)
-{
-    return IniWriteString(file, section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
 bool IniSectionExists(const QString &file, const QString &section)
 {
     return LoadOrEmpty(file).sectionHasKeys(section);
-}
-
-bool IniEraseSection(const QString &file, const QString &section)
-{
-    return IniUpdate(file, [&](IniDocument &doc) {
-        doc.eraseSection(section);
-        return true;
-    });
 }

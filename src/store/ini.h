@@ -18,15 +18,21 @@ std::optional<IniDocument> IniLoad(const QString &file);
 bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
                const platform::FileWriteOps &ops = platform::systemFileWriteOps());
 
+// Writes a file's new content; before is what the file held (nullopt: it is new). True
+// when the content was written.
+using IniWriter =
+    std::function<bool(const QByteArray &content, const std::optional<QByteArray> &before)>;
+// The same read and change, written by write instead of the atomic replace.
+bool iniUpdateWith(const QString &file, const std::function<bool(IniDocument &)> &change,
+                   const IniWriter &write);
+
 QString IniReadString(const QString &file, const QString &section, const QString &key,
                       const QString &defaultValue);
 bool IniWriteString(const QString &file, const QString &section, const QString &key,
                     const QString &value);
 bool IniReadBool(const QString &file, const QString &section, const QString &key,
                  bool defaultValue);
-bool IniWriteBool(const QString &file, const QString &section, const QString &key, bool value);
 bool IniSectionExists(const QString &file, const QString &section);
-bool IniEraseSection(const QString &file, const QString &section);
 
 // Typed readers over a document already in memory (one file read for many keys).
 QString ReadString(const IniDocument &doc, QStringView section, QStringView key,

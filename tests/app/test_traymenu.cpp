@@ -1,9 +1,13 @@
-// The tray menu: what it offers as it opens, and the language submenu.
+// The tray menu: what it offers as it opens, the import offers, and the language submenu.
 #include "../store/storefixture.h"
+#include "app/collectioncommands.h"
 #include "app/traymenu.h"
 #include "config/settings.h"
+#include "lang/confirm.h"
 #include "lang/languages.h"
+#include "testenv.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +63,48 @@ class TestTrayMenu final : public QObject
             if (Item(name)->isChecked())
                 checked << name;
         QTEST((shown << checked.join(u' ')).join(u'|'), "shown");
+    }
+
+    // "Import bookmarks..." offers every browser profile with bookmarks, with its count, and
+    // a file; a choice imports and tells what came of it, copies in several folders too.
+    void importOffers()
+    {
+        struct : TConfirmer
+        {
+            QStringList told;
+            bool ShowConfirm(int, const QString &text, const QString &, quint16,
+                             TConfirmOptions) override
+            {
+                told << text;
+                return true;
+            }
+        } confirmer;
+        const QString config = TestHomePath() + "/.config/";
+        const QByteArray bookmarks = ReadFile(FAVRAKE_TEST_DATA "/exchange/Bookmarks");
+        for (const char *profile : {"Default", "Profile 2"})
+            WriteFile(config + "chromium/" + profile + "/Bookmarks", bookmarks);
+        WriteFile(config + "BraveSoftware/Brave-Browser/Default/Bookmarks",
+                  QByteArray(bookmarks).replace("https://doc.qt.io/", "https://www.debian.org/"));
+        QTemporaryDir favorites;
+        const ScopedEnv folder("FAVRAKE_FAVORITES", QFile::encodeName(favorites.path()));
+        TCollectionCommands commands(confirmer);
+        commands.PopupImportMenu({});
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QStringList offered;
+        for (const QAction *action : menu->actions())
+            offered << action->text();
+        QCOMPARE(
+            offered,
+            (QStringList{"Import bookmarks from:", "Chromium, profile \"Default\" (3 bookmarks)",
+                         "Chromium, profile \"Profile 2\" (3 bookmarks)", "Brave (3 bookmarks)", "",
+                         "a file..."}));
+        menu->actions()[3]->trigger();
+        menu->close();
+        QCOMPARE(confirmer.told.size(), 1);
+        QVERIFY2(confirmer.told[0].startsWith("Imported from Brave") &&
+                     confirmer.told[0].endsWith("\r\n1 address is saved in more than one folder."),
+                 qPrintable(confirmer.told[0]));
     }
 
     // A language whose caption the menu gave an "&" is still the current one: choosing it

@@ -3,6 +3,7 @@
 #include "exchange/browsers.h"
 #include "exchange/chromiumreader.h"
 #include "exchange/firefoxreader.h"
+#include "exchange/netscapereader.h"
 #include "exchangefixture.h"
 #include "testenv.h"
 
@@ -97,6 +98,40 @@ class TestBrowsers : public QObject
                               "/Mobile bookmarks|Phone|https://m.example/|1665526400000000"}));
     }
 
+    // A chosen file is told by its content, whatever its name.
+    void sourceByContent_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("content"); // a fixture, or "places" for a Firefox database
+        QTest::addColumn<QString>("first");   // the first line read; empty: an error
+        QTest::newRow("Chromium's Bookmarks")
+            << "Bookmarks"
+            << "Bookmarks" << Lines(readChromiumJson(DataFile("Bookmarks")).tree)[0];
+        QTest::newRow("Chromium's Bookmarks as .html")
+            << "export.html"
+            << "Bookmarks" << Lines(readChromiumJson(DataFile("Bookmarks")).tree)[0];
+        QTest::newRow("places.sqlite under another name") << "places.bak"
+                                                          << "places" << PlacesLines[0];
+        QTest::newRow("bookmark HTML named Bookmarks")
+            << "Bookmarks"
+            << "chromium.html" << Lines(readBookmarkHtml(DataFile("chromium.html")).tree)[0];
+        QTest::newRow("neither") << "Bookmarks"
+                                 << "places.sql"
+                                 << "";
+    }
+    void sourceByContent()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, content);
+        QTemporaryDir dir;
+        if (content == u"places")
+            sqlite3_close(WritePlaces(dir.filePath(name)));
+        else
+            WriteFile(dir.filePath(name), DataFile(content));
+        const SourceRead read = readBookmarkSource(dir.filePath(name));
+        QTEST(read.ok() ? Lines(read.tree).value(0) : QString(), "first");
+    }
+
     void profiles()
     {
         const QString home = TestHomePath();
@@ -121,7 +156,8 @@ class TestBrowsers : public QObject
             found << QStringLiteral("%1 %2 %3")
                          .arg(b.profile.browser->id, b.profile.name)
                          .arg(b.bookmarkCount);
-        QCOMPARE(found, (QStringList{"firefox default-release 4", "brave Profile 1 3"}));
+        QCOMPARE(found, (QStringList{"firefox default-release 4", "firefox other 4",
+                                     "brave Profile 1 3"}));
     }
 };
 

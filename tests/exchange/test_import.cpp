@@ -5,12 +5,14 @@
 #include "exchange/importer.h"
 #include "exchange/netscapereader.h"
 #include "exchangefixture.h"
+#include "platform/filenames.h"
 #include "platform/newfile.h"
 #include "store/bookmarks.h"
 
 #include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
 
 using namespace exchange;
 
@@ -75,7 +77,7 @@ class TestImport : public QObject
         QTEST(bookmarkFileName(title, u"https://user@Example.COM:8080/x", number), "name");
     }
 
-    void importTwice()
+    void firefoxExportIntoMissingFolder()
     {
         QTemporaryDir dir;
         const QString favorites = dir.filePath("Favorites"); // missing: made by the import
@@ -92,11 +94,98 @@ class TestImport : public QObject
         // The add date becomes the file's time.
         QCOMPARE(QFileInfo(favorites + "/Getting Started.url").lastModified().toSecsSinceEpoch(),
                  1700000000);
-        const ImportReport second = Import(Tree("firefox.html"), favorites);
-        QCOMPARE(std::tuple(second.imported, second.alreadyPresent, second.foldersCreated),
-                 std::tuple(0, 3, 0));
-        QCOMPARE(second.destination, QStringLiteral("Imported from test.html 2024-01-01"));
-        QCOMPARE(Shortcuts(favorites), expected);
+    }
+
+    // Every copy goes where the source has it, compared with the collection as it stood
+    // before; a second import writes nothing.
+    void copies_data()
+    {
+        QTest::addColumn<QStringList>("source");     // "folder path|title|address"
+        QTest::addColumn<QStringList>("collection"); // "file=address" before the import
+        QTest::addColumn<QStringList>("written");    // what the import added
+        QTest::addColumn<QList<int>>("counts"); // imported, already present, in several folders
+        const QString a = "https://a.example/", b = "https://b.example/";
+        QTest::newRow("one address in two folders")
+            << QStringList{"News|A|" + a, "Tech|A|" + a, "|B|" + b} << QStringList()
+            << QStringList{"B.url=" + b, "News/A.url=" + a, "Tech/A.url=" + a}
+            << QList<int>{3, 0, 1};
+        QTest::newRow("the same bookmark twice in one folder, written once")
+            << QStringList{"News|A|" + a, "News|A|" + a, "News|Other|" + a} << QStringList()
+            << QStringList{"News/A.url=" + a, "News/Other.url=" + a} << QList<int>{2, 1, 0};
+        const QString in = "Imported from test.html 2024-01-01/", x = "https://x.example/";
+        QTest::newRow("names taken on disk or in other case; two source folders one on disk")
+            << QStringList{"News|A|" + a,         "NEWS|A|" + a,         "NEWS|B|" + b,
+                           "|Same|" + x + "Same", "|SAME|" + x + "SAME", "|same|" + x + "same"}
+            << QStringList{in + "same.url=https://other.example/", in + "News="}
+            << QStringList{in + "News (2)/A.url=" + a, in + "News (2)/B.url=" + b,
+                           in + "SAME (3).url=" + x + "SAME", in + "Same (2).url=" + x + "Same",
+                           in + "same (4).url=" + x + "same"}
+            << QList<int>{5, 1, 0};
+        QTest::newRow("copies of an address the collection holds")
+            << QStringList{"News|A|" + a, "Tech|A|HTTPS://A.example", "Tech|B|" + b}
+            << QStringList{"Old.url=" + a}
+            << QStringList{"Imported from test.html 2024-01-01/Tech/B.url=" + b}
+            << QList<int>{1, 2, 0};
+    }
+    void copies()
+    {
+        QFETCH(QStringList, source);
+        QFETCH(QStringList, collection);
+        QFETCH(QStringList, written);
+        QFETCH(QList<int>, counts);
+        BookmarkTree tree;
+        QHash<QString, int> folders{{QString(), 0}};
+        for (const QString &line : source) {
+            const QStringList parts = line.split(u'|');
+            QString path;
+            for (const QString &name : parts[0].split(u'/', Qt::SkipEmptyParts)) {
+                const int parent = folders.value(path);
+                path += u'/' + name;
+                if (!folders.contains(path))
+                    folders.insert(path, tree.addFolder(parent, name));
+            }
+            tree.bookmarks.push_back({folders.value(path), parts[1], parts[2], 0});
+        }
+        QTemporaryDir dir;
+        for (const QString &entry : collection)
+            WriteFile(dir.filePath(entry.section(u'=', 0, 0)),
+                      Shortcut(entry.section(u'=', 1).toUtf8()));
+        for (const bool dryRun : {true, false}) {
+            const ImportReport report = Import(tree, dir.path(), dryRun);
+            QCOMPARE((QList<int>{report.imported, report.alreadyPresent,
+                                 report.addressesInSeveralFolders}),
+                     counts);
+        }
+        QStringList expected = collection + written;
+        expected.sort();
+        QCOMPARE(Shortcuts(dir.path()), expected);
+        QCOMPARE(Import(tree, dir.path()).imported, 0);
+        QCOMPARE(Shortcuts(dir.path()), expected);
+    }
+
+    // A Favorites folder named in bytes that are not UTF-8 is the folder written into.
+    void latin1Folder()
+    {
+        QTemporaryDir dir;
+        const QByteArray favorites = QFile::encodeName(dir.path()) + "/Fav\xE9";
+        WriteRawFile(favorites + "/Old\xE9/Old.url", Shortcut("https://old.example/"));
+        BookmarkTree tree;
+        tree.bookmarks.push_back({tree.addFolder(0, "News"), "A", "https://a.example/", 0});
+        tree.bookmarks.push_back({0, "Old", "https://old.example/", 0});
+        const ImportReport report =
+            Import(tree, platform::decodeFileName(favorites), false,
+                   &platform::batchedFileWriteOps(), platform::decodeFileName("Old\xE9/In"));
+        QCOMPARE(std::tuple(report.imported, report.alreadyPresent, report.failed),
+                 std::tuple(1, 1, 0));
+        QByteArrayList files;
+        for (const auto &entry :
+             std::filesystem::recursive_directory_iterator(dir.path().toStdString()))
+            files << QByteArray::fromStdString(entry.path().string()).mid(dir.path().size() + 1);
+        std::sort(files.begin(), files.end());
+        std::filesystem::remove_all(favorites.toStdString()); // out of QTemporaryDir's reach
+        QCOMPARE(files, (QByteArrayList{"Fav\xE9", "Fav\xE9/Old\xE9", "Fav\xE9/Old\xE9/In",
+                                        "Fav\xE9/Old\xE9/In/News", "Fav\xE9/Old\xE9/In/News/A.url",
+                                        "Fav\xE9/Old\xE9/Old.url"}));
     }
 
     void addDates_data()
@@ -115,31 +204,6 @@ class TestImport : public QObject
     {
         QFETCH(qint64, raw);
         QTEST(qint64(addDateSeconds(raw, Now.toSecsSinceEpoch()).value_or(0)), "seconds");
-    }
-
-    void collisions()
-    {
-        QTemporaryDir dir;
-        WriteFile(dir.filePath("In/same.url"),
-                  "[InternetShortcut]\r\nURL=https://other.example/\r\n");
-        WriteFile(dir.filePath("In/News"), "a file where a folder should go");
-        BookmarkTree tree;
-        const int news = tree.addFolder(0, "News");
-        const int newsAgain = tree.addFolder(0, "NEWS");
-        for (const char *title : {"Same", "SAME", "same"})
-            tree.bookmarks.push_back(
-                {0, title, QStringLiteral("https://x.example/%1").arg(title), 0});
-        tree.bookmarks.push_back({news, "A", "https://a.example/", 0});
-        tree.bookmarks.push_back({newsAgain, "B", "https://b.example/", 0});
-        const ImportReport report =
-            Import(tree, dir.path(), false, &platform::systemFileWriteOps(), "In");
-        QCOMPARE(report.imported, 5);
-        QCOMPARE(Shortcuts(dir.filePath("In")),
-                 (QStringList{
-                     "News (2)/A.url=https://a.example/", "News (2)/B.url=https://b.example/",
-                     "News=", "SAME (3).url=https://x.example/SAME",
-                     "Same (2).url=https://x.example/Same", "same (4).url=https://x.example/same",
-                     "same.url=https://other.example/"}));
     }
 
     void failedWrite()
@@ -191,6 +255,77 @@ class TestImport : public QObject
                      1500000000);
     }
 
+    // A whole file (an export) is written completely or not at all, through a symbolic link
+    // to its target, and never into something that is not a regular file.
+    void wholeFile_data()
+    {
+        QTest::addColumn<QString>("target");     // what stands at out.html before
+        QTest::addColumn<int>("write");          // 0: works, 1: fails as on a full disk, 2: short
+        QTest::addColumn<QString>("error");      // the start of the reason; empty: written
+        QTest::addColumn<QByteArray>("content"); // of the file written, or through the link
+        QTest::addColumn<uint>("mode");
+        const auto row = [](const char *name, const char *target, int write, const char *error,
+                            const char *content, uint mode) {
+            QTest::newRow(name) << QString::fromLatin1(target) << write
+                                << QString::fromLatin1(error) << QByteArray(content) << mode;
+        };
+        const uint fresh = platform::newFileMode();
+        row("new file", "", 0, "", "<html>", fresh);
+        row("a file of mode 0640 keeps it", "file", 0, "", "<html>", 0640);
+        row("through a symbolic link", "link", 0, "", "<html>", 0640);
+        row("through a link to a file not there yet", "dangling", 0, "", "<html>", fresh);
+        row("FIFO", "fifo", 0, "it is a named pipe", "<missing>", 0);
+        row("folder", "folder", 0, "it is a folder", "<missing>", 0);
+        row("read-only file", "read-only", 0, "the file is read-only", "old", 0444);
+        row("folder missing", "none/", 0, "its folder does not exist", "<missing>", 0);
+        row("disk full", "file", 1, "No space left on device", "old", 0640);
+        row("write comes short", "file", 2, "only part of the content", "old", 0640);
+    }
+    void wholeFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, write);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(target.endsWith(u'/') ? target + "out.html" : "out.html");
+        const bool link = target == u"link" || target == u"dangling";
+        const QString real = link ? dir.filePath("real") : path;
+        const QByteArray out = QFile::encodeName(path);
+        if (target == u"file" || target == u"link" || target == u"read-only")
+            WriteFile(real, "old");
+        ::chmod(QFile::encodeName(real).constData(), target == u"read-only" ? 0444 : 0640);
+        QVERIFY(!link || QFile::link("real", path));
+        QVERIFY(target != u"folder" || QDir(dir.path()).mkdir("out.html"));
+        QVERIFY(target != u"fifo" || ::mkfifo(out.constData(), 0600) == 0);
+        // A reader on the FIFO, so that a wrong open for writing could not block the test.
+        const int reader = target == u"fifo" ? ::open(out.constData(), O_RDONLY | O_NONBLOCK) : -1;
+        struct stat before = {}, after = {};
+        ::lstat(out.constData(), &before);
+        platform::FileWriteOps ops = platform::systemFileWriteOps();
+        if (write > 0)
+            ops.write = write == 1 ? FailingWrite : +[](int fd, const void *data, unsigned long) {
+                static bool first = true; // half of it, then nothing more
+                return (first = !first) ? 0L : long(::write(fd, data, 3));
+            };
+        const platform::FileWriteResult result = platform::writeWholeFile(path, "<html>", ops);
+        QVERIFY2(result.ok() ? error.isEmpty() : !error.isEmpty() && result.error.startsWith(error),
+                 qPrintable(result.error));
+        char byte = 0;
+        QVERIFY(reader < 0 || ::read(reader, &byte, 1) <= 0);
+        ::close(reader);
+        ::lstat(out.constData(), &after); // a link stays a link, a FIFO a FIFO
+        QCOMPARE(after.st_mode & S_IFMT, before.st_mode    ? before.st_mode & S_IFMT
+                                         : error.isEmpty() ? S_IFREG
+                                                           : 0);
+        after = {};
+        ::stat(QFile::encodeName(real).constData(), &after);
+        const bool file = S_ISREG(after.st_mode); // never read a FIFO: that would wait
+        QTEST(file ? ReadFile(real) : QByteArray("<missing>"), "content");
+        QTEST(file ? uint(after.st_mode & 0777) : 0u, "mode");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::AllEntries).filter("favrake-tmp"),
+                 QStringList());
+    }
+
     void tooDeep()
     {
         BookmarkTree tree;
@@ -211,10 +346,14 @@ class TestImport : public QObject
     {
         QTemporaryDir dir;
         const QString source = dir.filePath("source");
-        const QStringList collection = {
-            "A & B 'c'.url=https://a.example/?x=1&y=2", "News/Tech/Qt.url=https://qt.example/",
-            "News/Tech/deeper/x.url=https://x.example/%C3%A4", "News/lwn.url=https://lwn.example/",
-            "Zed.url=ftp://zed.example/"};
+        const QStringList collection = {// with copies in several folders and in one
+                                        "A & B 'c'.url=https://a.example/?x=1&y=2",
+                                        "News/Tech/Qt.url=https://qt.example/",
+                                        "News/Tech/deeper/x.url=https://x.example/%C3%A4",
+                                        "News/Tech/lwn.url=https://lwn.example/",
+                                        "News/lwn (2).url=https://lwn.example/",
+                                        "News/lwn.url=https://lwn.example/",
+                                        "Zed.url=ftp://zed.example/"};
         for (const QString &entry : collection)
             WriteFile(source + u'/' + entry.section(u'=', 0, 0),
                       "[InternetShortcut]\r\nURL=" + entry.section(u'=', 1).toUtf8() + "\r\n");
@@ -229,15 +368,17 @@ class TestImport : public QObject
         QVERIFY2(html.contains(R"(ADD_DATE="1500000000" LAST_MODIFIED="1500000000">Zed<)"),
                  html.constData());
         const ImportReport report = Import(readBookmarkHtml(html).tree, dir.filePath("copy"));
-        QCOMPARE(report.imported, collection.size());
+        QCOMPARE(std::pair(report.imported, report.addressesInSeveralFolders),
+                 std::pair(int(collection.size()), 1));
         QCOMPARE(Shortcuts(dir.filePath("copy")), collection);
+        QCOMPARE(exportCollection(TBookmarks(dir.filePath("copy"))).count("lwn.example"), 3);
         QCOMPARE(QFileInfo(dir.filePath("copy/Zed.url")).lastModified().toSecsSinceEpoch(),
                  bookmarked.toSecsSinceEpoch());
     }
 
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("arguments"); // "@" stands for the test's folder
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("says"); // the last line, where a row names it
         const auto row = [](const char *name, const QStringList &arguments, int status,
@@ -247,15 +388,22 @@ class TestImport : public QObject
         const QString file = QStringLiteral(FAVRAKE_TEST_DATA "/exchange/chromium.html");
         row("import", {"import", file, "--into", "In/Here"}, 0);
         row("dry run", {"import", file, "--dry-run"}, 0);
-        row("no source", {"import"}, 2);
-        row("folder outside", {"import", file, "--into", "../x"}, 2);
-        row("profile of a file", {"import", file, "--profile", "p"}, 2);
         row("unreadable source", {"import", "/nonexistent.html"}, 1);
         row("not a bookmark file", {"import", "/etc/hostname"}, 1);
         row("browser without profile", {"import", "vivaldi"}, 1);
         row("unwritable folder", {"import", file, "--into", "blocked/x"}, 1);
-        row("export", {"export", "-o", "/dev/null"}, 0, "Exported 2 bookmarks to /dev/null");
-        row("export to a missing folder", {"export", "-o", "/nonexistent/x"}, 1);
+        row("copies of one address", {"import", "@/out/1", "--dry-run"}, 0,
+            "1 address would be saved in more than one folder");
+        row("copies of two addresses", {"import", "@/out/2"}, 0,
+            "2 addresses are saved in more than one folder");
+        row("export", {"export", "-o", "@/out/new.html"}, 0,
+            "Exported 2 bookmarks to @/out/new.html");
+        row("export through a symbolic link", {"export", "-o", "@/out/link"}, 0,
+            "Exported 2 bookmarks to @/out/link");
+        row("export to the standard output", {"export", "-o", "-"}, 0, "</DL><p>");
+        row("export to a FIFO", {"export", "-o", "@/out/fifo"}, 1);
+        row("export to a folder", {"export", "-o", "@/out"}, 1);
+        row("export to a missing folder", {"export", "-o", "@/nonexistent/x"}, 1);
         row("export of a missing folder", {"export", "/nonexistent"}, 1);
         row("duplicates", {"duplicates"}, 0, "1 group of copies, 1 bookmark that could go");
         row("duplicates of two folders", {"duplicates", "a", "b"}, 2);
@@ -263,19 +411,39 @@ class TestImport : public QObject
     void commandLine()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
         QTemporaryDir dir;
+        arguments.replaceInStrings("@", dir.path());
+        says.replace("@", dir.path());
         WriteFile(dir.filePath("blocked"), "a file");
         for (const char *name : {"Only.url", "Copy.url"}) // one bookmark saved twice
             WriteFile(dir.filePath(name), "[InternetShortcut]\r\nURL=https://only.example/\r\n");
+        // Targets that are no file stay what they are; a link is written through.
+        const QByteArray fifo = QFile::encodeName(dir.filePath("out/fifo"));
+        QVERIFY(QDir(dir.path()).mkdir("out") && ::mkfifo(fifo.constData(), 0600) == 0 &&
+                QFile::link("target.html", dir.filePath("out/link")));
+        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
+        for (const QByteArray count : {"1", "2"}) // each address in two folders
+            WriteFile(dir.filePath("out/" + count),
+                      QByteArray("<DL><DT><H3>A</H3><DL><DT><A HREF='https://a/'>a</A>"
+                                 "<DT><A HREF='https://b/'>b</A></DL>"
+                                 "<DT><H3>B</H3><DL><DT><A HREF='https://a/'>a</A>")
+                          .append(count == "2" ? "<DT><A HREF='https://b/'>b</A>" : ""));
         QProcess *cli = StartCli(this, arguments, dir.path());
         QVERIFY(cli->waitForFinished(60000));
         QTEST(cli->exitCode(), "status");
-        QFETCH(QString, says);
+        const QString out = QString::fromUtf8(cli->readAllStandardOutput());
         if (!says.isEmpty())
-            QCOMPARE(QString::fromUtf8(cli->readAllStandardOutput()).trimmed().split(u'\n').last(),
-                     says);
+            QCOMPARE(out.trimmed().split(u'\n').last(), says);
+        char byte = 0;
+        QVERIFY(::read(reader, &byte, 1) <= 0);
+        ::close(reader);
+        QVERIFY(QFileInfo(dir.filePath("out/link")).isSymLink());
+        QCOMPARE(ReadFile(dir.filePath("out/target.html")).startsWith("<!DOCTYPE"),
+                 arguments.contains(dir.filePath("out/link")));
+        QVERIFY(out.startsWith("<!DOCTYPE") == arguments.endsWith("-"));
         if (arguments.contains("--dry-run") || cli->exitCode() != 0)
-            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 3);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 4);
     }
 
     // Killed while writing, an import leaves only whole .URL files, and no other file but

@@ -5,6 +5,9 @@
 #include "testenv.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
@@ -13,6 +16,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+// Central European time by its rule, without the time-zone database.
+const QByteArray CentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 struct Run
 {
@@ -70,28 +75,54 @@ class TestCli final : public QObject
     Q_OBJECT
 
   private slots:
+    // A wrong command line gets one line that names what is wrong, for every command.
     void arguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("begins"); // standard output on success, else standard error
-        const QString usage = u"usage: favrake-cli list"_s;
         const QString missing = m_home.filePath(u"missing"_s);
-        const auto row = [&](const char *name, const QStringList &arguments, int code = 2,
-                             const QString &begins = {}) {
-            QTest::newRow(name) << arguments << code << (code == 2 ? usage : begins);
-        };
-        row("no command", {});
-        row("help", {u"--help"_s}, 0, usage);
+        const auto row =
+            [&](const char *name, const QStringList &arguments, int code, const QString &begins) {
+                QTest::newRow(name)
+                    << arguments << code
+                    << (code == 2 ? u"favrake-cli: "_s + begins + u"\nTry 'favrake-cli --help'.\n"_s
+                                  : begins);
+            };
+        row("no command", {}, 2, u"no command given"_s);
+        row("unknown command", {u"frob"_s}, 2, u"unknown command 'frob'"_s);
+        row("unknown option", {u"--frob"_s}, 2, u"unknown option '--frob'"_s);
+        row("help", {u"--help"_s}, 0, u"usage: favrake-cli list"_s);
+        row("help with more", {u"-h"_s, u"list"_s}, 2, u"unexpected argument 'list'"_s);
         row("version", {u"--version"_s}, 0, u"favrake-cli "_s);
         row("list: no such folder", {u"list"_s, missing}, 1,
             u"favrake-cli: not a readable folder: "_s + missing);
-        row("refresh: two folders", {u"refresh"_s, u"a"_s, u"b"_s});
-        row("no jobs", {u"refresh"_s, u"--jobs"_s, u"0"_s});
-        row("too many jobs", {u"refresh"_s, u"--jobs=65"_s});
-        row("jobs without a number", {u"refresh"_s, u"--jobs"_s});
-        row("jobs twice", {u"refresh"_s, u"--jobs=2"_s, u"--jobs"_s, u"3"_s});
-        row("unknown option", {u"refresh"_s, u"--fast"_s});
+        row("list: unknown verdict", {u"list"_s, u"--verdict"_s, u"gone,dead"_s}, 2,
+            u"unknown verdict 'dead' (valid: ok, moved, login, blocked, failing, gone, parked, "
+            "no-domain, unreachable)"_s);
+        row("list: unknown format", {u"list"_s, u"--format=xml"_s}, 2,
+            u"unknown format 'xml' (valid: tsv, json)"_s);
+        row("refresh: two folders", {u"refresh"_s, u"a"_s, u"b"_s}, 2,
+            u"unexpected argument 'b'"_s);
+        row("no jobs", {u"refresh"_s, u"--jobs"_s, u"0"_s}, 2,
+            u"'--jobs 0' is no number from 1 to 64"_s);
+        row("too many jobs", {u"refresh"_s, u"--jobs=65"_s}, 2,
+            u"'--jobs 65' is no number from 1 to 64"_s);
+        row("jobs without a number", {u"refresh"_s, u"--jobs"_s}, 2,
+            u"option '--jobs' needs a value"_s);
+        row("jobs twice", {u"refresh"_s, u"--jobs=2"_s, u"--jobs"_s, u"3"_s}, 2,
+            u"option '--jobs' is given twice"_s);
+        row("a switch with a value", {u"refresh"_s, u"--all=yes"_s}, 2,
+            u"option '--all' takes no value"_s);
+        row("an option of another command", {u"refresh"_s, u"--fast"_s}, 2,
+            u"unknown option '--fast'"_s);
+        row("export: -o without a file", {u"export"_s, u"-o"_s}, 2, u"option '-o' needs a value"_s);
+        row("import: no source", {u"import"_s}, 2,
+            u"import needs a SOURCE: a bookmark file or a browser"_s);
+        row("import: a folder outside", {u"import"_s, u"firefox"_s, u"--into=../x"_s}, 2,
+            u"'--into ../x' does not name a folder below the Favorites folder"_s);
+        row("import: the profile of a file", {u"import"_s, u"a.html"_s, u"--profile"_s, u"p"_s}, 2,
+            u"'--profile' needs a browser as SOURCE, not a.html"_s);
         row("an empty folder, 64 jobs", {u"refresh"_s, m_home.path(), u"--jobs=64"_s, u"--all"_s},
             0, u"0 refreshed: 0 OK, 0 failed; 0 not written; 0 still due\n"_s);
     }
@@ -103,7 +134,7 @@ class TestCli final : public QObject
         QFETCH(QString, begins);
         const Run run = RunCli(arguments);
         QCOMPARE(run.code, code);
-        QCOMPARE((code == 0 ? run.out : run.err).left(begins.size()), begins);
+        QCOMPARE(code == 2 ? run.err : (code == 0 ? run.out : run.err).left(begins.size()), begins);
         QCOMPARE(run.out.isEmpty(), code != 0);
     }
 
@@ -124,27 +155,89 @@ class TestCli final : public QObject
             if (rec.URL.contains(u"failed") || rec.URL.startsWith(u"ftp"))
                 std::tie(rec.Refreshed, rec.RefreshState, rec.RefreshMsg) =
                     std::tuple(45002.0, -1, u"HTTP/1.1 500 Oops"_s);
-            if (rec.URL.contains(u"fresh"))
-                std::tie(rec.Refreshed, rec.Title) = std::tuple(45003.75, u"Line\nbreak"_s);
+            if (rec.URL.contains(u"fresh")) // 1 July 2024, in summer time
+                std::tie(rec.Refreshed, rec.Title) = std::tuple(45474.5, u"Line\nbreak"_s);
             list.Save(i);
         }
         const ScopedEnv favorites("FAVRAKE_FAVORITES", root);
+        const ScopedEnv zone("TZ", CentralEurope);
         const Run run = RunCli({u"list"_s});
+        std::filesystem::remove_all(root.constData()); // a name QTemporaryDir cannot remove
         QCOMPARE(run.code, 0);
         QStringList lines = run.out.split(u'\n');
         QCOMPARE(lines.takeLast(), QString());
         QCOMPARE(lines.takeLast(), u"4 bookmarks in 2 folders: 3 due now, 1 kept, 1 failed"_s);
         lines.sort();
+        const QString ref = u"ref 2023-03-15T06:00:00+01:00\t"_s;
         QCOMPARE(lines, QStringList({
-                            u"Files.url\tftp://files.test/\tref 2023-03-15\tdue 2023-03-16 "
-                            "12:00\tnot checked (ftp)\t"_s,
-                            u"Fresh\uFFFD.url\thttp://fresh.test/a b\tref 2023-03-15\tdue "
-                            "2023-03-16 12:00\tok 2023-03-18 18:00\tLine break"_s,
-                            u"Kept.url\thttp://kept.test/\tref 2023-03-15\tkept\tnot refreshed\t"_s,
-                            u"News/Failed.url\thttp://failed.test/\tref 2023-03-15\tdue "
-                            "2023-03-16 12:00\tfailed 2023-03-17 00:00: HTTP/1.1 500 Oops\t"_s,
+                            u"Files.url\tftp://files.test/\t"_s + ref +
+                                u"due 2023-03-16T12:00:00+01:00\tnot checked (ftp)\t"_s,
+                            u"Fresh\uFFFD.url\thttp://fresh.test/a b\t"_s + ref +
+                                u"due 2023-03-16T12:00:00+01:00\tok 2024-07-01T12:00:00+02:00\t"
+                                "Line break"_s,
+                            u"Kept.url\thttp://kept.test/\t"_s + ref + u"kept\tnot refreshed\t"_s,
+                            u"News/Failed.url\thttp://failed.test/\t"_s + ref +
+                                u"due 2023-03-16T12:00:00+01:00\tfailed "
+                                "2023-03-17T00:00:00+01:00: HTTP/1.1 500 Oops\t"_s,
                         }));
-        std::filesystem::remove_all(root.constData()); // a name QTemporaryDir cannot remove
+    }
+
+    // The table and JSON forms give each field of one bookmark: JSON with numbers, booleans
+    // and null where they fit, both with the local offset of each moment.
+    void listFields_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QJsonValue>("value");
+        const auto row = [](const char *name, const QString &field, const QJsonValue &value,
+                            const QByteArray &zone = CentralEurope) {
+            QTest::newRow(name) << zone << field << value;
+        };
+        row("a date in winter", u"reference"_s, u"2024-01-15T12:00:00+01:00"_s);
+        row("a date in summer", u"refreshed"_s, u"2024-07-01T12:00:00+02:00"_s);
+        row("a time that summer time skipped", u"failSince"_s, u"2024-03-31T03:30:00+02:00"_s);
+        row("a date in UTC", u"reference"_s, u"2024-01-15T12:00:00+00:00"_s, "UTC0");
+        row("a date west of UTC", u"refreshed"_s, u"2024-07-01T12:00:00-04:00"_s,
+            "EST5EDT,M3.2.0,M11.1.0");
+        row("a date not set", u"lastOk"_s, QJsonValue::Null);
+        row("kept for good: no due date", u"due"_s, QJsonValue::Null);
+        row("kept", u"kept"_s, true);
+        row("refresh state", u"refreshState"_s, -1);
+        row("rating", u"rating"_s, 3);
+        row("verdict", u"verdict"_s, u"failing"_s);
+        row("no address reached yet", u"reachedUrl"_s, QJsonValue::Null);
+        row("text", u"title"_s, u"T\u00E9"_s);
+    }
+    void listFields()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QString, field);
+        QFETCH(QJsonValue, value);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath(u"a.url"_s), Shortcut("http://a.test/"));
+        TBookmarks list(dir.path());
+        TBookmarkRec &rec = *list.Item(0);
+        rec.ReferenceTime = 45306.5;              // 15 January 2024, 12:00
+        rec.Refreshed = 45474.5;                  // 1 July 2024, 12:00
+        rec.History.FailSince = 45382 + 2.5 / 24; // 31 March 2024, 02:30
+        std::tie(rec.RemindTime, rec.RefreshState, rec.Rating, rec.Title, rec.Verdict) =
+            std::tuple(-1, -1, 3, u"T\u00E9"_s, LinkVerdict::Failing);
+        QVERIFY(list.Save(0));
+        const ScopedEnv tz("TZ", zone);
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                RunCli({u"list"_s, dir.path(), u"--format"_s, u"json"_s}).out.toUtf8())
+                .array()
+                .at(0)
+                .toObject();
+        QCOMPARE(json.value(field), value);
+        const QStringList table =
+            RunCli({u"list"_s, dir.path(), u"--format=tsv"_s}).out.split(u'\n');
+        const QString text = value.isDouble() ? QString::number(value.toInt())
+                             : value.isBool() ? (value.toBool() ? u"true"_s : u"false"_s)
+                                              : value.toString();
+        QCOMPARE(table.value(1).split(u'\t').value(table.value(0).split(u'\t').indexOf(field)),
+                 text);
     }
 
     // With one job the lines come in the order of the list, whatever each page takes; each
