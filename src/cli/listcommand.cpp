@@ -49,12 +49,21 @@ QJsonValue dateValue(TDateTime value)
     return textValue(dateText(value));
 }
 
+// When each kept check was made, newest first; null where a check's time is not known.
+QJsonArray checkTimes(const LinkHistory &history)
+{
+    QJsonArray times;
+    for (const TDateTime time : history.CheckTimes)
+        times.append(dateValue(time));
+    return times;
+}
+
 // The fields of the table and JSON forms, by name.
 const QStringList FieldNames = {
-    u"file"_s,       u"url"_s,       u"title"_s,     u"description"_s,  u"reference"_s,
-    u"due"_s,        u"kept"_s,      u"refreshed"_s, u"refreshState"_s, u"refreshMessage"_s,
-    u"reachedUrl"_s, u"phrase"_s,    u"match"_s,     u"rating"_s,       u"checks"_s,
-    u"lastOk"_s,     u"failSince"_s, u"verdict"_s,   u"evidence"_s};
+    u"file"_s,       u"url"_s,    u"title"_s,     u"description"_s,  u"reference"_s,
+    u"due"_s,        u"kept"_s,   u"refreshed"_s, u"refreshState"_s, u"refreshMessage"_s,
+    u"reachedUrl"_s, u"phrase"_s, u"match"_s,     u"rating"_s,       u"checks"_s,
+    u"checkTimes"_s, u"lastOk"_s, u"failSince"_s, u"verdict"_s,      u"evidence"_s};
 
 // Their values as JSON has them: numbers, booleans, and null for what is not set.
 QList<QJsonValue> FieldValues(const TBookmarks &list, int i)
@@ -76,6 +85,7 @@ QList<QJsonValue> FieldValues(const TBookmarks &list, int i)
             rec.Match,
             rec.Rating,
             rec.History.Checks,
+            checkTimes(rec.History),
             dateValue(rec.History.LastOK),
             dateValue(rec.History.FailSince),
             textValue(VerdictName(rec.Verdict)),
@@ -90,6 +100,12 @@ QString tableText(const QJsonValue &value)
         return value.toBool() ? u"true"_s : u"false"_s;
     if (value.isDouble())
         return QString::number(value.toInteger());
+    if (value.isArray()) {
+        QStringList items;
+        for (const QJsonValue &item : value.toArray())
+            items << tableText(item);
+        return items.join(u',');
+    }
     return value.toString();
 }
 

@@ -200,6 +200,8 @@ class TestCli final : public QObject
         row("a date west of UTC", u"refreshed"_s, u"2024-07-01T12:00:00-04:00"_s,
             "EST5EDT,M3.2.0,M11.1.0");
         row("a date not set", u"lastOk"_s, QJsonValue::Null);
+        row("check times, one not known", u"checkTimes"_s,
+            QJsonArray({u"2024-07-01T12:00:00+02:00"_s, QJsonValue::Null}));
         row("kept for good: no due date", u"due"_s, QJsonValue::Null);
         row("kept", u"kept"_s, true);
         row("refresh state", u"refreshState"_s, -1);
@@ -220,6 +222,8 @@ class TestCli final : public QObject
         rec.ReferenceTime = 45306.5;              // 15 January 2024, 12:00
         rec.Refreshed = 45474.5;                  // 1 July 2024, 12:00
         rec.History.FailSince = 45382 + 2.5 / 24; // 31 March 2024, 02:30
+        std::tie(rec.History.Checks, rec.History.CheckTimes) =
+            std::tuple(u"GT"_s, QList<TDateTime>{45474.5, 0});
         std::tie(rec.RemindTime, rec.RefreshState, rec.Rating, rec.Title, rec.Verdict) =
             std::tuple(-1, -1, 3, u"T\u00E9"_s, LinkVerdict::Failing);
         QVERIFY(list.Save(0));
@@ -233,9 +237,10 @@ class TestCli final : public QObject
         QCOMPARE(json.value(field), value);
         const QStringList table =
             RunCli({u"list"_s, dir.path(), u"--format=tsv"_s}).out.split(u'\n');
-        const QString text = value.isDouble() ? QString::number(value.toInt())
-                             : value.isBool() ? (value.toBool() ? u"true"_s : u"false"_s)
-                                              : value.toString();
+        const QString text = value.isDouble()  ? QString::number(value.toInt())
+                             : value.isBool()  ? (value.toBool() ? u"true"_s : u"false"_s)
+                             : value.isArray() ? value[0].toString() + u',' + value[1].toString()
+                                               : value.toString();
         QCOMPARE(table.value(1).split(u'\t').value(table.value(0).split(u'\t').indexOf(field)),
                  text);
     }
