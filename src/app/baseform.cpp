@@ -110,7 +110,7 @@ void TBaseForm::LinkItemChosen(QAction *item)
     else if (item == m_linkOpen)
         OpenEntry(m_popupLabel);
     else
-        EntryAction(m_popupLabel, TagOf(item));
+        actOnEntry(m_popupLabel, TagOf(item));
 }
 
 void TBaseForm::SetFadeLevel(int level)
@@ -146,7 +146,7 @@ void TBaseForm::AttachEntryLabel(TUCLabel *label)
 
 void TBaseForm::OpenEntry(TUCLabel *) {}
 
-void TBaseForm::EntryAction(TUCLabel *, int) {}
+void TBaseForm::actOnEntry(TUCLabel *, int) {}
 
 void TBaseForm::PrepareLinkMenu() {}
 

@@ -80,7 +80,7 @@ class TBaseForm : public QWidget
     // right click brings up the link menu.
     void AttachEntryLabel(TUCLabel *label);
     virtual void OpenEntry(TUCLabel *label);
-    virtual void EntryAction(TUCLabel *label, int tag);
+    virtual void actOnEntry(TUCLabel *label, int tag);
     // Called before the link menu shows, with PopupLabel set.
     virtual void PrepareLinkMenu();
 

@@ -270,7 +270,7 @@ void TBookmarkForm::OpenEntry(TUCLabel *)
     emit openRequested();
 }
 
-void TBookmarkForm::EntryAction(TUCLabel *, int tag)
+void TBookmarkForm::actOnEntry(TUCLabel *, int tag)
 {
     emit actionRequested(tag);
 }

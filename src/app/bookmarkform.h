@@ -39,7 +39,7 @@ class TBookmarkForm final : public TBaseForm
 
   protected:
     void OpenEntry(TUCLabel *label) override;
-    void EntryAction(TUCLabel *label, int tag) override;
+    void actOnEntry(TUCLabel *label, int tag) override;
     void PrepareLinkMenu() override;
 
   private:

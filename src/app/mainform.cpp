@@ -231,7 +231,7 @@ void TMainForm::OpenEntry(TUCLabel *label)
         emit entryOpenRequested(row);
 }
 
-void TMainForm::EntryAction(TUCLabel *label, int tag)
+void TMainForm::actOnEntry(TUCLabel *label, int tag)
 {
     const int row = RowOf(label);
     if (row >= 0)

@@ -88,7 +88,7 @@ class TMainForm final : public TBaseForm
 
   protected:
     void OpenEntry(TUCLabel *label) override;
-    void EntryAction(TUCLabel *label, int tag) override;
+    void actOnEntry(TUCLabel *label, int tag) override;
     void PrepareLinkMenu() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

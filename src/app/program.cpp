@@ -37,7 +37,7 @@ TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe 
       m_confirmDlg(std::make_unique<TConfirmDlg>(nullptr, [this] { return DialogSpot(); })),
       m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
       m_aboutDlg(std::make_unique<TAboutDlg>(m_icon)), m_tray(this, std::move(trayHost)),
-      m_timer([this] { m_review->TimerTimer(); })
+      m_timer([this] { m_review->tick(); })
 {
     QApplication::setWindowIcon(m_icon);
     m_collection = new TCollectionCommands(*m_confirmDlg, this);
@@ -67,12 +67,12 @@ void TProgram::ConnectWindows()
 {
     TMainForm *main = m_mainForm.get();
     connect(main, &TMainForm::entryActionRequested, this,
-            [this](int row, int tag) { m_review->EntryAction(row, tag); });
+            [this](int row, int tag) { m_review->actOnEntry(row, tag); });
     connect(main, &TMainForm::entryOpenRequested, this,
-            [this](int row) { m_review->EntryClick(row); });
-    connect(main, &TMainForm::hideRequested, this, &TProgram::HideClick);
+            [this](int row) { m_review->openEntry(row); });
+    connect(main, &TMainForm::hideRequested, this, &TProgram::askToHide);
     connect(main, &TMainForm::showPutBackRequested, this,
-            [this] { m_review->SBtInfoShowPutBackClick(); });
+            [this] { m_review->showPutBackBookmarks(); });
     connect(main, &TMainForm::chooseFolderRequested, m_collection,
             &TCollectionCommands::ChooseFolder);
     connect(main, &TMainForm::importRequested, m_collection, &TCollectionCommands::PopupImportMenu);
@@ -83,20 +83,20 @@ void TProgram::ConnectWindows()
     connect(main, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
     // Without a tray the title window stands in for the icon, in the corner at the panel.
     connect(main, &TMainForm::standingIn, this, [this] { m_arranger->PlaceMainAlone(); });
-    connect(main, &TMainForm::standInClicked, this, [this] { TrayIconMouseDown(Qt::LeftButton); });
+    connect(main, &TMainForm::standInClicked, this, [this] { answerTrayClick(Qt::LeftButton); });
     for (int row = 0; row < TReview::RowCount; ++row) {
         TBookmarkForm *window = m_arranger->BookmarkWindow(row);
         connect(window, &TBookmarkForm::actionRequested, this,
-                [this, row](int tag) { m_review->BookmarkWindowAction(row, tag); });
+                [this, row](int tag) { m_review->actInBookmarkWindow(row, tag); });
         connect(window, &TBookmarkForm::openRequested, this,
-                [this, row] { m_review->EntryClick(row); });
+                [this, row] { m_review->openEntry(row); });
         connect(window, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
     }
     TSpeedForm *speed = m_arranger->SpeedWindow();
     connect(speed, &TSpeedForm::commandRequested, this, &TProgram::SpeedCommand);
     connect(speed, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
-    connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::TrayIconMouseDown);
-    connect(&m_tray, &platform::TTrayIcon::HostChanged, this, &TProgram::TrayHostChanged);
+    connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::answerTrayClick);
+    connect(&m_tray, &platform::TTrayIcon::HostChanged, this, &TProgram::followTrayHost);
     connect(&m_watcher, &platform::TFolderWatcher::Changed, this,
             [this](const QString &folder) { m_review->FolderChanged(folder); });
     connect(m_configDlg.get(), &TConfigDlg::RearrangeWindowsRequested, this,
@@ -316,12 +316,12 @@ void TProgram::ShowTray()
     m_trayMenu->BuildLanguages();
     m_tray.SetHint(QStringLiteral("Favrake"));
     m_tray.SetIconVisible(true);
-    TrayHostChanged(m_tray.HostAvailable());
+    followTrayHost(m_tray.HostAvailable());
 }
 
 // Without a notification area the main window must stay reachable: it keeps a taskbar
 // entry and, hidden, stands in for the tray icon.
-void TProgram::TrayHostChanged(bool available)
+void TProgram::followTrayHost(bool available)
 {
     m_mainForm->SetTaskbarMode(!available);
 }
@@ -356,7 +356,7 @@ void TProgram::SecondStart(const QStringList &params, platform::TInstanceReply &
 {
     if (IsMainVisible())
         RaiseWindows();
-    switch (m_review->OneInstanceInstanceStarted(params)) {
+    switch (m_review->takeSecondStart(params)) {
     case TStartOutcome::Taken:
         break;
     case TStartOutcome::WaitsForAction:

@@ -23,24 +23,24 @@ void TProgram::BuildTrayMenu()
 {
     TTrayMenu::THandlers handlers;
     handlers.MainVisible = [this] { return IsMainVisible(); };
-    handlers.SortMode = [this](int mode) { m_review->PopupModeClick(mode); };
-    handlers.Refresh = [this] { m_review->RefreshClick(); };
-    handlers.PocketMode = [this] { WhenStill([this] { PopupTrayPocketModeClick(); }); };
+    handlers.SortMode = [this](int mode) { m_review->changeSelectionMode(mode); };
+    handlers.Refresh = [this] { m_review->refreshAll(); };
+    handlers.PocketMode = [this] { WhenStill([this] { togglePocketMode(); }); };
     handlers.Setup = [this] { m_configDlg->ShowSetup(); };
     handlers.Import = [this] { m_collection->PopupImportMenu(QCursor::pos()); };
     handlers.Export = [this] { m_collection->ExportFile(); };
     handlers.Help = [this] { OpenHelp(120); };
-    handlers.Homepage = [this] { HomepageClick(); };
+    handlers.Homepage = [this] { openHomepage(); };
     handlers.About = [this] { m_aboutDlg->ShowAbout(); };
     handlers.ShowHide = [this] {
         WhenStill([this] {
             if (IsMainVisible())
-                HideClick();
+                askToHide();
             else
                 m_review->ShowNext();
         });
     };
-    handlers.Quit = [this] { m_review->QuitClick(); };
+    handlers.Quit = [this] { m_review->askToQuit(); };
     handlers.Language = [this](const QString &caption) {
         WhenStill([this, name = ToNarrow(caption)] { ActivateLanguage(name); });
     };
@@ -50,7 +50,7 @@ void TProgram::BuildTrayMenu()
 }
 
 // A click while the windows fade is taken once they stand still, so it sees where they end.
-void TProgram::TrayIconMouseDown(Qt::MouseButton button)
+void TProgram::answerTrayClick(Qt::MouseButton button)
 {
     WhenStill([this, button] {
         if (IsMainVisible())
@@ -60,7 +60,7 @@ void TProgram::TrayIconMouseDown(Qt::MouseButton button)
     });
 }
 
-void TProgram::HideClick()
+void TProgram::askToHide()
 {
     m_review->BeginAction();
     if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHide"), QStringLiteral("Hide"), 10,
@@ -69,7 +69,7 @@ void TProgram::HideClick()
     m_review->EndAction();
 }
 
-void TProgram::PopupTrayPocketModeClick()
+void TProgram::togglePocketMode()
 {
     m_review->BeginAction();
     if (Settings.PocketView ||
@@ -97,7 +97,7 @@ bool TProgram::eventFilter(QObject *, QEvent *event)
     return event->type() == QEvent::ToolTip && Settings.NoHints;
 }
 
-void TProgram::HomepageClick()
+void TProgram::openHomepage()
 {
     m_review->BeginAction();
     if (m_confirmDlg->ShowConfirm(Information,
@@ -114,7 +114,7 @@ void TProgram::SpeedCommand(TSpeedForm::Command command)
 {
     switch (command) {
     case TSpeedForm::Command::Refresh:
-        m_review->RefreshClick();
+        m_review->refreshAll();
         break;
     case TSpeedForm::Command::Help:
         OpenHelp(120);
@@ -123,10 +123,10 @@ void TProgram::SpeedCommand(TSpeedForm::Command command)
         m_aboutDlg->ShowAbout();
         break;
     case TSpeedForm::Command::Home:
-        HomepageClick();
+        openHomepage();
         break;
     case TSpeedForm::Command::Quit:
-        m_review->QuitClick();
+        m_review->askToQuit();
         break;
     case TSpeedForm::Command::Setup:
         m_configDlg->ShowSetup();

@@ -161,13 +161,13 @@ void TReview::UpdateView()
         m_view.ClearShownWindows();
 }
 
-TStartOutcome TReview::OneInstanceInstanceStarted(const QStringList &params)
+TStartOutcome TReview::takeSecondStart(const QStringList &params)
 {
     if (m_closed)
         return TStartOutcome::Refused;
     if (!IsIdle()) {
         const bool asking = m_actionDepth > 0;
-        WhenIdle([this, params] { OneInstanceInstanceStarted(params); });
+        WhenIdle([this, params] { takeSecondStart(params); });
         return asking ? TStartOutcome::WaitsForAction : TStartOutcome::Taken;
     }
     if (!params.isEmpty() && params.first() == u"/UNINSTALL") {
@@ -180,7 +180,7 @@ TStartOutcome TReview::OneInstanceInstanceStarted(const QStringList &params)
     return TStartOutcome::Taken;
 }
 
-void TReview::QuitClick()
+void TReview::askToQuit()
 {
     BeginAction();
     if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgQuit"), QStringLiteral("Quit"), 9, YesNo))
@@ -219,7 +219,7 @@ void TReview::UninstallCleanup()
     m_host.Uninstalled(::UninstallCleanup(*m_bookmarks));
 }
 
-void TReview::SBtInfoShowPutBackClick()
+void TReview::showPutBackBookmarks()
 {
     BeginAction();
     if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgPutBack"), QStringLiteral("PutBack"), 11,
@@ -231,10 +231,10 @@ void TReview::SBtInfoShowPutBackClick()
     EndAction();
 }
 
-void TReview::PopupModeClick(int mode)
+void TReview::changeSelectionMode(int mode)
 {
     if (!IsIdle()) {
-        WhenIdle([this, mode] { PopupModeClick(mode); });
+        WhenIdle([this, mode] { changeSelectionMode(mode); });
         return;
     }
     Settings.SelectionMode = mode;
@@ -243,7 +243,7 @@ void TReview::PopupModeClick(int mode)
     m_view.ShowAll();
 }
 
-void TReview::RefreshClick()
+void TReview::refreshAll()
 {
     BeginAction();
     if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgRefresh"), QStringLiteral("Refresh"), 12,

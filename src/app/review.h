@@ -60,7 +60,7 @@ class TReview final
     bool IsClosed() const { return m_closed; }
 
     // The timer loop.
-    void TimerTimer();
+    void tick();
     bool CompleteStartup(); // the first tick's work; false when the program closes
     void ShowNext();        // the one way the windows come back
     // The folder watcher saw something change in folder; only what did not come from
@@ -74,14 +74,14 @@ class TReview final
     void UpdateView();
 
     // Commands.
-    TStartOutcome OneInstanceInstanceStarted(const QStringList &params); // a second start
-    void QuitClick();
+    TStartOutcome takeSecondStart(const QStringList &params); // a second start
+    void askToQuit();
     void RequestClose(); // closes now, or once the running action has ended
     void Shutdown();     // the main window is closing: stop everything
     void UninstallCleanup();
-    void SBtInfoShowPutBackClick(); // "Show put back entries"
-    void PopupModeClick(int mode);  // a new selection mode
-    void RefreshClick();            // "Refresh all Site information"
+    void showPutBackBookmarks();        // "Show put back entries"
+    void changeSelectionMode(int mode); // a new selection mode
+    void refreshAll();                  // "Refresh all Site information"
 
     // Selection.
     bool IsSelectable(int index, bool includeAwaiting) const;
@@ -109,9 +109,9 @@ class TReview final
 
     // The entries' buttons and menus: an action by Tag on the bookmark of a row, from the
     // main window's pocket entries or from the row's bookmark window. True when done.
-    bool EntryAction(int row, int tag);
-    bool BookmarkWindowAction(int row, int tag);
-    bool EntryClick(int row); // opens the row's bookmark in the browser
+    bool actOnEntry(int row, int tag);
+    bool actInBookmarkWindow(int row, int tag);
+    bool openEntry(int row); // opens the row's bookmark in the browser
 
   private:
     struct Identity // what an action acts on, checked again after every question

@@ -35,7 +35,7 @@ bool IsRemindDays(int tag)
 }
 } // namespace
 
-bool TReview::EntryAction(int row, int tag)
+bool TReview::actOnEntry(int row, int tag)
 {
     TActionScope scope(*this);
     const int index = EntryAt(row);
@@ -51,7 +51,7 @@ bool TReview::EntryAction(int row, int tag)
     return true;
 }
 
-bool TReview::BookmarkWindowAction(int row, int tag)
+bool TReview::actInBookmarkWindow(int row, int tag)
 {
     TActionScope scope(*this);
     const int index = EntryAt(row);
@@ -65,7 +65,7 @@ bool TReview::BookmarkWindowAction(int row, int tag)
     return true;
 }
 
-bool TReview::EntryClick(int row)
+bool TReview::openEntry(int row)
 {
     return OpenAction(EntryAt(row));
 }

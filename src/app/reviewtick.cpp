@@ -32,7 +32,7 @@ void TReview::StartTimer()
         m_timer.Start(TimerInterval);
 }
 
-void TReview::TimerTimer()
+void TReview::tick()
 {
     if (m_closed)
         return;

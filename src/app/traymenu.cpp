@@ -23,7 +23,7 @@ TTrayMenu::TTrayMenu(QWidget *owner, THandlers handlers)
     m_language->setObjectName(QStringLiteral("PopupTrayLanguageMenu"));
     m_language->menuAction()->setObjectName(QStringLiteral("PopupTrayLanguage"));
     m_menu->addMenu(m_language);
-    connect(m_language, &QMenu::aboutToShow, this, &TTrayMenu::PopupTrayLanguageClick);
+    connect(m_language, &QMenu::aboutToShow, this, &TTrayMenu::markCurrentLanguage);
     AddItem(m_menu, "PopupTraySetup", QStringLiteral("Settings..."), m_handlers.Setup);
     AddItem(m_menu, "PopupTrayImport", QStringLiteral("Import bookmarks..."), m_handlers.Import);
     AddItem(m_menu, "PopupTrayExport", QStringLiteral("Export bookmarks..."), m_handlers.Export);
@@ -37,7 +37,7 @@ TTrayMenu::TTrayMenu(QWidget *owner, THandlers handlers)
     m_menu->addSeparator()->setObjectName(QStringLiteral("N1"));
     AddItem(m_menu, "PopupTrayExit", QStringLiteral("&Quit"), m_handlers.Quit);
     m_language->menuAction()->setVisible(false);
-    connect(m_menu, &QMenu::aboutToShow, this, &TTrayMenu::PopupTrayPopup);
+    connect(m_menu, &QMenu::aboutToShow, this, &TTrayMenu::prepareTrayMenu);
 }
 
 QAction *TTrayMenu::AddItem(QMenu *menu, const char *name, const QString &caption,
@@ -87,7 +87,7 @@ void TTrayMenu::BuildLanguages()
     m_language->menuAction()->setVisible(Languages().LanguageCount() > 0);
 }
 
-void TTrayMenu::PopupTrayPopup()
+void TTrayMenu::prepareTrayMenu()
 {
     m_showHide->setText(m_handlers.MainVisible() ? Phrase("WrdHide") : Phrase("WrdShow"));
     m_pocketMode->setText(Settings.PocketView ? Phrase("CapToFull") : Phrase("CapToPocket"));
@@ -95,7 +95,7 @@ void TTrayMenu::PopupTrayPopup()
         item->setChecked(item->data().toInt() == Settings.SelectionMode);
 }
 
-void TTrayMenu::PopupTrayLanguageClick()
+void TTrayMenu::markCurrentLanguage()
 {
     for (QAction *item : m_language->actions())
         item->setChecked(StripHotkeys(item->text()) == FromNarrow(Settings.Language));

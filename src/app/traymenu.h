@@ -34,8 +34,8 @@ class TTrayMenu final : public QObject
     QAction *AddItem(QMenu *menu, const char *name, const QString &caption,
                      const std::function<void()> &handler);
     void AddSortItems();
-    void PopupTrayPopup();
-    void PopupTrayLanguageClick();
+    void prepareTrayMenu();
+    void markCurrentLanguage();
     void SelectLanguage(const QAction *item);
 
     THandlers m_handlers;

@@ -71,11 +71,11 @@ void TAboutDlg::ShowAbout()
 void TAboutDlg::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous())
-        FormShow();
+        fillIn();
     QDialog::showEvent(event);
 }
 
-void TAboutDlg::FormShow()
+void TAboutDlg::fillIn()
 {
     setWindowTitle(Phrase("AboutDlg-Caption"));
     const TBookmarks list(FavoritesFolderInUse());

@@ -21,7 +21,7 @@ class TAboutDlg final : public QDialog
 
   private:
     QLabel *AddRow(const char *captionName, const QString &caption);
-    void FormShow();
+    void fillIn();
 
     QLabel *m_folder = nullptr; // the values are no components: their texts are made anew
     QLabel *m_licence = nullptr;

@@ -226,9 +226,9 @@ QLayout *TConfigDlg::BuildButtons()
     BtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     BtnHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     BtnOk->setDefault(true);
-    connect(BtnOk, &QPushButton::clicked, this, &TConfigDlg::BtnOkClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TConfigDlg::BtnCancelClick);
-    connect(BtnHelp, &QPushButton::clicked, this, &TConfigDlg::BtnHelpClick);
+    connect(BtnOk, &QPushButton::clicked, this, &TConfigDlg::applyAndClose);
+    connect(BtnCancel, &QPushButton::clicked, this, &TConfigDlg::discardChanges);
+    connect(BtnHelp, &QPushButton::clicked, this, &TConfigDlg::askForHelp);
     auto *row = new QHBoxLayout;
     row->addStretch(1);
     for (QPushButton *button : {BtnOk, BtnCancel, BtnHelp})
@@ -246,11 +246,11 @@ void TConfigDlg::ShowSetup()
 void TConfigDlg::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) // not when the window manager merely restores it
-        FormShow();
+        fillIn();
     QDialog::showEvent(event);
 }
 
-void TConfigDlg::FormShow()
+void TConfigDlg::fillIn()
 {
     ShowFolder(FavoritesFolderInUse());
     // A folder named by the environment wins over any choice made here.
@@ -280,7 +280,7 @@ void TConfigDlg::CheckEnables()
     BtnOk->setEnabled(DaysOf(SERemind->text()) && DaysOf(SERefresh->text()));
 }
 
-void TConfigDlg::BtnOkClick()
+void TConfigDlg::applyAndClose()
 {
     CheckEnables();
     if (!BtnOk->isEnabled())
@@ -343,12 +343,12 @@ void TConfigDlg::StoreFolder()
     emit FavoritesFolderChanged();
 }
 
-void TConfigDlg::BtnCancelClick()
+void TConfigDlg::discardChanges()
 {
     reject();
 }
 
-void TConfigDlg::BtnHelpClick()
+void TConfigDlg::askForHelp()
 {
     emit helpRequested(HelpContextHelpButton);
 }

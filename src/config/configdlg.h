@@ -49,11 +49,11 @@ class TConfigDlg final : public QDialog
                            const QString &hint, int context);
     QPushButton *NewButton(const char *name, const QString &text, int context);
 
-    void FormShow();
+    void fillIn();
     void CheckEnables();
-    void BtnOkClick();
-    void BtnCancelClick();
-    void BtnHelpClick();
+    void applyAndClose();
+    void discardChanges();
+    void askForHelp();
     void ChooseFolder();
     void ShowFolder(const QString &folder);
     void StoreFolder();

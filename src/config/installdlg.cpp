@@ -201,7 +201,7 @@ void TInstallDlg::ImportChosen()
     if (chosen < 0 || !m_offers.Import)
         return;
     const QString result = m_offers.Import(chosen);
-    FormShow(); // the collection may have grown
+    fillIn(); // the collection may have grown
     m_importResult->setText(result);
     m_importResult->show();
 }
@@ -211,16 +211,16 @@ void TInstallDlg::ChooseFolder()
     if (m_offers.ChooseFolder)
         m_offers.ChooseFolder();
     m_importResult->hide();
-    FormShow();
+    fillIn();
 }
 
 void TInstallDlg::showEvent(QShowEvent *event)
 {
-    FormShow();
+    fillIn();
     QDialog::showEvent(event);
 }
 
-void TInstallDlg::FormShow()
+void TInstallDlg::fillIn()
 {
     setWindowTitle(Phrase("InstallDlg-Caption", "Favrake"));
     m_descr->setText(Phrase("InstallDlg-LblDescr"));

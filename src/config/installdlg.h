@@ -41,7 +41,7 @@ class TInstallDlg final : public QDialog
     QWidget *BuildBody();
     QGroupBox *BuildImport(QWidget *body);
     QWidget *BuildBottom();
-    void FormShow();
+    void fillIn();
     void ShowImportChoices();
     void ImportChosen();
     void ChooseFolder();

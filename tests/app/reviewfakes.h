@@ -202,13 +202,13 @@ struct ReviewRig
     // The first tick, after which the windows are up.
     TReview &started()
     {
-        start().TimerTimer();
+        start().tick();
         return *review;
     }
     void tick(double seconds = 1)
     {
         now += seconds * Second;
-        review->TimerTimer();
+        review->tick();
     }
     int indexOf(const QString &name) const { return find(review->Bookmarks(), name); }
     int rowOf(const QString &name) const

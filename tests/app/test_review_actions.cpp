@@ -89,7 +89,7 @@ class TestReviewActions : public QObject
             TReview &review = Shown(rig, answers);
             const int row = rig.rowOf(Paper);
             const bool done =
-                window ? review.BookmarkWindowAction(row, tag) : review.EntryAction(row, tag);
+                window ? review.actInBookmarkWindow(row, tag) : review.actOnEntry(row, tag);
             QCOMPARE(Stored(rig, Paper), stored);
             QCOMPARE(Stored(rig, Other), u"1"_s);
             QStringList questions;
@@ -127,7 +127,7 @@ class TestReviewActions : public QObject
         rig.confirmer.answers = {{true}, {false}};
         TReview &review = rig.started();
         rig.view.log.clear();
-        QVERIFY(review.BookmarkWindowAction(rig.rowOf(Paper), tag));
+        QVERIFY(review.actInBookmarkWindow(rig.rowOf(Paper), tag));
         QTEST(rig.view.log.last().section(u' ', 1).toDouble(), "day");
     }
 
@@ -147,7 +147,7 @@ class TestReviewActions : public QObject
         ReviewRig rig;
         Settings.SuggestServer = u"https://links.test"_s;
         TReview &review = Shown(rig, {true, true, false, false}, {.subject = u"A&b=c d/é"_s});
-        review.EntryAction(rig.rowOf(Paper), tag);
+        review.actOnEntry(rig.rowOf(Paper), tag);
         QTEST(rig.desktop.opened.join(u' '), "opened");
     }
 
@@ -194,7 +194,7 @@ class TestReviewActions : public QObject
         rig.desktop.works = browserWorks;
         rig.confirmer.answers = {{true}};
         TReview &review = rig.started();
-        QCOMPARE(review.EntryClick(0), error.isEmpty());
+        QCOMPARE(review.openEntry(0), error.isEmpty());
         QCOMPARE(rig.confirmer.keys(), QStringList{"WebLink"});
         QCOMPARE(rig.desktop.opened.size(), int(url.startsWith("http")));
         QCOMPARE(rig.view.errors.size(), int(!error.isEmpty()));
@@ -327,7 +327,7 @@ class TestReviewActions : public QObject
         TReview &review = rig.started();
         QVERIFY(review.AllEntriesEmpty());
         rig.view.log.clear();
-        review.SBtInfoShowPutBackClick();
+        review.showPutBackBookmarks();
         QCOMPARE(rig.confirmer.keys(), QStringList{"PutBack"});
         QCOMPARE(rig.stored(u"later.url"_s).RemindTime, 1.0);
         QCOMPARE(ReadFile(rig.path(u"kept.url"_s)), kept);
@@ -341,7 +341,7 @@ class TestReviewActions : public QObject
         Settings.NoNetAccess = false;
         TReview &review = Shown(rig, {true, false}, {.refreshed = 0});
         QVERIFY(rig.downloader->isBusyWith(rig.indexOf(Paper)));
-        QVERIFY(review.EntryAction(rig.rowOf(Paper), KeepTag));
+        QVERIFY(review.actOnEntry(rig.rowOf(Paper), KeepTag));
         QVERIFY(!rig.downloader->isBusy());
     }
 };

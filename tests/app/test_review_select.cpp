@@ -130,7 +130,7 @@ class TestReviewSelect : public QObject
         TReview &review = rig.start();
         QCOMPARE(review.EntryAt(0), rig.indexOf(u"old.url"_s));
         QVERIFY(review.AwaitingRefresh());
-        review.PopupModeClick(2);
+        review.changeSelectionMode(2);
         QCOMPARE(Settings.SelectionMode, 2);
         QCOMPARE(Rows(review), QList<int>({rig.indexOf(u"new.url"_s), -1, -1, -1, -1}));
         QCOMPARE(rig.view.log, QStringList({"UpdateView", "ShowAll"}));

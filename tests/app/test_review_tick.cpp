@@ -47,7 +47,7 @@ class TestReviewTick : public QObject
         QFETCH(bool, installs);
         rig.host.installs = installs;
         rig.add(A);
-        rig.start(arguments).TimerTimer();
+        rig.start(arguments).tick();
         QCOMPARE(rig.host.log, host);
         const bool running = host.endsWith(u"Tray"_s);
         QCOMPARE(rig.review->IsClosed(), !running);
@@ -148,11 +148,11 @@ class TestReviewTick : public QObject
             else if (step == u"add")
                 rig.add(u"c.url"_s, {.remind = -1});
             else if (step == u"second" || step == u"uninstall")
-                review.OneInstanceInstanceStarted(step == u"second" ? QStringList()
-                                                                    : QStringList{"/UNINSTALL"});
+                review.takeSecondStart(step == u"second" ? QStringList()
+                                                         : QStringList{"/UNINSTALL"});
             else if (step == u"refresh all") {
                 rig.confirmer.answers = {{true}};
-                review.RefreshClick();
+                review.refreshAll();
             }
         }
         QCOMPARE((rig.view.log + rig.host.log.filter(u"Close"_s)).join(u' '), log);
@@ -191,7 +191,7 @@ class TestReviewTick : public QObject
 
         // "Refresh all" counts the whole collection until every bookmark is refreshed.
         rig.confirmer.answers = {{true}};
-        rig.review->RefreshClick();
+        rig.review->refreshAll();
         const auto whole = [&rig] {
             const TRefreshProgress p = rig.review->WholeRefreshProgress();
             return QList<int>{p.Done, p.Total};
@@ -217,7 +217,7 @@ class TestReviewTick : public QObject
                                              rig.add(u"c.url"_s);
                                              review.FolderChanged(rig.favorites.path());
                                              rig.tick(20);
-                                             QCOMPARE(review.OneInstanceInstanceStarted({}),
+                                             QCOMPARE(review.takeSecondStart({}),
                                                       TStartOutcome::WaitsForAction);
                                          }});
         QVERIFY(!review.KeepAction(a));
@@ -247,24 +247,23 @@ class TestReviewTick : public QObject
             Settings.Installed = false;
             TReview &review = rig.start();
             rig.host.duringFirstRun = [&] {
-                QCOMPARE(review.OneInstanceInstanceStarted({"/UNINSTALL"}),
-                         TStartOutcome::WaitsForAction);
+                QCOMPARE(review.takeSecondStart({"/UNINSTALL"}), TStartOutcome::WaitsForAction);
             };
-            review.TimerTimer();
+            review.tick();
             QCOMPARE(rig.host.log,
                      QStringList({"Language English", "FirstRun", "Uninstalled 0", "Close"}));
             QVERIFY(!HasState(rig, A) && !rig.timer.active && !rig.downloader->started);
             // Closed now: an uninstall handed over later is refused, not dropped silently.
-            QCOMPARE(review.OneInstanceInstanceStarted({"/UNINSTALL"}), TStartOutcome::Refused);
+            QCOMPARE(review.takeSecondStart({"/UNINSTALL"}), TStartOutcome::Refused);
             return;
         }
         TReview &review = rig.started();
         rig.confirmer.answers = {{true, false,
                                   [&] {
                                       if (quit)
-                                          review.QuitClick();
+                                          review.askToQuit();
                                       else
-                                          review.OneInstanceInstanceStarted({"/UNINSTALL"});
+                                          review.takeSecondStart({"/UNINSTALL"});
                                       QVERIFY(!review.IsClosed());
                                   }},
                                  {closes}};
@@ -332,7 +331,7 @@ class TestReviewTick : public QObject
         QVERIFY(QFile::remove(requested));
         rig.review->FolderChanged(rig.favorites.path());
         rig.view.visible = false;
-        rig.review->OneInstanceInstanceStarted({}); // re-reads the folder
+        rig.review->takeSecondStart({}); // re-reads the folder
         QVERIFY(!rig.downloader->isBusy());
         rig.downloader->publish(late, "<title>Late</title>");
         rig.view.log.clear();
