@@ -10,18 +10,18 @@
 #include <functional>
 
 namespace {
-constexpr int BookmarkCount = 100000;
-constexpr int Repeats = 5;
-constexpr quint32 Seed = 20240101;
+constexpr int bookmarkCount = 100000;
+constexpr int repeats = 5;
+constexpr quint32 seed = 20240101;
 
 // Addresses as collections hold them: many sites, some saved twice in another spelling,
 // with tracking parameters, fragments and redirects.
-std::vector<exchange::DuplicateCandidate> MakeCandidates()
+std::vector<exchange::DuplicateCandidate> makeCandidates()
 {
-    QRandomGenerator random(Seed);
+    QRandomGenerator random(seed);
     std::vector<exchange::DuplicateCandidate> candidates;
-    for (int i = 0; i < BookmarkCount; ++i) {
-        const int site = int(random.bounded(BookmarkCount * 3 / 4));
+    for (int i = 0; i < bookmarkCount; ++i) {
+        const int site = int(random.bounded(bookmarkCount * 3 / 4));
         QString url = QStringLiteral("%1://%2site%3.example/section/%4/article-%5.html")
                           .arg(random.bounded(2) ? "https" : "http")
                           .arg(random.bounded(3) ? "www." : "")
@@ -48,22 +48,22 @@ std::vector<exchange::DuplicateCandidate> MakeCandidates()
 
 int main()
 {
-    const std::vector<exchange::DuplicateCandidate> candidates = MakeCandidates();
+    const std::vector<exchange::DuplicateCandidate> candidates = makeCandidates();
     QStringList raw;
     for (const auto &c : candidates)
         raw << c.url;
     double baseline = 1e300;
     double ours = 1e300;
     size_t groups = 0;
-    for (int r = 0; r < Repeats; ++r) {
-        baseline = std::min(baseline, Ms([&] {
+    for (int r = 0; r < repeats; ++r) {
+        baseline = std::min(baseline, ms([&] {
                                 QStringList sorted = raw;
                                 std::sort(sorted.begin(), sorted.end());
                             }));
         ours = std::min(
-            ours, Ms([&] { groups = exchange::DuplicateFinder(candidates).groups().size(); }));
+            ours, ms([&] { groups = exchange::DuplicateFinder(candidates).groups().size(); }));
     }
     std::printf("RESULT duplicates ratio=%.3f group_ms=%.1f sort_ms=%.1f bookmarks=%d groups=%zu "
                 "seed=%u\n",
-                ours / baseline, ours, baseline, BookmarkCount, groups, Seed);
+                ours / baseline, ours, baseline, bookmarkCount, groups, seed);
 }

@@ -12,15 +12,15 @@
 #include <unistd.h>
 
 namespace {
-constexpr int FileCount = 10000;
-constexpr int FolderCount = 200;
-constexpr int Repeats = 9;
+constexpr int fileCount = 10000;
+constexpr int folderCount = 200;
+constexpr int repeats = 9;
 
-QStringList MakeCollection(const QString &root)
+QStringList makeCollection(const QString &root)
 {
     QStringList files;
-    for (int i = 0; i < FileCount; ++i) {
-        const QString folder = QStringLiteral("%1/Folder%2").arg(root).arg(i % FolderCount);
+    for (int i = 0; i < fileCount; ++i) {
+        const QString folder = QStringLiteral("%1/Folder%2").arg(root).arg(i % folderCount);
         QDir().mkpath(folder);
         const QString path = QStringLiteral("%1/Bookmark %2.url").arg(folder).arg(i);
         QByteArray content =
@@ -42,7 +42,7 @@ QStringList MakeCollection(const QString &root)
     return files;
 }
 
-qint64 ReadEveryFileOnce(const QStringList &files)
+qint64 readEveryFileOnce(const QStringList &files)
 {
     qint64 total = 0;
     char buffer[4096];
@@ -55,7 +55,7 @@ qint64 ReadEveryFileOnce(const QStringList &files)
     return total;
 }
 
-double Ms(const std::function<void()> &work)
+double ms(const std::function<void()> &work)
 {
     QElapsedTimer timer;
     timer.start();
@@ -67,18 +67,18 @@ double Ms(const std::function<void()> &work)
 int main()
 {
     QTemporaryDir dir;
-    const QStringList files = MakeCollection(dir.path());
-    ReadEveryFileOnce(files); // warm the cache
+    const QStringList files = makeCollection(dir.path());
+    readEveryFileOnce(files); // warm the cache
     int loaded = 0;
     // Alternate the two so that a busy machine slows both alike; keep the best of each.
     double baseline = 1e300;
     double ours = 1e300;
-    for (int r = 0; r < Repeats; ++r) {
-        baseline = std::min(baseline, Ms([&] { ReadEveryFileOnce(files); }));
-        ours = std::min(ours, Ms([&] { loaded = TBookmarks(dir.path()).Count(); }));
+    for (int r = 0; r < repeats; ++r) {
+        baseline = std::min(baseline, ms([&] { readEveryFileOnce(files); }));
+        ours = std::min(ours, ms([&] { loaded = Bookmarks(dir.path()).count(); }));
     }
-    if (loaded != FileCount)
+    if (loaded != fileCount)
         std::abort();
     std::printf("RESULT load ratio=%.3f load_ms=%.1f read_once_ms=%.1f files=%d folders=%d\n",
-                ours / baseline, ours, baseline, FileCount, FolderCount);
+                ours / baseline, ours, baseline, fileCount, folderCount);
 }

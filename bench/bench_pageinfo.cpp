@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr qsizetype MiB = 1 << 20;
+constexpr qsizetype miB = 1 << 20;
 
-double BestSeconds(int repetitions, const std::function<void()> &run)
+double bestSeconds(int repetitions, const std::function<void()> &run)
 {
     double best = 1e30;
     for (int i = 0; i < repetitions; ++i) {
@@ -36,17 +36,17 @@ double BestSeconds(int repetitions, const std::function<void()> &run)
 struct Random
 {
     quint32 state = 2463534242u;
-    quint32 Next()
+    quint32 next()
     {
         state ^= state << 13;
         state ^= state >> 17;
         state ^= state << 5;
         return state;
     }
-    int Below(int n) { return int(Next() % quint32(n)); }
+    int below(int n) { return int(next() % quint32(n)); }
 };
 
-QByteArray RealisticPage(qsizetype size)
+QByteArray realisticPage(qsizetype size)
 {
     static const char *const words[] = {
         "news",  "the",      "weather", "garden",         "bookmark", "caf\xC3\xA9", "recipe",
@@ -58,11 +58,11 @@ QByteArray RealisticPage(qsizetype size)
     const auto sentence = [&](QByteArray &out, int count) {
         for (int i = 0; i < count; ++i) {
             if (i)
-                out += random.Below(12) ? " " : "\n    ";
-            if (random.Below(25) == 0)
-                out += entities[random.Below(std::size(entities))];
+                out += random.below(12) ? " " : "\n    ";
+            if (random.below(25) == 0)
+                out += entities[random.below(std::size(entities))];
             else
-                out += words[random.Below(std::size(words))];
+                out += words[random.below(std::size(words))];
         }
     };
 
@@ -100,11 +100,11 @@ QByteArray RealisticPage(qsizetype size)
         page += "</a></h2>\n  <div class=\"meta\"><span class=\"date\">June " +
                 QByteArray::number(post % 28 + 1) + ", 2024</span> &middot; <a href=\"/author/" +
                 QByteArray::number(post % 17) + "\" rel=\"author\">Author</a></div>\n";
-        for (int p = 0; p < 2 + random.Below(3); ++p) {
+        for (int p = 0; p < 2 + random.below(3); ++p) {
             page += "  <p>";
-            sentence(page, 12 + random.Below(30));
+            sentence(page, 12 + random.below(30));
             page += " <a href=\"/tag/";
-            page += words[random.Below(std::size(words))];
+            page += words[random.below(std::size(words))];
             page += "\">";
             sentence(page, 2);
             page += "</a>, <em>";
@@ -116,20 +116,20 @@ QByteArray RealisticPage(qsizetype size)
         page += "  <img src=\"/img/" + id + ".jpg\" alt=\"";
         sentence(page, 3);
         page += "\" width=\"640\" height=\"427\" loading=\"lazy\">\n";
-        if (random.Below(3) == 0) {
+        if (random.below(3) == 0) {
             page += "  <ul class=\"links\">";
             for (int l = 0; l < 4; ++l)
                 page += "<li><a href=\"https://example.org/p?id=" + QByteArray::number(l) +
                         "&amp;ref=" + id + "\">Link " + QByteArray::number(l) + "</a></li>";
             page += "</ul>\n";
         }
-        if (random.Below(4) == 0)
+        if (random.below(4) == 0)
             page += "  <table class=\"facts\"><tr><th>Size</th><td>12 cm</td></tr><tr><th>Price"
                     "</th><td>&euro; 4,50</td></tr></table>\n";
-        if (random.Below(5) == 0)
+        if (random.below(5) == 0)
             page += "  <script>track('view', " + id +
                     ", { late: x > 3, html: \"<p class='x'>\" });</script>\n";
-        if (random.Below(6) == 0)
+        if (random.below(6) == 0)
             page += "  <!-- related posts are filled in later: <div class=\"related\"></div> "
                     "-->\n";
         page += "</article>\n";
@@ -139,7 +139,7 @@ QByteArray RealisticPage(qsizetype size)
     return page;
 }
 
-QByteArray Repeat(const QByteArray &prefix, const QByteArray &unit, const QByteArray &suffix,
+QByteArray repeat(const QByteArray &prefix, const QByteArray &unit, const QByteArray &suffix,
                   qsizetype size)
 {
     QByteArray page = prefix;
@@ -155,25 +155,25 @@ struct Hostile
     std::function<QByteArray(qsizetype)> make;
 };
 
-const Hostile HostilePages[] = {
-    {"a_tags", [](qsizetype n) { return Repeat({}, "<a>", {}, n); }},
-    {"one_meta_params", [](qsizetype n) { return Repeat("<meta", " b", ">", n); }},
-    {"script_gt", [](qsizetype n) { return Repeat("<script>", ">", {}, n); }},
-    {"title_pieces", [](qsizetype n) { return Repeat("<title>", "x<b>", {}, n); }},
-    {"title_lt", [](qsizetype n) { return Repeat("<title>", "&lt;", "</title>", n); }},
-    {"title_num", [](qsizetype n) { return Repeat("<title>", "&#65;", "</title>", n); }},
-    {"title_amp_chain", [](qsizetype n) { return Repeat("<title>&", "amp;", "lt;</title>", n); }},
+const Hostile hostilePages[] = {
+    {"a_tags", [](qsizetype n) { return repeat({}, "<a>", {}, n); }},
+    {"one_meta_params", [](qsizetype n) { return repeat("<meta", " b", ">", n); }},
+    {"script_gt", [](qsizetype n) { return repeat("<script>", ">", {}, n); }},
+    {"title_pieces", [](qsizetype n) { return repeat("<title>", "x<b>", {}, n); }},
+    {"title_lt", [](qsizetype n) { return repeat("<title>", "&lt;", "</title>", n); }},
+    {"title_num", [](qsizetype n) { return repeat("<title>", "&#65;", "</title>", n); }},
+    {"title_amp_chain", [](qsizetype n) { return repeat("<title>&", "amp;", "lt;</title>", n); }},
     {"title_num_chain",
      [](qsizetype n) {
          // "&&&#35;35;65;": each decoded "#" completes the reference to its left.
          const qsizetype k = (n - 20) / 4;
-         return "<title>" + QByteArray(k, '&') + '#' + Repeat({}, "35;", {}, 3 * (k - 1)) +
+         return "<title>" + QByteArray(k, '&') + '#' + repeat({}, "35;", {}, 3 * (k - 1)) +
                 "65;</title>";
      }},
     // Elements, comments and quotes that are never closed, each a search to the end.
-    {"unclosed_raw", [](qsizetype n) { return Repeat({}, "<script><style>x", {}, n); }},
-    {"unclosed_comments", [](qsizetype n) { return Repeat({}, "<!--<!--x>", {}, n); }},
-    {"quotes_across_lines", [](qsizetype n) { return Repeat({}, "<a b=\"x\n<a c='y\n", {}, n); }},
+    {"unclosed_raw", [](qsizetype n) { return repeat({}, "<script><style>x", {}, n); }},
+    {"unclosed_comments", [](qsizetype n) { return repeat({}, "<!--<!--x>", {}, n); }},
+    {"quotes_across_lines", [](qsizetype n) { return repeat({}, "<a b=\"x\n<a c='y\n", {}, n); }},
 };
 
 struct PageResult
@@ -182,14 +182,14 @@ struct PageResult
     QString description;
 };
 
-PageResult ReadOurs(const QByteArray &page)
+PageResult readOurs(const QByteArray &page)
 {
-    THTMLScanner scanner;
-    scanner.Parse(page, "Content-Type: text/html\r\n");
-    return {scanner.GetTitle(), scanner.GetDescription()};
+    HtmlScanner scanner;
+    scanner.parse(page, "Content-Type: text/html\r\n");
+    return {scanner.getTitle(), scanner.getDescription()};
 }
 
-qint64 HeapInUse()
+qint64 heapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
     return qint64(info.uordblks + info.hblkhd);
@@ -200,32 +200,32 @@ qint64 HeapInUse()
 int main()
 {
     xmlInitParser();
-    const QByteArray page = RealisticPage(MiB);
+    const QByteArray page = realisticPage(miB);
     const double mb = double(page.size()) / 1e6;
 
     PageResult result;
-    const double ours = BestSeconds(15, [&] { result = ReadOurs(page); });
-    const double baseline = BestSeconds(15, [&] {
+    const double ours = bestSeconds(15, [&] { result = readOurs(page); });
+    const double baseline = bestSeconds(15, [&] {
         htmlDocPtr doc = htmlReadMemory(page.constData(), int(page.size()), "page.html", nullptr,
                                         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR |
                                             HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
         xmlFreeDoc(doc);
     });
     qsizetype tokenCount = 0;
-    const double tokens = BestSeconds(15, [&] {
+    const double tokens = bestSeconds(15, [&] {
         html::Tokenizer tokenizer(page);
         for (tokenCount = 0; tokenizer.next() != html::Tokenizer::Token::End; ++tokenCount) {
         }
     });
     PageText text;
-    const double wholeText = BestSeconds(15, [&] {
-        THTMLScanner scanner;
-        scanner.Parse(page, "Content-Type: text/html\r\n");
+    const double wholeText = bestSeconds(15, [&] {
+        HtmlScanner scanner;
+        scanner.parse(page, "Content-Type: text/html\r\n");
         text = readPageText(scanner);
     });
     volatile const void *sink = nullptr;
     const double scan =
-        BestSeconds(15, [&] { sink = std::memchr(page.constData(), 0, size_t(page.size())); });
+        bestSeconds(15, [&] { sink = std::memchr(page.constData(), 0, size_t(page.size())); });
     (void)sink;
 
     std::printf("realistic page: %lld bytes\n", static_cast<long long>(page.size()));
@@ -243,16 +243,16 @@ int main()
     double worstScale = 0;
     double worstMemory = 0;
     std::printf("hostile pages        1 MiB ms   4 MiB ms   4x/1x   heap/size\n");
-    for (const Hostile &hostile : HostilePages) {
+    for (const Hostile &hostile : hostilePages) {
         double seconds[2] = {};
         double memory = 0;
         for (int s = 0; s < 2; ++s) {
-            const QByteArray bytes = hostile.make(s == 0 ? MiB : 4 * MiB);
-            seconds[s] = BestSeconds(7, [&] { ReadOurs(bytes); });
-            const qint64 before = HeapInUse();
-            THTMLScanner scanner;
-            scanner.Parse(bytes, {});
-            memory = std::max(memory, double(HeapInUse() - before) / double(bytes.size()));
+            const QByteArray bytes = hostile.make(s == 0 ? miB : 4 * miB);
+            seconds[s] = bestSeconds(7, [&] { readOurs(bytes); });
+            const qint64 before = heapInUse();
+            HtmlScanner scanner;
+            scanner.parse(bytes, {});
+            memory = std::max(memory, double(heapInUse() - before) / double(bytes.size()));
         }
         const double scale = seconds[1] / seconds[0];
         std::printf("  %-17s %9.2f  %9.2f  %6.2f   %6.2f%s\n", hostile.name, seconds[0] * 1e3,

@@ -19,47 +19,47 @@
 #include <curl/curl.h>
 
 namespace {
-constexpr int Pages = 1000;
-constexpr int Repeats = 5;
+constexpr int pages = 1000;
+constexpr int repeats = 5;
 
-void MakeCollection(const QString &root, const PageServer &server)
+void makeCollection(const QString &root, const PageServer &server)
 {
-    for (int i = 0; i < Pages; ++i) {
+    for (int i = 0; i < pages; ++i) {
         QFile file(QStringLiteral("%1/Page %2.url").arg(root).arg(i));
         if (!file.open(QIODevice::WriteOnly))
             std::abort();
-        file.write("[InternetShortcut]\r\nURL=" + server.Url(0, i) + "\r\nIconIndex=1\r\n");
+        file.write("[InternetShortcut]\r\nURL=" + server.url(0, i) + "\r\nIconIndex=1\r\n");
     }
 }
 
 // The engine as the command line drives it: its default jobs, the link check, batched
 // durability, and a wait for each result instead of polling.
-int RefreshThroughEngine(TBookmarks &list)
+int refreshThroughEngine(Bookmarks &list)
 {
     PassRunner runner;
-    TRefreshEngine engine(std::make_unique<LinkChecker>(
+    RefreshEngine engine(std::make_unique<LinkChecker>(
         std::make_unique<Downloader>(DownloadLimits{},
                                      PoolOptions{.jobs = 32, .resultReady = runner.poster()}),
         CheckSeams{.resultReady = runner.poster(), .decideWhenIdle = true, .lookups = 32}));
     return runner.run(engine, list);
 }
 
-size_t Keep(char *data, size_t size, size_t count, void *into)
+size_t keep(char *data, size_t size, size_t count, void *into)
 {
     static_cast<QByteArray *>(into)->append(data, qsizetype(size * count));
     return size * count;
 }
 
 // One easy handle per page with the worker's request options.
-int FetchPlain(const PageServer &server)
+int fetchPlain(const PageServer &server)
 {
     int fetched = 0;
     curl_slist *accept = curl_slist_append(nullptr, "Accept: text/html, */*");
-    for (int i = 0; i < Pages; ++i) {
+    for (int i = 0; i < pages; ++i) {
         QByteArray body;
         QByteArray headers;
         CURL *h = curl_easy_init();
-        curl_easy_setopt(h, CURLOPT_URL, server.Url(0, i).constData());
+        curl_easy_setopt(h, CURLOPT_URL, server.url(0, i).constData());
         curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
@@ -69,9 +69,9 @@ int FetchPlain(const PageServer &server)
         curl_easy_setopt(h, CURLOPT_NETRC, long(CURL_NETRC_IGNORED));
         curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, 15000L);
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, 60000L);
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, Keep);
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, keep);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
-        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, Keep);
+        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, keep);
         curl_easy_setopt(h, CURLOPT_HEADERDATA, &headers);
         long code = 0;
         if (curl_easy_perform(h) == CURLE_OK &&
@@ -86,10 +86,10 @@ int FetchPlain(const PageServer &server)
 
 // Each page's file written anew beside the collection and renamed over the old one, as a
 // save does, without reading, checking or flushing anything.
-void ReplaceFilesPlainly(const QString &root)
+void replaceFilesPlainly(const QString &root)
 {
     const QByteArray text(400, 'x');
-    for (int i = 0; i < Pages; ++i) {
+    for (int i = 0; i < pages; ++i) {
         const QString name = QStringLiteral("%1/plain %2.url").arg(root).arg(i);
         QFile temporary(name + QStringLiteral(".new"));
         if (!temporary.open(QIODevice::WriteOnly) || temporary.write(text) != text.size())
@@ -119,17 +119,17 @@ int main(int argc, char **argv)
     double plain = 1e300;
     double files = 1e300;
     // Alternate the runs so that a busy machine slows each alike; keep the best of each.
-    for (int r = 0; r < Repeats; ++r) {
+    for (int r = 0; r < repeats; ++r) {
         QTemporaryDir dir(base + QStringLiteral("/bench_refresh-XXXXXX"));
-        MakeCollection(dir.path(), server);
-        TBookmarks list(dir.path(), TBookmarksEnv{.WriteOps = &platform::batchedFileWriteOps()});
+        makeCollection(dir.path(), server);
+        Bookmarks list(dir.path(), BookmarksEnv{.writeOps = &platform::batchedFileWriteOps()});
         int fetched = 0;
         int stored = 0;
-        plain = std::min(plain, Ms([&] { fetched = FetchPlain(server); }));
-        ours = std::min(ours, Ms([&] { stored = RefreshThroughEngine(list); }));
-        files = std::min(files, Ms([&] { ReplaceFilesPlainly(dir.path()); }));
-        if (fetched != Pages || stored != Pages) {
-            std::fprintf(stderr, "fetched %d, stored %d of %d pages\n", fetched, stored, Pages);
+        plain = std::min(plain, ms([&] { fetched = fetchPlain(server); }));
+        ours = std::min(ours, ms([&] { stored = refreshThroughEngine(list); }));
+        files = std::min(files, ms([&] { replaceFilesPlainly(dir.path()); }));
+        if (fetched != pages || stored != pages) {
+            std::fprintf(stderr, "fetched %d, stored %d of %d pages\n", fetched, stored, pages);
             return 1;
         }
     }
@@ -138,5 +138,5 @@ int main(int argc, char **argv)
                 qPrintable(QStorageInfo(base).fileSystemType()));
     std::printf("RESULT refresh ratio=%.3f ours_ms=%.1f plain_ms=%.1f plain_files_ms=%.1f "
                 "pages=%d\n",
-                ours / plain, ours, plain, files, Pages);
+                ours / plain, ours, plain, files, pages);
 }

@@ -24,13 +24,13 @@
 #include <unistd.h>
 
 namespace {
-constexpr int Pages = 1000;
-constexpr int Names = 200;
-constexpr int PageHosts = 20; // loopback addresses serving the names
-constexpr int Jobs = 32;      // the command line's default
-constexpr std::chrono::milliseconds PageTime{20};
-constexpr std::chrono::milliseconds AnswerTime{30};
-constexpr int Repeats = 5;
+constexpr int pageCount = 1000;
+constexpr int nameCount = 200;
+constexpr int pageHosts = 20; // loopback addresses serving the names
+constexpr int jobs = 32;      // the command line's default
+constexpr std::chrono::milliseconds pageTime{20};
+constexpr std::chrono::milliseconds answerTime{30};
+constexpr int repeats = 5;
 
 using Clock = std::chrono::steady_clock;
 
@@ -50,7 +50,7 @@ class NameServer final
             ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &size) != 0)
             std::abort();
         m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { Serve(); });
+        m_thread = std::thread([this] { serve(); });
     }
     ~NameServer()
     {
@@ -58,8 +58,8 @@ class NameServer final
         m_thread.join();
         ::close(m_socket);
     }
-    quint16 Port() const { return m_port; }
-    int Questions() const { return m_questions.load(); }
+    quint16 port() const { return m_port; }
+    int questions() const { return m_questions.load(); }
 
   private:
     struct Reply
@@ -67,7 +67,7 @@ class NameServer final
         sockaddr_in to;
         QByteArray bytes;
     };
-    void Serve()
+    void serve()
     {
         std::multimap<Clock::time_point, Reply> due;
         while (!m_stop) {
@@ -106,37 +106,37 @@ class NameServer final
     std::thread m_thread;
 };
 
-QByteArray NameOf(int name)
+QByteArray nameOf(int name)
 {
     return "site" + QByteArray::number(name) + ".example";
 }
 
 // Refreshes a new collection with the name server given; the milliseconds it took, -1 when
 // not every page was stored.
-double Refresh(const PageServer &pages, const NameServer &names, const QList<QByteArray> &resolve)
+double refresh(const PageServer &pages, const NameServer &names, const QList<QByteArray> &resolve)
 {
     QTemporaryDir dir;
-    for (int i = 0; i < Pages; ++i) {
+    for (int i = 0; i < pageCount; ++i) {
         QFile file(QStringLiteral("%1/Page %2.url").arg(dir.path()).arg(i));
-        const int name = i % Names;
+        const int name = i % nameCount;
         if (!file.open(QIODevice::WriteOnly))
             std::abort();
-        file.write("[InternetShortcut]\r\nURL=http://" + NameOf(name) + ':' +
-                   QByteArray::number(pages.Port(name % PageHosts)) + "/p/" +
+        file.write("[InternetShortcut]\r\nURL=http://" + nameOf(name) + ':' +
+                   QByteArray::number(pages.port(name % pageHosts)) + "/p/" +
                    QByteArray::number(i) + "\r\n");
     }
-    TBookmarks list(dir.path(), TBookmarksEnv{.WriteOps = &platform::batchedFileWriteOps()});
+    Bookmarks list(dir.path(), BookmarksEnv{.writeOps = &platform::batchedFileWriteOps()});
     PassRunner runner;
-    TRefreshEngine engine(std::make_unique<LinkChecker>(
+    RefreshEngine engine(std::make_unique<LinkChecker>(
         std::make_unique<Downloader>(DownloadLimits{.resolve = resolve},
-                                     PoolOptions{.jobs = Jobs, .resultReady = runner.poster()}),
-        CheckSeams{.resolver = systemResolver({"127.0.0.1", names.Port()}),
+                                     PoolOptions{.jobs = jobs, .resultReady = runner.poster()}),
+        CheckSeams{.resolver = systemResolver({"127.0.0.1", names.port()}),
                    .resultReady = runner.poster(),
                    .decideWhenIdle = true,
-                   .lookups = Jobs}));
+                   .lookups = jobs}));
     int stored = 0;
-    const double ms = Ms([&] { stored = runner.run(engine, list); });
-    return stored == Pages ? ms : -1;
+    const double took = ms([&] { stored = runner.run(engine, list); });
+    return stored == pageCount ? took : -1;
 }
 } // namespace
 
@@ -145,19 +145,19 @@ int main()
     for (const char *name :
          {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "no_proxy"})
         unsetenv(name);
-    const PageServer pages(PageHosts, PageTime);
+    const PageServer pages(pageHosts, pageTime);
     QList<QByteArray> resolve;
-    for (int name = 0; name < Names; ++name)
-        resolve << NameOf(name) + ':' + QByteArray::number(pages.Port(name % PageHosts)) +
-                       ":127.0.0." + QByteArray::number(name % PageHosts + 1);
-    const NameServer slow(AnswerTime);
+    for (int name = 0; name < nameCount; ++name)
+        resolve << nameOf(name) + ':' + QByteArray::number(pages.port(name % pageHosts)) +
+                       ":127.0.0." + QByteArray::number(name % pageHosts + 1);
+    const NameServer slow(answerTime);
     const NameServer fast(std::chrono::milliseconds(0));
     double ours = 1e300;
     double baseline = 1e300;
     // Alternate the runs so that a busy machine slows each alike; keep the best of each.
-    for (int r = 0; r < Repeats; ++r) {
-        const double withSlow = Refresh(pages, slow, resolve);
-        const double withFast = Refresh(pages, fast, resolve);
+    for (int r = 0; r < repeats; ++r) {
+        const double withSlow = refresh(pages, slow, resolve);
+        const double withFast = refresh(pages, fast, resolve);
         if (withSlow < 0 || withFast < 0) {
             std::fprintf(stderr, "not every page was stored\n");
             return 1;
@@ -165,11 +165,11 @@ int main()
         ours = std::min(ours, withSlow);
         baseline = std::min(baseline, withFast);
     }
-    const int questions = slow.Questions() / Repeats;
+    const int questions = slow.questions() / repeats;
     std::printf("%d questions a run to the name server, %lld ms each\n", questions,
-                (long long)AnswerTime.count());
+                (long long)answerTime.count());
     std::printf("RESULT refresh_names ratio=%.3f ours_ms=%.0f baseline_ms=%.0f pages=%d "
                 "names=%d questions=%d\n",
-                ours / baseline, ours, baseline, Pages, Names, questions);
-    return questions > 0 && questions <= Names ? 0 : 1;
+                ours / baseline, ours, baseline, pageCount, nameCount, questions);
+    return questions > 0 && questions <= nameCount ? 0 : 1;
 }

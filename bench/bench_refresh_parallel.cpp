@@ -22,19 +22,19 @@
 extern char **environ;
 
 namespace {
-constexpr int Pages = 1000;
-constexpr int Hosts = 50;
-constexpr int Jobs = 32; // favrake-cli's default
-constexpr std::chrono::milliseconds PageTime{100};
-constexpr std::chrono::seconds Stall{10};
+constexpr int pageCount = 1000;
+constexpr int hostCount = 50;
+constexpr int jobs = 32; // favrake-cli's default
+constexpr std::chrono::milliseconds pageTime{100};
+constexpr std::chrono::seconds stall{10};
 
-void MakeCollection(const QString &folder, const PageServer &server, int pages, int hosts)
+void makeCollection(const QString &folder, const PageServer &server, int pages, int hosts)
 {
     for (int i = 0; i < pages; ++i) {
         QFile file(QStringLiteral("%1/Page %2.url").arg(folder).arg(i));
         if (!file.open(QIODevice::WriteOnly))
             std::abort();
-        file.write("[InternetShortcut]\r\nURL=" + server.Url(i % hosts, i) + "\r\n");
+        file.write("[InternetShortcut]\r\nURL=" + server.url(i % hosts, i) + "\r\n");
     }
 }
 
@@ -46,7 +46,7 @@ struct Finished
 
 // Runs favrake-cli refresh on folder, its output to output; after interruptAfter (when
 // given) it gets SIGINT.
-Finished RunRefresh(const QString &folder, const QString &output,
+Finished runRefresh(const QString &folder, const QString &output,
                     std::optional<std::chrono::seconds> interruptAfter = std::nullopt)
 {
     const QByteArray path = folder.toLocal8Bit();
@@ -73,7 +73,7 @@ Finished RunRefresh(const QString &folder, const QString &output,
     return finished;
 }
 
-QByteArray LastLine(const QString &path)
+QByteArray lastLine(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().split('\n').last() : "";
@@ -88,17 +88,17 @@ struct Timed
     int status = -1;
 };
 
-Timed TimeRefresh(const QString &output, int pages, int hosts)
+Timed timeRefresh(const QString &output, int pages, int hosts)
 {
     QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_refresh_parallel-XXXXXX"));
-    const PageServer server(hosts, PageTime);
-    MakeCollection(folder.path(), server, pages, hosts);
+    const PageServer server(hosts, pageTime);
+    makeCollection(folder.path(), server, pages, hosts);
     QElapsedTimer clock;
     clock.start();
-    const Finished run = RunRefresh(folder.path(), output);
-    std::printf("%s\n", LastLine(output).constData());
-    return {double(clock.nsecsElapsed()) / 1e6, server.Requests(), server.OtherRequests(),
-            server.MostAtOnce(), run.status};
+    const Finished run = runRefresh(folder.path(), output);
+    std::printf("%s\n", lastLine(output).constData());
+    return {double(clock.nsecsElapsed()) / 1e6, server.requests(), server.otherRequests(),
+            server.mostAtOnce(), run.status};
 }
 } // namespace
 
@@ -113,33 +113,33 @@ int main(int argc, char **argv)
     const QString output = home.filePath(QStringLiteral("output.txt"));
     if (argc > 1) {
         const int pages = std::max(10, std::atoi(argv[1]));
-        const Timed run = TimeRefresh(output, pages, pages / 10);
+        const Timed run = timeRefresh(output, pages, pages / 10);
         std::printf("%d pages over %d hosts at %lld ms a page: %.0f ms\n", pages, pages / 10,
-                    (long long)PageTime.count(), run.wallMs);
+                    (long long)pageTime.count(), run.wallMs);
         return run.status == 0 ? 0 : 1;
     }
     std::printf("files in %s (%s)\n", qPrintable(QDir::tempPath()),
                 qPrintable(QStorageInfo(QDir::tempPath()).fileSystemType()));
-    const Timed run = TimeRefresh(output, Pages, Hosts);
+    const Timed run = timeRefresh(output, pageCount, hostCount);
     if (run.status != 0)
         return 1;
     std::printf("server saw %d requests for the %d pages and %d probes (one a host), at most %d "
                 "at once on one host\n",
-                run.requests, Pages, run.probes, run.most);
+                run.requests, pageCount, run.probes, run.most);
 
     QTemporaryDir stalled(QDir::tempPath() + QStringLiteral("/bench_refresh_parallel-XXXXXX"));
     double idleCpu = 0;
     {
-        const PageServer server(Hosts, PageTime, true);
-        MakeCollection(stalled.path(), server, Pages, Hosts);
-        idleCpu = RunRefresh(stalled.path(), output, Stall).cpuSeconds;
+        const PageServer server(hostCount, pageTime, true);
+        makeCollection(stalled.path(), server, pageCount, hostCount);
+        idleCpu = runRefresh(stalled.path(), output, stall).cpuSeconds;
         std::printf("%s\nwhile every server stalled for %lld s: user+sys %.3f s\n",
-                    LastLine(output).constData(), (long long)Stall.count(), idleCpu);
+                    lastLine(output).constData(), (long long)stall.count(), idleCpu);
     }
-    const double idealMs = double(Pages) * double(PageTime.count()) / Jobs;
+    const double idealMs = double(pageCount) * double(pageTime.count()) / jobs;
     std::printf("RESULT refresh_parallel ratio=%.3f wall_ms=%.0f ideal_ms=%.0f requests=%d "
                 "probes=%d most_per_host=%d stalled_cpu_s=%.3f\n",
                 run.wallMs / idealMs, run.wallMs, idealMs, run.requests, run.probes, run.most,
                 idleCpu);
-    return run.requests == Pages && run.probes <= Hosts && run.most <= 2 ? 0 : 1;
+    return run.requests == pageCount && run.probes <= hostCount && run.most <= 2 ? 0 : 1;
 }

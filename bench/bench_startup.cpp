@@ -8,23 +8,23 @@
 
 int main(int argc, char *argv[])
 {
-    return ProgramBenchMain(argc, argv, [](const QString &favorites, const TRunOn &run) {
+    return programBenchMain(argc, argv, [](const QString &favorites, const RunOn &run) {
         QList<double> loads, starts;
         for (int r = 0; r < 5; ++r) {
             QElapsedTimer timer;
             timer.start();
-            if (TBookmarks(favorites).Count() != BenchBookmarks)
+            if (Bookmarks(favorites).count() != benchBookmarks)
                 return 1;
             loads << double(timer.nsecsElapsed()) / 1e6;
-            const double start = run(favorites).FirstShownMs;
+            const double start = run(favorites).firstShownMs;
             if (start < 0)
                 return 1; // no window came up
             starts << start;
         }
-        const double load = Median(loads), start = Median(starts);
+        const double load = median(loads), start = median(starts);
         std::printf("RESULT startup ratio=%.3f extra_ms=%.1f startup_ms=%.1f load_ms=%.1f "
                     "bookmarks=%d\n",
-                    start / load, start - load, start, load, BenchBookmarks);
+                    start / load, start - load, start, load, benchBookmarks);
         return 0;
     });
 }

@@ -4,7 +4,7 @@
 #include <functional>
 
 // Milliseconds that work takes.
-inline double Ms(const std::function<void()> &work)
+inline double ms(const std::function<void()> &work)
 {
     QElapsedTimer timer;
     timer.start();

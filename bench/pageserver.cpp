@@ -41,7 +41,7 @@ PageServer::PageServer(int hosts, std::chrono::milliseconds delay, bool stall)
     }
     if (::pipe2(m_wake, O_CLOEXEC) != 0)
         std::abort();
-    m_thread = std::thread([this] { Serve(); });
+    m_thread = std::thread([this] { serve(); });
 }
 
 PageServer::~PageServer()
@@ -54,13 +54,13 @@ PageServer::~PageServer()
     ::close(m_wake[1]);
 }
 
-QByteArray PageServer::Url(int host, int page) const
+QByteArray PageServer::url(int host, int page) const
 {
     return "http://127.0.0." + QByteArray::number(host + 1) + ':' +
            QByteArray::number(m_ports[size_t(host)]) + "/p/" + QByteArray::number(page);
 }
 
-void PageServer::Serve()
+void PageServer::serve()
 {
     std::vector<Connection> connections;
     for (;;) {
@@ -79,28 +79,28 @@ void PageServer::Serve()
             break;
         for (size_t h = 0; h < m_listeners.size(); ++h)
             if (fds[1 + h].revents)
-                Accept(m_listeners[h], int(h), connections);
+                accept(m_listeners[h], int(h), connections);
         const Clock::time_point now = Clock::now();
         std::erase_if(connections, [&](Connection &c) {
             if (c.answerAt <= now) {
-                Answer(c);
+                answer(c);
                 return true;
             }
-            return !Receive(c);
+            return !receive(c);
         });
     }
     for (const Connection &c : connections)
         ::close(c.fd);
 }
 
-void PageServer::Accept(int listener, int host, std::vector<Connection> &connections)
+void PageServer::accept(int listener, int host, std::vector<Connection> &connections)
 {
     for (int fd; (fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;)
         connections.push_back({fd, host, {}, Clock::time_point::max(), false});
 }
 
 // Reads what came; false when the client has gone.
-bool PageServer::Receive(Connection &c)
+bool PageServer::receive(Connection &c)
 {
     char buffer[4096];
     ssize_t n = 0;
@@ -123,7 +123,7 @@ bool PageServer::Receive(Connection &c)
     return true;
 }
 
-void PageServer::Answer(Connection &c)
+void PageServer::answer(Connection &c)
 {
     const int page = std::atoi(c.request.constData() + std::min<qsizetype>(7, c.request.size()));
     char body[512];

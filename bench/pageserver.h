@@ -17,21 +17,21 @@ class PageServer final
     PageServer(const PageServer &) = delete;
     PageServer &operator=(const PageServer &) = delete;
 
-    QByteArray Url(int host, int page) const;
-    quint16 Port(int host) const { return m_ports[size_t(host)]; } // of 127.0.0.(host+1)
+    QByteArray url(int host, int page) const;
+    quint16 port(int host) const { return m_ports[size_t(host)]; } // of 127.0.0.(host+1)
     // Requests for the collection's pages, and for any other address (the link check's
     // probes).
-    int Requests() const { return m_requests.load(); }
-    int OtherRequests() const { return m_otherRequests.load(); }
+    int requests() const { return m_requests.load(); }
+    int otherRequests() const { return m_otherRequests.load(); }
     // The most requests one host had in progress at the same time.
-    int MostAtOnce() const { return m_mostAtOnce.load(); }
+    int mostAtOnce() const { return m_mostAtOnce.load(); }
 
   private:
     struct Connection;
-    void Serve();
-    void Accept(int listener, int host, std::vector<Connection> &connections);
-    bool Receive(Connection &connection);
-    void Answer(Connection &connection);
+    void serve();
+    void accept(int listener, int host, std::vector<Connection> &connections);
+    bool receive(Connection &connection);
+    void answer(Connection &connection);
 
     const std::chrono::milliseconds m_delay;
     const bool m_stall;

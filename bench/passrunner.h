@@ -23,25 +23,25 @@ class PassRunner final
 
     // Requests every due bookmark and stores the results; the number written, or -1 when a
     // flush failed or a bookmark is still due.
-    int run(TRefreshEngine &engine, TBookmarks &list)
+    int run(RefreshEngine &engine, Bookmarks &list)
     {
-        engine.InitDownloader();
-        TRefreshPass pass(engine, list);
+        engine.initDownloader();
+        RefreshPass pass(engine, list);
         int written = 0;
-        while (!pass.Finished()) {
+        while (!pass.finished()) {
             {
                 std::unique_lock lock(m_mutex);
-                if (const auto due = pass.FlushDue())
+                if (const auto due = pass.flushDue())
                     m_arrived.wait_until(lock, *due, [&] { return m_ready; });
                 else
                     m_arrived.wait(lock, [&] { return m_ready; });
                 m_ready = false;
             }
-            for (TRefreshStep step = pass.Step(); step.Stored != TStoreOutcome::Nothing;
-                 step = pass.Step())
-                written += step.Stored == TStoreOutcome::Written ? 1 : 0;
+            for (RefreshStep step = pass.step(); step.stored != StoreOutcome::Nothing;
+                 step = pass.step())
+                written += step.stored == StoreOutcome::Written ? 1 : 0;
         }
-        return pass.Flush() && list.RefreshDueCount() == 0 ? written : -1;
+        return pass.flush() && list.refreshDueCount() == 0 ? written : -1;
     }
 
   private:

@@ -19,11 +19,11 @@
 #include <unistd.h>
 
 namespace {
-const char ChildFlag[] = "--child";
-constexpr int SettleMs = 2500;
+const char childFlag[] = "--child";
+constexpr int settleMs = 2500;
 
 // Milliseconds since this process started, from the kernel's record of its start.
-double MsSinceProcessStart()
+double msSinceProcessStart()
 {
     QFile stat(QStringLiteral("/proc/self/stat"));
     if (!stat.open(QIODevice::ReadOnly))
@@ -37,7 +37,7 @@ double MsSinceProcessStart()
            startTicks * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
-double ResidentKb()
+double residentKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -52,25 +52,25 @@ double ResidentKb()
 class FirstShow final : public QObject
 {
   public:
-    double Ms = -1;
+    double ms = -1;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (Ms < 0 && event->type() == QEvent::Show && qobject_cast<TBaseForm *>(watched))
-            Ms = MsSinceProcessStart();
+        if (ms < 0 && event->type() == QEvent::Show && qobject_cast<BaseForm *>(watched))
+            ms = msSinceProcessStart();
         return false;
     }
 };
 
-QByteArray TimeToHex(TDateTime time)
+QByteArray timeToHex(DateTime time)
 {
-    return Int64ToHex(int64_t(DateTimeBits(time)));
+    return int64ToHex(int64_t(dateTimeBits(time)));
 }
 
-void MakeDueCollection(const QString &root, int count)
+void makeDueCollection(const QString &root, int count)
 {
-    const QByteArray fresh = TimeToHex(NowDateTime() - 1);
+    const QByteArray fresh = timeToHex(nowDateTime() - 1);
     for (int i = 0; i < count; ++i) {
         const QString folder = QStringLiteral("%1/Folder%2").arg(root).arg(i % 100);
         QDir().mkpath(folder);
@@ -79,13 +79,13 @@ void MakeDueCollection(const QString &root, int count)
             std::abort();
         const QByteArray site = "https://www.site" + QByteArray::number(i) + ".test/";
         file.write("[InternetShortcut]\r\nURL=" + site +
-                   "\r\n[Merkwerk]\r\nTitle=" + EncodeHexText(QStringLiteral("Site %1").arg(i)) +
+                   "\r\n[Merkwerk]\r\nTitle=" + encodeHexText(QStringLiteral("Site %1").arg(i)) +
                    "\r\nURL=" + site + "\r\nRefreshed=" + fresh +
-                   "\r\nRefreshState=0\r\nRemindTime=" + TimeToHex(1.0) + "\r\n");
+                   "\r\nRefreshState=0\r\nRemindTime=" + timeToHex(1.0) + "\r\n");
     }
 }
 
-TProgramRun RunProgram(const QString &self, const QString &favorites, const QString &home)
+ProgramRun runProgram(const QString &self, const QString &favorites, const QString &home)
 {
     QDir(home).mkpath(QStringLiteral(".config"));
     QFile settings(home + QStringLiteral("/.config/Favrake.ini"));
@@ -100,53 +100,53 @@ TProgramRun RunProgram(const QString &self, const QString &favorites, const QStr
     env.insert(QStringLiteral("FAVRAKE_FAVORITES"), favorites);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     child.setProcessEnvironment(env);
-    child.start(self, {QString::fromLatin1(ChildFlag)});
+    child.start(self, {QString::fromLatin1(childFlag)});
     if (!child.waitForFinished(60000) || child.exitCode() != 0)
         std::abort();
-    TProgramRun run;
+    ProgramRun run;
     const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
-    run.FirstShownMs = figures.value(0).toDouble();
-    run.ResidentKb = figures.value(1).toDouble();
+    run.firstShownMs = figures.value(0).toDouble();
+    run.residentKb = figures.value(1).toDouble();
     return run;
 }
 
-int RunChild(int argc, char *argv[])
+int runChild(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    LoadSettings({}, QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")));
-    Languages().Scan(DefaultLanguageFolders());
+    loadSettings({}, QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")));
+    languages().scan(defaultLanguageFolders());
     FirstShow firstShow;
     application.installEventFilter(&firstShow);
     double resident = -1;
     {
-        TProgram program({});
-        QTimer::singleShot(SettleMs, [&] {
-            resident = ResidentKb();
+        Program program({});
+        QTimer::singleShot(settleMs, [&] {
+            resident = residentKb();
             QCoreApplication::quit();
         });
         application.exec();
     }
-    std::printf("%.1f %.0f\n", firstShow.Ms, resident);
+    std::printf("%.1f %.0f\n", firstShow.ms, resident);
     return 0;
 }
 } // namespace
 
-int ProgramBenchMain(int argc, char *argv[],
-                     const std::function<int(const QString &favorites, const TRunOn &run)> &bench)
+int programBenchMain(int argc, char *argv[],
+                     const std::function<int(const QString &favorites, const RunOn &run)> &bench)
 {
-    if (argc >= 2 && qstrcmp(argv[1], ChildFlag) == 0)
-        return RunChild(argc, argv);
+    if (argc >= 2 && qstrcmp(argv[1], childFlag) == 0)
+        return runChild(argc, argv);
     QCoreApplication application(argc, argv);
     QTemporaryDir favorites(QStringLiteral("/dev/shm/favrake-bench-XXXXXX"));
     QTemporaryDir home;
-    MakeDueCollection(favorites.path(), BenchBookmarks);
+    makeDueCollection(favorites.path(), benchBookmarks);
     return bench(favorites.path(), [&](const QString &folder) {
-        return RunProgram(QCoreApplication::applicationFilePath(), folder, home.path());
+        return runProgram(QCoreApplication::applicationFilePath(), folder, home.path());
     });
 }
 
-double Median(QList<double> values)
+double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.isEmpty() ? 0 : values[values.size() / 2];

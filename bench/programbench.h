@@ -7,19 +7,19 @@
 #include <QStringList>
 #include <functional>
 
-struct TProgramRun
+struct ProgramRun
 {
-    double FirstShownMs = -1; // from process start to the first window on the screen
-    double ResidentKb = -1;   // resident memory once the start has settled
+    double firstShownMs = -1; // from process start to the first window on the screen
+    double residentKb = -1;   // resident memory once the start has settled
 };
 
-inline constexpr int BenchBookmarks = 10000;
+inline constexpr int benchBookmarks = 10000;
 
 // The main function of a program benchmark. In the parent, bench gets a Favorites folder
 // with BenchBookmarks due bookmarks (on tmpfs) and a function that runs the program in a
 // child process on any folder; in the child, the program runs and reports its figures.
-using TRunOn = std::function<TProgramRun(const QString &favorites)>;
-int ProgramBenchMain(int argc, char *argv[],
-                     const std::function<int(const QString &favorites, const TRunOn &run)> &bench);
+using RunOn = std::function<ProgramRun(const QString &favorites)>;
+int programBenchMain(int argc, char *argv[],
+                     const std::function<int(const QString &favorites, const RunOn &run)> &bench);
 
-double Median(QList<double> values);
+double median(QList<double> values);

@@ -5,59 +5,59 @@
 #include <functional>
 
 namespace {
-constexpr int TopFadeLevel = 15;
-constexpr int FastestStep = 8;
+constexpr int topFadeLevel = 15;
+constexpr int fastestStep = 8;
 } // namespace
 
-TArrangement ArrangeColumn(const platform::ScreenArea &area,
-                           const std::array<TSlotWindow, SlotCount> &windows, bool noSpeedWnd)
+Arrangement arrangeColumn(const platform::ScreenArea &area,
+                          const std::array<SlotWindow, slotCount> &windows, bool noSpeedWnd)
 {
-    const QRect &work = area.Work;
+    const QRect &work = area.work;
     const int left = work.x();
     const int top = work.y();
     const int right = work.x() + work.width();
     const int bottom = work.y() + work.height();
 
-    TArrangement result;
-    result.DockLeft = left > area.Screen.x();
-    result.DockTop = top > area.Screen.y();
-    for (int slot = 0; slot < BookmarkSlotCount; ++slot)
-        result.Marked[SlotPosition(slot)] = windows[SlotPosition(slot)].Marked;
-    result.Marked[SlotPosition(MainSlot)] = true;
-    result.Marked[SlotPosition(SpeedSlot)] =
+    Arrangement result;
+    result.dockLeft = left > area.screen.x();
+    result.dockTop = top > area.screen.y();
+    for (int slot = 0; slot < bookmarkSlotCount; ++slot)
+        result.marked[slotPosition(slot)] = windows[slotPosition(slot)].marked;
+    result.marked[slotPosition(mainSlot)] = true;
+    result.marked[slotPosition(speedSlot)] =
         !noSpeedWnd &&
-        std::any_of(result.Marked.begin() + SlotPosition(0),
-                    result.Marked.begin() + SlotPosition(BookmarkSlotCount), std::identity());
+        std::any_of(result.marked.begin() + slotPosition(0),
+                    result.marked.begin() + slotPosition(bookmarkSlotCount), std::identity());
 
-    int y = result.DockTop ? top : bottom;
-    int room = (bottom - top) - windows[SlotPosition(MainSlot)].Size.height();
-    for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
-        const int p = SlotPosition(slot);
-        const QSize size = windows[p].Size;
-        if (slot != MainSlot && result.Marked[p] && size.height() >= room)
-            result.Marked[p] = false;
-        if (!result.Marked[p])
+    int y = result.dockTop ? top : bottom;
+    int room = (bottom - top) - windows[slotPosition(mainSlot)].size.height();
+    for (int slot = speedSlot; slot >= mainSlot; --slot) {
+        const int p = slotPosition(slot);
+        const QSize size = windows[p].size;
+        if (slot != mainSlot && result.marked[p] && size.height() >= room)
+            result.marked[p] = false;
+        if (!result.marked[p])
             continue;
-        const int x = result.DockLeft ? left : right - size.width();
-        result.TopLeft[p] = QPoint(x, result.DockTop ? y : y - size.height());
-        y += result.DockTop ? size.height() : -size.height();
-        if (slot != MainSlot)
+        const int x = result.dockLeft ? left : right - size.width();
+        result.topLeft[p] = QPoint(x, result.dockTop ? y : y - size.height());
+        y += result.dockTop ? size.height() : -size.height();
+        if (slot != mainSlot)
             room -= size.height();
     }
     return result;
 }
 
-std::vector<int> FadeLevels(bool visible, bool show)
+std::vector<int> fadeLevels(bool visible, bool show)
 {
     if (visible == show)
-        return {show ? TopFadeLevel : 0};
+        return {show ? topFadeLevel : 0};
     std::vector<int> levels;
-    for (int level = 0; level <= TopFadeLevel; ++level)
-        levels.push_back(show ? level : TopFadeLevel - level);
+    for (int level = 0; level <= topFadeLevel; ++level)
+        levels.push_back(show ? level : topFadeLevel - level);
     return levels;
 }
 
-std::vector<int> SlideSteps(int gap)
+std::vector<int> slideSteps(int gap)
 {
     std::vector<int> steps;
     int step = 0;
@@ -66,7 +66,7 @@ std::vector<int> SlideSteps(int gap)
             step = 2;
         else if (gap < 13)
             step = 4;
-        else if (step < FastestStep)
+        else if (step < fastestStep)
             ++step;
         step = qMin(step, gap);
         steps.push_back(step);

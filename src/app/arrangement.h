@@ -9,41 +9,41 @@
 
 // The column of floating windows as plain numbers. Slots run from -1 (the main window)
 // over 0..4 (the bookmark windows) to 5 (the speed bar); arrays hold slot s at s + 1.
-inline constexpr int MainSlot = -1;
-inline constexpr int SpeedSlot = 5;
-inline constexpr int SlotCount = 7;
-inline constexpr int BookmarkSlotCount = 5;
+inline constexpr int mainSlot = -1;
+inline constexpr int speedSlot = 5;
+inline constexpr int slotCount = 7;
+inline constexpr int bookmarkSlotCount = 5;
 
-constexpr int SlotPosition(int slot)
+constexpr int slotPosition(int slot)
 {
     return slot + 1;
 }
 
-struct TSlotWindow
+struct SlotWindow
 {
-    bool Marked = false; // belongs on the screen; the speed bar's mark is worked out anew
-    QSize Size;
+    bool marked = false; // belongs on the screen; the speed bar's mark is worked out anew
+    QSize size;
 };
 
-struct TArrangement
+struct Arrangement
 {
-    bool DockLeft = false; // the taskbar is at the left: the column stands there
-    bool DockTop = false;  // the taskbar is at the top: the column grows downwards
-    std::array<bool, SlotCount> Marked{};
-    std::array<QPoint, SlotCount> TopLeft{}; // for marked slots
+    bool dockLeft = false; // the taskbar is at the left: the column stands there
+    bool dockTop = false;  // the taskbar is at the top: the column grows downwards
+    std::array<bool, slotCount> marked{};
+    std::array<QPoint, slotCount> topLeft{}; // for marked slots
 };
 
 // Places the marked windows in a column at the screen edge beside the taskbar: the speed
 // bar in the corner, then bookmark windows 4 to 0, the main window farthest from the
 // corner. Bookmark windows that do not fit lose their mark, lower numbers first; the speed
 // bar is marked exactly when some bookmark window is and noSpeedWnd is off.
-TArrangement ArrangeColumn(const platform::ScreenArea &area,
-                           const std::array<TSlotWindow, SlotCount> &windows, bool noSpeedWnd);
+Arrangement arrangeColumn(const platform::ScreenArea &area,
+                          const std::array<SlotWindow, slotCount> &windows, bool noSpeedWnd);
 
 // The fade levels a window runs through: the target level alone when it is already
 // (in)visible as asked, else all sixteen levels up or down.
-std::vector<int> FadeLevels(bool visible, bool show);
+std::vector<int> fadeLevels(bool visible, bool show);
 
 // The steps that close a gap left by a removed window: slowly faster up to 8 pixels, then
 // 4 and 2 near the end; they add up to gap.
-std::vector<int> SlideSteps(int gap);
+std::vector<int> slideSteps(int gap);

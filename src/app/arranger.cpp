@@ -8,282 +8,282 @@
 #include <iterator>
 
 namespace {
-constexpr int FadePauseMs = 5;
-constexpr int SlidePauseMs = 1;
-constexpr int FarewellMs = 3000;
+constexpr int fadePauseMs = 5;
+constexpr int slidePauseMs = 1;
+constexpr int farewellMs = 3000;
 } // namespace
 
-TWindowArranger::TWindowArranger(TBaseForm *mainWindow, ScreenSource screen, PauseObserver pauses)
+WindowArranger::WindowArranger(BaseForm *mainWindow, ScreenSource screen, PauseObserver pauses)
     : m_screen(std::move(screen)), m_pauses(std::move(pauses))
 {
-    m_windows[SlotPosition(MainSlot)] = mainWindow;
-    m_marks[SlotPosition(MainSlot)] = true;
-    for (int i = 0; i < BookmarkSlotCount; ++i)
-        m_windows[SlotPosition(i)] = new TBookmarkForm(mainWindow, i == 0);
-    m_windows[SlotPosition(SpeedSlot)] = new TSpeedForm(mainWindow);
+    m_windows[slotPosition(mainSlot)] = mainWindow;
+    m_marks[slotPosition(mainSlot)] = true;
+    for (int i = 0; i < bookmarkSlotCount; ++i)
+        m_windows[slotPosition(i)] = new BookmarkForm(mainWindow, i == 0);
+    m_windows[slotPosition(speedSlot)] = new SpeedForm(mainWindow);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Play(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { play(); });
 }
 
-TBaseForm *TWindowArranger::Window(int slot) const
+BaseForm *WindowArranger::windowAt(int slot) const
 {
-    return IsSlot(slot) ? m_windows[SlotPosition(slot)].data() : nullptr;
+    return isSlot(slot) ? m_windows[slotPosition(slot)].data() : nullptr;
 }
 
-TBookmarkForm *TWindowArranger::BookmarkWindow(int i) const
+BookmarkForm *WindowArranger::bookmarkWindow(int i) const
 {
-    return i >= 0 && i < BookmarkSlotCount ? static_cast<TBookmarkForm *>(Window(i)) : nullptr;
+    return i >= 0 && i < bookmarkSlotCount ? static_cast<BookmarkForm *>(windowAt(i)) : nullptr;
 }
 
-TSpeedForm *TWindowArranger::SpeedWindow() const
+SpeedForm *WindowArranger::speedWindow() const
 {
-    return static_cast<TSpeedForm *>(Window(SpeedSlot));
+    return static_cast<SpeedForm *>(windowAt(speedSlot));
 }
 
-bool TWindowArranger::IsShown(int i) const
+bool WindowArranger::isShown(int i) const
 {
-    return i >= 0 && i < BookmarkSlotCount && m_marks[SlotPosition(i)];
+    return i >= 0 && i < bookmarkSlotCount && m_marks[slotPosition(i)];
 }
 
-void TWindowArranger::SetShown(int i, bool shown)
+void WindowArranger::setShown(int i, bool shown)
 {
-    if (i < 0 || i >= BookmarkSlotCount)
+    if (i < 0 || i >= bookmarkSlotCount)
         return;
-    m_marks[SlotPosition(i)] = shown;
-    if (!shown && Window(i))
-        Window(i)->SetFadeLevel(0);
+    m_marks[slotPosition(i)] = shown;
+    if (!shown && windowAt(i))
+        windowAt(i)->setFadeLevel(0);
 }
 
-void TWindowArranger::ClearAllShown()
+void WindowArranger::clearAllShown()
 {
-    for (int i = 0; i < BookmarkSlotCount; ++i)
-        SetShown(i, false);
+    for (int i = 0; i < bookmarkSlotCount; ++i)
+        setShown(i, false);
 }
 
-bool TWindowArranger::SlotMarked(int slot) const
+bool WindowArranger::slotMarked(int slot) const
 {
-    return IsSlot(slot) && m_marks[SlotPosition(slot)];
+    return isSlot(slot) && m_marks[slotPosition(slot)];
 }
 
-void TWindowArranger::PlaceMainAlone()
+void WindowArranger::placeMainAlone()
 {
-    TBaseForm *main = Window(MainSlot);
+    BaseForm *main = windowAt(mainSlot);
     if (!main)
         return;
-    std::array<TSlotWindow, SlotCount> windows;
-    windows[SlotPosition(MainSlot)] = {true, main->size()};
-    main->move(ArrangeColumn(m_screen(), windows, true).TopLeft[SlotPosition(MainSlot)]);
+    std::array<SlotWindow, slotCount> windows;
+    windows[slotPosition(mainSlot)] = {true, main->size()};
+    main->move(arrangeColumn(m_screen(), windows, true).topLeft[slotPosition(mainSlot)]);
 }
 
-QRect TWindowArranger::ColumnArea() const
+QRect WindowArranger::columnArea() const
 {
     QRect area;
-    for (int slot = MainSlot; slot <= SpeedSlot; ++slot) {
-        const TBaseForm *window = Window(slot);
-        if (window && window->IsShowing())
+    for (int slot = mainSlot; slot <= speedSlot; ++slot) {
+        const BaseForm *window = windowAt(slot);
+        if (window && window->isShowing())
             area |= window->geometry();
     }
     return area;
 }
 
-void TWindowArranger::Arrange()
+void WindowArranger::arrange()
 {
-    std::array<TSlotWindow, SlotCount> windows;
-    for (int slot = MainSlot; slot <= SpeedSlot; ++slot) {
-        const int p = SlotPosition(slot);
+    std::array<SlotWindow, slotCount> windows;
+    for (int slot = mainSlot; slot <= speedSlot; ++slot) {
+        const int p = slotPosition(slot);
         windows[p] = {m_marks[p] && m_windows[p], m_windows[p] ? m_windows[p]->size() : QSize()};
     }
-    const TArrangement arrangement = ArrangeColumn(m_screen(), windows, Settings.NoSpeedWnd);
-    m_dockLeft = arrangement.DockLeft;
-    m_dockTop = arrangement.DockTop;
-    for (int slot = MainSlot; slot <= SpeedSlot; ++slot) {
-        const int p = SlotPosition(slot);
-        TBaseForm *window = m_windows[p];
-        if (slot != MainSlot)
-            m_marks[p] = arrangement.Marked[p];
+    const Arrangement arrangement = arrangeColumn(m_screen(), windows, settings.noSpeedWnd);
+    m_dockLeft = arrangement.dockLeft;
+    m_dockTop = arrangement.dockTop;
+    for (int slot = mainSlot; slot <= speedSlot; ++slot) {
+        const int p = slotPosition(slot);
+        BaseForm *window = m_windows[p];
+        if (slot != mainSlot)
+            m_marks[p] = arrangement.marked[p];
         if (!window)
             continue;
-        if (arrangement.Marked[p])
-            window->move(arrangement.TopLeft[p]);
+        if (arrangement.marked[p])
+            window->move(arrangement.topLeft[p]);
         else
-            window->SetFadeLevel(0);
+            window->setFadeLevel(0);
     }
 }
 
-void TWindowArranger::FadeWindow(int slot, bool show)
+void WindowArranger::fadeWindow(int slot, bool show)
 {
-    WhenStill([this, slot, show] { QueueFade(slot, show); });
+    whenStill([this, slot, show] { queueFade(slot, show); });
 }
 
-void TWindowArranger::ShowAll()
+void WindowArranger::showAll()
 {
-    WhenStill([this] {
-        Arrange();
-        for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
-            if (SlotMarked(slot))
-                QueueFade(slot, true);
+    whenStill([this] {
+        arrange();
+        for (int slot = speedSlot; slot >= mainSlot; --slot) {
+            if (slotMarked(slot))
+                queueFade(slot, true);
         }
     });
 }
 
-void TWindowArranger::HideAll()
+void WindowArranger::hideAll()
 {
-    WhenStill([this] { QueueHideAll(); });
+    whenStill([this] { queueHideAll(); });
 }
 
-void TWindowArranger::RemoveWindow(const TBaseForm *window)
+void WindowArranger::removeWindow(const BaseForm *window)
 {
-    const int slot = SlotOf(window);
+    const int slot = slotOf(window);
     if (slot < 0)
         return;
-    WhenStill([this, slot] {
-        if (AnyOtherBookmarkMarked(slot)) {
-            QueueFade(slot, false);
-            QueueSlide(slot, Window(slot) ? Window(slot)->height() : 0);
+    whenStill([this, slot] {
+        if (anyOtherBookmarkMarked(slot)) {
+            queueFade(slot, false);
+            queueSlide(slot, windowAt(slot) ? windowAt(slot)->height() : 0);
         } else {
-            QueueHideAll();
+            queueHideAll();
         }
-        Queue(
+        queue(
             [this, slot] {
-                m_marks[SlotPosition(slot)] = false;
-                Arrange();
+                m_marks[slotPosition(slot)] = false;
+                arrange();
             },
             0);
     });
 }
 
-void TWindowArranger::Farewell(const TBaseForm *window, std::function<void()> sayGoodbye)
+void WindowArranger::farewell(const BaseForm *window, std::function<void()> sayGoodbye)
 {
-    const int slot = SlotOf(window);
-    WhenStill([this, slot, sayGoodbye = std::move(sayGoodbye)] {
-        QueueHide([slot](int other) { return other == slot || other == SpeedSlot; });
-        Queue(
+    const int slot = slotOf(window);
+    whenStill([this, slot, sayGoodbye = std::move(sayGoodbye)] {
+        queueHide([slot](int other) { return other == slot || other == speedSlot; });
+        queue(
             [this, slot, sayGoodbye] {
                 if (slot >= 0)
-                    m_marks[SlotPosition(slot)] = false;
+                    m_marks[slotPosition(slot)] = false;
                 sayGoodbye();
-                Arrange();
+                arrange();
             },
-            FarewellMs);
-        QueueHideAll();
+            farewellMs);
+        queueHideAll();
     });
 }
 
-void TWindowArranger::WhenStill(std::function<void()> work)
+void WindowArranger::whenStill(std::function<void()> work)
 {
-    if (IsMoving()) {
-        Queue(std::move(work), 0);
+    if (isMoving()) {
+        queue(std::move(work), 0);
         return;
     }
     work();
-    Play();
+    play();
 }
 
-void TWindowArranger::Stop()
+void WindowArranger::stop()
 {
     m_steps.clear();
     m_timer.stop();
     m_stopped = true;
 }
 
-int TWindowArranger::SlotOf(const TBaseForm *window) const
+int WindowArranger::slotOf(const BaseForm *window) const
 {
-    for (int i = 0; i < BookmarkSlotCount; ++i) {
-        if (window && Window(i) == window)
+    for (int i = 0; i < bookmarkSlotCount; ++i) {
+        if (window && windowAt(i) == window)
             return i;
     }
     return -1;
 }
 
-bool TWindowArranger::AnyOtherBookmarkMarked(int slot) const
+bool WindowArranger::anyOtherBookmarkMarked(int slot) const
 {
-    for (int i = 0; i < BookmarkSlotCount; ++i) {
-        if (i != slot && IsShown(i))
+    for (int i = 0; i < bookmarkSlotCount; ++i) {
+        if (i != slot && isShown(i))
             return true;
     }
     return false;
 }
 
-void TWindowArranger::QueueFade(int slot, bool show)
+void WindowArranger::queueFade(int slot, bool show)
 {
-    TBaseForm *window = Window(slot);
+    BaseForm *window = windowAt(slot);
     if (!window)
         return;
-    const std::vector<int> levels = FadeLevels(window->isVisible(), show);
+    const std::vector<int> levels = fadeLevels(window->isVisible(), show);
     if (levels.size() == 1) {
-        window->SetFadeLevel(levels.front());
+        window->setFadeLevel(levels.front());
         return;
     }
     for (const int level : levels)
-        QueueLevel(window, level);
+        queueLevel(window, level);
 }
 
-void TWindowArranger::QueueHideAll()
+void WindowArranger::queueHideAll()
 {
-    QueueHide([](int) { return true; });
+    queueHide([](int) { return true; });
 }
 
 // Only what is showing fades, each window from its own level; the others keep theirs.
-void TWindowArranger::QueueHide(const std::function<bool(int slot)> &which)
+void WindowArranger::queueHide(const std::function<bool(int slot)> &which)
 {
-    std::vector<std::pair<QPointer<TBaseForm>, int>> fading;
+    std::vector<std::pair<QPointer<BaseForm>, int>> fading;
     int top = 0;
-    for (int slot = SpeedSlot; slot >= MainSlot; --slot) {
-        TBaseForm *window = Window(slot);
-        if (which(slot) && SlotMarked(slot) && window && window->IsShowing()) {
-            fading.emplace_back(window, window->FadeLevel());
-            top = std::max(top, window->FadeLevel());
+    for (int slot = speedSlot; slot >= mainSlot; --slot) {
+        BaseForm *window = windowAt(slot);
+        if (which(slot) && slotMarked(slot) && window && window->isShowing()) {
+            fading.emplace_back(window, window->fadeLevel());
+            top = std::max(top, window->fadeLevel());
         }
     }
     if (fading.empty())
         return;
     for (int level = top; level >= 0; --level) {
-        Queue(
+        queue(
             [fading, level] {
                 for (const auto &[window, from] : fading) {
                     if (!window)
                         continue;
-                    window->SetFadeLevel(std::min(level, from));
+                    window->setFadeLevel(std::min(level, from));
                     window->repaint();
                 }
             },
-            FadePauseMs);
+            fadePauseMs);
     }
 }
 
 // The windows farther from the corner than the removed one move into its place.
-void TWindowArranger::QueueSlide(int beforeSlot, int gap)
+void WindowArranger::queueSlide(int beforeSlot, int gap)
 {
-    for (const int step : SlideSteps(gap)) {
-        Queue(
+    for (const int step : slideSteps(gap)) {
+        queue(
             [this, beforeSlot, step] {
                 const int direction = m_dockTop ? -1 : 1;
-                for (int slot = MainSlot; slot < beforeSlot; ++slot) {
-                    TBaseForm *window = Window(slot);
-                    if (!SlotMarked(slot) || !window)
+                for (int slot = mainSlot; slot < beforeSlot; ++slot) {
+                    BaseForm *window = windowAt(slot);
+                    if (!slotMarked(slot) || !window)
                         continue;
                     window->move(window->x(), window->y() + direction * step);
                     window->repaint();
                 }
             },
-            SlidePauseMs);
+            slidePauseMs);
     }
 }
 
-void TWindowArranger::QueueLevel(TBaseForm *window, int level)
+void WindowArranger::queueLevel(BaseForm *window, int level)
 {
-    Queue(
-        [window = QPointer<TBaseForm>(window), level] {
+    queue(
+        [window = QPointer<BaseForm>(window), level] {
             if (!window)
                 return;
-            window->SetFadeLevel(level);
+            window->setFadeLevel(level);
             window->repaint();
         },
-        FadePauseMs);
+        fadePauseMs);
 }
 
-void TWindowArranger::Queue(std::function<void()> run, int pauseMs)
+void WindowArranger::queue(std::function<void()> run, int pauseMs)
 {
     if (!m_stopped)
         m_steps.push_back({std::move(run), pauseMs});
@@ -291,24 +291,24 @@ void TWindowArranger::Queue(std::function<void()> run, int pauseMs)
 
 // Takes the steps in order until one asks for a pause; the timer brings the next. Steps
 // that a step queues itself come before the ones that were waiting behind it.
-void TWindowArranger::Play()
+void WindowArranger::play()
 {
     if (m_playing || m_stopped)
         return;
     m_playing = true;
     while (!m_steps.empty() && !m_timer.isActive()) {
-        const TStep step = std::move(m_steps.front());
+        const Step step = std::move(m_steps.front());
         m_steps.pop_front();
-        std::deque<TStep> waiting;
+        std::deque<Step> waiting;
         waiting.swap(m_steps);
-        step.Run();
+        step.run();
         if (m_stopped)
             break;
         std::move(waiting.begin(), waiting.end(), std::back_inserter(m_steps));
-        if (step.PauseMs > 0) {
+        if (step.pauseMs > 0) {
             if (m_pauses)
-                m_pauses(step.PauseMs);
-            m_timer.start(step.PauseMs);
+                m_pauses(step.pauseMs);
+            m_timer.start(step.pauseMs);
         }
     }
     m_playing = false;

@@ -7,9 +7,9 @@
 #include <deque>
 #include <functional>
 
-class TBaseForm;
-class TBookmarkForm;
-class TSpeedForm;
+class BaseForm;
+class BookmarkForm;
+class SpeedForm;
 
 // Knows which floating windows belong on the screen, places them in a column beside the
 // taskbar and fades them in and out. It creates the five bookmark windows and the speed bar
@@ -18,85 +18,84 @@ class TSpeedForm;
 // Fades and slides run step by step on a timer, so the program keeps handling its events
 // meanwhile. What is asked for while the windows move waits until they stand still, in the
 // order it was asked.
-class TWindowArranger final
+class WindowArranger final
 {
   public:
     using ScreenSource = std::function<platform::ScreenArea()>;
     using PauseObserver = std::function<void(int ms)>; // each pause between two steps
 
-    explicit TWindowArranger(TBaseForm *mainWindow,
-                             ScreenSource screen = platform::screenUnderCursor,
-                             PauseObserver pauses = {});
-    TWindowArranger(const TWindowArranger &) = delete;
-    TWindowArranger &operator=(const TWindowArranger &) = delete;
+    explicit WindowArranger(BaseForm *mainWindow, ScreenSource screen = platform::screenUnderCursor,
+                            PauseObserver pauses = {});
+    WindowArranger(const WindowArranger &) = delete;
+    WindowArranger &operator=(const WindowArranger &) = delete;
 
-    TBookmarkForm *BookmarkWindow(int i) const; // none outside 0..4
-    TSpeedForm *SpeedWindow() const;
-    TBaseForm *Window(int slot) const; // -1..5
+    BookmarkForm *bookmarkWindow(int i) const; // none outside 0..4
+    SpeedForm *speedWindow() const;
+    BaseForm *windowAt(int slot) const; // -1..5
 
     // The mark of bookmark window i; false outside 0..4.
-    bool IsShown(int i) const;
+    bool isShown(int i) const;
     // Marks bookmark window i; taking the mark away hides the window at once.
-    void SetShown(int i, bool shown);
-    void ClearAllShown();
+    void setShown(int i, bool shown);
+    void clearAllShown();
     // The mark of any slot -1..5, the speed bar's included.
-    bool SlotMarked(int slot) const;
+    bool slotMarked(int slot) const;
 
     // Moves the main window alone into the corner at the panel, where the column begins.
-    void PlaceMainAlone();
+    void placeMainAlone();
     // Where the windows on the screen stand; null when none is there.
-    QRect ColumnArea() const;
+    QRect columnArea() const;
 
-    bool DockLeft() const { return m_dockLeft; }
-    bool DockTop() const { return m_dockTop; }
+    bool dockLeft() const { return m_dockLeft; }
+    bool dockTop() const { return m_dockTop; }
 
-    void FadeWindow(int slot, bool show);
-    void Arrange();
+    void fadeWindow(int slot, bool show);
+    void arrange();
     // Arranges, then fades the marked windows in one after another, the speed bar first.
-    void ShowAll();
+    void showAll();
     // Fades the marked windows that are showing out together, each from its own level;
     // the marks stay for the next ShowAll.
-    void HideAll();
+    void hideAll();
     // After an action on window: the others close the gap, or all fade out when it was the
     // last bookmark window. Any other window is ignored.
-    void RemoveWindow(const TBaseForm *window);
+    void removeWindow(const BaseForm *window);
     // After the last shown bookmark was handled (in window, or in the main window when that
     // is none): the bookmark window and the speed bar fade out, the main window moves into
     // the corner and says goodbye for a while, then it fades out too.
-    void Farewell(const TBaseForm *window, std::function<void()> sayGoodbye);
+    void farewell(const BaseForm *window, std::function<void()> sayGoodbye);
 
     // A fade or slide is under way or waiting.
-    bool IsMoving() const { return !m_steps.empty() || m_timer.isActive(); }
+    bool isMoving() const { return !m_steps.empty() || m_timer.isActive(); }
     // Runs work at once when the windows stand still, else once all asked for before is done.
-    void WhenStill(std::function<void()> work);
+    void whenStill(std::function<void()> work);
     // Drops every step not yet taken and takes no more: the program is closing.
-    void Stop();
+    void stop();
 
   private:
-    struct TStep
+    struct Step
     {
-        std::function<void()> Run;
-        int PauseMs = 0; // before the next step
+        std::function<void()> run;
+        int pauseMs = 0; // before the next step
     };
 
-    static bool IsSlot(int slot) { return slot >= MainSlot && slot <= SpeedSlot; }
-    int SlotOf(const TBaseForm *window) const;
-    bool AnyOtherBookmarkMarked(int slot) const;
-    void QueueFade(int slot, bool show);
-    void QueueHideAll();
-    void QueueHide(const std::function<bool(int slot)> &which);
-    void QueueSlide(int beforeSlot, int gap);
-    void QueueLevel(TBaseForm *window, int level);
-    void Queue(std::function<void()> run, int pauseMs);
-    void Play();
+    static bool isSlot(int slot) { return slot >= mainSlot && slot <= speedSlot; }
+    int slotOf(const BaseForm *window) const;
+    bool anyOtherBookmarkMarked(int slot) const;
+    void queueFade(int slot, bool show);
+    void queueHideAll();
+    void queueHide(const std::function<bool(int slot)> &which);
+    void queueSlide(int beforeSlot, int gap);
+    void queueLevel(BaseForm *window, int level);
+    void queue(std::function<void()> run, int pauseMs);
+    void play();
 
     ScreenSource m_screen;
     PauseObserver m_pauses;
-    std::array<QPointer<TBaseForm>, SlotCount> m_windows;
-    std::array<bool, SlotCount> m_marks{};
+    std::array<QPointer<BaseForm>, slotCount> m_windows;
+    std::array<bool, slotCount> m_marks{};
     bool m_dockLeft = false;
     bool m_dockTop = false;
-    std::deque<TStep> m_steps;
+    std::deque<Step> m_steps;
     QTimer m_timer;
     bool m_playing = false;
     bool m_stopped = false;

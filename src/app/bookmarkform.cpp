@@ -12,150 +12,150 @@
 #include <QToolButton>
 
 namespace {
-constexpr int ButtonTop = 4;
-constexpr int ButtonSize = 21;
-constexpr int ElementsTop = 28; // below the button row
-constexpr int TextLeft = 8;
-constexpr int TextWidth = 124;
-constexpr int ElementSpacing = 4;
-constexpr int BottomMargin = 2;
+constexpr int buttonTop = 4;
+constexpr int buttonSize = 21;
+constexpr int elementsTop = 28; // below the button row
+constexpr int textLeft = 8;
+constexpr int textWidth = 124;
+constexpr int elementSpacing = 4;
+constexpr int bottomMargin = 2;
 
-enum TElement { ElemName, ElemURL, ElemTitle, ElemDescription, ElemTime };
+enum Element { ElemName, ElemURL, ElemTitle, ElemDescription, ElemTime };
 
-struct TElementStyle
+struct ElementStyle
 {
-    const char *Name;
-    bool AutoSize;
-    int Lines;
-    Qt::Alignment Alignment;
-    QRgb Colour;
-    bool Bold;
-    bool Clickable;
+    const char *name;
+    bool autoSize;
+    int lines;
+    Qt::Alignment alignment;
+    QRgb colour;
+    bool bold;
+    bool clickable;
 };
 
-constexpr QRgb Black = qRgb(0, 0, 0);
-constexpr QRgb Grey = qRgb(128, 128, 128);
-constexpr QRgb Maroon = qRgb(128, 0, 0);
-constexpr QRgb VerdictRgb = qRgb(176, 64, 0);
+constexpr QRgb black = qRgb(0, 0, 0);
+constexpr QRgb grey = qRgb(128, 128, 128);
+constexpr QRgb maroon = qRgb(128, 0, 0);
+constexpr QRgb verdictRgb = qRgb(176, 64, 0);
 
-constexpr std::array<TElementStyle, TBookmarkForm::ElementCount> BookmarkElements = {{
-    {"Name", true, 2, Qt::AlignLeft, Black, true, true},
-    {"URL", true, 1, Qt::AlignLeft, Grey, false, false},
-    {"Title", true, 3, Qt::AlignLeft, Black, false, false},
-    {"Description", true, 3, Qt::AlignLeft, Grey, false, false},
-    {"Time", false, 1, Qt::AlignRight, OutlineRgb, false, false},
+constexpr std::array<ElementStyle, BookmarkForm::elementCount> bookmarkElements = {{
+    {"Name", true, 2, Qt::AlignLeft, black, true, true},
+    {"URL", true, 1, Qt::AlignLeft, grey, false, false},
+    {"Title", true, 3, Qt::AlignLeft, black, false, false},
+    {"Description", true, 3, Qt::AlignLeft, grey, false, false},
+    {"Time", false, 1, Qt::AlignRight, outlineRgb, false, false},
 }};
 
-QString ElementText(const TBookmarks &bookmarks, int index, int element)
+QString elementText(const Bookmarks &bookmarks, int index, int element)
 {
-    const TBookmarkRec &rec = *bookmarks.Item(index);
+    const BookmarkRec &rec = *bookmarks.item(index);
     const bool failed = refreshFailed(rec);
     switch (element) {
     case ElemName:
-        return bookmarks.DisplayName(index);
+        return bookmarks.displayName(index);
     case ElemURL:
-        return !rec.StoredURL.isEmpty() && !failed ? rec.StoredURL : rec.URL;
+        return !rec.storedUrl.isEmpty() && !failed ? rec.storedUrl : rec.url;
     case ElemTitle:
-        return failed ? Phrase("ErrRefresh") : rec.Title;
+        return failed ? phrase("ErrRefresh") : rec.title;
     case ElemDescription:
-        return failed ? FailureCause(rec.RefreshMsg) : rec.Descr;
+        return failed ? failureCause(rec.refreshMsg) : rec.descr;
     default:
-        return DateText(rec.ReferenceTime, true);
+        return dateText(rec.referenceTime, true);
     }
 }
 
 // What stands in for an empty element of a bookmark whose refresh did not fail.
-QString Placeholder(const TBookmarkRec &rec, int element)
+QString placeholder(const BookmarkRec &rec, int element)
 {
-    const QString word = Phrase(QByteArray("Elem.") + BookmarkElements[element].Name);
-    const bool fetched = rec.Refreshed > 1.0 && unfetchedScheme(ToNarrow(rec.URL)).isEmpty();
-    const QString pattern = fetched ? Phrase("ElemMissing") : Phrase("ElemNotAvail");
-    return FillPhrase(pattern, {word});
+    const QString word = phrase(QByteArray("Elem.") + bookmarkElements[element].name);
+    const bool fetched = rec.refreshed > 1.0 && unfetchedScheme(toNarrow(rec.url)).isEmpty();
+    const QString pattern = fetched ? phrase("ElemMissing") : phrase("ElemNotAvail");
+    return fillPhrase(pattern, {word});
 }
 } // namespace
 
-TBookmarkForm::TBookmarkForm(QWidget *owner, bool inTemplate)
-    : TBaseForm(owner), m_registration(this, "TBookmarkForm", TFormOwner::Floating, inTemplate)
+BookmarkForm::BookmarkForm(QWidget *owner, bool inTemplate)
+    : BaseForm(owner), m_registration(this, "TBookmarkForm", FormOwner::Floating, inTemplate)
 {
-    CreateButtons();
-    CreateElementLabels();
-    CreateNoteLabels();
-    AddVerdictItems();
-    MenuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this bookmark for good"));
-    MenuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this bookmark for good"));
-    PopupLink()->setToolTipsVisible(true);
+    createButtons();
+    createElementLabels();
+    createNoteLabels();
+    addVerdictItems();
+    menuItem("PopupLinkKeep")->setToolTip(QStringLiteral("Keep this bookmark for good"));
+    menuItem("PopupLinkDelete")->setToolTip(QStringLiteral("Delete this bookmark for good"));
+    popupLink()->setToolTipsVisible(true);
 }
 
-QToolButton *TBookmarkForm::AddActionButton(const char *name, int left, TGlyph glyph,
-                                            const QString &hint, int tag)
+QToolButton *BookmarkForm::addActionButton(const char *name, int left, Glyph glyph,
+                                           const QString &hint, int tag)
 {
     QToolButton *button =
-        AddSpeedButton(name, QRect(left, ButtonTop, ButtonSize, ButtonSize), glyph, hint);
+        addSpeedButton(name, QRect(left, buttonTop, buttonSize, buttonSize), glyph, hint);
     button->setProperty("Tag", tag);
     connect(button, &QToolButton::clicked, this, [this, tag] { emit actionRequested(tag); });
     return button;
 }
 
-void TBookmarkForm::CreateButtons()
+void BookmarkForm::createButtons()
 {
     m_suggestButton =
-        AddActionButton("SBtSuggest", 14, TGlyph::Suggest,
+        addActionButton("SBtSuggest", 14, Glyph::Suggest,
                         QStringLiteral("Show good links on this subject"), TagSuggest);
     m_suggestButton->hide();
-    AddHelpItem(AddButtonMenu(m_suggestButton, "PopupSuggest"), "PopupSuggestHelp", 3060);
+    addHelpItem(addButtonMenu(m_suggestButton, "PopupSuggest"), "PopupSuggestHelp", 3060);
 
-    QToolButton *keep = AddActionButton("SBtKeep", 57, TGlyph::Keep,
+    QToolButton *keep = addActionButton("SBtKeep", 57, Glyph::Keep,
                                         QStringLiteral("Keep this bookmark for good"), TagKeep);
-    AddHelpItem(AddButtonMenu(keep, "PopupKeep"), "PopupKeepHelp", 3020);
+    addHelpItem(addButtonMenu(keep, "PopupKeep"), "PopupKeepHelp", 3020);
 
-    QToolButton *remind = AddActionButton(
-        "SBtRemind", 81, TGlyph::Remind,
+    QToolButton *remind = addActionButton(
+        "SBtRemind", 81, Glyph::Remind,
         QStringLiteral("Put this back and remind me again in a few days"), TagRemindDefault);
-    QMenu *remindMenu = AddButtonMenu(remind, "PopupRemind");
-    AddRemindItems(remindMenu, "PopupRemind");
+    QMenu *remindMenu = addButtonMenu(remind, "PopupRemind");
+    addRemindItems(remindMenu, "PopupRemind");
     remindMenu->addSeparator();
-    const QAction *help = AddHelpItem(remindMenu, "PopupRemindHelp", 3030);
+    const QAction *help = addHelpItem(remindMenu, "PopupRemindHelp", 3030);
     connect(remindMenu, &QMenu::triggered, this, [this, help](QAction *item) {
         if (item != help)
-            emit actionRequested(TagOf(item));
+            emit actionRequested(tagOf(item));
     });
 
-    QToolButton *remove = AddActionButton(
-        "SBtDel", 105, TGlyph::Delete, QStringLiteral("Delete this bookmark for good"), TagDelete);
-    AddHelpItem(AddButtonMenu(remove, "PopupDelete"), "PopupDeleteHelp", 3040);
+    QToolButton *remove = addActionButton(
+        "SBtDel", 105, Glyph::Delete, QStringLiteral("Delete this bookmark for good"), TagDelete);
+    addHelpItem(addButtonMenu(remove, "PopupDelete"), "PopupDeleteHelp", 3040);
 }
 
 // A link that is not fine says so in a line of its own below the address; a moved one
 // offers its new address in the link menu.
-void TBookmarkForm::AddVerdictItems()
+void BookmarkForm::addVerdictItems()
 {
-    m_verdict = new TUCLabel(this);
-    m_verdict->SetLines(2);
-    m_verdict->SetTextWidth(TextWidth);
-    m_verdict->SetAutoSize(true);
-    m_verdict->SetTextColour(QColor(VerdictRgb));
-    m_newAddress = new QAction(QStringLiteral("Use the new address"), PopupLink());
+    m_verdict = new TextLabel(this);
+    m_verdict->setLines(2);
+    m_verdict->setTextWidth(textWidth);
+    m_verdict->setAutoSize(true);
+    m_verdict->setTextColour(QColor(verdictRgb));
+    m_newAddress = new QAction(QStringLiteral("Use the new address"), popupLink());
     m_newAddress->setObjectName(QStringLiteral("PopupLinkNewAddress"));
     m_newAddress->setData(int(TagUseNewAddress));
-    PopupLink()->insertAction(MenuItem("PopupLinkSuggest"), m_newAddress);
+    popupLink()->insertAction(menuItem("PopupLinkSuggest"), m_newAddress);
 }
 
-void TBookmarkForm::CreateElementLabels()
+void BookmarkForm::createElementLabels()
 {
-    for (int e = 0; e < ElementCount; ++e) {
-        const TElementStyle &style = BookmarkElements[e];
-        auto *label = new TUCLabel(this);
-        label->move(TextLeft, ElementsTop);
-        label->SetLines(style.Lines);
-        label->SetTextWidth(TextWidth);
-        label->SetAutoSize(style.AutoSize);
-        label->SetAlignment(style.Alignment);
-        label->SetTextColour(QColor(style.Colour));
+    for (int e = 0; e < elementCount; ++e) {
+        const ElementStyle &style = bookmarkElements[e];
+        auto *label = new TextLabel(this);
+        label->move(textLeft, elementsTop);
+        label->setLines(style.lines);
+        label->setTextWidth(textWidth);
+        label->setAutoSize(style.autoSize);
+        label->setAlignment(style.alignment);
+        label->setTextColour(QColor(style.colour));
         QFont font = label->font();
-        font.setBold(style.Bold);
+        font.setBold(style.bold);
         label->setFont(font);
-        if (style.Clickable)
-            AttachEntryLabel(label);
+        if (style.clickable)
+            attachEntryLabel(label);
         m_elements[e] = label;
     }
 }
@@ -163,13 +163,13 @@ void TBookmarkForm::CreateElementLabels()
 // Below the name, the folder the bookmark lies in: among thousands, two of one name are
 // told apart by it. At the bottom, the other files of the same bookmark and the offer to
 // delete this one (with the delete's question and checks).
-void TBookmarkForm::CreateNoteLabels()
+void BookmarkForm::createNoteLabels()
 {
-    for (TUCLabel **note : {&m_folder, &m_copies}) {
-        *note = new TUCLabel(this);
-        (*note)->SetLines(note == &m_copies ? 3 : 1);
-        (*note)->SetTextWidth(TextWidth);
-        (*note)->SetTextColour(QColor(Grey));
+    for (TextLabel **note : {&m_folder, &m_copies}) {
+        *note = new TextLabel(this);
+        (*note)->setLines(note == &m_copies ? 3 : 1);
+        (*note)->setTextWidth(textWidth);
+        (*note)->setTextColour(QColor(grey));
     }
     m_deleteCopy = new QToolButton(this);
     m_deleteCopy->setObjectName(QStringLiteral("SBtDeleteCopy"));
@@ -180,105 +180,105 @@ void TBookmarkForm::CreateNoteLabels()
     connect(m_deleteCopy, &QToolButton::clicked, this, [this] { emit actionRequested(TagDelete); });
 }
 
-void TBookmarkForm::ShowNote(TUCLabel *label, const QString &text, int &y)
+void BookmarkForm::showNote(TextLabel *label, const QString &text, int &y)
 {
-    label->SetCaption(text);
-    label->SetHint(text);
-    label->move(TextLeft, y);
+    label->setCaption(text);
+    label->setHint(text);
+    label->move(textLeft, y);
     label->setVisible(!text.isEmpty());
     if (!text.isEmpty())
-        y += label->height() + ElementSpacing;
+        y += label->height() + elementSpacing;
 }
 
-void TBookmarkForm::ShowNotes(int &y)
+void BookmarkForm::showNotes(int &y)
 {
     const bool copies = !m_copyNames.isEmpty();
-    ShowNote(m_copies,
-             copies ? FillPhrase(Phrase("AlsoSavedAs"), {m_copyNames.join(QStringLiteral(", "))})
+    showNote(m_copies,
+             copies ? fillPhrase(phrase("AlsoSavedAs"), {m_copyNames.join(QStringLiteral(", "))})
                     : QString(),
              y);
     m_deleteCopy->setVisible(copies);
     if (!copies)
         return;
     m_deleteCopy->adjustSize();
-    m_deleteCopy->move(TextLeft + TextWidth - m_deleteCopy->width(), y);
-    y += m_deleteCopy->height() + ElementSpacing;
+    m_deleteCopy->move(textLeft + textWidth - m_deleteCopy->width(), y);
+    y += m_deleteCopy->height() + elementSpacing;
 }
 
-TUCLabel *TBookmarkForm::ElementLabel(int element) const
+TextLabel *BookmarkForm::elementLabel(int element) const
 {
-    return element >= 0 && element < ElementCount ? m_elements[element] : nullptr;
+    return element >= 0 && element < elementCount ? m_elements[element] : nullptr;
 }
 
-void TBookmarkForm::SetEntry(const TBookmarks *bookmarks, int index)
+void BookmarkForm::setEntry(const Bookmarks *bookmarks, int index)
 {
     m_bookmarks = bookmarks;
     m_index = index;
 }
 
-bool TBookmarkForm::UpdateView()
+bool BookmarkForm::updateView()
 {
-    if (!m_bookmarks || !m_bookmarks->IsValidIndex(m_index))
+    if (!m_bookmarks || !m_bookmarks->isValidIndex(m_index))
         return false;
-    int y = ElementsTop;
-    for (int e = 0; e < ElementCount; ++e) {
-        ShowElement(e, y);
+    int y = elementsTop;
+    for (int e = 0; e < elementCount; ++e) {
+        showElement(e, y);
         if (e == ElemName) {
-            const QString folder = m_bookmarks->FolderName(m_index);
-            ShowNote(m_folder, folder.isEmpty() ? folder : FillPhrase(Phrase("InFolder"), {folder}),
+            const QString folder = m_bookmarks->folderName(m_index);
+            showNote(m_folder, folder.isEmpty() ? folder : fillPhrase(phrase("InFolder"), {folder}),
                      y);
         }
         if (e == ElemURL)
-            ShowNote(m_verdict, VerdictText(*m_bookmarks->Item(m_index)), y);
+            showNote(m_verdict, verdictText(*m_bookmarks->item(m_index)), y);
     }
-    ShowNotes(y);
-    ShowSuggestButton();
-    resize(ClientWidth, y + BottomMargin);
+    showNotes(y);
+    showSuggestButton();
+    resize(clientWidth, y + bottomMargin);
     return true;
 }
 
-void TBookmarkForm::ShowElement(int element, int &y)
+void BookmarkForm::showElement(int element, int &y)
 {
-    const TBookmarkRec &rec = *m_bookmarks->Item(m_index);
+    const BookmarkRec &rec = *m_bookmarks->item(m_index);
     const bool failed = refreshFailed(rec);
-    TUCLabel *label = m_elements[element];
-    label->move(TextLeft, y);
-    QString text = ElementText(*m_bookmarks, m_index, element);
+    TextLabel *label = m_elements[element];
+    label->move(textLeft, y);
+    QString text = elementText(*m_bookmarks, m_index, element);
     if (element == ElemTitle)
-        label->SetTextColour(QColor(failed ? Maroon : BookmarkElements[element].Colour));
+        label->setTextColour(QColor(failed ? maroon : bookmarkElements[element].colour));
     // A failure's cause is short; its hint gives the HTTP client's own words.
     const bool cause = failed && element == ElemDescription;
-    label->SetHint(element == ElemTime ? Phrase("HintBMTime") : cause ? rec.RefreshMsg : text);
+    label->setHint(element == ElemTime ? phrase("HintBMTime") : cause ? rec.refreshMsg : text);
     if (text.isEmpty() && !failed)
-        text = Placeholder(rec, element);
-    label->SetCaption(text);
-    if (!label->Caption().isEmpty())
-        y += label->height() + ElementSpacing;
+        text = placeholder(rec, element);
+    label->setCaption(text);
+    if (!label->caption().isEmpty())
+        y += label->height() + elementSpacing;
 }
 
-void TBookmarkForm::ShowSuggestButton()
+void BookmarkForm::showSuggestButton()
 {
-    const bool offered = m_bookmarks->HasSuggestion(m_index);
+    const bool offered = m_bookmarks->hasSuggestion(m_index);
     if (offered)
         m_suggestButton->setToolTip(
-            FillPhrase(Phrase("HintBMSuggest"), {m_bookmarks->MatchText(m_index)}));
+            fillPhrase(phrase("HintBMSuggest"), {m_bookmarks->matchText(m_index)}));
     m_suggestButton->setVisible(offered);
 }
 
-void TBookmarkForm::OpenEntry(TUCLabel *)
+void BookmarkForm::openEntry(TextLabel *)
 {
     emit openRequested();
 }
 
-void TBookmarkForm::actOnEntry(TUCLabel *, int tag)
+void BookmarkForm::actOnEntry(TextLabel *, int tag)
 {
     emit actionRequested(tag);
 }
 
-void TBookmarkForm::PrepareLinkMenu()
+void BookmarkForm::prepareLinkMenu()
 {
-    MenuItem("PopupLinkSuggest")->setVisible(!m_suggestButton->isHidden());
-    const TBookmarkRec *rec = m_bookmarks ? m_bookmarks->Item(m_index) : nullptr;
-    m_newAddress->setVisible(rec && rec->Verdict == LinkVerdict::Moved &&
-                             !rec->StoredURL.isEmpty());
+    menuItem("PopupLinkSuggest")->setVisible(!m_suggestButton->isHidden());
+    const BookmarkRec *rec = m_bookmarks ? m_bookmarks->item(m_index) : nullptr;
+    m_newAddress->setVisible(rec && rec->verdict == LinkVerdict::Moved &&
+                             !rec->storedUrl.isEmpty());
 }

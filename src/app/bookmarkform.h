@@ -5,31 +5,31 @@
 
 #include <array>
 
-class TBookmarks;
-class TUCLabel;
+class Bookmarks;
+class TextLabel;
 
 // One bookmark in a floating window of its own: name, address, page title, description
 // and time, with buttons to keep, remind, delete and look for good links. It only shows:
 // what the buttons and menus ask for goes out as signals.
-class TBookmarkForm final : public TBaseForm
+class BookmarkForm final : public BaseForm
 {
     Q_OBJECT
 
   public:
-    static constexpr int ElementCount = 5; // name, address, title, description, time
+    static constexpr int elementCount = 5; // name, address, title, description, time
 
     // inTemplate: this window's texts go into the language template (one window does).
-    TBookmarkForm(QWidget *owner, bool inTemplate);
+    BookmarkForm(QWidget *owner, bool inTemplate);
 
-    void SetEntry(const TBookmarks *bookmarks, int index);
+    void setEntry(const Bookmarks *bookmarks, int index);
     // The other files of the same bookmark, as "folder/name"; the window names them and
     // offers to delete this one.
-    void SetCopies(const QStringList &copies) { m_copyNames = copies; }
-    int Index() const { return m_index; }
+    void setCopies(const QStringList &copies) { m_copyNames = copies; }
+    int index() const { return m_index; }
     // False, with nothing changed, when the window holds no valid bookmark.
-    bool UpdateView() override;
+    bool updateView() override;
 
-    TUCLabel *ElementLabel(int element) const;
+    TextLabel *elementLabel(int element) const;
 
   signals:
     // The action code of the button or menu item the user chose (suggest, keep, remind...).
@@ -38,31 +38,31 @@ class TBookmarkForm final : public TBaseForm
     void openRequested();
 
   protected:
-    void OpenEntry(TUCLabel *label) override;
-    void actOnEntry(TUCLabel *label, int tag) override;
-    void PrepareLinkMenu() override;
+    void openEntry(TextLabel *label) override;
+    void actOnEntry(TextLabel *label, int tag) override;
+    void prepareLinkMenu() override;
 
   private:
-    void CreateButtons();
-    void CreateElementLabels();
-    QToolButton *AddActionButton(const char *name, int left, TGlyph glyph, const QString &hint,
+    void createButtons();
+    void createElementLabels();
+    QToolButton *addActionButton(const char *name, int left, Glyph glyph, const QString &hint,
                                  int tag);
-    void ShowElement(int element, int &y);
-    void ShowSuggestButton();
-    void CreateNoteLabels();
-    void AddVerdictItems();
-    void ShowNotes(int &y);
-    void ShowNote(TUCLabel *label, const QString &text, int &y);
+    void showElement(int element, int &y);
+    void showSuggestButton();
+    void createNoteLabels();
+    void addVerdictItems();
+    void showNotes(int &y);
+    void showNote(TextLabel *label, const QString &text, int &y);
 
-    std::array<TUCLabel *, ElementCount> m_elements{};
+    std::array<TextLabel *, elementCount> m_elements{};
     QToolButton *m_suggestButton = nullptr;
-    TUCLabel *m_folder = nullptr; // the bookmark's folder below the collection's
-    TUCLabel *m_copies = nullptr; // where else the bookmark is saved
+    TextLabel *m_folder = nullptr; // the bookmark's folder below the collection's
+    TextLabel *m_copies = nullptr; // where else the bookmark is saved
     QToolButton *m_deleteCopy = nullptr;
     QStringList m_copyNames;
-    TUCLabel *m_verdict = nullptr; // what the last check found, when it is not fine
+    TextLabel *m_verdict = nullptr; // what the last check found, when it is not fine
     QAction *m_newAddress = nullptr;
-    const TBookmarks *m_bookmarks = nullptr;
+    const Bookmarks *m_bookmarks = nullptr;
     int m_index = -1;
-    TFormRegistration m_registration;
+    FormRegistration m_registration;
 };

@@ -16,17 +16,17 @@
 #include <algorithm>
 
 namespace {
-constexpr int ReportIcon = 6;
+constexpr int reportIcon = 6;
 
-QString FileFilter()
+QString fileFilter()
 {
     // Browsers' own stores are taken as well, told by their content.
-    return Phrase("FilterBookmarkFiles") +
+    return phrase("FilterBookmarkFiles") +
            QStringLiteral(" (*.html *.htm *.json Bookmarks places.sqlite);;") +
-           Phrase("FilterAllFiles") + QStringLiteral(" (*)");
+           phrase("FilterAllFiles") + QStringLiteral(" (*)");
 }
 
-int Skipped(const exchange::ImportReport &report)
+int skipped(const exchange::ImportReport &report)
 {
     int skipped = 0;
     for (const auto &[scheme, count] : report.skipped)
@@ -34,30 +34,30 @@ int Skipped(const exchange::ImportReport &report)
     return skipped;
 }
 
-QString ReportText(const exchange::ImportReport &report, const QString &sourceName,
+QString reportText(const exchange::ImportReport &report, const QString &sourceName,
                    const QString &favorites)
 {
     // The destination is given below the collection's folder; empty is that folder itself.
     const QString into = QDir::cleanPath(favorites + u'/' + report.destination);
     QString text =
-        FillPhrase(Phrase("MsgImportDone"),
-                   {sourceName, ShortFolderName(into), QString::number(report.imported),
-                    QString::number(report.alreadyPresent), QString::number(Skipped(report))});
+        fillPhrase(phrase("MsgImportDone"),
+                   {sourceName, shortFolderName(into), QString::number(report.imported),
+                    QString::number(report.alreadyPresent), QString::number(skipped(report))});
     if (report.failed > 0)
-        text += FillPhrase(Phrase("MsgImportFailed"), {QString::number(report.failed)});
+        text += fillPhrase(phrase("MsgImportFailed"), {QString::number(report.failed)});
     if (const int copies = report.addressesInSeveralFolders; copies > 0)
         text +=
-            FillPhrase(Phrase("MsgImportCopies" + CountSuffix(copies)), {QString::number(copies)});
+            fillPhrase(phrase("MsgImportCopies" + countSuffix(copies)), {QString::number(copies)});
     return text;
 }
 } // namespace
 
-TCollectionCommands::TCollectionCommands(TConfirmer &confirmer, QObject *parent)
+CollectionCommands::CollectionCommands(Confirmer &confirmer, QObject *parent)
     : QObject(parent), m_confirmer(confirmer)
 {
 }
 
-const std::vector<exchange::FoundBrowser> &TCollectionCommands::Browsers()
+const std::vector<exchange::FoundBrowser> &CollectionCommands::browsers()
 {
     if (!m_looked) {
         m_browsers = exchange::findBrowsers();
@@ -66,95 +66,95 @@ const std::vector<exchange::FoundBrowser> &TCollectionCommands::Browsers()
     return m_browsers;
 }
 
-QString TCollectionCommands::BrowserOffer(int i)
+QString CollectionCommands::browserOffer(int i)
 {
-    const exchange::FoundBrowser &found = Browsers().at(size_t(i));
+    const exchange::FoundBrowser &found = browsers().at(size_t(i));
     // A browser with bookmarks in more than one profile names the profile too.
     const bool several =
-        std::count_if(Browsers().begin(), Browsers().end(), [&](const exchange::FoundBrowser &b) {
+        std::count_if(browsers().begin(), browsers().end(), [&](const exchange::FoundBrowser &b) {
             return b.profile.browser == found.profile.browser;
         }) > 1;
-    const QString name = several ? FillPhrase(Phrase("ImportProfile"),
+    const QString name = several ? fillPhrase(phrase("ImportProfile"),
                                               {found.profile.browser->name, found.profile.name})
                                  : found.profile.browser->name;
-    return FillPhrase(Phrase("ImportFrom" + CountSuffix(found.bookmarkCount)),
+    return fillPhrase(phrase("ImportFrom" + countSuffix(found.bookmarkCount)),
                       {name, QString::number(found.bookmarkCount)});
 }
 
-void TCollectionCommands::ChooseFolder()
+void CollectionCommands::chooseFolder()
 {
     const QString chosen = QFileDialog::getExistingDirectory(
-        nullptr, Phrase("CapChooseFolder"), FavoritesFolderInUse(), QFileDialog::ShowDirsOnly);
+        nullptr, phrase("CapChooseFolder"), favoritesFolderInUse(), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return;
-    Settings.FavoritesFolder = QDir::cleanPath(chosen);
-    if (const QString failed = SaveSettings(); !failed.isEmpty())
-        Tell(failed, true);
+    settings.favoritesFolder = QDir::cleanPath(chosen);
+    if (const QString failed = saveSettings(); !failed.isEmpty())
+        tell(failed, true);
     emit collectionChanged();
 }
 
-QString TCollectionCommands::ImportBrowser(int i)
+QString CollectionCommands::importBrowser(int i)
 {
-    const exchange::FoundBrowser &found = Browsers().at(size_t(i));
-    const QString text = Import(exchange::readProfile(found.profile), found.profile.browser->name);
+    const exchange::FoundBrowser &found = browsers().at(size_t(i));
+    const QString text = import(exchange::readProfile(found.profile), found.profile.browser->name);
     return text;
 }
 
-void TCollectionCommands::ImportFile()
+void CollectionCommands::importFile()
 {
-    const QString file = QFileDialog::getOpenFileName(nullptr, Phrase("CapImportFile"),
-                                                      QDir::homePath(), FileFilter());
+    const QString file = QFileDialog::getOpenFileName(nullptr, phrase("CapImportFile"),
+                                                      QDir::homePath(), fileFilter());
     if (!file.isEmpty())
-        Tell(Import(exchange::readBookmarkSource(file), file.section(u'/', -1)), false);
+        tell(import(exchange::readBookmarkSource(file), file.section(u'/', -1)), false);
 }
 
-QString TCollectionCommands::Import(const exchange::SourceRead &read, const QString &sourceName)
+QString CollectionCommands::import(const exchange::SourceRead &read, const QString &sourceName)
 {
     if (!read.ok())
-        return FillPhrase(Phrase("ErrImport"), {sourceName, read.error});
+        return fillPhrase(phrase("ErrImport"), {sourceName, read.error});
     exchange::ImportOptions options;
-    options.favorites = QDir::cleanPath(FavoritesFolderInUse());
+    options.favorites = QDir::cleanPath(favoritesFolderInUse());
     options.sourceName = sourceName;
     const exchange::ImportReport report = exchange::importTree(read.tree, options);
     if (report.imported > 0)
         emit collectionChanged();
-    return ReportText(report, sourceName, options.favorites);
+    return reportText(report, sourceName, options.favorites);
 }
 
-void TCollectionCommands::ExportFile()
+void CollectionCommands::exportFile()
 {
     const QString file = QFileDialog::getSaveFileName(
-        nullptr, Phrase("CapExportFile"), QDir::home().filePath(QStringLiteral("bookmarks.html")),
-        FileFilter());
+        nullptr, phrase("CapExportFile"), QDir::home().filePath(QStringLiteral("bookmarks.html")),
+        fileFilter());
     if (file.isEmpty())
         return;
-    const TBookmarks list(FavoritesFolderInUse()); // as the files are now
+    const Bookmarks list(favoritesFolderInUse()); // as the files are now
     const platform::FileWriteResult written =
         platform::writeWholeFile(file, exchange::exportCollection(list));
     if (written.ok())
-        Tell(FillPhrase(Phrase("MsgExportDone"),
-                        {ShortFolderName(file), QString::number(list.Count())}),
+        tell(fillPhrase(phrase("MsgExportDone"),
+                        {shortFolderName(file), QString::number(list.count())}),
              false);
     else
-        Tell(FillPhrase(Phrase("ErrExport"), {ShortFolderName(file), written.error}), true);
+        tell(fillPhrase(phrase("ErrExport"), {shortFolderName(file), written.error}), true);
 }
 
-void TCollectionCommands::PopupImportMenu(const QPoint &at)
+void CollectionCommands::popupImportMenu(const QPoint &at)
 {
     auto *menu = new QMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(Phrase("ImportChoose"))->setEnabled(false);
-    for (int i = 0; i < int(Browsers().size()); ++i)
-        connect(menu->addAction(BrowserOffer(i)), &QAction::triggered, this,
-                [this, i] { Tell(ImportBrowser(i), false); });
+    menu->addAction(phrase("ImportChoose"))->setEnabled(false);
+    for (int i = 0; i < int(browsers().size()); ++i)
+        connect(menu->addAction(browserOffer(i)), &QAction::triggered, this,
+                [this, i] { tell(importBrowser(i), false); });
     menu->addSeparator();
-    connect(menu->addAction(Phrase("ImportAFile")), &QAction::triggered, this,
-            &TCollectionCommands::ImportFile);
+    connect(menu->addAction(phrase("ImportAFile")), &QAction::triggered, this,
+            &CollectionCommands::importFile);
     menu->popup(at);
 }
 
-void TCollectionCommands::Tell(const QString &text, bool failed)
+void CollectionCommands::tell(const QString &text, bool failed)
 {
-    m_confirmer.ShowConfirm(Information, text, QString(), failed ? ErrorIcon : ReportIcon,
+    m_confirmer.showConfirm(Information, text, QString(), failed ? errorIcon : reportIcon,
                             NoCancel);
 }

@@ -5,22 +5,22 @@
 
 #include <QTextStream>
 
-TCommand ParseCommandLine(const QStringList &arguments)
+Command parseCommandLine(const QStringList &arguments)
 {
     if (arguments.isEmpty())
-        return TCommand::Run;
+        return Command::Run;
     if (arguments.first() == u"/UNINSTALL")
-        return TCommand::Uninstall;
+        return Command::Uninstall;
     if (arguments.first() == u"/CREATELNG")
-        return TCommand::CreateTemplate;
+        return Command::CreateTemplate;
     if (arguments.first() == u"--help" || arguments.first() == u"-h")
-        return TCommand::Help;
+        return Command::Help;
     if (arguments.first() == u"--version")
-        return TCommand::Version;
-    return TCommand::Unknown;
+        return Command::Version;
+    return Command::Unknown;
 }
 
-QString UsageText()
+QString usageText()
 {
     return QStringLiteral(
         "Usage: favrake [/UNINSTALL | /CREATELNG | --help | --version]\n"
@@ -33,41 +33,41 @@ QString UsageText()
         "  --version    show the version\n");
 }
 
-std::optional<int> AnswerAtOnce(TCommand command)
+std::optional<int> answerAtOnce(Command command)
 {
-    if (command == TCommand::Help || command == TCommand::Version) {
+    if (command == Command::Help || command == Command::Version) {
         QTextStream out(stdout);
-        out << (command == TCommand::Help ? UsageText()
-                                          : QStringLiteral("favrake %1\n").arg(FavrakeRelease));
+        out << (command == Command::Help ? usageText()
+                                         : QStringLiteral("favrake %1\n").arg(FavrakeRelease));
         return 0;
     }
-    if (command == TCommand::Unknown) {
-        QTextStream(stderr) << UsageText();
+    if (command == Command::Unknown) {
+        QTextStream(stderr) << usageText();
         return 2;
     }
     return std::nullopt;
 }
 
-std::optional<int> EndBeforeStart(TCommand command, const QStringList &arguments,
-                                  platform::TSingleInstance &guard)
+std::optional<int> endBeforeStart(Command command, const QStringList &arguments,
+                                  platform::SingleInstance &guard)
 {
-    if (command == TCommand::CreateTemplate)
+    if (command == Command::CreateTemplate)
         return std::nullopt;
-    QObject::connect(&guard, &platform::TSingleInstance::Waiting, &guard, [](const QString &text) {
+    QObject::connect(&guard, &platform::SingleInstance::waiting, &guard, [](const QString &text) {
         QTextStream(stderr) << "favrake: " << text << Qt::endl;
     });
-    const platform::TStartResult start = guard.Start(arguments);
-    switch (start.Role) {
-    case platform::TInstanceRole::HandedOver:
+    const platform::StartResult start = guard.start(arguments);
+    switch (start.role) {
+    case platform::InstanceRole::HandedOver:
         // The running copy's answer, such as what an uninstall removed, as it came.
-        if (!start.Text.isEmpty())
-            QTextStream(start.ExitStatus == 0 ? stdout : stderr) << start.Text << '\n';
-        return start.ExitStatus;
-    case platform::TInstanceRole::Failed:
-    case platform::TInstanceRole::First:
+        if (!start.text.isEmpty())
+            QTextStream(start.exitStatus == 0 ? stdout : stderr) << start.text << '\n';
+        return start.exitStatus;
+    case platform::InstanceRole::Failed:
+    case platform::InstanceRole::First:
         break;
     }
-    if (!start.Text.isEmpty())
-        QTextStream(stderr) << "favrake: " << start.Text << '\n';
-    return start.Role == platform::TInstanceRole::Failed ? std::optional<int>(1) : std::nullopt;
+    if (!start.text.isEmpty())
+        QTextStream(stderr) << "favrake: " << start.text << '\n';
+    return start.role == platform::InstanceRole::Failed ? std::optional<int>(1) : std::nullopt;
 }

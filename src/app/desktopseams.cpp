@@ -5,61 +5,61 @@
 #include "store/scan.h"
 #include "store/textutil.h"
 
-TQtReviewTimer::TQtReviewTimer(std::function<void()> onTick)
+QtReviewTimer::QtReviewTimer(std::function<void()> onTick)
 {
     QObject::connect(&m_timer, &QTimer::timeout, std::move(onTick));
 }
 
-void TQtReviewTimer::Start(int intervalMs)
+void QtReviewTimer::start(int intervalMs)
 {
     m_timer.start(intervalMs);
 }
 
-void TQtReviewTimer::Stop()
+void QtReviewTimer::stop()
 {
     m_timer.stop();
 }
 
-bool TQtReviewTimer::IsActive() const
+bool QtReviewTimer::isActive() const
 {
     return m_timer.isActive();
 }
 
-QString OpenFailureText(platform::OpenFailure failure)
+QString openFailureText(platform::OpenFailure failure)
 {
     switch (failure) {
     case platform::OpenFailure::None:
         return QString();
     case platform::OpenFailure::NotWeb:
-        return Phrase("ErrNotWeb");
+        return phrase("ErrNotWeb");
     case platform::OpenFailure::NoOpener:
-        return Phrase("ErrNoOpener");
+        return phrase("ErrNoOpener");
     case platform::OpenFailure::NoHandler:
-        return Phrase("ErrNoBrowser");
+        return phrase("ErrNoBrowser");
     case platform::OpenFailure::OpenerFailed:
         break;
     }
-    return Phrase("ErrOpenerFailed");
+    return phrase("ErrOpenerFailed");
 }
 
-platform::LateFailure TDesktopOpener::ReportLate(const QString &target) const
+platform::LateFailure DesktopOpener::reportLate(const QString &target) const
 {
     return [report = m_reportLate, target](platform::OpenFailure failure) {
-        report(FillPhrase(Phrase("ErrOpenBrowser"), {target, OpenFailureText(failure)}));
+        report(fillPhrase(phrase("ErrOpenBrowser"), {target, openFailureText(failure)}));
     };
 }
 
-QString TDesktopOpener::OpenFile(const QString &path)
+QString DesktopOpener::openFile(const QString &path)
 {
-    return OpenFailureText(platform::openLocalFile(path, ReportLate(displayFileName(path))));
+    return openFailureText(platform::openLocalFile(path, reportLate(displayFileName(path))));
 }
 
-QString TDesktopOpener::OpenAddress(const QString &address)
+QString DesktopOpener::openAddress(const QString &address)
 {
-    return OpenFailureText(platform::openAddress(address, ReportLate(address)));
+    return openFailureText(platform::openAddress(address, reportLate(address)));
 }
 
-bool TDesktopTrash::MoveToTrash(const QString &path)
+bool DesktopTrash::moveToTrash(const QString &path)
 {
-    return DeleteToRecycleBin(path);
+    return deleteToRecycleBin(path);
 }

@@ -7,13 +7,13 @@
 #include <functional>
 
 // The review's timer over a QTimer; a tick calls the handler given.
-class TQtReviewTimer final : public TReviewTimer
+class QtReviewTimer final : public ReviewTimer
 {
   public:
-    explicit TQtReviewTimer(std::function<void()> onTick);
-    void Start(int intervalMs) override;
-    void Stop() override;
-    bool IsActive() const override;
+    explicit QtReviewTimer(std::function<void()> onTick);
+    void start(int intervalMs) override;
+    void stop() override;
+    bool isActive() const override;
 
   private:
     QTimer m_timer;
@@ -21,28 +21,28 @@ class TQtReviewTimer final : public TReviewTimer
 
 // The desktop's browser; only http, https and ftp addresses reach it. What goes wrong
 // after the browser's start is told through reportLate, as the whole message.
-class TDesktopOpener final : public TAddressOpener
+class DesktopOpener final : public AddressOpener
 {
   public:
-    explicit TDesktopOpener(std::function<void(const QString &message)> reportLate)
+    explicit DesktopOpener(std::function<void(const QString &message)> reportLate)
         : m_reportLate(std::move(reportLate))
     {
     }
-    QString OpenAddress(const QString &address) override;
-    QString OpenFile(const QString &path) override;
+    QString openAddress(const QString &address) override;
+    QString openFile(const QString &path) override;
 
   private:
-    platform::LateFailure ReportLate(const QString &target) const;
+    platform::LateFailure reportLate(const QString &target) const;
 
     std::function<void(const QString &)> m_reportLate;
 };
 
 // Why the desktop could not open what it was handed, as the user reads it; empty for none.
-QString OpenFailureText(platform::OpenFailure failure);
+QString openFailureText(platform::OpenFailure failure);
 
 // The desktop's trash.
-class TDesktopTrash final : public TTrash
+class DesktopTrash final : public Trash
 {
   public:
-    bool MoveToTrash(const QString &path) override;
+    bool moveToTrash(const QString &path) override;
 };

@@ -7,32 +7,32 @@
 #include <QRegularExpression>
 
 namespace {
-bool IsDirectionMark(char16_t c)
+bool isDirectionMark(char16_t c)
 {
     return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
            c == 0x200F || c == 0x061C;
 }
 
-bool IsLineBreaking(QChar c)
+bool isLineBreaking(QChar c)
 {
     return c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
            c == QChar::ParagraphSeparator;
 }
 } // namespace
 
-QString DisplayText(QStringView text)
+QString displayText(QStringView text)
 {
     QString shown;
     shown.reserve(text.size());
     for (const QChar c : text) {
-        if (IsDirectionMark(c.unicode()))
+        if (isDirectionMark(c.unicode()))
             continue;
-        shown += IsLineBreaking(c) ? QChar(u' ') : c;
+        shown += isLineBreaking(c) ? QChar(u' ') : c;
     }
     return shown;
 }
 
-QString PlainToolTip(const QString &text)
+QString plainToolTip(const QString &text)
 {
     if (text.isEmpty())
         return QString();
@@ -41,19 +41,19 @@ QString PlainToolTip(const QString &text)
            QStringLiteral("</p>");
 }
 
-QString FailureCause(const QString &message)
+QString failureCause(const QString &message)
 {
     // A status line ("HTTP/1.1 404 Not Found") or our own "HTTP status 404".
     static const QRegularExpression status(QStringLiteral("^HTTP(?:/\\S+| status) (\\d{3})\\b"));
     if (const QRegularExpressionMatch answer = status.match(message); answer.hasMatch()) {
         const QString code = answer.captured(1);
-        return FillPhrase(
-            Phrase(code == u"404" || code == u"410" ? "FailPageNotFound" : "FailStatus"), {code});
+        return fillPhrase(
+            phrase(code == u"404" || code == u"410" ? "FailPageNotFound" : "FailStatus"), {code});
     }
     static const struct
     {
-        const char *Pattern;
-        const char *Phrase;
+        const char *pattern;
+        const char *phrase;
     } causes[] = {
         {"resolve host|resolve proxy", "FailNoServer"},
         {"connection refused|couldn't connect|failed to connect", "FailRefused"},
@@ -64,13 +64,13 @@ QString FailureCause(const QString &message)
         {"no address", "FailNoAddress"},
     };
     for (const auto &cause : causes)
-        if (message.contains(QRegularExpression(QLatin1String(cause.Pattern),
+        if (message.contains(QRegularExpression(QLatin1String(cause.pattern),
                                                 QRegularExpression::CaseInsensitiveOption)))
-            return Phrase(cause.Phrase);
-    return Phrase("FailOther");
+            return phrase(cause.phrase);
+    return phrase("FailOther");
 }
 
-QString ShortFolderName(const QString &path)
+QString shortFolderName(const QString &path)
 {
     QString shown = QDir::cleanPath(displayFileName(path));
     const QString home = QDir::cleanPath(QDir::homePath());

@@ -3,6 +3,6 @@
 #include <QIcon>
 
 // The pictures of the windows' buttons, drawn at 16 x 16.
-enum class TGlyph { Suggest, Keep, Remind, Delete, Refresh, Setup, Help, Info, Home, Quit, Hide };
+enum class Glyph { Suggest, Keep, Remind, Delete, Refresh, Setup, Help, Info, Home, Quit, Hide };
 
-QIcon GlyphIcon(TGlyph glyph);
+QIcon glyphIcon(Glyph glyph);

@@ -2,7 +2,7 @@
 
 // Every help context the program opens. Each has a page <number>.html in the shipped help,
 // in English and in German (folder "de"); the help test holds the pages to this list.
-inline constexpr int HelpContexts[] = {
+inline constexpr int helpContexts[] = {
     120,  // the windows: F1, tray "Help...", command bar, hide button
     130,  // the link menu of an entry
     3020, // keep

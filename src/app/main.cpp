@@ -11,7 +11,7 @@
 #include <QMessageBox>
 
 namespace {
-QStringList ArgumentsOf(int argc, char *argv[])
+QStringList argumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
@@ -22,30 +22,30 @@ QStringList ArgumentsOf(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    const QStringList arguments = ArgumentsOf(argc, argv);
-    const TCommand command = ParseCommandLine(arguments);
-    if (const std::optional<int> status = AnswerAtOnce(command))
+    const QStringList arguments = argumentsOf(argc, argv);
+    const Command command = parseCommandLine(arguments);
+    if (const std::optional<int> status = answerAtOnce(command))
         return *status; // no display needed
     platform::prepareDisplay();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Favrake"));
     QApplication::setDesktopFileName(QString::fromLatin1(FavrakeAppId));
     QApplication::setQuitOnLastWindowClosed(false);
-    platform::TSingleInstance guard; // held for the whole run
-    if (const std::optional<int> status = EndBeforeStart(command, arguments, guard))
+    platform::SingleInstance guard; // held for the whole run
+    if (const std::optional<int> status = endBeforeStart(command, arguments, guard))
         return *status; // this copy never touches the settings
-    LoadSettings(arguments, platform::appDataFolder());
-    if (command == TCommand::CreateTemplate)
-        DisableSaving();
-    Languages().Scan(DefaultLanguageFolders());
+    loadSettings(arguments, platform::appDataFolder());
+    if (command == Command::CreateTemplate)
+        disableSaving();
+    languages().scan(defaultLanguageFolders());
     int exitCode = 0;
     {
-        TProgram program(arguments);
-        QObject::connect(&guard, &platform::TSingleInstance::InstanceStarted, &program,
-                         &TProgram::InstanceStarted);
+        Program program(arguments);
+        QObject::connect(&guard, &platform::SingleInstance::instanceStarted, &program,
+                         &Program::instanceStarted);
         exitCode = application.exec();
     }
-    if (const QString failed = SaveSettings(); !failed.isEmpty())
+    if (const QString failed = saveSettings(); !failed.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("Favrake"), failed);
     return exitCode;
 }

@@ -15,237 +15,237 @@
 #include <QToolButton>
 
 namespace {
-constexpr int RowsTop = 40; // below the title band
-constexpr int SuggestSize = 19;
-constexpr int TitleGap = 2; // between a title and its suggest button
-constexpr int RowSpacing = 8;
-constexpr int BottomMargin = 2;
-constexpr QRgb Navy = qRgb(0, 0, 128);
+constexpr int rowsTop = 40; // below the title band
+constexpr int suggestSize = 19;
+constexpr int titleGap = 2; // between a title and its suggest button
+constexpr int rowSpacing = 8;
+constexpr int bottomMargin = 2;
+constexpr QRgb navy = qRgb(0, 0, 128);
 
 } // namespace
 
-TMainForm::TMainForm()
-    : TBaseForm(nullptr), m_registration(this, "MainForm", TFormOwner::Application, true)
+MainForm::MainForm()
+    : BaseForm(nullptr), m_registration(this, "MainForm", FormOwner::Application, true)
 {
-    CreateTitle();
-    CreateInfoPanel();
-    CreateRows();
-    MenuItem("PopupLinkKeep")->setText(QStringLiteral("Keep for good (do not ask again)"));
-    MenuItem("PopupLinkRemind")->setText(QStringLiteral("Ask me again in a few days"));
-    ShowInformation();
+    createTitle();
+    createInfoPanel();
+    createRows();
+    menuItem("PopupLinkKeep")->setText(QStringLiteral("Keep for good (do not ask again)"));
+    menuItem("PopupLinkRemind")->setText(QStringLiteral("Ask me again in a few days"));
+    showInformation();
 }
 
-void TMainForm::SetTaskbarMode(bool on)
+void MainForm::setTaskbarMode(bool on)
 {
     if (on == m_taskbarMode)
         return;
-    const bool shown = IsShowing() && !m_standIn;
-    setWindowFlags(on ? Qt::Window | Qt::FramelessWindowHint : FloatingWindowFlags);
+    const bool shown = isShowing() && !m_standIn;
+    setWindowFlags(on ? Qt::Window | Qt::FramelessWindowHint : floatingWindowFlags);
     setAttribute(Qt::WA_ShowWithoutActivating, !on);
     setWindowTitle(QStringLiteral("Favrake"));
     m_taskbarMode = on;
-    SetFadeLevel(shown ? MaxFadeLevel : 0);
+    setFadeLevel(shown ? maxFadeLevel : 0);
 }
 
 // A window minimised where no window manager or taskbar is there would be lost, so in the
 // taskbar mode the window never fades: hidden, it stands in for the tray icon.
-void TMainForm::SetFadeLevel(int level)
+void MainForm::setFadeLevel(int level)
 {
     const bool standIn = m_taskbarMode && level == 0;
     const bool began = standIn && !m_standIn;
     if (standIn != m_standIn) {
         m_standIn = standIn;
-        UpdateView(m_data);
+        showView(m_data);
     }
-    TBaseForm::SetFadeLevel(m_taskbarMode ? MaxFadeLevel : level);
+    BaseForm::setFadeLevel(m_taskbarMode ? maxFadeLevel : level);
     if (began)
         emit standingIn();
 }
 
-void TMainForm::mouseReleaseEvent(QMouseEvent *event)
+void MainForm::mouseReleaseEvent(QMouseEvent *event)
 {
     if (m_standIn && event->button() == Qt::LeftButton)
         emit standInClicked();
-    TBaseForm::mouseReleaseEvent(event);
+    BaseForm::mouseReleaseEvent(event);
 }
 
-void TMainForm::ShowTitleOnly()
+void MainForm::showTitleOnly()
 {
-    for (int row = 0; row < EntryRowCount; ++row)
-        ShowRow(row, false);
+    for (int row = 0; row < entryRowCount; ++row)
+        showRow(row, false);
     m_pnlInfo->hide();
-    resize(ClientWidth, RowsTop - 1);
+    resize(clientWidth, rowsTop - 1);
 }
 
-void TMainForm::CreateTitle()
+void MainForm::createTitle()
 {
-    QFont font = SansFont(QStringLiteral("Arial Black"), 13);
+    QFont font = sansFont(QStringLiteral("Arial Black"), 13);
     font.setItalic(true);
     font.setWeight(QFont::Black);
     for (QLabel *label :
-         {AddLabel(this, "LblTitleA", QStringLiteral("Fav"), QRect(12, 2, 40, 18)),
-          AddLabel(this, "LblTitleB", QStringLiteral("R A K E"), QRect(28, 16, 76, 18))}) {
+         {addLabel(this, "LblTitleA", QStringLiteral("Fav"), QRect(12, 2, 40, 18)),
+          addLabel(this, "LblTitleB", QStringLiteral("R A K E"), QRect(28, 16, 76, 18))}) {
         label->setFont(font);
-        SetTextColour(label, Navy);
+        setTextColour(label, navy);
     }
-    QToolButton *hide = AddSpeedButton("SBtHide", QRect(107, 8, 23, 22), TGlyph::Hide,
+    QToolButton *hide = addSpeedButton("SBtHide", QRect(107, 8, 23, 22), Glyph::Hide,
                                        QStringLiteral("Hide this: I will deal with it later."));
-    AddHelpItem(AddButtonMenu(hide, "PopupHide"), "PopupHideHelp", HelpContextWindow);
-    connect(hide, &QToolButton::clicked, this, &TMainForm::hideRequested);
+    addHelpItem(addButtonMenu(hide, "PopupHide"), "PopupHideHelp", helpContextWindow);
+    connect(hide, &QToolButton::clicked, this, &MainForm::hideRequested);
 }
 
-void TMainForm::CreateRows()
+void MainForm::createRows()
 {
-    m_popupSuggest = AddPopupMenu("PopupSuggest");
-    AddHelpItem(m_popupSuggest, "PopupSuggestHelp", 3060);
-    for (int row = 0; row < EntryRowCount; ++row) {
-        TEntryRow &entry = m_rows[row];
-        entry.Title = new TUCLabel(this);
-        entry.Title->setProperty("Tag", row);
-        entry.Title->SetLines(3);
-        entry.Title->SetTextWidth(TextWidth);
-        AttachEntryLabel(entry.Title);
-        entry.Time = new TUCLabel(this);
-        entry.Time->SetTextWidth(TextWidth);
-        entry.Time->SetAutoSize(false);
-        entry.Time->SetAlignment(Qt::AlignRight);
-        entry.Time->SetTextColour(QColor(OutlineRgb));
-        entry.Suggest = new QToolButton(this);
-        entry.Suggest->setProperty("Tag", row);
-        entry.Suggest->setAutoRaise(true);
-        entry.Suggest->setFocusPolicy(Qt::NoFocus);
-        entry.Suggest->resize(SuggestSize, SuggestSize);
-        entry.Suggest->setIcon(GlyphIcon(TGlyph::Suggest));
-        AttachButtonMenu(entry.Suggest, m_popupSuggest);
-        connect(entry.Suggest, &QToolButton::clicked, this,
+    m_popupSuggest = addPopupMenu("PopupSuggest");
+    addHelpItem(m_popupSuggest, "PopupSuggestHelp", 3060);
+    for (int row = 0; row < entryRowCount; ++row) {
+        EntryRow &entry = m_rows[row];
+        entry.title = new TextLabel(this);
+        entry.title->setProperty("Tag", row);
+        entry.title->setLines(3);
+        entry.title->setTextWidth(textWidth);
+        attachEntryLabel(entry.title);
+        entry.time = new TextLabel(this);
+        entry.time->setTextWidth(textWidth);
+        entry.time->setAutoSize(false);
+        entry.time->setAlignment(Qt::AlignRight);
+        entry.time->setTextColour(QColor(outlineRgb));
+        entry.suggest = new QToolButton(this);
+        entry.suggest->setProperty("Tag", row);
+        entry.suggest->setAutoRaise(true);
+        entry.suggest->setFocusPolicy(Qt::NoFocus);
+        entry.suggest->resize(suggestSize, suggestSize);
+        entry.suggest->setIcon(glyphIcon(Glyph::Suggest));
+        attachButtonMenu(entry.suggest, m_popupSuggest);
+        connect(entry.suggest, &QToolButton::clicked, this,
                 [this, row] { emit entryActionRequested(row, TagSuggest); });
-        ShowRow(row, false);
+        showRow(row, false);
     }
 }
 
-TUCLabel *TMainForm::TitleLabel(int row) const
+TextLabel *MainForm::titleLabel(int row) const
 {
-    return row >= 0 && row < EntryRowCount ? m_rows[row].Title : nullptr;
+    return row >= 0 && row < entryRowCount ? m_rows[row].title : nullptr;
 }
 
-TUCLabel *TMainForm::TimeLabel(int row) const
+TextLabel *MainForm::timeLabel(int row) const
 {
-    return row >= 0 && row < EntryRowCount ? m_rows[row].Time : nullptr;
+    return row >= 0 && row < entryRowCount ? m_rows[row].time : nullptr;
 }
 
-QToolButton *TMainForm::SuggestButton(int row) const
+QToolButton *MainForm::suggestButton(int row) const
 {
-    return row >= 0 && row < EntryRowCount ? m_rows[row].Suggest : nullptr;
+    return row >= 0 && row < entryRowCount ? m_rows[row].suggest : nullptr;
 }
 
-bool TMainForm::RowDisplayable(int row) const
+bool MainForm::rowDisplayable(int row) const
 {
-    return row >= 0 && row < EntryRowCount && m_displayable[row];
+    return row >= 0 && row < entryRowCount && m_displayable[row];
 }
 
-int TMainForm::BookmarkOfRow(int row) const
+int MainForm::bookmarkOfRow(int row) const
 {
-    return row >= 0 && row < EntryRowCount ? m_data.Rows[row] : -1;
+    return row >= 0 && row < entryRowCount ? m_data.rows[row] : -1;
 }
 
-TMainView TMainForm::UpdateView(const TMainViewData &data)
+MainView MainForm::showView(const MainViewData &data)
 {
     m_data = data;
-    int y = RowsTop;
+    int y = rowsTop;
     bool nothingShown = true;
-    for (int row = 0; row < EntryRowCount; ++row) {
-        const int index = m_data.Rows[row];
-        m_displayable[row] = !m_data.AnyShownAwaitsRefresh && m_data.Bookmarks &&
-                             m_data.Bookmarks->IsValidIndex(index) &&
-                             !m_data.Bookmarks->IsRefreshDue(index);
+    for (int row = 0; row < entryRowCount; ++row) {
+        const int index = m_data.rows[row];
+        m_displayable[row] = !m_data.anyShownAwaitsRefresh && m_data.bookmarks &&
+                             m_data.bookmarks->isValidIndex(index) &&
+                             !m_data.bookmarks->isRefreshDue(index);
         nothingShown = nothingShown && !m_displayable[row];
-        const bool inPocket = m_displayable[row] && m_data.PocketView;
+        const bool inPocket = m_displayable[row] && m_data.pocketView;
         if (inPocket)
-            LayOutPocketRow(row, y);
-        ShowRow(row, inPocket);
+            layOutPocketRow(row, y);
+        showRow(row, inPocket);
     }
     if (nothingShown) {
-        ShowInformation();
+        showInformation();
     } else {
         m_pnlInfo->hide();
-        m_view = m_data.PocketView ? TMainView::Pocket : TMainView::BookmarkWindows;
-        resize(ClientWidth, m_data.PocketView ? y + BottomMargin : RowsTop - 1);
+        m_view = m_data.pocketView ? MainView::Pocket : MainView::BookmarkWindows;
+        resize(clientWidth, m_data.pocketView ? y + bottomMargin : rowsTop - 1);
     }
     if (m_standIn)
-        ShowTitleOnly();
+        showTitleOnly();
     return m_view;
 }
 
-bool TMainForm::UpdateView()
+bool MainForm::updateView()
 {
-    UpdateView(m_data);
+    showView(m_data);
     return true;
 }
 
-void TMainForm::LayOutPocketRow(int row, int &y)
+void MainForm::layOutPocketRow(int row, int &y)
 {
-    const TBookmarks &bookmarks = *m_data.Bookmarks;
-    const int index = m_data.Rows[row];
-    const TBookmarkRec &rec = *bookmarks.Item(index);
-    const TEntryRow &entry = m_rows[row];
-    const bool suggest = bookmarks.HasSuggestion(index);
-    entry.Suggest->move(TextLeft + TextWidth - SuggestSize, y);
-    entry.Title->SetTextWidth(suggest ? TextWidth - TitleGap - SuggestSize : TextWidth);
-    entry.Title->SetCaption(bookmarks.DisplayName(index));
+    const Bookmarks &bookmarks = *m_data.bookmarks;
+    const int index = m_data.rows[row];
+    const BookmarkRec &rec = *bookmarks.item(index);
+    const EntryRow &entry = m_rows[row];
+    const bool suggest = bookmarks.hasSuggestion(index);
+    entry.suggest->move(textLeft + textWidth - suggestSize, y);
+    entry.title->setTextWidth(suggest ? textWidth - titleGap - suggestSize : textWidth);
+    entry.title->setCaption(bookmarks.displayName(index));
     // A short title ends on one line with its suggest button.
-    if (suggest && entry.Title->height() < SuggestSize)
-        y += SuggestSize - entry.Title->height();
-    entry.Title->move(TextLeft, y);
-    entry.Title->SetHint(rec.StoredURL.isEmpty() ? rec.URL : rec.StoredURL);
-    y += entry.Title->height();
-    entry.Time->move(TextLeft, y);
-    entry.Time->SetCaption(DateText(rec.ReferenceTime, true));
-    entry.Time->SetHint(Phrase("HintBMTime"));
-    y += entry.Time->height() + RowSpacing;
+    if (suggest && entry.title->height() < suggestSize)
+        y += suggestSize - entry.title->height();
+    entry.title->move(textLeft, y);
+    entry.title->setHint(rec.storedUrl.isEmpty() ? rec.url : rec.storedUrl);
+    y += entry.title->height();
+    entry.time->move(textLeft, y);
+    entry.time->setCaption(dateText(rec.referenceTime, true));
+    entry.time->setHint(phrase("HintBMTime"));
+    y += entry.time->height() + rowSpacing;
     if (suggest)
-        entry.Suggest->setToolTip(
-            FillPhrase(Phrase("HintBMSuggest"), {bookmarks.MatchText(index)}));
+        entry.suggest->setToolTip(
+            fillPhrase(phrase("HintBMSuggest"), {bookmarks.matchText(index)}));
 }
 
-void TMainForm::ShowRow(int row, bool inPocket)
+void MainForm::showRow(int row, bool inPocket)
 {
-    const TEntryRow &entry = m_rows[row];
-    entry.Title->setVisible(inPocket);
-    entry.Time->setVisible(inPocket);
-    entry.Suggest->setVisible(inPocket && m_data.Bookmarks->HasSuggestion(m_data.Rows[row]));
+    const EntryRow &entry = m_rows[row];
+    entry.title->setVisible(inPocket);
+    entry.time->setVisible(inPocket);
+    entry.suggest->setVisible(inPocket && m_data.bookmarks->hasSuggestion(m_data.rows[row]));
 }
 
-int TMainForm::RowOf(const TUCLabel *label) const
+int MainForm::rowOf(const TextLabel *label) const
 {
-    for (int row = 0; row < EntryRowCount; ++row) {
-        if (label && m_rows[row].Title == label)
+    for (int row = 0; row < entryRowCount; ++row) {
+        if (label && m_rows[row].title == label)
             return row;
     }
     return -1;
 }
 
-void TMainForm::OpenEntry(TUCLabel *label)
+void MainForm::openEntry(TextLabel *label)
 {
-    const int row = RowOf(label);
+    const int row = rowOf(label);
     if (row >= 0)
         emit entryOpenRequested(row);
 }
 
-void TMainForm::actOnEntry(TUCLabel *label, int tag)
+void MainForm::actOnEntry(TextLabel *label, int tag)
 {
-    const int row = RowOf(label);
+    const int row = rowOf(label);
     if (row >= 0)
         emit entryActionRequested(row, tag);
 }
 
-void TMainForm::PrepareLinkMenu()
+void MainForm::prepareLinkMenu()
 {
-    const int row = RowOf(PopupLabel());
-    const bool offered = m_data.Bookmarks && m_data.Bookmarks->HasSuggestion(BookmarkOfRow(row));
-    MenuItem("PopupLinkSuggest")->setVisible(offered);
+    const int row = rowOf(popupLabel());
+    const bool offered = m_data.bookmarks && m_data.bookmarks->hasSuggestion(bookmarkOfRow(row));
+    menuItem("PopupLinkSuggest")->setVisible(offered);
 }
 
-void TMainForm::contextMenuEvent(QContextMenuEvent *event)
+void MainForm::contextMenuEvent(QContextMenuEvent *event)
 {
     emit windowMenuRequested(event->globalPos());
 }

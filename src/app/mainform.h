@@ -9,26 +9,26 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QStackedWidget;
-class TBookmarks;
-class TUCLabel;
+class Bookmarks;
+class TextLabel;
 
-inline constexpr int EntryRowCount = 5;
+inline constexpr int entryRowCount = 5;
 
 // What the main window shows: the bookmark list, the bookmark of each entry row (-1 for
 // none) and the state that decides between information page, download page and entries.
-struct TMainViewData
+struct MainViewData
 {
-    const TBookmarks *Bookmarks = nullptr;
-    std::array<int, EntryRowCount> Rows{-1, -1, -1, -1, -1};
-    bool AnyShownAwaitsRefresh = false;
-    bool PocketView = false;
-    int RefreshedRows = 0; // the download page's progress: of AwaitedRows, those refreshed
-    int AwaitedRows = 0;
-    QString FolderPath = QString(); // the Favorites folder, named when it holds no bookmark
-    bool FolderMissing = false;     // it does not exist
+    const Bookmarks *bookmarks = nullptr;
+    std::array<int, entryRowCount> rows{-1, -1, -1, -1, -1};
+    bool anyShownAwaitsRefresh = false;
+    bool pocketView = false;
+    int refreshedRows = 0; // the download page's progress: of AwaitedRows, those refreshed
+    int awaitedRows = 0;
+    QString folderPath = QString(); // the Favorites folder, named when it holds no bookmark
+    bool folderMissing = false;     // it does not exist
 };
 
-enum class TMainView {
+enum class MainView {
     Information,     // counts with "Show put back entries" or "Nothing to do.", or the folder
     Download,        // the shown entries wait for their refresh
     Pocket,          // the displayable rows as title lines in the main window
@@ -37,41 +37,41 @@ enum class TMainView {
 
 // The main window: title, hide button and either the information panel or, in pocket
 // mode, the entries themselves. It only shows: what the user asks for goes out as signals.
-class TMainForm final : public TBaseForm
+class MainForm final : public BaseForm
 {
     Q_OBJECT
 
   public:
-    static constexpr int TextLeft = 8;
-    static constexpr int TextWidth = 124;
+    static constexpr int textLeft = 8;
+    static constexpr int textWidth = 124;
 
-    TMainForm();
+    MainForm();
 
     // Lays the window out for data and tells what it shows. In the BookmarkWindows view the
     // caller puts the rows into bookmark windows.
-    TMainView UpdateView(const TMainViewData &data);
+    MainView showView(const MainViewData &data);
     // Lays the window out again for the data last handed in; true.
-    bool UpdateView() override;
-    TMainView View() const { return m_view; }
-    TTranslatableForm &Translatable() { return m_registration.Form(); }
+    bool updateView() override;
+    MainView view() const { return m_view; }
+    TranslatableForm &translatable() { return m_registration.form(); }
 
     // Without a notification area the window is the program's only handle: it becomes a
     // normal window with a taskbar entry, and where it would fade out it stands in for the
     // tray icon instead, as its title band alone.
-    void SetTaskbarMode(bool on);
-    bool TaskbarMode() const { return m_taskbarMode; }
-    bool StandsIn() const { return m_standIn; }
-    void SetFadeLevel(int level) override;
+    void setTaskbarMode(bool on);
+    bool taskbarMode() const { return m_taskbarMode; }
+    bool standsIn() const { return m_standIn; }
+    void setFadeLevel(int level) override;
     // A row with a bookmark that is not waiting for its refresh.
-    bool RowDisplayable(int row) const;
+    bool rowDisplayable(int row) const;
     // The download page's progress bar.
-    void SetProgress(int refreshedRows, int awaitedRows);
+    void setProgress(int refreshedRows, int awaitedRows);
     // The last shown bookmark was handled: text says so until the windows fade out.
-    void ShowFarewell(const QString &text);
+    void showFarewell(const QString &text);
 
-    TUCLabel *TitleLabel(int row) const;
-    TUCLabel *TimeLabel(int row) const;
-    QToolButton *SuggestButton(int row) const;
+    TextLabel *titleLabel(int row) const;
+    TextLabel *timeLabel(int row) const;
+    QToolButton *suggestButton(int row) const;
 
   signals:
     void entryActionRequested(int row, int tag);
@@ -87,40 +87,40 @@ class TMainForm final : public TBaseForm
     void standInClicked();
 
   protected:
-    void OpenEntry(TUCLabel *label) override;
-    void actOnEntry(TUCLabel *label, int tag) override;
-    void PrepareLinkMenu() override;
+    void openEntry(TextLabel *label) override;
+    void actOnEntry(TextLabel *label, int tag) override;
+    void prepareLinkMenu() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
   private:
-    struct TEntryRow
+    struct EntryRow
     {
-        TUCLabel *Title = nullptr;
-        TUCLabel *Time = nullptr;
-        QToolButton *Suggest = nullptr;
+        TextLabel *title = nullptr;
+        TextLabel *time = nullptr;
+        QToolButton *suggest = nullptr;
     };
 
-    void CreateTitle();
-    void CreateInfoPanel();
-    void CreateCountsPage();
-    void CreateDownloadPage();
-    void CreateFolderPage();
-    void ShowFolderPage();
-    void ShowPanelPage(const char *pageName, int pageHeight);
-    void CreateRows();
-    void LayOutPocketRow(int row, int &y);
-    void ShowRow(int row, bool inPocket);
-    void ShowInformation();
-    void ShowPage(QStackedWidget *notebook, const char *pageName);
-    void ShowTitleOnly();
-    int RowOf(const TUCLabel *label) const;
-    int BookmarkOfRow(int row) const;
+    void createTitle();
+    void createInfoPanel();
+    void createCountsPage();
+    void createDownloadPage();
+    void createFolderPage();
+    void showFolderPage();
+    void showPanelPage(const char *pageName, int pageHeight);
+    void createRows();
+    void layOutPocketRow(int row, int &y);
+    void showRow(int row, bool inPocket);
+    void showInformation();
+    void showPage(QStackedWidget *notebook, const char *pageName);
+    void showTitleOnly();
+    int rowOf(const TextLabel *label) const;
+    int bookmarkOfRow(int row) const;
 
-    std::array<TEntryRow, EntryRowCount> m_rows;
-    std::array<bool, EntryRowCount> m_displayable{};
-    TMainViewData m_data;
-    TMainView m_view = TMainView::Information;
+    std::array<EntryRow, entryRowCount> m_rows;
+    std::array<bool, entryRowCount> m_displayable{};
+    MainViewData m_data;
+    MainView m_view = MainView::Information;
     bool m_taskbarMode = false;
     bool m_standIn = false;
     QFrame *m_pnlInfo = nullptr;
@@ -134,5 +134,5 @@ class TMainForm final : public TBaseForm
     QLabel *m_lblInfoDone = nullptr;
     QProgressBar *m_progress = nullptr;
     QMenu *m_popupSuggest = nullptr;
-    TFormRegistration m_registration;
+    FormRegistration m_registration;
 };

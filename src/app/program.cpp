@@ -30,355 +30,355 @@
 #include <QTextStream>
 #include <QTimer>
 
-TProgram::TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe trayHost)
-    : m_icon(ProgramIcon()), m_mainForm(std::make_unique<TMainForm>()),
-      m_arranger(std::make_unique<TWindowArranger>(m_mainForm.get())),
-      m_installDlg(std::make_unique<TInstallDlg>(m_icon)),
-      m_confirmDlg(std::make_unique<TConfirmDlg>(nullptr, [this] { return DialogSpot(); })),
-      m_configDlg(std::make_unique<TConfigDlg>(QCoreApplication::applicationFilePath())),
-      m_aboutDlg(std::make_unique<TAboutDlg>(m_icon)), m_tray(this, std::move(trayHost)),
+Program::Program(const QStringList &arguments, platform::TrayIcon::HostProbe trayHost)
+    : m_icon(programIcon()), m_mainForm(std::make_unique<MainForm>()),
+      m_arranger(std::make_unique<WindowArranger>(m_mainForm.get())),
+      m_installDlg(std::make_unique<InstallDialog>(m_icon)),
+      m_confirmDlg(std::make_unique<ConfirmDialog>(nullptr, [this] { return dialogSpot(); })),
+      m_configDlg(std::make_unique<ConfigDialog>(QCoreApplication::applicationFilePath())),
+      m_aboutDlg(std::make_unique<AboutDialog>(m_icon)), m_tray(this, std::move(trayHost)),
       m_timer([this] { m_review->tick(); })
 {
     QApplication::setWindowIcon(m_icon);
-    m_collection = new TCollectionCommands(*m_confirmDlg, this);
-    m_installDlg->SetOffers(WelcomeOffers());
-    BuildTrayMenu();
-    m_review = std::make_unique<TReview>(FavoritesFolderInUse(),
-                                         TReviewSeams{.Now = NowDateTime,
-                                                      .Timer = m_timer,
-                                                      .Confirmer = *m_confirmDlg,
-                                                      .Opener = m_opener,
-                                                      .Trash = m_trash,
-                                                      .View = *this,
-                                                      .Host = *this,
-                                                      .Downloader = MakeDownloader()},
-                                         arguments);
-    FavoritesRead();
-    ConnectWindows();
+    m_collection = new CollectionCommands(*m_confirmDlg, this);
+    m_installDlg->setOffers(welcomeOffers());
+    buildTrayMenu();
+    m_review = std::make_unique<Review>(favoritesFolderInUse(),
+                                        ReviewSeams{.now = nowDateTime,
+                                                    .timer = m_timer,
+                                                    .confirmer = *m_confirmDlg,
+                                                    .opener = m_opener,
+                                                    .trash = m_trash,
+                                                    .view = *this,
+                                                    .host = *this,
+                                                    .downloader = makeDownloader()},
+                                        arguments);
+    favoritesRead();
+    connectWindows();
 }
 
-TProgram::~TProgram()
+Program::~Program()
 {
     if (m_review)
-        m_review->Shutdown();
+        m_review->shutdown();
 }
 
-void TProgram::ConnectWindows()
+void Program::connectWindows()
 {
-    TMainForm *main = m_mainForm.get();
-    connect(main, &TMainForm::entryActionRequested, this,
+    MainForm *main = m_mainForm.get();
+    connect(main, &MainForm::entryActionRequested, this,
             [this](int row, int tag) { m_review->actOnEntry(row, tag); });
-    connect(main, &TMainForm::entryOpenRequested, this,
+    connect(main, &MainForm::entryOpenRequested, this,
             [this](int row) { m_review->openEntry(row); });
-    connect(main, &TMainForm::hideRequested, this, &TProgram::askToHide);
-    connect(main, &TMainForm::showPutBackRequested, this,
+    connect(main, &MainForm::hideRequested, this, &Program::askToHide);
+    connect(main, &MainForm::showPutBackRequested, this,
             [this] { m_review->showPutBackBookmarks(); });
-    connect(main, &TMainForm::chooseFolderRequested, m_collection,
-            &TCollectionCommands::ChooseFolder);
-    connect(main, &TMainForm::importRequested, m_collection, &TCollectionCommands::PopupImportMenu);
-    connect(m_collection, &TCollectionCommands::collectionChanged, this,
-            [this] { m_review->ChangeFavorites(FavoritesFolderInUse()); });
-    connect(main, &TMainForm::windowMenuRequested, this,
-            [this](const QPoint &at) { m_trayMenu->Menu()->popup(at); });
-    connect(main, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
+    connect(main, &MainForm::chooseFolderRequested, m_collection,
+            &CollectionCommands::chooseFolder);
+    connect(main, &MainForm::importRequested, m_collection, &CollectionCommands::popupImportMenu);
+    connect(m_collection, &CollectionCommands::collectionChanged, this,
+            [this] { m_review->changeFavorites(favoritesFolderInUse()); });
+    connect(main, &MainForm::windowMenuRequested, this,
+            [this](const QPoint &at) { m_trayMenu->menu()->popup(at); });
+    connect(main, &BaseForm::helpRequested, this, &Program::openHelp);
     // Without a tray the title window stands in for the icon, in the corner at the panel.
-    connect(main, &TMainForm::standingIn, this, [this] { m_arranger->PlaceMainAlone(); });
-    connect(main, &TMainForm::standInClicked, this, [this] { answerTrayClick(Qt::LeftButton); });
-    for (int row = 0; row < TReview::RowCount; ++row) {
-        TBookmarkForm *window = m_arranger->BookmarkWindow(row);
-        connect(window, &TBookmarkForm::actionRequested, this,
+    connect(main, &MainForm::standingIn, this, [this] { m_arranger->placeMainAlone(); });
+    connect(main, &MainForm::standInClicked, this, [this] { answerTrayClick(Qt::LeftButton); });
+    for (int row = 0; row < Review::rowCount; ++row) {
+        BookmarkForm *window = m_arranger->bookmarkWindow(row);
+        connect(window, &BookmarkForm::actionRequested, this,
                 [this, row](int tag) { m_review->actInBookmarkWindow(row, tag); });
-        connect(window, &TBookmarkForm::openRequested, this,
+        connect(window, &BookmarkForm::openRequested, this,
                 [this, row] { m_review->openEntry(row); });
-        connect(window, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
+        connect(window, &BaseForm::helpRequested, this, &Program::openHelp);
     }
-    TSpeedForm *speed = m_arranger->SpeedWindow();
-    connect(speed, &TSpeedForm::commandRequested, this, &TProgram::SpeedCommand);
-    connect(speed, &TBaseForm::helpRequested, this, &TProgram::OpenHelp);
-    connect(&m_tray, &platform::TTrayIcon::MouseDown, this, &TProgram::answerTrayClick);
-    connect(&m_tray, &platform::TTrayIcon::HostChanged, this, &TProgram::followTrayHost);
-    connect(&m_watcher, &platform::TFolderWatcher::Changed, this,
-            [this](const QString &folder) { m_review->FolderChanged(folder); });
-    connect(m_configDlg.get(), &TConfigDlg::RearrangeWindowsRequested, this,
-            &TProgram::RearrangeWindows);
-    connect(m_configDlg.get(), &TConfigDlg::helpRequested, this, &TProgram::OpenHelp);
-    connect(m_configDlg.get(), &TConfigDlg::FavoritesFolderChanged, this,
-            [this] { m_review->ChangeFavorites(FavoritesFolderInUse()); });
+    SpeedForm *speed = m_arranger->speedWindow();
+    connect(speed, &SpeedForm::commandRequested, this, &Program::speedCommand);
+    connect(speed, &BaseForm::helpRequested, this, &Program::openHelp);
+    connect(&m_tray, &platform::TrayIcon::mouseDown, this, &Program::answerTrayClick);
+    connect(&m_tray, &platform::TrayIcon::hostChanged, this, &Program::followTrayHost);
+    connect(&m_watcher, &platform::FolderWatcher::changed, this,
+            [this](const QString &folder) { m_review->folderChanged(folder); });
+    connect(m_configDlg.get(), &ConfigDialog::rearrangeWindowsRequested, this,
+            &Program::rearrangeWindows);
+    connect(m_configDlg.get(), &ConfigDialog::helpRequested, this, &Program::openHelp);
+    connect(m_configDlg.get(), &ConfigDialog::favoritesFolderChanged, this,
+            [this] { m_review->changeFavorites(favoritesFolderInUse()); });
     qApp->installEventFilter(this); // the hints setting decides on every tool tip
-    connect(&m_quitSignals, &platform::TQuitSignals::QuitRequested, this,
-            &TProgram::QuitRequestedBySignal);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &TProgram::QuitRequestedBySignal);
-    FollowScreens();
+    connect(&m_quitSignals, &platform::QuitSignals::quitRequested, this,
+            &Program::quitRequestedBySignal);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &Program::quitRequestedBySignal);
+    followScreens();
 }
 
 // A panel that takes its room after the start (as at login), a new or lost screen: the
 // column moves so that it never covers a panel.
-void TProgram::FollowScreens()
+void Program::followScreens()
 {
     const auto follow = [this](const QScreen *screen) {
-        connect(screen, &QScreen::availableGeometryChanged, this, &TProgram::RearrangeWindows);
-        connect(screen, &QScreen::geometryChanged, this, &TProgram::RearrangeWindows);
+        connect(screen, &QScreen::availableGeometryChanged, this, &Program::rearrangeWindows);
+        connect(screen, &QScreen::geometryChanged, this, &Program::rearrangeWindows);
     };
     for (const QScreen *screen : QGuiApplication::screens())
         follow(screen);
     connect(qApp, &QGuiApplication::screenAdded, this, [this, follow](const QScreen *screen) {
         follow(screen);
-        RearrangeWindows();
+        rearrangeWindows();
     });
-    connect(qApp, &QGuiApplication::screenRemoved, this, &TProgram::RearrangeWindows);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &Program::rearrangeWindows);
 }
 
-bool TProgram::IsMainVisible() const
+bool Program::isMainVisible() const
 {
-    return m_mainForm->IsShowing() && !m_mainForm->StandsIn() && !m_closing;
+    return m_mainForm->isShowing() && !m_mainForm->standsIn() && !m_closing;
 }
 
-void TProgram::UpdateView()
+void Program::updateView()
 {
     if (!m_review)
         return; // the review renders itself once it is built
-    TMainViewData data;
-    data.Bookmarks = &m_review->Bookmarks();
-    data.Rows = m_review->Entries();
-    data.AnyShownAwaitsRefresh = m_review->AnyShownAwaitsRefresh();
-    data.PocketView = Settings.PocketView;
-    data.FolderPath = m_review->Bookmarks().FavoritesPath();
-    data.FolderMissing = !QFileInfo(data.FolderPath).isDir();
-    const TRefreshProgress progress = ShownProgress();
-    std::tie(data.RefreshedRows, data.AwaitedRows) = std::tuple(progress.Done, progress.Total);
-    switch (m_mainForm->UpdateView(data)) {
-    case TMainView::BookmarkWindows:
-        ShowBookmarkWindows();
+    MainViewData data;
+    data.bookmarks = &m_review->bookmarks();
+    data.rows = m_review->entries();
+    data.anyShownAwaitsRefresh = m_review->anyShownAwaitsRefresh();
+    data.pocketView = settings.pocketView;
+    data.folderPath = m_review->bookmarks().favoritesPath();
+    data.folderMissing = !QFileInfo(data.folderPath).isDir();
+    const RefreshProgress progress = shownProgress();
+    std::tie(data.refreshedRows, data.awaitedRows) = std::tuple(progress.done, progress.total);
+    switch (m_mainForm->showView(data)) {
+    case MainView::BookmarkWindows:
+        showBookmarkWindows();
         break;
-    case TMainView::Pocket:
-        m_arranger->ClearAllShown();
+    case MainView::Pocket:
+        m_arranger->clearAllShown();
         break;
-    case TMainView::Information:
-    case TMainView::Download:
+    case MainView::Information:
+    case MainView::Download:
         break;
     }
 }
 
-void TProgram::ShowBookmarkWindows()
+void Program::showBookmarkWindows()
 {
-    for (int row = 0; row < TReview::RowCount; ++row) {
-        TBookmarkForm *window = m_arranger->BookmarkWindow(row);
-        window->SetEntry(&m_review->Bookmarks(), m_review->EntryAt(row));
-        window->SetCopies(CopiesOf(m_review->EntryAt(row)));
-        window->UpdateView();
-        m_arranger->SetShown(row, m_review->EntryAt(row) >= 0);
+    for (int row = 0; row < Review::rowCount; ++row) {
+        BookmarkForm *window = m_arranger->bookmarkWindow(row);
+        window->setEntry(&m_review->bookmarks(), m_review->entryAt(row));
+        window->setCopies(copiesOf(m_review->entryAt(row)));
+        window->updateView();
+        m_arranger->setShown(row, m_review->entryAt(row) >= 0);
     }
-    m_arranger->Arrange();
-    for (int row = 0; row < TReview::RowCount; ++row)
-        if (!m_arranger->IsShown(row))
-            m_review->DropRow(row); // no room on the screen: not shown after all
+    m_arranger->arrange();
+    for (int row = 0; row < Review::rowCount; ++row)
+        if (!m_arranger->isShown(row))
+            m_review->dropRow(row); // no room on the screen: not shown after all
 }
 
 // The other files of the same bookmark that are still there, as "folder/name"; the copies
 // are found once per reading of the folder.
-QStringList TProgram::CopiesOf(int index)
+QStringList Program::copiesOf(int index)
 {
-    const TBookmarks &list = m_review->Bookmarks();
-    if (!list.IsValidIndex(index))
+    const Bookmarks &list = m_review->bookmarks();
+    if (!list.isValidIndex(index))
         return {};
     if (!m_duplicates)
         m_duplicates = std::make_unique<exchange::DuplicateFinder>(list);
     QStringList names;
     for (const int copy : m_duplicates->copiesOf(index)) {
-        if (!QFileInfo::exists(list.Item(copy)->FileName))
+        if (!QFileInfo::exists(list.item(copy)->fileName))
             continue; // deleted meanwhile
-        const QString folder = list.FolderName(copy);
-        names << (folder.isEmpty() ? QString() : folder + u'/') + list.DisplayName(copy);
+        const QString folder = list.folderName(copy);
+        names << (folder.isEmpty() ? QString() : folder + u'/') + list.displayName(copy);
     }
     return names;
 }
 
-void TProgram::ShowAll()
+void Program::showAll()
 {
     if (!m_closing)
-        m_arranger->ShowAll();
+        m_arranger->showAll();
 }
 
-void TProgram::HideAll()
+void Program::hideAll()
 {
-    m_arranger->HideAll();
+    m_arranger->hideAll();
 }
 
-void TProgram::RemoveBookmarkWindow(int row)
+void Program::removeBookmarkWindow(int row)
 {
-    m_arranger->RemoveWindow(m_arranger->BookmarkWindow(row));
+    m_arranger->removeWindow(m_arranger->bookmarkWindow(row));
 }
 
-void TProgram::SayFarewell(int row, TDateTime nextDay)
+void Program::sayFarewell(int row, DateTime nextDay)
 {
-    const QString text = nextDay > 0 ? FillPhrase(Phrase("MsgAllDone"), {DateText(nextDay, false)})
-                                     : Phrase("MsgAllDoneNone");
-    m_arranger->Farewell(m_arranger->BookmarkWindow(row),
-                         [this, text] { m_mainForm->ShowFarewell(text); });
+    const QString text = nextDay > 0 ? fillPhrase(phrase("MsgAllDone"), {dateText(nextDay, false)})
+                                     : phrase("MsgAllDoneNone");
+    m_arranger->farewell(m_arranger->bookmarkWindow(row),
+                         [this, text] { m_mainForm->showFarewell(text); });
 }
 
-bool TProgram::IsMoving() const
+bool Program::isMoving() const
 {
-    return m_arranger->IsMoving();
+    return m_arranger->isMoving();
 }
 
-void TProgram::WhenStill(std::function<void()> work)
+void Program::whenStill(std::function<void()> work)
 {
-    m_arranger->WhenStill(std::move(work));
+    m_arranger->whenStill(std::move(work));
 }
 
-void TProgram::ClearShownWindows()
+void Program::clearShownWindows()
 {
-    m_arranger->ClearAllShown();
+    m_arranger->clearAllShown();
 }
 
 // A "Refresh all" shows how far it got in the download page and the tray's hint; else the
 // download page counts the shown rows that await their refresh.
-TRefreshProgress TProgram::ShownProgress() const
+RefreshProgress Program::shownProgress() const
 {
-    const TRefreshProgress whole = m_review->WholeRefreshProgress();
-    return whole.Total > 0 ? whole : m_review->RefreshProgress();
+    const RefreshProgress whole = m_review->wholeRefreshProgress();
+    return whole.total > 0 ? whole : m_review->refreshProgress();
 }
 
-void TProgram::UpdateProgress()
+void Program::updateProgress()
 {
-    const TRefreshProgress progress = ShownProgress();
-    m_mainForm->SetProgress(progress.Done, progress.Total);
-    const TRefreshProgress whole = m_review->WholeRefreshProgress();
-    m_tray.SetHint(whole.Total > 0
-                       ? FillPhrase(Phrase("HintRefreshing"),
-                                    {QString::number(whole.Done), QString::number(whole.Total)})
+    const RefreshProgress progress = shownProgress();
+    m_mainForm->setProgress(progress.done, progress.total);
+    const RefreshProgress whole = m_review->wholeRefreshProgress();
+    m_tray.setHint(whole.total > 0
+                       ? fillPhrase(phrase("HintRefreshing"),
+                                    {QString::number(whole.done), QString::number(whole.total)})
                        : QStringLiteral("Favrake"));
 }
 
-void TProgram::ShowNetworkHint(const QString &text)
+void Program::showNetworkHint(const QString &text)
 {
     m_mainForm->setToolTip(text);
 }
 
 // Errors come in the style of every other message, and never under the column.
-void TProgram::ShowError(const QString &text)
+void Program::showError(const QString &text)
 {
-    m_confirmDlg->ShowConfirm(Information, text, QString(), ErrorIcon, NoCancel);
+    m_confirmDlg->showConfirm(Information, text, QString(), errorIcon, NoCancel);
 }
 
 // While the collection is empty the welcome dialog offers the browsers found and another
 // folder; what it brings in is read once the welcome has ended.
-TWelcomeOffers TProgram::WelcomeOffers()
+WelcomeOffers Program::welcomeOffers()
 {
-    TWelcomeOffers offers;
-    offers.Browsers = [this] {
+    WelcomeOffers offers;
+    offers.browsers = [this] {
         QStringList found;
-        for (int i = 0; i < int(m_collection->Browsers().size()); ++i)
-            found << m_collection->BrowserOffer(i);
+        for (int i = 0; i < int(m_collection->browsers().size()); ++i)
+            found << m_collection->browserOffer(i);
         return found;
     };
-    offers.Import = [this](int i) { return m_collection->ImportBrowser(i); };
-    offers.ChooseFolder = [this] { m_collection->ChooseFolder(); };
+    offers.import = [this](int i) { return m_collection->importBrowser(i); };
+    offers.chooseFolder = [this] { m_collection->chooseFolder(); };
     return offers;
 }
 
-TScreenSpot TProgram::DialogSpot() const
+ScreenSpot Program::dialogSpot() const
 {
-    return {QCursor::pos(), platform::screenUnderCursor().Work, m_arranger->ColumnArea()};
+    return {QCursor::pos(), platform::screenUnderCursor().work, m_arranger->columnArea()};
 }
 
-void TProgram::FavoritesRead()
+void Program::favoritesRead()
 {
     m_duplicates.reset();
     if (m_review)
-        m_watcher.SetFolders(m_review->Bookmarks().Folders(),
-                             m_review->Bookmarks().FavoritesPath());
+        m_watcher.setFolders(m_review->bookmarks().folders(),
+                             m_review->bookmarks().favoritesPath());
 }
 
-bool TProgram::ActivateLanguage(const QByteArray &name)
+bool Program::activateLanguage(const QByteArray &name)
 {
-    TLanguages &languages = Languages();
-    const bool ok = languages.SetCurrentLanguage(FromNarrow(name));
-    Settings.Language = ToNarrow(languages.CurrentLanguageName());
+    Languages &lang = languages();
+    const bool ok = lang.setCurrentLanguage(fromNarrow(name));
+    settings.language = toNarrow(lang.currentLanguageName());
     if (ok) {
-        languages.ApplyLanguage();
-        QGuiApplication::setApplicationDisplayName(languages.ApplicationTexts().Title);
-        languages.TranslateForm(&m_mainForm->Translatable(), "TBaseForm");
-        languages.TranslateFloatingForms();
-        m_review->UpdateView();
+        lang.applyLanguage();
+        QGuiApplication::setApplicationDisplayName(lang.applicationTexts().title);
+        lang.translateForm(&m_mainForm->translatable(), "TBaseForm");
+        lang.translateFloatingForms();
+        m_review->updateView();
     }
     return ok;
 }
 
-bool TProgram::RunFirstRun()
+bool Program::runFirstRun()
 {
-    return m_installDlg->RunFirstRun();
+    return m_installDlg->runFirstRun();
 }
 
-void TProgram::ShowTray()
+void Program::showTray()
 {
-    m_trayMenu->BuildLanguages();
-    m_tray.SetHint(QStringLiteral("Favrake"));
-    m_tray.SetIconVisible(true);
-    followTrayHost(m_tray.HostAvailable());
+    m_trayMenu->buildLanguages();
+    m_tray.setHint(QStringLiteral("Favrake"));
+    m_tray.setIconVisible(true);
+    followTrayHost(m_tray.hostAvailable());
 }
 
 // Without a notification area the main window must stay reachable: it keeps a taskbar
 // entry and, hidden, stands in for the tray icon.
-void TProgram::followTrayHost(bool available)
+void Program::followTrayHost(bool available)
 {
-    m_mainForm->SetTaskbarMode(!available);
+    m_mainForm->setTaskbarMode(!available);
 }
 
-void TProgram::CreateLanguageTemplate()
+void Program::createLanguageTemplate()
 {
     const QString path = QDir::current().filePath(QStringLiteral("Template.lng"));
-    const platform::FileWriteResult written = WriteLanguageTemplate(path);
+    const platform::FileWriteResult written = writeLanguageTemplate(path);
     if (written.ok())
         return;
     m_exitCode = 1;
-    ShowError(QStringLiteral("The language template \"%1\" could not be written: %2.")
+    showError(QStringLiteral("The language template \"%1\" could not be written: %2.")
                   .arg(path, written.error));
 }
 
-void TProgram::InstanceStarted(const QStringList &params,
-                               const std::shared_ptr<platform::TInstanceReply> &reply)
+void Program::instanceStarted(const QStringList &params,
+                              const std::shared_ptr<platform::InstanceReply> &reply)
 {
-    RaiseDialogs();
+    raiseDialogs();
     if (params.value(0) == u"/UNINSTALL") {
         m_uninstallReplies.push_back(reply);
-        if (!Settings.Installed && m_installDlg->isVisible())
+        if (!settings.installed && m_installDlg->isVisible())
             m_installDlg->reject(); // the welcome dialog counts as declined
     } else {
-        reply->Answer(0);
+        reply->answer(0);
     }
-    WhenStill([this, params, reply] { SecondStart(params, *reply); });
+    whenStill([this, params, reply] { secondStart(params, *reply); });
 }
 
 // Shows hidden windows, or uninstalls; a copy that waits for that hears why it takes long.
-void TProgram::SecondStart(const QStringList &params, platform::TInstanceReply &reply)
+void Program::secondStart(const QStringList &params, platform::InstanceReply &reply)
 {
-    if (IsMainVisible())
-        RaiseWindows();
+    if (isMainVisible())
+        raiseWindows();
     switch (m_review->takeSecondStart(params)) {
-    case TStartOutcome::Taken:
+    case StartOutcome::Taken:
         break;
-    case TStartOutcome::WaitsForAction:
-        reply.Notify(QStringLiteral("Favrake uninstalls once the question it shows now is "
+    case StartOutcome::WaitsForAction:
+        reply.notify(QStringLiteral("Favrake uninstalls once the question it shows now is "
                                     "answered."));
         break;
-    case TStartOutcome::Refused:
-        AnswerUninstall(1, QStringLiteral("Favrake was closing and did not uninstall; start the "
+    case StartOutcome::Refused:
+        answerUninstall(1, QStringLiteral("Favrake was closing and did not uninstall; start the "
                                           "uninstall again."));
         break;
     }
 }
 
-void TProgram::RaiseWindows()
+void Program::raiseWindows()
 {
     for (int slot = 5; slot >= -1; --slot)
-        if (m_arranger->SlotMarked(slot))
-            m_arranger->Window(slot)->raise();
+        if (m_arranger->slotMarked(slot))
+            m_arranger->windowAt(slot)->raise();
 }
 
 // The question in front of all, as the one the user must answer first.
-void TProgram::RaiseDialogs()
+void Program::raiseDialogs()
 {
     QWidgetList dialogs;
     for (QWidget *window : QApplication::topLevelWidgets())
@@ -394,32 +394,32 @@ void TProgram::RaiseDialogs()
 
 // Whoever started the uninstall reads what it removed, and learns from the exit status
 // whether every file is clean.
-void TProgram::Uninstalled(const TUninstallReport &report)
+void Program::uninstalled(const UninstallReport &report)
 {
-    const QString text = UninstallText(report);
-    if (!report.Complete())
+    const QString text = uninstallText(report);
+    if (!report.complete())
         m_exitCode = 1;
     if (m_uninstallReplies.empty())
-        QTextStream(report.Complete() ? stdout : stderr) << text << '\n';
-    AnswerUninstall(m_exitCode, text);
+        QTextStream(report.complete() ? stdout : stderr) << text << '\n';
+    answerUninstall(m_exitCode, text);
 }
 
-void TProgram::AnswerUninstall(int exitStatus, const QString &text)
+void Program::answerUninstall(int exitStatus, const QString &text)
 {
-    for (const std::shared_ptr<platform::TInstanceReply> &reply : m_uninstallReplies)
-        reply->Answer(exitStatus, text);
+    for (const std::shared_ptr<platform::InstanceReply> &reply : m_uninstallReplies)
+        reply->answer(exitStatus, text);
     m_uninstallReplies.clear();
 }
 
-void TProgram::CloseMainWindow()
+void Program::closeMainWindow()
 {
     if (m_closing)
         return;
     m_closing = true;
-    m_arranger->Stop();
-    m_tray.SetIconVisible(false);
+    m_arranger->stop();
+    m_tray.setIconVisible(false);
     for (int slot = -1; slot <= 5; ++slot)
-        if (TBaseForm *window = m_arranger->Window(slot))
+        if (BaseForm *window = m_arranger->windowAt(slot))
             window->hide();
     QTimer::singleShot(0, qApp, [code = m_exitCode] { QCoreApplication::exit(code); });
 }

@@ -19,98 +19,98 @@
 namespace exchange {
 class DuplicateFinder;
 }
-class TAboutDlg;
-class TCollectionCommands;
-class TConfigDlg;
-class TConfirmDlg;
-class TInstallDlg;
-class TMainForm;
-class TReview;
-class TTrayMenu;
-class TWindowArranger;
+class AboutDialog;
+class CollectionCommands;
+class ConfigDialog;
+class ConfirmDialog;
+class InstallDialog;
+class MainForm;
+class Review;
+class TrayMenu;
+class WindowArranger;
 
 // The running tray program: it builds the windows and dialogs, hands them to the review
 // logic as its view, and answers the review's start-up and shutdown needs.
-class TProgram final : public QObject, private TReviewView, private TReviewHost
+class Program final : public QObject, private ReviewView, private ReviewHost
 {
     Q_OBJECT
   public:
     // trayHost tells whether a notification area is there to show the icon in.
-    explicit TProgram(const QStringList &arguments, platform::TTrayIcon::HostProbe trayHost =
-                                                        &QSystemTrayIcon::isSystemTrayAvailable);
-    ~TProgram() override;
+    explicit Program(const QStringList &arguments, platform::TrayIcon::HostProbe trayHost =
+                                                       &QSystemTrayIcon::isSystemTrayAvailable);
+    ~Program() override;
 
     // Another copy was started with params; reply carries the answer it waits for.
-    void InstanceStarted(const QStringList &params,
-                         const std::shared_ptr<platform::TInstanceReply> &reply);
+    void instanceStarted(const QStringList &params,
+                         const std::shared_ptr<platform::InstanceReply> &reply);
 
   private:
     // The review's view.
-    bool IsMainVisible() const override;
-    void UpdateView() override;
-    void ShowAll() override;
-    void HideAll() override;
-    void RemoveBookmarkWindow(int row) override;
-    void SayFarewell(int row, TDateTime nextDay) override;
-    bool IsMoving() const override;
-    void WhenStill(std::function<void()> work) override;
-    void ClearShownWindows() override;
-    void UpdateProgress() override;
-    void ShowNetworkHint(const QString &text) override;
-    void ShowError(const QString &text) override;
-    void FavoritesRead() override;
+    bool isMainVisible() const override;
+    void updateView() override;
+    void showAll() override;
+    void hideAll() override;
+    void removeBookmarkWindow(int row) override;
+    void sayFarewell(int row, DateTime nextDay) override;
+    bool isMoving() const override;
+    void whenStill(std::function<void()> work) override;
+    void clearShownWindows() override;
+    void updateProgress() override;
+    void showNetworkHint(const QString &text) override;
+    void showError(const QString &text) override;
+    void favoritesRead() override;
 
     // The review's host.
-    bool ActivateLanguage(const QByteArray &name) override;
-    bool RunFirstRun() override;
-    void ShowTray() override;
-    void CreateLanguageTemplate() override;
-    void Uninstalled(const TUninstallReport &report) override;
-    void CloseMainWindow() override;
+    bool activateLanguage(const QByteArray &name) override;
+    bool runFirstRun() override;
+    void showTray() override;
+    void createLanguageTemplate() override;
+    void uninstalled(const UninstallReport &report) override;
+    void closeMainWindow() override;
 
-    TScreenSpot DialogSpot() const;
-    TWelcomeOffers WelcomeOffers();
-    void BuildTrayMenu();
-    void ConnectWindows();
-    void FollowScreens();
-    void ShowBookmarkWindows();
-    QStringList CopiesOf(int index);
-    TRefreshProgress ShownProgress() const;
+    ScreenSpot dialogSpot() const;
+    WelcomeOffers welcomeOffers();
+    void buildTrayMenu();
+    void connectWindows();
+    void followScreens();
+    void showBookmarkWindows();
+    QStringList copiesOf(int index);
+    RefreshProgress shownProgress() const;
     void answerTrayClick(Qt::MouseButton button);
-    void SecondStart(const QStringList &params, platform::TInstanceReply &reply);
-    void RaiseWindows();
-    static void RaiseDialogs();
-    void AnswerUninstall(int exitStatus, const QString &text);
+    void secondStart(const QStringList &params, platform::InstanceReply &reply);
+    void raiseWindows();
+    static void raiseDialogs();
+    void answerUninstall(int exitStatus, const QString &text);
     void followTrayHost(bool available);
     void askToHide();
     void togglePocketMode();
     void openHomepage();
-    void RearrangeWindows();
+    void rearrangeWindows();
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void SpeedCommand(TSpeedForm::Command command);
-    void OpenHelp(int context);
-    static QString HomepageAddress();
-    void QuitRequestedBySignal();
+    void speedCommand(SpeedForm::Command command);
+    void openHelp(int context);
+    static QString homepageAddress();
+    void quitRequestedBySignal();
 
     QIcon m_icon;
-    std::unique_ptr<TMainForm> m_mainForm;
-    std::unique_ptr<TWindowArranger> m_arranger;
-    std::unique_ptr<TInstallDlg> m_installDlg;
-    std::unique_ptr<TConfirmDlg> m_confirmDlg;
-    std::unique_ptr<TConfigDlg> m_configDlg;
-    std::unique_ptr<TAboutDlg> m_aboutDlg;
-    TCollectionCommands *m_collection = nullptr;             // a child of this program
+    std::unique_ptr<MainForm> m_mainForm;
+    std::unique_ptr<WindowArranger> m_arranger;
+    std::unique_ptr<InstallDialog> m_installDlg;
+    std::unique_ptr<ConfirmDialog> m_confirmDlg;
+    std::unique_ptr<ConfigDialog> m_configDlg;
+    std::unique_ptr<AboutDialog> m_aboutDlg;
+    CollectionCommands *m_collection = nullptr;              // a child of this program
     std::unique_ptr<exchange::DuplicateFinder> m_duplicates; // of the last reading
-    TTrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
-    platform::TTrayIcon m_tray;
-    platform::TFolderWatcher m_watcher;
-    platform::TQuitSignals m_quitSignals;
-    TQtReviewTimer m_timer;
-    TDesktopOpener m_opener{[this](const QString &message) { ShowError(message); }};
-    TDesktopTrash m_trash;
-    std::unique_ptr<TReview> m_review;
+    TrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
+    platform::TrayIcon m_tray;
+    platform::FolderWatcher m_watcher;
+    platform::QuitSignals m_quitSignals;
+    QtReviewTimer m_timer;
+    DesktopOpener m_opener{[this](const QString &message) { showError(message); }};
+    DesktopTrash m_trash;
+    std::unique_ptr<Review> m_review;
     // Second copies waiting for an uninstall, answered once it ran or cannot run any more.
-    std::vector<std::shared_ptr<platform::TInstanceReply>> m_uninstallReplies;
+    std::vector<std::shared_ptr<platform::InstanceReply>> m_uninstallReplies;
     bool m_closing = false;
     int m_exitCode = 0;
 };

@@ -19,140 +19,140 @@
 #include <QApplication>
 #include <QCursor>
 
-void TProgram::BuildTrayMenu()
+void Program::buildTrayMenu()
 {
-    TTrayMenu::THandlers handlers;
-    handlers.MainVisible = [this] { return IsMainVisible(); };
-    handlers.SortMode = [this](int mode) { m_review->changeSelectionMode(mode); };
-    handlers.Refresh = [this] { m_review->refreshAll(); };
-    handlers.PocketMode = [this] { WhenStill([this] { togglePocketMode(); }); };
-    handlers.Setup = [this] { m_configDlg->ShowSetup(); };
-    handlers.Import = [this] { m_collection->PopupImportMenu(QCursor::pos()); };
-    handlers.Export = [this] { m_collection->ExportFile(); };
-    handlers.Help = [this] { OpenHelp(120); };
-    handlers.Homepage = [this] { openHomepage(); };
-    handlers.About = [this] { m_aboutDlg->ShowAbout(); };
-    handlers.ShowHide = [this] {
-        WhenStill([this] {
-            if (IsMainVisible())
+    TrayMenu::Handlers handlers;
+    handlers.mainVisible = [this] { return isMainVisible(); };
+    handlers.sortMode = [this](int mode) { m_review->changeSelectionMode(mode); };
+    handlers.refresh = [this] { m_review->refreshAll(); };
+    handlers.pocketMode = [this] { whenStill([this] { togglePocketMode(); }); };
+    handlers.setup = [this] { m_configDlg->showSetup(); };
+    handlers.import = [this] { m_collection->popupImportMenu(QCursor::pos()); };
+    handlers.exportFile = [this] { m_collection->exportFile(); };
+    handlers.help = [this] { openHelp(120); };
+    handlers.homepage = [this] { openHomepage(); };
+    handlers.about = [this] { m_aboutDlg->showAbout(); };
+    handlers.showHide = [this] {
+        whenStill([this] {
+            if (isMainVisible())
                 askToHide();
             else
-                m_review->ShowNext();
+                m_review->showNext();
         });
     };
-    handlers.Quit = [this] { m_review->askToQuit(); };
-    handlers.Language = [this](const QString &caption) {
-        WhenStill([this, name = ToNarrow(caption)] { ActivateLanguage(name); });
+    handlers.quit = [this] { m_review->askToQuit(); };
+    handlers.language = [this](const QString &caption) {
+        whenStill([this, name = toNarrow(caption)] { activateLanguage(name); });
     };
-    m_trayMenu = new TTrayMenu(m_mainForm.get(), std::move(handlers));
-    m_tray.SetIcon(m_icon);
-    m_tray.SetPopupMenu(m_trayMenu->Menu());
+    m_trayMenu = new TrayMenu(m_mainForm.get(), std::move(handlers));
+    m_tray.setIcon(m_icon);
+    m_tray.setPopupMenu(m_trayMenu->menu());
 }
 
 // A click while the windows fade is taken once they stand still, so it sees where they end.
-void TProgram::answerTrayClick(Qt::MouseButton button)
+void Program::answerTrayClick(Qt::MouseButton button)
 {
-    WhenStill([this, button] {
-        if (IsMainVisible())
-            RaiseWindows();
+    whenStill([this, button] {
+        if (isMainVisible())
+            raiseWindows();
         else if (button == Qt::LeftButton)
-            m_review->ShowNext();
+            m_review->showNext();
     });
 }
 
-void TProgram::askToHide()
+void Program::askToHide()
 {
-    m_review->BeginAction();
-    if (m_confirmDlg->ShowConfirm(Information, Phrase("MsgHide"), QStringLiteral("Hide"), 10,
+    m_review->beginAction();
+    if (m_confirmDlg->showConfirm(Information, phrase("MsgHide"), QStringLiteral("Hide"), 10,
                                   CheckedByDefault))
-        HideAll();
-    m_review->EndAction();
+        hideAll();
+    m_review->endAction();
 }
 
-void TProgram::togglePocketMode()
+void Program::togglePocketMode()
 {
-    m_review->BeginAction();
-    if (Settings.PocketView ||
-        m_confirmDlg->ShowConfirm(Information, Phrase("MsgPocketMode"),
+    m_review->beginAction();
+    if (settings.pocketView ||
+        m_confirmDlg->showConfirm(Information, phrase("MsgPocketMode"),
                                   QStringLiteral("PocketMode"), 0, CheckedByDefault)) {
-        Settings.PocketView = !Settings.PocketView;
-        m_review->UpdateView();
-        ShowAll();
+        settings.pocketView = !settings.pocketView;
+        m_review->updateView();
+        showAll();
     }
-    m_review->EndAction();
+    m_review->endAction();
 }
 
-void TProgram::RearrangeWindows()
+void Program::rearrangeWindows()
 {
-    WhenStill([this] {
-        m_arranger->Arrange();
-        if (IsMainVisible())
-            ShowAll();
+    whenStill([this] {
+        m_arranger->arrange();
+        if (isMainVisible())
+            showAll();
     });
 }
 
 // Hints are switched off for the whole program by swallowing its tool tips.
-bool TProgram::eventFilter(QObject *, QEvent *event)
+bool Program::eventFilter(QObject *, QEvent *event)
 {
-    return event->type() == QEvent::ToolTip && Settings.NoHints;
+    return event->type() == QEvent::ToolTip && settings.noHints;
 }
 
-void TProgram::openHomepage()
+void Program::openHomepage()
 {
-    m_review->BeginAction();
-    if (m_confirmDlg->ShowConfirm(Information,
-                                  FillPhrase(Phrase("MsgHomepage"), {HomepageAddress()}),
+    m_review->beginAction();
+    if (m_confirmDlg->showConfirm(Information,
+                                  fillPhrase(phrase("MsgHomepage"), {homepageAddress()}),
                                   QStringLiteral("Homepage"), 5, CheckedByDefault)) {
-        const QString address = HomepageAddress();
-        if (const QString why = m_opener.OpenAddress(address); !why.isEmpty())
-            ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {address, why}));
+        const QString address = homepageAddress();
+        if (const QString why = m_opener.openAddress(address); !why.isEmpty())
+            showError(fillPhrase(phrase("ErrOpenBrowser"), {address, why}));
     }
-    m_review->EndAction();
+    m_review->endAction();
 }
 
-void TProgram::SpeedCommand(TSpeedForm::Command command)
+void Program::speedCommand(SpeedForm::Command command)
 {
     switch (command) {
-    case TSpeedForm::Command::Refresh:
+    case SpeedForm::Command::Refresh:
         m_review->refreshAll();
         break;
-    case TSpeedForm::Command::Help:
-        OpenHelp(120);
+    case SpeedForm::Command::Help:
+        openHelp(120);
         break;
-    case TSpeedForm::Command::Info:
-        m_aboutDlg->ShowAbout();
+    case SpeedForm::Command::Info:
+        m_aboutDlg->showAbout();
         break;
-    case TSpeedForm::Command::Home:
+    case SpeedForm::Command::Home:
         openHomepage();
         break;
-    case TSpeedForm::Command::Quit:
+    case SpeedForm::Command::Quit:
         m_review->askToQuit();
         break;
-    case TSpeedForm::Command::Setup:
-        m_configDlg->ShowSetup();
+    case SpeedForm::Command::Setup:
+        m_configDlg->showSetup();
         break;
     }
 }
 
-QString TProgram::HomepageAddress()
+QString Program::homepageAddress()
 {
-    return Settings.Homepage.isEmpty() ? QString::fromLatin1(FavrakeHomepage) : Settings.Homepage;
+    return settings.homepage.isEmpty() ? QString::fromLatin1(FavrakeHomepage) : settings.homepage;
 }
 
-void TProgram::OpenHelp(int context)
+void Program::openHelp(int context)
 {
-    const QString page = ContextHelpPage(context);
-    const QString why = page.isEmpty() ? Phrase("ErrNoHelp") : m_opener.OpenFile(page);
+    const QString page = contextHelpPage(context);
+    const QString why = page.isEmpty() ? phrase("ErrNoHelp") : m_opener.openFile(page);
     if (!why.isEmpty())
-        ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {Phrase("WrdHelp"), why}));
+        showError(fillPhrase(phrase("ErrOpenBrowser"), {phrase("WrdHelp"), why}));
 }
 
 // A signal or the session's end: questions still open are answered "no" and the welcome
 // dialog counts as declined, then the program closes the normal way, so decisions and
 // settings are kept.
-void TProgram::QuitRequestedBySignal()
+void Program::quitRequestedBySignal()
 {
-    m_review->RequestClose();
+    m_review->requestClose();
     if (m_installDlg->isVisible())
         m_installDlg->reject();
     if (QWidget *modal = QApplication::activeModalWidget())

@@ -7,7 +7,7 @@
 
 #include <QFileInfo>
 
-QIcon ProgramIcon()
+QIcon programIcon()
 {
     Q_INIT_RESOURCE(icons); // the pictures live in this static library
     QIcon icon;
@@ -16,9 +16,9 @@ QIcon ProgramIcon()
     return icon;
 }
 
-QString HelpPage(const QString &name)
+QString helpPage(const QString &name)
 {
-    const QString language = Languages().ApplicationTexts().HelpFile;
+    const QString language = languages().applicationTexts().helpFile;
     const bool plainName =
         !language.isEmpty() && !language.contains(u'/') && language != u"." && language != u"..";
     for (const QString &data : platform::programDataFolders()) {
@@ -31,12 +31,12 @@ QString HelpPage(const QString &name)
     return QString();
 }
 
-QString ContextHelpPage(int context)
+QString contextHelpPage(int context)
 {
-    return HelpPage(QString::number(context) + QStringLiteral(".html"));
+    return helpPage(QString::number(context) + QStringLiteral(".html"));
 }
 
-std::unique_ptr<AbstractDownloader> MakeDownloader()
+std::unique_ptr<AbstractDownloader> makeDownloader()
 {
     return std::make_unique<LinkChecker>(std::make_unique<Downloader>());
 }

@@ -6,9 +6,9 @@
 
 class AbstractDownloader;
 
-QIcon ProgramIcon();
+QIcon programIcon();
 // A page of the help in the program's data, from the current language's help folder (the
 // language file's "HelpFile" entry names it) when it has one; empty when none is there.
-QString HelpPage(const QString &name);
-QString ContextHelpPage(int context);
-std::unique_ptr<AbstractDownloader> MakeDownloader();
+QString helpPage(const QString &name);
+QString contextHelpPage(int context);
+std::unique_ptr<AbstractDownloader> makeDownloader();

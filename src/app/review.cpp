@@ -10,298 +10,298 @@
 #include <algorithm>
 
 namespace {
-TBookmarksEnv ListEnv(const Clock &now, const platform::FileWriteOps *writeOps)
+BookmarksEnv listEnv(const Clock &now, const platform::FileWriteOps *writeOps)
 {
-    TBookmarksEnv env;
-    env.Now = now;
-    env.Intervals = SettingsIntervals;
+    BookmarksEnv env;
+    env.now = now;
+    env.intervals = settingsIntervals;
     if (writeOps)
-        env.WriteOps = writeOps;
+        env.writeOps = writeOps;
     return env;
 }
 
 // Every start shows other "random" bookmarks.
-uint32_t ClockSeed(TDateTime now)
+uint32_t clockSeed(DateTime now)
 {
-    const uint64_t bits = DateTimeBits(now);
+    const uint64_t bits = dateTimeBits(now);
     return uint32_t(bits ^ (bits >> 32));
 }
 } // namespace
 
-TReview::TReview(const QString &favoritesPath, TReviewSeams seams, const QStringList &arguments)
-    : m_now(seams.Now ? seams.Now : Clock(NowDateTime)), m_timer(seams.Timer),
-      m_confirmer(seams.Confirmer), m_opener(seams.Opener), m_trash(seams.Trash),
-      m_view(seams.View), m_host(seams.Host), m_arguments(arguments),
-      m_randomSeed(seams.RandomSeed.value_or(ClockSeed(m_now())))
+Review::Review(const QString &favoritesPath, ReviewSeams seams, const QStringList &arguments)
+    : m_now(seams.now ? seams.now : Clock(nowDateTime)), m_timer(seams.timer),
+      m_confirmer(seams.confirmer), m_opener(seams.opener), m_trash(seams.trash),
+      m_view(seams.view), m_host(seams.host), m_arguments(arguments),
+      m_randomSeed(seams.randomSeed.value_or(clockSeed(m_now())))
 {
     // Nothing that waits for the end of an action may run while the start is half done.
     m_actionDepth = 1;
-    m_bookmarks = std::make_unique<TBookmarks>(favoritesPath, ListEnv(m_now, seams.WriteOps));
-    m_folderNames.Take(*m_bookmarks);
-    m_engine = std::make_unique<TRefreshEngine>(std::move(seams.Downloader), m_now);
+    m_bookmarks = std::make_unique<Bookmarks>(favoritesPath, listEnv(m_now, seams.writeOps));
+    m_folderNames.take(*m_bookmarks);
+    m_engine = std::make_unique<RefreshEngine>(std::move(seams.downloader), m_now);
     m_entries.fill(-1);
-    SelectEntries(true);
-    m_awaitingRefresh = AnyShownAwaitsRefresh();
-    EndAction();
+    selectEntries(true);
+    m_awaitingRefresh = anyShownAwaitsRefresh();
+    endAction();
     // The first tick completes the start as soon as the message loop runs.
-    m_timer.Start(1);
+    m_timer.start(1);
 }
 
 // The engine lets its worker go; the seams may already be gone.
-TReview::~TReview() = default;
+Review::~Review() = default;
 
-int TReview::EntryAt(int row) const
+int Review::entryAt(int row) const
 {
-    return row >= 0 && row < RowCount ? m_entries[size_t(row)] : -1;
+    return row >= 0 && row < rowCount ? m_entries[size_t(row)] : -1;
 }
 
-void TReview::DropRow(int row)
+void Review::dropRow(int row)
 {
-    if (row >= 0 && row < RowCount)
+    if (row >= 0 && row < rowCount)
         m_entries[size_t(row)] = -1;
 }
 
-bool TReview::CompleteStartup()
+bool Review::completeStartup()
 {
-    m_timer.Stop();
+    m_timer.stop();
     if (!m_arguments.isEmpty()) {
         // Any parameter ends the program after its work; the switches are case-sensitive.
         if (m_arguments.first() == u"/UNINSTALL")
-            UninstallCleanup();
+            uninstallCleanup();
         else if (m_arguments.first() == u"/CREATELNG")
-            m_host.CreateLanguageTemplate();
-        RequestClose();
+            m_host.createLanguageTemplate();
+        requestClose();
         return false;
     }
-    m_host.ActivateLanguage(Settings.Language);
+    m_host.activateLanguage(settings.language);
     // The first-run dialog runs a message loop: what arrives meanwhile waits for its end,
     // a close too, which must not save the settings of a declined start.
-    BeginAction();
-    const bool installed = Settings.Installed || m_host.RunFirstRun();
+    beginAction();
+    const bool installed = settings.installed || m_host.runFirstRun();
     if (!installed)
-        DisableSaving();
-    EndAction();
+        disableSaving();
+    endAction();
     if (m_closed)
         return false;
     if (!installed) {
-        RequestClose();
+        requestClose();
         return false;
     }
-    m_engine->InitDownloader();
-    m_host.ShowTray();
+    m_engine->initDownloader();
+    m_host.showTray();
     m_lastTick = 1.0;
-    StartTimer();
+    startTimer();
     return true;
 }
 
-void TReview::FolderChanged(const QString &folder)
+void Review::folderChanged(const QString &folder)
 {
-    if (m_folderNames.Changed(folder) || AnyShownRowChanged())
+    if (m_folderNames.changed(folder) || anyShownRowChanged())
         m_folderChanged = true;
-    if (m_folderChanged && m_bookmarks->Count() == 0)
-        WhenIdle([this] { ReadEmptyCollection(); });
+    if (m_folderChanged && m_bookmarks->count() == 0)
+        whenIdle([this] { readEmptyCollection(); });
 }
 
-void TReview::ReadEmptyCollection()
+void Review::readEmptyCollection()
 {
-    if (m_bookmarks->Count() > 0 || !m_folderChanged)
+    if (m_bookmarks->count() > 0 || !m_folderChanged)
         return;
-    ReadFavorites();
-    if (m_bookmarks->Count() == 0)
-        UpdateView(); // the information page tells what the folder holds now
+    readFavorites();
+    if (m_bookmarks->count() == 0)
+        updateView(); // the information page tells what the folder holds now
     else
-        ShowFirstEntries();
+        showFirstEntries();
 }
 
 // A collection read anew from the start: its first entries come up.
-void TReview::ShowFirstEntries()
+void Review::showFirstEntries()
 {
-    if (m_view.IsMainVisible())
-        m_view.HideAll();
-    SelectEntries(true);
-    m_awaitingRefresh = AnyShownAwaitsRefresh();
-    ShowNext();
+    if (m_view.isMainVisible())
+        m_view.hideAll();
+    selectEntries(true);
+    m_awaitingRefresh = anyShownAwaitsRefresh();
+    showNext();
 }
 
-void TReview::ChangeFavorites(const QString &path)
+void Review::changeFavorites(const QString &path)
 {
-    if (!IsIdle()) {
-        WhenIdle([this, path] { ChangeFavorites(path); });
+    if (!isIdle()) {
+        whenIdle([this, path] { changeFavorites(path); });
         return;
     }
-    ReadFavorites(path);
-    ShowFirstEntries();
+    readFavorites(path);
+    showFirstEntries();
 }
 
 // Favrake never changes an address: a shown bookmark that no longer holds its own was
 // changed by someone else.
-bool TReview::AnyShownRowChanged() const
+bool Review::anyShownRowChanged() const
 {
     return std::ranges::any_of(m_entries, [this](int index) {
-        return m_bookmarks->IsValidIndex(index) && !m_bookmarks->IsUnchanged(index);
+        return m_bookmarks->isValidIndex(index) && !m_bookmarks->isUnchanged(index);
     });
 }
 
-void TReview::CancelDownload()
+void Review::cancelDownload()
 {
-    if (m_engine->IsDownloading())
-        m_engine->AbortDownload();
+    if (m_engine->isDownloading())
+        m_engine->abortDownload();
 }
 
-void TReview::UpdateView()
+void Review::updateView()
 {
-    if (AnyShownAwaitsRefresh())
+    if (anyShownAwaitsRefresh())
         m_awaitingRefresh = true; // the download page is what the user sees now
-    m_view.UpdateView();
+    m_view.updateView();
     bool displayable = false;
-    for (int row = 0; row < RowCount; ++row)
-        displayable = displayable || IsRowDisplayable(row);
+    for (int row = 0; row < rowCount; ++row)
+        displayable = displayable || isRowDisplayable(row);
     // Otherwise a later ShowAll would bring back windows of bookmarks already handled.
     if (!displayable)
-        m_view.ClearShownWindows();
+        m_view.clearShownWindows();
 }
 
-TStartOutcome TReview::takeSecondStart(const QStringList &params)
+StartOutcome Review::takeSecondStart(const QStringList &params)
 {
     if (m_closed)
-        return TStartOutcome::Refused;
-    if (!IsIdle()) {
+        return StartOutcome::Refused;
+    if (!isIdle()) {
         const bool asking = m_actionDepth > 0;
-        WhenIdle([this, params] { takeSecondStart(params); });
-        return asking ? TStartOutcome::WaitsForAction : TStartOutcome::Taken;
+        whenIdle([this, params] { takeSecondStart(params); });
+        return asking ? StartOutcome::WaitsForAction : StartOutcome::Taken;
     }
     if (!params.isEmpty() && params.first() == u"/UNINSTALL") {
-        m_timer.Stop();
-        UninstallCleanup();
-        RequestClose();
-    } else if (m_timer.IsActive() && !m_view.IsMainVisible()) {
-        ShowNext();
+        m_timer.stop();
+        uninstallCleanup();
+        requestClose();
+    } else if (m_timer.isActive() && !m_view.isMainVisible()) {
+        showNext();
     }
-    return TStartOutcome::Taken;
+    return StartOutcome::Taken;
 }
 
-void TReview::askToQuit()
+void Review::askToQuit()
 {
-    BeginAction();
-    if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgQuit"), QStringLiteral("Quit"), 9, YesNo))
-        RequestClose();
-    EndAction();
+    beginAction();
+    if (m_confirmer.showConfirm(Confirmation, phrase("MsgQuit"), QStringLiteral("Quit"), 9, YesNo))
+        requestClose();
+    endAction();
 }
 
-void TReview::RequestClose()
+void Review::requestClose()
 {
     if (m_closed)
         return;
-    if (!IsIdle()) {
-        WhenIdle([this] { RequestClose(); });
+    if (!isIdle()) {
+        whenIdle([this] { requestClose(); });
         return;
     }
-    CloseNow();
+    closeNow();
 }
 
-void TReview::CloseNow()
+void Review::closeNow()
 {
-    Shutdown();
-    m_host.CloseMainWindow();
+    shutdown();
+    m_host.closeMainWindow();
 }
 
-void TReview::Shutdown()
+void Review::shutdown()
 {
     m_closed = true;
     m_waiting.clear();
-    m_timer.Stop();
-    m_engine->DoneDownloader();
+    m_timer.stop();
+    m_engine->doneDownloader();
 }
 
-void TReview::UninstallCleanup()
+void Review::uninstallCleanup()
 {
     // The program closes next: the rows need no care.
-    m_host.Uninstalled(::UninstallCleanup(*m_bookmarks));
+    m_host.uninstalled(::uninstallCleanup(*m_bookmarks));
 }
 
-void TReview::showPutBackBookmarks()
+void Review::showPutBackBookmarks()
 {
-    BeginAction();
-    if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgPutBack"), QStringLiteral("PutBack"), 11,
+    beginAction();
+    if (m_confirmer.showConfirm(Confirmation, phrase("MsgPutBack"), QStringLiteral("PutBack"), 11,
                                 0)) {
-        m_view.HideAll();
-        m_bookmarks->PutBackAll();
-        ShowNext(); // runs when this action has ended
+        m_view.hideAll();
+        m_bookmarks->putBackAll();
+        showNext(); // runs when this action has ended
     }
-    EndAction();
+    endAction();
 }
 
-void TReview::changeSelectionMode(int mode)
+void Review::changeSelectionMode(int mode)
 {
-    if (!IsIdle()) {
-        WhenIdle([this, mode] { changeSelectionMode(mode); });
+    if (!isIdle()) {
+        whenIdle([this, mode] { changeSelectionMode(mode); });
         return;
     }
-    Settings.SelectionMode = mode;
-    SelectEntries(false);
-    UpdateView();
-    m_view.ShowAll();
+    settings.selectionMode = mode;
+    selectEntries(false);
+    updateView();
+    m_view.showAll();
 }
 
-void TReview::refreshAll()
+void Review::refreshAll()
 {
-    BeginAction();
-    if (m_confirmer.ShowConfirm(Confirmation, Phrase("MsgRefresh"), QStringLiteral("Refresh"), 12,
+    beginAction();
+    if (m_confirmer.showConfirm(Confirmation, phrase("MsgRefresh"), QStringLiteral("Refresh"), 12,
                                 0)) {
         // The download page shows how far the refresh got, and the tray tells it too.
-        WhenIdle([this] {
-            m_view.HideAll();
-            CancelDownload();
-            m_bookmarks->RefreshAll();
-            m_wholeRefresh = Settings.NoNetAccess ? 0 : m_bookmarks->RefreshDueCount();
-            SelectEntries(true);
-            m_view.ClearShownWindows();
-            m_awaitingRefresh = AnyShownAwaitsRefresh();
+        whenIdle([this] {
+            m_view.hideAll();
+            cancelDownload();
+            m_bookmarks->refreshAll();
+            m_wholeRefresh = settings.noNetAccess ? 0 : m_bookmarks->refreshDueCount();
+            selectEntries(true);
+            m_view.clearShownWindows();
+            m_awaitingRefresh = anyShownAwaitsRefresh();
             m_lastShown = 0;
-            ShowNext();
+            showNext();
         });
     }
-    EndAction();
+    endAction();
 }
 
-void TReview::BeginAction()
+void Review::beginAction()
 {
     ++m_actionDepth;
 }
 
-void TReview::EndAction()
+void Review::endAction()
 {
     if (m_actionDepth > 0)
         --m_actionDepth;
     if (m_actionDepth == 0)
-        RunWaitingWork();
+        runWaitingWork();
 }
 
-bool TReview::IsIdle() const
+bool Review::isIdle() const
 {
-    return m_actionDepth == 0 && !m_view.IsMoving();
+    return m_actionDepth == 0 && !m_view.isMoving();
 }
 
 // A fade or slide under way is waited for as well: the windows must not change under it.
-void TReview::WhenIdle(std::function<void()> work)
+void Review::whenIdle(std::function<void()> work)
 {
     if (m_closed)
         return;
     if (m_actionDepth > 0)
         m_waiting.push_back(std::move(work));
-    else if (m_view.IsMoving())
-        m_view.WhenStill([this, work = std::move(work)] { WhenIdle(work); });
+    else if (m_view.isMoving())
+        m_view.whenStill([this, work = std::move(work)] { whenIdle(work); });
     else
         work();
 }
 
-void TReview::RunWaitingWork()
+void Review::runWaitingWork()
 {
     // Each piece may close the program, which drops the rest, or start a fade, which the
     // rest then waits for in turn.
     while (!m_waiting.empty() && m_actionDepth == 0 && !m_closed) {
         std::function<void()> work = std::move(m_waiting.front());
         m_waiting.erase(m_waiting.begin());
-        WhenIdle(std::move(work));
+        whenIdle(std::move(work));
     }
 }

@@ -17,312 +17,312 @@
 
 namespace {
 // Keeps ActionDepth raised for as long as an action runs, whichever way it returns.
-class TActionScope final
+class ActionScope final
 {
   public:
-    explicit TActionScope(TReview &review) : m_review(review) { m_review.BeginAction(); }
-    ~TActionScope() { m_review.EndAction(); }
-    TActionScope(const TActionScope &) = delete;
-    TActionScope &operator=(const TActionScope &) = delete;
+    explicit ActionScope(Review &review) : m_review(review) { m_review.beginAction(); }
+    ~ActionScope() { m_review.endAction(); }
+    ActionScope(const ActionScope &) = delete;
+    ActionScope &operator=(const ActionScope &) = delete;
 
   private:
-    TReview &m_review;
+    Review &m_review;
 };
 
-bool IsRemindDays(int tag)
+bool isRemindDays(int tag)
 {
     return tag == 1 || tag == 3 || tag == 7 || tag == 30;
 }
 } // namespace
 
-bool TReview::actOnEntry(int row, int tag)
+bool Review::actOnEntry(int row, int tag)
 {
-    TActionScope scope(*this);
-    const int index = EntryAt(row);
-    if (!DispatchTag(index, tag))
+    ActionScope scope(*this);
+    const int index = entryAt(row);
+    if (!dispatchTag(index, tag))
         return false;
-    RemoveShownBookmark(index);
-    if (AllEntriesEmpty()) {
-        m_view.SayFarewell(-1, NextShowingDay());
+    removeShownBookmark(index);
+    if (allEntriesEmpty()) {
+        m_view.sayFarewell(-1, nextShowingDay());
     } else {
-        UpdateView();
-        m_view.ShowAll();
+        updateView();
+        m_view.showAll();
     }
     return true;
 }
 
-bool TReview::actInBookmarkWindow(int row, int tag)
+bool Review::actInBookmarkWindow(int row, int tag)
 {
-    TActionScope scope(*this);
-    const int index = EntryAt(row);
-    if (!DispatchTag(index, tag))
+    ActionScope scope(*this);
+    const int index = entryAt(row);
+    if (!dispatchTag(index, tag))
         return false;
-    RemoveShownBookmark(index);
-    if (AllEntriesEmpty())
-        m_view.SayFarewell(row, NextShowingDay());
+    removeShownBookmark(index);
+    if (allEntriesEmpty())
+        m_view.sayFarewell(row, nextShowingDay());
     else
-        m_view.RemoveBookmarkWindow(row);
+        m_view.removeBookmarkWindow(row);
     return true;
 }
 
-bool TReview::openEntry(int row)
+bool Review::openEntry(int row)
 {
-    return OpenAction(EntryAt(row));
+    return openAction(entryAt(row));
 }
 
-bool TReview::DispatchTag(int index, int tag)
+bool Review::dispatchTag(int index, int tag)
 {
     switch (tag) {
     case SuggestTag:
-        SuggestAction(index, QString());
+        suggestAction(index, QString());
         return false; // a suggestion never settles the bookmark
     case UseNewAddressTag:
-        UseNewAddressAction(index);
+        useNewAddressAction(index);
         return false; // nor does a new address
     case DeleteTag:
-        return DeleteAction(index);
+        return deleteAction(index);
     case KeepTag:
-        return KeepAction(index);
+        return keepAction(index);
     case RemindTag:
-        return RemindAction(index, Settings.RemindInterval);
+        return remindAction(index, settings.remindInterval);
     default:
-        return IsRemindDays(tag) && RemindAction(index, tag);
+        return isRemindDays(tag) && remindAction(index, tag);
     }
 }
 
 // The windows come back by themselves on the first day with a bookmark due, but not before
 // tomorrow: what is due today already comes on the next click.
-TDateTime TReview::NextShowingDay() const
+DateTime Review::nextShowingDay() const
 {
-    TDateTime next = -1;
-    for (int i = 0; i < m_bookmarks->Count(); ++i) {
-        const TDateTime remind = m_bookmarks->Item(i)->RemindTime;
+    DateTime next = -1;
+    for (int i = 0; i < m_bookmarks->count(); ++i) {
+        const DateTime remind = m_bookmarks->item(i)->remindTime;
         if (remind >= 0 && (next < 0 || remind < next))
             next = remind;
     }
     return next < 0 ? 0 : std::max(std::floor(next), std::floor(m_now()) + 1);
 }
 
-void TReview::RemoveShownBookmark(int index)
+void Review::removeShownBookmark(int index)
 {
     for (int &entry : m_entries)
         if (entry == index)
             entry = -1;
-    if (m_engine->IsDownloadingIndex(index))
-        m_engine->AbortDownload();
+    if (m_engine->isDownloadingIndex(index))
+        m_engine->abortDownload();
 }
 
-bool TReview::KeepAction(int index)
+bool Review::keepAction(int index)
 {
-    TActionScope scope(*this);
-    const std::optional<Identity> identity = IdentityOf(index);
-    if (!identity || !AskAbout(index, *identity, Information, Phrase("MsgKeep"),
+    ActionScope scope(*this);
+    const std::optional<Identity> identity = identityOf(index);
+    if (!identity || !askAbout(index, *identity, Information, phrase("MsgKeep"),
                                QStringLiteral("Keep"), 1, CheckedByDefault))
         return false;
-    SuggestAction(index, QStringLiteral("K"));
-    return Decide(index, *identity, -1.0);
+    suggestAction(index, QStringLiteral("K"));
+    return decide(index, *identity, -1.0);
 }
 
 // Only on this explicit wish does the bookmark's own address change.
-bool TReview::UseNewAddressAction(int index)
+bool Review::useNewAddressAction(int index)
 {
-    TActionScope scope(*this);
-    const TBookmarkRec *rec = m_bookmarks->Item(index);
-    if (!rec || rec->Verdict != LinkVerdict::Moved)
+    ActionScope scope(*this);
+    const BookmarkRec *rec = m_bookmarks->item(index);
+    if (!rec || rec->verdict != LinkVerdict::Moved)
         return false; // nothing to take
-    if (m_engine->IsDownloadingIndex(index))
-        m_engine->AbortDownload();
-    if (!m_bookmarks->UseNewAddress(index)) {
-        ReportSaveFailure(index);
+    if (m_engine->isDownloadingIndex(index))
+        m_engine->abortDownload();
+    if (!m_bookmarks->useNewAddress(index)) {
+        reportSaveFailure(index);
         return false;
     }
-    UpdateView();
+    updateView();
     return true;
 }
 
-bool TReview::RemindAction(int index, int days)
+bool Review::remindAction(int index, int days)
 {
-    TActionScope scope(*this);
-    const std::optional<Identity> identity = IdentityOf(index);
+    ActionScope scope(*this);
+    const std::optional<Identity> identity = identityOf(index);
     if (!identity || days < 0 ||
-        !AskAbout(index, *identity, Information, Phrase("MsgRemind"), QStringLiteral("Remind"), 2,
+        !askAbout(index, *identity, Information, phrase("MsgRemind"), QStringLiteral("Remind"), 2,
                   CheckedByDefault))
         return false;
-    return Decide(index, *identity, m_now() + days);
+    return decide(index, *identity, m_now() + days);
 }
 
-bool TReview::DeleteAction(int index)
+bool Review::deleteAction(int index)
 {
-    TActionScope scope(*this);
-    const std::optional<Identity> identity = IdentityOf(index);
+    ActionScope scope(*this);
+    const std::optional<Identity> identity = identityOf(index);
     if (!identity)
         return false;
-    SuggestAction(index, QStringLiteral("D"));
-    if (Settings.DontDelete) // the file stays, out of the rotation for good
-        return Decide(index, *identity, -1.0);
-    if (!AskAbout(index, *identity, Confirmation, DeleteQuestion(index), QStringLiteral("Delete"),
+    suggestAction(index, QStringLiteral("D"));
+    if (settings.dontDelete) // the file stays, out of the rotation for good
+        return decide(index, *identity, -1.0);
+    if (!askAbout(index, *identity, Confirmation, deleteQuestion(index), QStringLiteral("Delete"),
                   3, YesNo))
         return false;
-    if (!MoveBookmarkToTrash(index))
+    if (!moveBookmarkToTrash(index))
         return false;
     // Not selected again until the folder is read anew.
-    m_bookmarks->Item(index)->RemindTime = -1.0;
+    m_bookmarks->item(index)->remindTime = -1.0;
     return true;
 }
 
-bool TReview::OpenAction(int index)
+bool Review::openAction(int index)
 {
-    TActionScope scope(*this);
-    const std::optional<Identity> identity = IdentityOf(index);
-    if (!identity || !AskAbout(index, *identity, Information, Phrase("MsgWebLink"),
+    ActionScope scope(*this);
+    const std::optional<Identity> identity = identityOf(index);
+    if (!identity || !askAbout(index, *identity, Information, phrase("MsgWebLink"),
                                QStringLiteral("WebLink"), 4, CheckedByDefault))
         return false;
     // The address itself: no handler for shortcut files is to be relied on.
-    return OpenInBrowser(identity->URL);
+    return openInBrowser(identity->url);
 }
 
-bool TReview::SuggestAction(int index, const QString &origin)
+bool Review::suggestAction(int index, const QString &origin)
 {
-    TActionScope scope(*this);
-    const std::optional<Identity> identity = IdentityOf(index);
-    if (!identity || !m_bookmarks->HasSuggestion(index))
+    ActionScope scope(*this);
+    const std::optional<Identity> identity = identityOf(index);
+    if (!identity || !m_bookmarks->hasSuggestion(index))
         return false;
     const bool offered = !origin.isEmpty();
-    const QString text = FillPhrase(Phrase(offered ? "MsgSuggestBTW" : "MsgSuggest"),
-                                    {m_bookmarks->MatchText(index)});
-    const TConfirmOptions options =
+    const QString text = fillPhrase(phrase(offered ? "MsgSuggestBTW" : "MsgSuggest"),
+                                    {m_bookmarks->matchText(index)});
+    const ConfirmOptions options =
         offered ? YesNo | StoreOnNo | SkippedMeansNo : YesNo | CheckedByDefault;
-    if (!AskAbout(index, *identity, Information, text, QStringLiteral("Suggest") + origin, 14,
+    if (!askAbout(index, *identity, Information, text, QStringLiteral("Suggest") + origin, 14,
                   options))
         return false;
-    if (Settings.SuggestServer.isEmpty())
-        return OpenSubjectPage(index);
-    const QByteArray query = QueryForm(m_bookmarks->PhraseText(index));
-    return OpenInBrowser(LinkCollectionAddress(Settings.SuggestServer, query,
+    if (settings.suggestServer.isEmpty())
+        return openSubjectPage(index);
+    const QByteArray query = queryForm(m_bookmarks->phraseText(index));
+    return openInBrowser(linkCollectionAddress(settings.suggestServer, query,
                                                offered ? origin : QStringLiteral("S")));
 }
 
-bool TReview::OpenSubjectPage(int index)
+bool Review::openSubjectPage(int index)
 {
-    const QString page = WriteSubjectPage(*m_bookmarks, index);
-    const QString why = page.isEmpty() ? Phrase("ErrPageNotWritten") : m_opener.OpenFile(page);
+    const QString page = writeSubjectPage(*m_bookmarks, index);
+    const QString why = page.isEmpty() ? phrase("ErrPageNotWritten") : m_opener.openFile(page);
     if (!why.isEmpty())
-        m_view.ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {displayFileName(page), why}));
+        m_view.showError(fillPhrase(phrase("ErrOpenBrowser"), {displayFileName(page), why}));
     return why.isEmpty();
 }
 
-std::optional<TReview::Identity> TReview::IdentityOf(int index) const
+std::optional<Review::Identity> Review::identityOf(int index) const
 {
-    const TBookmarkRec *rec = m_bookmarks->Item(index);
+    const BookmarkRec *rec = m_bookmarks->item(index);
     if (!rec)
         return std::nullopt;
-    return Identity{rec->FileName, rec->URL};
+    return Identity{rec->fileName, rec->url};
 }
 
-bool TReview::StillNames(int index, const Identity &identity) const
+bool Review::stillNames(int index, const Identity &identity) const
 {
-    const TBookmarkRec *rec = m_bookmarks->Item(index);
-    return rec && rec->FileName == identity.FileName && rec->URL == identity.URL;
+    const BookmarkRec *rec = m_bookmarks->item(index);
+    return rec && rec->fileName == identity.fileName && rec->url == identity.url;
 }
 
-bool TReview::AskAbout(int index, const Identity &identity, int kind, const QString &text,
-                       const QString &key, quint16 image, quint8 options)
+bool Review::askAbout(int index, const Identity &identity, int kind, const QString &text,
+                      const QString &key, quint16 image, quint8 options)
 {
     // The list may have been read anew while the question was open; then the index may
     // name another bookmark, and the action is given up.
-    return m_confirmer.ShowConfirm(kind, text, key, image, options) && StillNames(index, identity);
+    return m_confirmer.showConfirm(kind, text, key, image, options) && stillNames(index, identity);
 }
 
-bool TReview::Decide(int index, const Identity &identity, TDateTime remindTime)
+bool Review::decide(int index, const Identity &identity, DateTime remindTime)
 {
-    if (!StillNames(index, identity))
+    if (!stillNames(index, identity))
         return false;
-    TBookmarkRec &rec = *m_bookmarks->Item(index);
-    const TDateTime before = rec.RemindTime;
-    rec.RemindTime = remindTime;
-    if (m_bookmarks->Save(index))
+    BookmarkRec &rec = *m_bookmarks->item(index);
+    const DateTime before = rec.remindTime;
+    rec.remindTime = remindTime;
+    if (m_bookmarks->save(index))
         return true;
     // Not stored means not decided: the bookmark stays as it was, and the user learns why.
-    rec.RemindTime = before;
-    ReportSaveFailure(index);
+    rec.remindTime = before;
+    reportSaveFailure(index);
     return false;
 }
 
-void TReview::ReportSaveFailure(int index)
+void Review::reportSaveFailure(int index)
 {
-    const QString name = m_bookmarks->DisplayName(index);
-    if (m_bookmarks->Item(index)->URL.isEmpty())
-        m_view.ShowError(FillPhrase(Phrase("ErrSaveNoAddress"), {name}));
-    else if (!StillOnDisk(index))
-        m_view.ShowError(FillPhrase(Phrase("ErrSaveChanged"), {name}));
+    const QString name = m_bookmarks->displayName(index);
+    if (m_bookmarks->item(index)->url.isEmpty())
+        m_view.showError(fillPhrase(phrase("ErrSaveNoAddress"), {name}));
+    else if (!stillOnDisk(index))
+        m_view.showError(fillPhrase(phrase("ErrSaveChanged"), {name}));
     else
-        m_view.ShowError(FillPhrase(Phrase("ErrSaveFailed"), {name}));
+        m_view.showError(fillPhrase(phrase("ErrSaveFailed"), {name}));
 }
 
-bool TReview::StillOnDisk(int index) const
+bool Review::stillOnDisk(int index) const
 {
-    const TBookmarkRec &rec = *m_bookmarks->Item(index);
-    if (!rec.URL.isEmpty())
-        return m_bookmarks->IsUnchanged(index);
+    const BookmarkRec &rec = *m_bookmarks->item(index);
+    if (!rec.url.isEmpty())
+        return m_bookmarks->isUnchanged(index);
     // A shortcut without an address can still be deleted while it has none.
-    const std::optional<platform::FileStamp> stamp = platform::stampOf(rec.FileName);
+    const std::optional<platform::FileStamp> stamp = platform::stampOf(rec.fileName);
     return stamp && stamp->regular &&
-           IniReadString(rec.FileName, QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
+           iniReadString(rec.fileName, QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
                          QString())
                .isEmpty();
 }
 
-bool TReview::MoveBookmarkToTrash(int index)
+bool Review::moveBookmarkToTrash(int index)
 {
-    const QString name = m_bookmarks->DisplayName(index);
+    const QString name = m_bookmarks->displayName(index);
     // The file may have been edited or replaced while the question was open.
-    if (!StillOnDisk(index)) {
-        m_view.ShowError(FillPhrase(Phrase("ErrDeleteChanged"), {name}));
+    if (!stillOnDisk(index)) {
+        m_view.showError(fillPhrase(phrase("ErrDeleteChanged"), {name}));
         return false;
     }
-    if (!m_trash.MoveToTrash(m_bookmarks->Item(index)->FileName)) {
-        m_view.ShowError(FillPhrase(Phrase("ErrDeleteFailed"), {name}));
+    if (!m_trash.moveToTrash(m_bookmarks->item(index)->fileName)) {
+        m_view.showError(fillPhrase(phrase("ErrDeleteFailed"), {name}));
         return false;
     }
-    OfferEmptyFolder(WideExtractFilePath(m_bookmarks->Item(index)->FileName));
+    offerEmptyFolder(wideExtractFilePath(m_bookmarks->item(index)->fileName));
     return true;
 }
 
-void TReview::OfferEmptyFolder(const QString &folder)
+void Review::offerEmptyFolder(const QString &folder)
 {
-    const QString &favorites = m_bookmarks->FavoritesPath();
-    const QString empty = TopmostEmptyFolder(favorites, folder);
+    const QString &favorites = m_bookmarks->favoritesPath();
+    const QString empty = topmostEmptyFolder(favorites, folder);
     QString relative = empty.mid(favorites.size());
     if (relative.endsWith(u'/'))
         relative.chop(1);
     if (relative.isEmpty())
         return;
-    if (!m_confirmer.ShowConfirm(Confirmation,
-                                 FillPhrase(Phrase("MsgEmptyTree"), {displayFileName(relative)}),
+    if (!m_confirmer.showConfirm(Confirmation,
+                                 fillPhrase(phrase("MsgEmptyTree"), {displayFileName(relative)}),
                                  QStringLiteral("EmptyTree"), 13, YesNo))
         return;
     // Something may have been put into the folder while the question was open.
-    if (TopmostEmptyFolder(favorites, folder) == empty)
-        m_trash.MoveToTrash(favorites + relative);
+    if (topmostEmptyFolder(favorites, folder) == empty)
+        m_trash.moveToTrash(favorites + relative);
 }
 
-bool TReview::OpenInBrowser(const QString &address)
+bool Review::openInBrowser(const QString &address)
 {
-    if (!platform::IsWebAddress(address)) {
-        m_view.ShowError(FillPhrase(Phrase("ErrNotWebAddress"), {address}));
+    if (!platform::isWebAddress(address)) {
+        m_view.showError(fillPhrase(phrase("ErrNotWebAddress"), {address}));
         return false;
     }
-    const QString why = m_opener.OpenAddress(address);
+    const QString why = m_opener.openAddress(address);
     if (!why.isEmpty())
-        m_view.ShowError(FillPhrase(Phrase("ErrOpenBrowser"), {address, why}));
+        m_view.showError(fillPhrase(phrase("ErrOpenBrowser"), {address, why}));
     return why.isEmpty();
 }
 
-QString TReview::DeleteQuestion(int index) const
+QString Review::deleteQuestion(int index) const
 {
-    QString text = FillPhrase(Phrase("MsgDeleteA"), {m_bookmarks->DisplayName(index)});
-    const QString folder = m_bookmarks->FolderName(index);
+    QString text = fillPhrase(phrase("MsgDeleteA"), {m_bookmarks->displayName(index)});
+    const QString folder = m_bookmarks->folderName(index);
     if (!folder.isEmpty())
-        text += FillPhrase(Phrase("MsgDeleteB"), {folder});
-    return text + Phrase("MsgDeleteC");
+        text += fillPhrase(phrase("MsgDeleteB"), {folder});
+    return text + phrase("MsgDeleteC");
 }

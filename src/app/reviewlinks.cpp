@@ -11,53 +11,53 @@
 #include <QUrl>
 
 namespace {
-QString Escaped(const QString &text)
+QString escaped(const QString &text)
 {
     return text.toHtmlEscaped();
 }
 
-QString Encoded(const QString &text)
+QString encoded(const QString &text)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
-bool OnSubject(const TBookmarks &list, int i, const QString &phrase)
+bool onSubject(const Bookmarks &list, int i, const QString &phrase)
 {
-    const TBookmarkRec *rec = list.Item(i);
-    return rec->SubjectPhrase.contains(phrase, Qt::CaseInsensitive) ||
-           rec->Title.contains(phrase, Qt::CaseInsensitive);
+    const BookmarkRec *rec = list.item(i);
+    return rec->subjectPhrase.contains(phrase, Qt::CaseInsensitive) ||
+           rec->title.contains(phrase, Qt::CaseInsensitive);
 }
 
-QString RefreshNote(const TBookmarkRec &rec)
+QString refreshNote(const BookmarkRec &rec)
 {
-    if (rec.Refreshed <= 1.0)
-        return Phrase("SubjPage-NotYet");
-    const QString when = DateText(rec.Refreshed, true);
-    return FillPhrase(Phrase(refreshFailed(rec) ? "SubjPage-Failed" : "SubjPage-Refreshed"),
+    if (rec.refreshed <= 1.0)
+        return phrase("SubjPage-NotYet");
+    const QString when = dateText(rec.refreshed, true);
+    return fillPhrase(phrase(refreshFailed(rec) ? "SubjPage-Failed" : "SubjPage-Refreshed"),
                       {when});
 }
 
-QString BookmarkItem(const TBookmarks &list, int i)
+QString bookmarkItem(const Bookmarks &list, int i)
 {
-    const TBookmarkRec &rec = *list.Item(i);
-    const QString address = rec.StoredURL.isEmpty() ? rec.URL : rec.StoredURL;
-    const QString name = Escaped(list.DisplayName(i));
-    const QString link = platform::IsWebAddress(address)
+    const BookmarkRec &rec = *list.item(i);
+    const QString address = rec.storedUrl.isEmpty() ? rec.url : rec.storedUrl;
+    const QString name = escaped(list.displayName(i));
+    const QString link = platform::isWebAddress(address)
                              ? QStringLiteral("<a href=\"%1\">%2</a>")
-                                   .arg(Escaped(QUrl(address).toString(QUrl::FullyEncoded)), name)
+                                   .arg(escaped(QUrl(address).toString(QUrl::FullyEncoded)), name)
                              : name;
     return QStringLiteral("<li>%1<br><small>%2 – %3</small></li>\n")
-        .arg(link, Escaped(address), Escaped(RefreshNote(rec)));
+        .arg(link, escaped(address), escaped(refreshNote(rec)));
 }
 
-QString PageText(const TBookmarks &list, int index)
+QString pageText(const Bookmarks &list, int index)
 {
-    const QString phrase = list.Item(index)->SubjectPhrase;
-    const QString title = FillPhrase(Phrase("SubjPage-Title"), {list.MatchText(index)});
+    const QString subject = list.item(index)->subjectPhrase;
+    const QString title = fillPhrase(phrase("SubjPage-Title"), {list.matchText(index)});
     QString items;
-    for (int i = 0; i < list.Count(); ++i)
-        if (OnSubject(list, i, phrase))
-            items += BookmarkItem(list, i);
+    for (int i = 0; i < list.count(); ++i)
+        if (onSubject(list, i, subject))
+            items += bookmarkItem(list, i);
     return QStringLiteral(
                "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>"
                "</head>\n<body style=\"background:#FFFBF0;font-family:sans-serif\">\n"
@@ -66,13 +66,13 @@ QString PageText(const TBookmarks &list, int index)
                "<li><a href=\"https://en.wikipedia.org/w/index.php?search=%5\">%6</a></li>\n"
                "<li><a href=\"https://duckduckgo.com/?q=%5\">%7</a></li>\n</ul>\n"
                "</body></html>\n")
-        .arg(Escaped(title), Escaped(Phrase("SubjPage-Yours")), items,
-             Escaped(Phrase("SubjPage-Search")), Encoded(phrase),
-             Escaped(Phrase("SubjPage-Encyclopedia")), Escaped(Phrase("SubjPage-WebSearch")));
+        .arg(escaped(title), escaped(phrase("SubjPage-Yours")), items,
+             escaped(phrase("SubjPage-Search")), encoded(subject),
+             escaped(phrase("SubjPage-Encyclopedia")), escaped(phrase("SubjPage-WebSearch")));
 }
 } // namespace
 
-QString LinkCollectionAddress(const QString &base, const QByteArray &query, const QString &origin)
+QString linkCollectionAddress(const QString &base, const QByteArray &query, const QString &origin)
 {
     const QString folder = base.endsWith(u'/') ? base : base + u'/';
     return folder + QStringLiteral("route.php?q=") +
@@ -80,9 +80,9 @@ QString LinkCollectionAddress(const QString &base, const QByteArray &query, cons
            QString::fromLatin1(QUrl::toPercentEncoding(origin));
 }
 
-QString WriteSubjectPage(const TBookmarks &list, int index)
+QString writeSubjectPage(const Bookmarks &list, int index)
 {
-    if (!list.IsValidIndex(index))
+    if (!list.isValidIndex(index))
         return QString();
     const QString cache = platform::xdgFolder(platform::XdgFolder::Cache);
     if (cache.isEmpty())
@@ -90,7 +90,7 @@ QString WriteSubjectPage(const TBookmarks &list, int index)
     const QString folder = cache + QStringLiteral("favrake");
     const QString page = folder + QStringLiteral("/subject.html");
     if (!platform::makeFolderPath(folder) ||
-        !platform::writeWholeFile(page, PageText(list, index).toUtf8()).ok())
+        !platform::writeWholeFile(page, pageText(list, index).toUtf8()).ok())
         return QString();
     return page;
 }

@@ -4,70 +4,70 @@
 #include "store/bookmarks.h"
 
 namespace {
-enum TSelectionMode { RandomMode = -1, OldestFirst = 1, NewestFirst = 2, BrokenFirst = 3 };
+enum SelectionMode { RandomMode = -1, OldestFirst = 1, NewestFirst = 2, BrokenFirst = 3 };
 } // namespace
 
-bool TReview::IsSelectable(int index, bool includeAwaiting) const
+bool Review::isSelectable(int index, bool includeAwaiting) const
 {
-    if (!m_bookmarks->IsRemindDue(index) || m_bookmarks->Item(index)->Shown != 0)
+    if (!m_bookmarks->isRemindDue(index) || m_bookmarks->item(index)->shown != 0)
         return false;
-    return includeAwaiting || !m_bookmarks->IsRefreshDue(index);
+    return includeAwaiting || !m_bookmarks->isRefreshDue(index);
 }
 
-int TReview::SelectEntries(bool includeAwaiting)
+int Review::selectEntries(bool includeAwaiting)
 {
     m_entries.fill(-1);
     m_awaited.fill(false);
-    if (m_bookmarks->Count() < 1)
+    if (m_bookmarks->count() < 1)
         return 0;
-    m_bookmarks->ClearShown();
+    m_bookmarks->clearShown();
     // Without net access no refresh ever comes, so a row waiting for one would stay
     // undisplayable for good.
-    includeAwaiting = includeAwaiting && !Settings.NoNetAccess;
+    includeAwaiting = includeAwaiting && !settings.noNetAccess;
     int filled = 0;
-    while (filled < RowCount) {
-        const int index = FindNext(Settings.SelectionMode, includeAwaiting);
+    while (filled < rowCount) {
+        const int index = findNext(settings.selectionMode, includeAwaiting);
         if (index < 0)
             break;
-        m_awaited[size_t(filled)] = m_bookmarks->IsRefreshDue(index);
+        m_awaited[size_t(filled)] = m_bookmarks->isRefreshDue(index);
         m_entries[size_t(filled++)] = index;
-        m_bookmarks->Item(index)->Shown = 1;
+        m_bookmarks->item(index)->shown = 1;
     }
     return filled;
 }
 
-bool TReview::AnyShownAwaitsRefresh() const
+bool Review::anyShownAwaitsRefresh() const
 {
-    if (Settings.NoNetAccess)
+    if (settings.noNetAccess)
         return false;
     for (const int index : m_entries)
-        if (m_bookmarks->IsRefreshDue(index))
+        if (m_bookmarks->isRefreshDue(index))
             return true;
     return false;
 }
 
-TRefreshProgress TReview::RefreshProgress() const
+RefreshProgress Review::refreshProgress() const
 {
-    TRefreshProgress progress;
-    for (size_t row = 0; row < size_t(RowCount); ++row) {
+    RefreshProgress progress;
+    for (size_t row = 0; row < size_t(rowCount); ++row) {
         const int index = m_entries[row];
-        if (!m_bookmarks->IsValidIndex(index))
+        if (!m_bookmarks->isValidIndex(index))
             continue;
-        const bool due = m_bookmarks->IsRefreshDue(index);
-        progress.Total += m_awaited[row] || due ? 1 : 0;
-        progress.Done += m_awaited[row] && !due ? 1 : 0;
+        const bool due = m_bookmarks->isRefreshDue(index);
+        progress.total += m_awaited[row] || due ? 1 : 0;
+        progress.done += m_awaited[row] && !due ? 1 : 0;
     }
     return progress;
 }
 
-TRefreshProgress TReview::WholeRefreshProgress() const
+RefreshProgress Review::wholeRefreshProgress() const
 {
     if (m_wholeRefresh == 0)
         return {};
-    return {std::max(0, m_wholeRefresh - m_bookmarks->RefreshDueCount()), m_wholeRefresh};
+    return {std::max(0, m_wholeRefresh - m_bookmarks->refreshDueCount()), m_wholeRefresh};
 }
 
-bool TReview::AllEntriesEmpty() const
+bool Review::allEntriesEmpty() const
 {
     for (const int index : m_entries)
         if (index >= 0)
@@ -75,52 +75,52 @@ bool TReview::AllEntriesEmpty() const
     return true;
 }
 
-bool TReview::IsRowDisplayable(int row) const
+bool Review::isRowDisplayable(int row) const
 {
-    const int index = EntryAt(row);
-    return m_bookmarks->IsValidIndex(index) && !m_bookmarks->IsRefreshDue(index);
+    const int index = entryAt(row);
+    return m_bookmarks->isValidIndex(index) && !m_bookmarks->isRefreshDue(index);
 }
 
-int TReview::FindNext(int mode, bool includeAwaiting)
+int Review::findNext(int mode, bool includeAwaiting)
 {
     switch (mode) {
     case RandomMode:
-        return FindRandom(includeAwaiting);
+        return findRandom(includeAwaiting);
     case OldestFirst:
-        return FindSorted(false, includeAwaiting);
+        return findSorted(false, includeAwaiting);
     case NewestFirst:
-        return FindSorted(true, includeAwaiting);
+        return findSorted(true, includeAwaiting);
     case BrokenFirst: {
-        const int broken = FindSorted(false, includeAwaiting, true);
-        return broken >= 0 ? broken : FindSorted(false, includeAwaiting);
+        const int broken = findSorted(false, includeAwaiting, true);
+        return broken >= 0 ? broken : findSorted(false, includeAwaiting);
     }
     default:
-        return FindFirst(includeAwaiting);
+        return findFirst(includeAwaiting);
     }
 }
 
-int TReview::FindRandom(bool includeAwaiting)
+int Review::findRandom(bool includeAwaiting)
 {
-    const int count = m_bookmarks->Count();
-    const int start = Random(count);
+    const int count = m_bookmarks->count();
+    const int start = random(count);
     for (int step = 0; step < count; ++step) {
         const int index = (start + step) % count;
-        if (IsSelectable(index, includeAwaiting))
+        if (isSelectable(index, includeAwaiting))
             return index;
     }
     return -1;
 }
 
-int TReview::FindSorted(bool newest, bool includeAwaiting, bool brokenOnly) const
+int Review::findSorted(bool newest, bool includeAwaiting, bool brokenOnly) const
 {
     // Ties go to the lowest index when oldest first, to the highest when newest first; a
     // negative reference time is never chosen.
     int best = -1;
-    TDateTime bound = newest ? 0.0 : 1.0e10;
-    for (int index = 0; index < m_bookmarks->Count(); ++index) {
-        const TDateTime reference = m_bookmarks->Item(index)->ReferenceTime;
-        if (reference < 0 || !IsSelectable(index, includeAwaiting) ||
-            (brokenOnly && !IsBrokenVerdict(m_bookmarks->Item(index)->Verdict)))
+    DateTime bound = newest ? 0.0 : 1.0e10;
+    for (int index = 0; index < m_bookmarks->count(); ++index) {
+        const DateTime reference = m_bookmarks->item(index)->referenceTime;
+        if (reference < 0 || !isSelectable(index, includeAwaiting) ||
+            (brokenOnly && !isBrokenVerdict(m_bookmarks->item(index)->verdict)))
             continue;
         if (newest ? reference >= bound : reference < bound) {
             best = index;
@@ -130,15 +130,15 @@ int TReview::FindSorted(bool newest, bool includeAwaiting, bool brokenOnly) cons
     return best;
 }
 
-int TReview::FindFirst(bool includeAwaiting) const
+int Review::findFirst(bool includeAwaiting) const
 {
-    for (int index = 0; index < m_bookmarks->Count(); ++index)
-        if (IsSelectable(index, includeAwaiting))
+    for (int index = 0; index < m_bookmarks->count(); ++index)
+        if (isSelectable(index, includeAwaiting))
             return index;
     return -1;
 }
 
-int TReview::Random(int count)
+int Review::random(int count)
 {
     // A 32-bit linear congruential generator; the draw is the high half of count × seed.
     m_randomSeed = m_randomSeed * 134775813u + 1u;

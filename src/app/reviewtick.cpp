@@ -11,159 +11,159 @@
 
 namespace {
 // Only the day number 1 to 31 counts, so the windows come back on the first tick of a day.
-int DayOfMonth(TDateTime value)
+int dayOfMonth(DateTime value)
 {
-    if (!IsStoredDateTime(value))
+    if (!isStoredDateTime(value))
         return 0;
     return QDate(1899, 12, 30).addDays(qint64(std::floor(value))).day();
 }
 
-int64_t WholeSecondsBetween(TDateTime a, TDateTime b)
+int64_t wholeSecondsBetween(DateTime a, DateTime b)
 {
-    if (!IsStoredDateTime(a) || !IsStoredDateTime(b))
+    if (!isStoredDateTime(a) || !isStoredDateTime(b))
         return 0;
-    return std::llabs(DateTimeToMs(a) - DateTimeToMs(b)) / 1000;
+    return std::llabs(dateTimeToMs(a) - dateTimeToMs(b)) / 1000;
 }
 } // namespace
 
-void TReview::StartTimer()
+void Review::startTimer()
 {
     if (!m_closed)
-        m_timer.Start(TimerInterval);
+        m_timer.start(timerInterval);
 }
 
-void TReview::tick()
+void Review::tick()
 {
     if (m_closed)
         return;
     // A tick never overlaps itself, also not while a dialog of its own is open.
-    m_timer.Stop();
-    if (m_lastTick == 0 && !CompleteStartup())
+    m_timer.stop();
+    if (m_lastTick == 0 && !completeStartup())
         return;
     // While the list is empty nothing is shown, re-read or refreshed by the timer.
-    if (m_bookmarks->Count() >= 1)
-        RunTick();
-    StartTimer();
+    if (m_bookmarks->count() >= 1)
+        runTick();
+    startTimer();
 }
 
-void TReview::RunTick()
+void Review::runTick()
 {
-    const TDateTime now = m_now();
-    const bool visible = m_view.IsMainVisible();
+    const DateTime now = m_now();
+    const bool visible = m_view.isMainVisible();
     if (visible)
         m_lastShown = now;
     // A trigger seen while an action asks something waits for its end: re-reading the
     // folder then would pull the list from under the action. Nor do the windows change
     // while they fade or slide.
-    m_triggerWaits = ShowTriggerHolds(now) || m_triggerWaits;
-    if (IsIdle()) {
+    m_triggerWaits = showTriggerHolds(now) || m_triggerWaits;
+    if (isIdle()) {
         if (m_triggerWaits)
-            Resume(now, visible);
+            resume(now, visible);
         else if (visible && m_folderChanged)
-            DropChangedRows();
+            dropChangedRows();
     }
     m_lastTick = m_now();
-    RunRefreshStep();
+    runRefreshStep();
 }
 
-bool TReview::ShowTriggerHolds(TDateTime now) const
+bool Review::showTriggerHolds(DateTime now) const
 {
     if (m_awaitingRefresh)
-        return !AnyShownAwaitsRefresh(); // the chosen entries are refreshed now
-    if (DayOfMonth(now) != DayOfMonth(m_lastShown))
+        return !anyShownAwaitsRefresh(); // the chosen entries are refreshed now
+    if (dayOfMonth(now) != dayOfMonth(m_lastShown))
         return true;
     // A long pause, such as a suspend, since the last tick.
-    return WholeSecondsBetween(now, m_lastTick) > TimerInterval / 1000 + 10;
+    return wholeSecondsBetween(now, m_lastTick) > timerInterval / 1000 + 10;
 }
 
-void TReview::Resume(TDateTime now, bool visible)
+void Review::resume(DateTime now, bool visible)
 {
     m_triggerWaits = false;
     m_lastShown = now;
     if (visible)
-        m_view.HideAll();
+        m_view.hideAll();
     m_awaitingRefresh = false;
-    ShowNext();
+    showNext();
 }
 
-void TReview::DropChangedRows()
+void Review::dropChangedRows()
 {
     bool dropped = false;
     for (int &index : m_entries) {
-        if (m_bookmarks->IsValidIndex(index) && !m_bookmarks->IsUnchanged(index)) {
+        if (m_bookmarks->isValidIndex(index) && !m_bookmarks->isUnchanged(index)) {
             index = -1;
             dropped = true;
         }
     }
     if (!dropped)
         return;
-    UpdateView();
-    m_view.HideAll();
-    ShowNext();
+    updateView();
+    m_view.hideAll();
+    showNext();
 }
 
-void TReview::ShowNext()
+void Review::showNext()
 {
     if (m_closed)
         return;
-    if (!IsIdle()) {
-        WhenIdle([this] { ShowNext(); });
+    if (!isIdle()) {
+        whenIdle([this] { showNext(); });
         return;
     }
-    if (m_view.IsMainVisible())
+    if (m_view.isMainVisible())
         return;
-    if (AllEntriesEmpty() || m_folderChanged) {
-        ReadFavorites();
-        SelectEntries(m_awaitingRefresh);
+    if (allEntriesEmpty() || m_folderChanged) {
+        readFavorites();
+        selectEntries(m_awaitingRefresh);
     }
-    UpdateView();
-    m_view.ShowAll();
+    updateView();
+    m_view.showAll();
 }
 
-void TReview::ReadFavorites(const QString &otherFolder)
+void Review::readFavorites(const QString &otherFolder)
 {
-    CancelDownload();
+    cancelDownload();
     if (otherFolder.isEmpty())
-        m_bookmarks->Load();
+        m_bookmarks->load();
     else
-        m_bookmarks->LoadFrom(otherFolder);
-    m_folderNames.Take(*m_bookmarks);
+        m_bookmarks->loadFrom(otherFolder);
+    m_folderNames.take(*m_bookmarks);
     m_folderChanged = false;
-    m_view.FavoritesRead();
+    m_view.favoritesRead();
 }
 
-void TReview::RunRefreshStep()
+void Review::runRefreshStep()
 {
-    const TDateTime now = m_now();
+    const DateTime now = m_now();
     // The network is judged anew once the wait is over.
     if (m_networkWaitsUntil > 0 && now >= m_networkWaitsUntil) {
         m_networkWaitsUntil = 0;
         m_engine->newRun();
-        m_view.ShowNetworkHint(QString());
+        m_view.showNetworkHint(QString());
     }
     // A run that failed asks for nothing more.
     if (const RunFailure failed = m_engine->networkFailure(); failed.kind != NetworkFailure::None)
-        WaitForNetwork(failed, now);
-    const TRefreshTick tick{.ShownRows = m_entries,
-                            .NoNetAccess = Settings.NoNetAccess || m_networkWaitsUntil > 0};
-    const TRefreshStep step = ::RunRefreshStep(*m_engine, *m_bookmarks, tick);
-    if (step.Stored == TStoreOutcome::NotRecorded &&
-        step.Result.Findings.network.kind != NetworkFailure::None)
-        WaitForNetwork(step.Result.Findings.network, now);
-    if (step.Stored != TStoreOutcome::Written && step.Stored != TStoreOutcome::NotWritten)
+        waitForNetwork(failed, now);
+    const RefreshTick tick{.shownRows = m_entries,
+                           .noNetAccess = settings.noNetAccess || m_networkWaitsUntil > 0};
+    const RefreshStep step = ::runRefreshStep(*m_engine, *m_bookmarks, tick);
+    if (step.stored == StoreOutcome::NotRecorded &&
+        step.result.findings.network.kind != NetworkFailure::None)
+        waitForNetwork(step.result.findings.network, now);
+    if (step.stored != StoreOutcome::Written && step.stored != StoreOutcome::NotWritten)
         return;
-    if (m_wholeRefresh > 0 && m_bookmarks->RefreshDueCount() == 0)
+    if (m_wholeRefresh > 0 && m_bookmarks->refreshDueCount() == 0)
         m_wholeRefresh = 0; // all refreshed
-    m_view.UpdateProgress();
+    m_view.updateProgress();
 }
 
 // The network, a proxy or a sign-in page failed the run: nothing of it was recorded, and the
 // refresh tries again RefreshAfterFail minutes after the failure was seen.
-void TReview::WaitForNetwork(const RunFailure &failure, TDateTime now)
+void Review::waitForNetwork(const RunFailure &failure, DateTime now)
 {
     if (m_networkWaitsUntil > 0)
         return;
-    m_view.ShowNetworkHint(
-        Phrase(failure.kind == NetworkFailure::Portal ? "HintSignInFirst" : "HintNoNetwork"));
-    m_networkWaitsUntil = now + m_bookmarks->Intervals().RefreshAfterFail / (24.0 * 60.0);
+    m_view.showNetworkHint(
+        phrase(failure.kind == NetworkFailure::Portal ? "HintSignInFirst" : "HintNoNetwork"));
+    m_networkWaitsUntil = now + m_bookmarks->intervals().refreshAfterFail / (24.0 * 60.0);
 }

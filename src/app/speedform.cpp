@@ -2,25 +2,25 @@
 
 #include <QToolButton>
 
-TSpeedForm::TSpeedForm(QWidget *owner)
-    : TBaseForm(owner), m_registration(this, "TSpeedForm", TFormOwner::Floating, true)
+SpeedForm::SpeedForm(QWidget *owner)
+    : BaseForm(owner), m_registration(this, "TSpeedForm", FormOwner::Floating, true)
 {
-    resize(ClientWidth, ClientHeight);
-    AddCommandButton("SBtRefresh", 5, TGlyph::Refresh,
+    resize(clientWidth, clientHeight);
+    addCommandButton("SBtRefresh", 5, Glyph::Refresh,
                      QStringLiteral("Refresh all site information from the Internet"),
                      Command::Refresh);
-    AddCommandButton("SBtSetup", 27, TGlyph::Setup, QStringLiteral("Settings"), Command::Setup);
-    AddCommandButton("SBtHelp", 49, TGlyph::Help, QStringLiteral("Help"), Command::Help);
-    AddCommandButton("SBtInfo", 71, TGlyph::Info, QStringLiteral("About Favrake"), Command::Info);
-    AddCommandButton("SBtHome", 93, TGlyph::Home, QStringLiteral("Go to the Favrake homepage"),
+    addCommandButton("SBtSetup", 27, Glyph::Setup, QStringLiteral("Settings"), Command::Setup);
+    addCommandButton("SBtHelp", 49, Glyph::Help, QStringLiteral("Help"), Command::Help);
+    addCommandButton("SBtInfo", 71, Glyph::Info, QStringLiteral("About Favrake"), Command::Info);
+    addCommandButton("SBtHome", 93, Glyph::Home, QStringLiteral("Go to the Favrake homepage"),
                      Command::Home);
-    AddCommandButton("SBtQuit", 115, TGlyph::Quit, QStringLiteral("Quit Favrake"), Command::Quit);
+    addCommandButton("SBtQuit", 115, Glyph::Quit, QStringLiteral("Quit Favrake"), Command::Quit);
 }
 
-void TSpeedForm::AddCommandButton(const char *name, int left, TGlyph glyph, const QString &hint,
-                                  Command command)
+void SpeedForm::addCommandButton(const char *name, int left, Glyph glyph, const QString &hint,
+                                 Command command)
 {
-    QToolButton *button = AddSpeedButton(name, QRect(left, 4, 20, 22), glyph, hint);
+    QToolButton *button = addSpeedButton(name, QRect(left, 4, 20, 22), glyph, hint);
     connect(button, &QToolButton::clicked, this,
             [this, command] { emit commandRequested(command); });
 }

@@ -5,7 +5,7 @@
 
 // The speed bar: six small buttons for the program's commands, in the corner at the
 // taskbar below the bookmark windows.
-class TSpeedForm final : public TBaseForm
+class SpeedForm final : public BaseForm
 {
     Q_OBJECT
 
@@ -13,18 +13,18 @@ class TSpeedForm final : public TBaseForm
     enum class Command { Refresh, Setup, Help, Info, Home, Quit };
     Q_ENUM(Command)
 
-    static constexpr int ClientHeight = 30;
+    static constexpr int clientHeight = 30;
 
-    explicit TSpeedForm(QWidget *owner);
+    explicit SpeedForm(QWidget *owner);
 
-    bool UpdateView() override { return true; }
+    bool updateView() override { return true; }
 
   signals:
-    void commandRequested(TSpeedForm::Command command);
+    void commandRequested(SpeedForm::Command command);
 
   private:
-    void AddCommandButton(const char *name, int left, TGlyph glyph, const QString &hint,
+    void addCommandButton(const char *name, int left, Glyph glyph, const QString &hint,
                           Command command);
 
-    TFormRegistration m_registration;
+    FormRegistration m_registration;
 };

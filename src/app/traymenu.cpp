@@ -9,39 +9,40 @@
 #include <QMenu>
 #include <QWidget>
 
-TTrayMenu::TTrayMenu(QWidget *owner, THandlers handlers)
+TrayMenu::TrayMenu(QWidget *owner, Handlers handlers)
     : QObject(owner), m_handlers(std::move(handlers)), m_menu(new QMenu(owner))
 {
     m_menu->setObjectName(QStringLiteral("PopupTray"));
-    AddSortItems();
-    AddItem(m_menu, "PopupTrayRefresh", QStringLiteral("Refresh all site information"),
-            m_handlers.Refresh);
+    addSortItems();
+    addItem(m_menu, "PopupTrayRefresh", QStringLiteral("Refresh all site information"),
+            m_handlers.refresh);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N8"));
-    m_pocketMode = AddItem(m_menu, "PopupTrayPocketMode", QStringLiteral("Full or pocket mode"),
-                           m_handlers.PocketMode);
+    m_pocketMode = addItem(m_menu, "PopupTrayPocketMode", QStringLiteral("Full or pocket mode"),
+                           m_handlers.pocketMode);
     m_language = new QMenu(QStringLiteral("Language"), m_menu);
     m_language->setObjectName(QStringLiteral("PopupTrayLanguageMenu"));
     m_language->menuAction()->setObjectName(QStringLiteral("PopupTrayLanguage"));
     m_menu->addMenu(m_language);
-    connect(m_language, &QMenu::aboutToShow, this, &TTrayMenu::markCurrentLanguage);
-    AddItem(m_menu, "PopupTraySetup", QStringLiteral("Settings..."), m_handlers.Setup);
-    AddItem(m_menu, "PopupTrayImport", QStringLiteral("Import bookmarks..."), m_handlers.Import);
-    AddItem(m_menu, "PopupTrayExport", QStringLiteral("Export bookmarks..."), m_handlers.Export);
+    connect(m_language, &QMenu::aboutToShow, this, &TrayMenu::markCurrentLanguage);
+    addItem(m_menu, "PopupTraySetup", QStringLiteral("Settings..."), m_handlers.setup);
+    addItem(m_menu, "PopupTrayImport", QStringLiteral("Import bookmarks..."), m_handlers.import);
+    addItem(m_menu, "PopupTrayExport", QStringLiteral("Export bookmarks..."),
+            m_handlers.exportFile);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N6"));
-    AddItem(m_menu, "PopupTrayHelp", QStringLiteral("Help..."), m_handlers.Help);
-    AddItem(m_menu, "PopupTrayHome", QStringLiteral("Homepage"), m_handlers.Homepage);
-    AddItem(m_menu, "PopupTrayAbout", QStringLiteral("About Favrake..."), m_handlers.About);
+    addItem(m_menu, "PopupTrayHelp", QStringLiteral("Help..."), m_handlers.help);
+    addItem(m_menu, "PopupTrayHome", QStringLiteral("Homepage"), m_handlers.homepage);
+    addItem(m_menu, "PopupTrayAbout", QStringLiteral("About Favrake..."), m_handlers.about);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N2"));
     m_showHide =
-        AddItem(m_menu, "PopupTrayShowHide", QStringLiteral("Show or hide"), m_handlers.ShowHide);
+        addItem(m_menu, "PopupTrayShowHide", QStringLiteral("Show or hide"), m_handlers.showHide);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    AddItem(m_menu, "PopupTrayExit", QStringLiteral("&Quit"), m_handlers.Quit);
+    addItem(m_menu, "PopupTrayExit", QStringLiteral("&Quit"), m_handlers.quit);
     m_language->menuAction()->setVisible(false);
-    connect(m_menu, &QMenu::aboutToShow, this, &TTrayMenu::prepareTrayMenu);
+    connect(m_menu, &QMenu::aboutToShow, this, &TrayMenu::prepareTrayMenu);
 }
 
-QAction *TTrayMenu::AddItem(QMenu *menu, const char *name, const QString &caption,
-                            const std::function<void()> &handler)
+QAction *TrayMenu::addItem(QMenu *menu, const char *name, const QString &caption,
+                           const std::function<void()> &handler)
 {
     QAction *item = menu->addAction(caption);
     item->setObjectName(QString::fromLatin1(name));
@@ -49,7 +50,7 @@ QAction *TTrayMenu::AddItem(QMenu *menu, const char *name, const QString &captio
     return item;
 }
 
-void TTrayMenu::AddSortItems()
+void TrayMenu::addSortItems()
 {
     m_sort = new QMenu(QStringLiteral("Sort bookmarks"), m_menu);
     m_sort->setObjectName(QStringLiteral("PopupTraySortMenu"));
@@ -58,51 +59,51 @@ void TTrayMenu::AddSortItems()
     auto *group = new QActionGroup(m_sort);
     const struct
     {
-        const char *Name;
-        const char *Caption;
-        int Mode;
+        const char *name;
+        const char *caption;
+        int mode;
     } items[] = {{"PopupSortOldest", "Oldest first", 1},
                  {"PopupSortNewest", "Newest first", 2},
                  {"PopupSortRandom", "Random selection", -1},
                  {"PopupSortNoSort", "Unsorted", 0},
                  {"PopupSortBroken", "Broken links first", 3}};
     for (const auto &item : items) {
-        QAction *action = AddItem(m_sort, item.Name, QString::fromLatin1(item.Caption),
-                                  [this, mode = item.Mode] { m_handlers.SortMode(mode); });
+        QAction *action = addItem(m_sort, item.name, QString::fromLatin1(item.caption),
+                                  [this, mode = item.mode] { m_handlers.sortMode(mode); });
         action->setCheckable(true);
-        action->setData(item.Mode);
+        action->setData(item.mode);
         group->addAction(action);
     }
 }
 
-void TTrayMenu::BuildLanguages()
+void TrayMenu::buildLanguages()
 {
     auto *group = new QActionGroup(m_language);
-    for (int i = 0; i < Languages().LanguageCount(); ++i) {
-        QAction *item = m_language->addAction(Languages().LanguageNameAt(i));
+    for (int i = 0; i < languages().languageCount(); ++i) {
+        QAction *item = m_language->addAction(languages().languageNameAt(i));
         item->setCheckable(true);
         group->addAction(item);
-        connect(item, &QAction::triggered, this, [this, item] { SelectLanguage(item); });
+        connect(item, &QAction::triggered, this, [this, item] { selectLanguage(item); });
     }
-    m_language->menuAction()->setVisible(Languages().LanguageCount() > 0);
+    m_language->menuAction()->setVisible(languages().languageCount() > 0);
 }
 
-void TTrayMenu::prepareTrayMenu()
+void TrayMenu::prepareTrayMenu()
 {
-    m_showHide->setText(m_handlers.MainVisible() ? Phrase("WrdHide") : Phrase("WrdShow"));
-    m_pocketMode->setText(Settings.PocketView ? Phrase("CapToFull") : Phrase("CapToPocket"));
+    m_showHide->setText(m_handlers.mainVisible() ? phrase("WrdHide") : phrase("WrdShow"));
+    m_pocketMode->setText(settings.pocketView ? phrase("CapToFull") : phrase("CapToPocket"));
     for (QAction *item : m_sort->actions())
-        item->setChecked(item->data().toInt() == Settings.SelectionMode);
+        item->setChecked(item->data().toInt() == settings.selectionMode);
 }
 
-void TTrayMenu::markCurrentLanguage()
+void TrayMenu::markCurrentLanguage()
 {
     for (QAction *item : m_language->actions())
-        item->setChecked(StripHotkeys(item->text()) == FromNarrow(Settings.Language));
+        item->setChecked(stripHotkeys(item->text()) == fromNarrow(settings.language));
 }
 
-void TTrayMenu::SelectLanguage(const QAction *item)
+void TrayMenu::selectLanguage(const QAction *item)
 {
-    if (StripHotkeys(item->text()) != FromNarrow(Settings.Language))
-        m_handlers.Language(item->text());
+    if (stripHotkeys(item->text()) != fromNarrow(settings.language))
+        m_handlers.language(item->text());
 }

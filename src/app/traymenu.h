@@ -10,35 +10,35 @@ class QWidget;
 // The program's one command menu: the tray icon's menu and the main window's right-click
 // menu. It shows the current sort mode, display mode and language, and hands every choice
 // to the handler given for it.
-class TTrayMenu final : public QObject
+class TrayMenu final : public QObject
 {
     Q_OBJECT
   public:
-    struct THandlers
+    struct Handlers
     {
-        std::function<bool()> MainVisible;
-        std::function<void(int mode)> SortMode;
-        std::function<void()> Refresh, PocketMode, Setup, Import, Export, Help, Homepage, About,
-            ShowHide, Quit;
-        std::function<void(const QString &caption)> Language;
+        std::function<bool()> mainVisible;
+        std::function<void(int mode)> sortMode;
+        std::function<void()> refresh, pocketMode, setup, import, exportFile, help, homepage, about,
+            showHide, quit;
+        std::function<void(const QString &caption)> language;
     };
 
     // The menu belongs to owner, so that it is translated with that window.
-    TTrayMenu(QWidget *owner, THandlers handlers);
+    TrayMenu(QWidget *owner, Handlers handlers);
 
-    QMenu *Menu() const { return m_menu; }
+    QMenu *menu() const { return m_menu; }
     // One item per language of the language list; the submenu is hidden without languages.
-    void BuildLanguages();
+    void buildLanguages();
 
   private:
-    QAction *AddItem(QMenu *menu, const char *name, const QString &caption,
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption,
                      const std::function<void()> &handler);
-    void AddSortItems();
+    void addSortItems();
     void prepareTrayMenu();
     void markCurrentLanguage();
-    void SelectLanguage(const QAction *item);
+    void selectLanguage(const QAction *item);
 
-    THandlers m_handlers;
+    Handlers m_handlers;
     QMenu *m_menu = nullptr;
     QMenu *m_sort = nullptr;
     QMenu *m_language = nullptr;

@@ -7,9 +7,9 @@
 #include <QTextLayout>
 
 namespace {
-const QColor HighlightColour(0, 0, 255);
+const QColor highlightColour(0, 0, 255);
 
-QString TrimmedRight(QString text)
+QString trimmedRight(QString text)
 {
     while (!text.isEmpty() && text.back().isSpace())
         text.chop(1);
@@ -17,88 +17,88 @@ QString TrimmedRight(QString text)
 }
 } // namespace
 
-TUCLabel::TUCLabel(QWidget *parent)
+TextLabel::TextLabel(QWidget *parent)
     : QLabel(parent), m_colour(palette().color(QPalette::WindowText))
 {
     setTextFormat(Qt::PlainText);
     setAttribute(Qt::WA_TranslucentBackground);
     m_textWidth = width();
-    FitSize();
+    fitSize();
 }
 
-void TUCLabel::SetCaption(const QString &caption)
+void TextLabel::setCaption(const QString &caption)
 {
-    m_caption = DisplayText(caption);
+    m_caption = displayText(caption);
     setText(m_caption);
-    FitSize();
+    fitSize();
 }
 
-void TUCLabel::SetHint(const QString &hint)
+void TextLabel::setHint(const QString &hint)
 {
-    setToolTip(PlainToolTip(DisplayText(hint)));
+    setToolTip(plainToolTip(displayText(hint)));
 }
 
-void TUCLabel::SetLines(int lines)
+void TextLabel::setLines(int lines)
 {
     m_lines = qMax(1, lines);
     setWordWrap(m_lines >= 2);
-    FitSize();
+    fitSize();
 }
 
-void TUCLabel::SetTextWidth(int width)
+void TextLabel::setTextWidth(int width)
 {
     m_textWidth = qMax(0, width);
-    FitSize();
+    fitSize();
 }
 
-void TUCLabel::SetAutoSize(bool on)
+void TextLabel::setAutoSize(bool on)
 {
     m_autoSize = on;
-    FitSize();
+    fitSize();
 }
 
-void TUCLabel::SetAlignment(Qt::Alignment horizontal)
+void TextLabel::setAlignment(Qt::Alignment horizontal)
 {
     m_alignment = horizontal & Qt::AlignHorizontal_Mask;
     update();
 }
 
-void TUCLabel::SetTextColour(const QColor &colour)
+void TextLabel::setTextColour(const QColor &colour)
 {
     m_colour = colour;
     update();
 }
 
-void TUCLabel::SetHighlighted(bool on)
+void TextLabel::setHighlighted(bool on)
 {
     m_highlighted = on;
     update();
 }
 
-int TUCLabel::OneLineHeight() const
+int TextLabel::oneLineHeight() const
 {
-    return QFontMetrics(ShownFont()).height();
+    return QFontMetrics(shownFont()).height();
 }
 
-int TUCLabel::MaxHeight() const
+int TextLabel::maxHeight() const
 {
-    const QFontMetrics metrics(ShownFont());
+    const QFontMetrics metrics(shownFont());
     return (m_lines - 1) * metrics.lineSpacing() + metrics.height();
 }
 
-QFont TUCLabel::ShownFont() const
+QFont TextLabel::shownFont() const
 {
     QFont shown = font();
     shown.setUnderline(m_highlighted);
     return shown;
 }
 
-QStringList TUCLabel::LinesAt(int width) const
+QStringList TextLabel::linesAt(int width) const
 {
-    const QFontMetrics metrics(ShownFont());
+    const QFontMetrics metrics(shownFont());
     if (!wordWrap())
         return {metrics.elidedText(m_caption, Qt::ElideRight, width)};
-    QTextLayout layout(m_caption, ShownFont());
+    QTextLayout layout(m_caption, shownFont());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -108,25 +108,25 @@ QStringList TUCLabel::LinesAt(int width) const
         line.setLineWidth(width);
         if (lines.size() == m_lines - 1) {
             // The last line shown takes the rest of the text, as far as it fits.
-            lines << TrimmedRight(
+            lines << trimmedRight(
                 metrics.elidedText(m_caption.mid(line.textStart()), Qt::ElideRight, width));
             break;
         }
-        lines << TrimmedRight(m_caption.mid(line.textStart(), line.textLength()));
+        lines << trimmedRight(m_caption.mid(line.textStart(), line.textLength()));
     }
     layout.endLayout();
     return lines.isEmpty() ? QStringList{QString()} : lines;
 }
 
-void TUCLabel::FitSize()
+void TextLabel::fitSize()
 {
-    m_shownLines = LinesAt(m_textWidth);
+    m_shownLines = linesAt(m_textWidth);
     update();
     if (!m_autoSize) {
-        resize(m_textWidth, OneLineHeight());
+        resize(m_textWidth, oneLineHeight());
         return;
     }
-    const QFontMetrics metrics(ShownFont());
+    const QFontMetrics metrics(shownFont());
     int widest = 0;
     for (const QString &line : m_shownLines)
         widest = qMax(widest, metrics.horizontalAdvance(line));
@@ -134,9 +134,9 @@ void TUCLabel::FitSize()
     resize(qMin(widest, m_textWidth), height);
 }
 
-void TUCLabel::DrawLines(QPainter &painter, const QPoint &offset) const
+void TextLabel::drawLines(QPainter &painter, const QPoint &offset) const
 {
-    const QFontMetrics metrics(ShownFont());
+    const QFontMetrics metrics(shownFont());
     int y = offset.y();
     for (const QString &line : m_shownLines) {
         const QRect band(offset.x(), y, width(), metrics.height());
@@ -145,27 +145,27 @@ void TUCLabel::DrawLines(QPainter &painter, const QPoint &offset) const
     }
 }
 
-void TUCLabel::paintEvent(QPaintEvent *)
+void TextLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setFont(ShownFont());
+    painter.setFont(shownFont());
     // A window that is fading takes no input, but its texts keep their look meanwhile.
     if (isEnabledTo(window())) {
-        painter.setPen(m_highlighted ? HighlightColour : m_colour);
-        DrawLines(painter, QPoint(0, 0));
+        painter.setPen(m_highlighted ? highlightColour : m_colour);
+        drawLines(painter, QPoint(0, 0));
         return;
     }
     // Disabled text is drawn engraved: a light copy one pixel down and right, then the
     // shadow colour in place.
     painter.setPen(palette().color(QPalette::Light));
-    DrawLines(painter, QPoint(1, 1));
+    drawLines(painter, QPoint(1, 1));
     painter.setPen(palette().color(QPalette::Dark));
-    DrawLines(painter, QPoint(0, 0));
+    drawLines(painter, QPoint(0, 0));
 }
 
-void TUCLabel::changeEvent(QEvent *event)
+void TextLabel::changeEvent(QEvent *event)
 {
     QLabel::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        FitSize();
+        fitSize();
 }

@@ -11,53 +11,53 @@
 #include <QRegularExpression>
 
 namespace {
-QString DateText(TDateTime value)
+QString dateText(DateTime value)
 {
-    if (!IsStoredDateTime(value) || value <= 0)
+    if (!isStoredDateTime(value) || value <= 0)
         return QString();
-    const QDate date = QDate(1899, 12, 30).addDays(DateTimeToMs(value) / MsPerDay);
+    const QDate date = QDate(1899, 12, 30).addDays(dateTimeToMs(value) / msPerDay);
     return QLocale().toString(date, QLocale::ShortFormat);
 }
 
 // "404" from a status line; any other evidence as it stands.
-QString StatusOf(const QString &evidence)
+QString statusOf(const QString &evidence)
 {
     static const QRegularExpression status(QStringLiteral("^HTTP/\\S+\\s+(\\d{3})"));
     const QRegularExpressionMatch match = status.match(evidence);
     return match.hasMatch() ? match.captured(1) : evidence;
 }
 
-QString Failures(const char *key, const TBookmarkRec &rec)
+QString failures(const char *key, const BookmarkRec &rec)
 {
-    return FillPhrase(Phrase(key),
-                      {StatusOf(rec.Evidence), QString::number(FailedRunLength(rec.History.Checks)),
-                       DateText(rec.History.FailSince)});
+    return fillPhrase(phrase(key),
+                      {statusOf(rec.evidence), QString::number(failedRunLength(rec.history.checks)),
+                       dateText(rec.history.failSince)});
 }
 } // namespace
 
-QString VerdictText(const TBookmarkRec &rec)
+QString verdictText(const BookmarkRec &rec)
 {
-    if (const QByteArray scheme = unfetchedScheme(ToNarrow(rec.URL)); !scheme.isEmpty())
-        return FillPhrase(Phrase("NotChecked"), {QString::fromLatin1(scheme)});
-    switch (rec.Verdict) {
+    if (const QByteArray scheme = unfetchedScheme(toNarrow(rec.url)); !scheme.isEmpty())
+        return fillPhrase(phrase("NotChecked"), {QString::fromLatin1(scheme)});
+    switch (rec.verdict) {
     case LinkVerdict::Failing:
-        return Failures("VerdictFailing", rec);
+        return failures("VerdictFailing", rec);
     case LinkVerdict::Gone:
-        return Failures("VerdictGone", rec);
+        return failures("VerdictGone", rec);
     case LinkVerdict::Unreachable:
-        return FillPhrase(Phrase("VerdictUnreachable"), {DateText(rec.History.FailSince)});
+        return fillPhrase(phrase("VerdictUnreachable"), {dateText(rec.history.failSince)});
     case LinkVerdict::Parked:
-        return Phrase("VerdictParked");
+        return phrase("VerdictParked");
     case LinkVerdict::NoDomain:
-        return Phrase("VerdictNoDomain");
+        return phrase("VerdictNoDomain");
     case LinkVerdict::Login:
-        return Phrase("VerdictLogin");
+        return phrase("VerdictLogin");
     case LinkVerdict::Moved:
-        return FillPhrase(Phrase("VerdictMoved"), {DisplayText(rec.StoredURL)});
+        return fillPhrase(phrase("VerdictMoved"), {displayText(rec.storedUrl)});
     case LinkVerdict::Blocked:
-        return rec.History.LastOK > 0
-                   ? FillPhrase(Phrase("VerdictBlockedWorked"), {DateText(rec.History.LastOK)})
-                   : Phrase("VerdictBlocked");
+        return rec.history.lastOk > 0
+                   ? fillPhrase(phrase("VerdictBlockedWorked"), {dateText(rec.history.lastOk)})
+                   : phrase("VerdictBlocked");
     default:
         return QString();
     }

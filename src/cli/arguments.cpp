@@ -1,7 +1,7 @@
 #include "arguments.h"
 
 namespace {
-constexpr int MaxJobs = 64;
+constexpr int maxJobs = 64;
 
 QString quoted(const QString &text)
 {
@@ -21,7 +21,7 @@ QString validVerdicts()
 {
     QStringList names;
     for (int verdict = int(LinkVerdict::Ok); verdict <= int(LinkVerdict::Unreachable); ++verdict)
-        names << VerdictName(LinkVerdict(verdict));
+        names << verdictName(LinkVerdict(verdict));
     return names.join(QStringLiteral(", "));
 }
 
@@ -29,7 +29,7 @@ std::optional<QList<LinkVerdict>> parseVerdicts(const QString &list, QString &er
 {
     QList<LinkVerdict> verdicts;
     for (const QString &name : list.split(u',')) {
-        const LinkVerdict verdict = VerdictFromName(name.trimmed());
+        const LinkVerdict verdict = verdictFromName(name.trimmed());
         if (verdict == LinkVerdict::None) {
             error = QStringLiteral("unknown verdict %1 (valid: %2)")
                         .arg(quoted(name.trimmed()), validVerdicts());
@@ -76,20 +76,20 @@ std::optional<CommandArguments> parseCommandArguments(const QStringList &argumen
     return parsed;
 }
 
-std::optional<TListOptions> parseListArguments(const QStringList &arguments, QString &error)
+std::optional<ListOptions> parseListArguments(const QStringList &arguments, QString &error)
 {
     const std::optional<CommandArguments> parsed = parseCommandArguments(
         arguments, {QStringLiteral("--verdict"), QStringLiteral("--format")}, {}, 1, error);
     if (!parsed)
         return std::nullopt;
-    TListOptions options;
-    options.Folder = parsed->words.value(0);
+    ListOptions options;
+    options.folder = parsed->words.value(0);
     if (const auto verdicts = parsed->values.constFind(QStringLiteral("--verdict"));
         verdicts != parsed->values.cend()) {
         const std::optional<QList<LinkVerdict>> chosen = parseVerdicts(*verdicts, error);
         if (!chosen)
             return std::nullopt;
-        options.Verdicts = *chosen;
+        options.verdicts = *chosen;
     }
     const QString format = parsed->values.value(QStringLiteral("--format"));
     if (!format.isNull() && format != u"tsv" && format != u"json") {
@@ -97,25 +97,25 @@ std::optional<TListOptions> parseListArguments(const QStringList &arguments, QSt
         return std::nullopt;
     }
     if (!format.isNull())
-        options.Form = format == u"tsv" ? TListOptions::Format::Tsv : TListOptions::Format::Json;
+        options.form = format == u"tsv" ? ListOptions::Format::Tsv : ListOptions::Format::Json;
     return options;
 }
 
-std::optional<TRefreshOptions> parseRefreshArguments(const QStringList &arguments, QString &error)
+std::optional<RefreshOptions> parseRefreshArguments(const QStringList &arguments, QString &error)
 {
     const std::optional<CommandArguments> parsed = parseCommandArguments(
         arguments, {QStringLiteral("--jobs")}, {QStringLiteral("--all")}, 1, error);
     if (!parsed)
         return std::nullopt;
-    TRefreshOptions options;
-    options.Folder = parsed->words.value(0);
-    options.All = parsed->switches.contains(QStringLiteral("--all"));
+    RefreshOptions options;
+    options.folder = parsed->words.value(0);
+    options.all = parsed->switches.contains(QStringLiteral("--all"));
     if (const auto jobs = parsed->values.constFind(QStringLiteral("--jobs"));
         jobs != parsed->values.cend()) {
         bool ok = false;
-        options.Jobs = jobs->toInt(&ok);
-        if (!ok || options.Jobs < 1 || options.Jobs > MaxJobs) {
-            error = QStringLiteral("'--jobs %1' is no number from 1 to %2").arg(*jobs).arg(MaxJobs);
+        options.jobs = jobs->toInt(&ok);
+        if (!ok || options.jobs < 1 || options.jobs > maxJobs) {
+            error = QStringLiteral("'--jobs %1' is no number from 1 to %2").arg(*jobs).arg(maxJobs);
             return std::nullopt;
         }
     }

@@ -27,7 +27,7 @@ std::optional<CommandArguments> parseCommandArguments(const QStringList &argumen
 
 // "[FOLDER] [--verdict LIST] [--format tsv|json]"; an unknown verdict's error names the
 // valid ones.
-std::optional<TListOptions> parseListArguments(const QStringList &arguments, QString &error);
+std::optional<ListOptions> parseListArguments(const QStringList &arguments, QString &error);
 
 // "[FOLDER] [--all] [--jobs N]" (also "--jobs=N").
-std::optional<TRefreshOptions> parseRefreshArguments(const QStringList &arguments, QString &error);
+std::optional<RefreshOptions> parseRefreshArguments(const QStringList &arguments, QString &error);

@@ -6,27 +6,27 @@
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
-std::unique_ptr<TBookmarks> OpenCollection(const QString &folder, QTextStream &err,
-                                           const platform::FileWriteOps &writeOps)
+std::unique_ptr<Bookmarks> openCollection(const QString &folder, QTextStream &err,
+                                          const platform::FileWriteOps &writeOps)
 {
-    LoadSettings({}, platform::appDataFolder());
-    const QString path = folder.isEmpty() ? FavoritesFolderInUse() : folder;
+    loadSettings({}, platform::appDataFolder());
+    const QString path = folder.isEmpty() ? favoritesFolderInUse() : folder;
     const std::optional<platform::FileStamp> stamp = platform::stampOf(path);
     if (!stamp || !stamp->directory) {
         err << "favrake-cli: not a readable folder: " << displayFileName(path) << '\n';
         return nullptr;
     }
-    return std::make_unique<TBookmarks>(
+    return std::make_unique<Bookmarks>(
         platform::absolutePath(path),
-        TBookmarksEnv{.Intervals = SettingsIntervals, .WriteOps = &writeOps});
+        BookmarksEnv{.intervals = settingsIntervals, .writeOps = &writeOps});
 }
 
-QString Counted(qsizetype count, const char *one, const char *many)
+QString counted(qsizetype count, const char *one, const char *many)
 {
     return QString::number(count) + u' ' + QLatin1StringView(count == 1 ? one : many);
 }
 
-QString OneLine(QString text)
+QString oneLine(QString text)
 {
     for (QChar &c : text)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
@@ -34,17 +34,17 @@ QString OneLine(QString text)
     return text;
 }
 
-QString OneLineFields(const QStringList &fields)
+QString oneLineFields(const QStringList &fields)
 {
     QStringList cleaned;
     for (const QString &field : fields)
-        cleaned << OneLine(field);
+        cleaned << oneLine(field);
     return cleaned.join(u'\t');
 }
 
-QString RelativeName(const TBookmarks &list, int i)
+QString relativeName(const Bookmarks &list, int i)
 {
-    const QString folder = list.FolderName(i);
-    const QString file = displayFileName(WideExtractFileName(list.Item(i)->FileName));
+    const QString folder = list.folderName(i);
+    const QString file = displayFileName(wideExtractFileName(list.item(i)->fileName));
     return folder.isEmpty() ? file : folder + u'/' + file;
 }

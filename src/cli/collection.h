@@ -7,22 +7,22 @@
 #include <QTextStream>
 #include <memory>
 
-class TBookmarks;
+class Bookmarks;
 
 // The collection a command works on: folder, or the Favorites folder when it is empty,
 // read with the user's settings; nullptr (and a message on err) when it is no folder.
 // Saves go through writeOps.
-std::unique_ptr<TBookmarks>
-OpenCollection(const QString &folder, QTextStream &err,
+std::unique_ptr<Bookmarks>
+openCollection(const QString &folder, QTextStream &err,
                const platform::FileWriteOps &writeOps = platform::systemFileWriteOps());
 
 // Control characters from a file or a page would break the one-line-per-bookmark layout.
-QString OneLine(QString text);
+QString oneLine(QString text);
 // The fields of one bookmark's line, each made one line, separated by tabs.
-QString OneLineFields(const QStringList &fields);
+QString oneLineFields(const QStringList &fields);
 
 // A count with its noun: "1 bookmark", "2 bookmarks".
-QString Counted(qsizetype count, const char *one, const char *many);
+QString counted(qsizetype count, const char *one, const char *many);
 
 // A bookmark's file name with its folder below the collection's, as "News/Paper.url".
-QString RelativeName(const TBookmarks &list, int i);
+QString relativeName(const Bookmarks &list, int i);

@@ -18,7 +18,7 @@ std::optional<ExportArguments> parseExportArguments(const QStringList &arguments
 
 int runExport(const ExportArguments &arguments, QTextStream &out, QTextStream &err)
 {
-    const std::unique_ptr<TBookmarks> list = OpenCollection(arguments.folder, err);
+    const std::unique_ptr<Bookmarks> list = openCollection(arguments.folder, err);
     if (!list)
         return 1;
     const QByteArray html = exchange::exportCollection(*list);
@@ -36,7 +36,7 @@ int runExport(const ExportArguments &arguments, QTextStream &out, QTextStream &e
             << written.error << '\n';
         return 1;
     }
-    out << "Exported " << Counted(list->Count(), "bookmark", "bookmarks") << " to "
+    out << "Exported " << counted(list->count(), "bookmark", "bookmarks") << " to "
         << displayFileName(arguments.output) << '\n';
     return 0;
 }

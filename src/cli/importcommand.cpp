@@ -12,7 +12,7 @@
 
 namespace {
 // A folder below the Favorites folder: relative and never climbing out of it.
-bool StaysBelow(const QString &folder)
+bool staysBelow(const QString &folder)
 {
     return !folder.isEmpty() && !QDir::isAbsolutePath(folder) &&
            !folder.split(u'/').contains(QStringLiteral(".."));
@@ -24,7 +24,7 @@ struct Source
     exchange::SourceRead read;
 };
 
-std::optional<Source> ReadSource(const ImportArguments &arguments, QTextStream &err)
+std::optional<Source> readSource(const ImportArguments &arguments, QTextStream &err)
 {
     const exchange::Browser *browser = exchange::findBrowser(arguments.source);
     if (!browser) {
@@ -42,7 +42,7 @@ std::optional<Source> ReadSource(const ImportArguments &arguments, QTextStream &
     return Source{browser->name, exchange::readProfile(*profile)};
 }
 
-void PrintReport(const exchange::ImportReport &report, bool dryRun, QTextStream &out)
+void printReport(const exchange::ImportReport &report, bool dryRun, QTextStream &out)
 {
     const QString where = report.destination.isEmpty()
                               ? QStringLiteral("the Favorites folder")
@@ -58,9 +58,9 @@ void PrintReport(const exchange::ImportReport &report, bool dryRun, QTextStream 
         out << "Skipped: " << reasons.join(QStringLiteral(", ")) << '\n';
     }
     if (report.addressesInSeveralFolders > 0)
-        out << (dryRun ? Counted(report.addressesInSeveralFolders, "address would be",
+        out << (dryRun ? counted(report.addressesInSeveralFolders, "address would be",
                                  "addresses would be")
-                       : Counted(report.addressesInSeveralFolders, "address is", "addresses are"))
+                       : counted(report.addressesInSeveralFolders, "address is", "addresses are"))
             << " saved in more than one folder\n";
     if (report.foldersTooDeep > 0)
         out << "Folders nested too deep: " << report.foldersTooDeep
@@ -80,7 +80,7 @@ std::optional<ImportArguments> parseImportArguments(const QStringList &arguments
                            parsed->switches.contains(QStringLiteral("--dry-run"))};
     if (parsed->words.isEmpty())
         error = QStringLiteral("import needs a SOURCE: a bookmark file or a browser");
-    else if (parsed->values.contains(QStringLiteral("--into")) && !StaysBelow(result.into))
+    else if (parsed->values.contains(QStringLiteral("--into")) && !staysBelow(result.into))
         error = QStringLiteral("'--into %1' does not name a folder below the Favorites folder")
                     .arg(result.into);
     else if (parsed->values.contains(QStringLiteral("--profile")) &&
@@ -93,13 +93,13 @@ std::optional<ImportArguments> parseImportArguments(const QStringList &arguments
 
 int runImport(const ImportArguments &arguments, QTextStream &out, QTextStream &err)
 {
-    LoadSettings({}, platform::appDataFolder());
-    const QString favorites = QDir::cleanPath(FavoritesFolderInUse());
+    loadSettings({}, platform::appDataFolder());
+    const QString favorites = QDir::cleanPath(favoritesFolderInUse());
     if (favorites.isEmpty() || favorites == u".") {
         err << "favrake-cli: the Favorites folder is unknown\n";
         return 1;
     }
-    const std::optional<Source> source = ReadSource(arguments, err);
+    const std::optional<Source> source = readSource(arguments, err);
     if (!source)
         return 1;
     if (!source->read.ok()) {
@@ -112,9 +112,9 @@ int runImport(const ImportArguments &arguments, QTextStream &out, QTextStream &e
     options.sourceName = source->name;
     options.dryRun = arguments.dryRun;
     const exchange::ImportReport report = exchange::importTree(source->read.tree, options);
-    PrintReport(report, arguments.dryRun, out);
+    printReport(report, arguments.dryRun, out);
     if (report.failed > 0) {
-        err << "favrake-cli: " << Counted(report.failed, "bookmark", "bookmarks")
+        err << "favrake-cli: " << counted(report.failed, "bookmark", "bookmarks")
             << " could not be written below " << favorites << '\n';
         return 1;
     }

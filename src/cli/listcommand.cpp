@@ -14,27 +14,27 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 // A date-time with the local offset at that moment; empty when none is set.
-QString dateText(TDateTime value)
+QString dateText(DateTime value)
 {
     return value > 0 ? isoDateTimeText(value) : QString();
 }
 
-QString DueText(const TBookmarks &list, int i)
+QString dueText(const Bookmarks &list, int i)
 {
-    if (list.IsKept(i))
+    if (list.isKept(i))
         return QStringLiteral("kept");
-    return QStringLiteral("due ") + dateText(list.Item(i)->RemindTime);
+    return QStringLiteral("due ") + dateText(list.item(i)->remindTime);
 }
 
-QString RefreshText(const TBookmarkRec &rec)
+QString refreshText(const BookmarkRec &rec)
 {
-    if (const QByteArray scheme = unfetchedScheme(ToNarrow(rec.URL)); !scheme.isEmpty())
+    if (const QByteArray scheme = unfetchedScheme(toNarrow(rec.url)); !scheme.isEmpty())
         return notCheckedText(scheme);
-    if (rec.Refreshed == 0)
+    if (rec.refreshed == 0)
         return QStringLiteral("not refreshed");
-    const QString when = dateText(rec.Refreshed);
-    if (rec.RefreshState < 0)
-        return QStringLiteral("failed ") + when + QStringLiteral(": ") + rec.RefreshMsg;
+    const QString when = dateText(rec.refreshed);
+    if (rec.refreshState < 0)
+        return QStringLiteral("failed ") + when + QStringLiteral(": ") + rec.refreshMsg;
     return QStringLiteral("ok ") + when;
 }
 
@@ -44,7 +44,7 @@ QJsonValue textValue(const QString &text)
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
-QJsonValue dateValue(TDateTime value)
+QJsonValue dateValue(DateTime value)
 {
     return textValue(dateText(value));
 }
@@ -53,43 +53,43 @@ QJsonValue dateValue(TDateTime value)
 QJsonArray checkTimes(const LinkHistory &history)
 {
     QJsonArray times;
-    for (const TDateTime time : history.CheckTimes)
+    for (const DateTime time : history.checkTimes)
         times.append(dateValue(time));
     return times;
 }
 
 // The fields of the table and JSON forms, by name.
-const QStringList FieldNames = {
+const QStringList fieldNames = {
     u"file"_s,       u"url"_s,    u"title"_s,     u"description"_s,  u"reference"_s,
     u"due"_s,        u"kept"_s,   u"refreshed"_s, u"refreshState"_s, u"refreshMessage"_s,
     u"reachedUrl"_s, u"phrase"_s, u"match"_s,     u"rating"_s,       u"checks"_s,
     u"checkTimes"_s, u"lastOk"_s, u"failSince"_s, u"verdict"_s,      u"evidence"_s};
 
 // Their values as JSON has them: numbers, booleans, and null for what is not set.
-QList<QJsonValue> FieldValues(const TBookmarks &list, int i)
+QList<QJsonValue> fieldValues(const Bookmarks &list, int i)
 {
-    const TBookmarkRec &rec = *list.Item(i);
-    const bool kept = list.IsKept(i);
-    return {RelativeName(list, i),
-            rec.URL,
-            rec.Title,
-            rec.Descr,
-            dateValue(rec.ReferenceTime),
-            kept ? QJsonValue(QJsonValue::Null) : dateValue(rec.RemindTime),
+    const BookmarkRec &rec = *list.item(i);
+    const bool kept = list.isKept(i);
+    return {relativeName(list, i),
+            rec.url,
+            rec.title,
+            rec.descr,
+            dateValue(rec.referenceTime),
+            kept ? QJsonValue(QJsonValue::Null) : dateValue(rec.remindTime),
             kept,
-            dateValue(rec.Refreshed),
-            rec.RefreshState,
-            rec.RefreshMsg,
-            textValue(rec.StoredURL),
-            rec.SubjectPhrase,
-            rec.Match,
-            rec.Rating,
-            rec.History.Checks,
-            checkTimes(rec.History),
-            dateValue(rec.History.LastOK),
-            dateValue(rec.History.FailSince),
-            textValue(VerdictName(rec.Verdict)),
-            rec.Evidence};
+            dateValue(rec.refreshed),
+            rec.refreshState,
+            rec.refreshMsg,
+            textValue(rec.storedUrl),
+            rec.subjectPhrase,
+            rec.match,
+            rec.rating,
+            rec.history.checks,
+            checkTimes(rec.history),
+            dateValue(rec.history.lastOk),
+            dateValue(rec.history.failSince),
+            textValue(verdictName(rec.verdict)),
+            rec.evidence};
 }
 
 // A value as the table shows it: null as an empty field, numbers and booleans as JSON
@@ -109,66 +109,66 @@ QString tableText(const QJsonValue &value)
     return value.toString();
 }
 
-void PrintText(const TBookmarks &list, const QList<int> &shown, QTextStream &out)
+void printText(const Bookmarks &list, const QList<int> &shown, QTextStream &out)
 {
     int failed = 0;
     int dueNow = 0;
     int kept = 0;
     for (const int i : shown) {
-        const TBookmarkRec &rec = *list.Item(i);
+        const BookmarkRec &rec = *list.item(i);
         failed += refreshFailed(rec) ? 1 : 0;
-        dueNow += list.IsRemindDue(i) ? 1 : 0;
-        kept += list.IsKept(i) ? 1 : 0;
-        const QStringList columns = {RelativeName(list, i),
-                                     rec.URL,
-                                     QStringLiteral("ref ") + dateText(rec.ReferenceTime),
-                                     DueText(list, i),
-                                     RefreshText(rec),
-                                     rec.Title};
-        out << OneLineFields(columns) << '\n';
+        dueNow += list.isRemindDue(i) ? 1 : 0;
+        kept += list.isKept(i) ? 1 : 0;
+        const QStringList columns = {relativeName(list, i),
+                                     rec.url,
+                                     QStringLiteral("ref ") + dateText(rec.referenceTime),
+                                     dueText(list, i),
+                                     refreshText(rec),
+                                     rec.title};
+        out << oneLineFields(columns) << '\n';
     }
-    out << Counted(shown.size(), "bookmark", "bookmarks") << " in "
-        << Counted(list.FolderCount(), "folder", "folders") << ": " << dueNow << " due now, "
+    out << counted(shown.size(), "bookmark", "bookmarks") << " in "
+        << counted(list.folderCount(), "folder", "folders") << ": " << dueNow << " due now, "
         << kept << " kept, " << failed << " failed\n";
 }
 
-void PrintTable(const TBookmarks &list, const QList<int> &shown, QTextStream &out)
+void printTable(const Bookmarks &list, const QList<int> &shown, QTextStream &out)
 {
-    out << FieldNames.join(u'\t') << '\n';
+    out << fieldNames.join(u'\t') << '\n';
     for (const int i : shown) {
         QStringList values;
-        for (const QJsonValue &value : FieldValues(list, i))
+        for (const QJsonValue &value : fieldValues(list, i))
             values << tableText(value);
-        out << OneLineFields(values) << '\n';
+        out << oneLineFields(values) << '\n';
     }
 }
 
-void PrintJson(const TBookmarks &list, const QList<int> &shown, QTextStream &out)
+void printJson(const Bookmarks &list, const QList<int> &shown, QTextStream &out)
 {
     QJsonArray bookmarks;
     for (const int i : shown) {
-        const QList<QJsonValue> values = FieldValues(list, i);
+        const QList<QJsonValue> values = fieldValues(list, i);
         QJsonObject bookmark;
-        for (qsizetype f = 0; f < FieldNames.size(); ++f)
-            bookmark.insert(FieldNames[f], values[f]);
+        for (qsizetype f = 0; f < fieldNames.size(); ++f)
+            bookmark.insert(fieldNames[f], values[f]);
         bookmarks.append(bookmark);
     }
     out << QJsonDocument(bookmarks).toJson(QJsonDocument::Indented);
 }
 } // namespace
 
-void PrintBookmarkList(const TBookmarks &list, const TListOptions &options, QTextStream &out)
+void printBookmarkList(const Bookmarks &list, const ListOptions &options, QTextStream &out)
 {
     QList<int> shown;
-    for (int i = 0; i < list.Count(); ++i)
-        if (options.Verdicts.isEmpty() || options.Verdicts.contains(list.Item(i)->Verdict))
+    for (int i = 0; i < list.count(); ++i)
+        if (options.verdicts.isEmpty() || options.verdicts.contains(list.item(i)->verdict))
             shown << i;
-    switch (options.Form) {
-    case TListOptions::Format::Text:
-        return PrintText(list, shown, out);
-    case TListOptions::Format::Tsv:
-        return PrintTable(list, shown, out);
-    case TListOptions::Format::Json:
-        return PrintJson(list, shown, out);
+    switch (options.form) {
+    case ListOptions::Format::Text:
+        return printText(list, shown, out);
+    case ListOptions::Format::Tsv:
+        return printTable(list, shown, out);
+    case ListOptions::Format::Json:
+        return printJson(list, shown, out);
     }
 }

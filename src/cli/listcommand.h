@@ -8,16 +8,16 @@
 #include <QTextStream>
 #include <optional>
 
-class TBookmarks;
+class Bookmarks;
 
-struct TListOptions
+struct ListOptions
 {
     enum class Format { Text, Tsv, Json };
-    QString Folder;              // empty: the Favorites folder
-    QList<LinkVerdict> Verdicts; // only bookmarks with one of these; empty: all
-    Format Form = Format::Text;
+    QString folder;              // empty: the Favorites folder
+    QList<LinkVerdict> verdicts; // only bookmarks with one of these; empty: all
+    Format form = Format::Text;
 };
 
 // One line per bookmark, then the totals; or every field, as a table with a head line or
 // as JSON. Reads only, never writes a file.
-void PrintBookmarkList(const TBookmarks &list, const TListOptions &options, QTextStream &out);
+void printBookmarkList(const Bookmarks &list, const ListOptions &options, QTextStream &out);

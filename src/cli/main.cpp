@@ -16,7 +16,7 @@
 #include <optional>
 
 namespace {
-const char Usage[] =
+const char usage[] =
     "usage: favrake-cli list [FOLDER] [--verdict LIST] [--format tsv|json]\n"
     "       favrake-cli refresh [FOLDER] [--all] [--jobs N]\n"
     "       favrake-cli import SOURCE [--into SUBFOLDER] [--profile DIR] [--dry-run]\n"
@@ -79,53 +79,53 @@ std::optional<CommandArguments> noArguments(const QStringList &args, QString &er
     return parseCommandArguments(args, {}, {}, 0, error);
 }
 
-int List(const QStringList &args, QTextStream &out, QTextStream &err)
+int listCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return withArguments(parseListArguments, args, err, [&](const TListOptions &options) {
-        const std::unique_ptr<TBookmarks> list = OpenCollection(options.Folder, err);
+    return withArguments(parseListArguments, args, err, [&](const ListOptions &options) {
+        const std::unique_ptr<Bookmarks> list = openCollection(options.folder, err);
         if (list)
-            PrintBookmarkList(*list, options, out);
+            printBookmarkList(*list, options, out);
         return list ? 0 : 1;
     });
 }
 
-int Refresh(const QStringList &args, QTextStream &out, QTextStream &err)
+int refreshCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    return withArguments(parseRefreshArguments, args, err, [&](const TRefreshOptions &options) {
-        return RunRefresh(options, out, err);
+    return withArguments(parseRefreshArguments, args, err, [&](const RefreshOptions &options) {
+        return runRefresh(options, out, err);
     });
 }
 
-int Import(const QStringList &args, QTextStream &out, QTextStream &err)
+int importCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     return withArguments(parseImportArguments, args, err, [&](const ImportArguments &arguments) {
         return runImport(arguments, out, err);
     });
 }
 
-int Export(const QStringList &args, QTextStream &out, QTextStream &err)
+int exportCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     return withArguments(parseExportArguments, args, err, [&](const ExportArguments &arguments) {
         return runExport(arguments, out, err);
     });
 }
 
-int Duplicates(const QStringList &args, QTextStream &out, QTextStream &err)
+int duplicatesCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     return withArguments(oneFolder, args, err, [&](const CommandArguments &arguments) {
         return runDuplicates(arguments.words.value(0), out, err);
     });
 }
 
-int Help(const QStringList &args, QTextStream &out, QTextStream &err)
+int helpCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     return withArguments(noArguments, args, err, [&](const CommandArguments &) {
-        out << Usage;
+        out << usage;
         return 0;
     });
 }
 
-int Version(const QStringList &args, QTextStream &out, QTextStream &err)
+int versionCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     return withArguments(noArguments, args, err, [&](const CommandArguments &) {
         out << "favrake-cli " << FavrakeRelease << '\n';
@@ -133,17 +133,17 @@ int Version(const QStringList &args, QTextStream &out, QTextStream &err)
     });
 }
 
-const std::map<QString, Command> &Commands()
+const std::map<QString, Command> &commands()
 {
     static const std::map<QString, Command> commands = {
-        {QStringLiteral("list"), List},
-        {QStringLiteral("refresh"), Refresh},
-        {QStringLiteral("import"), Import},
-        {QStringLiteral("export"), Export},
-        {QStringLiteral("duplicates"), Duplicates},
-        {QStringLiteral("--help"), Help},
-        {QStringLiteral("-h"), Help},
-        {QStringLiteral("--version"), Version},
+        {QStringLiteral("list"), listCommand},
+        {QStringLiteral("refresh"), refreshCommand},
+        {QStringLiteral("import"), importCommand},
+        {QStringLiteral("export"), exportCommand},
+        {QStringLiteral("duplicates"), duplicatesCommand},
+        {QStringLiteral("--help"), helpCommand},
+        {QStringLiteral("-h"), helpCommand},
+        {QStringLiteral("--version"), versionCommand},
     };
     return commands;
 }
@@ -159,8 +159,8 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString name = args.value(1);
-    const auto command = Commands().find(name);
-    if (command != Commands().end())
+    const auto command = commands().find(name);
+    if (command != commands().end())
         return command->second(args.mid(2), out, err);
     if (name.isEmpty())
         return argumentError(err, QStringLiteral("no command given"));

@@ -14,72 +14,72 @@
 
 namespace {
 // Nothing (more) was recorded because the network, a proxy or a sign-in page failed.
-constexpr int ExitNetworkFailed = 3;
+constexpr int exitNetworkFailed = 3;
 // A progress line on a terminal counts down at least this often.
-constexpr std::chrono::seconds ProgressEvery{1};
+constexpr std::chrono::seconds progressEvery{1};
 
-std::optional<WakeUp::Clock::time_point> Earliest(std::optional<WakeUp::Clock::time_point> a,
+std::optional<WakeUp::Clock::time_point> earliest(std::optional<WakeUp::Clock::time_point> a,
                                                   std::optional<WakeUp::Clock::time_point> b)
 {
     return a && b ? std::min(*a, *b) : a ? a : b;
 }
 
 // Stores every result that waits.
-void StoreArrived(TRefreshPass &pass, RefreshReport &report)
+void storeArrived(RefreshPass &pass, RefreshReport &report)
 {
-    for (TRefreshStep step = pass.Step(); step.Stored != TStoreOutcome::Nothing; step = pass.Step())
-        report.Add(step);
+    for (RefreshStep step = pass.step(); step.stored != StoreOutcome::Nothing; step = pass.step())
+        report.add(step);
 }
 } // namespace
 
-int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &err)
+int runRefresh(const RefreshOptions &options, QTextStream &out, QTextStream &err)
 {
-    const std::unique_ptr<TBookmarks> collection =
-        OpenCollection(options.Folder, err, platform::batchedFileWriteOps());
+    const std::unique_ptr<Bookmarks> collection =
+        openCollection(options.folder, err, platform::batchedFileWriteOps());
     if (!collection)
         return 1;
-    TBookmarks &list = *collection;
-    if (Settings.NoNetAccess) {
+    Bookmarks &list = *collection;
+    if (settings.noNetAccess) {
         out << "NoNetAccess is set in the settings: nothing is fetched\n";
         return 0;
     }
     const WakeUp wake; // outlives the engine, whose worker posts to it
-    if (options.All) {
-        list.RefreshAll();
-        platform::syncFileSystem(list.FavoritesPath());
+    if (options.all) {
+        list.refreshAll();
+        platform::syncFileSystem(list.favoritesPath());
     }
-    const auto posted = [&wake] { wake.Post(); };
-    TRefreshEngine engine(std::make_unique<LinkChecker>(
+    const auto posted = [&wake] { wake.post(); };
+    RefreshEngine engine(std::make_unique<LinkChecker>(
         std::make_unique<Downloader>(
             DownloadLimits{},
-            PoolOptions{.jobs = options.Jobs, .honourRetryAfter = true, .resultReady = posted}),
+            PoolOptions{.jobs = options.jobs, .honourRetryAfter = true, .resultReady = posted}),
         CheckSeams{.resultReady = posted,
                    .decideWhenIdle = true,
-                   .keepOrder = options.Jobs == 1,
-                   .lookups = options.Jobs}));
-    engine.InitDownloader();
-    TRefreshPass pass(engine, list);
+                   .keepOrder = options.jobs == 1,
+                   .lookups = options.jobs}));
+    engine.initDownloader();
+    RefreshPass pass(engine, list);
     const bool terminal = isatty(STDOUT_FILENO) != 0;
-    RefreshReport report(out, list, pass.Requested(), terminal);
+    RefreshReport report(out, list, pass.requested(), terminal);
     // A failed network or proxy ends the run at once: nothing more could be recorded.
     const auto failed = [&] { return engine.networkFailure().kind != NetworkFailure::None; };
-    while (!pass.Finished() && !wake.Signal() && !failed()) {
-        report.ShowProgress(engine.WaitingHosts());
-        const auto progress = WakeUp::Clock::now() + ProgressEvery;
-        wake.Wait(Earliest(pass.FlushDue(), terminal ? std::optional(progress) : std::nullopt));
-        StoreArrived(pass, report);
+    while (!pass.finished() && !wake.signal() && !failed()) {
+        report.showProgress(engine.waitingHosts());
+        const auto progress = WakeUp::Clock::now() + progressEvery;
+        wake.wait(earliest(pass.flushDue(), terminal ? std::optional(progress) : std::nullopt));
+        storeArrived(pass, report);
     }
     const RunFailure failure = engine.networkFailure();
-    if (wake.Signal() || failed())
-        engine.AbortDownload();
-    engine.DoneDownloader();
-    const bool flushed = pass.Flush();
+    if (wake.signal() || failed())
+        engine.abortDownload();
+    engine.doneDownloader();
+    const bool flushed = pass.flush();
     if (!flushed)
         err << "favrake-cli: could not flush the written files to the disk\n";
-    report.Finish(wake.Signal() != 0, failure);
-    if (wake.Signal())
-        return 128 + wake.Signal();
+    report.finish(wake.signal() != 0, failure);
+    if (wake.signal())
+        return 128 + wake.signal();
     if (failure.kind != NetworkFailure::None)
-        return ExitNetworkFailed;
+        return exitNetworkFailed;
     return flushed ? 0 : 1;
 }

@@ -5,11 +5,11 @@
 #include <QTextStream>
 #include <optional>
 
-struct TRefreshOptions
+struct RefreshOptions
 {
-    QString Folder; // empty: the Favorites folder
-    bool All = false;
-    int Jobs = 32; // downloads at once
+    QString folder; // empty: the Favorites folder
+    bool all = false;
+    int jobs = 32; // downloads at once
 };
 
 // Refreshes every due bookmark once (with All, every one not kept for good) and writes the
@@ -17,4 +17,4 @@ struct TRefreshOptions
 // with no transfer left running and everything written flushed. Returns the exit code: 0,
 // 3 when the network, the proxy or a sign-in page kept it from recording, 1 for other
 // errors, 128 plus the signal when stopped.
-int RunRefresh(const TRefreshOptions &options, QTextStream &out, QTextStream &err);
+int runRefresh(const RefreshOptions &options, QTextStream &out, QTextStream &err);

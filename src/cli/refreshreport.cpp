@@ -10,7 +10,7 @@
 #include <QDir>
 
 namespace {
-QString NotWrittenNote(SaveFailure why)
+QString notWrittenNote(SaveFailure why)
 {
     switch (why) {
     case SaveFailure::TooLarge:
@@ -23,52 +23,52 @@ QString NotWrittenNote(SaveFailure why)
 }
 } // namespace
 
-RefreshReport::RefreshReport(QTextStream &out, const TBookmarks &list, int requested, bool terminal)
+RefreshReport::RefreshReport(QTextStream &out, const Bookmarks &list, int requested, bool terminal)
     : m_out(out), m_list(list), m_requested(requested), m_terminal(terminal)
 {
     m_clock.start();
 }
 
-void RefreshReport::Add(const TRefreshStep &step)
+void RefreshReport::add(const RefreshStep &step)
 {
-    const TDownloadResult &result = step.Result;
+    const DownloadResult &result = step.result;
     ++m_done;
     QStringList fields = {
-        displayFileName(QDir(m_list.FavoritesPath()).relativeFilePath(result.FileName))};
-    const QByteArray scheme = unfetchedScheme(ToNarrow(result.RequestedURL));
-    if (step.Stored == TStoreOutcome::Dropped) {
+        displayFileName(QDir(m_list.favoritesPath()).relativeFilePath(result.fileName))};
+    const QByteArray scheme = unfetchedScheme(toNarrow(result.requestedUrl));
+    if (step.stored == StoreOutcome::Dropped) {
         fields << QStringLiteral("SKIPPED") << QStringLiteral("the bookmark changed meanwhile");
         ++m_notWritten;
-    } else if (step.Stored == TStoreOutcome::NotRecorded) {
-        const QString why = networkFailureText(result.Findings.network);
+    } else if (step.stored == StoreOutcome::NotRecorded) {
+        const QString why = networkFailureText(result.findings.network);
         fields << QStringLiteral("SKIPPED")
                << QStringLiteral("not recorded: ") +
                       (why.isEmpty() ? QStringLiteral("the check could not tell") : why);
         ++m_notRecorded;
-    } else if (result.RequestedURL.isEmpty()) {
+    } else if (result.requestedUrl.isEmpty()) {
         fields << QStringLiteral("SKIPPED") << QStringLiteral("no address");
         ++m_noAddress;
     } else if (!scheme.isEmpty()) {
         fields << QStringLiteral("SKIPPED") << notCheckedText(scheme);
         ++m_notChecked;
     } else {
-        fields << (result.Success ? QStringLiteral("OK") : QStringLiteral("FAILED"))
-               << (result.Success ? result.Title : result.ErrorMsg);
-        ++(result.Success ? m_ok : m_failed);
-        if (const TBookmarkRec *rec = m_list.Item(result.Index))
-            ++m_verdicts[rec->Verdict];
-        if (step.Stored == TStoreOutcome::NotWritten) {
-            fields << NotWrittenNote(step.NotWritten);
+        fields << (result.success ? QStringLiteral("OK") : QStringLiteral("FAILED"))
+               << (result.success ? result.title : result.errorMsg);
+        ++(result.success ? m_ok : m_failed);
+        if (const BookmarkRec *rec = m_list.item(result.index))
+            ++m_verdicts[rec->verdict];
+        if (step.stored == StoreOutcome::NotWritten) {
+            fields << notWrittenNote(step.notWritten);
             ++m_notWritten;
         }
     }
     // Above the progress line, which is drawn again below it.
     if (m_terminal)
         m_out << "\r\033[K";
-    m_out << OneLineFields(fields) << '\n' << Qt::flush;
+    m_out << oneLineFields(fields) << '\n' << Qt::flush;
 }
 
-QString RefreshReport::ProgressLine(const HeldHosts &held) const
+QString RefreshReport::progressLine(const HeldHosts &held) const
 {
     const int done = m_done;
     QString line = QStringLiteral("[%1/%2] %3 OK, %4 failed, %5 not written")
@@ -91,13 +91,13 @@ QString RefreshReport::ProgressLine(const HeldHosts &held) const
     return line;
 }
 
-void RefreshReport::ShowProgress(const HeldHosts &held)
+void RefreshReport::showProgress(const HeldHosts &held)
 {
     if (m_terminal)
-        m_out << "\r\033[K" << ProgressLine(held) << Qt::flush;
+        m_out << "\r\033[K" << progressLine(held) << Qt::flush;
 }
 
-void RefreshReport::Finish(bool interrupted, const RunFailure &failure)
+void RefreshReport::finish(bool interrupted, const RunFailure &failure)
 {
     if (m_terminal)
         m_out << "\r\033[K";
@@ -111,11 +111,11 @@ void RefreshReport::Finish(bool interrupted, const RunFailure &failure)
         m_out << m_notChecked << " not checked; ";
     if (m_notRecorded > 0)
         m_out << m_notRecorded << " not recorded; ";
-    m_out << m_list.RefreshDueCount() << " still due\n";
+    m_out << m_list.refreshDueCount() << " still due\n";
     QStringList verdicts;
     for (const auto &[verdict, count] : m_verdicts)
         if (verdict != LinkVerdict::None)
-            verdicts << QStringLiteral("%1 %2").arg(count).arg(VerdictName(verdict));
+            verdicts << QStringLiteral("%1 %2").arg(count).arg(verdictName(verdict));
     if (!verdicts.isEmpty())
         m_out << "verdicts: " << verdicts.join(QStringLiteral(", ")) << '\n';
     if (failure.kind != NetworkFailure::None)

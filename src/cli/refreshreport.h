@@ -7,8 +7,8 @@
 #include <QTextStream>
 #include <map>
 
-class TBookmarks;
-struct TRefreshStep;
+class Bookmarks;
+struct RefreshStep;
 
 // What the refresh command tells: one line per bookmark, and at the end the totals and, when
 // the network kept the run from recording, why. On a terminal a progress line below them is
@@ -16,17 +16,17 @@ struct TRefreshStep;
 class RefreshReport final
 {
   public:
-    RefreshReport(QTextStream &out, const TBookmarks &list, int requested, bool terminal);
-    void Add(const TRefreshStep &step);
+    RefreshReport(QTextStream &out, const Bookmarks &list, int requested, bool terminal);
+    void add(const RefreshStep &step);
     // Rewrites the progress line (on a terminal only).
-    void ShowProgress(const HeldHosts &held);
-    void Finish(bool interrupted, const RunFailure &failure);
+    void showProgress(const HeldHosts &held);
+    void finish(bool interrupted, const RunFailure &failure);
 
   private:
-    QString ProgressLine(const HeldHosts &held) const;
+    QString progressLine(const HeldHosts &held) const;
 
     QTextStream &m_out;
-    const TBookmarks &m_list;
+    const Bookmarks &m_list;
     const int m_requested;
     const bool m_terminal;
     QElapsedTimer m_clock;

@@ -15,8 +15,8 @@ class WakeUp final
     WakeUp(const WakeUp &) = delete;
     WakeUp &operator=(const WakeUp &) = delete;
 
-    void Post() const; // safe on any thread
+    void post() const; // safe on any thread
     // Returns after a Post or a signal, or at until; nullopt waits without a limit.
-    void Wait(std::optional<Clock::time_point> until) const;
-    int Signal() const; // the stop signal received; 0 when none
+    void wait(std::optional<Clock::time_point> until) const;
+    int signal() const; // the stop signal received; 0 when none
 };

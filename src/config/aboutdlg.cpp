@@ -16,22 +16,22 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int ClientWidth = 460;
-constexpr int TextSize = 13;
+constexpr int clientWidth = 460;
+constexpr int textSize = 13;
 } // namespace
 
-TAboutDlg::TAboutDlg(const QIcon &icon, QWidget *parent)
-    : QDialog(parent, FixedDialogFlags),
-      m_registration(this, "AboutDlg", TFormOwner::Application, true)
+AboutDialog::AboutDialog(const QIcon &icon, QWidget *parent)
+    : QDialog(parent, fixedDialogFlags),
+      m_registration(this, "AboutDlg", FormOwner::Application, true)
 {
-    DressDialog(this, "AboutDlg", icon);
+    dressDialog(this, "AboutDlg", icon);
     auto *layout = new QVBoxLayout(this);
-    QWidget *header = NewPanel(this, "PnlHdr", SkyBlue);
+    QWidget *header = newPanel(this, "PnlHdr", skyBlue);
     auto *headerRow = new QHBoxLayout(header);
-    headerRow->addWidget(NewImage(header, "ImgIcon", icon));
-    QLabel *title = NewLabel(header, "", QStringLiteral("Favrake ") + QLatin1String(FavrakeRelease),
+    headerRow->addWidget(newImage(header, "ImgIcon", icon));
+    QLabel *title = newLabel(header, "", QStringLiteral("Favrake ") + QLatin1String(FavrakeRelease),
                              16, Bold | Italic);
-    Colour(title, QPalette::WindowText, Qt::darkBlue);
+    setColour(title, QPalette::WindowText, Qt::darkBlue);
     headerRow->addWidget(title, 1);
     layout->addWidget(header);
     auto *rows = new QGridLayout;
@@ -39,8 +39,8 @@ TAboutDlg::TAboutDlg(const QIcon &icon, QWidget *parent)
     layout->addLayout(rows);
     const auto row = [&](const char *name, const QString &caption) {
         const int at = rows->rowCount();
-        rows->addWidget(NewLabel(this, name, caption, TextSize, Bold), at, 0, Qt::AlignTop);
-        QLabel *value = NewLabel(this, "", QString(), TextSize);
+        rows->addWidget(newLabel(this, name, caption, textSize, Bold), at, 0, Qt::AlignTop);
+        QLabel *value = newLabel(this, "", QString(), textSize);
         value->setWordWrap(true);
         rows->addWidget(value, at, 1);
         return value;
@@ -58,31 +58,31 @@ TAboutDlg::TAboutDlg(const QIcon &icon, QWidget *parent)
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(close, 0, Qt::AlignCenter);
-    setFixedWidth(ClientWidth);
+    setFixedWidth(clientWidth);
 }
 
-void TAboutDlg::ShowAbout()
+void AboutDialog::showAbout()
 {
     show();
     raise();
     activateWindow();
 }
 
-void TAboutDlg::showEvent(QShowEvent *event)
+void AboutDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous())
         fillIn();
     QDialog::showEvent(event);
 }
 
-void TAboutDlg::fillIn()
+void AboutDialog::fillIn()
 {
-    setWindowTitle(Phrase("AboutDlg-Caption"));
-    const TBookmarks list(FavoritesFolderInUse());
+    setWindowTitle(phrase("AboutDlg-Caption"));
+    const Bookmarks list(favoritesFolderInUse());
     m_folder->setText(
-        QDir::toNativeSeparators(QDir::cleanPath(displayFileName(list.FavoritesPath()))) + u'\n' +
-        CountsText(list.Count(), list.FolderCount()));
-    m_licence->setText(Phrase("AboutLicence"));
+        QDir::toNativeSeparators(QDir::cleanPath(displayFileName(list.favoritesPath()))) + u'\n' +
+        countsText(list.count(), list.folderCount()));
+    m_licence->setText(phrase("AboutLicence"));
     setFixedHeight(sizeHint().height());
-    CentreOnCursorScreen(this);
+    centreOnCursorScreen(this);
 }

@@ -8,22 +8,22 @@ class QLabel;
 
 // About: the version, the bookmark folder with the size of the collection, the licence and
 // the homepage. Created once and shown without blocking; it counts afresh on every show.
-class TAboutDlg final : public QDialog
+class AboutDialog final : public QDialog
 {
     Q_OBJECT
   public:
-    explicit TAboutDlg(const QIcon &icon, QWidget *parent = nullptr);
+    explicit AboutDialog(const QIcon &icon, QWidget *parent = nullptr);
 
-    void ShowAbout(); // shows the dialog, or brings it to the front when it is open already
+    void showAbout(); // shows the dialog, or brings it to the front when it is open already
 
   protected:
     void showEvent(QShowEvent *event) override;
 
   private:
-    QLabel *AddRow(const char *captionName, const QString &caption);
+    QLabel *addRow(const char *captionName, const QString &caption);
     void fillIn();
 
     QLabel *m_folder = nullptr; // the values are no components: their texts are made anew
     QLabel *m_licence = nullptr;
-    TFormRegistration m_registration;
+    FormRegistration m_registration;
 };

@@ -20,16 +20,16 @@
 #include <optional>
 
 namespace {
-const QColor Cream(0xFF, 0xFB, 0xF0);
-constexpr int ClientWidth = 361;
-constexpr int ClientHeight = 244;
-constexpr int MinDays = 1;
-constexpr int MaxDays = 365;
-constexpr int FolderPathWidth = 220;
+const QColor cream(0xFF, 0xFB, 0xF0);
+constexpr int clientWidth = 361;
+constexpr int clientHeight = 244;
+constexpr int minDays = 1;
+constexpr int maxDays = 365;
+constexpr int folderPathWidth = 220;
 
 // A spin box whose editor can be watched while its text is no valid number; the spin box
 // itself only reports valid values.
-class TSpinEdit final : public QSpinBox
+class SpinEdit final : public QSpinBox
 {
   public:
     using QSpinBox::lineEdit;
@@ -38,24 +38,24 @@ class TSpinEdit final : public QSpinBox
 
 // The number a spin-edit text stands for: one signed decimal integer and nothing else,
 // within [MinDays, MaxDays]. Blanks around it are the spin box's to trim.
-std::optional<int> DaysOf(const QString &text)
+std::optional<int> daysOf(const QString &text)
 {
     bool ok = false;
     const int days = text.toInt(&ok, 10);
-    if (!ok || days < MinDays || days > MaxDays)
+    if (!ok || days < minDays || days > maxDays)
         return std::nullopt;
     return days;
 }
 
 // The controls of a group sit close together, as in the program's other small dialogs.
-template <typename Layout> Layout *Compact(Layout *layout)
+template <typename Layout> Layout *compact(Layout *layout)
 {
     layout->setContentsMargins(8, 4, 8, 6);
     layout->setSpacing(4);
     return layout;
 }
 
-QFont DialogFont()
+QFont dialogFont()
 {
     QFont font(QStringLiteral("Tahoma"));
     font.setStyleHint(QFont::SansSerif);
@@ -64,51 +64,51 @@ QFont DialogFont()
 }
 } // namespace
 
-TConfigDlg::TConfigDlg(QString programPath, QWidget *parent)
-    : QDialog(parent, FixedDialogFlags), m_programPath(std::move(programPath)),
-      m_registration(this, "ConfigDlg", TFormOwner::Application, true)
+ConfigDialog::ConfigDialog(QString programPath, QWidget *parent)
+    : QDialog(parent, fixedDialogFlags), m_programPath(std::move(programPath)),
+      m_registration(this, "ConfigDlg", FormOwner::Application, true)
 {
     setObjectName(QStringLiteral("ConfigDlg"));
-    setFont(DialogFont());
+    setFont(dialogFont());
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Cream);
+    palette.setColor(QPalette::Window, cream);
     setPalette(palette);
     setAutoFillBackground(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 6, 8, 8);
     layout->setSpacing(6);
-    layout->addWidget(BuildBookmarks());
-    layout->addWidget(BuildTiming());
-    layout->addWidget(BuildMessages());
-    layout->addWidget(BuildVisualization());
+    layout->addWidget(buildBookmarks());
+    layout->addWidget(buildTiming());
+    layout->addWidget(buildMessages());
+    layout->addWidget(buildVisualization());
     layout->addStretch(1);
-    layout->addLayout(BuildButtons());
+    layout->addLayout(buildButtons());
 }
 
-QGroupBox *TConfigDlg::NewGroup(const char *name, const QString &title)
+QGroupBox *ConfigDialog::newGroup(const char *name, const QString &title)
 {
     auto *group = new QGroupBox(title, this);
     group->setObjectName(QLatin1String(name));
     return group;
 }
 
-QSpinBox *TConfigDlg::NewSpinEdit(QWidget *parent, const char *name, const QString &hint,
-                                  int context)
+QSpinBox *ConfigDialog::newSpinEdit(QWidget *parent, const char *name, const QString &hint,
+                                    int context)
 {
-    auto *spin = new TSpinEdit(parent);
+    auto *spin = new SpinEdit(parent);
     spin->setObjectName(QLatin1String(name));
     spin->setToolTip(hint);
-    spin->setRange(MinDays, MaxDays);
+    spin->setRange(minDays, maxDays);
     spin->setAlignment(Qt::AlignRight);
     spin->setMinimumWidth(64);
-    connect(spin->lineEdit(), &QLineEdit::textChanged, this, &TConfigDlg::CheckEnables);
+    connect(spin->lineEdit(), &QLineEdit::textChanged, this, &ConfigDialog::checkEnables);
     m_helpContexts.insert(spin, context);
     return spin;
 }
 
-QCheckBox *TConfigDlg::NewCheckBox(QWidget *parent, const char *name, const QString &text,
-                                   const QString &hint, int context)
+QCheckBox *ConfigDialog::newCheckBox(QWidget *parent, const char *name, const QString &text,
+                                     const QString &hint, int context)
 {
     auto *box = new QCheckBox(text, parent);
     box->setObjectName(QLatin1String(name));
@@ -117,7 +117,7 @@ QCheckBox *TConfigDlg::NewCheckBox(QWidget *parent, const char *name, const QStr
     return box;
 }
 
-QPushButton *TConfigDlg::NewButton(const char *name, const QString &text, int context)
+QPushButton *ConfigDialog::newButton(const char *name, const QString &text, int context)
 {
     auto *button = new QPushButton(text, this);
     button->setObjectName(QLatin1String(name));
@@ -126,57 +126,57 @@ QPushButton *TConfigDlg::NewButton(const char *name, const QString &text, int co
     return button;
 }
 
-QGroupBox *TConfigDlg::BuildBookmarks()
+QGroupBox *ConfigDialog::buildBookmarks()
 {
-    QGroupBox *group = NewGroup("GrpBookmarks", QStringLiteral("Bookmarks"));
-    auto *grid = Compact(new QGridLayout(group));
+    QGroupBox *group = newGroup("GrpBookmarks", QStringLiteral("Bookmarks"));
+    auto *grid = compact(new QGridLayout(group));
     grid->setColumnStretch(1, 1);
     auto *caption = new QLabel(QStringLiteral("Bookmark folder:"), group);
     caption->setObjectName(QStringLiteral("LblFolder"));
     m_folderPath = new QLabel(group);
     m_folderPath->setTextFormat(Qt::PlainText);
-    m_folderPath->setFixedWidth(FolderPathWidth);
-    BtnFolder = NewButton("BtnFolder", QStringLiteral("&Choose..."), 6241);
-    BtnFolder->setParent(group);
-    connect(BtnFolder, &QPushButton::clicked, this, &TConfigDlg::ChooseFolder);
-    CbxNoNetAccess = NewCheckBox(
+    m_folderPath->setFixedWidth(folderPathWidth);
+    m_btnFolder = newButton("BtnFolder", QStringLiteral("&Choose..."), 6241);
+    m_btnFolder->setParent(group);
+    connect(m_btnFolder, &QPushButton::clicked, this, &ConfigDialog::chooseFolder);
+    m_cbxNoNetAccess = newCheckBox(
         group, "CbxNoNetAccess", QStringLiteral("No network access"),
         QStringLiteral("Never download the bookmarks' pages; bookmarks that wait for a download "
                        "are not shown"),
         6251);
-    CbxDontDelete = NewCheckBox(
+    m_cbxDontDelete = newCheckBox(
         group, "CbxDontDelete", QStringLiteral("Delete only marks the bookmark"),
         QStringLiteral("Delete keeps the file and only takes the bookmark out of the review"),
         6261);
     grid->addWidget(caption, 0, 0);
     grid->addWidget(m_folderPath, 0, 1);
-    grid->addWidget(BtnFolder, 0, 2);
-    grid->addWidget(CbxNoNetAccess, 1, 0, 1, 3);
-    grid->addWidget(CbxDontDelete, 2, 0, 1, 3);
+    grid->addWidget(m_btnFolder, 0, 2);
+    grid->addWidget(m_cbxNoNetAccess, 1, 0, 1, 3);
+    grid->addWidget(m_cbxDontDelete, 2, 0, 1, 3);
     return group;
 }
 
-QGroupBox *TConfigDlg::BuildTiming()
+QGroupBox *ConfigDialog::buildTiming()
 {
-    QGroupBox *group = NewGroup("GrpTiming", QStringLiteral("Time periods"));
-    auto *grid = Compact(new QGridLayout(group));
+    QGroupBox *group = newGroup("GrpTiming", QStringLiteral("Time periods"));
+    auto *grid = compact(new QGridLayout(group));
     grid->setColumnStretch(0, 1);
     // Each label is created before its spin edit, so translation lists them in reading order.
     const auto addRow = [&](int row, const char *labelName, const QString &text,
                             const char *spinName, const QString &hint, int context) {
         auto *label = new QLabel(text, group);
         label->setObjectName(QLatin1String(labelName));
-        QSpinBox *spin = NewSpinEdit(group, spinName, hint, context);
+        QSpinBox *spin = newSpinEdit(group, spinName, hint, context);
         grid->addWidget(label, row, 0);
         grid->addWidget(spin, row, 1);
         return spin;
     };
-    SERemind = addRow(
+    m_seRemind = addRow(
         0, "LblRemind", QStringLiteral("Remind me of put-back bookmarks after (days):"), "SERemind",
         QStringLiteral("After how many days Favrake reminds you of a bookmark you put "
                        "back"),
         6011);
-    SERefresh = addRow(
+    m_seRefresh = addRow(
         1, "LblRefresh", QStringLiteral("Check the bookmarks' sites every (days):"), "SERefresh",
         QStringLiteral("How often, in days, Favrake checks whether the sites of your "
                        "bookmarks are available and what changed"),
@@ -184,189 +184,190 @@ QGroupBox *TConfigDlg::BuildTiming()
     return group;
 }
 
-QGroupBox *TConfigDlg::BuildMessages()
+QGroupBox *ConfigDialog::buildMessages()
 {
-    QGroupBox *group = NewGroup("GrpMsgs", QStringLiteral("Messages"));
-    auto *column = Compact(new QVBoxLayout(group));
-    CbxConfirmations =
-        NewCheckBox(group, "CbxConfirmations", QStringLiteral("Show all questions and warnings"),
+    QGroupBox *group = newGroup("GrpMsgs", QStringLiteral("Messages"));
+    auto *column = compact(new QVBoxLayout(group));
+    m_cbxConfirmations =
+        newCheckBox(group, "CbxConfirmations", QStringLiteral("Show all questions and warnings"),
                     QStringLiteral("Tick this to see all questions and warnings again"), 6111);
-    CbxInformations =
-        NewCheckBox(group, "CbxInformations", QStringLiteral("Show all notes and explanations"),
+    m_cbxInformations =
+        newCheckBox(group, "CbxInformations", QStringLiteral("Show all notes and explanations"),
                     QStringLiteral("Tick this to see all notes and explanations again"), 6121);
-    column->addWidget(CbxConfirmations);
-    column->addWidget(CbxInformations);
+    column->addWidget(m_cbxConfirmations);
+    column->addWidget(m_cbxInformations);
     return group;
 }
 
-QGroupBox *TConfigDlg::BuildVisualization()
+QGroupBox *ConfigDialog::buildVisualization()
 {
-    QGroupBox *group = NewGroup("GrpMisc", QStringLiteral("Display"));
-    auto *grid = Compact(new QGridLayout(group));
-    CbxShowHints = NewCheckBox(group, "CbxShowHints", QStringLiteral("Show hints"),
-                               QStringLiteral("Tick this to see hints like this one"), 6211);
-    CbxSpeedWnd = NewCheckBox(
+    QGroupBox *group = newGroup("GrpMisc", QStringLiteral("Display"));
+    auto *grid = compact(new QGridLayout(group));
+    m_cbxShowHints = newCheckBox(group, "CbxShowHints", QStringLiteral("Show hints"),
+                                 QStringLiteral("Tick this to see hints like this one"), 6211);
+    m_cbxSpeedWnd = newCheckBox(
         group, "CbxSpeedWnd", QStringLiteral("Show the command bar"),
         QStringLiteral("The bar of six command buttons below the bookmark windows"), 6221);
-    CbxAutostart = NewCheckBox(
+    m_cbxAutostart = newCheckBox(
         group, "CbxAutostart", QStringLiteral("Start Favrake when I log in"),
         QStringLiteral("Tick this to have Favrake start by itself whenever you log in"), 6231);
-    grid->addWidget(CbxShowHints, 0, 0);
-    grid->addWidget(CbxSpeedWnd, 0, 1);
-    grid->addWidget(CbxAutostart, 1, 0, 1, 2);
+    grid->addWidget(m_cbxShowHints, 0, 0);
+    grid->addWidget(m_cbxSpeedWnd, 0, 1);
+    grid->addWidget(m_cbxAutostart, 1, 0, 1, 2);
     return group;
 }
 
-QLayout *TConfigDlg::BuildButtons()
+QLayout *ConfigDialog::buildButtons()
 {
-    BtnOk = NewButton("BtnOk", QStringLiteral("OK"), 6911);
-    BtnCancel = NewButton("BtnCancel", QStringLiteral("Cancel"), 6921);
-    BtnHelp = NewButton("BtnHelp", QStringLiteral("&Help"), 6931);
-    BtnOk->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    BtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    BtnHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-    BtnOk->setDefault(true);
-    connect(BtnOk, &QPushButton::clicked, this, &TConfigDlg::applyAndClose);
-    connect(BtnCancel, &QPushButton::clicked, this, &TConfigDlg::discardChanges);
-    connect(BtnHelp, &QPushButton::clicked, this, &TConfigDlg::askForHelp);
+    m_btnOk = newButton("BtnOk", QStringLiteral("OK"), 6911);
+    m_btnCancel = newButton("BtnCancel", QStringLiteral("Cancel"), 6921);
+    m_btnHelp = newButton("BtnHelp", QStringLiteral("&Help"), 6931);
+    m_btnOk->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    m_btnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    m_btnHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    m_btnOk->setDefault(true);
+    connect(m_btnOk, &QPushButton::clicked, this, &ConfigDialog::applyAndClose);
+    connect(m_btnCancel, &QPushButton::clicked, this, &ConfigDialog::discardChanges);
+    connect(m_btnHelp, &QPushButton::clicked, this, &ConfigDialog::askForHelp);
     auto *row = new QHBoxLayout;
     row->addStretch(1);
-    for (QPushButton *button : {BtnOk, BtnCancel, BtnHelp})
+    for (QPushButton *button : {m_btnOk, m_btnCancel, m_btnHelp})
         row->addWidget(button);
     return row;
 }
 
-void TConfigDlg::ShowSetup()
+void ConfigDialog::showSetup()
 {
     show();
     raise();
     activateWindow();
 }
 
-void TConfigDlg::showEvent(QShowEvent *event)
+void ConfigDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) // not when the window manager merely restores it
         fillIn();
     QDialog::showEvent(event);
 }
 
-void TConfigDlg::fillIn()
+void ConfigDialog::fillIn()
 {
-    ShowFolder(FavoritesFolderInUse());
+    showFolder(favoritesFolderInUse());
     // A folder named by the environment wins over any choice made here.
-    BtnFolder->setEnabled(!platform::favoritesFolderFromEnvironment());
-    CbxNoNetAccess->setChecked(Settings.NoNetAccess);
-    CbxDontDelete->setChecked(Settings.DontDelete);
-    SERemind->setValue(Settings.RemindInterval);
-    SERefresh->setValue(Settings.RefreshInterval);
-    CbxInformations->setChecked(!FlagsExist(FlagInfo));
-    CbxConfirmations->setChecked(!FlagsExist(FlagConfirm));
-    m_infoShownTicked = CbxInformations->isChecked();
-    m_confirmShownTicked = CbxConfirmations->isChecked();
-    CbxShowHints->setChecked(!Settings.NoHints);
-    CbxSpeedWnd->setChecked(!Settings.NoSpeedWnd);
-    CbxAutostart->setChecked(platform::IsAutostartEnabled());
-    CbxAutostart->setEnabled(!platform::IsAutostartForeign()); // the user's own entry
-    setWindowTitle(Phrase("ConfigDlg-Caption", QStringLiteral("Favrake Configuration")));
-    CheckEnables();
+    m_btnFolder->setEnabled(!platform::favoritesFolderFromEnvironment());
+    m_cbxNoNetAccess->setChecked(settings.noNetAccess);
+    m_cbxDontDelete->setChecked(settings.dontDelete);
+    m_seRemind->setValue(settings.remindInterval);
+    m_seRefresh->setValue(settings.refreshInterval);
+    m_cbxInformations->setChecked(!flagsExist(FlagInfo));
+    m_cbxConfirmations->setChecked(!flagsExist(FlagConfirm));
+    m_infoShownTicked = m_cbxInformations->isChecked();
+    m_confirmShownTicked = m_cbxConfirmations->isChecked();
+    m_cbxShowHints->setChecked(!settings.noHints);
+    m_cbxSpeedWnd->setChecked(!settings.noSpeedWnd);
+    m_cbxAutostart->setChecked(platform::isAutostartEnabled());
+    m_cbxAutostart->setEnabled(!platform::isAutostartForeign()); // the user's own entry
+    setWindowTitle(phrase("ConfigDlg-Caption", QStringLiteral("Favrake Configuration")));
+    checkEnables();
     // At least the designed size; more when a translation needs it.
-    setFixedSize(sizeHint().expandedTo(QSize(ClientWidth, ClientHeight)));
-    CentreOnCursorScreen(this);
-    BtnOk->setFocus();
+    setFixedSize(sizeHint().expandedTo(QSize(clientWidth, clientHeight)));
+    centreOnCursorScreen(this);
+    m_btnOk->setFocus();
 }
 
-void TConfigDlg::CheckEnables()
+void ConfigDialog::checkEnables()
 {
-    BtnOk->setEnabled(DaysOf(SERemind->text()) && DaysOf(SERefresh->text()));
+    m_btnOk->setEnabled(daysOf(m_seRemind->text()) && daysOf(m_seRefresh->text()));
 }
 
-void TConfigDlg::applyAndClose()
+void ConfigDialog::applyAndClose()
 {
-    CheckEnables();
-    if (!BtnOk->isEnabled())
+    checkEnables();
+    if (!m_btnOk->isEnabled())
         return;
-    Settings.RemindInterval = *DaysOf(SERemind->text());
-    Settings.RefreshInterval = *DaysOf(SERefresh->text());
+    settings.remindInterval = *daysOf(m_seRemind->text());
+    settings.refreshInterval = *daysOf(m_seRefresh->text());
     // Only a box the user ticked here brings its messages back: one suppressed while the
     // dialog stood open keeps its tick.
-    if (CbxInformations->isChecked() && !m_infoShownTicked)
-        ClearFlags(FlagInfo);
-    if (CbxConfirmations->isChecked() && !m_confirmShownTicked)
-        ClearFlags(FlagConfirm);
-    if (CbxShowHints->isChecked() == Settings.NoHints) {
-        Settings.NoHints = !CbxShowHints->isChecked();
-        emit HintsChanged(!Settings.NoHints);
+    if (m_cbxInformations->isChecked() && !m_infoShownTicked)
+        clearFlags(FlagInfo);
+    if (m_cbxConfirmations->isChecked() && !m_confirmShownTicked)
+        clearFlags(FlagConfirm);
+    if (m_cbxShowHints->isChecked() == settings.noHints) {
+        settings.noHints = !m_cbxShowHints->isChecked();
+        emit hintsChanged(!settings.noHints);
     }
-    if (CbxSpeedWnd->isChecked() == Settings.NoSpeedWnd) {
-        Settings.NoSpeedWnd = !CbxSpeedWnd->isChecked();
-        emit RearrangeWindowsRequested();
+    if (m_cbxSpeedWnd->isChecked() == settings.noSpeedWnd) {
+        settings.noSpeedWnd = !m_cbxSpeedWnd->isChecked();
+        emit rearrangeWindowsRequested();
     }
-    Settings.NoNetAccess = CbxNoNetAccess->isChecked();
-    Settings.DontDelete = CbxDontDelete->isChecked();
-    StoreFolder();
-    StoreAutostart();
-    SaveSettings(); // at once: a crash or a second copy's uninstall must not lose them
+    settings.noNetAccess = m_cbxNoNetAccess->isChecked();
+    settings.dontDelete = m_cbxDontDelete->isChecked();
+    storeFolder();
+    storeAutostart();
+    saveSettings(); // at once: a crash or a second copy's uninstall must not lose them
     accept();
 }
 
-void TConfigDlg::StoreAutostart()
+void ConfigDialog::storeAutostart()
 {
-    if (!CbxAutostart->isEnabled() || CbxAutostart->isChecked() == platform::IsAutostartEnabled())
+    if (!m_cbxAutostart->isEnabled() ||
+        m_cbxAutostart->isChecked() == platform::isAutostartEnabled())
         return;
-    if (CbxAutostart->isChecked())
-        KeepFolderInUse();
-    platform::SetAutostart(CbxAutostart->isChecked(), m_programPath);
+    if (m_cbxAutostart->isChecked())
+        keepFolderInUse();
+    platform::setAutostart(m_cbxAutostart->isChecked(), m_programPath);
 }
 
-void TConfigDlg::ChooseFolder()
+void ConfigDialog::chooseFolder()
 {
-    const QString chosen = QFileDialog::getExistingDirectory(this, Phrase("CapChooseFolder"),
+    const QString chosen = QFileDialog::getExistingDirectory(this, phrase("CapChooseFolder"),
                                                              m_folder, QFileDialog::ShowDirsOnly);
     if (!chosen.isEmpty())
-        ShowFolder(chosen);
+        showFolder(chosen);
 }
 
-void TConfigDlg::ShowFolder(const QString &folder)
+void ConfigDialog::showFolder(const QString &folder)
 {
     m_folder = folder;
     const QString shown = QDir::toNativeSeparators(QDir::cleanPath(folder));
     m_folderPath->setText(
-        m_folderPath->fontMetrics().elidedText(shown, Qt::ElideMiddle, FolderPathWidth));
+        m_folderPath->fontMetrics().elidedText(shown, Qt::ElideMiddle, folderPathWidth));
     m_folderPath->setToolTip(shown);
 }
 
-void TConfigDlg::StoreFolder()
+void ConfigDialog::storeFolder()
 {
-    if (QDir::cleanPath(m_folder) == QDir::cleanPath(FavoritesFolderInUse()))
+    if (QDir::cleanPath(m_folder) == QDir::cleanPath(favoritesFolderInUse()))
         return;
-    Settings.FavoritesFolder = QDir::cleanPath(m_folder);
-    emit FavoritesFolderChanged();
+    settings.favoritesFolder = QDir::cleanPath(m_folder);
+    emit favoritesFolderChanged();
 }
 
-void TConfigDlg::discardChanges()
+void ConfigDialog::discardChanges()
 {
     reject();
 }
 
-void TConfigDlg::askForHelp()
+void ConfigDialog::askForHelp()
 {
-    emit helpRequested(HelpContextHelpButton);
+    emit helpRequested(helpContextHelpButton);
 }
 
-void TConfigDlg::keyPressEvent(QKeyEvent *event)
+void ConfigDialog::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() != Qt::Key_F1) {
         QDialog::keyPressEvent(event);
         return;
     }
-    emit helpRequested(HelpContextOf(focusWidget()));
+    emit helpRequested(helpContextOf(focusWidget()));
 }
 
-int TConfigDlg::HelpContextOf(const QWidget *widget) const
+int ConfigDialog::helpContextOf(const QWidget *widget) const
 {
     for (; widget && widget != this; widget = widget->parentWidget()) {
         if (const auto found = m_helpContexts.constFind(widget); found != m_helpContexts.cend())
             return *found;
     }
-    return HelpContextForm;
+    return helpContextForm;
 }

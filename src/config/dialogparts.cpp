@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QLabel>
 
-QLabel *NewLabel(QWidget *parent, const char *name, const QString &text, int pixelSize, int style)
+QLabel *newLabel(QWidget *parent, const char *name, const QString &text, int pixelSize, int style)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -19,7 +19,7 @@ QLabel *NewLabel(QWidget *parent, const char *name, const QString &text, int pix
     return label;
 }
 
-void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
@@ -27,15 +27,15 @@ void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
     widget->setAutoFillBackground(role == QPalette::Window);
 }
 
-QWidget *NewPanel(QWidget *parent, const char *name, const QColor &colour)
+QWidget *newPanel(QWidget *parent, const char *name, const QColor &colour)
 {
     auto *panel = new QWidget(parent);
     panel->setObjectName(QLatin1String(name));
-    Colour(panel, QPalette::Window, colour);
+    setColour(panel, QPalette::Window, colour);
     return panel;
 }
 
-QLabel *NewImage(QWidget *parent, const char *name, const QIcon &icon)
+QLabel *newImage(QWidget *parent, const char *name, const QIcon &icon)
 {
     auto *image = new QLabel(parent);
     image->setObjectName(QLatin1String(name));
@@ -44,18 +44,18 @@ QLabel *NewImage(QWidget *parent, const char *name, const QIcon &icon)
     return image;
 }
 
-void DressDialog(QWidget *dialog, const char *name, const QIcon &icon)
+void dressDialog(QWidget *dialog, const char *name, const QIcon &icon)
 {
     dialog->setObjectName(QLatin1String(name));
     dialog->setWindowIcon(icon);
-    Colour(dialog, QPalette::Window, Cream);
+    setColour(dialog, QPalette::Window, cream);
 }
 
-QString CountsText(int bookmarks, int folders)
+QString countsText(int bookmarks, int folders)
 {
     return QStringLiteral("%1 %2 %3 %4")
         .arg(bookmarks)
-        .arg(Phrase("InstallDlg-BCount" + CountSuffix(bookmarks)))
+        .arg(phrase("InstallDlg-BCount" + countSuffix(bookmarks)))
         .arg(folders)
-        .arg(Phrase("InstallDlg-FCount" + CountSuffix(folders)));
+        .arg(phrase("InstallDlg-FCount" + countSuffix(folders)));
 }

@@ -23,68 +23,68 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int ClientWidth = 580;
-constexpr int ClientHeight = 341;
+constexpr int clientWidth = 580;
+constexpr int clientHeight = 341;
 } // namespace
 
-TInstallDlg::TInstallDlg(const QIcon &icon, QWidget *parent)
-    : QDialog(parent, FixedDialogFlags),
-      m_registration(this, "InstallDlg", TFormOwner::Application, true)
+InstallDialog::InstallDialog(const QIcon &icon, QWidget *parent)
+    : QDialog(parent, fixedDialogFlags),
+      m_registration(this, "InstallDlg", FormOwner::Application, true)
 {
-    DressDialog(this, "InstallDlg", icon);
+    dressDialog(this, "InstallDlg", icon);
     QFont font = this->font();
     font.setPixelSize(13);
     setFont(font);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(BuildHeader(icon));
-    layout->addWidget(BuildBody(), 1);
-    layout->addWidget(BuildBottom());
-    setFixedWidth(ClientWidth);
-    resize(ClientWidth, ClientHeight);
+    layout->addWidget(buildHeader(icon));
+    layout->addWidget(buildBody(), 1);
+    layout->addWidget(buildBottom());
+    setFixedWidth(clientWidth);
+    resize(clientWidth, clientHeight);
 }
 
-QWidget *TInstallDlg::BuildHeader(const QIcon &icon)
+QWidget *InstallDialog::buildHeader(const QIcon &icon)
 {
-    QWidget *header = NewPanel(this, "PnlHdr", SkyBlue);
+    QWidget *header = newPanel(this, "PnlHdr", skyBlue);
     header->setFixedHeight(53);
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(10, 0, 10, 0);
-    row->addWidget(NewImage(header, "ImgIcon", icon));
+    row->addWidget(newImage(header, "ImgIcon", icon));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(0);
-    QLabel *hdrA = NewLabel(header, "LblHdrA", QStringLiteral("Welcome to"), 13, Italic);
-    m_hdrB = NewLabel(header, "LblHdrB", QString(), 16, Bold | Italic | Underline);
+    QLabel *hdrA = newLabel(header, "LblHdrA", QStringLiteral("Welcome to"), 13, Italic);
+    m_hdrB = newLabel(header, "LblHdrB", QString(), 16, Bold | Italic | Underline);
     for (QLabel *label : {hdrA, m_hdrB}) {
         label->setAlignment(Qt::AlignCenter);
-        Colour(label, QPalette::WindowText, Qt::darkBlue);
+        setColour(label, QPalette::WindowText, Qt::darkBlue);
         titles->addWidget(label);
     }
     row->addLayout(titles, 1);
-    row->addWidget(NewImage(header, "ImgLogo", icon));
+    row->addWidget(newImage(header, "ImgLogo", icon));
     return header;
 }
 
-QWidget *TInstallDlg::BuildBody()
+QWidget *InstallDialog::buildBody()
 {
-    QWidget *body = NewPanel(this, "PnlText", Cream);
+    QWidget *body = newPanel(this, "PnlText", cream);
     auto *column = new QVBoxLayout(body);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(4);
     QLabel *countCaption =
-        NewLabel(body, "LblCountCaption", QStringLiteral("Your bookmark collection holds"), 13);
+        newLabel(body, "LblCountCaption", QStringLiteral("Your bookmark collection holds"), 13);
     countCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     column->addWidget(countCaption);
 
     auto *counts = new QGridLayout;
-    m_bmCount = NewLabel(body, "LblBMCount", QString(), 16, Bold);
-    m_bmCountMsg = NewLabel(body, "LblBMCountMsg", QString(), 16, Bold);
-    m_fldCount = NewLabel(body, "LblFldCount", QString(), 16, Bold);
-    m_fldCountMsg = NewLabel(body, "LblFldCountMsg", QString(), 16, Bold);
+    m_bmCount = newLabel(body, "LblBMCount", QString(), 16, Bold);
+    m_bmCountMsg = newLabel(body, "LblBMCountMsg", QString(), 16, Bold);
+    m_fldCount = newLabel(body, "LblFldCount", QString(), 16, Bold);
+    m_fldCountMsg = newLabel(body, "LblFldCountMsg", QString(), 16, Bold);
     for (QLabel *number : {m_bmCount, m_fldCount}) {
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        Colour(number, QPalette::WindowText, Olive);
+        setColour(number, QPalette::WindowText, olive);
     }
     counts->setColumnStretch(0, 1);
     counts->addWidget(m_bmCount, 0, 1);
@@ -93,21 +93,21 @@ QWidget *TInstallDlg::BuildBody()
     counts->addWidget(m_fldCountMsg, 0, 4);
     counts->setColumnStretch(5, 1);
     column->addLayout(counts);
-    m_folder = NewLabel(body, "", QString(), 13);
-    m_importResult = NewLabel(body, "", QString(), 13, Bold);
+    m_folder = newLabel(body, "", QString(), 13);
+    m_importResult = newLabel(body, "", QString(), 13, Bold);
     for (QLabel *label : {m_folder, m_importResult}) {
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
         column->addWidget(label);
     }
     m_importResult->hide();
-    column->addWidget(BuildImport(body));
+    column->addWidget(buildImport(body));
 
-    m_descr = NewLabel(body, "LblDescr", QString(), 13);
+    m_descr = newLabel(body, "LblDescr", QString(), 13);
     QLabel *netCaption =
-        NewLabel(body, "LblNetCaption", QStringLiteral("---  Important notice  ---"), 16, Bold);
-    Colour(netCaption, QPalette::WindowText, Qt::red);
-    m_netText = NewLabel(body, "LblNetText", QString(), 13, Bold);
+        newLabel(body, "LblNetCaption", QStringLiteral("---  Important notice  ---"), 16, Bold);
+    setColour(netCaption, QPalette::WindowText, Qt::red);
+    m_netText = newLabel(body, "LblNetText", QString(), 13, Bold);
     for (QLabel *label : {m_descr, netCaption, m_netText}) {
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
@@ -122,9 +122,9 @@ QWidget *TInstallDlg::BuildBody()
     return body;
 }
 
-QWidget *TInstallDlg::BuildBottom()
+QWidget *InstallDialog::buildBottom()
 {
-    QWidget *bottom = NewPanel(this, "PnlBottom", SkyBlue);
+    QWidget *bottom = newPanel(this, "PnlBottom", skyBlue);
     bottom->setFixedHeight(46);
     auto *row = new QHBoxLayout(bottom);
     m_autostart = new QCheckBox(QStringLiteral("Start Favrake when I log in"), bottom);
@@ -139,19 +139,19 @@ QWidget *TInstallDlg::BuildBottom()
     row->addWidget(run, 0, Qt::AlignCenter);
     row->addStretch(1);
     connect(this, &QDialog::accepted, this, [this] {
-        Settings.Installed = true;
+        settings.installed = true;
         if (m_autostart->isChecked())
-            KeepFolderInUse();
-        SaveSettings(); // the decision holds even when this run ends abnormally
+            keepFolderInUse();
+        saveSettings(); // the decision holds even when this run ends abnormally
         if (m_autostart->isChecked())
-            platform::SetAutostart(true, QCoreApplication::applicationFilePath());
+            platform::setAutostart(true, QCoreApplication::applicationFilePath());
     });
     return bottom;
 }
 
 // While the collection is empty: the browsers found, each with its bookmarks, to import
 // from, and another folder to choose.
-QGroupBox *TInstallDlg::BuildImport(QWidget *body)
+QGroupBox *InstallDialog::buildImport(QWidget *body)
 {
     m_import = new QGroupBox(QStringLiteral("Bring in your bookmarks"), body);
     m_import->setObjectName(QStringLiteral("GrpImport"));
@@ -164,8 +164,8 @@ QGroupBox *TInstallDlg::BuildImport(QWidget *body)
     import->setObjectName(QStringLiteral("BtnImport"));
     auto *choose = new QPushButton(QStringLiteral("Choose another folder..."), m_import);
     choose->setObjectName(QStringLiteral("BtnChooseFolder"));
-    connect(import, &QPushButton::clicked, this, &TInstallDlg::ImportChosen);
-    connect(choose, &QPushButton::clicked, this, &TInstallDlg::ChooseFolder);
+    connect(import, &QPushButton::clicked, this, &InstallDialog::importChosen);
+    connect(choose, &QPushButton::clicked, this, &InstallDialog::chooseFolder);
     buttons->addWidget(import);
     buttons->addWidget(choose);
     buttons->addStretch(1);
@@ -174,13 +174,13 @@ QGroupBox *TInstallDlg::BuildImport(QWidget *body)
     return m_import;
 }
 
-void TInstallDlg::ShowImportChoices()
+void InstallDialog::showImportChoices()
 {
     while (QLayoutItem *item = m_choices->takeAt(0)) {
         delete item->widget();
         delete item;
     }
-    const QStringList browsers = m_offers.Browsers ? m_offers.Browsers() : QStringList();
+    const QStringList browsers = m_offers.browsers ? m_offers.browsers() : QStringList();
     for (int i = 0; i < browsers.size(); ++i) {
         auto *choice = new QRadioButton(browsers[i], m_import);
         choice->setChecked(i == 0);
@@ -188,70 +188,70 @@ void TInstallDlg::ShowImportChoices()
         m_choices->addWidget(choice);
     }
     if (browsers.isEmpty())
-        m_choices->addWidget(NewLabel(m_import, "", Phrase("WelcomeNoBrowser"), 13));
+        m_choices->addWidget(newLabel(m_import, "", phrase("WelcomeNoBrowser"), 13));
     // Shown now, not later by the layout, so that the dialog's height counts them.
     for (int i = 0; i < m_choices->count(); ++i)
         m_choices->itemAt(i)->widget()->show();
     m_importButton->setEnabled(!browsers.isEmpty());
 }
 
-void TInstallDlg::ImportChosen()
+void InstallDialog::importChosen()
 {
     const int chosen = m_browsers->checkedId();
-    if (chosen < 0 || !m_offers.Import)
+    if (chosen < 0 || !m_offers.import)
         return;
-    const QString result = m_offers.Import(chosen);
+    const QString result = m_offers.import(chosen);
     fillIn(); // the collection may have grown
     m_importResult->setText(result);
     m_importResult->show();
 }
 
-void TInstallDlg::ChooseFolder()
+void InstallDialog::chooseFolder()
 {
-    if (m_offers.ChooseFolder)
-        m_offers.ChooseFolder();
+    if (m_offers.chooseFolder)
+        m_offers.chooseFolder();
     m_importResult->hide();
     fillIn();
 }
 
-void TInstallDlg::showEvent(QShowEvent *event)
+void InstallDialog::showEvent(QShowEvent *event)
 {
     fillIn();
     QDialog::showEvent(event);
 }
 
-void TInstallDlg::fillIn()
+void InstallDialog::fillIn()
 {
-    setWindowTitle(Phrase("InstallDlg-Caption", "Favrake"));
-    m_descr->setText(Phrase("InstallDlg-LblDescr"));
-    m_netText->setText(Phrase("InstallDlg-LblNetText"));
-    const QString folder = FavoritesFolderInUse();
-    const TBookmarks list(folder);
-    m_bmCount->setText(QString::number(list.Count()));
-    m_fldCount->setText(QString::number(list.FolderCount()));
-    m_bmCountMsg->setText(Phrase("InstallDlg-BCount" + CountSuffix(list.Count())));
-    m_fldCountMsg->setText(Phrase("InstallDlg-FCount" + CountSuffix(list.FolderCount())));
-    const char *state = list.Count() > 0            ? "WelcomeFolder"
+    setWindowTitle(phrase("InstallDlg-Caption", "Favrake"));
+    m_descr->setText(phrase("InstallDlg-LblDescr"));
+    m_netText->setText(phrase("InstallDlg-LblNetText"));
+    const QString folder = favoritesFolderInUse();
+    const Bookmarks list(folder);
+    m_bmCount->setText(QString::number(list.count()));
+    m_fldCount->setText(QString::number(list.folderCount()));
+    m_bmCountMsg->setText(phrase("InstallDlg-BCount" + countSuffix(list.count())));
+    m_fldCountMsg->setText(phrase("InstallDlg-FCount" + countSuffix(list.folderCount())));
+    const char *state = list.count() > 0            ? "WelcomeFolder"
                         : QFileInfo(folder).isDir() ? "InfoFolderEmpty"
                                                     : "InfoFolderMissing";
-    m_folder->setText(FillPhrase(
-        Phrase(state), {QDir::toNativeSeparators(QDir::cleanPath(displayFileName(folder)))}));
-    m_import->setVisible(list.Count() == 0);
-    if (list.Count() == 0)
-        ShowImportChoices();
+    m_folder->setText(fillPhrase(
+        phrase(state), {QDir::toNativeSeparators(QDir::cleanPath(displayFileName(folder)))}));
+    m_import->setVisible(list.count() == 0);
+    if (list.count() == 0)
+        showImportChoices();
     m_hdrB->setText(QStringLiteral("Favrake ") + QLatin1String(FavrakeRelease));
     layout()->activate(); // the import box came or went
-    setFixedHeight(qMax(ClientHeight, heightForWidth(ClientWidth)));
-    CentreOnCursorScreen(this);
+    setFixedHeight(qMax(clientHeight, heightForWidth(clientWidth)));
+    centreOnCursorScreen(this);
 }
 
-bool TInstallDlg::RunFirstRun()
+bool InstallDialog::runFirstRun()
 {
-    if (Settings.Installed)
+    if (settings.installed)
         return true;
     QEventLoop wait;
     connect(this, &QDialog::finished, &wait, &QEventLoop::quit);
     show();
     wait.exec();
-    return Settings.Installed;
+    return settings.installed;
 }

@@ -12,41 +12,41 @@ class QLabel;
 class QVBoxLayout;
 
 // What the welcome dialog offers while the collection is empty; the program fills it in.
-struct TWelcomeOffers
+struct WelcomeOffers
 {
-    std::function<QStringList()> Browsers; // each browser found, with its bookmark count
-    std::function<QString(int)> Import;    // imports browser i; what came of it
-    std::function<void()> ChooseFolder;    // the collection may be elsewhere afterwards
+    std::function<QStringList()> browsers; // each browser found, with its bookmark count
+    std::function<QString(int)> import;    // imports browser i; what came of it
+    std::function<void()> chooseFolder;    // the collection may be elsewhere afterwards
 };
 
 // The welcome dialog of the first start: it shows how big the collection is and where it
 // lies, explains a missing or empty folder with an import from a browser or another
 // folder, and asks the user to start the program.
-class TInstallDlg final : public QDialog
+class InstallDialog final : public QDialog
 {
     Q_OBJECT
   public:
-    explicit TInstallDlg(const QIcon &icon, QWidget *parent = nullptr);
+    explicit InstallDialog(const QIcon &icon, QWidget *parent = nullptr);
 
-    void SetOffers(TWelcomeOffers offers) { m_offers = std::move(offers); }
+    void setOffers(WelcomeOffers offers) { m_offers = std::move(offers); }
     // The first-run step: shows the dialog and waits until it is closed; true when the
     // user pressed "Start it!" (the program then counts as installed).
-    bool RunFirstRun();
+    bool runFirstRun();
 
   protected:
     void showEvent(QShowEvent *event) override;
 
   private:
-    QWidget *BuildHeader(const QIcon &icon);
-    QWidget *BuildBody();
-    QGroupBox *BuildImport(QWidget *body);
-    QWidget *BuildBottom();
+    QWidget *buildHeader(const QIcon &icon);
+    QWidget *buildBody();
+    QGroupBox *buildImport(QWidget *body);
+    QWidget *buildBottom();
     void fillIn();
-    void ShowImportChoices();
-    void ImportChosen();
-    void ChooseFolder();
+    void showImportChoices();
+    void importChosen();
+    void chooseFolder();
 
-    TWelcomeOffers m_offers;
+    WelcomeOffers m_offers;
     QLabel *m_hdrB = nullptr;
     QLabel *m_bmCount = nullptr;
     QLabel *m_bmCountMsg = nullptr;
@@ -61,5 +61,5 @@ class TInstallDlg final : public QDialog
     QLabel *m_descr = nullptr;
     QLabel *m_netText = nullptr;
     QCheckBox *m_autostart = nullptr;
-    TFormRegistration m_registration;
+    FormRegistration m_registration;
 };

@@ -9,11 +9,11 @@
 #include <cerrno>
 #include <cstring>
 
-const TMWConfig DefaultSettings;
-TMWConfig Settings;
+const Settings defaultSettings;
+Settings settings;
 
 namespace {
-const QString ConfigSection = QStringLiteral("Config");
+const QString configSection = QStringLiteral("Config");
 
 struct SettingsModule
 {
@@ -21,62 +21,62 @@ struct SettingsModule
     bool skipSave = false;
     bool deleted = false; // after an uninstall no write may bring the file back
 };
-SettingsModule Module;
+SettingsModule module;
 
-QString FlagSection(TFlagKind kind)
+QString flagSection(FlagKind kind)
 {
     return kind == FlagInfo ? QStringLiteral("FlagsInfo") : QStringLiteral("FlagsConfirm");
 }
 
-bool MayWrite()
+bool mayWrite()
 {
-    return !Module.file.isEmpty() && !Module.deleted;
+    return !module.file.isEmpty() && !module.deleted;
 }
 
 // Each field with its key, so loading and saving walk the same list in the file's order.
-template <typename Visit> void ForEachOption(TMWConfig &config, Visit visit)
+template <typename Visit> void forEachOption(Settings &config, Visit visit)
 {
-    visit(QStringLiteral("Installed"), config.Installed, DefaultSettings.Installed);
-    visit(QStringLiteral("NoNetAccess"), config.NoNetAccess, DefaultSettings.NoNetAccess);
-    visit(QStringLiteral("ShowBrowserWnd"), config.ShowBrowserWnd, DefaultSettings.ShowBrowserWnd);
-    visit(QStringLiteral("DontDelete"), config.DontDelete, DefaultSettings.DontDelete);
-    visit(QStringLiteral("PocketView"), config.PocketView, DefaultSettings.PocketView);
-    visit(QStringLiteral("NoHints"), config.NoHints, DefaultSettings.NoHints);
-    visit(QStringLiteral("NoSpeedWnd"), config.NoSpeedWnd, DefaultSettings.NoSpeedWnd);
-    visit(QStringLiteral("SelectionMode"), config.SelectionMode, DefaultSettings.SelectionMode);
-    visit(QStringLiteral("RemindInterval"), config.RemindInterval, DefaultSettings.RemindInterval);
-    visit(QStringLiteral("RefreshInterval"), config.RefreshInterval,
-          DefaultSettings.RefreshInterval);
-    visit(QStringLiteral("RefreshAfterFail"), config.RefreshAfterFail,
-          DefaultSettings.RefreshAfterFail);
+    visit(QStringLiteral("Installed"), config.installed, defaultSettings.installed);
+    visit(QStringLiteral("NoNetAccess"), config.noNetAccess, defaultSettings.noNetAccess);
+    visit(QStringLiteral("ShowBrowserWnd"), config.showBrowserWnd, defaultSettings.showBrowserWnd);
+    visit(QStringLiteral("DontDelete"), config.dontDelete, defaultSettings.dontDelete);
+    visit(QStringLiteral("PocketView"), config.pocketView, defaultSettings.pocketView);
+    visit(QStringLiteral("NoHints"), config.noHints, defaultSettings.noHints);
+    visit(QStringLiteral("NoSpeedWnd"), config.noSpeedWnd, defaultSettings.noSpeedWnd);
+    visit(QStringLiteral("SelectionMode"), config.selectionMode, defaultSettings.selectionMode);
+    visit(QStringLiteral("RemindInterval"), config.remindInterval, defaultSettings.remindInterval);
+    visit(QStringLiteral("RefreshInterval"), config.refreshInterval,
+          defaultSettings.refreshInterval);
+    visit(QStringLiteral("RefreshAfterFail"), config.refreshAfterFail,
+          defaultSettings.refreshAfterFail);
 }
 
 // The texts come after Language in the file, as in the record.
-template <typename Visit> void ForEachText(TMWConfig &config, Visit visit)
+template <typename Visit> void forEachText(Settings &config, Visit visit)
 {
-    visit(QStringLiteral("Homepage"), config.Homepage, DefaultSettings.Homepage);
-    visit(QStringLiteral("SuggestServer"), config.SuggestServer, DefaultSettings.SuggestServer);
-    visit(QStringLiteral("FavoritesFolder"), config.FavoritesFolder,
-          DefaultSettings.FavoritesFolder);
+    visit(QStringLiteral("Homepage"), config.homepage, defaultSettings.homepage);
+    visit(QStringLiteral("SuggestServer"), config.suggestServer, defaultSettings.suggestServer);
+    visit(QStringLiteral("FavoritesFolder"), config.favoritesFolder,
+          defaultSettings.favoritesFolder);
 }
 
-QString StoredForm(bool value)
+QString storedForm(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-QString StoredForm(int value)
+QString storedForm(int value)
 {
     return QString::number(value);
 }
 
-QString StoredForm(const QString &value)
+QString storedForm(const QString &value)
 {
     return value;
 }
 
 // What the user reads when the settings could not be saved, with the reason.
-QString SaveFailureText(const QString &what, const QString &reason)
+QString saveFailureText(const QString &what, const QString &reason)
 {
     QString text = QStringLiteral("Favrake could not save its settings: ") + what;
     if (!reason.isEmpty())
@@ -90,126 +90,126 @@ QString updateSettingsFile(const std::function<bool(IniDocument &)> &change)
 {
     QString reason = QStringLiteral("it is not a small regular file that can be read");
     const bool saved = iniUpdateWith(
-        Module.file, change, [&](const QByteArray &content, const std::optional<QByteArray> &) {
-            reason = platform::writeWholeFile(Module.file, content).error;
+        module.file, change, [&](const QByteArray &content, const std::optional<QByteArray> &) {
+            reason = platform::writeWholeFile(module.file, content).error;
             return reason.isEmpty();
         });
     return saved ? QString() : reason;
 }
 } // namespace
 
-void LoadSettings(const QStringList &arguments, const QString &appDataFolder)
+void loadSettings(const QStringList &arguments, const QString &appDataFolder)
 {
-    Module = SettingsModule();
+    module = SettingsModule();
     if (!appDataFolder.isEmpty())
-        Module.file = appDataFolder + QLatin1StringView(appDataFolder.endsWith(u'/') ? "" : "/") +
+        module.file = appDataFolder + QLatin1StringView(appDataFolder.endsWith(u'/') ? "" : "/") +
                       QStringLiteral("Favrake.ini");
-    Module.skipSave = !arguments.isEmpty() && arguments.first() == u"/UNINSTALL";
-    Settings = DefaultSettings;
-    const IniDocument doc = IniLoad(Module.file).value_or(IniDocument());
+    module.skipSave = !arguments.isEmpty() && arguments.first() == u"/UNINSTALL";
+    settings = defaultSettings;
+    const IniDocument doc = iniLoad(module.file).value_or(IniDocument());
     const auto load = [&](const QString &key, auto &field, const auto &fallback) {
         using Field = std::decay_t<decltype(field)>;
         if constexpr (std::is_same_v<Field, bool>)
-            field = ReadBool(doc, ConfigSection, key, fallback);
+            field = readBool(doc, configSection, key, fallback);
         else if constexpr (std::is_same_v<Field, int>)
-            field = ReadInteger(doc, ConfigSection, key, fallback);
+            field = readInteger(doc, configSection, key, fallback);
         else
-            field = ReadString(doc, ConfigSection, key, fallback);
+            field = readString(doc, configSection, key, fallback);
     };
-    ForEachOption(Settings, load);
-    Settings.Language = ToNarrow(ReadString(doc, ConfigSection, QStringLiteral("Language"),
-                                            FromNarrow(DefaultSettings.Language)));
-    ForEachText(Settings, load);
+    forEachOption(settings, load);
+    settings.language = toNarrow(readString(doc, configSection, QStringLiteral("Language"),
+                                            fromNarrow(defaultSettings.language)));
+    forEachText(settings, load);
 }
 
-QString SaveSettings()
+QString saveSettings()
 {
-    if (Module.skipSave || !Settings.Installed || !MayWrite())
+    if (module.skipSave || !settings.installed || !mayWrite())
         return QString();
-    const QString folder = WideExtractFilePath(Module.file);
+    const QString folder = wideExtractFilePath(module.file);
     errno = 0;
     if (!platform::makeFolderPath(folder))
-        return SaveFailureText(QStringLiteral("the folder \"%1\" cannot be made").arg(folder),
+        return saveFailureText(QStringLiteral("the folder \"%1\" cannot be made").arg(folder),
                                errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
                                           : QString());
-    TMWConfig config = Settings;
+    Settings config = settings;
     // One write of the whole section; a value the file cannot hold is left out, the rest is
     // still written.
     const QString failure = updateSettingsFile([&](IniDocument &doc) {
-        doc.eraseSection(ConfigSection);
+        doc.eraseSection(configSection);
         const auto save = [&](const QString &key, auto &field, const auto &fallback) {
             if (key == u"Installed" || field != fallback)
-                doc.setValue(ConfigSection, key, StoredForm(field));
+                doc.setValue(configSection, key, storedForm(field));
         };
-        ForEachOption(config, save);
+        forEachOption(config, save);
         const bool english =
-            config.Language.compare(DefaultSettings.Language, Qt::CaseInsensitive) == 0;
-        if (!config.Language.isEmpty() && !english)
-            doc.setValue(ConfigSection, QStringLiteral("Language"), FromNarrow(config.Language));
-        ForEachText(config, save);
+            config.language.compare(defaultSettings.language, Qt::CaseInsensitive) == 0;
+        if (!config.language.isEmpty() && !english)
+            doc.setValue(configSection, QStringLiteral("Language"), fromNarrow(config.language));
+        forEachText(config, save);
         return true;
     });
     if (failure.isEmpty())
         return QString();
-    return SaveFailureText(QStringLiteral("\"%1\" cannot be written").arg(Module.file), failure);
+    return saveFailureText(QStringLiteral("\"%1\" cannot be written").arg(module.file), failure);
 }
 
-const QString &SettingsFile()
+const QString &settingsFile()
 {
-    return Module.file;
+    return module.file;
 }
 
-bool ReadFlag(TFlagKind kind, const QString &key, bool defaultValue)
+bool readFlag(FlagKind kind, const QString &key, bool defaultValue)
 {
-    return IniReadBool(Module.file, FlagSection(kind), key, defaultValue);
+    return iniReadBool(module.file, flagSection(kind), key, defaultValue);
 }
 
-bool WriteFlag(TFlagKind kind, const QString &key, bool value)
+bool writeFlag(FlagKind kind, const QString &key, bool value)
 {
-    return MayWrite() && updateSettingsFile([&](IniDocument &doc) {
-                             return doc.setValue(FlagSection(kind), key, StoredForm(value));
+    return mayWrite() && updateSettingsFile([&](IniDocument &doc) {
+                             return doc.setValue(flagSection(kind), key, storedForm(value));
                          }).isEmpty();
 }
 
-bool FlagsExist(TFlagKind kind)
+bool flagsExist(FlagKind kind)
 {
-    return IniSectionExists(Module.file, FlagSection(kind));
+    return iniSectionExists(module.file, flagSection(kind));
 }
 
-bool ClearFlags(TFlagKind kind)
+bool clearFlags(FlagKind kind)
 {
-    return MayWrite() && updateSettingsFile([&](IniDocument &doc) {
-                             doc.eraseSection(FlagSection(kind));
+    return mayWrite() && updateSettingsFile([&](IniDocument &doc) {
+                             doc.eraseSection(flagSection(kind));
                              return true;
                          }).isEmpty();
 }
 
-void DisableSaving()
+void disableSaving()
 {
-    Module.skipSave = true;
+    module.skipSave = true;
 }
 
-bool DeleteSettingsFile()
+bool deleteSettingsFile()
 {
-    Module.skipSave = true;
-    if (!MayWrite())
+    module.skipSave = true;
+    if (!mayWrite())
         return false;
-    Module.deleted = true;
-    return platform::removeFile(Module.file);
+    module.deleted = true;
+    return platform::removeFile(module.file);
 }
 
-QString FavoritesFolderInUse()
+QString favoritesFolderInUse()
 {
-    return platform::favoritesFolder(Settings.FavoritesFolder);
+    return platform::favoritesFolder(settings.favoritesFolder);
 }
 
-void KeepFolderInUse()
+void keepFolderInUse()
 {
     if (platform::favoritesFolderFromEnvironment())
-        Settings.FavoritesFolder = QDir::cleanPath(FavoritesFolderInUse());
+        settings.favoritesFolder = QDir::cleanPath(favoritesFolderInUse());
 }
 
-TIntervals SettingsIntervals()
+Intervals settingsIntervals()
 {
-    return {Settings.RemindInterval, Settings.RefreshInterval, Settings.RefreshAfterFail};
+    return {settings.remindInterval, settings.refreshInterval, settings.refreshAfterFail};
 }

@@ -7,43 +7,43 @@
 
 #include <QFileInfo>
 
-TUninstallReport UninstallCleanup(TBookmarks &list)
+UninstallReport uninstallCleanup(Bookmarks &list)
 {
-    TUninstallReport report;
-    list.Load();
-    report.FavoritesPath = list.FavoritesPath();
+    UninstallReport report;
+    list.load();
+    report.favoritesPath = list.favoritesPath();
     int withState = 0; // the files whose section held values when they were read
-    for (int i = 0; i < list.Count(); ++i)
-        withState += list.Item(i)->StoredState != 0 ? 1 : 0;
-    report.NotCleaned = list.RemoveAllState();
-    report.Cleaned = withState - int(report.NotCleaned.size());
-    const QString settings = SettingsFile();
-    const bool hadSettings = !settings.isEmpty() && QFileInfo::exists(settings);
-    DisableSaving();
-    if (DeleteSettingsFile() && hadSettings)
-        report.SettingsFile = settings;
+    for (int i = 0; i < list.count(); ++i)
+        withState += list.item(i)->storedState != 0 ? 1 : 0;
+    report.notCleaned = list.removeAllState();
+    report.cleaned = withState - int(report.notCleaned.size());
+    const QString file = settingsFile();
+    const bool hadSettings = !file.isEmpty() && QFileInfo::exists(file);
+    disableSaving();
+    if (deleteSettingsFile() && hadSettings)
+        report.settingsFile = file;
     const bool ourEntry =
-        QFileInfo::exists(platform::AutostartFile()) && !platform::IsAutostartForeign();
-    if (ourEntry && platform::RemoveAutostartIfOurs())
-        report.AutostartFile = platform::AutostartFile();
+        QFileInfo::exists(platform::autostartFile()) && !platform::isAutostartForeign();
+    if (ourEntry && platform::removeAutostartIfOurs())
+        report.autostartFile = platform::autostartFile();
     return report;
 }
 
-QString UninstallText(const TUninstallReport &report)
+QString uninstallText(const UninstallReport &report)
 {
     QStringList lines{QStringLiteral("Removed Favrake's state from %1 bookmark file%2 in %3.")
-                          .arg(report.Cleaned)
-                          .arg(report.Cleaned == 1 ? "" : "s")
-                          .arg(displayFileName(report.FavoritesPath))};
-    lines << (report.SettingsFile.isEmpty() ? QStringLiteral("There was no settings file.")
+                          .arg(report.cleaned)
+                          .arg(report.cleaned == 1 ? "" : "s")
+                          .arg(displayFileName(report.favoritesPath))};
+    lines << (report.settingsFile.isEmpty() ? QStringLiteral("There was no settings file.")
                                             : QStringLiteral("Deleted the settings file %1.")
-                                                  .arg(displayFileName(report.SettingsFile)));
-    if (!report.AutostartFile.isEmpty())
+                                                  .arg(displayFileName(report.settingsFile)));
+    if (!report.autostartFile.isEmpty())
         lines << QStringLiteral("Removed the login entry %1.")
-                     .arg(displayFileName(report.AutostartFile));
-    if (!report.Complete()) {
+                     .arg(displayFileName(report.autostartFile));
+    if (!report.complete()) {
         lines << QStringLiteral("Could not remove Favrake's state from these files:");
-        for (const QString &file : report.NotCleaned)
+        for (const QString &file : report.notCleaned)
             lines << QStringLiteral("  ") + displayFileName(file);
     }
     return lines.join(u'\n');

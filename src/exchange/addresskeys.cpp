@@ -10,15 +10,15 @@
 
 // The resource lives in a static library: without this its registration would never be
 // linked in. Outside any namespace, where the resource's own function is.
-static void InitResources()
+static void initResources()
 {
     Q_INIT_RESOURCE(exchange);
 }
 
 namespace {
-QStringList LoadTrackingList()
+QStringList loadTrackingList()
 {
-    InitResources();
+    initResources();
     QFile file(QStringLiteral(":/exchange/tracking-parameters.txt"));
     QStringList names;
     if (file.open(QIODevice::ReadOnly))
@@ -47,28 +47,28 @@ struct AddressView
     bool hasFragment = false;
 };
 
-bool IsSchemeChar(QChar c, bool first)
+bool isSchemeChar(QChar c, bool first)
 {
     const char16_t u = c.unicode();
     const bool letter = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
     return letter || (!first && ((u >= u'0' && u <= u'9') || u == u'+' || u == u'-' || u == u'.'));
 }
 
-qsizetype SchemeLength(QStringView url)
+qsizetype schemeLength(QStringView url)
 {
     qsizetype i = 0;
-    while (i < url.size() && IsSchemeChar(url[i], i == 0))
+    while (i < url.size() && isSchemeChar(url[i], i == 0))
         ++i;
     return i > 0 && i < url.size() && url[i] == u':' ? i : 0;
 }
 
-AddressView Split(QStringView url)
+AddressView split(QStringView url)
 {
     AddressView parts;
-    url = TrimBlanks(url);
-    const qsizetype schemeLength = SchemeLength(url);
-    parts.scheme = url.first(schemeLength);
-    QStringView rest = url.sliced(schemeLength > 0 ? schemeLength + 1 : 0);
+    url = trimBlanks(url);
+    const qsizetype schemeSize = schemeLength(url);
+    parts.scheme = url.first(schemeSize);
+    QStringView rest = url.sliced(schemeSize > 0 ? schemeSize + 1 : 0);
     if (const qsizetype hash = rest.indexOf(u'#'); hash >= 0) {
         parts.hasFragment = true;
         parts.fragment = rest.sliced(hash + 1);
@@ -100,17 +100,17 @@ AddressView Split(QStringView url)
     return parts;
 }
 
-bool IsAsciiSafe(QChar c)
+bool isAsciiSafe(QChar c)
 {
     return c.unicode() > 0x20 && c.unicode() < 0x7F;
 }
 
-bool AllAsciiSafe(QStringView text)
+bool allAsciiSafe(QStringView text)
 {
-    return std::all_of(text.begin(), text.end(), IsAsciiSafe);
+    return std::all_of(text.begin(), text.end(), isAsciiSafe);
 }
 
-void AppendLower(QString &out, QStringView text)
+void appendLower(QString &out, QStringView text)
 {
     const qsizetype start = out.size();
     out += text;
@@ -120,14 +120,14 @@ void AppendLower(QString &out, QStringView text)
 }
 
 // Every character outside printable ASCII as percent-escaped UTF-8 bytes.
-void AppendPercentEncoded(QString &out, QStringView text)
+void appendPercentEncoded(QString &out, QStringView text)
 {
-    if (AllAsciiSafe(text)) {
+    if (allAsciiSafe(text)) {
         out += text;
         return;
     }
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (IsAsciiSafe(text[i])) {
+        if (isAsciiSafe(text[i])) {
             out += text[i];
             continue;
         }
@@ -141,22 +141,22 @@ void AppendPercentEncoded(QString &out, QStringView text)
 
 // The host's ASCII form: an international name as punycode; one that has none stays
 // percent-encoded.
-void AppendAsciiHost(QString &out, QStringView host)
+void appendAsciiHost(QString &out, QStringView host)
 {
     const bool ascii =
         std::all_of(host.begin(), host.end(), [](QChar c) { return c.unicode() < 0x80; });
     const QByteArray ace = ascii ? QByteArray() : QUrl::toAce(host.toString());
     if (ace.isEmpty())
-        AppendPercentEncoded(out, host);
+        appendPercentEncoded(out, host);
     else
         out += QLatin1StringView(ace);
 }
 
 // "scheme:" and, for an address with an authority, "//".
-void AppendSchemeStart(QString &out, const AddressView &v)
+void appendSchemeStart(QString &out, const AddressView &v)
 {
     if (!v.scheme.isEmpty()) {
-        AppendLower(out, v.scheme);
+        appendLower(out, v.scheme);
         out += u':';
     }
     if (v.hierarchical)
@@ -165,7 +165,7 @@ void AppendSchemeStart(QString &out, const AddressView &v)
 
 // "?query#fragment" as far as the address has them, each piece through append.
 template <typename Append>
-void AppendQueryAndFragment(QString &out, const AddressView &v, Append append)
+void appendQueryAndFragment(QString &out, const AddressView &v, Append append)
 {
     if (v.hasQuery) {
         out += u'?';
@@ -177,29 +177,29 @@ void AppendQueryAndFragment(QString &out, const AddressView &v, Append append)
     }
 }
 
-void AppendAsciiAddress(QString &out, const AddressView &v)
+void appendAsciiAddress(QString &out, const AddressView &v)
 {
-    AppendSchemeStart(out, v);
+    appendSchemeStart(out, v);
     if (v.hierarchical) {
-        AppendPercentEncoded(out, v.userInfo);
-        AppendAsciiHost(out, v.host);
+        appendPercentEncoded(out, v.userInfo);
+        appendAsciiHost(out, v.host);
         if (!v.port.isEmpty()) {
             out += u':';
-            AppendPercentEncoded(out, v.port);
+            appendPercentEncoded(out, v.port);
         }
     }
-    AppendPercentEncoded(out, v.path);
-    AppendQueryAndFragment(out, v, AppendPercentEncoded);
+    appendPercentEncoded(out, v.path);
+    appendQueryAndFragment(out, v, appendPercentEncoded);
 }
 
-bool IsUnreserved(int c)
+bool isUnreserved(int c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_' || c == '~';
 }
 
 // Escapes of unreserved characters decoded, the others upper-cased.
-void AppendNormalized(QString &out, QStringView text)
+void appendNormalized(QString &out, QStringView text)
 {
     if (!text.contains(u'%')) {
         out += text;
@@ -207,14 +207,14 @@ void AppendNormalized(QString &out, QStringView text)
     }
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int high =
-            i + 2 < text.size() && text[i] == u'%' ? HexDigitValue(text[i + 1].unicode()) : -1;
-        const int low = high >= 0 ? HexDigitValue(text[i + 2].unicode()) : -1;
+            i + 2 < text.size() && text[i] == u'%' ? hexDigitValue(text[i + 1].unicode()) : -1;
+        const int low = high >= 0 ? hexDigitValue(text[i + 2].unicode()) : -1;
         if (low < 0) {
             out += text[i];
             continue;
         }
         const int value = high * 16 + low;
-        if (IsUnreserved(value)) {
+        if (isUnreserved(value)) {
             out += QChar(value);
         } else {
             out += u'%';
@@ -226,7 +226,7 @@ void AppendNormalized(QString &out, QStringView text)
 }
 
 // "/a/./b/../c" becomes "/a/c".
-QString WithoutDotSegments(QStringView path)
+QString withoutDotSegments(QStringView path)
 {
     const QList<QStringView> segments = path.split(u'/');
     QStringList kept;
@@ -245,7 +245,7 @@ QString WithoutDotSegments(QStringView path)
     return kept.join(u'/');
 }
 
-bool IsDefaultPort(QStringView scheme, QStringView port)
+bool isDefaultPort(QStringView scheme, QStringView port)
 {
     const auto is = [&](QStringView name) {
         return scheme.compare(name, Qt::CaseInsensitive) == 0;
@@ -255,44 +255,44 @@ bool IsDefaultPort(QStringView scheme, QStringView port)
 }
 
 // The "same" key of an address in ASCII form, in one pass.
-QString SameKeyOfAscii(QStringView ascii)
+QString sameKeyOfAscii(QStringView ascii)
 {
-    const AddressView v = Split(ascii);
+    const AddressView v = split(ascii);
     QString out;
     out.reserve(ascii.size() + 1);
-    AppendSchemeStart(out, v);
+    appendSchemeStart(out, v);
     if (v.hierarchical) {
-        AppendNormalized(out, v.userInfo);
+        appendNormalized(out, v.userInfo);
         const qsizetype hostStart = out.size();
         if (v.host.contains(u'%')) {
             QString host;
-            AppendNormalized(host, v.host);
-            AppendLower(out, host);
+            appendNormalized(host, v.host);
+            appendLower(out, host);
         } else {
-            AppendLower(out, v.host);
+            appendLower(out, v.host);
         }
         if (out.size() > hostStart && out.back() == u'.')
             out.chop(1);
-        if (!v.port.isEmpty() && !IsDefaultPort(v.scheme, v.port)) {
+        if (!v.port.isEmpty() && !isDefaultPort(v.scheme, v.port)) {
             out += u':';
             out += v.port;
         }
     }
     const qsizetype pathStart = out.size();
-    AppendNormalized(out, v.path);
+    appendNormalized(out, v.path);
     if (v.hierarchical && QStringView(out).sliced(pathStart).contains(u"/.")) {
-        const QString path = WithoutDotSegments(QStringView(out).sliced(pathStart));
+        const QString path = withoutDotSegments(QStringView(out).sliced(pathStart));
         out.truncate(pathStart);
         out += path;
     }
     if (v.hierarchical && out.size() == pathStart)
         out += u'/';
-    AppendQueryAndFragment(out, v, AppendNormalized);
+    appendQueryAndFragment(out, v, appendNormalized);
     return out;
 }
 
 // "www.", "www2." ... at the start of a host.
-qsizetype WwwPrefixLength(QStringView host)
+qsizetype wwwPrefixLength(QStringView host)
 {
     if (!host.startsWith(u"www"))
         return 0;
@@ -302,7 +302,7 @@ qsizetype WwwPrefixLength(QStringView host)
     return i < host.size() - 1 && host[i] == u'.' ? i + 1 : 0;
 }
 
-QStringView PathWithoutIndex(QStringView path)
+QStringView pathWithoutIndex(QStringView path)
 {
     const qsizetype slash = path.lastIndexOf(u'/');
     const QStringView last = path.sliced(slash + 1);
@@ -312,7 +312,7 @@ QStringView PathWithoutIndex(QStringView path)
     return path.endsWith(u'/') ? path.chopped(1) : path;
 }
 
-void AppendQueryWithoutTracking(QString &out, QStringView query)
+void appendQueryWithoutTracking(QString &out, QStringView query)
 {
     std::vector<QStringView> kept;
     for (const QStringView item : query.tokenize(u'&', Qt::SkipEmptyParts)) {
@@ -328,9 +328,9 @@ void AppendQueryWithoutTracking(QString &out, QStringView query)
 }
 
 // The "probably same" key, from the "same" key.
-QString ProbablySame(QStringView same)
+QString probablySame(QStringView same)
 {
-    const AddressView v = Split(same);
+    const AddressView v = split(same);
     QString out;
     out.reserve(same.size());
     if (!v.scheme.isEmpty()) {
@@ -340,14 +340,14 @@ QString ProbablySame(QStringView same)
     if (v.hierarchical) {
         out += QLatin1StringView("//");
         out += v.userInfo;
-        out += v.host.sliced(WwwPrefixLength(v.host));
+        out += v.host.sliced(wwwPrefixLength(v.host));
         if (!v.port.isEmpty()) {
             out += u':';
             out += v.port;
         }
     }
-    out += v.hierarchical ? PathWithoutIndex(v.path) : v.path;
-    AppendQueryWithoutTracking(out, v.query);
+    out += v.hierarchical ? pathWithoutIndex(v.path) : v.path;
+    appendQueryWithoutTracking(out, v.query);
     if (v.fragment.startsWith(u'!') || v.fragment.startsWith(u'/')) {
         out += u'#';
         out += v.fragment;
@@ -356,11 +356,11 @@ QString ProbablySame(QStringView same)
 }
 
 // The common schemes share one string, so that asking for one needs no copy.
-QString LowerScheme(QStringView scheme)
+QString lowerScheme(QStringView scheme)
 {
-    static const QString Common[] = {QStringLiteral("https"), QStringLiteral("http"),
-                                     QStringLiteral("ftp")};
-    for (const QString &common : Common)
+    static const QString commonSchemes[] = {QStringLiteral("https"), QStringLiteral("http"),
+                                            QStringLiteral("ftp")};
+    for (const QString &common : commonSchemes)
         if (scheme.compare(common, Qt::CaseInsensitive) == 0)
             return common;
     return scheme.toString().toLower();
@@ -371,14 +371,14 @@ QString asciiAddress(QStringView url)
 {
     QString out;
     out.reserve(url.size() + 8);
-    AppendAsciiAddress(out, Split(url));
+    appendAsciiAddress(out, split(url));
     return out;
 }
 
 QString schemeOf(QStringView url)
 {
-    url = TrimBlanks(url);
-    return LowerScheme(url.first(SchemeLength(url)));
+    url = trimBlanks(url);
+    return lowerScheme(url.first(schemeLength(url)));
 }
 
 bool isWebAddress(QStringView url)
@@ -390,14 +390,14 @@ bool isWebAddress(QStringView url)
 AddressKeys addressKeys(QStringView url)
 {
     QString same = sameKey(url);
-    QString probablySame = ProbablySame(same);
-    return {std::move(same), std::move(probablySame)};
+    QString probably = probablySame(same);
+    return {std::move(same), std::move(probably)};
 }
 
 QString sameKey(QStringView url)
 {
-    const QStringView trimmed = TrimBlanks(url);
-    return AllAsciiSafe(trimmed) ? SameKeyOfAscii(trimmed) : SameKeyOfAscii(asciiAddress(trimmed));
+    const QStringView trimmed = trimBlanks(url);
+    return allAsciiSafe(trimmed) ? sameKeyOfAscii(trimmed) : sameKeyOfAscii(asciiAddress(trimmed));
 }
 
 bool isTrackingParameter(QStringView name)
@@ -405,7 +405,7 @@ bool isTrackingParameter(QStringView name)
     // Lower-case names in order, so that a name is found without a copy of its own.
     static const auto [exact, prefixes] = [] {
         std::pair<std::vector<QString>, std::vector<QString>> lists;
-        for (const QString &n : LoadTrackingList())
+        for (const QString &n : loadTrackingList())
             (n.endsWith(u'*') ? lists.second : lists.first).push_back(n.chopped(n.endsWith(u'*')));
         std::sort(lists.first.begin(), lists.first.end());
         return lists;

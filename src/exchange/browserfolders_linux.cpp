@@ -15,7 +15,7 @@ struct Places
     const char *snapApp;
 };
 
-Places PlacesOf(const QString &id)
+Places placesOf(const QString &id)
 {
     if (id == u"chromium")
         return {"chromium", "org.chromium.Chromium", "chromium"};
@@ -35,7 +35,7 @@ QStringList browserDataFolders(const Browser &browser)
 {
     const QString home = QDir::cleanPath(platform::homeFolder());
     const QString config = QDir::cleanPath(platform::appDataFolder());
-    const Places places = PlacesOf(browser.id);
+    const Places places = placesOf(browser.id);
     const QString folder = QString::fromLatin1(places.configFolder);
     const QString flatpak =
         home + QStringLiteral("/.var/app/") + QLatin1StringView(places.flatpakApp);

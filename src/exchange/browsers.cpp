@@ -11,18 +11,18 @@
 
 namespace exchange {
 namespace {
-const QString PlacesFile = QStringLiteral("places.sqlite");
-const QString BookmarksFile = QStringLiteral("Bookmarks");
+const QString placesFile = QStringLiteral("places.sqlite");
+const QString bookmarksFile = QStringLiteral("Bookmarks");
 
-QString DataFile(const BrowserProfile &profile)
+QString dataFile(const BrowserProfile &profile)
 {
     return profile.folder + u'/' +
-           (profile.browser->family == BrowserFamily::Firefox ? PlacesFile : BookmarksFile);
+           (profile.browser->family == BrowserFamily::Firefox ? placesFile : bookmarksFile);
 }
 
 bool hasDataFile(const BrowserProfile &profile)
 {
-    const std::optional<platform::FileStamp> stamp = platform::stampOf(DataFile(profile));
+    const std::optional<platform::FileStamp> stamp = platform::stampOf(dataFile(profile));
     return stamp && stamp->regular;
 }
 
@@ -38,14 +38,14 @@ struct IniSection
 };
 
 // profiles.ini is plain: "[Section]" lines and "Key=Value" lines.
-std::vector<IniSection> ReadIniSections(const QString &path)
+std::vector<IniSection> readIniSections(const QString &path)
 {
     std::vector<IniSection> sections;
     const std::optional<platform::SmallFile> file = platform::readSmallFile(path, 1 << 20);
     if (!file || !file->content)
         return sections;
     for (const QByteArray &raw : file->content->split('\n')) {
-        const QString line = FromNarrow(raw.trimmed());
+        const QString line = fromNarrow(raw.trimmed());
         if (line.startsWith(u'[') && line.endsWith(u']'))
             sections.push_back({line.mid(1, line.size() - 2), {}});
         else if (const qsizetype equals = line.indexOf(u'='); equals > 0 && !sections.empty())
@@ -55,11 +55,11 @@ std::vector<IniSection> ReadIniSections(const QString &path)
     return sections;
 }
 
-void AddFirefoxProfiles(const Browser &browser, const QString &base,
+void addFirefoxProfiles(const Browser &browser, const QString &base,
                         std::vector<BrowserProfile> &profiles)
 {
     const std::vector<IniSection> sections =
-        ReadIniSections(base + QStringLiteral("/profiles.ini"));
+        readIniSections(base + QStringLiteral("/profiles.ini"));
     QString installDefault;
     for (const IniSection &section : sections)
         if (section.name.startsWith(u"Install") && installDefault.isEmpty())
@@ -78,7 +78,7 @@ void AddFirefoxProfiles(const Browser &browser, const QString &base,
     }
 }
 
-void AddChromiumProfiles(const Browser &browser, const QString &base,
+void addChromiumProfiles(const Browser &browser, const QString &base,
                          std::vector<BrowserProfile> &profiles)
 {
     QStringList names;
@@ -119,9 +119,9 @@ std::vector<BrowserProfile> browserProfiles(const Browser &browser)
     std::vector<BrowserProfile> found;
     for (const QString &base : browserDataFolders(browser)) {
         if (browser.family == BrowserFamily::Firefox)
-            AddFirefoxProfiles(browser, base, found);
+            addFirefoxProfiles(browser, base, found);
         else
-            AddChromiumProfiles(browser, base, found);
+            addChromiumProfiles(browser, base, found);
     }
     std::vector<BrowserProfile> profiles;
     for (const BrowserProfile &profile : found)
@@ -151,8 +151,8 @@ std::optional<BrowserProfile> pickProfile(const Browser &browser, const QString 
 SourceRead readProfile(const BrowserProfile &profile)
 {
     return profile.browser->family == BrowserFamily::Firefox
-               ? readFirefoxPlaces(DataFile(profile))
-               : readChromiumBookmarks(DataFile(profile));
+               ? readFirefoxPlaces(dataFile(profile))
+               : readChromiumBookmarks(dataFile(profile));
 }
 
 SourceRead readBookmarkSource(const QString &path)

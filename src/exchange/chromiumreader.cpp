@@ -9,28 +9,28 @@
 
 namespace exchange {
 namespace {
-constexpr int64_t MaxFileSize = int64_t(256) << 20;
-constexpr qint64 MicrosecondsFrom1601To1970 = 11644473600LL * 1000000;
+constexpr int64_t maxFileSize = int64_t(256) << 20;
+constexpr qint64 microsecondsFrom1601To1970 = 11644473600LL * 1000000;
 
 struct Root
 {
     QLatin1StringView key;
     QLatin1StringView name; // when the file gives none
 };
-constexpr std::array<Root, 3> Roots = {
+constexpr std::array<Root, 3> rootFolders = {
     {{QLatin1StringView("bookmark_bar"), QLatin1StringView("Bookmarks bar")},
      {QLatin1StringView("other"), QLatin1StringView("Other bookmarks")},
      {QLatin1StringView("synced"), QLatin1StringView("Mobile bookmarks")}}};
 
 // Microseconds since 1601 as a string; 0 when there is none.
-qint64 AddDate(const QJsonValue &value)
+qint64 addDate(const QJsonValue &value)
 {
     const qint64 since1601 = value.toString().toLongLong();
-    return since1601 > MicrosecondsFrom1601To1970 ? since1601 - MicrosecondsFrom1601To1970 : 0;
+    return since1601 > microsecondsFrom1601To1970 ? since1601 - microsecondsFrom1601To1970 : 0;
 }
 
 // Every node below the roots, depth first with a stack of its own.
-BookmarkTree BuildTree(const QJsonObject &roots)
+BookmarkTree buildTree(const QJsonObject &roots)
 {
     struct Pending
     {
@@ -39,7 +39,7 @@ BookmarkTree BuildTree(const QJsonObject &roots)
     };
     BookmarkTree tree;
     std::vector<Pending> stack;
-    for (const Root &root : Roots) {
+    for (const Root &root : rootFolders) {
         const QJsonObject node = roots.value(root.key).toObject();
         if (node.isEmpty())
             continue;
@@ -58,7 +58,7 @@ BookmarkTree BuildTree(const QJsonObject &roots)
             const QString name = node.value(u"name").toString();
             if (type == u"url")
                 tree.bookmarks.push_back({pending.folder, name, node.value(u"url").toString(),
-                                          AddDate(node.value(u"date_added"))});
+                                          addDate(node.value(u"date_added"))});
             else if (type == u"folder")
                 folders.push_back(
                     {node.value(u"children").toArray(), tree.addFolder(pending.folder, name)});
@@ -77,13 +77,13 @@ SourceRead readChromiumJson(const QByteArray &json)
     const QJsonObject roots = document.object().value(u"roots").toObject();
     if (error.error != QJsonParseError::NoError || roots.isEmpty())
         return {{}, QStringLiteral("no bookmark roots in it")};
-    return {BuildTree(roots), {}};
+    return {buildTree(roots), {}};
 }
 
 SourceRead readChromiumBookmarks(const QString &bookmarksPath)
 {
     const std::optional<platform::SmallFile> file =
-        platform::readSmallFile(bookmarksPath, MaxFileSize);
+        platform::readSmallFile(bookmarksPath, maxFileSize);
     if (!file || !file->content)
         return {{}, QStringLiteral("cannot read %1").arg(bookmarksPath)};
     SourceRead result = readChromiumJson(*file->content);

@@ -21,7 +21,7 @@ struct Keys
     size_t targetHash = 0;
 };
 
-Keys KeysOf(const DuplicateCandidate &c)
+Keys keysOf(const DuplicateCandidate &c)
 {
     AddressKeys k = addressKeys(c.url);
     Keys keys{std::move(k.same), std::move(k.probablySame), {}};
@@ -33,15 +33,15 @@ Keys KeysOf(const DuplicateCandidate &c)
 }
 
 // The keys of many bookmarks are made on a few threads at once: each touches only its own.
-std::vector<Keys> AllKeys(const std::vector<DuplicateCandidate> &candidates)
+std::vector<Keys> allKeys(const std::vector<DuplicateCandidate> &candidates)
 {
-    constexpr size_t PerThread = 4096;
+    constexpr size_t perThread = 4096;
     std::vector<Keys> keys(candidates.size());
     const size_t threads = std::min<size_t>(
-        {std::max(1u, std::thread::hardware_concurrency()), 4, candidates.size() / PerThread + 1});
+        {std::max(1u, std::thread::hardware_concurrency()), 4, candidates.size() / perThread + 1});
     const auto work = [&](size_t part) {
         for (size_t i = part; i < candidates.size(); i += threads)
-            keys[i] = KeysOf(candidates[i]);
+            keys[i] = keysOf(candidates[i]);
     };
     std::vector<std::thread> helpers;
     for (size_t part = 1; part < threads; ++part)
@@ -76,7 +76,7 @@ class DisjointSets final
 
 // Calls visit(begin, end) for each run of sorted pairs with one first member.
 template <typename Pair, typename Visit>
-void ForEachRun(const std::vector<Pair> &sorted, Visit visit)
+void forEachRun(const std::vector<Pair> &sorted, Visit visit)
 {
     for (size_t run = 0; run < sorted.size();) {
         size_t end = run + 1;
@@ -89,14 +89,14 @@ void ForEachRun(const std::vector<Pair> &sorted, Visit visit)
 
 // Joins every candidate with the others that have the same key: sorted by the keys'
 // hashes, equal keys meet in short runs.
-void JoinEqual(const std::vector<Keys> &keys, QString Keys::*key, size_t Keys::*hash,
+void joinEqual(const std::vector<Keys> &keys, QString Keys::*key, size_t Keys::*hash,
                DisjointSets &sets)
 {
     std::vector<std::pair<size_t, int>> hashed(keys.size());
     for (int i = 0; i < int(keys.size()); ++i)
         hashed[size_t(i)] = {keys[size_t(i)].*hash, i};
     std::sort(hashed.begin(), hashed.end());
-    ForEachRun(hashed, [&](size_t run, size_t end) {
+    forEachRun(hashed, [&](size_t run, size_t end) {
         for (size_t a = run + 1; a < end; ++a)
             for (size_t b = run; b < a; ++b)
                 if (keys[size_t(hashed[a].second)].*key == keys[size_t(hashed[b].second)].*key) {
@@ -106,7 +106,7 @@ void JoinEqual(const std::vector<Keys> &keys, QString Keys::*key, size_t Keys::*
     });
 }
 
-bool AllEqual(const std::vector<Keys> &keys, const std::vector<int> &members, QString Keys::*key)
+bool allEqual(const std::vector<Keys> &keys, const std::vector<int> &members, QString Keys::*key)
 {
     return std::all_of(members.begin(), members.end(), [&](int i) {
         return keys[size_t(i)].*key == keys[size_t(members.front())].*key;
@@ -114,35 +114,35 @@ bool AllEqual(const std::vector<Keys> &keys, const std::vector<int> &members, QS
 }
 
 // Kept for good first, then one that works, then https, then the oldest, then the first.
-auto KeepRank(const DuplicateCandidate &c)
+auto keepRank(const DuplicateCandidate &c)
 {
-    const bool https = TrimBlanks(c.url).startsWith(u"https:", Qt::CaseInsensitive);
+    const bool https = trimBlanks(c.url).startsWith(u"https:", Qt::CaseInsensitive);
     return std::make_tuple(!c.kept, !c.works, !https, c.reference);
 }
 
-std::vector<DuplicateCandidate> Candidates(const TBookmarks &list)
+std::vector<DuplicateCandidate> candidates(const Bookmarks &list)
 {
     std::vector<DuplicateCandidate> candidates;
-    candidates.reserve(size_t(list.Count()));
-    for (int i = 0; i < list.Count(); ++i) {
-        const TBookmarkRec &rec = *list.Item(i);
-        candidates.push_back({rec.URL, rec.StoredURL, list.IsKept(i),
-                              rec.RefreshState >= 0 && rec.Refreshed > 0, rec.ReferenceTime});
+    candidates.reserve(size_t(list.count()));
+    for (int i = 0; i < list.count(); ++i) {
+        const BookmarkRec &rec = *list.item(i);
+        candidates.push_back({rec.url, rec.storedUrl, list.isKept(i),
+                              rec.refreshState >= 0 && rec.refreshed > 0, rec.referenceTime});
     }
     return candidates;
 }
 
-DuplicateGroup MakeGroup(const std::vector<DuplicateCandidate> &candidates,
+DuplicateGroup makeGroup(const std::vector<DuplicateCandidate> &candidates,
                          const std::vector<Keys> &keys, std::vector<int> members)
 {
     DuplicateGroup group;
-    group.tier = AllEqual(keys, members, &Keys::same)           ? DuplicateTier::Same
-                 : AllEqual(keys, members, &Keys::probablySame) ? DuplicateTier::ProbablySame
+    group.tier = allEqual(keys, members, &Keys::same)           ? DuplicateTier::Same
+                 : allEqual(keys, members, &Keys::probablySame) ? DuplicateTier::ProbablySame
                                                                 : DuplicateTier::SameTarget;
-    auto best = KeepRank(candidates[size_t(members.front())]);
+    auto best = keepRank(candidates[size_t(members.front())]);
     group.keep = members.front();
     for (const int i : members)
-        if (const auto rank = KeepRank(candidates[size_t(i)]); rank < best) {
+        if (const auto rank = keepRank(candidates[size_t(i)]); rank < best) {
             best = rank;
             group.keep = i;
         }
@@ -151,16 +151,16 @@ DuplicateGroup MakeGroup(const std::vector<DuplicateCandidate> &candidates,
 }
 } // namespace
 
-DuplicateFinder::DuplicateFinder(const TBookmarks &list) : DuplicateFinder(Candidates(list)) {}
+DuplicateFinder::DuplicateFinder(const Bookmarks &list) : DuplicateFinder(candidates(list)) {}
 
 DuplicateFinder::DuplicateFinder(const std::vector<DuplicateCandidate> &candidates)
     : m_groupOf(candidates.size(), -1)
 {
-    const std::vector<Keys> keys = AllKeys(candidates);
+    const std::vector<Keys> keys = allKeys(candidates);
     DisjointSets sets(candidates.size());
-    JoinEqual(keys, &Keys::same, &Keys::sameHash, sets);
-    JoinEqual(keys, &Keys::probablySame, &Keys::probablySameHash, sets);
-    JoinEqual(keys, &Keys::target, &Keys::targetHash, sets);
+    joinEqual(keys, &Keys::same, &Keys::sameHash, sets);
+    joinEqual(keys, &Keys::probablySame, &Keys::probablySameHash, sets);
+    joinEqual(keys, &Keys::target, &Keys::targetHash, sets);
     // Members meet in runs of one root. Bookmarks without an address are no copies.
     std::vector<std::pair<int, int>> byRoot;
     byRoot.reserve(candidates.size());
@@ -168,13 +168,13 @@ DuplicateFinder::DuplicateFinder(const std::vector<DuplicateCandidate> &candidat
         if (!keys[size_t(i)].same.isEmpty())
             byRoot.push_back({sets.find(i), i});
     std::sort(byRoot.begin(), byRoot.end());
-    ForEachRun(byRoot, [&](size_t run, size_t end) {
+    forEachRun(byRoot, [&](size_t run, size_t end) {
         if (end - run < 2)
             return;
         std::vector<int> members;
         for (size_t k = run; k < end; ++k)
             members.push_back(byRoot[k].second);
-        m_groups.push_back(MakeGroup(candidates, keys, std::move(members)));
+        m_groups.push_back(makeGroup(candidates, keys, std::move(members)));
     });
     std::sort(m_groups.begin(), m_groups.end(),
               [](const DuplicateGroup &a, const DuplicateGroup &b) {

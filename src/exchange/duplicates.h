@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-class TBookmarks;
+class Bookmarks;
 
 namespace exchange {
 // How sure it is that two bookmarks are one, surest first.
@@ -18,7 +18,7 @@ struct DuplicateCandidate
     QString storedUrl;  // where the last successful refresh ended; empty when none
     bool kept = false;  // kept for good
     bool works = false; // its last refresh succeeded
-    TDateTime reference = 0;
+    DateTime reference = 0;
 };
 
 struct DuplicateGroup
@@ -38,7 +38,7 @@ class DuplicateFinder final
 {
   public:
     explicit DuplicateFinder(const std::vector<DuplicateCandidate> &candidates);
-    explicit DuplicateFinder(const TBookmarks &list);
+    explicit DuplicateFinder(const Bookmarks &list);
 
     const std::vector<DuplicateGroup> &groups() const { return m_groups; }
     // The group of a bookmark; nullptr when it has no copy.

@@ -9,7 +9,7 @@
 
 namespace exchange {
 namespace {
-constexpr double UnixEpochDay = 25569.0; // 1 January 1970 as a date-time
+constexpr double unixEpochDay = 25569.0; // 1 January 1970 as a date-time
 
 struct ExportEntry
 {
@@ -22,56 +22,56 @@ struct ExportEntry
 
 // Date-times and file times are both kept without time-zone adjustment, so the day
 // count turns into seconds since 1970 as it is; whole seconds as the file times count them.
-qint64 UnixSeconds(TDateTime value)
+qint64 unixSeconds(DateTime value)
 {
-    return IsStoredDateTime(value) && value > UnixEpochDay
-               ? qint64(std::llround((value - UnixEpochDay) * 86400000.0) / 1000)
+    return isStoredDateTime(value) && value > unixEpochDay
+               ? qint64(std::llround((value - unixEpochDay) * 86400000.0) / 1000)
                : 0;
 }
 
-int CompareNames(const QString &a, const QString &b)
+int compareNames(const QString &a, const QString &b)
 {
     const int folded = a.compare(b, Qt::CaseInsensitive);
     return folded != 0 ? folded : a.compare(b);
 }
 
 // Folder by folder, a folder's bookmarks before its subfolders.
-bool ComesBefore(const ExportEntry &a, const ExportEntry &b)
+bool comesBefore(const ExportEntry &a, const ExportEntry &b)
 {
     const qsizetype common = qMin(a.folders.size(), b.folders.size());
     for (qsizetype i = 0; i < common; ++i)
-        if (const int order = CompareNames(a.folders[i], b.folders[i]); order != 0)
+        if (const int order = compareNames(a.folders[i], b.folders[i]); order != 0)
             return order < 0;
     if (a.folders.size() != b.folders.size())
         return a.folders.size() < b.folders.size();
-    return CompareNames(a.title, b.title) < 0;
+    return compareNames(a.title, b.title) < 0;
 }
 
-std::vector<ExportEntry> Entries(const TBookmarks &list)
+std::vector<ExportEntry> entries(const Bookmarks &list)
 {
     std::vector<ExportEntry> entries;
-    for (int i = 0; i < list.Count(); ++i) {
-        const TBookmarkRec &rec = *list.Item(i);
-        if (rec.URL.trimmed().isEmpty())
+    for (int i = 0; i < list.count(); ++i) {
+        const BookmarkRec &rec = *list.item(i);
+        if (rec.url.trimmed().isEmpty())
             continue;
-        const std::optional<platform::FileStamp> stamp = platform::stampOf(rec.FileName);
-        entries.push_back({list.FolderName(i).split(u'/', Qt::SkipEmptyParts), list.DisplayName(i),
-                           rec.URL, UnixSeconds(rec.ReferenceTime),
+        const std::optional<platform::FileStamp> stamp = platform::stampOf(rec.fileName);
+        entries.push_back({list.folderName(i).split(u'/', Qt::SkipEmptyParts), list.displayName(i),
+                           rec.url, unixSeconds(rec.referenceTime),
                            stamp ? stamp->modification.seconds : 0});
     }
-    std::sort(entries.begin(), entries.end(), ComesBefore);
+    std::sort(entries.begin(), entries.end(), comesBefore);
     return entries;
 }
 
 // In HREF only what would end the value or the tag is encoded.
-QString HrefText(QString url)
+QString hrefText(QString url)
 {
     return url.replace(u'"', QStringLiteral("%22"))
         .replace(u'<', QStringLiteral("%3C"))
         .replace(u'>', QStringLiteral("%3E"));
 }
 
-QString DateAttributes(qint64 added, qint64 modified)
+QString dateAttributes(qint64 added, qint64 modified)
 {
     QString text;
     if (added > 0)
@@ -82,7 +82,7 @@ QString DateAttributes(qint64 added, qint64 modified)
 }
 } // namespace
 
-QByteArray exportCollection(const TBookmarks &list)
+QByteArray exportCollection(const Bookmarks &list)
 {
     QString out =
         QStringLiteral("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
@@ -94,7 +94,7 @@ QByteArray exportCollection(const TBookmarks &list)
         open.removeLast();
         out += indent() + QStringLiteral("</DL><p>\n");
     };
-    for (const ExportEntry &entry : Entries(list)) {
+    for (const ExportEntry &entry : entries(list)) {
         qsizetype common = 0;
         while (common < open.size() && common < entry.folders.size() &&
                open[common] == entry.folders[common])
@@ -107,8 +107,8 @@ QByteArray exportCollection(const TBookmarks &list)
                    QStringLiteral("</H3>\n") + indent() + QStringLiteral("<DL><p>\n");
             open << name;
         }
-        out += indent() + QStringLiteral("<DT><A HREF=\"") + HrefText(entry.url) + u'"' +
-               DateAttributes(entry.added, entry.modified) + u'>' + escapeHtml(entry.title) +
+        out += indent() + QStringLiteral("<DT><A HREF=\"") + hrefText(entry.url) + u'"' +
+               dateAttributes(entry.added, entry.modified) + u'>' + escapeHtml(entry.title) +
                QStringLiteral("</A>\n");
     }
     while (!open.isEmpty())

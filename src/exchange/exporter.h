@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-class TBookmarks;
+class Bookmarks;
 
 namespace exchange {
 // The collection as a bookmark HTML file that browsers import: one H3 heading and DL list
@@ -10,5 +10,5 @@ namespace exchange {
 // name), the reference date as ADD_DATE and the file's modification time as
 // LAST_MODIFIED. Folders and bookmarks come sorted by name, each folder's bookmarks
 // before its subfolders; files without an address are left out.
-QByteArray exportCollection(const TBookmarks &list);
+QByteArray exportCollection(const Bookmarks &list);
 } // namespace exchange

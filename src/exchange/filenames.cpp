@@ -4,14 +4,14 @@
 
 namespace exchange {
 namespace {
-bool IsForbidden(char16_t c)
+bool isForbidden(char16_t c)
 {
     return c < 0x20 || c == 0x7F || QStringView(u"/\\:*?\"<>|").contains(QChar(c));
 }
 
-bool IsDeviceName(QStringView name)
+bool isDeviceName(QStringView name)
 {
-    static const QStringList Devices = {
+    static const QStringList devices = {
         QStringLiteral("CON"),  QStringLiteral("PRN"),  QStringLiteral("AUX"),
         QStringLiteral("NUL"),  QStringLiteral("COM1"), QStringLiteral("COM2"),
         QStringLiteral("COM3"), QStringLiteral("COM4"), QStringLiteral("COM5"),
@@ -21,10 +21,10 @@ bool IsDeviceName(QStringView name)
         QStringLiteral("LPT6"), QStringLiteral("LPT7"), QStringLiteral("LPT8"),
         QStringLiteral("LPT9")};
     const qsizetype dot = name.indexOf(u'.');
-    return Devices.contains(dot < 0 ? name : name.first(dot), Qt::CaseInsensitive);
+    return devices.contains(dot < 0 ? name : name.first(dot), Qt::CaseInsensitive);
 }
 
-void ChopTrailing(QString &name)
+void chopTrailing(QString &name)
 {
     while (!name.isEmpty() && (name.back() == u'.' || name.back() == u' '))
         name.chop(1);
@@ -32,7 +32,7 @@ void ChopTrailing(QString &name)
 
 // The longest start of name that takes at most bytes bytes of UTF-8, ending on a whole
 // character.
-QString CutToBytes(QString name, qsizetype bytes)
+QString cutToBytes(QString name, qsizetype bytes)
 {
     qsizetype used = 0;
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -42,7 +42,7 @@ QString CutToBytes(QString name, qsizetype bytes)
         const qsizetype size = pair ? 4 : c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
         if (used + size > bytes) {
             name.truncate(i);
-            ChopTrailing(name);
+            chopTrailing(name);
             return name;
         }
         used += size;
@@ -51,7 +51,7 @@ QString CutToBytes(QString name, qsizetype bytes)
     return name;
 }
 
-QString HostOf(QStringView url)
+QString hostOf(QStringView url)
 {
     const qsizetype start = url.indexOf(u"//");
     if (start < 0)
@@ -66,11 +66,11 @@ QString HostOf(QStringView url)
     return host.toString();
 }
 
-QString Numbered(QString base, int number, QStringView extension)
+QString numbered(QString base, int number, QStringView extension)
 {
     const QString suffix = number > 1 ? QStringLiteral(" (%1)").arg(number) : QString();
-    const qsizetype room = MaxNameBytes - suffix.toUtf8().size() - extension.toUtf8().size();
-    return CutToBytes(std::move(base), room) + suffix + extension.toString();
+    const qsizetype room = maxNameBytes - suffix.toUtf8().size() - extension.toUtf8().size();
+    return cutToBytes(std::move(base), room) + suffix + extension.toString();
 }
 } // namespace
 
@@ -78,13 +78,13 @@ QString portableName(QStringView text)
 {
     QString name(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i)
-        name[i] = IsForbidden(text[i].unicode()) ? QChar(u'_') : text[i];
+        name[i] = isForbidden(text[i].unicode()) ? QChar(u'_') : text[i];
     name = name.simplified();
-    ChopTrailing(name);
+    chopTrailing(name);
     // A leading dot would hide the bookmark in file managers.
     while (name.startsWith(u'.') || name.startsWith(u' '))
         name.remove(0, 1);
-    if (IsDeviceName(name))
+    if (isDeviceName(name))
         name.prepend(u'_');
     return name;
 }
@@ -93,10 +93,10 @@ QString bookmarkFileName(QStringView title, QStringView url, int number)
 {
     QString base = portableName(title);
     if (base.isEmpty())
-        base = portableName(HostOf(url));
+        base = portableName(hostOf(url));
     if (base.isEmpty())
         base = QStringLiteral("Bookmark");
-    return Numbered(std::move(base), number, u".url");
+    return numbered(std::move(base), number, u".url");
 }
 
 QString folderFileName(QStringView title, int number)
@@ -104,6 +104,6 @@ QString folderFileName(QStringView title, int number)
     QString base = portableName(title);
     if (base.isEmpty())
         base = QStringLiteral("Untitled folder");
-    return Numbered(std::move(base), number, u"");
+    return numbered(std::move(base), number, u"");
 }
 } // namespace exchange

@@ -4,7 +4,7 @@
 #include <QStringView>
 
 namespace exchange {
-inline constexpr qsizetype MaxNameBytes = 255;
+inline constexpr qsizetype maxNameBytes = 255;
 
 // A name every common file system takes: "/ \ : * ? " < > |" and controls replaced by
 // "_", blanks made single, no dots or blanks at either end (a leading dot would hide it),

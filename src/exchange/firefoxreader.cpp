@@ -17,7 +17,7 @@ struct Root
     const char *guid;
     const char *name;
 };
-constexpr std::array<Root, 4> Roots = {{{"menu________", "Bookmarks Menu"},
+constexpr std::array<Root, 4> roots = {{{"menu________", "Bookmarks Menu"},
                                         {"toolbar_____", "Bookmarks Toolbar"},
                                         {"unfiled_____", "Other Bookmarks"},
                                         {"mobile______", "Mobile Bookmarks"}}};
@@ -51,13 +51,13 @@ struct StatementCloser
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 
-QString ColumnText(sqlite3_stmt *statement, int column)
+QString columnText(sqlite3_stmt *statement, int column)
 {
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
 }
 
-Database Open(const QByteArray &uri, int flags)
+Database open(const QByteArray &uri, int flags)
 {
     sqlite3 *db = nullptr;
     const int status = sqlite3_open_v2(uri.constData(), &db, flags | SQLITE_OPEN_URI, nullptr);
@@ -69,22 +69,22 @@ Database Open(const QByteArray &uri, int flags)
 }
 
 // Every bookmark row with its address, or nullopt when the database cannot be read.
-std::optional<Places> ReadPlaces(sqlite3 *db)
+std::optional<Places> readPlaces(sqlite3 *db)
 {
-    static const char Query[] =
+    static const char query[] =
         "SELECT b.id, b.type, b.parent, b.title, b.dateAdded, p.url, b.guid "
         "FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk "
         "ORDER BY b.parent, b.position, b.id";
     sqlite3_stmt *raw = nullptr;
-    if (sqlite3_prepare_v2(db, Query, -1, &raw, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, query, -1, &raw, nullptr) != SQLITE_OK)
         return std::nullopt;
     const Statement statement(raw);
     Places places;
     int status = SQLITE_ROW;
     while ((status = sqlite3_step(raw)) == SQLITE_ROW) {
-        Item item{sqlite3_column_int64(raw, 0), sqlite3_column_int(raw, 1), ColumnText(raw, 3),
-                  ColumnText(raw, 5), sqlite3_column_int64(raw, 4)};
-        const QByteArray guid = ColumnText(raw, 6).toLatin1();
+        Item item{sqlite3_column_int64(raw, 0), sqlite3_column_int(raw, 1), columnText(raw, 3),
+                  columnText(raw, 5), sqlite3_column_int64(raw, 4)};
+        const QByteArray guid = columnText(raw, 6).toLatin1();
         places.roots.insert(guid, item.id);
         places.children[sqlite3_column_int64(raw, 2)].push_back(std::move(item));
     }
@@ -95,7 +95,7 @@ std::optional<Places> ReadPlaces(sqlite3 *db)
 
 // Walks the four roots depth first with a stack of its own; a folder met twice (a damaged
 // database whose parents form a loop) is entered once.
-BookmarkTree BuildTree(const Places &places)
+BookmarkTree buildTree(const Places &places)
 {
     struct Pending
     {
@@ -104,7 +104,7 @@ BookmarkTree BuildTree(const Places &places)
     };
     BookmarkTree tree;
     std::vector<Pending> stack;
-    for (const Root &root : Roots)
+    for (const Root &root : roots)
         if (const auto id = places.roots.constFind(root.guid); id != places.roots.cend())
             stack.push_back({*id, tree.addFolder(0, QString::fromLatin1(root.name))});
     std::reverse(stack.begin(), stack.end());
@@ -131,12 +131,12 @@ BookmarkTree BuildTree(const Places &places)
 
 // The database's address for SQLite, made of the path's bytes: a name that is not UTF-8
 // is found as well.
-QByteArray DatabaseUri(const QString &path)
+QByteArray databaseUri(const QString &path)
 {
     return "file:" + platform::encodeFileName(platform::absolutePath(path)).toPercentEncoding("/");
 }
 
-std::optional<Places> ReadCopy(const QString &placesPath)
+std::optional<Places> readCopy(const QString &placesPath)
 {
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("places.sqlite"));
@@ -145,14 +145,14 @@ std::optional<Places> ReadCopy(const QString &placesPath)
     const QString wal = placesPath + QStringLiteral("-wal");
     if (platform::stampOf(wal) && !platform::copyFile(wal, copy + QStringLiteral("-wal")))
         return std::nullopt;
-    const Database db = Open(DatabaseUri(copy), SQLITE_OPEN_READWRITE);
-    return db ? ReadPlaces(db.get()) : std::nullopt;
+    const Database db = open(databaseUri(copy), SQLITE_OPEN_READWRITE);
+    return db ? readPlaces(db.get()) : std::nullopt;
 }
 
-std::optional<Places> ReadImmutable(const QString &placesPath)
+std::optional<Places> readImmutable(const QString &placesPath)
 {
-    const Database db = Open(DatabaseUri(placesPath) + "?immutable=1", SQLITE_OPEN_READONLY);
-    return db ? ReadPlaces(db.get()) : std::nullopt;
+    const Database db = open(databaseUri(placesPath) + "?immutable=1", SQLITE_OPEN_READONLY);
+    return db ? readPlaces(db.get()) : std::nullopt;
 }
 } // namespace
 
@@ -161,14 +161,14 @@ SourceRead readFirefoxPlaces(const QString &placesPath)
     const std::optional<platform::FileStamp> stamp = platform::stampOf(placesPath);
     if (!stamp || !stamp->regular)
         return {{}, QStringLiteral("no bookmark database at %1").arg(placesPath)};
-    std::optional<Places> places = ReadCopy(placesPath);
+    std::optional<Places> places = readCopy(placesPath);
     if (!places)
-        places = ReadImmutable(placesPath);
+        places = readImmutable(placesPath);
     if (!places)
         return {{}, QStringLiteral("cannot read the bookmark database %1").arg(placesPath)};
-    if (std::none_of(Roots.begin(), Roots.end(),
+    if (std::none_of(roots.begin(), roots.end(),
                      [&](const Root &root) { return places->roots.contains(root.guid); }))
         return {{}, QStringLiteral("%1 holds no bookmark folders").arg(placesPath)};
-    return {BuildTree(*places), {}};
+    return {buildTree(*places), {}};
 }
 } // namespace exchange

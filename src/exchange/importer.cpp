@@ -11,21 +11,21 @@
 
 namespace exchange {
 namespace {
-constexpr qint64 Year1990 = 631152000;
+constexpr qint64 year1990 = 631152000;
 
-QSet<QString> CollectionKeys(const QString &favorites)
+QSet<QString> collectionKeys(const QString &favorites)
 {
     QSet<QString> keys;
     if (!platform::isFolder(favorites))
         return keys;
-    const TBookmarks collection(favorites);
-    for (int i = 0; i < collection.Count(); ++i)
-        keys.insert(sameKey(collection.Item(i)->URL));
+    const Bookmarks collection(favorites);
+    for (int i = 0; i < collection.count(); ++i)
+        keys.insert(sameKey(collection.item(i)->url));
     return keys;
 }
 
 // Why a bookmark is not imported at all; empty when it is.
-QString SkipReason(const QString &url)
+QString skipReason(const QString &url)
 {
     if (url.trimmed().isEmpty())
         return QStringLiteral("no address");
@@ -67,7 +67,7 @@ class Written final
     QSet<QString> m_inSeveralFolders;
 };
 
-QString DefaultDestination(const ImportOptions &options, bool collectionEmpty)
+QString defaultDestination(const ImportOptions &options, bool collectionEmpty)
 {
     if (collectionEmpty)
         return {};
@@ -85,7 +85,7 @@ std::optional<int64_t> addDateSeconds(qint64 raw, qint64 nowSeconds)
         seconds = raw / 1'000'000;
     else if (raw >= 100'000'000'000LL)
         seconds = raw / 1000;
-    if (seconds < Year1990 || seconds > nowSeconds)
+    if (seconds < year1990 || seconds > nowSeconds)
         return std::nullopt;
     return seconds;
 }
@@ -94,16 +94,16 @@ ImportReport importTree(const BookmarkTree &tree, const ImportOptions &options)
 {
     // Only what lay in the collection before counts as present: the source's own copies in
     // other folders are written too.
-    const QSet<QString> present = CollectionKeys(options.favorites);
+    const QSet<QString> present = collectionKeys(options.favorites);
     ImportReport report;
     report.destination =
-        options.into.isEmpty() ? DefaultDestination(options, present.isEmpty()) : options.into;
+        options.into.isEmpty() ? defaultDestination(options, present.isEmpty()) : options.into;
     const QString root = QDir::cleanPath(options.favorites + u'/' + report.destination);
     ShortcutWriter writer(root, tree, options.dryRun, *options.ops);
     Written written;
     const qint64 now = options.now.toSecsSinceEpoch();
     for (const SourceBookmark &bookmark : tree.bookmarks) {
-        if (const QString reason = SkipReason(bookmark.url); !reason.isEmpty()) {
+        if (const QString reason = skipReason(bookmark.url); !reason.isEmpty()) {
             ++report.skipped[reason];
             continue;
         }

@@ -8,8 +8,8 @@
 
 namespace exchange {
 namespace {
-constexpr int64_t MaxFileSize = int64_t(1) << 30;
-constexpr qsizetype MaxCaption = 1 << 16; // far more than any name can keep
+constexpr int64_t maxFileSize = int64_t(1) << 30;
+constexpr qsizetype maxCaption = 1 << 16; // far more than any name can keep
 
 using Token = html::Tokenizer::Token;
 
@@ -36,7 +36,7 @@ QString readAddress(QStringView value)
 {
     QString address;
     address.reserve(value.size());
-    for (const QChar c : TrimBlanks(value)) {
+    for (const QChar c : trimBlanks(value)) {
         const char16_t u = c.unicode();
         if (u == u'\t' || u == u'\n' || u == u'\r')
             continue;
@@ -60,7 +60,7 @@ class HtmlBookmarkReader final
     SourceRead read()
     {
         for (Token t = m_tokens.next(); t != Token::End; t = m_tokens.next()) {
-            if (t == Token::Text && m_collecting && m_caption.size() < MaxCaption)
+            if (t == Token::Text && m_collecting && m_caption.size() < maxCaption)
                 m_caption.append(m_tokens.text());
             else if (t == Token::StartTag)
                 startTag();
@@ -167,7 +167,7 @@ SourceRead readBookmarkHtml(QByteArray bytes)
 
 SourceRead readBookmarkFile(const QString &path)
 {
-    const std::optional<platform::SmallFile> file = platform::readSmallFile(path, MaxFileSize);
+    const std::optional<platform::SmallFile> file = platform::readSmallFile(path, maxFileSize);
     if (!file || !file->content)
         return {{}, QStringLiteral("cannot read %1 as a file").arg(path)};
     SourceRead result = readBookmarkHtml(*file->content);

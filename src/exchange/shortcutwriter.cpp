@@ -10,8 +10,8 @@
 namespace exchange {
 namespace {
 // Room for a path below a folder: the system's limit less a file name of full length.
-constexpr qsizetype MaxFolderPathBytes = 4095 - 1 - MaxNameBytes;
-constexpr int MaxNumber = 100000;
+constexpr qsizetype maxFolderPathBytes = 4095 - 1 - maxNameBytes;
+constexpr int maxNumber = 100000;
 } // namespace
 
 QByteArray shortcutContent(const QString &asciiUrl)
@@ -63,10 +63,10 @@ ShortcutWriter::Names &ShortcutWriter::namesIn(const QString &folder)
 std::optional<QString> ShortcutWriter::childFolder(const QString &parent, const QString &title)
 {
     Names &names = namesIn(parent);
-    for (int number = 1; number < MaxNumber; ++number) {
+    for (int number = 1; number < maxNumber; ++number) {
         const QString name = folderFileName(title, number);
         const QString path = parent + u'/' + name;
-        if (platform::encodeFileName(path).size() > MaxFolderPathBytes) {
+        if (platform::encodeFileName(path).size() > maxFolderPathBytes) {
             ++m_foldersTooDeep;
             return parent;
         }
@@ -105,7 +105,7 @@ bool ShortcutWriter::write(const QString &folder, const QString &title, const QS
 {
     Names &names = namesIn(folder);
     const QByteArray content = shortcutContent(asciiAddress(url));
-    for (int number = 1; number < MaxNumber; ++number) {
+    for (int number = 1; number < maxNumber; ++number) {
         const QString name = bookmarkFileName(title, url, number);
         if (names.contains(nameKey(name)))
             continue;

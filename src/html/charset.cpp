@@ -11,18 +11,18 @@
 namespace html {
 namespace {
 // Windows-1252 code points for the bytes 0x80..0x9F.
-constexpr std::array<char16_t, 32> Cp1252High = {
+constexpr std::array<char16_t, 32> cp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // The labels browsers read as one of the two character sets handled here without Qt.
-constexpr std::string_view Utf8Labels[] = {
+constexpr std::string_view utf8Labels[] = {
     "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "utf-8", "utf8", "x-unicode20utf8",
     // A document that the tokenizer could read is no UTF-16; browsers take UTF-8 then.
     "csunicode", "iso-10646-ucs-2", "ucs-2", "unicode", "unicodefeff", "unicodefffe", "utf-16",
     "utf-16be", "utf-16le"};
-constexpr std::string_view Windows1252Labels[] = {"ansi_x3.4-1968",
+constexpr std::string_view windows1252Labels[] = {"ansi_x3.4-1968",
                                                   "ascii",
                                                   "cp1252",
                                                   "cp819",
@@ -91,7 +91,7 @@ QByteArrayView charsetParameter(QByteArrayView text)
 
 char16_t windows1252(uchar byte)
 {
-    return (byte >= 0x80 && byte < 0xA0) ? Cp1252High[byte - 0x80] : char16_t(byte);
+    return (byte >= 0x80 && byte < 0xA0) ? cp1252High[byte - 0x80] : char16_t(byte);
 }
 
 QString fromWindows1252(QByteArrayView bytes)
@@ -113,10 +113,10 @@ std::optional<QByteArray> toWindows1252(QStringView text)
             out.append(char(u));
             continue;
         }
-        const auto *hit = std::find(Cp1252High.begin(), Cp1252High.end(), u);
-        if (hit == Cp1252High.end())
+        const auto *hit = std::find(cp1252High.begin(), cp1252High.end(), u);
+        if (hit == cp1252High.end())
             return std::nullopt;
-        out.append(char(0x80 + (hit - Cp1252High.begin())));
+        out.append(char(0x80 + (hit - cp1252High.begin())));
     }
     return out;
 }
@@ -146,8 +146,8 @@ bool isStrictUtf8(QByteArrayView bytes)
                 return false;
             code = (code << 6) | (p[i] & 0x3F);
         }
-        static constexpr char32_t Least[] = {0, 0x80, 0x800, 0x10000};
-        if (code < Least[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        static constexpr char32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (code < least[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             return false;
         p += more + 1;
     }
@@ -169,9 +169,9 @@ std::optional<TextDecoder> TextDecoder::forLabel(QByteArrayView label)
     const QByteArray name = trimmed(label).toByteArray().toLower();
     if (name.isEmpty())
         return std::nullopt;
-    if (contains(Utf8Labels, name))
+    if (contains(utf8Labels, name))
         return TextDecoder(Kind::Utf8);
-    if (contains(Windows1252Labels, name))
+    if (contains(windows1252Labels, name))
         return TextDecoder(Kind::Windows1252);
     QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
     if (!decoder.isValid())

@@ -55,13 +55,13 @@ int letterIndex(char16_t c)
     return c >= u'a' && c <= u'z' ? c - u'a' + 26 : -1;
 }
 
-constexpr int Pairs = 52 * 52;
+constexpr int pairs = 52 * 52;
 
 // The keys of the table's names, and where the names of each pair of first letters begin.
 struct EntityIndex
 {
-    std::array<quint64, EntityCount> keys;
-    std::array<quint16, Pairs + 1> pairStarts;
+    std::array<quint64, entityCount> keys;
+    std::array<quint16, pairs + 1> pairStarts;
 };
 
 const EntityIndex &entityIndex()
@@ -69,16 +69,16 @@ const EntityIndex &entityIndex()
     static const EntityIndex index = [] {
         EntityIndex made{};
         size_t next = 0;
-        for (int pair = 0; pair <= Pairs; ++pair) {
-            for (; next < EntityCount; ++next) {
-                const char *name = Entities[next].name;
+        for (int pair = 0; pair <= pairs; ++pair) {
+            for (; next < entityCount; ++next) {
+                const char *name = entities[next].name;
                 if (letterIndex(uchar(name[0])) * 52 + letterIndex(uchar(name[1])) >= pair)
                     break;
             }
             made.pairStarts[size_t(pair)] = quint16(next);
         }
-        for (size_t i = 0; i < EntityCount; ++i)
-            made.keys[i] = prefixKey(Entities[i].name, qsizetype(std::strlen(Entities[i].name)));
+        for (size_t i = 0; i < entityCount; ++i)
+            made.keys[i] = prefixKey(entities[i].name, qsizetype(std::strlen(entities[i].name)));
         return made;
     }();
     return index;
@@ -95,7 +95,7 @@ const Entity *findEntity(QStringView name)
     const quint64 key = prefixKey(name.utf16(), name.size());
     for (const auto *it = std::lower_bound(keys + index.pairStarts[size_t(pair)], end, key);
          it != end && *it == key; ++it) {
-        const Entity &entity = Entities[it - keys];
+        const Entity &entity = entities[it - keys];
         if (compareName(entity.name, name) == 0)
             return &entity;
     }
@@ -104,9 +104,9 @@ const Entity *findEntity(QStringView name)
 
 bool isLegacy(QStringView name)
 {
-    const auto *end = LegacyNames + LegacyCount;
+    const auto *end = legacyNames + legacyCount;
     const auto *hit = std::lower_bound(
-        LegacyNames, end, name, [](const char *l, QStringView n) { return compareName(l, n) < 0; });
+        legacyNames, end, name, [](const char *l, QStringView n) { return compareName(l, n) < 0; });
     return hit != end && compareName(*hit, name) == 0;
 }
 
@@ -172,7 +172,7 @@ qsizetype decodeNumeric(QStringView text, Output &out)
 qsizetype decodeNamed(QStringView text, ReferenceContext context, Output &out)
 {
     qsizetype end = 1;
-    while (end < text.size() && end <= qsizetype(LongestEntityName) && isAlnum(text[end].unicode()))
+    while (end < text.size() && end <= qsizetype(longestEntityName) && isAlnum(text[end].unicode()))
         ++end;
     const QStringView run = text.sliced(1, end - 1);
     if (run.isEmpty())
@@ -185,7 +185,7 @@ qsizetype decodeNamed(QStringView text, ReferenceContext context, Output &out)
             return end + 1;
         }
     }
-    for (qsizetype length = std::min(run.size(), qsizetype(LongestLegacyName)); length > 1;
+    for (qsizetype length = std::min(run.size(), qsizetype(longestLegacyName)); length > 1;
          --length) {
         const QStringView name = run.first(length);
         if (!isLegacy(name))

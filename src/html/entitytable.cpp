@@ -4,7 +4,7 @@
 
 namespace html {
 // clang-format off
-const Entity Entities[EntityCount] = {
+const Entity entities[entityCount] = {
     {"AElig", 0xC6}, {"AMP", 0x26}, {"Aacute", 0xC1}, {"Abreve", 0x102}, {"Acirc", 0xC2},
     {"Acy", 0x410}, {"Afr", 0x1D504}, {"Agrave", 0xC0}, {"Alpha", 0x391}, {"Amacr", 0x100},
     {"And", 0x2A53}, {"Aogon", 0x104}, {"Aopf", 0x1D538}, {"ApplyFunction", 0x2061},
@@ -520,7 +520,7 @@ const Entity Entities[EntityCount] = {
     {"zscr", 0x1D4CF}, {"zwj", 0x200D}, {"zwnj", 0x200C},
 };
 
-const char *const LegacyNames[LegacyCount] = {
+const char *const legacyNames[legacyCount] = {
     "AElig", "AMP", "Aacute", "Acirc", "Agrave", "Aring", "Atilde", "Auml", "COPY", "Ccedil",
     "ETH", "Eacute", "Ecirc", "Egrave", "Euml", "GT", "Iacute", "Icirc", "Igrave", "Iuml", "LT",
     "Ntilde", "Oacute", "Ocirc", "Ograve", "Oslash", "Otilde", "Ouml", "QUOT", "REG", "THORN",
@@ -535,7 +535,7 @@ const char *const LegacyNames[LegacyCount] = {
 };
 // clang-format on
 
-static_assert(EntityCount == 2125 && LegacyCount == 106);
-static_assert(LongestEntityName == 31);
-static_assert(LongestLegacyName == 6);
+static_assert(entityCount == 2125 && legacyCount == 106);
+static_assert(longestEntityName == 31);
+static_assert(longestLegacyName == 6);
 } // namespace html

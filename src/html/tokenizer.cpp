@@ -3,7 +3,7 @@
 namespace html {
 namespace {
 // The elements whose content a browser reads as text up to their end tag.
-constexpr std::array<QByteArrayView, 9> RawTextNames = {
+constexpr std::array<QByteArrayView, 9> rawTextNames = {
     "script", "style", "title", "textarea", "xmp", "iframe", "noembed", "noframes", "noscript"};
 
 // What a byte is to the tokenizer.
@@ -15,7 +15,7 @@ enum ByteClass : quint8 {
     Letter = 16,
 };
 
-constexpr std::array<quint8, 256> ByteClasses = [] {
+constexpr std::array<quint8, 256> byteClasses = [] {
     std::array<quint8, 256> classes{};
     for (const char c : {' ', '\t', '\n', '\r', '\f'})
         classes[uchar(c)] = Space | EndsTagName | EndsAttributeName | EndsBareValue;
@@ -30,7 +30,7 @@ constexpr std::array<quint8, 256> ByteClasses = [] {
 
 bool is(char c, ByteClass byteClass)
 {
-    return ByteClasses[uchar(c)] & byteClass;
+    return byteClasses[uchar(c)] & byteClass;
 }
 
 char lower(char c)
@@ -42,10 +42,10 @@ char lower(char c)
 Tokenizer::Token Tokenizer::next()
 {
     m_attributes.clear();
-    if (m_rawTextEnd != NoLimit) {
+    if (m_rawTextEnd != noLimit) {
         m_text = m_bytes.sliced(m_pos, m_rawTextEnd - m_pos);
         m_pos = m_rawTextEnd;
-        m_rawTextEnd = NoLimit;
+        m_rawTextEnd = noLimit;
         if (!m_text.isEmpty())
             return Token::RawText;
     }
@@ -183,7 +183,7 @@ bool Tokenizer::readAttribute(qsizetype &pos)
             value = m_bytes.sliced(from, pos - from);
         }
     }
-    if (m_attributes.size() < MaxAttributes)
+    if (m_attributes.size() < maxAttributes)
         m_attributes.push_back({name, value});
     return true;
 }
@@ -197,13 +197,13 @@ bool Tokenizer::readQuotedValue(qsizetype &pos, QByteArrayView &value)
     const qsizetype size = m_bytes.size();
     const char quote = m_bytes[pos];
     const qsizetype start = pos + 1;
-    qsizetype lineBreak = NoLimit;
+    qsizetype lineBreak = noLimit;
     qsizetype badEnd = size;
     for (qsizetype i = start; i < size; ++i) {
         const char c = m_bytes[i];
         if (c == quote) {
             const qsizetype after = i + 1;
-            if (lineBreak == NoLimit || after == size || is(m_bytes[after], Space) ||
+            if (lineBreak == noLimit || after == size || is(m_bytes[after], Space) ||
                 m_bytes[after] == '/' || m_bytes[after] == '>') {
                 value = m_bytes.sliced(start, i - start);
                 pos = after;
@@ -212,11 +212,11 @@ bool Tokenizer::readQuotedValue(qsizetype &pos, QByteArrayView &value)
             badEnd = after;
             break;
         }
-        if ((c == '\n' || c == '\r') && lineBreak == NoLimit && i >= m_keepQuotesBefore &&
+        if ((c == '\n' || c == '\r') && lineBreak == noLimit && i >= m_keepQuotesBefore &&
             lineStartsTag(i + 1))
             lineBreak = i;
     }
-    if (lineBreak == NoLimit)
+    if (lineBreak == noLimit)
         return false;
     m_keepQuotesBefore = badEnd;
     value = m_bytes.sliced(start, lineBreak - start);
@@ -239,7 +239,7 @@ bool Tokenizer::lineStartsTag(qsizetype from) const
 void Tokenizer::skipComment()
 {
     const qsizetype from = m_pos + 4;
-    if (m_noCommentEndFrom == NoLimit || from < m_noCommentEndFrom) {
+    if (m_noCommentEndFrom == noLimit || from < m_noCommentEndFrom) {
         for (qsizetype i = m_bytes.indexOf('>', from); i >= 0; i = m_bytes.indexOf('>', i + 1)) {
             const bool dashes = m_bytes[i - 1] == '-' && m_bytes[i - 2] == '-';
             const bool bang = i - 3 >= from && m_bytes.sliced(i - 3, 3) == "--!";
@@ -266,13 +266,13 @@ void Tokenizer::findRawTextEnd()
     if (m_text.size() < 3 || m_text.size() > 8)
         return; // no such name is that short or that long
     size_t which = 0;
-    while (which < RawTextNames.size() && !nameIs(RawTextNames[which]))
+    while (which < rawTextNames.size() && !nameIs(rawTextNames[which]))
         ++which;
-    if (which == RawTextNames.size())
+    if (which == rawTextNames.size())
         return;
-    if (m_noEndTagFrom[which] != NoLimit && m_pos >= m_noEndTagFrom[which])
+    if (m_noEndTagFrom[which] != noLimit && m_pos >= m_noEndTagFrom[which])
         return;
-    const QByteArrayView name = RawTextNames[which];
+    const QByteArrayView name = rawTextNames[which];
     const qsizetype size = m_bytes.size();
     for (qsizetype i = m_bytes.indexOf("</", m_pos); i >= 0; i = m_bytes.indexOf("</", i + 2)) {
         const qsizetype after = i + 2 + name.size();

@@ -29,7 +29,7 @@ class Tokenizer final
         QByteArrayView value; // empty when none was given
     };
 
-    explicit Tokenizer(QByteArrayView bytes) : m_bytes(bytes) { m_noEndTagFrom.fill(NoLimit); }
+    explicit Tokenizer(QByteArrayView bytes) : m_bytes(bytes) { m_noEndTagFrom.fill(noLimit); }
 
     Token next();
     // The content of a Text or RawText token; the name of a tag.
@@ -45,9 +45,9 @@ class Tokenizer final
     const std::vector<Attribute> &attributes() const { return m_attributes; }
 
   private:
-    static constexpr size_t MaxAttributes = 256;
-    static constexpr qsizetype NoLimit = -1;
-    static constexpr size_t RawTextElements = 9;
+    static constexpr size_t maxAttributes = 256;
+    static constexpr qsizetype noLimit = -1;
+    static constexpr size_t rawTextElements = 9;
 
     static bool sameName(QByteArrayView a, QByteArrayView b); // ASCII case aside
     bool startsMarkup(qsizetype at) const;
@@ -64,11 +64,11 @@ class Tokenizer final
     qsizetype m_pos = 0;
     QByteArrayView m_text;
     std::vector<Attribute> m_attributes;
-    qsizetype m_rawTextEnd = NoLimit; // the content of a raw-text element comes next
+    qsizetype m_rawTextEnd = noLimit; // the content of a raw-text element comes next
     // Once a search for an end failed from a point, it fails from every later point too:
     // remembering that keeps hostile pages linear.
-    std::array<qsizetype, RawTextElements> m_noEndTagFrom;
-    qsizetype m_noCommentEndFrom = NoLimit;
+    std::array<qsizetype, rawTextElements> m_noEndTagFrom;
+    qsizetype m_noCommentEndFrom = noLimit;
     qsizetype m_keepQuotesBefore = 0; // a value cut at its line break is not cut twice
 };
 } // namespace html

@@ -4,31 +4,31 @@
 #include <QtGlobal>
 #include <optional>
 
-enum TConfirmKind { Information = 0, Confirmation = 1 };
+enum ConfirmKind { Information = 0, Confirmation = 1 };
 
-enum TConfirmOption : quint8 {
+enum ConfirmOption : quint8 {
     YesNo = 1,            // Yes/No instead of OK/Cancel
     CheckedByDefault = 2, // "Do not show this message again" starts ticked
     StoreOnNo = 4,        // the tick is kept after a negative answer too
     SkippedMeansNo = 8,   // a suppressed message answers false
     NoCancel = 16,        // a note that asks nothing: the OK button alone
 };
-using TConfirmOptions = quint8;
+using ConfirmOptions = quint8;
 
 // The one way the program asks the user something or tells them something. The dialog
 // implements it; tests hand in their own answers.
-class TConfirmer
+class Confirmer
 {
   public:
-    virtual ~TConfirmer() = default;
-    virtual bool ShowConfirm(int kind, const QString &text, const QString &messageKey,
-                             quint16 imageIndex, TConfirmOptions options) = 0;
+    virtual ~Confirmer() = default;
+    virtual bool showConfirm(int kind, const QString &text, const QString &messageKey,
+                             quint16 imageIndex, ConfirmOptions options) = 0;
 };
 
 // The answer of a message the user asked not to see again, read from the settings flags;
 // nullopt when the message is to be shown (also for an unknown kind: see IsConfirmKind).
-std::optional<bool> SuppressedAnswer(int kind, const QString &messageKey, TConfirmOptions options);
+std::optional<bool> suppressedAnswer(int kind, const QString &messageKey, ConfirmOptions options);
 // Stores the tick after the dialog ended with answer, as the options say.
-void RememberAnswer(int kind, const QString &messageKey, TConfirmOptions options, bool answer,
+void rememberAnswer(int kind, const QString &messageKey, ConfirmOptions options, bool answer,
                     bool boxTicked);
-bool IsConfirmKind(int kind);
+bool isConfirmKind(int kind);

@@ -13,31 +13,31 @@
 #include <QScreen>
 #include <QStyle>
 
-using namespace ConfirmGeometry;
+using namespace confirm_geometry;
 
 namespace {
-const QColor Cream(0xFF, 0xFB, 0xF0);
-const QColor SkyBlue(0xA6, 0xCA, 0xF0);
-constexpr int ButtonWidth = 85;
-constexpr int ButtonHeight = 25;
-constexpr int ButtonsAbovePanelBottom = PanelWithBox - 36; // anchored to the bottom
+const QColor cream(0xFF, 0xFB, 0xF0);
+const QColor skyBlue(0xA6, 0xCA, 0xF0);
+constexpr int buttonWidth = 85;
+constexpr int buttonHeight = 25;
+constexpr int buttonsAbovePanelBottom = panelWithBox - 36; // anchored to the bottom
 
 // Tahoma where the system has it, else the system's sans-serif family.
-QFont DialogFont()
+QFont dialogFont()
 {
     QFont font(QStringLiteral("Tahoma"));
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
 
-QFont FontOfPixels(int pixels)
+QFont fontOfPixels(int pixels)
 {
-    QFont font = DialogFont();
+    QFont font = dialogFont();
     font.setPixelSize(pixels);
     return font;
 }
 
-void Paint(QWidget *widget, const QColor &background)
+void paint(QWidget *widget, const QColor &background)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, background);
@@ -46,7 +46,7 @@ void Paint(QWidget *widget, const QColor &background)
 }
 } // namespace
 
-TScreenSpot CurrentScreenSpot()
+ScreenSpot currentScreenSpot()
 {
     const QPoint cursor = QCursor::pos();
     QScreen *screen = QGuiApplication::screenAt(cursor);
@@ -55,139 +55,139 @@ TScreenSpot CurrentScreenSpot()
     return {cursor, screen ? screen->availableGeometry() : QRect()};
 }
 
-TConfirmDlg::TConfirmDlg(QWidget *parent, TScreenSpotSource screenSpot)
-    : QDialog(parent, FixedDialogFlags), m_screenSpot(std::move(screenSpot)),
-      m_registration(this, "ConfirmDlg", TFormOwner::Application, true)
+ConfirmDialog::ConfirmDialog(QWidget *parent, ScreenSpotSource screenSpot)
+    : QDialog(parent, fixedDialogFlags), m_screenSpot(std::move(screenSpot)),
+      m_registration(this, "ConfirmDlg", FormOwner::Application, true)
 {
     setObjectName(QStringLiteral("ConfirmDlg"));
-    setFont(FontOfPixels(11));
-    Paint(this, Cream);
-    setFixedSize(ClientWidth, ConfirmClientHeight(0, PanelWithBox));
-    BtnOk->setDefault(true);
-    connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    setFont(fontOfPixels(11));
+    paint(this, cream);
+    setFixedSize(clientWidth, confirmClientHeight(0, panelWithBox));
+    m_btnOk->setDefault(true);
+    connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QLabel *TConfirmDlg::CreateIcon()
+QLabel *ConfirmDialog::createIcon()
 {
     auto *icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("ImgIcon"));
-    icon->setGeometry(Margin, Margin, IconSize, IconSize);
+    icon->setGeometry(margin, margin, iconSize, iconSize);
     icon->setScaledContents(true);
     return icon;
 }
 
-QWidget *TConfirmDlg::CreateBottomPanel()
+QWidget *ConfirmDialog::createBottomPanel()
 {
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("PnlBottom"));
     panel->setProperty("caption", QString()); // a panel has a translatable caption
-    Paint(panel, SkyBlue);
+    paint(panel, skyBlue);
     return panel;
 }
 
-QCheckBox *TConfirmDlg::CreateNoConfirmBox()
+QCheckBox *ConfirmDialog::createNoConfirmBox()
 {
-    auto *box = new QCheckBox(QStringLiteral("Do not show this message again"), PnlBottom);
+    auto *box = new QCheckBox(QStringLiteral("Do not show this message again"), m_pnlBottom);
     box->setObjectName(QStringLiteral("CbxNoConfirm"));
     box->setToolTip(QStringLiteral("Tick this if you do not want to see this message again."));
-    box->setFont(FontOfPixels(13));
+    box->setFont(fontOfPixels(13));
     // The full panel width leaves room for a longer translation.
-    box->setGeometry(Margin, 8, ClientWidth - 2 * Margin, box->sizeHint().height());
+    box->setGeometry(margin, 8, clientWidth - 2 * margin, box->sizeHint().height());
     return box;
 }
 
-QPushButton *TConfirmDlg::CreateButton(const char *name, int left)
+QPushButton *ConfirmDialog::createButton(const char *name, int left)
 {
-    auto *button = new QPushButton(PnlBottom);
+    auto *button = new QPushButton(m_pnlBottom);
     button->setObjectName(QLatin1String(name));
-    button->resize(ButtonWidth, ButtonHeight);
-    button->move(left, PanelWithBox - ButtonsAbovePanelBottom);
+    button->resize(buttonWidth, buttonHeight);
+    button->move(left, panelWithBox - buttonsAbovePanelBottom);
     return button;
 }
 
-QLabel *TConfirmDlg::CreateMessageLabel()
+QLabel *ConfirmDialog::createMessageLabel()
 {
     auto *label = new QLabel(this);
     label->setTextFormat(Qt::PlainText); // "&" is shown as it is
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont font = DialogFont();
+    QFont font = dialogFont();
     font.setPointSize(10);
     label->setFont(font);
-    label->move(LabelLeft, LabelTop);
+    label->move(labelLeft, labelTop);
     return label;
 }
 
-bool TConfirmDlg::ShowConfirm(int kind, const QString &text, const QString &messageKey,
-                              quint16 imageIndex, TConfirmOptions options)
+bool ConfirmDialog::showConfirm(int kind, const QString &text, const QString &messageKey,
+                                quint16 imageIndex, ConfirmOptions options)
 {
-    if (!IsConfirmKind(kind))
+    if (!isConfirmKind(kind))
         return false;
-    if (const std::optional<bool> answer = SuppressedAnswer(kind, messageKey, options))
+    if (const std::optional<bool> answer = suppressedAnswer(kind, messageKey, options))
         return *answer;
     if (m_open)
         return false; // the question on screen stays as it is
     const bool withBox = !messageKey.isEmpty();
-    Prepare(kind, text, imageIndex, options, withBox);
-    const QPointer<TConfirmDlg> alive(this);
+    prepare(kind, text, imageIndex, options, withBox);
+    const QPointer<ConfirmDialog> alive(this);
     m_open = true;
     const bool answer = exec() == QDialog::Accepted;
     if (!alive)
         return false;
     m_open = false;
-    RememberAnswer(kind, messageKey, options, answer, withBox && CbxNoConfirm->isChecked());
+    rememberAnswer(kind, messageKey, options, answer, withBox && m_cbxNoConfirm->isChecked());
     return answer;
 }
 
-void TConfirmDlg::Prepare(int kind, const QString &text, quint16 imageIndex,
-                          TConfirmOptions options, bool withBox)
+void ConfirmDialog::prepare(int kind, const QString &text, quint16 imageIndex,
+                            ConfirmOptions options, bool withBox)
 {
-    setWindowTitle(kind == Information ? Phrase("WrdInformation", QStringLiteral("Information"))
-                                       : Phrase("WrdConfirmation", QStringLiteral("Confirmation")));
-    CbxNoConfirm->setVisible(withBox);
-    CbxNoConfirm->setChecked(withBox && (options & CheckedByDefault) != 0);
-    SetButtons(options);
-    const TScreenSpot spot = m_screenSpot();
-    LayOut(text, withBox ? PanelWithBox : PanelWithoutBox, spot);
-    const QImage picture = ConfirmIcon(imageIndex);
+    setWindowTitle(kind == Information ? phrase("WrdInformation", QStringLiteral("Information"))
+                                       : phrase("WrdConfirmation", QStringLiteral("Confirmation")));
+    m_cbxNoConfirm->setVisible(withBox);
+    m_cbxNoConfirm->setChecked(withBox && (options & CheckedByDefault) != 0);
+    setButtons(options);
+    const ScreenSpot spot = m_screenSpot();
+    layOut(text, withBox ? panelWithBox : panelWithoutBox, spot);
+    const QImage picture = confirmIcon(imageIndex);
     if (picture.isNull())
-        ImgIcon->clear();
+        m_imgIcon->clear();
     else
-        ImgIcon->setPixmap(QPixmap::fromImage(picture));
-    move(PlaceNearCursor(spot, OuterSize()));
-    BtnOk->setFocus();
+        m_imgIcon->setPixmap(QPixmap::fromImage(picture));
+    move(placeNearCursor(spot, outerSize()));
+    m_btnOk->setFocus();
 }
 
-void TConfirmDlg::SetButtons(TConfirmOptions options)
+void ConfirmDialog::setButtons(ConfirmOptions options)
 {
     const bool yesNo = (options & YesNo) != 0;
     const bool alone = (options & NoCancel) != 0;
-    BtnOk->setText(yesNo ? Phrase("WrdYes", QStringLiteral("Yes"))
-                         : Phrase("WrdOk", QStringLiteral("OK")));
-    BtnCancel->setText(yesNo ? Phrase("WrdNo", QStringLiteral("No"))
-                             : Phrase("WrdCancel", QStringLiteral("Cancel")));
-    BtnCancel->setVisible(!alone);
-    BtnOk->move(alone ? (ClientWidth - ButtonWidth) / 2 : OkLeft, BtnOk->y());
+    m_btnOk->setText(yesNo ? phrase("WrdYes", QStringLiteral("Yes"))
+                           : phrase("WrdOk", QStringLiteral("OK")));
+    m_btnCancel->setText(yesNo ? phrase("WrdNo", QStringLiteral("No"))
+                               : phrase("WrdCancel", QStringLiteral("Cancel")));
+    m_btnCancel->setVisible(!alone);
+    m_btnOk->move(alone ? (clientWidth - buttonWidth) / 2 : okLeft, m_btnOk->y());
 }
 
-void TConfirmDlg::LayOut(const QString &text, int panelHeight, const TScreenSpot &spot)
+void ConfirmDialog::layOut(const QString &text, int panelHeight, const ScreenSpot &spot)
 {
-    const int frameHeight = OuterSize().height() - height();
-    const TWrappedMessage message =
-        WrapMessage(m_message->font(), text, LabelWidth,
-                    MaxLabelHeight(spot.WorkArea.height(), panelHeight, frameHeight));
-    m_message->setText(message.Text);
-    m_message->resize(LabelWidth, message.Height);
-    const int clientHeight = ConfirmClientHeight(message.Height, panelHeight);
-    setFixedSize(ClientWidth, clientHeight);
-    PnlBottom->setGeometry(0, clientHeight - panelHeight, ClientWidth, panelHeight);
-    for (QPushButton *button : {BtnOk, BtnCancel})
-        button->move(button->x(), panelHeight - ButtonsAbovePanelBottom);
+    const int frameHeight = outerSize().height() - height();
+    const WrappedMessage message =
+        wrapMessage(m_message->font(), text, labelWidth,
+                    maxLabelHeight(spot.workArea.height(), panelHeight, frameHeight));
+    m_message->setText(message.text);
+    m_message->resize(labelWidth, message.height);
+    const int clientHeight = confirmClientHeight(message.height, panelHeight);
+    setFixedSize(clientWidth, clientHeight);
+    m_pnlBottom->setGeometry(0, clientHeight - panelHeight, clientWidth, panelHeight);
+    for (QPushButton *button : {m_btnOk, m_btnCancel})
+        button->move(button->x(), panelHeight - buttonsAbovePanelBottom);
 }
 
 // The size with title bar and borders; before the window manager framed the dialog once,
 // the style's title bar height stands in for the frame.
-QSize TConfirmDlg::OuterSize() const
+QSize ConfirmDialog::outerSize() const
 {
     const QSize frame = frameGeometry().size() - size();
     if (frame.height() > 0)

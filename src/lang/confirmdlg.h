@@ -12,45 +12,45 @@ class QLabel;
 class QPushButton;
 
 // Where the dialog is to open; the program asks the mouse and the screens.
-using TScreenSpotSource = std::function<TScreenSpot()>;
-TScreenSpot CurrentScreenSpot();
+using ScreenSpotSource = std::function<ScreenSpot()>;
+ScreenSpot currentScreenSpot();
 
 // The one modal dialog for every question and note of the program, with its memory of the
 // messages the user does not want to see again. Created once and reused.
-class TConfirmDlg final : public QDialog, public TConfirmer
+class ConfirmDialog final : public QDialog, public Confirmer
 {
     Q_OBJECT
   public:
-    explicit TConfirmDlg(QWidget *parent = nullptr,
-                         TScreenSpotSource screenSpot = CurrentScreenSpot);
+    explicit ConfirmDialog(QWidget *parent = nullptr,
+                           ScreenSpotSource screenSpot = currentScreenSpot);
 
     // False at once for an unknown kind and while the dialog is already open.
-    bool ShowConfirm(int kind, const QString &text, const QString &messageKey, quint16 imageIndex,
-                     TConfirmOptions options) override;
+    bool showConfirm(int kind, const QString &text, const QString &messageKey, quint16 imageIndex,
+                     ConfirmOptions options) override;
 
   private:
-    QLabel *CreateIcon();
-    QWidget *CreateBottomPanel();
-    QCheckBox *CreateNoConfirmBox();
-    QPushButton *CreateButton(const char *name, int left);
-    QLabel *CreateMessageLabel();
+    QLabel *createIcon();
+    QWidget *createBottomPanel();
+    QCheckBox *createNoConfirmBox();
+    QPushButton *createButton(const char *name, int left);
+    QLabel *createMessageLabel();
 
-    void Prepare(int kind, const QString &text, quint16 imageIndex, TConfirmOptions options,
+    void prepare(int kind, const QString &text, quint16 imageIndex, ConfirmOptions options,
                  bool withBox);
-    void SetButtons(TConfirmOptions options);
-    void LayOut(const QString &text, int panelHeight, const TScreenSpot &spot);
-    QSize OuterSize() const;
+    void setButtons(ConfirmOptions options);
+    void layOut(const QString &text, int panelHeight, const ScreenSpot &spot);
+    QSize outerSize() const;
 
     // Components in the order translation and the template list them.
-    QLabel *const ImgIcon = CreateIcon();
-    QWidget *const PnlBottom = CreateBottomPanel();
-    QCheckBox *const CbxNoConfirm = CreateNoConfirmBox();
-    static constexpr int OkLeft = 71;
-    QPushButton *const BtnOk = CreateButton("BtnOk", OkLeft);
-    QPushButton *const BtnCancel = CreateButton("BtnCancel", 171);
-    QLabel *const m_message = CreateMessageLabel(); // unnamed: its text comes from the caller
+    QLabel *const m_imgIcon = createIcon();
+    QWidget *const m_pnlBottom = createBottomPanel();
+    QCheckBox *const m_cbxNoConfirm = createNoConfirmBox();
+    static constexpr int okLeft = 71;
+    QPushButton *const m_btnOk = createButton("BtnOk", okLeft);
+    QPushButton *const m_btnCancel = createButton("BtnCancel", 171);
+    QLabel *const m_message = createMessageLabel(); // unnamed: its text comes from the caller
 
-    TScreenSpotSource m_screenSpot;
+    ScreenSpotSource m_screenSpot;
     bool m_open = false;
-    TFormRegistration m_registration;
+    FormRegistration m_registration;
 };

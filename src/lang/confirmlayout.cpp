@@ -6,13 +6,13 @@
 #include <QTextLayout>
 #include <algorithm>
 
-using namespace ConfirmGeometry;
+using namespace confirm_geometry;
 
 namespace {
-constexpr QChar Ellipsis(0x2026);
-constexpr int Unbounded = 1 << 24;
+constexpr QChar ellipsis(0x2026);
+constexpr int unbounded = 1 << 24;
 
-QStringList Paragraphs(const QString &text)
+QStringList paragraphs(const QString &text)
 {
     QString unified = text;
     unified.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -20,7 +20,7 @@ QStringList Paragraphs(const QString &text)
     return unified.split(QLatin1Char('\n'));
 }
 
-QString WithoutTrailingSpace(QString line)
+QString withoutTrailingSpace(QString line)
 {
     while (!line.isEmpty() && line.back().isSpace())
         line.chop(1);
@@ -29,7 +29,7 @@ QString WithoutTrailingSpace(QString line)
 
 // Appends the lines of paragraph while lines holds fewer than limit; false when some of
 // the paragraph was left over.
-bool AppendLines(const QFont &font, const QString &paragraph, int width, qsizetype limit,
+bool appendLines(const QFont &font, const QString &paragraph, int width, qsizetype limit,
                  QStringList &lines)
 {
     QTextLayout layout(paragraph, font);
@@ -44,64 +44,64 @@ bool AppendLines(const QFont &font, const QString &paragraph, int width, qsizety
             break;
         }
         line.setLineWidth(width);
-        lines.append(WithoutTrailingSpace(paragraph.mid(line.textStart(), line.textLength())));
+        lines.append(withoutTrailingSpace(paragraph.mid(line.textStart(), line.textLength())));
     }
     layout.endLayout();
     return complete;
 }
 
 // Measured the way a label draws plain text; an empty text still takes one line.
-int TextHeight(const QFontMetrics &metrics, const QString &text)
+int textHeight(const QFontMetrics &metrics, const QString &text)
 {
-    const QRect room(0, 0, Unbounded, Unbounded);
+    const QRect room(0, 0, unbounded, unbounded);
     const QString measured = text.isEmpty() ? QStringLiteral(" ") : text;
     return metrics.boundingRect(room, Qt::AlignLeft | Qt::AlignTop, measured).height();
 }
 
-QString WithEllipsis(const QFontMetrics &metrics, QString line, int width)
+QString withEllipsis(const QFontMetrics &metrics, QString line, int width)
 {
-    const QString mark(Ellipsis);
-    line = WithoutTrailingSpace(line);
+    const QString mark(ellipsis);
+    line = withoutTrailingSpace(line);
     while (!line.isEmpty() && metrics.horizontalAdvance(line + mark) > width)
         line.chop(line.size() >= 2 && line.back().isLowSurrogate() ? 2 : 1);
     return line + mark;
 }
 } // namespace
 
-int ConfirmClientHeight(int labelHeight, int panelHeight)
+int confirmClientHeight(int labelHeight, int panelHeight)
 {
-    return LabelTop + std::max(labelHeight, IconSize) + GapAbovePanel + panelHeight;
+    return labelTop + std::max(labelHeight, iconSize) + gapAbovePanel + panelHeight;
 }
 
-int MaxLabelHeight(int workAreaHeight, int panelHeight, int frameAllowance)
+int maxLabelHeight(int workAreaHeight, int panelHeight, int frameAllowance)
 {
-    return workAreaHeight - frameAllowance - LabelTop - GapAbovePanel - panelHeight;
+    return workAreaHeight - frameAllowance - labelTop - gapAbovePanel - panelHeight;
 }
 
-QPoint PlaceNearCursor(const TScreenSpot &spot, QSize dialogSize)
+QPoint placeNearCursor(const ScreenSpot &spot, QSize dialogSize)
 {
-    const QPoint cursor = spot.Cursor;
-    const QRect &workArea = spot.WorkArea;
+    const QPoint cursor = spot.cursor;
+    const QRect &workArea = spot.workArea;
     const int areaRight = workArea.x() + workArea.width();
     const int areaBottom = workArea.y() + workArea.height();
-    int top = cursor.y() - CursorDistance - dialogSize.height();
+    int top = cursor.y() - cursorDistance - dialogSize.height();
     if (top < workArea.y())
-        top = cursor.y() + CursorDistance;
+        top = cursor.y() + cursorDistance;
     top = std::max(std::min(top, areaBottom - dialogSize.height()), workArea.y());
     // Centred on the cursor; flush with the right edge when that passes it.
     int left = std::min(cursor.x() - dialogSize.width() / 2, areaRight - dialogSize.width());
     // The column stays on top of everything: a dialog under it could not be answered.
-    const QRect column = spot.Column;
+    const QRect column = spot.column;
     if (!column.isNull() && QRect(QPoint(left, top), dialogSize).intersects(column)) {
         const bool columnAtRight = column.center().x() >= workArea.center().x();
-        left = columnAtRight ? column.left() - CursorDistance - dialogSize.width()
-                             : column.right() + 1 + CursorDistance;
+        left = columnAtRight ? column.left() - cursorDistance - dialogSize.width()
+                             : column.right() + 1 + cursorDistance;
     }
     left = std::max(std::min(left, areaRight - dialogSize.width()), workArea.x());
     return {left, top};
 }
 
-TWrappedMessage WrapMessage(const QFont &font, const QString &text, int width, int maxHeight)
+WrappedMessage wrapMessage(const QFont &font, const QString &text, int width, int maxHeight)
 {
     const QFontMetrics metrics(font);
     width = std::max(width, 1);
@@ -109,21 +109,21 @@ TWrappedMessage WrapMessage(const QFont &font, const QString &text, int width, i
     const qsizetype limit = std::max(maxHeight, 0) / std::max(metrics.lineSpacing(), 1) + 2;
     QStringList lines;
     bool cut = false;
-    for (const QString &paragraph : Paragraphs(text)) {
-        if (!AppendLines(font, paragraph, width, limit, lines)) {
+    for (const QString &paragraph : paragraphs(text)) {
+        if (!appendLines(font, paragraph, width, limit, lines)) {
             cut = true;
             break;
         }
     }
-    while (lines.size() > 1 && TextHeight(metrics, lines.join(QLatin1Char('\n'))) > maxHeight) {
+    while (lines.size() > 1 && textHeight(metrics, lines.join(QLatin1Char('\n'))) > maxHeight) {
         lines.removeLast();
         cut = true;
     }
     if (cut)
-        lines.last() = WithEllipsis(metrics, lines.last(), width);
-    TWrappedMessage wrapped;
-    wrapped.Text = lines.join(QLatin1Char('\n'));
-    wrapped.Height = TextHeight(metrics, wrapped.Text);
-    wrapped.Cut = cut;
+        lines.last() = withEllipsis(metrics, lines.last(), width);
+    WrappedMessage wrapped;
+    wrapped.text = lines.join(QLatin1Char('\n'));
+    wrapped.height = textHeight(metrics, wrapped.text);
+    wrapped.cut = cut;
     return wrapped;
 }

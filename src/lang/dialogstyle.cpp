@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QWidget>
 
-void CentreOnCursorScreen(QWidget *dialog)
+void centreOnCursorScreen(QWidget *dialog)
 {
     const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen)

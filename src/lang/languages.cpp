@@ -11,43 +11,43 @@
 #include <QSet>
 
 namespace {
-std::optional<QString> FindValue(const TLngFile &file, QByteArrayView key)
+std::optional<QString> findValue(const LngFile &file, QByteArrayView key)
 {
-    const QByteArray raw = file.ReadRawValue(key);
-    if (TrimBlanks(raw).isEmpty())
+    const QByteArray raw = file.readRawValue(key);
+    if (trimBlanks(raw).isEmpty())
         return std::nullopt;
-    return LngText(DecodeLngValue(raw));
+    return lngText(decodeLngValue(raw));
 }
 
-bool HasControlCharacter(const QString &text)
+bool hasControlCharacter(const QString &text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; });
 }
 
-bool IsLanguageFileName(const QString &name)
+bool isLanguageFileName(const QString &name)
 {
     return name.endsWith(QLatin1String(".lng"), Qt::CaseInsensitive);
 }
 
 // The language a file names, or nullopt when it cannot be offered: unreadable, without
 // a name, or with a name that would break the menu or the settings line.
-std::optional<TLanguage> ReadLanguage(const QString &path)
+std::optional<Language> readLanguage(const QString &path)
 {
-    TLngFile file;
-    file.Load(path);
-    const QString name = FindValue(file, "LanguageName").value_or(QString());
-    if (name.isEmpty() || HasControlCharacter(name))
+    LngFile file;
+    file.load(path);
+    const QString name = findValue(file, "LanguageName").value_or(QString());
+    if (name.isEmpty() || hasControlCharacter(name))
         return std::nullopt;
-    return TLanguage{name, path};
+    return Language{name, path};
 }
 
 } // namespace
 
-void TLanguages::Scan(const QStringList &folders)
+void Languages::scan(const QStringList &folders)
 {
     m_languages.clear();
     m_current = -1;
-    m_file = TLngFile();
+    m_file = LngFile();
     QSet<QString> seen;
     for (const QString &folder : folders) {
         const QString canonical = QFileInfo(folder).canonicalFilePath();
@@ -55,107 +55,107 @@ void TLanguages::Scan(const QStringList &folders)
             continue;
         seen.insert(canonical);
         platform::listFolder(folder, [&](const QString &name, platform::EntryKind kind) {
-            if (kind != platform::EntryKind::File || !IsLanguageFileName(name))
+            if (kind != platform::EntryKind::File || !isLanguageFileName(name))
                 return;
-            if (std::optional<TLanguage> language = ReadLanguage(QDir(folder).filePath(name)))
+            if (std::optional<Language> language = readLanguage(QDir(folder).filePath(name)))
                 m_languages.push_back(std::move(*language));
         });
     }
 }
 
-QString TLanguages::LanguageNameAt(int index) const
+QString Languages::languageNameAt(int index) const
 {
-    if (index < 0 || index >= LanguageCount())
+    if (index < 0 || index >= languageCount())
         return QString();
-    return m_languages[size_t(index)].Name;
+    return m_languages[size_t(index)].name;
 }
 
-QString TLanguages::CurrentLanguageName() const
+QString Languages::currentLanguageName() const
 {
-    return LanguageNameAt(m_current);
+    return languageNameAt(m_current);
 }
 
-bool TLanguages::SetCurrentLanguage(const QString &name)
+bool Languages::setCurrentLanguage(const QString &name)
 {
-    const QString wanted = AsciiUpper(StripHotkeys(name));
+    const QString wanted = asciiUpper(stripHotkeys(name));
     const auto found = std::find_if(m_languages.begin(), m_languages.end(),
-                                    [&](const auto &l) { return AsciiUpper(l.Name) == wanted; });
+                                    [&](const auto &l) { return asciiUpper(l.name) == wanted; });
     if (found == m_languages.end())
         return false;
     // A file gone or emptied since the scan leaves the current language as it was.
-    TLngFile file;
-    if (!file.Load(found->Path))
+    LngFile file;
+    if (!file.load(found->path))
         return false;
     m_file = std::move(file);
     m_current = int(found - m_languages.begin());
     return true;
 }
 
-std::optional<QString> TLanguages::FindLngValue(QByteArrayView key) const
+std::optional<QString> Languages::findLngValue(QByteArrayView key) const
 {
-    return FindValue(m_file, key);
+    return findValue(m_file, key);
 }
 
-QString TLanguages::Phrase(QByteArrayView key, const QString &englishDefault) const
+QString Languages::phrase(QByteArrayView key, const QString &englishDefault) const
 {
-    return FindLngValue(key).value_or(englishDefault);
+    return findLngValue(key).value_or(englishDefault);
 }
 
-bool TLanguages::ApplyLanguage()
+bool Languages::applyLanguage()
 {
-    if (CurrentLanguageName().isEmpty())
+    if (currentLanguageName().isEmpty())
         return false;
-    TApplicationTexts &texts = m_applicationTexts;
-    ReadText("ApplicationName", [&](const QString &value) { texts.Name = value; });
-    ReadText("ApplicationTitle", [&](const QString &value) { texts.Title = value; });
-    ReadText("ApplicationHint", [&](const QString &value) { texts.Hint = value; });
-    ReadText("HelpFile", [&](const QString &value) {
+    ApplicationTexts &texts = m_applicationTexts;
+    readText("ApplicationName", [&](const QString &value) { texts.name = value; });
+    readText("ApplicationTitle", [&](const QString &value) { texts.title = value; });
+    readText("ApplicationHint", [&](const QString &value) { texts.hint = value; });
+    readText("HelpFile", [&](const QString &value) {
         if (!value.isEmpty())
-            texts.HelpFile = value;
+            texts.helpFile = value;
     });
-    const std::vector<TFormEntry> entries = FormRegistry().Entries();
-    for (const TFormEntry &entry : entries) {
-        if (entry.Owner == TFormOwner::Application)
-            TranslateForm(entry.Form, entry.FormKey);
+    const std::vector<FormEntry> entries = formRegistry().entries();
+    for (const FormEntry &entry : entries) {
+        if (entry.owner == FormOwner::Application)
+            translateForm(entry.form, entry.formKey);
     }
     return true;
 }
 
-void TLanguages::TranslateFloatingForms()
+void Languages::translateFloatingForms()
 {
-    const std::vector<TFormEntry> entries = FormRegistry().Entries();
-    for (const TFormEntry &entry : entries) {
-        if (entry.Owner != TFormOwner::Floating)
+    const std::vector<FormEntry> entries = formRegistry().entries();
+    for (const FormEntry &entry : entries) {
+        if (entry.owner != FormOwner::Floating)
             continue;
-        TranslateForm(entry.Form, "TBaseForm");
-        TranslateForm(entry.Form, entry.FormKey);
+        translateForm(entry.form, "TBaseForm");
+        translateForm(entry.form, entry.formKey);
     }
 }
 
-bool TLanguages::TranslateForm(TTranslatableForm *form, QByteArrayView formKey) const
+bool Languages::translateForm(TranslatableForm *form, QByteArrayView formKey) const
 {
-    const QByteArray key = TrimBlanks(formKey).toByteArray();
+    const QByteArray key = trimBlanks(formKey).toByteArray();
     if (!form || key.isEmpty())
         return false;
-    for (const TTextSlot &slot : FormTextSlots(*form, key))
-        ReadText(slot.Key, slot.Set);
+    for (const TextSlot &slot : formTextSlots(*form, key))
+        readText(slot.key, slot.set);
     return true;
 }
 
-void TLanguages::ReadText(const QByteArray &key,
-                          const std::function<void(const QString &)> &apply) const
+void Languages::readText(const QByteArray &key,
+                         const std::function<void(const QString &)> &apply) const
 {
-    if (const std::optional<QString> value = FindLngValue(key))
+    if (const std::optional<QString> value = findLngValue(key))
         apply(*value);
 }
 
-TLanguages &Languages()
+Languages &languages()
 {
-    static TLanguages module;
+    static Languages module;
     return module;
 }
 
-QStringList DefaultLanguageFolders()
+QStringList defaultLanguageFolders()
 {
     QStringList folders{QCoreApplication::applicationDirPath()};
     for (const QString &data : platform::programDataFolders())

@@ -7,23 +7,23 @@
 #include <optional>
 
 namespace {
-struct TEntryLine
+struct EntryLine
 {
-    QByteArrayView Key;
-    QByteArrayView Value;
+    QByteArrayView key;
+    QByteArrayView value;
 };
 
 // Key and raw value of an entry line; nullopt for every other line.
-std::optional<TEntryLine> SplitEntry(QByteArrayView line)
+std::optional<EntryLine> splitEntry(QByteArrayView line)
 {
-    const QByteArrayView trimmed = TrimBlanks(line);
+    const QByteArrayView trimmed = trimBlanks(line);
     const qsizetype equals = trimmed.indexOf('=');
     if (trimmed.size() < 2 || equals <= 0)
         return std::nullopt;
-    return TEntryLine{TrimBlanks(trimmed.first(equals)), TrimBlanks(trimmed.sliced(equals + 1))};
+    return EntryLine{trimBlanks(trimmed.first(equals)), trimBlanks(trimmed.sliced(equals + 1))};
 }
 
-QList<QByteArray> SplitLines(QByteArrayView text)
+QList<QByteArray> splitLines(QByteArrayView text)
 {
     QList<QByteArray> lines;
     qsizetype start = 0;
@@ -43,14 +43,14 @@ QList<QByteArray> SplitLines(QByteArrayView text)
     return lines;
 }
 
-bool IsDecimalDigit(char c)
+bool isDecimalDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-int HexDigitValue(char c)
+int hexDigitValue(char c)
 {
-    if (IsDecimalDigit(c))
+    if (isDecimalDigit(c))
         return c - '0';
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
@@ -61,12 +61,12 @@ int HexDigitValue(char c)
 
 // The number after "#" or "$" at pos, modulo 256 at every step so that any number of
 // digits fits; pos ends behind the digits. No digit at all gives 0.
-char ReadCharCode(QByteArrayView raw, qsizetype &pos, int base)
+char readCharCode(QByteArrayView raw, qsizetype &pos, int base)
 {
     int code = 0;
     while (pos < raw.size()) {
         const int digit =
-            base == 10 ? (IsDecimalDigit(raw[pos]) ? raw[pos] - '0' : -1) : HexDigitValue(raw[pos]);
+            base == 10 ? (isDecimalDigit(raw[pos]) ? raw[pos] - '0' : -1) : hexDigitValue(raw[pos]);
         if (digit < 0)
             break;
         code = (code * base + digit) % 256;
@@ -75,50 +75,50 @@ char ReadCharCode(QByteArrayView raw, qsizetype &pos, int base)
     return char(code);
 }
 
-bool StartsNotation(char c)
+bool startsNotation(char c)
 {
     return c == '#' || c == '$' || c == '\\';
 }
 } // namespace
 
-bool TLngFile::Load(const QString &fileName)
+bool LngFile::load(const QString &fileName)
 {
-    Lines.clear();
-    Loaded = false;
+    lines.clear();
+    loaded = false;
     if (fileName.isEmpty())
         return false;
-    const std::optional<platform::SmallFile> file = platform::readSmallFile(fileName, MaxFileSize);
+    const std::optional<platform::SmallFile> file = platform::readSmallFile(fileName, maxFileSize);
     if (!file || !file->content)
         return false;
-    return LoadText(*file->content);
+    return loadText(*file->content);
 }
 
-bool TLngFile::LoadText(QByteArrayView content)
+bool LngFile::loadText(QByteArrayView content)
 {
     const qsizetype nul = content.indexOf('\0');
     QByteArrayView text = nul < 0 ? content : content.first(nul);
     // A byte-order mark written by an editor is no part of the first key.
     if (text.startsWith("\xEF\xBB\xBF"))
         text = text.sliced(3);
-    Lines = SplitLines(text);
-    Loaded = !Lines.isEmpty();
-    return Loaded;
+    lines = splitLines(text);
+    loaded = !lines.isEmpty();
+    return loaded;
 }
 
-QByteArray TLngFile::ReadRawValue(QByteArrayView key, const QByteArray &defaultValue) const
+QByteArray LngFile::readRawValue(QByteArrayView key, const QByteArray &defaultValue) const
 {
-    if (!Loaded)
+    if (!loaded)
         return defaultValue;
-    const QByteArray wanted = AsciiUpper(TrimBlanks(key));
-    for (const QByteArray &line : Lines) {
-        const std::optional<TEntryLine> entry = SplitEntry(line);
-        if (entry && AsciiUpper(entry->Key) == wanted)
-            return entry->Value.toByteArray();
+    const QByteArray wanted = asciiUpper(trimBlanks(key));
+    for (const QByteArray &line : lines) {
+        const std::optional<EntryLine> entry = splitEntry(line);
+        if (entry && asciiUpper(entry->key) == wanted)
+            return entry->value.toByteArray();
     }
     return defaultValue;
 }
 
-QByteArray DecodeLngValue(QByteArrayView raw)
+QByteArray decodeLngValue(QByteArrayView raw)
 {
     QByteArray out;
     bool quoted = false;
@@ -130,7 +130,7 @@ QByteArray DecodeLngValue(QByteArrayView raw)
         } else if (quoted) {
             out.append(c);
         } else if (c == '#' || c == '$') {
-            out.append(ReadCharCode(raw, pos, c == '#' ? 10 : 16));
+            out.append(readCharCode(raw, pos, c == '#' ? 10 : 16));
         } else if (c == '\\') {
             if (pos == raw.size())
                 break;
@@ -143,23 +143,23 @@ QByteArray DecodeLngValue(QByteArrayView raw)
                 out.append(next);
         } else {
             // Unquoted text is no value; quotes inside it do not open a quoted run.
-            while (pos < raw.size() && !StartsNotation(raw[pos]))
+            while (pos < raw.size() && !startsNotation(raw[pos]))
                 ++pos;
         }
     }
     return out;
 }
 
-QString LngText(QByteArrayView bytes)
+QString lngText(QByteArrayView bytes)
 {
     // A leading U+FEFF is text here, not a byte-order mark to drop.
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
-    return utf8.hasError() ? FromWindows1252(bytes) : text;
+    return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
-QByteArray AsciiUpper(QByteArrayView text)
+QByteArray asciiUpper(QByteArrayView text)
 {
     QByteArray upper = text.toByteArray();
     for (char &c : upper) {
@@ -169,7 +169,7 @@ QByteArray AsciiUpper(QByteArrayView text)
     return upper;
 }
 
-QString AsciiUpper(const QString &text)
+QString asciiUpper(const QString &text)
 {
     QString upper = text;
     for (QChar &c : upper) {

@@ -8,7 +8,7 @@
 #include <iterator>
 
 namespace {
-constexpr TPhraseDefault Defaults[] = {
+constexpr PhraseDefault defaults[] = {
     // How dates are written.
     {"Locale", "en_GB"},
     {"FmtDate", "d MMMM yyyy"},
@@ -175,34 +175,34 @@ constexpr TPhraseDefault Defaults[] = {
     {"Elem.Time", "time"},
 };
 
-QString EnglishDefault(QByteArrayView key)
+QString englishDefault(QByteArrayView key)
 {
     const auto found = std::ranges::find_if(
-        Defaults, [key](const TPhraseDefault &entry) { return key == entry.Key; });
-    if (found != std::end(Defaults))
-        return QString::fromUtf8(found->English);
+        defaults, [key](const PhraseDefault &entry) { return key == entry.key; });
+    if (found != std::end(defaults))
+        return QString::fromUtf8(found->english);
     if (key.startsWith("Elem."))
         return QString::fromUtf8(key.sliced(5));
     return QString();
 }
 } // namespace
 
-std::span<const TPhraseDefault> PhraseDefaults()
+std::span<const PhraseDefault> phraseDefaults()
 {
-    return Defaults;
+    return defaults;
 }
 
-QString Phrase(QByteArrayView key)
+QString phrase(QByteArrayView key)
 {
-    return Phrase(key, EnglishDefault(key));
+    return phrase(key, englishDefault(key));
 }
 
-QString Phrase(QByteArrayView key, const QString &englishDefault)
+QString phrase(QByteArrayView key, const QString &englishDefault)
 {
-    return Languages().Phrase(key, englishDefault);
+    return languages().phrase(key, englishDefault);
 }
 
-QString FillPhrase(const QString &pattern, const QStringList &arguments)
+QString fillPhrase(const QString &pattern, const QStringList &arguments)
 {
     QString text;
     qsizetype next = 0;
@@ -219,21 +219,21 @@ QString FillPhrase(const QString &pattern, const QStringList &arguments)
     return text;
 }
 
-QString DateText(TDateTime value, bool withTime)
+QString dateText(DateTime value, bool withTime)
 {
-    if (!IsStoredDateTime(value))
+    if (!isStoredDateTime(value))
         return QString();
-    const int64_t ms = DateTimeToMs(value);
-    const QDateTime moment(QDate(1899, 12, 30).addDays(ms / MsPerDay),
-                           QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay)));
-    return QLocale(Phrase("Locale")).toString(moment, Phrase(withTime ? "FmtDateTime" : "FmtDate"));
+    const int64_t ms = dateTimeToMs(value);
+    const QDateTime moment(QDate(1899, 12, 30).addDays(ms / msPerDay),
+                           QTime::fromMSecsSinceStartOfDay(int(ms % msPerDay)));
+    return QLocale(phrase("Locale")).toString(moment, phrase(withTime ? "FmtDateTime" : "FmtDate"));
 }
 
-QByteArray CountSuffix(qint64 count)
+QByteArray countSuffix(qint64 count)
 {
     // The magnitude of the lowest count has no positive qint64.
     const quint64 magnitude = count < 0 ? 0 - quint64(count) : quint64(count);
-    if (Phrase("RussianGrammar", QString()) != u"1")
+    if (phrase("RussianGrammar", QString()) != u"1")
         return magnitude == 1 ? "S" : "M";
     const quint64 lastTwo = magnitude % 100;
     if (lastTwo / 10 == 1)
@@ -244,7 +244,7 @@ QByteArray CountSuffix(qint64 count)
     return (last >= 2 && last <= 4) ? "L" : "H";
 }
 
-QString StripHotkeys(const QString &text)
+QString stripHotkeys(const QString &text)
 {
     QString stripped = text;
     return stripped.remove(u'&');

@@ -9,29 +9,29 @@
 
 // The English text of every phrase key, kept in one table so that translations and the
 // template can be checked against it.
-struct TPhraseDefault
+struct PhraseDefault
 {
-    const char *Key;
-    const char *English;
+    const char *key;
+    const char *english;
 };
-std::span<const TPhraseDefault> PhraseDefaults();
+std::span<const PhraseDefault> phraseDefaults();
 
 // The text of key in the current language file, else its English default from the table
 // (an "Elem." key defaults to the element name after the dot; unknown keys to "").
-QString Phrase(QByteArrayView key);
+QString phrase(QByteArrayView key);
 // The same with the English default given at the call.
-QString Phrase(QByteArrayView key, const QString &englishDefault);
+QString phrase(QByteArrayView key, const QString &englishDefault);
 
 // Fills each "%s" of a message template with the next argument, literally; any other "%"
 // stays as it is, a missing argument leaves "" and extra arguments are dropped.
-QString FillPhrase(const QString &pattern, const QStringList &arguments);
+QString fillPhrase(const QString &pattern, const QStringList &arguments);
 
 // A date, with the time of day without seconds when withTime is set, as the current
 // language writes it: its phrases "Locale" (for the names of months) and "FmtDate" or
 // "FmtDateTime" (a Qt date format). Empty for a value that is no date.
-QString DateText(TDateTime value, bool withTime);
+QString dateText(DateTime value, bool withTime);
 
 // The letter appended to a count-dependent phrase key ("S", "L", "H" or "M").
-QByteArray CountSuffix(qint64 count);
+QByteArray countSuffix(qint64 count);
 
-QString StripHotkeys(const QString &text);
+QString stripHotkeys(const QString &text);

@@ -17,40 +17,40 @@
 #include <QVariant>
 
 namespace {
-bool IsProperty(const char *property, const char *wanted)
+bool isProperty(const char *property, const char *wanted)
 {
     return qstrcmp(property, wanted) == 0;
 }
 
 // How the caption of a captioned widget is read and replaced.
-struct TCaptionAccess
+struct CaptionAccess
 {
-    std::function<QString()> Get;
-    std::function<void(const QString &)> Set;
+    std::function<QString()> get;
+    std::function<void(const QString &)> set;
 };
 
-class TQtComponent : public TTranslatableComponent
+class QtComponent : public TranslatableComponent
 {
   public:
-    explicit TQtComponent(QObject *object) : m_object(object) {}
-    QString Name() const override { return m_object->objectName(); }
+    explicit QtComponent(QObject *object) : m_object(object) {}
+    QString name() const override { return m_object->objectName(); }
 
   private:
     QObject *m_object;
 };
 
-class TMenuItemComponent final : public TQtComponent
+class MenuItemComponent final : public QtComponent
 {
   public:
-    explicit TMenuItemComponent(QAction *action) : TQtComponent(action), m_action(action) {}
-    TComponentKind Kind() const override { return TComponentKind::MenuItem; }
-    QString Text(const char *property) const override
+    explicit MenuItemComponent(QAction *action) : QtComponent(action), m_action(action) {}
+    ComponentKind kind() const override { return ComponentKind::MenuItem; }
+    QString text(const char *property) const override
     {
-        return IsProperty(property, "Caption") ? m_action->text() : OwnToolTip();
+        return isProperty(property, "Caption") ? m_action->text() : ownToolTip();
     }
-    void SetText(const char *property, const QString &value) override
+    void setText(const char *property, const QString &value) override
     {
-        if (IsProperty(property, "Caption"))
+        if (isProperty(property, "Caption"))
             m_action->setText(value);
         else
             m_action->setToolTip(value);
@@ -58,7 +58,7 @@ class TMenuItemComponent final : public TQtComponent
 
   private:
     // Qt makes a tool tip from the text when none was set; that one is no hint of ours.
-    QString OwnToolTip() const
+    QString ownToolTip() const
     {
         const QAction plain(m_action->text());
         return m_action->toolTip() == plain.toolTip() ? QString() : m_action->toolTip();
@@ -66,20 +66,20 @@ class TMenuItemComponent final : public TQtComponent
     QAction *m_action;
 };
 
-class TFileDialogComponent final : public TQtComponent
+class FileDialogComponent final : public QtComponent
 {
   public:
-    explicit TFileDialogComponent(QFileDialog *dialog) : TQtComponent(dialog), m_dialog(dialog) {}
-    TComponentKind Kind() const override { return TComponentKind::FileDialog; }
-    QString Text(const char *property) const override
+    explicit FileDialogComponent(QFileDialog *dialog) : QtComponent(dialog), m_dialog(dialog) {}
+    ComponentKind kind() const override { return ComponentKind::FileDialog; }
+    QString text(const char *property) const override
     {
-        if (IsProperty(property, "Title"))
+        if (isProperty(property, "Title"))
             return m_dialog->windowTitle();
         return m_dialog->nameFilters().join(QStringLiteral(";;"));
     }
-    void SetText(const char *property, const QString &value) override
+    void setText(const char *property, const QString &value) override
     {
-        if (IsProperty(property, "Title"))
+        if (isProperty(property, "Title"))
             m_dialog->setWindowTitle(value);
         else
             m_dialog->setNameFilter(value);
@@ -89,62 +89,62 @@ class TFileDialogComponent final : public TQtComponent
     QFileDialog *m_dialog;
 };
 
-class TNonVisualComponent final : public TQtComponent
+class NonVisualComponent final : public QtComponent
 {
   public:
-    using TQtComponent::TQtComponent;
-    TComponentKind Kind() const override { return TComponentKind::OtherNonVisual; }
-    QString Text(const char *) const override { return QString(); }
-    void SetText(const char *, const QString &) override {}
+    using QtComponent::QtComponent;
+    ComponentKind kind() const override { return ComponentKind::OtherNonVisual; }
+    QString text(const char *) const override { return QString(); }
+    void setText(const char *, const QString &) override {}
 };
 
 // A visual control: its hint is the tool tip; a captioned one also has a caption.
-class TWidgetComponent : public TQtComponent
+class WidgetComponent : public QtComponent
 {
   public:
-    TWidgetComponent(QWidget *widget, std::optional<TCaptionAccess> caption)
-        : TQtComponent(widget), m_widget(widget), m_caption(std::move(caption))
+    WidgetComponent(QWidget *widget, std::optional<CaptionAccess> caption)
+        : QtComponent(widget), m_widget(widget), m_caption(std::move(caption))
     {
     }
-    TComponentKind Kind() const override
+    ComponentKind kind() const override
     {
-        return m_caption ? TComponentKind::Captioned : TComponentKind::OtherVisual;
+        return m_caption ? ComponentKind::Captioned : ComponentKind::OtherVisual;
     }
-    QString Text(const char *property) const override
+    QString text(const char *property) const override
     {
-        if (IsProperty(property, "Hint"))
+        if (isProperty(property, "Hint"))
             return m_widget->toolTip();
-        return m_caption ? m_caption->Get() : QString();
+        return m_caption ? m_caption->get() : QString();
     }
-    void SetText(const char *property, const QString &value) override
+    void setText(const char *property, const QString &value) override
     {
-        if (IsProperty(property, "Hint"))
+        if (isProperty(property, "Hint"))
             m_widget->setToolTip(value);
         else if (m_caption)
-            m_caption->Set(value);
+            m_caption->set(value);
     }
 
   private:
     QWidget *m_widget;
-    std::optional<TCaptionAccess> m_caption;
+    std::optional<CaptionAccess> m_caption;
 };
 
-class TGridComponent final : public TWidgetComponent
+class GridComponent final : public WidgetComponent
 {
   public:
-    explicit TGridComponent(QTableWidget *table)
-        : TWidgetComponent(table, std::nullopt), m_table(table)
+    explicit GridComponent(QTableWidget *table)
+        : WidgetComponent(table, std::nullopt), m_table(table)
     {
     }
-    TComponentKind Kind() const override { return TComponentKind::Grid; }
-    int GridColumns() const override { return m_table->columnCount(); }
-    int GridRows() const override { return m_table->rowCount(); }
-    QString Cell(int column, int row) const override
+    ComponentKind kind() const override { return ComponentKind::Grid; }
+    int gridColumns() const override { return m_table->columnCount(); }
+    int gridRows() const override { return m_table->rowCount(); }
+    QString cell(int column, int row) const override
     {
         const QTableWidgetItem *item = m_table->item(row, column);
         return item ? item->text() : QString();
     }
-    void SetCell(int column, int row, const QString &value) override
+    void setCell(int column, int row, const QString &value) override
     {
         if (QTableWidgetItem *item = m_table->item(row, column))
             item->setText(value);
@@ -156,98 +156,98 @@ class TGridComponent final : public TWidgetComponent
     QTableWidget *m_table;
 };
 
-QTabWidget *TabsOfPage(QWidget *widget)
+QTabWidget *tabsOfPage(QWidget *widget)
 {
     const QWidget *stack = widget->parentWidget();
     auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
     return tabs && tabs->indexOf(widget) >= 0 ? tabs : nullptr;
 }
 
-std::optional<TCaptionAccess> TabCaption(QWidget *page)
+std::optional<CaptionAccess> tabCaption(QWidget *page)
 {
-    QPointer<QTabWidget> tabs = TabsOfPage(page);
+    QPointer<QTabWidget> tabs = tabsOfPage(page);
     if (!tabs)
         return std::nullopt;
-    return TCaptionAccess{
+    return CaptionAccess{
         [tabs, page] { return tabs->tabText(tabs->indexOf(page)); },
         [tabs, page](const QString &value) { tabs->setTabText(tabs->indexOf(page), value); }};
 }
 
-std::optional<TCaptionAccess> CaptionOf(QWidget *widget)
+std::optional<CaptionAccess> captionOf(QWidget *widget)
 {
-    if (std::optional<TCaptionAccess> tab = TabCaption(widget))
+    if (std::optional<CaptionAccess> tab = tabCaption(widget))
         return tab;
     if (auto *button = qobject_cast<QAbstractButton *>(widget))
-        return TCaptionAccess{[button] { return button->text(); },
-                              [button](const QString &value) { button->setText(value); }};
+        return CaptionAccess{[button] { return button->text(); },
+                             [button](const QString &value) { button->setText(value); }};
     if (auto *label = qobject_cast<QLabel *>(widget))
-        return TCaptionAccess{[label] { return label->text(); },
-                              [label](const QString &value) { label->setText(value); }};
+        return CaptionAccess{[label] { return label->text(); },
+                             [label](const QString &value) { label->setText(value); }};
     if (auto *group = qobject_cast<QGroupBox *>(widget))
-        return TCaptionAccess{[group] { return group->title(); },
-                              [group](const QString &value) { group->setTitle(value); }};
+        return CaptionAccess{[group] { return group->title(); },
+                             [group](const QString &value) { group->setTitle(value); }};
     if (widget->property("caption").isValid())
-        return TCaptionAccess{
+        return CaptionAccess{
             [widget] { return widget->property("caption").toString(); },
             [widget](const QString &value) { widget->setProperty("caption", value); }};
     return std::nullopt;
 }
 
-std::unique_ptr<TTranslatableComponent> MakeComponent(QObject *object)
+std::unique_ptr<TranslatableComponent> makeComponent(QObject *object)
 {
     if (auto *action = qobject_cast<QAction *>(object))
-        return std::make_unique<TMenuItemComponent>(action);
+        return std::make_unique<MenuItemComponent>(action);
     if (auto *dialog = qobject_cast<QFileDialog *>(object))
-        return std::make_unique<TFileDialogComponent>(dialog);
+        return std::make_unique<FileDialogComponent>(dialog);
     auto *widget = qobject_cast<QWidget *>(object);
     if (!widget)
-        return std::make_unique<TNonVisualComponent>(object);
+        return std::make_unique<NonVisualComponent>(object);
     if (auto *table = qobject_cast<QTableWidget *>(widget))
-        return std::make_unique<TGridComponent>(table);
-    return std::make_unique<TWidgetComponent>(widget, CaptionOf(widget));
+        return std::make_unique<GridComponent>(table);
+    return std::make_unique<WidgetComponent>(widget, captionOf(widget));
 }
 
-class TQtForm final : public TTranslatableForm
+class QtForm final : public TranslatableForm
 {
   public:
-    explicit TQtForm(QWidget *window) : m_window(window) {}
-    QString Caption() const override { return m_window->windowTitle(); }
-    void SetCaption(const QString &value) override { m_window->setWindowTitle(value); }
-    QString Hint() const override { return m_window->toolTip(); }
-    void SetHint(const QString &value) override { m_window->setToolTip(value); }
-    std::vector<std::unique_ptr<TTranslatableComponent>> Components() const override
+    explicit QtForm(QWidget *window) : m_window(window) {}
+    QString caption() const override { return m_window->windowTitle(); }
+    void setCaption(const QString &value) override { m_window->setWindowTitle(value); }
+    QString hint() const override { return m_window->toolTip(); }
+    void setHint(const QString &value) override { m_window->setToolTip(value); }
+    std::vector<std::unique_ptr<TranslatableComponent>> components() const override
     {
-        std::vector<std::unique_ptr<TTranslatableComponent>> components;
-        Collect(m_window, components);
+        std::vector<std::unique_ptr<TranslatableComponent>> components;
+        collect(m_window, components);
         return components;
     }
-    const QWidget *Window() const { return m_window; }
+    const QWidget *window() const { return m_window; }
 
   private:
-    static void Collect(const QObject *parent,
-                        std::vector<std::unique_ptr<TTranslatableComponent>> &components);
+    static void collect(const QObject *parent,
+                        std::vector<std::unique_ptr<TranslatableComponent>> &components);
     QWidget *m_window;
 };
 
 // A child window that registered itself is a form of its own, not part of its parent.
-bool IsRegisteredWindow(const QObject *object)
+bool isRegisteredWindow(const QObject *object)
 {
-    const auto &entries = FormRegistry().Entries();
-    return std::any_of(entries.begin(), entries.end(), [object](const TFormEntry &entry) {
-        const auto *form = dynamic_cast<const TQtForm *>(entry.Form);
-        return form && form->Window() == object;
+    const auto &entries = formRegistry().entries();
+    return std::any_of(entries.begin(), entries.end(), [object](const FormEntry &entry) {
+        const auto *form = dynamic_cast<const QtForm *>(entry.form);
+        return form && form->window() == object;
     });
 }
 
 // Qt's own helper objects carry names of this form; they are no components of ours.
-bool IsQtInternal(const QString &name)
+bool isQtInternal(const QString &name)
 {
     return name.startsWith(QLatin1String("qt_"));
 }
 
 // Qt's composite controls are built of parts of their own, some of them named ("ScrollLeftButton"
 // of a tab bar); those parts are no components of the program.
-bool HasOwnParts(const QObject *object)
+bool hasOwnParts(const QObject *object)
 {
     return qobject_cast<const QFileDialog *>(object) || qobject_cast<const QTabBar *>(object) ||
            qobject_cast<const QAbstractSpinBox *>(object) ||
@@ -258,7 +258,7 @@ bool HasOwnParts(const QObject *object)
 
 // Children in creation order; the pages of a stack in page order, since showing a page
 // raises it to the end of the children.
-QObjectList ChildrenInOrder(const QObject *parent)
+QObjectList childrenInOrder(const QObject *parent)
 {
     const auto *stack = qobject_cast<const QStackedWidget *>(parent);
     if (!stack)
@@ -273,34 +273,34 @@ QObjectList ChildrenInOrder(const QObject *parent)
     return children;
 }
 
-void TQtForm::Collect(const QObject *parent,
-                      std::vector<std::unique_ptr<TTranslatableComponent>> &components)
+void QtForm::collect(const QObject *parent,
+                     std::vector<std::unique_ptr<TranslatableComponent>> &components)
 {
-    for (QObject *child : ChildrenInOrder(parent)) {
-        if (IsRegisteredWindow(child))
+    for (QObject *child : childrenInOrder(parent)) {
+        if (isRegisteredWindow(child))
             continue;
         const QString name = child->objectName();
-        if (!name.isEmpty() && !IsQtInternal(name))
-            components.push_back(MakeComponent(child));
-        if (!HasOwnParts(child))
-            Collect(child, components);
+        if (!name.isEmpty() && !isQtInternal(name))
+            components.push_back(makeComponent(child));
+        if (!hasOwnParts(child))
+            collect(child, components);
     }
 }
 } // namespace
 
-TFormRegistration::TFormRegistration(QWidget *window, QByteArray formKey, TFormOwner owner,
-                                     bool inTemplate)
-    : m_form(std::make_unique<TQtForm>(window))
+FormRegistration::FormRegistration(QWidget *window, QByteArray formKey, FormOwner owner,
+                                   bool inTemplate)
+    : m_form(std::make_unique<QtForm>(window))
 {
-    FormRegistry().Add({m_form.get(), std::move(formKey), owner, inTemplate});
+    formRegistry().add({m_form.get(), std::move(formKey), owner, inTemplate});
 }
 
-TFormRegistration::~TFormRegistration()
+FormRegistration::~FormRegistration()
 {
-    FormRegistry().Remove(m_form.get());
+    formRegistry().remove(m_form.get());
 }
 
-TTranslatableForm &TFormRegistration::Form()
+TranslatableForm &FormRegistration::form()
 {
     return *m_form;
 }

@@ -8,16 +8,16 @@ class QWidget;
 // check boxes, group boxes and tab pages, texts of QActions, the "caption" property of
 // panels; hints are tool tips; component names are object names. Lives as a member of the
 // window and keeps it registered for as long as the window exists.
-class TFormRegistration final
+class FormRegistration final
 {
   public:
-    TFormRegistration(QWidget *window, QByteArray formKey, TFormOwner owner, bool inTemplate);
-    ~TFormRegistration();
-    TFormRegistration(const TFormRegistration &) = delete;
-    TFormRegistration &operator=(const TFormRegistration &) = delete;
+    FormRegistration(QWidget *window, QByteArray formKey, FormOwner owner, bool inTemplate);
+    ~FormRegistration();
+    FormRegistration(const FormRegistration &) = delete;
+    FormRegistration &operator=(const FormRegistration &) = delete;
 
-    TTranslatableForm &Form();
+    TranslatableForm &form();
 
   private:
-    std::unique_ptr<TTranslatableForm> m_form;
+    std::unique_ptr<TranslatableForm> m_form;
 };

@@ -5,48 +5,48 @@
 #include "store/textutil.h"
 
 namespace {
-bool IsPrintable(uchar c)
+bool isPrintable(uchar c)
 {
     return c >= 32 && c <= 126 && c != '\'' && c != '`';
 }
 
 // The bytes that stand for text in a language file.
-QByteArray TextBytes(const QString &text)
+QByteArray textBytes(const QString &text)
 {
-    if (const std::optional<QByteArray> ansi = ToWindows1252(text)) {
-        if (LngText(*ansi) == text)
+    if (const std::optional<QByteArray> ansi = toWindows1252(text)) {
+        if (lngText(*ansi) == text)
             return *ansi;
     }
     return text.toUtf8();
 }
 
-QByteArray HexByte(uchar c)
+QByteArray hexByte(uchar c)
 {
     return '$' + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
 }
 
-QByteArray TemplateLine(const QByteArray &key, const QString &text)
+QByteArray templateLine(const QByteArray &key, const QString &text)
 {
-    return key + " = " + EncodeLngValue(text);
+    return key + " = " + encodeLngValue(text);
 }
 
-void AddRegisteredForms(TFormOwner owner, QByteArrayList &lines)
+void addRegisteredForms(FormOwner owner, QByteArrayList &lines)
 {
-    for (const TFormEntry &entry : FormRegistry().Entries()) {
-        if (entry.Owner == owner && entry.InTemplate)
-            AddFormToTemplate(entry.Form, entry.FormKey, &lines);
+    for (const FormEntry &entry : formRegistry().entries()) {
+        if (entry.owner == owner && entry.inTemplate)
+            addFormToTemplate(entry.form, entry.formKey, &lines);
     }
 }
 } // namespace
 
-QByteArray EncodeLngValue(const QString &text)
+QByteArray encodeLngValue(const QString &text)
 {
-    const QByteArray bytes = TextBytes(text);
+    const QByteArray bytes = textBytes(text);
     QByteArray out;
     bool previousPrintable = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const uchar c = uchar(bytes[i]);
-        const bool printable = IsPrintable(c);
+        const bool printable = isPrintable(c);
         if (printable != previousPrintable)
             out.append('\'');
         previousPrintable = printable;
@@ -59,7 +59,7 @@ QByteArray EncodeLngValue(const QString &text)
             out.append("\\n");
             ++i;
         } else {
-            out.append(HexByte(c));
+            out.append(hexByte(c));
         }
     }
     if (previousPrintable)
@@ -67,31 +67,31 @@ QByteArray EncodeLngValue(const QString &text)
     return out.isEmpty() ? QByteArray("''") : out;
 }
 
-QByteArrayList NewLanguageTemplate()
+QByteArrayList newLanguageTemplate()
 {
-    const TApplicationTexts &texts = Languages().ApplicationTexts();
+    const ApplicationTexts &texts = languages().applicationTexts();
     QByteArrayList lines{
-        "LanguageName = 'NewLanguage'", TemplateLine("ApplicationName", texts.Name),
-        TemplateLine("ApplicationTitle", texts.Title), TemplateLine("ApplicationHint", texts.Hint),
-        TemplateLine("HelpFile", texts.HelpFile)};
-    AddRegisteredForms(TFormOwner::Application, lines);
+        "LanguageName = 'NewLanguage'", templateLine("ApplicationName", texts.name),
+        templateLine("ApplicationTitle", texts.title), templateLine("ApplicationHint", texts.hint),
+        templateLine("HelpFile", texts.helpFile)};
+    addRegisteredForms(FormOwner::Application, lines);
     return lines;
 }
 
-bool AddFormToTemplate(TTranslatableForm *form, QByteArrayView formKey, QByteArrayList *list)
+bool addFormToTemplate(TranslatableForm *form, QByteArrayView formKey, QByteArrayList *list)
 {
-    const QByteArray key = TrimBlanks(formKey).toByteArray();
+    const QByteArray key = trimBlanks(formKey).toByteArray();
     if (!form || !list || key.isEmpty())
         return false;
-    for (const TTextSlot &slot : FormTextSlots(*form, key))
-        list->append(TemplateLine(slot.Key, slot.Get()));
+    for (const TextSlot &slot : formTextSlots(*form, key))
+        list->append(templateLine(slot.key, slot.get()));
     return true;
 }
 
-platform::FileWriteResult WriteLanguageTemplate(const QString &path)
+platform::FileWriteResult writeLanguageTemplate(const QString &path)
 {
-    QByteArrayList lines = NewLanguageTemplate();
-    AddRegisteredForms(TFormOwner::Floating, lines);
+    QByteArrayList lines = newLanguageTemplate();
+    addRegisteredForms(FormOwner::Floating, lines);
     QByteArray content;
     for (const QByteArray &line : lines)
         content += line + "\r\n";

@@ -6,98 +6,98 @@
 #include <algorithm>
 
 namespace {
-using TSharedComponent = std::shared_ptr<TTranslatableComponent>;
+using SharedComponent = std::shared_ptr<TranslatableComponent>;
 
-TTextSlot PropertySlot(const TSharedComponent &component, const QByteArray &prefix,
-                       const char *property)
+TextSlot propertySlot(const SharedComponent &component, const QByteArray &prefix,
+                      const char *property)
 {
-    return {prefix + property, [component, property] { return component->Text(property); },
-            [component, property](const QString &value) { component->SetText(property, value); }};
+    return {prefix + property, [component, property] { return component->text(property); },
+            [component, property](const QString &value) { component->setText(property, value); }};
 }
 
-TTextSlot CellSlot(const TSharedComponent &component, const QByteArray &prefix, int column, int row)
+TextSlot cellSlot(const SharedComponent &component, const QByteArray &prefix, int column, int row)
 {
     const QByteArray key =
         prefix + "Cells[" + QByteArray::number(column) + ',' + QByteArray::number(row) + ']';
     return {
-        key, [component, column, row] { return component->Cell(column, row); },
-        [component, column, row](const QString &value) { component->SetCell(column, row, value); }};
+        key, [component, column, row] { return component->cell(column, row); },
+        [component, column, row](const QString &value) { component->setCell(column, row, value); }};
 }
 
-void AppendComponentSlots(std::vector<TTextSlot> &texts, const TSharedComponent &component,
+void appendComponentSlots(std::vector<TextSlot> &texts, const SharedComponent &component,
                           const QByteArray &prefix)
 {
-    switch (component->Kind()) {
-    case TComponentKind::MenuItem:
-        texts.push_back(PropertySlot(component, prefix, "Caption"));
-        texts.push_back(PropertySlot(component, prefix, "Hint"));
+    switch (component->kind()) {
+    case ComponentKind::MenuItem:
+        texts.push_back(propertySlot(component, prefix, "Caption"));
+        texts.push_back(propertySlot(component, prefix, "Hint"));
         return;
-    case TComponentKind::FileDialog:
-        texts.push_back(PropertySlot(component, prefix, "Title"));
-        texts.push_back(PropertySlot(component, prefix, "Filter"));
+    case ComponentKind::FileDialog:
+        texts.push_back(propertySlot(component, prefix, "Title"));
+        texts.push_back(propertySlot(component, prefix, "Filter"));
         return;
-    case TComponentKind::OtherNonVisual:
+    case ComponentKind::OtherNonVisual:
         return;
-    case TComponentKind::Captioned:
-        texts.push_back(PropertySlot(component, prefix, "Caption"));
+    case ComponentKind::Captioned:
+        texts.push_back(propertySlot(component, prefix, "Caption"));
         break;
-    case TComponentKind::Grid:
-        for (int column = 0; column < component->GridColumns(); ++column) {
-            for (int row = 0; row < component->GridRows(); ++row)
-                texts.push_back(CellSlot(component, prefix, column, row));
+    case ComponentKind::Grid:
+        for (int column = 0; column < component->gridColumns(); ++column) {
+            for (int row = 0; row < component->gridRows(); ++row)
+                texts.push_back(cellSlot(component, prefix, column, row));
         }
         break;
-    case TComponentKind::OtherVisual:
+    case ComponentKind::OtherVisual:
         break;
     }
     // Every visual control carries a hint, also an empty one.
-    texts.push_back(PropertySlot(component, prefix, "Hint"));
+    texts.push_back(propertySlot(component, prefix, "Hint"));
 }
 
-bool IsNamed(const TTranslatableComponent *component)
+bool isNamed(const TranslatableComponent *component)
 {
-    return component && !TrimBlanks(component->Name()).isEmpty();
+    return component && !trimBlanks(component->name()).isEmpty();
 }
 } // namespace
 
-void TFormRegistry::Add(const TFormEntry &entry)
+void FormRegistry::add(const FormEntry &entry)
 {
     m_entries.push_back(entry);
 }
 
-void TFormRegistry::Remove(const TTranslatableForm *form)
+void FormRegistry::remove(const TranslatableForm *form)
 {
-    std::erase_if(m_entries, [form](const TFormEntry &entry) { return entry.Form == form; });
+    std::erase_if(m_entries, [form](const FormEntry &entry) { return entry.form == form; });
 }
 
-TFormRegistry &FormRegistry()
+FormRegistry &formRegistry()
 {
-    static TFormRegistry registry;
+    static FormRegistry registry;
     return registry;
 }
 
-std::vector<TTextSlot> FormTextSlots(TTranslatableForm &form, const QByteArray &formKey)
+std::vector<TextSlot> formTextSlots(TranslatableForm &form, const QByteArray &formKey)
 {
-    std::vector<TTextSlot> texts;
-    texts.push_back({formKey + ".Caption", [&form] { return form.Caption(); },
-                     [&form](const QString &value) { form.SetCaption(value); }});
-    texts.push_back({formKey + ".Hint", [&form] { return form.Hint(); },
-                     [&form](const QString &value) { form.SetHint(value); }});
-    for (auto &owned : form.Components()) {
-        const TSharedComponent component(std::move(owned));
-        if (IsNamed(component.get()))
-            AppendComponentSlots(texts, component,
-                                 formKey + '.' + ToNarrow(component->Name()) + '.');
+    std::vector<TextSlot> texts;
+    texts.push_back({formKey + ".Caption", [&form] { return form.caption(); },
+                     [&form](const QString &value) { form.setCaption(value); }});
+    texts.push_back({formKey + ".Hint", [&form] { return form.hint(); },
+                     [&form](const QString &value) { form.setHint(value); }});
+    for (auto &owned : form.components()) {
+        const SharedComponent component(std::move(owned));
+        if (isNamed(component.get()))
+            appendComponentSlots(texts, component,
+                                 formKey + '.' + toNarrow(component->name()) + '.');
     }
     return texts;
 }
 
-QStringList DuplicateComponentNames(const TTranslatableForm &form)
+QStringList duplicateComponentNames(const TranslatableForm &form)
 {
     QMap<QString, int> uses;
-    for (const auto &component : form.Components()) {
-        if (IsNamed(component.get()))
-            ++uses[component->Name()];
+    for (const auto &component : form.components()) {
+        if (isNamed(component.get()))
+            ++uses[component->name()];
     }
     QStringList duplicates;
     for (auto it = uses.cbegin(); it != uses.cend(); ++it) {

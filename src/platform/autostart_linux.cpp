@@ -10,12 +10,12 @@
 
 namespace platform {
 namespace {
-const QByteArray MarkerKey = "X-Favrake-Autostart";
-constexpr int64_t MaxEntrySize = 64 * 1024; // an entry of ours is a few hundred bytes
+const QByteArray markerKey = "X-Favrake-Autostart";
+constexpr int64_t maxEntrySize = 64 * 1024; // an entry of ours is a few hundred bytes
 
-using TEntryKeys = QHash<QByteArray, QByteArray>;
+using EntryKeys = QHash<QByteArray, QByteArray>;
 
-bool Occupied(const QString &path)
+bool occupied(const QString &path)
 {
     struct stat st
     {
@@ -24,12 +24,12 @@ bool Occupied(const QString &path)
 }
 
 // The keys of the group "Desktop Entry"; nullopt when the file is not a small readable file.
-std::optional<TEntryKeys> ReadEntryKeys(const QString &path)
+std::optional<EntryKeys> readEntryKeys(const QString &path)
 {
-    const std::optional<SmallFile> file = readSmallFile(path, MaxEntrySize);
+    const std::optional<SmallFile> file = readSmallFile(path, maxEntrySize);
     if (!file || !file->content)
         return std::nullopt;
-    TEntryKeys keys;
+    EntryKeys keys;
     bool inEntryGroup = false;
     for (const QByteArray &rawLine : file->content->split('\n')) {
         const QByteArray line = rawLine.trimmed();
@@ -44,16 +44,16 @@ std::optional<TEntryKeys> ReadEntryKeys(const QString &path)
     return keys;
 }
 
-std::optional<TEntryKeys> OurEntryKeys()
+std::optional<EntryKeys> ourEntryKeys()
 {
-    std::optional<TEntryKeys> keys = ReadEntryKeys(AutostartFile());
-    if (keys && keys->value(MarkerKey) == "true")
+    std::optional<EntryKeys> keys = readEntryKeys(autostartFile());
+    if (keys && keys->value(markerKey) == "true")
         return keys;
     return std::nullopt;
 }
 
 // Backslash, line break, tab and carriage return as a string value of a desktop entry.
-QString EscapeValue(const QString &text)
+QString escapeValue(const QString &text)
 {
     QString escaped;
     for (const QChar c : text) {
@@ -71,18 +71,18 @@ QString EscapeValue(const QString &text)
     return escaped;
 }
 
-QByteArray EntryContent(const QString &programPath)
+QByteArray entryContent(const QString &programPath)
 {
     const QString lines[] = {
         QStringLiteral("[Desktop Entry]"),
         QStringLiteral("Type=Application"),
         QStringLiteral("Name=Favrake"),
         QStringLiteral("Comment=Keeps your Favorites tidy, a few bookmarks at a time"),
-        QStringLiteral("Exec=") + DesktopExecValue(programPath),
+        QStringLiteral("Exec=") + desktopExecValue(programPath),
         QStringLiteral("Icon=favrake"),
         QStringLiteral("Terminal=false"),
         QStringLiteral("X-GNOME-Autostart-enabled=true"),
-        QString::fromLatin1(MarkerKey) + QStringLiteral("=true"),
+        QString::fromLatin1(markerKey) + QStringLiteral("=true"),
     };
     QByteArray content;
     for (const QString &line : lines)
@@ -90,47 +90,47 @@ QByteArray EntryContent(const QString &programPath)
     return content;
 }
 
-bool WriteEntry(const QString &programPath)
+bool writeEntry(const QString &programPath)
 {
-    const QString path = AutostartFile();
+    const QString path = autostartFile();
     return !path.isEmpty() && !programPath.isEmpty() &&
            makeFolderPath(path.left(path.lastIndexOf(u'/'))) &&
-           writeWholeFile(path, EntryContent(programPath)).ok();
+           writeWholeFile(path, entryContent(programPath)).ok();
 }
 } // namespace
 
-QString AutostartFile()
+QString autostartFile()
 {
     const QString config = xdgFolder(XdgFolder::Config);
     return config.isEmpty() ? QString() : config + QStringLiteral("autostart/favrake.desktop");
 }
 
-bool IsAutostartEnabled()
+bool isAutostartEnabled()
 {
-    const std::optional<TEntryKeys> keys = OurEntryKeys();
+    const std::optional<EntryKeys> keys = ourEntryKeys();
     return keys && keys->value("Hidden") != "true" &&
            keys->value("X-GNOME-Autostart-enabled") != "false";
 }
 
-bool IsAutostartForeign()
+bool isAutostartForeign()
 {
-    const QString path = AutostartFile();
-    return !path.isEmpty() && Occupied(path) && !OurEntryKeys();
+    const QString path = autostartFile();
+    return !path.isEmpty() && occupied(path) && !ourEntryKeys();
 }
 
-bool SetAutostart(bool enable, const QString &programPath)
+bool setAutostart(bool enable, const QString &programPath)
 {
-    if (IsAutostartForeign())
+    if (isAutostartForeign())
         return false;
-    return enable ? WriteEntry(programPath) : RemoveAutostartIfOurs();
+    return enable ? writeEntry(programPath) : removeAutostartIfOurs();
 }
 
-bool RemoveAutostartIfOurs()
+bool removeAutostartIfOurs()
 {
-    return !OurEntryKeys() || removeFile(AutostartFile());
+    return !ourEntryKeys() || removeFile(autostartFile());
 }
 
-QString DesktopExecValue(const QString &programPath)
+QString desktopExecValue(const QString &programPath)
 {
     static const QString reserved = QStringLiteral(" \t\n\r\"'\\><~|&;$*?#()`");
     QString argument = programPath;
@@ -145,6 +145,6 @@ QString DesktopExecValue(const QString &programPath)
         }
         argument = quoted + u'"';
     }
-    return EscapeValue(argument);
+    return escapeValue(argument);
 }
 } // namespace platform

@@ -6,17 +6,17 @@
 
 namespace platform {
 namespace {
-constexpr char16_t EscapeBase = 0xDC00; // + a byte from 0x80 up
+constexpr char16_t escapeBase = 0xDC00; // + a byte from 0x80 up
 
-bool IsEscape(QStringView name, qsizetype i)
+bool isEscape(QStringView name, qsizetype i)
 {
     const char16_t u = name[i].unicode();
     // The low half of a surrogate pair is a character of its own, never an escaped byte.
-    return u >= EscapeBase + 0x80 && u <= EscapeBase + 0xFF &&
+    return u >= escapeBase + 0x80 && u <= escapeBase + 0xFF &&
            (i == 0 || !name[i - 1].isHighSurrogate());
 }
 
-bool IsAscii(QByteArrayView bytes)
+bool isAscii(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
@@ -24,7 +24,7 @@ bool IsAscii(QByteArrayView bytes)
 
 QString decodeFileName(QByteArrayView bytes)
 {
-    if (IsAscii(bytes)) // most names
+    if (isAscii(bytes)) // most names
         return QString::fromLatin1(bytes);
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const auto *end = p + bytes.size();
@@ -34,7 +34,7 @@ QString decodeFileName(QByteArrayView bytes)
         char32_t codePoint = 0;
         const int length = utf8Sequence(p, end, codePoint);
         if (length == 0) {
-            name.append(QChar(char16_t(EscapeBase + *p++)));
+            name.append(QChar(char16_t(escapeBase + *p++)));
             continue;
         }
         if (QChar::requiresSurrogates(codePoint)) {
@@ -51,7 +51,7 @@ QString decodeFileName(QByteArrayView bytes)
 
 QByteArray encodeFileName(QStringView name)
 {
-    const auto escape = [&](qsizetype i) { return name[i].unicode() >= 0x80 && IsEscape(name, i); };
+    const auto escape = [&](qsizetype i) { return name[i].unicode() >= 0x80 && isEscape(name, i); };
     qsizetype first = 0;
     while (first < name.size() && !escape(first))
         ++first;
@@ -64,7 +64,7 @@ QByteArray encodeFileName(QStringView name)
         if (!escape(i))
             continue;
         bytes += name.sliced(run, i - run).toUtf8();
-        bytes += char(name[i].unicode() - EscapeBase);
+        bytes += char(name[i].unicode() - escapeBase);
         run = i + 1;
     }
     return bytes + name.sliced(run).toUtf8();

@@ -17,13 +17,13 @@
 
 namespace platform {
 namespace {
-const QByteArray TemporaryMark = ".favrake-tmp-";
-const QByteArray TemporaryRandom = "XXXXXX"; // filled in by mkstemp
-constexpr int64_t StaleAfterSeconds = 3600;
+const QByteArray temporaryMark = ".favrake-tmp-";
+const QByteArray temporaryRandom = "XXXXXX"; // filled in by mkstemp
+constexpr int64_t staleAfterSeconds = 3600;
 
 // Read once while the program starts, before any thread could create a file: changing it
 // to find it out would give another thread's new file the wrong mode.
-mode_t ReadUmask()
+mode_t readUmask()
 {
     if (FILE *status = std::fopen("/proc/self/status", "re")) {
         char line[256];
@@ -39,14 +39,14 @@ mode_t ReadUmask()
     ::umask(mask);
     return mask;
 }
-const mode_t StartUmask = ReadUmask();
+const mode_t startUmask = readUmask();
 
-FileTime FromStatx(const struct statx_timestamp &t)
+FileTime fromStatx(const struct statx_timestamp &t)
 {
     return {t.tv_sec, t.tv_nsec};
 }
 
-std::optional<FileStamp> StampFromStatx(int dirFd, const char *path, int flags)
+std::optional<FileStamp> stampFromStatx(int dirFd, const char *path, int flags)
 {
     struct statx st
     {
@@ -62,9 +62,9 @@ std::optional<FileStamp> StampFromStatx(int dirFd, const char *path, int flags)
     stamp.inode = st.stx_ino;
     stamp.size = int64_t(st.stx_size);
     if (st.stx_mask & STATX_BTIME)
-        stamp.birth = FromStatx(st.stx_btime);
-    stamp.access = FromStatx(st.stx_atime);
-    stamp.modification = FromStatx(st.stx_mtime);
+        stamp.birth = fromStatx(st.stx_btime);
+    stamp.access = fromStatx(st.stx_atime);
+    stamp.modification = fromStatx(st.stx_mtime);
     return stamp;
 }
 
@@ -89,7 +89,7 @@ class FdGuard final
 
 // Reading a bookmark is not a use of it: its access time, part of its reference date, stays
 // where the kernel allows that (files of other owners refuse O_NOATIME).
-int OpenForReading(const QByteArray &path)
+int openForReading(const QByteArray &path)
 {
     const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
     const int fd = ::open(path.constData(), flags | O_NOATIME);
@@ -100,7 +100,7 @@ int OpenForReading(const QByteArray &path)
 // read, or holds more than its stated size, gives nullopt instead of taking the memory.
 // size is what the stat said; asking for one byte more finds the end in the same call,
 // since a regular file only reads short at its end.
-std::optional<QByteArray> ReadAtMost(int fd, int64_t size, int64_t limit)
+std::optional<QByteArray> readAtMost(int fd, int64_t size, int64_t limit)
 {
     QByteArray content(qMin(size, limit) + 1, Qt::Uninitialized);
     int64_t done = 0;
@@ -138,12 +138,12 @@ bool writeAll(const FileWriteOps &ops, int fd, const QByteArray &content)
 }
 
 namespace {
-long SystemWrite(int fd, const void *data, unsigned long size)
+long systemWrite(int fd, const void *data, unsigned long size)
 {
     return ::write(fd, data, size);
 }
 
-void SyncFolder(const QByteArray &folder)
+void syncFolder(const QByteArray &folder)
 {
     const FdGuard fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() >= 0)
@@ -152,10 +152,10 @@ void SyncFolder(const QByteArray &folder)
 
 // The file that a write to path must change: where its chain of symbolic links ends, also
 // when the last link leads to nothing yet; nullopt (errno set) for a loop or an unreadable link.
-std::optional<QByteArray> WriteTarget(QByteArray path)
+std::optional<QByteArray> writeTarget(QByteArray path)
 {
-    constexpr int MaxLinks = 40; // as the kernel follows them
-    for (int link = 0; link < MaxLinks; ++link) {
+    constexpr int maxLinks = 40; // as the kernel follows them
+    for (int link = 0; link < maxLinks; ++link) {
         struct stat st
         {
         };
@@ -186,7 +186,7 @@ struct Target
 
 std::optional<Target> findTarget(const QString &path)
 {
-    const std::optional<QByteArray> resolved = WriteTarget(encodeFileName(path));
+    const std::optional<QByteArray> resolved = writeTarget(encodeFileName(path));
     if (!resolved)
         return std::nullopt;
     Target target;
@@ -205,7 +205,7 @@ bool isReadOnly(const Target &target)
     return (target.st.st_mode & 0222) == 0 || ::access(target.path.constData(), W_OK) != 0;
 }
 
-constexpr int WrittenShort = -1; // the write step stopped before the end of the content
+constexpr int writtenShort = -1; // the write step stopped before the end of the content
 
 // Writes content into a new temporary file beside target: the replaced file's mode (its
 // owner where that is allowed, and with keepTimes its times), else the mode of a new file;
@@ -228,7 +228,7 @@ std::optional<QByteArray> writeTemporary(const Target &target, const QByteArray 
     errno = 0;
     bool ok = ::fchmod(fd.get(), target.exists ? target.st.st_mode & 07777 : newFileMode()) == 0 &&
               writeAll(ops, fd.get(), content);
-    error = errno != 0 ? errno : WrittenShort;
+    error = errno != 0 ? errno : writtenShort;
     if (ok && keepTimes && target.exists) {
         const struct timespec times[2] = {target.st.st_atim, target.st.st_mtim};
         [[maybe_unused]] const int kept = ::futimens(fd.get(), times);
@@ -259,7 +259,7 @@ bool renameOver(const QByteArray &temp, const Target &target, bool proceed, cons
         return false;
     }
     if (!ops.batched)
-        SyncFolder(target.folder);
+        syncFolder(target.folder);
     return true;
 }
 
@@ -282,7 +282,7 @@ QString refusal(const Target &target)
 
 QString systemReason(int error)
 {
-    if (error == WrittenShort)
+    if (error == writtenShort)
         return QStringLiteral("only part of the content could be written");
     if (error == ENOENT)
         return QStringLiteral("its folder does not exist");
@@ -294,10 +294,10 @@ QString systemReason(int error)
 // the check, the second one finds the first one's content. A lock that someone else holds
 // for longer than a moment makes the write give up; a file system without locks is
 // written unlocked.
-FdGuard OpenLocked(const QByteArray &target)
+FdGuard openLocked(const QByteArray &target)
 {
-    constexpr int Attempts = 2000; // a millisecond apart
-    for (int attempt = 0; attempt < Attempts; ++attempt) {
+    constexpr int attempts = 2000; // a millisecond apart
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         FdGuard fd(::open(target.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         if (fd.get() < 0)
             return fd;
@@ -321,28 +321,28 @@ FdGuard OpenLocked(const QByteArray &target)
     return FdGuard(-1);
 }
 
-bool StillHolds(int fd, const QByteArray &expected)
+bool stillHolds(int fd, const QByteArray &expected)
 {
     struct stat st
     {
     };
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != expected.size())
         return false;
-    return ReadAtMost(fd, st.st_size, st.st_size) == expected;
+    return readAtMost(fd, st.st_size, st.st_size) == expected;
 }
 
-bool IsOwnTemporaryName(QStringView name)
+bool isOwnTemporaryName(QStringView name)
 {
-    const qsizetype suffix = TemporaryMark.size() + TemporaryRandom.size();
+    const qsizetype suffix = temporaryMark.size() + temporaryRandom.size();
     if (name.size() < suffix + 2 || !name.startsWith(u'.'))
         return false;
     const QStringView tail = name.last(suffix);
-    return tail.startsWith(QLatin1StringView(TemporaryMark)) &&
-           std::all_of(tail.end() - TemporaryRandom.size(), tail.end(),
+    return tail.startsWith(QLatin1StringView(temporaryMark)) &&
+           std::all_of(tail.end() - temporaryRandom.size(), tail.end(),
                        [](QChar c) { return c.unicode() < 0x80 && (c.isLetter() || c.isDigit()); });
 }
 
-QString WithSlash(const QString &folder)
+QString withSlash(const QString &folder)
 {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
@@ -350,7 +350,7 @@ QString WithSlash(const QString &folder)
 
 std::optional<FileStamp> stampOf(const QString &path)
 {
-    return StampFromStatx(AT_FDCWD, encodeFileName(path).constData(), 0);
+    return stampFromStatx(AT_FDCWD, encodeFileName(path).constData(), 0);
 }
 
 bool listFolder(const QString &folder,
@@ -393,7 +393,7 @@ bool isFolder(const QString &path)
 
 bool copyFile(const QString &from, const QString &to)
 {
-    const FdGuard in(OpenForReading(encodeFileName(from)));
+    const FdGuard in(openForReading(encodeFileName(from)));
     struct stat st
     {
     };
@@ -433,37 +433,37 @@ bool removeFile(const QString &path)
 
 bool removeStaleTemporaryFile(const QString &folder, const QString &name)
 {
-    if (!IsOwnTemporaryName(name))
+    if (!isOwnTemporaryName(name))
         return false;
-    const QByteArray path = encodeFileName(WithSlash(folder) + name);
+    const QByteArray path = encodeFileName(withSlash(folder) + name);
     struct stat st
     {
     };
     if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     // A clock set back makes a file from the future just as stale.
-    if (std::llabs(int64_t(std::time(nullptr)) - int64_t(st.st_mtime)) <= StaleAfterSeconds)
+    if (std::llabs(int64_t(std::time(nullptr)) - int64_t(st.st_mtime)) <= staleAfterSeconds)
         return false;
     return ::unlink(path.constData()) == 0;
 }
 
 std::optional<SmallFile> readSmallFile(const QString &path, int64_t maxSize)
 {
-    const FdGuard fd(OpenForReading(encodeFileName(path)));
+    const FdGuard fd(openForReading(encodeFileName(path)));
     if (fd.get() < 0)
         return std::nullopt;
-    std::optional<FileStamp> stamp = StampFromStatx(fd.get(), "", AT_EMPTY_PATH);
+    std::optional<FileStamp> stamp = stampFromStatx(fd.get(), "", AT_EMPTY_PATH);
     if (!stamp)
         return std::nullopt;
     SmallFile file{*stamp, std::nullopt};
     if (stamp->regular && stamp->size <= maxSize)
-        file.content = ReadAtMost(fd.get(), stamp->size, maxSize);
+        file.content = readAtMost(fd.get(), stamp->size, maxSize);
     return file;
 }
 
 std::optional<QByteArray> readFileStart(const QString &path, qsizetype size)
 {
-    const FdGuard fd(OpenForReading(encodeFileName(path)));
+    const FdGuard fd(openForReading(encodeFileName(path)));
     struct stat st
     {
     };
@@ -487,24 +487,24 @@ std::optional<QByteArray> readFileStart(const QString &path, qsizetype size)
 
 const FileWriteOps &systemFileWriteOps()
 {
-    static const FileWriteOps ops{SystemWrite, ::fsync, ::rename};
+    static const FileWriteOps ops{systemWrite, ::fsync, ::rename};
     return ops;
 }
 
 QByteArray temporaryTemplate(const QByteArray &folder, const QByteArray &name)
 {
-    const qsizetype room = NAME_MAX - 1 - TemporaryMark.size() - TemporaryRandom.size();
-    return folder + "/." + name.left(room) + TemporaryMark + TemporaryRandom;
+    const qsizetype room = NAME_MAX - 1 - temporaryMark.size() - temporaryRandom.size();
+    return folder + "/." + name.left(room) + temporaryMark + temporaryRandom;
 }
 
 unsigned newFileMode()
 {
-    return 0666 & ~StartUmask;
+    return 0666 & ~startUmask;
 }
 
 const FileWriteOps &batchedFileWriteOps()
 {
-    static const FileWriteOps ops{SystemWrite, ::fsync, ::rename, true};
+    static const FileWriteOps ops{systemWrite, ::fsync, ::rename, true};
     return ops;
 }
 
@@ -531,8 +531,8 @@ bool replaceFileContent(const QString &path, const QByteArray &content, bool may
     }
     // The file must still be what the change was based on, and must still exist when it
     // may not be created: another program's newer content is never overwritten.
-    const FdGuard locked(basedOn ? OpenLocked(target->path) : FdGuard(-1));
-    bool proceed = !basedOn || StillHolds(locked.get(), *basedOn);
+    const FdGuard locked(basedOn ? openLocked(target->path) : FdGuard(-1));
+    bool proceed = !basedOn || stillHolds(locked.get(), *basedOn);
     proceed = proceed && (mayCreate || ::access(target->path.constData(), F_OK) == 0);
     return renameOver(*temp, *target, proceed, ops);
 }

@@ -10,7 +10,7 @@
 
 namespace platform {
 namespace {
-QString WithSlash(const QString &folder)
+QString withSlash(const QString &folder)
 {
     if (folder.isEmpty() || folder.endsWith(u'/'))
         return folder;
@@ -18,13 +18,13 @@ QString WithSlash(const QString &folder)
 }
 
 // A folder named by the environment; relative values lead nowhere sensible and count as unset.
-QString FromEnvironment(const char *name)
+QString fromEnvironment(const char *name)
 {
     const QString value = decodeFileName(qgetenv(name));
-    return value.startsWith(u'/') ? WithSlash(value) : QString();
+    return value.startsWith(u'/') ? withSlash(value) : QString();
 }
 
-QString BelowHome(const char *name)
+QString belowHome(const char *name)
 {
     const QString home = homeFolder();
     return home.isEmpty() ? QString() : home + QLatin1StringView(name);
@@ -33,7 +33,7 @@ QString BelowHome(const char *name)
 // A program built from the sources finds a note beside it that names their data folder, so
 // it runs from its build tree without any path compiled in; an install never carries the
 // note. Empty when there is no usable note.
-QString BuildTreeDataFolder(const QString &programFolder)
+QString buildTreeDataFolder(const QString &programFolder)
 {
     const std::optional<SmallFile> note =
         readSmallFile(programFolder + QStringLiteral("/favrake-build-data"), 4096);
@@ -50,7 +50,7 @@ QString BuildTreeDataFolder(const QString &programFolder)
 
 QString homeFolder()
 {
-    return FromEnvironment("HOME");
+    return fromEnvironment("HOME");
 }
 
 QString xdgFolder(XdgFolder which)
@@ -65,21 +65,21 @@ QString xdgFolder(XdgFolder which)
                                    {"XDG_CACHE_HOME", ".cache/"},
                                    {"XDG_RUNTIME_DIR", nullptr}};
     const Place &place = places[int(which)];
-    const QString configured = FromEnvironment(place.variable);
+    const QString configured = fromEnvironment(place.variable);
     if (!configured.isEmpty() || !place.belowHome)
         return configured;
-    return BelowHome(place.belowHome);
+    return belowHome(place.belowHome);
 }
 
 QString favoritesFolder(const QString &configured)
 {
-    const QString named = WithSlash(decodeFileName(qgetenv("FAVRAKE_FAVORITES")));
+    const QString named = withSlash(decodeFileName(qgetenv("FAVRAKE_FAVORITES")));
     if (!named.isEmpty())
         return absolutePath(named);
     // A relative choice would depend on the folder the program happens to start in.
     if (configured.startsWith(u'/'))
-        return WithSlash(configured);
-    return BelowHome("Favorites/");
+        return withSlash(configured);
+    return belowHome("Favorites/");
 }
 
 bool favoritesFolderFromEnvironment()
@@ -101,7 +101,7 @@ QStringList programDataFolders()
 {
     const QString program = QCoreApplication::applicationDirPath();
     QStringList folders;
-    const QString sources = BuildTreeDataFolder(program);
+    const QString sources = buildTreeDataFolder(program);
     if (!sources.isEmpty())
         folders.append(sources);
     folders.append(QDir::cleanPath(program + QStringLiteral("/../share/favrake")));

@@ -4,13 +4,13 @@
 #include <QFileInfo>
 
 namespace platform {
-TFolderWatcher::TFolderWatcher(QObject *parent) : QObject(parent)
+FolderWatcher::FolderWatcher(QObject *parent) : QObject(parent)
 {
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &TFolderWatcher::Changed);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatcher::changed);
 }
 
 namespace {
-QString NearestExistingFolder(QString path)
+QString nearestExistingFolder(QString path)
 {
     while (!path.isEmpty() && !QFileInfo(path).isDir()) {
         const QString parent = QFileInfo(path).path();
@@ -20,13 +20,13 @@ QString NearestExistingFolder(QString path)
 }
 } // namespace
 
-void TFolderWatcher::SetFolders(const QStringList &folders, const QString &root)
+void FolderWatcher::setFolders(const QStringList &folders, const QString &root)
 {
     const QStringList old = m_watcher.directories();
     if (!old.isEmpty())
         m_watcher.removePaths(old);
     const QStringList watched =
-        folders.isEmpty() ? QStringList{NearestExistingFolder(QDir::cleanPath(root))} : folders;
+        folders.isEmpty() ? QStringList{nearestExistingFolder(QDir::cleanPath(root))} : folders;
     if (!watched.first().isEmpty())
         m_watcher.addPaths(watched);
 }

@@ -9,15 +9,15 @@ namespace platform {
 // renamed or replaced). The owner hands in every folder of the tree after each scan; for a
 // tree that does not exist the nearest folder above it that does is watched, so that its
 // coming is seen.
-class TFolderWatcher final : public QObject
+class FolderWatcher final : public QObject
 {
     Q_OBJECT
   public:
-    explicit TFolderWatcher(QObject *parent = nullptr);
-    void SetFolders(const QStringList &folders, const QString &root);
+    explicit FolderWatcher(QObject *parent = nullptr);
+    void setFolders(const QStringList &folders, const QString &root);
 
   signals:
-    void Changed(const QString &folder);
+    void changed(const QString &folder);
 
   private:
     QFileSystemWatcher m_watcher;

@@ -6,67 +6,66 @@
 
 namespace platform {
 namespace {
-constexpr char Magic[] = {'F', 'V', 'R', 'K'};
-constexpr char Version = 1;
-enum class TKind : char { Params = 1, Reply = 2, Notice = 3 };
-constexpr qsizetype HeaderBytes = 10;
+constexpr char magic[] = {'F', 'V', 'R', 'K'};
+constexpr char version = 1;
+enum class Kind : char { Params = 1, Reply = 2, Notice = 3 };
+constexpr qsizetype headerBytes = 10;
 // A UTF-16 code unit takes at most three bytes of UTF-8.
-constexpr qsizetype MaxParamBytes = MaxParamLength * 3;
-constexpr qsizetype MaxReplyTextBytes = MaxReplyTextLength * 3;
+constexpr qsizetype maxParamBytes = maxParamLength * 3;
+constexpr qsizetype maxReplyTextBytes = maxReplyTextLength * 3;
 
-void AppendText(QByteArray &out, const QString &text)
+void appendText(QByteArray &out, const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
     out.append(char(utf8.size() >> 8)).append(char(utf8.size() & 0xff)).append(utf8);
 }
 
-QByteArray Frame(TKind kind, const QByteArray &payload)
+QByteArray frame(Kind kind, const QByteArray &payload)
 {
     char length[4];
     qToBigEndian(quint32(payload.size()), length);
-    QByteArray out(Magic, sizeof Magic);
-    out.append(Version).append(char(kind)).append(length, sizeof length);
+    QByteArray out(magic, sizeof magic);
+    out.append(version).append(char(kind)).append(length, sizeof length);
     return out.append(payload);
 }
 
-struct TFrame
+struct Frame
 {
-    TFrameState State = TFrameState::Invalid;
-    TKind Kind = TKind::Params;
-    QByteArrayView Payload;
-    qsizetype Size = 0;
+    FrameState state = FrameState::Invalid;
+    Kind kind = Kind::Params;
+    QByteArrayView payload;
+    qsizetype size = 0;
 };
 
 // The whole frame at the front of bytes, when its kind is one of kinds. A beginning that
 // can still become such a frame needs more; anything else is invalid at once.
-TFrame FrontFrame(QByteArrayView bytes, std::initializer_list<TKind> kinds)
+Frame frontFrame(QByteArrayView bytes, std::initializer_list<Kind> kinds)
 {
-    const char start[] = {Magic[0], Magic[1], Magic[2], Magic[3], Version};
+    const char start[] = {magic[0], magic[1], magic[2], magic[3], version};
     const qsizetype known = std::min<qsizetype>(bytes.size(), sizeof start);
     if (bytes.first(known) != QByteArrayView(start, known))
         return {};
     if (bytes.size() > qsizetype(sizeof start) &&
-        std::ranges::find(kinds, TKind(bytes[sizeof start])) == kinds.end())
+        std::ranges::find(kinds, Kind(bytes[sizeof start])) == kinds.end())
         return {};
-    if (bytes.size() < HeaderBytes)
-        return {TFrameState::NeedMore, TKind::Params, {}, 0};
+    if (bytes.size() < headerBytes)
+        return {FrameState::NeedMore, Kind::Params, {}, 0};
     const quint32 length = qFromBigEndian<quint32>(bytes.data() + sizeof start + 1);
-    if (length > quint32(MaxFrameBytes - HeaderBytes))
+    if (length > quint32(maxFrameBytes - headerBytes))
         return {};
-    const qsizetype total = HeaderBytes + qsizetype(length);
+    const qsizetype total = headerBytes + qsizetype(length);
     if (bytes.size() < total)
-        return {TFrameState::NeedMore, TKind::Params, {}, 0};
-    return {TFrameState::Done, TKind(bytes[sizeof start]), bytes.sliced(HeaderBytes, length),
-            total};
+        return {FrameState::NeedMore, Kind::Params, {}, 0};
+    return {FrameState::Done, Kind(bytes[sizeof start]), bytes.sliced(headerBytes, length), total};
 }
 
 // Takes a payload apart from the front; any shortfall or fault fails the whole payload.
-class TPayloadReader
+class PayloadReader
 {
   public:
-    explicit TPayloadReader(QByteArrayView payload) : m_rest(payload) {}
+    explicit PayloadReader(QByteArrayView payload) : m_rest(payload) {}
 
-    int Byte()
+    int byte()
     {
         if (m_rest.isEmpty()) {
             m_ok = false;
@@ -77,10 +76,10 @@ class TPayloadReader
         return value;
     }
 
-    QString Text(qsizetype maxBytes, qsizetype maxLength)
+    QString text(qsizetype maxBytes, qsizetype maxLength)
     {
-        const int high = Byte();
-        const qsizetype size = high << 8 | Byte();
+        const int high = byte();
+        const qsizetype size = high << 8 | byte();
         if (!m_ok || size > maxBytes || size > m_rest.size()) {
             m_ok = false;
             return QString();
@@ -95,7 +94,7 @@ class TPayloadReader
         return text;
     }
 
-    bool Finished() const { return m_ok && m_rest.isEmpty(); }
+    bool finished() const { return m_ok && m_rest.isEmpty(); }
 
   private:
     QByteArrayView m_rest;
@@ -103,7 +102,7 @@ class TPayloadReader
 };
 } // namespace
 
-QString CutText(const QString &text, qsizetype maxLength)
+QString cutText(const QString &text, qsizetype maxLength)
 {
     if (text.size() <= maxLength)
         return text;
@@ -111,68 +110,68 @@ QString CutText(const QString &text, qsizetype maxLength)
     return text.first(splitsPair ? maxLength - 1 : maxLength);
 }
 
-QStringList CutParams(const QStringList &params)
+QStringList cutParams(const QStringList &params)
 {
     QStringList cut;
-    for (const QString &param : params.mid(0, MaxParams))
-        cut.append(CutText(param, MaxParamLength));
+    for (const QString &param : params.mid(0, maxParams))
+        cut.append(cutText(param, maxParamLength));
     return cut;
 }
 
-QByteArray EncodeParamsFrame(const QStringList &params)
+QByteArray encodeParamsFrame(const QStringList &params)
 {
-    const QStringList cut = CutParams(params);
+    const QStringList cut = cutParams(params);
     QByteArray payload(1, char(cut.size()));
     for (const QString &param : cut)
-        AppendText(payload, param);
-    return Frame(TKind::Params, payload);
+        appendText(payload, param);
+    return frame(Kind::Params, payload);
 }
 
-QByteArray EncodeReplyFrame(int exitStatus, const QString &text)
+QByteArray encodeReplyFrame(int exitStatus, const QString &text)
 {
     const bool valid = exitStatus >= 0 && exitStatus <= 255;
     QByteArray payload(1, char(valid ? exitStatus : 1));
-    AppendText(payload, CutText(text, MaxReplyTextLength));
-    return Frame(TKind::Reply, payload);
+    appendText(payload, cutText(text, maxReplyTextLength));
+    return frame(Kind::Reply, payload);
 }
 
-QByteArray EncodeNoticeFrame(const QString &text)
+QByteArray encodeNoticeFrame(const QString &text)
 {
     QByteArray payload;
-    AppendText(payload, CutText(text, MaxReplyTextLength));
-    return Frame(TKind::Notice, payload);
+    appendText(payload, cutText(text, maxReplyTextLength));
+    return frame(Kind::Notice, payload);
 }
 
-TParamsRead ReadParamsFrame(QByteArrayView bytes)
+ParamsRead readParamsFrame(QByteArrayView bytes)
 {
-    const TFrame frame = FrontFrame(bytes, {TKind::Params});
-    if (frame.State == TFrameState::Done && frame.Size != bytes.size())
+    const Frame frame = frontFrame(bytes, {Kind::Params});
+    if (frame.state == FrameState::Done && frame.size != bytes.size())
         return {};
-    if (frame.State != TFrameState::Done)
-        return {frame.State, {}};
-    TPayloadReader reader(frame.Payload);
-    const int count = reader.Byte();
-    if (count > MaxParams)
+    if (frame.state != FrameState::Done)
+        return {frame.state, {}};
+    PayloadReader reader(frame.payload);
+    const int count = reader.byte();
+    if (count > maxParams)
         return {};
     QStringList params;
     for (int i = 0; i < count; ++i)
-        params.append(reader.Text(MaxParamBytes, MaxParamLength));
-    if (!reader.Finished())
+        params.append(reader.text(maxParamBytes, maxParamLength));
+    if (!reader.finished())
         return {};
-    return {TFrameState::Done, params};
+    return {FrameState::Done, params};
 }
 
-TReplyRead ReadReplyFrame(QByteArrayView bytes)
+ReplyRead readReplyFrame(QByteArrayView bytes)
 {
-    const TFrame frame = FrontFrame(bytes, {TKind::Reply, TKind::Notice});
-    if (frame.State != TFrameState::Done)
-        return {frame.State, false, 0, {}, 0};
-    TPayloadReader reader(frame.Payload);
-    const bool notice = frame.Kind == TKind::Notice;
-    const int exitStatus = notice ? 0 : reader.Byte();
-    const QString text = reader.Text(MaxReplyTextBytes, MaxReplyTextLength);
-    if (!reader.Finished())
+    const Frame frame = frontFrame(bytes, {Kind::Reply, Kind::Notice});
+    if (frame.state != FrameState::Done)
+        return {frame.state, false, 0, {}, 0};
+    PayloadReader reader(frame.payload);
+    const bool notice = frame.kind == Kind::Notice;
+    const int exitStatus = notice ? 0 : reader.byte();
+    const QString text = reader.text(maxReplyTextBytes, maxReplyTextLength);
+    if (!reader.finished())
         return {};
-    return {TFrameState::Done, notice, exitStatus, text, frame.Size};
+    return {FrameState::Done, notice, exitStatus, text, frame.size};
 }
 } // namespace platform

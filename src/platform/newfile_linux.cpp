@@ -8,10 +8,10 @@
 
 namespace platform {
 namespace {
-constexpr qsizetype MaxNameBytes = 255;
+constexpr qsizetype maxNameBytes = 255;
 
 // A new temporary file beside the target; -1 when none could be made.
-int OpenTemporary(const QByteArray &folder, const QByteArray &name, QByteArray &tempPath)
+int openTemporary(const QByteArray &folder, const QByteArray &name, QByteArray &tempPath)
 {
     tempPath = temporaryTemplate(folder, name);
     const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
@@ -23,7 +23,7 @@ int OpenTemporary(const QByteArray &folder, const QByteArray &name, QByteArray &
     return fd;
 }
 
-bool SetModified(int fd, std::optional<int64_t> modifiedAt)
+bool setModified(int fd, std::optional<int64_t> modifiedAt)
 {
     if (!modifiedAt)
         return true;
@@ -33,7 +33,7 @@ bool SetModified(int fd, std::optional<int64_t> modifiedAt)
 
 // Moves the temporary file to a name that must stay free. File systems without an
 // exclusive rename get a hard link, which fails just as well on a taken name.
-NewFileResult MoveIntoPlace(const QByteArray &from, const QByteArray &to)
+NewFileResult moveIntoPlace(const QByteArray &from, const QByteArray &to)
 {
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return NewFileResult::Created;
@@ -48,16 +48,16 @@ NewFileResult MoveIntoPlace(const QByteArray &from, const QByteArray &to)
 }
 
 // The content, the time and, unless batched, the flush.
-bool WriteContent(int fd, const QByteArray &content, std::optional<int64_t> modifiedAt,
+bool writeContent(int fd, const QByteArray &content, std::optional<int64_t> modifiedAt,
                   const FileWriteOps &ops)
 {
-    return writeAll(ops, fd, content) && SetModified(fd, modifiedAt) &&
+    return writeAll(ops, fd, content) && setModified(fd, modifiedAt) &&
            (ops.batched || ops.sync(fd) == 0);
 }
 
 // A file without a name until it is linked to its name, which fails on a taken name: a
 // crash leaves nothing at all. nullopt where the file system or /proc does not allow it.
-std::optional<NewFileResult> CreateUnnamed(const QByteArray &folder, const QByteArray &target,
+std::optional<NewFileResult> createUnnamed(const QByteArray &folder, const QByteArray &target,
                                            const QByteArray &content,
                                            std::optional<int64_t> modifiedAt,
                                            const FileWriteOps &ops)
@@ -66,7 +66,7 @@ std::optional<NewFileResult> CreateUnnamed(const QByteArray &folder, const QByte
     if (fd < 0)
         return std::nullopt;
     std::optional<NewFileResult> result = NewFileResult::Failed;
-    if (WriteContent(fd, content, modifiedAt, ops)) {
+    if (writeContent(fd, content, modifiedAt, ops)) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
             0)
@@ -79,23 +79,23 @@ std::optional<NewFileResult> CreateUnnamed(const QByteArray &folder, const QByte
 }
 
 // The same through a named temporary file, moved into place without replacing anything.
-NewFileResult CreateNamed(const QByteArray &folder, const QByteArray &name,
+NewFileResult createNamed(const QByteArray &folder, const QByteArray &name,
                           const QByteArray &target, const QByteArray &content,
                           std::optional<int64_t> modifiedAt, const FileWriteOps &ops)
 {
     QByteArray temp;
-    const int fd = OpenTemporary(folder, name, temp);
+    const int fd = openTemporary(folder, name, temp);
     if (fd < 0)
         return NewFileResult::Failed;
-    bool ok = WriteContent(fd, content, modifiedAt, ops);
+    bool ok = writeContent(fd, content, modifiedAt, ops);
     ok = ::close(fd) == 0 && ok;
-    const NewFileResult result = ok ? MoveIntoPlace(temp, target) : NewFileResult::Failed;
+    const NewFileResult result = ok ? moveIntoPlace(temp, target) : NewFileResult::Failed;
     if (result != NewFileResult::Created)
         ::unlink(temp.constData());
     return result;
 }
 
-void SyncFolder(const QByteArray &folder)
+void syncFolder(const QByteArray &folder)
 {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -113,15 +113,15 @@ NewFileResult createNewFile(const QString &path, const QByteArray &content,
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : target.first(qMax(slash, 1));
     const QByteArray name = target.sliced(slash + 1);
-    if (name.isEmpty() || name.size() > MaxNameBytes)
+    if (name.isEmpty() || name.size() > maxNameBytes)
         return NewFileResult::Failed;
     std::optional<NewFileResult> result;
     if (way == NewFileWay::Any)
-        result = CreateUnnamed(folder, target, content, modifiedAt, ops);
+        result = createUnnamed(folder, target, content, modifiedAt, ops);
     if (!result)
-        result = CreateNamed(folder, name, target, content, modifiedAt, ops);
+        result = createNamed(folder, name, target, content, modifiedAt, ops);
     if (*result == NewFileResult::Created && !ops.batched)
-        SyncFolder(folder);
+        syncFolder(folder);
     return *result;
 }
 } // namespace platform

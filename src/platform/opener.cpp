@@ -13,13 +13,13 @@ namespace platform {
 namespace {
 // An opener that gives up does so at once; one still running after this has started the
 // browser, which may run in it for hours.
-constexpr int WatchMs = 10000;
+constexpr int watchMs = 10000;
 // xdg-open's status when no program is there for the address.
-constexpr int NoProgramStatus = 3;
+constexpr int noProgramStatus = 3;
 
 // Runs xdg-open itself where there is one, so that its verdict is heard; else Qt's own
 // choice of browser. The opener's process is left alone when it outlives the program.
-OpenFailure OpenUrl(const QUrl &url, const LateFailure &later)
+OpenFailure openUrl(const QUrl &url, const LateFailure &later)
 {
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
@@ -33,12 +33,12 @@ OpenFailure OpenUrl(const QUrl &url, const LateFailure &later)
     process->setStandardErrorFile(QProcess::nullDevice());
     auto *watch = new QTimer(process);
     watch->setSingleShot(true);
-    watch->start(WatchMs);
+    watch->start(watchMs);
     QObject::connect(process, &QProcess::finished, process,
                      [process, watch, later](int status, QProcess::ExitStatus how) {
                          const bool failed = how != QProcess::NormalExit || status != 0;
                          if (watch->isActive() && failed && later)
-                             later(status == NoProgramStatus ? OpenFailure::NoHandler
+                             later(status == noProgramStatus ? OpenFailure::NoHandler
                                                              : OpenFailure::OpenerFailed);
                          process->deleteLater();
                      });
@@ -52,15 +52,15 @@ OpenFailure OpenUrl(const QUrl &url, const LateFailure &later)
 
 OpenFailure openAddress(const QString &address, const LateFailure &later)
 {
-    if (!IsWebAddress(address))
+    if (!isWebAddress(address))
         return OpenFailure::NotWeb;
-    return OpenUrl(QUrl(address.trimmed(), QUrl::StrictMode), later);
+    return openUrl(QUrl(address.trimmed(), QUrl::StrictMode), later);
 }
 
 OpenFailure openLocalFile(const QString &path, const LateFailure &later)
 {
     if (!QFileInfo(path).isFile())
         return OpenFailure::OpenerFailed;
-    return OpenUrl(QUrl::fromLocalFile(path), later);
+    return openUrl(QUrl::fromLocalFile(path), later);
 }
 } // namespace platform

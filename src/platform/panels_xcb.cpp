@@ -16,21 +16,21 @@ struct FreeReply
 };
 template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
 
-xcb_atom_t Atom(xcb_connection_t *connection, const char *name)
+xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
     const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 1, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-xcb_get_property_cookie_t AskValues(xcb_connection_t *connection, xcb_window_t window,
+xcb_get_property_cookie_t askValues(xcb_connection_t *connection, xcb_window_t window,
                                     xcb_atom_t property, xcb_atom_t type)
 {
     return xcb_get_property(connection, 0, window, property, type, 0, 64);
 }
 
 // The 32-bit values of a property as asked for; empty when the window has none.
-std::vector<uint32_t> Values(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
+std::vector<uint32_t> values(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
 {
     const Reply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(connection, cookie, nullptr));
@@ -42,11 +42,11 @@ std::vector<uint32_t> Values(xcb_connection_t *connection, xcb_get_property_cook
 
 // The windows that may be panels: those the window manager lists, else every window on
 // the desktop.
-std::vector<xcb_window_t> TopWindows(xcb_connection_t *connection, xcb_window_t root)
+std::vector<xcb_window_t> topWindows(xcb_connection_t *connection, xcb_window_t root)
 {
     const std::vector<uint32_t> listed =
-        Values(connection,
-               AskValues(connection, root, Atom(connection, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW));
+        values(connection,
+               askValues(connection, root, atom(connection, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW));
     if (!listed.empty())
         return {listed.begin(), listed.end()};
     const Reply<xcb_query_tree_reply_t> tree(
@@ -57,14 +57,14 @@ std::vector<xcb_window_t> TopWindows(xcb_connection_t *connection, xcb_window_t 
     return {children, children + xcb_query_tree_children_length(tree.get())};
 }
 
-bool IsShownWindow(xcb_connection_t *connection, xcb_get_window_attributes_cookie_t cookie)
+bool isShownWindow(xcb_connection_t *connection, xcb_get_window_attributes_cookie_t cookie)
 {
     const Reply<xcb_get_window_attributes_reply_t> reply(
         xcb_get_window_attributes_reply(connection, cookie, nullptr));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE && !reply->override_redirect;
 }
 
-std::optional<QRect> DesktopArea(xcb_connection_t *connection, xcb_window_t window,
+std::optional<QRect> desktopArea(xcb_connection_t *connection, xcb_window_t window,
                                  xcb_window_t root)
 {
     const Reply<xcb_get_geometry_reply_t> size(
@@ -92,23 +92,23 @@ std::vector<PanelRoom> desktopPanels()
         return {};
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const QRect desktop(0, 0, screen->width_in_pixels, screen->height_in_pixels);
-    const xcb_atom_t partial = Atom(connection, "_NET_WM_STRUT_PARTIAL");
-    const xcb_atom_t reserve = Atom(connection, "_NET_WM_STRUT");
-    const xcb_atom_t types = Atom(connection, "_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t dock = Atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
+    const xcb_atom_t partial = atom(connection, "_NET_WM_STRUT_PARTIAL");
+    const xcb_atom_t reserve = atom(connection, "_NET_WM_STRUT");
+    const xcb_atom_t types = atom(connection, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t dock = atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
     // All questions first, then the answers: one round trip instead of one per window.
     std::vector<Asked> asked;
-    for (const xcb_window_t window : TopWindows(connection, screen->root))
+    for (const xcb_window_t window : topWindows(connection, screen->root))
         asked.push_back({window, xcb_get_window_attributes(connection, window),
-                         AskValues(connection, window, partial, XCB_ATOM_CARDINAL),
-                         AskValues(connection, window, reserve, XCB_ATOM_CARDINAL),
-                         AskValues(connection, window, types, XCB_ATOM_ATOM)});
+                         askValues(connection, window, partial, XCB_ATOM_CARDINAL),
+                         askValues(connection, window, reserve, XCB_ATOM_CARDINAL),
+                         askValues(connection, window, types, XCB_ATOM_ATOM)});
     std::vector<PanelRoom> panels;
     for (const Asked &one : asked) {
-        const bool shown = IsShownWindow(connection, one.shown);
-        std::vector<uint32_t> reserved = Values(connection, one.partial);
-        const std::vector<uint32_t> plain = Values(connection, one.reserve);
-        const std::vector<uint32_t> kinds = Values(connection, one.types);
+        const bool shown = isShownWindow(connection, one.shown);
+        std::vector<uint32_t> reserved = values(connection, one.partial);
+        const std::vector<uint32_t> plain = values(connection, one.reserve);
+        const std::vector<uint32_t> kinds = values(connection, one.types);
         if (!shown)
             continue;
         if (reserved.size() < 12)
@@ -117,7 +117,7 @@ std::vector<PanelRoom> desktopPanels()
             const std::vector<PanelRoom> rooms = reservedRooms(desktop.size(), reserved);
             panels.insert(panels.end(), rooms.begin(), rooms.end());
         } else if (dock != XCB_ATOM_NONE && std::ranges::find(kinds, dock) != kinds.end()) {
-            if (const std::optional<QRect> area = DesktopArea(connection, one.window, screen->root))
+            if (const std::optional<QRect> area = desktopArea(connection, one.window, screen->root))
                 panels.push_back(dockRoom(*area, desktop));
         }
     }

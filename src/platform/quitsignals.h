@@ -8,18 +8,18 @@ namespace platform {
 // Turns SIGTERM, SIGHUP and SIGINT into a Qt signal on the user-interface thread (through a
 // self-pipe), so that a killed or logged-out program still closes the normal way and keeps
 // its settings. One instance per process.
-class TQuitSignals final : public QObject
+class QuitSignals final : public QObject
 {
     Q_OBJECT
   public:
-    explicit TQuitSignals(QObject *parent = nullptr);
-    ~TQuitSignals() override;
+    explicit QuitSignals(QObject *parent = nullptr);
+    ~QuitSignals() override;
 
   signals:
-    void QuitRequested(int signalNumber);
+    void quitRequested(int signalNumber);
 
   private:
-    void Drain();
+    void drain();
 
     QSocketNotifier *m_notifier = nullptr;
 };

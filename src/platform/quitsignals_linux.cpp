@@ -8,52 +8,52 @@
 
 namespace platform {
 namespace {
-int g_pipe[2] = {-1, -1};
-constexpr std::array HandledSignals = {SIGTERM, SIGHUP, SIGINT};
+int gPipe[2] = {-1, -1};
+constexpr std::array handledSignals = {SIGTERM, SIGHUP, SIGINT};
 
-void OnSignal(int number)
+void onSignal(int number)
 {
     const unsigned char byte = static_cast<unsigned char>(number);
-    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(gPipe[1], &byte, 1);
 }
 
-void Handle(void (*handler)(int))
+void handle(void (*handler)(int))
 {
     struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int number : HandledSignals)
+    for (const int number : handledSignals)
         sigaction(number, &action, nullptr);
 }
 } // namespace
 
-TQuitSignals::TQuitSignals(QObject *parent) : QObject(parent)
+QuitSignals::QuitSignals(QObject *parent) : QObject(parent)
 {
-    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(gPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &TQuitSignals::Drain);
-    Handle(OnSignal);
+    m_notifier = new QSocketNotifier(gPipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &QuitSignals::drain);
+    handle(onSignal);
 }
 
-TQuitSignals::~TQuitSignals()
+QuitSignals::~QuitSignals()
 {
-    if (g_pipe[0] < 0)
+    if (gPipe[0] < 0)
         return;
-    Handle(SIG_DFL);
-    ::close(g_pipe[0]);
-    ::close(g_pipe[1]);
-    g_pipe[0] = g_pipe[1] = -1;
+    handle(SIG_DFL);
+    ::close(gPipe[0]);
+    ::close(gPipe[1]);
+    gPipe[0] = gPipe[1] = -1;
 }
 
-void TQuitSignals::Drain()
+void QuitSignals::drain()
 {
     unsigned char byte = 0;
     int last = 0;
-    while (::read(g_pipe[0], &byte, 1) == 1)
+    while (::read(gPipe[0], &byte, 1) == 1)
         last = byte;
     if (last != 0)
-        emit QuitRequested(last);
+        emit quitRequested(last);
 }
 } // namespace platform

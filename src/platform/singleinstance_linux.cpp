@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 namespace platform {
-QString RuntimeInstanceFolder()
+QString runtimeInstanceFolder()
 {
     const QString runtime = xdgFolder(XdgFolder::Runtime);
     if (!runtime.isEmpty())
@@ -25,28 +25,28 @@ QString RuntimeInstanceFolder()
 
 namespace instance {
 namespace {
-QString SystemError(const QString &what)
+QString systemError(const QString &what)
 {
     return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
 }
 } // namespace
 
-QString PrepareFolder(const QString &folder)
+QString prepareFolder(const QString &folder)
 {
     // Without a trailing "/", so that lstat looks at a link itself.
     const QString clean = QDir::cleanPath(folder);
     const QByteArray path = QFile::encodeName(clean);
     const QString quoted = QLatin1Char('"') + clean + QLatin1Char('"');
-    const QByteArray socket = path + '/' + SocketFileName;
+    const QByteArray socket = path + '/' + socketFileName;
     if (socket.size() >= qsizetype(sizeof(sockaddr_un::sun_path)))
         return quoted + QStringLiteral(" is too long a path for a local socket");
     if (::mkdir(path.constData(), 0700) == 0)
         ::chmod(path.constData(), 0700); // the umask narrows what mkdir gives
     else if (errno != EEXIST)
-        return SystemError(quoted);
+        return systemError(quoted);
     struct stat info = {};
     if (::lstat(path.constData(), &info) != 0)
-        return SystemError(quoted);
+        return systemError(quoted);
     if (!S_ISDIR(info.st_mode))
         return quoted + QStringLiteral(" is not a folder");
     if (info.st_uid != ::geteuid())
@@ -56,31 +56,31 @@ QString PrepareFolder(const QString &folder)
     return QString();
 }
 
-TLockFile::TLockFile(const QString &path) : m_path(QFile::encodeName(path)) {}
+LockFile::LockFile(const QString &path) : m_path(QFile::encodeName(path)) {}
 
-TLockFile::~TLockFile()
+LockFile::~LockFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-TLockFile::TState TLockFile::TryLock()
+LockFile::State LockFile::tryLock()
 {
     if (m_fd < 0)
         m_fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0) {
-        m_error = SystemError(QFile::decodeName(m_path));
-        return TState::Broken;
+        m_error = systemError(QFile::decodeName(m_path));
+        return State::Broken;
     }
     if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
-        return TState::Held;
+        return State::Held;
     if (errno == EWOULDBLOCK || errno == EINTR)
-        return TState::Busy;
-    m_error = SystemError(QFile::decodeName(m_path));
-    return TState::Broken;
+        return State::Busy;
+    m_error = systemError(QFile::decodeName(m_path));
+    return State::Broken;
 }
 
-bool PeerIsSameUser(qintptr descriptor)
+bool peerIsSameUser(qintptr descriptor)
 {
     ucred peer = {};
     socklen_t size = sizeof peer;

@@ -5,28 +5,28 @@
 
 // What the single-instance guard needs from the operating system.
 namespace platform::instance {
-inline constexpr char LockFileName[] = "favrake.lock";
-inline constexpr char SocketFileName[] = "favrake.socket";
+inline constexpr char lockFileName[] = "favrake.lock";
+inline constexpr char socketFileName[] = "favrake.socket";
 
 // Creates the folder (mode 0700) when it is missing. Empty when the folder can be trusted
 // (a real folder, not a link, of this user, closed to everyone else, short enough for the
 // socket path); otherwise why it cannot.
-QString PrepareFolder(const QString &folder);
+QString prepareFolder(const QString &folder);
 
 // A lock on a file that the kernel lets go when the holder ends, however it ends. The
 // descriptor is not inherited by programs started later.
-class TLockFile final
+class LockFile final
 {
   public:
-    enum class TState { Held, Busy, Broken };
+    enum class State { Held, Busy, Broken };
 
-    explicit TLockFile(const QString &path);
-    ~TLockFile();
-    TLockFile(const TLockFile &) = delete;
-    TLockFile &operator=(const TLockFile &) = delete;
+    explicit LockFile(const QString &path);
+    ~LockFile();
+    LockFile(const LockFile &) = delete;
+    LockFile &operator=(const LockFile &) = delete;
 
-    TState TryLock();
-    QString Error() const { return m_error; }
+    State tryLock();
+    QString error() const { return m_error; }
 
   private:
     QByteArray m_path;
@@ -35,5 +35,5 @@ class TLockFile final
 };
 
 // Whether the process at the other end of a connected local socket runs as this user.
-bool PeerIsSameUser(qintptr descriptor);
+bool peerIsSameUser(qintptr descriptor);
 } // namespace platform::instance

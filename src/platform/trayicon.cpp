@@ -4,86 +4,86 @@
 
 namespace platform {
 namespace {
-constexpr int MaxTipLength = 63;
-constexpr int HostPollMs = 3000;
+constexpr int maxTipLength = 63;
+constexpr int hostPollMs = 3000;
 } // namespace
 
-TTrayIcon::TTrayIcon(QObject *parent, HostProbe hostAvailable)
+TrayIcon::TrayIcon(QObject *parent, HostProbe hostAvailable)
     : QObject(parent), m_hostAvailable(std::move(hostAvailable)), m_host(m_hostAvailable())
 {
-    connect(&m_icon, &QSystemTrayIcon::activated, this, &TTrayIcon::Activated);
-    connect(&m_hostPoll, &QTimer::timeout, this, &TTrayIcon::CheckHost);
-    m_hostPoll.start(HostPollMs);
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+    connect(&m_hostPoll, &QTimer::timeout, this, &TrayIcon::checkHost);
+    m_hostPoll.start(hostPollMs);
 }
 
-void TTrayIcon::SetEnabled(bool enabled)
+void TrayIcon::setEnabled(bool enabled)
 {
     m_enabled = enabled;
     m_icon.setContextMenu(enabled ? m_menu : nullptr);
 }
 
-void TTrayIcon::SetIcon(const QIcon &icon)
+void TrayIcon::setIcon(const QIcon &icon)
 {
     m_icon.setIcon(icon);
 }
 
-void TTrayIcon::SetHint(const QString &hint)
+void TrayIcon::setHint(const QString &hint)
 {
-    m_hint = hint.left(MaxTipLength);
-    UpdateTip();
+    m_hint = hint.left(maxTipLength);
+    updateTip();
 }
 
-void TTrayIcon::SetShowHint(bool show)
+void TrayIcon::setShowHint(bool show)
 {
     m_showHint = show;
-    UpdateTip();
+    updateTip();
 }
 
-void TTrayIcon::UpdateTip()
+void TrayIcon::updateTip()
 {
     m_icon.setToolTip(m_showHint ? m_hint : QString());
 }
 
-void TTrayIcon::SetPopupMenu(QMenu *menu)
+void TrayIcon::setPopupMenu(QMenu *menu)
 {
     m_menu = menu;
     m_icon.setContextMenu(m_enabled ? menu : nullptr);
 }
 
-void TTrayIcon::SetIconVisible(bool visible)
+void TrayIcon::setIconVisible(bool visible)
 {
     m_wanted = visible;
-    UpdateShown();
+    updateShown();
 }
 
-void TTrayIcon::UpdateShown()
+void TrayIcon::updateShown()
 {
     m_icon.setVisible(m_wanted && m_host);
 }
 
-void TTrayIcon::CheckHost()
+void TrayIcon::checkHost()
 {
     const bool host = m_hostAvailable();
     if (host == m_host)
         return;
     m_host = host;
-    UpdateShown();
-    emit HostChanged(host);
+    updateShown();
+    emit hostChanged(host);
 }
 
-void TTrayIcon::Activated(QSystemTrayIcon::ActivationReason reason)
+void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
 {
     if (!m_enabled)
         return;
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        emit MouseDown(Qt::LeftButton);
+        emit mouseDown(Qt::LeftButton);
         break;
     case QSystemTrayIcon::MiddleClick:
-        emit MouseDown(Qt::MiddleButton);
+        emit mouseDown(Qt::MiddleButton);
         break;
     case QSystemTrayIcon::Context:
-        emit MouseDown(Qt::RightButton); // the menu itself is opened by the tray host
+        emit mouseDown(Qt::RightButton); // the menu itself is opened by the tray host
         break;
     case QSystemTrayIcon::DoubleClick:
         if (m_menu && m_menu->defaultAction())

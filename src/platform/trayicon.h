@@ -13,35 +13,35 @@ namespace platform {
 // click opens the menu, a double click runs the menu's default item. Without a tray host
 // the icon cannot be shown; HostChanged tells the owner, which then keeps a normal window,
 // and the icon comes back by itself when a host appears.
-class TTrayIcon final : public QObject
+class TrayIcon final : public QObject
 {
     Q_OBJECT
   public:
     using HostProbe = std::function<bool()>;
-    explicit TTrayIcon(QObject *parent = nullptr,
-                       HostProbe hostAvailable = &QSystemTrayIcon::isSystemTrayAvailable);
+    explicit TrayIcon(QObject *parent = nullptr,
+                      HostProbe hostAvailable = &QSystemTrayIcon::isSystemTrayAvailable);
 
-    void SetEnabled(bool enabled);
-    bool Enabled() const { return m_enabled; }
-    void SetIcon(const QIcon &icon);
-    void SetHint(const QString &hint); // the tip is cut to 63 characters
-    QString ShownTip() const { return m_icon.toolTip(); }
-    void SetShowHint(bool show);
-    void SetPopupMenu(QMenu *menu);
-    void SetIconVisible(bool visible);
-    bool IconVisible() const { return m_wanted; }
-    bool HostAvailable() const { return m_host; }
+    void setEnabled(bool enabled);
+    bool enabled() const { return m_enabled; }
+    void setIcon(const QIcon &icon);
+    void setHint(const QString &hint); // the tip is cut to 63 characters
+    QString shownTip() const { return m_icon.toolTip(); }
+    void setShowHint(bool show);
+    void setPopupMenu(QMenu *menu);
+    void setIconVisible(bool visible);
+    bool iconVisible() const { return m_wanted; }
+    bool hostAvailable() const { return m_host; }
 
-    void Activated(QSystemTrayIcon::ActivationReason reason);
-    void CheckHost(); // polled; public so that tests need not wait
+    void activated(QSystemTrayIcon::ActivationReason reason);
+    void checkHost(); // polled; public so that tests need not wait
 
   signals:
-    void MouseDown(Qt::MouseButton button);
-    void HostChanged(bool available);
+    void mouseDown(Qt::MouseButton button);
+    void hostChanged(bool available);
 
   private:
-    void UpdateTip();
-    void UpdateShown();
+    void updateTip();
+    void updateShown();
 
     QSystemTrayIcon m_icon;
     HostProbe m_hostAvailable;

@@ -4,7 +4,7 @@
 #include <QUrl>
 
 namespace platform {
-bool IsWebAddress(const QString &address)
+bool isWebAddress(const QString &address)
 {
     const QUrl url(address.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();

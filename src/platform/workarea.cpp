@@ -7,15 +7,15 @@
 
 namespace platform {
 namespace {
-bool TooThick(const PanelRoom &panel, const QRect &screen)
+bool tooThick(const PanelRoom &panel, const QRect &screen)
 {
-    const bool across = panel.Edge == Qt::TopEdge || panel.Edge == Qt::BottomEdge;
-    return across ? panel.Area.height() * 2 > screen.height()
-                  : panel.Area.width() * 2 > screen.width();
+    const bool across = panel.edge == Qt::TopEdge || panel.edge == Qt::BottomEdge;
+    return across ? panel.area.height() * 2 > screen.height()
+                  : panel.area.width() * 2 > screen.width();
 }
 
 // Without its start and end (or with them the wrong way round) a reserve spans its edge.
-std::pair<int, int> Extent(std::span<const uint32_t> reserve, size_t start, int length)
+std::pair<int, int> extent(std::span<const uint32_t> reserve, size_t start, int length)
 {
     if (reserve.size() < 12 || reserve[start + 1] < reserve[start])
         return {0, length - 1};
@@ -27,20 +27,20 @@ QRect workAreaWithout(const QRect &screen, const std::vector<PanelRoom> &panels)
 {
     QRect work = screen;
     for (const PanelRoom &panel : panels) {
-        if (!panel.Area.intersects(screen) || TooThick(panel, screen))
+        if (!panel.area.intersects(screen) || tooThick(panel, screen))
             continue;
-        switch (panel.Edge) {
+        switch (panel.edge) {
         case Qt::TopEdge:
-            work.setTop(std::max(work.top(), panel.Area.bottom() + 1));
+            work.setTop(std::max(work.top(), panel.area.bottom() + 1));
             break;
         case Qt::BottomEdge:
-            work.setBottom(std::min(work.bottom(), panel.Area.top() - 1));
+            work.setBottom(std::min(work.bottom(), panel.area.top() - 1));
             break;
         case Qt::LeftEdge:
-            work.setLeft(std::max(work.left(), panel.Area.right() + 1));
+            work.setLeft(std::max(work.left(), panel.area.right() + 1));
             break;
         case Qt::RightEdge:
-            work.setRight(std::min(work.right(), panel.Area.left() - 1));
+            work.setRight(std::min(work.right(), panel.area.left() - 1));
             break;
         }
     }
@@ -57,7 +57,7 @@ std::vector<PanelRoom> reservedRooms(QSize desktopSize, std::span<const uint32_t
     const int right = int(std::min<uint32_t>(reserve[1], uint32_t(width)));
     const int top = int(std::min<uint32_t>(reserve[2], uint32_t(height)));
     const int bottom = int(std::min<uint32_t>(reserve[3], uint32_t(height)));
-    const auto along = [&](size_t start, int length) { return Extent(reserve, start, length); };
+    const auto along = [&](size_t start, int length) { return extent(reserve, start, length); };
     if (const auto [y0, y1] = along(4, height); left > 0)
         rooms.push_back({Qt::LeftEdge, QRect(QPoint(0, y0), QPoint(left - 1, y1))});
     if (const auto [y0, y1] = along(6, height); right > 0)

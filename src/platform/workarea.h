@@ -10,8 +10,8 @@ namespace platform {
 // The screen under the mouse cursor: its whole area and the part not taken by panels.
 struct ScreenArea
 {
-    QRect Screen;
-    QRect Work;
+    QRect screen;
+    QRect work;
 };
 // Panels are kept free also where no window manager reserves their room.
 ScreenArea screenUnderCursor();
@@ -19,8 +19,8 @@ ScreenArea screenUnderCursor();
 // The room a panel keeps for itself on the desktop, and the screen edge it stands at.
 struct PanelRoom
 {
-    Qt::Edge Edge = Qt::BottomEdge;
-    QRect Area;
+    Qt::Edge edge = Qt::BottomEdge;
+    QRect area;
 };
 
 // What is left of screen once each panel that overlaps it has taken the band from its edge

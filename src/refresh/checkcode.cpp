@@ -10,12 +10,12 @@
 
 namespace {
 // A bot wall or a lander is small; a marker in a large page is most likely an article.
-constexpr qsizetype SmallPage = 64 * 1024;
-constexpr qsizetype SmallPageWords = 500;
+constexpr qsizetype smallPage = 64 * 1024;
+constexpr qsizetype smallPageWords = 500;
 // Under this many words on both sides two pages cannot be told apart.
-constexpr qsizetype FewWords = 50;
-constexpr double SamePage = 0.95;
-constexpr int RedirectLoop = 15;
+constexpr qsizetype fewWords = 50;
+constexpr double samePage = 0.95;
+constexpr int redirectLoop = 15;
 
 QUrl urlOf(const QByteArray &address)
 {
@@ -29,17 +29,17 @@ struct Addresses
     QUrl reached;
 };
 
-Addresses addressesOf(const TDownloadResult &r)
+Addresses addressesOf(const DownloadResult &r)
 {
     // A result that came through the link check brings its address parsed.
     const QUrl requested =
-        r.Findings.requested.isEmpty() ? urlOf(r.RequestedURL.toUtf8()) : r.Findings.requested;
-    return {requested, r.URL == r.RequestedURL ? requested : urlOf(r.URL.toUtf8())};
+        r.findings.requested.isEmpty() ? urlOf(r.requestedUrl.toUtf8()) : r.findings.requested;
+    return {requested, r.url == r.requestedUrl ? requested : urlOf(r.url.toUtf8())};
 }
 
-int finalStatus(const TDownloadResult &r)
+int finalStatus(const DownloadResult &r)
 {
-    return r.Hops.empty() ? 0 : r.Hops.back().Status;
+    return r.hops.empty() ? 0 : r.hops.back().status;
 }
 
 bool hasHeader(const QByteArray &headers, QByteArrayView name, QByteArrayView value)
@@ -53,36 +53,36 @@ bool hasHeader(const QByteArray &headers, QByteArrayView name, QByteArrayView va
     return false;
 }
 
-bool isChallenge(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
+bool isChallenge(const DownloadResult &r, const PageText &page, const VerdictRules &rules)
 {
-    if (hasHeader(r.Headers, "cf-mitigated", "challenge"))
+    if (hasHeader(r.headers, "cf-mitigated", "challenge"))
         return true;
-    if (r.Body.isEmpty() || r.Body.size() > SmallPage)
+    if (r.body.isEmpty() || r.body.size() > smallPage)
         return false;
     return rules.challengeTitles.contains(page.title.toLower()) ||
            std::any_of(
                rules.challengeMarkers.begin(), rules.challengeMarkers.end(),
-               [&](const QByteArrayMatcher &marker) { return marker.indexIn(r.Body) >= 0; });
+               [&](const QByteArrayMatcher &marker) { return marker.indexIn(r.body) >= 0; });
 }
 
-bool isBlocked(const TDownloadResult &r, const PageText &page, const VerdictRules &rules)
+bool isBlocked(const DownloadResult &r, const PageText &page, const VerdictRules &rules)
 {
     const int status = finalStatus(r);
     const bool refusing = status == 403 || status == 429 || status == 451 || status == 999 ||
                           (status >= 400 && status < 500 && status != 401 && status != 404 &&
                            status != 408 && status != 410);
-    return refusing || r.Redirects >= RedirectLoop || isChallenge(r, page, rules);
+    return refusing || r.redirects >= redirectLoop || isChallenge(r, page, rules);
 }
 
 // The addresses the redirects led to, in order.
-QList<QUrl> redirectTargets(const TDownloadResult &r, const QUrl &requested)
+QList<QUrl> redirectTargets(const DownloadResult &r, const QUrl &requested)
 {
     QList<QUrl> targets;
     QUrl at = requested;
-    for (const DownloadHop &hop : r.Hops) {
-        if (hop.Location.isEmpty() || hop.Status / 100 != 3)
+    for (const DownloadHop &hop : r.hops) {
+        if (hop.location.isEmpty() || hop.status / 100 != 3)
             break;
-        at = at.resolved(QUrl::fromEncoded(hop.Location));
+        at = at.resolved(QUrl::fromEncoded(hop.location));
         targets.append(at);
     }
     return targets;
@@ -111,7 +111,7 @@ bool isLoginPage(const QUrl &target, const VerdictRules &rules)
                        [&](const QString &part) { return rules.loginPathParts.contains(part); });
 }
 
-bool asksToLogIn(const TDownloadResult &r, const QUrl &requested, const VerdictRules &rules)
+bool asksToLogIn(const DownloadResult &r, const QUrl &requested, const VerdictRules &rules)
 {
     if (finalStatus(r) == 401)
         return true;
@@ -121,14 +121,14 @@ bool asksToLogIn(const TDownloadResult &r, const QUrl &requested, const VerdictR
     });
 }
 
-QString statusEvidence(const TDownloadResult &r)
+QString statusEvidence(const DownloadResult &r)
 {
-    return r.Hops.empty() ? r.ErrorMsg : QString::fromLatin1(r.Hops.back().StatusLine);
+    return r.hops.empty() ? r.errorMsg : QString::fromLatin1(r.hops.back().statusLine);
 }
 
 bool offersDomain(const PageText &page, const VerdictRules &rules)
 {
-    if (page.words.size() >= SmallPageWords)
+    if (page.words.size() >= smallPageWords)
         return false;
     const QString text = page.title.toLower() + u' ' + page.words.join(u' ');
     return std::any_of(rules.forSalePhrases.begin(), rules.forSalePhrases.end(),
@@ -142,91 +142,91 @@ bool siblingAnswered(const std::optional<SiblingProbe> &sibling)
 
 // The page is what the site serves for any address: the probe of a made-up address beside
 // it came to the same place, or to a page with its title or text.
-bool servedForAnyAddress(const TDownloadResult &r, const PageText &page, const QUrl &reached,
+bool servedForAnyAddress(const DownloadResult &r, const PageText &page, const QUrl &reached,
                          const QString &stored, const VerdictRules &rules)
 {
-    const std::optional<SiblingProbe> &sibling = r.Findings.sibling;
+    const std::optional<SiblingProbe> &sibling = r.findings.sibling;
     if (!siblingAnswered(sibling))
         return false;
     // Every address sent to one log-in page says nothing about this one.
-    if (r.Redirects > 0 && sibling->finalUrl == r.URL.toUtf8())
+    if (r.redirects > 0 && sibling->finalUrl == r.url.toUtf8())
         return !isLoginPage(reached, rules);
-    if (page.words.size() < FewWords && sibling->page.words.size() < FewWords)
+    if (page.words.size() < fewWords && sibling->page.words.size() < fewWords)
         return false; // can't tell
     const bool sameTitle = !page.title.isEmpty() && sibling->page.title == page.title &&
                            !stored.isEmpty() && stored != page.title;
-    return sameTitle || textSimilarity(page.words, sibling->page.words) >= SamePage;
+    return sameTitle || textSimilarity(page.words, sibling->page.words) >= samePage;
 }
 
-std::optional<CheckOutcome> parked(const TDownloadResult &r, const PageText &page,
+std::optional<CheckOutcome> parked(const DownloadResult &r, const PageText &page,
                                    const Addresses &at, const VerdictRules &rules)
 {
     const QByteArray requestedHost = at.requested.host().toUtf8();
     const QByteArray reachedHost = at.reached.host().toUtf8();
     if (isHostOrBelow(reachedHost, rules.parkingHosts) &&
         !isHostOrBelow(requestedHost, rules.parkingHosts))
-        return CheckOutcome{CheckCode::Parked, true, r.URL};
-    if (!r.Findings.dns.parkingNameServer.isEmpty())
+        return CheckOutcome{CheckCode::Parked, true, r.url};
+    if (!r.findings.dns.parkingNameServer.isEmpty())
         return CheckOutcome{CheckCode::Parked, true,
-                            QString::fromLatin1(r.Findings.dns.parkingNameServer)};
+                            QString::fromLatin1(r.findings.dns.parkingNameServer)};
     if (!offersDomain(page, rules))
         return std::nullopt;
     const bool elsewhere = registrableDomain(requestedHost) != registrableDomain(reachedHost);
-    const std::optional<SiblingProbe> &sibling = r.Findings.sibling;
+    const std::optional<SiblingProbe> &sibling = r.findings.sibling;
     const bool anyAddress =
-        siblingAnswered(sibling) && (sibling->finalUrl == r.URL.toUtf8() ||
-                                     textSimilarity(page.words, sibling->page.words) >= SamePage);
+        siblingAnswered(sibling) && (sibling->finalUrl == r.url.toUtf8() ||
+                                     textSimilarity(page.words, sibling->page.words) >= samePage);
     if (elsewhere || anyAddress)
-        return CheckOutcome{CheckCode::Parked, false, r.URL};
+        return CheckOutcome{CheckCode::Parked, false, r.url};
     return std::nullopt;
 }
 
-bool onlyPermanentRedirects(const TDownloadResult &r)
+bool onlyPermanentRedirects(const DownloadResult &r)
 {
-    return r.Redirects > 0 && std::all_of(r.Hops.begin(), r.Hops.end() - 1, [](const auto &h) {
-               return h.Status == 301 || h.Status == 308;
+    return r.redirects > 0 && std::all_of(r.hops.begin(), r.hops.end() - 1, [](const auto &h) {
+               return h.status == 301 || h.status == 308;
            });
 }
 
-CheckOutcome answered(const TDownloadResult &r, const PageText &page, const Addresses &at,
+CheckOutcome answered(const DownloadResult &r, const PageText &page, const Addresses &at,
                       const QString &storedTitle, const VerdictRules &rules)
 {
     if (const std::optional<CheckOutcome> parking = parked(r, page, at, rules))
         return *parking;
     const bool deepLink = !isFrontPage(at.requested);
-    if (deepLink && r.Redirects > 0 && isFrontPage(at.reached))
-        return {CheckCode::Soft404, false, r.URL};
+    if (deepLink && r.redirects > 0 && isFrontPage(at.reached))
+        return {CheckCode::Soft404, false, r.url};
     if (deepLink && servedForAnyAddress(r, page, at.reached, storedTitle, rules))
-        return {CheckCode::Soft404, false, r.URL};
+        return {CheckCode::Soft404, false, r.url};
     if (onlyPermanentRedirects(r) && !isSameAddress(at.requested, at.reached))
-        return {CheckCode::Moved, false, r.URL};
+        return {CheckCode::Moved, false, r.url};
     return {CheckCode::Ok, false, {}};
 }
 } // namespace
 
-CheckOutcome checkCode(const TDownloadResult &r, const QString &storedTitle,
+CheckOutcome checkCode(const DownloadResult &r, const QString &storedTitle,
                        const VerdictRules &rules)
 {
-    if (r.Findings.network.kind != NetworkFailure::None)
+    if (r.findings.network.kind != NetworkFailure::None)
         return {};
     const int status = finalStatus(r);
     const QString evidence = statusEvidence(r);
     // Read once: a small page may be a bot wall, a page that came may be anything.
-    const bool read = !r.Body.isEmpty() && (r.Body.size() <= SmallPage || r.Success);
-    const PageText page = !read ? PageText() : r.Text ? *r.Text : readPageText(r.Body, r.Headers);
+    const bool read = !r.body.isEmpty() && (r.body.size() <= smallPage || r.success);
+    const PageText page = !read ? PageText() : r.text ? *r.text : readPageText(r.body, r.headers);
     if (isBlocked(r, page, rules))
         return {CheckCode::Blocked, false, evidence};
     const Addresses at = addressesOf(r);
     if (asksToLogIn(r, at.requested, rules))
         return {CheckCode::Login, false, evidence};
-    if (r.CurlCode == CURLE_COULDNT_RESOLVE_HOST && r.Findings.dns.hostMissing &&
-        r.Findings.dns.domainMissing)
+    if (r.curlCode == CURLE_COULDNT_RESOLVE_HOST && r.findings.dns.hostMissing &&
+        r.findings.dns.domainMissing)
         return {CheckCode::NoDomain, false, evidence};
-    if (r.CurlCode == CURLE_PEER_FAILED_VERIFICATION || r.CurlCode == CURLE_SSL_ISSUER_ERROR)
+    if (r.curlCode == CURLE_PEER_FAILED_VERIFICATION || r.curlCode == CURLE_SSL_ISSUER_ERROR)
         return {CheckCode::Certificate, false, evidence};
     if (status == 404 || status == 410)
         return {CheckCode::Gone, false, evidence};
-    if (!r.Success || status < 200 || status >= 300)
+    if (!r.success || status < 200 || status >= 300)
         return {CheckCode::Temporary, false, evidence};
     return answered(r, page, at, storedTitle, rules);
 }

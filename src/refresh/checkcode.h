@@ -30,7 +30,7 @@ struct CheckOutcome
 // The code of a finished download with what the link check found beside it. storedTitle is
 // the title the last successful check stored. The page is read from the body unless the
 // result holds its text already.
-CheckOutcome checkCode(const TDownloadResult &result, const QString &storedTitle,
+CheckOutcome checkCode(const DownloadResult &result, const QString &storedTitle,
                        const VerdictRules &rules = VerdictRules::builtIn());
 
 // The address the link check probes beside the bookmarked one: same folder, a name of 20

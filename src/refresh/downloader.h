@@ -15,31 +15,31 @@
 // One response of a download: the first answer and each redirect after it.
 struct DownloadHop
 {
-    int Status = 0; // the HTTP status code
-    QByteArray StatusLine;
-    QByteArray Location; // as the response named it; empty when it named none
+    int status = 0; // the HTTP status code
+    QByteArray statusLine;
+    QByteArray location; // as the response named it; empty when it named none
 };
 
 // One finished page download, as the worker publishes it. Texts are bytes as received.
-struct TIndyResult
+struct TransferResult
 {
-    int Index = -1;        // the bookmark index that came with the request
-    QByteArray URL;        // the requested address, or the target of the last redirect
-    int Redirects = 0;     // redirects followed
-    QByteArray Content;    // the body, at most DownloadLimits::maxBody bytes; empty on failure
-    QByteArray StatusLine; // of the final response, e.g. "HTTP/1.1 404 Not Found"
-    QByteArray Headers;    // the final response's header lines, each ended by CR LF
-    QByteArray ErrorMsg;   // why the download failed; empty on success
-    bool Success = false;
-    quint64 Serial = 0;            // the number request() gave out for it
-    std::vector<DownloadHop> Hops; // every response that came, in order
-    int CurlCode = 0;              // libcurl's result of the last request; 0 when it answered
-    bool Connected = false;        // the last request reached its server (through a tunnel)
-    QByteArray Proxy;              // the proxy of the last request; empty when it went direct
-    int ConnectCode = 0;           // the proxy's answer to the tunnel's CONNECT; 0: none
-    QByteArray Body;               // of the final response, whatever its status (capped too)
-    FetchAddress Requested;        // the requested address as parsed when it was asked for
-    LinkFindings Findings;         // filled by the link check
+    int index = -1;        // the bookmark index that came with the request
+    QByteArray url;        // the requested address, or the target of the last redirect
+    int redirects = 0;     // redirects followed
+    QByteArray content;    // the body, at most DownloadLimits::maxBody bytes; empty on failure
+    QByteArray statusLine; // of the final response, e.g. "HTTP/1.1 404 Not Found"
+    QByteArray headers;    // the final response's header lines, each ended by CR LF
+    QByteArray errorMsg;   // why the download failed; empty on success
+    bool success = false;
+    quint64 serial = 0;            // the number request() gave out for it
+    std::vector<DownloadHop> hops; // every response that came, in order
+    int curlCode = 0;              // libcurl's result of the last request; 0 when it answered
+    bool connected = false;        // the last request reached its server (through a tunnel)
+    QByteArray proxy;              // the proxy of the last request; empty when it went direct
+    int connectCode = 0;           // the proxy's answer to the tunnel's CONNECT; 0: none
+    QByteArray body;               // of the final response, whatever its status (capped too)
+    FetchAddress requested;        // the requested address as parsed when it was asked for
+    LinkFindings findings;         // filled by the link check
 };
 
 struct DownloadLimits
@@ -93,7 +93,7 @@ class AbstractDownloader
     virtual void abort() = 0;
     virtual bool isBusy() const = 0; // a request is queued or running
     virtual bool isBusyWith(int index) const = 0;
-    virtual std::optional<TIndyResult> takeResult() = 0; // in the order they finished
+    virtual std::optional<TransferResult> takeResult() = 0; // in the order they finished
     virtual HeldHosts heldHosts() const { return {}; }
     // Why the current run can record nothing; None while it can.
     virtual RunFailure runFailure() const { return {}; }
@@ -121,7 +121,7 @@ class Downloader final : public AbstractDownloader
     void abort() override;
     bool isBusy() const override;
     bool isBusyWith(int index) const override;
-    std::optional<TIndyResult> takeResult() override;
+    std::optional<TransferResult> takeResult() override;
     HeldHosts heldHosts() const override;
 
   private:

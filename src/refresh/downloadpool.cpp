@@ -7,7 +7,7 @@
 
 namespace {
 // An idle worker still looks up now and then; a request or a stop wakes it at once.
-constexpr std::chrono::milliseconds IdleWait{60000};
+constexpr std::chrono::milliseconds idleWait{60000};
 } // namespace
 
 DownloadPool::DownloadPool(const DownloadLimits &limits, const PoolOptions &options)
@@ -69,12 +69,12 @@ bool DownloadPool::isBusyWith(int index) const
                        [index](const auto &request) { return request.second.index == index; });
 }
 
-std::optional<TIndyResult> DownloadPool::takeResult()
+std::optional<TransferResult> DownloadPool::takeResult()
 {
     const std::lock_guard lock(m_mutex);
     if (m_results.empty())
         return std::nullopt;
-    TIndyResult result = std::move(m_results.front());
+    TransferResult result = std::move(m_results.front());
     m_results.pop_front();
     return result;
 }
@@ -150,7 +150,7 @@ void DownloadPool::startWaiting(Running &running)
 int DownloadPool::pollTimeout(const Running &running) const
 {
     const Clock::time_point now = Clock::now();
-    Clock::time_point wake = now + IdleWait;
+    Clock::time_point wake = now + idleWait;
     long curlMs = -1;
     if (curl_multi_timeout(m_multi, &curlMs) == CURLM_OK && curlMs >= 0)
         wake = std::min(wake, now + std::chrono::milliseconds(curlMs));
@@ -206,7 +206,7 @@ void DownloadPool::endSilent(Running &running)
 // Publishes the result, unless it was withdrawn or the host asked to be tried again later.
 void DownloadPool::finish(std::unique_ptr<Transfer> transfer)
 {
-    TIndyResult result = transfer->takeResult();
+    TransferResult result = transfer->takeResult();
     const Clock::time_point now = Clock::now();
     const std::optional<std::chrono::milliseconds> pause =
         m_options.honourRetryAfter

@@ -10,199 +10,199 @@
 
 #include <algorithm>
 
-TRefreshEngine::TRefreshEngine(std::unique_ptr<AbstractDownloader> downloader, Clock now)
+RefreshEngine::RefreshEngine(std::unique_ptr<AbstractDownloader> downloader, Clock now)
     : m_downloader(std::move(downloader)), m_now(std::move(now))
 {
 }
 
-TRefreshEngine::~TRefreshEngine()
+RefreshEngine::~RefreshEngine()
 {
-    DoneDownloader();
+    doneDownloader();
 }
 
-void TRefreshEngine::InitDownloader()
+void RefreshEngine::initDownloader()
 {
     m_downloader->start();
 }
 
-void TRefreshEngine::DoneDownloader()
+void RefreshEngine::doneDownloader()
 {
     m_downloader->stop();
     m_requests.clear();
 }
 
-bool TRefreshEngine::RequestDownload(const QString &address, int index, const QString &fileName)
+bool RefreshEngine::requestDownload(const QString &address, int index, const QString &fileName)
 {
-    const quint64 serial = m_downloader->request(ToNarrow(address), index);
+    const quint64 serial = m_downloader->request(toNarrow(address), index);
     if (serial == 0)
         return false;
     m_requests[serial] = {index, address, fileName};
     return true;
 }
 
-void TRefreshEngine::AbortDownload()
+void RefreshEngine::abortDownload()
 {
     m_downloader->abort();
     m_requests.clear();
 }
 
-bool TRefreshEngine::IsDownloading() const
+bool RefreshEngine::isDownloading() const
 {
     return m_downloader->isBusy();
 }
 
-bool TRefreshEngine::IsDownloadingIndex(int index) const
+bool RefreshEngine::isDownloadingIndex(int index) const
 {
     return m_downloader->isBusyWith(index);
 }
 
-TDownloadResult TRefreshEngine::GetDownloadResult()
+DownloadResult RefreshEngine::getDownloadResult()
 {
     // Only the answer to a request still standing counts, never one that was withdrawn; such
     // an answer must not hide the ones behind it either.
-    std::optional<TIndyResult> raw;
+    std::optional<TransferResult> raw;
     auto request = m_requests.end();
     while (request == m_requests.end()) {
         raw = m_downloader->takeResult();
         if (!raw)
             return {};
-        request = m_requests.find(raw->Serial);
-        if (request != m_requests.end() && request->second.Index != raw->Index)
+        request = m_requests.find(raw->serial);
+        if (request != m_requests.end() && request->second.index != raw->index)
             request = m_requests.end();
     }
-    TDownloadResult result;
-    result.Index = raw->Index;
-    result.URL = FromNarrow(raw->URL);
-    result.Redirects = raw->Redirects;
-    result.Content = raw->Content;
-    result.ErrorMsg = FromNarrow(raw->ErrorMsg);
-    result.Success = raw->Success;
-    if (raw->Success) {
+    DownloadResult result;
+    result.index = raw->index;
+    result.url = fromNarrow(raw->url);
+    result.redirects = raw->redirects;
+    result.content = raw->content;
+    result.errorMsg = fromNarrow(raw->errorMsg);
+    result.success = raw->success;
+    if (raw->success) {
         // One scan of the page for what is stored and what the link check reads.
-        THTMLScanner scanner;
-        scanner.Parse(raw->Content, raw->Headers);
-        result.Title = scanner.GetTitle();
-        result.Description = scanner.GetDescription();
-        if (raw->Findings.checked)
-            result.Text = readPageText(scanner);
+        HtmlScanner scanner;
+        scanner.parse(raw->content, raw->headers);
+        result.title = scanner.getTitle();
+        result.description = scanner.getDescription();
+        if (raw->findings.checked)
+            result.text = readPageText(scanner);
     }
-    result.Valid = true;
-    result.FileName = request->second.FileName;
-    result.RequestedURL = request->second.Address;
-    result.Hops = raw->Hops;
-    result.CurlCode = raw->CurlCode;
-    result.Headers = raw->Headers;
-    result.Connected = raw->Connected;
-    result.Body = raw->Body;
-    result.Findings = raw->Findings;
+    result.valid = true;
+    result.fileName = request->second.fileName;
+    result.requestedUrl = request->second.address;
+    result.hops = raw->hops;
+    result.curlCode = raw->curlCode;
+    result.headers = raw->headers;
+    result.connected = raw->connected;
+    result.body = raw->body;
+    result.findings = raw->findings;
     m_requests.erase(request);
     return result;
 }
 
 namespace {
 // The link check's part: false when it could not tell, and nothing is to be recorded.
-bool RecordCheck(TBookmarks &list, TBookmarkRec &rec, const TDownloadResult &result, TDateTime now)
+bool recordCheck(Bookmarks &list, BookmarkRec &rec, const DownloadResult &result, DateTime now)
 {
-    const TIntervals intervals = list.Intervals();
-    const CheckOutcome outcome = checkCode(result, rec.Title);
+    const Intervals intervals = list.intervals();
+    const CheckOutcome outcome = checkCode(result, rec.title);
     if (outcome.code == CheckCode::None) {
         // Not due again at once, so that a refresh waiting for it does not ask in a loop.
-        rec.NotBefore = now + intervals.RefreshAfterFail / (24.0 * 60.0);
+        rec.notBefore = now + intervals.refreshAfterFail / (24.0 * 60.0);
         return false;
     }
     const bool stillParked =
-        rec.Verdict == LinkVerdict::Parked && outcome.code == CheckCode::Parked;
-    rec.History = addCheck(rec.History, outcome.code, now);
-    rec.Verdict = judgeLink(rec.History, now, outcome.atOnce || stillParked, intervals).verdict;
-    rec.Evidence = outcome.evidence.left(MaxEvidenceLength);
+        rec.verdict == LinkVerdict::Parked && outcome.code == CheckCode::Parked;
+    rec.history = addCheck(rec.history, outcome.code, now);
+    rec.verdict = judgeLink(rec.history, now, outcome.atOnce || stillParked, intervals).verdict;
+    rec.evidence = outcome.evidence.left(maxEvidenceLength);
     return true;
 }
 
 // The record part of storing: Written when there is something to save.
-TStoreOutcome PutIntoRecord(TBookmarks &list, const TDownloadResult &result, TDateTime now)
+StoreOutcome putIntoRecord(Bookmarks &list, const DownloadResult &result, DateTime now)
 {
-    TBookmarkRec *rec = list.Item(result.Index);
+    BookmarkRec *rec = list.item(result.index);
     // The folder may have been read again, or the file changed, since the request.
-    if (!rec || rec->FileName != result.FileName || rec->URL != result.RequestedURL)
-        return TStoreOutcome::Dropped;
-    if (!rec->URL.isEmpty() && result.Findings.checked && !RecordCheck(list, *rec, result, now))
-        return TStoreOutcome::NotRecorded;
-    rec->Refreshed = now;
-    if (rec->URL.isEmpty())
-        return TStoreOutcome::Written; // nothing was fetched, so nothing failed
-    if (!unfetchedScheme(ToNarrow(rec->URL)).isEmpty()) {
-        rec->RefreshState = 0;
-        rec->RefreshMsg.clear();
-        return TStoreOutcome::Written;
+    if (!rec || rec->fileName != result.fileName || rec->url != result.requestedUrl)
+        return StoreOutcome::Dropped;
+    if (!rec->url.isEmpty() && result.findings.checked && !recordCheck(list, *rec, result, now))
+        return StoreOutcome::NotRecorded;
+    rec->refreshed = now;
+    if (rec->url.isEmpty())
+        return StoreOutcome::Written; // nothing was fetched, so nothing failed
+    if (!unfetchedScheme(toNarrow(rec->url)).isEmpty()) {
+        rec->refreshState = 0;
+        rec->refreshMsg.clear();
+        return StoreOutcome::Written;
     }
     // Cut here as a save would, so the record equals what a reload gives even when the
     // file cannot be written.
-    if (result.Success) {
-        rec->RefreshState = 0;
-        rec->Title = CutStoredText(result.Title);
-        rec->Descr = CutStoredText(result.Description);
-        rec->StoredURL = CutStoredText(result.URL);
+    if (result.success) {
+        rec->refreshState = 0;
+        rec->title = cutStoredText(result.title);
+        rec->descr = cutStoredText(result.description);
+        rec->storedUrl = cutStoredText(result.url);
     } else {
-        rec->RefreshState = -1;
+        rec->refreshState = -1;
     }
-    rec->RefreshMsg = CutStoredText(result.ErrorMsg);
-    return TStoreOutcome::Written;
+    rec->refreshMsg = cutStoredText(result.errorMsg);
+    return StoreOutcome::Written;
 }
 
-TStoreOutcome SaveRecord(TBookmarks &list, int index)
+StoreOutcome saveRecord(Bookmarks &list, int index)
 {
-    list.FindSubject(index);
-    return list.Save(index) ? TStoreOutcome::Written : TStoreOutcome::NotWritten;
+    list.findSubject(index);
+    return list.save(index) ? StoreOutcome::Written : StoreOutcome::NotWritten;
 }
 } // namespace
 
-TStoreOutcome StoreDownloadResult(TBookmarks &list, const TDownloadResult &result, TDateTime now)
+StoreOutcome storeDownloadResult(Bookmarks &list, const DownloadResult &result, DateTime now)
 {
-    if (!result.Valid)
-        return TStoreOutcome::Nothing;
-    const TStoreOutcome put = PutIntoRecord(list, result, now);
-    return put == TStoreOutcome::Written ? SaveRecord(list, result.Index) : put;
+    if (!result.valid)
+        return StoreOutcome::Nothing;
+    const StoreOutcome put = putIntoRecord(list, result, now);
+    return put == StoreOutcome::Written ? saveRecord(list, result.index) : put;
 }
 
-int NextRefreshIndex(const TBookmarks &list, std::span<const int> shownRows,
+int nextRefreshIndex(const Bookmarks &list, std::span<const int> shownRows,
                      const std::function<bool(int)> &skip)
 {
     // The skip test is the cheap one; it goes first.
-    auto wanted = [&](int i) { return !(skip && skip(i)) && list.IsRefreshDue(i); };
+    auto wanted = [&](int i) { return !(skip && skip(i)) && list.isRefreshDue(i); };
     for (const int i : shownRows)
         if (wanted(i))
             return i;
-    for (int i = 0; i < list.Count(); ++i)
+    for (int i = 0; i < list.count(); ++i)
         if (wanted(i))
             return i;
     return -1;
 }
 
-TRefreshStep RunRefreshStep(TRefreshEngine &engine, TBookmarks &list, const TRefreshTick &tick)
+RefreshStep runRefreshStep(RefreshEngine &engine, Bookmarks &list, const RefreshTick &tick)
 {
-    TRefreshStep step;
+    RefreshStep step;
     // One download at a time: idle is judged before collecting, so a result published
     // just after the collect is taken by the next step before anything new is asked for.
-    const bool idle = !engine.IsDownloading();
-    step.Result = engine.GetDownloadResult();
-    const TStoreOutcome put =
-        step.Result.Valid ? PutIntoRecord(list, step.Result, engine.Now()) : TStoreOutcome::Nothing;
-    step.Stored = put == TStoreOutcome::Written ? TStoreOutcome::Nothing : put;
+    const bool idle = !engine.isDownloading();
+    step.result = engine.getDownloadResult();
+    const StoreOutcome put =
+        step.result.valid ? putIntoRecord(list, step.result, engine.now()) : StoreOutcome::Nothing;
+    step.stored = put == StoreOutcome::Written ? StoreOutcome::Nothing : put;
     // The record reads as refreshed already, so the choice is the one a save would leave;
     // asking first lets the next page download while this file is written. A bookmark whose
     // result the link check still holds back is not asked for again.
-    if (!tick.NoNetAccess && idle) {
+    if (!tick.noNetAccess && idle) {
         const auto skip = [&](int i) {
-            return (tick.Skip && tick.Skip(i)) || engine.IsDownloadingIndex(i);
+            return (tick.skip && tick.skip(i)) || engine.isDownloadingIndex(i);
         };
-        const int next = NextRefreshIndex(list, tick.ShownRows, skip);
+        const int next = nextRefreshIndex(list, tick.shownRows, skip);
         if (next >= 0 &&
-            engine.RequestDownload(list.Item(next)->URL, next, list.Item(next)->FileName))
-            step.Requested = next;
+            engine.requestDownload(list.item(next)->url, next, list.item(next)->fileName))
+            step.requested = next;
     }
-    if (put == TStoreOutcome::Written)
-        step.Stored = SaveRecord(list, step.Result.Index);
-    if (step.Stored == TStoreOutcome::NotWritten)
-        step.NotWritten = list.lastSaveFailure();
+    if (put == StoreOutcome::Written)
+        step.stored = saveRecord(list, step.result.index);
+    if (step.stored == StoreOutcome::NotWritten)
+        step.notWritten = list.lastSaveFailure();
     return step;
 }

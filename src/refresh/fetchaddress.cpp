@@ -72,7 +72,7 @@ QByteArray environmentProxy(const FetchAddress &address)
 
 FetchAddress fetchAddress(const QByteArray &address)
 {
-    QByteArray cleaned = TrimBlanks(address).toByteArray();
+    QByteArray cleaned = trimBlanks(address).toByteArray();
     cleaned.removeIf([](char c) { return c == '\t' || c == '\n' || c == '\r'; });
     cleaned.truncate(cleaned.indexOf('#') < 0 ? cleaned.size() : cleaned.indexOf('#'));
     FetchAddress result{cleaned, {}, {}};
@@ -108,7 +108,7 @@ QByteArray unfetchedScheme(const QByteArray &address)
 {
     QByteArray scheme = fetchAddress(address).scheme;
     if (scheme.isEmpty()) // not an address libcurl can parse, such as "javascript:void(0)"
-        scheme = namedScheme(TrimBlanks(address).toByteArray());
+        scheme = namedScheme(trimBlanks(address).toByteArray());
     return isFetchedScheme(scheme) ? QByteArray() : scheme;
 }
 
@@ -117,7 +117,7 @@ QString notCheckedText(const QByteArray &scheme)
     return QStringLiteral("not checked (%1)").arg(QString::fromLatin1(scheme));
 }
 
-bool refreshFailed(const TBookmarkRec &rec)
+bool refreshFailed(const BookmarkRec &rec)
 {
-    return rec.RefreshState < 0 && unfetchedScheme(ToNarrow(rec.URL)).isEmpty();
+    return rec.refreshState < 0 && unfetchedScheme(toNarrow(rec.url)).isEmpty();
 }

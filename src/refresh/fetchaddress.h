@@ -24,10 +24,10 @@ QByteArray unfetchedScheme(const QByteArray &address);
 // What the command line shows for such a link: "not checked (ftp)".
 QString notCheckedText(const QByteArray &scheme);
 
-struct TBookmarkRec;
+struct BookmarkRec;
 // The last refresh failed; a link that is never fetched never fails, whatever an older
 // refresh stored.
-bool refreshFailed(const TBookmarkRec &rec);
+bool refreshFailed(const BookmarkRec &rec);
 
 // The proxy libcurl takes from the environment for this address, read as it reads the
 // variables (http_proxy, https_proxy, all_proxy, no_proxy); empty when it goes direct.

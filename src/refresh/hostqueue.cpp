@@ -7,14 +7,14 @@
 namespace {
 // Waiting downloads are ordered by rank: those asked to go first before all others, each
 // group in the order asked for.
-constexpr quint64 OtherRank = quint64(1) << 63;
+constexpr quint64 otherRank = quint64(1) << 63;
 } // namespace
 
 void HostQueue::push(quint64 serial, const QByteArray &host, Clock::time_point now, bool first)
 {
     std::deque<quint64> &waiting = m_hosts[host].waiting;
     // A page tried again goes back to its place among those asked for after it.
-    const quint64 rank = first ? serial : serial | OtherRank;
+    const quint64 rank = first ? serial : serial | otherRank;
     waiting.insert(std::lower_bound(waiting.begin(), waiting.end(), rank), rank);
     update(host, now);
 }
@@ -33,7 +33,7 @@ std::optional<quint64> HostQueue::take(Clock::time_point now)
     host.waiting.pop_front();
     ++host.running;
     update(name, now);
-    return rank & ~OtherRank;
+    return rank & ~otherRank;
 }
 
 void HostQueue::finished(const QByteArray &host, Clock::time_point now)
@@ -100,15 +100,15 @@ void HostQueue::update(const QByteArray &name, Clock::time_point now)
         m_hosts.erase(it);
 }
 
-std::optional<std::chrono::milliseconds> askedPause(const TIndyResult &result,
+std::optional<std::chrono::milliseconds> askedPause(const TransferResult &result,
                                                     std::chrono::milliseconds cap,
                                                     std::chrono::system_clock::time_point now)
 {
     using namespace std::chrono;
-    const int status = result.Hops.empty() ? 0 : result.Hops.back().Status;
+    const int status = result.hops.empty() ? 0 : result.hops.back().status;
     if (status != 429 && status != 503)
         return std::nullopt;
-    for (const QByteArray &line : result.Headers.split('\n')) {
+    for (const QByteArray &line : result.headers.split('\n')) {
         const qsizetype colon = line.indexOf(':');
         if (colon < 0 || line.left(colon).trimmed().toLower() != "retry-after")
             continue;

@@ -9,11 +9,11 @@
 namespace {
 bool valueIs(const html::Tokenizer &tag, QByteArrayView name, QByteArrayView value)
 {
-    return TrimBlanks(tag.attribute(name)).compare(value, Qt::CaseInsensitive) == 0;
+    return trimBlanks(tag.attribute(name)).compare(value, Qt::CaseInsensitive) == 0;
 }
 } // namespace
 
-void THTMLScanner::Parse(const QByteArray &source, const QByteArray &rawHeaders)
+void HtmlScanner::parse(const QByteArray &source, const QByteArray &rawHeaders)
 {
     using Token = html::Tokenizer::Token;
     m_source = source;
@@ -51,7 +51,7 @@ void THTMLScanner::Parse(const QByteArray &source, const QByteArray &rawHeaders)
     m_decoder =
         html::documentDecoder(byteOrderMark, html::headerCharset(rawHeaders), meta, m_source);
     m_title = html::collapseBlanks(html::decodeReferences(m_decoder.decode(title)));
-    m_description = TrimBlanks(html::decodeReferences(m_decoder.decode(description),
+    m_description = trimBlanks(html::decodeReferences(m_decoder.decode(description),
                                                       html::ReferenceContext::Attribute))
                         .toString();
 }

@@ -10,19 +10,19 @@
 #include <curl/curl.h>
 
 namespace {
-constexpr std::chrono::hours RunLength{1};
+constexpr std::chrono::hours runLength{1};
 // A page this small may be a parking service's lander: ask who serves its domain.
-constexpr qsizetype LanderSize = 64 * 1024;
+constexpr qsizetype landerSize = 64 * 1024;
 
-bool succeeded(const TIndyResult &result)
+bool succeeded(const TransferResult &result)
 {
-    return result.Success && !result.Hops.empty() && result.Hops.back().Status / 100 == 2;
+    return result.success && !result.hops.empty() && result.hops.back().status / 100 == 2;
 }
 
 // Refused before any request went out: no scheme to fetch, no address at all.
-bool neverSent(const TIndyResult &result)
+bool neverSent(const TransferResult &result)
 {
-    return !result.Success && result.CurlCode == CURLE_OK && result.Hops.empty();
+    return !result.success && result.curlCode == CURLE_OK && result.hops.empty();
 }
 
 char randomLetter()
@@ -89,19 +89,19 @@ bool LinkChecker::isBusyWith(int index) const
 {
     const auto has = [index](const auto &list) {
         return std::any_of(list.begin(), list.end(),
-                           [index](const Pending &p) { return p.result.Index == index; });
+                           [index](const Pending &p) { return p.result.index == index; });
     };
     return m_downloader->isBusyWith(index) || has(m_held) || has(m_waiting) ||
            std::any_of(m_ready.begin(), m_ready.end(),
-                       [index](const TIndyResult &r) { return r.Index == index; });
+                       [index](const TransferResult &r) { return r.index == index; });
 }
 
-std::optional<TIndyResult> LinkChecker::takeResult()
+std::optional<TransferResult> LinkChecker::takeResult()
 {
     pump();
     if (m_ready.empty())
         return std::nullopt;
-    TIndyResult result = std::move(m_ready.front());
+    TransferResult result = std::move(m_ready.front());
     m_ready.pop_front();
     return result;
 }
@@ -109,7 +109,7 @@ std::optional<TIndyResult> LinkChecker::takeResult()
 void LinkChecker::pump()
 {
     newRunWhenDue();
-    while (std::optional<TIndyResult> result = m_downloader->takeResult())
+    while (std::optional<TransferResult> result = m_downloader->takeResult())
         route(std::move(*result));
     takeAnswers();
     // Everything asked for is in: the run knows all it will know.
@@ -120,7 +120,7 @@ void LinkChecker::pump()
 
 void LinkChecker::newRunWhenDue()
 {
-    if (m_seams.decideWhenIdle || Clock::now() - m_runStart < RunLength || !m_waiting.empty() ||
+    if (m_seams.decideWhenIdle || Clock::now() - m_runStart < runLength || !m_waiting.empty() ||
         !m_probes.empty())
         return;
     newRun();
@@ -144,27 +144,27 @@ void LinkChecker::takeAnswers()
         m_answers[{done.name, done.question}] = std::move(done.answer);
 }
 
-void LinkChecker::route(TIndyResult &&result)
+void LinkChecker::route(TransferResult &&result)
 {
-    if (const auto probe = m_probes.find(result.Serial); probe != m_probes.end()) {
-        SiblingProbe sibling{result.Hops.empty() ? 0 : result.Hops.back().Status, result.URL, {}};
+    if (const auto probe = m_probes.find(result.serial); probe != m_probes.end()) {
+        SiblingProbe sibling{result.hops.empty() ? 0 : result.hops.back().status, result.url, {}};
         if (succeeded(result))
-            sibling.page = readPageText(result.Body, result.Headers);
+            sibling.page = readPageText(result.body, result.headers);
         m_siblings[probe->second] = std::move(sibling);
         m_probes.erase(probe);
         return;
     }
-    const auto asked = m_asked.find(result.Serial);
+    const auto asked = m_asked.find(result.serial);
     if (asked == m_asked.end())
         return; // withdrawn
     // An address that is not fetched (ftp:, javascript:) tells nothing about a link on the
     // web or the network: it gets no check.
-    result.Findings.checked = !neverSent(result);
+    result.findings.checked = !neverSent(result);
     // Parsed already, unless the downloader keeps no parse.
     const FetchAddress address =
-        result.Requested.url.isEmpty() ? fetchAddress(asked->second) : result.Requested;
-    result.Findings.requested = QUrl::fromEncoded(address.url);
-    const bool frontPage = isFrontPage(result.Findings.requested);
+        result.requested.url.isEmpty() ? fetchAddress(asked->second) : result.requested;
+    result.findings.requested = QUrl::fromEncoded(address.url);
+    const bool frontPage = isFrontPage(result.findings.requested);
     Pending pending{std::move(result), asked->second, address.host, frontPage};
     m_asked.erase(asked);
     gate(std::move(pending));
@@ -174,7 +174,7 @@ void LinkChecker::route(TIndyResult &&result)
 // network and only keeps its place among those held.
 void LinkChecker::gate(Pending &&pending)
 {
-    if (!pending.result.Findings.checked) {
+    if (!pending.result.findings.checked) {
         (m_held.empty() ? m_waiting : m_held).push_back(std::move(pending));
         return;
     }
@@ -185,7 +185,7 @@ void LinkChecker::gate(Pending &&pending)
     };
     const NetworkRun::Action action = m_run.add(evidence, systemOffline);
     if (action == NetworkRun::Action::Drop)
-        pending.result.Findings.network = {evidence.kind == Evidence::Kind::ProxyRefused
+        pending.result.findings.network = {evidence.kind == Evidence::Kind::ProxyRefused
                                                ? NetworkFailure::Proxy
                                                : NetworkFailure::SystemOffline,
                                            evidence.detail};
@@ -201,7 +201,7 @@ void LinkChecker::apply(NetworkRun::Action action, Pending &&pending)
     if (action == NetworkRun::Action::Release || action == NetworkRun::Action::Fail)
         settleHeld(action);
     if (action == NetworkRun::Action::Fail)
-        pending.result.Findings.network = m_run.failure();
+        pending.result.findings.network = m_run.failure();
     m_waiting.push_back(std::move(pending));
 }
 
@@ -210,8 +210,8 @@ void LinkChecker::apply(NetworkRun::Action action, Pending &&pending)
 void LinkChecker::settleHeld(NetworkRun::Action action)
 {
     for (Pending &held : m_held) {
-        if (action == NetworkRun::Action::Fail && held.result.Findings.checked)
-            held.result.Findings.network = m_run.failure();
+        if (action == NetworkRun::Action::Fail && held.result.findings.checked)
+            held.result.findings.network = m_run.failure();
         m_waiting.push_back(std::move(held));
     }
     m_held.clear();
@@ -240,7 +240,7 @@ void LinkChecker::publishWhenComplete()
 // asked at once.
 bool LinkChecker::complete(Pending &pending)
 {
-    if (pending.result.Findings.network.kind != NetworkFailure::None)
+    if (pending.result.findings.network.kind != NetworkFailure::None)
         return true; // nothing is recorded: nothing to ask
     const bool sibling = siblingKnown(pending);
     return dnsKnown(pending) && sibling;
@@ -248,8 +248,8 @@ bool LinkChecker::complete(Pending &pending)
 
 bool LinkChecker::siblingKnown(Pending &pending)
 {
-    TIndyResult &result = pending.result;
-    if (!succeeded(result) || pending.frontPage || result.Findings.sibling)
+    TransferResult &result = pending.result;
+    if (!succeeded(result) || pending.frontPage || result.findings.sibling)
         return true;
     const auto known = m_siblings.find(pending.host);
     if (known == m_siblings.end()) {
@@ -263,7 +263,7 @@ bool LinkChecker::siblingKnown(Pending &pending)
     }
     if (!known->second)
         return false;
-    result.Findings.sibling = known->second;
+    result.findings.sibling = known->second;
     return true;
 }
 
@@ -278,12 +278,12 @@ const DnsAnswer *LinkChecker::answer(const QByteArray &name, DnsResolver::Questi
 bool LinkChecker::dnsKnown(Pending &pending)
 {
     const QByteArray &host = pending.host;
-    const TIndyResult &result = pending.result;
+    const TransferResult &result = pending.result;
     const QByteArray domain = registrableDomain(host);
     if (domain.isEmpty())
         return true;
-    DnsFindings &dns = pending.result.Findings.dns;
-    if (result.CurlCode == CURLE_COULDNT_RESOLVE_HOST) {
+    DnsFindings &dns = pending.result.findings.dns;
+    if (result.curlCode == CURLE_COULDNT_RESOLVE_HOST) {
         // A name service that calls the suffix ("com") missing as well says nothing.
         const QByteArray suffix = domain.mid(domain.indexOf('.') + 1);
         const DnsAnswer *ofHost = answer(host, DnsResolver::Question::Address);
@@ -295,7 +295,7 @@ bool LinkChecker::dnsKnown(Pending &pending)
         dns.hostMissing = trusted && ofHost->status == DnsAnswer::Status::Missing;
         dns.domainMissing = trusted && ofDomain->status == DnsAnswer::Status::Missing;
     }
-    if (succeeded(result) && result.Body.size() < LanderSize) {
+    if (succeeded(result) && result.body.size() < landerSize) {
         const DnsAnswer *servers = answer(domain, DnsResolver::Question::NameServers);
         if (!servers)
             return false;

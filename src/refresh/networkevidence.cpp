@@ -18,55 +18,55 @@ QByteArray shownProxy(const QByteArray &proxy)
                          : proxy;
 }
 
-bool wantsCredentials(const TIndyResult &r)
+bool wantsCredentials(const TransferResult &r)
 {
-    return r.ConnectCode == 407 ||
-           std::any_of(r.Hops.begin(), r.Hops.end(), [](const auto &h) { return h.Status == 407; });
+    return r.connectCode == 407 ||
+           std::any_of(r.hops.begin(), r.hops.end(), [](const auto &h) { return h.status == 407; });
 }
 
 // No connection to the proxy was made, or its name did not resolve.
-bool proxyUnreachable(const TIndyResult &r)
+bool proxyUnreachable(const TransferResult &r)
 {
-    if (r.CurlCode == CURLE_COULDNT_RESOLVE_PROXY || r.CurlCode == CURLE_PROXY)
+    if (r.curlCode == CURLE_COULDNT_RESOLVE_PROXY || r.curlCode == CURLE_PROXY)
         return true;
-    return !r.Proxy.isEmpty() && r.ConnectCode == 0 && !r.Connected && r.Hops.empty() &&
-           (r.CurlCode == CURLE_COULDNT_CONNECT || r.CurlCode == CURLE_OPERATION_TIMEDOUT);
+    return !r.proxy.isEmpty() && r.connectCode == 0 && !r.connected && r.hops.empty() &&
+           (r.curlCode == CURLE_COULDNT_CONNECT || r.curlCode == CURLE_OPERATION_TIMEDOUT);
 }
 
 // A status came, or a TLS handshake was completed: a server is there.
-bool answered(const TIndyResult &r)
+bool answered(const TransferResult &r)
 {
-    return !r.Hops.empty() || (r.Connected && namedScheme(r.URL) == "https");
+    return !r.hops.empty() || (r.connected && namedScheme(r.url) == "https");
 }
 
-QByteArray statusOf(const TIndyResult &r)
+QByteArray statusOf(const TransferResult &r)
 {
-    for (const DownloadHop &hop : r.Hops)
-        if (hop.Status == 407)
-            return hop.StatusLine;
-    return "CONNECT answered " + QByteArray::number(r.ConnectCode);
+    for (const DownloadHop &hop : r.hops)
+        if (hop.status == 407)
+            return hop.statusLine;
+    return "CONNECT answered " + QByteArray::number(r.connectCode);
 }
 } // namespace
 
-Evidence evidenceOf(const TIndyResult &r, const QByteArray &requestedHost,
+Evidence evidenceOf(const TransferResult &r, const QByteArray &requestedHost,
                     const std::set<QByteArray> &runSites)
 {
     using Kind = Evidence::Kind;
     Evidence evidence{Kind::Failure, siteOf(requestedHost), {}};
-    const QByteArray proxy = shownProxy(r.Proxy);
+    const QByteArray proxy = shownProxy(r.proxy);
     if (wantsCredentials(r))
         return {Kind::ProxyDown, evidence.site, proxy + ": " + statusOf(r)};
     if (proxyUnreachable(r))
-        return {Kind::ProxyDown, evidence.site, proxy + ": " + r.ErrorMsg};
+        return {Kind::ProxyDown, evidence.site, proxy + ": " + r.errorMsg};
     // A proxy that could not reach the host (5xx) says nothing about the network.
-    if (r.ConnectCode >= 400 && r.ConnectCode < 500)
+    if (r.connectCode >= 400 && r.connectCode < 500)
         return {Kind::ProxyRefused, evidence.site, proxy + ": " + statusOf(r)};
     if (!answered(r))
         return evidence;
     evidence.kind = Kind::Answer;
-    if (r.Redirects == 0)
+    if (r.redirects == 0)
         return evidence;
-    const QByteArray endHost = fetchAddress(r.URL).host;
+    const QByteArray endHost = fetchAddress(r.url).host;
     const QByteArray endSite = siteOf(endHost);
     if (endSite != evidence.site && !runSites.contains(endSite))
         evidence = {Kind::Foreign, evidence.site, endHost};
@@ -110,7 +110,7 @@ NetworkRun::Action NetworkRun::add(const Evidence &evidence,
             return prove();
         m_portal = evidence.detail;
         m_portalSites.insert(evidence.site);
-        if (!m_decideAtEnd && m_portalSites.size() >= PortalSites)
+        if (!m_decideAtEnd && m_portalSites.size() >= portalSites)
             return fail(NetworkFailure::Portal, m_portal);
         return Action::Hold;
     default:
@@ -123,7 +123,7 @@ NetworkRun::Action NetworkRun::end()
 {
     if (!undecided())
         return Action::Pass;
-    if (m_portalSites.size() >= PortalSites)
+    if (m_portalSites.size() >= portalSites)
         return fail(NetworkFailure::Portal, m_portal);
     if (!m_portal.isEmpty())
         return prove(); // too few sites to tell: the answers count

@@ -22,7 +22,7 @@ struct Evidence
 };
 
 // runSites: the sites of the bookmarks asked for in the run.
-Evidence evidenceOf(const TIndyResult &result, const QByteArray &requestedHost,
+Evidence evidenceOf(const TransferResult &result, const QByteArray &requestedHost,
                     const std::set<QByteArray> &runSites);
 
 // The word on the network during one run. Any answer proves it works. Failures to resolve
@@ -41,7 +41,7 @@ class NetworkRun final
                  // system says there is no network while local hosts may still answer
         Fail,    // record nothing from it nor from those held: failure() says why
     };
-    static constexpr size_t PortalSites = 3;
+    static constexpr size_t portalSites = 3;
 
     // decideAtEnd: the run ends once everything asked for is in, and only then decides on a
     // sign-in page; else (runs of the tray program) it decides as soon as it sees one.

@@ -10,14 +10,15 @@
 namespace {
 // Elements whose text a reader does not see as the page's text, besides the raw text of
 // scripts and styles.
-constexpr std::array<QByteArrayView, 5> Hidden = {"title", "style", "noscript", "template", "svg"};
+constexpr std::array<QByteArrayView, 5> hiddenElements = {"title", "style", "noscript", "template",
+                                                          "svg"};
 
 // The name of the hidden element the tag opens; empty when it opens none.
 QByteArrayView hiddenOpened(const html::Tokenizer &tag)
 {
-    const auto hidden = std::find_if(Hidden.begin(), Hidden.end(),
+    const auto hidden = std::find_if(hiddenElements.begin(), hiddenElements.end(),
                                      [&](QByteArrayView name) { return tag.nameIs(name); });
-    return hidden == Hidden.end() ? QByteArrayView() : *hidden;
+    return hidden == hiddenElements.end() ? QByteArrayView() : *hidden;
 }
 
 void addWords(QStringList &words, const QString &text)
@@ -48,15 +49,15 @@ QHash<QString, int> shingles(const QStringList &words)
 
 PageText readPageText(const QByteArray &body, const QByteArray &rawHeaders)
 {
-    THTMLScanner scanner;
-    scanner.Parse(body, rawHeaders);
+    HtmlScanner scanner;
+    scanner.parse(body, rawHeaders);
     return readPageText(scanner);
 }
 
-PageText readPageText(const THTMLScanner &scanner)
+PageText readPageText(const HtmlScanner &scanner)
 {
     using Token = html::Tokenizer::Token;
-    PageText page{scanner.GetTitle(), {}};
+    PageText page{scanner.getTitle(), {}};
     QByteArrayView hiddenIn; // the element whose end shows text again
     html::Tokenizer tokens(scanner.bytes());
     for (Token t = tokens.next(); t != Token::End; t = tokens.next()) {

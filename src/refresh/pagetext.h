@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class THTMLScanner;
+class HtmlScanner;
 
 // What a page shows a reader: its title and the words of its visible text (lower case,
 // without scripts, styles and the title), enough to tell two pages apart.
@@ -15,7 +15,7 @@ struct PageText
 };
 PageText readPageText(const QByteArray &body, const QByteArray &rawHeaders);
 // The same for a page scanned already.
-PageText readPageText(const THTMLScanner &scanner);
+PageText readPageText(const HtmlScanner &scanner);
 
 // How alike two texts are, from 0 to 1: the share of runs of three words they have in
 // common (a text under three words counts as one run).

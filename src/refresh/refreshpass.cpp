@@ -2,44 +2,43 @@
 
 #include "platform/files.h"
 
-TRefreshPass::TRefreshPass(TRefreshEngine &engine, TBookmarks &list)
-    : m_engine(engine), m_list(list)
+RefreshPass::RefreshPass(RefreshEngine &engine, Bookmarks &list) : m_engine(engine), m_list(list)
 {
-    for (int i = 0; i < list.Count(); ++i)
-        if (list.IsRefreshDue(i) &&
-            engine.RequestDownload(list.Item(i)->URL, i, list.Item(i)->FileName))
+    for (int i = 0; i < list.count(); ++i)
+        if (list.isRefreshDue(i) &&
+            engine.requestDownload(list.item(i)->url, i, list.item(i)->fileName))
             ++m_requested;
 }
 
-TRefreshStep TRefreshPass::Step()
+RefreshStep RefreshPass::step()
 {
-    TRefreshStep step;
-    step.Result = m_engine.GetDownloadResult();
+    RefreshStep step;
+    step.result = m_engine.getDownloadResult();
     // The clock is read only for a result: a step that finds none is common.
-    if (step.Result.Valid)
-        step.Stored = StoreDownloadResult(m_list, step.Result, m_engine.Now());
-    if (step.Stored == TStoreOutcome::NotWritten)
-        step.NotWritten = m_list.lastSaveFailure();
+    if (step.result.valid)
+        step.stored = storeDownloadResult(m_list, step.result, m_engine.now());
+    if (step.stored == StoreOutcome::NotWritten)
+        step.notWritten = m_list.lastSaveFailure();
     const Clock::time_point now = Clock::now();
-    if (step.Stored == TStoreOutcome::Written)
-        m_batch.Written(step.Result.FileName, now);
-    if (const std::optional<Clock::time_point> due = m_batch.Due(); due && *due <= now)
-        Flush();
+    if (step.stored == StoreOutcome::Written)
+        m_batch.written(step.result.fileName, now);
+    if (const std::optional<Clock::time_point> due = m_batch.due(); due && *due <= now)
+        flush();
     return step;
 }
 
-std::optional<TRefreshPass::Clock::time_point> TRefreshPass::FlushDue() const
+std::optional<RefreshPass::Clock::time_point> RefreshPass::flushDue() const
 {
-    return m_batch.Due();
+    return m_batch.due();
 }
 
-bool TRefreshPass::Flush()
+bool RefreshPass::flush()
 {
-    m_flushed = m_batch.Flush() && m_flushed;
+    m_flushed = m_batch.flush() && m_flushed;
     return m_flushed;
 }
 
-void FlushBatch::Written(const QString &file, Clock::time_point now)
+void FlushBatch::written(const QString &file, Clock::time_point now)
 {
     const std::optional<platform::FileStamp> stamp = platform::stampOf(file);
     if (!stamp)
@@ -49,12 +48,12 @@ void FlushBatch::Written(const QString &file, Clock::time_point now)
         m_first = now;
 }
 
-std::optional<FlushBatch::Clock::time_point> FlushBatch::Due() const
+std::optional<FlushBatch::Clock::time_point> FlushBatch::due() const
 {
     return m_first ? std::optional(*m_first + m_every) : std::nullopt;
 }
 
-bool FlushBatch::Flush()
+bool FlushBatch::flush()
 {
     bool synced = true;
     for (const auto &[device, file] : m_written)

@@ -17,10 +17,10 @@ class FlushBatch final
     explicit FlushBatch(std::chrono::milliseconds every = std::chrono::seconds(1)) : m_every(every)
     {
     }
-    void Written(const QString &file, Clock::time_point now);
+    void written(const QString &file, Clock::time_point now);
     // When the oldest unflushed file has waited long enough; nullopt when none waits.
-    std::optional<Clock::time_point> Due() const;
-    bool Flush(); // false when a file system could not be synced
+    std::optional<Clock::time_point> due() const;
+    bool flush(); // false when a file system could not be synced
 
   private:
     const std::chrono::milliseconds m_every;
@@ -32,25 +32,25 @@ class FlushBatch final
 // bookmark due now is asked for at once, each one once however short the intervals are,
 // and the worker fetches as many at a time as it may. Each Step stores one result, in the
 // order they arrive, and the files written reach the disk in groups (see FlushBatch).
-class TRefreshPass final
+class RefreshPass final
 {
   public:
     using Clock = std::chrono::steady_clock;
-    TRefreshPass(TRefreshEngine &engine, TBookmarks &list);
-    int Requested() const { return m_requested; }
+    RefreshPass(RefreshEngine &engine, Bookmarks &list);
+    int requested() const { return m_requested; }
     // Stores the next waiting result (Stored is Nothing when none waits), and flushes the
     // files written when a flush is due.
-    TRefreshStep Step();
+    RefreshStep step();
     // Every result has been collected (or the requests were withdrawn).
-    bool Finished() const { return m_engine.Pending() == 0; }
+    bool finished() const { return m_engine.pending() == 0; }
     // When Step should run even if no result comes; nullopt: only for a result.
-    std::optional<Clock::time_point> FlushDue() const;
+    std::optional<Clock::time_point> flushDue() const;
     // Flushes what is left; false when any flush of the pass failed.
-    bool Flush();
+    bool flush();
 
   private:
-    TRefreshEngine &m_engine;
-    TBookmarks &m_list;
+    RefreshEngine &m_engine;
+    Bookmarks &m_list;
     int m_requested = 0;
     FlushBatch m_batch;
     bool m_flushed = true;

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 namespace {
-constexpr std::chrono::seconds LookupTimeout{5};
+constexpr std::chrono::seconds lookupTimeout{5};
 
 class SystemResolver final : public DnsResolver
 {
@@ -12,7 +12,7 @@ class SystemResolver final : public DnsResolver
     explicit SystemResolver(platform::NameServer server) : m_server(std::move(server)) {}
     DnsAnswer lookup(const QByteArray &name, Question question) override
     {
-        return platform::queryDns(name, question, m_server, LookupTimeout);
+        return platform::queryDns(name, question, m_server, lookupTimeout);
     }
 
   private:

@@ -4,12 +4,12 @@
 #include "version.h"
 
 namespace {
-const QByteArray UserAgent =
+const QByteArray userAgent =
     QByteArrayLiteral("Mozilla/5.0 (compatible; Favrake/") + FavrakeRelease + ')';
-constexpr char AcceptHeader[] = "Accept: text/html, */*";
-constexpr char FetchedSchemes[] = "http,https";
+constexpr char acceptHeader[] = "Accept: text/html, */*";
+constexpr char fetchedSchemes[] = "http,https";
 // Responses of one download are counted from 1; a redirect as this one is not followed.
-constexpr int MaxResponses = 15;
+constexpr int maxResponses = 15;
 
 QByteArray seconds(std::chrono::milliseconds span)
 {
@@ -26,10 +26,10 @@ Transfer::Transfer(const DownloadLimits &limits, quint64 serial, int index,
                    const QByteArray &address, const FetchAddress &target)
     : m_limits(limits), m_serial(serial), m_target(target)
 {
-    m_result.Index = index;
-    m_result.URL = address;
-    m_result.Serial = serial;
-    m_result.Requested = target;
+    m_result.index = index;
+    m_result.url = address;
+    m_result.serial = serial;
+    m_result.requested = target;
 }
 
 Transfer::~Transfer()
@@ -40,20 +40,20 @@ Transfer::~Transfer()
     curl_slist_free_all(m_resolve);
 }
 
-TIndyResult Transfer::takeResult()
+TransferResult Transfer::takeResult()
 {
     return std::move(m_result);
 }
 
 CURL *Transfer::refuse(const QByteArray &why)
 {
-    m_result.ErrorMsg = why;
+    m_result.errorMsg = why;
     return nullptr;
 }
 
 CURL *Transfer::begin()
 {
-    const QByteArray &address = m_result.URL;
+    const QByteArray &address = m_result.url;
     if (address.isEmpty())
         return refuse("No address to download");
     if (address.contains('\0'))
@@ -69,7 +69,7 @@ CURL *Transfer::begin()
 bool Transfer::configure()
 {
     m_curl = curl_easy_init();
-    m_requestHeaders = curl_slist_append(nullptr, AcceptHeader);
+    m_requestHeaders = curl_slist_append(nullptr, acceptHeader);
     if (!m_curl || !m_requestHeaders)
         return false;
     CURL *h = m_curl;
@@ -80,13 +80,13 @@ bool Transfer::configure()
     set(CURLOPT_NOSIGNAL, 1L);
     set(CURLOPT_PRIVATE, this);
     set(CURLOPT_ERRORBUFFER, m_error);
-    set(CURLOPT_PROTOCOLS_STR, FetchedSchemes);
-    set(CURLOPT_REDIR_PROTOCOLS_STR, FetchedSchemes);
+    set(CURLOPT_PROTOCOLS_STR, fetchedSchemes);
+    set(CURLOPT_REDIR_PROTOCOLS_STR, fetchedSchemes);
     set(CURLOPT_FOLLOWLOCATION, 0L);
     // 1.1 so that every status line carries a reason phrase to show.
     set(CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
     set(CURLOPT_HTTPGET, 1L);
-    set(CURLOPT_USERAGENT, UserAgent.constData());
+    set(CURLOPT_USERAGENT, userAgent.constData());
     set(CURLOPT_HTTPHEADER, m_requestHeaders);
     set(CURLOPT_NETRC, long(CURL_NETRC_IGNORED));
     set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
@@ -113,7 +113,7 @@ bool Transfer::configure()
 // none is.
 bool Transfer::startRequest(const FetchAddress &address)
 {
-    m_result.Proxy = environmentProxy(address);
+    m_result.proxy = environmentProxy(address);
     m_connected = false;
     m_bodyFull = false;
     m_status.clear();
@@ -125,13 +125,13 @@ bool Transfer::startRequest(const FetchAddress &address)
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - m_lastByte);
     if (left.count() <= 0) {
-        m_result.ErrorMsg = "Download took longer than " + seconds(m_limits.totalTimeout);
+        m_result.errorMsg = "Download took longer than " + seconds(m_limits.totalTimeout);
         return false;
     }
     // Else the handle would fetch the previous address again.
     if (curl_easy_setopt(m_curl, CURLOPT_URL, address.url.constData()) != CURLE_OK ||
         curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, long(left.count())) != CURLE_OK) {
-        m_result.ErrorMsg = "Cannot start the HTTP client";
+        m_result.errorMsg = "Cannot start the HTTP client";
         return false;
     }
     return true;
@@ -140,17 +140,17 @@ bool Transfer::startRequest(const FetchAddress &address)
 // The headers of the response, and the response itself when one came.
 void Transfer::keepResponse()
 {
-    m_result.StatusLine = m_status;
-    m_result.Headers = m_headers;
-    m_result.Connected = m_connected;
-    m_result.Body = m_body;
+    m_result.statusLine = m_status;
+    m_result.headers = m_headers;
+    m_result.connected = m_connected;
+    m_result.body = m_body;
     long status = 0;
     curl_easy_getinfo(m_curl, CURLINFO_HTTP_CONNECTCODE, &status);
-    m_result.ConnectCode = int(status);
+    m_result.connectCode = int(status);
     if (m_status.isEmpty())
         return;
     curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
-    m_result.Hops.push_back({int(status), m_status, m_location});
+    m_result.hops.push_back({int(status), m_status, m_location});
 }
 
 CURL *Transfer::requestDone(CURLcode code)
@@ -158,16 +158,16 @@ CURL *Transfer::requestDone(CURLcode code)
     // A full body was cut on purpose: the rest is not wanted, the page still counts.
     if (m_bodyFull && code == CURLE_WRITE_ERROR)
         code = CURLE_OK;
-    m_result.CurlCode = code;
+    m_result.curlCode = code;
     keepResponse();
     if (code != CURLE_OK)
         return refuse(m_error[0] ? QByteArray(m_error) : QByteArray(curl_easy_strerror(code)));
-    const long status = m_result.Hops.empty() ? 0 : m_result.Hops.back().Status;
+    const long status = m_result.hops.empty() ? 0 : m_result.hops.back().status;
     const QByteArray target = followed(status);
     if (!target.isEmpty()) {
-        m_result.URL = target;
-        const int responses = ++m_result.Redirects;
-        if (responses >= MaxResponses)
+        m_result.url = target;
+        const int responses = ++m_result.redirects;
+        if (responses >= maxResponses)
             return refuse("Redirect loop: still redirected after " + QByteArray::number(responses) +
                           " responses");
         // libcurl hands on whatever the Location names, even "javascript:".
@@ -177,8 +177,8 @@ CURL *Transfer::requestDone(CURLcode code)
         return startRequest(fetchAddress(target)) ? m_curl : nullptr;
     }
     if (status >= 200 && status < 300) {
-        m_result.Content = std::move(m_body);
-        m_result.Success = true;
+        m_result.content = std::move(m_body);
+        m_result.success = true;
         return nullptr;
     }
     return refuse(m_status.isEmpty() ? "HTTP status " + QByteArray::number(status) : m_status);
@@ -198,7 +198,7 @@ bool Transfer::silentTooLong(Clock::time_point now)
 {
     if (!m_connected || now - m_lastByte < m_limits.readTimeout)
         return false;
-    m_result.CurlCode = CURLE_OPERATION_TIMEDOUT;
+    m_result.curlCode = CURLE_OPERATION_TIMEDOUT;
     keepResponse();
     refuse("Read timeout: no data for " + seconds(m_limits.readTimeout));
     return true;

@@ -13,11 +13,11 @@
 #include <thread>
 
 namespace {
-const QString ShortcutSection = QStringLiteral("InternetShortcut");
-const QString StateSection = QStringLiteral("Merkwerk");
+const QString shortcutSection = QStringLiteral("InternetShortcut");
+const QString stateSection = QStringLiteral("Merkwerk");
 
 // The keys of the own section, in the order they are written.
-const QList<QString> StateKeys = {
+const QList<QString> stateKeys = {
     QStringLiteral("Title"),         QStringLiteral("Descr"),      QStringLiteral("URL"),
     QStringLiteral("ReferenceTime"), QStringLiteral("Refreshed"),  QStringLiteral("RefreshState"),
     QStringLiteral("RefreshMsg"),    QStringLiteral("RemindTime"), QStringLiteral("Phrase"),
@@ -25,165 +25,165 @@ const QList<QString> StateKeys = {
     QStringLiteral("CheckTimes"),    QStringLiteral("LastOK"),     QStringLiteral("FailSince"),
     QStringLiteral("Verdict"),       QStringLiteral("Evidence")};
 // The eleven keys every save writes; the link check's keys follow once a link was checked.
-constexpr qsizetype BaseKeyCount = 11;
+constexpr qsizetype baseKeyCount = 11;
 
 // The fields stored as hex texts, by the number of their key; the others are numbers.
-const std::array<QString TBookmarkRec::*, 17> TextFields = {&TBookmarkRec::Title,
-                                                            &TBookmarkRec::Descr,
-                                                            &TBookmarkRec::StoredURL,
-                                                            nullptr,
-                                                            nullptr,
-                                                            nullptr,
-                                                            &TBookmarkRec::RefreshMsg,
-                                                            nullptr,
-                                                            &TBookmarkRec::SubjectPhrase,
-                                                            &TBookmarkRec::Match,
-                                                            nullptr,
-                                                            nullptr,
-                                                            nullptr,
-                                                            nullptr,
-                                                            nullptr,
-                                                            nullptr,
-                                                            &TBookmarkRec::Evidence};
+const std::array<QString BookmarkRec::*, 17> textFields = {&BookmarkRec::title,
+                                                           &BookmarkRec::descr,
+                                                           &BookmarkRec::storedUrl,
+                                                           nullptr,
+                                                           nullptr,
+                                                           nullptr,
+                                                           &BookmarkRec::refreshMsg,
+                                                           nullptr,
+                                                           &BookmarkRec::subjectPhrase,
+                                                           &BookmarkRec::match,
+                                                           nullptr,
+                                                           nullptr,
+                                                           nullptr,
+                                                           nullptr,
+                                                           nullptr,
+                                                           nullptr,
+                                                           &BookmarkRec::evidence};
 
 // What a load reads: the browser's address and date, and the own section.
-const QList<IniQuery> ReadQueries = {
-    {ShortcutSection, {QStringLiteral("URL"), QStringLiteral("Modified")}},
-    {StateSection, StateKeys}};
+const QList<IniQuery> readQueries = {
+    {shortcutSection, {QStringLiteral("URL"), QStringLiteral("Modified")}},
+    {stateSection, stateKeys}};
 
-constexpr TDateTime KeptForGood = -1.0;
+constexpr DateTime keptForGood = -1.0;
 
 // FNV-1a over the key's number and its value's code units; cheap enough for every load.
-size_t MixIn(size_t hash, qsizetype key, QStringView value)
+size_t mixIn(size_t hash, qsizetype key, QStringView value)
 {
-    constexpr uint64_t Prime = 0x100000001B3ULL;
-    uint64_t h = (uint64_t(hash) ^ uint64_t(key + 1)) * Prime;
+    constexpr uint64_t prime = 0x100000001B3ULL;
+    uint64_t h = (uint64_t(hash) ^ uint64_t(key + 1)) * prime;
     for (const QChar c : value)
-        h = (h ^ c.unicode()) * Prime;
-    return size_t((h ^ uint64_t(value.size())) * Prime);
+        h = (h ^ c.unicode()) * prime;
+    return size_t((h ^ uint64_t(value.size())) * prime);
 }
 
 // Tells whether the own section still holds what was read or last written: a hash over the
 // keys that are present and their values.
-size_t StateFingerprint(const IniDocument &doc)
+size_t stateFingerprint(const IniDocument &doc)
 {
     size_t hash = 0;
-    doc.forEachValue(StateSection, StateKeys,
-                     [&](qsizetype k, QStringView value) { hash = MixIn(hash, k, value); });
+    doc.forEachValue(stateSection, stateKeys,
+                     [&](qsizetype k, QStringView value) { hash = mixIn(hash, k, value); });
     return hash;
 }
 
-int64_t WholeMsBetween(TDateTime a, TDateTime b)
+int64_t wholeMsBetween(DateTime a, DateTime b)
 {
-    return std::llabs(DateTimeToMs(a) - DateTimeToMs(b));
+    return std::llabs(dateTimeToMs(a) - dateTimeToMs(b));
 }
 
 // The file still holds the address and state the record was read from (or last wrote).
-bool HoldsRecord(const IniDocument &doc, const TBookmarkRec &rec)
+bool holdsRecord(const IniDocument &doc, const BookmarkRec &rec)
 {
     // One pass over the file, as a load reads it.
-    bool sameAddress = rec.URL.isEmpty();
+    bool sameAddress = rec.url.isEmpty();
     size_t fingerprint = 0;
-    doc.forEachValue(ReadQueries, [&](qsizetype query, qsizetype k, QStringView value) {
+    doc.forEachValue(readQueries, [&](qsizetype query, qsizetype k, QStringView value) {
         if (query == 1)
-            fingerprint = MixIn(fingerprint, k, value);
+            fingerprint = mixIn(fingerprint, k, value);
         else if (k == 0)
-            sameAddress = value == rec.URL;
+            sameAddress = value == rec.url;
     });
-    return sameAddress && fingerprint == rec.StoredState;
+    return sameAddress && fingerprint == rec.storedState;
 }
 
 // Why a save with an address wrote nothing: read tells whether the file could be read,
 // current whether it then still held the record.
-SaveFailure WhyNotSaved(const TBookmarkRec &rec, bool read, bool current)
+SaveFailure whyNotSaved(const BookmarkRec &rec, bool read, bool current)
 {
     if (read && !current)
         return SaveFailure::Changed;
     const std::optional<platform::SmallFile> file =
-        platform::readSmallFile(rec.FileName, MaxIniFileSize);
+        platform::readSmallFile(rec.fileName, maxIniFileSize);
     if (!file)
-        return platform::stampOf(rec.FileName) ? SaveFailure::Unwritable : SaveFailure::Changed;
+        return platform::stampOf(rec.fileName) ? SaveFailure::Unwritable : SaveFailure::Changed;
     if (!file->stamp.regular)
         return SaveFailure::Changed;
     if (!file->content)
-        return file->stamp.size > MaxIniFileSize ? SaveFailure::TooLarge : SaveFailure::Unwritable;
+        return file->stamp.size > maxIniFileSize ? SaveFailure::TooLarge : SaveFailure::Unwritable;
     // The new content was ready but not written: the file changed just then, or it stayed
     // as it was and could not be replaced.
-    return HoldsRecord(IniDocument::parse(*file->content), rec) ? SaveFailure::Unwritable
+    return holdsRecord(IniDocument::parse(*file->content), rec) ? SaveFailure::Unwritable
                                                                 : SaveFailure::Changed;
 }
 
 // The values of the link check's keys.
-void readCheckValue(TBookmarkRec &rec, qsizetype k, QStringView value)
+void readCheckValue(BookmarkRec &rec, qsizetype k, QStringView value)
 {
     switch (k) {
     case 11:
-        rec.History.Checks = StoredChecks(value);
+        rec.history.checks = storedChecks(value);
         break;
     case 12:
-        rec.History.CheckTimes = StoredCheckTimes(value);
+        rec.history.checkTimes = storedCheckTimes(value);
         break;
     case 13:
-        rec.History.LastOK = StoredDateTime(value).value_or(0.0);
+        rec.history.lastOk = storedDateTime(value).value_or(0.0);
         break;
     case 14:
-        rec.History.FailSince = StoredDateTime(value).value_or(0.0);
+        rec.history.failSince = storedDateTime(value).value_or(0.0);
         break;
     case 15:
-        rec.Verdict = VerdictFromName(TrimBlanks(value));
+        rec.verdict = verdictFromName(trimBlanks(value));
         break;
     }
 }
 } // namespace
 
 namespace {
-QString WithSlash(const QString &folder)
+QString withSlash(const QString &folder)
 {
     return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
 }
 } // namespace
 
-TBookmarks::TBookmarks(const QString &favoritesPath, TBookmarksEnv env)
-    : m_favoritesPath(WithSlash(favoritesPath)), m_env(std::move(env))
+Bookmarks::Bookmarks(const QString &favoritesPath, BookmarksEnv env)
+    : m_favoritesPath(withSlash(favoritesPath)), m_env(std::move(env))
 {
-    Load();
+    load();
 }
 
-int TBookmarks::LoadFrom(const QString &favoritesPath)
+int Bookmarks::loadFrom(const QString &favoritesPath)
 {
-    m_favoritesPath = WithSlash(favoritesPath);
-    return Load();
+    m_favoritesPath = withSlash(favoritesPath);
+    return load();
 }
 
-int TBookmarks::Load()
+int Bookmarks::load()
 {
-    Clear();
+    clear();
     QStringList files;
-    TFolderScan scan(
+    FolderScan scan(
         [&](const QString &folderPath, const QString &name) { files << folderPath + name; });
-    scan.Run(m_favoritesPath);
-    m_folders = scan.Folders();
+    scan.run(m_favoritesPath);
+    m_folders = scan.folders();
     // Reading the files is most of a load; several threads share it, each record keeping
     // its place in scan order.
-    const int remindInterval = m_env.Intervals().RemindInterval;
-    std::vector<std::unique_ptr<TBookmarkRec>> read(size_t(files.size()));
-    ForEachIndex(files.size(), m_env.ReadThreads,
-                 [&](qsizetype i) { read[size_t(i)] = ReadRecord(files[i], remindInterval); });
+    const int remindInterval = m_env.intervals().remindInterval;
+    std::vector<std::unique_ptr<BookmarkRec>> read(size_t(files.size()));
+    forEachIndex(files.size(), m_env.readThreads,
+                 [&](qsizetype i) { read[size_t(i)] = readRecord(files[i], remindInterval); });
     for (auto &rec : read)
         if (rec)
             m_records.push_back(std::move(rec));
-    return Count();
+    return count();
 }
 
-void TBookmarks::Clear()
+void Bookmarks::clear()
 {
     m_records.clear();
     m_folders.clear();
 }
 
-std::unique_ptr<TBookmarkRec> TBookmarks::ReadRecord(const QString &fileName, int remindInterval)
+std::unique_ptr<BookmarkRec> Bookmarks::readRecord(const QString &fileName, int remindInterval)
 {
-    std::optional<platform::SmallFile> file = platform::readSmallFile(fileName, MaxIniFileSize);
+    std::optional<platform::SmallFile> file = platform::readSmallFile(fileName, maxIniFileSize);
     if (!file) {
         // Cannot be opened (no permission): still a bookmark when it is a regular file.
         const std::optional<platform::FileStamp> stamp = platform::stampOf(fileName);
@@ -193,325 +193,325 @@ std::unique_ptr<TBookmarkRec> TBookmarks::ReadRecord(const QString &fileName, in
     }
     if (!file->stamp.regular)
         return nullptr; // replaced by something else since the listing
-    auto rec = std::make_unique<TBookmarkRec>();
-    rec->FileName = fileName;
-    rec->ReferenceTime = EarliestStamp(file->stamp);
-    ReadState(*rec, file->content ? IniDocument::parse(*file->content) : IniDocument(),
+    auto rec = std::make_unique<BookmarkRec>();
+    rec->fileName = fileName;
+    rec->referenceTime = earliestStamp(file->stamp);
+    readState(*rec, file->content ? IniDocument::parse(*file->content) : IniDocument(),
               remindInterval);
     return rec;
 }
 
-void TBookmarks::ReadState(TBookmarkRec &rec, const IniDocument &doc, int remindInterval)
+void Bookmarks::readState(BookmarkRec &rec, const IniDocument &doc, int remindInterval)
 {
-    std::optional<TDateTime> modified;
-    std::optional<TDateTime> storedReference;
-    std::optional<TDateTime> remindTime;
+    std::optional<DateTime> modified;
+    std::optional<DateTime> storedReference;
+    std::optional<DateTime> remindTime;
     bool kept = false;
     size_t fingerprint = 0;
     // One pass over the file for both sections, whichever order they stand in.
-    doc.forEachValue(ReadQueries, [&](qsizetype query, qsizetype k, QStringView value) {
+    doc.forEachValue(readQueries, [&](qsizetype query, qsizetype k, QStringView value) {
         if (query == 0) {
             if (k == 0)
-                rec.URL = value.toString();
+                rec.url = value.toString();
             else
-                modified = ModifiedOf(value);
+                modified = modifiedOf(value);
             return;
         }
-        fingerprint = MixIn(fingerprint, k, value);
-        if (QString TBookmarkRec::*text = TextFields[size_t(k)]) {
-            rec.*text = DecodeHexText(value);
+        fingerprint = mixIn(fingerprint, k, value);
+        if (QString BookmarkRec::*text = textFields[size_t(k)]) {
+            rec.*text = decodeHexText(value);
             return;
         }
         switch (k) {
         case 3:
-            storedReference = StoredDateTime(value);
+            storedReference = storedDateTime(value);
             break;
         case 4:
-            rec.Refreshed = StoredDateTime(value).value_or(0.0);
+            rec.refreshed = storedDateTime(value).value_or(0.0);
             break;
         case 5:
-            rec.RefreshState = ParseInteger(value).value_or(0);
+            rec.refreshState = parseInteger(value).value_or(0);
             break;
         case 7:
-            kept = HexToInt64(value) == int64_t(DateTimeBits(KeptForGood));
-            remindTime = StoredDateTime(value);
+            kept = hexToInt64(value) == int64_t(dateTimeBits(keptForGood));
+            remindTime = storedDateTime(value);
             break;
         case 10:
-            rec.Rating = ParseInteger(value).value_or(0);
+            rec.rating = parseInteger(value).value_or(0);
             break;
         default:
             readCheckValue(rec, k, value);
         }
     });
     // Times beyond the codes belong to no check.
-    rec.History.CheckTimes.resize(
-        std::min(rec.History.CheckTimes.size(), rec.History.Checks.size()));
+    rec.history.checkTimes.resize(
+        std::min(rec.history.checkTimes.size(), rec.history.checks.size()));
     // The earliest date known, unless one was fixed in the file; a new bookmark is due
     // RemindInterval days after it.
-    if (modified && *modified > 0 && *modified < rec.ReferenceTime)
-        rec.ReferenceTime = *modified;
-    rec.ReferenceTime = storedReference.value_or(rec.ReferenceTime);
-    rec.RemindTime = kept ? KeptForGood : remindTime.value_or(rec.ReferenceTime + remindInterval);
-    rec.Evidence.truncate(MaxEvidenceLength);
-    rec.StoredState = fingerprint;
+    if (modified && *modified > 0 && *modified < rec.referenceTime)
+        rec.referenceTime = *modified;
+    rec.referenceTime = storedReference.value_or(rec.referenceTime);
+    rec.remindTime = kept ? keptForGood : remindTime.value_or(rec.referenceTime + remindInterval);
+    rec.evidence.truncate(maxEvidenceLength);
+    rec.storedState = fingerprint;
 }
 
-bool TBookmarks::IsValidIndex(int i) const
+bool Bookmarks::isValidIndex(int i) const
 {
-    return i >= 0 && i < Count();
+    return i >= 0 && i < count();
 }
 
-TBookmarkRec *TBookmarks::Item(int i)
+BookmarkRec *Bookmarks::item(int i)
 {
-    return IsValidIndex(i) ? m_records[size_t(i)].get() : nullptr;
+    return isValidIndex(i) ? m_records[size_t(i)].get() : nullptr;
 }
 
-const TBookmarkRec *TBookmarks::Item(int i) const
+const BookmarkRec *Bookmarks::item(int i) const
 {
-    return IsValidIndex(i) ? m_records[size_t(i)].get() : nullptr;
+    return isValidIndex(i) ? m_records[size_t(i)].get() : nullptr;
 }
 
-QString TBookmarks::DisplayName(int i) const
+QString Bookmarks::displayName(int i) const
 {
-    if (!IsValidIndex(i))
+    if (!isValidIndex(i))
         return QString();
-    const QString name = WideExtractFileName(Item(i)->FileName);
+    const QString name = wideExtractFileName(item(i)->fileName);
     const qsizetype dot = name.lastIndexOf(u'.');
     return displayFileName(dot < 0 ? name : name.left(dot));
 }
 
-QString TBookmarks::FolderName(int i) const
+QString Bookmarks::folderName(int i) const
 {
-    if (!IsValidIndex(i))
+    if (!isValidIndex(i))
         return QString();
-    QString folder = WideExtractFilePath(Item(i)->FileName).mid(m_favoritesPath.size());
+    QString folder = wideExtractFilePath(item(i)->fileName).mid(m_favoritesPath.size());
     if (folder.endsWith(u'/'))
         folder.chop(1);
     return displayFileName(folder);
 }
 
-bool TBookmarks::IsActive(int i) const
+bool Bookmarks::isActive(int i) const
 {
-    return IsValidIndex(i) && Item(i)->RemindTime >= 0;
+    return isValidIndex(i) && item(i)->remindTime >= 0;
 }
 
-bool TBookmarks::IsKept(int i) const
+bool Bookmarks::isKept(int i) const
 {
-    return IsValidIndex(i) && Item(i)->RemindTime == KeptForGood;
+    return isValidIndex(i) && item(i)->remindTime == keptForGood;
 }
 
-bool TBookmarks::IsRemindDue(int i) const
+bool Bookmarks::isRemindDue(int i) const
 {
-    return IsActive(i) && m_env.Now() >= Item(i)->RemindTime;
+    return isActive(i) && m_env.now() >= item(i)->remindTime;
 }
 
-bool TBookmarks::IsRefreshDue(int i) const
+bool Bookmarks::isRefreshDue(int i) const
 {
-    if (!IsActive(i))
+    if (!isActive(i))
         return false;
-    const TBookmarkRec &rec = *Item(i);
-    const TDateTime refreshed = IsStoredDateTime(rec.Refreshed) ? rec.Refreshed : 0.0;
-    const TDateTime now = m_env.Now();
-    const int64_t ms = WholeMsBetween(IsStoredDateTime(now) ? now : 0.0, refreshed);
-    const TIntervals intervals = m_env.Intervals();
-    if (now < rec.NotBefore)
+    const BookmarkRec &rec = *item(i);
+    const DateTime refreshed = isStoredDateTime(rec.refreshed) ? rec.refreshed : 0.0;
+    const DateTime now = m_env.now();
+    const int64_t ms = wholeMsBetween(isStoredDateTime(now) ? now : 0.0, refreshed);
+    const Intervals intervals = m_env.intervals();
+    if (now < rec.notBefore)
         return false;
-    if (rec.Verdict != LinkVerdict::None)
-        return ms >= RecheckDelayMs(rec.Verdict, FailedRunLength(rec.History.Checks),
-                                    intervals.RefreshAfterFail, intervals.RefreshInterval);
-    if (rec.RefreshState < 0)
-        return ms / 60000 >= intervals.RefreshAfterFail;
-    return ms / MsPerDay >= intervals.RefreshInterval;
+    if (rec.verdict != LinkVerdict::None)
+        return ms >= recheckDelayMs(rec.verdict, failedRunLength(rec.history.checks),
+                                    intervals.refreshAfterFail, intervals.refreshInterval);
+    if (rec.refreshState < 0)
+        return ms / 60000 >= intervals.refreshAfterFail;
+    return ms / msPerDay >= intervals.refreshInterval;
 }
 
-bool TBookmarks::IsUnchanged(int i) const
+bool Bookmarks::isUnchanged(int i) const
 {
-    if (!IsValidIndex(i) || Item(i)->URL.isEmpty())
+    if (!isValidIndex(i) || item(i)->url.isEmpty())
         return false;
-    return IniReadString(Item(i)->FileName, ShortcutSection, QStringLiteral("URL"), QString()) ==
-           Item(i)->URL;
+    return iniReadString(item(i)->fileName, shortcutSection, QStringLiteral("URL"), QString()) ==
+           item(i)->url;
 }
 
-bool TBookmarks::HasSuggestion(int i) const
+bool Bookmarks::hasSuggestion(int i) const
 {
-    if (!IsValidIndex(i))
+    if (!isValidIndex(i))
         return false;
-    const TBookmarkRec &rec = *Item(i);
-    return rec.Rating >= 1 && !rec.SubjectPhrase.isEmpty() && !rec.Match.isEmpty();
+    const BookmarkRec &rec = *item(i);
+    return rec.rating >= 1 && !rec.subjectPhrase.isEmpty() && !rec.match.isEmpty();
 }
 
-QString TBookmarks::MatchText(int i) const
+QString Bookmarks::matchText(int i) const
 {
-    return IsValidIndex(i) ? Item(i)->Match : QString();
+    return isValidIndex(i) ? item(i)->match : QString();
 }
 
-QByteArray TBookmarks::PhraseText(int i) const
+QByteArray Bookmarks::phraseText(int i) const
 {
-    return IsValidIndex(i) ? ToNarrow(Item(i)->SubjectPhrase) : QByteArray();
+    return isValidIndex(i) ? toNarrow(item(i)->subjectPhrase) : QByteArray();
 }
 
-int TBookmarks::CountWhere(bool (TBookmarks::*test)(int) const) const
+int Bookmarks::countWhere(bool (Bookmarks::*test)(int) const) const
 {
-    int count = 0;
-    for (int i = 0; i < Count(); ++i)
-        count += (this->*test)(i) ? 1 : 0;
-    return count;
+    int found = 0;
+    for (int i = 0; i < count(); ++i)
+        found += (this->*test)(i) ? 1 : 0;
+    return found;
 }
 
-int TBookmarks::ActiveCount() const
+int Bookmarks::activeCount() const
 {
-    return CountWhere(&TBookmarks::IsActive);
+    return countWhere(&Bookmarks::isActive);
 }
 
-int TBookmarks::KeptCount() const
+int Bookmarks::keptCount() const
 {
-    return CountWhere(&TBookmarks::IsKept);
+    return countWhere(&Bookmarks::isKept);
 }
 
-int TBookmarks::RefreshDueCount() const
+int Bookmarks::refreshDueCount() const
 {
-    return CountWhere(&TBookmarks::IsRefreshDue);
+    return countWhere(&Bookmarks::isRefreshDue);
 }
 
-int TBookmarks::NotDueCount() const
+int Bookmarks::notDueCount() const
 {
-    return Count() - RefreshDueCount();
+    return count() - refreshDueCount();
 }
 
-bool TBookmarks::Save(int i)
+bool Bookmarks::save(int i)
 {
     m_lastSaveFailure = SaveFailure::NoAddress;
-    if (!IsValidIndex(i) || Item(i)->URL.isEmpty())
+    if (!isValidIndex(i) || item(i)->url.isEmpty())
         return false;
-    TBookmarkRec &rec = *Item(i);
-    for (QString TBookmarkRec::*text : TextFields)
+    BookmarkRec &rec = *item(i);
+    for (QString BookmarkRec::*text : textFields)
         if (text)
-            rec.*text = CutStoredText(rec.*text);
-    rec.Evidence.truncate(MaxEvidenceLength);
-    const std::array<QString, 17> values = {HexValue(rec.Title),
-                                            HexValue(rec.Descr),
-                                            HexValue(rec.StoredURL),
-                                            DateTimeValue(rec.ReferenceTime),
-                                            DateTimeValue(rec.Refreshed),
-                                            QString::number(rec.RefreshState),
-                                            HexValue(rec.RefreshMsg),
-                                            DateTimeValue(rec.RemindTime),
-                                            HexValue(rec.SubjectPhrase),
-                                            HexValue(rec.Match),
-                                            QString::number(rec.Rating),
-                                            rec.History.Checks,
-                                            CheckTimesValue(rec.History.CheckTimes),
-                                            DateTimeValue(rec.History.LastOK),
-                                            DateTimeValue(rec.History.FailSince),
-                                            VerdictName(rec.Verdict),
-                                            HexValue(rec.Evidence)};
-    const qsizetype keys = rec.Verdict == LinkVerdict::None ? BaseKeyCount : StateKeys.size();
-    return UpdateFile(rec, [&](IniDocument &doc) {
-        return doc.setValues(StateSection, StateKeys.first(keys),
+            rec.*text = cutStoredText(rec.*text);
+    rec.evidence.truncate(maxEvidenceLength);
+    const std::array<QString, 17> values = {hexValue(rec.title),
+                                            hexValue(rec.descr),
+                                            hexValue(rec.storedUrl),
+                                            dateTimeValue(rec.referenceTime),
+                                            dateTimeValue(rec.refreshed),
+                                            QString::number(rec.refreshState),
+                                            hexValue(rec.refreshMsg),
+                                            dateTimeValue(rec.remindTime),
+                                            hexValue(rec.subjectPhrase),
+                                            hexValue(rec.match),
+                                            QString::number(rec.rating),
+                                            rec.history.checks,
+                                            checkTimesValue(rec.history.checkTimes),
+                                            dateTimeValue(rec.history.lastOk),
+                                            dateTimeValue(rec.history.failSince),
+                                            verdictName(rec.verdict),
+                                            hexValue(rec.evidence)};
+    const qsizetype keys = rec.verdict == LinkVerdict::None ? baseKeyCount : stateKeys.size();
+    return updateFile(rec, [&](IniDocument &doc) {
+        return doc.setValues(stateSection, stateKeys.first(keys),
                              std::span(values).first(size_t(keys)));
     });
 }
 
-bool TBookmarks::UpdateFile(TBookmarkRec &rec, const std::function<bool(IniDocument &)> &change)
+bool Bookmarks::updateFile(BookmarkRec &rec, const std::function<bool(IniDocument &)> &change)
 {
     size_t written = 0;
     bool read = false;
     bool current = false;
-    const bool saved = IniUpdate(
-        rec.FileName,
+    const bool saved = iniUpdate(
+        rec.fileName,
         [&](IniDocument &doc) {
             read = true;
-            current = HoldsRecord(doc, rec);
+            current = holdsRecord(doc, rec);
             if (!current || !change(doc))
                 return false;
-            written = StateFingerprint(doc);
+            written = stateFingerprint(doc);
             return true;
         },
-        *m_env.WriteOps);
+        *m_env.writeOps);
     if (saved)
-        rec.StoredState = written;
-    m_lastSaveFailure = saved ? SaveFailure::None : WhyNotSaved(rec, read, current);
+        rec.storedState = written;
+    m_lastSaveFailure = saved ? SaveFailure::None : whyNotSaved(rec, read, current);
     return saved;
 }
 
-bool TBookmarks::UseNewAddress(int i)
+bool Bookmarks::useNewAddress(int i)
 {
     m_lastSaveFailure = SaveFailure::NoAddress;
-    if (!IsValidIndex(i) || Item(i)->URL.isEmpty())
+    if (!isValidIndex(i) || item(i)->url.isEmpty())
         return false;
-    TBookmarkRec &rec = *Item(i);
-    if (rec.Verdict != LinkVerdict::Moved || rec.StoredURL.isEmpty())
+    BookmarkRec &rec = *item(i);
+    if (rec.verdict != LinkVerdict::Moved || rec.storedUrl.isEmpty())
         return false;
-    const bool saved = UpdateFile(rec, [&](IniDocument &doc) {
-        return doc.setValue(ShortcutSection, QStringLiteral("URL"), rec.StoredURL) &&
-               doc.setValue(StateSection, StateKeys[15], VerdictName(LinkVerdict::Ok));
+    const bool saved = updateFile(rec, [&](IniDocument &doc) {
+        return doc.setValue(shortcutSection, QStringLiteral("URL"), rec.storedUrl) &&
+               doc.setValue(stateSection, stateKeys[15], verdictName(LinkVerdict::Ok));
     });
     if (saved) {
-        rec.URL = rec.StoredURL;
-        rec.Verdict = LinkVerdict::Ok;
+        rec.url = rec.storedUrl;
+        rec.verdict = LinkVerdict::Ok;
     }
     return saved;
 }
 
-QStringList TBookmarks::RemoveAllState()
+QStringList Bookmarks::removeAllState()
 {
     QStringList notCleaned;
     for (const auto &rec : m_records) {
-        const bool erased = !rec->URL.isEmpty() &&
-                            IniUpdate(
-                                rec->FileName,
+        const bool erased = !rec->url.isEmpty() &&
+                            iniUpdate(
+                                rec->fileName,
                                 [&](IniDocument &doc) {
-                                    if (ReadString(doc, ShortcutSection, QStringLiteral("URL"),
-                                                   QString()) != rec->URL)
+                                    if (readString(doc, shortcutSection, QStringLiteral("URL"),
+                                                   QString()) != rec->url)
                                         return false;
-                                    doc.eraseSection(StateSection);
+                                    doc.eraseSection(stateSection);
                                     return true;
                                 },
-                                *m_env.WriteOps);
+                                *m_env.writeOps);
         if (erased)
-            rec->StoredState = 0;
-        else if (IniSectionExists(rec->FileName, StateSection))
-            notCleaned.append(rec->FileName);
+            rec->storedState = 0;
+        else if (iniSectionExists(rec->fileName, stateSection))
+            notCleaned.append(rec->fileName);
     }
     return notCleaned;
 }
 
-void TBookmarks::ClearShown()
+void Bookmarks::clearShown()
 {
     for (const auto &rec : m_records)
-        rec->Shown = 0;
+        rec->shown = 0;
 }
 
-void TBookmarks::PutBackAll()
+void Bookmarks::putBackAll()
 {
-    for (int i = 0; i < Count(); ++i) {
-        if (Item(i)->RemindTime > 0) {
-            Item(i)->RemindTime = 1.0;
-            Save(i);
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->remindTime > 0) {
+            item(i)->remindTime = 1.0;
+            save(i);
         }
     }
 }
 
-void TBookmarks::RefreshAll()
+void Bookmarks::refreshAll()
 {
-    for (int i = 0; i < Count(); ++i) {
-        if (Item(i)->RemindTime >= 0) {
-            Item(i)->Refreshed = 1.0;
-            Save(i);
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->remindTime >= 0) {
+            item(i)->refreshed = 1.0;
+            save(i);
         }
     }
 }
 
-void TBookmarks::FindSubject(int i)
+void Bookmarks::findSubject(int i)
 {
-    if (!IsValidIndex(i))
+    if (!isValidIndex(i))
         return;
-    TBookmarkRec &rec = *Item(i);
-    TPhraseMatch best = MatchPhrase(ToNarrow(rec.Title));
-    const TPhraseMatch fromDescr = MatchPhrase(ToNarrow(rec.Descr));
-    if (fromDescr.Rating > best.Rating)
+    BookmarkRec &rec = *item(i);
+    PhraseMatch best = matchPhrase(toNarrow(rec.title));
+    const PhraseMatch fromDescr = matchPhrase(toNarrow(rec.descr));
+    if (fromDescr.rating > best.rating)
         best = fromDescr;
-    rec.Rating = best.Rating;
-    rec.SubjectPhrase = FromNarrow(best.Phrase);
-    rec.Match = FromNarrow(best.Match);
+    rec.rating = best.rating;
+    rec.subjectPhrase = fromNarrow(best.phrase);
+    rec.match = fromNarrow(best.match);
 }

@@ -8,76 +8,76 @@
 #include <ctime>
 
 namespace {
-constexpr int64_t DaysFrom1601To1899 = 109205;
-constexpr int64_t FileTimeTicksPerMs = 10000;
-constexpr int64_t UnixEpochInFileTimeSeconds = 11644473600LL;
-const QDate DateTimeEpoch(1899, 12, 30);
+constexpr int64_t daysFrom1601To1899 = 109205;
+constexpr int64_t fileTimeTicksPerMs = 10000;
+constexpr int64_t unixEpochInFileTimeSeconds = 11644473600LL;
+const QDate dateTimeEpoch(1899, 12, 30);
 } // namespace
 
-TDateTime NowDateTime()
+DateTime nowDateTime()
 {
     const QDateTime now = QDateTime::currentDateTime();
-    return double(DateTimeEpoch.daysTo(now.date())) +
-           double(now.time().msecsSinceStartOfDay()) / double(MsPerDay);
+    return double(dateTimeEpoch.daysTo(now.date())) +
+           double(now.time().msecsSinceStartOfDay()) / double(msPerDay);
 }
 
-bool IsStoredDateTime(double value)
+bool isStoredDateTime(double value)
 {
-    return std::isfinite(value) && value >= 0.0 && value <= MaxStoredDateTime;
+    return std::isfinite(value) && value >= 0.0 && value <= maxStoredDateTime;
 }
 
-uint64_t DateTimeBits(TDateTime value)
+uint64_t dateTimeBits(DateTime value)
 {
     return std::bit_cast<uint64_t>(value);
 }
 
-TDateTime DateTimeFromBits(uint64_t bits)
+DateTime dateTimeFromBits(uint64_t bits)
 {
     return std::bit_cast<double>(bits);
 }
 
-TDateTime FileTimeToDateTime(uint64_t fileTime)
+DateTime fileTimeToDateTime(uint64_t fileTime)
 {
-    const int64_t ms = int64_t(fileTime / FileTimeTicksPerMs);
-    const int64_t day = ms / MsPerDay - DaysFrom1601To1899;
-    const double time = double(ms % MsPerDay) / double(MsPerDay);
-    if (day > int64_t(MaxStoredDateTime))
+    const int64_t ms = int64_t(fileTime / fileTimeTicksPerMs);
+    const int64_t day = ms / msPerDay - daysFrom1601To1899;
+    const double time = double(ms % msPerDay) / double(msPerDay);
+    if (day > int64_t(maxStoredDateTime))
         return -1.0;
     // Dates before 1899 carry the time of day as a negative fraction.
     return day < 0 ? double(day) - time : double(day) + time;
 }
 
-TDateTime UnixTimeToDateTime(int64_t seconds, uint32_t nanoseconds)
+DateTime unixTimeToDateTime(int64_t seconds, uint32_t nanoseconds)
 {
-    if (seconds < -UnixEpochInFileTimeSeconds)
+    if (seconds < -unixEpochInFileTimeSeconds)
         return -1.0;
-    const uint64_t ticks = uint64_t(seconds + UnixEpochInFileTimeSeconds) * 10000000ULL;
-    return FileTimeToDateTime(ticks + nanoseconds / 100);
+    const uint64_t ticks = uint64_t(seconds + unixEpochInFileTimeSeconds) * 10000000ULL;
+    return fileTimeToDateTime(ticks + nanoseconds / 100);
 }
 
-int64_t DateTimeToMs(TDateTime value)
+int64_t dateTimeToMs(DateTime value)
 {
-    return std::llround(value * double(MsPerDay));
+    return std::llround(value * double(msPerDay));
 }
 
-QString FormatDateTime(TDateTime value, bool withTime)
+QString formatDateTime(DateTime value, bool withTime)
 {
-    if (!IsStoredDateTime(value))
+    if (!isStoredDateTime(value))
         return QString();
-    const int64_t ms = DateTimeToMs(value);
-    const QDate date = DateTimeEpoch.addDays(ms / MsPerDay);
+    const int64_t ms = dateTimeToMs(value);
+    const QDate date = dateTimeEpoch.addDays(ms / msPerDay);
     if (!withTime)
         return date.toString(Qt::ISODate);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay));
+    const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms % msPerDay));
     return date.toString(Qt::ISODate) + u' ' + time.toString(u"HH:mm");
 }
 
-QString isoDateTimeText(TDateTime value)
+QString isoDateTimeText(DateTime value)
 {
-    if (!IsStoredDateTime(value))
+    if (!isStoredDateTime(value))
         return QString();
-    const int64_t seconds = DateTimeToMs(value) / 1000;
-    const QDate date = DateTimeEpoch.addDays(seconds / 86400);
+    const int64_t seconds = dateTimeToMs(value) / 1000;
+    const QDate date = dateTimeEpoch.addDays(seconds / 86400);
     // The C library knows the zone's rules at every moment, also the TZ variable's.
     std::tm wallClock{};
     wallClock.tm_year = date.year() - 1900;

@@ -2,7 +2,7 @@
 
 #include "textutil.h"
 
-int HexDigitValue(char16_t u)
+int hexDigitValue(char16_t u)
 {
     if (u >= u'0' && u <= u'9')
         return u - u'0';
@@ -14,32 +14,32 @@ int HexDigitValue(char16_t u)
 }
 
 namespace {
-const char Digits[] = "0123456789ABCDEF";
+const char digits[] = "0123456789ABCDEF";
 } // namespace
 
-QByteArray EncodeHexText(const QString &text)
+QByteArray encodeHexText(const QString &text)
 {
     QByteArray out(text.size() * 4, Qt::Uninitialized);
     char *p = out.data();
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        *p++ = Digits[(u >> 12) & 0xF];
-        *p++ = Digits[(u >> 8) & 0xF];
-        *p++ = Digits[(u >> 4) & 0xF];
-        *p++ = Digits[u & 0xF];
+        *p++ = digits[(u >> 12) & 0xF];
+        *p++ = digits[(u >> 8) & 0xF];
+        *p++ = digits[(u >> 4) & 0xF];
+        *p++ = digits[u & 0xF];
     }
     return out;
 }
 
-QString DecodeHexText(QStringView stored)
+QString decodeHexText(QStringView stored)
 {
-    const QStringView text = TrimBlanks(stored);
+    const QStringView text = trimBlanks(stored);
     QString out;
     out.reserve(text.size() / 4);
     char16_t unit = 0;
     int digits = 0;
     for (const QChar c : text) {
-        const int value = HexDigitValue(c.unicode());
+        const int value = hexDigitValue(c.unicode());
         if (value < 0)
             return QString();
         unit = char16_t(unit * 16 + value);
@@ -52,11 +52,11 @@ QString DecodeHexText(QStringView stored)
     return out;
 }
 
-int64_t HexToInt64(QStringView stored)
+int64_t hexToInt64(QStringView stored)
 {
     uint64_t value = 0;
-    for (const QChar c : TrimBlanks(stored)) {
-        const int digit = HexDigitValue(c.unicode());
+    for (const QChar c : trimBlanks(stored)) {
+        const int digit = hexDigitValue(c.unicode());
         if (digit < 0)
             return -1;
         value = (value << 4) | uint64_t(digit);
@@ -64,21 +64,21 @@ int64_t HexToInt64(QStringView stored)
     return int64_t(value);
 }
 
-QByteArray Int64ToHex(int64_t value)
+QByteArray int64ToHex(int64_t value)
 {
     QByteArray out(16, Qt::Uninitialized);
     char *p = out.data();
     uint64_t bits = uint64_t(value);
     for (int i = 15; i >= 0; --i, bits >>= 4)
-        p[i] = Digits[bits & 0xF];
+        p[i] = digits[bits & 0xF];
     return out;
 }
 
-QString CutStoredText(const QString &text)
+QString cutStoredText(const QString &text)
 {
-    if (text.size() <= MaxStoredTextLength)
+    if (text.size() <= maxStoredTextLength)
         return text;
-    int length = MaxStoredTextLength;
+    int length = maxStoredTextLength;
     if (text.at(length - 1).isHighSurrogate())
         --length;
     return text.left(length);

@@ -3,22 +3,22 @@
 #include "textutil.h"
 
 namespace {
-bool IsShortcutFile(const QString &file)
+bool isShortcutFile(const QString &file)
 {
     return file.endsWith(QLatin1String(".url"), Qt::CaseInsensitive);
 }
 
-IniDocument LoadOrEmpty(const QString &file)
+IniDocument loadOrEmpty(const QString &file)
 {
-    return IniLoad(file).value_or(IniDocument());
+    return iniLoad(file).value_or(IniDocument());
 }
 } // namespace
 
-std::optional<IniDocument> IniLoad(const QString &file)
+std::optional<IniDocument> iniLoad(const QString &file)
 {
     if (file.isEmpty())
         return std::nullopt;
-    const std::optional<platform::SmallFile> read = platform::readSmallFile(file, MaxIniFileSize);
+    const std::optional<platform::SmallFile> read = platform::readSmallFile(file, maxIniFileSize);
     if (!read || !read->content)
         return std::nullopt;
     return IniDocument::parse(*read->content);
@@ -29,11 +29,11 @@ bool iniUpdateWith(const QString &file, const std::function<bool(IniDocument &)>
 {
     if (file.isEmpty())
         return false;
-    const std::optional<platform::SmallFile> read = platform::readSmallFile(file, MaxIniFileSize);
+    const std::optional<platform::SmallFile> read = platform::readSmallFile(file, maxIniFileSize);
     if (read && !read->content)
         return false; // there, but not a small regular file we could read
     const bool exists = read.has_value();
-    if (!exists && IsShortcutFile(file))
+    if (!exists && isShortcutFile(file))
         return false;
     IniDocument doc = exists ? IniDocument::parse(*read->content) : IniDocument();
     if (!change(doc))
@@ -44,7 +44,7 @@ bool iniUpdateWith(const QString &file, const std::function<bool(IniDocument &)>
     return write(content, exists ? read->content : std::nullopt);
 }
 
-bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
+bool iniUpdate(const QString &file, const std::function<bool(IniDocument &)> &change,
                const platform::FileWriteOps &ops)
 {
     return iniUpdateWith(
@@ -53,15 +53,15 @@ bool IniUpdate(const QString &file, const std::function<bool(IniDocument &)> &ch
         });
 }
 
-QString ReadString(const IniDocument &doc, QStringView section, QStringView key,
+QString readString(const IniDocument &doc, QStringView section, QStringView key,
                    const QString &defaultValue)
 {
     return doc.value(section, key).value_or(defaultValue);
 }
 
-bool ReadBool(const IniDocument &doc, QStringView section, QStringView key, bool defaultValue)
+bool readBool(const IniDocument &doc, QStringView section, QStringView key, bool defaultValue)
 {
-    const QString value = ReadString(doc, section, key, QString());
+    const QString value = readString(doc, section, key, QString());
     if (value == u"0")
         return false;
     if (value == u"1")
@@ -69,29 +69,29 @@ bool ReadBool(const IniDocument &doc, QStringView section, QStringView key, bool
     return defaultValue;
 }
 
-int ReadInteger(const IniDocument &doc, QStringView section, QStringView key, int defaultValue)
+int readInteger(const IniDocument &doc, QStringView section, QStringView key, int defaultValue)
 {
-    return ParseInteger(ReadString(doc, section, key, QString())).value_or(defaultValue);
+    return parseInteger(readString(doc, section, key, QString())).value_or(defaultValue);
 }
 
-QString IniReadString(const QString &file, const QString &section, const QString &key,
+QString iniReadString(const QString &file, const QString &section, const QString &key,
                       const QString &defaultValue)
 {
-    return ReadString(LoadOrEmpty(file), section, key, defaultValue);
+    return readString(loadOrEmpty(file), section, key, defaultValue);
 }
 
-bool IniWriteString(const QString &file, const QString &section, const QString &key,
+bool iniWriteString(const QString &file, const QString &section, const QString &key,
                     const QString &value)
 {
-    return IniUpdate(file, [&](IniDocument &doc) { return doc.setValue(section, key, value); });
+    return iniUpdate(file, [&](IniDocument &doc) { return doc.setValue(section, key, value); });
 }
 
-bool IniReadBool(const QString &file, const QString &section, const QString &key, bool defaultValue)
+bool iniReadBool(const QString &file, const QString &section, const QString &key, bool defaultValue)
 {
-    return ReadBool(LoadOrEmpty(file), section, key, defaultValue);
+    return readBool(loadOrEmpty(file), section, key, defaultValue);
 }
 
-bool IniSectionExists(const QString &file, const QString &section)
+bool iniSectionExists(const QString &file, const QString &section)
 {
-    return LoadOrEmpty(file).sectionHasKeys(section);
+    return loadOrEmpty(file).sectionHasKeys(section);
 }

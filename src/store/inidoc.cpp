@@ -10,10 +10,10 @@
 #include <cstring>
 
 namespace {
-const QByteArray Utf8Bom("\xEF\xBB\xBF");
-const QByteArray Utf16LeBom("\xFF\xFE");
+const QByteArray utf8Bom("\xEF\xBB\xBF");
+const QByteArray utf16LeBom("\xFF\xFE");
 
-QString Joined(std::initializer_list<QStringView> parts)
+QString joined(std::initializer_list<QStringView> parts)
 {
     qsizetype size = 0;
     for (const QStringView part : parts)
@@ -25,17 +25,17 @@ QString Joined(std::initializer_list<QStringView> parts)
     return out;
 }
 
-bool HoldsLineBreak(QStringView text)
+bool holdsLineBreak(QStringView text)
 {
     return std::any_of(text.begin(), text.end(),
                        [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; });
 }
 
 // A key name that keeps the line a key line of its own.
-bool IsKeyName(QStringView key)
+bool isKeyName(QStringView key)
 {
-    const QStringView trimmed = TrimBlanks(key);
-    return !HoldsLineBreak(key) && !trimmed.isEmpty() && !key.contains(u'=') &&
+    const QStringView trimmed = trimBlanks(key);
+    return !holdsLineBreak(key) && !trimmed.isEmpty() && !key.contains(u'=') &&
            !trimmed.startsWith(u'[') && !trimmed.startsWith(u';');
 }
 
@@ -48,7 +48,7 @@ struct ByteUnits
     qsizetype size;
     uint operator[](qsizetype i) const { return p[i]; }
     ByteUnits sliced(qsizetype begin, qsizetype n) const { return {p + begin, n}; }
-    static constexpr int Width = 1;
+    static constexpr int width = 1;
 };
 
 struct Utf16Units
@@ -57,10 +57,10 @@ struct Utf16Units
     qsizetype size;
     uint operator[](qsizetype i) const { return uint(p[2 * i]) | uint(p[2 * i + 1]) << 8; }
     Utf16Units sliced(qsizetype begin, qsizetype n) const { return {p + 2 * begin, n}; }
-    static constexpr int Width = 2;
+    static constexpr int width = 2;
 };
 
-template <typename F> auto WithUnits(IniEncoding encoding, const QByteArray &bytes, F f)
+template <typename F> auto withUnits(IniEncoding encoding, const QByteArray &bytes, F f)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
     if (encoding == IniEncoding::Utf16LeBom)
@@ -70,9 +70,9 @@ template <typename F> auto WithUnits(IniEncoding encoding, const QByteArray &byt
 
 // Calls visit(line, eolEnd) for each line (without its CR LF, LF or CR) until it says stop.
 // The position of the next CR or LF at or after from, or size.
-template <typename Units> qsizetype NextBreak(const Units &all, qsizetype from)
+template <typename Units> qsizetype nextBreak(const Units &all, qsizetype from)
 {
-    if constexpr (Units::Width == 1) {
+    if constexpr (Units::width == 1) {
         const auto *p = all.p + from;
         const qsizetype n = all.size - from;
         const auto *lf = static_cast<const uchar *>(std::memchr(p, '\n', size_t(n)));
@@ -87,10 +87,10 @@ template <typename Units> qsizetype NextBreak(const Units &all, qsizetype from)
     }
 }
 
-template <typename Units, typename Visit> void ForEachLine(const Units &all, Visit visit)
+template <typename Units, typename Visit> void forEachLineOf(const Units &all, Visit visit)
 {
     qsizetype lineStart = 0;
-    for (qsizetype i = NextBreak(all, 0); i < all.size; i = NextBreak(all, i + 1)) {
+    for (qsizetype i = nextBreak(all, 0); i < all.size; i = nextBreak(all, i + 1)) {
         const uint u = all[i];
         qsizetype eolEnd = i + 1;
         if (u == '\r' && eolEnd < all.size && all[eolEnd] == '\n')
@@ -104,7 +104,7 @@ template <typename Units, typename Visit> void ForEachLine(const Units &all, Vis
         visit(all.sliced(lineStart, all.size - lineStart), all.size);
 }
 
-template <typename Units> IniDocument::LineInfo Classify(const Units &line)
+template <typename Units> IniDocument::LineInfo classifyLine(const Units &line)
 {
     IniDocument::LineInfo info;
     auto setName = [&](qsizetype begin, qsizetype end) {
@@ -129,7 +129,7 @@ template <typename Units> IniDocument::LineInfo Classify(const Units &line)
         return info;
     }
     qsizetype eq = begin;
-    if constexpr (Units::Width == 1) {
+    if constexpr (Units::width == 1) {
         const void *hit = std::memchr(line.p + begin, '=', size_t(line.size - begin));
         eq = hit ? static_cast<const uchar *>(hit) - line.p : line.size;
     } else {
@@ -144,7 +144,7 @@ template <typename Units> IniDocument::LineInfo Classify(const Units &line)
     return info;
 }
 
-bool IsAscii(QStringView text)
+bool isAscii(QStringView text)
 {
     const char16_t *p = text.utf16();
     char16_t any = 0;
@@ -153,7 +153,7 @@ bool IsAscii(QStringView text)
     return any < 0x80;
 }
 
-bool SameAsciiFolded(uint x, uint y)
+bool sameAsciiFolded(uint x, uint y)
 {
     return x == y || ((x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' && (x | 0x20) <= 'z');
 }
@@ -170,7 +170,7 @@ template <typename Units, typename Decode> class LineName
     {
     }
 
-    bool is(QStringView name) const { return is(name, IsAscii(name)); }
+    bool is(QStringView name) const { return is(name, isAscii(name)); }
 
     bool is(QStringView name, bool asciiName) const
     {
@@ -183,7 +183,7 @@ template <typename Units, typename Decode> class LineName
             for (qsizetype i = 0; i < name.size(); ++i) {
                 if (m_units[i] >= 0x80)
                     return sameFolded(name);
-                if (!SameAsciiFolded(m_units[i], name[i].unicode()))
+                if (!sameAsciiFolded(m_units[i], name[i].unicode()))
                     return false;
             }
             return m_units.size == name.size();
@@ -204,7 +204,7 @@ template <typename Units, typename Decode> class LineName
 // The value of a key line, without surrounding blanks and cut to what a read returns. It is
 // decoded into scratch, which is reused from value to value.
 template <typename Units, typename Decode>
-QStringView ValueOf(const Units &line, const IniDocument::LineInfo &info, const Decode &decode,
+QStringView valueOf(const Units &line, const IniDocument::LineInfo &info, const Decode &decode,
                     QString &scratch)
 {
     qsizetype begin = info.valueBegin;
@@ -223,7 +223,7 @@ QStringView ValueOf(const Units &line, const IniDocument::LineInfo &info, const 
         }
         out[i] = char16_t(value[i]);
     }
-    return QStringView(scratch).first(qMin(scratch.size(), qsizetype(MaxValueLength)));
+    return QStringView(scratch).first(qMin(scratch.size(), qsizetype(maxValueLength)));
 }
 } // namespace
 
@@ -231,13 +231,13 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
 {
     IniDocument doc;
     int width = 1;
-    if (bytes.startsWith(Utf16LeBom)) {
+    if (bytes.startsWith(utf16LeBom)) {
         doc.m_encoding = IniEncoding::Utf16LeBom;
-        doc.m_bom = Utf16LeBom;
+        doc.m_bom = utf16LeBom;
         width = 2;
-    } else if (bytes.startsWith(Utf8Bom)) {
+    } else if (bytes.startsWith(utf8Bom)) {
         doc.m_encoding = IniEncoding::Utf8Bom;
-        doc.m_bom = Utf8Bom;
+        doc.m_bom = utf8Bom;
     }
     const qsizetype start = doc.m_bom.size();
     const qsizetype size = (bytes.size() - start) / width * width;
@@ -274,15 +274,15 @@ QByteArray IniDocument::serialize() const
 template <typename Visit> void IniDocument::forEachLine(Visit visit) const
 {
     if (!m_split) {
-        WithUnits(m_encoding, m_body, [&](const auto &all) {
-            ForEachLine(all,
-                        [&](const auto &line, qsizetype) { return visit(line, Classify(line)); });
+        withUnits(m_encoding, m_body, [&](const auto &all) {
+            forEachLineOf(
+                all, [&](const auto &line, qsizetype) { return visit(line, classifyLine(line)); });
         });
         return;
     }
     for (const Line &line : m_lines) {
         const auto visitLine = [&](const auto &units) { return visit(units, line.info); };
-        if (!WithUnits(m_encoding, line.raw, visitLine))
+        if (!withUnits(m_encoding, line.raw, visitLine))
             return;
     }
 }
@@ -303,7 +303,7 @@ void IniDocument::forEachValue(const QList<IniQuery> &queries, const ValueVisit 
         firstKey.append(found.size());
         for (const QString &key : query.keys) {
             found.append(false);
-            asciiKey.append(IsAscii(key));
+            asciiKey.append(isAscii(key));
         }
     }
     qsizetype current = -1;
@@ -322,7 +322,7 @@ void IniDocument::forEachValue(const QList<IniQuery> &queries, const ValueVisit 
             for (qsizetype k = 0; k < keys.size(); ++k) {
                 if (!found[first + k] && name.is(keys[k], asciiKey[first + k])) {
                     found[first + k] = true;
-                    visit(current, k, ValueOf(line, info, decode, scratch));
+                    visit(current, k, valueOf(line, info, decode, scratch));
                 }
             }
         }
@@ -379,7 +379,7 @@ QString IniDocument::decodeUnits(const char *p, qsizetype units) const
     }
     const QByteArrayView bytes(p, units);
     if (!m_ansiIsUtf8)
-        return FromWindows1252(bytes);
+        return fromWindows1252(bytes);
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
         return QString::fromLatin1(bytes);
     // A byte-order mark inside the text is text, not a mark to drop.
@@ -390,12 +390,12 @@ QString IniDocument::decodeUnits(const char *p, qsizetype units) const
 
 IniDocument::LineInfo IniDocument::classify(const QByteArray &raw) const
 {
-    return WithUnits(m_encoding, raw, [](const auto &line) { return Classify(line); });
+    return withUnits(m_encoding, raw, [](const auto &line) { return classifyLine(line); });
 }
 
 bool IniDocument::nameIs(const Line &line, QStringView name) const
 {
-    return WithUnits(m_encoding, line.raw, [&](const auto &units) {
+    return withUnits(m_encoding, line.raw, [&](const auto &units) {
         auto decode = [this](const auto &part) {
             return decodeUnits(reinterpret_cast<const char *>(part.p), part.size);
         };
@@ -408,16 +408,16 @@ void IniDocument::splitIntoLines()
     if (m_split)
         return;
     m_split = true;
-    WithUnits(m_encoding, m_body, [&](const auto &all) {
-        const int width = std::decay_t<decltype(all)>::Width;
+    withUnits(m_encoding, m_body, [&](const auto &all) {
+        const int width = std::decay_t<decltype(all)>::width;
         const char *base = m_body.constData();
-        ForEachLine(all, [&](const auto &line, qsizetype eolEnd) {
+        forEachLineOf(all, [&](const auto &line, qsizetype eolEnd) {
             // Unchanged lines point into the parsed bytes, which the document keeps.
             const char *begin = reinterpret_cast<const char *>(line.p);
             const qsizetype end = (begin - base) + line.size * width;
             m_lines.append({QByteArray::fromRawData(begin, line.size * width),
                             QByteArray::fromRawData(base + end, eolEnd * width - end),
-                            Classify(line)});
+                            classifyLine(line)});
             return true;
         });
     });
@@ -431,7 +431,7 @@ std::optional<QByteArray> IniDocument::encodeText(QStringView text) const
     // that holds other bytes: a value written must read back as it was.
     if (m_ansiIsUtf8)
         return text.toUtf8();
-    return ToWindows1252(text);
+    return toWindows1252(text);
 }
 
 IniDocument::Line IniDocument::makeLine(const QByteArray &raw, const QByteArray &eol) const
@@ -494,7 +494,7 @@ qsizetype IniDocument::lastFilledLine(qsizetype header) const
 
 bool IniDocument::isBlank(const Line &line) const
 {
-    return WithUnits(m_encoding, line.raw, [](const auto &units) {
+    return withUnits(m_encoding, line.raw, [](const auto &units) {
         for (qsizetype i = 0; i < units.size; ++i)
             if (units[i] > 0x20)
                 return false;
@@ -510,13 +510,13 @@ bool IniDocument::setValue(QStringView section, QStringView key, QStringView val
 
 bool IniDocument::canEncode(QStringView text) const
 {
-    return IsAscii(text) || encodeText(text).has_value();
+    return isAscii(text) || encodeText(text).has_value();
 }
 
 bool IniDocument::setValues(QStringView section, const QList<QString> &keys,
                             std::span<const QString> values)
 {
-    if (HoldsLineBreak(section) || section.contains(u']') || !canEncode(section))
+    if (holdsLineBreak(section) || section.contains(u']') || !canEncode(section))
         return false;
     splitIntoLines();
     qsizetype header = findSection(section);
@@ -529,10 +529,10 @@ bool IniDocument::setValues(QStringView section, const QList<QString> &keys,
     for (size_t k = 0; k < existing.size(); ++k) {
         const QString &key = keys[qsizetype(k)];
         const QString &value = values[k];
-        if (!IsKeyName(key) || HoldsLineBreak(value) || !canEncode(key))
+        if (!isKeyName(key) || holdsLineBreak(value) || !canEncode(key))
             return false;
         const std::optional<QByteArray> bytes =
-            existing[k] < 0 ? encodeText(Joined({key, u"=", value})) : encodeText(value);
+            existing[k] < 0 ? encodeText(joined({key, u"=", value})) : encodeText(value);
         if (!bytes)
             return false;
         encoded.push_back(*bytes);
@@ -555,7 +555,7 @@ bool IniDocument::setValues(QStringView section, const QList<QString> &keys,
     if (header < 0) {
         if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty())
             m_lines.last().eol = eol;
-        m_lines.append(makeLine(*encodeText(Joined({u"[", section, u"]"})), eol));
+        m_lines.append(makeLine(*encodeText(joined({u"[", section, u"]"})), eol));
         header = m_lines.size() - 1;
     }
     // After the section's last key, so blank lines before the next section stay there.

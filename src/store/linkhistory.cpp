@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-const std::array<QString, 10> Names = {
+const std::array<QString, 10> names = {
     QString(),
     QStringLiteral("ok"),
     QStringLiteral("moved"),
@@ -17,26 +17,26 @@ const std::array<QString, 10> Names = {
 };
 } // namespace
 
-QString VerdictName(LinkVerdict verdict)
+QString verdictName(LinkVerdict verdict)
 {
-    return Names[size_t(verdict)];
+    return names[size_t(verdict)];
 }
 
-LinkVerdict VerdictFromName(QStringView name)
+LinkVerdict verdictFromName(QStringView name)
 {
-    for (size_t i = 1; i < Names.size(); ++i)
-        if (name.compare(Names[i], Qt::CaseInsensitive) == 0)
+    for (size_t i = 1; i < names.size(); ++i)
+        if (name.compare(names[i], Qt::CaseInsensitive) == 0)
             return LinkVerdict(i);
     return LinkVerdict::None;
 }
 
-bool IsBrokenVerdict(LinkVerdict verdict)
+bool isBrokenVerdict(LinkVerdict verdict)
 {
     return verdict == LinkVerdict::Gone || verdict == LinkVerdict::Parked ||
            verdict == LinkVerdict::NoDomain || verdict == LinkVerdict::Unreachable;
 }
 
-int FailedRunLength(QStringView checks)
+int failedRunLength(QStringView checks)
 {
     int n = 0;
     while (n < checks.size() && checks[n] != u'O' && checks[n] != u'M')
@@ -44,11 +44,11 @@ int FailedRunLength(QStringView checks)
     return n;
 }
 
-int64_t RecheckDelayMs(LinkVerdict verdict, int failedRun, int afterFailMinutes, int intervalDays)
+int64_t recheckDelayMs(LinkVerdict verdict, int failedRun, int afterFailMinutes, int intervalDays)
 {
     if (verdict != LinkVerdict::Failing)
-        return intervalDays * MsPerDay;
+        return intervalDays * msPerDay;
     if (failedRun <= 1)
         return int64_t(afterFailMinutes) * 60000;
-    return (failedRun == 2 ? 1 : 7) * MsPerDay;
+    return (failedRun == 2 ? 1 : 7) * msPerDay;
 }

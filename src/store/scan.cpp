@@ -5,7 +5,7 @@
 #include "textutil.h"
 
 namespace {
-QString WithSlash(const QString &folder)
+QString withSlash(const QString &folder)
 {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
@@ -13,7 +13,7 @@ QString WithSlash(const QString &folder)
 using FolderId = QPair<quint64, quint64>;
 
 // Answers true as soon as an entry that is not a folder turns up anywhere below folder.
-bool HoldsAnyFile(const QString &folder, QSet<FolderId> &seen)
+bool holdsAnyFile(const QString &folder, QSet<FolderId> &seen)
 {
     const std::optional<platform::FileStamp> self = platform::stampOf(folder);
     if (!self)
@@ -22,28 +22,28 @@ bool HoldsAnyFile(const QString &folder, QSet<FolderId> &seen)
         return false; // already searched through another path
     seen.insert({self->device, self->inode});
     bool found = false;
-    const QString path = WithSlash(folder);
+    const QString path = withSlash(folder);
     const bool listed =
         platform::listFolder(path, [&](const QString &name, platform::EntryKind kind) {
             if (found || (kind == platform::EntryKind::File &&
                           platform::removeStaleTemporaryFile(path, name)))
                 return;
-            found = kind != platform::EntryKind::Folder || HoldsAnyFile(path + name, seen);
+            found = kind != platform::EntryKind::Folder || holdsAnyFile(path + name, seen);
         });
     return found || !listed;
 }
 } // namespace
 
-int TFolderScan::Run(const QString &folder)
+int FolderScan::run(const QString &folder)
 {
     m_folders.clear();
     m_seenFolders.clear();
-    return folder.isEmpty() ? 0 : ScanFolder(folder);
+    return folder.isEmpty() ? 0 : scanFolder(folder);
 }
 
-int TFolderScan::ScanFolder(const QString &folder)
+int FolderScan::scanFolder(const QString &folder)
 {
-    const QString path = WithSlash(folder);
+    const QString path = withSlash(folder);
     const std::optional<platform::FileStamp> self = platform::stampOf(path);
     if (!self || !self->directory || m_seenFolders.contains({self->device, self->inode}))
         return 0;
@@ -52,9 +52,9 @@ int TFolderScan::ScanFolder(const QString &folder)
     const bool listed =
         platform::listFolder(path, [&](const QString &name, platform::EntryKind kind) {
             if (kind == platform::EntryKind::Folder) {
-                count += ScanFolder(path + name);
+                count += scanFolder(path + name);
             } else if (kind == platform::EntryKind::File &&
-                       !platform::removeStaleTemporaryFile(path, name) && IsBookmarkName(name)) {
+                       !platform::removeStaleTemporaryFile(path, name) && isBookmarkName(name)) {
                 m_visit(path, name);
                 ++count;
             }
@@ -65,33 +65,33 @@ int TFolderScan::ScanFolder(const QString &folder)
     return count;
 }
 
-bool IsBookmarkName(const QString &name)
+bool isBookmarkName(const QString &name)
 {
     return name.endsWith(QLatin1String(".url"), Qt::CaseInsensitive);
 }
 
-bool ContainsFiles(const QString &folder)
+bool containsFiles(const QString &folder)
 {
     QSet<FolderId> seen;
-    return HoldsAnyFile(folder, seen);
+    return holdsAnyFile(folder, seen);
 }
 
-QString TopmostEmptyFolder(const QString &root, const QString &folder)
+QString topmostEmptyFolder(const QString &root, const QString &folder)
 {
-    if (root.isEmpty() || WideUpperCase(folder.left(root.size())) != WideUpperCase(root))
+    if (root.isEmpty() || wideUpperCase(folder.left(root.size())) != wideUpperCase(root))
         return QString();
     QString result;
     QString current = folder;
-    while (current.size() >= root.size() && !ContainsFiles(current)) {
+    while (current.size() >= root.size() && !containsFiles(current)) {
         result = current;
         if (current.endsWith(u'/'))
             current.chop(1);
-        current = WideExtractFilePath(current);
+        current = wideExtractFilePath(current);
     }
     return result;
 }
 
-bool DeleteToRecycleBin(const QString &path)
+bool deleteToRecycleBin(const QString &path)
 {
     return platform::moveToTrash(path);
 }

@@ -8,64 +8,64 @@
 #include <thread>
 #include <vector>
 
-std::optional<TDateTime> StoredDateTime(QStringView text)
+std::optional<DateTime> storedDateTime(QStringView text)
 {
-    const int64_t bits = text.isEmpty() ? 0 : HexToInt64(text);
-    const TDateTime value = DateTimeFromBits(uint64_t(bits));
-    if (bits == 0 || !IsStoredDateTime(value))
+    const int64_t bits = text.isEmpty() ? 0 : hexToInt64(text);
+    const DateTime value = dateTimeFromBits(uint64_t(bits));
+    if (bits == 0 || !isStoredDateTime(value))
         return std::nullopt;
     return value;
 }
 
-QString StoredChecks(QStringView text)
+QString storedChecks(QStringView text)
 {
     QString checks;
     for (const QChar c : text)
-        if (c >= u'A' && c <= u'Z' && checks.size() < LinkHistory::MaxChecks)
+        if (c >= u'A' && c <= u'Z' && checks.size() < LinkHistory::maxChecks)
             checks += c;
     return checks;
 }
 
-QList<TDateTime> StoredCheckTimes(QStringView text)
+QList<DateTime> storedCheckTimes(QStringView text)
 {
-    QList<TDateTime> times;
+    QList<DateTime> times;
     for (const QStringView time : text.split(u','))
-        if (times.size() < LinkHistory::MaxChecks)
-            times.append(StoredDateTime(TrimBlanks(time)).value_or(0.0));
+        if (times.size() < LinkHistory::maxChecks)
+            times.append(storedDateTime(trimBlanks(time)).value_or(0.0));
     return times;
 }
 
-QString CheckTimesValue(const QList<TDateTime> &times)
+QString checkTimesValue(const QList<DateTime> &times)
 {
     QStringList values;
-    for (const TDateTime time : times)
-        values.append(DateTimeValue(time));
+    for (const DateTime time : times)
+        values.append(dateTimeValue(time));
     return values.join(u',');
 }
 
-std::optional<TDateTime> ModifiedOf(QStringView text)
+std::optional<DateTime> modifiedOf(QStringView text)
 {
-    const QStringView digits = TrimBlanks(text);
+    const QStringView digits = trimBlanks(text);
     if (digits.size() < 16)
         return std::nullopt;
     uint64_t fileTime = 0;
     for (int byte = 7; byte >= 0; --byte) {
         const QStringView pair = digits.sliced(byte * 2, 2);
-        const int64_t value = HexToInt64(pair);
+        const int64_t value = hexToInt64(pair);
         if (value < 0 || pair[0].unicode() <= u' ' || pair[1].unicode() <= u' ')
             return std::nullopt;
         fileTime = (fileTime << 8) | uint64_t(value);
     }
-    const TDateTime value = FileTimeToDateTime(fileTime);
-    return IsStoredDateTime(value) ? std::optional(value) : std::nullopt;
+    const DateTime value = fileTimeToDateTime(fileTime);
+    return isStoredDateTime(value) ? std::optional(value) : std::nullopt;
 }
 
-TDateTime EarliestStamp(const platform::FileStamp &stamp)
+DateTime earliestStamp(const platform::FileStamp &stamp)
 {
-    std::optional<TDateTime> earliest;
+    std::optional<DateTime> earliest;
     auto consider = [&](const platform::FileTime &t) {
-        const TDateTime value = UnixTimeToDateTime(t.seconds, t.nanoseconds);
-        if (IsStoredDateTime(value) && (!earliest || value < *earliest))
+        const DateTime value = unixTimeToDateTime(t.seconds, t.nanoseconds);
+        if (isStoredDateTime(value) && (!earliest || value < *earliest))
             earliest = value;
     };
     if (stamp.birth)
@@ -75,20 +75,20 @@ TDateTime EarliestStamp(const platform::FileStamp &stamp)
     return earliest.value_or(0.0);
 }
 
-QString HexValue(const QString &text)
+QString hexValue(const QString &text)
 {
-    return QString::fromLatin1(EncodeHexText(text));
+    return QString::fromLatin1(encodeHexText(text));
 }
 
-QString DateTimeValue(TDateTime value)
+QString dateTimeValue(DateTime value)
 {
-    return QString::fromLatin1(Int64ToHex(int64_t(DateTimeBits(value))));
+    return QString::fromLatin1(int64ToHex(int64_t(dateTimeBits(value))));
 }
 
-void ForEachIndex(qsizetype count, int threads, const std::function<void(qsizetype)> &work)
+void forEachIndex(qsizetype count, int threads, const std::function<void(qsizetype)> &work)
 {
-    constexpr qsizetype MinPerThread = 64;
-    const qsizetype useful = qBound(qsizetype(1), count / MinPerThread, qsizetype(threads));
+    constexpr qsizetype minPerThread = 64;
+    const qsizetype useful = qBound(qsizetype(1), count / minPerThread, qsizetype(threads));
     std::atomic<qsizetype> next{0};
     auto run = [&] {
         for (qsizetype i = next++; i < count; i = next++)

@@ -28,17 +28,17 @@ struct CharClasses
 };
 constexpr CharClasses kClasses;
 
-char UpperAscii(char c)
+char upperAscii(char c)
 {
     return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
 }
 
 // The phrase without its spaces, and the text as written from the first to the last matched word.
-TPhraseMatch ExtractMatch(QByteArrayView text, const std::vector<int> &map, QByteArrayView line,
-                          qsizetype at)
+PhraseMatch extractMatch(QByteArrayView text, const std::vector<int> &map, QByteArrayView line,
+                         qsizetype at)
 {
-    TPhraseMatch result;
-    result.Phrase = TrimBlanks(line).toByteArray();
+    PhraseMatch result;
+    result.phrase = trimBlanks(line).toByteArray();
     const qsizetype first = map[size_t(at)] - 1;
     const qsizetype last = map[size_t(at + line.size() - 1)] - 1;
     // Blanks and control characters are not word characters: stripping those trims them.
@@ -47,12 +47,12 @@ TPhraseMatch ExtractMatch(QByteArrayView text, const std::vector<int> &map, QByt
         match = match.sliced(1);
     while (!match.isEmpty() && !kClasses.word[uint8_t(match.back())])
         match.chop(1);
-    result.Match = match.toByteArray();
-    result.Rating = int(result.Match.size());
+    result.match = match.toByteArray();
+    result.rating = int(result.match.size());
     return result;
 }
 
-bool LessBytes(QByteArrayView a, QByteArrayView b)
+bool lessBytes(QByteArrayView a, QByteArrayView b)
 {
     const int c = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
     return c != 0 ? c < 0 : a.size() < b.size();
@@ -60,7 +60,7 @@ bool LessBytes(QByteArrayView a, QByteArrayView b)
 
 } // namespace
 
-QByteArray NormalizeText(QByteArrayView text, bool extended, std::vector<int> *map)
+QByteArray normalizeText(QByteArrayView text, bool extended, std::vector<int> *map)
 {
     text = text.first(std::min<qsizetype>(text.size(), INT_MAX - 2));
     const bool *isWord = extended ? kClasses.extendedWord : kClasses.word;
@@ -77,7 +77,7 @@ QByteArray NormalizeText(QByteArrayView text, bool extended, std::vector<int> *m
     };
     bool inWord = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = UpperAscii(text[i]);
+        const char c = upperAscii(text[i]);
         if (c == '\'')
             continue;
         if (isWord[uint8_t(c)]) {
@@ -95,9 +95,9 @@ QByteArray NormalizeText(QByteArrayView text, bool extended, std::vector<int> *m
     return out;
 }
 
-QByteArray QueryForm(QByteArrayView text)
+QByteArray queryForm(QByteArrayView text)
 {
-    QByteArray query = TrimBlanks(NormalizeText(text, true)).toByteArray();
+    QByteArray query = trimBlanks(normalizeText(text, true)).toByteArray();
     for (char &c : query) {
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
@@ -105,7 +105,7 @@ QByteArray QueryForm(QByteArrayView text)
     return query;
 }
 
-QList<QByteArray> SplitSubjectLines(QByteArrayView text)
+QList<QByteArray> splitSubjectLines(QByteArrayView text)
 {
     QList<QByteArray> lines;
     qsizetype start = 0;
@@ -122,12 +122,12 @@ QList<QByteArray> SplitSubjectLines(QByteArrayView text)
     return lines;
 }
 
-TPhraseMatch MatchPhrasePlain(QByteArrayView text, const QList<QByteArray> &lines)
+PhraseMatch matchPhrasePlain(QByteArrayView text, const QList<QByteArray> &lines)
 {
     if (lines.isEmpty() || text.isEmpty())
         return {};
     std::vector<int> map;
-    const QByteArray normal = NormalizeText(text, false, &map);
+    const QByteArray normal = normalizeText(text, false, &map);
     qsizetype bestLength = 4;
     qsizetype bestAt = -1;
     qsizetype bestLine = -1;
@@ -141,7 +141,7 @@ TPhraseMatch MatchPhrasePlain(QByteArrayView text, const QList<QByteArray> &line
     }
     if (bestLine < 0)
         return {};
-    return ExtractMatch(text, map, lines[bestLine], bestAt);
+    return extractMatch(text, map, lines[bestLine], bestAt);
 }
 
 SubjectMatcher::SubjectMatcher(const QList<QByteArray> &lines)
@@ -156,33 +156,33 @@ SubjectMatcher::SubjectMatcher(const QList<QByteArray> &lines)
     // Sorted by content, equal lines by position: the trie is then built in one pass and
     // the last of equal lines is the one a node keeps.
     std::vector<int> order;
-    for (qsizetype i = 0; i < LineCount(); ++i) {
-        if (Line(i).size() >= kMinLength)
+    for (qsizetype i = 0; i < lineCount(); ++i) {
+        if (lineAt(i).size() >= kMinLength)
             order.push_back(int(i));
     }
     std::sort(order.begin(), order.end(), [this](int a, int b) {
-        const QByteArrayView la = Line(a), lb = Line(b);
-        return la == lb ? a < b : LessBytes(la, lb);
+        const QByteArrayView la = lineAt(a), lb = lineAt(b);
+        return la == lb ? a < b : lessBytes(la, lb);
     });
-    BuildTrie(order);
-    BuildFailureLinks();
+    buildTrie(order);
+    buildFailureLinks();
 }
 
-QByteArrayView SubjectMatcher::Line(qsizetype i) const
+QByteArrayView SubjectMatcher::lineAt(qsizetype i) const
 {
     return QByteArrayView(m_lines).sliced(m_lineStart[size_t(i)],
                                           m_lineStart[size_t(i) + 1] - m_lineStart[size_t(i)]);
 }
 
-bool SubjectMatcher::IsBetter(int line, int than) const
+bool SubjectMatcher::isBetter(int line, int than) const
 {
     if (than < 0)
         return true;
-    const qsizetype a = Line(line).size(), b = Line(than).size();
+    const qsizetype a = lineAt(line).size(), b = lineAt(than).size();
     return a != b ? a > b : line > than;
 }
 
-void SubjectMatcher::BuildTrie(const std::vector<int> &order)
+void SubjectMatcher::buildTrie(const std::vector<int> &order)
 {
     struct Edge
     {
@@ -195,7 +195,7 @@ void SubjectMatcher::BuildTrie(const std::vector<int> &order)
     m_best.assign(1, -1);
     QByteArrayView previous;
     for (const int index : order) {
-        const QByteArrayView line = Line(index);
+        const QByteArrayView line = lineAt(index);
         qsizetype common = 0;
         while (common < previous.size() && common < line.size() && previous[common] == line[common])
             ++common;
@@ -228,7 +228,7 @@ void SubjectMatcher::BuildTrie(const std::vector<int> &order)
     }
 }
 
-int SubjectMatcher::Child(int node, uint8_t byte) const
+int SubjectMatcher::childOf(int node, uint8_t byte) const
 {
     for (int e = m_edgeStart[size_t(node)], end = m_edgeStart[size_t(node) + 1]; e < end; ++e) {
         if (m_edgeByte[size_t(e)] >= byte)
@@ -237,7 +237,7 @@ int SubjectMatcher::Child(int node, uint8_t byte) const
     return -1;
 }
 
-void SubjectMatcher::BuildFailureLinks()
+void SubjectMatcher::buildFailureLinks()
 {
     m_fail.assign(m_best.size(), 0);
     std::vector<int> queue;
@@ -254,47 +254,47 @@ void SubjectMatcher::BuildFailureLinks()
             const int child = m_edgeTarget[size_t(e)];
             int fail = m_fail[size_t(node)];
             int next = -1;
-            while ((next = fail == 0 ? m_rootNext[byte] : Child(fail, byte)) < 0)
+            while ((next = fail == 0 ? m_rootNext[byte] : childOf(fail, byte)) < 0)
                 fail = m_fail[size_t(fail)];
             m_fail[size_t(child)] = next;
             const int inherited = m_best[size_t(next)];
-            if (inherited >= 0 && IsBetter(inherited, m_best[size_t(child)]))
+            if (inherited >= 0 && isBetter(inherited, m_best[size_t(child)]))
                 m_best[size_t(child)] = inherited;
             queue.push_back(child);
         }
     }
 }
 
-TPhraseMatch SubjectMatcher::Match(QByteArrayView text) const
+PhraseMatch SubjectMatcher::match(QByteArrayView text) const
 {
     if (m_edgeTarget.empty() || text.isEmpty())
         return {};
     std::vector<int> map;
-    const QByteArray normal = NormalizeText(text, false, &map);
+    const QByteArray normal = normalizeText(text, false, &map);
     int node = 0;
     int bestLine = -1;
     qsizetype bestEnd = 0;
     for (qsizetype i = 0; i < normal.size(); ++i) {
         const uint8_t byte = uint8_t(normal[i]);
         int next = -1;
-        while (node != 0 && (next = Child(node, byte)) < 0)
+        while (node != 0 && (next = childOf(node, byte)) < 0)
             node = m_fail[size_t(node)];
         node = node == 0 ? m_rootNext[byte] : next;
         // The first end of the winning line is its first occurrence: later ones of the
         // same line are not better and leave the position alone.
         const int line = m_best[size_t(node)];
-        if (line >= 0 && line != bestLine && IsBetter(line, bestLine)) {
+        if (line >= 0 && line != bestLine && isBetter(line, bestLine)) {
             bestLine = line;
             bestEnd = i;
         }
     }
     if (bestLine < 0)
         return {};
-    const QByteArrayView line = Line(bestLine);
-    return ExtractMatch(text, map, line, bestEnd - line.size() + 1);
+    const QByteArrayView line = lineAt(bestLine);
+    return extractMatch(text, map, line, bestEnd - line.size() + 1);
 }
 
-const SubjectMatcher &BuiltInSubjects()
+const SubjectMatcher &builtInSubjects()
 {
     static const SubjectMatcher subjects = [] {
         // The resource lives in a static library: without this its registration would
@@ -302,12 +302,12 @@ const SubjectMatcher &BuiltInSubjects()
         Q_INIT_RESOURCE(subjects);
         QFile file(QStringLiteral(":/subjects/subjects.txt"));
         const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        return SubjectMatcher(SplitSubjectLines(text));
+        return SubjectMatcher(splitSubjectLines(text));
     }();
     return subjects;
 }
 
-TPhraseMatch MatchPhrase(QByteArrayView text)
+PhraseMatch matchPhrase(QByteArrayView text)
 {
-    return BuiltInSubjects().Match(text);
+    return builtInSubjects().match(text);
 }

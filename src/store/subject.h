@@ -7,27 +7,27 @@
 #include <vector>
 
 // Subject phrase matching over narrow (UTF-8) text.
-struct TPhraseMatch
+struct PhraseMatch
 {
-    int Rating = 0;    // length of Match; 0 = no subject found
-    QByteArray Phrase; // the dictionary line without surrounding blanks
-    QByteArray Match;  // the words of the text that matched, as the text writes them
+    int rating = 0;    // length of Match; 0 = no subject found
+    QByteArray phrase; // the dictionary line without surrounding blanks
+    QByteArray match;  // the words of the text that matched, as the text writes them
 };
 
 // Upper-case words separated by single spaces, with a space before and after; map (when
 // given) receives for each output character the 1-based position of its source byte.
 // Positions are 32-bit, so only the first INT_MAX - 2 bytes of a text are read.
-QByteArray NormalizeText(QByteArrayView text, bool extended, std::vector<int> *map = nullptr);
+QByteArray normalizeText(QByteArrayView text, bool extended, std::vector<int> *map = nullptr);
 
 // The longest dictionary line found in the text (ties go to the later line).
-TPhraseMatch MatchPhrase(QByteArrayView text);
+PhraseMatch matchPhrase(QByteArrayView text);
 
 // The lower-case normalised form of a phrase, as the link-collection request carries it.
-QByteArray QueryForm(QByteArrayView text);
+QByteArray queryForm(QByteArrayView text);
 
 // Dictionary lines as the built-in text holds them: split at CR, LF or CR LF; a last line
 // without line end counts, an empty text has no line.
-QList<QByteArray> SplitSubjectLines(QByteArrayView text);
+QList<QByteArray> splitSubjectLines(QByteArrayView text);
 
 // A subject dictionary with an index over its lines, so that a lookup costs about the
 // length of the text instead of the size of the dictionary. Its answer is the one of
@@ -37,15 +37,15 @@ class SubjectMatcher final
   public:
     explicit SubjectMatcher(const QList<QByteArray> &lines);
 
-    qsizetype LineCount() const { return qsizetype(m_lineStart.size()) - 1; }
-    QByteArrayView Line(qsizetype i) const;
-    TPhraseMatch Match(QByteArrayView text) const;
+    qsizetype lineCount() const { return qsizetype(m_lineStart.size()) - 1; }
+    QByteArrayView lineAt(qsizetype i) const;
+    PhraseMatch match(QByteArrayView text) const;
 
   private:
-    void BuildTrie(const std::vector<int> &order);
-    void BuildFailureLinks();
-    int Child(int node, uint8_t byte) const;
-    bool IsBetter(int line, int than) const; // longer, or as long and later
+    void buildTrie(const std::vector<int> &order);
+    void buildFailureLinks();
+    int childOf(int node, uint8_t byte) const;
+    bool isBetter(int line, int than) const; // longer, or as long and later
 
     QByteArray m_lines;                 // all lines, back to back
     std::vector<qsizetype> m_lineStart; // LineCount() + 1 offsets into m_lines
@@ -60,7 +60,7 @@ class SubjectMatcher final
 };
 
 // The built-in dictionary, read from the resource at the first call (thread-safe).
-const SubjectMatcher &BuiltInSubjects();
+const SubjectMatcher &builtInSubjects();
 
 // Every line tested one by one against the text: the reference the index must agree with.
-TPhraseMatch MatchPhrasePlain(QByteArrayView text, const QList<QByteArray> &lines);
+PhraseMatch matchPhrasePlain(QByteArrayView text, const QList<QByteArray> &lines);

@@ -2,7 +2,7 @@
 
 #include "html/charset.h"
 
-QStringView TrimBlanks(QStringView text)
+QStringView trimBlanks(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -13,7 +13,7 @@ QStringView TrimBlanks(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-QByteArrayView TrimBlanks(QByteArrayView text)
+QByteArrayView trimBlanks(QByteArrayView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -24,29 +24,29 @@ QByteArrayView TrimBlanks(QByteArrayView text)
     return text.sliced(begin, end - begin);
 }
 
-QByteArray ToNarrow(const QString &text)
+QByteArray toNarrow(const QString &text)
 {
     return text.toUtf8();
 }
 
-QString FromNarrow(QByteArrayView bytes)
+QString fromNarrow(QByteArrayView bytes)
 {
     return html::fromUtf8OrWindows1252(bytes);
 }
 
-QString FromWindows1252(QByteArrayView bytes)
+QString fromWindows1252(QByteArrayView bytes)
 {
     return html::fromWindows1252(bytes);
 }
 
-std::optional<QByteArray> ToWindows1252(QStringView text)
+std::optional<QByteArray> toWindows1252(QStringView text)
 {
     return html::toWindows1252(text);
 }
 
-std::optional<int> ParseInteger(QStringView text)
+std::optional<int> parseInteger(QStringView text)
 {
-    const QStringView t = TrimBlanks(text);
+    const QStringView t = trimBlanks(text);
     qsizetype i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
@@ -68,17 +68,17 @@ std::optional<int> ParseInteger(QStringView text)
     return int(value);
 }
 
-QString WideUpperCase(const QString &text)
+QString wideUpperCase(const QString &text)
 {
     return text.toUpper();
 }
 
-QString WideExtractFileName(const QString &path)
+QString wideExtractFileName(const QString &path)
 {
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
-QString WideExtractFilePath(const QString &path)
+QString wideExtractFilePath(const QString &path)
 {
     return path.left(path.lastIndexOf(u'/') + 1);
 }

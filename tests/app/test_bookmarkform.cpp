@@ -18,14 +18,14 @@ struct ShownBookmark
 {
     explicit ShownBookmark(const QString &name = u"Paper"_s) : name(name), favorites({name})
     {
-        form.SetEntry(&favorites.List(), 0);
+        form.setEntry(&favorites.list(), 0);
     }
-    TBookmarkRec &Rec() { return favorites.Rec(name); }
-    TUCLabel *Label(int element) const { return form.ElementLabel(element); }
+    BookmarkRec &rec() { return favorites.rec(name); }
+    TextLabel *label(int element) const { return form.elementLabel(element); }
 
     QString name;
     SampleFavorites favorites;
-    TBookmarkForm form{nullptr, false};
+    BookmarkForm form{nullptr, false};
 };
 } // namespace
 
@@ -34,7 +34,7 @@ class TestBookmarkForm : public QObject
     Q_OBJECT
 
   private slots:
-    void initTestCase() { SilenceOffscreenWarnings(); }
+    void initTestCase() { silenceOffscreenWarnings(); }
 
     // Placeholders stand in for what the page lacks; a failed refresh shows in maroon. A link
     // that is never fetched is not checked, whatever an older refresh stored.
@@ -48,10 +48,10 @@ class TestBookmarkForm : public QObject
         const QString stored = u"https://www.Paper.test/"_s;
         const QString shortcut = u"http://Paper.test/"_s;
         QTest::newRow("refreshed page")
-            << QString() << 0 << SampleNow - 1 << QStringList{"Daily", "News", ""}
+            << QString() << 0 << sampleNow - 1 << QStringList{"Daily", "News", ""}
             << QStringList{stored, "Daily", "News"};
         QTest::newRow("page without description")
-            << QString() << 0 << SampleNow - 1 << QStringList{"Daily", "", ""}
+            << QString() << 0 << sampleNow - 1 << QStringList{"Daily", "", ""}
             << QStringList{stored, "Daily", "(no description)"};
         QTest::newRow("never refreshed")
             << QString() << 0 << 0.0 << QStringList{"", "", ""}
@@ -69,10 +69,10 @@ class TestBookmarkForm : public QObject
             {"Something else entirely", "Could not be loaded"}};
         for (const auto &[message, cause] : failures)
             QTest::newRow(message)
-                << QString() << -1 << SampleNow - 1 << QStringList{"Daily", "News", message}
+                << QString() << -1 << sampleNow - 1 << QStringList{"Daily", "News", message}
                 << QStringList{shortcut, "Download failed", cause};
         QTest::newRow("ftp, failed before")
-            << u"ftp://files.Paper.test/"_s << -1 << SampleNow - 1
+            << u"ftp://files.Paper.test/"_s << -1 << sampleNow - 1
             << QStringList{"", "", "Cannot fetch a \"ftp\" address"}
             << QStringList{u"ftp://files.Paper.test/"_s, "(title not available)",
                            "(description not available)"};
@@ -85,28 +85,28 @@ class TestBookmarkForm : public QObject
         QFETCH(QStringList, page);
         QFETCH(QStringList, shown);
         ShownBookmark bookmark;
-        QVERIFY(bookmark.form.UpdateView()); // first as a good bookmark: colours must change back
-        TBookmarkRec &rec = bookmark.Rec();
-        std::tie(rec.RefreshState, rec.Refreshed, rec.Title, rec.Descr, rec.RefreshMsg) =
+        QVERIFY(bookmark.form.updateView()); // first as a good bookmark: colours must change back
+        BookmarkRec &rec = bookmark.rec();
+        std::tie(rec.refreshState, rec.refreshed, rec.title, rec.descr, rec.refreshMsg) =
             std::tuple(refreshState, refreshed, page[0], page[1], page[2]);
         const bool checked = url.isEmpty();
         if (!checked)
-            std::tie(rec.URL, rec.StoredURL, refreshState) = std::tuple(url, QString(), 0);
-        QVERIFY(bookmark.form.UpdateView());
+            std::tie(rec.url, rec.storedUrl, refreshState) = std::tuple(url, QString(), 0);
+        QVERIFY(bookmark.form.updateView());
         QStringList notes;
-        for (const TUCLabel *label : bookmark.form.findChildren<TUCLabel *>())
-            notes << label->Caption();
+        for (const TextLabel *label : bookmark.form.findChildren<TextLabel *>())
+            notes << label->caption();
         QCOMPARE(notes.contains(u"not checked (ftp)"_s), !checked);
-        QCOMPARE((QStringList{bookmark.Label(Address)->Caption(), bookmark.Label(Title)->Caption(),
-                              bookmark.Label(Description)->Caption()}),
+        QCOMPARE((QStringList{bookmark.label(Address)->caption(), bookmark.label(Title)->caption(),
+                              bookmark.label(Description)->caption()}),
                  shown);
-        QCOMPARE(bookmark.Label(Time)->Caption(), DateText(SampleNow - 100, true));
-        QCOMPARE(bookmark.Label(Title)->TextColour(),
+        QCOMPARE(bookmark.label(Time)->caption(), dateText(sampleNow - 100, true));
+        QCOMPARE(bookmark.label(Title)->textColour(),
                  refreshState < 0 ? QColor(128, 0, 0) : QColor(0, 0, 0));
         if (refreshState < 0) // the HTTP client's words stay at hand
-            QVERIFY(bookmark.Label(Description)->toolTip().contains(page[2]));
+            QVERIFY(bookmark.label(Description)->toolTip().contains(page[2]));
         // A placeholder is no text of the page: its element has no hint.
-        QCOMPARE(bookmark.Label(Title)->toolTip().isEmpty(),
+        QCOMPARE(bookmark.label(Title)->toolTip().isEmpty(),
                  page[0].isEmpty() && refreshState >= 0);
     }
 
@@ -134,21 +134,21 @@ class TestBookmarkForm : public QObject
         QFETCH(QString, title);
         QFETCH(QString, shown);
         ShownBookmark bookmark;
-        bookmark.Rec().Title = title;
-        QVERIFY(bookmark.form.UpdateView());
-        QCOMPARE(bookmark.Label(Title)->Caption(), shown);
-        QCOMPARE(ToolTipText(bookmark.Label(Title)), shown);
-        QCOMPARE(bookmark.Label(Title)->ShownLines(), QStringList{shown});
+        bookmark.rec().title = title;
+        QVERIFY(bookmark.form.updateView());
+        QCOMPARE(bookmark.label(Title)->caption(), shown);
+        QCOMPARE(toolTipText(bookmark.label(Title)), shown);
+        QCOMPARE(bookmark.label(Title)->shownLines(), QStringList{shown});
     }
 
     // A name without blanks breaks anywhere rather than running out of the window.
     void longNameStaysInside()
     {
         ShownBookmark bookmark(QString(90, u'x'));
-        QVERIFY(bookmark.form.UpdateView());
-        const TUCLabel *name = bookmark.Label(Name);
-        QVERIFY(name->ShownLines().size() > 1);
-        for (const QString &line : name->ShownLines())
+        QVERIFY(bookmark.form.updateView());
+        const TextLabel *name = bookmark.label(Name);
+        QVERIFY(name->shownLines().size() > 1);
+        for (const QString &line : name->shownLines())
             QVERIFY(QFontMetrics(name->font()).horizontalAdvance(line) <= name->width());
         QVERIFY(name->geometry().right() < bookmark.form.width());
     }
@@ -156,12 +156,12 @@ class TestBookmarkForm : public QObject
     void invalidEntryChangesNothing()
     {
         ShownBookmark bookmark;
-        QVERIFY(!TBookmarkForm(nullptr, false).UpdateView());
-        QVERIFY(bookmark.form.UpdateView());
+        QVERIFY(!BookmarkForm(nullptr, false).updateView());
+        QVERIFY(bookmark.form.updateView());
         for (const int index : {-1, 1, 1000}) {
-            bookmark.form.SetEntry(&bookmark.favorites.List(), index);
-            QVERIFY(!bookmark.form.UpdateView());
-            QCOMPARE(bookmark.Label(Name)->Caption(), u"Paper"_s);
+            bookmark.form.setEntry(&bookmark.favorites.list(), index);
+            QVERIFY(!bookmark.form.updateView());
+            QCOMPARE(bookmark.label(Name)->caption(), u"Paper"_s);
         }
     }
 
@@ -182,8 +182,8 @@ class TestBookmarkForm : public QObject
     {
         QFETCH(QString, control);
         QFETCH(int, tag);
-        TBookmarkForm form(nullptr, false);
-        QSignalSpy actions(&form, &TBookmarkForm::actionRequested);
+        BookmarkForm form(nullptr, false);
+        QSignalSpy actions(&form, &BookmarkForm::actionRequested);
         QObject *object = form.findChild<QObject *>(control);
         if (auto *button = qobject_cast<QAbstractButton *>(object))
             button->click();

@@ -14,35 +14,35 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-TMainViewData ViewOf(const SampleFavorites &favorites, const QStringList &rowNames,
-                     bool pocket = true)
+MainViewData viewOf(const SampleFavorites &favorites, const QStringList &rowNames,
+                    bool pocket = true)
 {
-    TMainViewData data{&favorites.List(), {-1, -1, -1, -1, -1}, false, pocket};
+    MainViewData data{&favorites.list(), {-1, -1, -1, -1, -1}, false, pocket};
     for (int row = 0; row < rowNames.size(); ++row)
-        data.Rows[row] = favorites.Index(rowNames[row]);
+        data.rows[row] = favorites.index(rowNames[row]);
     return data;
 }
 
-QString PageOf(const TMainForm &form, const QString &notebook)
+QString pageOf(const MainForm &form, const QString &notebook)
 {
     return form.findChild<QStackedWidget *>(notebook)->currentWidget()->objectName();
 }
 
 // The view, the information panel's page and what it tells, then the displayable rows.
-QString Shown(const TMainForm &form)
+QString shown(const MainForm &form)
 {
     static const char *const views[] = {"information", "download", "pocket", "windows"};
-    QStringList shown{views[int(form.View())]};
-    const bool information = form.View() == TMainView::Information;
-    if (information && PageOf(form, u"NbkInfo"_s) == u"PageInfoFolder")
+    QStringList shown{views[int(form.view())]};
+    const bool information = form.view() == MainView::Information;
+    if (information && pageOf(form, u"NbkInfo"_s) == u"PageInfoFolder")
         shown << u"folder"_s;
     else if (information)
         shown << form.findChild<QLabel *>(u"LblInfoCount"_s)->text().replace(u'\n', u'/')
-              << PageOf(form, u"NbkInfoAction"_s)
+              << pageOf(form, u"NbkInfoAction"_s)
               << (form.findChild<QWidget *>(u"SBtInfoShowPutBack"_s)->isEnabled() ? "put back"
                                                                                   : "");
-    for (int row = 0; row < EntryRowCount; ++row)
-        if (form.RowDisplayable(row))
+    for (int row = 0; row < entryRowCount; ++row)
+        if (form.rowDisplayable(row))
             shown << u"row%1"_s.arg(row);
     return shown.join(u' ').trimmed();
 }
@@ -53,7 +53,7 @@ class TestMainForm : public QObject
     Q_OBJECT
 
   private slots:
-    void initTestCase() { SilenceOffscreenWarnings(); }
+    void initTestCase() { silenceOffscreenWarnings(); }
 
     // Bookmarks by token: "." plain, "k" kept for good, "d" due for a refresh. Rows that are
     // empty, past the list or waiting for their refresh show nothing.
@@ -92,18 +92,18 @@ class TestMainForm : public QObject
         SampleFavorites favorites(names);
         for (int i = 0; i < tokens.size(); ++i) {
             if (tokens[i] == u"k")
-                favorites.Rec(names[i]).RemindTime = -1;
+                favorites.rec(names[i]).remindTime = -1;
             else if (tokens[i] == u"d")
-                favorites.Rec(names[i]).Refreshed = SampleNow - 40;
+                favorites.rec(names[i]).refreshed = sampleNow - 40;
         }
-        TMainViewData data{&favorites.List(), {-1, -1, -1, -1, -1}, awaits, pocket};
-        std::copy(rows.begin(), rows.end(), data.Rows.begin());
-        TMainForm form;
-        const TMainView view = form.UpdateView(data);
-        QCOMPARE(view, form.View());
-        QTEST(Shown(form), "shown");
-        for (int row = 0; row < EntryRowCount; ++row)
-            QCOMPARE(form.TitleLabel(row)->isHidden(), !(pocket && form.RowDisplayable(row)));
+        MainViewData data{&favorites.list(), {-1, -1, -1, -1, -1}, awaits, pocket};
+        std::copy(rows.begin(), rows.end(), data.rows.begin());
+        MainForm form;
+        const MainView view = form.showView(data);
+        QCOMPARE(view, form.view());
+        QTEST(shown(form), "shown");
+        for (int row = 0; row < entryRowCount; ++row)
+            QCOMPARE(form.titleLabel(row)->isHidden(), !(pocket && form.rowDisplayable(row)));
     }
 
     // Only a row with a subject offers the link collection, by button and by menu item; the
@@ -111,20 +111,20 @@ class TestMainForm : public QObject
     void pocketRows()
     {
         SampleFavorites favorites({"<b>Go<b>", "Physics"});
-        TBookmarkRec &go = favorites.Rec(u"<b>Go<b>"_s);
-        std::tie(go.Rating, go.SubjectPhrase, go.Match) = std::tuple(1, u"go"_s, u"Board"_s);
-        TMainForm form;
-        form.UpdateView(ViewOf(favorites, {"<b>Go<b>", "Physics"}));
-        QCOMPARE(form.TitleLabel(0)->Caption(), u"<b>Go<b>"_s);
-        QSignalSpy actions(&form, &TMainForm::entryActionRequested);
-        QVERIFY(!form.SuggestButton(0)->isHidden() && form.SuggestButton(1)->isHidden());
+        BookmarkRec &go = favorites.rec(u"<b>Go<b>"_s);
+        std::tie(go.rating, go.subjectPhrase, go.match) = std::tuple(1, u"go"_s, u"Board"_s);
+        MainForm form;
+        form.showView(viewOf(favorites, {"<b>Go<b>", "Physics"}));
+        QCOMPARE(form.titleLabel(0)->caption(), u"<b>Go<b>"_s);
+        QSignalSpy actions(&form, &MainForm::entryActionRequested);
+        QVERIFY(!form.suggestButton(0)->isHidden() && form.suggestButton(1)->isHidden());
         QAction *suggest = form.findChild<QAction *>(u"PopupLinkSuggest"_s);
-        form.ShowLinkMenu(form.TitleLabel(0), QPoint(5, 5));
+        form.showLinkMenu(form.titleLabel(0), QPoint(5, 5));
         QVERIFY(suggest->isVisible());
-        form.ShowLinkMenu(form.TitleLabel(1), QPoint(5, 5));
+        form.showLinkMenu(form.titleLabel(1), QPoint(5, 5));
         QVERIFY(!suggest->isVisible());
-        form.PopupLink()->close();
-        form.SuggestButton(0)->click();
+        form.popupLink()->close();
+        form.suggestButton(0)->click();
         QCOMPARE(actions, (QList<QList<QVariant>>{{0, -3}}));
     }
 
@@ -133,26 +133,26 @@ class TestMainForm : public QObject
     void entriesAndButtonsSignal()
     {
         SampleFavorites favorites({"Alpha", "Beta"});
-        TMainForm form;
-        QSignalSpy opens(&form, &TMainForm::entryOpenRequested);
-        QSignalSpy actions(&form, &TMainForm::entryActionRequested);
-        QSignalSpy putBack(&form, &TMainForm::showPutBackRequested);
-        QSignalSpy hide(&form, &TMainForm::hideRequested);
-        QSignalSpy menu(&form, &TMainForm::windowMenuRequested);
+        MainForm form;
+        QSignalSpy opens(&form, &MainForm::entryOpenRequested);
+        QSignalSpy actions(&form, &MainForm::entryActionRequested);
+        QSignalSpy putBack(&form, &MainForm::showPutBackRequested);
+        QSignalSpy hide(&form, &MainForm::hideRequested);
+        QSignalSpy menu(&form, &MainForm::windowMenuRequested);
         auto *showPutBack = form.findChild<QToolButton *>(u"SBtInfoShowPutBack"_s);
         showPutBack->click();
-        form.UpdateView(ViewOf(favorites, {}));
+        form.showView(viewOf(favorites, {}));
         showPutBack->click();
-        form.UpdateView(ViewOf(favorites, {"", "", "Beta", "", "Alpha"}));
-        QTest::mouseClick(form.TitleLabel(4), Qt::LeftButton, {}, QPoint(2, 2));
+        form.showView(viewOf(favorites, {"", "", "Beta", "", "Alpha"}));
+        QTest::mouseClick(form.titleLabel(4), Qt::LeftButton, {}, QPoint(2, 2));
         const auto contextMenu = [](QWidget *widget, QPoint global) {
             QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), global);
             QApplication::sendEvent(widget, &event);
         };
-        contextMenu(form.TitleLabel(2), form.TitleLabel(2)->mapToGlobal(QPoint(2, 2)));
+        contextMenu(form.titleLabel(2), form.titleLabel(2)->mapToGlobal(QPoint(2, 2)));
         for (const char *item : {"PopupLinkRemindC", "PopupLinkDelete", "PopupLinkOpen"})
             form.findChild<QAction *>(QString::fromLatin1(item))->trigger();
-        form.PopupLink()->close();
+        form.popupLink()->close();
         form.findChild<QToolButton *>(u"SBtHide"_s)->click();
         contextMenu(form.findChild<QWidget *>(u"LblTitleB"_s), QPoint(160, 105));
         QCOMPARE(actions, (QList<QList<QVariant>>{{2, 7}, {2, -2}}));

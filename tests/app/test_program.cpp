@@ -21,7 +21,7 @@
 #include <csignal>
 
 namespace {
-template <typename T> T *TopLevel()
+template <typename T> T *topLevel()
 {
     for (QWidget *window : QApplication::topLevelWidgets())
         if (auto *found = qobject_cast<T *>(window))
@@ -60,32 +60,32 @@ struct Running
     explicit Running(bool trayHost = true)
         : guard(runtime.path()), program({}, [trayHost] { return trayHost; })
     {
-        guard.Start({});
-        QObject::connect(&guard, &platform::TSingleInstance::InstanceStarted, &program,
-                         &TProgram::InstanceStarted);
+        guard.start({});
+        QObject::connect(&guard, &platform::SingleInstance::instanceStarted, &program,
+                         &Program::instanceStarted);
     }
     // The main window once it has faded in; none when it does not.
-    TMainForm *shownMain() const
+    MainForm *shownMain() const
     {
-        TMainForm *main = TopLevel<TMainForm>();
-        const auto shown = [main] { return main->FadeLevel() == TBaseForm::MaxFadeLevel; };
+        MainForm *main = topLevel<MainForm>();
+        const auto shown = [main] { return main->fadeLevel() == BaseForm::maxFadeLevel; };
         return QTest::qWaitFor(shown, 10000) ? main : nullptr;
     }
     void trigger(const char *item) const
     {
-        TopLevel<TMainForm>()->findChild<QAction *>(QLatin1String(item))->trigger();
+        topLevel<MainForm>()->findChild<QAction *>(QLatin1String(item))->trigger();
     }
     // Another copy hands over its start; the socket stays open for the answer.
-    void SecondStart()
+    void secondStart()
     {
-        second.connectToServer(runtime.filePath(platform::instance::SocketFileName));
+        second.connectToServer(runtime.filePath(platform::instance::socketFileName));
         second.waitForConnected(5000);
-        second.write(platform::EncodeParamsFrame({}));
+        second.write(platform::encodeParamsFrame({}));
         second.waitForBytesWritten(5000);
     }
     QTemporaryDir runtime;
-    platform::TSingleInstance guard;
-    TProgram program;
+    platform::SingleInstance guard;
+    Program program;
     QLocalSocket second;
 };
 } // namespace
@@ -98,14 +98,14 @@ class TestProgram final : public QObject
   private slots:
     void initTestCase()
     {
-        WriteFile(QDir::home().filePath("Favorites/Paper.url"), Shortcut("http://paper.test/"));
-        Languages().Scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
+        writeFile(QDir::home().filePath("Favorites/Paper.url"), shortcut("http://paper.test/"));
+        languages().scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
     }
     void init()
     {
-        LoadSettings({}, m_home.path());
-        std::tie(Settings.Installed, Settings.NoNetAccess) = std::tuple(true, true);
-        RememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
+        loadSettings({}, m_home.path());
+        std::tie(settings.installed, settings.noNetAccess) = std::tuple(true, true);
+        rememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
     }
 
     void translationsCoverEveryText_data()
@@ -119,24 +119,24 @@ class TestProgram final : public QObject
     void translationsCoverEveryText()
     {
         QFETCH(QString, language);
-        TProgram program({});
-        QVERIFY(Languages().SetCurrentLanguage(language));
+        Program program({});
+        QVERIFY(languages().setCurrentLanguage(language));
         // English must also say what the program says without any file.
         const bool english = language == u"English";
         QStringList missing;
         const auto check = [&](const QByteArray &key, const QString &builtIn) {
-            const std::optional<QString> found = Languages().FindLngValue(key);
+            const std::optional<QString> found = languages().findLngValue(key);
             if (!found || (english && *found != builtIn))
                 missing << QString::fromLatin1(key);
         };
-        for (const TPhraseDefault &phrase : PhraseDefaults())
-            check(phrase.Key, QString::fromUtf8(phrase.English));
+        for (const PhraseDefault &phrase : phraseDefaults())
+            check(phrase.key, QString::fromUtf8(phrase.english));
         const QRegularExpression words(QStringLiteral("[A-Za-z]"));
-        for (const TFormEntry &entry : FormRegistry().Entries()) {
-            QVERIFY2(DuplicateComponentNames(*entry.Form).isEmpty(), entry.FormKey.constData());
-            for (const TTextSlot &slot : FormTextSlots(*entry.Form, entry.FormKey))
-                if (slot.Get().contains(words))
-                    check(slot.Key, slot.Get());
+        for (const FormEntry &entry : formRegistry().entries()) {
+            QVERIFY2(duplicateComponentNames(*entry.form).isEmpty(), entry.formKey.constData());
+            for (const TextSlot &slot : formTextSlots(*entry.form, entry.formKey))
+                if (slot.get().contains(words))
+                    check(slot.key, slot.get());
         }
         missing.removeDuplicates();
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
@@ -147,24 +147,23 @@ class TestProgram final : public QObject
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("endsWith"); // -1: this copy runs
-        QTest::newRow("none") << QStringList() << int(TCommand::Run) << -1;
-        QTest::newRow("uninstall") << QStringList{"/UNINSTALL"} << int(TCommand::Uninstall) << -1;
+        QTest::newRow("none") << QStringList() << int(Command::Run) << -1;
+        QTest::newRow("uninstall") << QStringList{"/UNINSTALL"} << int(Command::Uninstall) << -1;
         QTest::newRow("template, even with another copy running")
-            << QStringList{"/CREATELNG"} << int(TCommand::CreateTemplate) << -1;
+            << QStringList{"/CREATELNG"} << int(Command::CreateTemplate) << -1;
         QTest::newRow("switch in lower case")
-            << QStringList{"/uninstall"} << int(TCommand::Unknown) << 2;
-        QTest::newRow("help") << QStringList{"--help"} << int(TCommand::Help) << 0;
-        QTest::newRow("version") << QStringList{"--version"} << int(TCommand::Version) << 0;
-        QTest::newRow("anything else")
-            << QStringList{"--bogus", "x"} << int(TCommand::Unknown) << 2;
+            << QStringList{"/uninstall"} << int(Command::Unknown) << 2;
+        QTest::newRow("help") << QStringList{"--help"} << int(Command::Help) << 0;
+        QTest::newRow("version") << QStringList{"--version"} << int(Command::Version) << 0;
+        QTest::newRow("anything else") << QStringList{"--bogus", "x"} << int(Command::Unknown) << 2;
     }
     void commandLine()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, command);
         QFETCH(int, endsWith);
-        QCOMPARE(int(ParseCommandLine(arguments)), command);
-        if (const std::optional<int> status = AnswerAtOnce(TCommand(command))) {
+        QCOMPARE(int(parseCommandLine(arguments)), command);
+        if (const std::optional<int> status = answerAtOnce(Command(command))) {
             QCOMPARE(*status, endsWith);
             return;
         }
@@ -172,12 +171,12 @@ class TestProgram final : public QObject
         QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner |
                                                          QFileDevice::WriteOwner |
                                                          QFileDevice::ExeOwner));
-        platform::TSingleInstance guard(folder.path());
-        const std::optional<int> status = EndBeforeStart(TCommand(command), arguments, guard);
+        platform::SingleInstance guard(folder.path());
+        const std::optional<int> status = endBeforeStart(Command(command), arguments, guard);
         QCOMPARE(status.value_or(-1), endsWith);
         // Only a copy that may run takes the lock; a template is never handed to another copy.
         const bool locked = !QDir(folder.path()).isEmpty();
-        QCOMPARE(locked, command == int(TCommand::Run) || command == int(TCommand::Uninstall));
+        QCOMPARE(locked, command == int(Command::Run) || command == int(Command::Uninstall));
     }
 
     void triggerDuringFadeWaitsForIt_data()
@@ -192,18 +191,18 @@ class TestProgram final : public QObject
     {
         QFETCH(bool, secondStart);
         Running run;
-        TMainForm *main = run.shownMain();
+        MainForm *main = run.shownMain();
         QVERIFY(main);
-        auto *tray = run.program.findChild<platform::TTrayIcon *>();
+        auto *tray = run.program.findChild<platform::TrayIcon *>();
         if (secondStart)
-            run.SecondStart();
+            run.secondStart();
         else
             QMetaObject::invokeMethod(
-                tray, [tray] { emit tray->MouseDown(Qt::LeftButton); }, Qt::QueuedConnection);
+                tray, [tray] { emit tray->mouseDown(Qt::LeftButton); }, Qt::QueuedConnection);
         const EventHook hides(main, QEvent::Hide);
         run.trigger("PopupTrayShowHide");
         QCOMPARE(hides.count, 0); // the fade goes on after the command has returned
-        QTRY_VERIFY_WITH_TIMEOUT(hides.count > 0 && main->FadeLevel() == TBaseForm::MaxFadeLevel,
+        QTRY_VERIFY_WITH_TIMEOUT(hides.count > 0 && main->fadeLevel() == BaseForm::maxFadeLevel,
                                  10000);
     }
 
@@ -225,7 +224,7 @@ class TestProgram final : public QObject
         other.show();
         other.activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &other);
-        run.SecondStart();
+        run.secondStart();
         QTRY_COMPARE(QApplication::activeWindow(), dialog);
     }
 
@@ -234,9 +233,9 @@ class TestProgram final : public QObject
     void quitSignalDeclinesTheWelcome()
     {
         QTemporaryDir appData;
-        LoadSettings({}, appData.path());
+        loadSettings({}, appData.path());
         Running run;
-        auto *welcome = TopLevel<TInstallDlg>();
+        auto *welcome = topLevel<InstallDialog>();
         std::optional<int> result;
         connect(welcome, &QDialog::finished, this, [&](int answer) { result = answer; });
         const EventHook shown(welcome, QEvent::Show, [welcome] {
@@ -245,9 +244,9 @@ class TestProgram final : public QObject
         });
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
         QCOMPARE(*result, int(QDialog::Rejected));
-        QVERIFY(!run.program.findChild<platform::TTrayIcon *>()->IconVisible());
-        SaveSettings();
-        QVERIFY(!QFile::exists(SettingsFile()));
+        QVERIFY(!run.program.findChild<platform::TrayIcon *>()->iconVisible());
+        saveSettings();
+        QVERIFY(!QFile::exists(settingsFile()));
     }
 };
 

@@ -6,12 +6,12 @@
 #include <cerrno>
 
 namespace {
-const QString Paper = u"News/Old/Paper.url"_s;
-const QString Other = u"Other.url"_s;
-const Mark WithSubject{.subject = u"Travel Tips"_s};
+const QString paperFile = u"News/Old/paperFile.url"_s;
+const QString otherFile = u"otherFile.url"_s;
+const Mark withSubject{.subject = u"Travel Tips"_s};
 
 // A file system that takes no new content.
-const platform::FileWriteOps &RefusingWrites()
+const platform::FileWriteOps &refusingWrites()
 {
     static const platform::FileWriteOps ops{platform::systemFileWriteOps().write,
                                             platform::systemFileWriteOps().sync,
@@ -22,24 +22,24 @@ const platform::FileWriteOps &RefusingWrites()
     return ops;
 }
 
-// The rig with Paper (with a subject) and Other shown; answers as given, in order.
-TReview &Shown(ReviewRig &rig, const QList<bool> &answers, const Mark &paper = WithSubject)
+// The rig with paperFile (with a subject) and otherFile shown; answers as given, in order.
+Review &shown(ReviewRig &rig, const QList<bool> &answers, const Mark &paper = withSubject)
 {
-    rig.add(Paper, paper);
-    rig.add(Other, {.reference = 200});
+    rig.add(paperFile, paper);
+    rig.add(otherFile, {.reference = 200});
     for (const bool yes : answers)
         rig.confirmer.answers.push_back({yes});
-    TReview &review = rig.started();
+    Review &review = rig.started();
     rig.view.log.clear();
     return review;
 }
 
-QString Stored(const ReviewRig &rig, const QString &name)
+QString storedState(const ReviewRig &rig, const QString &name)
 {
     if (!QFile::exists(rig.path(name)))
         return u"trashed"_s;
-    const TDateTime remind = rig.stored(name).RemindTime;
-    return remind > Day15 ? u"+%1"_s.arg(remind - Day15) : QString::number(remind);
+    const DateTime remind = rig.stored(name).remindTime;
+    return remind > day15 ? u"+%1"_s.arg(remind - day15) : QString::number(remind);
 }
 } // namespace
 
@@ -84,24 +84,24 @@ class TestReviewActions : public QObject
         QFETCH(QStringList, asked);
         for (const bool window : {true, false}) {
             ReviewRig rig;
-            Settings.RemindInterval = 5;
-            Settings.DontDelete = dontDelete;
-            TReview &review = Shown(rig, answers);
-            const int row = rig.rowOf(Paper);
+            settings.remindInterval = 5;
+            settings.dontDelete = dontDelete;
+            Review &review = shown(rig, answers);
+            const int row = rig.rowOf(paperFile);
             const bool done =
                 window ? review.actInBookmarkWindow(row, tag) : review.actOnEntry(row, tag);
-            QCOMPARE(Stored(rig, Paper), stored);
-            QCOMPARE(Stored(rig, Other), u"1"_s);
+            QCOMPARE(storedState(rig, paperFile), stored);
+            QCOMPARE(storedState(rig, otherFile), u"1"_s);
             QStringList questions;
             for (const QString &question : rig.confirmer.asked)
                 questions << question.section(u'|', 0, 0);
             QCOMPARE(questions, asked);
             QCOMPARE(done, stored != u"1");
-            QCOMPARE(review.EntryAt(row), done ? -1 : rig.indexOf(Paper));
+            QCOMPARE(review.entryAt(row), done ? -1 : rig.indexOf(paperFile));
             const QStringList shown =
                 window ? QStringList{u"Remove%1"_s.arg(row)} : QStringList{"UpdateView", "ShowAll"};
             QCOMPARE(rig.view.log, done ? shown : QStringList());
-            QCOMPARE(review.ActionDepth(), 0);
+            QCOMPARE(review.actionDepth(), 0);
         }
     }
 
@@ -110,24 +110,24 @@ class TestReviewActions : public QObject
     void farewell_data()
     {
         QTest::addColumn<int>("tag");
-        QTest::addColumn<TDateTime>("other"); // the remind time of the bookmark not shown
-        QTest::addColumn<TDateTime>("day");
-        QTest::newRow("the next in three days") << int(RemindTag) << Day15 + 3.2 << 45003.0;
-        QTest::newRow("the next later today: tomorrow") << int(RemindTag) << Day15 + 0.2 << 45001.0;
-        QTest::newRow("the one just put back") << 1 << Day15 + 9.0 << 45001.0;
-        QTest::newRow("none left") << int(KeepTag) << TDateTime(-1) << TDateTime(0);
+        QTest::addColumn<DateTime>("other"); // the remind time of the bookmark not shown
+        QTest::addColumn<DateTime>("day");
+        QTest::newRow("the next in three days") << int(RemindTag) << day15 + 3.2 << 45003.0;
+        QTest::newRow("the next later today: tomorrow") << int(RemindTag) << day15 + 0.2 << 45001.0;
+        QTest::newRow("the one just put back") << 1 << day15 + 9.0 << 45001.0;
+        QTest::newRow("none left") << int(KeepTag) << DateTime(-1) << DateTime(0);
     }
     void farewell()
     {
         QFETCH(int, tag);
-        QFETCH(TDateTime, other);
+        QFETCH(DateTime, other);
         ReviewRig rig;
-        rig.add(Paper);
-        rig.add(Other, {.remind = other});
+        rig.add(paperFile);
+        rig.add(otherFile, {.remind = other});
         rig.confirmer.answers = {{true}, {false}};
-        TReview &review = rig.started();
+        Review &review = rig.started();
         rig.view.log.clear();
-        QVERIFY(review.actInBookmarkWindow(rig.rowOf(Paper), tag));
+        QVERIFY(review.actInBookmarkWindow(rig.rowOf(paperFile), tag));
         QTEST(rig.view.log.last().section(u' ', 1).toDouble(), "day");
     }
 
@@ -145,9 +145,9 @@ class TestReviewActions : public QObject
     {
         QFETCH(int, tag);
         ReviewRig rig;
-        Settings.SuggestServer = u"https://links.test"_s;
-        TReview &review = Shown(rig, {true, true, false, false}, {.subject = u"A&b=c d/é"_s});
-        review.actOnEntry(rig.rowOf(Paper), tag);
+        settings.suggestServer = u"https://links.test"_s;
+        Review &review = shown(rig, {true, true, false, false}, {.subject = u"A&b=c d/é"_s});
+        review.actOnEntry(rig.rowOf(paperFile), tag);
         QTEST(rig.desktop.opened.join(u' '), "opened");
     }
 
@@ -157,19 +157,19 @@ class TestReviewActions : public QObject
     void subjectPageWithoutServer()
     {
         ReviewRig rig;
-        rig.add(u"<b>Trip<b>.url"_s, WithSubject);
+        rig.add(u"<b>Trip<b>.url"_s, withSubject);
         rig.add(u"Unrelated.url"_s);
-        TReview &review = Shown(rig, {true, true});
-        QVERIFY(review.SuggestAction(rig.indexOf(Paper), QString()));
+        Review &review = shown(rig, {true, true});
+        QVERIFY(review.suggestAction(rig.indexOf(paperFile), QString()));
         const QString page = qEnvironmentVariable("XDG_CACHE_HOME") + u"/favrake/subject.html"_s;
         QCOMPARE(rig.desktop.opened, QStringList{"file:" + page});
-        const QString html = QString::fromUtf8(ReadFile(page));
-        QVERIFY2(html.contains(u"&lt;b&gt;Trip&lt;b&gt;"_s) && html.contains(u">Paper</a>"_s) &&
+        const QString html = QString::fromUtf8(readFile(page));
+        QVERIFY2(html.contains(u"&lt;b&gt;Trip&lt;b&gt;"_s) && html.contains(u">paperFile</a>"_s) &&
                      html.contains(u"search=Travel%20Tips"_s),
                  qPrintable(html));
         QVERIFY(!html.contains(u"Unrelated"_s) && !html.contains(u"<b>"_s));
         rig.desktop.works = false;
-        QVERIFY(!review.SuggestAction(rig.indexOf(Paper), QString()));
+        QVERIFY(!review.suggestAction(rig.indexOf(paperFile), QString()));
         QCOMPARE(rig.view.errors.size(), 1);
     }
 
@@ -189,17 +189,17 @@ class TestReviewActions : public QObject
         QFETCH(QByteArray, url);
         QFETCH(QString, error);
         ReviewRig rig;
-        rig.add(Paper, {}, url);
+        rig.add(paperFile, {}, url);
         QFETCH(bool, browserWorks);
         rig.desktop.works = browserWorks;
         rig.confirmer.answers = {{true}};
-        TReview &review = rig.started();
+        Review &review = rig.started();
         QCOMPARE(review.openEntry(0), error.isEmpty());
         QCOMPARE(rig.confirmer.keys(), QStringList{"WebLink"});
         QCOMPARE(rig.desktop.opened.size(), int(url.startsWith("http")));
         QCOMPARE(rig.view.errors.size(), int(!error.isEmpty()));
         QVERIFY(rig.view.errors.join(u'\n').contains(error));
-        QCOMPARE(review.EntryAt(0), rig.indexOf(Paper));
+        QCOMPARE(review.entryAt(0), rig.indexOf(paperFile));
     }
 
     // A decision that cannot be carried out is not lost silently: all stays as it was, and a
@@ -227,7 +227,7 @@ class TestReviewActions : public QObject
         row("delete, list read anew", DeleteTag, 1, "reload", {}, "");
         row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved to the trash");
         row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved to the trash");
-        row("delete, empty folder filled", DeleteTag, 2, "fill", {Paper}, "");
+        row("delete, empty folder filled", DeleteTag, 2, "fill", {paperFile}, "");
     }
 
     void failedDecision()
@@ -238,24 +238,24 @@ class TestReviewActions : public QObject
         QFETCH(QStringList, trashed);
         QFETCH(QString, error);
         ReviewRig rig;
-        Settings.DontDelete = event == u"dont delete";
-        if (event == u"unwritable" || Settings.DontDelete)
-            rig.writeOps = &RefusingWrites();
-        rig.add(Paper, {}, event == u"no address" ? QByteArray() : "http://a.test/");
-        rig.add(Other, {.reference = 200});
-        TReview &review = rig.start();
-        const int paper = rig.indexOf(Paper);
-        const TDateTime remind = review.Bookmarks().Item(paper)->RemindTime;
-        const QByteArray other = ReadFile(rig.path(Other));
-        const QByteArray edited = Shortcut("http://elsewhere.test/");
+        settings.dontDelete = event == u"dont delete";
+        if (event == u"unwritable" || settings.dontDelete)
+            rig.writeOps = &refusingWrites();
+        rig.add(paperFile, {}, event == u"no address" ? QByteArray() : "http://a.test/");
+        rig.add(otherFile, {.reference = 200});
+        Review &review = rig.start();
+        const int paper = rig.indexOf(paperFile);
+        const DateTime remind = review.bookmarks().item(paper)->remindTime;
+        const QByteArray other = readFile(rig.path(otherFile));
+        const QByteArray edited = shortcut("http://elsewhere.test/");
         const auto happen = [&] {
             if (event == u"reload") {
-                QFile::remove(rig.path(Paper));
-                review.Bookmarks().Load();
+                QFile::remove(rig.path(paperFile));
+                review.bookmarks().load();
             } else if (event == u"edit") {
-                WriteFile(rig.path(Paper), edited);
+                writeFile(rig.path(paperFile), edited);
             } else if (event == u"fill") {
-                WriteFile(rig.path(u"News/Old/x.txt"_s), "x");
+                writeFile(rig.path(u"News/Old/x.txt"_s), "x");
             }
             rig.desktop.works = event != u"refuse";
         };
@@ -264,22 +264,22 @@ class TestReviewActions : public QObject
             rig.confirmer.answers[question - 1].meanwhile = happen;
         else
             happen();
-        QCOMPARE(tag == KeepTag     ? review.KeepAction(paper)
-                 : tag == DeleteTag ? review.DeleteAction(paper)
-                                    : review.RemindAction(paper, 5),
+        QCOMPARE(tag == KeepTag     ? review.keepAction(paper)
+                 : tag == DeleteTag ? review.deleteAction(paper)
+                                    : review.remindAction(paper, 5),
                  !trashed.isEmpty());
         QCOMPARE(rig.desktop.trashed,
                  trashed.replaceInStrings(QRegularExpression(u"^"_s), rig.favorites.path() + u'/'));
-        QCOMPARE(ReadFile(rig.path(Other)), other);
+        QCOMPARE(readFile(rig.path(otherFile)), other);
         QCOMPARE(rig.view.errors.size(), error.isEmpty() ? 0 : 1);
         if (!error.isEmpty())
             QVERIFY2(rig.view.errors[0].contains(error) &&
-                         rig.view.errors[0].contains(u"\"Paper\""),
+                         rig.view.errors[0].contains(u"\"paperFile\""),
                      qPrintable(rig.view.errors[0]));
         if (event == u"edit")
-            QCOMPARE(ReadFile(rig.path(Paper)), edited);
+            QCOMPARE(readFile(rig.path(paperFile)), edited);
         if (event != u"reload" && trashed.isEmpty())
-            QCOMPARE(review.Bookmarks().Item(paper)->RemindTime, remind);
+            QCOMPARE(review.bookmarks().item(paper)->remindTime, remind);
     }
 
     void useNewAddress_data()
@@ -299,49 +299,49 @@ class TestReviewActions : public QObject
         QFETCH(bool, edited);
         QFETCH(bool, written);
         ReviewRig rig;
-        rig.add(Paper);
-        TReview &review = rig.start();
-        const int paper = rig.indexOf(Paper);
-        TBookmarkRec &rec = *review.Bookmarks().Item(paper);
-        rec.StoredURL = u"https://b.test/new"_s;
-        rec.History.Checks = u"M"_s;
-        rec.Verdict = VerdictFromName(verdict);
-        QVERIFY(review.Bookmarks().Save(paper));
+        rig.add(paperFile);
+        Review &review = rig.start();
+        const int paper = rig.indexOf(paperFile);
+        BookmarkRec &rec = *review.bookmarks().item(paper);
+        rec.storedUrl = u"https://b.test/new"_s;
+        rec.history.checks = u"M"_s;
+        rec.verdict = verdictFromName(verdict);
+        QVERIFY(review.bookmarks().save(paper));
         if (edited)
-            WriteFile(rig.path(Paper), Shortcut("http://elsewhere.test/"));
-        const QByteArray before = ReadFile(rig.path(Paper));
-        QCOMPARE(review.UseNewAddressAction(paper), written);
-        const QString url = IniReadString(rig.path(Paper), u"InternetShortcut"_s, u"URL"_s, {});
+            writeFile(rig.path(paperFile), shortcut("http://elsewhere.test/"));
+        const QByteArray before = readFile(rig.path(paperFile));
+        QCOMPARE(review.useNewAddressAction(paper), written);
+        const QString url = iniReadString(rig.path(paperFile), u"InternetShortcut"_s, u"URL"_s, {});
         QCOMPARE(url == u"https://b.test/new"_s, written);
-        QCOMPARE(ReadFile(rig.path(Paper)) == before, !written);
+        QCOMPARE(readFile(rig.path(paperFile)) == before, !written);
         QCOMPARE(rig.view.errors.size(), edited ? 1 : 0);
     }
 
     void putBack()
     {
         ReviewRig rig;
-        rig.add(u"later.url"_s, {.remind = Day15 + 10});
+        rig.add(u"later.url"_s, {.remind = day15 + 10});
         rig.add(u"kept.url"_s, {.remind = -1});
-        const QByteArray kept = ReadFile(rig.path(u"kept.url"_s));
+        const QByteArray kept = readFile(rig.path(u"kept.url"_s));
         rig.confirmer.answers = {{true}};
-        TReview &review = rig.started();
-        QVERIFY(review.AllEntriesEmpty());
+        Review &review = rig.started();
+        QVERIFY(review.allEntriesEmpty());
         rig.view.log.clear();
         review.showPutBackBookmarks();
         QCOMPARE(rig.confirmer.keys(), QStringList{"PutBack"});
-        QCOMPARE(rig.stored(u"later.url"_s).RemindTime, 1.0);
-        QCOMPARE(ReadFile(rig.path(u"kept.url"_s)), kept);
+        QCOMPARE(rig.stored(u"later.url"_s).remindTime, 1.0);
+        QCOMPARE(readFile(rig.path(u"kept.url"_s)), kept);
         QCOMPARE(rig.view.log, QStringList({"HideAll", "Read", "UpdateView", "ShowAll"}));
-        QCOMPARE(review.EntryAt(0), rig.indexOf(u"later.url"_s));
+        QCOMPARE(review.entryAt(0), rig.indexOf(u"later.url"_s));
     }
 
     void actionAbortsItsDownload()
     {
         ReviewRig rig;
-        Settings.NoNetAccess = false;
-        TReview &review = Shown(rig, {true, false}, {.refreshed = 0});
-        QVERIFY(rig.downloader->isBusyWith(rig.indexOf(Paper)));
-        QVERIFY(review.actOnEntry(rig.rowOf(Paper), KeepTag));
+        settings.noNetAccess = false;
+        Review &review = shown(rig, {true, false}, {.refreshed = 0});
+        QVERIFY(rig.downloader->isBusyWith(rig.indexOf(paperFile)));
+        QVERIFY(review.actOnEntry(rig.rowOf(paperFile), KeepTag));
         QVERIFY(!rig.downloader->isBusy());
     }
 };

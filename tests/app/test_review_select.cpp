@@ -7,24 +7,24 @@ namespace {
 // One bookmark per token, by list index: its reference time, then "a" when it awaits a
 // refresh, "l" when it is due only later, "k" when it is kept for good; "g" gone, "p" parked,
 // "f" failing.
-void Prepare(TBookmarks &list, const QStringList &tokens)
+void prepare(Bookmarks &list, const QStringList &tokens)
 {
-    for (int i = 0; i < list.Count(); ++i) {
+    for (int i = 0; i < list.count(); ++i) {
         QString token = tokens[i];
-        TBookmarkRec &rec = *list.Item(i);
-        rec.Refreshed = token.contains(u'a') ? 0.0 : Day15;
-        rec.RemindTime = token.contains(u'k') ? -1.0 : token.contains(u'l') ? Day15 + 1 : 1.0;
-        rec.Verdict = token.contains(u'g')   ? LinkVerdict::Gone
+        BookmarkRec &rec = *list.item(i);
+        rec.refreshed = token.contains(u'a') ? 0.0 : day15;
+        rec.remindTime = token.contains(u'k') ? -1.0 : token.contains(u'l') ? day15 + 1 : 1.0;
+        rec.verdict = token.contains(u'g')   ? LinkVerdict::Gone
                       : token.contains(u'p') ? LinkVerdict::Parked
                       : token.contains(u'f') ? LinkVerdict::Failing
                                              : LinkVerdict::None;
-        rec.ReferenceTime = token.remove(QRegularExpression(u"[alkgpf]"_s)).toDouble();
+        rec.referenceTime = token.remove(QRegularExpression(u"[alkgpf]"_s)).toDouble();
     }
 }
 
-QList<int> Rows(const TReview &review)
+QList<int> rowsShown(const Review &review)
 {
-    return QList<int>(review.Entries().begin(), review.Entries().end());
+    return QList<int>(review.entries().begin(), review.entries().end());
 }
 } // namespace
 
@@ -88,17 +88,17 @@ class TestReviewSelect : public QObject
         const QStringList tokens = bookmarks.split(u' ', Qt::SkipEmptyParts);
         for (int i = 0; i < tokens.size(); ++i)
             rig.add(u"b%1.url"_s.arg(i));
-        TReview &review = rig.start();
-        Prepare(review.Bookmarks(), tokens);
-        Settings.SelectionMode = mode;
-        Settings.NoNetAccess = noNet;
-        QCOMPARE(review.SelectEntries(includeAwaiting), int(rows.size() - rows.count(-1)));
-        QCOMPARE(Rows(review), rows);
-        QCOMPARE(review.AnyShownAwaitsRefresh(), awaits);
-        for (int row = 0; row < TReview::RowCount; ++row) // shown now, so never chosen twice
-            QVERIFY(!review.IsSelectable(rows[row], true));
+        Review &review = rig.start();
+        prepare(review.bookmarks(), tokens);
+        settings.selectionMode = mode;
+        settings.noNetAccess = noNet;
+        QCOMPARE(review.selectEntries(includeAwaiting), int(rows.size() - rows.count(-1)));
+        QCOMPARE(rowsShown(review), rows);
+        QCOMPARE(review.anyShownAwaitsRefresh(), awaits);
+        for (int row = 0; row < Review::rowCount; ++row) // shown now, so never chosen twice
+            QVERIFY(!review.isSelectable(rows[row], true));
         rig.view.log.clear();
-        review.UpdateView();
+        review.updateView();
         QCOMPARE(rig.view.log.contains(u"ClearShown"_s), cleared);
     }
 
@@ -107,15 +107,15 @@ class TestReviewSelect : public QObject
     void randomSeeding()
     {
         QList<QList<int>> picks;
-        for (const TDateTime now : {Day15, Day15 + Second, Day15 + Second}) {
+        for (const DateTime now : {day15, day15 + second, day15 + second}) {
             ReviewRig rig;
             std::tie(rig.now, rig.seed) = std::tuple(now, std::nullopt);
             for (int i = 0; i < 20; ++i)
                 rig.add(u"b%1.url"_s.arg(i));
-            Settings.SelectionMode = -1;
-            picks << Rows(rig.start());
-            rig.review->SelectEntries(false);
-            QVERIFY(Rows(*rig.review) != picks.last());
+            settings.selectionMode = -1;
+            picks << rowsShown(rig.start());
+            rig.review->selectEntries(false);
+            QVERIFY(rowsShown(*rig.review) != picks.last());
         }
         QVERIFY(picks[0] != picks[1]);
         QCOMPARE(picks[1], picks[2]);
@@ -124,15 +124,15 @@ class TestReviewSelect : public QObject
     void modeChangeSelectsWithoutAwaiting()
     {
         ReviewRig rig;
-        Settings.NoNetAccess = false;
+        settings.noNetAccess = false;
         rig.add(u"old.url"_s, {.reference = 1, .refreshed = 0});
         rig.add(u"new.url"_s, {.reference = 2});
-        TReview &review = rig.start();
-        QCOMPARE(review.EntryAt(0), rig.indexOf(u"old.url"_s));
-        QVERIFY(review.AwaitingRefresh());
+        Review &review = rig.start();
+        QCOMPARE(review.entryAt(0), rig.indexOf(u"old.url"_s));
+        QVERIFY(review.awaitingRefresh());
         review.changeSelectionMode(2);
-        QCOMPARE(Settings.SelectionMode, 2);
-        QCOMPARE(Rows(review), QList<int>({rig.indexOf(u"new.url"_s), -1, -1, -1, -1}));
+        QCOMPARE(settings.selectionMode, 2);
+        QCOMPARE(rowsShown(review), QList<int>({rig.indexOf(u"new.url"_s), -1, -1, -1, -1}));
         QCOMPARE(rig.view.log, QStringList({"UpdateView", "ShowAll"}));
     }
 };

@@ -3,12 +3,12 @@
 #include <QTest>
 
 namespace {
-const QString A = u"a.url"_s;
-const QString B = u"b.url"_s;
+const QString fileA = u"a.url"_s;
+const QString fileB = u"b.url"_s;
 
-bool HasState(const ReviewRig &rig, const QString &name)
+bool hasState(const ReviewRig &rig, const QString &name)
 {
-    return ReadFile(rig.path(name)).contains("[Merkwerk]");
+    return readFile(rig.path(name)).contains("[Merkwerk]");
 }
 } // namespace
 
@@ -42,22 +42,22 @@ class TestReviewTick : public QObject
         QFETCH(bool, installed);
         QFETCH(QStringList, host);
         ReviewRig rig;
-        SaveSettings();
-        Settings.Installed = installed;
+        saveSettings();
+        settings.installed = installed;
         QFETCH(bool, installs);
         rig.host.installs = installs;
-        rig.add(A);
+        rig.add(fileA);
         rig.start(arguments).tick();
         QCOMPARE(rig.host.log, host);
         const bool running = host.endsWith(u"Tray"_s);
-        QCOMPARE(rig.review->IsClosed(), !running);
+        QCOMPARE(rig.review->isClosed(), !running);
         QCOMPARE(rig.timer.active, running); // never restarted after the close
         QCOMPARE(rig.downloader->started, running);
         QCOMPARE(rig.view.log.contains(u"ShowAll"_s), running);
-        QCOMPARE(HasState(rig, A), !arguments.contains(u"/UNINSTALL"_s));
-        std::tie(Settings.Installed, Settings.RemindInterval) = std::tuple(true, 9);
-        SaveSettings();
-        const QByteArray file = ReadFile(SettingsFile());
+        QCOMPARE(hasState(rig, fileA), !arguments.contains(u"/UNINSTALL"_s));
+        std::tie(settings.installed, settings.remindInterval) = std::tuple(true, 9);
+        saveSettings();
+        const QByteArray file = readFile(settingsFile());
         QTEST(QString(file == "<missing>"                 ? "deleted"
                       : file.contains("RemindInterval=9") ? "saved"
                                                           : "unsaved"),
@@ -69,67 +69,67 @@ class TestReviewTick : public QObject
     void emptyCollection()
     {
         ReviewRig rig;
-        TReview &review = rig.started();
+        Review &review = rig.started();
         rig.tick(30);
         QVERIFY(rig.view.log.isEmpty() && rig.timer.active);
-        rig.add(A);
-        review.FolderChanged(rig.favorites.path());
+        rig.add(fileA);
+        review.folderChanged(rig.favorites.path());
         QCOMPARE(rig.view.log.join(u' '), "Read UpdateView ShowAll");
         QTemporaryDir other;
-        rig.add(B);
-        QVERIFY(QFile::rename(rig.path(B), other.filePath(B)));
+        rig.add(fileB);
+        QVERIFY(QFile::rename(rig.path(fileB), other.filePath(fileB)));
         rig.view.log.clear();
-        review.ChangeFavorites(other.path());
+        review.changeFavorites(other.path());
         QCOMPARE(rig.view.log.join(u' '), "Read HideAll UpdateView ShowAll");
-        QCOMPARE(review.Bookmarks().Item(review.EntryAt(0))->FileName, other.filePath(B));
+        QCOMPARE(review.bookmarks().item(review.entryAt(0))->fileName, other.filePath(fileB));
     }
 
     // What the user sees after each script, from a start with two bookmarks on the screen.
-    // A pause above 11 s or another day number brings the windows back; a folder change
+    // fileA pause above 11 s or another day number brings the windows back; a folder change
     // counts when names changed or a shown address was edited; a second start shows hidden
     // windows; what comes while the windows move waits until they stand still.
     void script_data()
     {
-        QTest::addColumn<TDateTime>("from");
+        QTest::addColumn<DateTime>("from");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("log");
-        const auto row = [](const char *name, TDateTime from, const char *script, const char *log) {
+        const auto row = [](const char *name, DateTime from, const char *script, const char *log) {
             QTest::newRow(name) << from << script << log;
         };
-        row("pause of 11.9 s", Day15, "hide;tick 11.9", "");
-        row("pause of 12 s", Day15, "hide;tick 12", "UpdateView ShowAll");
-        row("clock set back 12 s", Day15, "hide;tick -12", "UpdateView ShowAll");
-        row("pause while visible: out and in", Day15, "tick 12", "HideAll UpdateView ShowAll");
-        row("past midnight", 45000.99995 - 4 * Second, "tick 4;hide;tick 5", "UpdateView ShowAll");
+        row("pause of 11.9 s", day15, "hide;tick 11.9", "");
+        row("pause of 12 s", day15, "hide;tick 12", "UpdateView ShowAll");
+        row("clock set back 12 s", day15, "hide;tick -12", "UpdateView ShowAll");
+        row("pause while visible: out and in", day15, "tick 12", "HideAll UpdateView ShowAll");
+        row("past midnight", 45000.99995 - 4 * second, "tick 4;hide;tick 5", "UpdateView ShowAll");
         // What "Refresh all" chose comes back at once, on its download page.
-        row("refresh all", Day30, "refresh all;tick 1",
+        row("refresh all", day30, "refresh all;tick 1",
             "HideAll ClearShown Read UpdateView ClearShown ShowAll");
-        row("folder changed, shown address edited", Day15, "edit;changed;tick 1",
+        row("folder changed, shown address edited", day15, "edit;changed;tick 1",
             "UpdateView HideAll Read UpdateView ShowAll");
-        row("folder changed, shown files unchanged", Day15, "changed;tick 1", "");
+        row("folder changed, shown files unchanged", day15, "changed;tick 1", "");
         // Favrake's own saves keep the names: the next showing reads nothing anew.
-        row("own save, then a second start", Day15, "save;changed;hide;second",
+        row("own save, then a second start", day15, "save;changed;hide;second",
             "UpdateView ShowAll");
-        row("bookmark added, then a second start", Day15, "add;changed;hide;second",
+        row("bookmark added, then a second start", day15, "add;changed;hide;second",
             "Read UpdateView ShowAll");
-        row("second start while hidden", Day15, "hide;second", "UpdateView ShowAll");
-        row("second start while visible", Day15, "second", "");
-        row("second start while the windows move", Day15, "hide;moving;second;tick 12;settle",
+        row("second start while hidden", day15, "hide;second", "UpdateView ShowAll");
+        row("second start while visible", day15, "second", "");
+        row("second start while the windows move", day15, "hide;moving;second;tick 12;settle",
             "UpdateView ShowAll");
-        row("pause while the windows move", Day15, "moving;tick 12", "");
-        row("second start with uninstall", Day15, "uninstall", "Close");
+        row("pause while the windows move", day15, "moving;tick 12", "");
+        row("second start with uninstall", day15, "uninstall", "Close");
     }
     void script()
     {
-        QFETCH(TDateTime, from);
+        QFETCH(DateTime, from);
         QFETCH(QString, script);
         QFETCH(QString, log);
         ReviewRig rig;
-        SaveSettings();
-        rig.add(A);
-        rig.add(B);
+        saveSettings();
+        rig.add(fileA);
+        rig.add(fileB);
         rig.now = from;
-        TReview &review = rig.started();
+        Review &review = rig.started();
         QVERIFY(rig.view.visible);
         rig.view.log.clear();
         for (const QString &step : script.split(u';')) {
@@ -140,11 +140,11 @@ class TestReviewTick : public QObject
             else if (step == u"moving" || step == u"settle")
                 step == u"moving" ? void(rig.view.moving = true) : rig.view.settle();
             else if (step == u"edit")
-                WriteFile(rig.path(B), Shortcut("http://elsewhere.test/"));
+                writeFile(rig.path(fileB), shortcut("http://elsewhere.test/"));
             else if (step == u"changed")
-                review.FolderChanged(rig.favorites.path());
+                review.folderChanged(rig.favorites.path());
             else if (step == u"save")
-                QVERIFY(review.Bookmarks().Save(rig.indexOf(A)));
+                QVERIFY(review.bookmarks().save(rig.indexOf(fileA)));
             else if (step == u"add")
                 rig.add(u"c.url"_s, {.remind = -1});
             else if (step == u"second" || step == u"uninstall")
@@ -157,7 +157,7 @@ class TestReviewTick : public QObject
         }
         QCOMPARE((rig.view.log + rig.host.log.filter(u"Close"_s)).join(u' '), log);
         const bool closed = log.endsWith(u"Close");
-        QCOMPARE(HasState(rig, A) && QFileInfo::exists(SettingsFile()), !closed);
+        QCOMPARE(hasState(rig, fileA) && QFileInfo::exists(settingsFile()), !closed);
         rig.tick();
         QCOMPARE(rig.timer.active, !closed);
     }
@@ -167,34 +167,34 @@ class TestReviewTick : public QObject
     void refreshDoneShows()
     {
         ReviewRig rig;
-        Settings.NoNetAccess = false;
+        settings.noNetAccess = false;
         for (int i = 0; i < 7; ++i)
-            rig.add(u"b%1.url"_s.arg(i), {.reference = 100.0 + i, .refreshed = i % 3 ? Day15 : 0});
+            rig.add(u"b%1.url"_s.arg(i), {.reference = 100.0 + i, .refreshed = i % 3 ? day15 : 0});
         rig.started();
-        QVERIFY(rig.review->AwaitingRefresh());
+        QVERIFY(rig.review->awaitingRefresh());
         const auto progress = [&rig] {
-            const TRefreshProgress p = rig.review->RefreshProgress();
-            return QList<int>{p.Done, p.Total};
+            const RefreshProgress p = rig.review->refreshProgress();
+            return QList<int>{p.done, p.total};
         };
         QCOMPARE(progress(), QList<int>({0, 2}));
         rig.tick(20); // a pause does not show entries that still wait
         rig.downloader->finish("<title>Fresh</title>");
         rig.tick();
         QCOMPARE(progress(), QList<int>({1, 2}));
-        QCOMPARE(rig.stored(u"b0.url"_s).Title, u"Fresh"_s);
+        QCOMPARE(rig.stored(u"b0.url"_s).title, u"Fresh"_s);
         rig.downloader->finish("<title>Also</title>");
         rig.tick();
         rig.tick();
         QCOMPARE(progress(), QList<int>({2, 2}));
         QCOMPARE(rig.view.log, QStringList({"Progress", "Progress", "UpdateView", "ShowAll"}));
-        QVERIFY(!rig.review->AwaitingRefresh());
+        QVERIFY(!rig.review->awaitingRefresh());
 
         // "Refresh all" counts the whole collection until every bookmark is refreshed.
         rig.confirmer.answers = {{true}};
         rig.review->refreshAll();
         const auto whole = [&rig] {
-            const TRefreshProgress p = rig.review->WholeRefreshProgress();
-            return QList<int>{p.Done, p.Total};
+            const RefreshProgress p = rig.review->wholeRefreshProgress();
+            return QList<int>{p.done, p.total};
         };
         QCOMPARE(whole(), QList<int>({0, 7}));
         rig.tick();
@@ -208,26 +208,26 @@ class TestReviewTick : public QObject
     void actionHoldsBackTicks()
     {
         ReviewRig rig;
-        rig.add(A);
-        rig.add(B);
-        TReview &review = rig.started();
+        rig.add(fileA);
+        rig.add(fileB);
+        Review &review = rig.started();
         rig.view.log.clear();
-        const int a = rig.indexOf(A);
+        const int a = rig.indexOf(fileA);
         rig.confirmer.answers.push_back({false, false, [&] {
                                              rig.add(u"c.url"_s);
-                                             review.FolderChanged(rig.favorites.path());
+                                             review.folderChanged(rig.favorites.path());
                                              rig.tick(20);
                                              QCOMPARE(review.takeSecondStart({}),
-                                                      TStartOutcome::WaitsForAction);
+                                                      StartOutcome::WaitsForAction);
                                          }});
-        QVERIFY(!review.KeepAction(a));
-        QCOMPARE(review.Bookmarks().Item(a)->FileName, rig.path(A));
+        QVERIFY(!review.keepAction(a));
+        QCOMPARE(review.bookmarks().item(a)->fileName, rig.path(fileA));
         QCOMPARE(rig.view.log, QStringList());
         rig.tick();
         QCOMPARE(rig.view.log, QStringList({"HideAll", "Read", "UpdateView", "ShowAll"}));
     }
 
-    // A close asked for inside a question waits for the action; then the timer stays off.
+    // fileA close asked for inside a question waits for the action; then the timer stays off.
     void closeWaitsForAction_data()
     {
         QTest::addColumn<QString>("how");
@@ -240,44 +240,44 @@ class TestReviewTick : public QObject
     {
         QFETCH(QString, how);
         ReviewRig rig;
-        rig.add(A);
+        rig.add(fileA);
         const bool quit = how.startsWith(u"quit");
         const bool closes = how != u"quit declined";
         if (how == u"first run") {
-            Settings.Installed = false;
-            TReview &review = rig.start();
+            settings.installed = false;
+            Review &review = rig.start();
             rig.host.duringFirstRun = [&] {
-                QCOMPARE(review.takeSecondStart({"/UNINSTALL"}), TStartOutcome::WaitsForAction);
+                QCOMPARE(review.takeSecondStart({"/UNINSTALL"}), StartOutcome::WaitsForAction);
             };
             review.tick();
             QCOMPARE(rig.host.log,
                      QStringList({"Language English", "FirstRun", "Uninstalled 0", "Close"}));
-            QVERIFY(!HasState(rig, A) && !rig.timer.active && !rig.downloader->started);
+            QVERIFY(!hasState(rig, fileA) && !rig.timer.active && !rig.downloader->started);
             // Closed now: an uninstall handed over later is refused, not dropped silently.
-            QCOMPARE(review.takeSecondStart({"/UNINSTALL"}), TStartOutcome::Refused);
+            QCOMPARE(review.takeSecondStart({"/UNINSTALL"}), StartOutcome::Refused);
             return;
         }
-        TReview &review = rig.started();
+        Review &review = rig.started();
         rig.confirmer.answers = {{true, false,
                                   [&] {
                                       if (quit)
                                           review.askToQuit();
                                       else
                                           review.takeSecondStart({"/UNINSTALL"});
-                                      QVERIFY(!review.IsClosed());
+                                      QVERIFY(!review.isClosed());
                                   }},
                                  {closes}};
-        QVERIFY(review.RemindAction(rig.indexOf(A), 3));
-        QVERIFY(review.IsClosed() == closes && rig.timer.active == !closes);
+        QVERIFY(review.remindAction(rig.indexOf(fileA), 3));
+        QVERIFY(review.isClosed() == closes && rig.timer.active == !closes);
         rig.tick();
         QCOMPARE(rig.timer.active, !closes);
         QCOMPARE(rig.confirmer.keys(),
                  quit ? QStringList({"Remind", "Quit"}) : QStringList{"Remind"});
         // The uninstall came after the decision, so it removed that state too.
-        QCOMPARE(HasState(rig, A), quit);
+        QCOMPARE(hasState(rig, fileA), quit);
     }
 
-    // A run whose network failed records nothing: the title window's hint says why, and
+    // fileA run whose network failed records nothing: the title window's hint says why, and
     // nothing is asked for until RefreshAfterFail minutes later, when the network is judged
     // anew. An answer that still comes is recorded.
     void networkWait_data()
@@ -296,16 +296,16 @@ class TestReviewTick : public QObject
         QFETCH(int, failure);
         QFETCH(QString, hint);
         ReviewRig rig;
-        Settings.NoNetAccess = false;
-        for (const QString &name : {A, B, u"c.url"_s})
+        settings.noNetAccess = false;
+        for (const QString &name : {fileA, fileB, u"c.url"_s})
             rig.add(name, {.refreshed = 0});
         rig.started();
-        TIndyResult failed = *rig.downloader->outstanding;
-        failed.Findings.checked = true;
-        failed.Findings.network = {NetworkFailure(failure), "portal.test"};
+        TransferResult failed = *rig.downloader->outstanding;
+        failed.findings.checked = true;
+        failed.findings.network = {NetworkFailure(failure), "portal.test"};
         rig.downloader->publish(failed, "HTTP/1.1 302 Found");
         rig.tick();
-        const QString stalled = rig.review->Bookmarks().Item(failed.Index)->FileName;
+        const QString stalled = rig.review->bookmarks().item(failed.index)->fileName;
         rig.downloader->finish("<title>Came</title>"); // asked before the failure was known
         rig.tick(29 * 60);
         rig.tick();
@@ -314,22 +314,22 @@ class TestReviewTick : public QObject
         rig.tick(60);
         QCOMPARE(rig.view.log.filter(u"Hint"_s), QStringList({u"Hint "_s + hint, u"Hint "_s}));
         QVERIFY(rig.downloader->isBusy());
-        QCOMPARE(rig.stored(stalled.section(u'/', -1)).Refreshed, 0.0);
-        QCOMPARE(rig.review->Bookmarks().Item(rig.indexOf(stalled.section(u'/', -1)))->Title,
+        QCOMPARE(rig.stored(stalled.section(u'/', -1)).refreshed, 0.0);
+        QCOMPARE(rig.review->bookmarks().item(rig.indexOf(stalled.section(u'/', -1)))->title,
                  QString());
     }
 
     void resultForVanishedBookmarkDropped()
     {
         ReviewRig rig;
-        Settings.NoNetAccess = false;
-        rig.add(A, {.refreshed = 0});
-        rig.add(B, {.refreshed = 0});
+        settings.noNetAccess = false;
+        rig.add(fileA, {.refreshed = 0});
+        rig.add(fileB, {.refreshed = 0});
         rig.started();
-        const TIndyResult late = *rig.downloader->outstanding;
-        const QString requested = rig.review->Bookmarks().Item(late.Index)->FileName;
+        const TransferResult late = *rig.downloader->outstanding;
+        const QString requested = rig.review->bookmarks().item(late.index)->fileName;
         QVERIFY(QFile::remove(requested));
-        rig.review->FolderChanged(rig.favorites.path());
+        rig.review->folderChanged(rig.favorites.path());
         rig.view.visible = false;
         rig.review->takeSecondStart({}); // re-reads the folder
         QVERIFY(!rig.downloader->isBusy());
@@ -337,7 +337,7 @@ class TestReviewTick : public QObject
         rig.view.log.clear();
         rig.tick();
         QVERIFY(!rig.view.log.contains(u"Progress"_s));
-        QVERIFY(rig.stored(A).Title.isEmpty() && rig.stored(B).Title.isEmpty());
+        QVERIFY(rig.stored(fileA).title.isEmpty() && rig.stored(fileB).title.isEmpty());
     }
 };
 

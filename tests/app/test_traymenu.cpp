@@ -19,20 +19,20 @@ class TestTrayMenu final : public QObject
     std::unique_ptr<QWidget> m_owner; // each test's menu alone
     QStringList m_log;
     bool m_visible = false;
-    std::unique_ptr<TTrayMenu> m_tray;
+    std::unique_ptr<TrayMenu> m_tray;
 
-    QAction *Item(const char *name) const { return m_owner->findChild<QAction *>(name); }
+    QAction *item(const char *name) const { return m_owner->findChild<QAction *>(name); }
 
   private slots:
     void init()
     {
-        Settings = DefaultSettings;
+        settings = defaultSettings;
         m_tray.reset();
         m_owner = std::make_unique<QWidget>();
-        TTrayMenu::THandlers handlers;
-        handlers.MainVisible = [this] { return m_visible; };
-        handlers.Language = [this](const QString &caption) { m_log << caption; };
-        m_tray = std::make_unique<TTrayMenu>(m_owner.get(), std::move(handlers));
+        TrayMenu::Handlers handlers;
+        handlers.mainVisible = [this] { return m_visible; };
+        handlers.language = [this](const QString &caption) { m_log << caption; };
+        m_tray = std::make_unique<TrayMenu>(m_owner.get(), std::move(handlers));
     }
 
     void openingShowsTheCurrentState_data()
@@ -54,13 +54,13 @@ class TestTrayMenu final : public QObject
         QFETCH(bool, pocket);
         QFETCH(int, mode);
         m_visible = visible;
-        std::tie(Settings.PocketView, Settings.SelectionMode) = std::tuple(pocket, mode);
-        emit m_tray->Menu()->aboutToShow();
-        QStringList shown{Item("PopupTrayShowHide")->text(), Item("PopupTrayPocketMode")->text()};
+        std::tie(settings.pocketView, settings.selectionMode) = std::tuple(pocket, mode);
+        emit m_tray->menu()->aboutToShow();
+        QStringList shown{item("PopupTrayShowHide")->text(), item("PopupTrayPocketMode")->text()};
         QStringList checked;
         for (const char *name :
              {"PopupSortOldest", "PopupSortNewest", "PopupSortRandom", "PopupSortNoSort"})
-            if (Item(name)->isChecked())
+            if (item(name)->isChecked())
                 checked << name;
         QTEST((shown << checked.join(u' ')).join(u'|'), "shown");
     }
@@ -69,26 +69,26 @@ class TestTrayMenu final : public QObject
     // a file; a choice imports and tells what came of it, copies in several folders too.
     void importOffers()
     {
-        struct : TConfirmer
+        struct : Confirmer
         {
             QStringList told;
-            bool ShowConfirm(int, const QString &text, const QString &, quint16,
-                             TConfirmOptions) override
+            bool showConfirm(int, const QString &text, const QString &, quint16,
+                             ConfirmOptions) override
             {
                 told << text;
                 return true;
             }
         } confirmer;
-        const QString config = TestHomePath() + "/.config/";
-        const QByteArray bookmarks = ReadFile(FAVRAKE_TEST_DATA "/exchange/Bookmarks");
+        const QString config = testHomePath() + "/.config/";
+        const QByteArray bookmarks = readFile(FAVRAKE_TEST_DATA "/exchange/Bookmarks");
         for (const char *profile : {"Default", "Profile 2"})
-            WriteFile(config + "chromium/" + profile + "/Bookmarks", bookmarks);
-        WriteFile(config + "BraveSoftware/Brave-Browser/Default/Bookmarks",
+            writeFile(config + "chromium/" + profile + "/Bookmarks", bookmarks);
+        writeFile(config + "BraveSoftware/Brave-Browser/Default/Bookmarks",
                   QByteArray(bookmarks).replace("https://doc.qt.io/", "https://www.debian.org/"));
         QTemporaryDir favorites;
         const ScopedEnv folder("FAVRAKE_FAVORITES", QFile::encodeName(favorites.path()));
-        TCollectionCommands commands(confirmer);
-        commands.PopupImportMenu({});
+        CollectionCommands commands(confirmer);
+        commands.popupImportMenu({});
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
         QStringList offered;
@@ -111,27 +111,27 @@ class TestTrayMenu final : public QObject
     // does nothing.
     void languages()
     {
-        QVERIFY(!Item("PopupTrayLanguage")->isVisible()); // no languages listed yet
+        QVERIFY(!item("PopupTrayLanguage")->isVisible()); // no languages listed yet
         QTemporaryDir dir;
-        WriteFile(dir.filePath("de.lng"), "LanguageName = 'Deutsch'\r\n");
-        WriteFile(dir.filePath("fr.lng"), "LanguageName = 'Fran&cais'\r\n");
-        Languages() = TLanguages();
-        Languages().Scan({dir.path()});
-        m_tray->BuildLanguages();
-        QMenu *submenu = Item("PopupTrayLanguage")->menu();
-        QVERIFY(Item("PopupTrayLanguage")->isVisible());
+        writeFile(dir.filePath("de.lng"), "LanguageName = 'Deutsch'\r\n");
+        writeFile(dir.filePath("fr.lng"), "LanguageName = 'Fran&cais'\r\n");
+        ::languages() = Languages();
+        ::languages().scan({dir.path()});
+        m_tray->buildLanguages();
+        QMenu *submenu = item("PopupTrayLanguage")->menu();
+        QVERIFY(item("PopupTrayLanguage")->isVisible());
         QAction *french = submenu->actions().value(0);
         if (french->text() == u"Deutsch")
             french = submenu->actions().value(1);
-        Settings.Language = "Francais";
+        settings.language = "Francais";
         emit submenu->aboutToShow();
         QVERIFY(french->isChecked());
         french->trigger();
         QVERIFY(m_log.isEmpty());
-        Settings.Language = "Deutsch";
+        settings.language = "Deutsch";
         french->trigger();
         QCOMPARE(m_log, QStringList{"Fran&cais"});
-        Languages() = TLanguages();
+        ::languages() = Languages();
     }
 };
 

@@ -10,41 +10,41 @@
 #include <QWidget>
 #include <memory>
 
-inline constexpr TDateTime SampleNow = 38001.5; // 15 January 2004 12:00
+inline constexpr DateTime sampleNow = 38001.5; // 15 January 2004 12:00
 
 struct SampleFavorites final
 {
     explicit SampleFavorites(const QStringList &names)
     {
         for (const QString &name : names)
-            WriteFile(dir.filePath(name + ".url"),
-                      Shortcut("http://" + name.toUtf8().toPercentEncoding() + ".test/"));
-        list = std::make_unique<TBookmarks>(dir.path(), TBookmarksEnv{[] { return SampleNow; }});
-        for (int i = 0; i < list->Count(); ++i) {
-            TBookmarkRec &rec = *list->Item(i);
-            const QString name = list->DisplayName(i);
-            std::tie(rec.Title, rec.Descr, rec.StoredURL) =
+            writeFile(dir.filePath(name + ".url"),
+                      shortcut("http://" + name.toUtf8().toPercentEncoding() + ".test/"));
+        bookmarks = std::make_unique<Bookmarks>(dir.path(), BookmarksEnv{[] { return sampleNow; }});
+        for (int i = 0; i < bookmarks->count(); ++i) {
+            BookmarkRec &rec = *bookmarks->item(i);
+            const QString name = bookmarks->displayName(i);
+            std::tie(rec.title, rec.descr, rec.storedUrl) =
                 std::tuple("Title of " + name, "About " + name, "https://www." + name + ".test/");
-            std::tie(rec.Refreshed, rec.RefreshState, rec.ReferenceTime, rec.RemindTime) =
-                std::tuple(SampleNow - 1, 0, SampleNow - 100, 0.0);
+            std::tie(rec.refreshed, rec.refreshState, rec.referenceTime, rec.remindTime) =
+                std::tuple(sampleNow - 1, 0, sampleNow - 100, 0.0);
         }
     }
-    const TBookmarks &List() const { return *list; }
-    int Index(const QString &name) const
+    const Bookmarks &list() const { return *bookmarks; }
+    int index(const QString &name) const
     {
-        for (int i = 0; i < list->Count(); ++i)
-            if (list->DisplayName(i) == name)
+        for (int i = 0; i < bookmarks->count(); ++i)
+            if (bookmarks->displayName(i) == name)
                 return i;
         return -1;
     }
-    TBookmarkRec &Rec(const QString &name) { return *list->Item(Index(name)); }
+    BookmarkRec &rec(const QString &name) { return *bookmarks->item(index(name)); }
 
     QTemporaryDir dir;
-    std::unique_ptr<TBookmarks> list;
+    std::unique_ptr<Bookmarks> bookmarks;
 };
 
 // The text a person reads in a widget's tool tip.
-inline QString ToolTipText(const QWidget *widget)
+inline QString toolTipText(const QWidget *widget)
 {
     QTextDocument document;
     document.setHtml(widget->toolTip());
@@ -52,7 +52,7 @@ inline QString ToolTipText(const QWidget *widget)
 }
 
 // The offscreen platform warns about every opacity, mask and raise request.
-inline void SilenceOffscreenWarnings()
+inline void silenceOffscreenWarnings()
 {
     static QtMessageHandler previous = nullptr;
     previous = qInstallMessageHandler(

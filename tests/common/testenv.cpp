@@ -8,7 +8,7 @@
 
 namespace {
 // Plain C++ only: this runs before main, before Qt is set up.
-std::string MakeHome()
+std::string makeHome()
 {
     const char *tmp = std::getenv("TMPDIR");
     std::string home = std::string(tmp && *tmp ? tmp : "/tmp") + "/favrake-test-XXXXXX";
@@ -35,27 +35,27 @@ std::string MakeHome()
 
 struct TestHome final
 {
-    const std::string Path = MakeHome();
+    const std::string path = makeHome();
     ~TestHome()
     {
         std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
 };
 
-const TestHome &Home()
+const TestHome &home()
 {
     static const TestHome home;
     return home;
 }
 
 // Made before main so that even static objects of the test see the temporary home.
-[[maybe_unused]] const TestHome &InitialHome = Home();
+[[maybe_unused]] const TestHome &initialHome = home();
 } // namespace
 
-QString TestHomePath()
+QString testHomePath()
 {
-    return QString::fromStdString(Home().Path);
+    return QString::fromStdString(home().path);
 }
 
 ScopedEnv::ScopedEnv(const char *name, const QByteArray &value)

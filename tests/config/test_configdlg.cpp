@@ -19,7 +19,7 @@ namespace {
 // The dialog as the user meets it: shown, its controls found by name.
 struct Dialog final
 {
-    TConfigDlg dlg{QStringLiteral("/opt/Fav Rake/favrake")};
+    ConfigDialog dlg{QStringLiteral("/opt/Fav Rake/favrake")};
     Dialog() { dlg.show(); }
     template <typename T = QCheckBox> T &child(const char *name)
     {
@@ -36,7 +36,7 @@ struct Dialog final
     void ok() { child<QPushButton>("BtnOk").click(); }
 };
 
-QByteArray OurEntry(const QByteArray &exec)
+QByteArray ourEntry(const QByteArray &exec)
 {
     return "[Desktop Entry]\nType=Application\nName=Favrake\n"
            "Comment=Keeps your Favorites tidy, a few bookmarks at a time\nExec=" +
@@ -53,13 +53,13 @@ class TestConfigDlg final : public QObject
     QString autostartPath() const { return m_dir.filePath("autostart/favrake.desktop"); }
 
   private slots:
-    void initTestCase() { Languages().Scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)}); }
+    void initTestCase() { languages().scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)}); }
 
     void init()
     {
         QFile::remove(m_dir.filePath("Favrake.ini"));
         QFile::remove(autostartPath());
-        LoadSettings({}, m_dir.path());
+        loadSettings({}, m_dir.path());
     }
 
     // Every show reads the values afresh; OK stores them at once (not only at the program's
@@ -72,16 +72,16 @@ class TestConfigDlg final : public QObject
         QVERIFY(dialog.child("CbxInformations").isChecked());
         QVERIFY(!dialog.child("CbxAutostart").isChecked());
         dialog.ok();
-        QVERIFY(!QFile::exists(SettingsFile())); // nothing worth a file
+        QVERIFY(!QFile::exists(settingsFile())); // nothing worth a file
         dialog.show();
-        QVERIFY(WriteFlag(FlagConfirm, "MsgQuit", true)); // meanwhile
+        QVERIFY(writeFlag(FlagConfirm, "MsgQuit", true)); // meanwhile
         dialog.ok();
-        QVERIFY(ReadFlag(FlagConfirm, "MsgQuit", false));
+        QVERIFY(readFlag(FlagConfirm, "MsgQuit", false));
         dialog.setSpinText("SERemind", "3"); // not shown, not kept
-        Settings.RemindInterval = 30;
-        Settings.Installed = true;
-        QVERIFY(WriteFlag(FlagInfo, "MsgHide", true));
-        QVERIFY(platform::SetAutostart(true, "/usr/bin/favrake"));
+        settings.remindInterval = 30;
+        settings.installed = true;
+        QVERIFY(writeFlag(FlagInfo, "MsgHide", true));
+        QVERIFY(platform::setAutostart(true, "/usr/bin/favrake"));
         dialog.show();
         QCOMPARE(dialog.child<QSpinBox>("SERemind").text(), "30");
         QVERIFY(!dialog.child("CbxConfirmations").isChecked());
@@ -90,8 +90,8 @@ class TestConfigDlg final : public QObject
         dialog.child("CbxInformations").setChecked(true);
         dialog.child<QSpinBox>("SERemind").setValue(12);
         dialog.ok();
-        QVERIFY(!ReadFlag(FlagInfo, "MsgHide", false) && ReadFlag(FlagConfirm, "MsgQuit", false));
-        QVERIFY(ReadFile(SettingsFile()).contains("RemindInterval=12"));
+        QVERIFY(!readFlag(FlagInfo, "MsgHide", false) && readFlag(FlagConfirm, "MsgQuit", false));
+        QVERIFY(readFile(settingsFile()).contains("RemindInterval=12"));
     }
 
     // A folder chosen becomes the setting and is announced; one named by the environment
@@ -100,7 +100,7 @@ class TestConfigDlg final : public QObject
     {
         QTemporaryDir chosen;
         Dialog dialog;
-        QSignalSpy changed(&dialog.dlg, &TConfigDlg::FavoritesFolderChanged);
+        QSignalSpy changed(&dialog.dlg, &ConfigDialog::favoritesFolderChanged);
         QTimer::singleShot(0, &dialog.dlg, [&] {
             auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             QVERIFY(files);
@@ -112,8 +112,8 @@ class TestConfigDlg final : public QObject
         dialog.child("CbxDontDelete").setChecked(true);
         dialog.ok();
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(FavoritesFolderInUse(), chosen.path() + u'/');
-        QVERIFY(Settings.NoNetAccess && Settings.DontDelete);
+        QCOMPARE(favoritesFolderInUse(), chosen.path() + u'/');
+        QVERIFY(settings.noNetAccess && settings.dontDelete);
         const ScopedEnv named("FAVRAKE_FAVORITES", "/elsewhere");
         dialog.show();
         QVERIFY(!dialog.child<QPushButton>("BtnFolder").isEnabled());
@@ -146,7 +146,7 @@ class TestConfigDlg final : public QObject
         QCOMPARE(ok.isEnabled(), valid);
         QTest::keyClick(&ok, Qt::Key_Space); // a disabled OK ignores it; the dialog stays open
         QCOMPARE(dialog.dlg.isVisible(), !valid);
-        const int stored = spin == "SERemind" ? Settings.RemindInterval : Settings.RefreshInterval;
+        const int stored = spin == "SERemind" ? settings.remindInterval : settings.refreshInterval;
         QCOMPARE(stored == text.toInt(), valid);
     }
 
@@ -168,11 +168,11 @@ class TestConfigDlg final : public QObject
         QFETCH(bool, settingOff);
         QFETCH(bool, ticked);
         const bool hints = box == "CbxShowHints";
-        bool &setting = hints ? Settings.NoHints : Settings.NoSpeedWnd;
+        bool &setting = hints ? settings.noHints : settings.noSpeedWnd;
         setting = settingOff;
         Dialog dialog;
-        QSignalSpy hintSpy(&dialog.dlg, &TConfigDlg::HintsChanged);
-        QSignalSpy rearrangeSpy(&dialog.dlg, &TConfigDlg::RearrangeWindowsRequested);
+        QSignalSpy hintSpy(&dialog.dlg, &ConfigDialog::hintsChanged);
+        QSignalSpy rearrangeSpy(&dialog.dlg, &ConfigDialog::rearrangeWindowsRequested);
         dialog.show();
         dialog.child(box).setChecked(ticked);
         dialog.ok();
@@ -193,12 +193,12 @@ class TestConfigDlg final : public QObject
     void cancelDiscards()
     {
         QFETCH(int, way);
-        QVERIFY(WriteFlag(FlagInfo, "MsgHide", true));
-        const QByteArray file = ReadFile(SettingsFile());
-        const TMWConfig before = Settings;
+        QVERIFY(writeFlag(FlagInfo, "MsgHide", true));
+        const QByteArray file = readFile(settingsFile());
+        const Settings before = settings;
         Dialog dialog;
-        QSignalSpy hintSpy(&dialog.dlg, &TConfigDlg::HintsChanged);
-        QSignalSpy rearrangeSpy(&dialog.dlg, &TConfigDlg::RearrangeWindowsRequested);
+        QSignalSpy hintSpy(&dialog.dlg, &ConfigDialog::hintsChanged);
+        QSignalSpy rearrangeSpy(&dialog.dlg, &ConfigDialog::rearrangeWindowsRequested);
         dialog.show();
         dialog.setSpinText("SERemind", "99");
         dialog.setSpinText("SERefresh", "98");
@@ -211,11 +211,11 @@ class TestConfigDlg final : public QObject
         else
             QTest::keyClick(&dialog.dlg, Qt::Key_Escape);
         QVERIFY(!dialog.dlg.isVisible());
-        const auto changeable = [](const TMWConfig &c) {
-            return std::tuple(c.RemindInterval, c.RefreshInterval, c.NoHints, c.NoSpeedWnd);
+        const auto changeable = [](const Settings &c) {
+            return std::tuple(c.remindInterval, c.refreshInterval, c.noHints, c.noSpeedWnd);
         };
-        QVERIFY(changeable(Settings) == changeable(before));
-        QCOMPARE(ReadFile(SettingsFile()), file);
+        QVERIFY(changeable(settings) == changeable(before));
+        QCOMPARE(readFile(settingsFile()), file);
         QVERIFY(!QFile::exists(autostartPath()));
         QCOMPARE(hintSpy.count() + rearrangeSpy.count(), 0);
     }
@@ -238,7 +238,7 @@ class TestConfigDlg final : public QObject
     void execValueQuoted()
     {
         QFETCH(QString, path);
-        QTEST(platform::DesktopExecValue(path), "exec");
+        QTEST(platform::desktopExecValue(path), "exec");
     }
 
     // An entry of ours that the desktop switched off shows unticked; ticking writes it anew,
@@ -248,7 +248,7 @@ class TestConfigDlg final : public QObject
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("ours");
         QTest::newRow("ours, switched off")
-            << OurEntry("/old/favrake") + "X-GNOME-Autostart-enabled=false\n"
+            << ourEntry("/old/favrake") + "X-GNOME-Autostart-enabled=false\n"
             << true;
         QTest::newRow("no marker") << QByteArray("[Desktop Entry]\nExec=favrake\n") << false;
         QTest::newRow("marker false")
@@ -263,21 +263,21 @@ class TestConfigDlg final : public QObject
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, ours);
-        QCOMPARE(platform::AutostartFile(), autostartPath());
-        WriteFile(autostartPath(), content);
-        QVERIFY(!platform::IsAutostartEnabled());
-        QCOMPARE(platform::IsAutostartForeign(), !ours);
+        QCOMPARE(platform::autostartFile(), autostartPath());
+        writeFile(autostartPath(), content);
+        QVERIFY(!platform::isAutostartEnabled());
+        QCOMPARE(platform::isAutostartForeign(), !ours);
         Dialog dialog;
         QCOMPARE(dialog.child("CbxAutostart").isEnabled(), ours);
         dialog.child("CbxAutostart").setChecked(true);
         dialog.ok();
-        QCOMPARE(ReadFile(autostartPath()), ours ? OurEntry("\"/opt/Fav Rake/favrake\"") : content);
-        QCOMPARE(platform::IsAutostartEnabled(), ours);
+        QCOMPARE(readFile(autostartPath()), ours ? ourEntry("\"/opt/Fav Rake/favrake\"") : content);
+        QCOMPARE(platform::isAutostartEnabled(), ours);
         dialog.show();
         dialog.child("CbxAutostart").setChecked(false);
         dialog.ok();
         QCOMPARE(QFile::exists(autostartPath()), !ours);
-        QVERIFY(!platform::SetAutostart(true, QString()));
+        QVERIFY(!platform::setAutostart(true, QString()));
     }
 };
 

@@ -14,7 +14,7 @@
 #include <QTimer>
 
 namespace {
-QString Text(const TInstallDlg &dialog, const char *name)
+QString text(const InstallDialog &dialog, const char *name)
 {
     return dialog.findChild<QLabel *>(name)->text();
 }
@@ -29,10 +29,10 @@ class TestInstallDlg final : public QObject
   private slots:
     void init()
     {
-        QFile::remove(platform::AutostartFile());
+        QFile::remove(platform::autostartFile());
         QFile::remove(m_dir.filePath("config/Favrake.ini"));
-        LoadSettings({}, m_dir.filePath("config"));
-        Languages() = TLanguages();
+        loadSettings({}, m_dir.filePath("config"));
+        languages() = Languages();
     }
 
     void countsOfAFreshScan_data()
@@ -54,17 +54,17 @@ class TestInstallDlg final : public QObject
         QFETCH(QByteArray, language);
         QTemporaryDir favorites;
         for (const QString &file : files)
-            WriteFile(favorites.filePath(file), Shortcut("http://a.test/"));
+            writeFile(favorites.filePath(file), shortcut("http://a.test/"));
         if (!language.isEmpty()) {
-            WriteFile(m_dir.filePath("lang/r.lng"), language);
-            Languages().Scan({m_dir.filePath("lang")});
-            QVERIFY(Languages().SetCurrentLanguage("R"));
+            writeFile(m_dir.filePath("lang/r.lng"), language);
+            languages().scan({m_dir.filePath("lang")});
+            QVERIFY(languages().setCurrentLanguage("R"));
         }
-        Settings.FavoritesFolder = favorites.path();
-        TInstallDlg dialog{QIcon()};
+        settings.favoritesFolder = favorites.path();
+        InstallDialog dialog{QIcon()};
         dialog.show();
-        QTEST(QStringList({Text(dialog, "LblBMCount"), Text(dialog, "LblBMCountMsg"),
-                           Text(dialog, "LblFldCount"), Text(dialog, "LblFldCountMsg")}),
+        QTEST(QStringList({text(dialog, "LblBMCount"), text(dialog, "LblBMCountMsg"),
+                           text(dialog, "LblFldCount"), text(dialog, "LblFldCountMsg")}),
               "shown");
         // An empty collection, and no browser found (none offered here): nothing to import.
         QCOMPARE(dialog.findChild<QWidget *>("GrpImport")->isVisible(), files.isEmpty());
@@ -85,8 +85,8 @@ class TestInstallDlg final : public QObject
         QFETCH(QString, how);
         QFETCH(bool, autostart);
         QTemporaryDir favorites;
-        Settings.FavoritesFolder = favorites.path();
-        TInstallDlg dialog{QIcon()};
+        settings.favoritesFolder = favorites.path();
+        InstallDialog dialog{QIcon()};
         QTimer::singleShot(0, &dialog, [&] {
             QVERIFY(dialog.isVisible());
             auto *box = dialog.findChild<QCheckBox *>("CbxAutostart");
@@ -97,21 +97,21 @@ class TestInstallDlg final : public QObject
             else
                 dialog.findChild<QPushButton *>(how)->click();
         });
-        QTEST(dialog.RunFirstRun(), "installed");
-        QTEST(Settings.Installed, "installed");
-        QCOMPARE(platform::IsAutostartEnabled(), autostart && Settings.Installed);
+        QTEST(dialog.runFirstRun(), "installed");
+        QTEST(settings.installed, "installed");
+        QCOMPARE(platform::isAutostartEnabled(), autostart && settings.installed);
     }
 
     // About counts the collection afresh on each show and names the licence.
     void aboutCountsAfresh()
     {
         QTemporaryDir favorites;
-        Settings.FavoritesFolder = favorites.path();
-        TAboutDlg about{QIcon()};
-        about.ShowAbout();
-        WriteFile(favorites.filePath("a.url"), Shortcut("http://a.test/"));
+        settings.favoritesFolder = favorites.path();
+        AboutDialog about{QIcon()};
+        about.showAbout();
+        writeFile(favorites.filePath("a.url"), shortcut("http://a.test/"));
         about.hide();
-        about.ShowAbout();
+        about.showAbout();
         QStringList texts;
         for (const QLabel *label : about.findChildren<QLabel *>())
             texts << label->text();

@@ -18,8 +18,8 @@ class TestSettings : public QObject
     QString iniPath() const { return m_dir.filePath("Favrake.ini"); }
     void load(const QByteArray &content)
     {
-        WriteFile(iniPath(), content);
-        LoadSettings({}, m_dir.path());
+        writeFile(iniPath(), content);
+        loadSettings({}, m_dir.path());
     }
 
   private slots:
@@ -27,26 +27,26 @@ class TestSettings : public QObject
     {
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.path());
-        LoadSettings({}, m_dir.path());
+        loadSettings({}, m_dir.path());
     }
 
     // Nothing is written before the user started the program, nor after saving was switched
     // off; without a configuration folder nothing is written anywhere.
     void savedOnlyWhenInstalled()
     {
-        QCOMPARE(SettingsFile(), iniPath());
-        Settings.RemindInterval = 14;
-        QCOMPARE(SaveSettings(), QString());
-        Settings.Installed = true;
-        DisableSaving();
-        QCOMPARE(SaveSettings(), QString());
+        QCOMPARE(settingsFile(), iniPath());
+        settings.remindInterval = 14;
+        QCOMPARE(saveSettings(), QString());
+        settings.installed = true;
+        disableSaving();
+        QCOMPARE(saveSettings(), QString());
         QVERIFY(!QFile::exists(iniPath()));
         const QString cwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
-        LoadSettings({}, QString());
-        Settings.Installed = true;
-        SaveSettings();
-        const bool written = WriteFlag(FlagInfo, "X", true) || DeleteSettingsFile();
+        loadSettings({}, QString());
+        settings.installed = true;
+        saveSettings();
+        const bool written = writeFlag(FlagInfo, "X", true) || deleteSettingsFile();
         const QStringList left = QDir(m_dir.path()).entryList(QDir::Files);
         QVERIFY(QDir::setCurrent(cwd));
         QVERIFY(!written && left.isEmpty());
@@ -78,47 +78,47 @@ class TestSettings : public QObject
         QFETCH(QString, homepage);
         load("[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\nRemindInterval=14\r\nNoHints=1\r\n"
              "Homepage=http://old.test/\r\nSuggestServer=http://old.test/\r\n");
-        QVERIFY(Settings.RemindInterval == 14 && Settings.NoHints);
-        Settings.Installed = true;
-        Settings.NoHints = false;
-        Settings.RemindInterval = remind;
-        Settings.Language = language;
-        Settings.Homepage = homepage;
-        Settings.SuggestServer = homepage.isEmpty() ? "" : "x";
-        QCOMPARE(SaveSettings(), QString());
+        QVERIFY(settings.remindInterval == 14 && settings.noHints);
+        settings.installed = true;
+        settings.noHints = false;
+        settings.remindInterval = remind;
+        settings.language = language;
+        settings.homepage = homepage;
+        settings.suggestServer = homepage.isEmpty() ? "" : "x";
+        QCOMPARE(saveSettings(), QString());
         QFETCH(QByteArray, config);
-        QCOMPARE(ReadFile(iniPath()),
+        QCOMPARE(readFile(iniPath()),
                  "[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\nInstalled=1\r\n" + config);
-        LoadSettings({}, m_dir.path());
-        QCOMPARE(Settings.Homepage, homepage);
+        loadSettings({}, m_dir.path());
+        QCOMPARE(settings.homepage, homepage);
     }
 
     void loadingKeepsOddValues()
     {
         load("[Config]\nSelectionMode=5\nNoHints=yes\nDontDelete=1\nRefreshInterval=x\n"
              "Language=\nhomepage =  http://a.test/?x=1;y \nSuggestServer=\n");
-        QCOMPARE(std::tuple(Settings.SelectionMode, Settings.NoHints, Settings.DontDelete,
-                            SettingsIntervals().RefreshInterval),
+        QCOMPARE(std::tuple(settings.selectionMode, settings.noHints, settings.dontDelete,
+                            settingsIntervals().refreshInterval),
                  std::tuple(5, false, true, 30));
-        QCOMPARE(Settings.Language, QByteArray());
-        QCOMPARE(Settings.Homepage, "http://a.test/?x=1;y");
-        QCOMPARE(Settings.SuggestServer, QString());
+        QCOMPARE(settings.language, QByteArray());
+        QCOMPARE(settings.homepage, "http://a.test/?x=1;y");
+        QCOMPARE(settings.suggestServer, QString());
     }
 
     // Flags are written at once; after an uninstall nothing brings the file back.
     void flagsAndUninstall()
     {
-        QVERIFY(!FlagsExist(FlagInfo) && WriteFlag(FlagInfo, "NothingToDo", true));
-        QVERIFY(ReadFlag(FlagInfo, "nothingtodo", false));
-        QVERIFY(!ReadFlag(FlagConfirm, "NothingToDo", false));
-        QVERIFY(FlagsExist(FlagInfo) && ClearFlags(FlagInfo) && !FlagsExist(FlagInfo));
-        QVERIFY(DeleteSettingsFile() && !QFile::exists(iniPath()));
-        QVERIFY(!WriteFlag(FlagInfo, "Later", true));
-        Settings.Installed = true;
-        SaveSettings();
-        LoadSettings({"/UNINSTALL"}, m_dir.path());
-        Settings.Installed = true;
-        SaveSettings();
+        QVERIFY(!flagsExist(FlagInfo) && writeFlag(FlagInfo, "NothingToDo", true));
+        QVERIFY(readFlag(FlagInfo, "nothingtodo", false));
+        QVERIFY(!readFlag(FlagConfirm, "NothingToDo", false));
+        QVERIFY(flagsExist(FlagInfo) && clearFlags(FlagInfo) && !flagsExist(FlagInfo));
+        QVERIFY(deleteSettingsFile() && !QFile::exists(iniPath()));
+        QVERIFY(!writeFlag(FlagInfo, "Later", true));
+        settings.installed = true;
+        saveSettings();
+        loadSettings({"/UNINSTALL"}, m_dir.path());
+        settings.installed = true;
+        saveSettings();
         QVERIFY(!QFile::exists(iniPath()));
     }
 
@@ -127,25 +127,25 @@ class TestSettings : public QObject
         QTemporaryDir favorites;
         const QString a = favorites.filePath("a.url"), b = favorites.filePath("News/b.url");
         const QByteArray state = "[Merkwerk]\r\nRating=1\r\n";
-        WriteFile(a, Shortcut("http://a.test/", state));
-        Settings.Installed = true;
-        SaveSettings();
-        TBookmarks list(favorites.path());
-        WriteFile(b, Shortcut("http://b.test/", state)); // added after the list was read
+        writeFile(a, shortcut("http://a.test/", state));
+        settings.installed = true;
+        saveSettings();
+        Bookmarks list(favorites.path());
+        writeFile(b, shortcut("http://b.test/", state)); // added after the list was read
         {
             const ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
-            QVERIFY(platform::SetAutostart(true, "/usr/bin/favrake"));
-            const TUninstallReport report = UninstallCleanup(list);
-            QVERIFY(report.Complete() && !QFile::exists(platform::AutostartFile()));
-            QCOMPARE(report.Cleaned, 2);
-            QCOMPARE(UninstallText(report).count(m_dir.path()), 2); // settings and login entry
+            QVERIFY(platform::setAutostart(true, "/usr/bin/favrake"));
+            const UninstallReport report = uninstallCleanup(list);
+            QVERIFY(report.complete() && !QFile::exists(platform::autostartFile()));
+            QCOMPARE(report.cleaned, 2);
+            QCOMPARE(uninstallText(report).count(m_dir.path()), 2); // settings and login entry
         }
-        QCOMPARE(ReadFile(a) + ReadFile(b),
-                 Shortcut("http://a.test/") + Shortcut("http://b.test/"));
-        WriteFile(a, Shortcut("http://a.test/", state));
+        QCOMPARE(readFile(a) + readFile(b),
+                 shortcut("http://a.test/") + shortcut("http://b.test/"));
+        writeFile(a, shortcut("http://a.test/", state));
         QVERIFY(QFile::setPermissions(a, QFileDevice::ReadOwner));
         if (::geteuid() != 0) // root writes anyway
-            QCOMPARE(UninstallCleanup(list).NotCleaned, QStringList{a});
+            QCOMPARE(uninstallCleanup(list).notCleaned, QStringList{a});
     }
 
     // The failure names what could not be saved; the program tells the user.
@@ -162,11 +162,11 @@ class TestSettings : public QObject
     {
         QFETCH(QString, folder);
         QFETCH(QString, named);
-        WriteFile(m_dir.filePath("file"), "x");
+        writeFile(m_dir.filePath("file"), "x");
         QDir(m_dir.path()).mkpath("folder/Favrake.ini");
-        LoadSettings({}, m_dir.filePath(folder));
-        Settings.Installed = true;
-        const QString failure = SaveSettings();
+        loadSettings({}, m_dir.filePath(folder));
+        settings.installed = true;
+        const QString failure = saveSettings();
         QVERIFY2(failure.contains(m_dir.filePath(named)), qPrintable(failure));
     }
 
@@ -176,8 +176,8 @@ class TestSettings : public QObject
     {
         const mode_t start = ::umask(0);
         ::umask(start == 077 ? 022 : 077);
-        Settings.Installed = true;
-        const QString failure = SaveSettings();
+        settings.installed = true;
+        const QString failure = saveSettings();
         ::umask(start);
         QCOMPARE(failure, QString());
         struct stat st = {};
@@ -207,7 +207,7 @@ class TestSettings : public QObject
         const ScopedEnv absolute(variable.constData(), QFile::encodeName(m_dir.path()));
         QCOMPARE(platform::xdgFolder(xdg), m_dir.path() + u'/');
         const ScopedEnv relative(variable.constData(), "relative/folder");
-        const QString expected = folder.isEmpty() ? QString() : TestHomePath() + u'/' + folder;
+        const QString expected = folder.isEmpty() ? QString() : testHomePath() + u'/' + folder;
         QCOMPARE(platform::xdgFolder(xdg), expected);
         QVERIFY(xdg != platform::XdgFolder::Config || platform::appDataFolder() == expected);
     }

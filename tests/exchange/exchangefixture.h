@@ -7,13 +7,13 @@
 #include <QDirIterator>
 #include <QStringList>
 
-inline QByteArray DataFile(const QString &name)
+inline QByteArray dataFile(const QString &name)
 {
-    return ReadFile(QStringLiteral(FAVRAKE_TEST_DATA "/exchange/") + name);
+    return readFile(QStringLiteral(FAVRAKE_TEST_DATA "/exchange/") + name);
 }
 
 // One line per bookmark: "/Folder/Sub|title|address|date as given".
-inline QStringList Lines(const exchange::BookmarkTree &tree)
+inline QStringList lines(const exchange::BookmarkTree &tree)
 {
     QStringList lines;
     for (const exchange::SourceBookmark &b : tree.bookmarks) {
@@ -26,13 +26,13 @@ inline QStringList Lines(const exchange::BookmarkTree &tree)
 }
 
 // Every file below folder as "relative/path.url=URL value", sorted.
-inline QStringList Shortcuts(const QString &folder)
+inline QStringList shortcuts(const QString &folder)
 {
     QStringList found;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QByteArray content = ReadFile(path);
+        const QByteArray content = readFile(path);
         const qsizetype at = content.indexOf("URL=");
         const QByteArray url = at < 0 ? QByteArray() : content.mid(at + 4).split('\r')[0];
         found << QDir(folder).relativeFilePath(path) + u'=' + QString::fromUtf8(url);

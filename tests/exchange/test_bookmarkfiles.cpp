@@ -23,29 +23,29 @@ class TestBookmarkFiles : public QObject
             "\U0001F600|https://example.org/a?x=1&y=2|1650000000",
             "/Other Bookmarks|LWN.net|https://lwn.net/|1600000000"};
         QTest::newRow("firefox export, separators on the entry's line")
-            << DataFile("firefox.html") << firefox;
+            << dataFile("firefox.html") << firefox;
         QTest::newRow("chromium export with icons")
-            << DataFile("chromium.html")
+            << dataFile("chromium.html")
             << QStringList{"/Bookmarks bar|Debian -- The Universal Operating System|https://"
                            "www.debian.org/|1690000050",
                            "/Bookmarks bar/Qt|QString Class | Qt Core 6|https://doc.qt.io/qt-6/"
                            "qstring.html|1690000060",
                            "|Bookmarklet|javascript:void(0)|1690000070"};
         QTest::newRow("byte-order mark and blank lines before the doctype")
-            << DataFile("bom.html")
+            << dataFile("bom.html")
             << QStringList{QString::fromUtf8("|Café crème|https://example.com/café|1500000000")};
         const QByteArray utf16 =
             QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
-                .encode(QString::fromUtf8(DataFile("firefox.html")));
+                .encode(QString::fromUtf8(dataFile("firefox.html")));
         QTest::newRow("UTF-16 with byte-order mark") << utf16 << firefox;
-        QTest::newRow("no dates") << DataFile("nodates.html")
+        QTest::newRow("no dates") << dataFile("nodates.html")
                                   << QStringList{
                                          "/News|Daily news|https://news.example/|0",
                                          "/News|From 1980|https://old.example/|315532800",
                                          "/News|From 2100|https://later.example/|4102444800",
                                          "/News|Unreadable date|https://junk.example/|0"};
         QTest::newRow("lower case, finer dates, no doctype, heading without a list or name")
-            << DataFile("microseconds.html")
+            << dataFile("microseconds.html")
             << QStringList{"|Micro|https://micro.example/|1600000000123456",
                            "|Milli|https://milli.example/|1600000000123",
                            "/|FTP|ftp://ftp.example/pub/|0",
@@ -53,10 +53,10 @@ class TestBookmarkFiles : public QObject
                            "/|Data|data:text/html,hi|0",
                            "/|Nothing||0"};
         QTest::newRow("invalid UTF-8 read as Windows-1252")
-            << DataFile("windows1252.html")
+            << dataFile("windows1252.html")
             << QStringList{QString::fromUtf8("|Café € “ text|https://example.com/|0")};
         QTest::newRow("declared character set")
-            << DataFile("koi8.html")
+            << dataFile("koi8.html")
             << QStringList{QString::fromUtf8("|Привет|https://koi.example/|0")};
         QTest::newRow("unclosed script in a description")
             << QByteArray("<DL><DT><A HREF=\"https://a/\">A</A><DD>x <script>if (a<b) {\n"
@@ -102,26 +102,26 @@ class TestBookmarkFiles : public QObject
     {
         QFETCH(QByteArray, content);
         const exchange::SourceRead read = readBookmarkHtml(content);
-        QTEST(read.ok() ? Lines(read.tree) : QStringList{"not a bookmark file"}, "expected");
+        QTEST(read.ok() ? lines(read.tree) : QStringList{"not a bookmark file"}, "expected");
     }
 
     // 100,000 folders deep, then 50 MB of bookmarks that each carry a 100 kB icon.
     void hostileSize()
     {
-        constexpr int Depth = 100000, Count = 500;
-        QByteArray html = "<DL><p>\n" + QByteArray("<DT><H3>f</H3><DL><p>\n").repeated(Depth);
+        constexpr int depth = 100000, count = 500;
+        QByteArray html = "<DL><p>\n" + QByteArray("<DT><H3>f</H3><DL><p>\n").repeated(depth);
         html += "<DT><A HREF=\"https://deep.example/\">Deep</A>\n";
-        html += QByteArray("</DL><p>\n").repeated(Depth + 1);
+        html += QByteArray("</DL><p>\n").repeated(depth + 1);
         const QByteArray icon = "data:image/png;base64," + QByteArray(100000, 'A');
-        for (int i = 0; i < Count; ++i)
+        for (int i = 0; i < count; ++i)
             html += "<DT><A HREF=\"https://site" + QByteArray::number(i) + ".example/\" ICON=\"" +
                     icon + "\">Site " + QByteArray::number(i) + "</A>\n";
         const exchange::SourceRead read = readBookmarkHtml(html);
-        QCOMPARE(read.tree.bookmarks.size(), size_t(Count + 1));
-        int depth = 0;
+        QCOMPARE(read.tree.bookmarks.size(), size_t(count + 1));
+        int levels = 0;
         for (int f = read.tree.bookmarks[0].folder; f > 0; f = read.tree.folders[size_t(f)].parent)
-            ++depth;
-        QCOMPARE(depth, Depth);
+            ++levels;
+        QCOMPARE(levels, depth);
         QCOMPARE(read.tree.bookmarks.back().folder, 0);
         QCOMPARE(read.tree.bookmarks.back().title, QStringLiteral("Site 499"));
     }

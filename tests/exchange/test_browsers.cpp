@@ -13,25 +13,25 @@
 using namespace exchange;
 
 namespace {
-const QStringList PlacesLines = {"/Bookmarks Menu|Menu item|https://menu.example/|1650000000000000",
+const QStringList placesLines = {"/Bookmarks Menu|Menu item|https://menu.example/|1650000000000000",
                                  "/Bookmarks Menu/Sub||https://sub.example/|0",
                                  "/Bookmarks Toolbar|Most visited|place:sort=14&type=6|0",
                                  "/Other Bookmarks|Other|https://other.example/|0",
                                  "/Mobile Bookmarks|Phone|https://phone.example/|0"};
 
 // A database that stays open, so that its rows sit in the write-ahead log only.
-sqlite3 *WritePlaces(const QString &path)
+sqlite3 *writePlaces(const QString &path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     sqlite3 *db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
     sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, DataFile("places.sql").constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, dataFile("places.sql").constData(), nullptr, nullptr, nullptr);
     return db;
 }
 
 // Names and contents of every file in a folder.
-QByteArray FolderDigest(const QString &folder)
+QByteArray folderDigest(const QString &folder)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const QFileInfo &info :
@@ -54,13 +54,13 @@ class TestBrowsers : public QObject
     {
         QTemporaryDir dir;
         const QString places = dir.filePath("profile/places.sqlite");
-        sqlite3 *browser = WritePlaces(places);
+        sqlite3 *browser = writePlaces(places);
         QVERIFY(QFileInfo(places + "-wal").size() > 0);
-        const QByteArray before = FolderDigest(dir.filePath("profile"));
+        const QByteArray before = folderDigest(dir.filePath("profile"));
         const SourceRead read = readFirefoxPlaces(places);
         QVERIFY2(read.ok(), qPrintable(read.error));
-        QCOMPARE(Lines(read.tree), PlacesLines);
-        QCOMPARE(FolderDigest(dir.filePath("profile")), before);
+        QCOMPARE(lines(read.tree), placesLines);
+        QCOMPARE(folderDigest(dir.filePath("profile")), before);
         sqlite3_close(browser);
     }
 
@@ -80,7 +80,7 @@ class TestBrowsers : public QObject
         QFETCH(QByteArray, content);
         QFETCH(bool, firefox);
         QTemporaryDir dir;
-        WriteFile(dir.filePath("store"), content);
+        writeFile(dir.filePath("store"), content);
         const SourceRead read = firefox ? readFirefoxPlaces(dir.filePath("store"))
                                         : readChromiumBookmarks(dir.filePath("store"));
         QVERIFY(!read.ok());
@@ -89,9 +89,9 @@ class TestBrowsers : public QObject
 
     void chromium()
     {
-        const SourceRead read = readChromiumJson(DataFile("Bookmarks"));
+        const SourceRead read = readChromiumJson(dataFile("Bookmarks"));
         QVERIFY(read.ok());
-        QCOMPARE(Lines(read.tree),
+        QCOMPARE(lines(read.tree),
                  (QStringList{"/Bookmarks bar|Debian|https://www.debian.org/|1655526400000000",
                               "/Bookmarks bar/Dev|Qt docs|https://doc.qt.io/|0",
                               "/Other bookmarks|Bookmarklet|javascript:void(0)|1605526400000000",
@@ -106,15 +106,15 @@ class TestBrowsers : public QObject
         QTest::addColumn<QString>("first");   // the first line read; empty: an error
         QTest::newRow("Chromium's Bookmarks")
             << "Bookmarks"
-            << "Bookmarks" << Lines(readChromiumJson(DataFile("Bookmarks")).tree)[0];
+            << "Bookmarks" << lines(readChromiumJson(dataFile("Bookmarks")).tree)[0];
         QTest::newRow("Chromium's Bookmarks as .html")
             << "export.html"
-            << "Bookmarks" << Lines(readChromiumJson(DataFile("Bookmarks")).tree)[0];
+            << "Bookmarks" << lines(readChromiumJson(dataFile("Bookmarks")).tree)[0];
         QTest::newRow("places.sqlite under another name") << "places.bak"
-                                                          << "places" << PlacesLines[0];
+                                                          << "places" << placesLines[0];
         QTest::newRow("bookmark HTML named Bookmarks")
             << "Bookmarks"
-            << "chromium.html" << Lines(readBookmarkHtml(DataFile("chromium.html")).tree)[0];
+            << "chromium.html" << lines(readBookmarkHtml(dataFile("chromium.html")).tree)[0];
         QTest::newRow("neither") << "Bookmarks"
                                  << "places.sql"
                                  << "";
@@ -125,26 +125,26 @@ class TestBrowsers : public QObject
         QFETCH(QString, content);
         QTemporaryDir dir;
         if (content == u"places")
-            sqlite3_close(WritePlaces(dir.filePath(name)));
+            sqlite3_close(writePlaces(dir.filePath(name)));
         else
-            WriteFile(dir.filePath(name), DataFile(content));
+            writeFile(dir.filePath(name), dataFile(content));
         const SourceRead read = readBookmarkSource(dir.filePath(name));
-        QTEST(read.ok() ? Lines(read.tree).value(0) : QString(), "first");
+        QTEST(read.ok() ? lines(read.tree).value(0) : QString(), "first");
     }
 
     void profiles()
     {
-        const QString home = TestHomePath();
+        const QString home = testHomePath();
         const QString firefox = home + "/.mozilla/firefox";
-        WriteFile(firefox + "/profiles.ini",
+        writeFile(firefox + "/profiles.ini",
                   "[Profile1]\nName=other\nIsRelative=1\nPath=abc.other\nDefault=1\n\n"
                   "[Profile0]\nName=default-release\nIsRelative=1\nPath=xyz.default-release\n\n"
                   "[Install4F96D1932A9F858E]\nDefault=xyz.default-release\nLocked=1\n");
-        sqlite3_close(WritePlaces(firefox + "/xyz.default-release/places.sqlite"));
-        sqlite3_close(WritePlaces(firefox + "/abc.other/places.sqlite"));
-        WriteFile(home + "/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile "
+        sqlite3_close(writePlaces(firefox + "/xyz.default-release/places.sqlite"));
+        sqlite3_close(writePlaces(firefox + "/abc.other/places.sqlite"));
+        writeFile(home + "/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile "
                          "1/Bookmarks",
-                  DataFile("Bookmarks"));
+                  dataFile("Bookmarks"));
         const Browser &ff = *findBrowser(u"Firefox");
         QCOMPARE(pickProfile(ff, {})->name, QStringLiteral("default-release"));
         QCOMPARE(pickProfile(ff, "OTHER")->folder, firefox + "/abc.other");

@@ -17,9 +17,9 @@
 using namespace exchange;
 
 namespace {
-const QDateTime Now(QDate(2024, 1, 1), QTime(12, 0), Qt::UTC);
+const QDateTime now(QDate(2024, 1, 1), QTime(12, 0), Qt::UTC);
 
-ImportReport Import(const BookmarkTree &tree, const QString &favorites, bool dryRun = false,
+ImportReport import(const BookmarkTree &tree, const QString &favorites, bool dryRun = false,
                     const platform::FileWriteOps *ops = &platform::batchedFileWriteOps(),
                     const QString &into = {})
 {
@@ -27,17 +27,17 @@ ImportReport Import(const BookmarkTree &tree, const QString &favorites, bool dry
                              .into = into,
                              .sourceName = QStringLiteral("test.html"),
                              .dryRun = dryRun,
-                             .now = Now,
+                             .now = now,
                              .ops = ops});
 }
 
-BookmarkTree Tree(const char *fixture)
+BookmarkTree tree(const char *fixture)
 {
-    return readBookmarkHtml(DataFile(QString::fromLatin1(fixture))).tree;
+    return readBookmarkHtml(dataFile(QString::fromLatin1(fixture))).tree;
 }
 
 // favrake-cli with favorites as its default folder.
-QProcess *StartCli(QObject *owner, const QStringList &arguments, const QString &favorites)
+QProcess *startCli(QObject *owner, const QStringList &arguments, const QString &favorites)
 {
     auto *cli = new QProcess(owner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -85,12 +85,12 @@ class TestImport : public QObject
             "Bookmarks Toolbar/Fish & Chips _3 \u20AC \U0001F600.url=https://example.org/a?x=1&y=2",
             "Getting Started.url=https://www.mozilla.org/en-US/firefox/central/",
             "Other Bookmarks/LWN.net.url=https://lwn.net/"};
-        QCOMPARE(Import(Tree("firefox.html"), favorites, true).imported, 3);
+        QCOMPARE(import(tree("firefox.html"), favorites, true).imported, 3);
         QVERIFY(!QFileInfo::exists(favorites)); // a dry run writes nothing
-        const ImportReport first = Import(Tree("firefox.html"), favorites);
+        const ImportReport first = import(tree("firefox.html"), favorites);
         QCOMPARE(std::pair(first.imported, first.foldersCreated), std::pair(3, 3));
         QCOMPARE(first.skipped, (std::map<QString, int>{{"place", 1}}));
-        QCOMPARE(Shortcuts(favorites), expected);
+        QCOMPARE(shortcuts(favorites), expected);
         // The add date becomes the file's time.
         QCOMPARE(QFileInfo(favorites + "/Getting Started.url").lastModified().toSecsSinceEpoch(),
                  1700000000);
@@ -148,19 +148,19 @@ class TestImport : public QObject
         }
         QTemporaryDir dir;
         for (const QString &entry : collection)
-            WriteFile(dir.filePath(entry.section(u'=', 0, 0)),
-                      Shortcut(entry.section(u'=', 1).toUtf8()));
+            writeFile(dir.filePath(entry.section(u'=', 0, 0)),
+                      shortcut(entry.section(u'=', 1).toUtf8()));
         for (const bool dryRun : {true, false}) {
-            const ImportReport report = Import(tree, dir.path(), dryRun);
+            const ImportReport report = import(tree, dir.path(), dryRun);
             QCOMPARE((QList<int>{report.imported, report.alreadyPresent,
                                  report.addressesInSeveralFolders}),
                      counts);
         }
         QStringList expected = collection + written;
         expected.sort();
-        QCOMPARE(Shortcuts(dir.path()), expected);
-        QCOMPARE(Import(tree, dir.path()).imported, 0);
-        QCOMPARE(Shortcuts(dir.path()), expected);
+        QCOMPARE(shortcuts(dir.path()), expected);
+        QCOMPARE(import(tree, dir.path()).imported, 0);
+        QCOMPARE(shortcuts(dir.path()), expected);
     }
 
     // A Favorites folder named in bytes that are not UTF-8 is the folder written into.
@@ -168,12 +168,12 @@ class TestImport : public QObject
     {
         QTemporaryDir dir;
         const QByteArray favorites = QFile::encodeName(dir.path()) + "/Fav\xE9";
-        WriteRawFile(favorites + "/Old\xE9/Old.url", Shortcut("https://old.example/"));
+        writeRawFile(favorites + "/Old\xE9/Old.url", shortcut("https://old.example/"));
         BookmarkTree tree;
         tree.bookmarks.push_back({tree.addFolder(0, "News"), "A", "https://a.example/", 0});
         tree.bookmarks.push_back({0, "Old", "https://old.example/", 0});
         const ImportReport report =
-            Import(tree, platform::decodeFileName(favorites), false,
+            import(tree, platform::decodeFileName(favorites), false,
                    &platform::batchedFileWriteOps(), platform::decodeFileName("Old\xE9/In"));
         QCOMPARE(std::tuple(report.imported, report.alreadyPresent, report.failed),
                  std::tuple(1, 1, 0));
@@ -203,14 +203,14 @@ class TestImport : public QObject
     void addDates()
     {
         QFETCH(qint64, raw);
-        QTEST(qint64(addDateSeconds(raw, Now.toSecsSinceEpoch()).value_or(0)), "seconds");
+        QTEST(qint64(addDateSeconds(raw, now.toSecsSinceEpoch()).value_or(0)), "seconds");
     }
 
     void failedWrite()
     {
         QTemporaryDir dir;
-        const platform::FileWriteOps failing{FailingWrite, ::fsync, ::rename, true};
-        const ImportReport report = Import(Tree("chromium.html"), dir.path(), false, &failing);
+        const platform::FileWriteOps failing{failingWrite, ::fsync, ::rename, true};
+        const ImportReport report = import(tree("chromium.html"), dir.path(), false, &failing);
         QCOMPARE(std::pair(report.failed, report.imported), std::pair(2, 0));
         QVERIFY(QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden));
     }
@@ -239,15 +239,15 @@ class TestImport : public QObject
         QFETCH(platform::NewFileResult, result);
         QTemporaryDir dir;
         if (taken)
-            WriteFile(dir.filePath("a.url"), "old");
-        const platform::FileWriteOps failingOps{FailingWrite, ::fsync, ::rename, false};
+            writeFile(dir.filePath("a.url"), "old");
+        const platform::FileWriteOps failingOps{failingWrite, ::fsync, ::rename, false};
         QCOMPARE(platform::createNewFile(dir.filePath("a.url"), "new", 1500000000,
                                          failing ? failingOps : platform::systemFileWriteOps(),
                                          way),
                  result);
         const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(entries, failing ? QStringList() : QStringList{"a.url"});
-        QCOMPARE(ReadFile(dir.filePath("a.url")), QByteArray(failing ? "<missing>"
+        QCOMPARE(readFile(dir.filePath("a.url")), QByteArray(failing ? "<missing>"
                                                              : taken ? "old"
                                                                      : "new"));
         if (result == platform::NewFileResult::Created)
@@ -292,7 +292,7 @@ class TestImport : public QObject
         const QString real = link ? dir.filePath("real") : path;
         const QByteArray out = QFile::encodeName(path);
         if (target == u"file" || target == u"link" || target == u"read-only")
-            WriteFile(real, "old");
+            writeFile(real, "old");
         ::chmod(QFile::encodeName(real).constData(), target == u"read-only" ? 0444 : 0640);
         QVERIFY(!link || QFile::link("real", path));
         QVERIFY(target != u"folder" || QDir(dir.path()).mkdir("out.html"));
@@ -303,7 +303,7 @@ class TestImport : public QObject
         ::lstat(out.constData(), &before);
         platform::FileWriteOps ops = platform::systemFileWriteOps();
         if (write > 0)
-            ops.write = write == 1 ? FailingWrite : +[](int fd, const void *data, unsigned long) {
+            ops.write = write == 1 ? failingWrite : +[](int fd, const void *data, unsigned long) {
                 static bool first = true; // half of it, then nothing more
                 return (first = !first) ? 0L : long(::write(fd, data, 3));
             };
@@ -320,7 +320,7 @@ class TestImport : public QObject
         after = {};
         ::stat(QFile::encodeName(real).constData(), &after);
         const bool file = S_ISREG(after.st_mode); // never read a FIFO: that would wait
-        QTEST(file ? ReadFile(real) : QByteArray("<missing>"), "content");
+        QTEST(file ? readFile(real) : QByteArray("<missing>"), "content");
         QTEST(file ? uint(after.st_mode & 0777) : 0u, "mode");
         QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::AllEntries).filter("favrake-tmp"),
                  QStringList());
@@ -334,10 +334,10 @@ class TestImport : public QObject
             folder = tree.addFolder(folder, QStringLiteral("folder"));
         tree.bookmarks.push_back({folder, "Deep", "https://deep.example/", 0});
         QTemporaryDir dir;
-        const ImportReport report = Import(tree, dir.path());
+        const ImportReport report = import(tree, dir.path());
         QCOMPARE(report.imported, 1);
         QVERIFY(report.foldersTooDeep > 90000);
-        const QStringList files = Shortcuts(dir.path());
+        const QStringList files = shortcuts(dir.path());
         QCOMPARE(files.size(), 1);
         QVERIFY(files[0].endsWith("/folder/Deep.url=https://deep.example/"));
     }
@@ -355,7 +355,7 @@ class TestImport : public QObject
                                         "News/lwn.url=https://lwn.example/",
                                         "Zed.url=ftp://zed.example/"};
         for (const QString &entry : collection)
-            WriteFile(source + u'/' + entry.section(u'=', 0, 0),
+            writeFile(source + u'/' + entry.section(u'=', 0, 0),
                       "[InternetShortcut]\r\nURL=" + entry.section(u'=', 1).toUtf8() + "\r\n");
         // A file time between two seconds: the add date must not come after the last change.
         const QDateTime bookmarked = QDateTime::fromMSecsSinceEpoch(1'500'000'000'700, Qt::UTC);
@@ -364,14 +364,14 @@ class TestImport : public QObject
         QVERIFY(zed.setFileTime(bookmarked, QFileDevice::FileAccessTime));
         QVERIFY(zed.setFileTime(bookmarked, QFileDevice::FileModificationTime));
         zed.close();
-        const QByteArray html = exportCollection(TBookmarks(source));
+        const QByteArray html = exportCollection(Bookmarks(source));
         QVERIFY2(html.contains(R"(ADD_DATE="1500000000" LAST_MODIFIED="1500000000">Zed<)"),
                  html.constData());
-        const ImportReport report = Import(readBookmarkHtml(html).tree, dir.filePath("copy"));
+        const ImportReport report = import(readBookmarkHtml(html).tree, dir.filePath("copy"));
         QCOMPARE(std::pair(report.imported, report.addressesInSeveralFolders),
                  std::pair(int(collection.size()), 1));
-        QCOMPARE(Shortcuts(dir.filePath("copy")), collection);
-        QCOMPARE(exportCollection(TBookmarks(dir.filePath("copy"))).count("lwn.example"), 3);
+        QCOMPARE(shortcuts(dir.filePath("copy")), collection);
+        QCOMPARE(exportCollection(Bookmarks(dir.filePath("copy"))).count("lwn.example"), 3);
         QCOMPARE(QFileInfo(dir.filePath("copy/Zed.url")).lastModified().toSecsSinceEpoch(),
                  bookmarked.toSecsSinceEpoch());
     }
@@ -415,21 +415,21 @@ class TestImport : public QObject
         QTemporaryDir dir;
         arguments.replaceInStrings("@", dir.path());
         says.replace("@", dir.path());
-        WriteFile(dir.filePath("blocked"), "a file");
+        writeFile(dir.filePath("blocked"), "a file");
         for (const char *name : {"Only.url", "Copy.url"}) // one bookmark saved twice
-            WriteFile(dir.filePath(name), "[InternetShortcut]\r\nURL=https://only.example/\r\n");
+            writeFile(dir.filePath(name), "[InternetShortcut]\r\nURL=https://only.example/\r\n");
         // Targets that are no file stay what they are; a link is written through.
         const QByteArray fifo = QFile::encodeName(dir.filePath("out/fifo"));
         QVERIFY(QDir(dir.path()).mkdir("out") && ::mkfifo(fifo.constData(), 0600) == 0 &&
                 QFile::link("target.html", dir.filePath("out/link")));
         const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
         for (const QByteArray count : {"1", "2"}) // each address in two folders
-            WriteFile(dir.filePath("out/" + count),
+            writeFile(dir.filePath("out/" + count),
                       QByteArray("<DL><DT><H3>A</H3><DL><DT><A HREF='https://a/'>a</A>"
                                  "<DT><A HREF='https://b/'>b</A></DL>"
                                  "<DT><H3>B</H3><DL><DT><A HREF='https://a/'>a</A>")
                           .append(count == "2" ? "<DT><A HREF='https://b/'>b</A>" : ""));
-        QProcess *cli = StartCli(this, arguments, dir.path());
+        QProcess *cli = startCli(this, arguments, dir.path());
         QVERIFY(cli->waitForFinished(60000));
         QTEST(cli->exitCode(), "status");
         const QString out = QString::fromUtf8(cli->readAllStandardOutput());
@@ -439,7 +439,7 @@ class TestImport : public QObject
         QVERIFY(::read(reader, &byte, 1) <= 0);
         ::close(reader);
         QVERIFY(QFileInfo(dir.filePath("out/link")).isSymLink());
-        QCOMPARE(ReadFile(dir.filePath("out/target.html")).startsWith("<!DOCTYPE"),
+        QCOMPARE(readFile(dir.filePath("out/target.html")).startsWith("<!DOCTYPE"),
                  arguments.contains(dir.filePath("out/link")));
         QVERIFY(out.startsWith("<!DOCTYPE") == arguments.endsWith("-"));
         if (arguments.contains("--dry-run") || cli->exitCode() != 0)
@@ -455,9 +455,9 @@ class TestImport : public QObject
         for (int i = 0; i < 20000; ++i)
             html += "<DT><A HREF=\"https://site.example/" + QByteArray::number(i) + "\">Site " +
                     QByteArray::number(i) + "</A>\n";
-        WriteFile(dir.filePath("big.html"), html);
+        writeFile(dir.filePath("big.html"), html);
         const QString favorites = dir.filePath("Favorites");
-        QProcess *cli = StartCli(this, {"import", dir.filePath("big.html")}, favorites);
+        QProcess *cli = startCli(this, {"import", dir.filePath("big.html")}, favorites);
         QTRY_VERIFY_WITH_TIMEOUT(
             QDir(favorites).count() > 1000 || cli->state() == QProcess::NotRunning, 60000);
         cli->kill();
@@ -468,7 +468,7 @@ class TestImport : public QObject
         for (const QFileInfo &info : files) {
             const bool temporary = info.fileName().startsWith(u'.');
             QVERIFY2(temporary ? info.fileName().contains(".favrake-tmp-")
-                               : ReadFile(info.absoluteFilePath()).endsWith("\r\n"),
+                               : readFile(info.absoluteFilePath()).endsWith("\r\n"),
                      qPrintable(info.fileName()));
         }
     }

@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 std::abort();
     }
     // Decoding never makes more characters than there are bytes.
-    THTMLScanner scanner;
-    scanner.Parse(body, headers);
-    if (scanner.GetTitle().size() > body.size() || scanner.GetDescription().size() > body.size())
+    HtmlScanner scanner;
+    scanner.parse(body, headers);
+    if (scanner.getTitle().size() > body.size() || scanner.getDescription().size() > body.size())
         std::abort();
     const PageText text = readPageText(scanner);
     if (text.words.size() > body.size())

@@ -11,13 +11,13 @@
 #include <cstdlib>
 
 namespace {
-bool Utf8Body(const QByteArray &bytes)
+bool utf8Body(const QByteArray &bytes)
 {
     return QUtf8StringView(bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes)
         .isValidUtf8();
 }
 
-void CheckSet(IniDocument &doc, const QString &section, const QString &key, const QString &value)
+void checkSet(IniDocument &doc, const QString &section, const QString &key, const QString &value)
 {
     const QByteArray before = doc.serialize();
     const std::optional<QString> url = doc.value(u"InternetShortcut", u"URL");
@@ -32,10 +32,10 @@ void CheckSet(IniDocument &doc, const QString &section, const QString &key, cons
         std::abort();
     // An 8-bit file is read as UTF-8 only while all of it is UTF-8: a write that replaces
     // the only other bytes changes how the rest reads.
-    if (doc.encoding() != IniEncoding::Utf16LeBom && Utf8Body(before) != Utf8Body(after))
+    if (doc.encoding() != IniEncoding::Utf16LeBom && utf8Body(before) != utf8Body(after))
         return;
-    if (again.value(section, key) != TrimBlanks(value).left(MaxValueLength).toString() ||
-        (TrimBlanks(key).compare(u"URL", Qt::CaseInsensitive) != 0 &&
+    if (again.value(section, key) != trimBlanks(value).left(maxValueLength).toString() ||
+        (trimBlanks(key).compare(u"URL", Qt::CaseInsensitive) != 0 &&
          again.value(u"InternetShortcut", u"URL") != url))
         std::abort();
 }
@@ -51,12 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     if (split >= 0) {
         const QStringList parts = QString::fromUtf8(input.sliced(split + 2)).split(QChar(0));
-        CheckSet(doc, TrimBlanks(parts.value(0)).toString(), TrimBlanks(parts.value(1)).toString(),
+        checkSet(doc, trimBlanks(parts.value(0)).toString(), trimBlanks(parts.value(1)).toString(),
                  parts.mid(2).join(QChar(0)));
     }
     for (const QString &text : {QStringLiteral("\u4E2D \U0001F600 \u00E9"), QStringLiteral("é €"),
                                 QStringLiteral("00410062")})
-        CheckSet(doc, QStringLiteral("Merkwerk"), QStringLiteral("Title"), text);
+        checkSet(doc, QStringLiteral("Merkwerk"), QStringLiteral("Title"), text);
     doc.eraseSection(u"Merkwerk");
     if (IniDocument::parse(doc.serialize()).sectionHasKeys(u"Merkwerk"))
         std::abort();

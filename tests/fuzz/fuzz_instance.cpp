@@ -7,53 +7,53 @@
 #include <cstdlib>
 
 namespace {
-template <typename Read> void CheckBeginnings(QByteArrayView frame, Read read)
+template <typename Read> void checkBeginnings(QByteArrayView frame, Read read)
 {
     for (const qsizetype size : {qsizetype(0), qsizetype(9), frame.size() / 2, frame.size() - 1}) {
-        if (read(frame.first(size)).State != platform::TFrameState::NeedMore)
+        if (read(frame.first(size)).state != platform::FrameState::NeedMore)
             std::abort();
     }
 }
 
-void CheckParams(QByteArrayView bytes)
+void checkParams(QByteArrayView bytes)
 {
-    const platform::TParamsRead read = platform::ReadParamsFrame(bytes);
-    if (bytes.size() > platform::MaxFrameBytes && read.State != platform::TFrameState::Invalid)
+    const platform::ParamsRead read = platform::readParamsFrame(bytes);
+    if (bytes.size() > platform::maxFrameBytes && read.state != platform::FrameState::Invalid)
         std::abort();
-    if (read.State != platform::TFrameState::Done)
+    if (read.state != platform::FrameState::Done)
         return;
-    if (read.Params.size() > platform::MaxParams)
+    if (read.params.size() > platform::maxParams)
         std::abort();
-    for (const QString &param : read.Params) {
-        if (param.size() > platform::MaxParamLength)
+    for (const QString &param : read.params) {
+        if (param.size() > platform::maxParamLength)
             std::abort();
     }
-    if (platform::EncodeParamsFrame(read.Params) != bytes)
+    if (platform::encodeParamsFrame(read.params) != bytes)
         std::abort();
-    CheckBeginnings(bytes, platform::ReadParamsFrame);
+    checkBeginnings(bytes, platform::readParamsFrame);
 }
 
 // The first of the running copy's frames: a notice or the reply, perhaps with more after it.
-void CheckReply(QByteArrayView bytes)
+void checkReply(QByteArrayView bytes)
 {
-    const platform::TReplyRead read = platform::ReadReplyFrame(bytes);
-    if (read.State != platform::TFrameState::Done)
+    const platform::ReplyRead read = platform::readReplyFrame(bytes);
+    if (read.state != platform::FrameState::Done)
         return;
-    if (read.Size > platform::MaxFrameBytes || read.ExitStatus < 0 || read.ExitStatus > 255 ||
-        read.Text.size() > platform::MaxReplyTextLength || (read.Notice && read.ExitStatus != 0))
+    if (read.size > platform::maxFrameBytes || read.exitStatus < 0 || read.exitStatus > 255 ||
+        read.text.size() > platform::maxReplyTextLength || (read.notice && read.exitStatus != 0))
         std::abort();
-    const QByteArrayView frame = bytes.first(read.Size);
-    if ((read.Notice ? platform::EncodeNoticeFrame(read.Text)
-                     : platform::EncodeReplyFrame(read.ExitStatus, read.Text)) != frame)
+    const QByteArrayView frame = bytes.first(read.size);
+    if ((read.notice ? platform::encodeNoticeFrame(read.text)
+                     : platform::encodeReplyFrame(read.exitStatus, read.text)) != frame)
         std::abort();
-    CheckBeginnings(frame, platform::ReadReplyFrame);
+    checkBeginnings(frame, platform::readReplyFrame);
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(data, qsizetype(size));
-    CheckParams(bytes);
-    CheckReply(bytes);
+    checkParams(bytes);
+    checkReply(bytes);
     return 0;
 }

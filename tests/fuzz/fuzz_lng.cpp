@@ -8,33 +8,33 @@
 #include <cstdlib>
 
 namespace {
-void CheckLines(const TLngFile &file)
+void checkLines(const LngFile &file)
 {
     int looked = 0;
-    for (const QByteArray &line : file.Lines) {
+    for (const QByteArray &line : file.lines) {
         if (line.contains('\r') || line.contains('\n') || line.contains('\0'))
             std::abort();
         const qsizetype equals = line.indexOf('=');
         if (equals < 0 || ++looked > 64)
             continue;
-        const QByteArray raw = file.ReadRawValue(line.first(equals), "-");
-        if (DecodeLngValue(raw).size() > raw.size())
+        const QByteArray raw = file.readRawValue(line.first(equals), "-");
+        if (decodeLngValue(raw).size() > raw.size())
             std::abort();
     }
 }
 
-void CheckRoundTrip(const QString &text)
+void checkRoundTrip(const QString &text)
 {
-    const QByteArray encoded = EncodeLngValue(text);
+    const QByteArray encoded = encodeLngValue(text);
     for (const char c : encoded) {
         if (uchar(c) < 32 || uchar(c) > 126)
             std::abort();
     }
-    TLngFile file;
-    file.LoadText(" Key = " + encoded + "\r\n");
+    LngFile file;
+    file.loadText(" Key = " + encoded + "\r\n");
     // The one change a round trip may make: a line break written as LF CR comes back as CR LF.
     static const QRegularExpression breaks(QStringLiteral("\r\n|\n\r"));
-    if (LngText(DecodeLngValue(file.ReadRawValue("KEY"))) != QString(text).replace(breaks, "\r\n"))
+    if (lngText(decodeLngValue(file.readRawValue("KEY"))) != QString(text).replace(breaks, "\r\n"))
         std::abort();
 }
 } // namespace
@@ -42,11 +42,11 @@ void CheckRoundTrip(const QString &text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(data, qsizetype(size));
-    TLngFile file;
-    file.LoadText(bytes);
-    CheckLines(file);
-    if (DecodeLngValue(bytes).size() > bytes.size())
+    LngFile file;
+    file.loadText(bytes);
+    checkLines(file);
+    if (decodeLngValue(bytes).size() > bytes.size())
         std::abort();
-    CheckRoundTrip(LngText(bytes));
+    checkRoundTrip(lngText(bytes));
     return 0;
 }

@@ -4,52 +4,52 @@
 // beginnings and ends.
 #include "store/subject.h"
 
-static void Check(bool ok, const char *what)
+static void check(bool ok, const char *what)
 {
     if (!ok)
         qFatal("invariant broken: %s", what);
 }
 
-static void CheckNormal(QByteArrayView text, bool extended)
+static void checkNormal(QByteArrayView text, bool extended)
 {
     std::vector<int> map;
-    const QByteArray normal = NormalizeText(text, extended, &map);
-    Check(qsizetype(map.size()) == normal.size() && normal.size() <= text.size() + 2 &&
-              NormalizeText(normal, extended) == normal &&
+    const QByteArray normal = normalizeText(text, extended, &map);
+    check(qsizetype(map.size()) == normal.size() && normal.size() <= text.size() + 2 &&
+              normalizeText(normal, extended) == normal &&
               (normal.isEmpty() || (normal.front() == ' ' && normal.back() == ' ')),
           "one map entry per character, spaces around the words, normalising twice the same");
     for (qsizetype i = 0; i < normal.size(); ++i) {
         const int c = uint8_t(normal[i]), from = map[size_t(i)];
         const bool word = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
                           (c >= 0x80 && c != 0xFF) || (extended && (c == '-' || c == '.'));
-        Check(from >= 1 && from <= text.size() && (i == 0 || from >= map[size_t(i) - 1]) &&
+        check(from >= 1 && from <= text.size() && (i == 0 || from >= map[size_t(i) - 1]) &&
                   (c == ' ' ? i == 0 || normal[i - 1] != ' '
                             : word && QByteArray(1, text[from - 1]).toUpper()[0] == char(c)),
               "map ascending in the text, single spaces, word characters from their source");
     }
 }
 
-static void CheckMatch(const TPhraseMatch &got, const TPhraseMatch &plain, QByteArrayView text)
+static void checkMatch(const PhraseMatch &got, const PhraseMatch &plain, QByteArrayView text)
 {
-    Check(got.Rating == plain.Rating && got.Phrase == plain.Phrase && got.Match == plain.Match &&
-              got.Rating == got.Match.size() && (got.Rating > 0) == !got.Phrase.isEmpty() &&
-              text.contains(got.Match),
+    check(got.rating == plain.rating && got.phrase == plain.phrase && got.match == plain.match &&
+              got.rating == got.match.size() && (got.rating > 0) == !got.phrase.isEmpty() &&
+              text.contains(got.match),
           "index agrees with the plain search, a match comes from the text, rated by its length");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QList<QByteArray> small = SplitSubjectLines(
+    static const QList<QByteArray> small = splitSubjectLines(
         " CAR \n CAR REPAIR \nARPET\n ITS A \n AB CD \n CAF\xc3\xa9 \nG CAR REP\n CAR \n\x80\xfe"
         "AB\nA A A A");
     QByteArrayView text(reinterpret_cast<const char *>(data), qsizetype(size));
     const qsizetype nul = text.indexOf('\0');
-    const QList<QByteArray> lines = nul >= 0 ? SplitSubjectLines(text.first(nul)) : small;
+    const QList<QByteArray> lines = nul >= 0 ? splitSubjectLines(text.first(nul)) : small;
     text = text.sliced(nul + 1);
-    CheckMatch(SubjectMatcher(lines).Match(text), MatchPhrasePlain(text, lines), text);
-    CheckMatch(MatchPhrase(text), MatchPhrase(text), text); // the built-in one: invariants only
-    CheckNormal(text, false);
-    CheckNormal(text, true);
-    Check(QueryForm(QueryForm(text)) == QueryForm(text).toLower(), "query form lower case, stable");
+    checkMatch(SubjectMatcher(lines).match(text), matchPhrasePlain(text, lines), text);
+    checkMatch(matchPhrase(text), matchPhrase(text), text); // the built-in one: invariants only
+    checkNormal(text, false);
+    checkNormal(text, true);
+    check(queryForm(queryForm(text)) == queryForm(text).toLower(), "query form lower case, stable");
     return 0;
 }

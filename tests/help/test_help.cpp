@@ -6,34 +6,34 @@
 #include <QXmlStreamReader>
 
 namespace {
-const QString HelpDir = QStringLiteral(FAVRAKE_HELP_DIR);
+const QString helpDir = QStringLiteral(FAVRAKE_HELP_DIR);
 
-struct THelpPage
+struct HelpPage
 {
-    QString Text;
-    QStringList Links; // every href and src
-    QStringList Ids;
+    QString text;
+    QStringList links; // every href and src
+    QStringList ids;
 };
 
-THelpPage ReadHelpPage(const QString &path)
+HelpPage readHelpPage(const QString &path)
 {
     QFile file(path);
-    THelpPage page;
+    HelpPage page;
     if (file.open(QIODevice::ReadOnly))
-        page.Text = QString::fromUtf8(file.readAll());
+        page.text = QString::fromUtf8(file.readAll());
     static const QRegularExpression attribute(QStringLiteral("\\b(href|src|id)=\"([^\"]*)\""));
-    for (const QRegularExpressionMatch &match : attribute.globalMatch(page.Text))
-        (match.captured(1) == u"id" ? page.Ids : page.Links).append(match.captured(2));
+    for (const QRegularExpressionMatch &match : attribute.globalMatch(page.text))
+        (match.captured(1) == u"id" ? page.ids : page.links).append(match.captured(2));
     return page;
 }
 
 // One line per fault; addresses with a scheme (https:, mailto:) are not followed.
-QStringList PageProblems(const QString &path, const QString &lang)
+QStringList pageProblems(const QString &path, const QString &lang)
 {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
-    const THelpPage page = ReadHelpPage(path);
+    const HelpPage page = readHelpPage(path);
     QStringList problems;
-    QXmlStreamReader xml(page.Text);
+    QXmlStreamReader xml(page.text);
     while (!xml.atEnd())
         xml.readNext();
     if (xml.hasError())
@@ -41,11 +41,11 @@ QStringList PageProblems(const QString &path, const QString &lang)
                             .arg(xml.lineNumber())
                             .arg(xml.errorString()));
     static const QRegularExpression title(QStringLiteral("<title>\\s*[^<\\s]"));
-    if (!page.Text.contains(QStringLiteral("<html lang=\"%1\">").arg(lang)) ||
-        !page.Text.contains(u"<meta charset=\"utf-8\"") || !page.Text.contains(title) ||
-        page.Text.count(u"rel=\"stylesheet\"") != 1)
+    if (!page.text.contains(QStringLiteral("<html lang=\"%1\">").arg(lang)) ||
+        !page.text.contains(u"<meta charset=\"utf-8\"") || !page.text.contains(title) ||
+        page.text.count(u"rel=\"stylesheet\"") != 1)
         problems.append("head without language, utf-8, title or its one stylesheet");
-    for (const QString &link : page.Links) {
+    for (const QString &link : page.links) {
         if (scheme.match(link).hasMatch())
             continue;
         const QString file = link.section(u'#', 0, 0);
@@ -53,13 +53,13 @@ QStringList PageProblems(const QString &path, const QString &lang)
         const QString target = file.isEmpty() ? path : QFileInfo(path).dir().filePath(file);
         if (!QFileInfo(target).isFile())
             problems.append("link to a missing file: " + link);
-        else if (!anchor.isEmpty() && !ReadHelpPage(target).Ids.contains(anchor))
+        else if (!anchor.isEmpty() && !readHelpPage(target).ids.contains(anchor))
             problems.append("link to a missing anchor: " + link);
     }
     return problems;
 }
 
-QStringList PageNames(const QString &folder)
+QStringList pageNames(const QString &folder)
 {
     return QDir(folder).entryList({"*.html"}, QDir::Files, QDir::Name);
 }
@@ -73,8 +73,8 @@ class TestHelp final : public QObject
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("twinPrefix");
-        QTest::newRow("en") << HelpDir << "de/";
-        QTest::newRow("de") << HelpDir + "/de"
+        QTest::newRow("en") << helpDir << "de/";
+        QTest::newRow("de") << helpDir + "/de"
                             << "../";
     }
     // Every context has a page in each language, and both languages the same pages; each
@@ -83,18 +83,18 @@ class TestHelp final : public QObject
     {
         QFETCH(QString, folder);
         QFETCH(QString, twinPrefix);
-        const QStringList names = PageNames(folder);
-        QCOMPARE(names, PageNames(HelpDir));
-        const QStringList index = ReadHelpPage(folder + "/index.html").Links;
+        const QStringList names = pageNames(folder);
+        QCOMPARE(names, pageNames(helpDir));
+        const QStringList index = readHelpPage(folder + "/index.html").links;
         QStringList problems;
-        for (const int context : HelpContexts)
+        for (const int context : helpContexts)
             if (!names.contains(QString::number(context) + ".html"))
                 problems.append("no page " + QString::number(context));
         for (const QString &name : names) {
             const QString path = folder + u'/' + name;
-            for (const QString &problem : PageProblems(path, QTest::currentDataTag()))
+            for (const QString &problem : pageProblems(path, QTest::currentDataTag()))
                 problems.append(name + ": " + problem);
-            if (!ReadHelpPage(path).Links.contains(twinPrefix + name))
+            if (!readHelpPage(path).links.contains(twinPrefix + name))
                 problems.append(name + ": no link to its twin");
             if (!index.contains(name) && name != "index.html")
                 problems.append(name + ": not in the index");

@@ -11,108 +11,108 @@
 #include <QTest>
 #include <QTimer>
 
-using namespace ConfirmGeometry;
+using namespace confirm_geometry;
 
 namespace {
-const QRect Desk(0, 0, 1024, 768);
+const QRect desk(0, 0, 1024, 768);
 
-template <typename T = QWidget> T *Part(QDialog &dialog, const char *name)
+template <typename T = QWidget> T *part(QDialog &dialog, const char *name)
 {
     return dialog.findChild<T *>(QLatin1String(name));
 }
 
 // What the open dialog showed when the test answered it.
-struct TSeen
+struct Seen
 {
-    bool Shown = false, Answer = false;
-    QString Summary; // caption|OK button|Cancel button|check box
-    QString Message;
-    int Widest = 0; // of the message's lines
-    QRect Frame;
+    bool shown = false, answer = false;
+    QString summary; // caption|OK button|Cancel button|check box
+    QString message;
+    int widest = 0; // of the message's lines
+    QRect frame;
 };
 
-TSeen Look(QDialog &dialog)
+Seen look(QDialog &dialog)
 {
     QLabel *message = nullptr; // the one label without a name
     for (QLabel *label : dialog.findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
         message = label->objectName().isEmpty() ? label : message;
-    const auto *box = Part<QCheckBox>(dialog, "CbxNoConfirm");
+    const auto *box = part<QCheckBox>(dialog, "CbxNoConfirm");
     const QString boxState = !box->isVisible() ? "no box" : box->isChecked() ? "ticked" : "box";
     int widest = 0;
     for (const QString &line : message->text().split(u'\n'))
         widest = std::max(widest, message->fontMetrics().horizontalAdvance(line));
-    const auto *cancel = Part<QPushButton>(dialog, "BtnCancel");
-    const QStringList summary{dialog.windowTitle(), Part<QPushButton>(dialog, "BtnOk")->text(),
+    const auto *cancel = part<QPushButton>(dialog, "BtnCancel");
+    const QStringList summary{dialog.windowTitle(), part<QPushButton>(dialog, "BtnOk")->text(),
                               cancel->isVisible() ? cancel->text() : QString(), boxState};
     return {true, false, summary.join(u'|'), message->text(), widest, dialog.frameGeometry()};
 }
 
-using TAct = std::function<void(TConfirmDlg &)>;
+using Act = std::function<void(ConfirmDialog &)>;
 
 // Answers the next dialog that opens with act, after taking note of what it shows.
-class TAnswer final
+class Answer final
 {
   public:
-    explicit TAnswer(const TAct &act)
+    explicit Answer(const Act &act)
     {
         QTimer::singleShot(0, &m_pending, [this, act] {
-            if (auto *dialog = qobject_cast<TConfirmDlg *>(QApplication::activeModalWidget())) {
-                Seen = Look(*dialog);
+            if (auto *dialog = qobject_cast<ConfirmDialog *>(QApplication::activeModalWidget())) {
+                seen = look(*dialog);
                 act(*dialog);
             }
         });
     }
-    TSeen Seen;
+    Seen seen;
 
   private:
     QObject m_pending; // an answer not given by the end of the scope is dropped
 };
 
 // Ticks (1) or unticks (0) the box first, when asked to.
-TAct Press(const char *button, int tick = -1)
+Act press(const char *button, int tick = -1)
 {
-    return [button, tick](TConfirmDlg &dialog) {
+    return [button, tick](ConfirmDialog &dialog) {
         if (tick >= 0)
-            Part<QCheckBox>(dialog, "CbxNoConfirm")->setChecked(tick == 1);
-        QTest::mouseClick(Part(dialog, button), Qt::LeftButton);
+            part<QCheckBox>(dialog, "CbxNoConfirm")->setChecked(tick == 1);
+        QTest::mouseClick(part(dialog, button), Qt::LeftButton);
     };
 }
 
-TAct Key(Qt::Key key, const char *focus = nullptr)
+Act key(Qt::Key key, const char *focus = nullptr)
 {
-    return [key, focus](TConfirmDlg &dialog) {
+    return [key, focus](ConfirmDialog &dialog) {
         if (focus)
-            Part(dialog, focus)->setFocus();
+            part(dialog, focus)->setFocus();
         QTest::keyClick(dialog.focusWidget(), key);
     };
 }
 
-const TAct Yes = Press("BtnOk");
-const TAct No = Press("BtnCancel");
+const Act yes = press("BtnOk");
+const Act no = press("BtnCancel");
 } // namespace
-Q_DECLARE_METATYPE(TAct)
+Q_DECLARE_METATYPE(Act)
 
 class TestConfirmDlg : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
-    TScreenSpot m_spot;
-    TConfirmDlg m_dialog{nullptr, [this] { return m_spot; }};
+    ScreenSpot m_spot;
+    ConfirmDialog m_dialog{nullptr, [this] { return m_spot; }};
 
-    TSeen Ask(int kind, const QString &key, int options, const TAct &act,
-              const QString &text = QStringLiteral("Go on?"))
+    Seen ask(int kind, const QString &key, int options, const Act &act,
+             const QString &text = QStringLiteral("Go on?"))
     {
-        TAnswer answer(act);
-        answer.Seen.Answer = m_dialog.ShowConfirm(kind, text, key, 9, options);
-        return answer.Seen;
+        Answer answer(act);
+        answer.seen.answer = m_dialog.showConfirm(kind, text, key, 9, options);
+        return answer.seen;
     }
 
   private slots:
     void init()
     {
         QFile::remove(m_dir.filePath("Favrake.ini"));
-        LoadSettings({}, m_dir.path());
-        m_spot = {QPoint(500, 400), Desk};
+        loadSettings({}, m_dir.path());
+        m_spot = {QPoint(500, 400), desk};
     }
 
     // Each kind with its buttons, the box and its tick, and what the next call does.
@@ -121,33 +121,33 @@ class TestConfirmDlg : public QObject
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("key");
         QTest::addColumn<int>("options");
-        QTest::addColumn<TAct>("act");
+        QTest::addColumn<Act>("act");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<bool>("result");
         QTest::addColumn<bool>("stored");
         const auto row = [](const char *name, int kind, const char *key, int options,
-                            const TAct &act, const char *summary, bool result, bool stored) {
+                            const Act &act, const char *summary, bool result, bool stored) {
             QTest::newRow(name) << kind << key << options << act << summary << result << stored;
         };
         const char *info = "Information|OK|Cancel|box", *quit = "Confirmation|Yes|No|box";
         const char *ticked = "Information|OK|Cancel|ticked";
-        row("information, OK", 0, "Keep", 0, Yes, info, true, false);
-        row("ticked by default, OK", 0, "Keep", CheckedByDefault, Yes, ticked, true, true);
-        row("untick, OK", 0, "Keep", CheckedByDefault, Press("BtnOk", 0), ticked, true, false);
-        row("tick, Yes", 1, "Quit", YesNo, Press("BtnOk", 1), quit, true, true);
-        row("tick, Cancel", 1, "Refresh", 0, Press("BtnCancel", 1), "Confirmation|OK|Cancel|box",
+        row("information, OK", 0, "Keep", 0, yes, info, true, false);
+        row("ticked by default, OK", 0, "Keep", CheckedByDefault, yes, ticked, true, true);
+        row("untick, OK", 0, "Keep", CheckedByDefault, press("BtnOk", 0), ticked, true, false);
+        row("tick, Yes", 1, "Quit", YesNo, press("BtnOk", 1), quit, true, true);
+        row("tick, Cancel", 1, "Refresh", 0, press("BtnCancel", 1), "Confirmation|OK|Cancel|box",
             false, false);
         row("tick, No, kept on No", 0, "SuggestB", YesNo | StoreOnNo | SkippedMeansNo,
-            Press("BtnCancel", 1), "Information|Yes|No|box", false, true);
-        row("no key: no box", 1, "", YesNo | CheckedByDefault, Yes, "Confirmation|Yes|No|no box",
+            press("BtnCancel", 1), "Information|Yes|No|box", false, true);
+        row("no key: no box", 1, "", YesNo | CheckedByDefault, yes, "Confirmation|Yes|No|no box",
             true, false);
-        row("note: OK alone", 0, "", NoCancel, Yes, "Information|OK||no box", true, false);
-        row("Enter", 1, "Quit", YesNo, Key(Qt::Key_Return), quit, true, false);
-        row("Enter on the box", 1, "Quit", YesNo, Key(Qt::Key_Enter, "CbxNoConfirm"), quit, true,
+        row("note: OK alone", 0, "", NoCancel, yes, "Information|OK||no box", true, false);
+        row("Enter", 1, "Quit", YesNo, key(Qt::Key_Return), quit, true, false);
+        row("Enter on the box", 1, "Quit", YesNo, key(Qt::Key_Enter, "CbxNoConfirm"), quit, true,
             false);
-        row("Escape", 1, "Quit", YesNo, Key(Qt::Key_Escape), quit, false, false);
+        row("Escape", 1, "Quit", YesNo, key(Qt::Key_Escape), quit, false, false);
         row(
-            "closed", 0, "Keep", 0, [](TConfirmDlg &dialog) { dialog.close(); }, info, false,
+            "closed", 0, "Keep", 0, [](ConfirmDialog &dialog) { dialog.close(); }, info, false,
             false);
     }
     void answers()
@@ -155,63 +155,63 @@ class TestConfirmDlg : public QObject
         QFETCH(int, kind);
         QFETCH(QString, key);
         QFETCH(int, options);
-        QFETCH(TAct, act);
+        QFETCH(Act, act);
         QFETCH(bool, stored);
         const QString text = QStringLiteral("Save & Quit?");
-        const TSeen seen = Ask(kind, key, options, act, text);
-        QTEST(seen.Answer, "result");
-        QTEST(seen.Summary, "summary");
-        QCOMPARE(seen.Message, text);
-        QVERIFY(seen.Frame.bottom() < 400 && Desk.contains(seen.Frame)); // above the cursor
+        const Seen seen = ask(kind, key, options, act, text);
+        QTEST(seen.answer, "result");
+        QTEST(seen.summary, "summary");
+        QCOMPARE(seen.message, text);
+        QVERIFY(seen.frame.bottom() < 400 && desk.contains(seen.frame)); // above the cursor
         QCOMPARE(QFile::exists(m_dir.filePath("Favrake.ini")), stored);
-        QCOMPARE(ReadFlag(TFlagKind(kind), key, false), stored);
-        QVERIFY(!FlagsExist(TFlagKind(1 - kind)));
+        QCOMPARE(readFlag(FlagKind(kind), key, false), stored);
+        QVERIFY(!flagsExist(FlagKind(1 - kind)));
         const bool skipped = (options & SkippedMeansNo) != 0;
-        const TSeen again = Ask(kind, key, options, No);
-        QVERIFY(again.Answer == (stored && !skipped) && again.Shown == !stored);
+        const Seen again = ask(kind, key, options, no);
+        QVERIFY(again.answer == (stored && !skipped) && again.shown == !stored);
         if (stored)
-            QCOMPARE(Ask(kind, key, options ^ SkippedMeansNo, No).Answer, skipped);
+            QCOMPARE(ask(kind, key, options ^ SkippedMeansNo, no).answer, skipped);
     }
 
     void unknownKindShowsNothing()
     {
-        QVERIFY(WriteFlag(FlagInfo, "Keep", true) && WriteFlag(FlagConfirm, "Keep", true));
+        QVERIFY(writeFlag(FlagInfo, "Keep", true) && writeFlag(FlagConfirm, "Keep", true));
         for (int kind : {2, -1, 255}) {
-            const TSeen seen = Ask(kind, QStringLiteral("Keep"), 0, Yes);
-            QVERIFY(!seen.Answer && !seen.Shown);
-            RememberAnswer(kind, QStringLiteral("Other"), 0, true, true);
+            const Seen seen = ask(kind, QStringLiteral("Keep"), 0, yes);
+            QVERIFY(!seen.answer && !seen.shown);
+            rememberAnswer(kind, QStringLiteral("Other"), 0, true, true);
         }
-        QVERIFY(!ReadFlag(FlagInfo, "Other", false) && !ReadFlag(FlagConfirm, "Other", false));
+        QVERIFY(!readFlag(FlagInfo, "Other", false) && !readFlag(FlagConfirm, "Other", false));
     }
 
     void reentrantCallLeavesDialog()
     {
-        QVERIFY(WriteFlag(FlagConfirm, "Delete", true));
+        QVERIFY(writeFlag(FlagConfirm, "Delete", true));
         bool nested = true, suppressed = false;
-        TSeen before, after;
-        const TAct act = [&](TConfirmDlg &dialog) {
-            before = Look(dialog);
-            const TAnswer rescue(No); // closes a second dialog, should one open
-            nested = dialog.ShowConfirm(Confirmation, QStringLiteral("All?"), QString(), 12, 0);
-            suppressed = dialog.ShowConfirm(Confirmation, QStringLiteral("Delete it?"),
+        Seen before, after;
+        const Act act = [&](ConfirmDialog &dialog) {
+            before = look(dialog);
+            const Answer rescue(no); // closes a second dialog, should one open
+            nested = dialog.showConfirm(Confirmation, QStringLiteral("All?"), QString(), 12, 0);
+            suppressed = dialog.showConfirm(Confirmation, QStringLiteral("Delete it?"),
                                             QStringLiteral("Delete"), 3, YesNo);
-            after = Look(dialog);
-            Yes(dialog);
+            after = look(dialog);
+            yes(dialog);
         };
-        QVERIFY(Ask(Information, QStringLiteral("Keep"), 0, act).Answer);
+        QVERIFY(ask(Information, QStringLiteral("Keep"), 0, act).answer);
         QVERIFY(!nested);
         QVERIFY(suppressed); // needs no dialog, so it still gets its stored answer
-        QCOMPARE(std::tuple(after.Summary, after.Message, after.Frame),
-                 std::tuple(before.Summary, before.Message, before.Frame));
+        QCOMPARE(std::tuple(after.summary, after.message, after.frame),
+                 std::tuple(before.summary, before.message, before.frame));
     }
 
     void deletedWhileOpen()
     {
-        auto *dialog = new TConfirmDlg(nullptr, [this] { return m_spot; });
-        const TAnswer answer([](TConfirmDlg &open) { delete &open; });
-        QVERIFY(!dialog->ShowConfirm(Information, QStringLiteral("Bye"), QStringLiteral("Bye"), 0,
+        auto *dialog = new ConfirmDialog(nullptr, [this] { return m_spot; });
+        const Answer answer([](ConfirmDialog &open) { delete &open; });
+        QVERIFY(!dialog->showConfirm(Information, QStringLiteral("Bye"), QStringLiteral("Bye"), 0,
                                      CheckedByDefault));
-        QVERIFY(!FlagsExist(FlagInfo));
+        QVERIFY(!flagsExist(FlagInfo));
     }
 
     // The column of windows stays on top: a dialog opened over it moves beside it.
@@ -229,10 +229,10 @@ class TestConfirmDlg : public QObject
     {
         QFETCH(QPoint, cursor);
         QFETCH(QRect, column);
-        m_spot = {cursor, Desk, column};
-        const TSeen seen = Ask(Confirmation, QStringLiteral("Delete"), YesNo, No);
-        QVERIFY(Desk.contains(seen.Frame) && !seen.Frame.intersects(column));
-        QVERIFY(seen.Frame.bottom() < cursor.y() || seen.Frame.top() > cursor.y());
+        m_spot = {cursor, desk, column};
+        const Seen seen = ask(Confirmation, QStringLiteral("Delete"), YesNo, no);
+        QVERIFY(desk.contains(seen.frame) && !seen.frame.intersects(column));
+        QVERIFY(seen.frame.bottom() < cursor.y() || seen.frame.top() > cursor.y());
     }
 
     // Lines fit beside the picture, and what the work area cannot hold ends in an ellipsis.
@@ -259,12 +259,12 @@ class TestConfirmDlg : public QObject
         QFETCH(QString, joiner);
         QFETCH(bool, cut);
         m_spot = {QPoint(400, 300), QRect(0, 0, 800, 600)};
-        const TSeen seen = Ask(Confirmation, QStringLiteral("Delete"), YesNo, No, text);
-        QVERIFY(m_spot.WorkArea.contains(seen.Frame));
-        QVERIFY(seen.Widest <= LabelWidth && seen.Message.isValidUtf16());
-        QCOMPARE(seen.Message.endsWith(QChar(0x2026)), cut);
+        const Seen seen = ask(Confirmation, QStringLiteral("Delete"), YesNo, no, text);
+        QVERIFY(m_spot.workArea.contains(seen.frame));
+        QVERIFY(seen.widest <= labelWidth && seen.message.isValidUtf16());
+        QCOMPARE(seen.message.endsWith(QChar(0x2026)), cut);
         if (!cut)
-            QCOMPARE(seen.Message.split(u'\n').join(joiner), text);
+            QCOMPARE(seen.message.split(u'\n').join(joiner), text);
     }
 };
 

@@ -6,7 +6,7 @@
 #include <QTest>
 
 namespace {
-QByteArray LanguageFile(const QByteArray &name, const QByteArray &quit = "'Quit?'")
+QByteArray languageFile(const QByteArray &name, const QByteArray &quit = "'Quit?'")
 {
     return "LanguageName = " + name + "\r\nMsgQuit = " + quit + "\r\n";
 }
@@ -21,7 +21,7 @@ class TestLanguages : public QObject
   private slots:
     void init()
     {
-        Languages() = TLanguages();
+        languages() = Languages();
         for (const QTemporaryDir *dir : {&m_dir, &m_second}) {
             QDir folder(dir->path());
             for (const QString &name : folder.entryList(QDir::Files))
@@ -32,33 +32,33 @@ class TestLanguages : public QObject
     void scanListsUsableFiles()
     {
         const std::pair<const char *, QByteArray> files[] = {
-            {"a.lng", LanguageFile("'Deutsch'")},
-            {"upper.LNG", LanguageFile("'Upper'")},
-            {"other.txt", LanguageFile("'Text'")},
+            {"a.lng", languageFile("'Deutsch'")},
+            {"upper.LNG", languageFile("'Upper'")},
+            {"other.txt", languageFile("'Text'")},
             {"noname.lng", "MsgQuit = 'x'\r\n"},
-            {"blankname.lng", LanguageFile("")},
+            {"blankname.lng", languageFile("")},
             // A name with control characters could forge lines of the settings file.
-            {"break.lng", LanguageFile("'Deutsch'\\n'Installed=1'")},
-            {"nul.lng", LanguageFile("'Deu'#0'tsch'")},
-            {"escape.lng", LanguageFile("$1B'Deutsch'")}};
+            {"break.lng", languageFile("'Deutsch'\\n'Installed=1'")},
+            {"nul.lng", languageFile("'Deu'#0'tsch'")},
+            {"escape.lng", languageFile("$1B'Deutsch'")}};
         for (const auto &[name, content] : files)
-            WriteLngFile(m_dir, QString::fromLatin1(name), content);
+            writeLngFile(m_dir, QString::fromLatin1(name), content);
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.lng")));
-        WriteLngFile(m_second, "de.lng", LanguageFile("'Deutsch'", "'second'"));
-        Languages().Scan(
+        writeLngFile(m_second, "de.lng", languageFile("'Deutsch'", "'second'"));
+        languages().scan(
             {m_dir.path(),
              m_dir.path() + QStringLiteral("/../") + QFileInfo(m_dir.path()).fileName(),
              QStringLiteral("/no/such/folder"), m_second.path()});
         QStringList names;
-        for (int i = 0; i < Languages().LanguageCount(); ++i)
-            names.append(Languages().LanguageNameAt(i));
+        for (int i = 0; i < languages().languageCount(); ++i)
+            names.append(languages().languageNameAt(i));
         names.sort();
         QCOMPARE(names, QStringList({"Deutsch", "Deutsch", "Upper"}));
-        QCOMPARE(Languages().LanguageNameAt(-1), QString());
-        QCOMPARE(Languages().LanguageNameAt(3), QString());
-        QCOMPARE(Languages().CurrentLanguageName(), QString());
-        QVERIFY(Languages().SetCurrentLanguage("deutsch"));
-        QCOMPARE(Phrase("MsgQuit"), "Quit?"); // the first folder wins
+        QCOMPARE(languages().languageNameAt(-1), QString());
+        QCOMPARE(languages().languageNameAt(3), QString());
+        QCOMPARE(languages().currentLanguageName(), QString());
+        QVERIFY(languages().setCurrentLanguage("deutsch"));
+        QCOMPARE(phrase("MsgQuit"), "Quit?"); // the first folder wins
     }
 
     void selection_data()
@@ -83,28 +83,28 @@ class TestLanguages : public QObject
         QFETCH(QByteArray, ownName);
         QFETCH(QString, asked);
         QFETCH(bool, selected);
-        QVERIFY(!Languages().SetCurrentLanguage(asked)); // nothing scanned yet
-        WriteLngFile(m_dir, "lang.lng", LanguageFile(ownName, "'Ende?'"));
-        WriteLngFile(m_dir, "other.lng", LanguageFile("'Other'", "'Aus?'"));
-        Languages().Scan({m_dir.path()});
-        QCOMPARE(Languages().SetCurrentLanguage(asked), selected);
-        QCOMPARE(Languages().CurrentLanguageName().isEmpty(), !selected);
-        QCOMPARE(Phrase("MsgQuit") == u"Ende?", selected);
+        QVERIFY(!languages().setCurrentLanguage(asked)); // nothing scanned yet
+        writeLngFile(m_dir, "lang.lng", languageFile(ownName, "'Ende?'"));
+        writeLngFile(m_dir, "other.lng", languageFile("'Other'", "'Aus?'"));
+        languages().scan({m_dir.path()});
+        QCOMPARE(languages().setCurrentLanguage(asked), selected);
+        QCOMPARE(languages().currentLanguageName().isEmpty(), !selected);
+        QCOMPARE(phrase("MsgQuit") == u"Ende?", selected);
     }
 
     void vanishedFileKeepsCurrentLanguage()
     {
-        WriteLngFile(m_dir, "de.lng", LanguageFile("'Deutsch'", "'Beenden?'"));
-        const QString gone = WriteLngFile(m_dir, "fr.lng", LanguageFile("'Fr'"));
-        WriteLngFile(m_dir, "it.lng", LanguageFile("'It'"));
-        Languages().Scan({m_dir.path()});
-        QVERIFY(Languages().SetCurrentLanguage("Deutsch"));
+        writeLngFile(m_dir, "de.lng", languageFile("'Deutsch'", "'Beenden?'"));
+        const QString gone = writeLngFile(m_dir, "fr.lng", languageFile("'Fr'"));
+        writeLngFile(m_dir, "it.lng", languageFile("'It'"));
+        languages().scan({m_dir.path()});
+        QVERIFY(languages().setCurrentLanguage("Deutsch"));
         QVERIFY(QFile::remove(gone));
-        WriteLngFile(m_dir, "it.lng", "");
+        writeLngFile(m_dir, "it.lng", "");
         for (const QString &name : {QStringLiteral("Fr"), QStringLiteral("It")}) {
-            QVERIFY(!Languages().SetCurrentLanguage(name));
-            QCOMPARE(Languages().CurrentLanguageName(), "Deutsch");
-            QCOMPARE(Phrase("MsgQuit"), QStringLiteral("Beenden?"));
+            QVERIFY(!languages().setCurrentLanguage(name));
+            QCOMPARE(languages().currentLanguageName(), "Deutsch");
+            QCOMPARE(phrase("MsgQuit"), QStringLiteral("Beenden?"));
         }
     }
 
@@ -125,7 +125,7 @@ class TestLanguages : public QObject
     {
         QFETCH(QString, pattern);
         QFETCH(QStringList, arguments);
-        QTEST(FillPhrase(pattern, arguments), "text");
+        QTEST(::fillPhrase(pattern, arguments), "text");
     }
 
     void countSuffix_data()
@@ -147,10 +147,10 @@ class TestLanguages : public QObject
     void countSuffix()
     {
         QFETCH(qint64, count);
-        SelectTestLanguage(m_dir, "RussianGrammar = '1'");
-        QTEST(CountSuffix(count), "russian");
-        SelectTestLanguage(m_dir, "RussianGrammar = ' 1'");
-        QTEST(CountSuffix(count), "english");
+        selectTestLanguage(m_dir, "RussianGrammar = '1'");
+        QTEST(::countSuffix(count), "russian");
+        selectTestLanguage(m_dir, "RussianGrammar = ' 1'");
+        QTEST(::countSuffix(count), "english");
     }
 
     // Dates follow the language, months by name, the time without seconds.
@@ -170,17 +170,17 @@ class TestLanguages : public QObject
     {
         QFETCH(QByteArray, language);
         if (!language.isEmpty())
-            SelectTestLanguage(m_dir, language);
-        const TDateTime value = 36953 + (13 * 60 + 5) / 1440.0 + 42 / 86400.0;
-        QTEST(DateText(value, false), "date");
-        QTEST(DateText(value, true), "dateAndTime");
-        QCOMPARE(DateText(std::nan(""), true), QString());
+            selectTestLanguage(m_dir, language);
+        const DateTime value = 36953 + (13 * 60 + 5) / 1440.0 + 42 / 86400.0;
+        QTEST(::dateText(value, false), "date");
+        QTEST(::dateText(value, true), "dateAndTime");
+        QCOMPARE(::dateText(std::nan(""), true), QString());
     }
 
     void defaultFolders()
     {
         const ScopedEnv data("XDG_DATA_HOME", "/data/home");
-        const QStringList folders = DefaultLanguageFolders();
+        const QStringList folders = defaultLanguageFolders();
         QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
         QVERIFY(folders.contains(QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)));
         QCOMPARE(folders.last(), "/data/home/favrake/lang");

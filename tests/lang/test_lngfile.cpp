@@ -44,9 +44,9 @@ class TestLngFile : public QObject
         QFETCH(Bytes, raw);
         QFETCH(Bytes, decoded);
         QFETCH(QString, text);
-        QCOMPARE(DecodeLngValue(raw), decoded);
+        QCOMPARE(decodeLngValue(raw), decoded);
         if (!text.isNull())
-            QCOMPARE(LngText(decoded), text);
+            QCOMPARE(lngText(decoded), text);
     }
 
     void lines_data()
@@ -67,9 +67,9 @@ class TestLngFile : public QObject
     {
         QFETCH(Bytes, content);
         QFETCH(QByteArrayList, lines);
-        TLngFile file;
-        QCOMPARE(file.Load(WriteLngFile(m_dir, "lines.lng", content)), !lines.isEmpty());
-        QCOMPARE(file.Lines, lines);
+        LngFile file;
+        QCOMPARE(file.load(writeLngFile(m_dir, "lines.lng", content)), !lines.isEmpty());
+        QCOMPARE(file.lines, lines);
     }
 
     void rawValue_data()
@@ -91,27 +91,27 @@ class TestLngFile : public QObject
     {
         QFETCH(Bytes, content);
         QFETCH(Bytes, key);
-        TLngFile file;
-        file.LoadText(content);
-        QTEST(file.ReadRawValue(key, "<default>"), "value");
+        LngFile file;
+        file.loadText(content);
+        QTEST(file.readRawValue(key, "<default>"), "value");
     }
 
     void unreadableFiles()
     {
-        TLngFile file;
-        file.LoadText("K=1");
-        QVERIFY(!file.Load(QString()));
-        QVERIFY(file.Lines.isEmpty() && !file.Loaded);
-        QVERIFY(!file.Load(QDir(m_dir.path()).filePath("missing.lng")));
-        QVERIFY(!file.Load(m_dir.path()));
-        Bytes big = "LanguageName='Big'\n" + Bytes(TLngFile::MaxFileSize, 'x');
-        QVERIFY(!file.Load(WriteLngFile(m_dir, QStringLiteral("big.lng"), big)));
-        big.truncate(TLngFile::MaxFileSize);
-        QVERIFY(file.Load(WriteLngFile(m_dir, QStringLiteral("big.lng"), big)));
+        LngFile file;
+        file.loadText("K=1");
+        QVERIFY(!file.load(QString()));
+        QVERIFY(file.lines.isEmpty() && !file.loaded);
+        QVERIFY(!file.load(QDir(m_dir.path()).filePath("missing.lng")));
+        QVERIFY(!file.load(m_dir.path()));
+        Bytes big = "LanguageName='Big'\n" + Bytes(LngFile::maxFileSize, 'x');
+        QVERIFY(!file.load(writeLngFile(m_dir, QStringLiteral("big.lng"), big)));
+        big.truncate(LngFile::maxFileSize);
+        QVERIFY(file.load(writeLngFile(m_dir, QStringLiteral("big.lng"), big)));
         // Nobody writes to this pipe: a blocking read would hang the test.
         const QString fifo = QDir(m_dir.path()).filePath("pipe.lng");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QVERIFY(!file.Load(fifo));
+        QVERIFY(!file.load(fifo));
     }
 };
 

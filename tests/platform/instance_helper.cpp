@@ -18,34 +18,33 @@
 #include <unistd.h>
 
 namespace {
-int RunStart(const QStringList &args)
+int runStart(const QStringList &args)
 {
-    platform::TSingleInstance guard(args.value(0),
-                                    {.ConnectMs = 3000, .SilenceMs = args.value(1).toInt()});
-    QObject::connect(&guard, &platform::TSingleInstance::Waiting,
+    platform::SingleInstance guard(args.value(0),
+                                   {.connectMs = 3000, .silenceMs = args.value(1).toInt()});
+    QObject::connect(&guard, &platform::SingleInstance::waiting,
                      [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
-    const platform::TStartResult result = guard.Start(args.mid(2));
-    if (result.Role != platform::TInstanceRole::First) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.Text));
-        return result.Role == platform::TInstanceRole::HandedOver ? result.ExitStatus : 2;
+    const platform::StartResult result = guard.start(args.mid(2));
+    if (result.role != platform::InstanceRole::First) {
+        std::fprintf(stderr, "%s\n", qPrintable(result.text));
+        return result.role == platform::InstanceRole::HandedOver ? result.exitStatus : 2;
     }
     qint64 child = 0;
     QProcess::startDetached("sleep", {"30"}, QString(), &child);
     std::printf("child %lld\nfirst\n", child);
     std::fflush(stdout);
-    QObject::connect(
-        &guard, &platform::TSingleInstance::InstanceStarted,
-        [](const QStringList &params, std::shared_ptr<platform::TInstanceReply> reply) {
-            const QString seen = "seen " + params.join(' ');
-            std::printf("%s\n", qPrintable(seen));
-            std::fflush(stdout);
-            reply->Answer(0, seen);
-        });
+    QObject::connect(&guard, &platform::SingleInstance::instanceStarted,
+                     [](const QStringList &params, std::shared_ptr<platform::InstanceReply> reply) {
+                         const QString seen = "seen " + params.join(' ');
+                         std::printf("%s\n", qPrintable(seen));
+                         std::fflush(stdout);
+                         reply->answer(0, seen);
+                     });
     QTimer::singleShot(30000, qApp, &QCoreApplication::quit);
     return qApp->exec();
 }
 
-int RunForeign(const QString &socketPath)
+int runForeign(const QString &socketPath)
 {
     if (::geteuid() == 0)
         return 4;
@@ -53,7 +52,7 @@ int RunForeign(const QString &socketPath)
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(3000))
         return 5;
-    socket.write(platform::EncodeParamsFrame({"foreign"}));
+    socket.write(platform::encodeParamsFrame({"foreign"}));
     socket.waitForBytesWritten(3000);
     while (socket.state() == QLocalSocket::ConnectedState && socket.waitForReadyRead(5000)) {
     }
@@ -65,6 +64,6 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (app.arguments().value(1) == "foreign")
-        return RunForeign(app.arguments().value(2));
-    return RunStart(app.arguments().mid(2));
+        return runForeign(app.arguments().value(2));
+    return runStart(app.arguments().mid(2));
 }

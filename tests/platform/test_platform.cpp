@@ -16,11 +16,11 @@
 #include <QTest>
 #include <csignal>
 
-using platform::TTrayIcon;
+using platform::TrayIcon;
 
 namespace {
 // The lines of an information file in the trash; path is bytes, as the name may not be UTF-8.
-QByteArrayList ReadInfo(const QByteArray &path)
+QByteArrayList readInfo(const QByteArray &path)
 {
     QFile file;
     const int fd = ::open((path + ".trashinfo").constData(), O_RDONLY);
@@ -51,7 +51,7 @@ class TestPlatform final : public QObject
     {
         QFETCH(QString, address);
         QFETCH(bool, openable);
-        QCOMPARE(platform::IsWebAddress(address), openable);
+        QCOMPARE(platform::isWebAddress(address), openable);
         if (!openable)
             QCOMPARE(platform::openAddress(address, {}), platform::OpenFailure::NotWeb);
     }
@@ -63,7 +63,7 @@ class TestPlatform final : public QObject
         const ScopedEnv path("PATH", QFile::encodeName(bin.path()));
         for (const auto &[status, later] : {std::pair("3", platform::OpenFailure::NoHandler),
                                             std::pair("4", platform::OpenFailure::OpenerFailed)}) {
-            WriteFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit " + QByteArray(status) + "\n");
+            writeFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit " + QByteArray(status) + "\n");
             QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
             std::optional<platform::OpenFailure> heard;
             QCOMPARE(platform::openAddress("http://a.test/",
@@ -114,17 +114,17 @@ class TestPlatform final : public QObject
 
     void trayClicksReachTheDefaultAction()
     {
-        TTrayIcon tray(nullptr, [] { return true; });
+        TrayIcon tray(nullptr, [] { return true; });
         QMenu menu;
         QSignalSpy others(menu.addAction("Other"), &QAction::triggered);
         menu.setDefaultAction(menu.addAction("Show"));
         QSignalSpy shows(menu.defaultAction(), &QAction::triggered);
-        QSignalSpy downs(&tray, &TTrayIcon::MouseDown);
-        tray.SetPopupMenu(&menu);
+        QSignalSpy downs(&tray, &TrayIcon::mouseDown);
+        tray.setPopupMenu(&menu);
         for (const bool enabled : {true, false}) {
-            tray.SetEnabled(enabled);
-            tray.Activated(QSystemTrayIcon::Trigger);
-            tray.Activated(QSystemTrayIcon::DoubleClick);
+            tray.setEnabled(enabled);
+            tray.activated(QSystemTrayIcon::Trigger);
+            tray.activated(QSystemTrayIcon::DoubleClick);
             QCOMPARE(downs.size(), 1); // a disabled tray adds nothing
             QCOMPARE(downs.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
             QCOMPARE(shows.size(), 1);
@@ -135,39 +135,39 @@ class TestPlatform final : public QObject
     void trayHostComesAndGoes()
     {
         bool host = false;
-        TTrayIcon tray(nullptr, [&] { return host; });
+        TrayIcon tray(nullptr, [&] { return host; });
         QList<bool> changes;
-        connect(&tray, &TTrayIcon::HostChanged, [&](bool available) { changes.append(available); });
-        tray.SetIconVisible(true);
+        connect(&tray, &TrayIcon::hostChanged, [&](bool available) { changes.append(available); });
+        tray.setIconVisible(true);
         for (const bool now : {false, true, false}) {
             host = now;
-            tray.CheckHost();
-            QCOMPARE(tray.HostAvailable(), now);
+            tray.checkHost();
+            QCOMPARE(tray.hostAvailable(), now);
         }
         QCOMPARE(changes, (QList<bool>{true, false}));
-        QVERIFY(tray.IconVisible()); // shown again when the host returns
+        QVERIFY(tray.iconVisible()); // shown again when the host returns
     }
 
     void folderWatcherSeesNewNames()
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("News/Tech"));
-        platform::TFolderWatcher watcher;
-        watcher.SetFolders({dir.path() + "/", dir.path() + "/News/Tech/"}, dir.path());
-        QSignalSpy changed(&watcher, &platform::TFolderWatcher::Changed);
+        platform::FolderWatcher watcher;
+        watcher.setFolders({dir.path() + "/", dir.path() + "/News/Tech/"}, dir.path());
+        QSignalSpy changed(&watcher, &platform::FolderWatcher::changed);
         const QString file = dir.path() + "/News/Tech/Paper.url";
         QVERIFY(QFile(file).open(QIODevice::WriteOnly));
         QVERIFY(changed.wait(5000));
         QCOMPARE(changed.first().first().toString(), dir.path() + "/News/Tech/");
 
-        watcher.SetFolders({dir.path() + "/"}, dir.path()); // the old ones are watched no more
+        watcher.setFolders({dir.path() + "/"}, dir.path()); // the old ones are watched no more
         QTest::qWait(50);
         changed.clear();
         QVERIFY(QFile::remove(file));
         QVERIFY(!changed.wait(300));
 
         // A tree that is not there yet: the nearest folder above it sees it come.
-        watcher.SetFolders({}, dir.path() + "/News/Old/Favorites/");
+        watcher.setFolders({}, dir.path() + "/News/Old/Favorites/");
         QVERIFY(QDir(dir.path()).mkpath("News/Old"));
         QVERIFY(changed.wait(5000));
         QCOMPARE(changed.last().first().toString(), dir.path() + "/News");
@@ -175,8 +175,8 @@ class TestPlatform final : public QObject
 
     void signalsBecomeQuitRequests()
     {
-        platform::TQuitSignals quit;
-        QSignalSpy requests(&quit, &platform::TQuitSignals::QuitRequested);
+        platform::QuitSignals quit;
+        QSignalSpy requests(&quit, &platform::QuitSignals::quitRequested);
         for (const int number : {SIGTERM, SIGHUP, SIGINT}) {
             QVERIFY(::raise(number) == 0);
             QVERIFY(requests.wait(2000));
@@ -194,7 +194,7 @@ class TestPlatform final : public QObject
         const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(dir.filePath("missing/share")));
         const QByteArray root = QFile::encodeName(dir.path()) + '/';
         for (const QByteArray name : {"Paper.url", "News/Paper.url", "caf\xE9/b\xE9.url"})
-            WriteRawFile(root + name, "[InternetShortcut]\r\nURL=http://a.test/\r\n");
+            writeRawFile(root + name, "[InternetShortcut]\r\nURL=http://a.test/\r\n");
         const QString latin1 = dir.filePath("caf") + QChar(0xDCE9);
         const QStringList items = {dir.filePath("Paper.url"), dir.filePath("News/Paper.url"),
                                    latin1 + "/b" + QChar(0xDCE9) + ".url", latin1 + "/"};
@@ -205,7 +205,7 @@ class TestPlatform final : public QObject
             QVERIFY2(platform::moveToTrash(items[i]), qPrintable(items[i]));
             QVERIFY(::access(QFile::encodeName(trash + "files/") + trashedAs[i], F_OK) == 0);
             const QByteArrayList lines =
-                ReadInfo(QFile::encodeName(trash + "info/") + trashedAs[i]);
+                readInfo(QFile::encodeName(trash + "info/") + trashedAs[i]);
             QCOMPARE(lines.mid(0, 2),
                      QByteArrayList(
                          {"[Trash Info]", "Path=" + root.toPercentEncoding("/") + original[i]}));

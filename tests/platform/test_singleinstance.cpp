@@ -16,23 +16,23 @@
 
 using namespace platform;
 using namespace Qt::Literals::StringLiterals;
-using instance::SocketFileName;
+using instance::socketFileName;
 
 namespace {
-const QString Emoji = QStringLiteral("\U0001F600");
+const QString emoji = QStringLiteral("\U0001F600");
 
-QByteArray Text(const QByteArray &utf8)
+QByteArray text(const QByteArray &utf8)
 {
     return QByteArray(1, char(utf8.size() >> 8)) + char(utf8.size() & 0xff) + utf8;
 }
 
-QByteArray ParamsFrame(const QByteArray &payload)
+QByteArray paramsFrame(const QByteArray &payload)
 {
     const qsizetype n = payload.size();
     return QByteArray("FVRK\x01\x01\x00\x00", 8) + char(n >> 8) + char(n & 0xff) + payload;
 }
 
-QStringList Numbered(int count, qsizetype length)
+QStringList numbered(int count, qsizetype length)
 {
     QStringList params;
     for (int i = 0; i < count; ++i)
@@ -41,7 +41,7 @@ QStringList Numbered(int count, qsizetype length)
 }
 
 // Another copy of the program, played by the helper, started through runAs when given.
-QProcess *StartCopy(QObject *owner, const QStringList &args, const QStringList &runAs = {})
+QProcess *startCopy(QObject *owner, const QStringList &args, const QStringList &runAs = {})
 {
     const QStringList command = runAs + QStringList{INSTANCE_HELPER} + args;
     auto *process = new QProcess(owner);
@@ -51,7 +51,7 @@ QProcess *StartCopy(QObject *owner, const QStringList &args, const QStringList &
 
 // The OS runs the copy as user 65534; ambient CAP_DAC_OVERRIDE lets it through the private
 // folder, so the guard's own peer check is what must refuse it. Empty when not root.
-QStringList AsOtherUser()
+QStringList asOtherUser()
 {
     const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
     if (::geteuid() != 0 || setpriv.isEmpty())
@@ -80,22 +80,22 @@ class TestSingleInstance final : public QObject
             QTest::newRow(name) << bytes << reply << read.join(u'|');
         };
         const QString a299(299, 'a');
-        const QStringList unicode = {"Grüße", Emoji, QChar(0xFEFF) + QStringLiteral("x")};
-        row("wire layout", ParamsFrame('\x02' + Text("ab") + Text("\xF0\x9F\x98\x80")), false,
-            {"ab", Emoji});
-        row("twelve long parameters become ten of 300", EncodeParamsFrame(Numbered(12, 400)), false,
-            Numbered(10, 300));
-        row("cut never splits a pair", EncodeParamsFrame({a299 + Emoji}), false, {a299});
-        row("non-ASCII and a leading U+FEFF", EncodeParamsFrame(unicode), false, unicode);
+        const QStringList unicode = {"Grüße", emoji, QChar(0xFEFF) + QStringLiteral("x")};
+        row("wire layout", paramsFrame('\x02' + text("ab") + text("\xF0\x9F\x98\x80")), false,
+            {"ab", emoji});
+        row("twelve long parameters become ten of 300", encodeParamsFrame(numbered(12, 400)), false,
+            numbered(10, 300));
+        row("cut never splits a pair", encodeParamsFrame({a299 + emoji}), false, {a299});
+        row("non-ASCII and a leading U+FEFF", encodeParamsFrame(unicode), false, unicode);
         row("declared length over 16 KiB", QByteArray("FVRK\x01\x01\x00\x00\x40\x00", 10), false,
             {"invalid"});
-        row("long text cut", EncodeReplyFrame(0, QString(5000, 't')), true,
+        row("long text cut", encodeReplyFrame(0, QString(5000, 't')), true,
             {"0 " + QString(4000, 't')});
         row("notices before the reply",
-            EncodeNoticeFrame("") + EncodeNoticeFrame("waits") + EncodeReplyFrame(0, "done"), true,
+            encodeNoticeFrame("") + encodeNoticeFrame("waits") + encodeReplyFrame(0, "done"), true,
             {"notice ", "notice waits", "0 done"});
-        row("params are no answer", EncodeParamsFrame({"x"}), true, {"invalid"});
-        row("garbage after a notice", EncodeNoticeFrame("a") + "GET", true,
+        row("params are no answer", encodeParamsFrame({"x"}), true, {"invalid"});
+        row("garbage after a notice", encodeNoticeFrame("a") + "GET", true,
             {"notice a", "invalid"});
     }
     void frames()
@@ -103,20 +103,20 @@ class TestSingleInstance final : public QObject
         QFETCH(QByteArray, bytes);
         QFETCH(bool, reply);
         QStringList read;
-        const auto stop = [&](TFrameState state) {
-            read << (state == TFrameState::Invalid ? u"invalid"_s : u"more"_s);
+        const auto stop = [&](FrameState state) {
+            read << (state == FrameState::Invalid ? u"invalid"_s : u"more"_s);
             return false;
         };
-        if (const TParamsRead params = ReadParamsFrame(bytes); !reply)
-            params.State == TFrameState::Done ? void(read = params.Params)
-                                              : void(stop(params.State));
+        if (const ParamsRead params = readParamsFrame(bytes); !reply)
+            params.state == FrameState::Done ? void(read = params.params)
+                                             : void(stop(params.state));
         for (QByteArrayView rest = bytes; reply && !rest.isEmpty();) {
-            const TReplyRead frame = ReadReplyFrame(rest);
-            if (frame.State != TFrameState::Done && !stop(frame.State))
+            const ReplyRead frame = readReplyFrame(rest);
+            if (frame.state != FrameState::Done && !stop(frame.state))
                 break;
-            read << (frame.Notice ? u"notice"_s : QString::number(frame.ExitStatus)) + u' ' +
-                        frame.Text;
-            rest = rest.sliced(frame.Size);
+            read << (frame.notice ? u"notice"_s : QString::number(frame.exitStatus)) + u' ' +
+                        frame.text;
+            rest = rest.sliced(frame.size);
         }
         QTEST(read.join(u'|'), "read");
     }
@@ -125,7 +125,7 @@ class TestSingleInstance final : public QObject
     {
         const auto folderWith = [](const QByteArray &runtime) {
             const ScopedEnv given("XDG_RUNTIME_DIR", runtime);
-            return RuntimeInstanceFolder();
+            return runtimeInstanceFolder();
         };
         QCOMPARE(folderWith("/run/user/7/"), "/run/user/7/favrake/");
         QCOMPARE(folderWith("run/user/7"), QStringLiteral("/tmp/favrake-%1/").arg(::geteuid()));
@@ -158,16 +158,16 @@ class TestSingleInstance final : public QObject
             QSKIP("only root can give a folder away");
         const QStringList before = QDir(base.path()).entryList(QDir::AllEntries | QDir::System);
         const mode_t savedMask = ::umask(0277);
-        const TStartResult result = TSingleInstance(folder).Start({});
+        const StartResult result = SingleInstance(folder).start({});
         ::umask(savedMask);
-        QCOMPARE(result.Role, TInstanceRole::First);
-        QCOMPARE(result.Listening, kind == "missing");
+        QCOMPARE(result.role, InstanceRole::First);
+        QCOMPARE(result.listening, kind == "missing");
         struct stat info = {};
         if (kind == "missing") {
             QVERIFY(::lstat(path, &info) == 0);
             QCOMPARE(info.st_mode & 07777, mode_t(0700));
         } else {
-            QVERIFY2(result.Text.contains(QDir::cleanPath(folder)), qPrintable(result.Text));
+            QVERIFY2(result.text.contains(QDir::cleanPath(folder)), qPrintable(result.text));
             QCOMPARE(QDir(base.path()).entryList(QDir::AllEntries | QDir::System), before);
         }
         QVERIFY(QDir(base.filePath("real")).isEmpty());
@@ -196,32 +196,32 @@ class TestSingleInstance final : public QObject
         QFETCH(int, status);
         QFETCH(QString, text);
         QTemporaryDir dir;
-        instance::TLockFile lock(dir.filePath(instance::LockFileName));
+        instance::LockFile lock(dir.filePath(instance::lockFileName));
         auto guard =
-            std::make_unique<TSingleInstance>(dir.path(), TInstanceTimeouts{.LifeSignMs = 100});
+            std::make_unique<SingleInstance>(dir.path(), InstanceTimeouts{.lifeSignMs = 100});
         QLocalServer silent; // takes the start and never answers
         const bool answers = answer == "later" || answer == "guard ends";
         if (answers)
-            QVERIFY(guard->Start({}).Listening);
+            QVERIFY(guard->start({}).listening);
         else
-            QCOMPARE(lock.TryLock(), instance::TLockFile::TState::Held);
+            QCOMPARE(lock.tryLock(), instance::LockFile::State::Held);
         if (answer == "hangs")
-            QVERIFY(silent.listen(dir.filePath(SocketFileName)));
+            QVERIFY(silent.listen(dir.filePath(socketFileName)));
         QList<QStringList> received;
-        std::shared_ptr<TInstanceReply> kept;
-        connect(guard.get(), &TSingleInstance::InstanceStarted,
-                [&](const QStringList &got, std::shared_ptr<TInstanceReply> reply) {
+        std::shared_ptr<InstanceReply> kept;
+        connect(guard.get(), &SingleInstance::instanceStarted,
+                [&](const QStringList &got, std::shared_ptr<InstanceReply> reply) {
                     received.append(got);
                     kept = reply;
                 });
-        QProcess *second = StartCopy(this, {"start", dir.path(), "1000", "/UNINSTALL"});
+        QProcess *second = startCopy(this, {"start", dir.path(), "1000", "/UNINSTALL"});
         if (answers) {
             QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 10000);
-            kept->Notify("Waits for a question.");
+            kept->notify("Waits for a question.");
             QTest::qWait(2500); // more than the second copy's silence limit
             QCOMPARE(second->state(), QProcess::Running);
             if (answer == "later")
-                kept->Answer(status, "2 files kept");
+                kept->answer(status, "2 files kept");
             else
                 guard.reset();
         }
@@ -241,8 +241,8 @@ class TestSingleInstance final : public QObject
         for (int round = 0; round < 3; ++round) {
             QList<QProcess *> copies;
             for (int copy = 1; copy <= 5; ++copy)
-                copies.append(StartCopy(this, QStringList{"start", dir.path(), "5000"} +
-                                                  Numbered(copy, round + 1)));
+                copies.append(startCopy(this, QStringList{"start", dir.path(), "5000"} +
+                                                  numbered(copy, round + 1)));
             const auto isRunning = [](QProcess *copy) {
                 return copy->state() != QProcess::NotRunning;
             };
@@ -278,18 +278,18 @@ class TestSingleInstance final : public QObject
     void strangersAreDropped()
     {
         QTemporaryDir dir;
-        TSingleInstance guard(dir.path(), {.ReadMs = 500});
-        QVERIFY(guard.Start({}).Listening);
+        SingleInstance guard(dir.path(), {.readMs = 500});
+        QVERIFY(guard.start({}).listening);
         int starts = 0, connected = 0, dropped = 0;
-        connect(&guard, &TSingleInstance::InstanceStarted, [&] { ++starts; });
-        const QStringList otherUser = AsOtherUser();
+        connect(&guard, &SingleInstance::instanceStarted, [&] { ++starts; });
+        const QStringList otherUser = asOtherUser();
         QProcess *foreign = nullptr;
         if (!otherUser.isEmpty())
-            foreign = StartCopy(this, {"foreign", dir.filePath(SocketFileName)}, otherUser);
-        QList<QByteArray> sends = {"GET / HTTP/1.1\r\n\r\n", ParamsFrame(QByteArray(1, '\xc8')),
-                                   ParamsFrame('\x01' + QByteArray("\xff\xff")),
+            foreign = startCopy(this, {"foreign", dir.filePath(socketFileName)}, otherUser);
+        QList<QByteArray> sends = {"GET / HTTP/1.1\r\n\r\n", paramsFrame(QByteArray(1, '\xc8')),
+                                   paramsFrame('\x01' + QByteArray("\xff\xff")),
                                    QByteArray("FVRK\x01\x01\xff\xff\xff\xff", 10),
-                                   EncodeParamsFrame({"half"}).chopped(3)};
+                                   encodeParamsFrame({"half"}).chopped(3)};
         sends.resize(sends.size() + 100); // silent clients
         QObject clients;
         for (const QByteArray &bytes : sends) {
@@ -299,22 +299,22 @@ class TestSingleInstance final : public QObject
                 client->write(bytes);
             });
             connect(client, &QLocalSocket::disconnected, [&dropped] { ++dropped; });
-            client->connectToServer(dir.filePath(SocketFileName));
+            client->connectToServer(dir.filePath(socketFileName));
         }
         QTRY_COMPARE_WITH_TIMEOUT(dropped, sends.size(), 10000);
         QCOMPARE(connected, sends.size());
         QTRY_VERIFY_WITH_TIMEOUT(!foreign || foreign->state() == QProcess::NotRunning, 15000);
         QCOMPARE(starts, 0);
 
-        const QByteArray frame = EncodeParamsFrame({"slow"});
+        const QByteArray frame = encodeParamsFrame({"slow"});
         QLocalSocket honest;
-        honest.connectToServer(dir.filePath(SocketFileName));
+        honest.connectToServer(dir.filePath(socketFileName));
         QVERIFY(honest.waitForConnected(2000));
         honest.write(frame.first(7));
         QTest::qWait(200);
         honest.write(frame.sliced(7));
         QTRY_COMPARE_WITH_TIMEOUT(starts, 1, 5000);
-        QTRY_COMPARE(ReadReplyFrame(honest.peek(100)).State, TFrameState::Done);
+        QTRY_COMPARE(readReplyFrame(honest.peek(100)).state, FrameState::Done);
         if (!foreign)
             QSKIP("another user's copy needs root and setpriv (util-linux); all else passed");
         QCOMPARE(foreign->exitCode(), 3); // connected, then dropped unanswered

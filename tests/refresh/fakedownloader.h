@@ -11,9 +11,9 @@
 struct FakeDownloader final : AbstractDownloader
 {
     bool started = false;
-    bool finishAfterEmptyTake = false;      // the worker finishes just after a poll found nothing
-    std::optional<TIndyResult> outstanding; // the request: index, address, serial
-    std::deque<TIndyResult> published;      // in the order they came out
+    bool finishAfterEmptyTake = false; // the worker finishes just after a poll found nothing
+    std::optional<TransferResult> outstanding; // the request: index, address, serial
+    std::deque<TransferResult> published;      // in the order they came out
     quint64 serials = 0;
 
     void start() override { started = true; }
@@ -21,30 +21,30 @@ struct FakeDownloader final : AbstractDownloader
     bool hasWorker() const override { return started; }
     quint64 request(const QByteArray &address, int index) override
     {
-        TIndyResult &r = outstanding.emplace();
-        std::tie(r.Index, r.URL, r.Serial) = std::tuple(index, address, ++serials);
+        TransferResult &r = outstanding.emplace();
+        std::tie(r.index, r.url, r.serial) = std::tuple(index, address, ++serials);
         return serials;
     }
     void abort() override { outstanding.reset(); }
     bool isBusy() const override { return outstanding.has_value(); }
-    bool isBusyWith(int index) const override { return outstanding && outstanding->Index == index; }
-    std::optional<TIndyResult> takeResult() override
+    bool isBusyWith(int index) const override { return outstanding && outstanding->index == index; }
+    std::optional<TransferResult> takeResult() override
     {
         if (published.empty()) {
             if (finishAfterEmptyTake && outstanding)
                 publish(*outstanding, "<title>Just done</title>");
             return {};
         }
-        TIndyResult taken = published.front();
+        TransferResult taken = published.front();
         published.pop_front();
         return taken;
     }
     // A page, or a failure's status line.
-    void publish(TIndyResult result, const QByteArray &answer)
+    void publish(TransferResult result, const QByteArray &answer)
     {
-        result.Success = !answer.startsWith("HTTP/");
-        (result.Success ? result.Content : result.ErrorMsg) = answer;
-        if (outstanding && outstanding->Serial == result.Serial)
+        result.success = !answer.startsWith("HTTP/");
+        (result.success ? result.content : result.errorMsg) = answer;
+        if (outstanding && outstanding->serial == result.serial)
             outstanding.reset();
         published.push_back(result);
     }

@@ -17,7 +17,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 // Central European time by its rule, without the time-zone database.
-const QByteArray CentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
+const QByteArray centralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 struct Run
 {
@@ -28,7 +28,7 @@ struct Run
 
 // favrake-cli (or program) with these arguments; during runs while it does, with the test's
 // event loop serving the loopback servers.
-Run RunCli(const QStringList &arguments, const std::function<void(QProcess &)> &during = {},
+Run runCli(const QStringList &arguments, const std::function<void(QProcess &)> &during = {},
            const QString &program = QStringLiteral(FAVRAKE_CLI))
 {
     QProcess cli;
@@ -44,7 +44,7 @@ Run RunCli(const QStringList &arguments, const std::function<void(QProcess &)> &
 }
 
 // name -> the rest of its line, for the lines of one bookmark each; the others in order.
-QMap<QString, QString> ByName(const QString &output, QStringList *names, QStringList *others)
+QMap<QString, QString> byName(const QString &output, QStringList *names, QStringList *others)
 {
     QMap<QString, QString> lines;
     for (const QString &line : output.split(u'\n', Qt::SkipEmptyParts)) {
@@ -60,11 +60,11 @@ QMap<QString, QString> ByName(const QString &output, QStringList *names, QString
 }
 
 // Every file of a folder (not below it) by name, with its content.
-QMap<QString, QByteArray> Files(const QString &folder)
+QMap<QString, QByteArray> files(const QString &folder)
 {
     QMap<QString, QByteArray> files;
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-        files[name] = ReadFile(QDir(folder).filePath(name));
+        files[name] = readFile(QDir(folder).filePath(name));
     return files;
 }
 
@@ -132,7 +132,7 @@ class TestCli final : public QObject
         QFETCH(QStringList, arguments);
         QFETCH(int, code);
         QFETCH(QString, begins);
-        const Run run = RunCli(arguments);
+        const Run run = runCli(arguments);
         QCOMPARE(run.code, code);
         QCOMPARE(code == 2 ? run.err : (code == 0 ? run.out : run.err).left(begins.size()), begins);
         QCOMPARE(run.out.isEmpty(), code != 0);
@@ -143,25 +143,25 @@ class TestCli final : public QObject
     {
         QTemporaryDir dir;
         const QByteArray root = QFile::encodeName(dir.path()) + "/Jos\xE9/";
-        WriteRawFile(root + "Kept.url", Shortcut("http://kept.test/"));
-        WriteRawFile(root + "News/Failed.url", Shortcut("http://failed.test/"));
-        WriteRawFile(root + "Fresh\xE9.url", Shortcut("http://fresh.test/a\tb"));
-        WriteRawFile(root + "Files.url", Shortcut("ftp://files.test/"));
-        TBookmarks list(platform::decodeFileName(root));
-        for (int i = 0; i < list.Count(); ++i) {
-            TBookmarkRec &rec = *list.Item(i);
-            rec.ReferenceTime = 45000.25; // 2023-03-15 06:00
-            rec.RemindTime = rec.URL.contains(u"kept") ? -1 : 45001.5;
-            if (rec.URL.contains(u"failed") || rec.URL.startsWith(u"ftp"))
-                std::tie(rec.Refreshed, rec.RefreshState, rec.RefreshMsg) =
+        writeRawFile(root + "Kept.url", shortcut("http://kept.test/"));
+        writeRawFile(root + "News/Failed.url", shortcut("http://failed.test/"));
+        writeRawFile(root + "Fresh\xE9.url", shortcut("http://fresh.test/a\tb"));
+        writeRawFile(root + "Files.url", shortcut("ftp://files.test/"));
+        Bookmarks list(platform::decodeFileName(root));
+        for (int i = 0; i < list.count(); ++i) {
+            BookmarkRec &rec = *list.item(i);
+            rec.referenceTime = 45000.25; // 2023-03-15 06:00
+            rec.remindTime = rec.url.contains(u"kept") ? -1 : 45001.5;
+            if (rec.url.contains(u"failed") || rec.url.startsWith(u"ftp"))
+                std::tie(rec.refreshed, rec.refreshState, rec.refreshMsg) =
                     std::tuple(45002.0, -1, u"HTTP/1.1 500 Oops"_s);
-            if (rec.URL.contains(u"fresh")) // 1 July 2024, in summer time
-                std::tie(rec.Refreshed, rec.Title) = std::tuple(45474.5, u"Line\nbreak"_s);
-            list.Save(i);
+            if (rec.url.contains(u"fresh")) // 1 July 2024, in summer time
+                std::tie(rec.refreshed, rec.title) = std::tuple(45474.5, u"Line\nbreak"_s);
+            list.save(i);
         }
         const ScopedEnv favorites("FAVRAKE_FAVORITES", root);
-        const ScopedEnv zone("TZ", CentralEurope);
-        const Run run = RunCli({u"list"_s});
+        const ScopedEnv zone("TZ", centralEurope);
+        const Run run = runCli({u"list"_s});
         std::filesystem::remove_all(root.constData()); // a name QTemporaryDir cannot remove
         QCOMPARE(run.code, 0);
         QStringList lines = run.out.split(u'\n');
@@ -190,7 +190,7 @@ class TestCli final : public QObject
         QTest::addColumn<QString>("field");
         QTest::addColumn<QJsonValue>("value");
         const auto row = [](const char *name, const QString &field, const QJsonValue &value,
-                            const QByteArray &zone = CentralEurope) {
+                            const QByteArray &zone = centralEurope) {
             QTest::newRow(name) << zone << field << value;
         };
         row("a date in winter", u"reference"_s, u"2024-01-15T12:00:00+01:00"_s);
@@ -216,27 +216,27 @@ class TestCli final : public QObject
         QFETCH(QString, field);
         QFETCH(QJsonValue, value);
         QTemporaryDir dir;
-        WriteFile(dir.filePath(u"a.url"_s), Shortcut("http://a.test/"));
-        TBookmarks list(dir.path());
-        TBookmarkRec &rec = *list.Item(0);
-        rec.ReferenceTime = 45306.5;              // 15 January 2024, 12:00
-        rec.Refreshed = 45474.5;                  // 1 July 2024, 12:00
-        rec.History.FailSince = 45382 + 2.5 / 24; // 31 March 2024, 02:30
-        std::tie(rec.History.Checks, rec.History.CheckTimes) =
-            std::tuple(u"GT"_s, QList<TDateTime>{45474.5, 0});
-        std::tie(rec.RemindTime, rec.RefreshState, rec.Rating, rec.Title, rec.Verdict) =
+        writeFile(dir.filePath(u"a.url"_s), shortcut("http://a.test/"));
+        Bookmarks list(dir.path());
+        BookmarkRec &rec = *list.item(0);
+        rec.referenceTime = 45306.5;              // 15 January 2024, 12:00
+        rec.refreshed = 45474.5;                  // 1 July 2024, 12:00
+        rec.history.failSince = 45382 + 2.5 / 24; // 31 March 2024, 02:30
+        std::tie(rec.history.checks, rec.history.checkTimes) =
+            std::tuple(u"GT"_s, QList<DateTime>{45474.5, 0});
+        std::tie(rec.remindTime, rec.refreshState, rec.rating, rec.title, rec.verdict) =
             std::tuple(-1, -1, 3, u"T\u00E9"_s, LinkVerdict::Failing);
-        QVERIFY(list.Save(0));
+        QVERIFY(list.save(0));
         const ScopedEnv tz("TZ", zone);
         const QJsonObject json =
             QJsonDocument::fromJson(
-                RunCli({u"list"_s, dir.path(), u"--format"_s, u"json"_s}).out.toUtf8())
+                runCli({u"list"_s, dir.path(), u"--format"_s, u"json"_s}).out.toUtf8())
                 .array()
                 .at(0)
                 .toObject();
         QCOMPARE(json.value(field), value);
         const QStringList table =
-            RunCli({u"list"_s, dir.path(), u"--format=tsv"_s}).out.split(u'\n');
+            runCli({u"list"_s, dir.path(), u"--format=tsv"_s}).out.split(u'\n');
         const QString text = value.isDouble()  ? QString::number(value.toInt())
                              : value.isBool()  ? (value.toBool() ? u"true"_s : u"false"_s)
                              : value.isArray() ? value[0].toString() + u',' + value[1].toString()
@@ -252,10 +252,10 @@ class TestCli final : public QObject
         QTemporaryDir dir;
         LoopbackServer server([&](const QByteArray &path) {
             if (path == "/edited") // the user gives the bookmark another address meanwhile
-                WriteFile(dir.filePath(u"edited.url"_s), Shortcut("http://else.test/"));
+                writeFile(dir.filePath(u"edited.url"_s), shortcut("http://else.test/"));
             if (path == "/grown")
-                WriteFile(dir.filePath(u"grown.url"_s),
-                          Shortcut(server.base() + path, QByteArray(1 << 20, ';')));
+                writeFile(dir.filePath(u"grown.url"_s),
+                          shortcut(server.base() + path, QByteArray(1 << 20, ';')));
             TestReply reply = path == "/gone" ? testPage("404 Not Found")
                                               : testPage("200 OK", "<title>T " + path + "</title>");
             reply.delayMs = path == "/slow" ? 300 : 0;
@@ -265,17 +265,17 @@ class TestCli final : public QObject
             [](const QByteArray &) { return testPage("200 OK", "<title>2</title>"); },
             u"127.0.0.2"_s);
         for (const char *name : {"slow", "gone", "edited", "grown", "a/fast", "b/slow", "fast"})
-            WriteFile(dir.filePath(QString::fromLatin1(name) + u".url"_s),
-                      Shortcut(server.base() + '/' +
+            writeFile(dir.filePath(QString::fromLatin1(name) + u".url"_s),
+                      shortcut(server.base() + '/' +
                                QFileInfo(name).fileName().toLatin1().replace("fast", "page")));
-        WriteFile(dir.filePath(u"Other.url"_s), Shortcut(other.base()));
-        WriteFile(dir.filePath(u"None.url"_s), "[InternetShortcut]\r\n");
+        writeFile(dir.filePath(u"Other.url"_s), shortcut(other.base()));
+        writeFile(dir.filePath(u"None.url"_s), "[InternetShortcut]\r\n");
         QStringList listed, refreshed, summary;
-        ByName(RunCli({u"list"_s, dir.path()}).out, &listed, &summary);
-        const Run run = RunCli({u"refresh"_s, dir.path(), u"--jobs"_s, u"1"_s});
+        byName(runCli({u"list"_s, dir.path()}).out, &listed, &summary);
+        const Run run = runCli({u"refresh"_s, dir.path(), u"--jobs"_s, u"1"_s});
         QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
         summary.clear();
-        const QMap<QString, QString> lines = ByName(run.out, &refreshed, &summary);
+        const QMap<QString, QString> lines = byName(run.out, &refreshed, &summary);
         QVERIFY2(refreshed == listed, qPrintable(run.out));
         const QString slow = u"OK\tT /slow"_s;
         QCOMPARE(lines, (QMap<QString, QString>{
@@ -291,7 +291,7 @@ class TestCli final : public QObject
                              u"OK\tT /grown\t(not written: the file grew over the size limit)"_s},
                             {u"None.url"_s, u"SKIPPED\tno address"_s},
                         }));
-        QCOMPARE(TBookmarks(dir.path()).RefreshDueCount(), 3); // what was not written
+        QCOMPARE(Bookmarks(dir.path()).refreshDueCount(), 3); // what was not written
         QCOMPARE(summary, QStringList({u"8 refreshed: 7 OK, 1 failed; 2 not written; 1 no address; "
                                        "0 still due"_s,
                                        u"verdicts: 7 ok, 1 failing"_s}));
@@ -366,31 +366,31 @@ class TestCli final : public QObject
                                   u"127.0.0.%1"_s.arg(2 + n)))
                               ->base() +
                           '/';
-            WriteFile(dir.filePath(u"b%1.url"_s.arg(n++)), Shortcut(address));
+            writeFile(dir.filePath(u"b%1.url"_s.arg(n++)), shortcut(address));
         }
         const QString folder = sites == "missing" ? dir.filePath(u"missing"_s) : dir.path();
-        const QMap<QString, QByteArray> before = Files(dir.path());
+        const QMap<QString, QByteArray> before = files(dir.path());
         const ScopedEnv http("http_proxy", proxyAddress.isEmpty() ? QByteArray() : proxyAddress);
         const ScopedEnv https("https_proxy", proxyAddress.isEmpty() ? QByteArray() : proxyAddress);
         const ScopedEnv noProxy("no_proxy", proxyAddress.isEmpty() ? "*" : QByteArray());
         last.replace(u"PROXY"_s, QString::fromLatin1(proxyAddress));
-        const Run piped = RunCli({u"refresh"_s, folder});
+        const Run piped = runCli({u"refresh"_s, folder});
         const QStringList lines =
             (code == 1 ? piped.err : piped.out).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(piped.code, code);
         QVERIFY2(lines.value(lines.size() - 1).startsWith(last), qPrintable(piped.out + piped.err));
         if (code == 3)
-            QCOMPARE(Files(dir.path()), before);
+            QCOMPARE(files(dir.path()), before);
         if (sites.contains("ftp")) // no check and no failure
             QVERIFY(lines.contains(u"b1.url\tSKIPPED\tnot checked (ftp)"_s) &&
-                    !Files(dir.path())[u"b1.url"_s].contains("RefreshState=-1"));
+                    !files(dir.path())[u"b1.url"_s].contains("RefreshState=-1"));
         if (code == 1)
             return;
         for (const auto &[name, content] : before.asKeyValueRange()) // as it was, for the terminal
-            WriteFile(dir.filePath(name), content);
+            writeFile(dir.filePath(name), content);
         const QString typescript = dir.filePath(u"typescript"_s);
         const Run terminal =
-            RunCli({u"-qec"_s, u"'%1' refresh '%2'"_s.arg(FAVRAKE_CLI, folder), typescript}, {},
+            runCli({u"-qec"_s, u"'%1' refresh '%2'"_s.arg(FAVRAKE_CLI, folder), typescript}, {},
                    u"script"_s);
         QStringList shown;
         for (const QString &line : terminal.out.split(u'\n'))
@@ -416,12 +416,12 @@ class TestCli final : public QObject
         for (int i = 0; i < 4; ++i) {
             const QString name = u"b%1.url"_s.arg(i);
             before[name] =
-                Shortcut((i < 2 ? fast : stalling).base() + "/p" + QByteArray::number(i));
-            WriteFile(dir.filePath(name), before[name]);
+                shortcut((i < 2 ? fast : stalling).base() + "/p" + QByteArray::number(i));
+            writeFile(dir.filePath(name), before[name]);
         }
-        const auto read = [&](const QString &name) { return ReadFile(dir.filePath(name)); };
+        const auto read = [&](const QString &name) { return readFile(dir.filePath(name)); };
         const auto stored = [&](const QString &name) { return read(name) != before[name]; };
-        const Run run = RunCli({u"refresh"_s, dir.path()}, [&](QProcess &cli) {
+        const Run run = runCli({u"refresh"_s, dir.path()}, [&](QProcess &cli) {
             QTRY_VERIFY(stored(u"b0.url"_s) && stored(u"b1.url"_s) &&
                         stalling.requests().size() == 2);
             ::kill(pid_t(cli.processId()), SIGINT);

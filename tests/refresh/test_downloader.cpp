@@ -12,7 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const DownloadLimits Short{.readTimeout = 500ms, .totalTimeout = 2000ms};
+const DownloadLimits shortLimits{.readTimeout = 500ms, .totalTimeout = 2000ms};
 
 // Every answer names its path in "X-Path", so a test sees whose headers were kept.
 TestReply route(const Bytes &path)
@@ -48,11 +48,11 @@ TestReply route(const Bytes &path)
 }
 
 // No result reads as the empty record.
-TIndyResult waitResult(Downloader &downloader, int ms = 5000)
+TransferResult waitResult(Downloader &downloader, int ms = 5000)
 {
-    std::optional<TIndyResult> result;
+    std::optional<TransferResult> result;
     const auto taken = [&] { return (result = downloader.takeResult()).has_value(); };
-    return QTest::qWaitFor(taken, ms) ? *result : TIndyResult();
+    return QTest::qWaitFor(taken, ms) ? *result : TransferResult();
 }
 
 // A path stands for that address on the test server; url empty: the address itself.
@@ -113,23 +113,23 @@ class TestDownloader final : public QObject
         QFETCH(Bytes, headersOf);
         QFETCH(qsizetype, size);
         const auto on = [&](const Bytes &t) { return t.startsWith('/') ? m_server.base() + t : t; };
-        Downloader downloader(Short, {.jobs = 16});
+        Downloader downloader(shortLimits, {.jobs = 16});
         downloader.start();
         const quint64 serial = downloader.request(on(address), 42);
-        const TIndyResult result = waitResult(downloader);
-        QCOMPARE(result.Serial, serial);
-        QCOMPARE(result.Index, 42);
-        QCOMPARE(result.ErrorMsg.left(error.size()), error);
-        QVERIFY(result.Success == error.isEmpty() && result.ErrorMsg.isEmpty() == error.isEmpty());
-        QCOMPARE(result.Redirects, redirects);
-        QCOMPARE(result.URL, on(url));
-        QCOMPARE(result.Content, route(headersOf).body.left(size));
+        const TransferResult result = waitResult(downloader);
+        QCOMPARE(result.serial, serial);
+        QCOMPARE(result.index, 42);
+        QCOMPARE(result.errorMsg.left(error.size()), error);
+        QVERIFY(result.success == error.isEmpty() && result.errorMsg.isEmpty() == error.isEmpty());
+        QCOMPARE(result.redirects, redirects);
+        QCOMPARE(result.url, on(url));
+        QCOMPARE(result.content, route(headersOf).body.left(size));
         // Every response is kept: redirects with their Location, the last one as the result's.
-        for (size_t i = 0; i + 1 < result.Hops.size(); ++i)
-            QVERIFY(result.Hops[i].Status / 100 == 3 && !result.Hops[i].Location.isEmpty());
-        QCOMPARE(result.Hops.empty() ? Bytes() : result.Hops.back().StatusLine, result.StatusLine);
-        const qsizetype tag = result.Headers.indexOf("X-Path: ");
-        QCOMPARE(tag < 0 ? Bytes() : result.Headers.mid(tag + 8).split('\r').front(), headersOf);
+        for (size_t i = 0; i + 1 < result.hops.size(); ++i)
+            QVERIFY(result.hops[i].status / 100 == 3 && !result.hops[i].location.isEmpty());
+        QCOMPARE(result.hops.empty() ? Bytes() : result.hops.back().statusLine, result.statusLine);
+        const qsizetype tag = result.headers.indexOf("X-Path: ");
+        QCOMPARE(tag < 0 ? Bytes() : result.headers.mid(tag + 8).split('\r').front(), headersOf);
         const Bytes cookie = address == "/cookie" ? "Cookie: session=1\r\n" : "";
         if (!headersOf.isEmpty()) // the last request sent only what a browser would
             QCOMPARE(m_server.requests().last(),
@@ -154,7 +154,7 @@ class TestDownloader final : public QObject
         QFETCH(Bytes, first);
         QFETCH(bool, published);
         QFETCH(Bytes, next);
-        Downloader downloader(Short);
+        Downloader downloader(shortLimits);
         downloader.start();
         const qsizetype seen = m_server.requests().size();
         const quint64 serial = downloader.request(m_server.base() + first, 7);
@@ -164,10 +164,10 @@ class TestDownloader final : public QObject
         QVERIFY(!downloader.isBusy() && !downloader.isBusyWith(7));
         if (!next.isEmpty()) {
             const quint64 again = downloader.request(m_server.base() + next, 8);
-            const TIndyResult result = waitResult(downloader, 1500); // the withdrawn one stops
-            QVERIFY2(result.Success && again > serial, result.ErrorMsg.constData());
-            QCOMPARE(result.Serial, again);
-            QCOMPARE(result.Index, 8);
+            const TransferResult result = waitResult(downloader, 1500); // the withdrawn one stops
+            QVERIFY2(result.success && again > serial, result.errorMsg.constData());
+            QCOMPARE(result.serial, again);
+            QCOMPARE(result.index, 8);
         }
         QTest::qWait(600); // the withdrawn transfer has ended by now
         QVERIFY(!downloader.takeResult());
@@ -188,7 +188,7 @@ class TestDownloader final : public QObject
         // A new worker serves while the stopped one still ends.
         downloader->start();
         downloader->request(m_server.base() + "/page", 4);
-        QVERIFY(waitResult(*downloader).Success);
+        QVERIFY(waitResult(*downloader).success);
         downloader->request(m_server.base() + "/trickle", 5);
         QTRY_COMPARE(m_server.requests().size(), seen + 3);
         downloader.reset(); // stops and joins both workers
@@ -213,8 +213,8 @@ class TestDownloader final : public QObject
                 downloader.request(hosts[h]->base() + "/p" + Bytes::number(page), int(h));
         QList<int> answered(hosts.size(), 0);
         const auto collect = [&] {
-            while (const std::optional<TIndyResult> result = downloader.takeResult())
-                answered[result->Index] += result->Success ? 1 : 100;
+            while (const std::optional<TransferResult> result = downloader.takeResult())
+                answered[result->index] += result->success ? 1 : 100;
             return answered == QList<int>{0, 4, 4, 4, 4, 4};
         };
         QTRY_VERIFY_WITH_TIMEOUT(collect(), 20000);
@@ -259,17 +259,17 @@ class TestDownloader final : public QObject
         });
         LoopbackServer other([](const Bytes &) { return testPage("200 OK", "fine"); },
                              u"127.0.0.2"_s);
-        Downloader downloader(Short, {.jobs = 1,
-                                      .honourRetryAfter = true,
-                                      .maxRetryAfter = std::chrono::milliseconds(capMs)});
+        Downloader downloader(shortLimits, {.jobs = 1,
+                                            .honourRetryAfter = true,
+                                            .maxRetryAfter = std::chrono::milliseconds(capMs)});
         downloader.start();
         const QList<Bytes> addresses = {busy.base() + "/busy", busy.base() + "/next", other.base()};
         for (const Bytes &address : addresses)
             downloader.request(address, int(addresses.indexOf(address)));
         QList<bool> succeeded(3);
         for (int i = 0; i < 3; ++i) {
-            const TIndyResult result = waitResult(downloader, 10000);
-            succeeded[result.Index] = result.Success;
+            const TransferResult result = waitResult(downloader, 10000);
+            succeeded[result.index] = result.success;
         }
         QCOMPARE(succeeded, QList<bool>({success, true, true}));
         QCOMPARE(busyRequests, requests);
@@ -301,9 +301,9 @@ class TestDownloader final : public QObject
         QFETCH(int, status);
         QFETCH(Bytes, headers);
         QFETCH(int, pauseMs);
-        TIndyResult result;
-        result.Headers = headers;
-        result.Hops = {{status, "HTTP/1.1 " + Bytes::number(status), {}}};
+        TransferResult result;
+        result.headers = headers;
+        result.hops = {{status, "HTTP/1.1 " + Bytes::number(status), {}}};
         const auto now = std::chrono::system_clock::from_time_t(1700000000); // 22:13:20 GMT
         QCOMPARE(::askedPause(result, 120s, now).value_or(-1ms),
                  std::chrono::milliseconds(pauseMs));
@@ -333,14 +333,14 @@ class TestDownloader final : public QObject
         Bytes said;
         QTRY_VERIFY((said += openssl.readAllStandardOutput()).contains("ACCEPT 127.0.0.1:") &&
                     said.endsWith('\n'));
-        DownloadLimits limits = Short;
+        DownloadLimits limits = shortLimits;
         limits.caFile = trusted ? dir.filePath("cert.pem").toLocal8Bit() : Bytes();
         Downloader downloader(limits);
         downloader.start();
         downloader.request("https://127.0.0.1:" + said.mid(said.lastIndexOf(':') + 1).trimmed(), 0);
-        const TIndyResult result = waitResult(downloader);
-        QCOMPARE(result.Success, trusted);
-        QCOMPARE(result.ErrorMsg.contains("certificate"), !trusted);
+        const TransferResult result = waitResult(downloader);
+        QCOMPARE(result.success, trusted);
+        QCOMPARE(result.errorMsg.contains("certificate"), !trusted);
     }
 
   private:

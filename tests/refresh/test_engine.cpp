@@ -10,9 +10,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr TDateTime FixedNow = 45000.5;
+constexpr DateTime fixedNow = 45000.5;
 
-void WriteFile(const QString &path, const QByteArray &url)
+void writeFile(const QString &path, const QByteArray &url)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -23,31 +23,31 @@ void WriteFile(const QString &path, const QByteArray &url)
 struct Collection
 {
     QTemporaryDir dir;
-    TBookmarks list{dir.path(), TBookmarksEnv{.Now = [] { return FixedNow; }}};
+    Bookmarks list{dir.path(), BookmarksEnv{.now = [] { return fixedNow; }}};
     FakeDownloader *fake = new FakeDownloader;
-    TRefreshEngine engine{std::unique_ptr<AbstractDownloader>(fake), [] { return FixedNow; }};
+    RefreshEngine engine{std::unique_ptr<AbstractDownloader>(fake), [] { return fixedNow; }};
 
     explicit Collection(int count)
     {
         fake->started = true;
         for (int i = 0; i < count; ++i)
-            WriteFile(dir.filePath(u"b%1.url"_s.arg(i)),
+            writeFile(dir.filePath(u"b%1.url"_s.arg(i)),
                       "http://site" + QByteArray::number(i) + ".test/");
-        list.Load();
+        list.load();
     }
-    TRefreshStep step() { return RunRefreshStep(engine, list, {}); }
+    RefreshStep step() { return runRefreshStep(engine, list, {}); }
 };
 
-const char *const Outcomes[] = {"Nothing", "Written", "NotWritten", "Dropped",
-                                "NotRecorded"}; // TStoreOutcome
+const char *const outcomes[] = {"Nothing", "Written", "NotWritten", "Dropped",
+                                "NotRecorded"}; // StoreOutcome
 
 // A record as "state|title|message|refreshed|address reached"; "URL" is its own address.
-QString Summary(const TBookmarkRec &r)
+QString summary(const BookmarkRec &r)
 {
     return u"%1|%2|%3|%4|%5"_s.arg(
-        QString::number(r.RefreshState), r.Title, r.RefreshMsg,
-        r.Refreshed == FixedNow ? u"now"_s : QString::number(r.Refreshed),
-        r.StoredURL.isEmpty() || r.StoredURL != r.URL ? r.StoredURL : u"URL"_s);
+        QString::number(r.refreshState), r.title, r.refreshMsg,
+        r.refreshed == fixedNow ? u"now"_s : QString::number(r.refreshed),
+        r.storedUrl.isEmpty() || r.storedUrl != r.url ? r.storedUrl : u"URL"_s);
 }
 
 } // namespace
@@ -79,10 +79,10 @@ class TestEngine : public QObject
         QFETCH(bool, noNetAccess);
         QFETCH(int, requested);
         Collection c(int(states.size()));
-        for (int i = 0; i < c.list.Count(); ++i)
-            c.list.Item(i)->Refreshed = states[i] == u'-' ? FixedNow : 0.0;
-        const TRefreshTick tick{.ShownRows = shown, .NoNetAccess = noNetAccess};
-        QCOMPARE(RunRefreshStep(c.engine, c.list, tick).Requested, requested);
+        for (int i = 0; i < c.list.count(); ++i)
+            c.list.item(i)->refreshed = states[i] == u'-' ? fixedNow : 0.0;
+        const RefreshTick tick{.shownRows = shown, .noNetAccess = noNetAccess};
+        QCOMPARE(runRefreshStep(c.engine, c.list, tick).requested, requested);
     }
 
     void collect_data()
@@ -117,42 +117,42 @@ class TestEngine : public QObject
         QFETCH(QByteArray, answer);
         QFETCH(QString, outcome);
         Collection c(2);
-        c.list.Item(0)->Title = u"Old"_s;
-        c.list.Item(0)->RefreshMsg = u"Old failure"_s;
-        QVERIFY(c.list.Save(0));
-        QCOMPARE(c.step().Requested, 0);
-        const TIndyResult first = *c.fake->outstanding;
-        const QString file = c.list.Item(0)->FileName;
+        c.list.item(0)->title = u"Old"_s;
+        c.list.item(0)->refreshMsg = u"Old failure"_s;
+        QVERIFY(c.list.save(0));
+        QCOMPARE(c.step().requested, 0);
+        const TransferResult first = *c.fake->outstanding;
+        const QString file = c.list.item(0)->fileName;
         for (const QString &action : script.split(u' ')) {
             if (action == u"answer") {
                 c.fake->publish(first, answer);
             } else if (action == u"abort") {
-                c.engine.AbortDownload();
+                c.engine.abortDownload();
             } else if (action == u"ask") {
-                QVERIFY(c.engine.RequestDownload(c.list.Item(0)->URL, 0, file));
+                QVERIFY(c.engine.requestDownload(c.list.item(0)->url, 0, file));
             } else if (action == u"fresh" || action == u"queued") { // the new request's answer
                 if (action == u"fresh") // comes once the withdrawn one was taken, else behind it
-                    QCOMPARE(c.step().Stored, TStoreOutcome::Nothing);
+                    QCOMPARE(c.step().stored, StoreOutcome::Nothing);
                 c.fake->publish(*c.fake->outstanding, "<title>Fresh</title>");
             } else if (action == u"move") { // both bookmarks of one site, the first one gone
-                WriteFile(c.list.Item(1)->FileName, first.URL);
+                writeFile(c.list.item(1)->fileName, first.url);
                 QVERIFY(QFile::remove(file));
-                c.list.Load();
+                c.list.load();
             } else if (action == u"readdress") {
-                WriteFile(file, "http://elsewhere.test/");
-                c.list.Load();
+                writeFile(file, "http://elsewhere.test/");
+                c.list.load();
             } else { // late: asking now would let the next result replace the waiting one
                 c.fake->finishAfterEmptyTake = true;
-                QCOMPARE(c.step().Requested, -1);
+                QCOMPARE(c.step().requested, -1);
                 c.fake->finishAfterEmptyTake = false;
             }
         }
-        const TRefreshStep step = c.step();
-        if (step.Stored == TStoreOutcome::Written) // and the next request goes out at once
-            QCOMPARE(step.Requested, 1);
-        const TBookmarks reloaded(c.dir.path());
-        for (const TBookmarkRec *r : {std::as_const(c.list).Item(0), reloaded.Item(0)})
-            QCOMPARE(Outcomes[int(step.Stored)] + (' ' + Summary(*r)), outcome);
+        const RefreshStep step = c.step();
+        if (step.stored == StoreOutcome::Written) // and the next request goes out at once
+            QCOMPARE(step.requested, 1);
+        const Bookmarks reloaded(c.dir.path());
+        for (const BookmarkRec *r : {std::as_const(c.list).item(0), reloaded.item(0)})
+            QCOMPARE(outcomes[int(step.stored)] + (' ' + summary(*r)), outcome);
     }
 
     // What the link check makes of an answer is recorded with the bookmark; an answer that
@@ -176,25 +176,25 @@ class TestEngine : public QObject
         QFETCH(bool, parkedBefore);
         Collection c(2);
         if (parkedBefore) {
-            c.list.Item(0)->History = addCheck({}, CheckCode::Parked, FixedNow - 1.0 / 24);
-            c.list.Item(0)->Verdict = LinkVerdict::Parked;
-            QVERIFY(c.list.Save(0));
+            c.list.item(0)->history = addCheck({}, CheckCode::Parked, fixedNow - 1.0 / 24);
+            c.list.item(0)->verdict = LinkVerdict::Parked;
+            QVERIFY(c.list.save(0));
         }
-        QCOMPARE(c.step().Requested, 0);
-        TIndyResult answer = *c.fake->outstanding;
-        answer.Findings.checked = true;
+        QCOMPARE(c.step().requested, 0);
+        TransferResult answer = *c.fake->outstanding;
+        answer.findings.checked = true;
         if (offline)
-            answer.Findings.network = {NetworkFailure::NoAnswer, {}};
-        answer.Findings.requested = QUrl(QString::fromLatin1(answer.URL));
-        answer.URL = "http://lander.example/site0.test";
-        answer.Redirects = 1;
-        answer.Hops = {{302, "HTTP/1.1 302 Found", answer.URL}, {200, "HTTP/1.1 200 OK", {}}};
-        answer.Body = "<title>site0.test</title>This domain is for sale! Make an offer.";
-        c.fake->publish(answer, answer.Body);
-        const TRefreshStep step = c.step();
-        QTEST(QString::fromLatin1(Outcomes[int(step.Stored)]), "stored");
-        QCOMPARE(step.Requested, 1);
-        QTEST(VerdictName(TBookmarks(c.dir.path()).Item(0)->Verdict), "verdict");
+            answer.findings.network = {NetworkFailure::NoAnswer, {}};
+        answer.findings.requested = QUrl(QString::fromLatin1(answer.url));
+        answer.url = "http://lander.example/site0.test";
+        answer.redirects = 1;
+        answer.hops = {{302, "HTTP/1.1 302 Found", answer.url}, {200, "HTTP/1.1 200 OK", {}}};
+        answer.body = "<title>site0.test</title>This domain is for sale! Make an offer.";
+        c.fake->publish(answer, answer.body);
+        const RefreshStep step = c.step();
+        QTEST(QString::fromLatin1(outcomes[int(step.stored)]), "stored");
+        QCOMPARE(step.requested, 1);
+        QTEST(verdictName(Bookmarks(c.dir.path()).item(0)->verdict), "verdict");
     }
 };
 

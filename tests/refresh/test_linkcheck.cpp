@@ -197,7 +197,7 @@ class TestLinkCheck final : public QObject
             QList<qsizetype> before;
             for (const LoopbackServer *server : servers)
                 before << server->requests().size();
-            TRefreshEngine engine(std::make_unique<LinkChecker>(
+            RefreshEngine engine(std::make_unique<LinkChecker>(
                 std::make_unique<Downloader>(DownloadLimits{.resolve = resolve},
                                              PoolOptions{.jobs = jobs}),
                 CheckSeams{.resolver = resolver,
@@ -206,15 +206,15 @@ class TestLinkCheck final : public QObject
                            .decideWhenIdle = true,
                            .keepOrder = jobs == 1,
                            .lookups = jobs}));
-            engine.InitDownloader();
+            engine.initDownloader();
             for (qsizetype i = 0; i < order.size(); ++i)
-                engine.RequestDownload(QString::fromLatin1(addressOf[order[i]]), int(i), {});
+                engine.requestDownload(QString::fromLatin1(addressOf[order[i]]), int(i), {});
             QStringList got;
             const auto collect = [&] {
-                for (TDownloadResult r = engine.GetDownloadResult(); r.Valid;
-                     r = engine.GetDownloadResult()) {
-                    const char code = r.Findings.checked ? char(checkCode(r, {}).code) : 0;
-                    got << order[r.Index].section(u'=', 0, 0) + u'=' +
+                for (DownloadResult r = engine.getDownloadResult(); r.valid;
+                     r = engine.getDownloadResult()) {
+                    const char code = r.findings.checked ? char(checkCode(r, {}).code) : 0;
+                    got << order[r.index].section(u'=', 0, 0) + u'=' +
                                QChar::fromLatin1(code ? code : '-');
                 }
                 return got.size() == order.size();

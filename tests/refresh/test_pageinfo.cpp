@@ -98,10 +98,10 @@ class TestPageInfo : public QObject
         QFETCH(QByteArray, page);
         QFETCH(QString, title);
         QFETCH(QString, description);
-        THTMLScanner scanner;
-        scanner.Parse(page, headers);
-        QCOMPARE(scanner.GetTitle(), title);
-        QCOMPARE(scanner.GetDescription(), description);
+        HtmlScanner scanner;
+        scanner.parse(page, headers);
+        QCOMPARE(scanner.getTitle(), title);
+        QCOMPARE(scanner.getDescription(), description);
     }
 };
 

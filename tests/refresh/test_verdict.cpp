@@ -7,7 +7,7 @@
 using Bytes = QByteArray;
 using namespace Qt::Literals::StringLiterals;
 
-Q_DECLARE_METATYPE(TDownloadResult)
+Q_DECLARE_METATYPE(DownloadResult)
 
 namespace {
 
@@ -27,48 +27,48 @@ Bytes page(const Bytes &title, const Bytes &text)
 
 // A download of address whose responses were hops ("301 /new" names a redirect's target),
 // the last one with body and headers; curl is libcurl's result.
-TDownloadResult fetched(const Bytes &address, const QList<Bytes> &hops, const Bytes &body = {},
-                        const Bytes &headers = {}, int curl = CURLE_OK)
+DownloadResult fetched(const Bytes &address, const QList<Bytes> &hops, const Bytes &body = {},
+                       const Bytes &headers = {}, int curl = CURLE_OK)
 {
-    TDownloadResult r;
-    r.RequestedURL = QString::fromLatin1(address);
-    QUrl at(r.RequestedURL);
+    DownloadResult r;
+    r.requestedUrl = QString::fromLatin1(address);
+    QUrl at(r.requestedUrl);
     for (const Bytes &hop : hops) {
         const int status = hop.left(3).toInt();
         const Bytes location = hop.mid(4);
-        r.Hops.push_back({status, "HTTP/1.1 " + hop.left(3) + " Reason", location});
+        r.hops.push_back({status, "HTTP/1.1 " + hop.left(3) + " Reason", location});
         if (!location.isEmpty()) {
             at = at.resolved(QUrl(QString::fromLatin1(location)));
-            ++r.Redirects;
+            ++r.redirects;
         }
     }
-    r.URL = at.toString();
-    r.Body = body;
-    r.Headers = headers;
-    r.CurlCode = curl;
-    r.Success = curl == CURLE_OK && !hops.isEmpty() && hops.last().startsWith('2');
-    r.ErrorMsg = r.Success ? QString() : u"failed"_s;
-    r.Findings.checked = true;
+    r.url = at.toString();
+    r.body = body;
+    r.headers = headers;
+    r.curlCode = curl;
+    r.success = curl == CURLE_OK && !hops.isEmpty() && hops.last().startsWith('2');
+    r.errorMsg = r.success ? QString() : u"failed"_s;
+    r.findings.checked = true;
     return r;
 }
 
-TDownloadResult withSibling(TDownloadResult r, int status, const Bytes &finalUrl,
-                            const Bytes &body = {})
+DownloadResult withSibling(DownloadResult r, int status, const Bytes &finalUrl,
+                           const Bytes &body = {})
 {
-    r.Findings.sibling = SiblingProbe{status, finalUrl, readPageText(body, {})};
+    r.findings.sibling = SiblingProbe{status, finalUrl, readPageText(body, {})};
     return r;
 }
 
-TDownloadResult withDns(TDownloadResult r, bool hostMissing, bool domainMissing,
-                        const Bytes &parkingServer = {})
+DownloadResult withDns(DownloadResult r, bool hostMissing, bool domainMissing,
+                       const Bytes &parkingServer = {})
 {
-    r.Findings.dns = {hostMissing, domainMissing, parkingServer};
+    r.findings.dns = {hostMissing, domainMissing, parkingServer};
     return r;
 }
 
-const Bytes Article = "https://news.example/2020/story";
+const Bytes article = "https://news.example/2020/story";
 
-void row(const char *name, const TDownloadResult &result, char code, const QString &stored = {})
+void row(const char *name, const DownloadResult &result, char code, const QString &stored = {})
 {
     QTest::newRow(name) << result << stored << code;
 }
@@ -82,102 +82,102 @@ class TestVerdict final : public QObject
   private slots:
     void code_data()
     {
-        QTest::addColumn<TDownloadResult>("result");
+        QTest::addColumn<DownloadResult>("result");
         QTest::addColumn<QString>("stored"); // the title the last check stored
         QTest::addColumn<char>("code");      // 0: nothing recorded
         const Bytes long1 = page("Story", prose(300));
         const Bytes notFound = page("Not found", prose(300, 1000));
-        const TDownloadResult story = fetched(Article, {"200"}, long1);
+        const DownloadResult story = fetched(article, {"200"}, long1);
         row("fine article, probe answered 404", withSibling(story, 404, {}), 'O');
-        row("fine article, probe on another page", withSibling(story, 200, Article + "x", notFound),
+        row("fine article, probe on another page", withSibling(story, 200, article + "x", notFound),
             'O');
         row("challenge page with 403",
-            fetched(Article, {"403"}, page("Just a moment...", "Checking your browser")), 'B');
-        row("429 with Retry-After", fetched(Article, {"429"}, {}, "Retry-After: 120\r\n"), 'B');
-        row("200 challenge page", fetched(Article, {"200"}, page("Just a moment...", "")), 'B');
-        row("challenge header", fetched(Article, {"200"}, long1, "cf-mitigated: challenge\r\n"),
+            fetched(article, {"403"}, page("Just a moment...", "Checking your browser")), 'B');
+        row("429 with Retry-After", fetched(article, {"429"}, {}, "Retry-After: 120\r\n"), 'B');
+        row("200 challenge page", fetched(article, {"200"}, page("Just a moment...", "")), 'B');
+        row("challenge header", fetched(article, {"200"}, long1, "cf-mitigated: challenge\r\n"),
             'B');
         row("challenge marker only in a large page",
-            withSibling(fetched(Article, {"200"}, page("Bots", prose(20000) + "_cf_chl_opt")), 404,
+            withSibling(fetched(article, {"200"}, page("Bots", prose(20000) + "_cf_chl_opt")), 404,
                         {}),
             'O');
-        row("redirect loop", fetched(Article, QList<Bytes>(15, "302 /again")), 'B');
-        row("other 4xx", fetched(Article, {"418"}), 'B');
-        row("401", fetched(Article, {"401"}), 'L');
+        row("redirect loop", fetched(article, QList<Bytes>(15, "302 /again")), 'B');
+        row("other 4xx", fetched(article, {"418"}), 'B');
+        row("401", fetched(article, {"401"}), 'L');
         row("login redirect carrying the address",
-            fetched(Article, {"302 /account/login?next=/2020/story", "200"}, page("Log in", "")),
+            fetched(article, {"302 /account/login?next=/2020/story", "200"}, page("Log in", "")),
             'L');
         row("consent wall",
-            fetched(Article,
+            fetched(article,
                     {"302 https://consent.example.org/consent?continue=https://news.example/2020/"
                      "story",
                      "200"},
                     page("Before you continue", "")),
             'L');
         row("no such domain",
-            withDns(fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, true), 'N');
+            withDns(fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, true), 'N');
         row("host missing, domain exists",
-            withDns(fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, false), 'T');
-        row("name service timed out", fetched(Article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST),
+            withDns(fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, false), 'T');
+        row("name service timed out", fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST),
             'T');
-        row("certificate refused", fetched(Article, {}, {}, {}, CURLE_PEER_FAILED_VERIFICATION),
+        row("certificate refused", fetched(article, {}, {}, {}, CURLE_PEER_FAILED_VERIFICATION),
             'C');
-        row("408", fetched(Article, {"408"}), 'T');
-        row("404", fetched(Article, {"404"}, page("Not found", "")), 'G');
-        row("410", fetched(Article, {"410"}), 'G');
-        TDownloadResult offline = story;
-        offline.Findings.network = {NetworkFailure::Portal, "portal.example"};
+        row("408", fetched(article, {"408"}), 'T');
+        row("404", fetched(article, {"404"}, page("Not found", "")), 'G');
+        row("410", fetched(article, {"410"}), 'G');
+        DownloadResult offline = story;
+        offline.findings.network = {NetworkFailure::Portal, "portal.example"};
         row("the network failed", offline, 0);
         row("parked lander",
-            fetched(Article, {"302 https://www.sedoparking.com/news.example", "200"}, page("", "")),
+            fetched(article, {"302 https://www.sedoparking.com/news.example", "200"}, page("", "")),
             'P');
         row("parking name servers", withDns(story, false, false, "ns1.sedoparking.com"), 'P');
         const Bytes forSale = page("news.example", "This domain is for sale! Make an offer.");
-        row("for-sale text alone", withSibling(fetched(Article, {"200"}, forSale), 404, {}), 'O');
+        row("for-sale text alone", withSibling(fetched(article, {"200"}, forSale), 404, {}), 'O');
         row("for-sale text on any address",
-            withSibling(fetched(Article, {"200"}, forSale), 200, Article + "x", forSale), 'P');
-        row("deep link redirected to /", fetched(Article, {"301 /", "200"}, long1), 'S');
-        row("deep link redirected to a language root", fetched(Article, {"302 /de/", "200"}, long1),
+            withSibling(fetched(article, {"200"}, forSale), 200, article + "x", forSale), 'P');
+        row("deep link redirected to /", fetched(article, {"301 /", "200"}, long1), 'S');
+        row("deep link redirected to a language root", fetched(article, {"302 /de/", "200"}, long1),
             'S');
         row("front page redirected to a language root",
             fetched("https://news.example/", {"302 /de/", "200"}, long1), 'O');
         const Bytes shell = page("App", "<div id=root></div>");
         row("page shell filled by scripts",
-            withSibling(fetched(Article, {"200"}, shell), 200, Article + "x", shell), 'O');
+            withSibling(fetched(article, {"200"}, shell), 200, article + "x", shell), 'O');
         row("article titled HTTP 404 explained",
-            withSibling(fetched(Article, {"200"}, page("HTTP 404 explained", prose(300))), 404, {}),
+            withSibling(fetched(article, {"200"}, page("HTTP 404 explained", prose(300))), 404, {}),
             'O');
         row("probe ends at the same address",
-            withSibling(fetched(Article, {"302 /notfound", "200"}, shell), 200,
+            withSibling(fetched(article, {"302 /notfound", "200"}, shell), 200,
                         "https://news.example/notfound", shell),
             'S');
         row("probe sent to the same log-in page",
-            withSibling(fetched(Article, {"302 /signin", "200"}, shell), 200,
+            withSibling(fetched(article, {"302 /signin", "200"}, shell), 200,
                         "https://news.example/signin", shell),
             'O');
         row("probe serves a 95% alike page",
-            withSibling(fetched(Article, {"200"}, notFound), 200, Article + "x",
+            withSibling(fetched(article, {"200"}, notFound), 200, article + "x",
                         page("Oops", prose(300, 1000) + "x")),
             'S');
         row("probe gives the same title, the stored one differed",
-            withSibling(story, 200, Article + "x", page("Story", prose(300, 500))), 'S',
+            withSibling(story, 200, article + "x", page("Story", prose(300, 500))), 'S',
             u"Old story"_s);
         row("probe gives the same title as ever",
-            withSibling(story, 200, Article + "x", page("Story", prose(300, 500))), 'O',
+            withSibling(story, 200, article + "x", page("Story", prose(300, 500))), 'O',
             u"Story"_s);
-        row("moved for good", fetched(Article, {"301 https://other.example/story", "200"}, long1),
+        row("moved for good", fetched(article, {"301 https://other.example/story", "200"}, long1),
             'M');
-        row("moved through 308", fetched(Article, {"308 /2021/story", "200"}, long1), 'M');
+        row("moved through 308", fetched(article, {"308 /2021/story", "200"}, long1), 'M');
         row("only https, www and a slash",
             fetched("http://news.example/2020/story",
                     {"301 https://www.news.example/2020/story/", "200"}, long1),
             'O');
-        row("temporary redirect", fetched(Article, {"302 /2021/story", "200"}, long1), 'O');
+        row("temporary redirect", fetched(article, {"302 /2021/story", "200"}, long1), 'O');
     }
 
     void code()
     {
-        QFETCH(TDownloadResult, result);
+        QFETCH(DownloadResult, result);
         QFETCH(QString, stored);
         QFETCH(char, code);
         QCOMPARE(char(checkCode(result, stored).code), code);
@@ -224,22 +224,22 @@ class TestVerdict final : public QObject
         QFETCH(QStringList, checks);
         QFETCH(QString, verdict);
         QFETCH(double, nextInHours);
-        const TDateTime first = 45000.0;
+        const DateTime first = 45000.0;
         LinkHistory h;
-        TDateTime last = first;
+        DateTime last = first;
         const auto untimed = checks.filter(u"!"_s).size();
         for (const QString &check : checks) {
             const CheckCode code =
                 check[0] == u'-' ? CheckCode::None : CheckCode(check[0].toLatin1());
-            const TDateTime at =
+            const DateTime at =
                 first + check.mid(2).chopped(check.endsWith(u'!')).toDouble() / 24.0;
             h = addCheck(h, code, at);
             last = code == CheckCode::None ? last : at;
         }
-        QVERIFY(h.Checks.size() <= LinkHistory::MaxChecks);
-        h.CheckTimes.resize(h.CheckTimes.size() - untimed);
-        const LinkJudgement judged = judgeLink(h, last, false, TIntervals{7, 30, 30});
-        QCOMPARE(VerdictName(judged.verdict), verdict);
+        QVERIFY(h.checks.size() <= LinkHistory::maxChecks);
+        h.checkTimes.resize(h.checkTimes.size() - untimed);
+        const LinkJudgement judged = judgeLink(h, last, false, Intervals{7, 30, 30});
+        QCOMPARE(verdictName(judged.verdict), verdict);
         QCOMPARE(qRound((judged.nextCheck - last) * 24 * 60), qRound(nextInHours * 60));
     }
 

@@ -12,7 +12,7 @@
 
 // Small helpers for tests that build Favorites trees on disk. A path in bytes may hold a
 // name that is not UTF-8.
-inline void WriteRawFile(const QByteArray &path, const QByteArray &content)
+inline void writeRawFile(const QByteArray &path, const QByteArray &content)
 {
     for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
         ::mkdir(path.left(slash).constData(), 0777);
@@ -22,31 +22,31 @@ inline void WriteRawFile(const QByteArray &path, const QByteArray &content)
     ::close(fd);
 }
 
-inline void WriteFile(const QString &path, const QByteArray &content)
+inline void writeFile(const QString &path, const QByteArray &content)
 {
-    WriteRawFile(QFile::encodeName(path), content);
+    writeRawFile(QFile::encodeName(path), content);
 }
 
-inline QByteArray ReadFile(const QString &path)
+inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // Sets access and modification time to the same Unix time.
-inline void SetFileTimes(const QString &path, qint64 unixSeconds)
+inline void setFileTimes(const QString &path, qint64 unixSeconds)
 {
     const struct timespec times[2] = {{unixSeconds, 0}, {unixSeconds, 0}};
     QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
 }
 
-inline QByteArray Shortcut(const QByteArray &url, const QByteArray &extra = QByteArray())
+inline QByteArray shortcut(const QByteArray &url, const QByteArray &extra = QByteArray())
 {
     return "[InternetShortcut]\r\nURL=" + url + "\r\n" + extra;
 }
 
 // A write step that fails as on a full disk, for the write operations of the atomic replace.
-inline long FailingWrite(int, const void *, unsigned long)
+inline long failingWrite(int, const void *, unsigned long)
 {
     errno = ENOSPC;
     return -1;

@@ -11,17 +11,17 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr qint64 Jan2003 = 1041379200; // 2003-01-01 00:00 UTC
-constexpr double Jan2003Days = 37622.0;
-const QByteArray Modified2001 = "Modified=00C09DC88573C001\r\n"; // 2001-01-01 00:00
-const QString Mark = QStringLiteral("\uFFFD");
+constexpr qint64 jan2003 = 1041379200; // 2003-01-01 00:00 UTC
+constexpr double jan2003Days = 37622.0;
+const QByteArray modified2001 = "Modified=00C09DC88573C001\r\n"; // 2001-01-01 00:00
+const QString mark = QStringLiteral("\uFFFD");
 
-QByteArray Hex(double value)
+QByteArray hex(double value)
 {
-    return Int64ToHex(qint64(DateTimeBits(value)));
+    return int64ToHex(qint64(dateTimeBits(value)));
 }
 
-QByteArray State(const QByteArray &lines)
+QByteArray state(const QByteArray &lines)
 {
     return "[Merkwerk]\r\n" + lines;
 }
@@ -33,9 +33,9 @@ class TestBookmarks : public QObject
     QTemporaryDir m_dir;
     double m_now = 46000.5;
 
-    TBookmarks load()
+    Bookmarks load()
     {
-        return TBookmarks(m_dir.path(), {[this] { return m_now; }});
+        return Bookmarks(m_dir.path(), {[this] { return m_now; }});
     }
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QByteArray rawPath(const QByteArray &name) const
@@ -54,9 +54,9 @@ class TestBookmarks : public QObject
 
     void missingFolders()
     {
-        QCOMPARE(load().FolderCount(), 1);
-        QCOMPARE(TBookmarks(QString()).FolderCount(), 0);
-        QCOMPARE(TBookmarks(path("nowhere")).FolderCount(), 0);
+        QCOMPARE(load().folderCount(), 1);
+        QCOMPARE(Bookmarks(QString()).folderCount(), 0);
+        QCOMPARE(Bookmarks(path("nowhere")).folderCount(), 0);
     }
 
     // Names are shown as text, with a mark for bytes that are not UTF-8.
@@ -64,20 +64,20 @@ class TestBookmarks : public QObject
     {
         for (const char *name : {"My.Site.url", "SITE2.URL", "Site.url.txt", ".hidden/.Hidden.url",
                                  "News/Tech/Paper.url", "Folder.url/In.url", "locked/L.url"})
-            WriteFile(path(name), Shortcut(name));
+            writeFile(path(name), shortcut(name));
         QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.url")).constData(), 0600), 0);
-        WriteFile(path("binary.url"), QByteArray("\x00\xFF\xFE[\x01", 5));
+        writeFile(path("binary.url"), QByteArray("\x00\xFF\xFE[\x01", 5));
         QVERIFY(QFile::setPermissions(path("locked"), QFileDevice::Permissions()));
-        WriteRawFile(rawPath("Jos\xE9/caf\xE9.url"), Shortcut("Latin-1"));
+        writeRawFile(rawPath("Jos\xE9/caf\xE9.url"), shortcut("Latin-1"));
         // Linked folders are followed, each real folder once: a cycle ends.
         QVERIFY(QFile::link(path("News"), path("News/Tech/Loop")) &&
                 QFile::link(path("News"), path("Again")));
-        const TBookmarks list = load();
+        const Bookmarks list = load();
         QVERIFY(QFile::setPermissions(path("locked"),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QStringList shown;
-        for (int i = 0; i < list.Count(); ++i)
-            shown << list.FolderName(i) + '|' + list.DisplayName(i) + '|' + list.Item(i)->URL;
+        for (int i = 0; i < list.count(); ++i)
+            shown << list.folderName(i) + '|' + list.displayName(i) + '|' + list.item(i)->url;
         shown.sort();
         const bool root = ::geteuid() == 0; // root reads the locked folder as well
         QStringList expected = {"|My.Site|My.Site.url",
@@ -85,32 +85,32 @@ class TestBookmarks : public QObject
                                 "|binary|",
                                 ".hidden|.Hidden|.hidden/.Hidden.url",
                                 "Folder.url|In|Folder.url/In.url",
-                                "Jos" + Mark + "|caf" + Mark + "|Latin-1",
+                                "Jos" + mark + "|caf" + mark + "|Latin-1",
                                 "News/Tech|Paper|News/Tech/Paper.url"};
         if (root)
             expected.append("locked|L|locked/L.url");
         expected.sort();
         QCOMPARE(shown, expected);
-        QStringList folders = list.Folders(); // what the folder watcher watches
+        QStringList folders = list.folders(); // what the folder watcher watches
         folders.sort();
         const QString latin1 = path("Jos") + QChar(0xDCE9);
         QCOMPARE(folders.size(), root ? 7 : 6);
         QCOMPARE(folders.filter("Jos"), QStringList(latin1 + "/"));
         // Such a file goes to the trash through the name it has.
-        QVERIFY(DeleteToRecycleBin(latin1 + "/caf" + QChar(0xDCE9) + ".url"));
-        QCOMPARE(TopmostEmptyFolder(m_dir.path() + "/", latin1), latin1);
+        QVERIFY(deleteToRecycleBin(latin1 + "/caf" + QChar(0xDCE9) + ".url"));
+        QCOMPARE(topmostEmptyFolder(m_dir.path() + "/", latin1), latin1);
     }
 
     void threadsKeepScanOrder()
     {
         for (int i = 0; i < 300; ++i)
-            WriteFile(path(QStringLiteral("F%1/b%2.url").arg(i % 7).arg(i)),
-                      i % 3 ? Shortcut(QByteArray::number(i)) : QByteArray("junk"));
-        const TBookmarks serial(m_dir.path(), {.ReadThreads = 1});
-        const TBookmarks parallel(m_dir.path(), {.ReadThreads = 4});
-        QCOMPARE(parallel.Count(), 300);
-        for (int i = 0; i < serial.Count(); ++i)
-            QCOMPARE(parallel.Item(i)->URL, serial.Item(i)->URL);
+            writeFile(path(QStringLiteral("F%1/b%2.url").arg(i % 7).arg(i)),
+                      i % 3 ? shortcut(QByteArray::number(i)) : QByteArray("junk"));
+        const Bookmarks serial(m_dir.path(), {.readThreads = 1});
+        const Bookmarks parallel(m_dir.path(), {.readThreads = 4});
+        QCOMPARE(parallel.count(), 300);
+        for (int i = 0; i < serial.count(); ++i)
+            QCOMPARE(parallel.item(i)->url, serial.item(i)->url);
     }
 
     // Each row's file has the time stamps of 1 January 2003; RemindInterval is 7 days.
@@ -118,34 +118,34 @@ class TestBookmarks : public QObject
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<double>("reference");
-        QTest::newRow("file stamps") << Shortcut("a") << Jan2003Days;
-        QTest::newRow("earlier Modified wins") << Shortcut("a", Modified2001) << 36892.0;
+        QTest::newRow("file stamps") << shortcut("a") << jan2003Days;
+        QTest::newRow("earlier Modified wins") << shortcut("a", modified2001) << 36892.0;
         QTest::newRow("Modified of 0 ignored")
-            << Shortcut("a", "Modified=0000000000000000\r\n") << Jan2003Days;
+            << shortcut("a", "Modified=0000000000000000\r\n") << jan2003Days;
         QTest::newRow("short Modified ignored")
-            << Shortcut("a", "Modified=00C09DC88573C0\r\n") << Jan2003Days;
+            << shortcut("a", "Modified=00C09DC88573C0\r\n") << jan2003Days;
         QTest::newRow("Modified with a blank inside ignored")
-            << Shortcut("a", "Modified=00C09DC88573C0 1\r\n") << Jan2003Days;
+            << shortcut("a", "Modified=00C09DC88573C0 1\r\n") << jan2003Days;
         QTest::newRow("stored reference wins over all")
-            << Shortcut("a", Modified2001 + State("ReferenceTime=" + Hex(40000.25))) << 40000.25;
+            << shortcut("a", modified2001 + state("ReferenceTime=" + hex(40000.25))) << 40000.25;
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        for (const QByteArray &bad : {Hex(nan), Hex(std::numeric_limits<double>::infinity()),
-                                      Hex(-5.0), Hex(3e6), QByteArray("12G4")})
+        for (const QByteArray &bad : {hex(nan), hex(std::numeric_limits<double>::infinity()),
+                                      hex(-5.0), hex(3e6), QByteArray("12G4")})
             QTest::addRow("stored dates %s ignored", bad.constData())
-                << Shortcut("a", State("ReferenceTime=" + bad + "\r\nRefreshed=" + bad +
+                << shortcut("a", state("ReferenceTime=" + bad + "\r\nRefreshed=" + bad +
                                        "\r\nRemindTime=" + bad + "\r\n"))
-                << Jan2003Days;
+                << jan2003Days;
     }
     void datesRead()
     {
         QFETCH(QByteArray, content);
         QFETCH(double, reference);
-        WriteFile(path("a.url"), content);
-        SetFileTimes(path("a.url"), Jan2003);
-        const TBookmarks list = load();
-        QCOMPARE(list.Item(0)->ReferenceTime, reference);
-        QCOMPARE(list.Item(0)->RemindTime, reference + 7);
-        QVERIFY(list.IsRemindDue(0) && list.IsRefreshDue(0));
+        writeFile(path("a.url"), content);
+        setFileTimes(path("a.url"), jan2003);
+        const Bookmarks list = load();
+        QCOMPARE(list.item(0)->referenceTime, reference);
+        QCOMPARE(list.item(0)->remindTime, reference + 7);
+        QVERIFY(list.isRemindDue(0) && list.isRefreshDue(0));
     }
 
     void refreshDue_data()
@@ -166,100 +166,100 @@ class TestBookmarks : public QObject
         QFETCH(double, sinceRefresh);
         QFETCH(int, state);
         QFETCH(bool, due);
-        WriteFile(path("a.url"), Shortcut("http://a.test/"));
-        TBookmarks list = load();
-        list.Item(0)->Refreshed = m_now - sinceRefresh;
-        list.Item(0)->RefreshState = state;
-        QCOMPARE(list.IsRefreshDue(0), due);
-        QCOMPARE(list.RefreshDueCount() + list.NotDueCount(), 1);
-        QVERIFY(list.Save(0)); // what is saved and read again gives the same answer
-        QCOMPARE(load().IsRefreshDue(0), due);
+        writeFile(path("a.url"), shortcut("http://a.test/"));
+        Bookmarks list = load();
+        list.item(0)->refreshed = m_now - sinceRefresh;
+        list.item(0)->refreshState = state;
+        QCOMPARE(list.isRefreshDue(0), due);
+        QCOMPARE(list.refreshDueCount() + list.notDueCount(), 1);
+        QVERIFY(list.save(0)); // what is saved and read again gives the same answer
+        QCOMPARE(load().isRefreshDue(0), due);
     }
 
     // Every key is written, in its encoding; texts come back as they were; kept bookmarks
     // are left alone by "put back all" and "refresh all".
     void saveAndLoadAgain()
     {
-        const QByteArray kept = Shortcut("k", State("RemindTime=BFF0000000000000\r\n"));
-        WriteFile(path("k.url"), kept);
-        WriteFile(path("a.url"), Shortcut("a"));
-        TBookmarks list = load();
-        const int a = list.Item(0)->URL == u"a" ? 0 : 1;
-        QVERIFY(list.IsKept(1 - a) && !list.IsActive(1 - a) && !list.IsRefreshDue(1 - a));
-        TBookmarkRec &rec = *list.Item(a);
-        rec.ReferenceTime = 1.0;
-        rec.RemindTime = 38001.5;
-        QVERIFY(list.Save(a));
-        QCOMPARE(ReadFile(path("a.url")),
-                 Shortcut("a", "[Merkwerk]\r\nTitle=\r\nDescr=\r\nURL=\r\n"
+        const QByteArray kept = shortcut("k", state("RemindTime=BFF0000000000000\r\n"));
+        writeFile(path("k.url"), kept);
+        writeFile(path("a.url"), shortcut("a"));
+        Bookmarks list = load();
+        const int a = list.item(0)->url == u"a" ? 0 : 1;
+        QVERIFY(list.isKept(1 - a) && !list.isActive(1 - a) && !list.isRefreshDue(1 - a));
+        BookmarkRec &rec = *list.item(a);
+        rec.referenceTime = 1.0;
+        rec.remindTime = 38001.5;
+        QVERIFY(list.save(a));
+        QCOMPARE(readFile(path("a.url")),
+                 shortcut("a", "[Merkwerk]\r\nTitle=\r\nDescr=\r\nURL=\r\n"
                                "ReferenceTime=3FF0000000000000\r\n"
                                "Refreshed=0000000000000000\r\nRefreshState=0\r\n"
                                "RefreshMsg=\r\nRemindTime=40E28E3000000000\r\n"
                                "Phrase=\r\nMatch=\r\nRating=0\r\n"));
-        rec.Title = QString(MaxStoredTextLength - 1, u't') + QStringLiteral("\U0001F600");
-        rec.Descr = QStringLiteral("Über \u4E2D");
-        rec.SubjectPhrase = "CAR REPAIR";
-        rec.Match = "Car-Repair";
-        rec.Rating = 10;
-        rec.History = {u"GGO"_s, 40000.5, 40001.5, {40002.5, 40001.5}}; // the oldest without
+        rec.title = QString(maxStoredTextLength - 1, u't') + QStringLiteral("\U0001F600");
+        rec.descr = QStringLiteral("Über \u4E2D");
+        rec.subjectPhrase = "CAR REPAIR";
+        rec.match = "Car-Repair";
+        rec.rating = 10;
+        rec.history = {u"GGO"_s, 40000.5, 40001.5, {40002.5, 40001.5}}; // the oldest without
 
-        rec.Verdict = LinkVerdict::Gone;
-        QVERIFY(list.Save(a));
-        QCOMPARE(rec.Title.size(), MaxStoredTextLength - 1); // the pair is not split
-        list.PutBackAll();
-        list.RefreshAll();
-        const TBookmarks again = load();
-        for (auto field : {&TBookmarkRec::Title, &TBookmarkRec::Descr, &TBookmarkRec::Match})
-            QCOMPARE(again.Item(a)->*field, rec.*field);
-        const LinkHistory &h = again.Item(a)->History;
-        QCOMPARE(std::tuple(h.Checks, h.LastOK, h.FailSince, h.CheckTimes, again.Item(a)->Verdict),
-                 std::tuple(u"GGO"_s, 40000.5, 40001.5, rec.History.CheckTimes, LinkVerdict::Gone));
-        QVERIFY(again.HasSuggestion(a) && again.PhraseText(a) == "CAR REPAIR");
-        QCOMPARE(std::pair(again.Item(a)->RemindTime, again.Item(a)->Refreshed),
+        rec.verdict = LinkVerdict::Gone;
+        QVERIFY(list.save(a));
+        QCOMPARE(rec.title.size(), maxStoredTextLength - 1); // the pair is not split
+        list.putBackAll();
+        list.refreshAll();
+        const Bookmarks again = load();
+        for (auto field : {&BookmarkRec::title, &BookmarkRec::descr, &BookmarkRec::match})
+            QCOMPARE(again.item(a)->*field, rec.*field);
+        const LinkHistory &h = again.item(a)->history;
+        QCOMPARE(std::tuple(h.checks, h.lastOk, h.failSince, h.checkTimes, again.item(a)->verdict),
+                 std::tuple(u"GGO"_s, 40000.5, 40001.5, rec.history.checkTimes, LinkVerdict::Gone));
+        QVERIFY(again.hasSuggestion(a) && again.phraseText(a) == "CAR REPAIR");
+        QCOMPARE(std::pair(again.item(a)->remindTime, again.item(a)->refreshed),
                  std::pair(1.0, 1.0));
-        QCOMPARE(ReadFile(path("k.url")), kept);
+        QCOMPARE(readFile(path("k.url")), kept);
     }
 
     void saveRefusesChangedFiles_data()
     {
         QTest::addColumn<QByteArray>("changedTo");
-        const QByteArray state = State("RemindTime=" + Hex(1.0) + "\r\n");
-        QTest::newRow("address edited") << Shortcut("http://other.test/", state);
-        QTest::newRow("address case changed") << Shortcut("http://A.test/", state);
+        const QByteArray remind = state("RemindTime=" + hex(1.0) + "\r\n");
+        QTest::newRow("address edited") << shortcut("http://other.test/", remind);
+        QTest::newRow("address case changed") << shortcut("http://A.test/", remind);
         QTest::newRow("state written by another computer")
-            << Shortcut("http://a.test/", State("RemindTime=BFF0000000000000\r\n"));
+            << shortcut("http://a.test/", state("RemindTime=BFF0000000000000\r\n"));
         QTest::newRow("state added by another computer")
-            << Shortcut("http://a.test/", state + "Rating=2\r\n");
+            << shortcut("http://a.test/", remind + "Rating=2\r\n");
         QTest::newRow("file emptied") << QByteArray();
     }
     void saveRefusesChangedFiles()
     {
         QFETCH(QByteArray, changedTo);
-        WriteFile(path("a.url"), Shortcut("http://a.test/", State("RemindTime=" + Hex(1.0))));
-        TBookmarks list = load();
-        WriteFile(path("a.url"), changedTo);
-        list.Item(0)->RemindTime = -1;
-        QCOMPARE(list.IsUnchanged(0), changedTo.contains("http://a.test/"));
-        QVERIFY(!list.Save(0));
-        QCOMPARE(ReadFile(path("a.url")), changedTo);
+        writeFile(path("a.url"), shortcut("http://a.test/", state("RemindTime=" + hex(1.0))));
+        Bookmarks list = load();
+        writeFile(path("a.url"), changedTo);
+        list.item(0)->remindTime = -1;
+        QCOMPARE(list.isUnchanged(0), changedTo.contains("http://a.test/"));
+        QVERIFY(!list.save(0));
+        QCOMPARE(readFile(path("a.url")), changedTo);
         QVERIFY(QFile::remove(path("a.url")));
-        QVERIFY(!list.Save(0) && !QFile::exists(path("a.url"))); // never created again
+        QVERIFY(!list.save(0) && !QFile::exists(path("a.url"))); // never created again
     }
 
     void removeAllState()
     {
-        const QByteArray noAddress = State("Rating=1\r\n");
-        WriteFile(path("a.url"), Shortcut("a", State("Rating=1\r\n") + "[Other]\r\nx=1\r\n"));
-        WriteFile(path("b.url"), Shortcut("b", State("Rating=1\r\n")));
-        WriteFile(path("c.url"), noAddress); // never written
-        TBookmarks list = load();
-        WriteFile(path("b.url"), Shortcut("changed", State("Rating=1\r\n")));
-        QStringList left = list.RemoveAllState();
+        const QByteArray noAddress = state("Rating=1\r\n");
+        writeFile(path("a.url"), shortcut("a", state("Rating=1\r\n") + "[Other]\r\nx=1\r\n"));
+        writeFile(path("b.url"), shortcut("b", state("Rating=1\r\n")));
+        writeFile(path("c.url"), noAddress); // never written
+        Bookmarks list = load();
+        writeFile(path("b.url"), shortcut("changed", state("Rating=1\r\n")));
+        QStringList left = list.removeAllState();
         left.sort();
         QCOMPARE(left, QStringList({path("b.url"), path("c.url")}));
-        QCOMPARE(ReadFile(path("a.url")), Shortcut("a", "[Other]\r\nx=1\r\n"));
-        QCOMPARE(ReadFile(path("b.url")), Shortcut("changed", State("Rating=1\r\n")));
-        QCOMPARE(ReadFile(path("c.url")), noAddress);
+        QCOMPARE(readFile(path("a.url")), shortcut("a", "[Other]\r\nx=1\r\n"));
+        QCOMPARE(readFile(path("b.url")), shortcut("changed", state("Rating=1\r\n")));
+        QCOMPARE(readFile(path("c.url")), noAddress);
     }
 
     // A writer killed before its rename leaves its temporary file; the next listing removes
@@ -272,13 +272,13 @@ class TestBookmarks : public QObject
                                   ".e.url.favrake-tmp-Ab12C", ".f.url" + tag + "/x.url"};
         const qint64 hourAgo = QDateTime::currentSecsSinceEpoch() - 3700;
         for (const QString &name : stale + kept) {
-            WriteFile(path(name), "x");
+            writeFile(path(name), "x");
             if (!name.startsWith(".new"))
-                SetFileTimes(path(name), hourAgo);
+                setFileTimes(path(name), hourAgo);
         }
-        SetFileTimes(path(".f.url" + tag), hourAgo);
-        QVERIFY(!ContainsFiles(path("Empty"))); // its only file was such a one
-        QCOMPARE(load().Count(), 1);            // x.url
+        setFileTimes(path(".f.url" + tag), hourAgo);
+        QVERIFY(!containsFiles(path("Empty"))); // its only file was such a one
+        QCOMPARE(load().count(), 1);            // x.url
         for (const QString &name : stale)
             QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
         for (const QString &name : kept)
@@ -288,16 +288,16 @@ class TestBookmarks : public QObject
     void emptyFolderAfterDelete()
     {
         const QString root = m_dir.path() + "/";
-        WriteFile(path("Other.url"), Shortcut("a"));
+        writeFile(path("Other.url"), shortcut("a"));
         QDir().mkpath(path("News/Tech"));
-        QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), root + "News/");
-        WriteRawFile(rawPath("News/n\xF6tes.txt"), "x"); // any file, whatever its name
-        QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), path("News/Tech"));
-        QCOMPARE(TopmostEmptyFolder(root, "/elsewhere/News"), QString());
+        QCOMPARE(topmostEmptyFolder(root, path("News/Tech")), root + "News/");
+        writeRawFile(rawPath("News/n\xF6tes.txt"), "x"); // any file, whatever its name
+        QCOMPARE(topmostEmptyFolder(root, path("News/Tech")), path("News/Tech"));
+        QCOMPARE(topmostEmptyFolder(root, "/elsewhere/News"), QString());
         QCOMPARE(::unlink(rawPath("News/n\xF6tes.txt").constData()), 0);
         QVERIFY(QFile::remove(path("Other.url")));
-        QCOMPARE(TopmostEmptyFolder(root, path("News/Tech")), root); // the caller never offers it
-        QVERIFY(!DeleteToRecycleBin(path("News/gone.url")));
+        QCOMPARE(topmostEmptyFolder(root, path("News/Tech")), root); // the caller never offers it
+        QVERIFY(!deleteToRecycleBin(path("News/gone.url")));
 
         // A folder that cannot be listed may hold anything: never offered for deletion. Root
         // lists everything, so then the check runs in a child as an ordinary user.
@@ -307,7 +307,7 @@ class TestBookmarks : public QObject
         const pid_t child = ::fork();
         if (child == 0) {
             const bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
-            ::_exit(dropped && ContainsFiles(path("News")) ? 0 : 1);
+            ::_exit(dropped && containsFiles(path("News")) ? 0 : 1);
         }
         int status = -1;
         QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && !WEXITSTATUS(status));

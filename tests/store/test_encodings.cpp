@@ -29,9 +29,9 @@ class TestEncodings : public QObject
     {
         QFETCH(QString, stored);
         QFETCH(QString, text);
-        QCOMPARE(DecodeHexText(stored), text);
-        QCOMPARE(DecodeHexText(QString::fromLatin1(EncodeHexText(text))), text);
-        QCOMPARE(EncodeHexText(u"Ab"_s), "00410062");
+        QCOMPARE(decodeHexText(stored), text);
+        QCOMPARE(decodeHexText(QString::fromLatin1(encodeHexText(text))), text);
+        QCOMPARE(encodeHexText(u"Ab"_s), "00410062");
     }
 
     void hex64_data()
@@ -40,18 +40,18 @@ class TestEncodings : public QObject
         QTest::addColumn<qint64>("value");
         QTest::newRow("not hex") << "12G4" << qint64(-1);
         QTest::newRow("empty") << "" << qint64(0);
-        QTest::newRow("lower case") << "3ff0000000000000" << qint64(DateTimeBits(1.0));
+        QTest::newRow("lower case") << "3ff0000000000000" << qint64(dateTimeBits(1.0));
         QTest::newRow("more than 16 digits keep the last")
-            << "ABC3FF0000000000000" << qint64(DateTimeBits(1.0));
+            << "ABC3FF0000000000000" << qint64(dateTimeBits(1.0));
         QTest::newRow("very long text") << QString(4000, u'F') << qint64(-1);
     }
     void hex64()
     {
         QFETCH(QString, stored);
         QFETCH(qint64, value);
-        QCOMPARE(HexToInt64(stored), value);
+        QCOMPARE(hexToInt64(stored), value);
         if (value != -1 && stored.size() == 16)
-            QCOMPARE(QString::fromLatin1(Int64ToHex(value)), stored.toUpper());
+            QCOMPARE(QString::fromLatin1(int64ToHex(value)), stored.toUpper());
     }
 
     void storedTextCut_data()
@@ -59,23 +59,23 @@ class TestEncodings : public QObject
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("length");
         QTest::newRow("short stays") << QString(10, u'a') << 10;
-        QTest::newRow("long cut") << QString(2000, u'a') << MaxStoredTextLength;
+        QTest::newRow("long cut") << QString(2000, u'a') << maxStoredTextLength;
         QTest::newRow("pair at the cut goes whole")
-            << QString(MaxStoredTextLength - 1, u'a') + QStringLiteral("\U0001F600") + "b"
-            << MaxStoredTextLength - 1;
+            << QString(maxStoredTextLength - 1, u'a') + QStringLiteral("\U0001F600") + "b"
+            << maxStoredTextLength - 1;
         QTest::newRow("pair before the cut stays")
-            << QString(MaxStoredTextLength - 2, u'a') + QStringLiteral("\U0001F600") + "b"
-            << MaxStoredTextLength;
+            << QString(maxStoredTextLength - 2, u'a') + QStringLiteral("\U0001F600") + "b"
+            << maxStoredTextLength;
     }
     void storedTextCut()
     {
         QFETCH(QString, text);
         QFETCH(int, length);
-        const QString cut = CutStoredText(text);
+        const QString cut = cutStoredText(text);
         QCOMPARE(cut.size(), length);
         // What a read gives back (2047 units of hex) must equal what was kept.
-        const QString stored = QString::fromLatin1(EncodeHexText(cut)).left(MaxValueLength);
-        QCOMPARE(DecodeHexText(stored), cut);
+        const QString stored = QString::fromLatin1(encodeHexText(cut)).left(maxValueLength);
+        QCOMPARE(decodeHexText(stored), cut);
     }
 
     void integers_data()
@@ -93,18 +93,18 @@ class TestEncodings : public QObject
     void integers()
     {
         QFETCH(QString, text);
-        QTEST(ParseInteger(text).has_value(), "valid");
-        QTEST(ParseInteger(text).value_or(0), "value");
+        QTEST(parseInteger(text).has_value(), "valid");
+        QTEST(parseInteger(text).value_or(0), "value");
     }
 
     void narrowText()
     {
-        QCOMPARE(FromNarrow("caf\xC3\xA9"), QStringLiteral("café"));
-        QCOMPARE(FromNarrow("caf\xE9 \x80"), QStringLiteral("café €"));
-        QVERIFY(!ToWindows1252(QStringLiteral("\u4E2D")).has_value());
+        QCOMPARE(fromNarrow("caf\xC3\xA9"), QStringLiteral("café"));
+        QCOMPARE(fromNarrow("caf\xE9 \x80"), QStringLiteral("café €"));
+        QVERIFY(!toWindows1252(QStringLiteral("\u4E2D")).has_value());
         for (int b = 0; b < 256; ++b) {
             const QByteArray byte(1, char(b));
-            QCOMPARE(*ToWindows1252(FromWindows1252(byte)), byte);
+            QCOMPARE(*toWindows1252(fromWindows1252(byte)), byte);
         }
     }
 

@@ -4,7 +4,7 @@
 #include <QTest>
 
 namespace {
-QByteArray Utf16(const QString &text)
+QByteArray utf16(const QString &text)
 {
     return QByteArray("\xFF\xFE") +
            QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
@@ -37,10 +37,10 @@ class TestIniDocument : public QObject
         row("empty value", "[S]\nk=\n", "");
         row("CR endings", "[S]\rk=v\r", "v");
         row("no final newline", "[S]\r\nk=v", "v");
-        row("long value cut", "[S]\nk=" + QByteArray(5000, 'x'), QString(MaxValueLength, u'x'));
+        row("long value cut", "[S]\nk=" + QByteArray(5000, 'x'), QString(maxValueLength, u'x'));
         row("UTF-8 with BOM", "\xEF\xBB\xBF[S]\nk=caf\xC3\xA9\n", "café");
         row("Windows-1252", "[S]\nk=caf\xE9\n", "café");
-        row("UTF-16LE", Utf16("[S]\r\nk=\u4E2D\r\n"), "\u4E2D");
+        row("UTF-16LE", utf16("[S]\r\nk=\u4E2D\r\n"), "\u4E2D");
         row("non-ASCII name is never an ASCII one", "[\xEF\xBB\xBFS]\nk=1\n[S]\nk=2\n", "2");
         row("comment is no key", "[S]\n;k=1\n", "<none>", "S", ";k");
         row("comment after blanks", "[S]\n \t;k=1\n", "<none>", "S", ";k");
@@ -49,7 +49,7 @@ class TestIniDocument : public QObject
         row("Cyrillic key in other case", "[S]\n\xD0\x9A\xD0\x9B\xD0\xAE\xD0\xA7=1\n", "1", "S",
             "ключ");
         row("Windows-1252 name in other case", "[S]\n\xC4=1\n", "1", "S", "ä");
-        row("UTF-16LE name in other case", Utf16("[\u0416]\r\nk=1\r\n"), "1", "\u0436");
+        row("UTF-16LE name in other case", utf16("[\u0416]\r\nk=1\r\n"), "1", "\u0436");
         row("Kelvin sign folds to k", "[S]\n\xE2\x84\xAA=1\n", "1");
     }
     void reading()

@@ -8,20 +8,20 @@
 
 namespace {
 // What the write hook saw, and what another program writes just before it (when not empty).
-QString HookFolder;
-QStringList SeenWhileWriting;
-QByteArray OtherProgramWrites;
+QString hookFolder;
+QStringList seenWhileWriting;
+QByteArray otherProgramWrites;
 
-long HookedWrite(int fd, const void *data, unsigned long size)
+long hookedWrite(int fd, const void *data, unsigned long size)
 {
-    SeenWhileWriting = QDir(HookFolder).entryList(QDir::Files | QDir::Hidden);
-    if (!OtherProgramWrites.isEmpty())
-        WriteFile(HookFolder + "/a.url", OtherProgramWrites);
+    seenWhileWriting = QDir(hookFolder).entryList(QDir::Files | QDir::Hidden);
+    if (!otherProgramWrites.isEmpty())
+        writeFile(hookFolder + "/a.url", otherProgramWrites);
     return ::write(fd, data, size);
 }
 
 // What this process has read so far, and the size of this answer, which counts only later.
-std::pair<qint64, qint64> BytesRead()
+std::pair<qint64, qint64> bytesRead()
 {
     char text[1024];
     const int fd = ::open("/proc/self/io", O_RDONLY);
@@ -51,7 +51,7 @@ class TestIniFile : public QObject
         // Names that are not UTF-8 are out of QDir's reach.
         std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString());
         QDir().mkpath(m_dir.path());
-        HookFolder = m_dir.path();
+        hookFolder = m_dir.path();
     }
 
     // Writing state is no change of the bookmark: what the file was, apart from its content,
@@ -71,7 +71,7 @@ class TestIniFile : public QObject
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, target);
-        WriteRawFile(QFile::encodeName(m_dir.path()) + '/' + target,
+        writeRawFile(QFile::encodeName(m_dir.path()) + '/' + target,
                      "[InternetShortcut]\r\nURL=x\r\n");
         const QByteArray real = QFile::encodeName(m_dir.path()) + '/' + target;
         const struct timespec times[2] = {{1041379200, 5}, {1041379300, 7}}; // January 2003
@@ -79,7 +79,7 @@ class TestIniFile : public QObject
                 ::utimensat(AT_FDCWD, real.constData(), times, 0) == 0);
         const bool link = name == u"link.url";
         QVERIFY(!link || QFile::link(path("a.url"), path(name)));
-        QVERIFY(IniWriteString(path(name), "Merkwerk", "Rating", "3"));
+        QVERIFY(iniWriteString(path(name), "Merkwerk", "Rating", "3"));
         struct stat st = {};
         QVERIFY(::stat(real.constData(), &st) == 0 && st.st_size == 27 + 22);
         QCOMPARE(st.st_mode & 07777, 0640u);
@@ -101,31 +101,31 @@ class TestIniFile : public QObject
     {
         QFETCH(int, step);
         platform::FileWriteOps ops = platform::systemFileWriteOps();
-        ops.write = step == 0 ? FailingWrite : HookedWrite;
+        ops.write = step == 0 ? failingWrite : hookedWrite;
         if (step == 1)
             ops.sync = [](int) { return errno = EIO, -1; };
         if (step == 2)
             ops.rename = [](const char *, const char *) { return errno = EXDEV, -1; };
-        const QByteArray before = Shortcut("http://a.test/", "[Merkwerk]\r\nTitle=0041\r\n");
-        OtherProgramWrites = step == 3 ? Shortcut("http://a.test/", "[M]\r\nx=1\r\n") : "";
-        WriteFile(path("a.url"), before);
-        const bool ok = IniUpdate(
+        const QByteArray before = shortcut("http://a.test/", "[Merkwerk]\r\nTitle=0041\r\n");
+        otherProgramWrites = step == 3 ? shortcut("http://a.test/", "[M]\r\nx=1\r\n") : "";
+        writeFile(path("a.url"), before);
+        const bool ok = iniUpdate(
             path("a.url"),
             [](IniDocument &doc) { return doc.setValue(u"Merkwerk", u"Title", u"0042"); }, ops);
         QVERIFY(!ok);
-        QCOMPARE(ReadFile(path("a.url")), step == 3 ? OtherProgramWrites : before);
+        QCOMPARE(readFile(path("a.url")), step == 3 ? otherProgramWrites : before);
         QCOMPARE(entries(), QStringList{"a.url"});
         // The file being written carries a name that only this program uses.
-        const QStringList temporary = SeenWhileWriting.filter(
+        const QStringList temporary = seenWhileWriting.filter(
             QRegularExpression("^\\.a\\.url\\.favrake-tmp-[A-Za-z0-9]{6}$"));
-        QVERIFY2(step == 0 || (SeenWhileWriting.size() == 2 && temporary.size() == 1),
-                 qPrintable(SeenWhileWriting.join(u' ')));
+        QVERIFY2(step == 0 || (seenWhileWriting.size() == 2 && temporary.size() == 1),
+                 qPrintable(seenWhileWriting.join(u' ')));
     }
 
     void oddFilesUntouched()
     {
-        QVERIFY(!IniWriteString(path("gone.URL"), "Merkwerk", "Title", "x")); // never made
-        QVERIFY(IniUpdate(path("gone.ini"),
+        QVERIFY(!iniWriteString(path("gone.URL"), "Merkwerk", "Title", "x")); // never made
+        QVERIFY(iniUpdate(path("gone.ini"),
                           [](IniDocument &doc) {
                               doc.eraseSection(u"Merkwerk");
                               return true;
@@ -133,28 +133,28 @@ class TestIniFile : public QObject
                 entries().isEmpty());
 
         const QString readOnly = path("ro.url");
-        WriteFile(readOnly, Shortcut("http://a.test/"));
+        writeFile(readOnly, shortcut("http://a.test/"));
         QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadUser));
-        QVERIFY(!IniWriteString(readOnly, "Merkwerk", "Title", "0041"));
-        QCOMPARE(ReadFile(readOnly), Shortcut("http://a.test/"));
+        QVERIFY(!iniWriteString(readOnly, "Merkwerk", "Title", "0041"));
+        QCOMPARE(readFile(readOnly), shortcut("http://a.test/"));
 
         const QString big = path("big.url");
-        const QByteArray bigContent = Shortcut("http://b.test/") + QByteArray(MaxIniFileSize, ';');
-        WriteFile(big, bigContent);
-        QVERIFY(!IniWriteString(big, "Merkwerk", "Title", "0041"));
-        QCOMPARE(IniReadString(big, "InternetShortcut", "URL", "none"), QString("none"));
-        QCOMPARE(ReadFile(big), bigContent);
+        const QByteArray bigContent = shortcut("http://b.test/") + QByteArray(maxIniFileSize, ';');
+        writeFile(big, bigContent);
+        QVERIFY(!iniWriteString(big, "Merkwerk", "Title", "0041"));
+        QCOMPARE(iniReadString(big, "InternetShortcut", "URL", "none"), QString("none"));
+        QCOMPARE(readFile(big), bigContent);
 
         const QString fifo = path("pipe.url");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QVERIFY(!IniWriteString(fifo, "Merkwerk", "Title", "0041")); // and does not block
-        QCOMPARE(IniReadString(fifo, "InternetShortcut", "URL", "none"), QString("none"));
+        QVERIFY(!iniWriteString(fifo, "Merkwerk", "Title", "0041")); // and does not block
+        QCOMPARE(iniReadString(fifo, "InternetShortcut", "URL", "none"), QString("none"));
 
         // A file that states the size 0 and holds more: the read stops at the limit.
-        const auto [before, asking] = BytesRead();
+        const auto [before, asking] = bytesRead();
         const auto maps = platform::readSmallFile("/proc/self/maps", 64);
         QVERIFY(maps && !maps->content);
-        QCOMPARE(BytesRead().first - before - asking, 65);
+        QCOMPARE(bytesRead().first - before - asking, 65);
     }
 };
 

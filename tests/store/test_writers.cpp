@@ -20,9 +20,9 @@ class TestWriters : public QObject
     {
         return m_dir.filePath(QStringLiteral("F%1/b%2.url").arg(i % 7).arg(i));
     }
-    static QByteArray ShortcutPart(int i)
+    static QByteArray shortcutPart(int i)
     {
-        return Shortcut("http://site" + QByteArray::number(i) + ".test/",
+        return shortcut("http://site" + QByteArray::number(i) + ".test/",
                         "IconIndex=" + QByteArray::number(i) + "\r\n");
     }
     void writeFiles(int count)
@@ -30,7 +30,7 @@ class TestWriters : public QObject
         QDir folder(m_dir.path());
         QVERIFY(folder.removeRecursively() && folder.mkpath("."));
         for (int i = 0; i < count; ++i)
-            WriteFile(path(i), ShortcutPart(i));
+            writeFile(path(i), shortcutPart(i));
     }
     QProcess *startWriter(int rounds, const QString &mode)
     {
@@ -40,12 +40,12 @@ class TestWriters : public QObject
         return writer;
     }
     // The saves that reached file i, from a whole state or none.
-    static void SavesIn(const QByteArray &content, int i, int &saves)
+    static void savesIn(const QByteArray &content, int i, int &saves)
     {
-        QVERIFY2(content.startsWith(ShortcutPart(i)), content.constData());
+        QVERIFY2(content.startsWith(shortcutPart(i)), content.constData());
         const IniDocument doc = IniDocument::parse(content);
         saves = doc.value(u"Merkwerk", u"Rating").value_or("0").toInt();
-        const QString title = DecodeHexText(doc.value(u"Merkwerk", u"Title").value_or(""));
+        const QString title = decodeHexText(doc.value(u"Merkwerk", u"Title").value_or(""));
         QCOMPARE(title, saves ? QStringLiteral("%1 saves \U0001F600").arg(saves) : QString());
         for (const char *key : {"Descr", "URL", "ReferenceTime", "Refreshed", "RefreshState",
                                 "RefreshMsg", "RemindTime", "Phrase", "Match"})
@@ -56,8 +56,8 @@ class TestWriters : public QObject
   private slots:
     void killedWriterLeavesWholeFiles()
     {
-        constexpr int FileCount = 1000;
-        writeFiles(FileCount);
+        constexpr int fileCount = 1000;
+        writeFiles(fileCount);
         const quint32 seed = QRandomGenerator::global()->generate();
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);
@@ -71,8 +71,8 @@ class TestWriters : public QObject
             ::kill(pid_t(writer->processId()), SIGKILL);
             QVERIFY(writer->waitForFinished());
             written = 0;
-            for (int i = 0, saves = 0; i<FileCount; ++i, written += saves> 0)
-                SavesIn(ReadFile(path(i)), i, saves);
+            for (int i = 0, saves = 0; i<fileCount; ++i, written += saves> 0)
+                savesIn(readFile(path(i)), i, saves);
         }
         QVERIFY(written > 0);
     }
@@ -91,8 +91,8 @@ class TestWriters : public QObject
     {
         QFETCH(QString, mode);
         QFETCH(int, rounds);
-        constexpr int FileCount = 20;
-        writeFiles(FileCount);
+        constexpr int fileCount = 20;
+        writeFiles(fileCount);
         const QList<QProcess *> writers = {startWriter(rounds, mode), startWriter(rounds, mode)};
         std::map<QString, int> saves; // per file, the saves the writers saw go through
         for (QProcess *writer : writers) {
@@ -102,10 +102,10 @@ class TestWriters : public QObject
                 if (const qsizetype tab = line.indexOf('\t'); tab > 0)
                     saves[QString::fromUtf8(line.left(tab))] += line.mid(tab + 1).toInt();
         }
-        QCOMPARE(int(saves.size()), FileCount);
+        QCOMPARE(int(saves.size()), fileCount);
         int refused = 0;
-        for (int i = 0, found = 0; i < FileCount; ++i, refused += 2 * rounds - found) {
-            SavesIn(ReadFile(path(i)), i, found);
+        for (int i = 0, found = 0; i < fileCount; ++i, refused += 2 * rounds - found) {
+            savesIn(readFile(path(i)), i, found);
             QCOMPARE(found, saves[path(i)]);
         }
         QVERIFY2(refused > 0, "the writers never met on a file"); // else nothing was tested

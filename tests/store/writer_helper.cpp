@@ -16,17 +16,17 @@ int main(int argc, char **argv)
     if (args.size() != 4)
         return 2;
     const bool batched = args.at(3) == u"batched";
-    const TBookmarksEnv env{.WriteOps = batched ? &platform::batchedFileWriteOps()
-                                                : &platform::systemFileWriteOps()};
+    const BookmarksEnv env{.writeOps = batched ? &platform::batchedFileWriteOps()
+                                               : &platform::systemFileWriteOps()};
     const int rounds = args.at(2).toInt();
     std::map<QString, int> saved;
     for (int round = 0; rounds == 0 || round < rounds; ++round) {
-        TBookmarks list(args.at(1), env);
-        for (int i = 0; i < list.Count(); ++i) {
-            TBookmarkRec &rec = *list.Item(i);
-            rec.Rating += 1;
-            rec.Title = QStringLiteral("%1 saves \U0001F600").arg(rec.Rating);
-            saved[rec.FileName] += list.Save(i) ? 1 : 0;
+        Bookmarks list(args.at(1), env);
+        for (int i = 0; i < list.count(); ++i) {
+            BookmarkRec &rec = *list.item(i);
+            rec.rating += 1;
+            rec.title = QStringLiteral("%1 saves \U0001F600").arg(rec.rating);
+            saved[rec.fileName] += list.save(i) ? 1 : 0;
             if (round == 0 && i == 0) {
                 std::puts("saving"); // a writer is killed only once it works
                 std::fflush(stdout);

@@ -35,8 +35,8 @@ class TestSubject final : public QObject
         QFETCH(QByteArray, normal);
         QFETCH(QList<int>, map);
         std::vector<int> got;
-        QCOMPARE(NormalizeText(text, extended, &got), normal);
-        QCOMPARE(NormalizeText(text, extended), normal);
+        QCOMPARE(normalizeText(text, extended, &got), normal);
+        QCOMPARE(normalizeText(text, extended), normal);
         QCOMPARE(qsizetype(got.size()), normal.size());
         if (!map.isEmpty())
             QCOMPARE(QList<int>(got.begin(), got.end()), map);
@@ -45,10 +45,10 @@ class TestSubject final : public QObject
     // The link-collection query and the lines of the built-in text.
     void dictionaryForms()
     {
-        QCOMPARE(QueryForm("  Farmer's Car-Repair & roll!  "), "farmers car-repair roll");
-        QCOMPARE(QueryForm("\xc3\x84PFEL"), "\xc3\x84pfel"); // high bytes unchanged
-        QCOMPARE(SplitSubjectLines(" A \rb\nc\r\nd"), (QByteArrayList{" A ", "b", "c", "d"}));
-        QCOMPARE(SplitSubjectLines("\na\n\rb\n"), (QByteArrayList{"", "a", "", "b"}));
+        QCOMPARE(queryForm("  Farmer's Car-Repair & roll!  "), "farmers car-repair roll");
+        QCOMPARE(queryForm("\xc3\x84PFEL"), "\xc3\x84pfel"); // high bytes unchanged
+        QCOMPARE(splitSubjectLines(" A \rb\nc\r\nd"), (QByteArrayList{" A ", "b", "c", "d"}));
+        QCOMPARE(splitSubjectLines("\na\n\rb\n"), (QByteArrayList{"", "a", "", "b"}));
     }
 
     void match_data()
@@ -85,20 +85,20 @@ class TestSubject final : public QObject
     {
         QFETCH(QByteArray, text);
         QFETCH(QByteArrayList, lines);
-        for (const TPhraseMatch &got :
-             {SubjectMatcher(lines).Match(text), MatchPhrasePlain(text, lines)}) {
-            QTEST(got.Phrase + '|' + got.Match, "found");
-            QCOMPARE(got.Rating, int(got.Match.size()));
+        for (const PhraseMatch &got :
+             {SubjectMatcher(lines).match(text), matchPhrasePlain(text, lines)}) {
+            QTEST(got.phrase + '|' + got.match, "found");
+            QCOMPARE(got.rating, int(got.match.size()));
         }
     }
 
     void builtInLinesCanMatch()
     {
-        const SubjectMatcher &subjects = BuiltInSubjects();
+        const SubjectMatcher &subjects = ::builtInSubjects();
         // Anything but the normalised form could never occur in a normalised title.
-        for (qsizetype i = 0; i < subjects.LineCount(); ++i) {
-            const QByteArrayView line = subjects.Line(i);
-            QVERIFY2(line.size() > 4 && NormalizeText(line, false) == line, line.toByteArray());
+        for (qsizetype i = 0; i < subjects.lineCount(); ++i) {
+            const QByteArrayView line = subjects.lineAt(i);
+            QVERIFY2(line.size() > 4 && normalizeText(line, false) == line, line.toByteArray());
         }
     }
 
@@ -115,9 +115,9 @@ class TestSubject final : public QObject
     void builtInSubjects()
     {
         QFETCH(QByteArray, phrase);
-        const TPhraseMatch found = MatchPhrase(QTest::currentDataTag());
-        QCOMPARE(found.Phrase, phrase);
-        QCOMPARE(found.Match.toUpper(), phrase);
+        const PhraseMatch found = matchPhrase(QTest::currentDataTag());
+        QCOMPARE(found.phrase, phrase);
+        QCOMPARE(found.match.toUpper(), phrase);
     }
 };
 
