@@ -17,6 +17,7 @@ int wakePipe[2] = {-1, -1};
 struct sigaction oldInt = {};
 struct sigaction oldTerm = {};
 struct sigaction oldHangUp = {};
+bool handlesHangUp = false;
 
 void poke()
 {
@@ -45,14 +46,17 @@ WakeUp::WakeUp(HangUp hangUp)
     action.sa_flags = SA_RESTART; // a wait ends all the same
     sigaction(SIGINT, &action, &oldInt);
     sigaction(SIGTERM, &action, &oldTerm);
-    sigaction(SIGHUP, hangUp == HangUp::Stops ? &action : nullptr, &oldHangUp);
+    handlesHangUp = hangUp == HangUp::Stops;
+    if (handlesHangUp)
+        sigaction(SIGHUP, &action, &oldHangUp);
 }
 
 WakeUp::~WakeUp()
 {
     sigaction(SIGINT, &oldInt, nullptr);
     sigaction(SIGTERM, &oldTerm, nullptr);
-    sigaction(SIGHUP, &oldHangUp, nullptr);
+    if (handlesHangUp)
+        sigaction(SIGHUP, &oldHangUp, nullptr);
     ::close(wakePipe[0]);
     ::close(wakePipe[1]);
     wakePipe[0] = wakePipe[1] = -1;

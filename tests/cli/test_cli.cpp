@@ -148,12 +148,11 @@ class TestCli final : public QObject
         QVERIFY(QDir(dir.path()).mkdir(u"out"_s) && ::mkfifo(fifo.constData(), 0600) == 0 &&
                 QFile::link(u"target.html"_s, dir.filePath(u"out/link"_s)));
         const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
-        for (const QByteArray count : {"1", "2"}) // each address in two folders
-            writeFile(dir.filePath(QString::fromLatin1("out/" + count)),
-                      QByteArray("<DL><DT><H3>A</H3><DL><DT><A HREF='https://a/'>a</A>"
-                                 "<DT><A HREF='https://b/'>b</A></DL>"
-                                 "<DT><H3>B</H3><DL><DT><A HREF='https://a/'>a</A>")
-                          .append(count == "2" ? "<DT><A HREF='https://b/'>b</A>" : ""));
+        // Folders A and B, with one address (1) or both (2) in each.
+        const QByteArray a = "<DT><A HREF='https://a/'>a</A>", b = "<DT><A HREF='https://b/'>b</A>";
+        const QByteArray one = "<DL><DT><H3>A</H3><DL>" + a + b + "</DL><DT><H3>B</H3><DL>" + a;
+        writeFile(dir.filePath(u"out/1"_s), one);
+        writeFile(dir.filePath(u"out/2"_s), one + b);
         const ScopedEnv favorites("FAVRAKE_FAVORITES", QFile::encodeName(dir.path()));
         const Run run = runCli(arguments);
         QCOMPARE(run.code, code);
