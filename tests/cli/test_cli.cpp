@@ -148,7 +148,7 @@ class TestCli final : public QObject
         QVERIFY(QDir(dir.path()).mkdir(u"out"_s) && ::mkfifo(fifo.constData(), 0600) == 0 &&
                 QFile::link(u"target.html"_s, dir.filePath(u"out/link"_s)));
         const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
-        // Folders A and B, with one address (1) or both (2) in each.
+        // Folders A and B with one address (out/1) or both (out/2) in common.
         const QByteArray a = "<DT><A HREF='https://a/'>a</A>", b = "<DT><A HREF='https://b/'>b</A>";
         const QByteArray one = "<DL><DT><H3>A</H3><DL>" + a + b + "</DL><DT><H3>B</H3><DL>" + a;
         writeFile(dir.filePath(u"out/1"_s), one);
