@@ -6,6 +6,7 @@
 #include "config/aboutdlg.h"
 #include "config/configdlg.h"
 #include "config/installdlg.h"
+#include "config/messageflags.h"
 #include "config/settings.h"
 #include "config/uninstall.h"
 #include "exchange/duplicates.h"
@@ -34,7 +35,8 @@ Program::Program(const QStringList &arguments, platform::TrayIcon::HostProbe tra
     : m_icon(programIcon()), m_mainForm(std::make_unique<MainForm>()),
       m_arranger(std::make_unique<WindowArranger>(m_mainForm.get())),
       m_installDlg(std::make_unique<InstallDialog>(m_icon)),
-      m_confirmDlg(std::make_unique<ConfirmDialog>(nullptr, [this] { return dialogSpot(); })),
+      m_confirmDlg(std::make_unique<ConfirmDialog>(std::make_unique<SettingsMessageMemory>(),
+                                                   nullptr, [this] { return dialogSpot(); })),
       m_configDlg(std::make_unique<ConfigDialog>(QCoreApplication::applicationFilePath())),
       m_aboutDlg(std::make_unique<AboutDialog>(m_icon)), m_tray(this, std::move(trayHost)),
       m_timer([this] { m_review->tick(); })

@@ -3,14 +3,15 @@
 #include "collection.h"
 #include "config/settings.h"
 #include "platform/files.h"
+#include "platform/terminal.h"
+#include "platform/wakeup.h"
 #include "refresh/downloader.h"
 #include "refresh/linkchecker.h"
 #include "refresh/refreshpass.h"
 #include "refreshreport.h"
 #include "store/bookmarks.h"
-#include "wakeup.h"
 
-#include <unistd.h>
+using platform::WakeUp;
 
 namespace {
 // Nothing (more) was recorded because the network, a proxy or a sign-in page failed.
@@ -59,7 +60,7 @@ int runRefresh(const RefreshOptions &options, QTextStream &out, QTextStream &err
                    .lookups = options.jobs}));
     engine.initDownloader();
     RefreshPass pass(engine, list);
-    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    const bool terminal = platform::standardOutputIsTerminal();
     RefreshReport report(out, list, pass.requested(), terminal);
     // A failed network or proxy ends the run at once: nothing more could be recorded.
     const auto failed = [&] { return engine.networkFailure().kind != NetworkFailure::None; };

@@ -53,7 +53,7 @@ void RefreshReport::add(const RefreshStep &step)
         ++m_notChecked;
     } else {
         fields << (result.success ? QStringLiteral("OK") : QStringLiteral("FAILED"))
-               << (result.success ? result.title : result.errorMsg);
+               << (result.success ? result.title : fromNarrow(result.errorMsg));
         ++(result.success ? m_ok : m_failed);
         if (const BookmarkRec *rec = m_list.item(result.index))
             ++m_verdicts[rec->verdict];

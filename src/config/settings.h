@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/bookmarks.h"
+#include "store/intervals.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,9 +4,6 @@
 #include "filenames.h"
 #include "platform/newfile.h"
 
-#include <cerrno>
-#include <sys/stat.h>
-
 namespace exchange {
 namespace {
 // Room for a path below a folder: the system's limit less a file name of full length.
@@ -93,8 +90,7 @@ std::optional<QString> ShortcutWriter::childFolder(const QString &parent, const 
 
 bool ShortcutWriter::makeFolder(const QString &path)
 {
-    if (!m_dryRun && ::mkdir(platform::encodeFileName(path).constData(), 0777) != 0 &&
-        !(errno == ENOENT && platform::makeFolderPath(path)))
+    if (!m_dryRun && !platform::makeNewFolder(path))
         return false;
     ++m_foldersCreated;
     return true;

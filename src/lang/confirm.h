@@ -25,10 +25,22 @@ class Confirmer
                              quint16 imageIndex, ConfirmOptions options) = 0;
 };
 
-// The answer of a message the user asked not to see again, read from the settings flags;
-// nullopt when the message is to be shown (also for an unknown kind: see IsConfirmKind).
-std::optional<bool> suppressedAnswer(int kind, const QString &messageKey, ConfirmOptions options);
+// The messages the user asked not to see again ("Do not show this message again"), kept
+// apart by kind; the settings keep them, tests may keep their own.
+class MessageMemory
+{
+  public:
+    virtual ~MessageMemory() = default;
+    virtual bool isSuppressed(ConfirmKind kind, const QString &messageKey) const = 0;
+    // A memory that cannot be written just forgets the tick.
+    virtual void suppress(ConfirmKind kind, const QString &messageKey) = 0;
+};
+
+// The answer of a message the user asked not to see again; nullopt when the message is to
+// be shown (also for an unknown kind: see isConfirmKind).
+std::optional<bool> suppressedAnswer(const MessageMemory &memory, int kind,
+                                     const QString &messageKey, ConfirmOptions options);
 // Stores the tick after the dialog ended with answer, as the options say.
-void rememberAnswer(int kind, const QString &messageKey, ConfirmOptions options, bool answer,
-                    bool boxTicked);
+void rememberAnswer(MessageMemory &memory, int kind, const QString &messageKey,
+                    ConfirmOptions options, bool answer, bool boxTicked);
 bool isConfirmKind(int kind);

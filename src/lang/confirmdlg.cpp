@@ -55,8 +55,10 @@ ScreenSpot currentScreenSpot()
     return {cursor, screen ? screen->availableGeometry() : QRect()};
 }
 
-ConfirmDialog::ConfirmDialog(QWidget *parent, ScreenSpotSource screenSpot)
-    : QDialog(parent, fixedDialogFlags), m_screenSpot(std::move(screenSpot)),
+ConfirmDialog::ConfirmDialog(std::unique_ptr<MessageMemory> memory, QWidget *parent,
+                             ScreenSpotSource screenSpot)
+    : QDialog(parent, fixedDialogFlags), m_memory(std::move(memory)),
+      m_screenSpot(std::move(screenSpot)),
       m_registration(this, "ConfirmDlg", FormOwner::Application, true)
 {
     setObjectName(QStringLiteral("ConfirmDlg"));
@@ -123,7 +125,7 @@ bool ConfirmDialog::showConfirm(int kind, const QString &text, const QString &me
 {
     if (!isConfirmKind(kind))
         return false;
-    if (const std::optional<bool> answer = suppressedAnswer(kind, messageKey, options))
+    if (const std::optional<bool> answer = suppressedAnswer(*m_memory, kind, messageKey, options))
         return *answer;
     if (m_open)
         return false; // the question on screen stays as it is
@@ -135,7 +137,8 @@ bool ConfirmDialog::showConfirm(int kind, const QString &text, const QString &me
     if (!alive)
         return false;
     m_open = false;
-    rememberAnswer(kind, messageKey, options, answer, withBox && m_cbxNoConfirm->isChecked());
+    rememberAnswer(*m_memory, kind, messageKey, options, answer,
+                   withBox && m_cbxNoConfirm->isChecked());
     return answer;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -16,12 +17,13 @@ using ScreenSpotSource = std::function<ScreenSpot()>;
 ScreenSpot currentScreenSpot();
 
 // The one modal dialog for every question and note of the program, with its memory of the
-// messages the user does not want to see again. Created once and reused.
+// messages the user does not want to see again (handed in: the settings keep it). Created
+// once and reused.
 class ConfirmDialog final : public QDialog, public Confirmer
 {
     Q_OBJECT
   public:
-    explicit ConfirmDialog(QWidget *parent = nullptr,
+    explicit ConfirmDialog(std::unique_ptr<MessageMemory> memory, QWidget *parent = nullptr,
                            ScreenSpotSource screenSpot = currentScreenSpot);
 
     // False at once for an unknown kind and while the dialog is already open.
@@ -50,6 +52,7 @@ class ConfirmDialog final : public QDialog, public Confirmer
     QPushButton *const m_btnCancel = createButton("BtnCancel", 171);
     QLabel *const m_message = createMessageLabel(); // unnamed: its text comes from the caller
 
+    const std::unique_ptr<MessageMemory> m_memory;
     ScreenSpotSource m_screenSpot;
     bool m_open = false;
     FormRegistration m_registration;

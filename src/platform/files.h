@@ -49,6 +49,9 @@ bool copyFile(const QString &from, const QString &to);
 
 // Creates folder and the folders above it as needed; true when it is a folder afterwards.
 bool makeFolderPath(const QString &folder);
+// Creates folder, and the folders above it when they are missing; false when the name was
+// taken already (by a folder or anything else) or the folder cannot be made.
+bool makeNewFolder(const QString &folder);
 // True when path is gone afterwards (removed, or not there).
 bool removeFile(const QString &path);
 

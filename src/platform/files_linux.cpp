@@ -426,6 +426,12 @@ bool makeFolderPath(const QString &folder)
     return stamp && stamp->directory;
 }
 
+bool makeNewFolder(const QString &folder)
+{
+    return ::mkdir(encodeFileName(folder).constData(), 0777) == 0 ||
+           (errno == ENOENT && makeFolderPath(folder));
+}
+
 bool removeFile(const QString &path)
 {
     return ::unlink(encodeFileName(path).constData()) == 0 || errno == ENOENT;

@@ -3,6 +3,7 @@
 #include "refresh/fetchaddress.h"
 #include "refresh/linkaddress.h"
 #include "refresh/pagetext.h"
+#include "store/textutil.h"
 
 #include <QUrlQuery>
 #include <algorithm>
@@ -34,7 +35,8 @@ Addresses addressesOf(const DownloadResult &r)
     // A result that came through the link check brings its address parsed.
     const QUrl requested =
         r.findings.requested.isEmpty() ? urlOf(r.requestedUrl.toUtf8()) : r.findings.requested;
-    return {requested, r.url == r.requestedUrl ? requested : urlOf(r.url.toUtf8())};
+    const QString reached = fromNarrow(r.url);
+    return {requested, reached == r.requestedUrl ? requested : urlOf(reached.toUtf8())};
 }
 
 int finalStatus(const DownloadResult &r)
@@ -123,7 +125,7 @@ bool asksToLogIn(const DownloadResult &r, const QUrl &requested, const VerdictRu
 
 QString statusEvidence(const DownloadResult &r)
 {
-    return r.hops.empty() ? r.errorMsg : QString::fromLatin1(r.hops.back().statusLine);
+    return r.hops.empty() ? fromNarrow(r.errorMsg) : QString::fromLatin1(r.hops.back().statusLine);
 }
 
 bool offersDomain(const PageText &page, const VerdictRules &rules)
@@ -149,7 +151,7 @@ bool servedForAnyAddress(const DownloadResult &r, const PageText &page, const QU
     if (!siblingAnswered(sibling))
         return false;
     // Every address sent to one log-in page says nothing about this one.
-    if (r.redirects > 0 && sibling->finalUrl == r.url.toUtf8())
+    if (r.redirects > 0 && sibling->finalUrl == r.url)
         return !isLoginPage(reached, rules);
     if (page.words.size() < fewWords && sibling->page.words.size() < fewWords)
         return false; // can't tell
@@ -165,7 +167,7 @@ std::optional<CheckOutcome> parked(const DownloadResult &r, const PageText &page
     const QByteArray reachedHost = at.reached.host().toUtf8();
     if (isHostOrBelow(reachedHost, rules.parkingHosts) &&
         !isHostOrBelow(requestedHost, rules.parkingHosts))
-        return CheckOutcome{CheckCode::Parked, true, r.url};
+        return CheckOutcome{CheckCode::Parked, true, fromNarrow(r.url)};
     if (!r.findings.dns.parkingNameServer.isEmpty())
         return CheckOutcome{CheckCode::Parked, true,
                             QString::fromLatin1(r.findings.dns.parkingNameServer)};
@@ -174,10 +176,10 @@ std::optional<CheckOutcome> parked(const DownloadResult &r, const PageText &page
     const bool elsewhere = registrableDomain(requestedHost) != registrableDomain(reachedHost);
     const std::optional<SiblingProbe> &sibling = r.findings.sibling;
     const bool anyAddress =
-        siblingAnswered(sibling) && (sibling->finalUrl == r.url.toUtf8() ||
-                                     textSimilarity(page.words, sibling->page.words) >= samePage);
+        siblingAnswered(sibling) &&
+        (sibling->finalUrl == r.url || textSimilarity(page.words, sibling->page.words) >= samePage);
     if (elsewhere || anyAddress)
-        return CheckOutcome{CheckCode::Parked, false, r.url};
+        return CheckOutcome{CheckCode::Parked, false, fromNarrow(r.url)};
     return std::nullopt;
 }
 
@@ -195,11 +197,11 @@ CheckOutcome answered(const DownloadResult &r, const PageText &page, const Addre
         return *parking;
     const bool deepLink = !isFrontPage(at.requested);
     if (deepLink && r.redirects > 0 && isFrontPage(at.reached))
-        return {CheckCode::Soft404, false, r.url};
+        return {CheckCode::Soft404, false, fromNarrow(r.url)};
     if (deepLink && servedForAnyAddress(r, page, at.reached, storedTitle, rules))
-        return {CheckCode::Soft404, false, r.url};
+        return {CheckCode::Soft404, false, fromNarrow(r.url)};
     if (onlyPermanentRedirects(r) && !isSameAddress(at.requested, at.reached))
-        return {CheckCode::Moved, false, r.url};
+        return {CheckCode::Moved, false, fromNarrow(r.url)};
     return {CheckCode::Ok, false, {}};
 }
 } // namespace

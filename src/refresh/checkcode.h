@@ -1,6 +1,6 @@
 #pragma once
 
-#include "refresh/engine.h"
+#include "refresh/downloader.h"
 #include "refresh/verdictrules.h"
 
 #include <QString>

@@ -97,7 +97,7 @@ bool Downloader::isBusyWith(int index) const
     return m_pool && m_pool->isBusyWith(index);
 }
 
-std::optional<TransferResult> Downloader::takeResult()
+std::optional<DownloadResult> Downloader::takeResult()
 {
     return m_pool ? m_pool->takeResult() : std::nullopt;
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QtGlobal>
 #include <chrono>
 #include <functional>
@@ -20,26 +21,42 @@ struct DownloadHop
     QByteArray location; // as the response named it; empty when it named none
 };
 
-// One finished page download, as the worker publishes it. Texts are bytes as received.
-struct TransferResult
+// One page download, from the worker that fetched it to the bookmark it is stored in. The
+// worker fills in what came, as bytes as received; the link check adds its findings; the
+// engine adds what the store needs when it hands the result out. It is moved all the way,
+// so the body is held once.
+struct DownloadResult
 {
-    int index = -1;        // the bookmark index that came with the request
-    QByteArray url;        // the requested address, or the target of the last redirect
-    int redirects = 0;     // redirects followed
-    QByteArray content;    // the body, at most DownloadLimits::maxBody bytes; empty on failure
-    QByteArray statusLine; // of the final response, e.g. "HTTP/1.1 404 Not Found"
-    QByteArray headers;    // the final response's header lines, each ended by CR LF
-    QByteArray errorMsg;   // why the download failed; empty on success
-    bool success = false;
-    quint64 serial = 0;            // the number request() gave out for it
+    int index = -1;         // the bookmark index that came with the request
+    quint64 serial = 0;     // the number request() gave out for it
+    FetchAddress requested; // the requested address as parsed when it was asked for
+    QByteArray url;         // the requested address, or the target of the last redirect
+    int redirects = 0;      // redirects followed
+    // The final response's body whatever its status, at most DownloadLimits::maxBody bytes:
+    // the page when success.
+    QByteArray body;
+    QByteArray headers;            // the final response's header lines, each ended by CR LF
+    QByteArray errorMsg;           // why the download failed; empty on success
+    bool success = false;          // a 2xx answer came
     std::vector<DownloadHop> hops; // every response that came, in order
     int curlCode = 0;              // libcurl's result of the last request; 0 when it answered
     bool connected = false;        // the last request reached its server (through a tunnel)
     QByteArray proxy;              // the proxy of the last request; empty when it went direct
     int connectCode = 0;           // the proxy's answer to the tunnel's CONNECT; 0: none
-    QByteArray body;               // of the final response, whatever its status (capped too)
-    FetchAddress requested;        // the requested address as parsed when it was asked for
     LinkFindings findings;         // filled by the link check
+
+    // Filled by the engine. The empty record (valid false) means there was nothing to
+    // collect.
+    bool valid = false;
+    // The bookmark file and address the request was made for: a result is stored only in a
+    // record that still holds both.
+    QString fileName;
+    QString requestedUrl;
+    QString title;       // read from the page; empty unless success
+    QString description; // read from the page; empty unless success
+    // What the page shows a reader, read together with title and description for a link
+    // that went through the link check.
+    std::optional<PageText> text;
 };
 
 struct DownloadLimits
@@ -93,7 +110,7 @@ class AbstractDownloader
     virtual void abort() = 0;
     virtual bool isBusy() const = 0; // a request is queued or running
     virtual bool isBusyWith(int index) const = 0;
-    virtual std::optional<TransferResult> takeResult() = 0; // in the order they finished
+    virtual std::optional<DownloadResult> takeResult() = 0; // in the order they finished
     virtual HeldHosts heldHosts() const { return {}; }
     // Why the current run can record nothing; None while it can.
     virtual RunFailure runFailure() const { return {}; }
@@ -121,7 +138,7 @@ class Downloader final : public AbstractDownloader
     void abort() override;
     bool isBusy() const override;
     bool isBusyWith(int index) const override;
-    std::optional<TransferResult> takeResult() override;
+    std::optional<DownloadResult> takeResult() override;
     HeldHosts heldHosts() const override;
 
   private:

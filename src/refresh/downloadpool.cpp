@@ -69,12 +69,12 @@ bool DownloadPool::isBusyWith(int index) const
                        [index](const auto &request) { return request.second.index == index; });
 }
 
-std::optional<TransferResult> DownloadPool::takeResult()
+std::optional<DownloadResult> DownloadPool::takeResult()
 {
     const std::lock_guard lock(m_mutex);
     if (m_results.empty())
         return std::nullopt;
-    TransferResult result = std::move(m_results.front());
+    DownloadResult result = std::move(m_results.front());
     m_results.pop_front();
     return result;
 }
@@ -206,7 +206,7 @@ void DownloadPool::endSilent(Running &running)
 // Publishes the result, unless it was withdrawn or the host asked to be tried again later.
 void DownloadPool::finish(std::unique_ptr<Transfer> transfer)
 {
-    TransferResult result = transfer->takeResult();
+    DownloadResult result = transfer->takeResult();
     const Clock::time_point now = Clock::now();
     const std::optional<std::chrono::milliseconds> pause =
         m_options.honourRetryAfter

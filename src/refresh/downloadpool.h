@@ -34,7 +34,7 @@ class DownloadPool final
 
     bool isBusy() const;
     bool isBusyWith(int index) const;
-    std::optional<TransferResult> takeResult();
+    std::optional<DownloadResult> takeResult();
     HeldHosts heldHosts() const;
 
   private:
@@ -65,7 +65,7 @@ class DownloadPool final
     quint64 m_lastSerial = 0;
     std::unordered_map<quint64, Request> m_requests; // queued or running, not withdrawn
     HostQueue m_queue;
-    std::deque<TransferResult> m_results; // published, waiting to be collected
+    std::deque<DownloadResult> m_results; // published, waiting to be collected
     std::atomic<bool> m_stop = false;
     std::atomic<bool> m_ended = false;
     std::thread m_thread;

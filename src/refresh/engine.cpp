@@ -60,43 +60,30 @@ DownloadResult RefreshEngine::getDownloadResult()
 {
     // Only the answer to a request still standing counts, never one that was withdrawn; such
     // an answer must not hide the ones behind it either.
-    std::optional<TransferResult> raw;
+    std::optional<DownloadResult> result;
     auto request = m_requests.end();
     while (request == m_requests.end()) {
-        raw = m_downloader->takeResult();
-        if (!raw)
+        result = m_downloader->takeResult();
+        if (!result)
             return {};
-        request = m_requests.find(raw->serial);
-        if (request != m_requests.end() && request->second.index != raw->index)
+        request = m_requests.find(result->serial);
+        if (request != m_requests.end() && request->second.index != result->index)
             request = m_requests.end();
     }
-    DownloadResult result;
-    result.index = raw->index;
-    result.url = fromNarrow(raw->url);
-    result.redirects = raw->redirects;
-    result.content = raw->content;
-    result.errorMsg = fromNarrow(raw->errorMsg);
-    result.success = raw->success;
-    if (raw->success) {
+    if (result->success) {
         // One scan of the page for what is stored and what the link check reads.
         HtmlScanner scanner;
-        scanner.parse(raw->content, raw->headers);
-        result.title = scanner.getTitle();
-        result.description = scanner.getDescription();
-        if (raw->findings.checked)
-            result.text = readPageText(scanner);
+        scanner.parse(result->body, result->headers);
+        result->title = scanner.getTitle();
+        result->description = scanner.getDescription();
+        if (result->findings.checked)
+            result->text = readPageText(scanner);
     }
-    result.valid = true;
-    result.fileName = request->second.fileName;
-    result.requestedUrl = request->second.address;
-    result.hops = raw->hops;
-    result.curlCode = raw->curlCode;
-    result.headers = raw->headers;
-    result.connected = raw->connected;
-    result.body = raw->body;
-    result.findings = raw->findings;
+    result->valid = true;
+    result->fileName = request->second.fileName;
+    result->requestedUrl = request->second.address;
     m_requests.erase(request);
-    return result;
+    return std::move(*result);
 }
 
 namespace {
@@ -141,11 +128,11 @@ StoreOutcome putIntoRecord(Bookmarks &list, const DownloadResult &result, DateTi
         rec->refreshState = 0;
         rec->title = cutStoredText(result.title);
         rec->descr = cutStoredText(result.description);
-        rec->storedUrl = cutStoredText(result.url);
+        rec->storedUrl = cutStoredText(fromNarrow(result.url));
     } else {
         rec->refreshState = -1;
     }
-    rec->refreshMsg = cutStoredText(result.errorMsg);
+    rec->refreshMsg = cutStoredText(fromNarrow(result.errorMsg));
     return StoreOutcome::Written;
 }
 

@@ -12,36 +12,6 @@
 #include <unordered_map>
 #include <vector>
 
-// One finished page download as the engine hands it on. The empty record (Valid false)
-// means there was nothing to collect.
-struct DownloadResult
-{
-    int index = 0;       // the bookmark the request was made for
-    QString title;       // empty unless Success
-    QString description; // empty unless Success
-    QString url;         // the requested address, or the target of the last redirect
-    int redirects = 0;
-    QByteArray content; // the body as received; HtmlScanner decoded title and description
-    QString errorMsg;   // empty on success
-    bool success = false;
-    bool valid = false;
-    // The bookmark file and address the request was made for: a result is stored only
-    // in a record that still holds both.
-    QString fileName;
-    QString requestedUrl;
-    // What a judgement beyond success needs: every response in order, libcurl's result of
-    // the last request, and the final response's header lines.
-    std::vector<DownloadHop> hops;
-    int curlCode = 0;
-    QByteArray headers;
-    bool connected = false;
-    QByteArray body; // of the final response, whatever its status
-    LinkFindings findings;
-    // What the page shows a reader, read together with title and description for a link
-    // that went through the link check.
-    std::optional<PageText> text;
-};
-
 // Drives the download worker: requests go in, results are collected in the order they
 // finished. Everything runs on the caller's thread and returns at once.
 class RefreshEngine final

@@ -100,7 +100,7 @@ void HostQueue::update(const QByteArray &name, Clock::time_point now)
         m_hosts.erase(it);
 }
 
-std::optional<std::chrono::milliseconds> askedPause(const TransferResult &result,
+std::optional<std::chrono::milliseconds> askedPause(const DownloadResult &result,
                                                     std::chrono::milliseconds cap,
                                                     std::chrono::system_clock::time_point now)
 {

@@ -48,6 +48,6 @@ class HostQueue final
 
 // How long a host asked us to wait: a 429 or 503 answer with Retry-After in seconds or as a
 // date, at most cap; nullopt for any other answer.
-std::optional<std::chrono::milliseconds> askedPause(const TransferResult &result,
+std::optional<std::chrono::milliseconds> askedPause(const DownloadResult &result,
                                                     std::chrono::milliseconds cap,
                                                     std::chrono::system_clock::time_point now);

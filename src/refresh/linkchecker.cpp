@@ -14,13 +14,13 @@ constexpr std::chrono::hours runLength{1};
 // A page this small may be a parking service's lander: ask who serves its domain.
 constexpr qsizetype landerSize = 64 * 1024;
 
-bool succeeded(const TransferResult &result)
+bool succeeded(const DownloadResult &result)
 {
     return result.success && !result.hops.empty() && result.hops.back().status / 100 == 2;
 }
 
 // Refused before any request went out: no scheme to fetch, no address at all.
-bool neverSent(const TransferResult &result)
+bool neverSent(const DownloadResult &result)
 {
     return !result.success && result.curlCode == CURLE_OK && result.hops.empty();
 }
@@ -93,15 +93,15 @@ bool LinkChecker::isBusyWith(int index) const
     };
     return m_downloader->isBusyWith(index) || has(m_held) || has(m_waiting) ||
            std::any_of(m_ready.begin(), m_ready.end(),
-                       [index](const TransferResult &r) { return r.index == index; });
+                       [index](const DownloadResult &r) { return r.index == index; });
 }
 
-std::optional<TransferResult> LinkChecker::takeResult()
+std::optional<DownloadResult> LinkChecker::takeResult()
 {
     pump();
     if (m_ready.empty())
         return std::nullopt;
-    TransferResult result = std::move(m_ready.front());
+    DownloadResult result = std::move(m_ready.front());
     m_ready.pop_front();
     return result;
 }
@@ -109,7 +109,7 @@ std::optional<TransferResult> LinkChecker::takeResult()
 void LinkChecker::pump()
 {
     newRunWhenDue();
-    while (std::optional<TransferResult> result = m_downloader->takeResult())
+    while (std::optional<DownloadResult> result = m_downloader->takeResult())
         route(std::move(*result));
     takeAnswers();
     // Everything asked for is in: the run knows all it will know.
@@ -144,7 +144,7 @@ void LinkChecker::takeAnswers()
         m_answers[{done.name, done.question}] = std::move(done.answer);
 }
 
-void LinkChecker::route(TransferResult &&result)
+void LinkChecker::route(DownloadResult &&result)
 {
     if (const auto probe = m_probes.find(result.serial); probe != m_probes.end()) {
         SiblingProbe sibling{result.hops.empty() ? 0 : result.hops.back().status, result.url, {}};
@@ -248,7 +248,7 @@ bool LinkChecker::complete(Pending &pending)
 
 bool LinkChecker::siblingKnown(Pending &pending)
 {
-    TransferResult &result = pending.result;
+    DownloadResult &result = pending.result;
     if (!succeeded(result) || pending.frontPage || result.findings.sibling)
         return true;
     const auto known = m_siblings.find(pending.host);
@@ -278,7 +278,7 @@ const DnsAnswer *LinkChecker::answer(const QByteArray &name, DnsResolver::Questi
 bool LinkChecker::dnsKnown(Pending &pending)
 {
     const QByteArray &host = pending.host;
-    const TransferResult &result = pending.result;
+    const DownloadResult &result = pending.result;
     const QByteArray domain = registrableDomain(host);
     if (domain.isEmpty())
         return true;

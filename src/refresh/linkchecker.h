@@ -43,7 +43,7 @@ class LinkChecker final : public AbstractDownloader
     // Results held back until the network is known to work do not count.
     bool isBusy() const override;
     bool isBusyWith(int index) const override;
-    std::optional<TransferResult> takeResult() override;
+    std::optional<DownloadResult> takeResult() override;
     HeldHosts heldHosts() const override { return m_downloader->heldHosts(); }
     RunFailure runFailure() const override { return m_run.failure(); }
     void newRun() override;
@@ -53,7 +53,7 @@ class LinkChecker final : public AbstractDownloader
     using DnsKey = std::pair<QByteArray, DnsResolver::Question>;
     struct Pending
     {
-        TransferResult result;
+        DownloadResult result;
         QByteArray requested; // the address asked for
         QByteArray host;      // its host
         bool frontPage;       // it is a site's front page, with no made-up address beside it
@@ -61,7 +61,7 @@ class LinkChecker final : public AbstractDownloader
 
     void pump();
     void takeAnswers();
-    void route(TransferResult &&result);
+    void route(DownloadResult &&result);
     void gate(Pending &&pending);
     void apply(NetworkRun::Action action, Pending &&pending);
     void settleHeld(NetworkRun::Action action);
@@ -80,7 +80,7 @@ class LinkChecker final : public AbstractDownloader
     std::map<quint64, QByteArray> m_probes; // probe requests by serial: their host
     std::vector<Pending> m_held;            // waiting for the run's word on the network
     std::vector<Pending> m_waiting;         // waiting for probes or the name service
-    std::deque<TransferResult> m_ready;
+    std::deque<DownloadResult> m_ready;
     // What this run found out.
     Clock::time_point m_runStart = Clock::now();
     NetworkRun m_run;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "refresh/checkcode.h"
-#include "store/bookmarks.h"
+#include "store/intervals.h"
 #include "store/linkhistory.h"
 
 // The history with one more check at its front, made at now. A check that recorded

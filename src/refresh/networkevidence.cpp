@@ -18,14 +18,14 @@ QByteArray shownProxy(const QByteArray &proxy)
                          : proxy;
 }
 
-bool wantsCredentials(const TransferResult &r)
+bool wantsCredentials(const DownloadResult &r)
 {
     return r.connectCode == 407 ||
            std::any_of(r.hops.begin(), r.hops.end(), [](const auto &h) { return h.status == 407; });
 }
 
 // No connection to the proxy was made, or its name did not resolve.
-bool proxyUnreachable(const TransferResult &r)
+bool proxyUnreachable(const DownloadResult &r)
 {
     if (r.curlCode == CURLE_COULDNT_RESOLVE_PROXY || r.curlCode == CURLE_PROXY)
         return true;
@@ -34,12 +34,12 @@ bool proxyUnreachable(const TransferResult &r)
 }
 
 // A status came, or a TLS handshake was completed: a server is there.
-bool answered(const TransferResult &r)
+bool answered(const DownloadResult &r)
 {
     return !r.hops.empty() || (r.connected && namedScheme(r.url) == "https");
 }
 
-QByteArray statusOf(const TransferResult &r)
+QByteArray statusOf(const DownloadResult &r)
 {
     for (const DownloadHop &hop : r.hops)
         if (hop.status == 407)
@@ -48,7 +48,7 @@ QByteArray statusOf(const TransferResult &r)
 }
 } // namespace
 
-Evidence evidenceOf(const TransferResult &r, const QByteArray &requestedHost,
+Evidence evidenceOf(const DownloadResult &r, const QByteArray &requestedHost,
                     const std::set<QByteArray> &runSites)
 {
     using Kind = Evidence::Kind;

@@ -22,7 +22,7 @@ struct Evidence
 };
 
 // runSites: the sites of the bookmarks asked for in the run.
-Evidence evidenceOf(const TransferResult &result, const QByteArray &requestedHost,
+Evidence evidenceOf(const DownloadResult &result, const QByteArray &requestedHost,
                     const std::set<QByteArray> &runSites);
 
 // The word on the network during one run. Any answer proves it works. Failures to resolve

@@ -40,7 +40,7 @@ Transfer::~Transfer()
     curl_slist_free_all(m_resolve);
 }
 
-TransferResult Transfer::takeResult()
+DownloadResult Transfer::takeResult()
 {
     return std::move(m_result);
 }
@@ -140,10 +140,9 @@ bool Transfer::startRequest(const FetchAddress &address)
 // The headers of the response, and the response itself when one came.
 void Transfer::keepResponse()
 {
-    m_result.statusLine = m_status;
     m_result.headers = m_headers;
     m_result.connected = m_connected;
-    m_result.body = m_body;
+    m_result.body = std::move(m_body);
     long status = 0;
     curl_easy_getinfo(m_curl, CURLINFO_HTTP_CONNECTCODE, &status);
     m_result.connectCode = int(status);
@@ -177,7 +176,6 @@ CURL *Transfer::requestDone(CURLcode code)
         return startRequest(fetchAddress(target)) ? m_curl : nullptr;
     }
     if (status >= 200 && status < 300) {
-        m_result.content = std::move(m_body);
         m_result.success = true;
         return nullptr;
     }

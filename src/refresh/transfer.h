@@ -34,7 +34,7 @@ class Transfer final
     CURL *handle() const { return m_curl; }
     quint64 serial() const { return m_serial; }
     const QByteArray &host() const { return m_target.host; }
-    TransferResult takeResult();
+    DownloadResult takeResult();
 
   private:
     bool configure();
@@ -50,7 +50,7 @@ class Transfer final
     const DownloadLimits &m_limits;
     const quint64 m_serial;
     const FetchAddress m_target;
-    TransferResult m_result;
+    DownloadResult m_result;
     CURL *m_curl = nullptr;
     curl_slist *m_requestHeaders = nullptr;
     curl_slist *m_resolve = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datetime.h"
+#include "intervals.h"
 #include "linkhistory.h"
 #include "platform/files.h"
 
@@ -44,13 +45,6 @@ struct BookmarkRec
     // values refuses to write, so state that another program or computer stored meanwhile
     // is never overwritten.
     size_t storedState = 0;
-};
-
-struct Intervals
-{
-    int remindInterval = 7;    // days
-    int refreshInterval = 30;  // days
-    int refreshAfterFail = 30; // minutes
 };
 
 // What the list needs from its surroundings; tests hand in their own.

@@ -5,6 +5,7 @@
 #include "../refresh/fakedownloader.h"
 #include "../store/storefixture.h"
 #include "app/review.h"
+#include "config/messageflags.h"
 #include "config/settings.h"
 #include "config/uninstall.h"
 #include "lang/confirm.h"
@@ -40,10 +41,11 @@ struct ScriptedConfirmer final : Confirmer
     };
     std::deque<Answer> answers;
     QStringList asked;
+    SettingsMessageMemory memory;
     bool showConfirm(int kind, const QString &text, const QString &key, quint16 image,
                      ConfirmOptions options) override
     {
-        if (const std::optional<bool> skipped = suppressedAnswer(kind, key, options))
+        if (const std::optional<bool> skipped = suppressedAnswer(memory, kind, key, options))
             return *skipped;
         asked << u"%1 %2 %3 %4|"_s.arg(kind).arg(key).arg(image).arg(options) + text;
         const Answer answer = answers.empty() ? Answer{false} : answers.front();
@@ -51,7 +53,7 @@ struct ScriptedConfirmer final : Confirmer
             answers.pop_front();
         if (answer.meanwhile)
             answer.meanwhile();
-        rememberAnswer(kind, key, options, answer.yes, answer.ticked);
+        rememberAnswer(memory, kind, key, options, answer.yes, answer.ticked);
         return answer.yes;
     }
     QStringList keys() const

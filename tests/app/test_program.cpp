@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "app/program.h"
 #include "config/installdlg.h"
+#include "config/messageflags.h"
 #include "config/settings.h"
 #include "lang/confirm.h"
 #include "lang/languages.h"
@@ -105,7 +106,8 @@ class TestProgram final : public QObject
     {
         loadSettings({}, m_home.path());
         std::tie(settings.installed, settings.noNetAccess) = std::tuple(true, true);
-        rememberAnswer(Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
+        SettingsMessageMemory messages;
+        rememberAnswer(messages, Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
     }
 
     void translationsCoverEveryText_data()

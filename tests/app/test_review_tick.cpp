@@ -300,7 +300,7 @@ class TestReviewTick : public QObject
         for (const QString &name : {fileA, fileB, u"c.url"_s})
             rig.add(name, {.refreshed = 0});
         rig.started();
-        TransferResult failed = *rig.downloader->outstanding;
+        DownloadResult failed = *rig.downloader->outstanding;
         failed.findings.checked = true;
         failed.findings.network = {NetworkFailure(failure), "portal.test"};
         rig.downloader->publish(failed, "HTTP/1.1 302 Found");
@@ -326,7 +326,7 @@ class TestReviewTick : public QObject
         rig.add(fileA, {.refreshed = 0});
         rig.add(fileB, {.refreshed = 0});
         rig.started();
-        const TransferResult late = *rig.downloader->outstanding;
+        const DownloadResult late = *rig.downloader->outstanding;
         const QString requested = rig.review->bookmarks().item(late.index)->fileName;
         QVERIFY(QFile::remove(requested));
         rig.review->folderChanged(rig.favorites.path());

@@ -1,5 +1,5 @@
-// Importing into a folder of .URL files: names, dates, idempotence, failures, the round
-// trip through export, and the command line.
+// Importing into a folder of .URL files: names, dates, idempotence, failures and the round
+// trip through export (favrake-cli's import and export are tested in tests/cli).
 #include "exchange/exporter.h"
 #include "exchange/filenames.h"
 #include "exchange/importer.h"
@@ -10,7 +10,6 @@
 #include "store/bookmarks.h"
 
 #include <QDateTime>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
 
@@ -34,17 +33,6 @@ ImportReport import(const BookmarkTree &tree, const QString &favorites, bool dry
 BookmarkTree tree(const char *fixture)
 {
     return readBookmarkHtml(dataFile(QString::fromLatin1(fixture))).tree;
-}
-
-// favrake-cli with favorites as its default folder.
-QProcess *startCli(QObject *owner, const QStringList &arguments, const QString &favorites)
-{
-    auto *cli = new QProcess(owner);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("FAVRAKE_FAVORITES"), favorites);
-    cli->setProcessEnvironment(env);
-    cli->start(QStringLiteral(FAVRAKE_CLI), arguments);
-    return cli;
 }
 } // namespace
 
@@ -374,103 +362,6 @@ class TestImport : public QObject
         QCOMPARE(exportCollection(Bookmarks(dir.filePath("copy"))).count("lwn.example"), 3);
         QCOMPARE(QFileInfo(dir.filePath("copy/Zed.url")).lastModified().toSecsSinceEpoch(),
                  bookmarked.toSecsSinceEpoch());
-    }
-
-    void commandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments"); // "@" stands for the test's folder
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("says"); // the last line, where a row names it
-        const auto row = [](const char *name, const QStringList &arguments, int status,
-                            const QString &says = {}) {
-            QTest::newRow(name) << arguments << status << says;
-        };
-        const QString file = QStringLiteral(FAVRAKE_TEST_DATA "/exchange/chromium.html");
-        row("import", {"import", file, "--into", "In/Here"}, 0);
-        row("dry run", {"import", file, "--dry-run"}, 0);
-        row("unreadable source", {"import", "/nonexistent.html"}, 1);
-        row("not a bookmark file", {"import", "/etc/hostname"}, 1);
-        row("browser without profile", {"import", "vivaldi"}, 1);
-        row("unwritable folder", {"import", file, "--into", "blocked/x"}, 1);
-        row("copies of one address", {"import", "@/out/1", "--dry-run"}, 0,
-            "1 address would be saved in more than one folder");
-        row("copies of two addresses", {"import", "@/out/2"}, 0,
-            "2 addresses are saved in more than one folder");
-        row("export", {"export", "-o", "@/out/new.html"}, 0,
-            "Exported 2 bookmarks to @/out/new.html");
-        row("export through a symbolic link", {"export", "-o", "@/out/link"}, 0,
-            "Exported 2 bookmarks to @/out/link");
-        row("export to the standard output", {"export", "-o", "-"}, 0, "</DL><p>");
-        row("export to a FIFO", {"export", "-o", "@/out/fifo"}, 1);
-        row("export to a folder", {"export", "-o", "@/out"}, 1);
-        row("export to a missing folder", {"export", "-o", "@/nonexistent/x"}, 1);
-        row("export of a missing folder", {"export", "/nonexistent"}, 1);
-        row("duplicates", {"duplicates"}, 0, "1 group of copies, 1 bookmark that could go");
-        row("duplicates of two folders", {"duplicates", "a", "b"}, 2);
-    }
-    void commandLine()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, says);
-        QTemporaryDir dir;
-        arguments.replaceInStrings("@", dir.path());
-        says.replace("@", dir.path());
-        writeFile(dir.filePath("blocked"), "a file");
-        for (const char *name : {"Only.url", "Copy.url"}) // one bookmark saved twice
-            writeFile(dir.filePath(name), "[InternetShortcut]\r\nURL=https://only.example/\r\n");
-        // Targets that are no file stay what they are; a link is written through.
-        const QByteArray fifo = QFile::encodeName(dir.filePath("out/fifo"));
-        QVERIFY(QDir(dir.path()).mkdir("out") && ::mkfifo(fifo.constData(), 0600) == 0 &&
-                QFile::link("target.html", dir.filePath("out/link")));
-        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
-        for (const QByteArray count : {"1", "2"}) // each address in two folders
-            writeFile(dir.filePath("out/" + count),
-                      QByteArray("<DL><DT><H3>A</H3><DL><DT><A HREF='https://a/'>a</A>"
-                                 "<DT><A HREF='https://b/'>b</A></DL>"
-                                 "<DT><H3>B</H3><DL><DT><A HREF='https://a/'>a</A>")
-                          .append(count == "2" ? "<DT><A HREF='https://b/'>b</A>" : ""));
-        QProcess *cli = startCli(this, arguments, dir.path());
-        QVERIFY(cli->waitForFinished(60000));
-        QTEST(cli->exitCode(), "status");
-        const QString out = QString::fromUtf8(cli->readAllStandardOutput());
-        if (!says.isEmpty())
-            QCOMPARE(out.trimmed().split(u'\n').last(), says);
-        char byte = 0;
-        QVERIFY(::read(reader, &byte, 1) <= 0);
-        ::close(reader);
-        QVERIFY(QFileInfo(dir.filePath("out/link")).isSymLink());
-        QCOMPARE(readFile(dir.filePath("out/target.html")).startsWith("<!DOCTYPE"),
-                 arguments.contains(dir.filePath("out/link")));
-        QVERIFY(out.startsWith("<!DOCTYPE") == arguments.endsWith("-"));
-        if (arguments.contains("--dry-run") || cli->exitCode() != 0)
-            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 4);
-    }
-
-    // Killed while writing, an import leaves only whole .URL files, and no other file but
-    // its hidden temporary ones.
-    void killedImport()
-    {
-        QTemporaryDir dir;
-        QByteArray html = "<DL>\n";
-        for (int i = 0; i < 20000; ++i)
-            html += "<DT><A HREF=\"https://site.example/" + QByteArray::number(i) + "\">Site " +
-                    QByteArray::number(i) + "</A>\n";
-        writeFile(dir.filePath("big.html"), html);
-        const QString favorites = dir.filePath("Favorites");
-        QProcess *cli = startCli(this, {"import", dir.filePath("big.html")}, favorites);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            QDir(favorites).count() > 1000 || cli->state() == QProcess::NotRunning, 60000);
-        cli->kill();
-        QVERIFY(cli->waitForFinished(60000));
-        QCOMPARE(cli->exitStatus(), QProcess::CrashExit);
-        const QFileInfoList files = QDir(favorites).entryInfoList(QDir::Files | QDir::Hidden);
-        QVERIFY(files.size() > 1000);
-        for (const QFileInfo &info : files) {
-            const bool temporary = info.fileName().startsWith(u'.');
-            QVERIFY2(temporary ? info.fileName().contains(".favrake-tmp-")
-                               : readFile(info.absoluteFilePath()).endsWith("\r\n"),
-                     qPrintable(info.fileName()));
-        }
     }
 };
 

@@ -1,3 +1,4 @@
+#include "config/messageflags.h"
 #include "config/settings.h"
 #include "lang/confirmdlg.h"
 #include "lang/confirmicons.h"
@@ -97,7 +98,8 @@ class TestConfirmDlg : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
     ScreenSpot m_spot;
-    ConfirmDialog m_dialog{nullptr, [this] { return m_spot; }};
+    ConfirmDialog m_dialog{std::make_unique<SettingsMessageMemory>(), nullptr,
+                           [this] { return m_spot; }};
 
     Seen ask(int kind, const QString &key, int options, const Act &act,
              const QString &text = QStringLiteral("Go on?"))
@@ -176,10 +178,11 @@ class TestConfirmDlg : public QObject
     void unknownKindShowsNothing()
     {
         QVERIFY(writeFlag(FlagInfo, "Keep", true) && writeFlag(FlagConfirm, "Keep", true));
+        SettingsMessageMemory memory;
         for (int kind : {2, -1, 255}) {
             const Seen seen = ask(kind, QStringLiteral("Keep"), 0, yes);
             QVERIFY(!seen.answer && !seen.shown);
-            rememberAnswer(kind, QStringLiteral("Other"), 0, true, true);
+            rememberAnswer(memory, kind, QStringLiteral("Other"), 0, true, true);
         }
         QVERIFY(!readFlag(FlagInfo, "Other", false) && !readFlag(FlagConfirm, "Other", false));
     }
@@ -207,7 +210,8 @@ class TestConfirmDlg : public QObject
 
     void deletedWhileOpen()
     {
-        auto *dialog = new ConfirmDialog(nullptr, [this] { return m_spot; });
+        auto *dialog = new ConfirmDialog(std::make_unique<SettingsMessageMemory>(), nullptr,
+                                         [this] { return m_spot; });
         const Answer answer([](ConfirmDialog &open) { delete &open; });
         QVERIFY(!dialog->showConfirm(Information, QStringLiteral("Bye"), QStringLiteral("Bye"), 0,
                                      CheckedByDefault));

@@ -12,8 +12,8 @@ struct FakeDownloader final : AbstractDownloader
 {
     bool started = false;
     bool finishAfterEmptyTake = false; // the worker finishes just after a poll found nothing
-    std::optional<TransferResult> outstanding; // the request: index, address, serial
-    std::deque<TransferResult> published;      // in the order they came out
+    std::optional<DownloadResult> outstanding; // the request: index, address, serial
+    std::deque<DownloadResult> published;      // in the order they came out
     quint64 serials = 0;
 
     void start() override { started = true; }
@@ -21,29 +21,29 @@ struct FakeDownloader final : AbstractDownloader
     bool hasWorker() const override { return started; }
     quint64 request(const QByteArray &address, int index) override
     {
-        TransferResult &r = outstanding.emplace();
+        DownloadResult &r = outstanding.emplace();
         std::tie(r.index, r.url, r.serial) = std::tuple(index, address, ++serials);
         return serials;
     }
     void abort() override { outstanding.reset(); }
     bool isBusy() const override { return outstanding.has_value(); }
     bool isBusyWith(int index) const override { return outstanding && outstanding->index == index; }
-    std::optional<TransferResult> takeResult() override
+    std::optional<DownloadResult> takeResult() override
     {
         if (published.empty()) {
             if (finishAfterEmptyTake && outstanding)
                 publish(*outstanding, "<title>Just done</title>");
             return {};
         }
-        TransferResult taken = published.front();
+        DownloadResult taken = published.front();
         published.pop_front();
         return taken;
     }
     // A page, or a failure's status line.
-    void publish(TransferResult result, const QByteArray &answer)
+    void publish(DownloadResult result, const QByteArray &answer)
     {
         result.success = !answer.startsWith("HTTP/");
-        (result.success ? result.content : result.errorMsg) = answer;
+        (result.success ? result.body : result.errorMsg) = answer;
         if (outstanding && outstanding->serial == result.serial)
             outstanding.reset();
         published.push_back(result);

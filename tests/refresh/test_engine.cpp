@@ -121,7 +121,7 @@ class TestEngine : public QObject
         c.list.item(0)->refreshMsg = u"Old failure"_s;
         QVERIFY(c.list.save(0));
         QCOMPARE(c.step().requested, 0);
-        const TransferResult first = *c.fake->outstanding;
+        const DownloadResult first = *c.fake->outstanding;
         const QString file = c.list.item(0)->fileName;
         for (const QString &action : script.split(u' ')) {
             if (action == u"answer") {
@@ -181,7 +181,7 @@ class TestEngine : public QObject
             QVERIFY(c.list.save(0));
         }
         QCOMPARE(c.step().requested, 0);
-        TransferResult answer = *c.fake->outstanding;
+        DownloadResult answer = *c.fake->outstanding;
         answer.findings.checked = true;
         if (offline)
             answer.findings.network = {NetworkFailure::NoAnswer, {}};

@@ -1,5 +1,6 @@
 #include "loopbackserver.h"
 #include "refresh/checkcode.h"
+#include "refresh/engine.h"
 #include "refresh/linkchecker.h"
 
 #include <QRandomGenerator>

@@ -42,12 +42,12 @@ DownloadResult fetched(const Bytes &address, const QList<Bytes> &hops, const Byt
             ++r.redirects;
         }
     }
-    r.url = at.toString();
+    r.url = at.toString().toUtf8();
     r.body = body;
     r.headers = headers;
     r.curlCode = curl;
     r.success = curl == CURLE_OK && !hops.isEmpty() && hops.last().startsWith('2');
-    r.errorMsg = r.success ? QString() : u"failed"_s;
+    r.errorMsg = r.success ? Bytes() : "failed";
     r.findings.checked = true;
     return r;
 }

@@ -1,16 +1,23 @@
 #include "wakeup.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
+namespace platform {
 namespace {
-volatile std::sig_atomic_t stopSignal = 0;
+// The handler may only touch what cannot be torn by a signal.
+static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<int> lastSignal = 0;
+std::atomic<int> signalsCounted = 0;
 int wakePipe[2] = {-1, -1};
 struct sigaction oldInt = {};
 struct sigaction oldTerm = {};
+struct sigaction oldHangUp = {};
+bool handlesHangUp = false;
 
 void poke()
 {
@@ -21,27 +28,35 @@ void poke()
 
 void onStopSignal(int signal)
 {
-    stopSignal = signal;
+    lastSignal = signal;
+    ++signalsCounted;
     poke();
 }
 } // namespace
 
-WakeUp::WakeUp()
+WakeUp::WakeUp(HangUp hangUp)
 {
-    stopSignal = 0;
+    lastSignal = 0;
+    signalsCounted = 0;
     if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         wakePipe[0] = wakePipe[1] = -1;
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART; // a wait ends all the same
     sigaction(SIGINT, &action, &oldInt);
     sigaction(SIGTERM, &action, &oldTerm);
+    handlesHangUp = hangUp == HangUp::Stops;
+    if (handlesHangUp)
+        sigaction(SIGHUP, &action, &oldHangUp);
 }
 
 WakeUp::~WakeUp()
 {
     sigaction(SIGINT, &oldInt, nullptr);
     sigaction(SIGTERM, &oldTerm, nullptr);
+    if (handlesHangUp)
+        sigaction(SIGHUP, &oldHangUp, nullptr);
     ::close(wakePipe[0]);
     ::close(wakePipe[1]);
     wakePipe[0] = wakePipe[1] = -1;
@@ -54,7 +69,7 @@ void WakeUp::post() const
 
 void WakeUp::wait(std::optional<Clock::time_point> until) const
 {
-    if (stopSignal)
+    if (lastSignal != 0)
         return;
     int timeout = -1;
     if (until)
@@ -65,12 +80,28 @@ void WakeUp::wait(std::optional<Clock::time_point> until) const
         timeout = timeout < 0 ? 100 : std::min(timeout, 100);
     pollfd wait = {wakePipe[0], POLLIN, 0};
     ::poll(&wait, 1, timeout); // a signal ends it too
-    char drain[64];
-    while (::read(wakePipe[0], drain, sizeof drain) > 0) {
-    }
+    drain();
 }
 
 int WakeUp::signal() const
 {
-    return stopSignal;
+    return lastSignal;
 }
+
+int WakeUp::signalCount() const
+{
+    return signalsCounted;
+}
+
+int WakeUp::readableHandle() const
+{
+    return wakePipe[0];
+}
+
+void WakeUp::drain() const
+{
+    char bytes[64];
+    while (::read(wakePipe[0], bytes, sizeof bytes) > 0) {
+    }
+}
+} // namespace platform
