@@ -3,7 +3,6 @@
 
 #include <QRegularExpression>
 #include <QTest>
-#include <cerrno>
 
 namespace {
 const QString paperFile = u"News/Old/paperFile.url"_s;
@@ -11,22 +10,14 @@ const QString otherFile = u"otherFile.url"_s;
 const Mark withSubject{.subject = u"Travel Tips"_s};
 
 // A file system that takes no new content.
-const platform::FileWriteOps &refusingWrites()
-{
-    static const platform::FileWriteOps ops{platform::systemFileWriteOps().write,
-                                            platform::systemFileWriteOps().sync,
-                                            [](const char *, const char *) {
-                                                errno = EACCES;
-                                                return -1;
-                                            }};
-    return ops;
-}
+const platform::FileWriteOps refusingWrites{failingWrite, ::fsync, ::rename};
 
-// The rig with paperFile (with a subject) and otherFile shown; answers as given, in order.
-Review &shown(ReviewRig &rig, const QList<bool> &answers, const Mark &paper = withSubject)
+// The rig with paperFile and otherFile (shown unless it is due later), answers in order.
+Review &shown(ReviewRig &rig, const QList<bool> &answers, const Mark &paper = withSubject,
+              DateTime other = 1.0)
 {
     rig.add(paperFile, paper);
-    rig.add(otherFile, {.reference = 200});
+    rig.add(otherFile, {.reference = 200, .remind = other});
     for (const bool yes : answers)
         rig.confirmer.answers.push_back({yes});
     Review &review = rig.started();
@@ -48,6 +39,9 @@ class TestReviewActions : public QObject
     Q_OBJECT
   private slots:
     // Each decision by Tag, from the bookmark window or the pocket entry, seen in the file.
+    // The subject goes to the server in plain lower-case words, escaped, with the button
+    // asked for. The last shown bookmark handled, the column says on which day the next come:
+    // the day of the next one due, but never today, whose bookmarks come on a click.
     void decision_data()
     {
         QTest::addColumn<int>("tag");
@@ -55,100 +49,80 @@ class TestReviewActions : public QObject
         QTest::addColumn<bool>("dontDelete");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("opened");    // the button the server was asked with
+        QTest::addColumn<DateTime>("other");    // the remind time of the other bookmark
+        QTest::addColumn<DateTime>("farewell"); // the day it names; -1: windows stay
         const auto row = [](const char *name, int tag, QList<bool> answers, bool dontDelete,
-                            const char *stored, QStringList asked) {
-            QTest::newRow(name) << tag << answers << dontDelete << stored << asked;
+                            const char *stored, QStringList asked, const char *opened = "",
+                            DateTime other = 1.0, DateTime farewell = -1) {
+            QTest::newRow(name) << tag << answers << dontDelete << stored << asked << opened
+                                << other << farewell;
         };
-        row("keep", KeepTag, {true, false}, false, "-1", {"0 Keep 1 2", "0 SuggestK 14 13"});
-        row("keep declined", KeepTag, {false}, false, "1", {"0 Keep 1 2"});
-        row("remind after the interval", RemindTag, {true}, false, "+5", {"0 Remind 2 2"});
-        row("remind tomorrow", 1, {true}, false, "+1", {"0 Remind 2 2"});
-        row("remind in 3 days", 3, {true}, false, "+3", {"0 Remind 2 2"});
-        row("remind in a week", 7, {true}, false, "+7", {"0 Remind 2 2"});
-        row("remind in a month", 30, {true}, false, "+30", {"0 Remind 2 2"});
+        const QString keep = u"0 Keep 1 2"_s, remind = u"0 Remind 2 2"_s;
+        row("keep", KeepTag, {true, false}, false, "-1", {keep, "0 SuggestK 14 13"});
+        row("keep declined", KeepTag, {false}, false, "1", {keep});
+        row("keep with the suggestion", KeepTag, {true, true}, false, "-1",
+            {keep, "0 SuggestK 14 13"}, "K");
+        row("remind after the interval", RemindTag, {true}, false, "+5", {remind});
+        row("remind tomorrow", 1, {true}, false, "+1", {remind});
+        row("remind in 3 days", 3, {true}, false, "+3", {remind});
+        row("remind in a week", 7, {true}, false, "+7", {remind});
+        row("remind in a month", 30, {true}, false, "+30", {remind});
         row("unknown tag", 2, {true}, false, "1", {});
         row("delete", DeleteTag, {false, true, false}, false, "trashed",
             {"0 SuggestD 14 13", "1 Delete 3 1", "1 EmptyTree 13 1"});
         row("delete declined", DeleteTag, {false, false}, false, "1",
             {"0 SuggestD 14 13", "1 Delete 3 1"});
+        row("delete with the suggestion", DeleteTag, {true, false}, false, "1",
+            {"0 SuggestD 14 13", "1 Delete 3 1"}, "D");
         row("delete without deleting", DeleteTag, {false}, true, "-1", {"0 SuggestD 14 13"});
-        row("suggest settles nothing", SuggestTag, {true}, false, "1", {"0 Suggest 14 3"});
+        row("suggest settles nothing", SuggestTag, {true}, false, "1", {"0 Suggest 14 3"}, "S");
+        row("last one: the next in three days", RemindTag, {true}, false, "+5", {remind}, "",
+            day15 + 3.2, 45003);
+        row("last one: the next later today, so tomorrow", RemindTag, {true}, false, "+5", {remind},
+            "", day15 + 0.2, 45001);
+        row("last one: itself, just put back", 1, {true}, false, "+1", {remind}, "", day15 + 9,
+            45001);
+        row("last one: none left", KeepTag, {true, false}, false, "-1", {keep, "0 SuggestK 14 13"},
+            "", -1, 0);
     }
 
     void decision()
     {
         QFETCH(int, tag);
-        QFETCH(QList<bool>, answers);
-        QFETCH(bool, dontDelete);
         QFETCH(QString, stored);
-        QFETCH(QStringList, asked);
+        QFETCH(QString, opened);
+        QFETCH(DateTime, other);
+        QFETCH(DateTime, farewell);
         for (const bool window : {true, false}) {
             ReviewRig rig;
-            settings.remindInterval = 5;
-            settings.dontDelete = dontDelete;
-            Review &review = shown(rig, answers);
+            std::tie(rig.options.intervals.remindInterval, rig.options.suggestServer) =
+                std::tuple(5, u"https://links.test"_s);
+            QFETCH(bool, dontDelete);
+            rig.options.dontDelete = dontDelete;
+            QFETCH(QList<bool>, answers);
+            Review &review = shown(rig, answers, {.subject = u"A&b=c d/é"_s}, other);
             const int row = rig.rowOf(paperFile);
+            BookmarkActions &actions = review.actions();
             const bool done =
-                window ? review.actInBookmarkWindow(row, tag) : review.actOnEntry(row, tag);
+                window ? actions.actInBookmarkWindow(row, tag) : actions.actOnEntry(row, tag);
             QCOMPARE(storedState(rig, paperFile), stored);
-            QCOMPARE(storedState(rig, otherFile), u"1"_s);
-            QStringList questions;
-            for (const QString &question : rig.confirmer.asked)
-                questions << question.section(u'|', 0, 0);
-            QCOMPARE(questions, asked);
+            QCOMPARE(rig.stored(otherFile).remindTime, other);
+            QTEST(rig.confirmer.asked, "asked");
+            QCOMPARE(rig.desktop.opened.join(u' '),
+                     opened.isEmpty()
+                         ? opened
+                         : u"https://links.test/route.php?q=a%20b%20c%20d%20%C3%A9&btn="_s +
+                               opened);
             QCOMPARE(done, stored != u"1");
-            QCOMPARE(review.entryAt(row), done ? -1 : rig.indexOf(paperFile));
-            const QStringList shown =
-                window ? QStringList{u"Remove%1"_s.arg(row)} : QStringList{"UpdateView", "ShowAll"};
-            QCOMPARE(rig.view.log, done ? shown : QStringList());
-            QCOMPARE(review.actionDepth(), 0);
+            QCOMPARE(review.rows().entryAt(row), done ? -1 : rig.indexOf(paperFile));
+            const QString shownLog = farewell >= 0
+                                         ? u"Farewell%1 %2"_s.arg(window ? row : -1).arg(farewell)
+                                     : window ? u"Remove%1"_s.arg(row)
+                                              : u"UpdateView ShowAll"_s;
+            QCOMPARE(rig.view.log.join(u' '), done ? shownLog : QString());
+            QCOMPARE(review.rows().actionDepth(), 0);
         }
-    }
-
-    // The last shown bookmark handled, the column says on which day the next come: the day
-    // of the next one due, but never today, whose bookmarks come on a click.
-    void farewell_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<DateTime>("other"); // the remind time of the bookmark not shown
-        QTest::addColumn<DateTime>("day");
-        QTest::newRow("the next in three days") << int(RemindTag) << day15 + 3.2 << 45003.0;
-        QTest::newRow("the next later today: tomorrow") << int(RemindTag) << day15 + 0.2 << 45001.0;
-        QTest::newRow("the one just put back") << 1 << day15 + 9.0 << 45001.0;
-        QTest::newRow("none left") << int(KeepTag) << DateTime(-1) << DateTime(0);
-    }
-    void farewell()
-    {
-        QFETCH(int, tag);
-        QFETCH(DateTime, other);
-        ReviewRig rig;
-        rig.add(paperFile);
-        rig.add(otherFile, {.remind = other});
-        rig.confirmer.answers = {{true}, {false}};
-        Review &review = rig.started();
-        rig.view.log.clear();
-        QVERIFY(review.actInBookmarkWindow(rig.rowOf(paperFile), tag));
-        QTEST(rig.view.log.last().section(u' ', 1).toDouble(), "day");
-    }
-
-    // The subject goes to the server in plain lower-case words, escaped, with the button asked for.
-    void suggestion_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<QString>("opened");
-        const QString base = u"https://links.test/route.php?q=a%20b%20c%20d%20%C3%A9&btn="_s;
-        QTest::newRow("asked for") << int(SuggestTag) << base + "S";
-        QTest::newRow("on the way of a keep") << int(KeepTag) << base + "K";
-        QTest::newRow("on the way of a delete") << int(DeleteTag) << base + "D";
-    }
-    void suggestion()
-    {
-        QFETCH(int, tag);
-        ReviewRig rig;
-        settings.suggestServer = u"https://links.test"_s;
-        Review &review = shown(rig, {true, true, false, false}, {.subject = u"A&b=c d/é"_s});
-        review.actOnEntry(rig.rowOf(paperFile), tag);
-        QTEST(rig.desktop.opened.join(u' '), "opened");
     }
 
     // Without a server the program writes the collection itself, into the user's cache
@@ -159,8 +133,8 @@ class TestReviewActions : public QObject
         ReviewRig rig;
         rig.add(u"<b>Trip<b>.url"_s, withSubject);
         rig.add(u"Unrelated.url"_s);
-        Review &review = shown(rig, {true, true});
-        QVERIFY(review.suggestAction(rig.indexOf(paperFile), QString()));
+        BookmarkActions &actions = shown(rig, {true, true}).actions();
+        QVERIFY(actions.suggestAction(rig.indexOf(paperFile), QString()));
         const QString page = qEnvironmentVariable("XDG_CACHE_HOME") + u"/favrake/subject.html"_s;
         QCOMPARE(rig.desktop.opened, QStringList{"file:" + page});
         const QString html = QString::fromUtf8(readFile(page));
@@ -169,7 +143,7 @@ class TestReviewActions : public QObject
                  qPrintable(html));
         QVERIFY(!html.contains(u"Unrelated"_s) && !html.contains(u"<b>"_s));
         rig.desktop.works = false;
-        QVERIFY(!review.suggestAction(rig.indexOf(paperFile), QString()));
+        QVERIFY(!actions.suggestAction(rig.indexOf(paperFile), QString()));
         QCOMPARE(rig.view.errors.size(), 1);
     }
 
@@ -194,12 +168,12 @@ class TestReviewActions : public QObject
         rig.desktop.works = browserWorks;
         rig.confirmer.answers = {{true}};
         Review &review = rig.started();
-        QCOMPARE(review.openEntry(0), error.isEmpty());
-        QCOMPARE(rig.confirmer.keys(), QStringList{"WebLink"});
+        QCOMPARE(review.actions().openEntry(0), error.isEmpty());
+        QCOMPARE(rig.confirmer.keys, QStringList{"WebLink"});
         QCOMPARE(rig.desktop.opened.size(), int(url.startsWith("http")));
         QCOMPARE(rig.view.errors.size(), int(!error.isEmpty()));
         QVERIFY(rig.view.errors.join(u'\n').contains(error));
-        QCOMPARE(review.entryAt(0), rig.indexOf(paperFile));
+        QCOMPARE(review.rows().entryAt(0), rig.indexOf(paperFile));
     }
 
     // A decision that cannot be carried out is not lost silently: all stays as it was, and a
@@ -238,9 +212,9 @@ class TestReviewActions : public QObject
         QFETCH(QStringList, trashed);
         QFETCH(QString, error);
         ReviewRig rig;
-        settings.dontDelete = event == u"dont delete";
-        if (event == u"unwritable" || settings.dontDelete)
-            rig.writeOps = &refusingWrites();
+        rig.options.dontDelete = event == u"dont delete";
+        if (event == u"unwritable" || rig.options.dontDelete)
+            rig.writeOps = &refusingWrites;
         rig.add(paperFile, {}, event == u"no address" ? QByteArray() : "http://a.test/");
         rig.add(otherFile, {.reference = 200});
         Review &review = rig.start();
@@ -264,9 +238,10 @@ class TestReviewActions : public QObject
             rig.confirmer.answers[question - 1].meanwhile = happen;
         else
             happen();
-        QCOMPARE(tag == KeepTag     ? review.keepAction(paper)
-                 : tag == DeleteTag ? review.deleteAction(paper)
-                                    : review.remindAction(paper, 5),
+        BookmarkActions &actions = review.actions();
+        QCOMPARE(tag == KeepTag     ? actions.keepAction(paper)
+                 : tag == DeleteTag ? actions.deleteAction(paper)
+                                    : actions.remindAction(paper, 5),
                  !trashed.isEmpty());
         QCOMPARE(rig.desktop.trashed,
                  trashed.replaceInStrings(QRegularExpression(u"^"_s), rig.favorites.path() + u'/'));
@@ -282,6 +257,7 @@ class TestReviewActions : public QObject
             QCOMPARE(review.bookmarks().item(paper)->remindTime, remind);
     }
 
+    // Only a moved link takes its new address, and only into an unchanged file.
     void useNewAddress_data()
     {
         QTest::addColumn<QString>("verdict");
@@ -291,11 +267,8 @@ class TestReviewActions : public QObject
         QTest::newRow("moved, file edited meanwhile") << u"moved"_s << true << false;
         QTest::newRow("not moved") << u"gone"_s << false << false;
     }
-
-    // Only a moved link takes its new address, and only into an unchanged file.
     void useNewAddress()
     {
-        QFETCH(QString, verdict);
         QFETCH(bool, edited);
         QFETCH(bool, written);
         ReviewRig rig;
@@ -303,14 +276,14 @@ class TestReviewActions : public QObject
         Review &review = rig.start();
         const int paper = rig.indexOf(paperFile);
         BookmarkRec &rec = *review.bookmarks().item(paper);
-        rec.storedUrl = u"https://b.test/new"_s;
-        rec.history.checks = u"M"_s;
-        rec.verdict = verdictFromName(verdict);
+        QFETCH(QString, verdict);
+        std::tie(rec.storedUrl, rec.history.checks, rec.verdict) =
+            std::tuple(u"https://b.test/new"_s, u"M"_s, verdictFromName(verdict));
         QVERIFY(review.bookmarks().save(paper));
         if (edited)
             writeFile(rig.path(paperFile), shortcut("http://elsewhere.test/"));
         const QByteArray before = readFile(rig.path(paperFile));
-        QCOMPARE(review.useNewAddressAction(paper), written);
+        QCOMPARE(review.actions().useNewAddressAction(paper), written);
         const QString url = iniReadString(rig.path(paperFile), u"InternetShortcut"_s, u"URL"_s, {});
         QCOMPARE(url == u"https://b.test/new"_s, written);
         QCOMPARE(readFile(rig.path(paperFile)) == before, !written);
@@ -325,23 +298,23 @@ class TestReviewActions : public QObject
         const QByteArray kept = readFile(rig.path(u"kept.url"_s));
         rig.confirmer.answers = {{true}};
         Review &review = rig.started();
-        QVERIFY(review.allEntriesEmpty());
+        QVERIFY(review.rows().allEmpty());
         rig.view.log.clear();
-        review.showPutBackBookmarks();
-        QCOMPARE(rig.confirmer.keys(), QStringList{"PutBack"});
+        review.ticker().showPutBackBookmarks();
+        QCOMPARE(rig.confirmer.keys, QStringList{"PutBack"});
         QCOMPARE(rig.stored(u"later.url"_s).remindTime, 1.0);
         QCOMPARE(readFile(rig.path(u"kept.url"_s)), kept);
         QCOMPARE(rig.view.log, QStringList({"HideAll", "Read", "UpdateView", "ShowAll"}));
-        QCOMPARE(review.entryAt(0), rig.indexOf(u"later.url"_s));
+        QCOMPARE(review.rows().entryAt(0), rig.indexOf(u"later.url"_s));
     }
 
     void actionAbortsItsDownload()
     {
         ReviewRig rig;
-        settings.noNetAccess = false;
+        rig.options.noNetAccess = false;
         Review &review = shown(rig, {true, false}, {.refreshed = 0});
         QVERIFY(rig.downloader->isBusyWith(rig.indexOf(paperFile)));
-        QVERIFY(review.actOnEntry(rig.rowOf(paperFile), KeepTag));
+        QVERIFY(review.actions().actOnEntry(rig.rowOf(paperFile), KeepTag));
         QVERIFY(!rig.downloader->isBusy());
     }
 };

@@ -22,9 +22,9 @@ void prepare(Bookmarks &list, const QStringList &tokens)
     }
 }
 
-QList<int> rowsShown(const Review &review)
+QList<int> rowsShown(Review &review)
 {
-    return QList<int>(review.entries().begin(), review.entries().end());
+    return QList<int>(review.rows().entries().begin(), review.rows().entries().end());
 }
 } // namespace
 
@@ -90,15 +90,16 @@ class TestReviewSelect : public QObject
             rig.add(u"b%1.url"_s.arg(i));
         Review &review = rig.start();
         prepare(review.bookmarks(), tokens);
-        settings.selectionMode = mode;
-        settings.noNetAccess = noNet;
-        QCOMPARE(review.selectEntries(includeAwaiting), int(rows.size() - rows.count(-1)));
+        std::tie(rig.options.selectionMode, rig.options.noNetAccess) = std::tuple(mode, noNet);
+        review.setOptions(rig.options);
+        BookmarkChooser &chooser = review.chooser();
+        QCOMPARE(chooser.selectEntries(includeAwaiting), int(rows.size() - rows.count(-1)));
         QCOMPARE(rowsShown(review), rows);
-        QCOMPARE(review.anyShownAwaitsRefresh(), awaits);
+        QCOMPARE(chooser.anyShownAwaitsRefresh(), awaits);
         for (int row = 0; row < Review::rowCount; ++row) // shown now, so never chosen twice
-            QVERIFY(!review.isSelectable(rows[row], true));
+            QVERIFY(!chooser.isSelectable(rows[row], true));
         rig.view.log.clear();
-        review.updateView();
+        chooser.updateView();
         QCOMPARE(rig.view.log.contains(u"ClearShown"_s), cleared);
     }
 
@@ -109,12 +110,12 @@ class TestReviewSelect : public QObject
         QList<QList<int>> picks;
         for (const DateTime now : {day15, day15 + second, day15 + second}) {
             ReviewRig rig;
-            std::tie(rig.now, rig.seed) = std::tuple(now, std::nullopt);
+            std::tie(rig.now, rig.seed, rig.options.selectionMode) =
+                std::tuple(now, std::nullopt, -1);
             for (int i = 0; i < 20; ++i)
                 rig.add(u"b%1.url"_s.arg(i));
-            settings.selectionMode = -1;
             picks << rowsShown(rig.start());
-            rig.review->selectEntries(false);
+            rig.review->chooser().selectEntries(false);
             QVERIFY(rowsShown(*rig.review) != picks.last());
         }
         QVERIFY(picks[0] != picks[1]);
@@ -124,14 +125,14 @@ class TestReviewSelect : public QObject
     void modeChangeSelectsWithoutAwaiting()
     {
         ReviewRig rig;
-        settings.noNetAccess = false;
+        rig.options.noNetAccess = false;
         rig.add(u"old.url"_s, {.reference = 1, .refreshed = 0});
         rig.add(u"new.url"_s, {.reference = 2});
         Review &review = rig.start();
-        QCOMPARE(review.entryAt(0), rig.indexOf(u"old.url"_s));
-        QVERIFY(review.awaitingRefresh());
-        review.changeSelectionMode(2);
-        QCOMPARE(settings.selectionMode, 2);
+        QCOMPARE(review.rows().entryAt(0), rig.indexOf(u"old.url"_s));
+        QVERIFY(review.chooser().awaitingRefresh());
+        review.chooser().changeSelectionMode(2);
+        QCOMPARE(rig.host.log, QStringList{"Mode 2"}); // the program keeps it
         QCOMPARE(rowsShown(review), QList<int>({rig.indexOf(u"new.url"_s), -1, -1, -1, -1}));
         QCOMPARE(rig.view.log, QStringList({"UpdateView", "ShowAll"}));
     }
