@@ -9,7 +9,6 @@
 #include "config/uninstall.h"
 #include "lang/confirm.h"
 #include "lang/languages.h"
-#include "store/bookmarks.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -19,7 +18,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 inline constexpr DateTime day15 = 45000.5; // 2023-03-15 12:00
-inline constexpr DateTime day30 = 45015.5; // 2023-03-30 12:00
 inline constexpr DateTime second = 1.0 / 86400;
 
 struct FakeTimer final : ReviewTimer
@@ -30,7 +28,7 @@ struct FakeTimer final : ReviewTimer
     bool isActive() const override { return active; }
 };
 
-// Answers in order (No when none is left) and records each question as its key and as
+// Answers in order (No when none is left) and records each question as
 // "kind key image options".
 struct ScriptedConfirmer final : Confirmer
 {
@@ -40,11 +38,10 @@ struct ScriptedConfirmer final : Confirmer
         std::function<void()> meanwhile = {}; // runs while the question is open
     };
     std::deque<Answer> answers;
-    QStringList asked, keys;
+    QStringList asked;
     bool showConfirm(int kind, const QString &, const QString &key, quint16 image,
                      ConfirmOptions options) override
     {
-        keys << key;
         asked << u"%1 %2 %3 %4"_s.arg(kind).arg(key).arg(image).arg(options);
         const Answer answer = answers.empty() ? Answer{false} : answers.front();
         if (!answers.empty())
@@ -90,9 +87,9 @@ struct FakeView final : ReviewView
         log << u"Farewell%1 %2"_s.arg(row).arg(nextDay), visible = false;
     }
     bool isMoving() const override { return moving; }
-    void whenStill(std::function<void()> work) override
+    void whenStill(std::function<void()> then) override
     {
-        moving ? waiting.push_back(std::move(work)) : work();
+        moving ? waiting.push_back(std::move(then)) : then();
     }
     void clearShownWindows() override { log << u"ClearShown"_s; }
     void updateProgress() override { log << u"Progress"_s; }
@@ -191,11 +188,7 @@ struct ReviewRig
     }
     // The first tick, after which the windows are up.
     Review &started() { return start(), review->tick(), *review; }
-    void tick(double seconds = 1)
-    {
-        now += seconds * second;
-        review->tick();
-    }
+    void tick(double seconds = 1) { now += seconds * second, review->tick(); }
     // The worker publishes an answer, or a failure's status line, and says so from its own
     // thread; the review stores it once the posted call comes through, with no tick.
     void publish(const TransferResult &result, const QByteArray &answer)
@@ -208,11 +201,6 @@ struct ReviewRig
     }
     void finish(const QByteArray &page) { publish(*downloader->outstanding, page); }
     int indexOf(const QString &name) const { return find(review->bookmarks(), name); }
-    int rowOf(const QString &name) const
-    {
-        const auto &entries = review->rows().entries();
-        return int(std::find(entries.begin(), entries.end(), indexOf(name)) - entries.begin());
-    }
     // The file's state as a fresh read finds it; an empty record when the file is gone.
     BookmarkRec stored(const QString &name) const
     {
