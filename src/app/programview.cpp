@@ -197,7 +197,10 @@ bool ProgramView::activateLanguage(const QByteArray &name)
 
 bool ProgramView::runFirstRun()
 {
-    return m_parts.install.runFirstRun();
+    const bool installed = m_parts.install.runFirstRun();
+    if (!installed)
+        disableSaving();
+    return installed;
 }
 
 void ProgramView::showTray()

@@ -124,6 +124,7 @@ class ReviewHost
     virtual ~ReviewHost() = default;
     virtual bool activateLanguage(const QByteArray &name) = 0;
     // Shows the first-run dialog and waits for it; true when the program is installed then.
+    // A declined start leaves the settings unsaved.
     virtual bool runFirstRun() = 0;
     virtual void showTray() = 0; // tray icon and its language submenu
     virtual void createLanguageTemplate() = 0;

@@ -1,6 +1,5 @@
 #include "reviewsession.h"
 
-#include "config/settings.h"
 #include "config/uninstall.h"
 #include "lang/confirm.h"
 #include "reviewchooser.h"
@@ -38,8 +37,6 @@ bool ReviewSession::completeStartup()
     // a close too, which must not save the settings of a declined start.
     m_rows.beginAction();
     const bool installed = m_common.options.installed || m_host.runFirstRun();
-    if (!installed)
-        disableSaving();
     m_rows.endAction();
     if (m_rows.isClosed())
         return false;

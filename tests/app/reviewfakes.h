@@ -113,7 +113,10 @@ struct FakeHost final : ReviewHost
     {
         return (log << u"Language "_s + QString::fromUtf8(name), true);
     }
-    bool runFirstRun() override { return (log << u"FirstRun"_s, duringFirstRun(), installs); }
+    bool runFirstRun() override // a declined one, as the program's, leaves no settings
+    {
+        return (log << u"FirstRun"_s, duringFirstRun(), installs || (disableSaving(), false));
+    }
     void showTray() override { log << u"Tray"_s; }
     void createLanguageTemplate() override { log << u"Template"_s; }
     void uninstalled(const UninstallReport &report) override

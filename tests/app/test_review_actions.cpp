@@ -365,16 +365,6 @@ class TestReviewActions : public QObject
         if (event != u"reload" && trashed.isEmpty())
             QCOMPARE(review.bookmarks().item(paper)->remindTime, remind);
     }
-
-    void actionAbortsItsDownload()
-    {
-        ReviewRig rig;
-        rig.options.noNetAccess = false;
-        Review &review = shown(rig, {true, false}, {.refreshed = 0});
-        QVERIFY(rig.downloader->isBusyWith(rig.indexOf(paperFile)));
-        QVERIFY(review.actions().actOnEntry(0, KeepTag));
-        QVERIFY(!rig.downloader->isBusy());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestReviewActions)

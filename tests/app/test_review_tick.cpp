@@ -40,15 +40,13 @@ struct Script
         const QString word = line.section(u' ', 0, 0), argument = line.section(u' ', 1);
         if (line.endsWith(u'}')) { // keep b0 (answered No) or remind it (Yes), with steps meanwhile
             const bool remind = line.startsWith(u"remind");
-            const QStringList inner = line.section(u'{', 1).chopped(1).split(u',');
+            const QStringList inner =
+                line.section(u'{', 1).chopped(1).split(u',', Qt::SkipEmptyParts);
             rig.confirmer.answers = {{remind, [this, inner] {
                                           for (const QString &innerLine : inner)
                                               step(innerLine);
                                       }}};
-            const int b0 = rig.indexOf(nameOf(0));
-            QCOMPARE(remind ? review->actions().remindAction(b0, 3)
-                            : review->actions().keepAction(b0),
-                     remind);
+            QCOMPARE(review->actions().actOnEntry(0, remind ? RemindTag : KeepTag), remind);
         } else if (refreshing.contains(word)) {
             refresh(word, argument);
         } else {
@@ -244,10 +242,10 @@ class TestReviewTick : public QObject
             "Read UpdateView ShowAll Read HideAll UpdateView ShowAll", "", "");
         row("question open: ticks and a second start wait",
             "keep{add,changed,tick 20,second};|;tick", "Waits | HideAll Read UpdateView ShowAll");
-        row("question open: quit", "remind{quit,running};|;tick", "| Close");
-        row("question open: quit declined", "remind{quit no,running};tick", "");
-        row("question open: uninstall", "remind{uninstall,running}", "Waits Uninstalled 0 Close",
-            "ff", "-,-");
+        row("question open: quit", "remind{quit,running};|;tick", "UpdateView ShowAll | Close");
+        row("question open: quit declined", "remind{quit no,running};tick", "UpdateView ShowAll");
+        row("question open: uninstall", "remind{uninstall,running}",
+            "Waits UpdateView ShowAll Uninstalled 0 Close", "ff", "-,-");
         row("shown rows refreshed, then all",
             "awaits true;progress 0/2;tick 20;finish Fresh;title Fresh;progress 1/2;tick;"
             "finish Also;tick;progress 2/2;awaits false;refresh;whole 0/7;tick;finish Again;"
@@ -263,6 +261,8 @@ class TestReviewTick : public QObject
             "-,X,-");
         row("no answer, told in German", "language HintNoNetwork = 'Kein Netz';fail 1;" + waits,
             "Hint Kein Netz Hint ", "aaa", "-,-,-");
+        row("an action on a bookmark ends its download", "busy true;remind{};busy false",
+            "UpdateView ShowAll", "af", "-,");
         row("result for a bookmark gone meanwhile", "vanish;busy false;late;tick",
             "Read UpdateView ClearShown ShowAll", "aa", "-");
     }
