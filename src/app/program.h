@@ -1,37 +1,34 @@
 #pragma once
 
-#include "config/installdlg.h"
 #include "desktopseams.h"
 #include "lang/confirmlayout.h"
 #include "platform/folderwatcher.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
 #include "platform/trayicon.h"
-#include "reviewseams.h"
 #include "speedform.h"
 
 #include <QIcon>
-#include <QMenu>
 #include <QObject>
 #include <QStringList>
 #include <memory>
 
-namespace exchange {
-class DuplicateFinder;
-}
+struct WelcomeOffers;
 class AboutDialog;
 class CollectionCommands;
 class ConfigDialog;
 class ConfirmDialog;
 class InstallDialog;
 class MainForm;
+class ProgramView;
 class Review;
 class TrayMenu;
 class WindowArranger;
 
-// The running tray program: it builds the windows and dialogs, hands them to the review
-// logic as its view, and answers the review's start-up and shutdown needs.
-class Program final : public QObject, private ReviewView, private ReviewHost
+// The running tray program: it builds the windows and dialogs, the view that shows the review
+// in them and the review itself, reads the settings for it, and wires the commands of the
+// menus, the tray icon and a second copy to them.
+class Program final : public QObject
 {
     Q_OBJECT
   public:
@@ -45,43 +42,15 @@ class Program final : public QObject, private ReviewView, private ReviewHost
                          const std::shared_ptr<platform::InstanceReply> &reply);
 
   private:
-    // The review's view.
-    bool isMainVisible() const override;
-    void updateView() override;
-    void showAll() override;
-    void hideAll() override;
-    void removeBookmarkWindow(int row) override;
-    void sayFarewell(int row, DateTime nextDay) override;
-    bool isMoving() const override;
-    void whenStill(std::function<void()> work) override;
-    void clearShownWindows() override;
-    void updateProgress() override;
-    void showNetworkHint(const QString &text) override;
-    void showError(const QString &text) override;
-    void favoritesRead() override;
-
-    // The review's host.
-    bool activateLanguage(const QByteArray &name) override;
-    bool runFirstRun() override;
-    void showTray() override;
-    void createLanguageTemplate() override;
-    void uninstalled(const UninstallReport &report) override;
-    void closeMainWindow() override;
-
     ScreenSpot dialogSpot() const;
     WelcomeOffers welcomeOffers();
     void buildTrayMenu();
     void connectWindows();
     void followScreens();
-    void showBookmarkWindows();
-    QStringList copiesOf(int index);
-    RefreshProgress shownProgress() const;
+    void takeSettings(); // the user changed them: the review works with the new ones
     void answerTrayClick(Qt::MouseButton button);
     void secondStart(const QStringList &params, platform::InstanceReply &reply);
-    void raiseWindows();
     static void raiseDialogs();
-    void answerUninstall(int exitStatus, const QString &text);
-    void followTrayHost(bool available);
     void askToHide();
     void togglePocketMode();
     void openHomepage();
@@ -99,18 +68,14 @@ class Program final : public QObject, private ReviewView, private ReviewHost
     std::unique_ptr<ConfirmDialog> m_confirmDlg;
     std::unique_ptr<ConfigDialog> m_configDlg;
     std::unique_ptr<AboutDialog> m_aboutDlg;
-    CollectionCommands *m_collection = nullptr;              // a child of this program
-    std::unique_ptr<exchange::DuplicateFinder> m_duplicates; // of the last reading
-    TrayMenu *m_trayMenu = nullptr; // belongs to the main window, which translates it
+    CollectionCommands *m_collection = nullptr; // a child of this program
+    TrayMenu *m_trayMenu = nullptr;             // belongs to the main window, which translates it
     platform::TrayIcon m_tray;
     platform::FolderWatcher m_watcher;
     platform::QuitSignals m_quitSignals;
     QtReviewTimer m_timer;
-    DesktopOpener m_opener{[this](const QString &message) { showError(message); }};
+    std::unique_ptr<ProgramView> m_view;
+    DesktopOpener m_opener;
     DesktopTrash m_trash;
     std::unique_ptr<Review> m_review;
-    // Second copies waiting for an uninstall, answered once it ran or cannot run any more.
-    std::vector<std::shared_ptr<platform::InstanceReply>> m_uninstallReplies;
-    bool m_closing = false;
-    int m_exitCode = 0;
 };

@@ -6,11 +6,13 @@
 #include "collectioncommands.h"
 #include "config/aboutdlg.h"
 #include "config/configdlg.h"
+#include "config/installdlg.h"
 #include "config/settings.h"
 #include "lang/confirmdlg.h"
 #include "lang/phrases.h"
 #include "mainform.h"
 #include "programfiles.h"
+#include "programview.h"
 #include "review.h"
 #include "store/textutil.h"
 #include "traymenu.h"
@@ -22,10 +24,10 @@
 void Program::buildTrayMenu()
 {
     TrayMenu::Handlers handlers;
-    handlers.mainVisible = [this] { return isMainVisible(); };
-    handlers.sortMode = [this](int mode) { m_review->changeSelectionMode(mode); };
-    handlers.refresh = [this] { m_review->refreshAll(); };
-    handlers.pocketMode = [this] { whenStill([this] { togglePocketMode(); }); };
+    handlers.mainVisible = [this] { return m_view->isMainVisible(); };
+    handlers.sortMode = [this](int mode) { m_review->chooser().changeSelectionMode(mode); };
+    handlers.refresh = [this] { m_review->ticker().refreshAll(); };
+    handlers.pocketMode = [this] { m_view->whenStill([this] { togglePocketMode(); }); };
     handlers.setup = [this] { m_configDlg->showSetup(); };
     handlers.import = [this] { m_collection->popupImportMenu(QCursor::pos()); };
     handlers.exportFile = [this] { m_collection->exportFile(); };
@@ -33,16 +35,16 @@ void Program::buildTrayMenu()
     handlers.homepage = [this] { openHomepage(); };
     handlers.about = [this] { m_aboutDlg->showAbout(); };
     handlers.showHide = [this] {
-        whenStill([this] {
-            if (isMainVisible())
+        m_view->whenStill([this] {
+            if (m_view->isMainVisible())
                 askToHide();
             else
-                m_review->showNext();
+                m_review->ticker().showNext();
         });
     };
-    handlers.quit = [this] { m_review->askToQuit(); };
+    handlers.quit = [this] { m_review->session().askToQuit(); };
     handlers.language = [this](const QString &caption) {
-        whenStill([this, name = toNarrow(caption)] { activateLanguage(name); });
+        m_view->whenStill([this, name = toNarrow(caption)] { m_view->activateLanguage(name); });
     };
     m_trayMenu = new TrayMenu(m_mainForm.get(), std::move(handlers));
     m_tray.setIcon(m_icon);
@@ -52,42 +54,40 @@ void Program::buildTrayMenu()
 // A click while the windows fade is taken once they stand still, so it sees where they end.
 void Program::answerTrayClick(Qt::MouseButton button)
 {
-    whenStill([this, button] {
-        if (isMainVisible())
-            raiseWindows();
+    m_view->whenStill([this, button] {
+        if (m_view->isMainVisible())
+            m_view->raiseWindows();
         else if (button == Qt::LeftButton)
-            m_review->showNext();
+            m_review->ticker().showNext();
     });
 }
 
 void Program::askToHide()
 {
-    m_review->beginAction();
+    const ActionScope scope(m_review->rows());
     if (m_confirmDlg->showConfirm(Information, phrase("MsgHide"), QStringLiteral("Hide"), 10,
                                   CheckedByDefault))
-        hideAll();
-    m_review->endAction();
+        m_view->hideAll();
 }
 
 void Program::togglePocketMode()
 {
-    m_review->beginAction();
+    const ActionScope scope(m_review->rows());
     if (settings.pocketView ||
         m_confirmDlg->showConfirm(Information, phrase("MsgPocketMode"),
                                   QStringLiteral("PocketMode"), 0, CheckedByDefault)) {
         settings.pocketView = !settings.pocketView;
-        m_review->updateView();
-        showAll();
+        m_review->chooser().updateView();
+        m_view->showAll();
     }
-    m_review->endAction();
 }
 
 void Program::rearrangeWindows()
 {
-    whenStill([this] {
+    m_view->whenStill([this] {
         m_arranger->arrange();
-        if (isMainVisible())
-            showAll();
+        if (m_view->isMainVisible())
+            m_view->showAll();
     });
 }
 
@@ -99,22 +99,21 @@ bool Program::eventFilter(QObject *, QEvent *event)
 
 void Program::openHomepage()
 {
-    m_review->beginAction();
+    const ActionScope scope(m_review->rows());
     if (m_confirmDlg->showConfirm(Information,
                                   fillPhrase(phrase("MsgHomepage"), {homepageAddress()}),
                                   QStringLiteral("Homepage"), 5, CheckedByDefault)) {
         const QString address = homepageAddress();
         if (const QString why = m_opener.openAddress(address); !why.isEmpty())
-            showError(fillPhrase(phrase("ErrOpenBrowser"), {address, why}));
+            m_view->showError(fillPhrase(phrase("ErrOpenBrowser"), {address, why}));
     }
-    m_review->endAction();
 }
 
 void Program::speedCommand(SpeedForm::Command command)
 {
     switch (command) {
     case SpeedForm::Command::Refresh:
-        m_review->refreshAll();
+        m_review->ticker().refreshAll();
         break;
     case SpeedForm::Command::Help:
         openHelp(120);
@@ -126,7 +125,7 @@ void Program::speedCommand(SpeedForm::Command command)
         openHomepage();
         break;
     case SpeedForm::Command::Quit:
-        m_review->askToQuit();
+        m_review->session().askToQuit();
         break;
     case SpeedForm::Command::Setup:
         m_configDlg->showSetup();
@@ -144,7 +143,7 @@ void Program::openHelp(int context)
     const QString page = contextHelpPage(context);
     const QString why = page.isEmpty() ? phrase("ErrNoHelp") : m_opener.openFile(page);
     if (!why.isEmpty())
-        showError(fillPhrase(phrase("ErrOpenBrowser"), {phrase("WrdHelp"), why}));
+        m_view->showError(fillPhrase(phrase("ErrOpenBrowser"), {phrase("WrdHelp"), why}));
 }
 
 // A signal or the session's end: questions still open are answered "no" and the welcome
@@ -152,7 +151,7 @@ void Program::openHelp(int context)
 // settings are kept.
 void Program::quitRequestedBySignal()
 {
-    m_review->requestClose();
+    m_review->session().requestClose();
     if (m_installDlg->isVisible())
         m_installDlg->reject();
     if (QWidget *modal = QApplication::activeModalWidget())

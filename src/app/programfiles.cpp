@@ -1,9 +1,11 @@
 #include "programfiles.h"
 
+#include "config/settings.h"
 #include "lang/languages.h"
 #include "platform/folders.h"
 #include "refresh/downloader.h"
 #include "refresh/linkchecker.h"
+#include "reviewseams.h"
 
 #include <QFileInfo>
 
@@ -36,7 +38,20 @@ QString contextHelpPage(int context)
     return helpPage(QString::number(context) + QStringLiteral(".html"));
 }
 
-std::unique_ptr<AbstractDownloader> makeDownloader()
+std::unique_ptr<AbstractDownloader> makeDownloader(std::function<void()> resultReady)
 {
-    return std::make_unique<LinkChecker>(std::make_unique<Downloader>());
+    return std::make_unique<LinkChecker>(
+        std::make_unique<Downloader>(DownloadLimits{}, PoolOptions{.resultReady = resultReady}),
+        CheckSeams{.resultReady = resultReady});
+}
+
+ReviewOptions reviewOptions()
+{
+    return {.selectionMode = settings.selectionMode,
+            .noNetAccess = settings.noNetAccess,
+            .dontDelete = settings.dontDelete,
+            .installed = settings.installed,
+            .suggestServer = settings.suggestServer,
+            .language = settings.language,
+            .intervals = settingsIntervals()};
 }

@@ -1,13 +1,11 @@
-#include "review.h"
+#include "reviewactions.h"
 
-#include "config/settings.h"
 #include "lang/confirm.h"
-#include "lang/phrases.h"
 #include "platform/files.h"
 #include "platform/webaddress.h"
-#include "refresh/engine.h"
+#include "reviewchooser.h"
 #include "reviewlinks.h"
-#include "store/bookmarks.h"
+#include "reviewrefresh.h"
 #include "store/ini.h"
 #include "store/scan.h"
 #include "store/subject.h"
@@ -16,61 +14,56 @@
 #include <cmath>
 
 namespace {
-// Keeps ActionDepth raised for as long as an action runs, whichever way it returns.
-class ActionScope final
-{
-  public:
-    explicit ActionScope(Review &review) : m_review(review) { m_review.beginAction(); }
-    ~ActionScope() { m_review.endAction(); }
-    ActionScope(const ActionScope &) = delete;
-    ActionScope &operator=(const ActionScope &) = delete;
-
-  private:
-    Review &m_review;
-};
-
 bool isRemindDays(int tag)
 {
     return tag == 1 || tag == 3 || tag == 7 || tag == 30;
 }
 } // namespace
 
-bool Review::actOnEntry(int row, int tag)
+BookmarkActions::BookmarkActions(const ReviewCommon &common, BookmarkChooser &chooser,
+                                 ReviewRefresh &refresh, Confirmer &confirmer,
+                                 AddressOpener &opener, Trash &trash)
+    : m_common(common), m_bookmarks(common.bookmarks), m_chooser(chooser), m_refresh(refresh),
+      m_confirmer(confirmer), m_opener(opener), m_trash(trash)
 {
-    ActionScope scope(*this);
-    const int index = entryAt(row);
+}
+
+bool BookmarkActions::actOnEntry(int row, int tag)
+{
+    ActionScope scope(m_common.rows);
+    const int index = m_common.rows.entryAt(row);
     if (!dispatchTag(index, tag))
         return false;
     removeShownBookmark(index);
-    if (allEntriesEmpty()) {
-        m_view.sayFarewell(-1, nextShowingDay());
+    if (m_common.rows.allEmpty()) {
+        m_common.view.sayFarewell(-1, nextShowingDay());
     } else {
-        updateView();
-        m_view.showAll();
+        m_chooser.updateView();
+        m_common.view.showAll();
     }
     return true;
 }
 
-bool Review::actInBookmarkWindow(int row, int tag)
+bool BookmarkActions::actInBookmarkWindow(int row, int tag)
 {
-    ActionScope scope(*this);
-    const int index = entryAt(row);
+    ActionScope scope(m_common.rows);
+    const int index = m_common.rows.entryAt(row);
     if (!dispatchTag(index, tag))
         return false;
     removeShownBookmark(index);
-    if (allEntriesEmpty())
-        m_view.sayFarewell(row, nextShowingDay());
+    if (m_common.rows.allEmpty())
+        m_common.view.sayFarewell(row, nextShowingDay());
     else
-        m_view.removeBookmarkWindow(row);
+        m_common.view.removeBookmarkWindow(row);
     return true;
 }
 
-bool Review::openEntry(int row)
+bool BookmarkActions::openEntry(int row)
 {
-    return openAction(entryAt(row));
+    return openAction(m_common.rows.entryAt(row));
 }
 
-bool Review::dispatchTag(int index, int tag)
+bool BookmarkActions::dispatchTag(int index, int tag)
 {
     switch (tag) {
     case SuggestTag:
@@ -84,7 +77,7 @@ bool Review::dispatchTag(int index, int tag)
     case KeepTag:
         return keepAction(index);
     case RemindTag:
-        return remindAction(index, settings.remindInterval);
+        return remindAction(index, m_common.options.intervals.remindInterval);
     default:
         return isRemindDays(tag) && remindAction(index, tag);
     }
@@ -92,31 +85,28 @@ bool Review::dispatchTag(int index, int tag)
 
 // The windows come back by themselves on the first day with a bookmark due, but not before
 // tomorrow: what is due today already comes on the next click.
-DateTime Review::nextShowingDay() const
+DateTime BookmarkActions::nextShowingDay() const
 {
     DateTime next = -1;
-    for (int i = 0; i < m_bookmarks->count(); ++i) {
-        const DateTime remind = m_bookmarks->item(i)->remindTime;
+    for (int i = 0; i < m_bookmarks.count(); ++i) {
+        const DateTime remind = m_bookmarks.item(i)->remindTime;
         if (remind >= 0 && (next < 0 || remind < next))
             next = remind;
     }
-    return next < 0 ? 0 : std::max(std::floor(next), std::floor(m_now()) + 1);
+    return next < 0 ? 0 : std::max(std::floor(next), std::floor(m_common.now()) + 1);
 }
 
-void Review::removeShownBookmark(int index)
+void BookmarkActions::removeShownBookmark(int index)
 {
-    for (int &entry : m_entries)
-        if (entry == index)
-            entry = -1;
-    if (m_engine->isDownloadingIndex(index))
-        m_engine->abortDownload();
+    m_common.rows.dropWhere([index](int shown) { return shown == index; });
+    m_refresh.cancelFor(index);
 }
 
-bool Review::keepAction(int index)
+bool BookmarkActions::keepAction(int index)
 {
-    ActionScope scope(*this);
+    ActionScope scope(m_common.rows);
     const std::optional<Identity> identity = identityOf(index);
-    if (!identity || !askAbout(index, *identity, Information, phrase("MsgKeep"),
+    if (!identity || !askAbout(index, *identity, Information, m_common.texts("MsgKeep"),
                                QStringLiteral("Keep"), 1, CheckedByDefault))
         return false;
     suggestAction(index, QStringLiteral("K"));
@@ -124,41 +114,40 @@ bool Review::keepAction(int index)
 }
 
 // Only on this explicit wish does the bookmark's own address change.
-bool Review::useNewAddressAction(int index)
+bool BookmarkActions::useNewAddressAction(int index)
 {
-    ActionScope scope(*this);
-    const BookmarkRec *rec = m_bookmarks->item(index);
+    ActionScope scope(m_common.rows);
+    const BookmarkRec *rec = m_bookmarks.item(index);
     if (!rec || rec->verdict != LinkVerdict::Moved)
         return false; // nothing to take
-    if (m_engine->isDownloadingIndex(index))
-        m_engine->abortDownload();
-    if (!m_bookmarks->useNewAddress(index)) {
+    m_refresh.cancelFor(index);
+    if (!m_bookmarks.useNewAddress(index)) {
         reportSaveFailure(index);
         return false;
     }
-    updateView();
+    m_chooser.updateView();
     return true;
 }
 
-bool Review::remindAction(int index, int days)
+bool BookmarkActions::remindAction(int index, int days)
 {
-    ActionScope scope(*this);
+    ActionScope scope(m_common.rows);
     const std::optional<Identity> identity = identityOf(index);
     if (!identity || days < 0 ||
-        !askAbout(index, *identity, Information, phrase("MsgRemind"), QStringLiteral("Remind"), 2,
-                  CheckedByDefault))
+        !askAbout(index, *identity, Information, m_common.texts("MsgRemind"),
+                  QStringLiteral("Remind"), 2, CheckedByDefault))
         return false;
-    return decide(index, *identity, m_now() + days);
+    return decide(index, *identity, m_common.now() + days);
 }
 
-bool Review::deleteAction(int index)
+bool BookmarkActions::deleteAction(int index)
 {
-    ActionScope scope(*this);
+    ActionScope scope(m_common.rows);
     const std::optional<Identity> identity = identityOf(index);
     if (!identity)
         return false;
     suggestAction(index, QStringLiteral("D"));
-    if (settings.dontDelete) // the file stays, out of the rotation for good
+    if (m_common.options.dontDelete) // the file stays, out of the rotation for good
         return decide(index, *identity, -1.0);
     if (!askAbout(index, *identity, Confirmation, deleteQuestion(index), QStringLiteral("Delete"),
                   3, YesNo))
@@ -166,81 +155,82 @@ bool Review::deleteAction(int index)
     if (!moveBookmarkToTrash(index))
         return false;
     // Not selected again until the folder is read anew.
-    m_bookmarks->item(index)->remindTime = -1.0;
+    m_bookmarks.item(index)->remindTime = -1.0;
     return true;
 }
 
-bool Review::openAction(int index)
+bool BookmarkActions::openAction(int index)
 {
-    ActionScope scope(*this);
+    ActionScope scope(m_common.rows);
     const std::optional<Identity> identity = identityOf(index);
-    if (!identity || !askAbout(index, *identity, Information, phrase("MsgWebLink"),
+    if (!identity || !askAbout(index, *identity, Information, m_common.texts("MsgWebLink"),
                                QStringLiteral("WebLink"), 4, CheckedByDefault))
         return false;
     // The address itself: no handler for shortcut files is to be relied on.
     return openInBrowser(identity->url);
 }
 
-bool Review::suggestAction(int index, const QString &origin)
+bool BookmarkActions::suggestAction(int index, const QString &origin)
 {
-    ActionScope scope(*this);
+    ActionScope scope(m_common.rows);
     const std::optional<Identity> identity = identityOf(index);
-    if (!identity || !m_bookmarks->hasSuggestion(index))
+    if (!identity || !m_bookmarks.hasSuggestion(index))
         return false;
     const bool offered = !origin.isEmpty();
-    const QString text = fillPhrase(phrase(offered ? "MsgSuggestBTW" : "MsgSuggest"),
-                                    {m_bookmarks->matchText(index)});
+    const QString text =
+        m_common.texts(offered ? "MsgSuggestBTW" : "MsgSuggest", {m_bookmarks.matchText(index)});
     const ConfirmOptions options =
         offered ? YesNo | StoreOnNo | SkippedMeansNo : YesNo | CheckedByDefault;
     if (!askAbout(index, *identity, Information, text, QStringLiteral("Suggest") + origin, 14,
                   options))
         return false;
-    if (settings.suggestServer.isEmpty())
+    if (m_common.options.suggestServer.isEmpty())
         return openSubjectPage(index);
-    const QByteArray query = queryForm(m_bookmarks->phraseText(index));
-    return openInBrowser(linkCollectionAddress(settings.suggestServer, query,
+    const QByteArray query = queryForm(m_bookmarks.phraseText(index));
+    return openInBrowser(linkCollectionAddress(m_common.options.suggestServer, query,
                                                offered ? origin : QStringLiteral("S")));
 }
 
-bool Review::openSubjectPage(int index)
+bool BookmarkActions::openSubjectPage(int index)
 {
-    const QString page = writeSubjectPage(*m_bookmarks, index);
-    const QString why = page.isEmpty() ? phrase("ErrPageNotWritten") : m_opener.openFile(page);
+    const QString page = writeSubjectPage(m_bookmarks, index, m_common.texts.language());
+    const QString why =
+        page.isEmpty() ? m_common.texts("ErrPageNotWritten") : m_opener.openFile(page);
     if (!why.isEmpty())
-        m_view.showError(fillPhrase(phrase("ErrOpenBrowser"), {displayFileName(page), why}));
+        showError("ErrOpenBrowser", {displayFileName(page), why});
     return why.isEmpty();
 }
 
-std::optional<Review::Identity> Review::identityOf(int index) const
+std::optional<BookmarkActions::Identity> BookmarkActions::identityOf(int index) const
 {
-    const BookmarkRec *rec = m_bookmarks->item(index);
+    const BookmarkRec *rec = m_bookmarks.item(index);
     if (!rec)
         return std::nullopt;
     return Identity{rec->fileName, rec->url};
 }
 
-bool Review::stillNames(int index, const Identity &identity) const
+bool BookmarkActions::stillNames(int index, const Identity &identity) const
 {
-    const BookmarkRec *rec = m_bookmarks->item(index);
+    const BookmarkRec *rec = m_bookmarks.item(index);
     return rec && rec->fileName == identity.fileName && rec->url == identity.url;
 }
 
-bool Review::askAbout(int index, const Identity &identity, int kind, const QString &text,
-                      const QString &key, quint16 image, quint8 options)
+bool BookmarkActions::askAbout(int index, const Identity &identity, int kind, const QString &text,
+                               const QString &key, quint16 image, quint8 options)
 {
     // The list may have been read anew while the question was open; then the index may
     // name another bookmark, and the action is given up.
     return m_confirmer.showConfirm(kind, text, key, image, options) && stillNames(index, identity);
 }
 
-bool Review::decide(int index, const Identity &identity, DateTime remindTime)
+bool BookmarkActions::decide(int index, const Identity &identity, DateTime remindTime)
 {
     if (!stillNames(index, identity))
         return false;
-    BookmarkRec &rec = *m_bookmarks->item(index);
+    BookmarkRec &rec = *m_bookmarks.item(index);
     const DateTime before = rec.remindTime;
     rec.remindTime = remindTime;
-    if (m_bookmarks->save(index))
+    if (m_bookmarks.save(index))
         return true;
     // Not stored means not decided: the bookmark stays as it was, and the user learns why.
     rec.remindTime = before;
@@ -248,22 +238,19 @@ bool Review::decide(int index, const Identity &identity, DateTime remindTime)
     return false;
 }
 
-void Review::reportSaveFailure(int index)
+void BookmarkActions::reportSaveFailure(int index)
 {
-    const QString name = m_bookmarks->displayName(index);
-    if (m_bookmarks->item(index)->url.isEmpty())
-        m_view.showError(fillPhrase(phrase("ErrSaveNoAddress"), {name}));
-    else if (!stillOnDisk(index))
-        m_view.showError(fillPhrase(phrase("ErrSaveChanged"), {name}));
-    else
-        m_view.showError(fillPhrase(phrase("ErrSaveFailed"), {name}));
+    const char *key = m_bookmarks.item(index)->url.isEmpty() ? "ErrSaveNoAddress"
+                      : stillOnDisk(index)                   ? "ErrSaveFailed"
+                                                             : "ErrSaveChanged";
+    showError(key, {m_bookmarks.displayName(index)});
 }
 
-bool Review::stillOnDisk(int index) const
+bool BookmarkActions::stillOnDisk(int index) const
 {
-    const BookmarkRec &rec = *m_bookmarks->item(index);
+    const BookmarkRec &rec = *m_bookmarks.item(index);
     if (!rec.url.isEmpty())
-        return m_bookmarks->isUnchanged(index);
+        return m_bookmarks.isUnchanged(index);
     // A shortcut without an address can still be deleted while it has none.
     const std::optional<platform::FileStamp> stamp = platform::stampOf(rec.fileName);
     return stamp && stamp->regular &&
@@ -272,25 +259,25 @@ bool Review::stillOnDisk(int index) const
                .isEmpty();
 }
 
-bool Review::moveBookmarkToTrash(int index)
+bool BookmarkActions::moveBookmarkToTrash(int index)
 {
-    const QString name = m_bookmarks->displayName(index);
+    const QString name = m_bookmarks.displayName(index);
     // The file may have been edited or replaced while the question was open.
     if (!stillOnDisk(index)) {
-        m_view.showError(fillPhrase(phrase("ErrDeleteChanged"), {name}));
+        showError("ErrDeleteChanged", {name});
         return false;
     }
-    if (!m_trash.moveToTrash(m_bookmarks->item(index)->fileName)) {
-        m_view.showError(fillPhrase(phrase("ErrDeleteFailed"), {name}));
+    if (!m_trash.moveToTrash(m_bookmarks.item(index)->fileName)) {
+        showError("ErrDeleteFailed", {name});
         return false;
     }
-    offerEmptyFolder(wideExtractFilePath(m_bookmarks->item(index)->fileName));
+    offerEmptyFolder(wideExtractFilePath(m_bookmarks.item(index)->fileName));
     return true;
 }
 
-void Review::offerEmptyFolder(const QString &folder)
+void BookmarkActions::offerEmptyFolder(const QString &folder)
 {
-    const QString &favorites = m_bookmarks->favoritesPath();
+    const QString &favorites = m_bookmarks.favoritesPath();
     const QString empty = topmostEmptyFolder(favorites, folder);
     QString relative = empty.mid(favorites.size());
     if (relative.endsWith(u'/'))
@@ -298,7 +285,7 @@ void Review::offerEmptyFolder(const QString &folder)
     if (relative.isEmpty())
         return;
     if (!m_confirmer.showConfirm(Confirmation,
-                                 fillPhrase(phrase("MsgEmptyTree"), {displayFileName(relative)}),
+                                 m_common.texts("MsgEmptyTree", {displayFileName(relative)}),
                                  QStringLiteral("EmptyTree"), 13, YesNo))
         return;
     // Something may have been put into the folder while the question was open.
@@ -306,23 +293,28 @@ void Review::offerEmptyFolder(const QString &folder)
         m_trash.moveToTrash(favorites + relative);
 }
 
-bool Review::openInBrowser(const QString &address)
+bool BookmarkActions::openInBrowser(const QString &address)
 {
     if (!platform::isWebAddress(address)) {
-        m_view.showError(fillPhrase(phrase("ErrNotWebAddress"), {address}));
+        showError("ErrNotWebAddress", {address});
         return false;
     }
     const QString why = m_opener.openAddress(address);
     if (!why.isEmpty())
-        m_view.showError(fillPhrase(phrase("ErrOpenBrowser"), {address, why}));
+        showError("ErrOpenBrowser", {address, why});
     return why.isEmpty();
 }
 
-QString Review::deleteQuestion(int index) const
+QString BookmarkActions::deleteQuestion(int index) const
 {
-    QString text = fillPhrase(phrase("MsgDeleteA"), {m_bookmarks->displayName(index)});
-    const QString folder = m_bookmarks->folderName(index);
+    QString text = m_common.texts("MsgDeleteA", {m_bookmarks.displayName(index)});
+    const QString folder = m_bookmarks.folderName(index);
     if (!folder.isEmpty())
-        text += fillPhrase(phrase("MsgDeleteB"), {folder});
-    return text + phrase("MsgDeleteC");
+        text += m_common.texts("MsgDeleteB", {folder});
+    return text + m_common.texts("MsgDeleteC");
+}
+
+void BookmarkActions::showError(QByteArrayView key, const QStringList &arguments)
+{
+    m_common.view.showError(m_common.texts(key, arguments));
 }

@@ -28,16 +28,16 @@ bool onSubject(const Bookmarks &list, int i, const QString &phrase)
            rec->title.contains(phrase, Qt::CaseInsensitive);
 }
 
-QString refreshNote(const BookmarkRec &rec)
+QString refreshNote(const BookmarkRec &rec, const Languages &language)
 {
     if (rec.refreshed <= 1.0)
-        return phrase("SubjPage-NotYet");
-    const QString when = dateText(rec.refreshed, true);
-    return fillPhrase(phrase(refreshFailed(rec) ? "SubjPage-Failed" : "SubjPage-Refreshed"),
-                      {when});
+        return phrase(language, "SubjPage-NotYet");
+    const QString when = dateText(language, rec.refreshed, true);
+    return fillPhrase(
+        phrase(language, refreshFailed(rec) ? "SubjPage-Failed" : "SubjPage-Refreshed"), {when});
 }
 
-QString bookmarkItem(const Bookmarks &list, int i)
+QString bookmarkItem(const Bookmarks &list, int i, const Languages &language)
 {
     const BookmarkRec &rec = *list.item(i);
     const QString address = rec.storedUrl.isEmpty() ? rec.url : rec.storedUrl;
@@ -47,17 +47,18 @@ QString bookmarkItem(const Bookmarks &list, int i)
                                    .arg(escaped(QUrl(address).toString(QUrl::FullyEncoded)), name)
                              : name;
     return QStringLiteral("<li>%1<br><small>%2 – %3</small></li>\n")
-        .arg(link, escaped(address), escaped(refreshNote(rec)));
+        .arg(link, escaped(address), escaped(refreshNote(rec, language)));
 }
 
-QString pageText(const Bookmarks &list, int index)
+QString pageText(const Bookmarks &list, int index, const Languages &language)
 {
     const QString subject = list.item(index)->subjectPhrase;
-    const QString title = fillPhrase(phrase("SubjPage-Title"), {list.matchText(index)});
+    const auto text = [&language](QByteArrayView key) { return phrase(language, key); };
+    const QString title = fillPhrase(text("SubjPage-Title"), {list.matchText(index)});
     QString items;
     for (int i = 0; i < list.count(); ++i)
         if (onSubject(list, i, subject))
-            items += bookmarkItem(list, i);
+            items += bookmarkItem(list, i, language);
     return QStringLiteral(
                "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>"
                "</head>\n<body style=\"background:#FFFBF0;font-family:sans-serif\">\n"
@@ -66,9 +67,9 @@ QString pageText(const Bookmarks &list, int index)
                "<li><a href=\"https://en.wikipedia.org/w/index.php?search=%5\">%6</a></li>\n"
                "<li><a href=\"https://duckduckgo.com/?q=%5\">%7</a></li>\n</ul>\n"
                "</body></html>\n")
-        .arg(escaped(title), escaped(phrase("SubjPage-Yours")), items,
-             escaped(phrase("SubjPage-Search")), encoded(subject),
-             escaped(phrase("SubjPage-Encyclopedia")), escaped(phrase("SubjPage-WebSearch")));
+        .arg(escaped(title), escaped(text("SubjPage-Yours")), items,
+             escaped(text("SubjPage-Search")), encoded(subject),
+             escaped(text("SubjPage-Encyclopedia")), escaped(text("SubjPage-WebSearch")));
 }
 } // namespace
 
@@ -80,7 +81,7 @@ QString linkCollectionAddress(const QString &base, const QByteArray &query, cons
            QString::fromLatin1(QUrl::toPercentEncoding(origin));
 }
 
-QString writeSubjectPage(const Bookmarks &list, int index)
+QString writeSubjectPage(const Bookmarks &list, int index, const Languages &language)
 {
     if (!list.isValidIndex(index))
         return QString();
@@ -90,7 +91,7 @@ QString writeSubjectPage(const Bookmarks &list, int index)
     const QString folder = cache + QStringLiteral("favrake");
     const QString page = folder + QStringLiteral("/subject.html");
     if (!platform::makeFolderPath(folder) ||
-        !platform::writeWholeFile(page, pageText(list, index).toUtf8()).ok())
+        !platform::writeWholeFile(page, pageText(list, index, language).toUtf8()).ok())
         return QString();
     return page;
 }

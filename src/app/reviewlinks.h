@@ -4,6 +4,7 @@
 #include <QString>
 
 class Bookmarks;
+class Languages;
 
 // The address that shows the link collection for a subject below the server's base
 // address: query is the subject phrase in its query form, origin the letter that tells
@@ -12,5 +13,6 @@ QString linkCollectionAddress(const QString &base, const QByteArray &query, cons
 
 // Without a server, Favrake writes the link collection itself: a page in the user's cache
 // folder with the user's own bookmarks on the subject of bookmark index and links that
-// search the subject on the web. Returns the page's path; empty when it could not be written.
-QString writeSubjectPage(const Bookmarks &list, int index);
+// search the subject on the web, in language. Returns the page's path; empty when it could
+// not be written.
+QString writeSubjectPage(const Bookmarks &list, int index, const Languages &language);

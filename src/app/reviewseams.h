@@ -1,6 +1,8 @@
 #pragma once
 
+#include "lang/phrases.h"
 #include "refresh/downloader.h"
+#include "store/bookmarks.h"
 #include "store/datetime.h"
 
 #include <QByteArray>
@@ -11,10 +13,41 @@
 #include <optional>
 
 class Confirmer;
+class Languages;
 struct UninstallReport;
 namespace platform {
 struct FileWriteOps;
 }
+
+// The settings the review works with. The program reads them from the settings file and
+// hands them in, and again whenever the user changed them.
+struct ReviewOptions
+{
+    int selectionMode = 1; // 1 oldest first, 2 newest first, -1 random, other unsorted
+    bool noNetAccess = false;
+    bool dontDelete = false;    // a delete only takes the bookmark out of the rotation
+    bool installed = false;     // else the first start shows the first-run dialog
+    QString suggestServer = {}; // empty: link suggestions go to a page Favrake writes itself
+    QByteArray language = "English";
+    Intervals intervals = {}; // its remindInterval is also what the plain remind button gives
+};
+
+// The review's questions, errors and hints in the language in use.
+class ReviewTexts final
+{
+  public:
+    explicit ReviewTexts(const Languages &language) : m_language(language) {}
+    const Languages &language() const { return m_language; }
+    QString operator()(QByteArrayView key) const { return phrase(m_language, key); }
+    // The phrase with each "%s" filled in.
+    QString operator()(QByteArrayView key, const QStringList &arguments) const
+    {
+        return fillPhrase(phrase(m_language, key), arguments);
+    }
+
+  private:
+    const Languages &m_language;
+};
 
 // The download page's progress: of the shown rows that awaited a refresh when they were
 // chosen, or await one now, those refreshed.
@@ -91,6 +124,7 @@ class ReviewHost
     virtual ~ReviewHost() = default;
     virtual bool activateLanguage(const QByteArray &name) = 0;
     // Shows the first-run dialog and waits for it; true when the program is installed then.
+    // A declined start leaves the settings unsaved.
     virtual bool runFirstRun() = 0;
     virtual void showTray() = 0; // tray icon and its language submenu
     virtual void createLanguageTemplate() = 0;
@@ -99,7 +133,13 @@ class ReviewHost
     // Closes the main window, which ends the program. May be called from inside a review
     // call: the review must not be destroyed before that call has returned.
     virtual void closeMainWindow() = 0;
+    // The user chose another selection mode; it holds for the next start too.
+    virtual void keepSelectionMode(int mode) = 0;
 };
+
+// Makes the download worker; it calls resultReady, on any thread, whenever a result is there.
+using MakeDownloader =
+    std::function<std::unique_ptr<AbstractDownloader>(std::function<void()> resultReady)>;
 
 // Everything the review reaches outside itself, handed in at construction.
 struct ReviewSeams
@@ -111,7 +151,8 @@ struct ReviewSeams
     Trash &trash;
     ReviewView &view;
     ReviewHost &host;
-    std::unique_ptr<AbstractDownloader> downloader;
+    const Languages &languages;
+    MakeDownloader downloader;
     const platform::FileWriteOps *writeOps = nullptr; // null: the system's
     std::optional<quint32> randomSeed = std::nullopt; // none: from the clock
 };

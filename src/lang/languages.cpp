@@ -101,7 +101,7 @@ QString Languages::phrase(QByteArrayView key, const QString &englishDefault) con
     return findLngValue(key).value_or(englishDefault);
 }
 
-bool Languages::applyLanguage()
+bool Languages::applyLanguage(const FormRegistry &forms)
 {
     if (currentLanguageName().isEmpty())
         return false;
@@ -113,7 +113,7 @@ bool Languages::applyLanguage()
         if (!value.isEmpty())
             texts.helpFile = value;
     });
-    const std::vector<FormEntry> entries = formRegistry().entries();
+    const std::vector<FormEntry> entries = forms.entries();
     for (const FormEntry &entry : entries) {
         if (entry.owner == FormOwner::Application)
             translateForm(entry.form, entry.formKey);
@@ -121,9 +121,9 @@ bool Languages::applyLanguage()
     return true;
 }
 
-void Languages::translateFloatingForms()
+void Languages::translateFloatingForms(const FormRegistry &forms)
 {
-    const std::vector<FormEntry> entries = formRegistry().entries();
+    const std::vector<FormEntry> entries = forms.entries();
     for (const FormEntry &entry : entries) {
         if (entry.owner != FormOwner::Floating)
             continue;

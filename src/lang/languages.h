@@ -46,9 +46,9 @@ class Languages final
 
     // Application texts and every application-owned form of the registry; false when no
     // language is current.
-    bool applyLanguage();
+    bool applyLanguage(const FormRegistry &forms = formRegistry());
     // The floating windows: each under "TBaseForm", then under its own form key.
-    void translateFloatingForms();
+    void translateFloatingForms(const FormRegistry &forms = formRegistry());
     bool translateForm(TranslatableForm *form, QByteArrayView formKey) const;
 
     ApplicationTexts &applicationTexts() { return m_applicationTexts; }

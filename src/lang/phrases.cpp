@@ -194,7 +194,12 @@ std::span<const PhraseDefault> phraseDefaults()
 
 QString phrase(QByteArrayView key)
 {
-    return phrase(key, englishDefault(key));
+    return phrase(languages(), key);
+}
+
+QString phrase(const Languages &language, QByteArrayView key)
+{
+    return language.phrase(key, englishDefault(key));
 }
 
 QString phrase(QByteArrayView key, const QString &englishDefault)
@@ -221,12 +226,18 @@ QString fillPhrase(const QString &pattern, const QStringList &arguments)
 
 QString dateText(DateTime value, bool withTime)
 {
+    return dateText(languages(), value, withTime);
+}
+
+QString dateText(const Languages &language, DateTime value, bool withTime)
+{
     if (!isStoredDateTime(value))
         return QString();
     const int64_t ms = dateTimeToMs(value);
     const QDateTime moment(QDate(1899, 12, 30).addDays(ms / msPerDay),
                            QTime::fromMSecsSinceStartOfDay(int(ms % msPerDay)));
-    return QLocale(phrase("Locale")).toString(moment, phrase(withTime ? "FmtDateTime" : "FmtDate"));
+    return QLocale(phrase(language, "Locale"))
+        .toString(moment, phrase(language, withTime ? "FmtDateTime" : "FmtDate"));
 }
 
 QByteArray countSuffix(qint64 count)

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <span>
 
+class Languages;
+
 // The English text of every phrase key, kept in one table so that translations and the
 // template can be checked against it.
 struct PhraseDefault
@@ -21,6 +23,8 @@ std::span<const PhraseDefault> phraseDefaults();
 QString phrase(QByteArrayView key);
 // The same with the English default given at the call.
 QString phrase(QByteArrayView key, const QString &englishDefault);
+// The same from a language module the caller was handed.
+QString phrase(const Languages &language, QByteArrayView key);
 
 // Fills each "%s" of a message template with the next argument, literally; any other "%"
 // stays as it is, a missing argument leaves "" and extra arguments are dropped.
@@ -30,6 +34,7 @@ QString fillPhrase(const QString &pattern, const QStringList &arguments);
 // language writes it: its phrases "Locale" (for the names of months) and "FmtDate" or
 // "FmtDateTime" (a Qt date format). Empty for a value that is no date.
 QString dateText(DateTime value, bool withTime);
+QString dateText(const Languages &language, DateTime value, bool withTime);
 
 // The letter appended to a count-dependent phrase key ("S", "L", "H" or "M").
 QByteArray countSuffix(qint64 count);

@@ -30,9 +30,9 @@ QByteArray templateLine(const QByteArray &key, const QString &text)
     return key + " = " + encodeLngValue(text);
 }
 
-void addRegisteredForms(FormOwner owner, QByteArrayList &lines)
+void addRegisteredForms(const FormRegistry &forms, FormOwner owner, QByteArrayList &lines)
 {
-    for (const FormEntry &entry : formRegistry().entries()) {
+    for (const FormEntry &entry : forms.entries()) {
         if (entry.owner == owner && entry.inTemplate)
             addFormToTemplate(entry.form, entry.formKey, &lines);
     }
@@ -67,14 +67,14 @@ QByteArray encodeLngValue(const QString &text)
     return out.isEmpty() ? QByteArray("''") : out;
 }
 
-QByteArrayList newLanguageTemplate()
+QByteArrayList newLanguageTemplate(const Languages &language, const FormRegistry &forms)
 {
-    const ApplicationTexts &texts = languages().applicationTexts();
+    const ApplicationTexts &texts = language.applicationTexts();
     QByteArrayList lines{
         "LanguageName = 'NewLanguage'", templateLine("ApplicationName", texts.name),
         templateLine("ApplicationTitle", texts.title), templateLine("ApplicationHint", texts.hint),
         templateLine("HelpFile", texts.helpFile)};
-    addRegisteredForms(FormOwner::Application, lines);
+    addRegisteredForms(forms, FormOwner::Application, lines);
     return lines;
 }
 
@@ -88,10 +88,11 @@ bool addFormToTemplate(TranslatableForm *form, QByteArrayView formKey, QByteArra
     return true;
 }
 
-platform::FileWriteResult writeLanguageTemplate(const QString &path)
+platform::FileWriteResult writeLanguageTemplate(const QString &path, const Languages &language,
+                                                const FormRegistry &forms)
 {
-    QByteArrayList lines = newLanguageTemplate();
-    addRegisteredForms(FormOwner::Floating, lines);
+    QByteArrayList lines = newLanguageTemplate(language, forms);
+    addRegisteredForms(forms, FormOwner::Floating, lines);
     QByteArray content;
     for (const QByteArray &line : lines)
         content += line + "\r\n";

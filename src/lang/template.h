@@ -1,5 +1,6 @@
 #pragma once
 
+#include "languages.h"
 #include "platform/files.h"
 #include "translatable.h"
 
@@ -13,7 +14,8 @@ QByteArray encodeLngValue(const QString &text);
 
 // The first lines of a template: the placeholder language name, the application texts,
 // and the block of every application-owned form of the registry that belongs in it.
-QByteArrayList newLanguageTemplate();
+QByteArrayList newLanguageTemplate(const Languages &language = languages(),
+                                   const FormRegistry &forms = formRegistry());
 
 // Appends the block of form under formKey to list; false, appending nothing, when form
 // or list is missing or formKey is blank.
@@ -21,4 +23,6 @@ bool addFormToTemplate(TranslatableForm *form, QByteArrayView formKey, QByteArra
 
 // The whole template (application forms, then the floating windows that belong in it)
 // written to path as one whole file, lines ended by CR LF.
-platform::FileWriteResult writeLanguageTemplate(const QString &path);
+platform::FileWriteResult writeLanguageTemplate(const QString &path,
+                                                const Languages &language = languages(),
+                                                const FormRegistry &forms = formRegistry());

@@ -5,19 +5,19 @@
 #include "../refresh/fakedownloader.h"
 #include "../store/storefixture.h"
 #include "app/review.h"
-#include "config/messageflags.h"
 #include "config/settings.h"
 #include "config/uninstall.h"
 #include "lang/confirm.h"
-#include "store/bookmarks.h"
+#include "lang/languages.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <deque>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
 inline constexpr DateTime day15 = 45000.5; // 2023-03-15 12:00
-inline constexpr DateTime day30 = 45015.5; // 2023-03-30 12:00
 inline constexpr DateTime second = 1.0 / 86400;
 
 struct FakeTimer final : ReviewTimer
@@ -29,39 +29,26 @@ struct FakeTimer final : ReviewTimer
 };
 
 // Answers in order (No when none is left) and records each question as
-// "kind key image options|text". Messages the user ticked away are answered by the real
-// memory in the settings file, unasked.
+// "kind key image options".
 struct ScriptedConfirmer final : Confirmer
 {
     struct Answer
     {
         bool yes = true;
-        bool ticked = false;
         std::function<void()> meanwhile = {}; // runs while the question is open
     };
     std::deque<Answer> answers;
     QStringList asked;
-    SettingsMessageMemory memory;
-    bool showConfirm(int kind, const QString &text, const QString &key, quint16 image,
+    bool showConfirm(int kind, const QString &, const QString &key, quint16 image,
                      ConfirmOptions options) override
     {
-        if (const std::optional<bool> skipped = suppressedAnswer(memory, kind, key, options))
-            return *skipped;
-        asked << u"%1 %2 %3 %4|"_s.arg(kind).arg(key).arg(image).arg(options) + text;
+        asked << u"%1 %2 %3 %4"_s.arg(kind).arg(key).arg(image).arg(options);
         const Answer answer = answers.empty() ? Answer{false} : answers.front();
         if (!answers.empty())
             answers.pop_front();
         if (answer.meanwhile)
             answer.meanwhile();
-        rememberAnswer(memory, kind, key, options, answer.yes, answer.ticked);
         return answer.yes;
-    }
-    QStringList keys() const
-    {
-        QStringList result;
-        for (const QString &question : asked)
-            result << question.section(u' ', 1, 1);
-        return result;
     }
 };
 
@@ -100,9 +87,9 @@ struct FakeView final : ReviewView
         log << u"Farewell%1 %2"_s.arg(row).arg(nextDay), visible = false;
     }
     bool isMoving() const override { return moving; }
-    void whenStill(std::function<void()> work) override
+    void whenStill(std::function<void()> then) override
     {
-        moving ? waiting.push_back(std::move(work)) : work();
+        moving ? waiting.push_back(std::move(then)) : then();
     }
     void clearShownWindows() override { log << u"ClearShown"_s; }
     void updateProgress() override { log << u"Progress"_s; }
@@ -126,11 +113,9 @@ struct FakeHost final : ReviewHost
     {
         return (log << u"Language "_s + QString::fromUtf8(name), true);
     }
-    bool runFirstRun() override
+    bool runFirstRun() override // a declined one, as the program's, leaves no settings
     {
-        log << u"FirstRun"_s;
-        duringFirstRun();
-        return settings.installed = installs;
+        return (log << u"FirstRun"_s, duringFirstRun(), installs || (disableSaving(), false));
     }
     void showTray() override { log << u"Tray"_s; }
     void createLanguageTemplate() override { log << u"Template"_s; }
@@ -139,6 +124,7 @@ struct FakeHost final : ReviewHost
         log << u"Uninstalled %1"_s.arg(report.notCleaned.size());
     }
     void closeMainWindow() override { log << u"Close"_s; }
+    void keepSelectionMode(int mode) override { log << u"Mode %1"_s.arg(mode); }
 };
 
 // Bookmark state as tests write it before the review reads the folder.
@@ -154,21 +140,20 @@ struct ReviewRig
 {
     QTemporaryDir favorites, appData;
     DateTime now = day15;
+    ReviewOptions options{.noNetAccess = true, .installed = true};
+    Languages language; // none chosen: the English texts
     FakeTimer timer;
     ScriptedConfirmer confirmer;
     FakeDesktop desktop;
     FakeView view;
     FakeHost host;
     FakeDownloader *downloader = nullptr;
+    std::function<void()> resultReady;
     const platform::FileWriteOps *writeOps = nullptr;
     std::optional<quint32> seed = 0; // none: from the clock
     std::unique_ptr<Review> review;
 
-    ReviewRig()
-    {
-        loadSettings({}, appData.path());
-        std::tie(settings.installed, settings.noNetAccess) = std::tuple(true, true);
-    }
+    ReviewRig() { loadSettings({}, appData.path()), settings.installed = true; }
     QString path(const QString &name) const { return favorites.filePath(name); }
     int find(const Bookmarks &list, const QString &name) const
     {
@@ -192,32 +177,33 @@ struct ReviewRig
     }
     Review &start(const QStringList &arguments = {})
     {
-        auto fake = std::make_unique<FakeDownloader>();
-        downloader = fake.get();
+        const MakeDownloader makeDownloader = [this](std::function<void()> ready) {
+            auto fake = std::make_unique<FakeDownloader>();
+            std::tie(downloader, resultReady) = std::tuple(fake.get(), std::move(ready));
+            return fake;
+        };
         review = std::make_unique<Review>(favorites.path(),
                                           ReviewSeams{[this] { return now; }, timer, confirmer,
-                                                      desktop, desktop, view, host, std::move(fake),
-                                                      writeOps, seed},
-                                          arguments);
+                                                      desktop, desktop, view, host, language,
+                                                      makeDownloader, writeOps, seed},
+                                          options, arguments);
         return *review;
     }
     // The first tick, after which the windows are up.
-    Review &started()
+    Review &started() { return start(), review->tick(), *review; }
+    void tick(double seconds = 1) { now += seconds * second, review->tick(); }
+    // The worker publishes an answer, or a failure's status line, and says so from its own
+    // thread; the review stores it once the posted call comes through, with no tick.
+    void publish(const DownloadResult &result, const QByteArray &answer)
     {
-        start().tick();
-        return *review;
+        downloader->publish(result, answer);
+        const QStringList before = view.log;
+        std::thread(resultReady).join();
+        QCOMPARE(view.log, before); // nothing happens on the worker's thread
+        QCoreApplication::sendPostedEvents();
     }
-    void tick(double seconds = 1)
-    {
-        now += seconds * second;
-        review->tick();
-    }
+    void finish(const QByteArray &page) { publish(*downloader->outstanding, page); }
     int indexOf(const QString &name) const { return find(review->bookmarks(), name); }
-    int rowOf(const QString &name) const
-    {
-        const auto &entries = review->entries();
-        return int(std::find(entries.begin(), entries.end(), indexOf(name)) - entries.begin());
-    }
     // The file's state as a fresh read finds it; an empty record when the file is gone.
     BookmarkRec stored(const QString &name) const
     {

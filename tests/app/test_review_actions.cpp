@@ -3,35 +3,58 @@
 
 #include <QRegularExpression>
 #include <QTest>
-#include <cerrno>
 
 namespace {
 const QString paperFile = u"News/Old/paperFile.url"_s;
 const QString otherFile = u"otherFile.url"_s;
-const Mark withSubject{.subject = u"Travel Tips"_s};
 
 // A file system that takes no new content.
-const platform::FileWriteOps &refusingWrites()
-{
-    static const platform::FileWriteOps ops{platform::systemFileWriteOps().write,
-                                            platform::systemFileWriteOps().sync,
-                                            [](const char *, const char *) {
-                                                errno = EACCES;
-                                                return -1;
-                                            }};
-    return ops;
-}
+const platform::FileWriteOps refusingWrites{failingWrite, ::fsync, ::rename};
 
-// The rig with paperFile (with a subject) and otherFile shown; answers as given, in order.
-Review &shown(ReviewRig &rig, const QList<bool> &answers, const Mark &paper = withSubject)
+// The rig with paperFile and otherFile (shown unless it is due later), answers in order.
+Review &shown(ReviewRig &rig, const QList<bool> &answers,
+              const Mark &paper = {.subject = u"Travel Tips"_s}, DateTime other = 1.0)
 {
     rig.add(paperFile, paper);
-    rig.add(otherFile, {.reference = 200});
+    rig.add(otherFile, {.reference = 200, .remind = other});
     for (const bool yes : answers)
         rig.confirmer.answers.push_back({yes});
     Review &review = rig.started();
     rig.view.log.clear();
     return review;
+}
+
+// One bookmark per token, by list index: its reference time, then "a" when it awaits a
+// refresh, "l" when it is due only later, "k" when it is kept for good; "g" gone, "p" parked,
+// "f" failing.
+void prepare(Bookmarks &list, const QStringList &tokens)
+{
+    for (int i = 0; i < list.count(); ++i) {
+        QString token = tokens[i];
+        BookmarkRec &rec = *list.item(i);
+        rec.refreshed = token.contains(u'a') ? 0.0 : day15;
+        rec.remindTime = token.contains(u'k') ? -1.0 : token.contains(u'l') ? day15 + 1 : 1.0;
+        rec.verdict = token.contains(u'g')   ? LinkVerdict::Gone
+                      : token.contains(u'p') ? LinkVerdict::Parked
+                      : token.contains(u'f') ? LinkVerdict::Failing
+                                             : LinkVerdict::None;
+        rec.referenceTime = token.remove(QRegularExpression(u"[alkgpf]"_s)).toDouble();
+    }
+}
+
+// What happens to paperFile, its folder or the trash, before the action or during it.
+const QByteArray edited = shortcut("http://elsewhere.test/");
+void happen(ReviewRig &rig, const QString &event)
+{
+    if (event == u"reload") {
+        QFile::remove(rig.path(paperFile));
+        rig.review->bookmarks().load();
+    } else if (event == u"edit") {
+        writeFile(rig.path(paperFile), edited);
+    } else if (event == u"fill") {
+        writeFile(rig.path(u"News/Old/x.txt"_s), "x");
+    }
+    rig.desktop.works = event != u"refuse";
 }
 
 QString storedState(const ReviewRig &rig, const QString &name)
@@ -43,11 +66,92 @@ QString storedState(const ReviewRig &rig, const QString &name)
 }
 } // namespace
 
+// The choice of bookmarks for the rows, and the user's decisions on them.
 class TestReviewActions : public QObject
 {
     Q_OBJECT
   private slots:
+    void select_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("bookmarks");
+        // "awaiting": those included (with no net access: "offline"); "menu": a new mode;
+        // "clock", "a second later": the generator seeded from the clock at the start.
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QList<int>>("rows"); // the rows not given are empty
+        QTest::addColumn<bool>("awaits");     // AnyShownAwaitsRefresh afterwards
+        // Nothing displayable: the bookmark windows lose their marks, so that they do not
+        // come back with bookmarks already handled.
+        QTest::addColumn<bool>("cleared");
+        const auto row = [](const char *name, int mode, const char *bookmarks, const char *how,
+                            QList<int> rows, bool awaits = false, bool cleared = false) {
+            QTest::newRow(name) << mode << bookmarks << how << rows << awaits << cleared;
+        };
+        row("oldest first, tie to the lower index", 1, "5 3 3 8", "", {1, 2, 0, 3});
+        row("newest first, tie to the higher index", 2, "5 3 3 8 5", "", {3, 4, 0, 2, 1});
+        row("at most five rows", 1, "6 5 4 3 2 1", "", {5, 4, 3, 2, 1});
+        row("oldest first skips a negative reference", 1, "-1 2", "", {1});
+        row("newest first skips a negative reference", 2, "-1 0", "", {1});
+        row("unsorted takes a negative reference", 0, "-1 2", "", {0, 1});
+        row("unknown mode is unsorted", 7, "9 8 7", "", {0, 1, 2});
+        row("not due yet and kept are left out", 0, "1l 2k 3", "", {2});
+        row("five due, three awaiting: two rows", 0, "1a 2 3a 4 5a", "", {1, 3});
+        row("awaiting ones included", 1, "1a 2 3a", "awaiting", {0, 1, 2}, true);
+        row("no net access: awaiting ones never taken", 1, "1a 2 3a", "offline", {1});
+        row("random: the sequence of seed 0", -1, "0 0 0 0 0 0 0", "", {0, 1, 6, 2, 3});
+        row("random: unselectable start goes on cyclically", -1, "0l 0l 0 0 0 0 0", "",
+            {2, 3, 6, 4, 5});
+        row("random: seeded by the clock", -1, "0 0 0 0 0 0 0", "clock", {0, 5, 3, 4, 6});
+        row("random: seeded a second later", -1, "0 0 0 0 0 0 0", "a second later",
+            {5, 1, 6, 0, 2});
+        row("only awaiting ones", 1, "1a 2l", "awaiting", {0}, true, true);
+        row("no net access: nothing to show", 1, "1a 2l", "offline", {-1}, false, true);
+        row("empty list", 1, "", "awaiting", {-1}, false, true);
+        row("broken links first, then oldest first", 3, "5 3g 4f 1 2p 6", "", {4, 1, 3, 2, 0});
+        row("newest first chosen in the menu: without awaiting ones", 2, "1a 2", "menu", {1});
+    }
+
+    void select()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, bookmarks);
+        QFETCH(QString, how);
+        QFETCH(QList<int>, rows);
+        while (rows.size() < Review::rowCount)
+            rows << -1;
+        ReviewRig rig;
+        if (how == u"clock" || how == u"a second later")
+            std::tie(rig.seed, rig.now) =
+                std::tuple(std::nullopt, how == u"clock" ? day15 : day15 + second);
+        const QStringList tokens = bookmarks.split(u' ', Qt::SkipEmptyParts);
+        for (int i = 0; i < tokens.size(); ++i)
+            rig.add(u"b%1.url"_s.arg(i));
+        Review &review = rig.start();
+        prepare(review.bookmarks(), tokens);
+        const bool menu = how == u"menu";
+        review.setOptions({.selectionMode = mode, .noNetAccess = how == u"offline"});
+        BookmarkChooser &chooser = review.chooser();
+        if (menu)
+            chooser.changeSelectionMode(mode);
+        else
+            QCOMPARE(chooser.selectEntries(how == u"awaiting" || how == u"offline"),
+                     int(rows.size() - rows.count(-1)));
+        QCOMPARE(rig.host.log, menu ? QStringList{u"Mode %1"_s.arg(mode)} : QStringList());
+        QCOMPARE(rig.view.log, menu ? QStringList({"UpdateView", "ShowAll"}) : QStringList());
+        const ReviewRows::Entries &shown = review.rows().entries();
+        QCOMPARE(QList<int>(shown.begin(), shown.end()), rows);
+        QTEST(chooser.anyShownAwaitsRefresh(), "awaits");
+        for (int row = 0; row < Review::rowCount; ++row) // shown now, so never chosen twice
+            QVERIFY(!chooser.isSelectable(rows[row], true));
+        rig.view.log.clear();
+        chooser.updateView();
+        QTEST(rig.view.log.contains(u"ClearShown"_s), "cleared");
+    }
+
     // Each decision by Tag, from the bookmark window or the pocket entry, seen in the file.
+    // The subject goes to the server in plain lower-case words, escaped, with the button
+    // asked for. The last shown bookmark handled, the column says on which day the next come:
+    // the day of the next one due, but never today, whose bookmarks come on a click.
     void decision_data()
     {
         QTest::addColumn<int>("tag");
@@ -55,100 +159,74 @@ class TestReviewActions : public QObject
         QTest::addColumn<bool>("dontDelete");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("asked");
-        const auto row = [](const char *name, int tag, QList<bool> answers, bool dontDelete,
-                            const char *stored, QStringList asked) {
-            QTest::newRow(name) << tag << answers << dontDelete << stored << asked;
+        QTest::addColumn<QString>("opened");    // the address the browser was handed
+        QTest::addColumn<DateTime>("other");    // the remind time of the other bookmark
+        QTest::addColumn<DateTime>("farewell"); // the day it names; -1: windows stay
+        const auto row = [](const char *name, int tag, QList<bool> answers, const char *stored,
+                            QStringList asked, const QString &opened = {}, DateTime other = 1.0,
+                            DateTime farewell = -1, bool dontDelete = false) {
+            QTest::newRow(name) << tag << answers << dontDelete << stored << asked << opened
+                                << other << farewell;
         };
-        row("keep", KeepTag, {true, false}, false, "-1", {"0 Keep 1 2", "0 SuggestK 14 13"});
-        row("keep declined", KeepTag, {false}, false, "1", {"0 Keep 1 2"});
-        row("remind after the interval", RemindTag, {true}, false, "+5", {"0 Remind 2 2"});
-        row("remind tomorrow", 1, {true}, false, "+1", {"0 Remind 2 2"});
-        row("remind in 3 days", 3, {true}, false, "+3", {"0 Remind 2 2"});
-        row("remind in a week", 7, {true}, false, "+7", {"0 Remind 2 2"});
-        row("remind in a month", 30, {true}, false, "+30", {"0 Remind 2 2"});
-        row("unknown tag", 2, {true}, false, "1", {});
-        row("delete", DeleteTag, {false, true, false}, false, "trashed",
-            {"0 SuggestD 14 13", "1 Delete 3 1", "1 EmptyTree 13 1"});
-        row("delete declined", DeleteTag, {false, false}, false, "1",
-            {"0 SuggestD 14 13", "1 Delete 3 1"});
-        row("delete without deleting", DeleteTag, {false}, true, "-1", {"0 SuggestD 14 13"});
-        row("suggest settles nothing", SuggestTag, {true}, false, "1", {"0 Suggest 14 3"});
+        const QString keep = u"0 Keep 1 2"_s, remind = u"0 Remind 2 2"_s, del = u"1 Delete 3 1"_s;
+        const QString keepSuggest = u"0 SuggestK 14 13"_s, deleteSuggest = u"0 SuggestD 14 13"_s;
+        const QString server = u"https://links.test/route.php?q=a%20b%20c%20d%20%C3%A9&btn="_s;
+        row("keep", KeepTag, {true, false}, "-1", {keep, keepSuggest});
+        row("keep declined", KeepTag, {false}, "1", {keep});
+        row("keep with the suggestion", KeepTag, {true, true}, "-1", {keep, keepSuggest},
+            server + "K");
+        row("remind after the interval", RemindTag, {true}, "+5", {remind});
+        row("remind tomorrow", 1, {true}, "+1", {remind});
+        row("remind in 3 days", 3, {true}, "+3", {remind});
+        row("remind in a week", 7, {true}, "+7", {remind});
+        row("remind in a month", 30, {true}, "+30", {remind});
+        row("unknown tag", 2, {true}, "1", {});
+        row("delete", DeleteTag, {false, true, false}, "trashed",
+            {deleteSuggest, del, "1 EmptyTree 13 1"});
+        row("delete declined", DeleteTag, {false, false}, "1", {deleteSuggest, del});
+        row("delete with the suggestion", DeleteTag, {true, false}, "1", {deleteSuggest, del},
+            server + "D");
+        row("delete without deleting", DeleteTag, {false}, "-1", {deleteSuggest}, {}, 1.0, -1,
+            true);
+        row("suggest settles nothing", SuggestTag, {true}, "1", {"0 Suggest 14 3"}, server + "S");
+        row("the last: next in three days", RemindTag, {true}, "+5", {remind}, {}, day15 + 3.2,
+            45003);
+        row("the last: next later today, so tomorrow", RemindTag, {true}, "+5", {remind}, "",
+            day15 + 0.2, 45001);
+        row("the last: itself, put back", 1, {true}, "+1", {remind}, {}, day15 + 9, 45001);
+        row("the last: none left", KeepTag, {true, false}, "-1", {keep, keepSuggest}, {}, -1, 0);
     }
 
     void decision()
     {
         QFETCH(int, tag);
-        QFETCH(QList<bool>, answers);
-        QFETCH(bool, dontDelete);
         QFETCH(QString, stored);
-        QFETCH(QStringList, asked);
+        QFETCH(DateTime, other);
+        QFETCH(DateTime, farewell);
         for (const bool window : {true, false}) {
             ReviewRig rig;
-            settings.remindInterval = 5;
-            settings.dontDelete = dontDelete;
-            Review &review = shown(rig, answers);
-            const int row = rig.rowOf(paperFile);
+            QFETCH(bool, dontDelete);
+            rig.options.dontDelete = dontDelete;
+            rig.options.suggestServer = u"https://links.test"_s;
+            rig.options.intervals.remindInterval = 5;
+            QFETCH(QList<bool>, answers);
+            Review &review = shown(rig, answers, {.subject = u"A&b=c d/é"_s}, other);
+            BookmarkActions &actions = review.actions(); // paperFile, the older, is in row 0
             const bool done =
-                window ? review.actInBookmarkWindow(row, tag) : review.actOnEntry(row, tag);
+                window ? actions.actInBookmarkWindow(0, tag) : actions.actOnEntry(0, tag);
             QCOMPARE(storedState(rig, paperFile), stored);
-            QCOMPARE(storedState(rig, otherFile), u"1"_s);
-            QStringList questions;
-            for (const QString &question : rig.confirmer.asked)
-                questions << question.section(u'|', 0, 0);
-            QCOMPARE(questions, asked);
+            QCOMPARE(rig.stored(otherFile).remindTime, other);
+            QTEST(rig.confirmer.asked, "asked");
+            QTEST(rig.desktop.opened.join(u' '), "opened");
             QCOMPARE(done, stored != u"1");
-            QCOMPARE(review.entryAt(row), done ? -1 : rig.indexOf(paperFile));
-            const QStringList shown =
-                window ? QStringList{u"Remove%1"_s.arg(row)} : QStringList{"UpdateView", "ShowAll"};
-            QCOMPARE(rig.view.log, done ? shown : QStringList());
-            QCOMPARE(review.actionDepth(), 0);
+            QCOMPARE(review.rows().entryAt(0), done ? -1 : rig.indexOf(paperFile));
+            const QString shownLog = farewell >= 0
+                                         ? u"Farewell%1 %2"_s.arg(window ? 0 : -1).arg(farewell)
+                                     : window ? u"Remove0"_s
+                                              : u"UpdateView ShowAll"_s;
+            QCOMPARE(rig.view.log.join(u' '), done ? shownLog : QString());
+            QCOMPARE(review.rows().actionDepth(), 0);
         }
-    }
-
-    // The last shown bookmark handled, the column says on which day the next come: the day
-    // of the next one due, but never today, whose bookmarks come on a click.
-    void farewell_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<DateTime>("other"); // the remind time of the bookmark not shown
-        QTest::addColumn<DateTime>("day");
-        QTest::newRow("the next in three days") << int(RemindTag) << day15 + 3.2 << 45003.0;
-        QTest::newRow("the next later today: tomorrow") << int(RemindTag) << day15 + 0.2 << 45001.0;
-        QTest::newRow("the one just put back") << 1 << day15 + 9.0 << 45001.0;
-        QTest::newRow("none left") << int(KeepTag) << DateTime(-1) << DateTime(0);
-    }
-    void farewell()
-    {
-        QFETCH(int, tag);
-        QFETCH(DateTime, other);
-        ReviewRig rig;
-        rig.add(paperFile);
-        rig.add(otherFile, {.remind = other});
-        rig.confirmer.answers = {{true}, {false}};
-        Review &review = rig.started();
-        rig.view.log.clear();
-        QVERIFY(review.actInBookmarkWindow(rig.rowOf(paperFile), tag));
-        QTEST(rig.view.log.last().section(u' ', 1).toDouble(), "day");
-    }
-
-    // The subject goes to the server in plain lower-case words, escaped, with the button asked for.
-    void suggestion_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<QString>("opened");
-        const QString base = u"https://links.test/route.php?q=a%20b%20c%20d%20%C3%A9&btn="_s;
-        QTest::newRow("asked for") << int(SuggestTag) << base + "S";
-        QTest::newRow("on the way of a keep") << int(KeepTag) << base + "K";
-        QTest::newRow("on the way of a delete") << int(DeleteTag) << base + "D";
-    }
-    void suggestion()
-    {
-        QFETCH(int, tag);
-        ReviewRig rig;
-        settings.suggestServer = u"https://links.test"_s;
-        Review &review = shown(rig, {true, true, false, false}, {.subject = u"A&b=c d/é"_s});
-        review.actOnEntry(rig.rowOf(paperFile), tag);
-        QTEST(rig.desktop.opened.join(u' '), "opened");
     }
 
     // Without a server the program writes the collection itself, into the user's cache
@@ -157,10 +235,10 @@ class TestReviewActions : public QObject
     void subjectPageWithoutServer()
     {
         ReviewRig rig;
-        rig.add(u"<b>Trip<b>.url"_s, withSubject);
+        rig.add(u"<b>Trip<b>.url"_s, {.subject = u"Travel Tips"_s});
         rig.add(u"Unrelated.url"_s);
-        Review &review = shown(rig, {true, true});
-        QVERIFY(review.suggestAction(rig.indexOf(paperFile), QString()));
+        BookmarkActions &actions = shown(rig, {true, true}).actions();
+        QVERIFY(actions.suggestAction(rig.indexOf(paperFile), QString()));
         const QString page = qEnvironmentVariable("XDG_CACHE_HOME") + u"/favrake/subject.html"_s;
         QCOMPARE(rig.desktop.opened, QStringList{"file:" + page});
         const QString html = QString::fromUtf8(readFile(page));
@@ -169,7 +247,7 @@ class TestReviewActions : public QObject
                  qPrintable(html));
         QVERIFY(!html.contains(u"Unrelated"_s) && !html.contains(u"<b>"_s));
         rig.desktop.works = false;
-        QVERIFY(!review.suggestAction(rig.indexOf(paperFile), QString()));
+        QVERIFY(!actions.suggestAction(rig.indexOf(paperFile), QString()));
         QCOMPARE(rig.view.errors.size(), 1);
     }
 
@@ -194,18 +272,19 @@ class TestReviewActions : public QObject
         rig.desktop.works = browserWorks;
         rig.confirmer.answers = {{true}};
         Review &review = rig.started();
-        QCOMPARE(review.openEntry(0), error.isEmpty());
-        QCOMPARE(rig.confirmer.keys(), QStringList{"WebLink"});
+        QCOMPARE(review.actions().openEntry(0), error.isEmpty());
+        QCOMPARE(rig.confirmer.asked, QStringList{"0 WebLink 4 2"});
         QCOMPARE(rig.desktop.opened.size(), int(url.startsWith("http")));
         QCOMPARE(rig.view.errors.size(), int(!error.isEmpty()));
         QVERIFY(rig.view.errors.join(u'\n').contains(error));
-        QCOMPARE(review.entryAt(0), rig.indexOf(paperFile));
+        QCOMPARE(review.rows().entryAt(0), rig.indexOf(paperFile));
     }
 
     // A decision that cannot be carried out is not lost silently: all stays as it was, and a
     // failure is told. Before the action or during one of its questions (all answered Yes) the
     // file may be edited, the list read anew (the index then names another bookmark), the
     // empty folder filled; the file or the trash may refuse. Never is the wrong file touched.
+    // Only a moved link takes its new address, and only into an unchanged file.
     void failedDecision_data()
     {
         QTest::addColumn<int>("tag");
@@ -228,6 +307,10 @@ class TestReviewActions : public QObject
         row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved to the trash");
         row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved to the trash");
         row("delete, empty folder filled", DeleteTag, 2, "fill", {paperFile}, "");
+        row("new address", UseNewAddressTag, 0, "moved", {}, "");
+        row("new address, file edited", UseNewAddressTag, 0, "edit", {},
+            "was changed or removed by another");
+        row("new address of a link not moved", UseNewAddressTag, 0, "not moved", {}, "");
     }
 
     void failedDecision()
@@ -238,36 +321,39 @@ class TestReviewActions : public QObject
         QFETCH(QStringList, trashed);
         QFETCH(QString, error);
         ReviewRig rig;
-        settings.dontDelete = event == u"dont delete";
-        if (event == u"unwritable" || settings.dontDelete)
-            rig.writeOps = &refusingWrites();
+        rig.options.dontDelete = event == u"dont delete";
+        if (event == u"unwritable" || rig.options.dontDelete)
+            rig.writeOps = &refusingWrites;
         rig.add(paperFile, {}, event == u"no address" ? QByteArray() : "http://a.test/");
         rig.add(otherFile, {.reference = 200});
         Review &review = rig.start();
         const int paper = rig.indexOf(paperFile);
-        const DateTime remind = review.bookmarks().item(paper)->remindTime;
+        BookmarkRec &rec = *review.bookmarks().item(paper);
+        const QString moved = u"https://b.test/new"_s;
+        if (tag == UseNewAddressTag) {
+            std::tie(rec.storedUrl, rec.history.checks, rec.verdict) = std::tuple(
+                moved, u"M"_s, event == u"not moved" ? LinkVerdict::Gone : LinkVerdict::Moved);
+            QVERIFY(review.bookmarks().save(paper));
+        }
+        const DateTime remind = rec.remindTime;
+        const QByteArray before = readFile(rig.path(paperFile));
         const QByteArray other = readFile(rig.path(otherFile));
-        const QByteArray edited = shortcut("http://elsewhere.test/");
-        const auto happen = [&] {
-            if (event == u"reload") {
-                QFile::remove(rig.path(paperFile));
-                review.bookmarks().load();
-            } else if (event == u"edit") {
-                writeFile(rig.path(paperFile), edited);
-            } else if (event == u"fill") {
-                writeFile(rig.path(u"News/Old/x.txt"_s), "x");
-            }
-            rig.desktop.works = event != u"refuse";
-        };
         rig.confirmer.answers.assign(std::max(question, 1), {true});
         if (question > 0)
-            rig.confirmer.answers[question - 1].meanwhile = happen;
+            rig.confirmer.answers[question - 1].meanwhile = [&] { happen(rig, event); };
         else
-            happen();
-        QCOMPARE(tag == KeepTag     ? review.keepAction(paper)
-                 : tag == DeleteTag ? review.deleteAction(paper)
-                                    : review.remindAction(paper, 5),
-                 !trashed.isEmpty());
+            happen(rig, event);
+        BookmarkActions &actions = review.actions();
+        const bool done = !trashed.isEmpty() || event == u"moved";
+        QCOMPARE(tag == KeepTag            ? actions.keepAction(paper)
+                 : tag == DeleteTag        ? actions.deleteAction(paper)
+                 : tag == UseNewAddressTag ? actions.useNewAddressAction(paper)
+                                           : actions.remindAction(paper, 5),
+                 done);
+        const QString url = iniReadString(rig.path(paperFile), u"InternetShortcut"_s, u"URL"_s, {});
+        QCOMPARE(url == moved, event == u"moved");
+        if (!done && event != u"reload")
+            QCOMPARE(readFile(rig.path(paperFile)), event == u"edit" ? edited : before);
         QCOMPARE(rig.desktop.trashed,
                  trashed.replaceInStrings(QRegularExpression(u"^"_s), rig.favorites.path() + u'/'));
         QCOMPARE(readFile(rig.path(otherFile)), other);
@@ -276,73 +362,8 @@ class TestReviewActions : public QObject
             QVERIFY2(rig.view.errors[0].contains(error) &&
                          rig.view.errors[0].contains(u"\"paperFile\""),
                      qPrintable(rig.view.errors[0]));
-        if (event == u"edit")
-            QCOMPARE(readFile(rig.path(paperFile)), edited);
         if (event != u"reload" && trashed.isEmpty())
             QCOMPARE(review.bookmarks().item(paper)->remindTime, remind);
-    }
-
-    void useNewAddress_data()
-    {
-        QTest::addColumn<QString>("verdict");
-        QTest::addColumn<bool>("edited"); // the file changed after it was read
-        QTest::addColumn<bool>("written");
-        QTest::newRow("moved") << u"moved"_s << false << true;
-        QTest::newRow("moved, file edited meanwhile") << u"moved"_s << true << false;
-        QTest::newRow("not moved") << u"gone"_s << false << false;
-    }
-
-    // Only a moved link takes its new address, and only into an unchanged file.
-    void useNewAddress()
-    {
-        QFETCH(QString, verdict);
-        QFETCH(bool, edited);
-        QFETCH(bool, written);
-        ReviewRig rig;
-        rig.add(paperFile);
-        Review &review = rig.start();
-        const int paper = rig.indexOf(paperFile);
-        BookmarkRec &rec = *review.bookmarks().item(paper);
-        rec.storedUrl = u"https://b.test/new"_s;
-        rec.history.checks = u"M"_s;
-        rec.verdict = verdictFromName(verdict);
-        QVERIFY(review.bookmarks().save(paper));
-        if (edited)
-            writeFile(rig.path(paperFile), shortcut("http://elsewhere.test/"));
-        const QByteArray before = readFile(rig.path(paperFile));
-        QCOMPARE(review.useNewAddressAction(paper), written);
-        const QString url = iniReadString(rig.path(paperFile), u"InternetShortcut"_s, u"URL"_s, {});
-        QCOMPARE(url == u"https://b.test/new"_s, written);
-        QCOMPARE(readFile(rig.path(paperFile)) == before, !written);
-        QCOMPARE(rig.view.errors.size(), edited ? 1 : 0);
-    }
-
-    void putBack()
-    {
-        ReviewRig rig;
-        rig.add(u"later.url"_s, {.remind = day15 + 10});
-        rig.add(u"kept.url"_s, {.remind = -1});
-        const QByteArray kept = readFile(rig.path(u"kept.url"_s));
-        rig.confirmer.answers = {{true}};
-        Review &review = rig.started();
-        QVERIFY(review.allEntriesEmpty());
-        rig.view.log.clear();
-        review.showPutBackBookmarks();
-        QCOMPARE(rig.confirmer.keys(), QStringList{"PutBack"});
-        QCOMPARE(rig.stored(u"later.url"_s).remindTime, 1.0);
-        QCOMPARE(readFile(rig.path(u"kept.url"_s)), kept);
-        QCOMPARE(rig.view.log, QStringList({"HideAll", "Read", "UpdateView", "ShowAll"}));
-        QCOMPARE(review.entryAt(0), rig.indexOf(u"later.url"_s));
-    }
-
-    void actionAbortsItsDownload()
-    {
-        ReviewRig rig;
-        settings.noNetAccess = false;
-        Review &review = shown(rig, {true, false}, {.refreshed = 0});
-        QVERIFY(rig.downloader->isBusyWith(rig.indexOf(paperFile)));
-        QVERIFY(review.actOnEntry(rig.rowOf(paperFile), KeepTag));
-        QVERIFY(!rig.downloader->isBusy());
     }
 };
 

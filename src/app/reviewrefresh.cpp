@@ -1,0 +1,100 @@
+#include "reviewrefresh.h"
+
+#include "refresh/engine.h"
+
+ReviewRefresh::ReviewRefresh(const ReviewCommon &common, const MakeDownloader &makeDownloader)
+    : m_common(common), m_bookmarks(common.bookmarks)
+{
+    // The worker's thread only posts; the result is stored on this one.
+    const auto resultReady = [this] {
+        QMetaObject::invokeMethod(
+            &m_arrivals, [this] { storeArrived(); }, Qt::QueuedConnection);
+    };
+    m_engine = std::make_unique<RefreshEngine>(makeDownloader(resultReady), common.now);
+}
+
+ReviewRefresh::~ReviewRefresh() = default;
+
+void ReviewRefresh::start()
+{
+    m_engine->initDownloader();
+}
+
+void ReviewRefresh::stop()
+{
+    m_engine->doneDownloader();
+}
+
+void ReviewRefresh::step()
+{
+    const DateTime now = m_common.now();
+    // The network is judged anew once the wait is over.
+    if (m_networkWaitsUntil > 0 && now >= m_networkWaitsUntil) {
+        m_networkWaitsUntil = 0;
+        m_engine->newRun();
+        m_common.view.showNetworkHint(QString());
+    }
+    // A run that failed asks for nothing more.
+    if (const RunFailure failed = m_engine->networkFailure(); failed.kind != NetworkFailure::None)
+        waitForNetwork(failed);
+    const RefreshTick tick{.shownRows = m_common.rows.entries(),
+                           .noNetAccess = m_common.options.noNetAccess || m_networkWaitsUntil > 0};
+    follow(runRefreshStep(*m_engine, m_bookmarks, tick));
+}
+
+// Every result that waits is stored; the next download is the tick's to ask for.
+void ReviewRefresh::storeArrived()
+{
+    const RefreshTick collectOnly{.shownRows = m_common.rows.entries(), .noNetAccess = true};
+    for (RefreshStep step = runRefreshStep(*m_engine, m_bookmarks, collectOnly);
+         step.stored != StoreOutcome::Nothing;
+         step = runRefreshStep(*m_engine, m_bookmarks, collectOnly))
+        follow(step);
+}
+
+void ReviewRefresh::follow(const RefreshStep &step)
+{
+    if (step.stored == StoreOutcome::NotRecorded &&
+        step.result.findings.network.kind != NetworkFailure::None)
+        waitForNetwork(step.result.findings.network);
+    if (step.stored != StoreOutcome::Written && step.stored != StoreOutcome::NotWritten)
+        return;
+    if (m_wholeRefresh > 0 && m_bookmarks.refreshDueCount() == 0)
+        m_wholeRefresh = 0; // all refreshed
+    m_common.view.updateProgress();
+}
+
+// The network, a proxy or a sign-in page failed the run: nothing of it was recorded, and the
+// refresh tries again RefreshAfterFail minutes after the failure was seen.
+void ReviewRefresh::waitForNetwork(const RunFailure &failure)
+{
+    if (m_networkWaitsUntil > 0)
+        return;
+    m_common.view.showNetworkHint(m_common.texts(
+        failure.kind == NetworkFailure::Portal ? "HintSignInFirst" : "HintNoNetwork"));
+    m_networkWaitsUntil = m_common.now() + m_bookmarks.intervals().refreshAfterFail / (24.0 * 60.0);
+}
+
+void ReviewRefresh::cancel()
+{
+    if (m_engine->isDownloading())
+        m_engine->abortDownload();
+}
+
+void ReviewRefresh::cancelFor(int index)
+{
+    if (m_engine->isDownloadingIndex(index))
+        m_engine->abortDownload();
+}
+
+void ReviewRefresh::countWhole()
+{
+    m_wholeRefresh = m_common.options.noNetAccess ? 0 : m_bookmarks.refreshDueCount();
+}
+
+RefreshProgress ReviewRefresh::wholeProgress() const
+{
+    if (m_wholeRefresh == 0)
+        return {};
+    return {std::max(0, m_wholeRefresh - m_bookmarks.refreshDueCount()), m_wholeRefresh};
+}
