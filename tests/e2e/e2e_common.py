@@ -1,6 +1,8 @@
 """What the end-to-end tests share: a temporary home with a Favorites folder, a loopback web
 server, the program's windows as xdotool sees them, and the files' stored state."""
 import atexit
+import ctypes
+import ctypes.util
 import http.server
 import os
 import signal
@@ -49,13 +51,48 @@ start_display()
 
 
 def wait_for(what, condition, seconds=30):
+    """Polls condition until it gives a true value, which it returns; fails at the deadline."""
     end = time.time() + seconds
     while time.time() < end:
         value = condition()
         if value:
             return value
-        time.sleep(0.2)
+        time.sleep(0.1)
     fail("timed out waiting for " + what)
+
+
+X11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+X11.XOpenDisplay.restype = ctypes.c_void_p
+X11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+X11.XDefaultRootWindow.restype = ctypes.c_ulong
+X11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+X11.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                              ctypes.c_int, ctypes.c_ulong]
+X11.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+X11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+X_DISPLAY = X11.XOpenDisplay(os.environ["DISPLAY"].encode())
+ALREADY_GRABBED = 1
+
+
+def keyboard_taken():
+    """Whether a program holds the keyboard, as an open menu does: then it is not ours to take."""
+    status = X11.XGrabKeyboard(X_DISPLAY, X11.XDefaultRootWindow(X_DISPLAY), 0, 1, 1, 0)
+    if status != ALREADY_GRABBED:
+        X11.XUngrabKeyboard(X_DISPLAY, 0)
+    X11.XSync(X_DISPLAY, 0)
+    return status == ALREADY_GRABBED
+
+
+def focused(window):
+    """Waits until window has the keyboard focus, so that keys typed next reach it."""
+    wait_for("the focus on " + xdo("getwindowname", window[0]).strip(),
+             lambda: xdo("getwindowfocus", "-f").strip() == window[0], 10)
+
+
+def keys_to_menu(*keys):
+    """Types keys into the menu just opened, once it holds the keyboard."""
+    wait_for("the menu to take the keyboard", keyboard_taken, 10)
+    xdo("key", *keys)
 
 
 TITLES = {
@@ -141,11 +178,8 @@ def dialogs(pid):
 
 
 def click(window, x, y, button=1):
-    xdo("mousemove", str(window[1] + x), str(window[2] + y))
-    time.sleep(0.2)
+    xdo("mousemove", "--sync", str(window[1] + x), str(window[2] + y))
     xdo("click", str(button))
-
-
 
 
 def serve_pages():
@@ -218,18 +252,12 @@ def shot(name):
 
 
 def click_tray(button=1):
-    _, x, y = tray_window()
-    xdo("mousemove", str(x + 12), str(y + 12))
-    time.sleep(0.3)
-    xdo("click", str(button))
+    click(tray_window(), 12, 12, button)
 
 
 def menu_choose(pid, keys):
     """Opens the tray menu with a right click and picks an item by keyboard, once the menu
     itself is up (a dialog already open must not take the keys)."""
-    before = {w[0] for w in windows(pid)}
+    wait_for("the last menu to close", lambda: not keyboard_taken())
     click_tray(3)
-    wait_for("the tray menu", lambda: [w for w in windows(pid) if w[0] not in before and
-                                       w[4] > 150 and w[3] != 140])
-    time.sleep(0.3)
-    xdo("key", *keys)
+    keys_to_menu(*keys)

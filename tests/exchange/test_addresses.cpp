@@ -37,6 +37,11 @@ class TestAddresses : public QObject
         row("query case stays", "https://a.example/?q=A", "https://a.example/?q=a", "apart");
         row("escapes", "https://a.example/%7euser/a%2fb", "https://a.example/~user/a%2Fb", "same");
         row("dot segments", "https://a.example/a/./b/../c", "https://a.example/a/c", "same");
+        row("dot segments above the root", "https://a.example/../x", "https://a.example/x", "same");
+        row("escaped slash stays", "https://a.example/a%2Fb", "https://a.example/a/b", "apart");
+        row("escaped ampersand stays", "https://a.example/?q=a%26b", "https://a.example/?q=a&b",
+            "apart");
+        row("https port on http", "http://a.example:443/", "http://a.example/", "apart");
         row("http and https", "http://a.example/", "https://a.example/", "probably");
         row("www prefix", "https://www2.a.example/", "https://a.example/", "probably");
         row("index page", "https://a.example/docs/index.html", "https://a.example/docs",
