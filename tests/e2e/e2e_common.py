@@ -50,15 +50,19 @@ def start_display():
 start_display()
 
 
-def wait_for(what, condition, seconds=30):
-    """Polls condition until it gives a true value, which it returns; fails at the deadline."""
+def within(seconds, condition):
+    """Polls condition until it gives a true value, which it returns; None at the deadline."""
     end = time.time() + seconds
     while time.time() < end:
         value = condition()
         if value:
             return value
         time.sleep(0.1)
-    fail("timed out waiting for " + what)
+    return None
+
+
+def wait_for(what, condition, seconds=30):
+    return within(seconds, condition) or fail("timed out waiting for " + what)
 
 
 X11 = ctypes.CDLL(ctypes.util.find_library("X11"))
@@ -178,7 +182,10 @@ def dialogs(pid):
 
 
 def click(window, x, y, button=1):
-    xdo("mousemove", "--sync", str(window[1] + x), str(window[2] + y))
+    """Clicks at x, y in window once the pointer stands there."""
+    at = "x:%d y:%d " % (window[1] + x, window[2] + y)
+    xdo("mousemove", str(window[1] + x), str(window[2] + y))
+    wait_for("the pointer at " + at, lambda: xdo("getmouselocation").startswith(at), 10)
     xdo("click", str(button))
 
 
@@ -259,5 +266,6 @@ def menu_choose(pid, keys):
     """Opens the tray menu with a right click and picks an item by keyboard, once the menu
     itself is up (a dialog already open must not take the keys)."""
     wait_for("the last menu to close", lambda: not keyboard_taken())
-    click_tray(3)
+    # An icon not docked yet misses the click: then it is clicked again.
+    wait_for("the tray menu", lambda: click_tray(3) or within(2, keyboard_taken))
     keys_to_menu(*keys)

@@ -215,7 +215,7 @@ class TestVerdict final : public QObject
         row("one success between: starts anew", "G@0 O@1 G@30", "failing", 0.75);
         row("parked needs a second look", "P@0", "failing", 0.75);
         row("no domain confirmed", "N@0 N@0.5 N@24.5", "no-domain", 60 * 24);
-        row("404 twice 19 hours apart: not yet", "G@0 G@19", "failing", 24);
+        row("404 twice 19.5 hours apart: not yet", "G@0 G@19.5", "failing", 24);
         row("a timeout, then 404 twice 20 hours apart", "T@0 G@1 G@21", "gone", 60 * 24);
         row("404 on both sides of a timeout", "G@0 T@1 G@21", "gone", 60 * 24);
         row("404 again after 35 days: too long ago", "G@0 G@840", "failing", 24);
