@@ -1,10 +1,9 @@
+#include "../store/storefixture.h"
 #include "fakedownloader.h"
 #include "refresh/engine.h"
 #include "refresh/linkverdict.h"
 
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,13 +12,6 @@ Q_DECLARE_METATYPE(StoreOutcome)
 namespace {
 
 constexpr DateTime fixedNow = 45000.5;
-
-void writeFile(const QString &path, const QByteArray &url)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[InternetShortcut]\r\nURL=" + url + "\r\n");
-}
 
 // Bookmarks b0.url ... (http://site<i>.test/) seen at a fixed time.
 struct Collection
@@ -34,7 +26,7 @@ struct Collection
         fake->started = true;
         for (int i = 0; i < count; ++i)
             writeFile(dir.filePath(u"b%1.url"_s.arg(i)),
-                      "http://site" + QByteArray::number(i) + ".test/");
+                      shortcut("http://site" + QByteArray::number(i) + ".test/"));
         list.load();
     }
     RefreshStep step() { return runRefreshStep(engine, list, {}); }
@@ -138,11 +130,11 @@ class TestEngine : public QObject
                     QCOMPARE(c.step().stored, StoreOutcome::Nothing);
                 c.fake->publish(*c.fake->outstanding, "<title>Fresh</title>");
             } else if (action == u"move") { // both bookmarks of one site, the first one gone
-                writeFile(c.list.item(1)->fileName, first.url);
+                writeFile(c.list.item(1)->fileName, shortcut(first.url));
                 QVERIFY(QFile::remove(file));
                 c.list.load();
             } else if (action == u"readdress") {
-                writeFile(file, "http://elsewhere.test/");
+                writeFile(file, shortcut("http://elsewhere.test/"));
                 c.list.load();
             } else { // late: asking now would let the next result replace the waiting one
                 c.fake->finishAfterEmptyTake = true;
