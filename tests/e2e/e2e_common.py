@@ -88,9 +88,13 @@ def keyboard_taken():
 
 
 def focused(window):
-    """Waits until window has the keyboard focus, so that keys typed next reach it."""
-    wait_for("the focus on " + xdo("getwindowname", window[0]).strip(),
-             lambda: xdo("getwindowfocus", "-f").strip() == window[0], 10)
+    """Gives window the keyboard focus, as a click on it would, so that keys typed next reach
+    it; waits until it has it."""
+    def has_focus():
+        xdo("windowactivate", window[0])
+        return xdo("getwindowfocus", "-f").strip() == window[0]
+
+    wait_for("the focus on " + xdo("getwindowname", window[0]).strip(), has_focus, 10)
 
 
 def keys_to_menu(*keys):
@@ -166,14 +170,18 @@ def xdo(*args):
 
 def windows(pid):
     """The program's visible windows, top to bottom, as (id, x, y, w, h)."""
-    found = [geometry_of(wid) for wid in xdo("search", "--onlyvisible", "--pid", str(pid)).split()]
-    return sorted(found, key=lambda w: w[2])
+    return sorted(geometries(xdo("search", "--onlyvisible", "--pid", str(pid))), key=lambda w: w[2])
 
 
 def column(pid):
     """Main window, bookmark windows and speed bar of the column beside the taskbar."""
-    shown = [w for w in windows(pid) if w[3] == 140]
-    return shown
+    return [w for w in windows(pid) if w[3] == 140]
+
+
+def still_column(pid):
+    """The column once it has closed its gaps, each window standing on the next."""
+    shown = column(pid)
+    return shown if all(a[2] + a[4] == b[2] for a, b in zip(shown, shown[1:])) else None
 
 
 def dialogs(pid):
@@ -220,34 +228,44 @@ def start_wm(env):
     """A window manager, as a desktop has one; returns it once it manages the screen."""
     wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL)
-    wait_for("the window manager", lambda: "window id" in subprocess.run(
-        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
+    # It takes new windows once it has laid out the desktop, after its check window.
+    wait_for("the window manager", lambda: "_NET_WORKAREA(CARDINAL)" in subprocess.run(
+        ["xprop", "-root", "_NET_WORKAREA"], capture_output=True, text=True).stdout)
     return wm
 
 
 def start_tray(env):
-    """A panel at the bottom left with a notification area, as a dock window."""
-    tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left", "--widthtype",
-                             "request", "--height", "32"], env=env)
-    wait_for("the panel", lambda: xdo("search", "--onlyvisible", "--class", "trayer").split())
-    return tray
+    """A panel at the bottom left with a notification area, as a dock window. Now and then the
+    window manager misses its first window: then it is started again."""
+    for _ in range(3):
+        tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left", "--widthtype",
+                                 "request", "--height", "32"], env=env)
+        if within(5, lambda: xdo("search", "--onlyvisible", "--class", "trayer").split()):
+            return tray
+        tray.kill()
+        tray.wait()
+    fail("the panel did not come up")
 
 
-def geometry_of(wid):
-    values = dict(line.split("=") for line in
-                  xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
-    return wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+def geometries(ids):
+    """(id, x, y, w, h) of each window named in ids that is still there."""
+    found = []
+    for wid in ids.split():
+        values = dict(line.split("=") for line in
+                      xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
+        if "HEIGHT" in values:
+            found.append((wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]),
+                          int(values["HEIGHT"])))
+    return found
 
 
 def tray_window():
-    found = wait_for("the tray host's window",
-                     lambda: xdo("search", "--onlyvisible", "--class", "trayer").split())
-    return geometry_of(found[0])[:3]
+    return wait_for("the tray host's window", lambda: geometries(
+        xdo("search", "--onlyvisible", "--class", "trayer")))[0]
 
 
 def panel_top():
-    return min(geometry_of(w)[2] for w in
-               xdo("search", "--onlyvisible", "--class", "trayer").split())
+    return min(w[2] for w in geometries(xdo("search", "--onlyvisible", "--class", "trayer")))
 
 
 def overlaps(a, b):

@@ -95,8 +95,9 @@ def run(program, files, base):
     UNTOUCHED[files["A"][0]] = changed.encode()  # checked once the program has ended
 
     def bookmark_window(n):  # n-th bookmark window from the top
-        return wait_for("bookmark window %d" % n, lambda: column(pid)[1 + n]
-                        if len(column(pid)) > 2 + n else None)
+        return wait_for("bookmark window %d" % n,
+                        lambda: (lambda shown: shown and len(shown) > 2 + n and shown[1 + n])(
+                            still_column(pid)))
 
     # Hints show on the windows, which never take the focus.
     keep = bookmark_window(0)
