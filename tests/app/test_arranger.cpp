@@ -27,19 +27,6 @@ std::array<SlotWindow, slotCount> column(const QList<int> &marked)
     return windows;
 }
 
-// The docking side, the column's left edge, then "slot@y" for every marked slot from the
-// main window to the speed bar.
-QString placedText(const Arrangement &arrangement)
-{
-    QStringList placed{arrangement.dockLeft ? "left" : "right",
-                       arrangement.dockTop ? "top" : "bottom",
-                       QString::number(arrangement.topLeft[slotPosition(mainSlot)].x()) + u':'};
-    for (int slot = mainSlot; slot <= speedSlot; ++slot)
-        if (arrangement.marked[slotPosition(slot)])
-            placed << u"%1@%2"_s.arg(slot).arg(arrangement.topLeft[slotPosition(slot)].y());
-    return placed.join(u' ');
-}
-
 // The fade level and the top of each slot at one pause.
 struct Moment
 {
@@ -92,28 +79,34 @@ class TestArranger : public QObject
     void initTestCase() { silenceOffscreenWarnings(); }
     void init() { settings = defaultSettings; }
 
-    // The taskbar's side is judged on the screen the column stands on.
+    // The column stands at the work area's edge beside the taskbar, on the screen it stands
+    // on: the speed bar in the corner, then bookmark windows 4 to 0 and the main window, each
+    // touching the one before. What does not fit is dropped farthest from the corner first.
     void arrangeColumn_data()
     {
         QTest::addColumn<QRect>("screen");
         QTest::addColumn<QRect>("work");
         QTest::addColumn<QList<int>>("marked");
         QTest::addColumn<bool>("noSpeedWnd");
-        QTest::addColumn<QString>("placed");
+        QTest::addColumn<QString>("dock");
+        QTest::addColumn<QList<int>>("placed"); // slots, main window to speed bar
+        const auto row = [](const char *name, const QRect &work, const QList<int> &marked,
+                            const char *dock, const QList<int> &placed, bool noSpeedWnd = false,
+                            const QRect &screen = fullHd) {
+            QTest::newRow(name) << screen << work << marked << noSpeedWnd << dock << placed;
+        };
         const QList<int> all = {0, 1, 2, 3, 4};
-        QTest::newRow("taskbar at the top")
-            << fullHd << QRect(0, 40, 1920, 1040) << all << false
-            << "right top 1780: -1@670 0@570 1@460 2@340 3@210 4@70 5@40";
-        QTest::newRow("taskbar at the left") << fullHd << QRect(60, 0, 1860, 1080) << QList<int>{4}
-                                             << false << "left bottom 60: -1@799 4@910 5@1050";
-        QTest::newRow("too low: lower numbers go first")
-            << fullHd << QRect(0, 0, 1920, 460) << all << false
-            << "right bottom 1780: -1@49 3@160 4@290 5@430";
-        QTest::newRow("a window exactly as high as the room is dropped")
-            << fullHd << QRect(0, 0, 1920, mainHeight + 30 + 100) << QList<int>{0} << false
-            << "right bottom 1780: -1@100 5@211";
-        QTest::newRow("no bookmark window: no speed bar")
-            << fullHd << barBelow << QList<int>{} << false << "right bottom 1780: -1@929";
+        row("taskbar at the top", QRect(0, 40, 1920, 1040), all, "right top",
+            {-1, 0, 1, 2, 3, 4, 5});
+        row("taskbar at the left", QRect(60, 0, 1860, 1080), {4}, "left bottom", {-1, 4, 5});
+        row("second screen, taskbar below", QRect(1920, 0, 1920, 1040), {2}, "right bottom",
+            {-1, 2, 5}, false, QRect(1920, 0, 1920, 1080));
+        row("no speed bar asked for", barBelow, {1, 3}, "right bottom", {-1, 1, 3}, true);
+        row("too low: lower numbers go first", QRect(0, 0, 1920, 460), all, "right bottom",
+            {-1, 3, 4, 5});
+        row("a window exactly as high as the room is dropped",
+            QRect(0, 0, 1920, mainHeight + 30 + 100), {0}, "right bottom", {-1, 5});
+        row("no bookmark window: no speed bar", barBelow, {}, "right bottom", {-1});
     }
 
     void arrangeColumn()
@@ -122,8 +115,26 @@ class TestArranger : public QObject
         QFETCH(QRect, work);
         QFETCH(QList<int>, marked);
         QFETCH(bool, noSpeedWnd);
-        QFETCH(QString, placed);
-        QCOMPARE(placedText(::arrangeColumn({screen, work}, column(marked), noSpeedWnd)), placed);
+        QFETCH(QList<int>, placed);
+        const std::array<SlotWindow, slotCount> windows = column(marked);
+        const Arrangement got = ::arrangeColumn({screen, work}, windows, noSpeedWnd);
+        QTEST(QString(got.dockLeft ? "left " : "right ") + (got.dockTop ? "top" : "bottom"),
+              "dock");
+        QList<int> shown;
+        for (int slot = mainSlot; slot <= speedSlot; ++slot)
+            if (got.marked[slotPosition(slot)])
+                shown << slot;
+        QCOMPARE(shown, placed);
+        // From the corner outwards, each window begins where the one before ends.
+        int edge = got.dockTop ? work.top() : work.bottom() + 1;
+        for (auto slot = placed.crbegin(); slot != placed.crend(); ++slot) {
+            const QRect at(got.topLeft[slotPosition(*slot)], windows[slotPosition(*slot)].size);
+            QVERIFY(work.contains(at));
+            QCOMPARE(got.dockLeft ? at.left() : at.right(),
+                     got.dockLeft ? work.left() : work.right());
+            QCOMPARE(got.dockTop ? at.top() : at.bottom() + 1, edge);
+            edge = got.dockTop ? at.bottom() + 1 : at.top();
+        }
     }
 
     void slideStepsAlwaysAddUp()

@@ -13,6 +13,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+Q_DECLARE_METATYPE(MainView)
+
 namespace {
 MainViewData viewOf(const SampleFavorites &favorites, const QStringList &rowNames,
                     bool pocket = true)
@@ -28,11 +30,10 @@ QString pageOf(const MainForm &form, const QString &notebook)
     return form.findChild<QStackedWidget *>(notebook)->currentWidget()->objectName();
 }
 
-// The view, the information panel's page and what it tells, then the displayable rows.
+// The information panel's page and what it tells, then the displayable rows.
 QString shown(const MainForm &form)
 {
-    static const char *const views[] = {"information", "download", "pocket", "windows"};
-    QStringList shown{views[int(form.view())]};
+    QStringList shown;
     const bool information = form.view() == MainView::Information;
     if (information && pageOf(form, u"NbkInfo"_s) == u"PageInfoFolder")
         shown << u"folder"_s;
@@ -63,21 +64,24 @@ class TestMainForm : public QObject
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<bool>("awaits");
         QTest::addColumn<bool>("pocket");
+        QTest::addColumn<MainView>("view");
         QTest::addColumn<QString>("shown");
         const auto row = [](const char *name, const char *bookmarks, QList<int> rows, bool awaits,
-                            bool pocket, const char *shown) {
-            QTest::newRow(name) << bookmarks << rows << awaits << pocket << shown;
+                            bool pocket, MainView view, const char *shown) {
+            QTest::newRow(name) << bookmarks << rows << awaits << pocket << view << shown;
         };
-        row("no bookmarks: the folder is named", "", {}, false, true, "information folder");
-        row("active and kept", ". . k", {}, false, true, "information 3/2/1 PageAction put back");
-        row("only kept", "k k", {}, false, true, "information 2/0/2 PageNoAction");
-        row("row waiting for its refresh", "d", {-1, -1, -1, 0}, false, true,
-            "information 1/1/0 PageAction put back");
-        row("row past the list", ".", {-1, -1, -1, 1}, false, true,
-            "information 1/1/0 PageAction put back");
-        row("shown rows await their refresh", "d . .", {2, 0}, true, true, "download");
-        row("pocket rows", ". . .", {2, -1, 0}, false, true, "pocket row0 row2");
-        row("full mode: rows go to bookmark windows", ". .", {-1, 1}, false, false, "windows row1");
+        using enum MainView;
+        row("no bookmarks: the folder is named", "", {}, false, true, Information, "folder");
+        row("active and kept", ". . k", {}, false, true, Information, "3/2/1 PageAction put back");
+        row("only kept", "k k", {}, false, true, Information, "2/0/2 PageNoAction");
+        row("row waiting for its refresh", "d", {-1, -1, -1, 0}, false, true, Information,
+            "1/1/0 PageAction put back");
+        row("row past the list", ".", {-1, -1, -1, 1}, false, true, Information,
+            "1/1/0 PageAction put back");
+        row("shown rows await their refresh", "d . .", {2, 0}, true, true, Download, "");
+        row("pocket rows", ". . .", {2, -1, 0}, false, true, Pocket, "row0 row2");
+        row("full mode: rows go to bookmark windows", ". .", {-1, 1}, false, false, BookmarkWindows,
+            "row1");
     }
     void views()
     {
@@ -99,8 +103,8 @@ class TestMainForm : public QObject
         MainViewData data{&favorites.list(), {-1, -1, -1, -1, -1}, awaits, pocket};
         std::copy(rows.begin(), rows.end(), data.rows.begin());
         MainForm form;
-        const MainView view = form.showView(data);
-        QCOMPARE(view, form.view());
+        QTEST(form.showView(data), "view");
+        QTEST(form.view(), "view");
         QTEST(shown(form), "shown");
         for (int row = 0; row < entryRowCount; ++row)
             QCOMPARE(form.titleLabel(row)->isHidden(), !(pocket && form.rowDisplayable(row)));

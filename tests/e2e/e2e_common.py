@@ -1,6 +1,8 @@
 """What the end-to-end tests share: a temporary home with a Favorites folder, a loopback web
 server, the program's windows as xdotool sees them, and the files' stored state."""
 import atexit
+import ctypes
+import ctypes.util
 import http.server
 import os
 import signal
@@ -48,14 +50,57 @@ def start_display():
 start_display()
 
 
-def wait_for(what, condition, seconds=30):
+def within(seconds, condition):
+    """Polls condition until it gives a true value, which it returns; None at the deadline."""
     end = time.time() + seconds
     while time.time() < end:
         value = condition()
         if value:
             return value
-        time.sleep(0.2)
-    fail("timed out waiting for " + what)
+        time.sleep(0.1)
+    return None
+
+
+def wait_for(what, condition, seconds=30):
+    return within(seconds, condition) or fail("timed out waiting for " + what)
+
+
+X11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+X11.XOpenDisplay.restype = ctypes.c_void_p
+X11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+X11.XDefaultRootWindow.restype = ctypes.c_ulong
+X11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+X11.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                              ctypes.c_int, ctypes.c_ulong]
+X11.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+X11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+X_DISPLAY = X11.XOpenDisplay(os.environ["DISPLAY"].encode())
+ALREADY_GRABBED = 1
+
+
+def keyboard_taken():
+    """Whether a program holds the keyboard, as an open menu does: then it is not ours to take."""
+    status = X11.XGrabKeyboard(X_DISPLAY, X11.XDefaultRootWindow(X_DISPLAY), 0, 1, 1, 0)
+    if status != ALREADY_GRABBED:
+        X11.XUngrabKeyboard(X_DISPLAY, 0)
+    X11.XSync(X_DISPLAY, 0)
+    return status == ALREADY_GRABBED
+
+
+def focused(window):
+    """Gives window the keyboard focus, as a click on it would, so that keys typed next reach
+    it; waits until it has it."""
+    def has_focus():
+        xdo("windowactivate", window[0])
+        return xdo("getwindowfocus", "-f").strip() == window[0]
+
+    wait_for("the focus on " + xdo("getwindowname", window[0]).strip(), has_focus, 10)
+
+
+def keys_to_menu(*keys):
+    """Types keys into the menu just opened, once it holds the keyboard."""
+    wait_for("the menu to take the keyboard", keyboard_taken, 10)
+    xdo("key", *keys)
 
 
 TITLES = {
@@ -125,14 +170,18 @@ def xdo(*args):
 
 def windows(pid):
     """The program's visible windows, top to bottom, as (id, x, y, w, h)."""
-    found = [geometry_of(wid) for wid in xdo("search", "--onlyvisible", "--pid", str(pid)).split()]
-    return sorted(found, key=lambda w: w[2])
+    return sorted(geometries(xdo("search", "--onlyvisible", "--pid", str(pid))), key=lambda w: w[2])
 
 
 def column(pid):
     """Main window, bookmark windows and speed bar of the column beside the taskbar."""
-    shown = [w for w in windows(pid) if w[3] == 140]
-    return shown
+    return [w for w in windows(pid) if w[3] == 140]
+
+
+def still_column(pid):
+    """The column once it has closed its gaps, each window standing on the next."""
+    shown = column(pid)
+    return shown if all(a[2] + a[4] == b[2] for a, b in zip(shown, shown[1:])) else None
 
 
 def dialogs(pid):
@@ -141,11 +190,11 @@ def dialogs(pid):
 
 
 def click(window, x, y, button=1):
+    """Clicks at x, y in window once the pointer stands there."""
+    at = "x:%d y:%d " % (window[1] + x, window[2] + y)
     xdo("mousemove", str(window[1] + x), str(window[2] + y))
-    time.sleep(0.2)
+    wait_for("the pointer at " + at, lambda: xdo("getmouselocation").startswith(at), 10)
     xdo("click", str(button))
-
-
 
 
 def serve_pages():
@@ -179,34 +228,44 @@ def start_wm(env):
     """A window manager, as a desktop has one; returns it once it manages the screen."""
     wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL)
-    wait_for("the window manager", lambda: "window id" in subprocess.run(
-        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
+    # It takes new windows once it has laid out the desktop, after its check window.
+    wait_for("the window manager", lambda: "_NET_WORKAREA(CARDINAL)" in subprocess.run(
+        ["xprop", "-root", "_NET_WORKAREA"], capture_output=True, text=True).stdout)
     return wm
 
 
 def start_tray(env):
-    """A panel at the bottom left with a notification area, as a dock window."""
-    tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left", "--widthtype",
-                             "request", "--height", "32"], env=env)
-    wait_for("the panel", lambda: xdo("search", "--onlyvisible", "--class", "trayer").split())
-    return tray
+    """A panel at the bottom left with a notification area, as a dock window. Now and then the
+    window manager misses its first window: then it is started again."""
+    for _ in range(3):
+        tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left", "--widthtype",
+                                 "request", "--height", "32"], env=env)
+        if within(5, lambda: xdo("search", "--onlyvisible", "--class", "trayer").split()):
+            return tray
+        tray.kill()
+        tray.wait()
+    fail("the panel did not come up")
 
 
-def geometry_of(wid):
-    values = dict(line.split("=") for line in
-                  xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
-    return wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+def geometries(ids):
+    """(id, x, y, w, h) of each window named in ids that is still there."""
+    found = []
+    for wid in ids.split():
+        values = dict(line.split("=") for line in
+                      xdo("getwindowgeometry", "--shell", wid).split() if "=" in line)
+        if "HEIGHT" in values:
+            found.append((wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]),
+                          int(values["HEIGHT"])))
+    return found
 
 
 def tray_window():
-    found = wait_for("the tray host's window",
-                     lambda: xdo("search", "--onlyvisible", "--class", "trayer").split())
-    return geometry_of(found[0])[:3]
+    return wait_for("the tray host's window", lambda: geometries(
+        xdo("search", "--onlyvisible", "--class", "trayer")))[0]
 
 
 def panel_top():
-    return min(geometry_of(w)[2] for w in
-               xdo("search", "--onlyvisible", "--class", "trayer").split())
+    return min(w[2] for w in geometries(xdo("search", "--onlyvisible", "--class", "trayer")))
 
 
 def overlaps(a, b):
@@ -218,18 +277,13 @@ def shot(name):
 
 
 def click_tray(button=1):
-    _, x, y = tray_window()
-    xdo("mousemove", str(x + 12), str(y + 12))
-    time.sleep(0.3)
-    xdo("click", str(button))
+    click(tray_window(), 12, 12, button)
 
 
 def menu_choose(pid, keys):
     """Opens the tray menu with a right click and picks an item by keyboard, once the menu
     itself is up (a dialog already open must not take the keys)."""
-    before = {w[0] for w in windows(pid)}
-    click_tray(3)
-    wait_for("the tray menu", lambda: [w for w in windows(pid) if w[0] not in before and
-                                       w[4] > 150 and w[3] != 140])
-    time.sleep(0.3)
-    xdo("key", *keys)
+    wait_for("the last menu to close", lambda: not keyboard_taken())
+    # An icon not docked yet misses the click: then it is clicked again.
+    wait_for("the tray menu", lambda: click_tray(3) or within(2, keyboard_taken))
+    keys_to_menu(*keys)

@@ -14,9 +14,9 @@ def start(env):
 
 def quit_program(program):
     menu_choose(program.pid, ["Up", "Return"])
-    wait_for("the question to quit", lambda: [w for w in dialogs(program.pid)
-                                               if "Confirmation" in xdo("getwindowname", w[0])])
-    time.sleep(0.3)
+    question = wait_for("the question to quit", lambda: [
+        w for w in dialogs(program.pid) if "Confirmation" in xdo("getwindowname", w[0])])[0]
+    focused(question)
     xdo("key", "Return")  # Yes
     if program.wait(timeout=15) != 0:
         fail("quitting did not end the program with 0")
@@ -53,7 +53,7 @@ def folder_states(env):
     write_settings("[Config]\nInstalled=1\nNoNetAccess=1\nFavoritesFolder=%s\n[FlagsInfo]\n"
                    "Hide=1\n" % later)
     program = start(env)
-    time.sleep(1)
+    wait_for("the icon docked", lambda: [w for w in windows(program.pid) if w[3] < 60])
     click_tray()
     wait_for("the missing folder explained", lambda: len(column(program.pid)) == 1 and
              column(program.pid)[0][4] > 115)
@@ -67,14 +67,19 @@ def folder_states(env):
 
     # Another folder chosen in the settings: its bookmarks come at once.
     menu_choose(program.pid, ["Down"] * 5 + ["Return"])
-    wait_for("the settings", lambda: [w for w in dialogs(program.pid)
-                                      if xdo("getwindowname", w[0]).startswith("Settings")])
+    settings = wait_for("the settings", lambda: [
+        w for w in dialogs(program.pid) if xdo("getwindowname", w[0]).startswith("Settings")])[0]
+    focused(settings)
     xdo("key", "alt+c")
-    time.sleep(1.5)
+    chooser = wait_for("the folder chooser", lambda: [
+        w for w in dialogs(program.pid) if w[0] != settings[0]])[0]
+    focused(chooser)
     xdo("key", "ctrl+a")
     xdo("type", FAV)
     xdo("key", "Return")
-    time.sleep(1)
+    wait_for("the folder chooser to close",
+             lambda: chooser[0] not in [w[0] for w in dialogs(program.pid)])
+    focused(settings)
     xdo("key", "Return")
     wait_for("the chosen folder kept", lambda: "FavoritesFolder=" + FAV in
              open(os.path.join(CONFIG, "Favrake.ini")).read())

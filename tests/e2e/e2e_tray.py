@@ -70,10 +70,7 @@ def run(pid):
     wait_for("the column after a click on the title window", lambda: len(column(pid)) == 4)
     title = column(pid)[0]
     click(title, 70, 30, button=3)
-    wait_for("the title window's menu", lambda: [w for w in windows(pid) if w[4] > 150 and
-                                                 w[3] != 140])
-    time.sleep(0.3)
-    xdo("key", *SHOW_HIDE, "Return")
+    keys_to_menu(*SHOW_HIDE, "Return")
     wait_for("the title window alone again", lambda: len(column(pid)) == 1 and
              column(pid)[0][4] < 60)
     TRAY[0] = start_tray(ENV)
@@ -91,7 +88,6 @@ def language_run(pid, item):
     """Picks a language from the menu, reads the configuration dialog's caption ("Setup ...",
     the fifth item) and quits through the menu (the last item); returns the language shown."""
     menu_choose(pid, ["Down"] * 4 + ["Right"] + ["Down"] * (item - 1) + ["Return"])
-    time.sleep(0.5)
     menu_choose(pid, ["Down"] * 5 + ["Return"])
     # The window system shows the title followed by the program's name.
     names = lambda: [xdo("getwindowname", w[0]).split(" \u2014 ")[0].strip() for w in windows(pid)]
@@ -161,8 +157,8 @@ try:
     told = []
     wait_for("the notice that the uninstall waits",
              lambda: told.append(second.stderr.read() or b"") or b"question" in b"".join(told))
-    time.sleep(2)
-    if second.poll() is not None:
+    shot("e2e-uninstall-waits")
+    if second.poll() is not None or not [w for w in windows(program.pid) if w[3] == 327]:
         fail("the second copy did not wait for the question")
     xdo("key", "Escape")
     if second.wait(timeout=30) != 0:

@@ -36,7 +36,14 @@ class TestAddresses : public QObject
         row("path case stays", "https://a.example/Path", "https://a.example/path", "apart");
         row("query case stays", "https://a.example/?q=A", "https://a.example/?q=a", "apart");
         row("escapes", "https://a.example/%7euser/a%2fb", "https://a.example/~user/a%2Fb", "same");
+        row("escapes in other case", "https://a.example/caf%c3%a9", "https://a.example/caf%C3%A9",
+            "same");
         row("dot segments", "https://a.example/a/./b/../c", "https://a.example/a/c", "same");
+        row("dot segments above the root", "https://a.example/../x", "https://a.example/x", "same");
+        row("escaped slash stays", "https://a.example/a%2Fb", "https://a.example/a/b", "apart");
+        row("escaped ampersand stays", "https://a.example/?q=a%26b", "https://a.example/?q=a&b",
+            "apart");
+        row("https port on http", "http://a.example:443/", "http://a.example/", "apart");
         row("http and https", "http://a.example/", "https://a.example/", "probably");
         row("www prefix", "https://www2.a.example/", "https://a.example/", "probably");
         row("index page", "https://a.example/docs/index.html", "https://a.example/docs",

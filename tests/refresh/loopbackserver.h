@@ -36,6 +36,7 @@ class LoopbackServer final
     const QList<QByteArray> &requests() const { return m_requests; } // heads as received
     const QList<qint64> &arrivals() const { return m_arrivals; }     // ms since start, each
     int mostAtOnce() const { return m_mostOpen; } // requests in progress at the same time
+    int openRequests() const { return m_open; }   // requests whose client has not hung up
 
   private:
     void serve(QTcpSocket *socket);

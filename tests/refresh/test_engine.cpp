@@ -1,23 +1,17 @@
+#include "../store/storefixture.h"
 #include "fakedownloader.h"
 #include "refresh/engine.h"
 #include "refresh/linkverdict.h"
 
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
+
+Q_DECLARE_METATYPE(StoreOutcome)
 
 namespace {
 
 constexpr DateTime fixedNow = 45000.5;
-
-void writeFile(const QString &path, const QByteArray &url)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[InternetShortcut]\r\nURL=" + url + "\r\n");
-}
 
 // Bookmarks b0.url ... (http://site<i>.test/) seen at a fixed time.
 struct Collection
@@ -32,14 +26,11 @@ struct Collection
         fake->started = true;
         for (int i = 0; i < count; ++i)
             writeFile(dir.filePath(u"b%1.url"_s.arg(i)),
-                      "http://site" + QByteArray::number(i) + ".test/");
+                      shortcut("http://site" + QByteArray::number(i) + ".test/"));
         list.load();
     }
     RefreshStep step() { return runRefreshStep(engine, list, {}); }
 };
-
-const char *const outcomes[] = {"Nothing", "Written", "NotWritten", "Dropped",
-                                "NotRecorded"}; // StoreOutcome
 
 // A record as "state|title|message|refreshed|address reached"; "URL" is its own address.
 QString summary(const BookmarkRec &r)
@@ -87,35 +78,39 @@ class TestEngine : public QObject
 
     void collect_data()
     {
-        QTest::addColumn<QString>("script");    // after bookmark 0 was requested; then one step
-        QTest::addColumn<QByteArray>("answer"); // a page, or a failure's status line
-        QTest::addColumn<QString>("outcome");   // of that step, then bookmark 0 as Summary shows it
+        QTest::addColumn<QString>("script");      // after bookmark 0 was requested; then one step
+        QTest::addColumn<QByteArray>("answer");   // a page, or a failure's status line
+        QTest::addColumn<StoreOutcome>("stored"); // of that step
+        QTest::addColumn<QString>("summary");     // then bookmark 0 as Summary shows it
         const auto row = [](const char *name, const char *script, const QByteArray &answer,
-                            const QString &outcome) {
-            QTest::newRow(name) << script << answer << outcome;
+                            StoreOutcome stored, const char *summary) {
+            QTest::newRow(name) << script << answer << stored << QString::fromUtf8(summary);
         };
+        using enum StoreOutcome;
         row("success stores title, clears message", "answer", "<title>New &amp; better</title>",
-            "Written 0|New & better||now|URL");
-        row("failure keeps title", "answer", "HTTP/1.1 404 Not Found",
-            "Written -1|Old|HTTP/1.1 404 Not Found|now|");
-        row("worker finished just after an empty poll", "late", {}, "Written 0|Just done||now|URL");
+            Written, "0|New & better||now|URL");
+        row("failure keeps title", "answer", "HTTP/1.1 404 Not Found", Written,
+            "-1|Old|HTTP/1.1 404 Not Found|now|");
+        row("worker finished just after an empty poll", "late", {}, Written,
+            "0|Just done||now|URL");
         const QByteArray late = "<title>Late</title>";
-        row("re-read folder puts another file at the index", "move answer", late, "Dropped 0|||0|");
-        row("address edited, folder re-read", "readdress answer", late, "Dropped 0|||0|");
-        row("aborted, answer published after", "abort answer", late,
-            "Nothing 0|Old|Old failure|0|");
-        row("answer published, then aborted", "answer abort", late, "Nothing 0|Old|Old failure|0|");
+        row("re-read folder puts another file at the index", "move answer", late, Dropped,
+            "0|||0|");
+        row("address edited, folder re-read", "readdress answer", late, Dropped, "0|||0|");
+        row("aborted, answer published after", "abort answer", late, Nothing,
+            "0|Old|Old failure|0|");
+        row("answer published, then aborted", "answer abort", late, Nothing,
+            "0|Old|Old failure|0|");
         row("asked again after abort: only the new answer counts", "abort ask answer fresh", late,
-            "Written 0|Fresh||now|URL");
-        row("withdrawn answer hides none behind it", "abort ask answer queued", late,
-            "Written 0|Fresh||now|URL");
+            Written, "0|Fresh||now|URL");
+        row("withdrawn answer hides none behind it", "abort ask answer queued", late, Written,
+            "0|Fresh||now|URL");
     }
 
     void collect()
     {
         QFETCH(QString, script);
         QFETCH(QByteArray, answer);
-        QFETCH(QString, outcome);
         Collection c(2);
         c.list.item(0)->title = u"Old"_s;
         c.list.item(0)->refreshMsg = u"Old failure"_s;
@@ -135,11 +130,11 @@ class TestEngine : public QObject
                     QCOMPARE(c.step().stored, StoreOutcome::Nothing);
                 c.fake->publish(*c.fake->outstanding, "<title>Fresh</title>");
             } else if (action == u"move") { // both bookmarks of one site, the first one gone
-                writeFile(c.list.item(1)->fileName, first.url);
+                writeFile(c.list.item(1)->fileName, shortcut(first.url));
                 QVERIFY(QFile::remove(file));
                 c.list.load();
             } else if (action == u"readdress") {
-                writeFile(file, "http://elsewhere.test/");
+                writeFile(file, shortcut("http://elsewhere.test/"));
                 c.list.load();
             } else { // late: asking now would let the next result replace the waiting one
                 c.fake->finishAfterEmptyTake = true;
@@ -151,8 +146,9 @@ class TestEngine : public QObject
         if (step.stored == StoreOutcome::Written) // and the next request goes out at once
             QCOMPARE(step.requested, 1);
         const Bookmarks reloaded(c.dir.path());
+        QTEST(step.stored, "stored");
         for (const BookmarkRec *r : {std::as_const(c.list).item(0), reloaded.item(0)})
-            QCOMPARE(outcomes[int(step.stored)] + (' ' + summary(*r)), outcome);
+            QTEST(summary(*r), "summary");
     }
 
     // What the link check makes of an answer is recorded with the bookmark; an answer that
@@ -161,14 +157,14 @@ class TestEngine : public QObject
     {
         QTest::addColumn<bool>("offline");
         QTest::addColumn<bool>("parkedBefore"); // judged parked on a check an hour ago
-        QTest::addColumn<QString>("stored");
+        QTest::addColumn<StoreOutcome>("stored");
         QTest::addColumn<QString>("verdict");
         QTest::newRow("offline: nothing recorded, not asked again at once")
-            << true << false << u"NotRecorded"_s << QString();
+            << true << false << StoreOutcome::NotRecorded << QString();
         QTest::newRow("for sale elsewhere: a second look")
-            << false << false << u"Written"_s << u"failing"_s;
+            << false << false << StoreOutcome::Written << u"failing"_s;
         QTest::newRow("for sale again soon after parked: stays parked")
-            << false << true << u"Written"_s << u"parked"_s;
+            << false << true << StoreOutcome::Written << u"parked"_s;
     }
     void linkCheck()
     {
@@ -192,7 +188,7 @@ class TestEngine : public QObject
         answer.body = "<title>site0.test</title>This domain is for sale! Make an offer.";
         c.fake->publish(answer, answer.body);
         const RefreshStep step = c.step();
-        QTEST(QString::fromLatin1(outcomes[int(step.stored)]), "stored");
+        QTEST(step.stored, "stored");
         QCOMPARE(step.requested, 1);
         QTEST(verdictName(Bookmarks(c.dir.path()).item(0)->verdict), "verdict");
     }

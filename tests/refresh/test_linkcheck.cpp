@@ -70,6 +70,88 @@ TestReply shop(const Bytes &path)
     return html("200 OK", "Shop", text("sorry", 20) + text("shop", 300));
 }
 
+Bytes portOf(const LoopbackServer &server)
+{
+    return server.base().split(':').last();
+}
+
+// A site that sends every address but its own page to that page, on a host name of its own.
+LoopbackServer::Handler sender(const Bytes &host, const Bytes &port, const Bytes &page,
+                               const Bytes &text)
+{
+    return [host, &port, page, text](const Bytes &path) {
+        return path == page ? html("200 OK", "Welcome", text)
+                            : testPage("302 Found", {},
+                                       "Location: http://" + host + ':' + port + page + "\r\n");
+    };
+}
+
+// The sites of the scenarios on loopback hosts, and the address of each bookmark there.
+struct Sites
+{
+    Bytes portalPort, parkingPort, consentPort;
+    LoopbackServer live{news, u"127.0.0.2"_s};
+    LoopbackServer portal{sender("portal.test", portalPort, "/login", "Sign in"), u"127.0.0.3"_s};
+    LoopbackServer parking{sender("parking.test", parkingPort, "/lander", "Buy this domain"),
+                           u"127.0.0.4"_s};
+    LoopbackServer shopSite{shop, u"127.0.0.6"_s};
+    LoopbackServer consent{sender("consent.co1.test", consentPort, "/ask", "Your choices"),
+                           u"127.0.0.7"_s};
+    Bytes down; // a port nobody listens on
+    QList<Bytes> resolve;
+
+    Sites()
+    {
+        // The servers send to these ports, known once they listen.
+        std::tie(portalPort, parkingPort, consentPort) =
+            std::tuple(portOf(portal), portOf(parking), portOf(consent));
+        QTcpServer closed;
+        closed.listen(QHostAddress(u"127.0.0.5"_s));
+        down = Bytes::number(closed.serverPort());
+        resolve = {"portal.test:" + portalPort + ":127.0.0.3",
+                   "parking.test:" + parkingPort + ":127.0.0.4",
+                   "consent.co1.test:" + consentPort + ":127.0.0.7"};
+    }
+    QList<const LoopbackServer *> all() const
+    {
+        return {&live, &portal, &parking, &shopSite, &consent};
+    }
+
+    // "host/path=code" as the address of its host's kind (see network_data).
+    Bytes address(const QString &bookmark)
+    {
+        const QString host = bookmark.section(u'=', 0, 0).section(u'/', 0, 0);
+        const Bytes path = '/' + bookmark.section(u'=', 0, 0).section(u'/', 1).toLatin1();
+        const bool parks = host.startsWith(u"parked") || host.startsWith(u"lander");
+        const auto [ip, at] = parks                      ? std::pair("127.0.0.4", parkingPort)
+                              : host.startsWith(u"p")    ? std::pair("127.0.0.3", portalPort)
+                              : host.startsWith(u"down") ? std::pair("127.0.0.5", down)
+                              : host.startsWith(u"co")   ? std::pair("127.0.0.7", consentPort)
+                              : host.startsWith(u"shop") ? std::pair("127.0.0.6", portOf(shopSite))
+                                                         : std::pair("127.0.0.2", portOf(live));
+        static const QMap<QString, Bytes> unresolved = {{u"nosuch1"_s, "nosuch1.invalid"},
+                                                        {u"nosuch2"_s, "nosuch2.invalid"},
+                                                        {u"nowhere"_s, "gone.nowhere"}};
+        const Bytes name = unresolved.value(host, host.toLatin1() + ".test");
+        if (!unresolved.contains(host))
+            resolve << name + ':' + at + ':' + ip;
+        return host == u"file" ? Bytes("file:///etc/passwd") : "http://" + name + ':' + at + path;
+    }
+};
+
+// A probe asks for 20 letters nobody bookmarked; no host gets two in one run.
+bool eachHostProbedOnce(const Sites &sites, const QList<qsizetype> &before)
+{
+    static const QRegularExpression probe(u"^GET /[^ ]*[a-z]{20} .*\r\nHost: ([^\r]+)"_s,
+                                          QRegularExpression::DotMatchesEverythingOption);
+    QStringList probed;
+    for (qsizetype s = 0; s < sites.all().size(); ++s)
+        for (const Bytes &head : sites.all()[s]->requests().mid(before[s]))
+            if (const auto match = probe.match(QString::fromLatin1(head)); match.hasMatch())
+                probed << match.captured(1);
+    return QSet(probed.begin(), probed.end()).size() == probed.size();
+}
+
 } // namespace
 
 class TestLinkCheck final : public QObject
@@ -135,71 +217,22 @@ class TestLinkCheck final : public QObject
         QFETCH(QStringList, bookmarks);
         QFETCH(int, jobs);
         QFETCH(int, failure);
-        Bytes portalPort, parkingPort, consentPort; // for the addresses they send to
-        const auto sender = [](const Bytes &host, const Bytes &port, const Bytes &page,
-                               const Bytes &text) {
-            return [&host, &port, page, text](const Bytes &path) {
-                return path == page
-                           ? html("200 OK", "Welcome", text)
-                           : testPage("302 Found", {},
-                                      "Location: http://" + host + ':' + port + page + "\r\n");
-            };
-        };
-        const Bytes portalHost = "portal.test", parkingHost = "parking.test",
-                    consentHost = "consent.co1.test";
-        LoopbackServer live(news, u"127.0.0.2"_s);
-        LoopbackServer portal(sender(portalHost, portalPort, "/login", "Sign in"), u"127.0.0.3"_s);
-        LoopbackServer parking(sender(parkingHost, parkingPort, "/lander", "Buy this domain"),
-                               u"127.0.0.4"_s);
-        LoopbackServer shopSite(shop, u"127.0.0.6"_s);
-        LoopbackServer consent(sender(consentHost, consentPort, "/ask", "Your choices"),
-                               u"127.0.0.7"_s);
-        QTcpServer closed;
-        closed.listen(QHostAddress(u"127.0.0.5"_s));
-        const Bytes down = Bytes::number(closed.serverPort());
-        closed.close();
-        const auto port = [](const LoopbackServer &s) { return s.base().split(':').last(); };
-        portalPort = port(portal);
-        parkingPort = port(parking);
-        consentPort = port(consent);
-        QList<Bytes> resolve = {portalHost + ':' + portalPort + ":127.0.0.3",
-                                parkingHost + ':' + parkingPort + ":127.0.0.4",
-                                consentHost + ':' + consentPort + ":127.0.0.7"};
-        const QMap<QString, Bytes> unresolved = {{u"nosuch1"_s, "nosuch1.invalid"},
-                                                 {u"nosuch2"_s, "nosuch2.invalid"},
-                                                 {u"nowhere"_s, "gone.nowhere"}};
+        Sites sites;
         QMap<QString, Bytes> addressOf;
-        for (const QString &bookmark : bookmarks) {
-            const QString host = bookmark.section(u'=', 0, 0).section(u'/', 0, 0);
-            const Bytes path = '/' + bookmark.section(u'=', 0, 0).section(u'/', 1).toLatin1();
-            const bool parks = host.startsWith(u"parked") || host.startsWith(u"lander");
-            const auto [ip, at] = parks                      ? std::pair("127.0.0.4", parkingPort)
-                                  : host.startsWith(u"p")    ? std::pair("127.0.0.3", portalPort)
-                                  : host.startsWith(u"down") ? std::pair("127.0.0.5", down)
-                                  : host.startsWith(u"co")   ? std::pair("127.0.0.7", consentPort)
-                                  : host.startsWith(u"shop")
-                                      ? std::pair("127.0.0.6", port(shopSite))
-                                      : std::pair("127.0.0.2", port(live));
-            const Bytes name = unresolved.value(host, host.toLatin1() + ".test");
-            if (!unresolved.contains(host))
-                resolve << name + ':' + at + ':' + ip;
-            addressOf[bookmark] =
-                host == u"file" ? Bytes("file:///etc/passwd") : "http://" + name + ':' + at + path;
-        }
+        for (const QString &bookmark : bookmarks)
+            addressOf[bookmark] = sites.address(bookmark);
         auto resolver = std::make_shared<TestResolver>();
         resolver->missing = {"nosuch1.invalid", "nosuch2.invalid", "gone.nowhere", "nowhere"};
         resolver->parkedBy = {{"lander.test", "ns2.sedoparking.com"}};
-        const QList<const LoopbackServer *> servers = {&live, &portal, &parking, &shopSite,
-                                                       &consent};
         for (int run = 0; run < 3; ++run) {
             QStringList order = bookmarks;
             if (run > 0)
                 std::shuffle(order.begin(), order.end(), m_random);
             QList<qsizetype> before;
-            for (const LoopbackServer *server : servers)
+            for (const LoopbackServer *server : sites.all())
                 before << server->requests().size();
             RefreshEngine engine(std::make_unique<LinkChecker>(
-                std::make_unique<Downloader>(DownloadLimits{.resolve = resolve},
+                std::make_unique<Downloader>(DownloadLimits{.resolve = sites.resolve},
                                              PoolOptions{.jobs = jobs}),
                 CheckSeams{.resolver = resolver,
                            .systemOffline = [] { return false; },
@@ -225,15 +258,7 @@ class TestLinkCheck final : public QObject
             order.sort();
             QCOMPARE(got, order);
             QCOMPARE(int(engine.networkFailure().kind), failure);
-            // A probe asks for 20 letters nobody bookmarked.
-            static const QRegularExpression probe(u"^GET /[^ ]*[a-z]{20} .*\r\nHost: ([^\r]+)"_s,
-                                                  QRegularExpression::DotMatchesEverythingOption);
-            QStringList probed;
-            for (qsizetype s = 0; s < servers.size(); ++s)
-                for (const Bytes &head : servers[s]->requests().mid(before[s]))
-                    if (const auto match = probe.match(QString::fromLatin1(head)); match.hasMatch())
-                        probed << match.captured(1);
-            QCOMPARE(QSet(probed.begin(), probed.end()).size(), probed.size());
+            QVERIFY(eachHostProbedOnce(sites, before));
         }
     }
 

@@ -73,6 +73,103 @@ void row(const char *name, const DownloadResult &result, char code, const QStrin
     QTest::newRow(name) << result << stored << code;
 }
 
+const Bytes long1 = page("Story", prose(300));
+const Bytes notFound = page("Not found", prose(300, 1000));
+
+// Codes of downloads that failed, were refused or asked for something.
+void refusalRows()
+{
+    const DownloadResult story = fetched(article, {"200"}, long1);
+    row("fine article, probe answered 404", withSibling(story, 404, {}), 'O');
+    row("fine article, probe on another page", withSibling(story, 200, article + "x", notFound),
+        'O');
+    row("challenge page with 403",
+        fetched(article, {"403"}, page("Just a moment...", "Checking your browser")), 'B');
+    row("429 with Retry-After", fetched(article, {"429"}, {}, "Retry-After: 120\r\n"), 'B');
+    row("200 challenge page", fetched(article, {"200"}, page("Just a moment...", "")), 'B');
+    row("challenge header", fetched(article, {"200"}, long1, "cf-mitigated: challenge\r\n"), 'B');
+    row("challenge marker only in a large page",
+        withSibling(fetched(article, {"200"}, page("Bots", prose(20000) + "_cf_chl_opt")), 404, {}),
+        'O');
+    row("redirect loop", fetched(article, QList<Bytes>(15, "302 /again")), 'B');
+    row("other 4xx", fetched(article, {"418"}), 'B');
+    row("401", fetched(article, {"401"}), 'L');
+    row("login redirect carrying the address",
+        fetched(article, {"302 /account/login?next=/2020/story", "200"}, page("Log in", "")), 'L');
+    row("consent wall",
+        fetched(article,
+                {"302 https://consent.example.org/consent?continue=https://news.example/2020/"
+                 "story",
+                 "200"},
+                page("Before you continue", "")),
+        'L');
+    row("no such domain",
+        withDns(fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, true), 'N');
+    row("host missing, domain exists",
+        withDns(fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, false), 'T');
+    row("name service timed out", fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), 'T');
+    row("certificate refused", fetched(article, {}, {}, {}, CURLE_PEER_FAILED_VERIFICATION), 'C');
+    row("408", fetched(article, {"408"}), 'T');
+    row("404", fetched(article, {"404"}, page("Not found", "")), 'G');
+    row("410", fetched(article, {"410"}), 'G');
+    DownloadResult offline = story;
+    offline.findings.network = {NetworkFailure::Portal, "portal.example"};
+    row("the network failed", offline, 0);
+}
+
+// Codes of pages that came: parked, a soft 404, moved or fine.
+void answerRows()
+{
+    const DownloadResult story = fetched(article, {"200"}, long1);
+    row("parked lander",
+        fetched(article, {"302 https://www.sedoparking.com/news.example", "200"}, page("", "")),
+        'P');
+    row("parking name servers", withDns(story, false, false, "ns1.sedoparking.com"), 'P');
+    const Bytes forSale = page("news.example", "This domain is for sale! Make an offer.");
+    row("for-sale text alone", withSibling(fetched(article, {"200"}, forSale), 404, {}), 'O');
+    row("for-sale text on any address",
+        withSibling(fetched(article, {"200"}, forSale), 200, article + "x", forSale), 'P');
+    row("deep link redirected to /", fetched(article, {"301 /", "200"}, long1), 'S');
+    row("deep link redirected to a language root", fetched(article, {"302 /de/", "200"}, long1),
+        'S');
+    row("front page redirected to a language root",
+        fetched("https://news.example/", {"302 /de/", "200"}, long1), 'O');
+    const Bytes shell = page("App", "<div id=root></div>");
+    row("page shell filled by scripts",
+        withSibling(fetched(article, {"200"}, shell), 200, article + "x", shell), 'O');
+    row("article titled HTTP 404 explained",
+        withSibling(fetched(article, {"200"}, page("HTTP 404 explained", prose(300))), 404, {}),
+        'O');
+    row("probe ends at the same address",
+        withSibling(fetched(article, {"302 /notfound", "200"}, shell), 200,
+                    "https://news.example/notfound", shell),
+        'S');
+    row("probe sent to the same log-in page",
+        withSibling(fetched(article, {"302 /signin", "200"}, shell), 200,
+                    "https://news.example/signin", shell),
+        'O');
+    row("probe serves a 95% alike page",
+        withSibling(fetched(article, {"200"}, notFound), 200, article + "x",
+                    page("Oops", prose(300, 1000) + "x")),
+        'S');
+    row("probe serves a 93% alike page",
+        withSibling(fetched(article, {"200"}, notFound), 200, article + "x",
+                    page("Oops", prose(280, 1000) + prose(20, 5000))),
+        'O');
+    row("probe gives the same title, the stored one differed",
+        withSibling(story, 200, article + "x", page("Story", prose(300, 500))), 'S',
+        u"Old story"_s);
+    row("probe gives the same title as ever",
+        withSibling(story, 200, article + "x", page("Story", prose(300, 500))), 'O', u"Story"_s);
+    row("moved for good", fetched(article, {"301 https://other.example/story", "200"}, long1), 'M');
+    row("moved through 308", fetched(article, {"308 /2021/story", "200"}, long1), 'M');
+    row("only https, www and a slash",
+        fetched("http://news.example/2020/story",
+                {"301 https://www.news.example/2020/story/", "200"}, long1),
+        'O');
+    row("temporary redirect", fetched(article, {"302 /2021/story", "200"}, long1), 'O');
+}
+
 } // namespace
 
 class TestVerdict final : public QObject
@@ -85,94 +182,8 @@ class TestVerdict final : public QObject
         QTest::addColumn<DownloadResult>("result");
         QTest::addColumn<QString>("stored"); // the title the last check stored
         QTest::addColumn<char>("code");      // 0: nothing recorded
-        const Bytes long1 = page("Story", prose(300));
-        const Bytes notFound = page("Not found", prose(300, 1000));
-        const DownloadResult story = fetched(article, {"200"}, long1);
-        row("fine article, probe answered 404", withSibling(story, 404, {}), 'O');
-        row("fine article, probe on another page", withSibling(story, 200, article + "x", notFound),
-            'O');
-        row("challenge page with 403",
-            fetched(article, {"403"}, page("Just a moment...", "Checking your browser")), 'B');
-        row("429 with Retry-After", fetched(article, {"429"}, {}, "Retry-After: 120\r\n"), 'B');
-        row("200 challenge page", fetched(article, {"200"}, page("Just a moment...", "")), 'B');
-        row("challenge header", fetched(article, {"200"}, long1, "cf-mitigated: challenge\r\n"),
-            'B');
-        row("challenge marker only in a large page",
-            withSibling(fetched(article, {"200"}, page("Bots", prose(20000) + "_cf_chl_opt")), 404,
-                        {}),
-            'O');
-        row("redirect loop", fetched(article, QList<Bytes>(15, "302 /again")), 'B');
-        row("other 4xx", fetched(article, {"418"}), 'B');
-        row("401", fetched(article, {"401"}), 'L');
-        row("login redirect carrying the address",
-            fetched(article, {"302 /account/login?next=/2020/story", "200"}, page("Log in", "")),
-            'L');
-        row("consent wall",
-            fetched(article,
-                    {"302 https://consent.example.org/consent?continue=https://news.example/2020/"
-                     "story",
-                     "200"},
-                    page("Before you continue", "")),
-            'L');
-        row("no such domain",
-            withDns(fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, true), 'N');
-        row("host missing, domain exists",
-            withDns(fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST), true, false), 'T');
-        row("name service timed out", fetched(article, {}, {}, {}, CURLE_COULDNT_RESOLVE_HOST),
-            'T');
-        row("certificate refused", fetched(article, {}, {}, {}, CURLE_PEER_FAILED_VERIFICATION),
-            'C');
-        row("408", fetched(article, {"408"}), 'T');
-        row("404", fetched(article, {"404"}, page("Not found", "")), 'G');
-        row("410", fetched(article, {"410"}), 'G');
-        DownloadResult offline = story;
-        offline.findings.network = {NetworkFailure::Portal, "portal.example"};
-        row("the network failed", offline, 0);
-        row("parked lander",
-            fetched(article, {"302 https://www.sedoparking.com/news.example", "200"}, page("", "")),
-            'P');
-        row("parking name servers", withDns(story, false, false, "ns1.sedoparking.com"), 'P');
-        const Bytes forSale = page("news.example", "This domain is for sale! Make an offer.");
-        row("for-sale text alone", withSibling(fetched(article, {"200"}, forSale), 404, {}), 'O');
-        row("for-sale text on any address",
-            withSibling(fetched(article, {"200"}, forSale), 200, article + "x", forSale), 'P');
-        row("deep link redirected to /", fetched(article, {"301 /", "200"}, long1), 'S');
-        row("deep link redirected to a language root", fetched(article, {"302 /de/", "200"}, long1),
-            'S');
-        row("front page redirected to a language root",
-            fetched("https://news.example/", {"302 /de/", "200"}, long1), 'O');
-        const Bytes shell = page("App", "<div id=root></div>");
-        row("page shell filled by scripts",
-            withSibling(fetched(article, {"200"}, shell), 200, article + "x", shell), 'O');
-        row("article titled HTTP 404 explained",
-            withSibling(fetched(article, {"200"}, page("HTTP 404 explained", prose(300))), 404, {}),
-            'O');
-        row("probe ends at the same address",
-            withSibling(fetched(article, {"302 /notfound", "200"}, shell), 200,
-                        "https://news.example/notfound", shell),
-            'S');
-        row("probe sent to the same log-in page",
-            withSibling(fetched(article, {"302 /signin", "200"}, shell), 200,
-                        "https://news.example/signin", shell),
-            'O');
-        row("probe serves a 95% alike page",
-            withSibling(fetched(article, {"200"}, notFound), 200, article + "x",
-                        page("Oops", prose(300, 1000) + "x")),
-            'S');
-        row("probe gives the same title, the stored one differed",
-            withSibling(story, 200, article + "x", page("Story", prose(300, 500))), 'S',
-            u"Old story"_s);
-        row("probe gives the same title as ever",
-            withSibling(story, 200, article + "x", page("Story", prose(300, 500))), 'O',
-            u"Story"_s);
-        row("moved for good", fetched(article, {"301 https://other.example/story", "200"}, long1),
-            'M');
-        row("moved through 308", fetched(article, {"308 /2021/story", "200"}, long1), 'M');
-        row("only https, www and a slash",
-            fetched("http://news.example/2020/story",
-                    {"301 https://www.news.example/2020/story/", "200"}, long1),
-            'O');
-        row("temporary redirect", fetched(article, {"302 /2021/story", "200"}, long1), 'O');
+        refusalRows();
+        answerRows();
     }
 
     void code()
@@ -184,7 +195,8 @@ class TestVerdict final : public QObject
     }
 
     // Each check is "<code>@<hours since the first check>", with "!" when it is kept without
-    // its time (a file written before times were kept); the verdict after the last one.
+    // its time (a file written before times were kept); the verdict after the last one, with
+    // checks every 60 days and 45 minutes after a failure.
     void history_data()
     {
         QTest::addColumn<QStringList>("checks");
@@ -195,28 +207,29 @@ class TestVerdict final : public QObject
             QTest::newRow(name) << QString::fromLatin1(checks).split(u' ')
                                 << QString::fromLatin1(verdict) << next;
         };
-        row("one 404: failing, again after RefreshAfterFail", "G@0", "failing", 0.5);
+        row("one 404: failing, again after RefreshAfterFail", "G@0", "failing", 0.75);
         row("second 404 soon after: still failing", "G@0 G@0.5", "failing", 24);
-        row("404 confirmed after 20 hours", "G@0 G@0.5 G@24.5", "gone", 30 * 24);
-        row("soft 404 and 404 are one kind", "S@0 G@21", "gone", 30 * 24);
-        row("back again after gone", "G@0 G@24 O@48", "ok", 30 * 24);
-        row("one success between: starts anew", "G@0 O@1 G@30", "failing", 0.5);
-        row("parked needs a second look", "P@0", "failing", 0.5);
-        row("no domain confirmed", "N@0 N@0.5 N@24.5", "no-domain", 30 * 24);
-        row("a timeout, then 404 twice 20 hours apart", "T@0 G@1 G@21", "gone", 30 * 24);
-        row("404 on both sides of a timeout", "G@0 T@1 G@21", "gone", 30 * 24);
+        row("404 confirmed after 20 hours", "G@0 G@0.5 G@24.5", "gone", 60 * 24);
+        row("soft 404 and 404 are one kind", "S@0 G@21", "gone", 60 * 24);
+        row("back again after gone", "G@0 G@24 O@48", "ok", 60 * 24);
+        row("one success between: starts anew", "G@0 O@1 G@30", "failing", 0.75);
+        row("parked needs a second look", "P@0", "failing", 0.75);
+        row("no domain confirmed", "N@0 N@0.5 N@24.5", "no-domain", 60 * 24);
+        row("404 twice 19.5 hours apart: not yet", "G@0 G@19.5", "failing", 24);
+        row("a timeout, then 404 twice 20 hours apart", "T@0 G@1 G@21", "gone", 60 * 24);
+        row("404 on both sides of a timeout", "G@0 T@1 G@21", "gone", 60 * 24);
         row("404 again after 35 days: too long ago", "G@0 G@840", "failing", 24);
-        row("kept without times: the run decides", "G@0! G@24.5", "gone", 30 * 24);
+        row("kept without times: the run decides", "G@0! G@24.5", "gone", 60 * 24);
         row("kept without times, a timeout first", "T@0! G@1! G@21", "failing", 7 * 24);
         row("timeouts for 8 days: failing, weekly", "T@0 T@0.5 T@24.5 T@192", "failing", 7 * 24);
-        row("unreachable after 14 days", "T@0 T@0.5 T@24.5 C@192 T@360", "unreachable", 30 * 24);
+        row("unreachable after 14 days", "T@0 T@0.5 T@24.5 C@192 T@360", "unreachable", 60 * 24);
         row("two timeouts over 14 days are not enough", "T@0 T@400", "failing", 24);
-        row("blocked never escalates", "B@0 B@24 B@200 B@400", "blocked", 30 * 24);
-        row("blocked after a 404", "G@0 B@30", "blocked", 30 * 24);
+        row("blocked never escalates", "B@0 B@24 B@200 B@400", "blocked", 60 * 24);
+        row("blocked after a 404", "G@0 B@30", "blocked", 60 * 24);
         row("a block within timeouts", "B@0 T@24 T@200 T@400", "failing", 7 * 24);
-        row("offline runs change nothing", "G@0 -@10 -@30", "failing", 0.5);
-        row("login", "O@0 L@24", "login", 30 * 24);
-        row("moved", "M@0", "moved", 30 * 24);
+        row("offline runs change nothing", "G@0 -@10 -@30", "failing", 0.75);
+        row("login", "O@0 L@24", "login", 60 * 24);
+        row("moved", "M@0", "moved", 60 * 24);
     }
 
     void history()
@@ -238,7 +251,7 @@ class TestVerdict final : public QObject
         }
         QVERIFY(h.checks.size() <= LinkHistory::maxChecks);
         h.checkTimes.resize(h.checkTimes.size() - untimed);
-        const LinkJudgement judged = judgeLink(h, last, false, Intervals{7, 30, 30});
+        const LinkJudgement judged = judgeLink(h, last, false, Intervals{7, 60, 45});
         QCOMPARE(verdictName(judged.verdict), verdict);
         QCOMPARE(qRound((judged.nextCheck - last) * 24 * 60), qRound(nextInHours * 60));
     }

@@ -8,6 +8,8 @@
 #include <limits>
 #include <sys/wait.h>
 
+Q_DECLARE_METATYPE(Intervals)
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -148,32 +150,58 @@ class TestBookmarks : public QObject
         QVERIFY(list.isRemindDue(0) && list.isRefreshDue(0));
     }
 
+    // With the refresh interval in days and the wait after a failure in minutes; a verdict
+    // ("G" failing, "O" ok) waits its recheck delay instead of the refresh state's.
     void refreshDue_data()
     {
-        QTest::addColumn<double>("sinceRefresh"); // days, negative: in the future
+        QTest::addColumn<double>("sinceRefresh"); // minutes, negative: in the future
         QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("checks");
+        QTest::addColumn<Intervals>("intervals");
         QTest::addColumn<bool>("due");
-        const double minute = 1.0 / 1440;
-        QTest::newRow("30 days ok") << 30.0 << 0 << true;
-        QTest::newRow("29.999 days ok") << 30.0 - minute << 0 << false;
-        QTest::newRow("30 days ahead (clock set back)") << -30.0 << 0 << true;
-        QTest::newRow("29 minutes failed") << 29 * minute << -1 << false;
-        QTest::newRow("exactly 30 minutes failed") << 30 * minute << -1 << true;
-        QTest::newRow("other negative state counts as failed") << 30 * minute << -7 << true;
+        const Intervals standard, longer{7, 60, 30}, slower{7, 60, 45};
+        const auto row = [](const char *name, double since, int state, const Intervals &intervals,
+                            bool due, const char *checks = "") {
+            QTest::newRow(name) << since << state << QString::fromLatin1(checks) << intervals
+                                << due;
+        };
+        const double day = 1440;
+        row("30 days ok", 30 * day, 0, standard, true);
+        row("29.999 days ok", 30 * day - 1, 0, standard, false);
+        row("30 days ahead (clock set back)", -30 * day, 0, standard, true);
+        row("29 minutes failed", 29, -1, standard, false);
+        row("exactly 30 minutes failed", 30, -1, standard, true);
+        row("other negative state counts as failed", 30, -7, standard, true);
+        row("40 days ok, every 60 days", 40 * day, 0, longer, false);
+        row("31 minutes failed, every 60 days", 31, -1, longer, true);
+        row("31 minutes failed, 45 after a failure", 31, -1, slower, false);
+        row("45 minutes failed, 45 after a failure", 45, -1, slower, true);
+        row("verdict failing, 44 minutes", 44, 0, slower, false, "G");
+        row("verdict failing, 45 minutes", 45, 0, slower, true, "G");
+        row("verdict ok, 59 days", 59 * day, -1, slower, false, "O");
+        row("verdict ok, 60 days", 60 * day, -1, slower, true, "O");
     }
     void refreshDue()
     {
         QFETCH(double, sinceRefresh);
         QFETCH(int, state);
+        QFETCH(QString, checks);
+        QFETCH(Intervals, intervals);
         QFETCH(bool, due);
         writeFile(path("a.url"), shortcut("http://a.test/"));
-        Bookmarks list = load();
-        list.item(0)->refreshed = m_now - sinceRefresh;
-        list.item(0)->refreshState = state;
+        const BookmarksEnv env{[this] { return m_now; }, [intervals] { return intervals; }};
+        Bookmarks list(m_dir.path(), env);
+        BookmarkRec &rec = *list.item(0);
+        rec.refreshed = m_now - sinceRefresh / 1440;
+        rec.refreshState = state;
+        rec.history.checks = checks;
+        rec.verdict = checks.isEmpty() ? LinkVerdict::None
+                      : checks == u"G" ? LinkVerdict::Failing
+                                       : LinkVerdict::Ok;
         QCOMPARE(list.isRefreshDue(0), due);
         QCOMPARE(list.refreshDueCount() + list.notDueCount(), 1);
         QVERIFY(list.save(0)); // what is saved and read again gives the same answer
-        QCOMPARE(load().isRefreshDue(0), due);
+        QCOMPARE(Bookmarks(m_dir.path(), env).isRefreshDue(0), due);
     }
 
     // Every key is written, in its encoding; texts come back as they were; kept bookmarks
@@ -249,7 +277,8 @@ class TestBookmarks : public QObject
     void removeAllState()
     {
         const QByteArray noAddress = state("Rating=1\r\n");
-        writeFile(path("a.url"), shortcut("a", state("Rating=1\r\n") + "[Other]\r\nx=1\r\n"));
+        writeFile(path("a.url"), shortcut("a", state("Rating=1\r\n") + "[Other]\r\nx=1\r\n" +
+                                                   state("Title=x\r\n"))); // each one goes
         writeFile(path("b.url"), shortcut("b", state("Rating=1\r\n")));
         writeFile(path("c.url"), noAddress); // never written
         Bookmarks list = load();
@@ -267,14 +296,15 @@ class TestBookmarks : public QObject
     void staleTemporaryFilesRemoved()
     {
         const QString tag = ".favrake-tmp-Ab12Cd";
-        const QStringList stale = {".a.url" + tag, "News/.b" + tag, "Empty/.c.url" + tag};
+        const QStringList stale = {".a.url" + tag, "News/.b" + tag, "Empty/.c.url" + tag,
+                                   ".later.url" + tag}; // as after the clock was set back
         const QStringList kept = {".new.url" + tag, ".d.url.Ab12Cd", "d.url" + tag,
                                   ".e.url.favrake-tmp-Ab12C", ".f.url" + tag + "/x.url"};
         const qint64 hourAgo = QDateTime::currentSecsSinceEpoch() - 3700;
         for (const QString &name : stale + kept) {
             writeFile(path(name), "x");
             if (!name.startsWith(".new"))
-                setFileTimes(path(name), hourAgo);
+                setFileTimes(path(name), name.startsWith(".later") ? hourAgo + 7400 : hourAgo);
         }
         setFileTimes(path(".f.url" + tag), hourAgo);
         QVERIFY(!containsFiles(path("Empty"))); // its only file was such a one

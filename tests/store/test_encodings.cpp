@@ -132,6 +132,9 @@ class TestEncodings : public QObject
         QTest::newRow("stray byte after a character beyond the first plane")
             << QByteArray("\xF0\x9F\x98\x80\x80") << QStringLiteral("\U0001F600") + escaped(0x80)
             << QStringLiteral("\U0001F600") + mark;
+        QTest::newRow("character beyond the first plane, its low half among the escapes")
+            << QByteArray("\xF0\x9F\x92\xA1") << QStringLiteral("\U0001F4A1")
+            << QStringLiteral("\U0001F4A1");
         QTest::newRow("byte-order mark kept")
             << QByteArray("\xEF\xBB\xBFx") << QStringLiteral("\uFEFFx")
             << QStringLiteral("\uFEFFx");

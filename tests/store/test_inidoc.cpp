@@ -32,6 +32,10 @@ class TestIniDocument : public QObject
         row("first = splits", "[S]\nk=a=b\n", "a=b");
         row("first key wins", "[S]\nk=1\nk=2\n", "1");
         row("first section wins", "[S]\nk=1\n[S]\nk=2\n", "1");
+        row("second section of a name is not read", "[S]\na=1\n[S]\nk=2\n", "<none>");
+        row("longer section name with the same start", "[SS]\nk=1\n[S]\nk=2\n", "2");
+        row("longer key name with the same start", "[S]\nkk=1\nk=2\n", "2");
+        row("punctuation has no case", "[S]\nk{=1\n", "<none>", "S", "k[");
         row("key before any section", "k=1\n[S]\n", "<none>");
         row("other section", "[T]\nk=1\n[S]\n", "<none>");
         row("empty value", "[S]\nk=\n", "");
