@@ -108,6 +108,7 @@ class TestReviewActions : public QObject
         row("no net access: nothing to show", 1, "1a 2l", "offline", {-1}, false, true);
         row("empty list", 1, "", "awaiting", {-1}, false, true);
         row("broken links first, then oldest first", 3, "5 3g 4f 1 2p 6", "", {4, 1, 3, 2, 0});
+        row("broken links first: the first bookmark broken", 3, "5g 3 4", "", {0, 1, 2});
         row("newest first chosen in the menu: without awaiting ones", 2, "1a 2", "menu", {1});
     }
 
