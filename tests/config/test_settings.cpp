@@ -97,12 +97,11 @@ class TestSettings : public QObject
     {
         load("[Config]\nSelectionMode=5\nNoHints=yes\nDontDelete=1\nRefreshInterval=x\n"
              "Language=\nhomepage =  http://a.test/?x=1;y \nSuggestServer=\n");
-        QCOMPARE(std::tuple(settings.selectionMode, settings.noHints, settings.dontDelete,
-                            settingsIntervals().refreshInterval),
-                 std::tuple(5, false, true, 30));
-        QCOMPARE(settings.language, QByteArray());
-        QCOMPARE(settings.homepage, "http://a.test/?x=1;y");
-        QCOMPARE(settings.suggestServer, QString());
+        QCOMPARE(
+            std::tuple(settings.selectionMode, settings.noHints, settings.dontDelete,
+                       settingsIntervals().refreshInterval, settings.language, settings.homepage,
+                       settings.suggestServer),
+            std::tuple(5, false, true, 30, QByteArray(), u"http://a.test/?x=1;y"_s, QString()));
     }
 
     // Flags are written at once; after an uninstall nothing brings the file back.
@@ -153,10 +152,8 @@ class TestSettings : public QObject
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("named");
-        QTest::newRow("folder below a file") << "file/config"
-                                             << "file/config";
-        QTest::newRow("settings file is a folder") << "folder"
-                                                   << "folder/Favrake.ini";
+        QTest::newRow("folder below a file") << u"file/config"_s << u"file/config"_s;
+        QTest::newRow("settings file is a folder") << u"folder"_s << u"folder/Favrake.ini"_s;
     }
     void saveFailureReported()
     {
