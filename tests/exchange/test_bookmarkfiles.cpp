@@ -87,10 +87,10 @@ void markupRows()
         << QByteArray("<DL><DT><A HREF=\"https://a/?b=1&amp;c=2&copy=3\">  Caf&eacute; &copy "
                       "2024 &#150;\n &amp;lt;&#0;&#xD800;&bogus; &#65;</A></DL>")
         << QStringList{u"|Café © 2024 – &lt;\uFFFD\uFFFD&bogus; A|https://a/?b=1&c=2&copy=3|0"_s};
-    QTest::newRow("a stray list end")
-        << QByteArray("<DL><DT><A HREF=\"https://a/\">A</A></DL></DL><DT><A HREF=\"https://b/\">B"
-                      "</A>")
-        << QStringList{"|A|https://a/|0", "|B|https://b/|0"};
+    QTest::newRow("a stray list end, then a folder and a bookmark after it")
+        << QByteArray("<DL><DT><A HREF=\"https://a/\">A</A></DL></DL><DT><H3>G</H3><DL><DT><A "
+                      "HREF=\"https://b/\">B</A></DL><DT><A HREF=\"https://c/\">C</A>")
+        << QStringList{"|A|https://a/|0", "/G|B|https://b/|0", "|C|https://c/|0"};
     QTest::newRow("a heading without a list before a bookmark")
         << QByteArray("<DL><DT><H3>F</H3><DT><A HREF=\"https://a/\">A</A><DL><DT><A HREF=\""
                       "https://b/\">B</A></DL></DL>")
