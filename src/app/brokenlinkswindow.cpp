@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -35,7 +36,7 @@ BrokenLinksWindow::BrokenLinksWindow(Review &review)
     m_tabs->addTab(createLinksTab(), QString());
     m_tabs->addTab(createCopiesTab(), QString());
     (new QVBoxLayout(this))->addWidget(m_tabs);
-    resize(980, 460);
+    resize(1060, 460);
     translate();
     fillCopies();
     updateButtons();
@@ -54,6 +55,7 @@ QWidget *BrokenLinksWindow::createLinksTab()
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false); // Tab goes on to the buttons
     m_table->setWordWrap(false);
     m_table->setTextElideMode(Qt::ElideMiddle);
     m_table->verticalHeader()->hide();
@@ -97,6 +99,8 @@ QWidget *BrokenLinksWindow::createLinksTab()
                 m_review.refresh().checkAgain(index);
         });
     });
+    auto *deleteKey = new QShortcut(QKeySequence::Delete, m_table);
+    connect(deleteKey, &QShortcut::activated, m_delete, &QPushButton::click);
     connect(m_filter, &QComboBox::activated, this, [this] {
         m_model->setFilter(LinkVerdict(m_filter->currentData().toInt()));
         updateButtons();
@@ -160,6 +164,7 @@ void BrokenLinksWindow::showRaised()
     show();
     raise();
     activateWindow();
+    m_table->setFocus();
 }
 
 void BrokenLinksWindow::reload()
@@ -196,6 +201,7 @@ void BrokenLinksWindow::actOnSelected(const std::function<void(const std::vector
     if (const std::vector<int> indexes = selectedBookmarks(); !indexes.empty())
         action(indexes);
     reload();
+    m_table->setFocus(); // where the next choice is made
 }
 
 void BrokenLinksWindow::updateButtons()
