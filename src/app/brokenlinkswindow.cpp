@@ -160,6 +160,7 @@ void BrokenLinksWindow::fillFilter()
 
 void BrokenLinksWindow::showRaised()
 {
+    translate();
     reload();
     show();
     raise();
@@ -173,7 +174,6 @@ void BrokenLinksWindow::reload()
     std::set<QString> selected;
     for (const int index : selectedBookmarks())
         selected.insert(list.item(index)->fileName);
-    translate();
     m_model->reload();
     for (int row = 0; row < m_model->rowCount(); ++row)
         if (selected.contains(list.item(m_model->bookmarkAt(row))->fileName))

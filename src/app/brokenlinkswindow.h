@@ -24,12 +24,11 @@ class BrokenLinksWindow final : public QWidget
     void showRaised();
     // Reads the list again, keeping the selection: a result arrived, the folder was read.
     void reload();
-    BrokenLinksModel &model() const { return *m_model; }
+    void translate(); // the captions in the language in use
 
   private:
     QWidget *createLinksTab();
     QWidget *createCopiesTab();
-    void translate();
     void fillFilter();
     void fillCopies();
     void updateButtons();

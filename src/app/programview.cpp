@@ -48,7 +48,7 @@ void ProgramView::showBrokenLinks()
 // The open broken-links window follows every stored result, action and reading.
 void ProgramView::updateBrokenLinks()
 {
-    if (m_brokenLinks && m_brokenLinks->isVisible())
+    if (m_brokenLinks && m_brokenLinks->isVisible() && !m_closing)
         m_brokenLinks->reload();
 }
 
@@ -211,6 +211,8 @@ bool ProgramView::activateLanguage(const QByteArray &name)
         language.translateForm(&m_parts.main.translatable(), "TBaseForm");
         language.translateFloatingForms(m_parts.forms);
         m_review->chooser().updateView();
+        if (m_brokenLinks)
+            m_brokenLinks->translate();
         updateBrokenLinks();
     }
     return ok;
