@@ -74,6 +74,18 @@ QWidget *BrokenLinksWindow::createLinksTab()
     m_open = addButton(buttons, "BrokenOpen");
     m_check = addButton(buttons, "BrokenCheck");
     buttons->addStretch();
+    connectActions();
+    connect(m_filter, &QComboBox::activated, this, [this] {
+        m_model->setFilter(LinkVerdict(m_filter->currentData().toInt()));
+        updateButtons();
+    });
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &BrokenLinksWindow::updateButtons);
+    return page;
+}
+
+void BrokenLinksWindow::connectActions()
+{
     BookmarkActions &actions = m_review.actions();
     connect(m_delete, &QPushButton::clicked, this, [this, &actions] {
         actOnSelected([&](const auto &all) { actions.deleteSeveral(all); });
@@ -101,13 +113,6 @@ QWidget *BrokenLinksWindow::createLinksTab()
     });
     auto *deleteKey = new QShortcut(QKeySequence::Delete, m_table);
     connect(deleteKey, &QShortcut::activated, m_delete, &QPushButton::click);
-    connect(m_filter, &QComboBox::activated, this, [this] {
-        m_model->setFilter(LinkVerdict(m_filter->currentData().toInt()));
-        updateButtons();
-    });
-    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &BrokenLinksWindow::updateButtons);
-    return page;
 }
 
 QWidget *BrokenLinksWindow::createCopiesTab()

@@ -28,6 +28,7 @@ class BrokenLinksWindow final : public QWidget
 
   private:
     QWidget *createLinksTab();
+    void connectActions();
     QWidget *createCopiesTab();
     void fillFilter();
     void fillCopies();
