@@ -85,6 +85,7 @@ class MainForm final : public BaseForm
     // The window began to stand in for the tray icon, or it was clicked while it does.
     void standingIn();
     void standInClicked();
+    void brokenLinksAsked();
 
   protected:
     void openEntry(TextLabel *label) override;

@@ -43,6 +43,7 @@ void Program::buildTrayMenu()
         });
     };
     handlers.quit = [this] { m_review->session().askToQuit(); };
+    handlers.brokenLinks = [this] { m_view->showBrokenLinks(); };
     handlers.language = [this](const QString &caption) {
         m_view->whenStill([this, name = toNarrow(caption)] { m_view->activateLanguage(name); });
     };

@@ -2,6 +2,7 @@
 
 #include "arranger.h"
 #include "bookmarkform.h"
+#include "brokenlinkswindow.h"
 #include "config/installdlg.h"
 #include "config/settings.h"
 #include "config/uninstall.h"
@@ -33,6 +34,22 @@ void ProgramView::show(Review &review)
 {
     m_review = &review;
     favoritesRead();
+    QObject::connect(&m_parts.main, &MainForm::brokenLinksAsked, &m_parts.main,
+                     [this] { showBrokenLinks(); });
+}
+
+void ProgramView::showBrokenLinks()
+{
+    if (!m_brokenLinks)
+        m_brokenLinks = std::make_unique<BrokenLinksWindow>(*m_review);
+    m_brokenLinks->showRaised();
+}
+
+// The open broken-links window follows every stored result, action and reading.
+void ProgramView::updateBrokenLinks()
+{
+    if (m_brokenLinks && m_brokenLinks->isVisible() && !m_closing)
+        m_brokenLinks->reload();
 }
 
 bool ProgramView::isMainVisible() const
@@ -44,6 +61,7 @@ void ProgramView::updateView()
 {
     if (!m_review)
         return; // the review renders itself once it is built
+    updateBrokenLinks();
     MainViewData data;
     data.bookmarks = &m_review->bookmarks();
     data.rows = m_review->rows().entries();
@@ -159,6 +177,7 @@ void ProgramView::updateProgress()
         whole.total > 0 ? fillPhrase(phrase(m_parts.languages, "HintRefreshing"),
                                      {QString::number(whole.done), QString::number(whole.total)})
                         : QStringLiteral("Favrake"));
+    updateBrokenLinks();
 }
 
 void ProgramView::showNetworkHint(const QString &text)
@@ -178,6 +197,7 @@ void ProgramView::favoritesRead()
     if (m_review)
         m_parts.watcher.setFolders(m_review->bookmarks().folders(),
                                    m_review->bookmarks().favoritesPath());
+    updateBrokenLinks();
 }
 
 bool ProgramView::activateLanguage(const QByteArray &name)
@@ -191,6 +211,9 @@ bool ProgramView::activateLanguage(const QByteArray &name)
         language.translateForm(&m_parts.main.translatable(), "TBaseForm");
         language.translateFloatingForms(m_parts.forms);
         m_review->chooser().updateView();
+        if (m_brokenLinks)
+            m_brokenLinks->translate();
+        updateBrokenLinks();
     }
     return ok;
 }

@@ -19,6 +19,7 @@ class FormRegistry;
 class InstallDialog;
 class Languages;
 class MainForm;
+class BrokenLinksWindow;
 class Review;
 class TrayMenu;
 class WindowArranger;
@@ -53,6 +54,7 @@ class ProgramView final : public ReviewView, public ReviewHost
     // A second copy waits for the uninstall; it is answered once it ran or cannot run any more.
     void awaitUninstall(std::shared_ptr<platform::InstanceReply> reply);
     void answerUninstall(int exitStatus, const QString &text);
+    void showBrokenLinks(); // opens the broken-links window, or raises it
 
     bool isMainVisible() const override;
     void updateView() override;
@@ -80,10 +82,12 @@ class ProgramView final : public ReviewView, public ReviewHost
     void showBookmarkWindows();
     QStringList copiesOf(int index);
     RefreshProgress shownProgress() const;
+    void updateBrokenLinks();
 
     Parts m_parts;
     Review *m_review = nullptr;
     std::unique_ptr<exchange::DuplicateFinder> m_duplicates; // of the last reading
+    std::unique_ptr<BrokenLinksWindow> m_brokenLinks;        // once asked for
     std::vector<std::shared_ptr<platform::InstanceReply>> m_uninstallReplies;
     bool m_closing = false;
     int m_exitCode = 0;

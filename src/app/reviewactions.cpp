@@ -1,6 +1,7 @@
 #include "reviewactions.h"
 
 #include "lang/confirm.h"
+#include "lang/phrases.h"
 #include "platform/files.h"
 #include "platform/webaddress.h"
 #include "reviewchooser.h"
@@ -147,16 +148,68 @@ bool BookmarkActions::deleteAction(int index)
     if (!identity)
         return false;
     suggestAction(index, QStringLiteral("D"));
-    if (m_common.options.dontDelete) // the file stays, out of the rotation for good
-        return decide(index, *identity, -1.0);
-    if (!askAbout(index, *identity, Confirmation, deleteQuestion(index), QStringLiteral("Delete"),
+    if (!m_common.options.dontDelete &&
+        !askAbout(index, *identity, Confirmation, deleteQuestion(index), QStringLiteral("Delete"),
                   3, YesNo))
         return false;
-    if (!moveBookmarkToTrash(index))
+    return deleteDecided(index, *identity);
+}
+
+bool BookmarkActions::deleteDecided(int index, const Identity &identity)
+{
+    if (m_common.options.dontDelete) // the file stays, out of the rotation for good
+        return decide(index, identity, -1.0);
+    if (!stillNames(index, identity) || !moveBookmarkToTrash(index))
         return false;
     // Not selected again until the folder is read anew.
     m_bookmarks.item(index)->remindTime = -1.0;
     return true;
+}
+
+int BookmarkActions::deleteSeveral(const std::vector<int> &indexes)
+{
+    const qint64 count = qint64(indexes.size());
+    const QString text =
+        m_common.options.dontDelete
+            ? QString()
+            : m_common.texts("MsgDeleteSeveral" + countSuffix(count), {QString::number(count)});
+    return settleSeveral(
+        indexes, Confirmation, text, QStringLiteral("DeleteSeveral"), 3, YesNo,
+        [this](int index, const Identity &identity) { return deleteDecided(index, identity); });
+}
+
+int BookmarkActions::keepSeveral(const std::vector<int> &indexes)
+{
+    return settleSeveral(indexes, Information, m_common.texts("MsgKeep"), QStringLiteral("Keep"), 1,
+                         CheckedByDefault, [this](int index, const Identity &identity) {
+                             return decide(index, identity, -1.0);
+                         });
+}
+
+// Asks once (an empty text asks nothing), then settles each bookmark that is still the one
+// chosen; the settled ones leave the rows.
+int BookmarkActions::settleSeveral(const std::vector<int> &indexes, int kind, const QString &text,
+                                   const QString &key, quint16 image, quint8 options,
+                                   const std::function<bool(int, const Identity &)> &settle)
+{
+    ActionScope scope(m_common.rows);
+    std::vector<std::pair<int, Identity>> chosen;
+    for (const int index : indexes)
+        if (const std::optional<Identity> identity = identityOf(index))
+            chosen.emplace_back(index, *identity);
+    if (chosen.empty() ||
+        (!text.isEmpty() && !m_confirmer.showConfirm(kind, text, key, image, options)))
+        return 0;
+    int done = 0;
+    for (const auto &[index, identity] : chosen) {
+        if (!settle(index, identity))
+            continue;
+        ++done;
+        removeShownBookmark(index);
+    }
+    if (done > 0)
+        m_chooser.updateView();
+    return done;
 }
 
 bool BookmarkActions::openAction(int index)

@@ -2,7 +2,9 @@
 
 #include "reviewrows.h"
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 class BookmarkChooser;
 class ReviewRefresh;
@@ -41,6 +43,11 @@ class BookmarkActions final
     // True when the browser was opened; origin "" when asked for, "K" on the way of a keep,
     // "D" on the way of a delete.
     bool suggestAction(int index, const QString &origin);
+    // The same decisions on several bookmarks at once, as the broken-links window asks: one
+    // question for all (a delete names the count), then the checks of the single action
+    // for each. Each answers how many took place.
+    int deleteSeveral(const std::vector<int> &indexes);
+    int keepSeveral(const std::vector<int> &indexes);
     void removeShownBookmark(int index);
     DateTime nextShowingDay() const; // 0 when no bookmark is in the rotation
 
@@ -57,6 +64,10 @@ class BookmarkActions final
     bool askAbout(int index, const Identity &identity, int kind, const QString &text,
                   const QString &key, quint16 image, quint8 options);
     bool decide(int index, const Identity &identity, DateTime remindTime);
+    bool deleteDecided(int index, const Identity &identity); // the question was answered
+    int settleSeveral(const std::vector<int> &indexes, int kind, const QString &text,
+                      const QString &key, quint16 image, quint8 options,
+                      const std::function<bool(int, const Identity &)> &settle);
     void reportSaveFailure(int index);
     bool stillOnDisk(int index) const;
     bool moveBookmarkToTrash(int index);

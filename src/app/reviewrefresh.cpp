@@ -37,7 +37,10 @@ void ReviewRefresh::step()
     // A run that failed asks for nothing more.
     if (const RunFailure failed = m_engine->networkFailure(); failed.kind != NetworkFailure::None)
         waitForNetwork(failed);
-    const RefreshTick tick{.shownRows = m_common.rows.entries(),
+    std::erase_if(m_checkFirst, [this](int index) { return !m_bookmarks.isRefreshDue(index); });
+    std::vector<int> first(m_common.rows.entries().begin(), m_common.rows.entries().end());
+    first.insert(first.end(), m_checkFirst.begin(), m_checkFirst.end());
+    const RefreshTick tick{.shownRows = first,
                            .noNetAccess = m_common.options.noNetAccess || m_networkWaitsUntil > 0};
     follow(runRefreshStep(*m_engine, m_bookmarks, tick));
 }
@@ -73,6 +76,16 @@ void ReviewRefresh::waitForNetwork(const RunFailure &failure)
     m_common.view.showNetworkHint(m_common.texts(
         failure.kind == NetworkFailure::Portal ? "HintSignInFirst" : "HintNoNetwork"));
     m_networkWaitsUntil = m_common.now() + m_bookmarks.intervals().refreshAfterFail / (24.0 * 60.0);
+}
+
+void ReviewRefresh::checkAgain(int index)
+{
+    BookmarkRec *rec = m_bookmarks.item(index);
+    if (!rec)
+        return;
+    rec->refreshed = 0;
+    rec->notBefore = 0;
+    m_checkFirst.push_back(index);
 }
 
 void ReviewRefresh::cancel()

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <memory>
+#include <vector>
 
 class RefreshEngine;
 struct RefreshStep;
@@ -27,6 +28,8 @@ class ReviewRefresh final
     void cancel();             // withdraws the running download
     void cancelFor(int index); // the same when it is for bookmark index
     void countWhole();         // "Refresh all" made every bookmark due
+    // The user asked to check the bookmark again: due at once, after the shown rows first.
+    void checkAgain(int index);
     // Of the bookmarks that "Refresh all" made due, those refreshed; nothing (0 of 0) when
     // no such refresh is under way.
     RefreshProgress wholeProgress() const;
@@ -40,7 +43,8 @@ class ReviewRefresh final
     Bookmarks &m_bookmarks;
     QObject m_arrivals; // receives the posted calls; outlives the engine
     std::unique_ptr<RefreshEngine> m_engine;
-    int m_wholeRefresh = 0; // the bookmarks a running "Refresh all" made due
+    std::vector<int> m_checkFirst; // asked for by the user, in that order
+    int m_wholeRefresh = 0;        // the bookmarks a running "Refresh all" made due
     // A run whose network failed stops the refresh until then; 0 while it goes on.
     DateTime m_networkWaitsUntil = 0;
 };

@@ -28,6 +28,7 @@ TrayMenu::TrayMenu(QWidget *owner, Handlers handlers)
     addItem(m_menu, "PopupTrayImport", QStringLiteral("Import bookmarks..."), m_handlers.import);
     addItem(m_menu, "PopupTrayExport", QStringLiteral("Export bookmarks..."),
             m_handlers.exportFile);
+    addItem(m_menu, "PopupTrayBroken", QStringLiteral("Broken links..."), m_handlers.brokenLinks);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N6"));
     addItem(m_menu, "PopupTrayHelp", QStringLiteral("Help..."), m_handlers.help);
     addItem(m_menu, "PopupTrayHome", QStringLiteral("Homepage"), m_handlers.homepage);

@@ -19,7 +19,7 @@ class TrayMenu final : public QObject
         std::function<bool()> mainVisible;
         std::function<void(int mode)> sortMode;
         std::function<void()> refresh, pocketMode, setup, import, exportFile, help, homepage, about,
-            showHide, quit;
+            showHide, quit, brokenLinks;
         std::function<void(const QString &caption)> language;
     };
 

@@ -230,6 +230,26 @@ class TestProgram final : public QObject
         QTRY_COMPARE(QApplication::activeWindow(), dialog);
     }
 
+    // The menu item and the title window's signal open one broken-links window; again, they
+    // raise it.
+    void brokenLinksWindowIsOne()
+    {
+        Running run;
+        MainForm *main = run.shownMain();
+        QVERIFY(main);
+        const auto shown = [] {
+            QWidgetList found;
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (window->objectName() == u"BrokenLinksWindow" && window->isVisible())
+                    found << window;
+            return found.size();
+        };
+        emit main->brokenLinksAsked();
+        QCOMPARE(shown(), 1);
+        run.trigger("PopupTrayBroken");
+        QCOMPARE(shown(), 1);
+    }
+
     // A quit signal while the welcome dialog waits for the user declines it and quits:
     // the start goes no further and no settings are written.
     void quitSignalDeclinesTheWelcome()
