@@ -18,8 +18,12 @@ WindowArranger::WindowArranger(BaseForm *mainWindow, ScreenSource screen, PauseO
 {
     m_windows[slotPosition(mainSlot)] = mainWindow;
     m_marks[slotPosition(mainSlot)] = true;
-    for (int i = 0; i < bookmarkSlotCount; ++i)
-        m_windows[slotPosition(i)] = new BookmarkForm(mainWindow, i == 0);
+    for (int i = 0; i < bookmarkSlotCount; ++i) {
+        auto *window = new BookmarkForm(mainWindow, i == 0);
+        m_windows[slotPosition(i)] = window;
+        QObject::connect(window, &BookmarkForm::focusStepRequested, window,
+                         [this, window](int step) { focusBookmark(window, step); });
+    }
     m_windows[slotPosition(speedSlot)] = new SpeedForm(mainWindow);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -39,6 +43,26 @@ BookmarkForm *WindowArranger::bookmarkWindow(int i) const
 SpeedForm *WindowArranger::speedWindow() const
 {
     return static_cast<SpeedForm *>(windowAt(speedSlot));
+}
+
+void WindowArranger::focusBookmark(const BookmarkForm *from, int step)
+{
+    std::vector<BookmarkForm *> shown;
+    for (int i = 0; i < bookmarkSlotCount; ++i)
+        if (BookmarkForm *window = bookmarkWindow(i); window && isShown(i) && window->isEnabled() &&
+                                                      window->isShowing())
+            shown.push_back(window);
+    if (shown.empty())
+        return;
+    std::ranges::sort(shown, {}, [](const BookmarkForm *window) { return window->y(); });
+    const auto at = std::ranges::find(shown, from);
+    const auto size = std::ssize(shown);
+    const auto index = at == shown.end() ? 0 : (std::distance(shown.begin(), at) + step + size) % size;
+    for (BookmarkForm *window : shown)
+        window->allowFocus();
+    BookmarkForm *target = shown[size_t(index)];
+    target->activateWindow();
+    target->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool WindowArranger::isShown(int i) const

@@ -38,6 +38,10 @@ class WindowArranger final
     // Marks bookmark window i; taking the mark away hides the window at once.
     void setShown(int i, bool shown);
     void clearAllShown();
+    // Gives the keyboard to the shown bookmark window step windows below from in the column,
+    // round from the bottom to the top; to the top one when from is none of them. Only then
+    // do the windows take the focus.
+    void focusBookmark(const BookmarkForm *from, int step);
     // The mark of any slot -1..5, the speed bar's included.
     bool slotMarked(int slot) const;
 

@@ -85,6 +85,8 @@ class MainForm final : public BaseForm
     // The window began to stand in for the tray icon, or it was clicked while it does.
     void standingIn();
     void standInClicked();
+    // A left click on the window while it does not stand in: the keyboard goes to the column.
+    void clicked();
 
   protected:
     void openEntry(TextLabel *label) override;
