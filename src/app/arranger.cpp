@@ -45,24 +45,36 @@ SpeedForm *WindowArranger::speedWindow() const
     return static_cast<SpeedForm *>(windowAt(speedSlot));
 }
 
-void WindowArranger::focusBookmark(const BookmarkForm *from, int step)
+std::vector<BookmarkForm *> WindowArranger::shownBookmarks() const
 {
     std::vector<BookmarkForm *> shown;
     for (int i = 0; i < bookmarkSlotCount; ++i)
         if (BookmarkForm *window = bookmarkWindow(i); window && isShown(i) && window->isEnabled() &&
                                                       window->isShowing())
             shown.push_back(window);
-    if (shown.empty())
-        return;
     std::ranges::sort(shown, {}, [](const BookmarkForm *window) { return window->y(); });
+    return shown;
+}
+
+void WindowArranger::focusBookmark(const BookmarkForm *from, int step)
+{
+    const std::vector<BookmarkForm *> shown = shownBookmarks();
     const auto at = std::ranges::find(shown, from);
     const auto size = std::ssize(shown);
-    const auto index = at == shown.end() ? 0 : (std::distance(shown.begin(), at) + step + size) % size;
+    focusShown(at == shown.end() ? 0 : (std::distance(shown.begin(), at) + step + size) % size);
+}
+
+void WindowArranger::focusShown(std::ptrdiff_t position)
+{
+    const std::vector<BookmarkForm *> shown = shownBookmarks();
+    if (shown.empty())
+        return;
     for (BookmarkForm *window : shown)
         window->allowFocus();
-    BookmarkForm *target = shown[size_t(index)];
+    BookmarkForm *target = shown[size_t(qBound<std::ptrdiff_t>(0, position, std::ssize(shown) - 1))];
     target->activateWindow();
     target->setFocus(Qt::ActiveWindowFocusReason);
+    m_keyboard = true;
 }
 
 bool WindowArranger::isShown(int i) const
@@ -162,6 +174,9 @@ void WindowArranger::removeWindow(const BaseForm *window)
     if (slot < 0)
         return;
     whenStill([this, slot] {
+        // With the keyboard in the column it goes to the window taking this one's place.
+        const std::vector<BookmarkForm *> shown = shownBookmarks();
+        const auto position = std::distance(shown.begin(), std::ranges::find(shown, windowAt(slot)));
         if (anyOtherBookmarkMarked(slot)) {
             queueFade(slot, false);
             queueSlide(slot, windowAt(slot) ? windowAt(slot)->height() : 0);
@@ -169,9 +184,11 @@ void WindowArranger::removeWindow(const BaseForm *window)
             queueHideAll();
         }
         queue(
-            [this, slot] {
+            [this, slot, position] {
                 m_marks[slotPosition(slot)] = false;
                 arrange();
+                if (m_keyboard)
+                    focusShown(position);
             },
             0);
     });
@@ -245,6 +262,7 @@ void WindowArranger::queueFade(int slot, bool show)
 
 void WindowArranger::queueHideAll()
 {
+    m_keyboard = false;
     queueHide([](int) { return true; });
 }
 

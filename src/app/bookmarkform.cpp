@@ -40,7 +40,7 @@ constexpr QRgb verdictRgb = qRgb(176, 64, 0);
 
 constexpr std::array<ElementStyle, BookmarkForm::elementCount> bookmarkElements = {{
     {"Name", true, 2, Qt::AlignLeft, black, true, true},
-    {"URL", true, 1, Qt::AlignLeft, grey, false, false},
+    {"URL", true, 2, Qt::AlignLeft, grey, false, false},
     {"Title", true, 3, Qt::AlignLeft, black, false, false},
     {"Description", true, 3, Qt::AlignLeft, grey, false, false},
     {"Time", false, 1, Qt::AlignRight, outlineRgb, false, false},
@@ -252,8 +252,10 @@ void BookmarkForm::showElement(int element, int &y)
     QString text = elementText(*m_bookmarks, m_index, element);
     label->setHint(element == ElemTime ? phrase("HintBMTime") : text);
     if (element == ElemURL) {
+        // In two lines that break anywhere; up to a character's room is lost at the break.
         const QFontMetrics metrics(label->font());
-        text = elidedAddress(text, textWidth, [&metrics](const QString &part) {
+        const int room = 2 * textWidth - metrics.horizontalAdvance(QLatin1Char('W'));
+        text = elidedAddress(text, room, [&metrics](const QString &part) {
             return metrics.horizontalAdvance(part);
         });
     }
