@@ -49,8 +49,8 @@ std::vector<BookmarkForm *> WindowArranger::shownBookmarks() const
 {
     std::vector<BookmarkForm *> shown;
     for (int i = 0; i < bookmarkSlotCount; ++i)
-        if (BookmarkForm *window = bookmarkWindow(i); window && isShown(i) && window->isEnabled() &&
-                                                      window->isShowing())
+        if (BookmarkForm *window = bookmarkWindow(i);
+            window && isShown(i) && window->isEnabled() && window->isShowing())
             shown.push_back(window);
     std::ranges::sort(shown, {}, [](const BookmarkForm *window) { return window->y(); });
     return shown;
@@ -71,7 +71,8 @@ void WindowArranger::focusShown(std::ptrdiff_t position)
         return;
     for (BookmarkForm *window : shown)
         window->allowFocus();
-    BookmarkForm *target = shown[size_t(qBound<std::ptrdiff_t>(0, position, std::ssize(shown) - 1))];
+    BookmarkForm *target =
+        shown[size_t(qBound<std::ptrdiff_t>(0, position, std::ssize(shown) - 1))];
     target->activateWindow();
     target->setFocus(Qt::ActiveWindowFocusReason);
     m_keyboard = true;
@@ -176,7 +177,8 @@ void WindowArranger::removeWindow(const BaseForm *window)
     whenStill([this, slot] {
         // With the keyboard in the column it goes to the window taking this one's place.
         const std::vector<BookmarkForm *> shown = shownBookmarks();
-        const auto position = std::distance(shown.begin(), std::ranges::find(shown, windowAt(slot)));
+        const auto position =
+            std::distance(shown.begin(), std::ranges::find(shown, windowAt(slot)));
         if (anyOtherBookmarkMarked(slot)) {
             queueFade(slot, false);
             queueSlide(slot, windowAt(slot) ? windowAt(slot)->height() : 0);

@@ -107,5 +107,4 @@ class WindowArranger final
     bool m_playing = false;
     bool m_stopped = false;
     bool m_keyboard = false; // the user gave the keyboard to the column
-
 };

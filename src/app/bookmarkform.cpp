@@ -107,8 +107,8 @@ void BookmarkForm::createButtons()
     m_suggestButton->hide();
     addHelpItem(addButtonMenu(m_suggestButton, "PopupSuggest"), "PopupSuggestHelp", 3060);
 
-    QToolButton *keep = addActionButton(
-        "SBtKeep", 57, Glyph::Keep, QStringLiteral("Keep this bookmark for good (K)"), TagKeep);
+    QToolButton *keep = addActionButton("SBtKeep", 57, Glyph::Keep,
+                                        QStringLiteral("Keep this bookmark for good (K)"), TagKeep);
     addHelpItem(addButtonMenu(keep, "PopupKeep"), "PopupKeepHelp", 3020);
 
     m_remindButton = addActionButton(

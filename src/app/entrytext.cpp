@@ -119,8 +119,7 @@ QString elidedAddress(const QString &address, int width, const TextAdvance &adva
     }
     QString rest = parts.takeLast() + (queryAt < 0 ? QString() : path.mid(queryAt));
     const QString gap = parts.isEmpty() ? QStringLiteral("/") : QStringLiteral("/\u2026/");
-    while (!parts.isEmpty() &&
-           advance(host + gap + parts.last() + u'/' + rest) <= width)
+    while (!parts.isEmpty() && advance(host + gap + parts.last() + u'/' + rest) <= width)
         rest = parts.takeLast() + u'/' + rest;
     rest = (parts.isEmpty() ? QStringLiteral("/") : gap) + rest;
     host = elided(host, qMax(width / 2, width - advance(rest)), advance, true);

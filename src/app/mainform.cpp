@@ -90,8 +90,9 @@ void MainForm::createTitle()
         label->setFont(font);
         setTextColour(label, navy);
     }
-    QToolButton *hide = addSpeedButton("SBtHide", QRect(107, 8, 23, 22), Glyph::Hide,
-                                       QStringLiteral("Hide this: I will deal with it later. (Esc)"));
+    QToolButton *hide =
+        addSpeedButton("SBtHide", QRect(107, 8, 23, 22), Glyph::Hide,
+                       QStringLiteral("Hide this: I will deal with it later. (Esc)"));
     addHelpItem(addButtonMenu(hide, "PopupHide"), "PopupHideHelp", helpContextWindow);
     connect(hide, &QToolButton::clicked, this, &MainForm::hideRequested);
 }

@@ -38,9 +38,9 @@ QString verdictText(const BookmarkRec &rec, DateTime now)
     case LinkVerdict::Moved:
         return fillPhrase(phrase("VerdictMoved"), {displayText(rec.storedUrl)});
     case LinkVerdict::Blocked:
-        return rec.history.lastOk > 0 ? fillPhrase(phrase("VerdictBlockedWorked"),
-                                                   {dayText(rec.history.lastOk, now)})
-                                      : phrase("VerdictBlocked");
+        return rec.history.lastOk > 0
+                   ? fillPhrase(phrase("VerdictBlockedWorked"), {dayText(rec.history.lastOk, now)})
+                   : phrase("VerdictBlocked");
     default:
         // A failed download that left no verdict (no check was recorded).
         return refreshFailed(rec)

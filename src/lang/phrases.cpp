@@ -249,8 +249,7 @@ QString formatted(const Languages &language, DateTime value, QByteArrayView form
 {
     if (!isStoredDateTime(value))
         return QString();
-    return QLocale(phrase(language, "Locale"))
-        .toString(momentOf(value), phrase(language, format));
+    return QLocale(phrase(language, "Locale")).toString(momentOf(value), phrase(language, format));
 }
 } // namespace
 

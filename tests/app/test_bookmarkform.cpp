@@ -82,10 +82,9 @@ class TestBookmarkForm : public QObject
         QTest::newRow("page without description")
             << QString() << 0 << sampleNow - 1 << QStringList{"Daily", "", ""}
             << QStringList{"www.Paper.test/", "Daily", "(no description)", ""};
-        QTest::newRow("never refreshed")
-            << QString() << 0 << 0.0 << QStringList{"", "", ""}
-            << QStringList{"www.Paper.test/", "(title not available)",
-                           "(description not available)", ""};
+        QTest::newRow("never refreshed") << QString() << 0 << 0.0 << QStringList{"", "", ""}
+                                         << QStringList{"www.Paper.test/", "(title not available)",
+                                                        "(description not available)", ""};
         // A long address keeps its host and its end (what lies between depends on the font).
         QTest::newRow("long address")
             << u"http://www.Paper.test/archive/2004/01/the/town/hall/and/its/long/history/"
@@ -161,14 +160,14 @@ class TestBookmarkForm : public QObject
             u"Gelöscht: 410 bei 1 Prüfung seit 3. Jan."_s);
         row("gone, English", "English", gone, "HTTP/1.1 404 Not Found", "GG", jan3,
             u"Gone: 404 on 2 checks since 3 Jan"_s);
-        row("gone, another page for any address", "English", gone, "https://paper.test/",
-            "SS", may3Before, u"Gone: Another page comes on 2 checks since 3 May 2003"_s);
+        row("gone, another page for any address", "English", gone, "https://paper.test/", "SS",
+            may3Before, u"Gone: Another page comes on 2 checks since 3 May 2003"_s);
         row("failing, one check, refused", "English", failing, refused, "TO", jan3,
             u"Failing: Connection refused on 1 check since 3 Jan"_s);
         row("failing, refused, German", "Deutsch", failing, refused, "TT", jan3,
             u"Fehlerhaft: Verbindung abgelehnt bei 2 Prüfungen seit 3. Jan."_s);
-        row("failing, server error", "English", failing, "HTTP/1.1 503 Service Unavailable",
-            "TT", jan3, u"Failing: 503 on 2 checks since 3 Jan"_s);
+        row("failing, server error", "English", failing, "HTTP/1.1 503 Service Unavailable", "TT",
+            jan3, u"Failing: 503 on 2 checks since 3 Jan"_s);
         row("failing, name not found, German", "Deutsch", failing,
             "Could not resolve host: paper.test", "T", jan3,
             u"Fehlerhaft: Server nicht gefunden bei 1 Prüfung seit 3. Jan."_s);
@@ -184,13 +183,14 @@ class TestBookmarkForm : public QObject
         row("unreachable, no route", "English", unreachable,
             "Failed to connect to 10.0.0.1 port 80 after 3 ms: No route to host", "TTTT", jan3,
             u"Unreachable: Network unreachable on 4 checks since 3 Jan"_s);
-        row("blocked, worked before, German", "Deutsch", LinkVerdict::Blocked, "HTTP/1.1 403",
-            "BO", jan3, u"Vom Bot-Schutz der Seite abgewiesen — zuletzt erreichbar am 3. Jan."_s);
+        row("blocked, worked before, German", "Deutsch", LinkVerdict::Blocked, "HTTP/1.1 403", "BO",
+            jan3, u"Vom Bot-Schutz der Seite abgewiesen — zuletzt erreichbar am 3. Jan."_s);
         // Without a verdict the download's own failure shows, as short.
         row("no verdict, page not found", "English", LinkVerdict::None, "HTTP/1.1 404 Not Found",
             "", 0, u"Download failed: Page not found (404)"_s);
         row("no verdict, anything else, German", "Deutsch", LinkVerdict::None,
-            "Something else entirely", "", 0, u"Laden fehlgeschlagen: Konnte nicht geladen werden"_s);
+            "Something else entirely", "", 0,
+            u"Laden fehlgeschlagen: Konnte nicht geladen werden"_s);
         row("ok", "English", LinkVerdict::Ok, "", "O", 0, QString());
     }
     void verdictLine()
@@ -380,27 +380,34 @@ class TestBookmarkForm : public QObject
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("key"); // at the end of the hint
-        QTest::newRow("keep") << "English" << "SBtKeep"
+        QTest::newRow("keep") << "English"
+                              << "SBtKeep"
                               << "Keep this bookmark for good"
                               << "(K)";
-        QTest::newRow("remind") << "English" << "SBtRemind"
+        QTest::newRow("remind") << "English"
+                                << "SBtRemind"
                                 << "Put this back and remind me again in a few days"
                                 << "(R: choose when)";
-        QTest::newRow("delete") << "English" << "SBtDel"
+        QTest::newRow("delete") << "English"
+                                << "SBtDel"
                                 << "Delete this bookmark for good"
                                 << "(Del)";
-        QTest::newRow("delete the copy: its caption") << "English" << "SBtDeleteCopy"
+        QTest::newRow("delete the copy: its caption") << "English"
+                                                      << "SBtDeleteCopy"
                                                       << "Delete this copy"
                                                       << "trash";
-        QTest::newRow("keep, German") << "Deutsch" << "SBtKeep" << u"Für immer behalten!"_s
-                                      << "(K)";
+        QTest::newRow("keep, German") << "Deutsch"
+                                      << "SBtKeep" << u"Für immer behalten!"_s << "(K)";
         QTest::newRow("remind, German")
-            << "Deutsch" << "SBtRemind" << u"Zurücklegen und in ein paar Tagen wieder erinnern!"_s
+            << "Deutsch"
+            << "SBtRemind" << u"Zurücklegen und in ein paar Tagen wieder erinnern!"_s
             << u"(R: Zeitpunkt wählen)"_s;
         QTest::newRow("delete, German")
-            << "Deutsch" << "SBtDel" << u"Dieses Lesezeichen endgültig löschen!"_s << "(Entf)";
+            << "Deutsch"
+            << "SBtDel" << u"Dieses Lesezeichen endgültig löschen!"_s << "(Entf)";
         QTest::newRow("delete the copy, German")
-            << "Deutsch" << "SBtDeleteCopy" << u"Diese Kopie löschen"_s << "Papierkorb verschieben";
+            << "Deutsch"
+            << "SBtDeleteCopy" << u"Diese Kopie löschen"_s << "Papierkorb verschieben";
     }
     void buttonsNamedWithTheirKeys()
     {
