@@ -4,6 +4,8 @@
 #include "config/settings.h"
 #include "speedform.h"
 
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <iterator>
 
@@ -174,8 +176,10 @@ void WindowArranger::removeWindow(const BaseForm *window)
     const int slot = slotOf(window);
     if (slot < 0)
         return;
-    whenStill([this, slot] {
-        // With the keyboard in the column it goes to the window taking this one's place.
+    // With the keyboard in the column it goes to the window taking this one's place; a window
+    // that goes while the user types elsewhere (its file changed) takes nothing.
+    const bool keyboard = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    whenStill([this, slot, keyboard] {
         const std::vector<BookmarkForm *> shown = shownBookmarks();
         const auto position =
             std::distance(shown.begin(), std::ranges::find(shown, windowAt(slot)));
@@ -186,10 +190,10 @@ void WindowArranger::removeWindow(const BaseForm *window)
             queueHideAll();
         }
         queue(
-            [this, slot, position] {
+            [this, slot, position, keyboard] {
                 m_marks[slotPosition(slot)] = false;
                 arrange();
-                if (m_keyboard)
+                if (m_keyboard && keyboard)
                     focusShown(position);
             },
             0);
