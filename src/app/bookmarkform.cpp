@@ -135,7 +135,6 @@ void BookmarkForm::createButtons()
 void BookmarkForm::addVerdictItems()
 {
     m_verdict = new TextLabel(this);
-    m_verdict->setObjectName(QStringLiteral("Verdict"));
     m_verdict->setLines(2);
     m_verdict->setTextWidth(textWidth);
     m_verdict->setAutoSize(true);

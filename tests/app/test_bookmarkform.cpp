@@ -26,19 +26,27 @@ struct ShownBookmark
     // description, date.
     QStringList captions() const
     {
-        QList<const TextLabel *> labels;
-        for (int e = 0; e < BookmarkForm::elementCount; ++e)
-            labels << form.elementLabel(e);
+        QList<const TextLabel *> labels = elements();
         std::ranges::sort(labels, {}, [](const TextLabel *label) { return label->y(); });
         QStringList shown;
         for (const TextLabel *label : labels)
             shown << label->caption();
         return shown;
     }
+    // The line below the address (no folder, no copies here).
     QString verdictLine() const
     {
-        const auto *line = form.findChild<TextLabel *>(u"Verdict"_s);
-        return line->isHidden() ? QString() : line->caption();
+        for (const TextLabel *label : form.findChildren<TextLabel *>())
+            if (!label->isHidden() && !elements().contains(label))
+                return label->caption();
+        return QString();
+    }
+    QList<const TextLabel *> elements() const
+    {
+        QList<const TextLabel *> labels;
+        for (int e = 0; e < BookmarkForm::elementCount; ++e)
+            labels << form.elementLabel(e);
+        return labels;
     }
     const TextLabel *showing(const QString &caption) const
     {
