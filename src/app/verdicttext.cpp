@@ -12,7 +12,9 @@ namespace {
 QString failures(const QByteArray &key, const BookmarkRec &rec, DateTime now)
 {
     const int checks = failedRunLength(rec.history.checks);
-    const QString pattern = phrase(key + countSuffix(checks), phrase(key + 'M'));
+    QString pattern = phrase(key + countSuffix(checks));
+    if (pattern.isEmpty())
+        pattern = phrase(key + 'M');
     return fillPhrase(pattern, {shortCause(rec.evidence), QString::number(checks),
                                 dayText(rec.history.failSince, now)});
 }

@@ -70,8 +70,14 @@ class TestBookmarkForm : public QObject
     void initTestCase()
     {
         silenceOffscreenWarnings();
+        useLanguage(u"English"_s);
+    }
+    // A shipped language file, or none for the texts built in.
+    static void useLanguage(const QString &name)
+    {
+        languages() = Languages();
         languages().scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
-        QVERIFY(languages().setCurrentLanguage(u"English"_s));
+        QVERIFY(name.isEmpty() || languages().setCurrentLanguage(name));
     }
 
     // Placeholders stand in for what the page lacks. After a failed download the page's
@@ -172,6 +178,8 @@ class TestBookmarkForm : public QObject
             may3Before, u"Gone: Another page comes on 2 checks since 3 May 2003"_s);
         row("failing, one check, refused", "English", failing, refused, "TO", jan3,
             u"Failing: Connection refused on 1 check since 3 Jan"_s);
+        row("failing, one check, no language file", "", failing, "HTTP/1.1 404", "T", jan3,
+            u"Failing: 404 on 1 check since 3 Jan"_s);
         row("failing, refused, German", "Deutsch", failing, refused, "TT", jan3,
             u"Fehlerhaft: Verbindung abgelehnt bei 2 Prüfungen seit 3. Jan."_s);
         row("failing, server error", "English", failing, "HTTP/1.1 503 Service Unavailable", "TT",
@@ -209,7 +217,7 @@ class TestBookmarkForm : public QObject
         QFETCH(QString, checks);
         QFETCH(double, since);
         QFETCH(QString, line);
-        QVERIFY(languages().setCurrentLanguage(language));
+        useLanguage(language);
         ShownBookmark bookmark;
         BookmarkRec &rec = bookmark.rec();
         std::tie(rec.verdict, rec.evidence, rec.history.checks) =
@@ -218,7 +226,7 @@ class TestBookmarkForm : public QObject
         std::tie(rec.refreshState, rec.refreshMsg) =
             std::tuple(verdict == int(LinkVerdict::Ok) ? 0 : -1, evidence);
         QVERIFY(bookmark.form.updateView());
-        QVERIFY(languages().setCurrentLanguage(u"English"_s));
+        useLanguage(u"English"_s);
         QCOMPARE(bookmark.verdictLine(), line);
     }
 

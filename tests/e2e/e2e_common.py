@@ -120,6 +120,9 @@ TITLES = {
 class Pages(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         name = self.path.strip("/").split("/")[-1].split(".")[0]
+        if name == "gone":
+            self.send_error(404)
+            return
         title, about = TITLES.get(name, ("Other", "Other page"))
         body = ("<html><head><title>%s</title><meta name=\"description\" "
                 "content=\"%s\"></head><body>x</body></html>" % (title, about)).encode()

@@ -20,7 +20,7 @@ def main():
         "A": (os.path.join(FAV, "Recipes.url"), base + "a.html", t0),  # changed from outside
         "B": (os.path.join(FAV, "Python.url"), base + "docs/3.12/tutorial/b.html", t0 + year),
         "C": (os.path.join(FAV, "News", "Daily Paper.url"), base + "c.html", t0 + 2 * year),
-        "D": (os.path.join(FAV, "Weather.url"), base + "d.html", t0 + 3 * year),  # tomorrow
+        "D": (os.path.join(FAV, "Weather.url"), base + "gone.html", t0 + 3 * year),  # tomorrow
         "E": (os.path.join(FAV, "Passwords.url"), "file:///etc/passwd", t0 + 4 * year),
     }
     for path, url, mtime in files.values():
@@ -84,10 +84,13 @@ def run(program, files, base):
                     "_NET_WM_STRUT_PARTIAL", "0,0,0,60,0,0,0,0,0,0,0,%d" % (SCREEN_W - 1)])
     wait_for("the column above the panel's new room",
              lambda: column(pid)[-1][2] + column(pid)[-1][4] == SCREEN_H - 60)
-    for key in "ABCD":
+    for key in "ABC":
         path = files[key][0]
         if hex_text(state(path, "Title")) != TITLES[key.lower()][0] or state(path, "RefreshState") != "0":
             fail("bookmark %s was not refreshed: %r" % (key, read(path)))
+    # A page that is gone shows one line about it on its card.
+    if state(files["D"][0], "Checks") != "G" or not state(files["D"][0], "RefreshState").startswith("-"):
+        fail("the gone page was not stored as failed: %r" % read(files["D"][0]))
     # An address that is never fetched gets no check and no failure.
     if state(files["E"][0], "RefreshState") != "0" or state(files["E"][0], "Checks"):
         fail("the file: bookmark was stored as checked or failed: %r" % read(files["E"][0]))
