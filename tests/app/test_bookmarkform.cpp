@@ -315,61 +315,43 @@ class TestBookmarkForm : public QObject
         }
     }
 
-    // Each button and menu item asks for its own decision; the remind items for their days.
-    void controlsAskForTheirDecision_data()
+    // Each button, menu item and key asks for its own decision, the remind items for their
+    // days; Enter opens, Esc hides, Tab and the arrows go on to the next window; with Ctrl a
+    // letter is no key of the window.
+    void controlsAskForTheirAction_data()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("tag");
-        const std::pair<const char *, int> codes[] = {
-            {"SBtSuggest", -3},      {"SBtKeep", -1},          {"SBtRemind", 0},
-            {"SBtDel", -2},          {"PopupLinkSuggest", -3}, {"PopupLinkKeep", -1},
-            {"PopupLinkDelete", -2}, {"PopupLinkRemindA", 1},  {"PopupLinkRemindD", 30},
-            {"PopupRemindB", 3},     {"PopupRemindC", 7}};
-        for (const auto &[control, tag] : codes)
-            QTest::newRow(control) << QString::fromLatin1(control) << tag;
+        QTest::addColumn<QString>("control"); // an object's name, or keys
+        QTest::addColumn<QString>("asked");
+        const std::pair<const char *, const char *> controls[] = {{"SBtSuggest", "action -3"},
+                                                                  {"SBtKeep", "action -1"},
+                                                                  {"SBtRemind", "action 0"},
+                                                                  {"SBtDel", "action -2"},
+                                                                  {"PopupLinkSuggest", "action -3"},
+                                                                  {"PopupLinkKeep", "action -1"},
+                                                                  {"PopupLinkDelete", "action -2"},
+                                                                  {"PopupLinkRemindA", "action 1"},
+                                                                  {"PopupLinkRemindD", "action 30"},
+                                                                  {"PopupRemindB", "action 3"},
+                                                                  {"PopupRemindC", "action 7"},
+                                                                  {"K", "action -1"},
+                                                                  {"Shift+K", "action -1"},
+                                                                  {"Ctrl+K", ""},
+                                                                  {"Del", "action -2"},
+                                                                  {"R", "remind menu"},
+                                                                  {"Return", "open"},
+                                                                  {"Num+Enter", "open"},
+                                                                  {"Esc", "hide"},
+                                                                  {"Tab", "step 1"},
+                                                                  {"Shift+Backtab", "step -1"},
+                                                                  {"Down", "step 1"},
+                                                                  {"Up", "step -1"},
+                                                                  {"X", ""}};
+        for (const auto &[control, asked] : controls)
+            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(asked);
     }
-    void controlsAskForTheirDecision()
+    void controlsAskForTheirAction()
     {
         QFETCH(QString, control);
-        QFETCH(int, tag);
-        BookmarkForm form(nullptr, false);
-        QSignalSpy actions(&form, &BookmarkForm::actionRequested);
-        QObject *object = form.findChild<QObject *>(control);
-        if (auto *button = qobject_cast<QAbstractButton *>(object))
-            button->click();
-        else
-            qobject_cast<QAction *>(object)->trigger();
-        QCOMPARE(actions, (QList<QList<QVariant>>{{tag}}));
-    }
-
-    // The keys ask for what the buttons and the name do; Tab and the arrows go on to the next
-    // window; with Ctrl a letter is no key of the window.
-    void keysAskForTheirAction_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("asked");
-        const std::tuple<const char *, Qt::Key, Qt::KeyboardModifiers, const char *> keys[] = {
-            {"K keeps", Qt::Key_K, Qt::NoModifier, "action -1"},
-            {"Shift+K keeps", Qt::Key_K, Qt::ShiftModifier, "action -1"},
-            {"Ctrl+K is no key of the window", Qt::Key_K, Qt::ControlModifier, ""},
-            {"Delete deletes", Qt::Key_Delete, Qt::NoModifier, "action -2"},
-            {"R opens the remind menu", Qt::Key_R, Qt::NoModifier, "remind menu"},
-            {"Enter opens", Qt::Key_Return, Qt::NoModifier, "open"},
-            {"Enter of the keypad opens", Qt::Key_Enter, Qt::KeypadModifier, "open"},
-            {"Esc hides", Qt::Key_Escape, Qt::NoModifier, "hide"},
-            {"Tab: the next", Qt::Key_Tab, Qt::NoModifier, "step 1"},
-            {"Shift+Tab: the one before", Qt::Key_Backtab, Qt::ShiftModifier, "step -1"},
-            {"Down: the next", Qt::Key_Down, Qt::NoModifier, "step 1"},
-            {"Up: the one before", Qt::Key_Up, Qt::NoModifier, "step -1"},
-            {"any other letter", Qt::Key_X, Qt::NoModifier, ""}};
-        for (const auto &[name, key, modifiers, asked] : keys)
-            QTest::newRow(name) << int(key) << int(modifiers) << QString::fromLatin1(asked);
-    }
-    void keysAskForTheirAction()
-    {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
         QFETCH(QString, asked);
         ShownBookmark bookmark;
         BookmarkForm &form = bookmark.form;
@@ -383,7 +365,13 @@ class TestBookmarkForm : public QObject
                 [&](int step) { heard << u"step %1"_s.arg(step); });
         auto *remindMenu = form.findChild<QMenu *>(u"PopupRemind"_s);
         connect(remindMenu, &QMenu::aboutToShow, this, [&] { heard << u"remind menu"_s; });
-        QTest::keyClick(&form, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QObject *object = form.findChild<QObject *>(control);
+        if (auto *button = qobject_cast<QAbstractButton *>(object))
+            button->click();
+        else if (auto *item = qobject_cast<QAction *>(object))
+            item->trigger();
+        else
+            QTest::keySequence(&form, QKeySequence(control));
         QCOMPARE(heard.join(u", "), asked);
         remindMenu->close();
     }
