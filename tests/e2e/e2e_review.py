@@ -156,12 +156,13 @@ def run(program, files, base):
              abs(hex_time(state(files["D"][0], "RemindTime")) - now_days() - 1) < 0.01)
     wait_for("D's window to go", lambda: len(column(pid)) == 3)
 
-    # Esc hides the column; the tray icon brings it back.
+    # Esc hides the column; the tray icon brings it back, with the keyboard.
     keyboard_on_first()
     xdo("key", "Escape")
     wait_for("the column to hide", lambda: not column(pid))
     click_tray()
     wait_for("the column back", lambda: len(column(pid)) == 3)
+    keyboard_on_first()
 
     # The file: bookmark is never handed to the browser; the user is told why.
     click(bookmark_window(0), 8 + 20, 28 + 6)
