@@ -4,6 +4,8 @@
 #include "config/settings.h"
 #include "speedform.h"
 
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <iterator>
 
@@ -18,8 +20,12 @@ WindowArranger::WindowArranger(BaseForm *mainWindow, ScreenSource screen, PauseO
 {
     m_windows[slotPosition(mainSlot)] = mainWindow;
     m_marks[slotPosition(mainSlot)] = true;
-    for (int i = 0; i < bookmarkSlotCount; ++i)
-        m_windows[slotPosition(i)] = new BookmarkForm(mainWindow, i == 0);
+    for (int i = 0; i < bookmarkSlotCount; ++i) {
+        auto *window = new BookmarkForm(mainWindow, i == 0);
+        m_windows[slotPosition(i)] = window;
+        QObject::connect(window, &BookmarkForm::focusStepRequested, window,
+                         [this, window](int step) { focusBookmark(window, step); });
+    }
     m_windows[slotPosition(speedSlot)] = new SpeedForm(mainWindow);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -39,6 +45,39 @@ BookmarkForm *WindowArranger::bookmarkWindow(int i) const
 SpeedForm *WindowArranger::speedWindow() const
 {
     return static_cast<SpeedForm *>(windowAt(speedSlot));
+}
+
+std::vector<BookmarkForm *> WindowArranger::shownBookmarks() const
+{
+    std::vector<BookmarkForm *> shown;
+    for (int i = 0; i < bookmarkSlotCount; ++i)
+        if (BookmarkForm *window = bookmarkWindow(i);
+            window && isShown(i) && window->isEnabled() && window->isShowing())
+            shown.push_back(window);
+    std::ranges::sort(shown, {}, [](const BookmarkForm *window) { return window->y(); });
+    return shown;
+}
+
+void WindowArranger::focusBookmark(const BookmarkForm *from, int step)
+{
+    const std::vector<BookmarkForm *> shown = shownBookmarks();
+    const auto at = std::ranges::find(shown, from);
+    const auto size = std::ssize(shown);
+    focusShown(at == shown.end() ? 0 : (std::distance(shown.begin(), at) + step + size) % size);
+}
+
+void WindowArranger::focusShown(std::ptrdiff_t position)
+{
+    const std::vector<BookmarkForm *> shown = shownBookmarks();
+    if (shown.empty())
+        return;
+    for (BookmarkForm *window : shown)
+        window->allowFocus();
+    BookmarkForm *target =
+        shown[size_t(qBound<std::ptrdiff_t>(0, position, std::ssize(shown) - 1))];
+    target->activateWindow();
+    target->setFocus(Qt::ActiveWindowFocusReason);
+    m_keyboard = true;
 }
 
 bool WindowArranger::isShown(int i) const
@@ -137,7 +176,13 @@ void WindowArranger::removeWindow(const BaseForm *window)
     const int slot = slotOf(window);
     if (slot < 0)
         return;
-    whenStill([this, slot] {
+    // With the keyboard in the column it goes to the window taking this one's place; a window
+    // that goes while the user types elsewhere (its file changed) takes nothing.
+    const bool keyboard = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    whenStill([this, slot, keyboard] {
+        const std::vector<BookmarkForm *> shown = shownBookmarks();
+        const auto position =
+            std::distance(shown.begin(), std::ranges::find(shown, windowAt(slot)));
         if (anyOtherBookmarkMarked(slot)) {
             queueFade(slot, false);
             queueSlide(slot, windowAt(slot) ? windowAt(slot)->height() : 0);
@@ -145,9 +190,11 @@ void WindowArranger::removeWindow(const BaseForm *window)
             queueHideAll();
         }
         queue(
-            [this, slot] {
+            [this, slot, position, keyboard] {
                 m_marks[slotPosition(slot)] = false;
                 arrange();
+                if (m_keyboard && keyboard)
+                    focusShown(position);
             },
             0);
     });
@@ -221,6 +268,7 @@ void WindowArranger::queueFade(int slot, bool show)
 
 void WindowArranger::queueHideAll()
 {
+    m_keyboard = false;
     queueHide([](int) { return true; });
 }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <vector>
 
 class BaseForm;
 class BookmarkForm;
@@ -38,6 +39,10 @@ class WindowArranger final
     // Marks bookmark window i; taking the mark away hides the window at once.
     void setShown(int i, bool shown);
     void clearAllShown();
+    // Gives the keyboard to the shown bookmark window step windows below from in the column,
+    // round from the bottom to the top; to the top one when from is none of them. Only then
+    // do the windows take the focus; it stays in the column until the column hides.
+    void focusBookmark(const BookmarkForm *from, int step);
     // The mark of any slot -1..5, the speed bar's included.
     bool slotMarked(int slot) const;
 
@@ -83,6 +88,8 @@ class WindowArranger final
     bool anyOtherBookmarkMarked(int slot) const;
     void queueFade(int slot, bool show);
     void queueHideAll();
+    std::vector<BookmarkForm *> shownBookmarks() const; // top to bottom
+    void focusShown(std::ptrdiff_t position);
     void queueHide(const std::function<bool(int slot)> &which);
     void queueSlide(int beforeSlot, int gap);
     void queueLevel(BaseForm *window, int level);
@@ -99,4 +106,5 @@ class WindowArranger final
     QTimer m_timer;
     bool m_playing = false;
     bool m_stopped = false;
+    bool m_keyboard = false; // the user gave the keyboard to the column
 };

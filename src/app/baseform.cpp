@@ -1,7 +1,9 @@
 #include "baseform.h"
 
+#include "lang/phrases.h"
 #include "uclabel.h"
 
+#include <QAbstractButton>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,7 +11,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 constexpr int outlineWidth = 2;
@@ -254,6 +259,9 @@ bool BaseForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (auto *label = qobject_cast<TextLabel *>(watched))
         return entryLabelEvent(label, event);
+    if (auto *button = qobject_cast<QAbstractButton *>(watched);
+        button && event->type() == QEvent::ToolTipChange)
+        nameButton(button);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -261,7 +269,7 @@ void BaseForm::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(outlineRgb), outlineWidth));
+    painter.setPen(QPen(QColor(hasFocus() ? focusRgb : outlineRgb), outlineWidth));
     painter.setBrush(QColor(fillRgb));
     const QRectF outline = QRectF(rect()).adjusted(1, 1, -1, -1);
     const qreal radius = cornerRadius(QSizeF(size())) - 1;
@@ -282,9 +290,53 @@ void BaseForm::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
 }
 
-// A window that goes away under the mouse gets no leave event for its labels.
+// A window that goes away under the mouse gets no leave event for its labels. Shown again
+// on its own, it must not take the focus.
 void BaseForm::hideEvent(QHideEvent *event)
 {
     setHotLabel(nullptr);
+    if (m_focusAllowed)
+        setFocusTaken(false);
     QWidget::hideEvent(event);
+}
+
+void BaseForm::showEvent(QShowEvent *event)
+{
+    nameButtons();
+    QWidget::showEvent(event);
+}
+
+void BaseForm::allowFocus()
+{
+    setFocusTaken(true);
+}
+
+// Changed on the native window alone: changing the widget's flags would hide it.
+void BaseForm::setFocusTaken(bool allowed)
+{
+    m_focusAllowed = allowed;
+    overrideWindowFlags(windowFlags().setFlag(Qt::WindowDoesNotAcceptFocus, !allowed));
+    if (QWindow *window = windowHandle())
+        window->setFlag(Qt::WindowDoesNotAcceptFocus, !allowed);
+}
+
+// The hints are translated by then: a button is named as its text or hint says, without the
+// key in brackets at the end ("Keep this bookmark for good (K)").
+// A hint translated while the window shows renames its button at once.
+void BaseForm::nameButtons()
+{
+    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
+        nameButton(button);
+        button->installEventFilter(this);
+    }
+}
+
+void BaseForm::nameButton(QAbstractButton *button)
+{
+    static const QRegularExpression key(QStringLiteral("\\s*\\([^()]*\\)$"));
+    QTextDocument hint;
+    hint.setHtml(button->toolTip());
+    const QString text = stripHotkeys(button->text());
+    button->setAccessibleName(text.isEmpty() ? hint.toPlainText().remove(key) : text);
+    button->setAccessibleDescription(hint.toPlainText());
 }

@@ -14,8 +14,10 @@ class QToolButton;
 
 inline constexpr QRgb fillRgb = qRgb(0xFF, 0xFB, 0xF0);    // cream
 inline constexpr QRgb outlineRgb = qRgb(0x80, 0x80, 0x00); // olive
+inline constexpr QRgb focusRgb = qRgb(0x00, 0x40, 0xA0);   // the window with the keyboard
 
-// Floating windows stay on top, never take the focus and have no taskbar entry.
+// Floating windows stay on top, take the focus only when the user asks for them (never when
+// they come up on their own) and have no taskbar entry.
 inline constexpr Qt::WindowFlags floatingWindowFlags =
     Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
 
@@ -45,8 +47,9 @@ QRegion windowShape(QSize size);
 int tagOf(const QObject *component);
 
 // The common look and behaviour of the floating windows: a cream rounded shape with an
-// olive outline, always on top, never taking the focus, faded in and out in 16 levels, and
-// the link menu of the entries they show.
+// olive outline (blue while it has the keyboard), always on top, faded in and out in 16
+// levels, and the link menu of the entries they show. Each button is named for screen
+// readers by its hint, without the key the hint names in brackets.
 class BaseForm : public QWidget
 {
     Q_OBJECT
@@ -64,6 +67,8 @@ class BaseForm : public QWidget
     virtual void setFadeLevel(int level);
     int fadeLevel() const { return m_fadeLevel; }
     bool isShowing() const { return isVisible() && !isMinimized(); }
+    // The user asked for the window: it may take the keyboard focus until it hides.
+    void allowFocus();
 
     QMenu *popupLink() const { return m_popupLink; }
     TextLabel *hotLabel() const { return m_hotLabel; }
@@ -101,12 +106,16 @@ class BaseForm : public QWidget
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     void buildLinkMenu();
     void linkItemChosen(QAction *item);
     void setHotLabel(TextLabel *label);
+    void setFocusTaken(bool allowed);
+    void nameButtons();
+    static void nameButton(QAbstractButton *button);
     bool entryLabelEvent(TextLabel *label, QEvent *event);
 
     QMenu *m_popupLink = nullptr;
@@ -115,4 +124,5 @@ class BaseForm : public QWidget
     QPointer<TextLabel> m_hotLabel;
     QPointer<TextLabel> m_popupLabel;
     int m_fadeLevel = 0;
+    bool m_focusAllowed = false;
 };

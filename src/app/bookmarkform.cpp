@@ -8,6 +8,7 @@
 #include "uclabel.h"
 #include "verdicttext.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QToolButton>
 
@@ -35,30 +36,30 @@ struct ElementStyle
 
 constexpr QRgb black = qRgb(0, 0, 0);
 constexpr QRgb grey = qRgb(128, 128, 128);
-constexpr QRgb maroon = qRgb(128, 0, 0);
 constexpr QRgb verdictRgb = qRgb(176, 64, 0);
 
 constexpr std::array<ElementStyle, BookmarkForm::elementCount> bookmarkElements = {{
     {"Name", true, 2, Qt::AlignLeft, black, true, true},
-    {"URL", true, 1, Qt::AlignLeft, grey, false, false},
+    {"URL", true, 2, Qt::AlignLeft, grey, false, false},
     {"Title", true, 3, Qt::AlignLeft, black, false, false},
     {"Description", true, 3, Qt::AlignLeft, grey, false, false},
     {"Time", false, 1, Qt::AlignRight, outlineRgb, false, false},
 }};
 
+// After a failed download the title and description are the ones the page had; the
+// verdict line says what went wrong.
 QString elementText(const Bookmarks &bookmarks, int index, int element)
 {
     const BookmarkRec &rec = *bookmarks.item(index);
-    const bool failed = refreshFailed(rec);
     switch (element) {
     case ElemName:
         return bookmarks.displayName(index);
     case ElemURL:
-        return !rec.storedUrl.isEmpty() && !failed ? rec.storedUrl : rec.url;
+        return !rec.storedUrl.isEmpty() && !refreshFailed(rec) ? rec.storedUrl : rec.url;
     case ElemTitle:
-        return failed ? phrase("ErrRefresh") : rec.title;
+        return rec.title;
     case ElemDescription:
-        return failed ? failureCause(rec.refreshMsg) : rec.descr;
+        return rec.descr;
     default:
         return dateText(rec.referenceTime, true);
     }
@@ -77,6 +78,8 @@ QString placeholder(const BookmarkRec &rec, int element)
 BookmarkForm::BookmarkForm(QWidget *owner, bool inTemplate)
     : BaseForm(owner), m_registration(this, "TBookmarkForm", FormOwner::Floating, inTemplate)
 {
+    // Only a window the user asked for takes the focus (see BaseForm::allowFocus).
+    setFocusPolicy(Qt::ClickFocus);
     createButtons();
     createElementLabels();
     createNoteLabels();
@@ -105,23 +108,25 @@ void BookmarkForm::createButtons()
     addHelpItem(addButtonMenu(m_suggestButton, "PopupSuggest"), "PopupSuggestHelp", 3060);
 
     QToolButton *keep = addActionButton("SBtKeep", 57, Glyph::Keep,
-                                        QStringLiteral("Keep this bookmark for good"), TagKeep);
+                                        QStringLiteral("Keep this bookmark for good (K)"), TagKeep);
     addHelpItem(addButtonMenu(keep, "PopupKeep"), "PopupKeepHelp", 3020);
 
-    QToolButton *remind = addActionButton(
+    m_remindButton = addActionButton(
         "SBtRemind", 81, Glyph::Remind,
-        QStringLiteral("Put this back and remind me again in a few days"), TagRemindDefault);
-    QMenu *remindMenu = addButtonMenu(remind, "PopupRemind");
-    addRemindItems(remindMenu, "PopupRemind");
-    remindMenu->addSeparator();
-    const QAction *help = addHelpItem(remindMenu, "PopupRemindHelp", 3030);
-    connect(remindMenu, &QMenu::triggered, this, [this, help](QAction *item) {
+        QStringLiteral("Put this back and remind me again in a few days (R: choose when)"),
+        TagRemindDefault);
+    m_remindMenu = addButtonMenu(m_remindButton, "PopupRemind");
+    addRemindItems(m_remindMenu, "PopupRemind");
+    m_remindMenu->addSeparator();
+    const QAction *help = addHelpItem(m_remindMenu, "PopupRemindHelp", 3030);
+    connect(m_remindMenu, &QMenu::triggered, this, [this, help](QAction *item) {
         if (item != help)
             emit actionRequested(tagOf(item));
     });
 
-    QToolButton *remove = addActionButton(
-        "SBtDel", 105, Glyph::Delete, QStringLiteral("Delete this bookmark for good"), TagDelete);
+    QToolButton *remove =
+        addActionButton("SBtDel", 105, Glyph::Delete,
+                        QStringLiteral("Delete this bookmark for good (Del)"), TagDelete);
     addHelpItem(addButtonMenu(remove, "PopupDelete"), "PopupDeleteHelp", 3040);
 }
 
@@ -229,7 +234,7 @@ bool BookmarkForm::updateView()
                      y);
         }
         if (e == ElemURL)
-            showNote(m_verdict, verdictText(*m_bookmarks->item(m_index)), y);
+            showNote(m_verdict, verdictText(*m_bookmarks->item(m_index), m_bookmarks->now()), y);
     }
     showNotes(y);
     showSuggestButton();
@@ -244,11 +249,15 @@ void BookmarkForm::showElement(int element, int &y)
     TextLabel *label = m_elements[element];
     label->move(textLeft, y);
     QString text = elementText(*m_bookmarks, m_index, element);
-    if (element == ElemTitle)
-        label->setTextColour(QColor(failed ? maroon : bookmarkElements[element].colour));
-    // A failure's cause is short; its hint gives the HTTP client's own words.
-    const bool cause = failed && element == ElemDescription;
-    label->setHint(element == ElemTime ? phrase("HintBMTime") : cause ? rec.refreshMsg : text);
+    label->setHint(element == ElemTime ? phrase("HintBMTime") : text);
+    if (element == ElemURL) {
+        // In two lines that break anywhere; up to a character's room is lost at the break.
+        const QFontMetrics metrics(label->font());
+        const int room = 2 * textWidth - metrics.horizontalAdvance(QLatin1Char('W'));
+        text = elidedAddress(text, room, [&metrics](const QString &part) {
+            return metrics.horizontalAdvance(part);
+        });
+    }
     if (text.isEmpty() && !failed)
         text = placeholder(rec, element);
     label->setCaption(text);
@@ -273,6 +282,46 @@ void BookmarkForm::openEntry(TextLabel *)
 void BookmarkForm::actOnEntry(TextLabel *, int tag)
 {
     emit actionRequested(tag);
+}
+
+// The keys of the buttons, named in their hints; Enter opens as a click on the name does.
+void BookmarkForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        BaseForm::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit openRequested();
+        break;
+    case Qt::Key_K:
+        emit actionRequested(TagKeep);
+        break;
+    case Qt::Key_R:
+        m_remindMenu->popup(m_remindButton->mapToGlobal(QPoint(0, m_remindButton->height())));
+        break;
+    case Qt::Key_Delete:
+        emit actionRequested(TagDelete);
+        break;
+    case Qt::Key_Escape:
+        emit hideRequested();
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        emit focusStepRequested(event->key() == Qt::Key_Down ? 1 : -1);
+        break;
+    default:
+        BaseForm::keyPressEvent(event);
+    }
+}
+
+// The buttons take no focus: Tab goes on to the next window of the column.
+bool BookmarkForm::focusNextPrevChild(bool next)
+{
+    emit focusStepRequested(next ? 1 : -1);
+    return true;
 }
 
 void BookmarkForm::prepareLinkMenu()

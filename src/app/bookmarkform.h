@@ -10,7 +10,7 @@ class TextLabel;
 
 // One bookmark in a floating window of its own: name, address, page title, description
 // and time, with buttons to keep, remind, delete and look for good links. It only shows:
-// what the buttons and menus ask for goes out as signals.
+// what the buttons, menus and keys ask for goes out as signals.
 class BookmarkForm final : public BaseForm
 {
     Q_OBJECT
@@ -34,13 +34,19 @@ class BookmarkForm final : public BaseForm
   signals:
     // The action code of the button or menu item the user chose (suggest, keep, remind...).
     void actionRequested(int tag);
-    // The name was clicked or "Open in browser" chosen.
+    // The name was clicked, "Open in browser" chosen or Enter pressed.
     void openRequested();
+    // Tab or Down (step 1), Shift+Tab or Up (-1): the keyboard goes to the next window.
+    void focusStepRequested(int step);
+    // Esc: the column goes away.
+    void hideRequested();
 
   protected:
     void openEntry(TextLabel *label) override;
     void actOnEntry(TextLabel *label, int tag) override;
     void prepareLinkMenu() override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     void createButtons();
@@ -56,6 +62,8 @@ class BookmarkForm final : public BaseForm
 
     std::array<TextLabel *, elementCount> m_elements{};
     QToolButton *m_suggestButton = nullptr;
+    QToolButton *m_remindButton = nullptr;
+    QMenu *m_remindMenu = nullptr;
     TextLabel *m_folder = nullptr; // the bookmark's folder below the collection's
     TextLabel *m_copies = nullptr; // where else the bookmark is saved
     QToolButton *m_deleteCopy = nullptr;

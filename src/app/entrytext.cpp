@@ -13,6 +13,27 @@ bool isDirectionMark(char16_t c)
            c == 0x200F || c == 0x061C;
 }
 
+// text cut to width in the middle (or at the end), with an ellipsis where it was cut.
+QString elided(const QString &text, int width, const TextAdvance &advance, bool middle)
+{
+    if (advance(text) <= width)
+        return text;
+    for (qsizetype keep = text.size() - 1; keep > 0; --keep) {
+        const qsizetype front = middle ? (keep + 1) / 2 : keep;
+        const QString cut = text.left(front) + u'\u2026' + text.right(keep - front);
+        if (advance(cut) <= width)
+            return cut;
+    }
+    return QStringLiteral("\u2026");
+}
+
+// "404" from a status line ("HTTP/1.1 404 Not Found") or our own "HTTP status 404".
+QString statusCode(const QString &message)
+{
+    static const QRegularExpression status(QStringLiteral("^HTTP(?:/\\S+| status) (\\d{3})\\b"));
+    return status.match(message).captured(1);
+}
+
 bool isLineBreaking(QChar c)
 {
     return c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
@@ -43,23 +64,21 @@ QString plainToolTip(const QString &text)
 
 QString failureCause(const QString &message)
 {
-    // A status line ("HTTP/1.1 404 Not Found") or our own "HTTP status 404".
-    static const QRegularExpression status(QStringLiteral("^HTTP(?:/\\S+| status) (\\d{3})\\b"));
-    if (const QRegularExpressionMatch answer = status.match(message); answer.hasMatch()) {
-        const QString code = answer.captured(1);
+    if (const QString code = statusCode(message); !code.isEmpty())
         return fillPhrase(
             phrase(code == u"404" || code == u"410" ? "FailPageNotFound" : "FailStatus"), {code});
-    }
     static const struct
     {
         const char *pattern;
         const char *phrase;
     } causes[] = {
         {"resolve host|resolve proxy", "FailNoServer"},
+        {"no route to host|network is unreachable", "FailNoRoute"},
         {"connection refused|couldn't connect|failed to connect", "FailRefused"},
         {"timed? ?out|took longer than", "FailTimeout"},
         {"certificate|ssl|tls", "FailCertificate"},
         {"redirect", "FailRedirect"},
+        {"empty reply|reset by peer|recv failure|send failure", "FailDropped"},
         {"only http and https", "FailNotWeb"},
         {"no address", "FailNoAddress"},
     };
@@ -68,6 +87,43 @@ QString failureCause(const QString &message)
                                                 QRegularExpression::CaseInsensitiveOption)))
             return phrase(cause.phrase);
     return phrase("FailOther");
+}
+
+QString shortCause(const QString &evidence)
+{
+    if (const QString code = statusCode(evidence); !code.isEmpty())
+        return code;
+    // A page served for any address, or a redirect to the front page: the address reached.
+    if (evidence.startsWith(QLatin1String("http"), Qt::CaseInsensitive))
+        return phrase("FailOtherPage");
+    return failureCause(evidence);
+}
+
+QString elidedAddress(const QString &address, int width, const TextAdvance &advance)
+{
+    static const QRegularExpression web(QStringLiteral("^https?://"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    QString shown = displayText(address).remove(web);
+    if (advance(shown) <= width)
+        return shown;
+    const qsizetype pathAt = shown.indexOf(u'/');
+    QString host = pathAt < 0 ? shown : shown.left(pathAt);
+    const QString path = pathAt < 0 ? QString() : shown.mid(pathAt + 1);
+    // The query and the fragment belong to the last part of the path.
+    static const QRegularExpression queryStart(QStringLiteral("[?#]"));
+    const qsizetype queryAt = path.indexOf(queryStart);
+    QStringList parts = path.left(queryAt < 0 ? path.size() : queryAt).split(u'/');
+    if (parts.size() > 1 && parts.last().isEmpty()) {
+        parts.removeLast();
+        parts.last() += u'/';
+    }
+    QString rest = parts.takeLast() + (queryAt < 0 ? QString() : path.mid(queryAt));
+    const QString gap = parts.isEmpty() ? QStringLiteral("/") : QStringLiteral("/\u2026/");
+    while (!parts.isEmpty() && advance(host + gap + parts.last() + u'/' + rest) <= width)
+        rest = parts.takeLast() + u'/' + rest;
+    rest = (parts.isEmpty() ? QStringLiteral("/") : gap) + rest;
+    host = elided(host, qMax(width / 2, width - advance(rest)), advance, true);
+    return host + elided(rest, width - advance(host), advance, false);
 }
 
 QString shortFolderName(const QString &path)

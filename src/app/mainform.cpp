@@ -66,6 +66,8 @@ void MainForm::mouseReleaseEvent(QMouseEvent *event)
 {
     if (m_standIn && event->button() == Qt::LeftButton)
         emit standInClicked();
+    else if (event->button() == Qt::LeftButton)
+        emit clicked();
     BaseForm::mouseReleaseEvent(event);
 }
 
@@ -88,8 +90,9 @@ void MainForm::createTitle()
         label->setFont(font);
         setTextColour(label, navy);
     }
-    QToolButton *hide = addSpeedButton("SBtHide", QRect(107, 8, 23, 22), Glyph::Hide,
-                                       QStringLiteral("Hide this: I will deal with it later."));
+    QToolButton *hide =
+        addSpeedButton("SBtHide", QRect(107, 8, 23, 22), Glyph::Hide,
+                       QStringLiteral("Hide this: I will deal with it later. (Esc)"));
     addHelpItem(addButtonMenu(hide, "PopupHide"), "PopupHideHelp", helpContextWindow);
     connect(hide, &QToolButton::clicked, this, &MainForm::hideRequested);
 }

@@ -86,6 +86,8 @@ class MainForm final : public BaseForm
     void standingIn();
     void standInClicked();
     void brokenLinksAsked();
+    // A left click on the window while it does not stand in: the keyboard goes to the column.
+    void clicked();
 
   protected:
     void openEntry(TextLabel *label) override;

@@ -83,6 +83,7 @@ void Program::connectWindows()
     // Without a tray the title window stands in for the icon, in the corner at the panel.
     connect(main, &MainForm::standingIn, this, [this] { m_arranger->placeMainAlone(); });
     connect(main, &MainForm::standInClicked, this, [this] { answerTrayClick(Qt::LeftButton); });
+    connect(main, &MainForm::clicked, this, &Program::focusColumn);
     for (int row = 0; row < Review::rowCount; ++row) {
         BookmarkForm *window = m_arranger->bookmarkWindow(row);
         connect(window, &BookmarkForm::actionRequested, this,
@@ -90,6 +91,7 @@ void Program::connectWindows()
         connect(window, &BookmarkForm::openRequested, this,
                 [&actions, row] { actions.openEntry(row); });
         connect(window, &BaseForm::helpRequested, this, &Program::openHelp);
+        connect(window, &BookmarkForm::hideRequested, this, &Program::askToHide);
     }
     SpeedForm *speed = m_arranger->speedWindow();
     connect(speed, &SpeedForm::commandRequested, this, &Program::speedCommand);

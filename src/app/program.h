@@ -52,6 +52,8 @@ class Program final : public QObject
     void secondStart(const QStringList &params, platform::InstanceReply &reply);
     static void raiseDialogs();
     void askToHide();
+    // Asked for by the user, the column takes the keyboard, on its first bookmark.
+    void focusColumn();
     void togglePocketMode();
     void openHomepage();
     void rearrangeWindows();

@@ -36,10 +36,12 @@ void Program::buildTrayMenu()
     handlers.about = [this] { m_aboutDlg->showAbout(); };
     handlers.showHide = [this] {
         m_view->whenStill([this] {
-            if (m_view->isMainVisible())
+            if (m_view->isMainVisible()) {
                 askToHide();
-            else
+            } else {
                 m_review->ticker().showNext();
+                focusColumn();
+            }
         });
     };
     handlers.quit = [this] { m_review->session().askToQuit(); };
@@ -60,7 +62,14 @@ void Program::answerTrayClick(Qt::MouseButton button)
             m_view->raiseWindows();
         else if (button == Qt::LeftButton)
             m_review->ticker().showNext();
+        if (button == Qt::LeftButton)
+            focusColumn();
     });
+}
+
+void Program::focusColumn()
+{
+    m_view->whenStill([this] { m_arranger->focusBookmark(nullptr, 0); });
 }
 
 void Program::askToHide()

@@ -6,46 +6,31 @@
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
-#include <QDate>
-#include <QLocale>
-#include <QRegularExpression>
-
 namespace {
-QString dateText(DateTime value)
+// "Failing: Connection refused on 2 checks since 3 May": key + "S" for one check, + "M" for
+// more (and the other endings of languages with more plural forms, else "M").
+QString failures(const QByteArray &key, const BookmarkRec &rec, DateTime now)
 {
-    if (!isStoredDateTime(value) || value <= 0)
-        return QString();
-    const QDate date = QDate(1899, 12, 30).addDays(dateTimeToMs(value) / msPerDay);
-    return QLocale().toString(date, QLocale::ShortFormat);
-}
-
-// "404" from a status line; any other evidence as it stands.
-QString statusOf(const QString &evidence)
-{
-    static const QRegularExpression status(QStringLiteral("^HTTP/\\S+\\s+(\\d{3})"));
-    const QRegularExpressionMatch match = status.match(evidence);
-    return match.hasMatch() ? match.captured(1) : evidence;
-}
-
-QString failures(const char *key, const BookmarkRec &rec)
-{
-    return fillPhrase(phrase(key),
-                      {statusOf(rec.evidence), QString::number(failedRunLength(rec.history.checks)),
-                       dateText(rec.history.failSince)});
+    const int checks = failedRunLength(rec.history.checks);
+    QString pattern = phrase(key + countSuffix(checks));
+    if (pattern.isEmpty())
+        pattern = phrase(key + 'M');
+    return fillPhrase(pattern, {shortCause(rec.evidence), QString::number(checks),
+                                dayText(rec.history.failSince, now)});
 }
 } // namespace
 
-QString verdictText(const BookmarkRec &rec)
+QString verdictText(const BookmarkRec &rec, DateTime now)
 {
     if (const QByteArray scheme = unfetchedScheme(toNarrow(rec.url)); !scheme.isEmpty())
         return fillPhrase(phrase("NotChecked"), {QString::fromLatin1(scheme)});
     switch (rec.verdict) {
     case LinkVerdict::Failing:
-        return failures("VerdictFailing", rec);
+        return failures("VerdictFailing", rec, now);
     case LinkVerdict::Gone:
-        return failures("VerdictGone", rec);
+        return failures("VerdictGone", rec, now);
     case LinkVerdict::Unreachable:
-        return fillPhrase(phrase("VerdictUnreachable"), {dateText(rec.history.failSince)});
+        return failures("VerdictUnreachable", rec, now);
     case LinkVerdict::Parked:
         return phrase("VerdictParked");
     case LinkVerdict::NoDomain:
@@ -56,9 +41,12 @@ QString verdictText(const BookmarkRec &rec)
         return fillPhrase(phrase("VerdictMoved"), {displayText(rec.storedUrl)});
     case LinkVerdict::Blocked:
         return rec.history.lastOk > 0
-                   ? fillPhrase(phrase("VerdictBlockedWorked"), {dateText(rec.history.lastOk)})
+                   ? fillPhrase(phrase("VerdictBlockedWorked"), {dayText(rec.history.lastOk, now)})
                    : phrase("VerdictBlocked");
     default:
-        return QString();
+        // A failed download that left no verdict (no check was recorded).
+        return refreshFailed(rec)
+                   ? fillPhrase(phrase("VerdictDownloadFailed"), {failureCause(rec.refreshMsg)})
+                   : QString();
     }
 }

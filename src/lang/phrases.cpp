@@ -13,6 +13,7 @@ constexpr PhraseDefault defaults[] = {
     {"Locale", "en_GB"},
     {"FmtDate", "d MMMM yyyy"},
     {"FmtDateTime", "d MMM yyyy, HH:mm"},
+    {"FmtDay", "d MMM"},
     // The confirmation dialog.
     {"WrdConfirmation", "Confirmation"},
     {"WrdInformation", "Information"},
@@ -147,10 +148,17 @@ constexpr PhraseDefault defaults[] = {
     {"FailNotWeb", "Not a web address"},
     {"FailNoAddress", "No address"},
     {"FailOther", "Could not be loaded"},
+    {"FailNoRoute", "Network unreachable"},
+    {"FailDropped", "Connection broke off"},
+    {"FailOtherPage", "Another page comes"},
     {"ErrRefresh", "Download failed"},
-    {"VerdictFailing", "Failing: %s on %s checks since %s"},
-    {"VerdictGone", "Gone: %s on %s checks since %s"},
-    {"VerdictUnreachable", "Unreachable since %s"},
+    {"VerdictFailingS", "Failing: %s on %s check since %s"},
+    {"VerdictFailingM", "Failing: %s on %s checks since %s"},
+    {"VerdictGoneS", "Gone: %s on %s check since %s"},
+    {"VerdictGoneM", "Gone: %s on %s checks since %s"},
+    {"VerdictUnreachableS", "Unreachable: %s on %s check since %s"},
+    {"VerdictUnreachableM", "Unreachable: %s on %s checks since %s"},
+    {"VerdictDownloadFailed", "Download failed: %s"},
     {"VerdictParked", "Domain parked"},
     {"VerdictNoDomain", "The domain no longer exists"},
     {"VerdictLogin", "The site asks you to log in"},
@@ -262,15 +270,34 @@ QString dateText(DateTime value, bool withTime)
     return dateText(languages(), value, withTime);
 }
 
-QString dateText(const Languages &language, DateTime value, bool withTime)
+namespace {
+QDateTime momentOf(DateTime value)
+{
+    const int64_t ms = dateTimeToMs(value);
+    return {QDate(1899, 12, 30).addDays(ms / msPerDay),
+            QTime::fromMSecsSinceStartOfDay(int(ms % msPerDay))};
+}
+
+QString formatted(const Languages &language, DateTime value, QByteArrayView format)
 {
     if (!isStoredDateTime(value))
         return QString();
-    const int64_t ms = dateTimeToMs(value);
-    const QDateTime moment(QDate(1899, 12, 30).addDays(ms / msPerDay),
-                           QTime::fromMSecsSinceStartOfDay(int(ms % msPerDay)));
-    return QLocale(phrase(language, "Locale"))
-        .toString(moment, phrase(language, withTime ? "FmtDateTime" : "FmtDate"));
+    return QLocale(phrase(language, "Locale")).toString(momentOf(value), phrase(language, format));
+}
+} // namespace
+
+QString dateText(const Languages &language, DateTime value, bool withTime)
+{
+    return formatted(language, value, withTime ? "FmtDateTime" : "FmtDate");
+}
+
+QString dayText(DateTime value, DateTime now)
+{
+    if (value <= 0)
+        return QString();
+    const bool thisYear = isStoredDateTime(value) && isStoredDateTime(now) &&
+                          momentOf(value).date().year() == momentOf(now).date().year();
+    return formatted(languages(), value, thisYear ? "FmtDay" : "FmtDate");
 }
 
 QByteArray countSuffix(qint64 count)

@@ -35,6 +35,9 @@ QString fillPhrase(const QString &pattern, const QStringList &arguments);
 // "FmtDateTime" (a Qt date format). Empty for a value that is no date.
 QString dateText(DateTime value, bool withTime);
 QString dateText(const Languages &language, DateTime value, bool withTime);
+// A day as the current language writes it, without the year ("FmtDay") when it lies in the
+// year of now, else as dateText does; empty for none.
+QString dayText(DateTime value, DateTime now);
 
 // The letter appended to a count-dependent phrase key ("S", "L", "H" or "M").
 QByteArray countSuffix(qint64 count);

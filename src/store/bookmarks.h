@@ -75,6 +75,7 @@ class Bookmarks final
 
     const QString &favoritesPath() const { return m_favoritesPath; } // ends with "/"
     Intervals intervals() const { return m_env.intervals(); }
+    DateTime now() const { return m_env.now(); }
     int count() const { return int(m_records.size()); }
     int folderCount() const { return int(m_folders.size()); }
     const QStringList &folders() const { return m_folders; } // listed by the last Load

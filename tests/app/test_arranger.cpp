@@ -8,6 +8,7 @@
 #include "windowfixture.h"
 
 #include <QTest>
+#include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -180,6 +181,52 @@ class TestArranger : public QObject
         rig.moments.clear();
         rig.arranger.hideAll();
         QVERIFY(!rig.arranger.isMoving() && rig.moments.isEmpty());
+    }
+
+    // The keyboard goes round the shown bookmark windows, top to bottom; they take it only
+    // once it was given to them, until they hide.
+    void keyboardGoesRound_data()
+    {
+        QTest::addColumn<QList<int>>("marked");
+        QTest::addColumn<int>("from"); // -1: none of them
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("focused");
+        const QList<int> all{0, 1, 2, 3, 4};
+        QTest::newRow("asked for: the top one") << all << -1 << 0 << 0;
+        QTest::newRow("down") << all << 1 << 1 << 2;
+        QTest::newRow("up") << all << 1 << -1 << 0;
+        QTest::newRow("down from the bottom: the top") << all << 4 << 1 << 0;
+        QTest::newRow("up from the top: the bottom") << all << 0 << -1 << 4;
+        QTest::newRow("a window not shown is passed") << QList<int>{0, 2, 4} << 0 << 1 << 2;
+        QTest::newRow("asked for, the top one not shown") << QList<int>{3, 4} << -1 << 0 << 3;
+    }
+    void keyboardGoesRound()
+    {
+        QFETCH(QList<int>, marked);
+        QFETCH(int, from);
+        QFETCH(int, step);
+        QFETCH(int, focused);
+        Rig rig;
+        for (int i = 0; i < bookmarkSlotCount; ++i)
+            rig.arranger.setShown(i, marked.contains(i));
+        rig.arranger.showAll();
+        QVERIFY(rig.settled());
+        BookmarkForm *target = rig.arranger.bookmarkWindow(focused);
+        QVERIFY(target->windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus);
+        rig.arranger.focusBookmark(rig.arranger.bookmarkWindow(from), step);
+        QVERIFY(!(target->windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus));
+        QTRY_VERIFY(target->hasFocus());
+        // Handled, the window gives the keyboard to the one taking its place.
+        rig.arranger.removeWindow(target);
+        QVERIFY(rig.settled());
+        const int next = marked.indexOf(focused) + 1 < marked.size()
+                             ? marked[marked.indexOf(focused) + 1]
+                             : marked.value(marked.indexOf(focused) - 1, -1);
+        if (next >= 0)
+            QTRY_VERIFY(rig.arranger.bookmarkWindow(next)->hasFocus());
+        rig.arranger.hideAll();
+        QVERIFY(rig.settled());
+        QVERIFY(target->windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus);
     }
 
     // The fades run on the event loop; what is asked for meanwhile waits for them, in order.

@@ -1,6 +1,9 @@
 // The bookmark window: what it shows of a bookmark, and what its buttons, name and menus
 // ask for.
 #include "app/bookmarkform.h"
+#include "app/entrytext.h"
+#include "app/mainform.h"
+#include "lang/languages.h"
 #include "lang/phrases.h"
 #include "windowfixture.h"
 
@@ -23,14 +26,27 @@ struct ShownBookmark
     // description, date.
     QStringList captions() const
     {
-        QList<const TextLabel *> labels;
-        for (int e = 0; e < BookmarkForm::elementCount; ++e)
-            labels << form.elementLabel(e);
+        QList<const TextLabel *> labels = elements();
         std::ranges::sort(labels, {}, [](const TextLabel *label) { return label->y(); });
         QStringList shown;
         for (const TextLabel *label : labels)
             shown << label->caption();
         return shown;
+    }
+    // The line below the address (no folder, no copies here).
+    QString verdictLine() const
+    {
+        for (const TextLabel *label : form.findChildren<TextLabel *>())
+            if (!label->isHidden() && !elements().contains(label))
+                return label->caption();
+        return QString();
+    }
+    QList<const TextLabel *> elements() const
+    {
+        QList<const TextLabel *> labels;
+        for (int e = 0; e < BookmarkForm::elementCount; ++e)
+            labels << form.elementLabel(e);
+        return labels;
     }
     const TextLabel *showing(const QString &caption) const
     {
@@ -51,48 +67,53 @@ class TestBookmarkForm : public QObject
     Q_OBJECT
 
   private slots:
-    void initTestCase() { silenceOffscreenWarnings(); }
+    void initTestCase()
+    {
+        silenceOffscreenWarnings();
+        useLanguage(u"English"_s);
+    }
+    // A shipped language file, or none for the texts built in.
+    static void useLanguage(const QString &name)
+    {
+        languages() = Languages();
+        languages().scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
+        QVERIFY(name.isEmpty() || languages().setCurrentLanguage(name));
+    }
 
-    // Placeholders stand in for what the page lacks; a failed refresh shows in maroon. A link
-    // that is never fetched is not checked, whatever an older refresh stored.
+    // Placeholders stand in for what the page lacks. After a failed download the page's
+    // texts stay and one line says what went wrong. A link that is never fetched is not
+    // checked, whatever an older refresh stored.
     void elementTexts_data()
     {
         QTest::addColumn<QString>("url"); // empty: the sample's
         QTest::addColumn<int>("refreshState");
         QTest::addColumn<double>("refreshed");
         QTest::addColumn<QStringList>("page");  // title, description, refresh message
-        QTest::addColumn<QStringList>("shown"); // address, title, description
-        const QString stored = u"https://www.Paper.test/"_s;
-        const QString shortcut = u"http://Paper.test/"_s;
+        QTest::addColumn<QStringList>("shown"); // address, title, description, verdict line
         QTest::newRow("refreshed page")
             << QString() << 0 << sampleNow - 1 << QStringList{"Daily", "News", ""}
-            << QStringList{stored, "Daily", "News"};
+            << QStringList{"www.Paper.test/", "Daily", "News", ""};
         QTest::newRow("page without description")
             << QString() << 0 << sampleNow - 1 << QStringList{"Daily", "", ""}
-            << QStringList{stored, "Daily", "(no description)"};
-        QTest::newRow("never refreshed")
-            << QString() << 0 << 0.0 << QStringList{"", "", ""}
-            << QStringList{stored, "(title not available)", "(description not available)"};
-        // A failed refresh shows the shortcut's address and a short cause.
-        const std::pair<const char *, const char *> failures[] = {
-            {"Could not resolve host: gone.invalid", "Server not found"},
-            {"HTTP/1.1 404 Not Found", "Page not found (404)"},
-            {"HTTP/2 503", "The server answered with error 503"},
-            {"Failed to connect to 127.0.0.1 port 9 after 0 ms: Connection refused",
-             "Connection refused"},
-            {"Operation timed out after 15001 milliseconds with 0 bytes received",
-             "No answer (timed out)"},
-            {"SSL certificate problem: self-signed certificate", "Certificate refused"},
-            {"Something else entirely", "Could not be loaded"}};
-        for (const auto &[message, cause] : failures)
-            QTest::newRow(message)
-                << QString() << -1 << sampleNow - 1 << QStringList{"Daily", "News", message}
-                << QStringList{shortcut, "Download failed", cause};
+            << QStringList{"www.Paper.test/", "Daily", "(no description)", ""};
+        QTest::newRow("never refreshed") << QString() << 0 << 0.0 << QStringList{"", "", ""}
+                                         << QStringList{"www.Paper.test/", "(title not available)",
+                                                        "(description not available)", ""};
+        // A long address keeps its host and its end (what lies between depends on the font).
+        QTest::newRow("long address")
+            << u"http://www.Paper.test/archive/2004/01/the/town/hall/and/its/long/history/"
+               "in/many/parts/index.html"_s
+            << 0 << sampleNow - 1 << QStringList{"Daily", "News", ""}
+            << QStringList{u"www.Paper.test/…/index.html"_s, "Daily", "News", ""};
+        QTest::newRow("failed download: the shortcut's address, the page's texts, the cause")
+            << QString() << -1 << sampleNow - 1
+            << QStringList{"Daily", "News", "Could not resolve host: gone.invalid"}
+            << QStringList{"Paper.test/", "Daily", "News", "Download failed: Server not found"};
         QTest::newRow("ftp, failed before")
             << u"ftp://files.Paper.test/"_s << -1 << sampleNow - 1
             << QStringList{"", "", "Cannot fetch a \"ftp\" address"}
             << QStringList{u"ftp://files.Paper.test/"_s, "(title not available)",
-                           "(description not available)"};
+                           "(description not available)", "not checked (ftp)"};
     }
     void elementTexts()
     {
@@ -102,28 +123,143 @@ class TestBookmarkForm : public QObject
         QFETCH(QStringList, page);
         QFETCH(QStringList, shown);
         ShownBookmark bookmark;
-        QVERIFY(bookmark.form.updateView()); // first as a good bookmark: colours must change back
         BookmarkRec &rec = bookmark.rec();
         std::tie(rec.refreshState, rec.refreshed, rec.title, rec.descr, rec.refreshMsg) =
             std::tuple(refreshState, refreshed, page[0], page[1], page[2]);
-        const bool checked = url.isEmpty();
-        if (!checked)
+        if (!url.isEmpty())
             std::tie(rec.url, rec.storedUrl, refreshState) = std::tuple(url, QString(), 0);
         QVERIFY(bookmark.form.updateView());
-        QStringList notes;
-        for (const TextLabel *label : bookmark.form.findChildren<TextLabel *>())
-            notes << label->caption();
-        QCOMPARE(notes.contains(u"not checked (ftp)"_s), !checked);
-        QCOMPARE(bookmark.captions(),
-                 QStringList{"Paper"} + shown + QStringList{dateText(sampleNow - 100, true)});
-        const TextLabel *title = bookmark.showing(shown[1]);
-        QCOMPARE(title->textColour(), refreshState < 0 ? QColor(128, 0, 0) : QColor(0, 0, 0));
-        if (refreshState < 0) // the HTTP client's words stay at hand
-            QVERIFY(bookmark.showing(shown[2])->toolTip().contains(page[2]));
+        QStringList captions = bookmark.captions();
+        const TextLabel *address = bookmark.showing(captions[1]);
+        QCOMPARE(address->shownLines().join(QString()), captions[1]); // none cut at its end
+        const QStringList ends = shown[0].split(u'…');
+        if (captions[1].startsWith(ends[0]) && captions[1].endsWith(ends.last()))
+            captions[1] = shown[0];
+        QCOMPARE(captions, QStringList{"Paper"} + shown.mid(0, 3) +
+                               QStringList{dateText(sampleNow - 100, true)});
+        QCOMPARE(bookmark.verdictLine(), shown[3]);
+        const QString full = rec.storedUrl.isEmpty() || refreshState < 0 ? rec.url : rec.storedUrl;
+        QCOMPARE(toolTipText(address), full);
         // A placeholder is no text of the page: its element has no hint.
-        QCOMPARE(title->toolTip().isEmpty(), page[0].isEmpty() && refreshState >= 0);
+        QCOMPARE(bookmark.showing(shown[1])->toolTip().isEmpty(), page[0].isEmpty());
     }
 
+    // One line for a link that is not fine: verdict, short cause, number of checks and the
+    // first failed one, all in the user's language; never the HTTP client's own words.
+    void verdictLine_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("verdict");
+        QTest::addColumn<QString>("evidence");
+        QTest::addColumn<QString>("checks");
+        QTest::addColumn<double>("since");
+        QTest::addColumn<QString>("line");
+        const double jan3 = sampleNow - 12; // the year of the clock: without the year
+        const double may3Before = jan3 - 245;
+        const auto row = [&](const char *name, const char *language, LinkVerdict verdict,
+                             const char *evidence, const char *checks, double since,
+                             const QString &line) {
+            QTest::newRow(name) << QString::fromLatin1(language) << int(verdict)
+                                << QString::fromUtf8(evidence) << QString::fromLatin1(checks)
+                                << since << line;
+        };
+        const auto gone = LinkVerdict::Gone;
+        const auto failing = LinkVerdict::Failing;
+        const auto unreachable = LinkVerdict::Unreachable;
+        const char *refused = "Failed to connect to 127.0.0.2 port 9 after 0 ms: Couldn't connect "
+                              "to server";
+        row("gone, German", "Deutsch", gone, "HTTP/1.1 404 Not Found", "GGO", may3Before,
+            u"Gelöscht: 404 bei 2 Prüfungen seit 3. Mai 2003"_s);
+        row("gone, one check, German", "Deutsch", gone, "HTTP/2 410", "GO", jan3,
+            u"Gelöscht: 410 bei 1 Prüfung seit 3. Jan."_s);
+        row("gone, English", "English", gone, "HTTP/1.1 404 Not Found", "GG", jan3,
+            u"Gone: 404 on 2 checks since 3 Jan"_s);
+        row("gone, another page for any address", "English", gone, "https://paper.test/", "SS",
+            may3Before, u"Gone: Another page comes on 2 checks since 3 May 2003"_s);
+        row("failing, one check, refused", "English", failing, refused, "TO", jan3,
+            u"Failing: Connection refused on 1 check since 3 Jan"_s);
+        row("failing, one check, no language file", "", failing, "HTTP/1.1 404", "T", jan3,
+            u"Failing: 404 on 1 check since 3 Jan"_s);
+        row("failing, refused, German", "Deutsch", failing, refused, "TT", jan3,
+            u"Fehlerhaft: Verbindung abgelehnt bei 2 Prüfungen seit 3. Jan."_s);
+        row("failing, server error", "English", failing, "HTTP/1.1 503 Service Unavailable", "TT",
+            jan3, u"Failing: 503 on 2 checks since 3 Jan"_s);
+        row("failing, name not found, German", "Deutsch", failing,
+            "Could not resolve host: paper.test", "T", jan3,
+            u"Fehlerhaft: Server nicht gefunden bei 1 Prüfung seit 3. Jan."_s);
+        row("failing, timed out", "English", failing,
+            "Connection timed out after 15000 milliseconds", "TT", jan3,
+            u"Failing: No answer (timed out) on 2 checks since 3 Jan"_s);
+        row("unreachable, certificate", "English", unreachable,
+            "SSL certificate problem: self-signed certificate", "CCCCC", may3Before,
+            u"Unreachable: Certificate refused on 5 checks since 3 May 2003"_s);
+        row("unreachable, connection reset, German", "Deutsch", unreachable,
+            "Recv failure: Connection reset by peer", "TTTTT", jan3,
+            u"Nicht erreichbar: Verbindung abgebrochen bei 5 Prüfungen seit 3. Jan."_s);
+        row("unreachable, no route", "English", unreachable,
+            "Failed to connect to 10.0.0.1 port 80 after 3 ms: No route to host", "TTTT", jan3,
+            u"Unreachable: Network unreachable on 4 checks since 3 Jan"_s);
+        row("blocked, worked before, German", "Deutsch", LinkVerdict::Blocked, "HTTP/1.1 403", "BO",
+            jan3, u"Vom Bot-Schutz der Seite abgewiesen — zuletzt erreichbar am 3. Jan."_s);
+        // Without a verdict the download's own failure shows, as short.
+        row("no verdict, page not found", "English", LinkVerdict::None, "HTTP/1.1 404 Not Found",
+            "", 0, u"Download failed: Page not found (404)"_s);
+        row("no verdict, anything else, German", "Deutsch", LinkVerdict::None,
+            "Something else entirely", "", 0,
+            u"Laden fehlgeschlagen: Konnte nicht geladen werden"_s);
+        row("ok", "English", LinkVerdict::Ok, "", "O", 0, QString());
+    }
+    void verdictLine()
+    {
+        QFETCH(QString, language);
+        QFETCH(int, verdict);
+        QFETCH(QString, evidence);
+        QFETCH(QString, checks);
+        QFETCH(double, since);
+        QFETCH(QString, line);
+        useLanguage(language);
+        ShownBookmark bookmark;
+        BookmarkRec &rec = bookmark.rec();
+        std::tie(rec.verdict, rec.evidence, rec.history.checks) =
+            std::tuple(LinkVerdict(verdict), evidence, checks);
+        std::tie(rec.history.failSince, rec.history.lastOk) = std::tuple(since, since);
+        std::tie(rec.refreshState, rec.refreshMsg) =
+            std::tuple(verdict == int(LinkVerdict::Ok) ? 0 : -1, evidence);
+        QVERIFY(bookmark.form.updateView());
+        useLanguage(u"English"_s);
+        QCOMPARE(bookmark.verdictLine(), line);
+    }
+
+    // The address gives way in the middle: the host and the end of the path stay.
+    void addressElision_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("shown"); // in 30 characters
+        QTest::newRow("short address") << "https://paper.test/"
+                                       << "paper.test/";
+        QTest::newRow("long path, with the port")
+            << "http://127.0.0.1:18457/docs/library/3.12/python.html"
+            << u"127.0.0.1:18457/…/python.html"_s;
+        QTest::newRow("as much of the path as fits")
+            << "http://docs.test/a/b/c/tut/classes.html" << u"docs.test/…/c/tut/classes.html"_s;
+        QTest::newRow("long host: its middle goes")
+            << "https://a-very-long-subdomain.of.some-example-host.test/page"
+            << u"a-very-long-…le-host.test/page"_s;
+        QTest::newRow("long query: its end goes")
+            << "https://shop.test/search?q=very+long+query+words&page=2"
+            << u"shop.test/search?q=very+long+…"_s;
+        QTest::newRow("trailing slash") << "https://paper.test/news/2024/05/03/town-hall/"
+                                        << u"paper.test/…/05/03/town-hall/"_s;
+        QTest::newRow("other schemes stay") << "ftp://files.test/pub/f.zip"
+                                            << "ftp://files.test/pub/f.zip";
+    }
+    void addressElision()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, shown);
+        QCOMPARE(elidedAddress(address, 30, [](const QString &text) { return int(text.size()); }),
+                 shown);
+    }
     // A page's text shows as it is, never as markup, and without characters that reorder
     // or hide what is around them.
     void pageTextsShowLiterally_data()
@@ -179,31 +315,125 @@ class TestBookmarkForm : public QObject
         }
     }
 
-    // Each button and menu item asks for its own decision; the remind items for their days.
-    void controlsAskForTheirDecision_data()
+    // Each button, menu item and key asks for its own decision, the remind items for their
+    // days; Enter opens, Esc hides, Tab and the arrows go on to the next window; with Ctrl a
+    // letter is no key of the window.
+    void controlsAskForTheirAction_data()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("tag");
-        const std::pair<const char *, int> codes[] = {
-            {"SBtSuggest", -3},      {"SBtKeep", -1},          {"SBtRemind", 0},
-            {"SBtDel", -2},          {"PopupLinkSuggest", -3}, {"PopupLinkKeep", -1},
-            {"PopupLinkDelete", -2}, {"PopupLinkRemindA", 1},  {"PopupLinkRemindD", 30},
-            {"PopupRemindB", 3},     {"PopupRemindC", 7}};
-        for (const auto &[control, tag] : codes)
-            QTest::newRow(control) << QString::fromLatin1(control) << tag;
+        QTest::addColumn<QString>("control"); // an object's name, or keys
+        QTest::addColumn<QString>("asked");
+        const std::pair<const char *, const char *> controls[] = {{"SBtSuggest", "action -3"},
+                                                                  {"SBtKeep", "action -1"},
+                                                                  {"SBtRemind", "action 0"},
+                                                                  {"SBtDel", "action -2"},
+                                                                  {"PopupLinkSuggest", "action -3"},
+                                                                  {"PopupLinkKeep", "action -1"},
+                                                                  {"PopupLinkDelete", "action -2"},
+                                                                  {"PopupLinkRemindA", "action 1"},
+                                                                  {"PopupLinkRemindD", "action 30"},
+                                                                  {"PopupRemindB", "action 3"},
+                                                                  {"PopupRemindC", "action 7"},
+                                                                  {"K", "action -1"},
+                                                                  {"Shift+K", "action -1"},
+                                                                  {"Ctrl+K", ""},
+                                                                  {"Del", "action -2"},
+                                                                  {"R", "remind menu"},
+                                                                  {"Return", "open"},
+                                                                  {"Num+Enter", "open"},
+                                                                  {"Esc", "hide"},
+                                                                  {"Tab", "step 1"},
+                                                                  {"Shift+Backtab", "step -1"},
+                                                                  {"Down", "step 1"},
+                                                                  {"Up", "step -1"},
+                                                                  {"X", ""}};
+        for (const auto &[control, asked] : controls)
+            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(asked);
     }
-    void controlsAskForTheirDecision()
+    void controlsAskForTheirAction()
     {
         QFETCH(QString, control);
-        QFETCH(int, tag);
-        BookmarkForm form(nullptr, false);
-        QSignalSpy actions(&form, &BookmarkForm::actionRequested);
+        QFETCH(QString, asked);
+        ShownBookmark bookmark;
+        BookmarkForm &form = bookmark.form;
+        QVERIFY(form.updateView());
+        QStringList heard;
+        connect(&form, &BookmarkForm::actionRequested, this,
+                [&](int tag) { heard << u"action %1"_s.arg(tag); });
+        connect(&form, &BookmarkForm::openRequested, this, [&] { heard << u"open"_s; });
+        connect(&form, &BookmarkForm::hideRequested, this, [&] { heard << u"hide"_s; });
+        connect(&form, &BookmarkForm::focusStepRequested, this,
+                [&](int step) { heard << u"step %1"_s.arg(step); });
+        auto *remindMenu = form.findChild<QMenu *>(u"PopupRemind"_s);
+        connect(remindMenu, &QMenu::aboutToShow, this, [&] { heard << u"remind menu"_s; });
         QObject *object = form.findChild<QObject *>(control);
         if (auto *button = qobject_cast<QAbstractButton *>(object))
             button->click();
+        else if (auto *item = qobject_cast<QAction *>(object))
+            item->trigger();
         else
-            qobject_cast<QAction *>(object)->trigger();
-        QCOMPARE(actions, (QList<QList<QVariant>>{{tag}}));
+            QTest::keySequence(&form, QKeySequence(control));
+        QCOMPARE(heard.join(u", "), asked);
+        remindMenu->close();
+    }
+
+    // Every button is named for screen readers in the user's language; the hints name the
+    // keys.
+    void buttonsNamedWithTheirKeys_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("key"); // at the end of the hint
+        QTest::newRow("keep") << "English"
+                              << "SBtKeep"
+                              << "Keep this bookmark for good"
+                              << "(K)";
+        QTest::newRow("remind") << "English"
+                                << "SBtRemind"
+                                << "Put this back and remind me again in a few days"
+                                << "(R: choose when)";
+        QTest::newRow("delete") << "English"
+                                << "SBtDel"
+                                << "Delete this bookmark for good"
+                                << "(Del)";
+        QTest::newRow("delete the copy: its caption") << "English"
+                                                      << "SBtDeleteCopy"
+                                                      << "Delete this copy"
+                                                      << "trash";
+        QTest::newRow("keep, German") << "Deutsch"
+                                      << "SBtKeep" << u"Für immer behalten!"_s << "(K)";
+        QTest::newRow("remind, German")
+            << "Deutsch"
+            << "SBtRemind" << u"Zurücklegen und in ein paar Tagen wieder erinnern!"_s
+            << u"(R: Zeitpunkt wählen)"_s;
+        QTest::newRow("delete, German")
+            << "Deutsch"
+            << "SBtDel" << u"Dieses Lesezeichen endgültig löschen!"_s << "(Entf)";
+        QTest::newRow("delete the copy, German")
+            << "Deutsch"
+            << "SBtDeleteCopy" << u"Diese Kopie löschen"_s << "Papierkorb verschieben";
+    }
+    void buttonsNamedWithTheirKeys()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, button);
+        QFETCH(QString, name);
+        QFETCH(QString, key);
+        QVERIFY(languages().setCurrentLanguage(language));
+        BookmarkForm form(nullptr, false);
+        MainForm main;
+        QVERIFY(languages().applyLanguage());
+        languages().translateFloatingForms();
+        form.show();
+        main.show();
+        QVERIFY(languages().setCurrentLanguage(u"English"_s));
+        const auto *named = form.findChild<QAbstractButton *>(button);
+        QCOMPARE(named->accessibleName(), name);
+        QVERIFY2(named->toolTip().endsWith(key), qPrintable(named->toolTip()));
+        for (const QWidget *window : {static_cast<QWidget *>(&form), static_cast<QWidget *>(&main)})
+            for (const QAbstractButton *each : window->findChildren<QAbstractButton *>())
+                QVERIFY2(!each->isVisibleTo(window) || !each->accessibleName().isEmpty(),
+                         qPrintable(each->objectName()));
     }
 };
 

@@ -87,12 +87,17 @@ def keyboard_taken():
     return status == ALREADY_GRABBED
 
 
+def focus():
+    """The window that has the keyboard focus."""
+    return xdo("getwindowfocus", "-f").strip()
+
+
 def focused(window):
     """Gives window the keyboard focus, as a click on it would, so that keys typed next reach
     it; waits until it has it."""
     def has_focus():
         xdo("windowactivate", window[0])
-        return xdo("getwindowfocus", "-f").strip() == window[0]
+        return focus() == window[0]
 
     wait_for("the focus on " + xdo("getwindowname", window[0]).strip(), has_focus, 10)
 
@@ -114,7 +119,11 @@ TITLES = {
 
 class Pages(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
-        title, about = TITLES.get(self.path.strip("/").split(".")[0], ("Other", "Other page"))
+        name = self.path.strip("/").split("/")[-1].split(".")[0]
+        if name == "gone":
+            self.send_error(404)
+            return
+        title, about = TITLES.get(name, ("Other", "Other page"))
         body = ("<html><head><title>%s</title><meta name=\"description\" "
                 "content=\"%s\"></head><body>x</body></html>" % (title, about)).encode()
         self.send_response(200)

@@ -2,6 +2,8 @@
 """Runs the tray program on a real X display (Xvfb) with a window manager and a panel, and
 checks, on the files, what a user's clicks do, and on the screen, that questions and hints
 can be seen. Usage: e2e_review.py <favrake binary> <output folder>"""
+import shutil
+
 from e2e_common import *  # noqa: F401,F403
 
 
@@ -16,9 +18,9 @@ def main():
     t0 = time.time() - 10 * year
     files = {
         "A": (os.path.join(FAV, "Recipes.url"), base + "a.html", t0),  # changed from outside
-        "B": (os.path.join(FAV, "Python.url"), base + "b.html", t0 + year),  # kept
+        "B": (os.path.join(FAV, "Python.url"), base + "docs/3.12/tutorial/b.html", t0 + year),
         "C": (os.path.join(FAV, "News", "Daily Paper.url"), base + "c.html", t0 + 2 * year),
-        "D": (os.path.join(FAV, "Weather.url"), base + "d.html", t0 + 3 * year),  # tomorrow
+        "D": (os.path.join(FAV, "Weather.url"), base + "gone.html", t0 + 3 * year),  # tomorrow
         "E": (os.path.join(FAV, "Passwords.url"), "file:///etc/passwd", t0 + 4 * year),
     }
     for path, url, mtime in files.values():
@@ -29,9 +31,13 @@ def main():
     notes = os.path.join(FAV, "notes.txt")
     write(notes, "not a bookmark\n", t0)
     UNTOUCHED.update({p: read(p) for p in (kept, notes)})
+    # FAVRAKE_E2E_LANGUAGE=Deutsch shows the windows in that language (for their pictures).
+    language = os.environ.get("FAVRAKE_E2E_LANGUAGE", "")
+    shutil.copytree(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data",
+                                 "lang"), os.path.join(DATA, "favrake", "lang"))
     write_settings(
-          "[Config]\nInstalled=1\n[FlagsInfo]\nKeep=1\nRemind=1\nWebLink=1\nSuggestK=1\n"
-          "SuggestD=1\n[FlagsConfirm]\nEmptyTree=1\n")
+          "[Config]\nInstalled=1\nLanguage=%s\n[FlagsInfo]\nKeep=1\nRemind=1\nWebLink=1\n"
+          "SuggestK=1\nSuggestD=1\nHide=1\n[FlagsConfirm]\nEmptyTree=1\n" % language)
 
     env = environment()
     wm = start_wm(env)
@@ -63,6 +69,8 @@ def run(program, files, base):
     # Every due bookmark waits for its refresh, then all five come up beside the taskbar.
     wait_for("the five bookmark windows", lambda: len(column(pid)) == 7, 60)
     shown = column(pid)
+    if focus() in [w[0] for w in shown]:
+        fail("the windows took the focus when they came up on their own")
     for w in shown:
         if w[1] + w[3] != SCREEN_W:
             fail("a window is not at the right screen edge: %s" % (w,))
@@ -76,10 +84,13 @@ def run(program, files, base):
                     "_NET_WM_STRUT_PARTIAL", "0,0,0,60,0,0,0,0,0,0,0,%d" % (SCREEN_W - 1)])
     wait_for("the column above the panel's new room",
              lambda: column(pid)[-1][2] + column(pid)[-1][4] == SCREEN_H - 60)
-    for key in "ABCD":
+    for key in "ABC":
         path = files[key][0]
         if hex_text(state(path, "Title")) != TITLES[key.lower()][0] or state(path, "RefreshState") != "0":
             fail("bookmark %s was not refreshed: %r" % (key, read(path)))
+    # A page that is gone shows one line about it on its card.
+    if state(files["D"][0], "Checks") != "G" or not state(files["D"][0], "RefreshState").startswith("-"):
+        fail("the gone page was not stored as failed: %r" % read(files["D"][0]))
     # An address that is never fetched gets no check and no failure.
     if state(files["E"][0], "RefreshState") != "0" or state(files["E"][0], "Checks"):
         fail("the file: bookmark was stored as checked or failed: %r" % read(files["E"][0]))
@@ -106,14 +117,22 @@ def run(program, files, base):
                                                 if w[3] != 140 and 40 < w[3] and w[4] < 60])
     shot("e2e-hint")
 
-    # Keep.
-    click(bookmark_window(0), 57 + 10, 4 + 10)
+    # The keyboard: a click on the title window gives it to the first bookmark window, and
+    # after each decision it goes to the window taking that one's place.
+    def keyboard_on_first():
+        wait_for("the keyboard on the first bookmark window",
+                 lambda: focus() == bookmark_window(0)[0], 10)
+
+    click(column(pid)[0], 30, 20)
+    keyboard_on_first()
+    xdo("key", "k")
     wait_for("B kept", lambda: state(files["B"][0], "RemindTime") == KEPT)
     wait_for("B's window to go", lambda: len(column(pid)) == 5)
 
     # Delete: the question opens beside the column, fully on the screen, and Yes sends the
     # shortcut and its emptied folder into the trash.
-    click(bookmark_window(0), 105 + 10, 4 + 10)
+    keyboard_on_first()
+    xdo("key", "Delete")
     question = wait_for("the delete question", lambda: dialogs(pid))[0]
     if question[1] < 0 or question[2] < 0 or question[1] + question[3] > SCREEN_W or \
             question[2] + question[4] > SCREEN_H:
@@ -129,12 +148,21 @@ def run(program, files, base):
              os.path.exists(os.path.join(trash, "info", "News.trashinfo")))
     wait_for("C's window to go", lambda: len(column(pid)) == 4)
 
-    # "Tomorrow" from the remind button's menu.
-    click(bookmark_window(0), 81 + 10, 4 + 10, button=3)
+    # "Tomorrow" from the remind menu that R opens.
+    keyboard_on_first()
+    xdo("key", "r")
     keys_to_menu("Down", "Return")
     wait_for("D reminded tomorrow", lambda: state(files["D"][0], "RemindTime") and
              abs(hex_time(state(files["D"][0], "RemindTime")) - now_days() - 1) < 0.01)
     wait_for("D's window to go", lambda: len(column(pid)) == 3)
+
+    # Esc hides the column; the tray icon brings it back, with the keyboard.
+    keyboard_on_first()
+    xdo("key", "Escape")
+    wait_for("the column to hide", lambda: not column(pid))
+    click_tray()
+    wait_for("the column back", lambda: len(column(pid)) == 3)
+    keyboard_on_first()
 
     # The file: bookmark is never handed to the browser; the user is told why.
     click(bookmark_window(0), 8 + 20, 28 + 6)
