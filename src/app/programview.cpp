@@ -110,6 +110,7 @@ void ProgramView::showAll()
 void ProgramView::hideAll()
 {
     m_parts.arranger.hideAll();
+    m_parts.main.showRefreshSummary(QString()); // said once, while the column was shown
 }
 
 void ProgramView::removeBookmarkWindow(int row)
@@ -155,6 +156,7 @@ void ProgramView::updateProgress()
     const RefreshProgress progress = shownProgress();
     m_parts.main.setProgress(progress.done, progress.total);
     const RefreshProgress whole = m_review->refresh().wholeProgress();
+    m_parts.main.setRefreshProgress(whole.done, whole.total);
     m_parts.tray.setHint(
         whole.total > 0 ? fillPhrase(phrase(m_parts.languages, "HintRefreshing"),
                                      {QString::number(whole.done), QString::number(whole.total)})
@@ -170,6 +172,16 @@ void ProgramView::showNetworkHint(const QString &text)
 void ProgramView::showError(const QString &text)
 {
     m_parts.confirm.showConfirm(Information, text, QString(), errorIcon, NoCancel);
+}
+
+void ProgramView::showRefreshSummary(const QString &text)
+{
+    if (!isMainVisible()) {
+        m_parts.tray.showMessage(text);
+        return;
+    }
+    m_parts.main.showRefreshSummary(text);
+    m_parts.arranger.arrange();
 }
 
 void ProgramView::favoritesRead()
