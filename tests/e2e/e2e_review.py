@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the tray program on a real X display (Xvfb) with a window manager and a panel, and
 checks, on the files, what a user's clicks do, and on the screen, that questions and hints
-can be seen. Usage: e2e_review.py <favrake binary> <output folder>"""
+can be seen. Usage: e2e_review.py <favrake binary> <output folder> <favrake-cli binary>"""
 from e2e_common import *  # noqa: F401,F403
 
 
@@ -106,9 +106,19 @@ def run(program, files, base):
                                                 if w[3] != 140 and 40 < w[3] and w[4] < 60])
     shot("e2e-hint")
 
+    # The command line refreshes every bookmark while B and D are shown: the decisions on
+    # them still go through, onto the content it wrote.
+    env = environment()
+    subprocess.run([sys.argv[3], "refresh", "--all"], env=env, cwd=ROOT, timeout=120,
+                   check=True, capture_output=True)
+    checks = {k: state(files[k][0], "Checks") for k in "BD"}
+    if [c for c in checks.values() if not c or len(c) < 2]:
+        fail("the command line did not refresh B and D: %r" % checks)
+
     # Keep.
     click(bookmark_window(0), 57 + 10, 4 + 10)
-    wait_for("B kept", lambda: state(files["B"][0], "RemindTime") == KEPT)
+    wait_for("B kept", lambda: state(files["B"][0], "RemindTime") == KEPT and
+             state(files["B"][0], "Checks") == checks["B"])
     wait_for("B's window to go", lambda: len(column(pid)) == 5)
 
     # Delete: the question opens beside the column, fully on the screen, and Yes sends the
@@ -133,7 +143,8 @@ def run(program, files, base):
     click(bookmark_window(0), 81 + 10, 4 + 10, button=3)
     keys_to_menu("Down", "Return")
     wait_for("D reminded tomorrow", lambda: state(files["D"][0], "RemindTime") and
-             abs(hex_time(state(files["D"][0], "RemindTime")) - now_days() - 1) < 0.01)
+             abs(hex_time(state(files["D"][0], "RemindTime")) - now_days() - 1) < 0.01 and
+             state(files["D"][0], "Checks") == checks["D"])
     wait_for("D's window to go", lambda: len(column(pid)) == 3)
 
     # The file: bookmark is never handed to the browser; the user is told why.
