@@ -159,7 +159,7 @@ MainView MainForm::showView(const MainViewData &data)
         const int index = m_data.rows[row];
         m_displayable[row] = !m_data.anyShownAwaitsRefresh && m_data.bookmarks &&
                              m_data.bookmarks->isValidIndex(index) &&
-                             !m_data.bookmarks->isRefreshDue(index);
+                             (m_data.refreshOff || !m_data.bookmarks->isRefreshDue(index));
         nothingShown = nothingShown && !m_displayable[row];
         const bool inPocket = m_displayable[row] && m_data.pocketView;
         if (inPocket)

@@ -26,6 +26,7 @@ struct MainViewData
     int awaitedRows = 0;
     QString folderPath = QString(); // the Favorites folder, named when it holds no bookmark
     bool folderMissing = false;     // it does not exist
+    bool refreshOff = false;        // network access off: a row due for a refresh shows as it is
 };
 
 enum class MainView {

@@ -49,6 +49,7 @@ void ProgramView::updateView()
     data.rows = m_review->rows().entries();
     data.anyShownAwaitsRefresh = m_review->chooser().anyShownAwaitsRefresh();
     data.pocketView = settings.pocketView;
+    data.refreshOff = settings.noNetAccess;
     data.folderPath = m_review->bookmarks().favoritesPath();
     data.folderMissing = !QFileInfo(data.folderPath).isDir();
     const RefreshProgress progress = shownProgress();

@@ -34,6 +34,11 @@ void ReviewRefresh::step()
         m_engine->newRun();
         m_common.view.showNetworkHint(QString());
     }
+    // Network access switched off ends a "Refresh all": its progress is not left standing.
+    if (m_common.options.noNetAccess && m_wholeRefresh > 0) {
+        m_wholeRefresh = 0;
+        m_common.view.updateProgress();
+    }
     // A run that failed asks for nothing more.
     if (const RunFailure failed = m_engine->networkFailure(); failed.kind != NetworkFailure::None)
         waitForNetwork(failed);

@@ -97,7 +97,8 @@ class TestReviewActions : public QObject
         row("not due yet and kept are left out", 0, "1l 2k 3", "", {2});
         row("five due, three awaiting: two rows", 0, "1a 2 3a 4 5a", "", {1, 3});
         row("awaiting ones included", 1, "1a 2 3a", "awaiting", {0, 1, 2}, true);
-        row("no net access: awaiting ones never taken", 1, "1a 2 3a", "offline", {1});
+        row("no net access: those due for a refresh shown as they are", 1, "1a 2 3a", "offline",
+            {0, 1, 2});
         row("random: the sequence of seed 0", -1, "0 0 0 0 0 0 0", "", {0, 1, 6, 2, 3});
         row("random: unselectable start goes on cyclically", -1, "0l 0l 0 0 0 0 0", "",
             {2, 3, 6, 4, 5});
@@ -105,7 +106,7 @@ class TestReviewActions : public QObject
         row("random: seeded a second later", -1, "0 0 0 0 0 0 0", "a second later",
             {5, 1, 6, 0, 2});
         row("only awaiting ones", 1, "1a 2l", "awaiting", {0}, true, true);
-        row("no net access: nothing to show", 1, "1a 2l", "offline", {-1}, false, true);
+        row("no net access: the one due for a refresh shown", 1, "1a 2l", "offline", {0});
         row("empty list", 1, "", "awaiting", {-1}, false, true);
         row("broken links first, then oldest first", 3, "5 3g 4f 1 2p 6", "", {4, 1, 3, 2, 0});
         row("broken links first: the first bookmark broken", 3, "5g 3 4", "", {0, 1, 2});

@@ -85,6 +85,9 @@ struct Script
             word == u"quit"      ? review->session().askToQuit()
             : word == u"refresh" ? review->ticker().refreshAll()
                                  : review->ticker().showPutBackBookmarks();
+        } else if (word == u"netoff") {
+            rig.options.noNetAccess = true;
+            review->setOptions(rig.options);
         } else if (word == u"running") {
             QVERIFY(!review->rows().isClosed());
         } else if (word == u"language") {
@@ -228,6 +231,11 @@ class TestReviewTick : public QObject
             "finish A;tick;hide;refresh;whole 0/2;tick;finish B;tick;finish C;whole 0/0;tick",
             "Progress UpdateView ShowAll Progress Progress Progress Summary Checked 2: 2 ok", "fa",
             "B,C");
+        row("network access switched off during Refresh all: the run ends, the cards come back",
+            "finish A;tick;refresh;whole 0/2;netoff;tick;whole 0/0",
+            "Progress UpdateView ShowAll Progress HideAll ClearShown UpdateView ClearShown ShowAll "
+            "HideAll UpdateView ShowAll Progress",
+            "fa", "-,-");
         row("folder changed, shown address edited", "edit;changed;tick",
             "UpdateView HideAll Read UpdateView ShowAll", "ff", ",-");
         row("folder changed, shown files unchanged", "changed;tick", "");
