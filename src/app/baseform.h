@@ -23,6 +23,7 @@ inline constexpr Qt::WindowFlags floatingWindowFlags =
 
 // Action codes carried as the Tag of buttons and menu items.
 enum EntryTag {
+    TagDeleteCopy = -5, // one file of a bookmark that has copies
     TagUseNewAddress = -4,
     TagSuggest = -3,
     TagDelete = -2,

@@ -182,7 +182,8 @@ void BookmarkForm::createNoteLabels()
     m_deleteCopy->setToolTip(QStringLiteral("Move this file of the bookmark into the trash"));
     m_deleteCopy->setAutoRaise(true);
     m_deleteCopy->setFocusPolicy(Qt::NoFocus);
-    connect(m_deleteCopy, &QToolButton::clicked, this, [this] { emit actionRequested(TagDelete); });
+    connect(m_deleteCopy, &QToolButton::clicked, this,
+            [this] { emit actionRequested(TagDeleteCopy); });
 }
 
 void BookmarkForm::showNote(TextLabel *label, const QString &text, int &y)

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 constexpr int rowsTop = 40; // below the title band
@@ -30,6 +31,7 @@ MainForm::MainForm()
     createTitle();
     createInfoPanel();
     createRows();
+    createRefreshParts();
     menuItem("PopupLinkKeep")->setText(QStringLiteral("Keep for good (do not ask again)"));
     menuItem("PopupLinkRemind")->setText(QStringLiteral("Ask me again in a few days"));
     showInformation();
@@ -160,7 +162,7 @@ MainView MainForm::showView(const MainViewData &data)
         const int index = m_data.rows[row];
         m_displayable[row] = !m_data.anyShownAwaitsRefresh && m_data.bookmarks &&
                              m_data.bookmarks->isValidIndex(index) &&
-                             !m_data.bookmarks->isRefreshDue(index);
+                             (m_data.refreshOff || !m_data.bookmarks->isRefreshDue(index));
         nothingShown = nothingShown && !m_displayable[row];
         const bool inPocket = m_displayable[row] && m_data.pocketView;
         if (inPocket)
@@ -176,7 +178,50 @@ MainView MainForm::showView(const MainViewData &data)
     }
     if (m_standIn)
         showTitleOnly();
+    placeSummary();
     return m_view;
+}
+
+void MainForm::createRefreshParts()
+{
+    m_refreshProgress = new QProgressBar(this);
+    m_refreshProgress->setObjectName(QStringLiteral("PBRefreshAll"));
+    m_refreshProgress->setGeometry(textLeft, rowsTop - 6, textWidth - 30, 4);
+    m_refreshProgress->setTextVisible(false);
+    m_refreshProgress->hide();
+    m_lblSummary = new QLabel(this);
+    m_lblSummary->setWordWrap(true);
+    m_lblSummary->setTextFormat(Qt::RichText);
+    m_lblSummary->hide();
+    connect(m_lblSummary, &QLabel::linkActivated, this, &MainForm::brokenLinksAsked);
+}
+
+void MainForm::setRefreshProgress(int done, int total)
+{
+    m_refreshProgress->setMaximum(std::max(total, 1));
+    m_refreshProgress->setValue(std::clamp(done, 0, std::max(total, 1)));
+    m_refreshProgress->setVisible(total > 0 && !m_standIn);
+}
+
+void MainForm::showRefreshSummary(const QString &text)
+{
+    m_lblSummary->setText(
+        text.isEmpty() ? QString()
+                       : text.toHtmlEscaped() + QStringLiteral(" <a href=\"broken\">") +
+                             phrase("LnkBrokenLinks").toHtmlEscaped() + QStringLiteral("</a>"));
+    showView(m_data);
+}
+
+// The summary goes below whatever the window shows, and the window grows by it.
+void MainForm::placeSummary()
+{
+    const bool shown = !m_lblSummary->text().isEmpty() && !m_standIn;
+    m_lblSummary->setVisible(shown);
+    if (!shown)
+        return;
+    const int top = height();
+    m_lblSummary->setGeometry(textLeft, top, textWidth, m_lblSummary->heightForWidth(textWidth));
+    resize(clientWidth, top + m_lblSummary->height() + bottomMargin);
 }
 
 bool MainForm::updateView()

@@ -26,6 +26,7 @@ struct MainViewData
     int awaitedRows = 0;
     QString folderPath = QString(); // the Favorites folder, named when it holds no bookmark
     bool folderMissing = false;     // it does not exist
+    bool refreshOff = false;        // network access off: a row due for a refresh shows as it is
 };
 
 enum class MainView {
@@ -68,6 +69,12 @@ class MainForm final : public BaseForm
     void setProgress(int refreshedRows, int awaitedRows);
     // The last shown bookmark was handled: text says so until the windows fade out.
     void showFarewell(const QString &text);
+    // How far a "Refresh all" got, in the title band whatever the window shows; hidden
+    // while none runs (total 0).
+    void setRefreshProgress(int done, int total);
+    // What the last "Refresh all" found, below the title with a link to the broken links;
+    // empty to take it away.
+    void showRefreshSummary(const QString &text);
 
     TextLabel *titleLabel(int row) const;
     TextLabel *timeLabel(int row) const;
@@ -85,6 +92,7 @@ class MainForm final : public BaseForm
     // The window began to stand in for the tray icon, or it was clicked while it does.
     void standingIn();
     void standInClicked();
+    // The summary's link was followed, or the menu asked: the user wants the broken links.
     void brokenLinksAsked();
     // A left click on the window while it does not stand in: the keyboard goes to the column.
     void clicked();
@@ -112,6 +120,8 @@ class MainForm final : public BaseForm
     void showFolderPage();
     void showPanelPage(const char *pageName, int pageHeight);
     void createRows();
+    void createRefreshParts();
+    void placeSummary();
     void layOutPocketRow(int row, int &y);
     void showRow(int row, bool inPocket);
     void showInformation();
@@ -136,6 +146,8 @@ class MainForm final : public BaseForm
     QToolButton *m_sbtImport = nullptr;
     QLabel *m_lblInfoDone = nullptr;
     QProgressBar *m_progress = nullptr;
+    QProgressBar *m_refreshProgress = nullptr;
+    QLabel *m_lblSummary = nullptr;
     QMenu *m_popupSuggest = nullptr;
     FormRegistration m_registration;
 };

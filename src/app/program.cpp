@@ -96,7 +96,11 @@ void Program::connectWindows()
     SpeedForm *speed = m_arranger->speedWindow();
     connect(speed, &SpeedForm::commandRequested, this, &Program::speedCommand);
     connect(speed, &BaseForm::helpRequested, this, &Program::openHelp);
+    speed->offerRefresh(!settings.noNetAccess);
     connect(&m_tray, &platform::TrayIcon::mouseDown, this, &Program::answerTrayClick);
+    // The only message the icon shows is the summary of a refresh, which leads to the
+    // broken links.
+    connect(&m_tray, &platform::TrayIcon::messageClicked, main, &MainForm::brokenLinksAsked);
     connect(&m_tray, &platform::TrayIcon::hostChanged, this,
             [this](bool available) { m_view->followTrayHost(available); });
     connect(&m_watcher, &platform::FolderWatcher::changed, this,
@@ -137,6 +141,7 @@ void Program::followScreens()
 void Program::takeSettings()
 {
     m_review->setOptions(reviewOptions());
+    m_arranger->speedWindow()->offerRefresh(!settings.noNetAccess);
 }
 
 // While the collection is empty the welcome dialog offers the browsers found and another

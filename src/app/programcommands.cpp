@@ -47,7 +47,13 @@ void Program::buildTrayMenu()
     handlers.quit = [this] { m_review->session().askToQuit(); };
     handlers.brokenLinks = [this] { m_view->showBrokenLinks(); };
     handlers.language = [this](const QString &caption) {
-        m_view->whenStill([this, name = toNarrow(caption)] { m_view->activateLanguage(name); });
+        m_view->whenStill([this, name = toNarrow(caption)] {
+            // Kept at once: a crash or an uninstall from a second copy must not lose it.
+            if (!m_view->activateLanguage(name))
+                return;
+            if (const QString failed = saveSettings(); !failed.isEmpty())
+                m_view->showError(failed);
+        });
     };
     m_trayMenu = new TrayMenu(m_mainForm.get(), std::move(handlers));
     m_tray.setIcon(m_icon);

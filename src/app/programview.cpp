@@ -67,6 +67,7 @@ void ProgramView::updateView()
     data.rows = m_review->rows().entries();
     data.anyShownAwaitsRefresh = m_review->chooser().anyShownAwaitsRefresh();
     data.pocketView = settings.pocketView;
+    data.refreshOff = settings.noNetAccess;
     data.folderPath = m_review->bookmarks().favoritesPath();
     data.folderMissing = !QFileInfo(data.folderPath).isDir();
     const RefreshProgress progress = shownProgress();
@@ -128,6 +129,7 @@ void ProgramView::showAll()
 void ProgramView::hideAll()
 {
     m_parts.arranger.hideAll();
+    m_parts.main.showRefreshSummary(QString()); // said once, while the column was shown
 }
 
 void ProgramView::removeBookmarkWindow(int row)
@@ -173,6 +175,7 @@ void ProgramView::updateProgress()
     const RefreshProgress progress = shownProgress();
     m_parts.main.setProgress(progress.done, progress.total);
     const RefreshProgress whole = m_review->refresh().wholeProgress();
+    m_parts.main.setRefreshProgress(whole.done, whole.total);
     m_parts.tray.setHint(
         whole.total > 0 ? fillPhrase(phrase(m_parts.languages, "HintRefreshing"),
                                      {QString::number(whole.done), QString::number(whole.total)})
@@ -189,6 +192,16 @@ void ProgramView::showNetworkHint(const QString &text)
 void ProgramView::showError(const QString &text)
 {
     m_parts.confirm.showConfirm(Information, text, QString(), errorIcon, NoCancel);
+}
+
+void ProgramView::showRefreshSummary(const QString &text)
+{
+    if (!isMainVisible()) {
+        m_parts.tray.showMessage(text);
+        return;
+    }
+    m_parts.main.showRefreshSummary(text);
+    m_parts.arranger.arrange();
 }
 
 void ProgramView::favoritesRead()

@@ -68,6 +68,7 @@ class ProgramView final : public ReviewView, public ReviewHost
     void updateProgress() override;
     void showNetworkHint(const QString &text) override;
     void showError(const QString &text) override;
+    void showRefreshSummary(const QString &text) override;
     void favoritesRead() override;
 
     bool activateLanguage(const QByteArray &name) override;

@@ -33,7 +33,7 @@ bool BookmarkActions::actOnEntry(int row, int tag)
 {
     ActionScope scope(m_common.rows);
     const int index = m_common.rows.entryAt(row);
-    if (!dispatchTag(index, tag))
+    if (!dispatchTag(index, tag) && !isGone(index))
         return false;
     removeShownBookmark(index);
     if (m_common.rows.allEmpty()) {
@@ -49,7 +49,7 @@ bool BookmarkActions::actInBookmarkWindow(int row, int tag)
 {
     ActionScope scope(m_common.rows);
     const int index = m_common.rows.entryAt(row);
-    if (!dispatchTag(index, tag))
+    if (!dispatchTag(index, tag) && !isGone(index))
         return false;
     removeShownBookmark(index);
     if (m_common.rows.allEmpty())
@@ -75,6 +75,8 @@ bool BookmarkActions::dispatchTag(int index, int tag)
         return false; // nor does a new address
     case DeleteTag:
         return deleteAction(index);
+    case DeleteCopyTag:
+        return deleteAction(index, true);
     case KeepTag:
         return keepAction(index);
     case RemindTag:
@@ -122,12 +124,11 @@ bool BookmarkActions::useNewAddressAction(int index)
     if (!rec || rec->verdict != LinkVerdict::Moved)
         return false; // nothing to take
     m_refresh.cancelFor(index);
-    if (!m_bookmarks.useNewAddress(index)) {
+    const bool saved = m_bookmarks.useNewAddress(index);
+    if (!saved)
         reportSaveFailure(index);
-        return false;
-    }
     m_chooser.updateView();
-    return true;
+    return saved;
 }
 
 bool BookmarkActions::remindAction(int index, int days)
@@ -141,13 +142,14 @@ bool BookmarkActions::remindAction(int index, int days)
     return decide(index, *identity, m_common.now() + days);
 }
 
-bool BookmarkActions::deleteAction(int index)
+bool BookmarkActions::deleteAction(int index, bool copy)
 {
     ActionScope scope(m_common.rows);
     const std::optional<Identity> identity = identityOf(index);
     if (!identity)
         return false;
-    suggestAction(index, QStringLiteral("D"));
+    if (!copy) // a copy goes while its bookmark stays: no subject to look for
+        suggestAction(index, QStringLiteral("D"));
     if (!m_common.options.dontDelete &&
         !askAbout(index, *identity, Confirmation, deleteQuestion(index), QStringLiteral("Delete"),
                   3, YesNo))
@@ -280,23 +282,29 @@ bool BookmarkActions::decide(int index, const Identity &identity, DateTime remin
 {
     if (!stillNames(index, identity))
         return false;
-    BookmarkRec &rec = *m_bookmarks.item(index);
-    const DateTime before = rec.remindTime;
-    rec.remindTime = remindTime;
-    if (m_bookmarks.save(index))
+    if (m_bookmarks.saveDecision(index, remindTime))
         return true;
-    // Not stored means not decided: the bookmark stays as it was, and the user learns why.
-    rec.remindTime = before;
+    // Not stored means not decided: the bookmark shows what its file holds now, and the user
+    // learns why.
     reportSaveFailure(index);
+    m_chooser.updateView();
     return false;
 }
 
 void BookmarkActions::reportSaveFailure(int index)
 {
-    const char *key = m_bookmarks.item(index)->url.isEmpty() ? "ErrSaveNoAddress"
-                      : stillOnDisk(index)                   ? "ErrSaveFailed"
-                                                             : "ErrSaveChanged";
+    const SaveFailure failure = m_bookmarks.lastSaveFailure();
+    const char *key = failure == SaveFailure::NoAddress ? "ErrSaveNoAddress"
+                      : failure == SaveFailure::Changed ? "ErrSaveChanged"
+                                                        : "ErrSaveFailed";
     showError(key, {m_bookmarks.displayName(index)});
+}
+
+// A bookmark whose file went away meanwhile leaves the column with the message about it.
+bool BookmarkActions::isGone(int index) const
+{
+    const BookmarkRec *rec = m_bookmarks.item(index);
+    return rec && !platform::stampOf(rec->fileName);
 }
 
 bool BookmarkActions::stillOnDisk(int index) const

@@ -12,6 +12,7 @@ class ReviewRefresh;
 // The action codes carried as Tag by the buttons and menu items of the entries; a positive
 // Tag of 1, 3, 7 or 30 reminds after that many days.
 enum ActionTag {
+    DeleteCopyTag = -5,
     UseNewAddressTag = -4,
     SuggestTag = -3,
     DeleteTag = -2,
@@ -38,7 +39,7 @@ class BookmarkActions final
     bool keepAction(int index);
     bool useNewAddressAction(int index);
     bool remindAction(int index, int days);
-    bool deleteAction(int index);
+    bool deleteAction(int index, bool copy = false); // a copy: no subject question
     bool openAction(int index);
     // True when the browser was opened; origin "" when asked for, "K" on the way of a keep,
     // "D" on the way of a delete.
@@ -70,6 +71,7 @@ class BookmarkActions final
                       const std::function<bool(int, const Identity &)> &settle);
     void reportSaveFailure(int index);
     bool stillOnDisk(int index) const;
+    bool isGone(int index) const;
     bool moveBookmarkToTrash(int index);
     void offerEmptyFolder(const QString &folder);
     bool openInBrowser(const QString &address);

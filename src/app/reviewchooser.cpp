@@ -16,7 +16,7 @@ bool BookmarkChooser::isSelectable(int index, bool includeAwaiting) const
 {
     if (!m_bookmarks.isRemindDue(index) || m_bookmarks.item(index)->shown != 0)
         return false;
-    return includeAwaiting || !m_bookmarks.isRefreshDue(index);
+    return includeAwaiting || !awaitsRefresh(index);
 }
 
 int BookmarkChooser::selectEntries(bool includeAwaiting)
@@ -25,15 +25,12 @@ int BookmarkChooser::selectEntries(bool includeAwaiting)
     if (m_bookmarks.count() < 1)
         return 0;
     m_bookmarks.clearShown();
-    // Without net access no refresh ever comes, so a row waiting for one would stay
-    // undisplayable for good.
-    includeAwaiting = includeAwaiting && !m_common.options.noNetAccess;
     int filled = 0;
     while (filled < ReviewRows::count) {
         const int index = findNext(m_common.options.selectionMode, includeAwaiting);
         if (index < 0)
             break;
-        m_rows.put(filled++, index, m_bookmarks.isRefreshDue(index));
+        m_rows.put(filled++, index, awaitsRefresh(index));
         m_bookmarks.item(index)->shown = 1;
     }
     return filled;
@@ -45,12 +42,17 @@ void BookmarkChooser::chooseAnew()
     m_awaitingRefresh = anyShownAwaitsRefresh();
 }
 
+// Without network access no refresh comes: a bookmark due for one shows as it is, so that
+// neither a "Refresh all" nor a network switched off leaves the column without cards.
+bool BookmarkChooser::awaitsRefresh(int index) const
+{
+    return !m_common.options.noNetAccess && m_bookmarks.isRefreshDue(index);
+}
+
 bool BookmarkChooser::anyShownAwaitsRefresh() const
 {
-    if (m_common.options.noNetAccess)
-        return false;
     return std::ranges::any_of(m_rows.entries(),
-                               [this](int index) { return m_bookmarks.isRefreshDue(index); });
+                               [this](int index) { return awaitsRefresh(index); });
 }
 
 RefreshProgress BookmarkChooser::refreshProgress() const
@@ -60,7 +62,7 @@ RefreshProgress BookmarkChooser::refreshProgress() const
         const int index = m_rows.entryAt(row);
         if (!m_bookmarks.isValidIndex(index))
             continue;
-        const bool due = m_bookmarks.isRefreshDue(index);
+        const bool due = awaitsRefresh(index);
         progress.total += m_rows.wasAwaited(row) || due ? 1 : 0;
         progress.done += m_rows.wasAwaited(row) && !due ? 1 : 0;
     }
@@ -70,7 +72,7 @@ RefreshProgress BookmarkChooser::refreshProgress() const
 bool BookmarkChooser::isRowDisplayable(int row) const
 {
     const int index = m_rows.entryAt(row);
-    return m_bookmarks.isValidIndex(index) && !m_bookmarks.isRefreshDue(index);
+    return m_bookmarks.isValidIndex(index) && !awaitsRefresh(index);
 }
 
 void BookmarkChooser::updateView()

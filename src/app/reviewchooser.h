@@ -26,6 +26,7 @@ class BookmarkChooser final
     void changeSelectionMode(int mode); // chosen in the tray menu
 
   private:
+    bool awaitsRefresh(int index) const;
     int findNext(int mode, bool includeAwaiting);
     int findRandom(bool includeAwaiting);
     // brokenOnly: only links judged gone, parked, without domain or unreachable.

@@ -34,6 +34,11 @@ void ReviewRefresh::step()
         m_engine->newRun();
         m_common.view.showNetworkHint(QString());
     }
+    // Network access switched off ends a "Refresh all": its progress is not left standing.
+    if (m_common.options.noNetAccess && m_wholeRefresh > 0) {
+        m_wholeRefresh = 0;
+        m_common.view.updateProgress();
+    }
     // A run that failed asks for nothing more.
     if (const RunFailure failed = m_engine->networkFailure(); failed.kind != NetworkFailure::None)
         waitForNetwork(failed);
@@ -62,9 +67,45 @@ void ReviewRefresh::follow(const RefreshStep &step)
         waitForNetwork(step.result.findings.network);
     if (step.stored != StoreOutcome::Written && step.stored != StoreOutcome::NotWritten)
         return;
-    if (m_wholeRefresh > 0 && m_bookmarks.refreshDueCount() == 0)
-        m_wholeRefresh = 0; // all refreshed
+    const bool wholeDone = m_wholeRefresh > 0 && m_bookmarks.refreshDueCount() == 0;
+    if (wholeDone)
+        m_wholeRefresh = 0;
     m_common.view.updateProgress();
+    if (wholeDone)
+        m_common.view.showRefreshSummary(refreshSummaryText(m_common.texts, summary()));
+}
+
+// Over the bookmarks in the rotation, which "Refresh all" made due.
+RefreshSummary ReviewRefresh::summary() const
+{
+    RefreshSummary found;
+    for (int i = 0; i < m_bookmarks.count(); ++i) {
+        if (!m_bookmarks.isActive(i))
+            continue;
+        const BookmarkRec &rec = *m_bookmarks.item(i);
+        if (isBrokenVerdict(rec.verdict))
+            ++found.gone;
+        else if (rec.verdict == LinkVerdict::Failing ||
+                 (rec.verdict == LinkVerdict::None && rec.refreshState < 0))
+            ++found.failing;
+        else
+            ++found.ok;
+    }
+    return found;
+}
+
+QString refreshSummaryText(const ReviewTexts &texts, const RefreshSummary &summary)
+{
+    QStringList groups;
+    const std::pair<int, const char *> parts[] = {{summary.ok, "WrdCheckedOk"},
+                                                  {summary.failing, "WrdCheckedFailing"},
+                                                  {summary.gone, "WrdCheckedGone"}};
+    for (const auto &[count, key] : parts)
+        if (count > 0)
+            groups << texts(key, {QString::number(count)});
+    const int checked = summary.ok + summary.failing + summary.gone;
+    return texts(checked == 1 ? "MsgCheckedOne" : "MsgCheckedMany",
+                 {QString::number(checked), groups.join(QStringLiteral(", "))});
 }
 
 // The network, a proxy or a sign-in page failed the run: nothing of it was recorded, and the

@@ -38,6 +38,7 @@ class ReviewRefresh final
     void storeArrived(); // posted to the user-interface thread by the worker
     void follow(const RefreshStep &step);
     void waitForNetwork(const RunFailure &failure);
+    RefreshSummary summary() const;
 
     ReviewCommon m_common;
     Bookmarks &m_bookmarks;

@@ -57,6 +57,16 @@ struct RefreshProgress
     int total = 0;
 };
 
+// What a finished "Refresh all" found, by the group each verdict falls in.
+struct RefreshSummary
+{
+    int ok = 0;      // the site answers (also moved, behind a login, blocking robots)
+    int failing = 0; // not yet sure
+    int gone = 0;    // the links the user should look at
+};
+// "Checked 61: 52 ok, 6 failing, 3 gone"; a group without a bookmark is left out.
+QString refreshSummaryText(const ReviewTexts &texts, const RefreshSummary &summary);
+
 // The one-second timer of the review; the program wraps a QTimer.
 class ReviewTimer
 {
@@ -113,6 +123,8 @@ class ReviewView
     // the title window's hint; empty when it does not wait.
     virtual void showNetworkHint(const QString &text) = 0;
     virtual void showError(const QString &text) = 0; // a plain error box
+    // A "Refresh all" ended: the title window says what it found, or the tray while hidden.
+    virtual void showRefreshSummary(const QString &text) = 0;
     // The Favorites folder was read anew; the folder watcher follows its folders.
     virtual void favoritesRead() = 0;
 };

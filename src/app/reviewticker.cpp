@@ -199,6 +199,8 @@ void ReviewTicker::showPutBackBookmarks()
 
 void ReviewTicker::refreshAll()
 {
+    if (m_common.options.noNetAccess)
+        return; // offered disabled: nothing could be fetched, and the column stays
     const ActionScope scope(m_rows);
     // The download page shows how far the refresh got, and the tray tells it too.
     if (m_confirmer.showConfirm(Confirmation, m_common.texts("MsgRefresh"),
@@ -206,12 +208,18 @@ void ReviewTicker::refreshAll()
         m_rows.whenIdle([this] { restartRefresh(); });
 }
 
+// A shown column starts again with the bookmarks refreshed first; a hidden one stays hidden,
+// and the run's progress shows in the tray's hint.
 void ReviewTicker::restartRefresh()
 {
-    m_common.view.hideAll();
+    const bool visible = m_common.view.isMainVisible();
     m_refresh.cancel();
     m_bookmarks.refreshAll();
     m_refresh.countWhole();
+    m_common.view.updateProgress();
+    if (!visible)
+        return;
+    m_common.view.hideAll();
     m_common.view.clearShownWindows();
     m_chooser.chooseAnew();
     m_lastShown = 0;

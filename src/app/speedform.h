@@ -18,13 +18,19 @@ class SpeedForm final : public BaseForm
     explicit SpeedForm(QWidget *owner);
 
     bool updateView() override { return true; }
+    // Without network access "Refresh all" is offered disabled, its hint saying why.
+    void offerRefresh(bool on);
 
   signals:
     void commandRequested(SpeedForm::Command command);
 
-  private:
-    void addCommandButton(const char *name, int left, Glyph glyph, const QString &hint,
-                          Command command);
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
+  private:
+    QToolButton *addCommandButton(const char *name, int left, Glyph glyph, const QString &hint,
+                                  Command command);
+
+    QToolButton *m_refresh = nullptr;
     FormRegistration m_registration;
 };

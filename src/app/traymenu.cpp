@@ -14,8 +14,9 @@ TrayMenu::TrayMenu(QWidget *owner, Handlers handlers)
 {
     m_menu->setObjectName(QStringLiteral("PopupTray"));
     addSortItems();
-    addItem(m_menu, "PopupTrayRefresh", QStringLiteral("Refresh all site information"),
-            m_handlers.refresh);
+    m_refresh = addItem(m_menu, "PopupTrayRefresh", QStringLiteral("Refresh all site information"),
+                        m_handlers.refresh);
+    m_menu->setToolTipsVisible(true);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N8"));
     m_pocketMode = addItem(m_menu, "PopupTrayPocketMode", QStringLiteral("Full or pocket mode"),
                            m_handlers.pocketMode);
@@ -93,6 +94,11 @@ void TrayMenu::prepareTrayMenu()
 {
     m_showHide->setText(m_handlers.mainVisible() ? phrase("WrdHide") : phrase("WrdShow"));
     m_pocketMode->setText(settings.pocketView ? phrase("CapToFull") : phrase("CapToPocket"));
+    // Without network access there is nothing to refresh with; the hint says why.
+    m_refresh->setEnabled(!settings.noNetAccess);
+    const QString offHint = settings.noNetAccess ? phrase("HintRefreshOff") : QString();
+    m_refresh->setToolTip(offHint);
+    m_refresh->setStatusTip(offHint);
     for (QAction *item : m_sort->actions())
         item->setChecked(item->data().toInt() == settings.selectionMode);
 }

@@ -44,4 +44,5 @@ class TrayMenu final : public QObject
     QMenu *m_language = nullptr;
     QAction *m_pocketMode = nullptr;
     QAction *m_showHide = nullptr;
+    QAction *m_refresh = nullptr;
 };

@@ -1,11 +1,45 @@
 #include "uninstall.h"
 
 #include "platform/autostart.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/singleinstance_os.h"
 #include "settings.h"
 #include "store/bookmarks.h"
 #include "store/textutil.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+namespace {
+// The cache folder is Favrake's alone; a link in its place is only taken away, never
+// followed.
+QString removeCacheFolder()
+{
+    const QString cache = platform::xdgFolder(platform::XdgFolder::Cache);
+    if (cache.isEmpty())
+        return QString();
+    const QString folder = cache + QStringLiteral("favrake");
+    const QFileInfo info(folder);
+    if (!info.exists() && !info.isSymLink())
+        return QString();
+    const bool removed = info.isSymLink() || !info.isDir() ? platform::removeFile(folder)
+                                                           : QDir(folder).removeRecursively();
+    return removed ? folder : QString();
+}
+
+QStringList removeRuntimeFiles()
+{
+    const QString folder = platform::runtimeInstanceFolder();
+    QStringList removed;
+    for (const char *name : {platform::instance::lockFileName, platform::instance::socketFileName})
+        if (const QString file = folder + QLatin1String(name);
+            platform::stampOf(file) && platform::removeFile(file))
+            removed << file;
+    QDir().rmdir(folder); // only when it is empty now
+    return removed;
+}
+} // namespace
 
 UninstallReport uninstallCleanup(Bookmarks &list)
 {
@@ -26,6 +60,8 @@ UninstallReport uninstallCleanup(Bookmarks &list)
         QFileInfo::exists(platform::autostartFile()) && !platform::isAutostartForeign();
     if (ourEntry && platform::removeAutostartIfOurs())
         report.autostartFile = platform::autostartFile();
+    report.cacheFolder = removeCacheFolder();
+    report.runtimeFiles = removeRuntimeFiles();
     return report;
 }
 
@@ -41,6 +77,12 @@ QString uninstallText(const UninstallReport &report)
     if (!report.autostartFile.isEmpty())
         lines << QStringLiteral("Removed the login entry %1.")
                      .arg(displayFileName(report.autostartFile));
+    if (!report.cacheFolder.isEmpty())
+        lines << QStringLiteral("Deleted the cache folder %1.")
+                     .arg(displayFileName(report.cacheFolder));
+    if (!report.runtimeFiles.isEmpty())
+        lines << QStringLiteral("Removed the running copy's files %1.")
+                     .arg(displayFileName(report.runtimeFiles.join(QStringLiteral(", "))));
     if (!report.complete()) {
         lines << QStringLiteral("Could not remove Favrake's state from these files:");
         for (const QString &file : report.notCleaned)

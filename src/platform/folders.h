@@ -23,4 +23,9 @@ QString xdgFolder(XdgFolder which);
 // from its build tree (named by the note "favrake-build-data" beside it). Without "/" at
 // the end.
 QStringList programDataFolders();
+
+// $XDG_RUNTIME_DIR/favrake/, else /tmp/favrake-<uid>/: the running copy's lock and socket.
+// The name is fixed, so a renamed program or one started from its build tree still finds
+// the running copy.
+QString runtimeInstanceFolder();
 } // namespace platform

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -95,6 +96,14 @@ QString appDataFolder()
 QString userDataFolder()
 {
     return xdgFolder(XdgFolder::Data);
+}
+
+QString runtimeInstanceFolder()
+{
+    const QString runtime = xdgFolder(XdgFolder::Runtime);
+    if (!runtime.isEmpty())
+        return QDir::cleanPath(runtime) + QStringLiteral("/favrake/");
+    return QStringLiteral("/tmp/favrake-%1/").arg(::geteuid());
 }
 
 QStringList programDataFolders()

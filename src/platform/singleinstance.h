@@ -1,5 +1,7 @@
 #pragma once
 
+#include "folders.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -16,10 +18,6 @@ namespace platform {
 namespace instance {
 class LockFile;
 }
-
-// $XDG_RUNTIME_DIR/favrake/, else /tmp/favrake-<uid>/. The name is fixed, so a renamed
-// program or one started from its build tree still finds the running copy.
-QString runtimeInstanceFolder();
 
 enum class InstanceRole {
     First,      // this copy runs; it alone may save settings

@@ -15,14 +15,6 @@
 #include <unistd.h>
 
 namespace platform {
-QString runtimeInstanceFolder()
-{
-    const QString runtime = xdgFolder(XdgFolder::Runtime);
-    if (!runtime.isEmpty())
-        return QDir::cleanPath(runtime) + QStringLiteral("/favrake/");
-    return QStringLiteral("/tmp/favrake-%1/").arg(::geteuid());
-}
-
 namespace instance {
 namespace {
 QString systemError(const QString &what)

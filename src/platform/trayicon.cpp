@@ -12,6 +12,7 @@ TrayIcon::TrayIcon(QObject *parent, HostProbe hostAvailable)
     : QObject(parent), m_hostAvailable(std::move(hostAvailable)), m_host(m_hostAvailable())
 {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+    connect(&m_icon, &QSystemTrayIcon::messageClicked, this, &TrayIcon::messageClicked);
     connect(&m_hostPoll, &QTimer::timeout, this, &TrayIcon::checkHost);
     m_hostPoll.start(hostPollMs);
 }
@@ -92,5 +93,11 @@ void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
     case QSystemTrayIcon::Unknown:
         break;
     }
+}
+
+void TrayIcon::showMessage(const QString &text)
+{
+    if (m_icon.isVisible())
+        m_icon.showMessage(QStringLiteral("Favrake"), text, m_icon.icon());
 }
 } // namespace platform

@@ -29,6 +29,8 @@ class TrayIcon final : public QObject
     void setShowHint(bool show);
     void setPopupMenu(QMenu *menu);
     void setIconVisible(bool visible);
+    // A passing message at the icon; a click on it is told by messageClicked.
+    void showMessage(const QString &text);
     bool iconVisible() const { return m_wanted; }
     bool hostAvailable() const { return m_host; }
 
@@ -38,6 +40,7 @@ class TrayIcon final : public QObject
   signals:
     void mouseDown(Qt::MouseButton button);
     void hostChanged(bool available);
+    void messageClicked();
 
   private:
     void updateTip();

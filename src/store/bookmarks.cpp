@@ -412,6 +412,51 @@ bool Bookmarks::save(int i)
     });
 }
 
+bool Bookmarks::saveDecision(int i, DateTime remindTime)
+{
+    if (!isValidIndex(i))
+        return save(i);
+    BookmarkRec &rec = *item(i);
+    const BookmarkRec asRead = rec;
+    rec.remindTime = remindTime;
+    if (save(i))
+        return true;
+    const SaveFailure failure = m_lastSaveFailure;
+    if (failure != SaveFailure::Changed) {
+        rec = asRead; // the file is as it was
+        return false;
+    }
+    // Only the refresh's values differ: the decision holds on the fresh content.
+    const bool refreshedOnly = reread(i) && rec.url == asRead.url &&
+                               rec.referenceTime == asRead.referenceTime &&
+                               rec.remindTime == asRead.remindTime;
+    if (!refreshedOnly) {
+        m_lastSaveFailure = failure;
+        return false;
+    }
+    rec.remindTime = remindTime;
+    if (save(i))
+        return true;
+    const SaveFailure again = m_lastSaveFailure;
+    reread(i);
+    m_lastSaveFailure = again;
+    return false;
+}
+
+bool Bookmarks::reread(int i)
+{
+    BookmarkRec &rec = *item(i);
+    std::unique_ptr<BookmarkRec> fresh = readRecord(rec.fileName, m_env.intervals().remindInterval);
+    if (!fresh) {
+        rec.remindTime = keptForGood; // not chosen again until the folder is read anew
+        return false;
+    }
+    fresh->shown = rec.shown;
+    fresh->notBefore = rec.notBefore;
+    rec = std::move(*fresh);
+    return true;
+}
+
 bool Bookmarks::updateFile(BookmarkRec &rec, const std::function<bool(IniDocument &)> &change)
 {
     size_t written = 0;
@@ -449,6 +494,9 @@ bool Bookmarks::useNewAddress(int i)
     if (saved) {
         rec.url = rec.storedUrl;
         rec.verdict = LinkVerdict::Ok;
+    } else if (m_lastSaveFailure == SaveFailure::Changed) {
+        reread(i); // what the user sees next is what the file holds
+        m_lastSaveFailure = SaveFailure::Changed;
     }
     return saved;
 }

@@ -107,9 +107,14 @@ class Bookmarks final
     int notDueCount() const;
 
     bool save(int i);
+    // Stores the user's decision (the remind time; -1 keeps for good). A file that another
+    // refresh wrote meanwhile, with the same address and decision values, is read again and
+    // the decision goes onto its fresh content. On failure the record is read again as the
+    // file stands now, and a file that is gone leaves the rotation.
+    bool saveDecision(int i, DateTime remindTime);
     // A moved link's new address becomes the bookmark's own ("URL" of the browser's
     // section), with the usual check that the file is unchanged; false when nothing was
-    // written (lastSaveFailure says why).
+    // written (lastSaveFailure says why; a changed file is read again).
     bool useNewAddress(int i);
     SaveFailure lastSaveFailure() const { return m_lastSaveFailure; }
     // Erases the state section of every file that still holds the address read at load;
@@ -125,6 +130,9 @@ class Bookmarks final
     static std::unique_ptr<BookmarkRec> readRecord(const QString &fileName, int remindInterval);
     static void readState(BookmarkRec &rec, const IniDocument &doc, int remindInterval);
     int countWhere(bool (Bookmarks::*test)(int) const) const;
+    // Puts the file's current content into record i, keeping what only this program knows;
+    // false when the file is gone.
+    bool reread(int i);
     // Lets change edit the file when it still holds rec; keeps its new state or why not.
     bool updateFile(BookmarkRec &rec, const std::function<bool(IniDocument &)> &change);
 

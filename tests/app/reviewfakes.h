@@ -95,6 +95,7 @@ struct FakeView final : ReviewView
     void updateProgress() override { log << u"Progress"_s; }
     void showNetworkHint(const QString &text) override { log << u"Hint "_s + text; }
     void showError(const QString &text) override { errors << text; }
+    void showRefreshSummary(const QString &text) override { log << u"Summary "_s + text; }
     void favoritesRead() override { log << u"Read"_s; }
     void settle()
     {

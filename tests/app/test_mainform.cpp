@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -164,6 +165,21 @@ class TestMainForm : public QObject
         QCOMPARE(putBack.count(), 1);
         QCOMPARE(hide.count(), 1);
         QCOMPARE(menu, (QList<QList<QVariant>>{{QPoint(160, 105)}}));
+        // "Refresh all": its progress in the title band whatever is shown, then its summary
+        // below the title, whose link asks for the broken links.
+        auto *bar = form.findChild<QProgressBar *>(u"PBRefreshAll"_s);
+        form.setRefreshProgress(2, 61);
+        QVERIFY(!bar->isHidden() && bar->value() == 2 && bar->maximum() == 61);
+        const int height = form.height();
+        QSignalSpy broken(&form, &MainForm::brokenLinksAsked);
+        form.setRefreshProgress(0, 0);
+        form.showRefreshSummary(u"Checked 2: 2 ok"_s);
+        QLabel *summary = nullptr;
+        for (QLabel *label : form.findChildren<QLabel *>())
+            summary = label->text().startsWith(u"Checked 2: 2 ok <a"_s) ? label : summary;
+        QVERIFY(summary && bar->isHidden() && form.height() > height);
+        emit summary->linkActivated(u"broken"_s);
+        QCOMPARE(broken.count(), 1);
     }
 };
 

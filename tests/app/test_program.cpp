@@ -13,8 +13,10 @@
 #include "lang/translatable.h"
 #include "platform/instanceframe.h"
 #include "platform/singleinstance_os.h"
+#include "store/ini.h"
 
 #include <QLocalSocket>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -206,6 +208,25 @@ class TestProgram final : public QObject
         QCOMPARE(hides.count, 0); // the fade goes on after the command has returned
         QTRY_VERIFY_WITH_TIMEOUT(hides.count > 0 && main->fadeLevel() == BaseForm::maxFadeLevel,
                                  10000);
+    }
+
+    // A language chosen in the tray menu is in the settings file at once, not only at Quit.
+    void languageKeptWhenChosen()
+    {
+        Running run;
+        QVERIFY(run.shownMain());
+        const auto choose = [](const QString &name) {
+            QMenu *menu = topLevel<MainForm>()
+                              ->findChild<QAction *>(QStringLiteral("PopupTrayLanguage"))
+                              ->menu();
+            for (QAction *item : menu->actions())
+                if (item->text() == name)
+                    item->trigger();
+            return iniReadString(settingsFile(), QStringLiteral("Config"),
+                                 QStringLiteral("Language"), {});
+        };
+        QTRY_COMPARE(choose(QStringLiteral("Deutsch")), QStringLiteral("Deutsch"));
+        QTRY_COMPARE(choose(QStringLiteral("English")), QString());
     }
 
     void secondStartRaisesDialogs_data()

@@ -97,7 +97,8 @@ class TestReviewActions : public QObject
         row("not due yet and kept are left out", 0, "1l 2k 3", "", {2});
         row("five due, three awaiting: two rows", 0, "1a 2 3a 4 5a", "", {1, 3});
         row("awaiting ones included", 1, "1a 2 3a", "awaiting", {0, 1, 2}, true);
-        row("no net access: awaiting ones never taken", 1, "1a 2 3a", "offline", {1});
+        row("no net access: those due for a refresh shown as they are", 1, "1a 2 3a", "offline",
+            {0, 1, 2});
         row("random: the sequence of seed 0", -1, "0 0 0 0 0 0 0", "", {0, 1, 6, 2, 3});
         row("random: unselectable start goes on cyclically", -1, "0l 0l 0 0 0 0 0", "",
             {2, 3, 6, 4, 5});
@@ -105,7 +106,7 @@ class TestReviewActions : public QObject
         row("random: seeded a second later", -1, "0 0 0 0 0 0 0", "a second later",
             {5, 1, 6, 0, 2});
         row("only awaiting ones", 1, "1a 2l", "awaiting", {0}, true, true);
-        row("no net access: nothing to show", 1, "1a 2l", "offline", {-1}, false, true);
+        row("no net access: the one due for a refresh shown", 1, "1a 2l", "offline", {0});
         row("empty list", 1, "", "awaiting", {-1}, false, true);
         row("broken links first, then oldest first", 3, "5 3g 4f 1 2p 6", "", {4, 1, 3, 2, 0});
         row("broken links first: the first bookmark broken", 3, "5g 3 4", "", {0, 1, 2});
@@ -230,6 +231,75 @@ class TestReviewActions : public QObject
         }
     }
 
+    // Another copy of the program wrote the shown file (as "favrake-cli refresh" does). When
+    // only its refresh values changed, the decision goes onto the fresh content. When the
+    // bookmark itself changed, the user is told, the record holds what the file holds now
+    // and the next decision is taken; a file gone leaves the column. A copy is deleted
+    // after its confirmation alone, with no question about its subject.
+    void decisionAfterOutsideWrite_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QString>("outside");
+        QTest::addColumn<QString>("stored"); // empty: not decided
+        QTest::addColumn<QStringList>("asked");
+        const QString keep = u"0 Keep 1 2"_s, remind = u"0 Remind 2 2"_s;
+        const auto row = [](const char *name, int tag, const char *outside, const char *stored,
+                            const QStringList &asked) {
+            QTest::newRow(name) << tag << outside << stored << asked;
+        };
+        row("keep after a refresh", KeepTag, "refresh", "-1", {keep, u"0 SuggestK 14 13"_s});
+        row("remind after a refresh", 3, "refresh", "+3", {remind});
+        row("keep, another address", KeepTag, "address", "", {keep, u"0 SuggestK 14 13"_s});
+        row("remind, decided elsewhere", 3, "decision", "", {remind});
+        row("remind, file deleted", 3, "delete", "", {remind});
+        row("delete this copy", DeleteCopyTag, "", "trashed",
+            {u"1 Delete 3 1"_s, u"1 EmptyTree 13 1"_s});
+    }
+    void decisionAfterOutsideWrite()
+    {
+        QFETCH(int, tag);
+        QFETCH(QString, outside);
+        QFETCH(QString, stored);
+        ReviewRig rig;
+        Review &review = shown(rig, {true, false, true, false});
+        if (!outside.isEmpty()) {
+            Bookmarks cli(rig.favorites.path()); // the other copy
+            const int i = rig.find(cli, paperFile);
+            BookmarkRec &rec = *cli.item(i);
+            std::tie(rec.title, rec.refreshed, rec.verdict, rec.history.checks) =
+                std::tuple(u"Fresh"_s, day15 + 0.5, LinkVerdict::Ok, u"2"_s);
+            rec.remindTime = outside == u"decision" ? day15 + 9 : rec.remindTime;
+            QVERIFY(cli.save(i));
+        }
+        if (outside == u"address")
+            QVERIFY(iniWriteString(rig.path(paperFile), u"InternetShortcut"_s, u"URL"_s,
+                                   u"http://elsewhere.test/"_s));
+        if (outside == u"delete")
+            QVERIFY(QFile::remove(rig.path(paperFile)));
+        BookmarkActions &actions = review.actions();
+        QCOMPARE(actions.actInBookmarkWindow(0, tag), !stored.isEmpty() || outside == u"delete");
+        QTEST(rig.confirmer.asked, "asked");
+        QCOMPARE(rig.view.errors.size(), int(stored.isEmpty()));
+        QVERIFY(rig.view.errors.join(u' ').contains(
+            stored.isEmpty() ? u"\"paperFile\" was changed or removed by another"_s : QString()));
+        const int paper = rig.indexOf(paperFile);
+        const BookmarkRec &held = *review.bookmarks().item(paper);
+        const BookmarkRec file = rig.stored(paperFile);
+        if (!stored.isEmpty()) {
+            QCOMPARE(storedState(rig, paperFile), stored);
+            QCOMPARE(file.title, stored == u"trashed" ? QString() : u"Fresh"_s);
+            return;
+        }
+        if (outside == u"delete") {
+            QCOMPARE(std::tuple(held.remindTime, review.rows().entryAt(0)), std::tuple(-1.0, -1));
+            return;
+        }
+        QCOMPARE(std::tuple(held.url, held.title, held.remindTime, held.storedState),
+                 std::tuple(file.url, file.title, file.remindTime, file.storedState));
+        rig.confirmer.answers = {{true}, {false}};
+        QVERIFY(tag == KeepTag ? actions.keepAction(paper) : actions.remindAction(paper, 3));
+    }
+
     // Without a server the program writes the collection itself, into the user's cache
     // folder: the user's bookmarks on the subject, as plain text even when their names hold
     // markup.
@@ -297,7 +367,6 @@ class TestReviewActions : public QObject
                             QStringList trashed, const char *error) {
             QTest::newRow(name) << tag << question << event << trashed << error;
         };
-        row("keep, address edited", KeepTag, 0, "edit", {}, "was changed or removed by another");
         row("keep without address", KeepTag, 0, "no address", {}, "has no address");
         row("keep, file not writable", KeepTag, 0, "unwritable", {}, "could not be written");
         row("without deleting, not writable", DeleteTag, 0, "dont delete", {},
@@ -363,8 +432,11 @@ class TestReviewActions : public QObject
             QVERIFY2(rig.view.errors[0].contains(error) &&
                          rig.view.errors[0].contains(u"\"paperFile\""),
                      qPrintable(rig.view.errors[0]));
+        // A new address refused for an edited file leaves the record as the file is now.
+        const bool reread = event == u"edit" && tag == UseNewAddressTag;
         if (event != u"reload" && trashed.isEmpty())
-            QCOMPARE(review.bookmarks().item(paper)->remindTime, remind);
+            QCOMPARE(review.bookmarks().item(paper)->remindTime,
+                     reread ? rig.stored(paperFile).remindTime : remind);
     }
 };
 

@@ -85,6 +85,9 @@ struct Script
             word == u"quit"      ? review->session().askToQuit()
             : word == u"refresh" ? review->ticker().refreshAll()
                                  : review->ticker().showPutBackBookmarks();
+        } else if (word == u"netoff") {
+            rig.options.noNetAccess = true;
+            review->setOptions(rig.options);
         } else if (word == u"running") {
             QVERIFY(!review->rows().isClosed());
         } else if (word == u"language") {
@@ -222,8 +225,17 @@ class TestReviewTick : public QObject
         row("pause while visible: out and in", "tick 12", "HideAll UpdateView ShowAll");
         row("past midnight", "tick 4;hide;tick 5", "UpdateView ShowAll", "ff", ",",
             45000.99995 - 4 * second);
-        row("refresh all", "refresh;tick", "HideAll ClearShown Read UpdateView ClearShown ShowAll",
-            "ff", "-,-", day15 + 15);
+        row("refresh all with network access off: nothing changes", "refresh;tick", "", "ff", ",",
+            day15 + 15);
+        row("refresh all while hidden: stays hidden, sums up at the end",
+            "finish A;tick;hide;refresh;whole 0/2;tick;finish B;tick;finish C;whole 0/0;tick",
+            "Progress UpdateView ShowAll Progress Progress Progress Summary Checked 2: 2 ok", "fa",
+            "B,C");
+        row("network access switched off during Refresh all: the run ends, the cards come back",
+            "finish A;tick;refresh;whole 0/2;netoff;tick;whole 0/0",
+            "Progress UpdateView ShowAll Progress HideAll ClearShown UpdateView ClearShown ShowAll "
+            "HideAll UpdateView ShowAll Progress",
+            "fa", "-,-");
         row("folder changed, shown address edited", "edit;changed;tick",
             "UpdateView HideAll Read UpdateView ShowAll", "ff", ",-");
         row("folder changed, shown files unchanged", "changed;tick", "");
@@ -250,8 +262,9 @@ class TestReviewTick : public QObject
             "awaits true;progress 0/2;tick 20;finish Fresh;title Fresh;progress 1/2;tick;"
             "finish Also;tick;progress 2/2;awaits false;refresh;whole 0/7;tick;finish Again;"
             "whole 1/7",
-            "Progress Progress UpdateView ShowAll HideAll ClearShown UpdateView ClearShown ShowAll "
-            "Progress",
+            "Progress Progress UpdateView ShowAll Progress HideAll ClearShown UpdateView "
+            "ClearShown "
+            "ShowAll Progress",
             "affaffa", "Again,-,-,-,-,-,-");
         const QString waits = u"tick 1740;tick;busy false;tick 60;busy true"_s;
         row("a sign-in page", "fail 4;" + waits,
@@ -266,6 +279,31 @@ class TestReviewTick : public QObject
         row("result for a bookmark gone meanwhile", "vanish;busy false;late;tick",
             "Read UpdateView ClearShown ShowAll", "aa", "-");
     }
+    // The end of "Refresh all" in one line, by verdict group, in the language in use.
+    void summary_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QList<int>>("counts"); // ok, failing, gone
+        QTest::addColumn<QString>("text");
+        QTest::newRow("all three")
+            << "English" << QList{52, 6, 3} << "Checked 61: 52 ok, 6 failing, 3 gone";
+        QTest::newRow("one, none ok") << "English" << QList{0, 0, 1} << "Checked 1: 1 gone";
+        QTest::newRow("German, one")
+            << "Deutsch" << QList{1, 0, 0} << "1 Link geprüft: 1 in Ordnung";
+        QTest::newRow("German, several")
+            << "Deutsch" << QList{2, 1, 3} << "6 Links geprüft: 2 in Ordnung, 1 gestört, 3 weg";
+    }
+    void summary()
+    {
+        QFETCH(QString, language);
+        QFETCH(QList<int>, counts);
+        Languages languages;
+        languages.scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
+        QVERIFY(languages.setCurrentLanguage(language));
+        QTEST(refreshSummaryText(ReviewTexts(languages), {counts[0], counts[1], counts[2]}),
+              "text");
+    }
+
     void script()
     {
         QFETCH(QString, bookmarks);

@@ -41,20 +41,28 @@ class TestTrayMenu final : public QObject
         QTest::addColumn<bool>("pocket");
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("shown"); // Show/Hide, the mode switch, the checked sorting
+        // "Refresh all": offered, or disabled with the hint why when network access is off.
+        QTest::addColumn<QString>("refresh");
+        const QString off =
+            QStringLiteral("off: Refresh all: network access is off in the settings");
         QTest::newRow("hidden, full mode, oldest first")
-            << false << false << 1 << "Show|Switch to pocket mode|PopupSortOldest";
-        QTest::newRow("visible, pocket mode, random")
-            << true << true << -1 << "Hide|Switch to full mode|PopupSortRandom";
+            << false << false << 1 << "Show|Switch to pocket mode|PopupSortOldest"
+            << "on: Refresh all site information";
+        QTest::newRow("visible, pocket mode, random, network off")
+            << true << true << -1 << "Hide|Switch to full mode|PopupSortRandom" << off;
         QTest::newRow("unknown mode checks nothing")
-            << false << false << 7 << "Show|Switch to pocket mode|";
+            << false << false << 7 << "Show|Switch to pocket mode|"
+            << "on: Refresh all site information";
     }
     void openingShowsTheCurrentState()
     {
         QFETCH(bool, visible);
         QFETCH(bool, pocket);
         QFETCH(int, mode);
+        QFETCH(QString, refresh);
         m_visible = visible;
         std::tie(settings.pocketView, settings.selectionMode) = std::tuple(pocket, mode);
+        settings.noNetAccess = refresh.startsWith(u"off");
         emit m_tray->menu()->aboutToShow();
         QStringList shown{item("PopupTrayShowHide")->text(), item("PopupTrayPocketMode")->text()};
         QStringList checked;
@@ -63,6 +71,10 @@ class TestTrayMenu final : public QObject
             if (item(name)->isChecked())
                 checked << name;
         QTEST((shown << checked.join(u' ')).join(u'|'), "shown");
+        const QAction *refreshItem = item("PopupTrayRefresh");
+        QCOMPARE(QLatin1String(refreshItem->isEnabled() ? "on: " : "off: ") +
+                     refreshItem->toolTip(),
+                 refresh);
     }
 
     // "Import bookmarks..." offers every browser profile with bookmarks, with its count, and

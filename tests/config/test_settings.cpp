@@ -133,11 +133,23 @@ class TestSettings : public QObject
         writeFile(b, shortcut("http://b.test/", state)); // added after the list was read
         {
             const ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
+            // The cache folder goes; in the runtime folder only Favrake's lock and socket.
+            const ScopedEnv cache("XDG_CACHE_HOME", QFile::encodeName(m_dir.filePath("cache")));
+            const ScopedEnv runtime("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.filePath("run")));
+            for (const char *file : {"cache/favrake/subject.html", "run/favrake/favrake.lock",
+                                     "run/favrake/favrake.socket", "run/favrake/other.lock"})
+                writeFile(m_dir.filePath(file), "x");
             QVERIFY(platform::setAutostart(true, "/usr/bin/favrake"));
             const UninstallReport report = uninstallCleanup(list);
             QVERIFY(report.complete() && !QFile::exists(platform::autostartFile()));
             QCOMPARE(report.cleaned, 2);
-            QCOMPARE(uninstallText(report).count(m_dir.path()), 2); // settings and login entry
+            QCOMPARE(
+                QDir(m_dir.filePath("cache")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                QStringList());
+            QCOMPARE(QDir(m_dir.filePath("run/favrake")).entryList(QDir::Files),
+                     QStringList{"other.lock"});
+            // Settings, login entry, cache folder, lock and socket.
+            QCOMPARE(uninstallText(report).count(m_dir.path()), 5);
         }
         QCOMPARE(readFile(a) + readFile(b),
                  shortcut("http://a.test/") + shortcut("http://b.test/"));

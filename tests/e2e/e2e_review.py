@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the tray program on a real X display (Xvfb) with a window manager and a panel, and
 checks, on the files, what a user's clicks do, and on the screen, that questions and hints
-can be seen. Usage: e2e_review.py <favrake binary> <output folder>"""
+can be seen. Usage: e2e_review.py <favrake binary> <output folder> <favrake-cli binary>"""
 import shutil
 
 from e2e_common import *  # noqa: F401,F403
@@ -117,6 +117,15 @@ def run(program, files, base):
                                                 if w[3] != 140 and 40 < w[3] and w[4] < 60])
     shot("e2e-hint")
 
+    # The command line refreshes every bookmark while B and D are shown: the decisions on
+    # them still go through, onto the content it wrote.
+    env = environment()
+    subprocess.run([sys.argv[3], "refresh", "--all"], env=env, cwd=ROOT, timeout=120,
+                   check=True, capture_output=True)
+    checks = {k: state(files[k][0], "Checks") for k in "BD"}
+    if [c for c in checks.values() if not c or len(c) < 2]:
+        fail("the command line did not refresh B and D: %r" % checks)
+
     # The keyboard: a click on the title window gives it to the first bookmark window, and
     # after each decision it goes to the window taking that one's place.
     def keyboard_on_first():
@@ -126,7 +135,8 @@ def run(program, files, base):
     click(column(pid)[0], 30, 20)
     keyboard_on_first()
     xdo("key", "k")
-    wait_for("B kept", lambda: state(files["B"][0], "RemindTime") == KEPT)
+    wait_for("B kept", lambda: state(files["B"][0], "RemindTime") == KEPT and
+             state(files["B"][0], "Checks") == checks["B"])
     wait_for("B's window to go", lambda: len(column(pid)) == 5)
 
     # Delete: the question opens beside the column, fully on the screen, and Yes sends the
@@ -153,7 +163,8 @@ def run(program, files, base):
     xdo("key", "r")
     keys_to_menu("Down", "Return")
     wait_for("D reminded tomorrow", lambda: state(files["D"][0], "RemindTime") and
-             abs(hex_time(state(files["D"][0], "RemindTime")) - now_days() - 1) < 0.01)
+             abs(hex_time(state(files["D"][0], "RemindTime")) - now_days() - 1) < 0.01 and
+             state(files["D"][0], "Checks") == checks["D"])
     wait_for("D's window to go", lambda: len(column(pid)) == 3)
 
     # Esc hides the column; the tray icon brings it back, with the keyboard.
