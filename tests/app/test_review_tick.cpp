@@ -291,7 +291,7 @@ class TestReviewTick : public QObject
         QTest::newRow("German, one")
             << "Deutsch" << QList{1, 0, 0} << "1 Link geprüft: 1 in Ordnung";
         QTest::newRow("German, several")
-            << "Deutsch" << QList{2, 1, 3} << "6 Links geprüft: 2 in Ordnung, 1 gestört, 3 weg";
+            << "Deutsch" << QList{2, 1, 3} << "6 Links geprüft: 2 in Ordnung, 1 fehlerhaft, 3 gelöscht";
     }
     void summary()
     {
