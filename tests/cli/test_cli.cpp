@@ -13,9 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -113,7 +111,6 @@ class TestCli final : public QObject
         row("import", "import % --into In/Here", 0);
         row("dry run", "import % --dry-run", 0);
         row("unreadable source", "import @/missing.html", 1);
-        row("not a bookmark file", "import @/blocked", 1);
         row("browser without profile", "import vivaldi", 1);
         row("unwritable folder", "import % --into blocked/x", 1);
         row("copies of one address", "import @/out/1 --dry-run", 0,
@@ -124,9 +121,6 @@ class TestCli final : public QObject
         row("export through a symbolic link", "export -o @/out/link", 0,
             "Exported 2 bookmarks to @/out/link");
         row("export to the standard output", "export -o -", 0, "</DL><p>");
-        row("export: -o without a file", "export -o", 2, "option '-o' needs a value");
-        row("export to a FIFO", "export -o @/out/fifo", 1);
-        row("export to a folder", "export -o @/out", 1);
         row("export to a missing folder", "export -o @/missing/x", 1);
         row("export of a missing folder", "export @/missing", 1);
         row("duplicates", "duplicates", 0, "1 group of copies, 1 bookmark that could go");
@@ -143,11 +137,9 @@ class TestCli final : public QObject
         writeFile(dir.filePath(u"blocked"_s), "a file");
         for (const char *name : {"Only.url", "Copy.url"}) // one bookmark saved twice
             writeFile(dir.filePath(QString::fromLatin1(name)), shortcut("https://only.example/"));
-        // Targets that are no file stay what they are; a link is written through.
-        const QByteArray fifo = QFile::encodeName(dir.filePath(u"out/fifo"_s));
-        QVERIFY(QDir(dir.path()).mkdir(u"out"_s) && ::mkfifo(fifo.constData(), 0600) == 0 &&
+        // A link is written through.
+        QVERIFY(QDir(dir.path()).mkdir(u"out"_s) &&
                 QFile::link(u"target.html"_s, dir.filePath(u"out/link"_s)));
-        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK); // nothing blocks
         // Folders A and B with one address (out/1) or both (out/2) in common.
         const QByteArray a = "<DT><A HREF='https://a/'>a</A>", b = "<DT><A HREF='https://b/'>b</A>";
         const QByteArray one = "<DL><DT><H3>A</H3><DL>" + a + b + "</DL><DT><H3>B</H3><DL>" + a;
@@ -163,8 +155,6 @@ class TestCli final : public QObject
         const QStringList lines = (code == 0 ? run.out : run.err).trimmed().split(u'\n');
         QVERIFY2(code == 2 || lines.first().startsWith(says) || lines.last().startsWith(says),
                  qPrintable(run.out + run.err));
-        char byte = 0;
-        QVERIFY(::read(reader, &byte, 1) <= 0 && ::close(reader) == 0);
         QVERIFY(QFileInfo(dir.filePath(u"out/link"_s)).isSymLink());
         QCOMPARE(readFile(dir.filePath(u"out/target.html"_s)).startsWith("<!DOCTYPE"),
                  arguments.contains(dir.filePath(u"out/link"_s)));
@@ -227,8 +217,6 @@ class TestCli final : public QObject
                             const QByteArray &zone = centralEurope) {
             QTest::newRow(name) << zone << field << value;
         };
-        row("a date in winter", u"reference"_s, u"2024-01-15T12:00:00+01:00"_s);
-        row("a date in summer", u"refreshed"_s, u"2024-07-01T12:00:00+02:00"_s);
         row("a time that summer time skipped", u"failSince"_s, u"2024-03-31T03:30:00+02:00"_s);
         row("a date in UTC", u"reference"_s, u"2024-01-15T12:00:00+00:00"_s, "UTC0");
         row("a date west of UTC", u"refreshed"_s, u"2024-07-01T12:00:00-04:00"_s,

@@ -73,15 +73,10 @@ class TestImport : public QObject
             "Bookmarks Toolbar/Fish & Chips _3 \u20AC \U0001F600.url=https://example.org/a?x=1&y=2",
             "Getting Started.url=https://www.mozilla.org/en-US/firefox/central/",
             "Other Bookmarks/LWN.net.url=https://lwn.net/"};
-        QCOMPARE(import(tree("firefox.html"), favorites, true).imported, 3);
-        QVERIFY(!QFileInfo::exists(favorites)); // a dry run writes nothing
         const ImportReport first = import(tree("firefox.html"), favorites);
         QCOMPARE(std::pair(first.imported, first.foldersCreated), std::pair(3, 3));
         QCOMPARE(first.skipped, (std::map<QString, int>{{"place", 1}}));
         QCOMPARE(shortcuts(favorites), expected);
-        // The add date becomes the file's time.
-        QCOMPARE(QFileInfo(favorites + "/Getting Started.url").lastModified().toSecsSinceEpoch(),
-                 1700000000);
     }
 
     // Every copy goes where the source has it, compared with the collection as it stood

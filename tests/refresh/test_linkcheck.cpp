@@ -196,9 +196,7 @@ class TestLinkCheck final : public QObject
             "down1/=T down2/=T down3/=T down4/=T live1/=O live2/story=O live3/=O "
             "live4/story=O live5/=O";
         row("dead hosts first, one job", deadFirst, 1);
-        row("dead hosts first, 16 jobs", deadFirst, 16);
         row("dead hosts first, 64 jobs", deadFirst, 64);
-        row("names that do not exist beside a site", "nosuch1/=N nosuch2/x=N live1/=O", 16);
         row("only names that do not exist", "nosuch1/=- nosuch2/x=-", 16, NetworkFailure::NoAnswer);
         row("no answer at all", "down1/=- down2/=- down3/=- down4/=-", 16,
             NetworkFailure::NoAnswer);

@@ -83,9 +83,6 @@ void refusalRows()
     row("fine article, probe answered 404", withSibling(story, 404, {}), 'O');
     row("fine article, probe on another page", withSibling(story, 200, article + "x", notFound),
         'O');
-    row("challenge page with 403",
-        fetched(article, {"403"}, page("Just a moment...", "Checking your browser")), 'B');
-    row("429 with Retry-After", fetched(article, {"429"}, {}, "Retry-After: 120\r\n"), 'B');
     row("200 challenge page", fetched(article, {"200"}, page("Just a moment...", "")), 'B');
     row("challenge header", fetched(article, {"200"}, long1, "cf-mitigated: challenge\r\n"), 'B');
     row("challenge marker only in a large page",
@@ -208,7 +205,6 @@ class TestVerdict final : public QObject
                                 << QString::fromLatin1(verdict) << next;
         };
         row("one 404: failing, again after RefreshAfterFail", "G@0", "failing", 0.75);
-        row("second 404 soon after: still failing", "G@0 G@0.5", "failing", 24);
         row("404 confirmed after 20 hours", "G@0 G@0.5 G@24.5", "gone", 60 * 24);
         row("soft 404 and 404 are one kind", "S@0 G@21", "gone", 60 * 24);
         row("back again after gone", "G@0 G@24 O@48", "ok", 60 * 24);

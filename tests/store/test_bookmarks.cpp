@@ -256,8 +256,6 @@ class TestBookmarks : public QObject
         QTest::newRow("address case changed") << shortcut("http://A.test/", remind);
         QTest::newRow("state written by another computer")
             << shortcut("http://a.test/", state("RemindTime=BFF0000000000000\r\n"));
-        QTest::newRow("state added by another computer")
-            << shortcut("http://a.test/", remind + "Rating=2\r\n");
         QTest::newRow("file emptied") << QByteArray();
     }
     void saveRefusesChangedFiles()
