@@ -163,8 +163,7 @@ bool BookmarkActions::deleteDecided(int index, const Identity &identity)
         return decide(index, identity, -1.0);
     if (!stillNames(index, identity) || !moveBookmarkToTrash(index))
         return false;
-    // Not selected again until the folder is read anew.
-    m_bookmarks.item(index)->remindTime = -1.0;
+    m_bookmarks.markGone(index);
     return true;
 }
 

@@ -52,6 +52,7 @@ const QList<IniQuery> readQueries = {
     {stateSection, stateKeys}};
 
 constexpr DateTime keptForGood = -1.0;
+constexpr DateTime goneFromFolder = -2.0; // never stored: the file is not there to hold it
 
 // FNV-1a over the key's number and its value's code units; cheap enough for every load.
 size_t mixIn(size_t hash, qsizetype key, QStringView value)
@@ -443,12 +444,18 @@ bool Bookmarks::saveDecision(int i, DateTime remindTime)
     return false;
 }
 
+void Bookmarks::markGone(int i)
+{
+    if (isValidIndex(i))
+        item(i)->remindTime = goneFromFolder;
+}
+
 bool Bookmarks::reread(int i)
 {
     BookmarkRec &rec = *item(i);
     std::unique_ptr<BookmarkRec> fresh = readRecord(rec.fileName, m_env.intervals().remindInterval);
     if (!fresh) {
-        rec.remindTime = keptForGood; // not chosen again until the folder is read anew
+        markGone(i);
         return false;
     }
     fresh->shown = rec.shown;

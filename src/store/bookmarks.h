@@ -124,6 +124,9 @@ class Bookmarks final
     void putBackAll();
     void refreshAll();
     void findSubject(int i);
+    // Record i's file went (to the trash, or away): out of the rotation and out of the kept
+    // count until the folder is read anew.
+    void markGone(int i);
 
   private:
     // Both run on reading threads: they touch nothing but their own record.

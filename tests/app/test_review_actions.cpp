@@ -217,6 +217,8 @@ class TestReviewActions : public QObject
             const bool done =
                 window ? actions.actInBookmarkWindow(0, tag) : actions.actOnEntry(0, tag);
             QCOMPARE(storedState(rig, paperFile), stored);
+            // A bookmark in the trash is not counted as kept for good.
+            QCOMPARE(review.bookmarks().isKept(rig.indexOf(paperFile)), stored == u"-1");
             QCOMPARE(rig.stored(otherFile).remindTime, other);
             QTEST(rig.confirmer.asked, "asked");
             QTEST(rig.desktop.opened.join(u' '), "opened");
@@ -291,7 +293,9 @@ class TestReviewActions : public QObject
             return;
         }
         if (outside == u"delete") {
-            QCOMPARE(std::tuple(held.remindTime, review.rows().entryAt(0)), std::tuple(-1.0, -1));
+            QCOMPARE(std::tuple(review.bookmarks().isActive(paper),
+                                review.bookmarks().isKept(paper), review.rows().entryAt(0)),
+                     std::tuple(false, false, -1));
             return;
         }
         QCOMPARE(std::tuple(held.url, held.title, held.remindTime, held.storedState),
