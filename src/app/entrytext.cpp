@@ -134,3 +134,20 @@ QString shortFolderName(const QString &path)
         shown.replace(0, home.size(), QStringLiteral("~"));
     return shown;
 }
+
+QString captionInLines(const QString &caption, int width, const TextAdvance &advance)
+{
+    if (caption.contains(u'\n') || advance(caption) <= width)
+        return caption;
+    QString best = caption;
+    int bestWidth = advance(caption);
+    for (qsizetype blank = caption.indexOf(u' '); blank >= 0;
+         blank = caption.indexOf(u' ', blank + 1)) {
+        const int wider = std::max(advance(caption.left(blank)), advance(caption.mid(blank + 1)));
+        if (wider < bestWidth) {
+            bestWidth = wider;
+            best = caption.left(blank) + u'\n' + caption.mid(blank + 1);
+        }
+    }
+    return best;
+}

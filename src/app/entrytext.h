@@ -31,3 +31,7 @@ QString elidedAddress(const QString &address, int width, const TextAdvance &adva
 // A folder as the user reads it: "~" for the home folder, "/" between the names, no "/"
 // at the end.
 QString shortFolderName(const QString &path);
+
+// A button's caption in at most two lines within width: unchanged when it fits, else broken
+// at the blank that leaves the wider line narrowest.
+QString captionInLines(const QString &caption, int width, const TextAdvance &advance);

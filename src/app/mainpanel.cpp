@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QStackedWidget>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 
 namespace {
@@ -35,10 +37,34 @@ QWidget *addPage(QStackedWidget *notebook, const char *name)
     return page;
 }
 
+// A tool button draws its caption in one line; a long one (or a long translation) is broken
+// into two instead of being cut at both ends.
+class PanelButton final : public QToolButton
+{
+  public:
+    using QToolButton::QToolButton;
+
+  protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        const QFontMetrics metrics = option.fontMetrics;
+        option.text =
+            captionInLines(option.text, width() - captionMargin,
+                           [&metrics](const QString &t) { return metrics.horizontalAdvance(t); });
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    }
+
+  private:
+    static constexpr int captionMargin = 8;
+};
+
 QToolButton *addPanelButton(QWidget *page, const char *name, const QString &text,
                             const QString &hint)
 {
-    auto *button = new QToolButton(page);
+    auto *button = new PanelButton(page);
     button->setObjectName(QString::fromLatin1(name));
     button->setText(text);
     button->setToolTip(hint);

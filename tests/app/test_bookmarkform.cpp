@@ -260,6 +260,28 @@ class TestBookmarkForm : public QObject
         QCOMPARE(elidedAddress(address, 30, [](const QString &text) { return int(text.size()); }),
                  shown);
     }
+    // A panel button's caption: one line while it fits, else two as even as the blanks allow.
+    void captionLines_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("shown"); // in 14 characters
+        QTest::newRow("fits") << "Nothing to do."
+                              << "Nothing to do.";
+        QTest::newRow("two lines, evenly") << "Show put-back bookmarks"
+                                           << "Show put-back\nbookmarks";
+        QTest::newRow("German") << "Zurückgelegte Lesezeichen zeigen"
+                                << "Zurückgelegte\nLesezeichen zeigen";
+        QTest::newRow("one long word stays") << "Lesezeichenliste"
+                                             << "Lesezeichenliste";
+        QTest::newRow("the translator's break stays") << "Show\nput-back"
+                                                      << "Show\nput-back";
+    }
+    void captionLines()
+    {
+        QFETCH(QString, caption);
+        QTEST(captionInLines(caption, 14, [](const QString &text) { return int(text.size()); }),
+              "shown");
+    }
     // A page's text shows as it is, never as markup, and without characters that reorder
     // or hide what is around them.
     void pageTextsShowLiterally_data()
