@@ -2,8 +2,6 @@
 """Runs the tray program on a real X display (Xvfb) with a window manager and a panel, and
 checks, on the files, what a user's clicks do, and on the screen, that questions and hints
 can be seen. Usage: e2e_review.py <favrake binary> <output folder> <favrake-cli binary>"""
-import shutil
-
 from e2e_common import *  # noqa: F401,F403
 
 
@@ -12,7 +10,7 @@ UNTOUCHED = {}  # path: content it must still have at the end
 
 def main():
     os.makedirs(CONFIG)
-    server, base = serve_pages()
+    base = serve_pages()[1]
 
     year = 365 * 86400
     t0 = time.time() - 10 * year
@@ -32,36 +30,24 @@ def main():
     write(notes, "not a bookmark\n", t0)
     UNTOUCHED.update({p: read(p) for p in (kept, notes)})
     # FAVRAKE_E2E_LANGUAGE=Deutsch shows the windows in that language (for their pictures).
-    language = os.environ.get("FAVRAKE_E2E_LANGUAGE", "")
-    shutil.copytree(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data",
-                                 "lang"), os.path.join(DATA, "favrake", "lang"))
+    install_languages()
     write_settings(
           "[Config]\nInstalled=1\nLanguage=%s\n[FlagsInfo]\nKeep=1\nRemind=1\nWebLink=1\n"
-          "SuggestK=1\nSuggestD=1\nHide=1\n[FlagsConfirm]\nEmptyTree=1\n" % language)
-
+          "SuggestK=1\nSuggestD=1\nHide=1\n[FlagsConfirm]\nEmptyTree=1\n"
+          % os.environ.get("FAVRAKE_E2E_LANGUAGE", ""))
     env = environment()
-    wm = start_wm(env)
-    tray = start_tray(env)
-    program = subprocess.Popen([FAVRAKE], env=env, cwd=ROOT)
-    try:
-        run(program, files, base)
-        xdo("mousemove", "1", "1")
-        program.send_signal(signal.SIGTERM)
-        code = program.wait(timeout=10)
-        if code != 0:
-            fail("the program ended with %d after SIGTERM" % code)
-        for path, content in UNTOUCHED.items():
-            if read(path) != content:
-                fail("an untouched file changed: " + path)
-        if os.path.exists(OPENED) and "file:" in open(OPENED).read():
-            fail("a file: address reached the opener")
-        print("PASS")
-    finally:
-        if program.poll() is None:
-            program.kill()
-        tray.kill()
-        wm.kill()
-        server.shutdown()
+    start_wm(env)
+    start_tray(env)
+    program = launch(env)
+    run(program, files, base)
+    xdo("mousemove", "1", "1")
+    terminate(program)
+    for path, content in UNTOUCHED.items():
+        if read(path) != content:
+            fail("an untouched file changed: " + path)
+    if os.path.exists(OPENED) and "file:" in open(OPENED).read():
+        fail("a file: address reached the opener")
+    print("PASS")
 
 
 def run(program, files, base):
