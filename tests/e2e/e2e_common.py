@@ -151,12 +151,12 @@ def read(path):
         return f.read()
 
 
-def state(path, key):
-    """A value of the program's own section, as stored."""
+def state(path, key, section_name="[Merkwerk]"):
+    """A value of the program's own section (or another), as stored."""
     section = False
     for line in read(path).decode("latin-1").splitlines():
         if line.startswith("["):
-            section = line.strip() == "[Merkwerk]"
+            section = line.strip() == section_name
         elif section and line.split("=", 1)[0] == key:
             return line.split("=", 1)[1]
     return None

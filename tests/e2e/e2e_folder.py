@@ -25,17 +25,13 @@ def welcome_imports(env, base):
     wait_for("the welcome dialog", lambda: dialogs(program.pid))
     shot("e2e-welcome")
     xdo("key", "alt+i")
-    wait_for("the imported bookmarks", lambda: len(bookmark_files(FAV)) == 3)
+    wait_for("the imported bookmarks", lambda: len([f for _, _, names in os.walk(FAV)
+                                                         for f in names if f.endswith(".url")]) == 3)
     shot("e2e-welcome-imported")
     xdo("key", "Return")  # Start it!
     wait_for("the settings to be saved", lambda: os.path.exists(os.path.join(CONFIG, "Favrake.ini")))
     wait_for("the imported bookmarks shown", lambda: len(column(program.pid)) > 2, 60)
     quit_program(program)
-
-
-def bookmark_files(folder):
-    return [os.path.join(d, f) for d, _, names in os.walk(folder) for f in names
-            if f.endswith(".url")]
 
 
 def folder_states(env):

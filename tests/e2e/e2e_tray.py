@@ -80,13 +80,6 @@ def language_shown(pid, item):
     return shown
 
 
-def settings_language():
-    for line in open(os.path.join(CONFIG, "Favrake.ini")).read().splitlines():
-        if line.startswith("Language="):
-            return line[len("Language="):]
-    return "English"
-
-
 os.makedirs(CONFIG)
 for name in ("Alpha", "Beta"):
     write_due(os.path.join(FAV, name + ".url"), "http://%s.test/" % name.lower())
@@ -103,8 +96,9 @@ if sorted(chosen) != ["Deutsch", "English"]:
     fail("the language menu did not switch to German and back: %s" % chosen)
 menu_choose(program.pid, ["Up", "Return"])
 ended(program, "Quit")
-if settings_language() != chosen[1]:
-    fail("the settings keep %s while the dialog showed %s" % (settings_language(), chosen[1]))
+kept = state(os.path.join(CONFIG, "Favrake.ini"), "Language", "[Config]") or "English"
+if kept != chosen[1]:
+    fail("the settings keep %s while the dialog showed %s" % (kept, chosen[1]))
 # An uninstall handed over by a second copy while the running copy asks a question
 # ("Refresh all", the second item) waits for the answer and says so; then the running
 # copy cleans up and ends, and the second copy ends with 0.
