@@ -63,7 +63,6 @@ def start(env, language):
 
 
 def main():
-    os.makedirs(CONFIG)
     install_languages()
     gone = [bookmark("Photo Club", "http://photoclub.example/gallery/2009/", "gone", 40,
                      evidence="HTTP/1.1 404 Not Found"),

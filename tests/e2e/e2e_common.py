@@ -21,6 +21,7 @@ FAV = os.path.join(HOME, "Favorites")
 CONFIG = os.path.join(HOME, ".config")
 DATA = os.path.join(HOME, ".local", "share")
 OPENED = os.path.join(ROOT, "opened.log")
+os.makedirs(CONFIG)
 SCREEN_W, SCREEN_H = 1280, 1024
 KEPT = "BFF0000000000000"  # -1.0, kept for good
 LANG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "lang")

@@ -90,7 +90,6 @@ def folder_states(env):
 
 ENV = environment()
 ENV.pop("FAVRAKE_FAVORITES")
-os.makedirs(CONFIG)
 start_wm(ENV)
 start_tray(ENV)
 welcome_imports(ENV, serve_pages()[1])

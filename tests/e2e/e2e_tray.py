@@ -80,7 +80,6 @@ def language_shown(pid, item):
     return shown
 
 
-os.makedirs(CONFIG)
 for name in ("Alpha", "Beta"):
     write_due(os.path.join(FAV, name + ".url"), "http://%s.test/" % name.lower())
 write_settings("[Config]\nInstalled=1\n[FlagsInfo]\nHide=1\nPocketMode=1\n"
