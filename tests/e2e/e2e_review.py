@@ -93,10 +93,12 @@ def run(program, files, base):
                             still_column(pid)))
 
     # Hints show on the windows, which never take the focus.
+    # A hover the program missed while the column settled is made again, a pixel aside.
     keep = bookmark_window(0)
-    xdo("mousemove", str(keep[1] + 57 + 10), str(keep[2] + 4 + 10))
-    wait_for("the keep button's hint", lambda: [w for w in windows(pid)
-                                                if w[3] != 140 and 40 < w[3] and w[4] < 60])
+    hint = lambda: [w for w in windows(pid) if w[3] != 140 and 40 < w[3] and w[4] < 60]
+    if not any(xdo("mousemove", str(keep[1] + 67 + aside), str(keep[2] + 14)) or within(5, hint)
+               for aside in (0, 1, 0, 1, 0, 1)):
+        fail("no hint on the keep button")
     shot("e2e-hint")
 
     # The command line refreshes every bookmark while B and D are shown: the decisions on
