@@ -29,7 +29,7 @@ struct FakeTimer final : ReviewTimer
 };
 
 // Answers in order (No when none is left) and records each question as
-// "kind key image options".
+// "kind key image options", and its text.
 struct ScriptedConfirmer final : Confirmer
 {
     struct Answer
@@ -38,11 +38,12 @@ struct ScriptedConfirmer final : Confirmer
         std::function<void()> meanwhile = {}; // runs while the question is open
     };
     std::deque<Answer> answers;
-    QStringList asked;
-    bool showConfirm(int kind, const QString &, const QString &key, quint16 image,
+    QStringList asked, told;
+    bool showConfirm(int kind, const QString &text, const QString &key, quint16 image,
                      ConfirmOptions options) override
     {
         asked << u"%1 %2 %3 %4"_s.arg(kind).arg(key).arg(image).arg(options);
+        told << text;
         const Answer answer = answers.empty() ? Answer{false} : answers.front();
         if (!answers.empty())
             answers.pop_front();

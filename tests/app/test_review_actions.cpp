@@ -106,7 +106,6 @@ class TestReviewActions : public QObject
         row("random: seeded a second later", -1, "0 0 0 0 0 0 0", "a second later",
             {5, 1, 6, 0, 2});
         row("only awaiting ones", 1, "1a 2l", "awaiting", {0}, true, true);
-        row("no net access: the one due for a refresh shown", 1, "1a 2l", "offline", {0});
         row("empty list", 1, "", "awaiting", {-1}, false, true);
         row("broken links first, then oldest first", 3, "5 3g 4f 1 2p 6", "", {4, 1, 3, 2, 0});
         row("broken links first: the first bookmark broken", 3, "5g 3 4", "", {0, 1, 2});
@@ -179,8 +178,6 @@ class TestReviewActions : public QObject
             server + "K");
         row("remind after the interval", RemindTag, {true}, "+5", {remind});
         row("remind tomorrow", 1, {true}, "+1", {remind});
-        row("remind in 3 days", 3, {true}, "+3", {remind});
-        row("remind in a week", 7, {true}, "+7", {remind});
         row("remind in a month", 30, {true}, "+30", {remind});
         row("unknown tag", 2, {true}, "1", {});
         row("delete", DeleteTag, {false, true, false}, "trashed",

@@ -1,10 +1,9 @@
 // The tray menu: what it offers as it opens, the import offers, and the language submenu.
-#include "../store/storefixture.h"
 #include "app/collectioncommands.h"
 #include "app/traymenu.h"
 #include "config/settings.h"
-#include "lang/confirm.h"
 #include "lang/languages.h"
+#include "reviewfakes.h"
 #include "testenv.h"
 
 #include <QApplication>
@@ -81,16 +80,8 @@ class TestTrayMenu final : public QObject
     // a file; a choice imports and tells what came of it, copies in several folders too.
     void importOffers()
     {
-        struct : Confirmer
-        {
-            QStringList told;
-            bool showConfirm(int, const QString &text, const QString &, quint16,
-                             ConfirmOptions) override
-            {
-                told << text;
-                return true;
-            }
-        } confirmer;
+        ScriptedConfirmer confirmer;
+        confirmer.answers = {{true}};
         const QString config = testHomePath() + "/.config/";
         const QByteArray bookmarks = readFile(FAVRAKE_TEST_DATA "/exchange/Bookmarks");
         for (const char *profile : {"Default", "Profile 2"})

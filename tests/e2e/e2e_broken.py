@@ -4,7 +4,6 @@ deleted at once go to the trash, a moved one takes its new address. Screenshots 
 land in the output folder. Usage: e2e_broken.py <favrake binary> <output folder>"""
 from e2e_common import *  # noqa: F401,F403
 
-LANG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "lang")
 BROKEN = ["Up"] * 6  # the tray menu's item, from the bottom
 DAY = 86400
 
@@ -15,21 +14,20 @@ def hex_value(text):
 
 def bookmark(name, url, verdict, days_ago, checks="GG", evidence="", moved_to=""):
     """A bookmark whose link the refresh judged days_ago, as its file stores it."""
-    since = struct.pack(">d", now_days() - days_ago).hex().upper()
+    since = hex_day(now_days() - days_ago)
     path = os.path.join(FAV, name + ".url")
     write(path, "[InternetShortcut]\r\nURL=%s\r\n[Merkwerk]\r\nURL=%s\r\nRefreshed=%s\r\n"
           "RemindTime=%s\r\nChecks=%s\r\nCheckTimes=%s,%s\r\nFailSince=%s\r\nVerdict=%s\r\n"
-          "Evidence=%s\r\n" % (url, hex_value(moved_to), since, struct.pack(
-              ">d", now_days() + 30).hex().upper(), checks, since, since,
-              since if checks[0] not in "MO" else "", verdict, hex_value(evidence)),
+          "Evidence=%s\r\n" % (url, hex_value(moved_to), since, hex_day(now_days() + 30), checks,
+                               since, since, since if checks[0] not in "MO" else "", verdict,
+                               hex_value(evidence)),
           time.time() - 3000 * DAY)
     return path
 
 
 def open_window(pid, title):
     menu_choose(pid, BROKEN + ["Return"])
-    found = wait_for("the window " + title, lambda: [
-        w for w in dialogs(pid) if xdo("getwindowname", w[0]).startswith(title)])[0]
+    found = wait_for("the window " + title, lambda: named(pid, title))[0]
     focused(found)
     return found
 
@@ -59,15 +57,13 @@ def start(env, language):
     write_settings("[Config]\nInstalled=1\nNoNetAccess=1\nLanguage=%s\n[FlagsInfo]\nHide=1\n"
                    "[FlagsConfirm]\nEmptyTree=1\n"
                    % language)
-    program = subprocess.Popen([FAVRAKE], env=env, cwd=ROOT)
+    program = launch(env)
     wait_for("the icon docked", lambda: [w for w in windows(program.pid) if w[3] < 60])
     return program
 
 
 def main():
-    os.makedirs(CONFIG)
-    for name in ("English.lng", "Deutsch.lng"):
-        write(os.path.join(DATA, "favrake", "lang", name), read(os.path.join(LANG, name)).decode())
+    install_languages()
     gone = [bookmark("Photo Club", "http://photoclub.example/gallery/2009/", "gone", 40,
                      evidence="HTTP/1.1 404 Not Found"),
             bookmark("Archive/Town Library", "http://library.example/opening-hours.html",
@@ -80,41 +76,30 @@ def main():
     bookmark("Bakery Blog", "http://bakery.example/", "parked", 60, "PO")
     bookmark("Weather", "http://weather.example/", "ok", 2, "OO")
     env = environment()
-    wm = start_wm(env)
-    tray = start_tray(env)
-    try:
-        program = start(env, "Deutsch")
-        window = open_window(program.pid, "Defekte Links")
-        select_gone(window, "broken-links-de")
-        program.send_signal(signal.SIGTERM)
-        program.wait(timeout=10)
-        program = start(env, "English")
-        window = open_window(program.pid, "Broken links")
-        select_gone(window, "broken-links-en")
-        # One question for both, then both in the trash, with the folder they emptied.
-        xdo("key", "Delete")
-        question = wait_for("the question", lambda: [
-            w for w in dialogs(program.pid) if "Confirmation" in xdo("getwindowname", w[0])])[0]
-        focused(question)
-        xdo("key", "Return")
-        trash = os.path.join(DATA, "Trash", "files")
-        wait_for("both in the trash", lambda: not any(map(os.path.exists, gone)) and
-                 os.path.exists(os.path.join(trash, "Photo Club.url")) and
-                 os.path.isdir(os.path.join(trash, "Archive")))
-        # The moved one, the last as it only wants a look, takes its new address.
-        focused(window)
-        xdo("key", "Down", "Down", "Down")  # the last of three rows
-        xdo("key", "alt+n")
-        wait_for("the new address", lambda: "URL=https://www.garden.example/tips/\r\n" in
-                 read(moved).decode())
-        window_shot(window, "e2e-broken-after")
-        program.send_signal(signal.SIGTERM)
-        if program.wait(timeout=10) != 0:
-            fail("the program did not end with 0")
-        print("PASS")
-    finally:
-        tray.kill()
-        wm.kill()
+    start_wm(env)
+    start_tray(env)
+    program = start(env, "Deutsch")
+    select_gone(open_window(program.pid, "Defekte Links"), "broken-links-de")
+    terminate(program)
+    program = start(env, "English")
+    window = open_window(program.pid, "Broken links")
+    select_gone(window, "broken-links-en")
+    # One question for both, then both in the trash, with the folder they emptied.
+    xdo("key", "Delete")
+    answer_yes(program.pid)
+    trash = os.path.join(DATA, "Trash", "files")
+    wait_for("both in the trash", lambda: not any(map(os.path.exists, gone)) and
+             os.path.exists(os.path.join(trash, "Photo Club.url")) and
+             os.path.isdir(os.path.join(trash, "Archive")))
+    # The moved one, the last as it only wants a look, takes its new address.
+    focused(window)
+    xdo("key", "Down", "Down", "Down")  # the last of three rows
+    xdo("key", "alt+n")
+    wait_for("the new address", lambda: "URL=https://www.garden.example/tips/\r\n" in
+             read(moved).decode())
+    window_shot(window, "e2e-broken-after")
+    terminate(program)
+    print("PASS")
 
 
 main()

