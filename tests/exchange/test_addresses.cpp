@@ -1,6 +1,7 @@
 // When two addresses are one bookmark, and which copy of a group to keep.
 #include "exchange/addresskeys.h"
 #include "exchange/duplicates.h"
+#include "rowfile.h"
 
 #include <QTest>
 
@@ -11,49 +12,7 @@ class TestAddresses : public QObject
     Q_OBJECT
 
   private slots:
-    void keys_data()
-    {
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<QString>("relation"); // same, probably or apart
-        const auto row = [](const char *name, const char *a, const char *b, const char *relation) {
-            QTest::newRow(name) << QString::fromUtf8(a) << QString::fromUtf8(b) << relation;
-        };
-        row("trailing slash", "https://a.example/a", "https://a.example/a/", "probably");
-        row("parameter order", "https://a.example/?x=1&y=2", "https://a.example/?y=2&x=1",
-            "probably");
-        row("fragment", "https://a.example/p#x", "https://a.example/p", "probably");
-        row("route fragment stays", "https://a.example/#!/x", "https://a.example/", "apart");
-        row("slash fragment stays", "https://a.example/#/x", "https://a.example/#/y", "apart");
-        row("tracking parameter", "https://a.example/p?utm_source=feed&id=3",
-            "https://a.example/p?id=3", "probably");
-        row("other tracking parameters", "https://a.example/?fbclid=1&GCLID=2&mc_eid=3",
-            "https://a.example/", "probably");
-        row("default port and case", "https://Example.COM:443", "https://example.com/", "same");
-        row("ftp default port", "ftp://ftp.example:21/pub", "FTP://ftp.example/pub", "same");
-        row("other port", "https://example.com:8443/", "https://example.com/", "apart");
-        row("trailing dot of host", "https://example.com./x", "https://example.com/x", "same");
-        row("path case stays", "https://a.example/Path", "https://a.example/path", "apart");
-        row("query case stays", "https://a.example/?q=A", "https://a.example/?q=a", "apart");
-        row("escapes", "https://a.example/%7euser/a%2fb", "https://a.example/~user/a%2Fb", "same");
-        row("escapes in other case", "https://a.example/caf%c3%a9", "https://a.example/caf%C3%A9",
-            "same");
-        row("dot segments", "https://a.example/a/./b/../c", "https://a.example/a/c", "same");
-        row("dot segments above the root", "https://a.example/../x", "https://a.example/x", "same");
-        row("escaped slash stays", "https://a.example/a%2Fb", "https://a.example/a/b", "apart");
-        row("escaped ampersand stays", "https://a.example/?q=a%26b", "https://a.example/?q=a&b",
-            "apart");
-        row("https port on http", "http://a.example:443/", "http://a.example/", "apart");
-        row("http and https", "http://a.example/", "https://a.example/", "probably");
-        row("www prefix", "https://www2.a.example/", "https://a.example/", "probably");
-        row("index page", "https://a.example/docs/index.html", "https://a.example/docs",
-            "probably");
-        row("index is no prefix", "https://a.example/myindex.html", "https://a.example/", "apart");
-        row("international host", "https://bücher.example/straße",
-            "https://xn--bcher-kva.example/stra%C3%9Fe", "same");
-        row("other hosts", "https://a.example/", "https://b.example/", "apart");
-        row("user info kept", "https://u@a.example/", "https://a.example/", "apart");
-    }
+    void keys_data() { addRowsFromFile(QStringLiteral("exchange/addresskeys.tsv")); }
 
     void keys()
     {
