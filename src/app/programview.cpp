@@ -120,6 +120,15 @@ QStringList ProgramView::copiesOf(int index)
     return names;
 }
 
+void ProgramView::updateShownTexts()
+{
+    for (int row = 0; row < ReviewRows::count; ++row)
+        if (m_parts.arranger.isShown(row))
+            m_parts.arranger.bookmarkWindow(row)->updateView();
+    updateBrokenLinks();
+    m_parts.arranger.whenStill([this] { m_parts.arranger.arrange(); });
+}
+
 void ProgramView::showAll()
 {
     if (!m_closing)

@@ -58,6 +58,7 @@ class ProgramView final : public ReviewView, public ReviewHost
 
     bool isMainVisible() const override;
     void updateView() override;
+    void updateShownTexts() override;
     void showAll() override;
     void hideAll() override;
     void removeBookmarkWindow(int row) override;

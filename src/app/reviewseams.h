@@ -106,6 +106,8 @@ class ReviewView
     virtual bool isMainVisible() const = 0;
     // Renders the rows: pocket entries or bookmark windows, else the information page.
     virtual void updateView() = 0;
+    // The shown bookmark windows show their records anew, where they stand.
+    virtual void updateShownTexts() = 0;
     virtual void showAll() = 0; // arranges and fades in every marked window
     virtual void hideAll() = 0; // fades the marked windows out; the marks stay
     // Takes the bookmark window of row away after an action on it.

@@ -154,6 +154,19 @@ void ReviewTicker::folderChanged(const QString &folder)
         m_folderChanged = true;
     if (m_folderChanged && m_bookmarks.count() == 0)
         m_rows.whenIdle([this] { readEmptyCollection(); });
+    else if (!m_folderChanged && m_rows.isIdle())
+        takeOutsideRefreshes();
+}
+
+// Another Favrake (the timer's, the command line) refreshed a shown bookmark: its window
+// shows the new title and verdict without moving the column.
+void ReviewTicker::takeOutsideRefreshes()
+{
+    bool taken = false;
+    for (const int index : m_rows.entries())
+        taken = m_bookmarks.takeOutsideRefresh(index) || taken;
+    if (taken)
+        m_common.view.updateShownTexts();
 }
 
 void ReviewTicker::readEmptyCollection()

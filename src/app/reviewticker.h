@@ -39,6 +39,7 @@ class ReviewTicker final
     void resume(DateTime now, bool visible);
     void dropChangedRows();
     bool anyShownRowChanged() const;
+    void takeOutsideRefreshes();
     void readFavorites(const QString &otherFolder = QString());
     void readEmptyCollection();
     void showFirstEntries();

@@ -94,6 +94,12 @@ bool holdsRecord(const IniDocument &doc, const BookmarkRec &rec)
     return sameAddress && fingerprint == rec.storedState;
 }
 
+// A refresh changes neither the address nor what the user decided.
+bool sameDecision(const BookmarkRec &a, const BookmarkRec &b)
+{
+    return a.url == b.url && a.referenceTime == b.referenceTime && a.remindTime == b.remindTime;
+}
+
 // Why a save with an address wrote nothing: read tells whether the file could be read,
 // current whether it then still held the record.
 SaveFailure whyNotSaved(const BookmarkRec &rec, bool read, bool current)
@@ -428,10 +434,7 @@ bool Bookmarks::saveDecision(int i, DateTime remindTime)
         return false;
     }
     // Only the refresh's values differ: the decision holds on the fresh content.
-    const bool refreshedOnly = reread(i) && rec.url == asRead.url &&
-                               rec.referenceTime == asRead.referenceTime &&
-                               rec.remindTime == asRead.remindTime;
-    if (!refreshedOnly) {
+    if (!reread(i) || !sameDecision(rec, asRead)) {
         m_lastSaveFailure = failure;
         return false;
     }
@@ -452,16 +455,34 @@ void Bookmarks::markGone(int i)
 
 bool Bookmarks::reread(int i)
 {
-    BookmarkRec &rec = *item(i);
-    std::unique_ptr<BookmarkRec> fresh = readRecord(rec.fileName, m_env.intervals().remindInterval);
+    std::unique_ptr<BookmarkRec> fresh =
+        readRecord(item(i)->fileName, m_env.intervals().remindInterval);
     if (!fresh) {
         markGone(i);
         return false;
     }
-    fresh->shown = rec.shown;
-    fresh->notBefore = rec.notBefore;
-    rec = std::move(*fresh);
+    adopt(i, std::move(*fresh));
     return true;
+}
+
+bool Bookmarks::takeOutsideRefresh(int i)
+{
+    if (!isValidIndex(i) || item(i)->url.isEmpty())
+        return false;
+    const BookmarkRec &rec = *item(i);
+    std::unique_ptr<BookmarkRec> fresh = readRecord(rec.fileName, m_env.intervals().remindInterval);
+    if (!fresh || fresh->storedState == rec.storedState || !sameDecision(*fresh, rec))
+        return false;
+    adopt(i, std::move(*fresh));
+    return true;
+}
+
+void Bookmarks::adopt(int i, BookmarkRec &&fresh)
+{
+    BookmarkRec &rec = *item(i);
+    fresh.shown = rec.shown;
+    fresh.notBefore = rec.notBefore;
+    rec = std::move(fresh);
 }
 
 bool Bookmarks::updateFile(BookmarkRec &rec, const std::function<bool(IniDocument &)> &change)

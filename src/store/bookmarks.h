@@ -127,6 +127,10 @@ class Bookmarks final
     // Record i's file went (to the trash, or away): out of the rotation and out of the kept
     // count until the folder is read anew.
     void markGone(int i);
+    // Another program refreshed record i's file: when only the refresh's values changed
+    // (same address and decision values), the record takes them and this says true; else
+    // the record stays as read, for the next save to find out.
+    bool takeOutsideRefresh(int i);
 
   private:
     // Both run on reading threads: they touch nothing but their own record.
@@ -136,6 +140,8 @@ class Bookmarks final
     // Puts the file's current content into record i, keeping what only this program knows;
     // false when the file is gone.
     bool reread(int i);
+    // Puts fresh into record i, keeping what only this program knows.
+    void adopt(int i, BookmarkRec &&fresh);
     // Lets change edit the file when it still holds rec; keeps its new state or why not.
     bool updateFile(BookmarkRec &rec, const std::function<bool(IniDocument &)> &change);
 

@@ -80,6 +80,7 @@ struct FakeView final : ReviewView
     std::vector<std::function<void()>> waiting;
     bool isMainVisible() const override { return visible; }
     void updateView() override { log << u"UpdateView"_s; }
+    void updateShownTexts() override { log << u"UpdateTexts"_s; }
     void showAll() override { log << u"ShowAll"_s, visible = true; }
     void hideAll() override { log << u"HideAll"_s, visible = false; }
     void removeBookmarkWindow(int row) override { log << u"Remove%1"_s.arg(row); }

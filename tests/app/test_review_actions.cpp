@@ -439,6 +439,42 @@ class TestReviewActions : public QObject
             QCOMPARE(review.bookmarks().item(paper)->remindTime,
                      reread ? rig.stored(paperFile).remindTime : remind);
     }
+
+    // Another Favrake refreshed a shown bookmark: its window shows the fresh values where it
+    // stands. A decision made elsewhere is left for the next save to find out.
+    void outsideRefreshShows_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("outside");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("refresh of a shown one") << paperFile << u"refresh"_s << true;
+        QTest::newRow("decided elsewhere") << paperFile << u"decision"_s << false;
+        QTest::newRow("own save") << paperFile << u"own"_s << false;
+        QTest::newRow("refresh of one not shown") << otherFile << u"refresh"_s << false;
+    }
+    void outsideRefreshShows()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, outside);
+        ReviewRig rig;
+        Review &review = shown(rig, {}, {.subject = u"Travel Tips"_s}, day15 + 100);
+        Bookmarks other(rig.favorites.path());
+        Bookmarks &list = outside == u"own" ? review.bookmarks() : other;
+        BookmarkRec &rec = *list.item(rig.find(list, file));
+        std::tie(rec.title, rec.refreshed, rec.history.checks) =
+            std::tuple(u"Fresh"_s, day15 + 0.5, u"2"_s);
+        rec.remindTime = outside == u"decision" ? day15 + 9 : rec.remindTime;
+        QVERIFY(list.save(rig.find(list, file)));
+        const ReviewRows::Entries rows = review.rows().entries();
+        review.ticker().folderChanged(rig.favorites.path());
+        QTEST(rig.view.log.contains(u"UpdateTexts"_s), "taken");
+        QCOMPARE(review.rows().entries(), rows);
+        QVERIFY(!rig.view.log.contains(u"HideAll"_s));
+        const BookmarkRec &held = *review.bookmarks().item(rig.indexOf(file));
+        QCOMPARE(held.title == u"Fresh"_s,
+                 outside == u"own" || rig.view.log.contains(u"UpdateTexts"_s));
+        QCOMPARE(held.remindTime == day15 + 9, false);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReviewActions)
