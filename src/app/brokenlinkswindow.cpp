@@ -216,8 +216,12 @@ void BrokenLinksWindow::updateButtons()
     const bool moved = std::any_of(selected.begin(), selected.end(), [this](int index) {
         return m_review.bookmarks().item(index)->verdict == LinkVerdict::Moved;
     });
-    for (QPushButton *button : {m_delete, m_keep, m_open, m_check})
+    for (QPushButton *button : {m_delete, m_keep, m_open})
         button->setEnabled(any);
+    // Without network access nothing would check: the button says so instead.
+    const bool checkOff = m_review.options().noNetAccess;
+    m_check->setEnabled(any && !checkOff);
+    m_check->setToolTip(checkOff ? phrase("HintCheckOff") : QString());
     m_useNew->setEnabled(moved);
     const QString empty = m_model->emptyText();
     m_empty->setText(empty);

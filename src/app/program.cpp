@@ -142,6 +142,7 @@ void Program::takeSettings()
 {
     m_review->setOptions(reviewOptions());
     m_arranger->speedWindow()->offerRefresh(!settings.noNetAccess);
+    m_view->updateBrokenLinks();
 }
 
 // While the collection is empty the welcome dialog offers the browsers found and another

@@ -54,7 +54,8 @@ class ProgramView final : public ReviewView, public ReviewHost
     // A second copy waits for the uninstall; it is answered once it ran or cannot run any more.
     void awaitUninstall(std::shared_ptr<platform::InstanceReply> reply);
     void answerUninstall(int exitStatus, const QString &text);
-    void showBrokenLinks(); // opens the broken-links window, or raises it
+    void showBrokenLinks();   // opens the broken-links window, or raises it
+    void updateBrokenLinks(); // the open broken-links window shows the collection anew
 
     bool isMainVisible() const override;
     void updateView() override;
@@ -84,7 +85,6 @@ class ProgramView final : public ReviewView, public ReviewHost
     void showBookmarkWindows();
     QStringList copiesOf(int index);
     RefreshProgress shownProgress() const;
-    void updateBrokenLinks();
 
     Parts m_parts;
     Review *m_review = nullptr;

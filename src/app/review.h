@@ -28,7 +28,8 @@ class Review final
     Review &operator=(const Review &) = delete;
 
     void setOptions(const ReviewOptions &options); // the user changed the settings
-    void tick();                                   // the timer's; the first one completes the start
+    const ReviewOptions &options() const { return m_options; }
+    void tick(); // the timer's; the first one completes the start
 
     Bookmarks &bookmarks() { return *m_bookmarks; }
     ReviewRows &rows() { return m_rows; }

@@ -139,6 +139,7 @@ constexpr PhraseDefault defaults[] = {
     {"MsgAllDoneNone", "All done: no bookmark is waiting any more."},
     {"HintRefreshing", "Favrake: %s of %s bookmarks refreshed"},
     {"HintRefreshOff", "Refresh all: network access is off in the settings"},
+    {"HintCheckOff", "Check again: network access is off in the settings"},
     {"MsgCheckedOne", "Checked %s: %s"},
     {"MsgCheckedMany", "Checked %s: %s"},
     {"WrdCheckedOk", "%s ok"},

@@ -4,6 +4,7 @@
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/program.h"
+#include "config/configdlg.h"
 #include "config/installdlg.h"
 #include "config/messageflags.h"
 #include "config/settings.h"
@@ -17,6 +18,7 @@
 
 #include <QLocalSocket>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -269,6 +271,15 @@ class TestProgram final : public QObject
         QCOMPARE(shown(), 1);
         run.trigger("PopupTrayBroken");
         QCOMPARE(shown(), 1);
+        // "Check again now" says why it cannot check, until network access is on again.
+        QPushButton *check = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            check = check ? check : window->findChild<QPushButton *>(QStringLiteral("BrokenCheck"));
+        for (const bool off : {true, false}) {
+            settings.noNetAccess = off;
+            emit topLevel<ConfigDialog>()->accepted();
+            QCOMPARE(check->toolTip(), off ? phrase("HintCheckOff") : QString());
+        }
     }
 
     // A quit signal while the welcome dialog waits for the user declines it and quits:
