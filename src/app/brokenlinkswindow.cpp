@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <set>
 
@@ -25,6 +26,7 @@ QPushButton *addButton(QHBoxLayout *row, const char *name)
     row->addWidget(button);
     return button;
 }
+constexpr int fileRole = Qt::UserRole + 1;
 } // namespace
 
 BrokenLinksWindow::BrokenLinksWindow(Review &review)
@@ -236,6 +238,10 @@ void BrokenLinksWindow::updateButtons()
 void BrokenLinksWindow::fillCopies()
 {
     const Bookmarks &list = m_review.bookmarks();
+    // The selection stays on the same files, where they still are.
+    std::set<QString> selected;
+    for (const QTreeWidgetItem *line : m_copies->selectedItems())
+        selected.insert(line->data(0, fileRole).toString());
     m_groups = copyGroups(list);
     m_copies->clear();
     const auto item = [&](int index, int group, bool keep) {
@@ -243,6 +249,7 @@ void BrokenLinksWindow::fillCopies()
             {displayText(list.displayName(index)), displayText(list.folderName(index)),
              displayText(list.item(index)->url), keep ? phrase("CopiesKeep") : QString()});
         line->setData(0, Qt::UserRole, group);
+        line->setData(0, fileRole, list.item(index)->fileName);
         return line;
     };
     for (int group = 0; group < int(m_groups.size()); ++group) {
@@ -251,6 +258,8 @@ void BrokenLinksWindow::fillCopies()
             top->addChild(item(other, group, false));
         m_copies->addTopLevelItem(top);
     }
+    for (QTreeWidgetItemIterator line(m_copies); *line; ++line)
+        (*line)->setSelected(selected.contains((*line)->data(0, fileRole).toString()));
     m_copies->expandAll();
     for (int column = 0; column < 3; ++column)
         m_copies->resizeColumnToContents(column);

@@ -20,10 +20,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <csignal>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 template <typename T> T *topLevel()
@@ -254,9 +258,12 @@ class TestProgram final : public QObject
     }
 
     // The menu item and the title window's signal open one broken-links window; again, they
-    // raise it.
+    // raise it. What it shows follows the settings, and a selection stays where it was.
     void brokenLinksWindowIsOne()
     {
+        const QString copy = QDir::home().filePath("Favorites/Paper copy.url");
+        writeFile(copy, shortcut("http://paper.test/"));
+        const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
         Running run;
         MainForm *main = run.shownMain();
         QVERIFY(main);
@@ -273,12 +280,19 @@ class TestProgram final : public QObject
         QCOMPARE(shown(), 1);
         // "Check again now" says why it cannot check, until network access is on again.
         QPushButton *check = nullptr;
-        for (QWidget *window : QApplication::topLevelWidgets())
-            check = check ? check : window->findChild<QPushButton *>(QStringLiteral("BrokenCheck"));
+        QTreeWidget *copies = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            check = check ? check : window->findChild<QPushButton *>(u"BrokenCheck"_s);
+            copies = copies ? copies : window->findChild<QTreeWidget *>(u"CopiesTree"_s);
+        }
+        QCOMPARE(copies->topLevelItem(0)->childCount(), 1);
+        copies->topLevelItem(0)->child(0)->setSelected(true);
         for (const bool off : {true, false}) {
             settings.noNetAccess = off;
             emit topLevel<ConfigDialog>()->accepted();
             QCOMPARE(check->toolTip(), off ? phrase("HintCheckOff") : QString());
+            QCOMPARE(copies->selectedItems().size(), 1);
+            QCOMPARE(copies->selectedItems()[0]->parent(), copies->topLevelItem(0));
         }
     }
 
