@@ -186,10 +186,10 @@ void BookmarkForm::createNoteLabels()
             [this] { emit actionRequested(TagDeleteCopy); });
 }
 
-void BookmarkForm::showNote(TextLabel *label, const QString &text, int &y)
+void BookmarkForm::showNote(TextLabel *label, const QString &text, int &y, const QString &hint)
 {
     label->setCaption(text);
-    label->setHint(text);
+    label->setHint(hint.isEmpty() ? text : hint);
     label->move(textLeft, y);
     label->setVisible(!text.isEmpty());
     if (!text.isEmpty())
@@ -235,7 +235,7 @@ bool BookmarkForm::updateView()
                      y);
         }
         if (e == ElemURL)
-            showNote(m_verdict, verdictText(*m_bookmarks->item(m_index), m_bookmarks->now()), y);
+            showVerdict(y);
     }
     showNotes(y);
     showSuggestButton();
@@ -251,19 +251,35 @@ void BookmarkForm::showElement(int element, int &y)
     label->move(textLeft, y);
     QString text = elementText(*m_bookmarks, m_index, element);
     label->setHint(element == ElemTime ? phrase("HintBMTime") : text);
-    if (element == ElemURL) {
-        // In two lines that break anywhere; up to a character's room is lost at the break.
-        const QFontMetrics metrics(label->font());
-        const int room = 2 * textWidth - metrics.horizontalAdvance(QLatin1Char('W'));
-        text = elidedAddress(text, room, [&metrics](const QString &part) {
-            return metrics.horizontalAdvance(part);
-        });
-    }
+    if (element == ElemURL)
+        text = fitAddress(label, text, 2);
     if (text.isEmpty() && !failed)
         text = placeholder(rec, element);
     label->setCaption(text);
     if (!label->caption().isEmpty())
         y += label->height() + elementSpacing;
+}
+
+// In lines that break anywhere; up to a character's room is lost at each break.
+QString BookmarkForm::fitAddress(const TextLabel *label, const QString &address, int lines)
+{
+    const QFontMetrics metrics(label->font());
+    const int room = lines * textWidth - (lines - 1) * metrics.horizontalAdvance(QLatin1Char('W'));
+    return elidedAddress(
+        address, room, [&metrics](const QString &part) { return metrics.horizontalAdvance(part); });
+}
+
+// A moved link's new address, too long to share a line, starts a line of its own: it gets two
+// more, elided in the middle so that both its host and its end show; the hint has it whole.
+void BookmarkForm::showVerdict(int &y)
+{
+    const BookmarkRec &rec = *m_bookmarks->item(m_index);
+    const DateTime now = m_bookmarks->now();
+    const bool moved = rec.verdict == LinkVerdict::Moved;
+    m_verdict->setLines(moved ? 3 : 2);
+    const QString shown = verdictText(
+        rec, now, [this](const QString &address) { return fitAddress(m_verdict, address, 2); });
+    showNote(m_verdict, shown, y, verdictText(rec, now));
 }
 
 void BookmarkForm::showSuggestButton()

@@ -58,7 +58,10 @@ class BookmarkForm final : public BaseForm
     void createNoteLabels();
     void addVerdictItems();
     void showNotes(int &y);
-    void showNote(TextLabel *label, const QString &text, int &y);
+    void showVerdict(int &y);
+    void showNote(TextLabel *label, const QString &text, int &y, const QString &hint = {});
+    // address elided in the middle to lines of the label's text width.
+    static QString fitAddress(const TextLabel *label, const QString &address, int lines);
 
     std::array<TextLabel *, elementCount> m_elements{};
     QToolButton *m_suggestButton = nullptr;

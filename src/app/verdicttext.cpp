@@ -20,7 +20,7 @@ QString failures(const QByteArray &key, const BookmarkRec &rec, DateTime now)
 }
 } // namespace
 
-QString verdictText(const BookmarkRec &rec, DateTime now)
+QString verdictText(const BookmarkRec &rec, DateTime now, const AddressFit &fitAddress)
 {
     if (const QByteArray scheme = unfetchedScheme(toNarrow(rec.url)); !scheme.isEmpty())
         return fillPhrase(phrase("NotChecked"), {QString::fromLatin1(scheme)});
@@ -37,8 +37,10 @@ QString verdictText(const BookmarkRec &rec, DateTime now)
         return phrase("VerdictNoDomain");
     case LinkVerdict::Login:
         return phrase("VerdictLogin");
-    case LinkVerdict::Moved:
-        return fillPhrase(phrase("VerdictMoved"), {displayText(rec.storedUrl)});
+    case LinkVerdict::Moved: {
+        const QString address = displayText(rec.storedUrl);
+        return fillPhrase(phrase("VerdictMoved"), {fitAddress ? fitAddress(address) : address});
+    }
     case LinkVerdict::Blocked:
         return rec.history.lastOk > 0
                    ? fillPhrase(phrase("VerdictBlockedWorked"), {dayText(rec.history.lastOk, now)})

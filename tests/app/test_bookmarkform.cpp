@@ -420,6 +420,27 @@ class TestBookmarkForm : public QObject
                 QVERIFY2(!each->isVisibleTo(window) || !each->accessibleName().isEmpty(),
                          qPrintable(each->objectName()));
     }
+
+    // A moved link's new address keeps its host and its end on the card's verdict line, in
+    // the line's room; the hint has it whole.
+    void movedAddressFits()
+    {
+        ShownBookmark bookmark;
+        const QString to = u"https://www.garden.test/archive/2019/tips/for/the/spring/roses.html"_s;
+        std::tie(bookmark.rec().verdict, bookmark.rec().storedUrl) =
+            std::tuple(LinkVerdict::Moved, to);
+        QVERIFY(bookmark.form.updateView());
+        const QString line = bookmark.verdictLine();
+        QVERIFY2(line.startsWith(u"Moved to www.garden.test/"_s) && line.contains(u"/…/"_s) &&
+                     line.endsWith(u"/roses.html"_s),
+                 qPrintable(line));
+        for (const TextLabel *label : bookmark.form.findChildren<TextLabel *>()) {
+            if (label->caption() != line)
+                continue;
+            QCOMPARE(label->shownLines().join(QString()).remove(u' '), QString(line).remove(u' '));
+            QVERIFY(label->toolTip().contains(u"/archive/2019/tips/for/the/spring/"_s));
+        }
+    }
 };
 
 QTEST_MAIN(TestBookmarkForm)
