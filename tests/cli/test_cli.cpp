@@ -3,6 +3,7 @@
 #include "../refresh/loopbackserver.h"
 #include "../store/storefixture.h"
 #include "platform/filenames.h"
+#include "rowfile.h"
 #include "store/bookmarks.h"
 #include "testenv.h"
 
@@ -64,75 +65,17 @@ class TestCli final : public QObject
     // A wrong command line gets one line that names what is wrong, for every command; the
     // others do their work and say so. "@" stands for the test's folder, which is the
     // default Favorites folder too.
-    void commands_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("code");
-        // code 2: the error; else the first or the last line of the output begins so
-        QTest::addColumn<QString>("says");
-        // Arguments are split at blanks; "%" stands for a bookmark file of the test data.
-        const auto row = [](const char *name, const char *arguments, int code,
-                            const char *says = "") {
-            const QString file = QStringLiteral(FAVRAKE_TEST_DATA "/exchange/chromium.html");
-            QTest::newRow(name)
-                << QString::fromUtf8(arguments).replace(u'%', file).split(u' ', Qt::SkipEmptyParts)
-                << code << QString::fromUtf8(says);
-        };
-        row("no command", "", 2, "no command given");
-        row("unknown command", "frob", 2, "unknown command 'frob'");
-        row("unknown option", "--frob", 2, "unknown option '--frob'");
-        row("help", "--help", 0, "usage: favrake-cli list");
-        row("help with more", "-h list", 2, "unexpected argument 'list'");
-        row("version", "--version", 0, "favrake-cli ");
-        row("list: no such folder", "list @/missing", 1,
-            "favrake-cli: not a readable folder: @/missing");
-        row("list: unknown verdict", "list --verdict gone,dead", 2,
-            "unknown verdict 'dead' (valid: ok, moved, login, blocked, failing, gone, parked, "
-            "no-domain, unreachable)");
-        row("list: unknown format", "list --format=xml", 2,
-            "unknown format 'xml' (valid: tsv, json)");
-        row("refresh: two folders", "refresh a b", 2, "unexpected argument 'b'");
-        row("refresh: no such folder", "refresh @/missing", 1,
-            "favrake-cli: not a readable folder: @/missing");
-        row("no jobs", "refresh --jobs 0", 2, "'--jobs 0' is no number from 1 to 64");
-        row("too many jobs", "refresh --jobs=65", 2, "'--jobs 65' is no number from 1 to 64");
-        row("jobs without a number", "refresh --jobs", 2, "option '--jobs' needs a value");
-        row("jobs twice", "refresh --jobs=2 --jobs 3", 2, "option '--jobs' is given twice");
-        row("a switch with a value", "refresh --all=yes", 2, "option '--all' takes no value");
-        row("an option of another command", "refresh --fast", 2, "unknown option '--fast'");
-        row("an empty folder, 64 jobs", "refresh @/out --jobs=64 --all", 0,
-            "0 refreshed: 0 OK, 0 failed; 0 not written; 0 still due");
-        row("import: no source", "import", 2,
-            "import needs a SOURCE: a bookmark file or a browser");
-        row("import: a folder outside", "import firefox --into=../x", 2,
-            "'--into ../x' does not name a folder below the Favorites folder");
-        row("import: the profile of a file", "import a.html --profile p", 2,
-            "'--profile' needs a browser as SOURCE, not a.html");
-        row("import", "import % --into In/Here", 0);
-        row("dry run", "import % --dry-run", 0);
-        row("unreadable source", "import @/missing.html", 1);
-        row("browser without profile", "import vivaldi", 1);
-        row("unwritable folder", "import % --into blocked/x", 1);
-        row("copies of one address", "import @/out/1 --dry-run", 0,
-            "1 address would be saved in more than one folder");
-        row("copies of two addresses", "import @/out/2", 0,
-            "2 addresses are saved in more than one folder");
-        row("export", "export -o @/out/new.html", 0, "Exported 2 bookmarks to @/out/new.html");
-        row("export through a symbolic link", "export -o @/out/link", 0,
-            "Exported 2 bookmarks to @/out/link");
-        row("export to the standard output", "export -o -", 0, "</DL><p>");
-        row("export to a missing folder", "export -o @/missing/x", 1);
-        row("export of a missing folder", "export @/missing", 1);
-        row("duplicates", "duplicates", 0, "1 group of copies, 1 bookmark that could go");
-        row("duplicates of two folders", "duplicates a b", 2, "unexpected argument 'b'");
-    }
+    void commands_data() { addRowsFromFile(QStringLiteral("cli/commands.tsv")); }
     void commands()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, commandLine);
         QFETCH(int, code);
         QFETCH(QString, says);
         QTemporaryDir dir;
-        arguments.replaceInStrings(u"@"_s, dir.path());
+        const QStringList arguments =
+            commandLine.replace(u'%', QStringLiteral(FAVRAKE_TEST_DATA "/exchange/chromium.html"))
+                .replace(u'@', dir.path())
+                .split(u' ', Qt::SkipEmptyParts);
         says.replace(u"@"_s, dir.path());
         writeFile(dir.filePath(u"blocked"_s), "a file");
         for (const char *name : {"Only.url", "Copy.url"}) // one bookmark saved twice
@@ -208,35 +151,12 @@ class TestCli final : public QObject
 
     // The table and JSON forms give each field of one bookmark: JSON with numbers, booleans
     // and null where they fit, both with the local offset of each moment.
-    void listFields_data()
-    {
-        QTest::addColumn<QByteArray>("zone");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QJsonValue>("value");
-        const auto row = [](const char *name, const QString &field, const QJsonValue &value,
-                            const QByteArray &zone = centralEurope) {
-            QTest::newRow(name) << zone << field << value;
-        };
-        row("a time that summer time skipped", u"failSince"_s, u"2024-03-31T03:30:00+02:00"_s);
-        row("a date in UTC", u"reference"_s, u"2024-01-15T12:00:00+00:00"_s, "UTC0");
-        row("a date west of UTC", u"refreshed"_s, u"2024-07-01T12:00:00-04:00"_s,
-            "EST5EDT,M3.2.0,M11.1.0");
-        row("a date not set", u"lastOk"_s, QJsonValue::Null);
-        row("check times, one not known", u"checkTimes"_s,
-            QJsonArray({u"2024-07-01T12:00:00+02:00"_s, QJsonValue::Null}));
-        row("kept for good: no due date", u"due"_s, QJsonValue::Null);
-        row("kept", u"kept"_s, true);
-        row("refresh state", u"refreshState"_s, -1);
-        row("rating", u"rating"_s, 3);
-        row("verdict", u"verdict"_s, u"failing"_s);
-        row("no address reached yet", u"reachedUrl"_s, QJsonValue::Null);
-        row("text", u"title"_s, u"T\u00E9"_s);
-    }
+    void listFields_data() { addRowsFromFile(QStringLiteral("cli/listfields.tsv")); }
     void listFields()
     {
         QFETCH(QByteArray, zone);
         QFETCH(QString, field);
-        QFETCH(QJsonValue, value);
+        QFETCH(QByteArray, value);
         QTemporaryDir dir;
         writeFile(dir.filePath(u"a.url"_s), shortcut("http://a.test/"));
         Bookmarks list(dir.path());
@@ -251,14 +171,16 @@ class TestCli final : public QObject
         QVERIFY(list.save(0));
         const ScopedEnv tz("TZ", zone);
         const QString json = runCli({u"list"_s, dir.path(), u"--format"_s, u"json"_s}).out;
+        const QJsonValue expected = QJsonDocument::fromJson('[' + value + ']').array().at(0);
         QCOMPARE(QJsonDocument::fromJson(json.toUtf8()).array().at(0).toObject().value(field),
-                 value);
+                 expected);
         const QStringList table =
             runCli({u"list"_s, dir.path(), u"--format=tsv"_s}).out.split(u'\n');
-        const QString text = value.isDouble()  ? QString::number(value.toInt())
-                             : value.isBool()  ? (value.toBool() ? u"true"_s : u"false"_s)
-                             : value.isArray() ? value[0].toString() + u',' + value[1].toString()
-                                               : value.toString();
+        const QString text = expected.isDouble() ? QString::number(expected.toInt())
+                             : expected.isBool() ? (expected.toBool() ? u"true"_s : u"false"_s)
+                             : expected.isArray()
+                                 ? expected[0].toString() + u',' + expected[1].toString()
+                                 : expected.toString();
         QCOMPARE(table.value(1).split(u'\t').value(table.value(0).split(u'\t').indexOf(field)),
                  text);
     }
@@ -317,30 +239,7 @@ class TestCli final : public QObject
     // How a refresh ends: 0 when it recorded, 3 when the network, a proxy or a sign-in page
     // kept it from recording (files untouched, one line saying which). On a terminal the
     // lines are the same, progress aside.
-    void refreshEnds_data()
-    {
-        QTest::addColumn<QByteArray>("sites"); // live, dead, portal: the bookmarks' servers
-        QTest::addColumn<QByteArray>("proxy"); // as http_proxy and https_proxy: 407, refused
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("last"); // line of the output
-        const auto row = [](const char *name, const char *sites, const char *proxy, int code,
-                            const QString &last) {
-            QTest::newRow(name) << QByteArray(sites) << QByteArray(proxy) << code << last;
-        };
-        row("pages recorded", "live ftp", "", 0, u"verdicts: 1 ok"_s);
-        row("no site answered", "dead dead", "", 3,
-            u"not recorded: no site answered: the network is down"_s);
-        const QString proxyFailed = u"not recorded: the proxy failed (PROXY: "_s;
-        row("a proxy wants credentials", "live", "407", 3,
-            proxyFailed + u"HTTP/1.1 407 Proxy Authentication Required)"_s);
-        row("a proxy refuses the tunnel for https", "https", "407", 3,
-            proxyFailed + u"CONNECT answered 407)"_s);
-        row("a proxy that cannot be reached", "live", "refused", 3,
-            proxyFailed + u"Failed to connect to 127.0.0.1 port"_s);
-        row("a sign-in page for every site", "portal portal portal", "", 3,
-            u"not recorded: the network asks you to sign in first (every site led to "
-            "127.0.0.9)"_s);
-    }
+    void refreshEnds_data() { addRowsFromFile(QStringLiteral("cli/refreshends.tsv")); }
     void refreshEnds()
     {
         QFETCH(QByteArray, sites);

@@ -5,6 +5,7 @@
 #include "exchange/firefoxreader.h"
 #include "exchange/netscapereader.h"
 #include "exchangefixture.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QCryptographicHash>
@@ -66,12 +67,7 @@ class TestBrowsers : public QObject
 
     void unreadable_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("firefox");
-        QTest::newRow("garbage as places.sqlite") << QByteArray("not a database at all") << true;
-        QTest::newRow("empty places.sqlite") << QByteArray() << true;
-        QTest::newRow("garbage as Bookmarks") << QByteArray("{\"roots\": [") << false;
-        QTest::newRow("JSON without roots") << QByteArray("{\"version\": 1}") << false;
+        addRowsFromFile(QStringLiteral("exchange/unreadablestores.tsv"));
         QTest::newRow("nested too deep") << QByteArray(100000, '[') << false;
     }
 
@@ -87,49 +83,21 @@ class TestBrowsers : public QObject
         QVERIFY(read.error.contains(dir.filePath("store")));
     }
 
-    void chromium()
-    {
-        const SourceRead read = readChromiumJson(dataFile("Bookmarks"));
-        QVERIFY(read.ok());
-        QCOMPARE(lines(read.tree),
-                 (QStringList{"/Bookmarks bar|Debian|https://www.debian.org/|1655526400000000",
-                              "/Bookmarks bar/Dev|Qt docs|https://doc.qt.io/|0",
-                              "/Other bookmarks|Bookmarklet|javascript:void(0)|1605526400000000",
-                              "/Mobile bookmarks|Phone|https://m.example/|1665526400000000"}));
-    }
-
     // A chosen file is told by its content, whatever its name.
-    void sourceByContent_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("content"); // a fixture, or "places" for a Firefox database
-        QTest::addColumn<QString>("first");   // the first line read; empty: an error
-        QTest::newRow("Chromium's Bookmarks")
-            << "Bookmarks"
-            << "Bookmarks" << lines(readChromiumJson(dataFile("Bookmarks")).tree)[0];
-        QTest::newRow("Chromium's Bookmarks as .html")
-            << "export.html"
-            << "Bookmarks" << lines(readChromiumJson(dataFile("Bookmarks")).tree)[0];
-        QTest::newRow("places.sqlite under another name") << "places.bak"
-                                                          << "places" << placesLines[0];
-        QTest::newRow("bookmark HTML named Bookmarks")
-            << "Bookmarks"
-            << "chromium.html" << lines(readBookmarkHtml(dataFile("chromium.html")).tree)[0];
-        QTest::newRow("neither") << "Bookmarks"
-                                 << "places.sql"
-                                 << "";
-    }
+    void sourceByContent_data() { addRowsFromFile(QStringLiteral("exchange/sourcebycontent.tsv")); }
+
     void sourceByContent()
     {
         QFETCH(QString, name);
         QFETCH(QString, content);
+        QFETCH(QString, expected);
         QTemporaryDir dir;
         if (content == u"places")
             sqlite3_close(writePlaces(dir.filePath(name)));
         else
             writeFile(dir.filePath(name), dataFile(content));
         const SourceRead read = readBookmarkSource(dir.filePath(name));
-        QTEST(read.ok() ? lines(read.tree).value(0) : QString(), "first");
+        QCOMPARE(read.ok() ? lines(read.tree) : QStringList{"unreadable"}, expected.split(u'\n'));
     }
 
     void profiles()

@@ -7,6 +7,7 @@
 #include "exchangefixture.h"
 #include "platform/filenames.h"
 #include "platform/newfile.h"
+#include "rowfile.h"
 #include "store/bookmarks.h"
 
 #include <QDateTime>
@@ -43,17 +44,7 @@ class TestImport : public QObject
   private slots:
     void names_data()
     {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "News" << 1 << "News.url";
-        QTest::newRow("characters no file system takes")
-            << "a/b\\c:d*e?f\"g<h>i|j\tk" << 1 << "a_b_c_d_e_f_g_h_i_j_k.url";
-        QTest::newRow("dots and blanks at the ends")
-            << " ..hidden  title... " << 1 << "hidden title.url";
-        QTest::newRow("empty title takes the host") << "" << 1 << "Example.COM.url";
-        QTest::newRow("device name") << "con.txt" << 1 << "_con.txt.url";
-        QTest::newRow("numbered") << "News" << 2 << "News (2).url";
+        addRowsFromFile(QStringLiteral("exchange/importnames.tsv"));
         const QString longTitle = QString(200, u'x') + QString(100, QChar(0x20AC));
         QTest::newRow("cut to 255 bytes on a whole character")
             << longTitle << 12 << QString(200, u'x') + QString(15, QChar(0x20AC)) + " (12).url";
@@ -81,53 +72,27 @@ class TestImport : public QObject
 
     // Every copy goes where the source has it, compared with the collection as it stood
     // before; a second import writes nothing.
-    void copies_data()
-    {
-        QTest::addColumn<QStringList>("source");     // "folder path|title|address"
-        QTest::addColumn<QStringList>("collection"); // "file=address" before the import
-        QTest::addColumn<QStringList>("written");    // what the import added
-        QTest::addColumn<QList<int>>("counts"); // imported, already present, in several folders
-        const QString a = "https://a.example/", b = "https://b.example/";
-        QTest::newRow("one address in two folders")
-            << QStringList{"News|A|" + a, "Tech|A|" + a, "|B|" + b} << QStringList()
-            << QStringList{"B.url=" + b, "News/A.url=" + a, "Tech/A.url=" + a}
-            << QList<int>{3, 0, 1};
-        QTest::newRow("the same bookmark twice in one folder, written once")
-            << QStringList{"News|A|" + a, "News|A|" + a, "News|Other|" + a} << QStringList()
-            << QStringList{"News/A.url=" + a, "News/Other.url=" + a} << QList<int>{2, 1, 0};
-        const QString in = "Imported from test.html 2024-01-01/", x = "https://x.example/";
-        QTest::newRow("names taken on disk or in other case; two source folders one on disk")
-            << QStringList{"News|A|" + a,         "NEWS|A|" + a,         "NEWS|B|" + b,
-                           "|Same|" + x + "Same", "|SAME|" + x + "SAME", "|same|" + x + "same"}
-            << QStringList{in + "same.url=https://other.example/", in + "News="}
-            << QStringList{in + "News (2)/A.url=" + a, in + "News (2)/B.url=" + b,
-                           in + "SAME (3).url=" + x + "SAME", in + "Same (2).url=" + x + "Same",
-                           in + "same (4).url=" + x + "same"}
-            << QList<int>{5, 1, 0};
-        QTest::newRow("copies of an address the collection holds")
-            << QStringList{"News|A|" + a, "Tech|A|HTTPS://A.example", "Tech|B|" + b}
-            << QStringList{"Old.url=" + a}
-            << QStringList{"Imported from test.html 2024-01-01/Tech/B.url=" + b}
-            << QList<int>{1, 2, 0};
-    }
+    void copies_data() { addRowsFromFile(QStringLiteral("exchange/importcopies.tsv")); }
     void copies()
     {
         QFETCH(QStringList, source);
         QFETCH(QStringList, collection);
         QFETCH(QStringList, written);
-        QFETCH(QList<int>, counts);
+        QFETCH(int, imported);
+        QFETCH(int, present);
+        QFETCH(int, several);
         BookmarkTree tree;
         QHash<QString, int> folders{{QString(), 0}};
         for (const QString &line : source) {
-            const QStringList parts = line.split(u'|');
+            const QStringList names = line.section(u'=', 0, 0).split(u'/');
             QString path;
-            for (const QString &name : parts[0].split(u'/', Qt::SkipEmptyParts)) {
+            for (const QString &name : names.first(names.size() - 1)) {
                 const int parent = folders.value(path);
                 path += u'/' + name;
                 if (!folders.contains(path))
                     folders.insert(path, tree.addFolder(parent, name));
             }
-            tree.bookmarks.push_back({folders.value(path), parts[1], parts[2], 0});
+            tree.bookmarks.push_back({folders.value(path), names.last(), line.section(u'=', 1), 0});
         }
         QTemporaryDir dir;
         for (const QString &entry : collection)
@@ -135,9 +100,9 @@ class TestImport : public QObject
                       shortcut(entry.section(u'=', 1).toUtf8()));
         for (const bool dryRun : {true, false}) {
             const ImportReport report = import(tree, dir.path(), dryRun);
-            QCOMPARE((QList<int>{report.imported, report.alreadyPresent,
-                                 report.addressesInSeveralFolders}),
-                     counts);
+            QCOMPARE(std::tuple(report.imported, report.alreadyPresent,
+                                report.addressesInSeveralFolders),
+                     std::tuple(imported, present, several));
         }
         QStringList expected = collection + written;
         expected.sort();
@@ -171,18 +136,7 @@ class TestImport : public QObject
                                         "Fav\xE9/Old\xE9/Old.url"}));
     }
 
-    void addDates_data()
-    {
-        QTest::addColumn<qint64>("raw");
-        QTest::addColumn<qint64>("seconds"); // 0: none, the file keeps the time of writing
-        QTest::newRow("seconds") << qint64(1700000000) << qint64(1700000000);
-        QTest::newRow("milliseconds") << qint64(1600000000123) << qint64(1600000000);
-        QTest::newRow("microseconds") << qint64(1600000000123456) << qint64(1600000000);
-        QTest::newRow("missing") << qint64(0) << qint64(0);
-        QTest::newRow("before 1990") << qint64(315532800) << qint64(0);
-        QTest::newRow("a day in the future") << now.addDays(1).toSecsSinceEpoch() << qint64(0);
-        QTest::newRow("in the future, microseconds") << qint64(4102444800000000) << qint64(0);
-    }
+    void addDates_data() { addRowsFromFile(QStringLiteral("exchange/adddates.tsv")); }
     void addDates()
     {
         QFETCH(qint64, raw);
@@ -240,35 +194,13 @@ class TestImport : public QObject
 
     // A whole file (an export) is written completely or not at all, through a symbolic link
     // to its target, and never into something that is not a regular file.
-    void wholeFile_data()
-    {
-        QTest::addColumn<QString>("target");     // what stands at out.html before
-        QTest::addColumn<int>("write");          // 0: works, 1: fails as on a full disk, 2: short
-        QTest::addColumn<QString>("error");      // the start of the reason; empty: written
-        QTest::addColumn<QByteArray>("content"); // of the file written, or through the link
-        QTest::addColumn<uint>("mode");
-        const auto row = [](const char *name, const char *target, int write, const char *error,
-                            const char *content, uint mode) {
-            QTest::newRow(name) << QString::fromLatin1(target) << write
-                                << QString::fromLatin1(error) << QByteArray(content) << mode;
-        };
-        const uint fresh = platform::newFileMode();
-        row("new file", "", 0, "", "<html>", fresh);
-        row("a file of mode 0640 keeps it", "file", 0, "", "<html>", 0640);
-        row("through a symbolic link", "link", 0, "", "<html>", 0640);
-        row("through a link to a file not there yet", "dangling", 0, "", "<html>", fresh);
-        row("FIFO", "fifo", 0, "it is a named pipe", "<missing>", 0);
-        row("folder", "folder", 0, "it is a folder", "<missing>", 0);
-        row("read-only file", "read-only", 0, "the file is read-only", "old", 0444);
-        row("folder missing", "none/", 0, "its folder does not exist", "<missing>", 0);
-        row("disk full", "file", 1, "No space left on device", "old", 0640);
-        row("write comes short", "file", 2, "only part of the content", "old", 0640);
-    }
+    void wholeFile_data() { addRowsFromFile(QStringLiteral("exchange/wholefile.tsv")); }
     void wholeFile()
     {
         QFETCH(QString, target);
         QFETCH(int, write);
         QFETCH(QString, error);
+        QFETCH(QString, mode);
         QTemporaryDir dir;
         const QString path = dir.filePath(target.endsWith(u'/') ? target + "out.html" : "out.html");
         const bool link = target == u"link" || target == u"dangling";
@@ -304,7 +236,8 @@ class TestImport : public QObject
         ::stat(QFile::encodeName(real).constData(), &after);
         const bool file = S_ISREG(after.st_mode); // never read a FIFO: that would wait
         QTEST(file ? readFile(real) : QByteArray("<missing>"), "content");
-        QTEST(file ? uint(after.st_mode & 0777) : 0u, "mode");
+        QCOMPARE(file ? uint(after.st_mode & 0777) : 0u,
+                 mode == u"new" ? platform::newFileMode() : mode.toUInt(nullptr, 8));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::AllEntries).filter("favrake-tmp"),
                  QStringList());
     }
