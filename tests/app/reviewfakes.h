@@ -5,6 +5,7 @@
 #include "../refresh/fakedownloader.h"
 #include "../store/storefixture.h"
 #include "app/review.h"
+#include "cells.h"
 #include "config/settings.h"
 #include "config/uninstall.h"
 #include "lang/confirm.h"

@@ -4,7 +4,9 @@
 #include "app/bookmarkform.h"
 #include "app/mainform.h"
 #include "app/speedform.h"
+#include "cells.h"
 #include "config/settings.h"
+#include "rowfile.h"
 #include "windowfixture.h"
 
 #include <QTest>
@@ -17,6 +19,13 @@ constexpr int mainHeight = 111;
 constexpr std::array<int, bookmarkSlotCount> bookmarkHeights = {100, 110, 120, 130, 140};
 const QRect fullHd(0, 0, 1920, 1080);
 const QRect barBelow(0, 0, 1920, 1040);
+
+// "left top width height" as a rectangle.
+QRect rectOf(const QString &cell)
+{
+    const QList<int> n = numbers(cell);
+    return {n[0], n[1], n[2], n[3]};
+}
 
 std::array<SlotWindow, slotCount> column(const QList<int> &marked)
 {
@@ -83,56 +92,31 @@ class TestArranger : public QObject
     // The column stands at the work area's edge beside the taskbar, on the screen it stands
     // on: the speed bar in the corner, then bookmark windows 4 to 0 and the main window, each
     // touching the one before. What does not fit is dropped farthest from the corner first.
-    void arrangeColumn_data()
-    {
-        QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QRect>("work");
-        QTest::addColumn<QList<int>>("marked");
-        QTest::addColumn<bool>("noSpeedWnd");
-        QTest::addColumn<QString>("dock");
-        QTest::addColumn<QList<int>>("placed"); // slots, main window to speed bar
-        const auto row = [](const char *name, const QRect &work, const QList<int> &marked,
-                            const char *dock, const QList<int> &placed, bool noSpeedWnd = false,
-                            const QRect &screen = fullHd) {
-            QTest::newRow(name) << screen << work << marked << noSpeedWnd << dock << placed;
-        };
-        const QList<int> all = {0, 1, 2, 3, 4};
-        row("taskbar at the top", QRect(0, 40, 1920, 1040), all, "right top",
-            {-1, 0, 1, 2, 3, 4, 5});
-        row("taskbar at the left", QRect(60, 0, 1860, 1080), {4}, "left bottom", {-1, 4, 5});
-        row("second screen, taskbar below", QRect(1920, 0, 1920, 1040), {2}, "right bottom",
-            {-1, 2, 5}, false, QRect(1920, 0, 1920, 1080));
-        row("no speed bar asked for", barBelow, {1, 3}, "right bottom", {-1, 1, 3}, true);
-        row("too low: lower numbers go first", QRect(0, 0, 1920, 460), all, "right bottom",
-            {-1, 3, 4, 5});
-        row("a window exactly as high as the room is dropped",
-            QRect(0, 0, 1920, mainHeight + 30 + 100), {0}, "right bottom", {-1, 5});
-        row("no bookmark window: no speed bar", barBelow, {}, "right bottom", {-1});
-    }
-
+    void arrangeColumn_data() { addRowsFromFile(u"app/columns.tsv"_s); }
     void arrangeColumn()
     {
-        QFETCH(QRect, screen);
-        QFETCH(QRect, work);
-        QFETCH(QList<int>, marked);
+        QFETCH(QString, screen);
+        QFETCH(QString, work);
+        QFETCH(QString, marked);
         QFETCH(bool, noSpeedWnd);
-        QFETCH(QList<int>, placed);
-        const std::array<SlotWindow, slotCount> windows = column(marked);
-        const Arrangement got = ::arrangeColumn({screen, work}, windows, noSpeedWnd);
+        QFETCH(QString, placed);
+        const std::array<SlotWindow, slotCount> windows = column(numbers(marked));
+        const QRect area = rectOf(work);
+        const Arrangement got = ::arrangeColumn({rectOf(screen), area}, windows, noSpeedWnd);
         QTEST(QString(got.dockLeft ? "left " : "right ") + (got.dockTop ? "top" : "bottom"),
               "dock");
         QList<int> shown;
         for (int slot = mainSlot; slot <= speedSlot; ++slot)
             if (got.marked[slotPosition(slot)])
                 shown << slot;
-        QCOMPARE(shown, placed);
+        QCOMPARE(shown, numbers(placed));
         // From the corner outwards, each window begins where the one before ends.
-        int edge = got.dockTop ? work.top() : work.bottom() + 1;
-        for (auto slot = placed.crbegin(); slot != placed.crend(); ++slot) {
+        int edge = got.dockTop ? area.top() : area.bottom() + 1;
+        for (auto slot = shown.crbegin(); slot != shown.crend(); ++slot) {
             const QRect at(got.topLeft[slotPosition(*slot)], windows[slotPosition(*slot)].size);
-            QVERIFY(work.contains(at));
+            QVERIFY(area.contains(at));
             QCOMPARE(got.dockLeft ? at.left() : at.right(),
-                     got.dockLeft ? work.left() : work.right());
+                     got.dockLeft ? area.left() : area.right());
             QCOMPARE(got.dockTop ? at.top() : at.bottom() + 1, edge);
             edge = got.dockTop ? at.bottom() + 1 : at.top();
         }
@@ -185,24 +169,11 @@ class TestArranger : public QObject
 
     // The keyboard goes round the shown bookmark windows, top to bottom; they take it only
     // once it was given to them, until they hide.
-    void keyboardGoesRound_data()
-    {
-        QTest::addColumn<QList<int>>("marked");
-        QTest::addColumn<int>("from"); // -1: none of them
-        QTest::addColumn<int>("step");
-        QTest::addColumn<int>("focused");
-        const QList<int> all{0, 1, 2, 3, 4};
-        QTest::newRow("asked for: the top one") << all << -1 << 0 << 0;
-        QTest::newRow("down") << all << 1 << 1 << 2;
-        QTest::newRow("up") << all << 1 << -1 << 0;
-        QTest::newRow("down from the bottom: the top") << all << 4 << 1 << 0;
-        QTest::newRow("up from the top: the bottom") << all << 0 << -1 << 4;
-        QTest::newRow("a window not shown is passed") << QList<int>{0, 2, 4} << 0 << 1 << 2;
-        QTest::newRow("asked for, the top one not shown") << QList<int>{3, 4} << -1 << 0 << 3;
-    }
+    void keyboardGoesRound_data() { addRowsFromFile(u"app/keyboardsteps.tsv"_s); }
     void keyboardGoesRound()
     {
-        QFETCH(QList<int>, marked);
+        QFETCH(QString, shown);
+        const QList<int> marked = numbers(shown);
         QFETCH(int, from);
         QFETCH(int, step);
         QFETCH(int, focused);
@@ -250,20 +221,12 @@ class TestArranger : public QObject
         QCOMPARE(rig.main.fadeLevel(), 15);
     }
 
-    void removeWindowClosesTheGap_data()
-    {
-        QTest::addColumn<QRect>("work");
-        QTest::addColumn<int>("direction");
-        QTest::newRow("taskbar at the bottom: down") << barBelow << 1;
-        QTest::newRow("taskbar at the top: up") << QRect(0, 40, 1920, 1040) << -1;
-        QTest::newRow("the last window: all fade out") << barBelow << 0;
-    }
-
+    void removeWindowClosesTheGap_data() { addRowsFromFile(u"app/gaps.tsv"_s); }
     void removeWindowClosesTheGap()
     {
-        QFETCH(QRect, work);
+        QFETCH(QString, work);
         QFETCH(int, direction);
-        Rig rig(work);
+        Rig rig(rectOf(work));
         for (const int i : {0, 1, 3, 4})
             rig.arranger.setShown(i, direction != 0);
         rig.arranger.showAll();

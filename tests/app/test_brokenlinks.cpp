@@ -1,23 +1,23 @@
 #include "app/brokenlinks.h"
 #include "reviewfakes.h"
+#include "rowfile.h"
 #include "store/ini.h"
 
 #include <QTest>
 
 namespace {
 // One bookmark per token "name verdict since", since the day its failure began (for one that
-// answers: its checks' first day); "k" after it keeps it for good.
-void prepare(ReviewRig &rig, const QString &spec)
+// answers: its checks' first day); "k" after it keeps it for good. The list is read from the
+// files and then marked.
+std::unique_ptr<Bookmarks> prepare(ReviewRig &rig, const QString &spec)
 {
-    for (const QString &token : spec.split(u';', Qt::SkipEmptyParts))
-        rig.add(token.split(u' ', Qt::SkipEmptyParts)[0] + u".url"_s, {}, "http://a.test/"_ba);
-}
-
-void mark(Bookmarks &list, const ReviewRig &rig, const QString &spec)
-{
-    for (const QString &token : spec.split(u';', Qt::SkipEmptyParts)) {
+    const QStringList tokens = spec.split(u';', Qt::SkipEmptyParts);
+    for (const QString &token : tokens)
+        rig.add(token.section(u' ', 0, 0) + u".url"_s);
+    auto list = std::make_unique<Bookmarks>(rig.favorites.path());
+    for (const QString &token : tokens) {
         const QStringList words = token.split(u' ', Qt::SkipEmptyParts);
-        BookmarkRec &rec = *list.item(rig.find(list, words[0] + u".url"_s));
+        BookmarkRec &rec = *list->item(rig.find(*list, words[0] + u".url"_s));
         rec.verdict = verdictFromName(words[1]);
         const DateTime since = words[2].toDouble();
         const bool answers = BrokenLinksModel::severity(rec.verdict) == 2;
@@ -26,6 +26,7 @@ void mark(Bookmarks &list, const ReviewRig &rig, const QString &spec)
         rec.history.checkTimes = {since + 9, since};
         rec.remindTime = words.value(3) == u"k" ? -1 : 1;
     }
+    return list;
 }
 
 QString listed(const BrokenLinksModel &model, const Bookmarks &list)
@@ -44,64 +45,23 @@ class TestBrokenLinks : public QObject
   private slots:
     // Every verdict but ok is listed unless the bookmark was decided (kept, deleted); the
     // lost first, then the failing, then those that answer, each by the oldest failure.
-    void order_data()
-    {
-        QTest::addColumn<QString>("bookmarks");
-        QTest::addColumn<int>("filter");
-        QTest::addColumn<QString>("listed");
-        QTest::addColumn<QString>("empty");
-        const QString all = u"gone gone 100;parked parked 50;nodomain no-domain 200;failing "
-                            "failing 10;unreach unreachable 5;moved moved 1;login login 3;"
-                            "blocked blocked 2;ok ok 1;unchecked none 1;kept gone 1 k"_s;
-        const auto row = [](const char *name, const QString &bookmarks, LinkVerdict filter,
-                            const char *listed, const char *empty = "") {
-            QTest::newRow(name) << bookmarks << int(filter) << listed << empty;
-        };
-        row("every verdict, by severity and age", all, LinkVerdict::None,
-            "parked gone nodomain unreach failing moved blocked login");
-        row("only gone", all, LinkVerdict::Gone, "gone");
-        row("only moved", all, LinkVerdict::Moved, "moved");
-        row("ok is no verdict to filter by", all, LinkVerdict::Ok, "",
-            "No link with this verdict.");
-        row("one severity, the older failure first", u"b gone 30;a gone 20;c gone 40"_s,
-            LinkVerdict::None, "a b c");
-        row("a kept one is decided", u"kept gone 1 k;ok ok 1"_s, LinkVerdict::None, "",
-            "No broken links: every checked bookmark answered.");
-        row("nothing checked yet", u"unchecked none 1"_s, LinkVerdict::None, "",
-            "No broken links: no bookmark has been checked yet.");
-    }
+    void order_data() { addRowsFromFile(u"app/brokenorder.tsv"_s); }
     void order()
     {
         QFETCH(QString, bookmarks);
-        QFETCH(int, filter);
+        QFETCH(QString, filter);
         ReviewRig rig;
-        prepare(rig, bookmarks);
-        Bookmarks list(rig.favorites.path());
-        mark(list, rig, bookmarks);
-        BrokenLinksModel model(list);
-        model.setFilter(LinkVerdict(filter));
-        QTEST(listed(model, list), "listed");
+        const std::unique_ptr<Bookmarks> list = prepare(rig, bookmarks);
+        BrokenLinksModel model(*list);
+        model.setFilter(verdictFromName(filter));
+        QTEST(listed(model, *list), "listed");
         QFETCH(QString, empty);
         QCOMPARE(model.emptyText().left(empty.size()), empty);
         QCOMPARE(model.emptyText().isEmpty(), empty.isEmpty());
     }
 
     // The verdict, since when and the last cause in the user's words, never the client's.
-    void texts_data()
-    {
-        QTest::addColumn<QString>("checks");
-        QTest::addColumn<QString>("evidence");
-        QTest::addColumn<QStringList>("shown"); // verdict, since, cause
-        const auto row = [](const char *name, const char *checks, const char *evidence,
-                            const char *verdict, const char *cause) {
-            QTest::newRow(name) << QString::fromLatin1(checks) << QString::fromLatin1(evidence)
-                                << QStringList{verdict, u"3 May 2024"_s, cause};
-        };
-        row("gone", "GG", "HTTP/1.1 404 Not Found", "Gone", "Page not found (404)");
-        row("error page", "SG", "HTTP/1.1 200 OK", "Gone", "An error page instead of the content");
-        row("moved", "MM", "", "Moved", "Moved to https://new.test/");
-        row("bot wall", "BB", "HTTP/1.1 403", "Blocked", "Blocked by the site's bot protection");
-    }
+    void texts_data() { addRowsFromFile(u"app/brokentexts.tsv"_s); }
     void texts()
     {
         QFETCH(QString, checks);
@@ -129,29 +89,7 @@ class TestBrokenLinks : public QObject
 
     // The window's actions on the files: one question for all, the trash, the checks of the
     // single actions (a file changed meanwhile is left alone).
-    void several_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("meanwhile");
-        QTest::addColumn<QString>("states"); // gone1 gone2 moved failing: file or trash
-        QTest::addColumn<QString>("asked");
-        const auto row = [](const char *name, const char *action, bool yes, const char *meanwhile,
-                            const char *states, const char *asked) {
-            QTest::newRow(name) << QString::fromLatin1(action) << yes
-                                << QString::fromLatin1(meanwhile) << QString::fromLatin1(states)
-                                << QString::fromLatin1(asked);
-        };
-        const char *question = "1 DeleteSeveral 3 1";
-        row("delete two", "delete", true, "", "trash trash 1 1", question);
-        row("delete declined", "delete", false, "", "1 1 1 1", question);
-        row("delete, one changed meanwhile", "delete", true, "edit", "changed trash 1 1", question);
-        row("without deleting: out of the rotation", "keep-files", true, "", "-1 -1 1 1", "");
-        row("keep two", "keep", true, "", "1 1 -1 -1", "0 Keep 1 2");
-        row("keep, one changed meanwhile", "keep", true, "edit-moved", "1 1 changed -1",
-            "0 Keep 1 2");
-        row("delete the other copies", "copies", true, "", "1 trash 1 1", question);
-    }
+    void several_data() { addRowsFromFile(u"app/severalactions.tsv"_s); }
     void several()
     {
         QFETCH(QString, action);

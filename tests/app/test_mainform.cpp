@@ -1,6 +1,8 @@
 // The main window: information page, download page, pocket-mode entries and what its
 // entries, buttons and menus ask for.
 #include "app/mainform.h"
+#include "cells.h"
+#include "rowfile.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -14,9 +16,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-Q_DECLARE_METATYPE(MainView)
-
 namespace {
+// A view by its name, in the order of the enumeration.
+MainView viewNamed(const QString &name)
+{
+    return MainView(
+        QStringList{"Information", "Download", "Pocket", "BookmarkWindows"}.indexOf(name));
+}
+
 MainViewData viewOf(const SampleFavorites &favorites, const QStringList &rowNames,
                     bool pocket = true)
 {
@@ -59,35 +66,11 @@ class TestMainForm : public QObject
 
     // Bookmarks by token: "." plain, "k" kept for good, "d" due for a refresh. Rows that are
     // empty, past the list or waiting for their refresh show nothing.
-    void views_data()
-    {
-        QTest::addColumn<QString>("bookmarks");
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<bool>("awaits");
-        QTest::addColumn<bool>("pocket");
-        QTest::addColumn<MainView>("view");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char *name, const char *bookmarks, QList<int> rows, bool awaits,
-                            bool pocket, MainView view, const char *shown) {
-            QTest::newRow(name) << bookmarks << rows << awaits << pocket << view << shown;
-        };
-        using enum MainView;
-        row("no bookmarks: the folder is named", "", {}, false, true, Information, "folder");
-        row("active and kept", ". . k", {}, false, true, Information, "3/2/1 PageAction put back");
-        row("only kept", "k k", {}, false, true, Information, "2/0/2 PageNoAction");
-        row("row waiting for its refresh", "d", {-1, -1, -1, 0}, false, true, Information,
-            "1/1/0 PageAction put back");
-        row("row past the list", ".", {-1, -1, -1, 1}, false, true, Information,
-            "1/1/0 PageAction put back");
-        row("shown rows await their refresh", "d . .", {2, 0}, true, true, Download, "");
-        row("pocket rows", ". . .", {2, -1, 0}, false, true, Pocket, "row0 row2");
-        row("full mode: rows go to bookmark windows", ". .", {-1, 1}, false, false, BookmarkWindows,
-            "row1");
-    }
+    void views_data() { addRowsFromFile(u"app/mainviews.tsv"_s); }
     void views()
     {
         QFETCH(QString, bookmarks);
-        QFETCH(QList<int>, rows);
+        QFETCH(QString, rows);
         QFETCH(bool, awaits);
         QFETCH(bool, pocket);
         const QStringList tokens = bookmarks.split(u' ', Qt::SkipEmptyParts);
@@ -102,10 +85,12 @@ class TestMainForm : public QObject
                 favorites.rec(names[i]).refreshed = sampleNow - 40;
         }
         MainViewData data{&favorites.list(), {-1, -1, -1, -1, -1}, awaits, pocket};
-        std::copy(rows.begin(), rows.end(), data.rows.begin());
+        const QList<int> shownRows = numbers(rows);
+        std::copy(shownRows.begin(), shownRows.end(), data.rows.begin());
         MainForm form;
-        QTEST(form.showView(data), "view");
-        QTEST(form.view(), "view");
+        QFETCH(QString, view);
+        QCOMPARE(form.showView(data), viewNamed(view));
+        QCOMPARE(form.view(), viewNamed(view));
         QTEST(shown(form), "shown");
         for (int row = 0; row < entryRowCount; ++row)
             QCOMPARE(form.titleLabel(row)->isHidden(), !(pocket && form.rowDisplayable(row)));

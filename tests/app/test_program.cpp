@@ -14,6 +14,7 @@
 #include "lang/translatable.h"
 #include "platform/instanceframe.h"
 #include "platform/singleinstance_os.h"
+#include "rowfile.h"
 #include "store/ini.h"
 
 #include <QLocalSocket>
@@ -27,9 +28,17 @@
 #include <QTreeWidget>
 #include <csignal>
 
-using namespace Qt::StringLiterals;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
+// A command by its name, in the order of the enumeration.
+Command commandNamed(const QString &name)
+{
+    return Command(
+        QStringList{"Run", "Uninstall", "CreateTemplate", "Help", "Version", "Unknown"}.indexOf(
+            name));
+}
+
 template <typename T> T *topLevel()
 {
     for (QWidget *window : QApplication::topLevelWidgets())
@@ -118,12 +127,7 @@ class TestProgram final : public QObject
         rememberAnswer(messages, Information, QStringLiteral("Hide"), CheckedByDefault, true, true);
     }
 
-    void translationsCoverEveryText_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("German") << QStringLiteral("Deutsch");
-        QTest::newRow("English, to switch back to") << QStringLiteral("English");
-    }
+    void translationsCoverEveryText_data() { addRowsFromFile(u"app/translations.tsv"_s); }
     // Every phrase and every text of every window the program builds has its entry in each
     // shipped language, so a new window or message cannot ship half translated.
     void translationsCoverEveryText()
@@ -152,28 +156,15 @@ class TestProgram final : public QObject
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
     }
 
-    void commandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<int>("endsWith"); // -1: this copy runs
-        QTest::newRow("none") << QStringList() << int(Command::Run) << -1;
-        QTest::newRow("uninstall") << QStringList{"/UNINSTALL"} << int(Command::Uninstall) << -1;
-        QTest::newRow("template, even with another copy running")
-            << QStringList{"/CREATELNG"} << int(Command::CreateTemplate) << -1;
-        QTest::newRow("switch in lower case")
-            << QStringList{"/uninstall"} << int(Command::Unknown) << 2;
-        QTest::newRow("help") << QStringList{"--help"} << int(Command::Help) << 0;
-        QTest::newRow("version") << QStringList{"--version"} << int(Command::Version) << 0;
-        QTest::newRow("anything else") << QStringList{"--bogus", "x"} << int(Command::Unknown) << 2;
-    }
+    void commandLine_data() { addRowsFromFile(u"app/commandlines.tsv"_s); }
     void commandLine()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(int, command);
+        QFETCH(QString, command);
         QFETCH(int, endsWith);
-        QCOMPARE(int(parseCommandLine(arguments)), command);
-        if (const std::optional<int> status = answerAtOnce(Command(command))) {
+        const Command named = commandNamed(command);
+        QCOMPARE(parseCommandLine(arguments), named);
+        if (const std::optional<int> status = answerAtOnce(named)) {
             QCOMPARE(*status, endsWith);
             return;
         }
@@ -182,19 +173,14 @@ class TestProgram final : public QObject
                                                          QFileDevice::WriteOwner |
                                                          QFileDevice::ExeOwner));
         platform::SingleInstance guard(folder.path());
-        const std::optional<int> status = endBeforeStart(Command(command), arguments, guard);
+        const std::optional<int> status = endBeforeStart(named, arguments, guard);
         QCOMPARE(status.value_or(-1), endsWith);
         // Only a copy that may run takes the lock; a template is never handed to another copy.
         const bool locked = !QDir(folder.path()).isEmpty();
-        QCOMPARE(locked, command == int(Command::Run) || command == int(Command::Uninstall));
+        QCOMPARE(locked, named == Command::Run || named == Command::Uninstall);
     }
 
-    void triggerDuringFadeWaitsForIt_data()
-    {
-        QTest::addColumn<bool>("secondStart"); // else a left click on the tray icon
-        QTest::newRow("second start") << true;
-        QTest::newRow("tray click") << false;
-    }
+    void triggerDuringFadeWaitsForIt_data() { addRowsFromFile(u"app/fadetriggers.tsv"_s); }
     // Delivered while the windows fade out, a second start or a click on the tray icon is
     // taken once the fade is done: the windows come back.
     void triggerDuringFadeWaitsForIt()
@@ -235,12 +221,7 @@ class TestProgram final : public QObject
         QTRY_COMPARE(choose(QStringLiteral("English")), QString());
     }
 
-    void secondStartRaisesDialogs_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::newRow("configuration") << "PopupTraySetup";
-        QTest::newRow("About") << "PopupTrayAbout";
-    }
+    void secondStartRaisesDialogs_data() { addRowsFromFile(u"app/raiseddialogs.tsv"_s); }
     void secondStartRaisesDialogs()
     {
         QFETCH(QString, item);

@@ -1,10 +1,32 @@
 #include "reviewfakes.h"
+#include "rowfile.h"
 #include "store/ini.h"
 
 #include <QRegularExpression>
 #include <QTest>
 
 namespace {
+// An action by the name of its tag, or the days to remind after.
+int tagOf(const QString &name)
+{
+    static const QMap<QString, int> tags{{u"keep"_s, KeepTag},
+                                         {u"remind"_s, RemindTag},
+                                         {u"delete"_s, DeleteTag},
+                                         {u"suggest"_s, SuggestTag},
+                                         {u"delete copy"_s, DeleteCopyTag},
+                                         {u"new address"_s, UseNewAddressTag}};
+    return tags.value(name, name.toInt());
+}
+
+// "yes no ..." as the answers to the questions in turn.
+QList<bool> yesAndNo(const QString &words)
+{
+    QList<bool> answers;
+    for (const QString &word : words.split(u' ', Qt::SkipEmptyParts))
+        answers << (word == u"yes");
+    return answers;
+}
+
 const QString paperFile = u"News/Old/paperFile.url"_s;
 const QString otherFile = u"otherFile.url"_s;
 
@@ -71,55 +93,16 @@ class TestReviewActions : public QObject
 {
     Q_OBJECT
   private slots:
-    void select_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("bookmarks");
-        // "awaiting": those included (with no net access: "offline"); "menu": a new mode;
-        // "clock", "a second later": the generator seeded from the clock at the start.
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QList<int>>("rows"); // the rows not given are empty
-        QTest::addColumn<bool>("awaits");     // AnyShownAwaitsRefresh afterwards
-        // Nothing displayable: the bookmark windows lose their marks, so that they do not
-        // come back with bookmarks already handled.
-        QTest::addColumn<bool>("cleared");
-        const auto row = [](const char *name, int mode, const char *bookmarks, const char *how,
-                            QList<int> rows, bool awaits = false, bool cleared = false) {
-            QTest::newRow(name) << mode << bookmarks << how << rows << awaits << cleared;
-        };
-        row("oldest first, tie to the lower index", 1, "5 3 3 8", "", {1, 2, 0, 3});
-        row("newest first, tie to the higher index", 2, "5 3 3 8 5", "", {3, 4, 0, 2, 1});
-        row("at most five rows", 1, "6 5 4 3 2 1", "", {5, 4, 3, 2, 1});
-        row("oldest first skips a negative reference", 1, "-1 2", "", {1});
-        row("newest first skips a negative reference", 2, "-1 0", "", {1});
-        row("unsorted takes a negative reference", 0, "-1 2", "", {0, 1});
-        row("unknown mode is unsorted", 7, "9 8 7", "", {0, 1, 2});
-        row("not due yet and kept are left out", 0, "1l 2k 3", "", {2});
-        row("five due, three awaiting: two rows", 0, "1a 2 3a 4 5a", "", {1, 3});
-        row("awaiting ones included", 1, "1a 2 3a", "awaiting", {0, 1, 2}, true);
-        row("no net access: those due for a refresh shown as they are", 1, "1a 2 3a", "offline",
-            {0, 1, 2});
-        row("random: the sequence of seed 0", -1, "0 0 0 0 0 0 0", "", {0, 1, 6, 2, 3});
-        row("random: unselectable start goes on cyclically", -1, "0l 0l 0 0 0 0 0", "",
-            {2, 3, 6, 4, 5});
-        row("random: seeded by the clock", -1, "0 0 0 0 0 0 0", "clock", {0, 5, 3, 4, 6});
-        row("random: seeded a second later", -1, "0 0 0 0 0 0 0", "a second later",
-            {5, 1, 6, 0, 2});
-        row("only awaiting ones", 1, "1a 2l", "awaiting", {0}, true, true);
-        row("empty list", 1, "", "awaiting", {-1}, false, true);
-        row("broken links first, then oldest first", 3, "5 3g 4f 1 2p 6", "", {4, 1, 3, 2, 0});
-        row("broken links first: the first bookmark broken", 3, "5g 3 4", "", {0, 1, 2});
-        row("newest first chosen in the menu: without awaiting ones", 2, "1a 2", "menu", {1});
-    }
-
+    void select_data() { addRowsFromFile(u"app/selection.tsv"_s); }
     void select()
     {
         QFETCH(int, mode);
         QFETCH(QString, bookmarks);
         QFETCH(QString, how);
-        QFETCH(QList<int>, rows);
-        while (rows.size() < Review::rowCount)
-            rows << -1;
+        QFETCH(QString, rows);
+        QList<int> chosen = numbers(rows);
+        while (chosen.size() < Review::rowCount)
+            chosen << -1;
         ReviewRig rig;
         if (how == u"clock" || how == u"a second later")
             std::tie(rig.seed, rig.now) =
@@ -136,14 +119,14 @@ class TestReviewActions : public QObject
             chooser.changeSelectionMode(mode);
         else
             QCOMPARE(chooser.selectEntries(how == u"awaiting" || how == u"offline"),
-                     int(rows.size() - rows.count(-1)));
+                     int(chosen.size() - chosen.count(-1)));
         QCOMPARE(rig.host.log, menu ? QStringList{u"Mode %1"_s.arg(mode)} : QStringList());
         QCOMPARE(rig.view.log, menu ? QStringList({"UpdateView", "ShowAll"}) : QStringList());
         const ReviewRows::Entries &shown = review.rows().entries();
-        QCOMPARE(QList<int>(shown.begin(), shown.end()), rows);
+        QCOMPARE(QList<int>(shown.begin(), shown.end()), chosen);
         QTEST(chooser.anyShownAwaitsRefresh(), "awaits");
         for (int row = 0; row < Review::rowCount; ++row) // shown now, so never chosen twice
-            QVERIFY(!chooser.isSelectable(rows[row], true));
+            QVERIFY(!chooser.isSelectable(chosen[row], true));
         rig.view.log.clear();
         chooser.updateView();
         QTEST(rig.view.log.contains(u"ClearShown"_s), "cleared");
@@ -153,66 +136,24 @@ class TestReviewActions : public QObject
     // The subject goes to the server in plain lower-case words, escaped, with the button
     // asked for. The last shown bookmark handled, the column says on which day the next come:
     // the day of the next one due, but never today, whose bookmarks come on a click.
-    void decision_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<QList<bool>>("answers");
-        QTest::addColumn<bool>("dontDelete");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("asked");
-        QTest::addColumn<QString>("opened");    // the address the browser was handed
-        QTest::addColumn<DateTime>("other");    // the remind time of the other bookmark
-        QTest::addColumn<DateTime>("farewell"); // the day it names; -1: windows stay
-        const auto row = [](const char *name, int tag, QList<bool> answers, const char *stored,
-                            QStringList asked, const QString &opened = {}, DateTime other = 1.0,
-                            DateTime farewell = -1, bool dontDelete = false) {
-            QTest::newRow(name) << tag << answers << dontDelete << stored << asked << opened
-                                << other << farewell;
-        };
-        const QString keep = u"0 Keep 1 2"_s, remind = u"0 Remind 2 2"_s, del = u"1 Delete 3 1"_s;
-        const QString keepSuggest = u"0 SuggestK 14 13"_s, deleteSuggest = u"0 SuggestD 14 13"_s;
-        const QString server = u"https://links.test/route.php?q=a%20b%20c%20d%20%C3%A9&btn="_s;
-        row("keep", KeepTag, {true, false}, "-1", {keep, keepSuggest});
-        row("keep declined", KeepTag, {false}, "1", {keep});
-        row("keep with the suggestion", KeepTag, {true, true}, "-1", {keep, keepSuggest},
-            server + "K");
-        row("remind after the interval", RemindTag, {true}, "+5", {remind});
-        row("remind tomorrow", 1, {true}, "+1", {remind});
-        row("remind in a month", 30, {true}, "+30", {remind});
-        row("unknown tag", 2, {true}, "1", {});
-        row("delete", DeleteTag, {false, true, false}, "trashed",
-            {deleteSuggest, del, "1 EmptyTree 13 1"});
-        row("delete declined", DeleteTag, {false, false}, "1", {deleteSuggest, del});
-        row("delete with the suggestion", DeleteTag, {true, false}, "1", {deleteSuggest, del},
-            server + "D");
-        row("delete without deleting", DeleteTag, {false}, "-1", {deleteSuggest}, {}, 1.0, -1,
-            true);
-        row("suggest settles nothing", SuggestTag, {true}, "1", {"0 Suggest 14 3"}, server + "S");
-        row("the last: next in three days", RemindTag, {true}, "+5", {remind}, {}, day15 + 3.2,
-            45003);
-        row("the last: next later today, so tomorrow", RemindTag, {true}, "+5", {remind}, "",
-            day15 + 0.2, 45001);
-        row("the last: itself, put back", 1, {true}, "+1", {remind}, {}, day15 + 9, 45001);
-        row("the last: none left", KeepTag, {true, false}, "-1", {keep, keepSuggest}, {}, -1, 0);
-    }
-
+    void decision_data() { addRowsFromFile(u"app/decisions.tsv"_s); }
     void decision()
     {
-        QFETCH(int, tag);
+        QFETCH(QString, tag);
         QFETCH(QString, stored);
-        QFETCH(DateTime, other);
-        QFETCH(DateTime, farewell);
+        QFETCH(double, other);
+        QFETCH(double, farewell);
         for (const bool window : {true, false}) {
             ReviewRig rig;
             QFETCH(bool, dontDelete);
             rig.options.dontDelete = dontDelete;
             rig.options.suggestServer = u"https://links.test"_s;
             rig.options.intervals.remindInterval = 5;
-            QFETCH(QList<bool>, answers);
-            Review &review = shown(rig, answers, {.subject = u"A&b=c d/é"_s}, other);
+            QFETCH(QString, answers);
+            Review &review = shown(rig, yesAndNo(answers), {.subject = u"A&b=c d/é"_s}, other);
             BookmarkActions &actions = review.actions(); // paperFile, the older, is in row 0
-            const bool done =
-                window ? actions.actInBookmarkWindow(0, tag) : actions.actOnEntry(0, tag);
+            const bool done = window ? actions.actInBookmarkWindow(0, tagOf(tag))
+                                     : actions.actOnEntry(0, tagOf(tag));
             QCOMPARE(storedState(rig, paperFile), stored);
             // A bookmark in the trash is not counted as kept for good.
             QCOMPARE(review.bookmarks().isKept(rig.indexOf(paperFile)), stored == u"-1");
@@ -235,28 +176,10 @@ class TestReviewActions : public QObject
     // bookmark itself changed, the user is told, the record holds what the file holds now
     // and the next decision is taken; a file gone leaves the column. A copy is deleted
     // after its confirmation alone, with no question about its subject.
-    void decisionAfterOutsideWrite_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<QString>("outside");
-        QTest::addColumn<QString>("stored"); // empty: not decided
-        QTest::addColumn<QStringList>("asked");
-        const QString keep = u"0 Keep 1 2"_s, remind = u"0 Remind 2 2"_s;
-        const auto row = [](const char *name, int tag, const char *outside, const char *stored,
-                            const QStringList &asked) {
-            QTest::newRow(name) << tag << outside << stored << asked;
-        };
-        row("keep after a refresh", KeepTag, "refresh", "-1", {keep, u"0 SuggestK 14 13"_s});
-        row("remind after a refresh", 3, "refresh", "+3", {remind});
-        row("keep, another address", KeepTag, "address", "", {keep, u"0 SuggestK 14 13"_s});
-        row("remind, decided elsewhere", 3, "decision", "", {remind});
-        row("remind, file deleted", 3, "delete", "", {remind});
-        row("delete this copy", DeleteCopyTag, "", "trashed",
-            {u"1 Delete 3 1"_s, u"1 EmptyTree 13 1"_s});
-    }
+    void decisionAfterOutsideWrite_data() { addRowsFromFile(u"app/outsidewrites.tsv"_s); }
     void decisionAfterOutsideWrite()
     {
-        QFETCH(int, tag);
+        QFETCH(QString, tag);
         QFETCH(QString, outside);
         QFETCH(QString, stored);
         ReviewRig rig;
@@ -276,7 +199,8 @@ class TestReviewActions : public QObject
         if (outside == u"delete")
             QVERIFY(QFile::remove(rig.path(paperFile)));
         BookmarkActions &actions = review.actions();
-        QCOMPARE(actions.actInBookmarkWindow(0, tag), !stored.isEmpty() || outside == u"delete");
+        QCOMPARE(actions.actInBookmarkWindow(0, tagOf(tag)),
+                 !stored.isEmpty() || outside == u"delete");
         QTEST(rig.confirmer.asked, "asked");
         QCOMPARE(rig.view.errors.size(), int(stored.isEmpty()));
         QVERIFY(rig.view.errors.join(u' ').contains(
@@ -298,7 +222,7 @@ class TestReviewActions : public QObject
         QCOMPARE(std::tuple(held.url, held.title, held.remindTime, held.storedState),
                  std::tuple(file.url, file.title, file.remindTime, file.storedState));
         rig.confirmer.answers = {{true}, {false}};
-        QVERIFY(tag == KeepTag ? actions.keepAction(paper) : actions.remindAction(paper, 3));
+        QVERIFY(tag == u"keep" ? actions.keepAction(paper) : actions.remindAction(paper, 3));
     }
 
     // Without a server the program writes the collection itself, into the user's cache
@@ -324,16 +248,7 @@ class TestReviewActions : public QObject
     }
 
     // Only a web address reaches the browser; opening settles nothing.
-    void open_data()
-    {
-        QTest::addColumn<QByteArray>("url");
-        QTest::addColumn<bool>("browserWorks");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("http") << QByteArray("http://a.test/x?y=1") << true << QString();
-        QTest::newRow("file") << QByteArray("file:///etc/passwd") << true << "is not a web address";
-        QTest::newRow("browser fails")
-            << QByteArray("http://a.test/") << false << "could not be started for";
-    }
+    void open_data() { addRowsFromFile(u"app/opening.tsv"_s); }
     void open()
     {
         QFETCH(QByteArray, url);
@@ -357,36 +272,11 @@ class TestReviewActions : public QObject
     // file may be edited, the list read anew (the index then names another bookmark), the
     // empty folder filled; the file or the trash may refuse. Never is the wrong file touched.
     // Only a moved link takes its new address, and only into an unchanged file.
-    void failedDecision_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<int>("question"); // the one during which it happens; 0 before
-        QTest::addColumn<QString>("event");
-        QTest::addColumn<QStringList>("trashed");
-        QTest::addColumn<QString>("error");
-        const auto row = [](const char *name, int tag, int question, const char *event,
-                            QStringList trashed, const char *error) {
-            QTest::newRow(name) << tag << question << event << trashed << error;
-        };
-        row("keep without address", KeepTag, 0, "no address", {}, "has no address");
-        row("keep, file not writable", KeepTag, 0, "unwritable", {}, "could not be written");
-        row("without deleting, not writable", DeleteTag, 0, "dont delete", {},
-            "could not be written");
-        row("keep, list read anew", KeepTag, 1, "reload", {}, "");
-        row("remind, list read anew", RemindTag, 1, "reload", {}, "");
-        row("delete, list read anew", DeleteTag, 1, "reload", {}, "");
-        row("delete, address edited", DeleteTag, 1, "edit", {}, "was not moved to the trash");
-        row("delete, trash refuses", DeleteTag, 1, "refuse", {}, "could not be moved to the trash");
-        row("delete, empty folder filled", DeleteTag, 2, "fill", {paperFile}, "");
-        row("new address", UseNewAddressTag, 0, "moved", {}, "");
-        row("new address, file edited", UseNewAddressTag, 0, "edit", {},
-            "was changed or removed by another");
-        row("new address of a link not moved", UseNewAddressTag, 0, "not moved", {}, "");
-    }
-
+    void failedDecision_data() { addRowsFromFile(u"app/faileddecisions.tsv"_s); }
     void failedDecision()
     {
-        QFETCH(int, tag);
+        QFETCH(QString, action);
+        const int tag = tagOf(action);
         QFETCH(int, question);
         QFETCH(QString, event);
         QFETCH(QStringList, trashed);

@@ -1,4 +1,5 @@
 #include "reviewfakes.h"
+#include "rowfile.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -136,29 +137,7 @@ class TestReviewTick : public QObject
 {
     Q_OBJECT
   private slots:
-    void startup_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<bool>("installs");     // the first-run dialog's outcome
-        QTest::addColumn<bool>("uninstalling"); // a second copy asks for it during the dialog
-        QTest::addColumn<QStringList>("host");
-        QTest::addColumn<QString>("settings"); // after a change and the save at program end
-        const auto row = [](const char *name, QStringList arguments, bool installed, bool installs,
-                            QStringList host, const char *settings, bool uninstalling = false) {
-            QTest::newRow(name) << arguments << installed << installs << uninstalling << host
-                                << settings;
-        };
-        const QString english = u"Language English"_s;
-        row("installed", {}, true, false, {english, "Tray"}, "saved");
-        row("first run accepted", {}, false, true, {english, "FirstRun", "Tray"}, "saved");
-        row("first run declined", {}, false, false, {english, "FirstRun", "Close"}, "unsaved");
-        row("uninstall", {"/UNINSTALL"}, true, false, {"Uninstalled 0", "Close"}, "deleted");
-        row("language template", {"/CREATELNG"}, true, false, {"Template", "Close"}, "saved");
-        // It waits for the dialog's end, and the start goes no further.
-        row("uninstall during the first-run dialog", {}, false, true,
-            {english, "FirstRun", "Uninstalled 0", "Close"}, "deleted", true);
-    }
+    void startup_data() { addRowsFromFile(u"app/startups.tsv"_s); }
     void startup()
     {
         QFETCH(QStringList, arguments);
@@ -207,101 +186,18 @@ class TestReviewTick : public QObject
     // refresh. A result is stored once the worker says so, without a tick; a run whose
     // network failed records nothing, says why in the language handed in, and asks again
     // RefreshAfterFail minutes later; a page asked for before the failure is still recorded.
-    void script_data()
-    {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("log");
-        QTest::addColumn<QString>("bookmarks");
-        QTest::addColumn<QString>("titles");
-        QTest::addColumn<DateTime>("from");
-        const auto row = [](const char *name, const QString &script, const char *log,
-                            const char *bookmarks = "ff", const char *titles = ",",
-                            DateTime from = day15) {
-            QTest::newRow(name) << script << log << bookmarks << titles << from;
-        };
-        row("pause of 11.9 s", "hide;tick 11.9", "");
-        row("pause of 12 s", "hide;tick 12", "UpdateView ShowAll");
-        row("clock set back 12 s", "hide;tick -12", "UpdateView ShowAll");
-        row("pause while visible: out and in", "tick 12", "HideAll UpdateView ShowAll");
-        row("past midnight", "tick 4;hide;tick 5", "UpdateView ShowAll", "ff", ",",
-            45000.99995 - 4 * second);
-        row("refresh all with network access off: nothing changes", "refresh;tick", "", "ff", ",",
-            day15 + 15);
-        row("refresh all while hidden: stays hidden, sums up at the end",
-            "finish A;tick;hide;refresh;whole 0/2;tick;finish B;tick;finish C;whole 0/0;tick",
-            "Progress UpdateView ShowAll Progress Progress Progress Summary Checked 2: 2 ok", "fa",
-            "B,C");
-        row("network access switched off during Refresh all: the run ends, the cards come back",
-            "finish A;tick;refresh;whole 0/2;netoff;tick;whole 0/0",
-            "Progress UpdateView ShowAll Progress HideAll ClearShown UpdateView ClearShown ShowAll "
-            "HideAll UpdateView ShowAll Progress",
-            "fa", "-,-");
-        row("folder changed, shown address edited", "edit;changed;tick",
-            "UpdateView HideAll Read UpdateView ShowAll", "ff", ",-");
-        row("folder changed, shown files unchanged", "changed;tick", "");
-        row("own save, then a second start", "save;changed;hide;second", "UpdateView ShowAll");
-        row("bookmark added, then a second start", "add;changed;hide;second",
-            "Read UpdateView ShowAll");
-        row("second start while visible", "second", "");
-        row("second start while the windows move", "hide;moving;second;tick 12;settle",
-            "UpdateView ShowAll");
-        row("pause while the windows move", "moving;tick 12", "");
-        row("second start with uninstall", "uninstall", "Uninstalled 0 Close", "ff", "-,-");
-        row("put back: the one due later comes, the kept one not", "putback",
-            "HideAll Read UpdateView ShowAll", "lk", ",");
-        row("empty collection, then a bookmark, then another folder", "tick 30;add;changed;other",
-            "Read UpdateView ShowAll Read HideAll UpdateView ShowAll", "", "");
-        row("question open: ticks and a second start wait",
-            "keep{add,changed,tick 20,second};|;tick", "Waits | HideAll Read UpdateView ShowAll");
-        row("question open: quit", "remind{quit,running};|;tick", "UpdateView ShowAll | Close");
-        row("question open: quit declined", "remind{quit no,running};tick", "UpdateView ShowAll");
-        row("question open: uninstall", "remind{uninstall,running}",
-            "Waits UpdateView ShowAll Uninstalled 0 Close", "ff", "-,-");
-        row("shown rows refreshed, then all",
-            "awaits true;progress 0/2;tick 20;finish Fresh;title Fresh;progress 1/2;tick;"
-            "finish Also;tick;progress 2/2;awaits false;refresh;whole 0/7;tick;finish Again;"
-            "whole 1/7",
-            "Progress Progress UpdateView ShowAll Progress HideAll ClearShown UpdateView "
-            "ClearShown "
-            "ShowAll Progress",
-            "affaffa", "Again,-,-,-,-,-,-");
-        const QString waits = u"tick 1740;tick;busy false;tick 60;busy true"_s;
-        row("a sign-in page", "fail 4;" + waits,
-            "Hint Favrake waits: the network asks you to sign in first Hint ", "aaa", "-,-,-");
-        row("no site answered, found by the tick", "race 1;tick;finish X;" + waits,
-            "Hint Favrake waits: no site answers, or the proxy fails Progress Hint ", "aaa",
-            "-,X,-");
-        row("no answer, told in German", "language HintNoNetwork = 'Kein Netz';fail 1;" + waits,
-            "Hint Kein Netz Hint ", "aaa", "-,-,-");
-        row("an action on a bookmark ends its download", "busy true;remind{};busy false",
-            "UpdateView ShowAll", "af", "-,");
-        row("result for a bookmark gone meanwhile", "vanish;busy false;late;tick",
-            "Read UpdateView ClearShown ShowAll", "aa", "-");
-    }
+    void script_data() { addRowsFromFile(u"app/scripts.tsv"_s); }
     // The end of "Refresh all" in one line, by verdict group, in the language in use.
-    void summary_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QList<int>>("counts"); // ok, failing, gone
-        QTest::addColumn<QString>("text");
-        QTest::newRow("all three")
-            << "English" << QList{52, 6, 3} << "Checked 61: 52 ok, 6 failing, 3 gone";
-        QTest::newRow("one, none ok") << "English" << QList{0, 0, 1} << "Checked 1: 1 gone";
-        QTest::newRow("German, one")
-            << "Deutsch" << QList{1, 0, 0} << "1 Link geprüft: 1 in Ordnung";
-        QTest::newRow("German, several")
-            << "Deutsch" << QList{2, 1, 3}
-            << "6 Links geprüft: 2 in Ordnung, 1 fehlerhaft, 3 gelöscht";
-    }
+    void summary_data() { addRowsFromFile(u"app/summaries.tsv"_s); }
     void summary()
     {
         QFETCH(QString, language);
-        QFETCH(QList<int>, counts);
+        QFETCH(QString, counts);
+        const QList<int> count = numbers(counts);
         Languages languages;
         languages.scan({QStringLiteral(FAVRAKE_SOURCE_LANG_DIR)});
         QVERIFY(languages.setCurrentLanguage(language));
-        QTEST(refreshSummaryText(ReviewTexts(languages), {counts[0], counts[1], counts[2]}),
-              "text");
+        QTEST(refreshSummaryText(ReviewTexts(languages), {count[0], count[1], count[2]}), "text");
     }
 
     void script()

@@ -4,6 +4,7 @@
 #include "config/settings.h"
 #include "lang/languages.h"
 #include "reviewfakes.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QApplication>
@@ -34,25 +35,7 @@ class TestTrayMenu final : public QObject
         m_tray = std::make_unique<TrayMenu>(m_owner.get(), std::move(handlers));
     }
 
-    void openingShowsTheCurrentState_data()
-    {
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<bool>("pocket");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("shown"); // Show/Hide, the mode switch, the checked sorting
-        // "Refresh all": offered, or disabled with the hint why when network access is off.
-        QTest::addColumn<QString>("refresh");
-        const QString off =
-            QStringLiteral("off: Refresh all: network access is off in the settings");
-        QTest::newRow("hidden, full mode, oldest first")
-            << false << false << 1 << "Show|Switch to pocket mode|PopupSortOldest"
-            << "on: Refresh all site information";
-        QTest::newRow("visible, pocket mode, random, network off")
-            << true << true << -1 << "Hide|Switch to full mode|PopupSortRandom" << off;
-        QTest::newRow("unknown mode checks nothing")
-            << false << false << 7 << "Show|Switch to pocket mode|"
-            << "on: Refresh all site information";
-    }
+    void openingShowsTheCurrentState_data() { addRowsFromFile(u"app/traystates.tsv"_s); }
     void openingShowsTheCurrentState()
     {
         QFETCH(bool, visible);
