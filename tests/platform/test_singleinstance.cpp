@@ -1,6 +1,7 @@
 #include "platform/instanceframe.h"
 #include "platform/singleinstance.h"
 #include "platform/singleinstance_os.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QLocalServer>
@@ -173,22 +174,7 @@ class TestSingleInstance final : public QObject
         QVERIFY(QDir(base.filePath("real")).isEmpty());
     }
 
-    void secondCopy_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<bool>("received");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("text"); // the second copy's standard error
-        QTest::newRow("waits past the silence limit while the running copy lives")
-            << "later" << true << 1 << "Waits for a question.\n2 files kept";
-        QTest::newRow("guard ends unanswered: not done")
-            << "guard ends" << true << 1
-            << "Waits for a question.\nThe running copy of Favrake ended without doing it.";
-        QTest::newRow("running copy hangs")
-            << "hangs" << false << 2 << "The running copy of Favrake does not answer.";
-        QTest::newRow("lock held, nobody listens")
-            << "nobody listens" << false << 2 << "The running copy of Favrake cannot be reached.";
-    }
+    void secondCopy_data() { addRowsFromFile(QStringLiteral("platform/secondcopies.tsv")); }
     // A live first copy, reachable or not, never lets a second one become first.
     void secondCopy()
     {
