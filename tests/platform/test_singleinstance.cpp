@@ -132,13 +132,7 @@ class TestSingleInstance final : public QObject
         QCOMPARE(folderWith("run/user/7"), QStringLiteral("/tmp/favrake-%1/").arg(::geteuid()));
     }
 
-    void folderTrust_data()
-    {
-        QTest::addColumn<QString>("kind");
-        for (const char *kind :
-             {"missing", "link", "plain file", "open to the group", "other owner", "too long"})
-            QTest::newRow(kind) << QString::fromLatin1(kind);
-    }
+    void folderTrust_data() { addRowsFromFile(QStringLiteral("platform/guardfolders.tsv")); }
     // A missing folder is made private whatever the umask; any doubt about an existing one
     // turns the guard off without touching anything.
     void folderTrust()
