@@ -179,12 +179,12 @@ class TestConfigDlg final : public QObject
         dialog.setSpinText("SERefresh", "98");
         for (const char *box : {"CbxInformations", "CbxShowHints", "CbxSpeedWnd", "CbxAutostart"})
             dialog.child(box).toggle();
-        if (way == u"BtnCancel")
-            dialog.child<QPushButton>("BtnCancel").click();
-        else if (way == u"close")
+        if (way == u"close")
             dialog.dlg.close();
-        else
+        else if (way == u"Escape")
             QTest::keyClick(&dialog.dlg, Qt::Key_Escape);
+        else
+            dialog.child<QPushButton>(way.toLatin1().constData()).click();
         QVERIFY(!dialog.dlg.isVisible());
         const auto changeable = [](const Settings &c) {
             return std::tuple(c.remindInterval, c.refreshInterval, c.noHints, c.noSpeedWnd);

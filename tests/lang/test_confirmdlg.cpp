@@ -99,6 +99,8 @@ Act actFromText(const QString &text)
         return press(words.value(1).toLatin1(), third.isEmpty() ? -1 : third.toInt());
     if (words.first() == u"key")
         return key(QKeySequence::fromString(words.value(1))[0].key(), third);
+    if (text != u"close")
+        qFatal("unknown answer %s", qPrintable(text));
     return [](ConfirmDialog &dialog) { dialog.close(); };
 }
 
@@ -111,8 +113,11 @@ int optionsFromNames(const QStringList &names)
                                             {"SkippedMeansNo", SkippedMeansNo},
                                             {"NoCancel", NoCancel}};
     int options = 0;
-    for (const QString &name : names)
-        options |= values.value(name, 0x100); // an unknown name makes an option none has
+    for (const QString &name : names) {
+        if (!values.contains(name))
+            qFatal("unknown option %s", qPrintable(name));
+        options |= values.value(name);
+    }
     return options;
 }
 
