@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "lang/languages.h"
 #include "platform/autostart.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QCheckBox>
@@ -121,20 +122,7 @@ class TestConfigDlg final : public QObject
         QCOMPARE(changed.count(), 1);
     }
 
-    void okFollowsSpinText_data()
-    {
-        QTest::addColumn<QByteArray>("spin");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        const std::pair<const char *, bool> table[] = {
-            {"0", false},  {"366", false}, {"", false},   {"7x", false},
-            {"-7", false}, {"  12", true}, {"365", true}, {"4294967303", false},
-        };
-        for (const QByteArray spin : {"SERemind", "SERefresh"})
-            for (const auto &[text, valid] : table)
-                QTest::newRow((spin + " '" + text + "'").constData())
-                    << spin << QString::fromLatin1(text) << valid;
-    }
+    void okFollowsSpinText_data() { addRowsFromFile(QStringLiteral("config/spintexts.tsv")); }
     void okFollowsSpinText()
     {
         QFETCH(QByteArray, spin);
@@ -153,14 +141,7 @@ class TestConfigDlg final : public QObject
     // A switch signals only when it was changed; the other switch stays silent.
     void switchesSignalOnlyOnChange_data()
     {
-        QTest::addColumn<QByteArray>("box");
-        QTest::addColumn<bool>("settingOff");
-        QTest::addColumn<bool>("ticked");
-        for (const QByteArray box : {"CbxShowHints", "CbxSpeedWnd"}) {
-            QTest::newRow(box + " unchanged") << box << false << true;
-            QTest::newRow(box + " switched off") << box << false << false;
-            QTest::newRow(box + " switched on") << box << true << true;
-        }
+        addRowsFromFile(QStringLiteral("config/switches.tsv"));
     }
     void switchesSignalOnlyOnChange()
     {
@@ -183,16 +164,10 @@ class TestConfigDlg final : public QObject
         QVERIFY(!hints || !expected || hintSpy.first().first().toBool() == ticked);
     }
 
-    void cancelDiscards_data()
-    {
-        QTest::addColumn<int>("way");
-        QTest::newRow("Cancel button") << 0;
-        QTest::newRow("close box") << 1;
-        QTest::newRow("Escape key") << 2;
-    }
+    void cancelDiscards_data() { addRowsFromFile(QStringLiteral("config/cancelways.tsv")); }
     void cancelDiscards()
     {
-        QFETCH(int, way);
+        QFETCH(QString, way);
         QVERIFY(writeFlag(FlagInfo, "MsgHide", true));
         const QByteArray file = readFile(settingsFile());
         const Settings before = settings;
@@ -204,12 +179,12 @@ class TestConfigDlg final : public QObject
         dialog.setSpinText("SERefresh", "98");
         for (const char *box : {"CbxInformations", "CbxShowHints", "CbxSpeedWnd", "CbxAutostart"})
             dialog.child(box).toggle();
-        if (way == 0)
-            dialog.child<QPushButton>("BtnCancel").click();
-        else if (way == 1)
+        if (way == u"close")
             dialog.dlg.close();
-        else
+        else if (way == u"Escape")
             QTest::keyClick(&dialog.dlg, Qt::Key_Escape);
+        else
+            dialog.child<QPushButton>(way.toLatin1().constData()).click();
         QVERIFY(!dialog.dlg.isVisible());
         const auto changeable = [](const Settings &c) {
             return std::tuple(c.remindInterval, c.refreshInterval, c.noHints, c.noSpeedWnd);
@@ -221,20 +196,7 @@ class TestConfigDlg final : public QObject
     }
 
     // The program path as a desktop entry's Exec value: quoted and escaped where needed.
-    void execValueQuoted_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("exec");
-        const std::pair<const char *, const char *> table[] = {
-            {"/usr/bin/favrake", "/usr/bin/favrake"},
-            {"/opt/Fav Rake/favrake", "\"/opt/Fav Rake/favrake\""},
-            {"/opt/100%/favrake", "/opt/100%%/favrake"},
-            {"/opt/a$b\"c/fr", "\"/opt/a\\\\$b\\\\\"c/fr\""},
-            {"/opt/a\\b/fr", "\"/opt/a\\\\\\\\b/fr\""},
-            {"/opt/a\nb/fr", "\"/opt/a\\nb/fr\""}};
-        for (const auto &[path, exec] : table)
-            QTest::newRow(exec) << QString::fromUtf8(path) << QString::fromUtf8(exec);
-    }
+    void execValueQuoted_data() { addRowsFromFile(QStringLiteral("config/execvalues.tsv")); }
     void execValueQuoted()
     {
         QFETCH(QString, path);
@@ -245,17 +207,7 @@ class TestConfigDlg final : public QObject
     // unticking removes it. Another program's entry is never touched.
     void autostartEntry_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("ours");
-        QTest::newRow("ours, switched off")
-            << ourEntry("/old/favrake") + "X-GNOME-Autostart-enabled=false\n"
-            << true;
-        QTest::newRow("no marker") << QByteArray("[Desktop Entry]\nExec=favrake\n") << false;
-        QTest::newRow("marker false")
-            << QByteArray("[Desktop Entry]\nX-Favrake-Autostart=false\n") << false;
-        QTest::newRow("marker in other group")
-            << QByteArray("[Desktop Entry]\n[Desktop Action a]\nX-Favrake-Autostart=true\n")
-            << false;
+        addRowsFromFile(QStringLiteral("config/autostartentries.tsv"));
         QTest::newRow("huge file")
             << "[Desktop Entry]\nX-Favrake-Autostart=true\n#" + QByteArray(70000, 'x') << false;
     }

@@ -4,6 +4,7 @@
 #include "config/settings.h"
 #include "lang/languages.h"
 #include "platform/autostart.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QCheckBox>
@@ -35,19 +36,7 @@ class TestInstallDlg final : public QObject
         languages() = Languages();
     }
 
-    void countsOfAFreshScan_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QByteArray>("language");
-        QTest::addColumn<QStringList>("shown"); // bookmarks, word, folders, word
-        QTest::newRow("empty folder: no bookmarks, one folder")
-            << QStringList() << QByteArray() << QStringList({"0", "bookmarks in", "1", "folder."});
-        QTest::newRow("Russian grammar picks the count's form")
-            << QStringList{"a.url", "b.url", "News/c.url"}
-            << QByteArray("LanguageName='R'\nRussianGrammar='1'\nInstallDlg-BCountL='L-words'\n"
-                          "InstallDlg-FCountL='L-folders'\n")
-            << QStringList({"3", "L-words", "2", "L-folders"});
-    }
+    void countsOfAFreshScan_data() { addRowsFromFile(QStringLiteral("config/freshscans.tsv")); }
     void countsOfAFreshScan()
     {
         QFETCH(QStringList, files);
@@ -71,15 +60,7 @@ class TestInstallDlg final : public QObject
         QVERIFY(!dialog.findChild<QPushButton *>("BtnImport")->isEnabled() || !files.isEmpty());
     }
 
-    void firstRun_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<bool>("autostart");
-        QTest::addColumn<bool>("installed");
-        QTest::newRow("started") << "BtnRun" << true << true;
-        QTest::newRow("started without autostart") << "BtnRun" << false << true;
-        QTest::newRow("closed") << "close" << true << false;
-    }
+    void firstRun_data() { addRowsFromFile(QStringLiteral("config/firstruns.tsv")); }
     void firstRun()
     {
         QFETCH(QString, how);

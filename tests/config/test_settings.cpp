@@ -3,6 +3,7 @@
 #include "config/uninstall.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
+#include "rowfile.h"
 #include "store/bookmarks.h"
 #include "testenv.h"
 
@@ -55,21 +56,7 @@ class TestSettings : public QObject
     // Only what differs from the defaults is written; both addresses follow the language.
     void saveWritesOnlyChanges_data()
     {
-        QTest::addColumn<int>("remind");
-        QTest::addColumn<QByteArray>("language");
-        QTest::addColumn<QString>("homepage");
-        QTest::addColumn<QByteArray>("config");
-        const auto row = [](const char *name, int remind, const QByteArray &language,
-                            const QString &homepage, const QByteArray &config) {
-            QTest::newRow(name) << remind << language << homepage << config;
-        };
-        row("defaults", 7, "English", {}, {});
-        row("changed interval, English in other case", 14, "english", {}, "RemindInterval=14\r\n");
-        row("other language", 7, "Deutsch", {}, "Language=Deutsch\r\n");
-        row("empty language", 7, "", {}, {});
-        row("addresses after the language, umlaut in UTF-8", 7, "Deutsch",
-            u"/home/jürgen/start.html"_s,
-            "Language=Deutsch\r\nHomepage=/home/j\xC3\xBCrgen/start.html\r\nSuggestServer=x\r\n");
+        addRowsFromFile(QStringLiteral("config/savedchanges.tsv"));
     }
     void saveWritesOnlyChanges()
     {
@@ -160,13 +147,7 @@ class TestSettings : public QObject
     }
 
     // The failure names what could not be saved; the program tells the user.
-    void saveFailureReported_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("named");
-        QTest::newRow("folder below a file") << u"file/config"_s << u"file/config"_s;
-        QTest::newRow("settings file is a folder") << u"folder"_s << u"folder/Favrake.ini"_s;
-    }
+    void saveFailureReported_data() { addRowsFromFile(QStringLiteral("config/savefailures.tsv")); }
     void saveFailureReported()
     {
         QFETCH(QString, folder);
@@ -195,24 +176,14 @@ class TestSettings : public QObject
     }
 
     // A relative value would put files below whatever the working folder is.
-    void relativeFoldersIgnored_data()
-    {
-        QTest::addColumn<QByteArray>("variable");
-        QTest::addColumn<int>("which");
-        QTest::addColumn<QString>("folder"); // below the home folder
-        using platform::XdgFolder;
-        QTest::newRow("config") << "XDG_CONFIG_HOME"_ba << int(XdgFolder::Config) << ".config/";
-        QTest::newRow("data") << "XDG_DATA_HOME"_ba << int(XdgFolder::Data) << ".local/share/";
-        QTest::newRow("cache") << "XDG_CACHE_HOME"_ba << int(XdgFolder::Cache) << ".cache/";
-        QTest::newRow("runtime, no default")
-            << "XDG_RUNTIME_DIR"_ba << int(XdgFolder::Runtime) << "";
-    }
+    void relativeFoldersIgnored_data() { addRowsFromFile(QStringLiteral("config/xdgfolders.tsv")); }
     void relativeFoldersIgnored()
     {
         QFETCH(QByteArray, variable);
         QFETCH(QString, folder);
-        QFETCH(int, which);
-        const auto xdg = platform::XdgFolder(which);
+        QFETCH(QString, which);
+        const auto xdg =
+            platform::XdgFolder(QStringList{"Config", "Data", "Cache", "Runtime"}.indexOf(which));
         const ScopedEnv absolute(variable.constData(), QFile::encodeName(m_dir.path()));
         QCOMPARE(platform::xdgFolder(xdg), m_dir.path() + u'/');
         const ScopedEnv relative(variable.constData(), "relative/folder");

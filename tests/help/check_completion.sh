@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Completes favrake-cli command lines the way bash does on <Tab> and compares what the
-# completion offers, on a scratch home with a small Favorites tree; then checks that every
-# command and option the program's usage names is offered.
+# completion offers with tests/data/help/completions.tsv, on a scratch home with a small
+# Favorites tree; then checks that every command and option the program's usage names is
+# offered.
 set -uo pipefail
 completion=$(realpath "$1")
 program=$(realpath "$2")
+table=$(dirname "$(realpath "$0")")/../data/help/completions.tsv
 usage=$("$program" --help) || { echo "FAIL: $program --help"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -40,24 +42,9 @@ check() {
     fi
 }
 
-check "favrake-cli " "--help --version -h duplicates export import list refresh"
-check "favrake-cli re" "refresh"
-check "favrake-cli list --" "--format --verdict"
-check "favrake-cli refresh --" "--all --jobs"
-check "favrake-cli list --format " "json tsv"
-check "favrake-cli list --verdict gone,pa" "gone,parked"
-check "favrake-cli refresh --jobs " ""
-check "favrake-cli import x.html --into N" "News/"
-check "favrake-cli import x.html --into News/" "News/Tech/"
-check "favrake-cli import e" "edge export.html"
-check "favrake-cli import c" "chrome chromium"
-check "favrake-cli import --profile " "sub"
-check "favrake-cli export -o n" "notes.txt"
-check "favrake-cli list s" "sub"
-check "favrake-cli refresh --jobs 4 " "sub"
-check "favrake-cli duplicates sub " ""
-check "favrake-cli bogus " ""
-check "favrake-cli --version " ""
+while IFS=$'\t' read -r line expected; do
+    check "$line" "$expected"
+done < <(grep -v '^#' "$table" | tail -n +2)
 
 while read -r line; do
     [[ $line =~ favrake-cli\ ([a-z]+)(.*) ]] || continue

@@ -1,4 +1,5 @@
 #include "app/helpcontexts.h"
+#include "rowfile.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -69,20 +70,14 @@ class TestHelp final : public QObject
 {
     Q_OBJECT
   private slots:
-    void shippedPages_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("twinPrefix");
-        QTest::newRow("en") << helpDir << "de/";
-        QTest::newRow("de") << helpDir + "/de"
-                            << "../";
-    }
+    void shippedPages_data() { addRowsFromFile(QStringLiteral("help/languages.tsv")); }
     // Every context has a page in each language, and both languages the same pages; each
     // page is sound, in the index and links to its twin in the other language.
     void shippedPages()
     {
-        QFETCH(QString, folder);
+        QFETCH(QString, below);
         QFETCH(QString, twinPrefix);
+        const QString folder = helpDir + below;
         const QStringList names = pageNames(folder);
         QCOMPARE(names, pageNames(helpDir));
         const QStringList index = readHelpPage(folder + "/index.html").links;

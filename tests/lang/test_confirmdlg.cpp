@@ -2,10 +2,12 @@
 #include "config/settings.h"
 #include "lang/confirmdlg.h"
 #include "lang/confirmicons.h"
+#include "rowfile.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -70,28 +72,58 @@ class Answer final
 };
 
 // Ticks (1) or unticks (0) the box first, when asked to.
-Act press(const char *button, int tick = -1)
+Act press(const QByteArray &button, int tick = -1)
 {
     return [button, tick](ConfirmDialog &dialog) {
         if (tick >= 0)
             part<QCheckBox>(dialog, "CbxNoConfirm")->setChecked(tick == 1);
-        QTest::mouseClick(part(dialog, button), Qt::LeftButton);
+        QTest::mouseClick(part(dialog, button.constData()), Qt::LeftButton);
     };
 }
 
-Act key(Qt::Key key, const char *focus = nullptr)
+Act key(Qt::Key key, const QByteArray &focus = {})
 {
     return [key, focus](ConfirmDialog &dialog) {
-        if (focus)
-            part(dialog, focus)->setFocus();
+        if (!focus.isEmpty())
+            part(dialog, focus.constData())->setFocus();
         QTest::keyClick(dialog.focusWidget(), key);
     };
+}
+
+// An answer as a row spells it: "press <button> [tick]", "key <key> [focus]" or "close".
+Act actFromText(const QString &text)
+{
+    const QStringList words = text.split(u' ');
+    const QByteArray third = words.value(2).toLatin1();
+    if (words.first() == u"press")
+        return press(words.value(1).toLatin1(), third.isEmpty() ? -1 : third.toInt());
+    if (words.first() == u"key")
+        return key(QKeySequence::fromString(words.value(1))[0].key(), third);
+    if (text != u"close")
+        qFatal("unknown answer %s", qPrintable(text));
+    return [](ConfirmDialog &dialog) { dialog.close(); };
+}
+
+// The options a row names, e.g. "YesNo|StoreOnNo".
+int optionsFromNames(const QStringList &names)
+{
+    static const QHash<QString, int> values{{"YesNo", YesNo},
+                                            {"CheckedByDefault", CheckedByDefault},
+                                            {"StoreOnNo", StoreOnNo},
+                                            {"SkippedMeansNo", SkippedMeansNo},
+                                            {"NoCancel", NoCancel}};
+    int options = 0;
+    for (const QString &name : names) {
+        if (!values.contains(name))
+            qFatal("unknown option %s", qPrintable(name));
+        options |= values.value(name);
+    }
+    return options;
 }
 
 const Act yes = press("BtnOk");
 const Act no = press("BtnCancel");
 } // namespace
-Q_DECLARE_METATYPE(Act)
 
 class TestConfirmDlg : public QObject
 {
@@ -118,49 +150,18 @@ class TestConfirmDlg : public QObject
     }
 
     // Each kind with its buttons, the box and its tick, and what the next call does.
-    void answers_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("options");
-        QTest::addColumn<Act>("act");
-        QTest::addColumn<QString>("summary");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<bool>("stored");
-        const auto row = [](const char *name, int kind, const char *key, int options,
-                            const Act &act, const char *summary, bool result, bool stored) {
-            QTest::newRow(name) << kind << key << options << act << summary << result << stored;
-        };
-        const char *info = "Information|OK|Cancel|box", *quit = "Confirmation|Yes|No|box";
-        const char *ticked = "Information|OK|Cancel|ticked";
-        row("information, OK", 0, "Keep", 0, yes, info, true, false);
-        row("ticked by default, OK", 0, "Keep", CheckedByDefault, yes, ticked, true, true);
-        row("untick, OK", 0, "Keep", CheckedByDefault, press("BtnOk", 0), ticked, true, false);
-        row("tick, Yes", 1, "Quit", YesNo, press("BtnOk", 1), quit, true, true);
-        row("tick, Cancel", 1, "Refresh", 0, press("BtnCancel", 1), "Confirmation|OK|Cancel|box",
-            false, false);
-        row("tick, No, kept on No", 0, "SuggestB", YesNo | StoreOnNo | SkippedMeansNo,
-            press("BtnCancel", 1), "Information|Yes|No|box", false, true);
-        row("no key: no box", 1, "", YesNo | CheckedByDefault, yes, "Confirmation|Yes|No|no box",
-            true, false);
-        row("note: OK alone", 0, "", NoCancel, yes, "Information|OK||no box", true, false);
-        row("Enter", 1, "Quit", YesNo, key(Qt::Key_Return), quit, true, false);
-        row("Enter on the box", 1, "Quit", YesNo, key(Qt::Key_Enter, "CbxNoConfirm"), quit, true,
-            false);
-        row("Escape", 1, "Quit", YesNo, key(Qt::Key_Escape), quit, false, false);
-        row(
-            "closed", 0, "Keep", 0, [](ConfirmDialog &dialog) { dialog.close(); }, info, false,
-            false);
-    }
+    void answers_data() { addRowsFromFile(QStringLiteral("lang/confirmanswers.tsv")); }
     void answers()
     {
-        QFETCH(int, kind);
+        QFETCH(QString, kindName);
         QFETCH(QString, key);
-        QFETCH(int, options);
-        QFETCH(Act, act);
+        QFETCH(QStringList, options);
+        QFETCH(QString, act);
         QFETCH(bool, stored);
+        const int kind = int(QStringList{"Information", "Confirmation"}.indexOf(kindName));
+        QVERIFY(kind >= 0);
         const QString text = QStringLiteral("Save & Quit?");
-        const Seen seen = ask(kind, key, options, act, text);
+        const Seen seen = ask(kind, key, optionsFromNames(options), actFromText(act), text);
         QTEST(seen.answer, "result");
         QTEST(seen.summary, "summary");
         QCOMPARE(seen.message, text);
@@ -168,11 +169,12 @@ class TestConfirmDlg : public QObject
         QCOMPARE(QFile::exists(m_dir.filePath("Favrake.ini")), stored);
         QCOMPARE(readFlag(FlagKind(kind), key, false), stored);
         QVERIFY(!flagsExist(FlagKind(1 - kind)));
-        const bool skipped = (options & SkippedMeansNo) != 0;
-        const Seen again = ask(kind, key, options, no);
+        const bool skipped = options.contains(u"SkippedMeansNo");
+        const Seen again = ask(kind, key, optionsFromNames(options), no);
         QVERIFY(again.answer == (stored && !skipped) && again.shown == !stored);
         if (stored)
-            QCOMPARE(ask(kind, key, options ^ SkippedMeansNo, no).answer, skipped);
+            QCOMPARE(ask(kind, key, optionsFromNames(options) ^ SkippedMeansNo, no).answer,
+                     skipped);
     }
 
     void unknownKindShowsNothing()

@@ -95,15 +95,8 @@ class TestFormText : public QObject
     void translateEdgeCases()
     {
         SampleForm form("SampleForm");
-        selectTestLanguage(m_dir, "SampleForm.BtnOk.Caption =\r\n"
-                                  "SampleForm.BtnOk.Hint = ''\r\n"
-                                  "sampleform.lblname.caption = 'Name'\\n'zwei'\r\n"
-                                  "SampleForm.NbkMode.Hint = 'Seiten'\r\n"
-                                  "SampleForm.PageInstall.Caption = 'Einrichten'\r\n"
-                                  "SampleForm.GrdStats.Cells[1,1] = 'neu'\r\n"
-                                  "SampleForm.PopupTrayQuit.Caption = '&Beenden'\r\n"
-                                  "SampleForm.DlgOpen.Filter = 'Sprachen (*.lng)'\r\n"
-                                  "SampleForm.Caption = 'Beispiel'\r\n");
+        selectTestLanguage(
+            m_dir, readFile(QStringLiteral(FAVRAKE_TEST_DATA "/lang/sampleform-edges.lng")));
         TranslatableForm *translatable = &form.registration.form();
         QVERIFY(!languages().translateForm(nullptr, "SampleForm"));
         QVERIFY(!languages().translateForm(translatable, " \t"));

@@ -1,6 +1,7 @@
 #include "lang/languages.h"
 #include "lang/phrases.h"
 #include "langfixture.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QTest>
@@ -31,18 +32,11 @@ class TestLanguages : public QObject
 
     void scanListsUsableFiles()
     {
-        const std::pair<const char *, QByteArray> files[] = {
-            {"a.lng", languageFile("'Deutsch'")},
-            {"upper.LNG", languageFile("'Upper'")},
-            {"other.txt", languageFile("'Text'")},
-            {"noname.lng", "MsgQuit = 'x'\r\n"},
-            {"blankname.lng", languageFile("")},
-            // A name with control characters could forge lines of the settings file.
-            {"break.lng", languageFile("'Deutsch'\\n'Installed=1'")},
-            {"nul.lng", languageFile("'Deu'#0'tsch'")},
-            {"escape.lng", languageFile("$1B'Deutsch'")}};
-        for (const auto &[name, content] : files)
-            writeLngFile(m_dir, QString::fromLatin1(name), content);
+        // Names with control characters (break, nul, escape) could forge lines of the
+        // settings file.
+        const QDir files(QStringLiteral(FAVRAKE_TEST_DATA "/lang/scan"));
+        for (const QString &name : files.entryList(QDir::Files))
+            QVERIFY(QFile::copy(files.filePath(name), m_dir.filePath(name)));
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.lng")));
         writeLngFile(m_second, "de.lng", languageFile("'Deutsch'", "'second'"));
         languages().scan(
@@ -61,22 +55,7 @@ class TestLanguages : public QObject
         QCOMPARE(phrase("MsgQuit"), "Quit?"); // the first folder wins
     }
 
-    void selection_data()
-    {
-        QTest::addColumn<QByteArray>("ownName");
-        QTest::addColumn<QString>("asked");
-        QTest::addColumn<bool>("selected");
-        QTest::newRow("exact") << QByteArray("'Deutsch'") << "Deutsch" << true;
-        QTest::newRow("ASCII case ignored") << QByteArray("'Deutsch'") << "dEUTSCH" << true;
-        QTest::newRow("hotkeys of the request ignored")
-            << QByteArray("'Deutsch'") << "&Deu&tsch" << true;
-        QTest::newRow("own hotkey never matches")
-            << QByteArray("'&Deutsch'") << "&Deutsch" << false;
-        QTest::newRow("non-ASCII case counts")
-            << QByteArray("'Fran'#199'ais'") << "français" << false;
-        QTest::newRow("unknown") << QByteArray("'Deutsch'") << "English" << false;
-        QTest::newRow("a bar in the name") << QByteArray("'Other|B'") << "Other|B" << true;
-    }
+    void selection_data() { addRowsFromFile(QStringLiteral("lang/selection.tsv")); }
 
     void selection()
     {
@@ -108,18 +87,7 @@ class TestLanguages : public QObject
         }
     }
 
-    void fillPhrase_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("in order") << "a %s b %s" << QStringList{"1", "2"} << "a 1 b 2";
-        QTest::newRow("missing argument") << "%s and %s" << QStringList{"x"} << "x and ";
-        QTest::newRow("other conversions stay")
-            << "%n %d %1 %% %" << QStringList{"x"} << "%n %d %1 %% %";
-        QTest::newRow("argument not read again") << "%s|%s" << QStringList{"%s%n", "b"} << "%s%n|b";
-        QTest::newRow("percent before s after percent") << "%%s" << QStringList{"x"} << "%x";
-    }
+    void fillPhrase_data() { addRowsFromFile(QStringLiteral("lang/fillphrase.tsv")); }
 
     void fillPhrase()
     {
@@ -128,21 +96,7 @@ class TestLanguages : public QObject
         QTEST(::fillPhrase(pattern, arguments), "text");
     }
 
-    void countSuffix_data()
-    {
-        QTest::addColumn<qint64>("count");
-        QTest::addColumn<QByteArray>("russian");
-        QTest::addColumn<QByteArray>("english");
-        const qint64 min = std::numeric_limits<qint64>::min(),
-                     max = std::numeric_limits<qint64>::max();
-        const std::tuple<qint64, const char *, const char *> table[] = {
-            {0, "H", "M"},  {1, "S", "S"},   {2, "L", "M"},   {5, "H", "M"},
-            {11, "H", "M"}, {21, "S", "M"},  {104, "L", "M"}, {112, "H", "M"},
-            {-1, "S", "S"}, {-22, "L", "M"}, {min, "H", "M"}, {max, "H", "M"}};
-        for (const auto &[count, russian, english] : table)
-            QTest::addRow("%lld", qlonglong(count))
-                << count << QByteArray(russian) << QByteArray(english);
-    }
+    void countSuffix_data() { addRowsFromFile(QStringLiteral("lang/countsuffix.tsv")); }
 
     void countSuffix()
     {
@@ -154,18 +108,7 @@ class TestLanguages : public QObject
     }
 
     // Dates follow the language, months by name, the time without seconds.
-    void dateText_data()
-    {
-        QTest::addColumn<QByteArray>("language"); // empty: the built-in English
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<QString>("dateAndTime");
-        QTest::newRow("English") << QByteArray() << "3 March 2001"
-                                 << "3 Mar 2001, 13:05";
-        QTest::newRow("German") << QByteArray("Locale = 'de_DE'\r\nFmtDate = 'd. MMMM yyyy'\r\n"
-                                              "FmtDateTime = 'd. MMM yyyy, HH:mm'\r\n")
-                                << "3. März 2001"
-                                << "3. März 2001, 13:05";
-    }
+    void dateText_data() { addRowsFromFile(QStringLiteral("lang/datetext.tsv")); }
     void dateText()
     {
         QFETCH(QByteArray, language);

@@ -6,6 +6,7 @@
 #include "platform/trayicon.h"
 #include "platform/webaddress.h"
 #include "platform/workarea.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QApplication>
@@ -28,24 +29,29 @@ QByteArrayList readInfo(const QByteArray &path)
                ? file.readAll().split('\n')
                : QByteArrayList();
 }
+
+// The numbers of a table cell, apart by blanks.
+std::vector<uint32_t> numbers(const QString &cell)
+{
+    std::vector<uint32_t> values;
+    for (const QString &word : cell.split(u' ', Qt::SkipEmptyParts))
+        values.push_back(word.toUInt());
+    return values;
+}
+
+// A rectangle of a table cell: x y width height.
+QRect rectangle(const QString &cell)
+{
+    const std::vector<uint32_t> v = numbers(cell);
+    return v.size() == 4 ? QRect(int(v[0]), int(v[1]), int(v[2]), int(v[3])) : QRect();
+}
 } // namespace
 
 class TestPlatform final : public QObject
 {
     Q_OBJECT
   private slots:
-    void openableAddresses_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<bool>("openable");
-        QTest::newRow("http") << "http://example.test/a?b=c" << true;
-        QTest::newRow("https upper-case scheme") << "HTTPS://example.test/" << true;
-        QTest::newRow("ftp") << "ftp://files.test/pub/" << true;
-        QTest::newRow("local file") << "file:///etc/passwd" << false;
-        QTest::newRow("no host") << "http:///path" << false;
-        QTest::newRow("relative") << "/etc/passwd" << false;
-        QTest::newRow("empty") << "" << false;
-    }
+    void openableAddresses_data() { addRowsFromFile(QStringLiteral("platform/addresses.tsv")); }
     void openableAddresses()
     {
         QFETCH(QString, address);
@@ -73,42 +79,20 @@ class TestPlatform final : public QObject
     }
 
     // Two screens side by side; the panels' rooms are in desktop pixels.
-    void panelsKeepTheirRoom_data()
-    {
-        QTest::addColumn<QList<uint>>("reserve");
-        QTest::addColumn<QRect>("dock"); // a dock window that reserves nothing
-        QTest::addColumn<QRect>("left");
-        QTest::addColumn<QRect>("right");
-        const QRect whole(0, 0, 1280, 800), second(1280, 0, 1280, 800);
-        QTest::newRow("bottom panel across the desktop")
-            << QList<uint>{0, 0, 0, 26} << QRect() << QRect(0, 0, 1280, 774)
-            << QRect(1280, 0, 1280, 774);
-        QTest::newRow("top panel on the second screen only")
-            << QList<uint>{0, 0, 32, 0, 0, 0, 0, 0, 1280, 2559, 0, 0} << QRect() << whole
-            << QRect(1280, 32, 1280, 768);
-        QTest::newRow("left panel whose extent runs backwards spans its edge")
-            << QList<uint>{40, 0, 0, 0, 500, 100, 0, 0, 0, 0, 0, 0} << QRect()
-            << QRect(40, 0, 1240, 800) << second;
-        QTest::newRow("thicker than half a screen: no panel")
-            << QList<uint>{0, 0, 0, 600} << QRect() << whole << second;
-        QTest::newRow("dock at the bottom of the second screen")
-            << QList<uint>{} << QRect(1800, 770, 760, 30) << whole << QRect(1280, 0, 1280, 770);
-        QTest::newRow("tray without icons yet in the bottom left corner")
-            << QList<uint>{} << QRect(0, 768, 2, 32) << QRect(0, 0, 1280, 768) << second;
-        QTest::newRow("upright dock at the left")
-            << QList<uint>{} << QRect(0, 100, 30, 600) << QRect(30, 0, 1250, 800) << second;
-    }
+    void panelsKeepTheirRoom_data() { addRowsFromFile(QStringLiteral("platform/panels.tsv")); }
     void panelsKeepTheirRoom()
     {
-        QFETCH(QList<uint>, reserve);
-        QFETCH(QRect, dock);
+        QFETCH(QString, reserve);
+        QFETCH(QString, dock);
+        QFETCH(QString, left);
+        QFETCH(QString, right);
         const QRect desktop(0, 0, 2560, 800);
-        const std::vector<uint32_t> values(reserve.begin(), reserve.end());
-        std::vector<platform::PanelRoom> panels = platform::reservedRooms(desktop.size(), values);
-        if (!dock.isNull())
-            panels.push_back(platform::dockRoom(dock, desktop));
-        QTEST(platform::workAreaWithout(QRect(0, 0, 1280, 800), panels), "left");
-        QTEST(platform::workAreaWithout(QRect(1280, 0, 1280, 800), panels), "right");
+        std::vector<platform::PanelRoom> panels =
+            platform::reservedRooms(desktop.size(), numbers(reserve));
+        if (!dock.isEmpty())
+            panels.push_back(platform::dockRoom(rectangle(dock), desktop));
+        QCOMPARE(platform::workAreaWithout(QRect(0, 0, 1280, 800), panels), rectangle(left));
+        QCOMPARE(platform::workAreaWithout(QRect(1280, 0, 1280, 800), panels), rectangle(right));
     }
 
     void trayClicksReachTheDefaultAction()

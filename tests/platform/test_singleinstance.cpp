@@ -1,6 +1,7 @@
 #include "platform/instanceframe.h"
 #include "platform/singleinstance.h"
 #include "platform/singleinstance_os.h"
+#include "rowfile.h"
 #include "testenv.h"
 
 #include <QLocalServer>
@@ -131,13 +132,7 @@ class TestSingleInstance final : public QObject
         QCOMPARE(folderWith("run/user/7"), QStringLiteral("/tmp/favrake-%1/").arg(::geteuid()));
     }
 
-    void folderTrust_data()
-    {
-        QTest::addColumn<QString>("kind");
-        for (const char *kind :
-             {"missing", "link", "plain file", "open to the group", "other owner", "too long"})
-            QTest::newRow(kind) << QString::fromLatin1(kind);
-    }
+    void folderTrust_data() { addRowsFromFile(QStringLiteral("platform/guardfolders.tsv")); }
     // A missing folder is made private whatever the umask; any doubt about an existing one
     // turns the guard off without touching anything.
     void folderTrust()
@@ -173,22 +168,7 @@ class TestSingleInstance final : public QObject
         QVERIFY(QDir(base.filePath("real")).isEmpty());
     }
 
-    void secondCopy_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<bool>("received");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("text"); // the second copy's standard error
-        QTest::newRow("waits past the silence limit while the running copy lives")
-            << "later" << true << 1 << "Waits for a question.\n2 files kept";
-        QTest::newRow("guard ends unanswered: not done")
-            << "guard ends" << true << 1
-            << "Waits for a question.\nThe running copy of Favrake ended without doing it.";
-        QTest::newRow("running copy hangs")
-            << "hangs" << false << 2 << "The running copy of Favrake does not answer.";
-        QTest::newRow("lock held, nobody listens")
-            << "nobody listens" << false << 2 << "The running copy of Favrake cannot be reached.";
-    }
+    void secondCopy_data() { addRowsFromFile(QStringLiteral("platform/secondcopies.tsv")); }
     // A live first copy, reachable or not, never lets a second one become first.
     void secondCopy()
     {
