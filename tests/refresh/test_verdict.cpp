@@ -1,5 +1,6 @@
 #include "refresh/checkcode.h"
 #include "refresh/linkverdict.h"
+#include "rowfile.h"
 
 #include <QTest>
 #include <curl/curl.h>
@@ -191,53 +192,20 @@ class TestVerdict final : public QObject
         QCOMPARE(char(checkCode(result, stored).code), code);
     }
 
-    // Each check is "<code>@<hours since the first check>", with "!" when it is kept without
-    // its time (a file written before times were kept); the verdict after the last one, with
-    // checks every 60 days and 45 minutes after a failure.
-    void history_data()
-    {
-        QTest::addColumn<QStringList>("checks");
-        QTest::addColumn<QString>("verdict");
-        QTest::addColumn<double>("nextInHours"); // after the last check
-        const auto row = [](const char *name, const char *checks, const char *verdict,
-                            double next) {
-            QTest::newRow(name) << QString::fromLatin1(checks).split(u' ')
-                                << QString::fromLatin1(verdict) << next;
-        };
-        row("one 404: failing, again after RefreshAfterFail", "G@0", "failing", 0.75);
-        row("404 confirmed after 20 hours", "G@0 G@0.5 G@24.5", "gone", 60 * 24);
-        row("soft 404 and 404 are one kind", "S@0 G@21", "gone", 60 * 24);
-        row("back again after gone", "G@0 G@24 O@48", "ok", 60 * 24);
-        row("one success between: starts anew", "G@0 O@1 G@30", "failing", 0.75);
-        row("parked needs a second look", "P@0", "failing", 0.75);
-        row("no domain confirmed", "N@0 N@0.5 N@24.5", "no-domain", 60 * 24);
-        row("404 twice 19.5 hours apart: not yet", "G@0 G@19.5", "failing", 24);
-        row("a timeout, then 404 twice 20 hours apart", "T@0 G@1 G@21", "gone", 60 * 24);
-        row("404 on both sides of a timeout", "G@0 T@1 G@21", "gone", 60 * 24);
-        row("404 again after 35 days: too long ago", "G@0 G@840", "failing", 24);
-        row("kept without times: the run decides", "G@0! G@24.5", "gone", 60 * 24);
-        row("kept without times, a timeout first", "T@0! G@1! G@21", "failing", 7 * 24);
-        row("timeouts for 8 days: failing, weekly", "T@0 T@0.5 T@24.5 T@192", "failing", 7 * 24);
-        row("unreachable after 14 days", "T@0 T@0.5 T@24.5 C@192 T@360", "unreachable", 60 * 24);
-        row("two timeouts over 14 days are not enough", "T@0 T@400", "failing", 24);
-        row("blocked never escalates", "B@0 B@24 B@200 B@400", "blocked", 60 * 24);
-        row("blocked after a 404", "G@0 B@30", "blocked", 60 * 24);
-        row("a block within timeouts", "B@0 T@24 T@200 T@400", "failing", 7 * 24);
-        row("offline runs change nothing", "G@0 -@10 -@30", "failing", 0.75);
-        row("login", "O@0 L@24", "login", 60 * 24);
-        row("moved", "M@0", "moved", 60 * 24);
-    }
+    // The verdict after a series of checks, with checks every 60 days and 45 minutes after
+    // a failure.
+    void history_data() { addRowsFromFile(QStringLiteral("refresh/linkhistory.tsv")); }
 
     void history()
     {
-        QFETCH(QStringList, checks);
+        QFETCH(QString, checks);
         QFETCH(QString, verdict);
         QFETCH(double, nextInHours);
         const DateTime first = 45000.0;
         LinkHistory h;
         DateTime last = first;
-        const auto untimed = checks.filter(u"!"_s).size();
-        for (const QString &check : checks) {
+        const auto untimed = checks.count(u'!');
+        for (const QString &check : checks.split(u' ')) {
             const CheckCode code =
                 check[0] == u'-' ? CheckCode::None : CheckCode(check[0].toLatin1());
             const DateTime at =
