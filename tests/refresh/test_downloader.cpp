@@ -1,6 +1,7 @@
 #include "loopbackserver.h"
 #include "refresh/downloader.h"
 #include "refresh/hostqueue.h"
+#include "rowfile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -55,12 +56,12 @@ DownloadResult waitResult(Downloader &downloader, int ms = 5000)
     return QTest::qWaitFor(taken, ms) ? *result : DownloadResult();
 }
 
-// A path stands for that address on the test server; url empty: the address itself.
-void fetchRow(const char *name, const Bytes &address, const Bytes &url, int redirects,
-              const Bytes &error, const Bytes &headersOf, qsizetype size = 0)
+// "<closed port>" in an address stands for a port nobody listens on.
+Bytes withClosedPort(const Bytes &address)
 {
-    QTest::newRow(name) << address << (url.isEmpty() ? address : url) << redirects << error
-                        << headersOf << size;
+    QTcpServer probe; // its port is free again once it is gone
+    probe.listen(QHostAddress::LocalHost);
+    return Bytes(address).replace("<closed port>", Bytes::number(probe.serverPort()));
 }
 
 } // namespace
@@ -70,39 +71,7 @@ class TestDownloader final : public QObject
     Q_OBJECT
 
   private slots:
-    void fetch_data()
-    {
-        QTest::addColumn<Bytes>("address");
-        QTest::addColumn<Bytes>("url"); // final address
-        QTest::addColumn<int>("redirects");
-        QTest::addColumn<Bytes>("error");     // the error text starts so; empty: a success
-        QTest::addColumn<Bytes>("headersOf"); // the path whose response headers are kept
-        QTest::addColumn<qsizetype>("size");  // of the body kept
-        fetchRow("page", "/page", {}, 0, {}, "/page", 5);
-        fetchRow("404: its status line", "/missing", {}, 0, "HTTP/1.1 404 Not Found", "/missing");
-        fetchRow("14 redirects are followed", "/c/14", "/c/0", 14, {}, "/c/0", 5);
-        fetchRow("a redirect as 15th response: loop", "/c/15", "/c/0", 15, "Redirect loop", "/c/1");
-        fetchRow("304 is not followed", "/304", {}, 0, "HTTP/1.1 304 Not Modified", "/304");
-        fetchRow("302 without Location", "/302", {}, 0, "HTTP/1.1 302 Found", "/302");
-        fetchRow("relative Location", "/a/b/c", "/a/d?x=1", 1, {}, "/a/d?x=1", 5);
-        fetchRow("sent encoded as a browser would, without the fragment",
-                 "/a b?q=c d&e=\xC3\xBC#f g\t", {}, 0, {}, "/a%20b?q=c+d&e=%c3%bc", 5);
-        fetchRow("a cookie a redirect set is sent back", "/cookie", "/page", 1, {}, "/page", 5);
-        fetchRow("redirect to file: refused", "/to/file", "file:///etc/passwd", 1,
-                 "Redirect to a \"file\" address refused", "/to/file");
-        fetchRow("FILE: refused", "FILE:///etc/passwd", {}, 0, "Cannot fetch a \"file\"", {});
-        fetchRow("empty address", {}, {}, 0, "No address", {});
-        fetchRow("address with a NUL byte", "/page\0.evil"_ba, {}, 0, "Malformed address", {});
-        QTcpServer probe; // its port is free again once it is gone
-        probe.listen(QHostAddress::LocalHost);
-        fetchRow("connection refused", "http://127.0.0.1:" + Bytes::number(probe.serverPort()), {},
-                 0, "Failed to connect to 127.0.0.1 port", {});
-        fetchRow("body over 4 MiB is cut, still a success", "/big", {}, 0, {}, "/big", 4 << 20);
-        fetchRow("silence after the headers: read timeout", "/stall", {}, 0,
-                 "Read timeout: no data for 0.5 s", "/stall");
-        fetchRow("trickle: total time limit", "/trickle", {}, 0, "Operation timed out", "/trickle");
-        fetchRow("endless header lines", "/headers", {}, 0, "Too large response", "/headers");
-    }
+    void fetch_data() { addRowsFromFile(QStringLiteral("refresh/fetches.tsv")); }
 
     void fetch()
     {
@@ -111,7 +80,9 @@ class TestDownloader final : public QObject
         QFETCH(int, redirects);
         QFETCH(Bytes, error);
         QFETCH(Bytes, headersOf);
-        QFETCH(qsizetype, size);
+        QFETCH(int, size);
+        address = withClosedPort(address);
+        url = url.isEmpty() ? address : url;
         const auto on = [&](const Bytes &t) { return t.startsWith('/') ? m_server.base() + t : t; };
         Downloader downloader(shortLimits, {.jobs = 16});
         downloader.start();
@@ -139,15 +110,7 @@ class TestDownloader final : public QObject
         QVERIFY(!downloader.takeResult() && !downloader.isBusy()); // handed out once
     }
 
-    void abort_data()
-    {
-        QTest::addColumn<Bytes>("first");
-        QTest::addColumn<bool>("published"); // abort after the first result came out
-        QTest::addColumn<Bytes>("next");
-        QTest::newRow("after publishing") << Bytes("/page") << true << Bytes();
-        QTest::newRow("while trickling, then another page") << "/trickle"_ba << false << "/page"_ba;
-        QTest::newRow("while fetching, then the same address") << "/slow"_ba << false << "/slow"_ba;
-    }
+    void abort_data() { addRowsFromFile(QStringLiteral("refresh/aborts.tsv")); }
 
     void abort()
     {
@@ -229,21 +192,7 @@ class TestDownloader final : public QObject
         QVERIFY(downloader.isBusy());             // still waiting for the stalled host
     }
 
-    void retryAfter_data()
-    {
-        QTest::addColumn<Bytes>("retryAfter"); // the value sent with 429; empty: no such header
-        QTest::addColumn<bool>("always");      // every answer is 429, not only the first
-        QTest::addColumn<int>("capMs");
-        QTest::addColumn<int>("requests"); // of the busy page
-        QTest::addColumn<bool>("success");
-        QTest::addColumn<int>("waitMs"); // at least, between the two requests of the busy page
-        QTest::newRow("seconds honoured, then tried once more")
-            << "1"_ba << false << 120000 << 2 << true << 1000;
-        QTest::newRow("long wait capped") << "3600"_ba << false << 1000 << 2 << true << 1000;
-        QTest::newRow("no Retry-After: no second try")
-            << Bytes() << false << 1000 << 1 << false << 0;
-        QTest::newRow("tried once more only") << "0"_ba << true << 1000 << 2 << false << 0;
-    }
+    void retryAfter_data() { addRowsFromFile(QStringLiteral("refresh/retryafter.tsv")); }
 
     void retryAfter()
     {
@@ -282,22 +231,7 @@ class TestDownloader final : public QObject
         QVERIFY(waitMs == 0 || other.arrivals().first() < at[1]);
     }
 
-    void askedPause_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<Bytes>("headers");
-        QTest::addColumn<int>("pauseMs"); // -1: none asked for
-        QTest::newRow("seconds, any case") << 503 << "X: y\r\nretry-after :  7 \r\n"_ba << 7000;
-        QTest::newRow("a date") << 503 << "Retry-After: Tue, 14 Nov 2023 22:14:20 GMT\r\n"_ba
-                                << 60000;
-        QTest::newRow("a date gone by: at once")
-            << 429 << "Retry-After: Tue, 14 Nov 2023 22:00:00 GMT\r\n"_ba << 0;
-        QTest::newRow("capped") << 429 << "Retry-After: 99999999999\r\n"_ba << 120000;
-        QTest::newRow("a date a day ahead, capped")
-            << 503 << "Retry-After: Wed, 15 Nov 2023 22:13:20 GMT\r\n"_ba << 120000;
-        QTest::newRow("other status") << 500 << "Retry-After: 30\r\n"_ba << -1;
-        QTest::newRow("neither seconds nor a date") << 429 << "Retry-After: soon\r\n"_ba << -1;
-    }
+    void askedPause_data() { addRowsFromFile(QStringLiteral("refresh/askedpauses.tsv")); }
 
     void askedPause()
     {

@@ -2,12 +2,11 @@
 #include "fakedownloader.h"
 #include "refresh/engine.h"
 #include "refresh/linkverdict.h"
+#include "rowfile.h"
 
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
-
-Q_DECLARE_METATYPE(StoreOutcome)
 
 namespace {
 
@@ -41,71 +40,38 @@ QString summary(const BookmarkRec &r)
         r.storedUrl.isEmpty() || r.storedUrl != r.url ? r.storedUrl : u"URL"_s);
 }
 
+QString outcomeName(StoreOutcome outcome)
+{
+    static const QStringList names = {u"Nothing"_s, u"Written"_s, u"NotWritten"_s, u"Dropped"_s,
+                                      u"NotRecorded"_s};
+    return names.value(int(outcome));
+}
+
 } // namespace
 
 class TestEngine : public QObject
 {
     Q_OBJECT
   private slots:
-    void tick_data()
-    {
-        QTest::addColumn<QString>("states"); // per index: d due, - refreshed lately
-        QTest::addColumn<QList<int>>("shown");
-        QTest::addColumn<bool>("noNetAccess");
-        QTest::addColumn<int>("requested");
-        const auto row = [](const char *name, const char *states, QList<int> shown, bool noNet,
-                            int requested) {
-            QTest::newRow(name) << states << shown << noNet << requested;
-        };
-        row("shown entry before a lower index", "-d-d-", {-1, 3}, false, 3);
-        row("no shown entry due: index order", "--d-d", {0, -1}, false, 2);
-        row("no net access", "d----", {0}, true, -1);
-        row("nothing due", "---", {}, false, -1);
-    }
+    void tick_data() { addRowsFromFile(QStringLiteral("refresh/ticks.tsv")); }
 
     void tick()
     {
         QFETCH(QString, states);
-        QFETCH(QList<int>, shown);
+        QFETCH(QStringList, shown);
         QFETCH(bool, noNetAccess);
         QFETCH(int, requested);
         Collection c(int(states.size()));
+        QList<int> shownRows;
+        for (const QString &row : shown)
+            shownRows << row.toInt();
         for (int i = 0; i < c.list.count(); ++i)
             c.list.item(i)->refreshed = states[i] == u'-' ? fixedNow : 0.0;
-        const RefreshTick tick{.shownRows = shown, .noNetAccess = noNetAccess};
+        const RefreshTick tick{.shownRows = shownRows, .noNetAccess = noNetAccess};
         QCOMPARE(runRefreshStep(c.engine, c.list, tick).requested, requested);
     }
 
-    void collect_data()
-    {
-        QTest::addColumn<QString>("script");      // after bookmark 0 was requested; then one step
-        QTest::addColumn<QByteArray>("answer");   // a page, or a failure's status line
-        QTest::addColumn<StoreOutcome>("stored"); // of that step
-        QTest::addColumn<QString>("summary");     // then bookmark 0 as Summary shows it
-        const auto row = [](const char *name, const char *script, const QByteArray &answer,
-                            StoreOutcome stored, const char *summary) {
-            QTest::newRow(name) << script << answer << stored << QString::fromUtf8(summary);
-        };
-        using enum StoreOutcome;
-        row("success stores title, clears message", "answer", "<title>New &amp; better</title>",
-            Written, "0|New & better||now|URL");
-        row("failure keeps title", "answer", "HTTP/1.1 404 Not Found", Written,
-            "-1|Old|HTTP/1.1 404 Not Found|now|");
-        row("worker finished just after an empty poll", "late", {}, Written,
-            "0|Just done||now|URL");
-        const QByteArray late = "<title>Late</title>";
-        row("re-read folder puts another file at the index", "move answer", late, Dropped,
-            "0|||0|");
-        row("address edited, folder re-read", "readdress answer", late, Dropped, "0|||0|");
-        row("aborted, answer published after", "abort answer", late, Nothing,
-            "0|Old|Old failure|0|");
-        row("answer published, then aborted", "answer abort", late, Nothing,
-            "0|Old|Old failure|0|");
-        row("asked again after abort: only the new answer counts", "abort ask answer fresh", late,
-            Written, "0|Fresh||now|URL");
-        row("withdrawn answer hides none behind it", "abort ask answer queued", late, Written,
-            "0|Fresh||now|URL");
-    }
+    void collect_data() { addRowsFromFile(QStringLiteral("refresh/collects.tsv")); }
 
     void collect()
     {
@@ -146,26 +112,14 @@ class TestEngine : public QObject
         if (step.stored == StoreOutcome::Written) // and the next request goes out at once
             QCOMPARE(step.requested, 1);
         const Bookmarks reloaded(c.dir.path());
-        QTEST(step.stored, "stored");
+        QTEST(outcomeName(step.stored), "stored");
         for (const BookmarkRec *r : {std::as_const(c.list).item(0), reloaded.item(0)})
             QTEST(summary(*r), "summary");
     }
 
     // What the link check makes of an answer is recorded with the bookmark; an answer that
     // tells nothing leaves the bookmark alone without asking for it again at once.
-    void linkCheck_data()
-    {
-        QTest::addColumn<bool>("offline");
-        QTest::addColumn<bool>("parkedBefore"); // judged parked on a check an hour ago
-        QTest::addColumn<StoreOutcome>("stored");
-        QTest::addColumn<QString>("verdict");
-        QTest::newRow("offline: nothing recorded, not asked again at once")
-            << true << false << StoreOutcome::NotRecorded << QString();
-        QTest::newRow("for sale elsewhere: a second look")
-            << false << false << StoreOutcome::Written << u"failing"_s;
-        QTest::newRow("for sale again soon after parked: stays parked")
-            << false << true << StoreOutcome::Written << u"parked"_s;
-    }
+    void linkCheck_data() { addRowsFromFile(QStringLiteral("refresh/linkchecks.tsv")); }
     void linkCheck()
     {
         QFETCH(bool, offline);
@@ -188,7 +142,7 @@ class TestEngine : public QObject
         answer.body = "<title>site0.test</title>This domain is for sale! Make an offer.";
         c.fake->publish(answer, answer.body);
         const RefreshStep step = c.step();
-        QTEST(step.stored, "stored");
+        QTEST(outcomeName(step.stored), "stored");
         QCOMPARE(step.requested, 1);
         QTEST(verdictName(Bookmarks(c.dir.path()).item(0)->verdict), "verdict");
     }

@@ -1,3 +1,4 @@
+#include "rowfile.h"
 #include "store/bookmarks.h"
 #include "store/hextext.h"
 #include "store/scan.h"
@@ -5,23 +6,13 @@
 
 #include <QTemporaryDir>
 #include <filesystem>
-#include <limits>
 #include <sys/wait.h>
-
-Q_DECLARE_METATYPE(Intervals)
 
 using namespace Qt::StringLiterals;
 
 namespace {
 constexpr qint64 jan2003 = 1041379200; // 2003-01-01 00:00 UTC
-constexpr double jan2003Days = 37622.0;
-const QByteArray modified2001 = "Modified=00C09DC88573C001\r\n"; // 2001-01-01 00:00
 const QString mark = QStringLiteral("\uFFFD");
-
-QByteArray hex(double value)
-{
-    return int64ToHex(qint64(dateTimeBits(value)));
-}
 
 QByteArray state(const QByteArray &lines)
 {
@@ -116,33 +107,12 @@ class TestBookmarks : public QObject
     }
 
     // Each row's file has the time stamps of 1 January 2003; RemindInterval is 7 days.
-    void datesRead_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<double>("reference");
-        QTest::newRow("file stamps") << shortcut("a") << jan2003Days;
-        QTest::newRow("earlier Modified wins") << shortcut("a", modified2001) << 36892.0;
-        QTest::newRow("Modified of 0 ignored")
-            << shortcut("a", "Modified=0000000000000000\r\n") << jan2003Days;
-        QTest::newRow("short Modified ignored")
-            << shortcut("a", "Modified=00C09DC88573C0\r\n") << jan2003Days;
-        QTest::newRow("Modified with a blank inside ignored")
-            << shortcut("a", "Modified=00C09DC88573C0 1\r\n") << jan2003Days;
-        QTest::newRow("stored reference wins over all")
-            << shortcut("a", modified2001 + state("ReferenceTime=" + hex(40000.25))) << 40000.25;
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        for (const QByteArray &bad : {hex(nan), hex(std::numeric_limits<double>::infinity()),
-                                      hex(-5.0), hex(3e6), QByteArray("12G4")})
-            QTest::addRow("stored dates %s ignored", bad.constData())
-                << shortcut("a", state("ReferenceTime=" + bad + "\r\nRefreshed=" + bad +
-                                       "\r\nRemindTime=" + bad + "\r\n"))
-                << jan2003Days;
-    }
+    void datesRead_data() { addRowsFromFile(QStringLiteral("store/datesread.tsv")); }
     void datesRead()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, extra);
         QFETCH(double, reference);
-        writeFile(path("a.url"), content);
+        writeFile(path("a.url"), shortcut("a", extra));
         setFileTimes(path("a.url"), jan2003);
         const Bookmarks list = load();
         QCOMPARE(list.item(0)->referenceTime, reference);
@@ -152,41 +122,15 @@ class TestBookmarks : public QObject
 
     // With the refresh interval in days and the wait after a failure in minutes; a verdict
     // ("G" failing, "O" ok) waits its recheck delay instead of the refresh state's.
-    void refreshDue_data()
-    {
-        QTest::addColumn<double>("sinceRefresh"); // minutes, negative: in the future
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("checks");
-        QTest::addColumn<Intervals>("intervals");
-        QTest::addColumn<bool>("due");
-        const Intervals standard, longer{7, 60, 30}, slower{7, 60, 45};
-        const auto row = [](const char *name, double since, int state, const Intervals &intervals,
-                            bool due, const char *checks = "") {
-            QTest::newRow(name) << since << state << QString::fromLatin1(checks) << intervals
-                                << due;
-        };
-        const double day = 1440;
-        row("30 days ok", 30 * day, 0, standard, true);
-        row("29.999 days ok", 30 * day - 1, 0, standard, false);
-        row("30 days ahead (clock set back)", -30 * day, 0, standard, true);
-        row("29 minutes failed", 29, -1, standard, false);
-        row("exactly 30 minutes failed", 30, -1, standard, true);
-        row("other negative state counts as failed", 30, -7, standard, true);
-        row("40 days ok, every 60 days", 40 * day, 0, longer, false);
-        row("31 minutes failed, every 60 days", 31, -1, longer, true);
-        row("31 minutes failed, 45 after a failure", 31, -1, slower, false);
-        row("45 minutes failed, 45 after a failure", 45, -1, slower, true);
-        row("verdict failing, 44 minutes", 44, 0, slower, false, "G");
-        row("verdict failing, 45 minutes", 45, 0, slower, true, "G");
-        row("verdict ok, 59 days", 59 * day, -1, slower, false, "O");
-        row("verdict ok, 60 days", 60 * day, -1, slower, true, "O");
-    }
+    void refreshDue_data() { addRowsFromFile(QStringLiteral("store/refreshdue.tsv")); }
     void refreshDue()
     {
         QFETCH(double, sinceRefresh);
         QFETCH(int, state);
         QFETCH(QString, checks);
-        QFETCH(Intervals, intervals);
+        QFETCH(int, refreshDays);
+        QFETCH(int, failMinutes);
+        const Intervals intervals{.refreshInterval = refreshDays, .refreshAfterFail = failMinutes};
         QFETCH(bool, due);
         writeFile(path("a.url"), shortcut("http://a.test/"));
         const BookmarksEnv env{[this] { return m_now; }, [intervals] { return intervals; }};
@@ -250,18 +194,12 @@ class TestBookmarks : public QObject
 
     void saveRefusesChangedFiles_data()
     {
-        QTest::addColumn<QByteArray>("changedTo");
-        const QByteArray remind = state("RemindTime=" + hex(1.0) + "\r\n");
-        QTest::newRow("address edited") << shortcut("http://other.test/", remind);
-        QTest::newRow("address case changed") << shortcut("http://A.test/", remind);
-        QTest::newRow("state written by another computer")
-            << shortcut("http://a.test/", state("RemindTime=BFF0000000000000\r\n"));
-        QTest::newRow("file emptied") << QByteArray();
+        addRowsFromFile(QStringLiteral("store/changedfiles.tsv"));
     }
     void saveRefusesChangedFiles()
     {
         QFETCH(QByteArray, changedTo);
-        writeFile(path("a.url"), shortcut("http://a.test/", state("RemindTime=" + hex(1.0))));
+        writeFile(path("a.url"), shortcut("http://a.test/", state("RemindTime=3FF0000000000000")));
         Bookmarks list = load();
         writeFile(path("a.url"), changedTo);
         list.item(0)->remindTime = -1;

@@ -1,3 +1,4 @@
+#include "rowfile.h"
 #include "store/ini.h"
 #include "storefixture.h"
 
@@ -91,34 +92,31 @@ class TestIniFile : public QObject
 
     void failedStepsLeaveTheFile_data()
     {
-        QTest::addColumn<int>("step");
-        QTest::newRow("write") << 0;
-        QTest::newRow("sync") << 1;
-        QTest::newRow("rename") << 2;
-        QTest::newRow("another program saved between read and rename") << 3;
+        addRowsFromFile(QStringLiteral("store/failedsaves.tsv"));
     }
     void failedStepsLeaveTheFile()
     {
-        QFETCH(int, step);
+        QFETCH(QString, fails);
         platform::FileWriteOps ops = platform::systemFileWriteOps();
-        ops.write = step == 0 ? failingWrite : hookedWrite;
-        if (step == 1)
+        ops.write = fails == u"write" ? failingWrite : hookedWrite;
+        if (fails == u"sync")
             ops.sync = [](int) { return errno = EIO, -1; };
-        if (step == 2)
+        if (fails == u"rename")
             ops.rename = [](const char *, const char *) { return errno = EXDEV, -1; };
         const QByteArray before = shortcut("http://a.test/", "[Merkwerk]\r\nTitle=0041\r\n");
-        otherProgramWrites = step == 3 ? shortcut("http://a.test/", "[M]\r\nx=1\r\n") : "";
+        const bool otherSave = fails == u"other save";
+        otherProgramWrites = otherSave ? shortcut("http://a.test/", "[M]\r\nx=1\r\n") : "";
         writeFile(path("a.url"), before);
         const bool ok = iniUpdate(
             path("a.url"),
             [](IniDocument &doc) { return doc.setValue(u"Merkwerk", u"Title", u"0042"); }, ops);
         QVERIFY(!ok);
-        QCOMPARE(readFile(path("a.url")), step == 3 ? otherProgramWrites : before);
+        QCOMPARE(readFile(path("a.url")), otherSave ? otherProgramWrites : before);
         QCOMPARE(entries(), QStringList{"a.url"});
         // The file being written carries a name that only this program uses.
         const QStringList temporary = seenWhileWriting.filter(
             QRegularExpression("^\\.a\\.url\\.favrake-tmp-[A-Za-z0-9]{6}$"));
-        QVERIFY2(step == 0 || (seenWhileWriting.size() == 2 && temporary.size() == 1),
+        QVERIFY2(fails == u"write" || (seenWhileWriting.size() == 2 && temporary.size() == 1),
                  qPrintable(seenWhileWriting.join(u' ')));
     }
 

@@ -1,3 +1,4 @@
+#include "rowfile.h"
 #include "store/hextext.h"
 #include "store/inidoc.h"
 #include "storefixture.h"
@@ -80,13 +81,7 @@ class TestWriters : public QObject
     // Each save counts a Rating up from what it read, so a file's final Rating is the
     // number of saves that reached it: a save that overwrote the other program's newer
     // state shows as a count that does not add up.
-    void savesAddUp_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<int>("rounds");
-        QTest::newRow("each file flushed") << QStringLiteral("sync") << 40;
-        QTest::newRow("flushed in one batch") << QStringLiteral("batched") << 150;
-    }
+    void savesAddUp_data() { addRowsFromFile(QStringLiteral("store/writerrounds.tsv")); }
     void savesAddUp()
     {
         QFETCH(QString, mode);
