@@ -85,6 +85,7 @@ class BaseForm : public QWidget
     // An entry label is clickable: hand cursor, hover highlight, click opens the entry and a
     // right click brings up the link menu.
     void attachEntryLabel(TextLabel *label);
+    void setHotLabel(TextLabel *label); // highlighted as under the mouse; none: nullptr
     virtual void openEntry(TextLabel *label);
     virtual void actOnEntry(TextLabel *label, int tag);
     // Called before the link menu shows, with PopupLabel set.
@@ -113,7 +114,6 @@ class BaseForm : public QWidget
   private:
     void buildLinkMenu();
     void linkItemChosen(QAction *item);
-    void setHotLabel(TextLabel *label);
     void setFocusTaken(bool allowed);
     void nameButtons();
     static void nameButton(QAbstractButton *button);

@@ -179,7 +179,94 @@ MainView MainForm::showView(const MainViewData &data)
     if (m_standIn)
         showTitleOnly();
     placeSummary();
+    // After an action the keyboard goes on to the entry that takes the handled one's place.
+    if (m_keyRow >= 0)
+        moveKeyboardTo(m_view == MainView::Pocket ? shownRowFrom(m_keyRow, 1) : -1);
     return m_view;
+}
+
+bool MainForm::takeKeyboard()
+{
+    if (m_view != MainView::Pocket || m_standIn)
+        return false;
+    allowFocus();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+    moveKeyboardTo(shownRowFrom(0, 1));
+    return true;
+}
+
+// The first row shown from row on, going by step and round; -1 when none is shown.
+int MainForm::shownRowFrom(int row, int step) const
+{
+    for (int n = 0; n < entryRowCount; ++n) {
+        const int candidate = ((row + n * step) % entryRowCount + entryRowCount) % entryRowCount;
+        if (m_displayable[candidate])
+            return candidate;
+    }
+    return -1;
+}
+
+void MainForm::moveKeyboardTo(int row)
+{
+    m_keyRow = row;
+    setHotLabel(row >= 0 ? m_rows[row].title : nullptr);
+}
+
+void MainForm::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain =
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!(m_keyRow >= 0 && plain && actOnKeyboardRow(event->key())))
+        BaseForm::keyPressEvent(event);
+}
+
+// The keys of a bookmark window, on the entry that has the keyboard.
+bool MainForm::actOnKeyboardRow(int key)
+{
+    const int row = m_keyRow;
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        moveKeyboardTo(
+            shownRowFrom(row + (key == Qt::Key_Down ? 1 : -1), key == Qt::Key_Down ? 1 : -1));
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit entryOpenRequested(row);
+        return true;
+    case Qt::Key_K:
+        emit entryActionRequested(row, TagKeep);
+        return true;
+    case Qt::Key_Delete:
+        emit entryActionRequested(row, TagDelete);
+        return true;
+    case Qt::Key_R:
+    case Qt::Key_Menu:
+        showLinkMenu(m_rows[row].title,
+                     m_rows[row].title->mapToGlobal(QPoint(0, m_rows[row].title->height())));
+        return true;
+    case Qt::Key_Escape:
+        emit hideRequested();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainForm::focusNextPrevChild(bool next)
+{
+    if (m_keyRow < 0)
+        return BaseForm::focusNextPrevChild(next);
+    moveKeyboardTo(shownRowFrom(m_keyRow + (next ? 1 : -1), next ? 1 : -1));
+    return true;
+}
+
+// Hidden, the window gives the keyboard back; it takes it again only when asked.
+void MainForm::hideEvent(QHideEvent *event)
+{
+    m_keyRow = -1;
+    BaseForm::hideEvent(event);
 }
 
 void MainForm::createRefreshParts()

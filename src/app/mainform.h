@@ -76,6 +76,12 @@ class MainForm final : public BaseForm
     // empty to take it away.
     void showRefreshSummary(const QString &text);
 
+    // Asked for by the user in pocket mode: the window takes the keyboard on its first entry
+    // (Up, Down and Tab go round, Return opens, K keeps, Delete deletes, R brings the menu);
+    // false in any other view.
+    bool takeKeyboard();
+    int keyboardRow() const { return m_keyRow; } // -1: the keyboard is elsewhere
+
     TextLabel *titleLabel(int row) const;
     TextLabel *timeLabel(int row) const;
     QToolButton *suggestButton(int row) const;
@@ -103,6 +109,9 @@ class MainForm final : public BaseForm
     void prepareLinkMenu() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void hideEvent(QHideEvent *event) override;
 
   private:
     struct EntryRow
@@ -129,9 +138,13 @@ class MainForm final : public BaseForm
     void showTitleOnly();
     int rowOf(const TextLabel *label) const;
     int bookmarkOfRow(int row) const;
+    int shownRowFrom(int row, int step) const;
+    void moveKeyboardTo(int row);
+    bool actOnKeyboardRow(int key);
 
     std::array<EntryRow, entryRowCount> m_rows;
     std::array<bool, entryRowCount> m_displayable{};
+    int m_keyRow = -1;
     MainViewData m_data;
     MainView m_view = MainView::Information;
     bool m_taskbarMode = false;

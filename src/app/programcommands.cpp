@@ -75,7 +75,10 @@ void Program::answerTrayClick(Qt::MouseButton button)
 
 void Program::focusColumn()
 {
-    m_view->whenStill([this] { m_arranger->focusBookmark(nullptr, 0); });
+    m_view->whenStill([this] {
+        if (!m_mainForm->takeKeyboard())
+            m_arranger->focusBookmark(nullptr, 0);
+    });
 }
 
 void Program::askToHide()

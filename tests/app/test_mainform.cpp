@@ -96,6 +96,39 @@ class TestMainForm : public QObject
             QCOMPARE(form.titleLabel(row)->isHidden(), !(pocket && form.rowDisplayable(row)));
     }
 
+    // In pocket mode the keys of a bookmark window work on the entry that has the keyboard;
+    // it goes on to the entry that takes the place of one handled.
+    void pocketKeyboard_data() { addRowsFromFile(u"app/pocketkeys.tsv"_s); }
+    void pocketKeyboard()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(bool, pocket);
+        SampleFavorites favorites({"A", "B", "C"});
+        MainForm form;
+        QStringList asked;
+        connect(&form, &MainForm::entryOpenRequested,
+                [&](int row) { asked << u"open %1"_s.arg(row); });
+        connect(&form, &MainForm::entryActionRequested,
+                [&](int row, int tag) { asked << u"act %1 %2"_s.arg(row).arg(tag); });
+        connect(&form, &MainForm::hideRequested, [&] { asked << u"hide"_s; });
+        connect(&form, &BaseForm::helpRequested, [&] { asked << u"help"_s; });
+        form.showView(viewOf(favorites, {"A", "", "B", "", "C"}, pocket));
+        QCOMPARE(form.takeKeyboard(), pocket);
+        for (const QString &key : keys) {
+            const QKeyCombination combination = QKeySequence::fromString(key)[0];
+            QTest::keyClick(&form, combination.key(), combination.keyboardModifiers());
+        }
+        QTEST(form.keyboardRow(), "keyboardRow");
+        QTEST(asked.join(u", "_s), "asked");
+        if (!pocket)
+            return;
+        QCOMPARE(form.hotLabel(), form.titleLabel(form.keyboardRow()));
+        const int before = form.keyboardRow();
+        form.showView(viewOf(favorites, {"", "", "B", "", "C"})); // A handled
+        QCOMPARE(form.keyboardRow(), before == 0 ? 2 : before);
+        QCOMPARE(form.hotLabel(), form.titleLabel(form.keyboardRow()));
+    }
+
     // Entries report their row, by click and by menu; the buttons and the title's menu ask
     // for their own work, and "put back" only once there is something to put back. Only a row
     // with a subject offers the link collection, by button and by menu item; the titles show
