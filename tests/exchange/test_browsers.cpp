@@ -14,12 +14,6 @@
 using namespace exchange;
 
 namespace {
-const QStringList placesLines = {"/Bookmarks Menu|Menu item|https://menu.example/|1650000000000000",
-                                 "/Bookmarks Menu/Sub||https://sub.example/|0",
-                                 "/Bookmarks Toolbar|Most visited|place:sort=14&type=6|0",
-                                 "/Other Bookmarks|Other|https://other.example/|0",
-                                 "/Mobile Bookmarks|Phone|https://phone.example/|0"};
-
 // A database that stays open, so that its rows sit in the write-ahead log only.
 sqlite3 *writePlaces(const QString &path)
 {
@@ -60,7 +54,7 @@ class TestBrowsers : public QObject
         const QByteArray before = folderDigest(dir.filePath("profile"));
         const SourceRead read = readFirefoxPlaces(places);
         QVERIFY2(read.ok(), qPrintable(read.error));
-        QCOMPARE(lines(read.tree), placesLines);
+        QCOMPARE(lines(read.tree), dataLines(QStringLiteral("exchange/placeslines.txt")));
         QCOMPARE(folderDigest(dir.filePath("profile")), before);
         sqlite3_close(browser);
     }
