@@ -98,10 +98,7 @@ class TestBrowsers : public QObject
     {
         const QString home = testHomePath();
         const QString firefox = home + "/.mozilla/firefox";
-        writeFile(firefox + "/profiles.ini",
-                  "[Profile1]\nName=other\nIsRelative=1\nPath=abc.other\nDefault=1\n\n"
-                  "[Profile0]\nName=default-release\nIsRelative=1\nPath=xyz.default-release\n\n"
-                  "[Install4F96D1932A9F858E]\nDefault=xyz.default-release\nLocked=1\n");
+        writeFile(firefox + "/profiles.ini", dataFile("profiles.ini"));
         sqlite3_close(writePlaces(firefox + "/xyz.default-release/places.sqlite"));
         sqlite3_close(writePlaces(firefox + "/abc.other/places.sqlite"));
         writeFile(home + "/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile "

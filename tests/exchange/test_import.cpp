@@ -149,35 +149,25 @@ class TestImport : public QObject
         QVERIFY(QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden));
     }
 
-    void newFile_data()
-    {
-        QTest::addColumn<platform::NewFileWay>("way");
-        QTest::addColumn<bool>("taken");
-        QTest::addColumn<bool>("failing");
-        QTest::addColumn<platform::NewFileResult>("result");
-        using enum platform::NewFileResult;
-        for (const auto way : {platform::NewFileWay::Any, platform::NewFileWay::Named}) {
-            const char *name = way == platform::NewFileWay::Any ? "unnamed" : "named";
-            QTest::addRow("%s, free name", name) << way << false << false << Created;
-            QTest::addRow("%s, taken name", name) << way << true << false << NameTaken;
-            QTest::addRow("%s, failing write", name) << way << false << true << Failed;
-        }
-    }
+    void newFile_data() { addRowsFromFile(QStringLiteral("exchange/newfiles.tsv")); }
     // Whatever happens, the folder holds the new file complete or not at all, the old one
     // untouched, and no temporary file.
     void newFile()
     {
-        QFETCH(platform::NewFileWay, way);
+        QFETCH(bool, named);
         QFETCH(bool, taken);
         QFETCH(bool, failing);
-        QFETCH(platform::NewFileResult, result);
+        QFETCH(QString, resultName);
+        const auto result = platform::NewFileResult(
+            QStringList{"Created", "NameTaken", "Failed"}.indexOf(resultName));
         QTemporaryDir dir;
         if (taken)
             writeFile(dir.filePath("a.url"), "old");
         const platform::FileWriteOps failingOps{failingWrite, ::fsync, ::rename, false};
         QCOMPARE(platform::createNewFile(dir.filePath("a.url"), "new", 1500000000,
                                          failing ? failingOps : platform::systemFileWriteOps(),
-                                         way),
+                                         named ? platform::NewFileWay::Named
+                                               : platform::NewFileWay::Any),
                  result);
         const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(entries, failing ? QStringList() : QStringList{"a.url"});

@@ -221,20 +221,17 @@ class TestConfirmDlg : public QObject
     }
 
     // The column of windows stays on top: a dialog opened over it moves beside it.
-    void besideTheColumn_data()
-    {
-        QTest::addColumn<QPoint>("cursor");
-        QTest::addColumn<QRect>("column");
-        QTest::newRow("cursor in the column at the right")
-            << QPoint(950, 700) << QRect(884, 300, 140, 468);
-        QTest::newRow("cursor in the column at the left")
-            << QPoint(70, 100) << QRect(0, 0, 140, 400);
-        QTest::newRow("column out of the way") << QPoint(400, 500) << QRect(884, 0, 140, 200);
-    }
+    void besideTheColumn_data() { addRowsFromFile(QStringLiteral("lang/columnspots.tsv")); }
     void besideTheColumn()
     {
-        QFETCH(QPoint, cursor);
-        QFETCH(QRect, column);
+        QFETCH(int, cursorX);
+        QFETCH(int, cursorY);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const QPoint cursor(cursorX, cursorY);
+        const QRect column(left, top, width, height);
         m_spot = {cursor, desk, column};
         const Seen seen = ask(Confirmation, QStringLiteral("Delete"), YesNo, no);
         QVERIFY(desk.contains(seen.frame) && !seen.frame.intersects(column));

@@ -156,11 +156,7 @@ class TestBookmarks : public QObject
         rec.remindTime = 38001.5;
         QVERIFY(list.save(a));
         QCOMPARE(readFile(path("a.url")),
-                 shortcut("a", "[Merkwerk]\r\nTitle=\r\nDescr=\r\nURL=\r\n"
-                               "ReferenceTime=3FF0000000000000\r\n"
-                               "Refreshed=0000000000000000\r\nRefreshState=0\r\n"
-                               "RefreshMsg=\r\nRemindTime=40E28E3000000000\r\n"
-                               "Phrase=\r\nMatch=\r\nRating=0\r\n"));
+                 readFile(QStringLiteral(FAVRAKE_TEST_DATA "/store/saved.url")));
         rec.title = QString(maxStoredTextLength - 1, u't') + QStringLiteral("\U0001F600");
         rec.descr = QStringLiteral("Über \u4E2D");
         rec.subjectPhrase = "CAR REPAIR";
