@@ -239,26 +239,12 @@ class TestConfirmDlg : public QObject
     }
 
     // Lines fit beside the picture, and what the work area cannot hold ends in an ellipsis.
-    void longText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("joiner"); // rejoins the lines of an uncut text
-        QTest::addColumn<bool>("cut");
-        QString deepPath;
-        for (int i = 0; deepPath.size() < 1000; ++i)
-            deepPath += QLatin1Char('/') + QChar(u'a' + i % 26);
-        QTest::newRow("one line") << QStringLiteral("Quit?") << "" << false;
-        QTest::newRow("words wrap at blanks")
-            << QStringLiteral("Delete it? It goes to the bin.").repeated(9) << " " << false;
-        QTest::newRow("deep folder path") << deepPath << "" << false;
-        QTest::newRow("huge unbreakable text") << QString(50000, u'w') << "" << true;
-        QTest::newRow("many lines") << QStringLiteral("a\r\n").repeated(500) << "" << true;
-        QTest::newRow("pairs not split")
-            << QStringLiteral("\U0001F600").repeated(3000) << "" << true;
-    }
+    void longText_data() { addRowsFromFile(QStringLiteral("lang/longtexts.tsv")); }
     void longText()
     {
-        QFETCH(QString, text);
+        QFETCH(QString, piece);
+        QFETCH(int, times);
+        const QString text = piece.repeated(times);
         QFETCH(QString, joiner);
         QFETCH(bool, cut);
         m_spot = {QPoint(400, 300), QRect(0, 0, 800, 600)};
