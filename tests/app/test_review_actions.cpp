@@ -332,16 +332,7 @@ class TestReviewActions : public QObject
 
     // Another Favrake refreshed a shown bookmark: its window shows the fresh values where it
     // stands. A decision made elsewhere is left for the next save to find out.
-    void outsideRefreshShows_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("outside");
-        QTest::addColumn<bool>("taken");
-        QTest::newRow("refresh of a shown one") << paperFile << u"refresh"_s << true;
-        QTest::newRow("decided elsewhere") << paperFile << u"decision"_s << false;
-        QTest::newRow("own save") << paperFile << u"own"_s << false;
-        QTest::newRow("refresh of one not shown") << otherFile << u"refresh"_s << false;
-    }
+    void outsideRefreshShows_data() { addRowsFromFile(u"app/outsiderefreshes.tsv"_s); }
     void outsideRefreshShows()
     {
         QFETCH(QString, file);

@@ -63,8 +63,7 @@ class TestSettings : public QObject
         QFETCH(int, remind);
         QFETCH(QByteArray, language);
         QFETCH(QString, homepage);
-        load("[FlagsInfo]\r\nMsgA=1\r\n[Config]\r\nRemindInterval=14\r\nNoHints=1\r\n"
-             "Homepage=http://old.test/\r\nSuggestServer=http://old.test/\r\n");
+        load(readFile(QStringLiteral(FAVRAKE_TEST_DATA "/config/oldsettings.ini")));
         QVERIFY(settings.remindInterval == 14 && settings.noHints);
         settings.installed = true;
         settings.noHints = false;

@@ -14,12 +14,6 @@
 using namespace exchange;
 
 namespace {
-const QStringList placesLines = {"/Bookmarks Menu|Menu item|https://menu.example/|1650000000000000",
-                                 "/Bookmarks Menu/Sub||https://sub.example/|0",
-                                 "/Bookmarks Toolbar|Most visited|place:sort=14&type=6|0",
-                                 "/Other Bookmarks|Other|https://other.example/|0",
-                                 "/Mobile Bookmarks|Phone|https://phone.example/|0"};
-
 // A database that stays open, so that its rows sit in the write-ahead log only.
 sqlite3 *writePlaces(const QString &path)
 {
@@ -60,7 +54,7 @@ class TestBrowsers : public QObject
         const QByteArray before = folderDigest(dir.filePath("profile"));
         const SourceRead read = readFirefoxPlaces(places);
         QVERIFY2(read.ok(), qPrintable(read.error));
-        QCOMPARE(lines(read.tree), placesLines);
+        QCOMPARE(lines(read.tree), dataLines(QStringLiteral("exchange/placeslines.txt")));
         QCOMPARE(folderDigest(dir.filePath("profile")), before);
         sqlite3_close(browser);
     }
@@ -104,10 +98,7 @@ class TestBrowsers : public QObject
     {
         const QString home = testHomePath();
         const QString firefox = home + "/.mozilla/firefox";
-        writeFile(firefox + "/profiles.ini",
-                  "[Profile1]\nName=other\nIsRelative=1\nPath=abc.other\nDefault=1\n\n"
-                  "[Profile0]\nName=default-release\nIsRelative=1\nPath=xyz.default-release\n\n"
-                  "[Install4F96D1932A9F858E]\nDefault=xyz.default-release\nLocked=1\n");
+        writeFile(firefox + "/profiles.ini", dataFile("profiles.ini"));
         sqlite3_close(writePlaces(firefox + "/xyz.default-release/places.sqlite"));
         sqlite3_close(writePlaces(firefox + "/abc.other/places.sqlite"));
         writeFile(home + "/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile "

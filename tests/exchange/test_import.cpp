@@ -9,6 +9,7 @@
 #include "platform/newfile.h"
 #include "rowfile.h"
 #include "store/bookmarks.h"
+#include "testenv.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
@@ -60,14 +61,10 @@ class TestImport : public QObject
     {
         QTemporaryDir dir;
         const QString favorites = dir.filePath("Favorites"); // missing: made by the import
-        const QStringList expected = {
-            "Bookmarks Toolbar/Fish & Chips _3 \u20AC \U0001F600.url=https://example.org/a?x=1&y=2",
-            "Getting Started.url=https://www.mozilla.org/en-US/firefox/central/",
-            "Other Bookmarks/LWN.net.url=https://lwn.net/"};
         const ImportReport first = import(tree("firefox.html"), favorites);
         QCOMPARE(std::pair(first.imported, first.foldersCreated), std::pair(3, 3));
         QCOMPARE(first.skipped, (std::map<QString, int>{{"place", 1}}));
-        QCOMPARE(shortcuts(favorites), expected);
+        QCOMPARE(shortcuts(favorites), dataLines(QStringLiteral("exchange/firefoximport.txt")));
     }
 
     // Every copy goes where the source has it, compared with the collection as it stood
@@ -152,35 +149,25 @@ class TestImport : public QObject
         QVERIFY(QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden));
     }
 
-    void newFile_data()
-    {
-        QTest::addColumn<platform::NewFileWay>("way");
-        QTest::addColumn<bool>("taken");
-        QTest::addColumn<bool>("failing");
-        QTest::addColumn<platform::NewFileResult>("result");
-        using enum platform::NewFileResult;
-        for (const auto way : {platform::NewFileWay::Any, platform::NewFileWay::Named}) {
-            const char *name = way == platform::NewFileWay::Any ? "unnamed" : "named";
-            QTest::addRow("%s, free name", name) << way << false << false << Created;
-            QTest::addRow("%s, taken name", name) << way << true << false << NameTaken;
-            QTest::addRow("%s, failing write", name) << way << false << true << Failed;
-        }
-    }
+    void newFile_data() { addRowsFromFile(QStringLiteral("exchange/newfiles.tsv")); }
     // Whatever happens, the folder holds the new file complete or not at all, the old one
     // untouched, and no temporary file.
     void newFile()
     {
-        QFETCH(platform::NewFileWay, way);
+        QFETCH(bool, named);
         QFETCH(bool, taken);
         QFETCH(bool, failing);
-        QFETCH(platform::NewFileResult, result);
+        QFETCH(QString, resultName);
+        const auto result = platform::NewFileResult(
+            QStringList{"Created", "NameTaken", "Failed"}.indexOf(resultName));
         QTemporaryDir dir;
         if (taken)
             writeFile(dir.filePath("a.url"), "old");
         const platform::FileWriteOps failingOps{failingWrite, ::fsync, ::rename, false};
         QCOMPARE(platform::createNewFile(dir.filePath("a.url"), "new", 1500000000,
                                          failing ? failingOps : platform::systemFileWriteOps(),
-                                         way),
+                                         named ? platform::NewFileWay::Named
+                                               : platform::NewFileWay::Any),
                  result);
         const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(entries, failing ? QStringList() : QStringList{"a.url"});
@@ -262,17 +249,10 @@ class TestImport : public QObject
     {
         QTemporaryDir dir;
         const QString source = dir.filePath("source");
-        const QStringList collection = {// with copies in several folders and in one
-                                        "A & B 'c'.url=https://a.example/?x=1&y=2",
-                                        "News/Tech/Qt.url=https://qt.example/",
-                                        "News/Tech/deeper/x.url=https://x.example/%C3%A4",
-                                        "News/Tech/lwn.url=https://lwn.example/",
-                                        "News/lwn (2).url=https://lwn.example/",
-                                        "News/lwn.url=https://lwn.example/",
-                                        "Zed.url=ftp://zed.example/"};
+        const QStringList collection = dataLines(QStringLiteral("exchange/roundtrip.txt"));
         for (const QString &entry : collection)
             writeFile(source + u'/' + entry.section(u'=', 0, 0),
-                      "[InternetShortcut]\r\nURL=" + entry.section(u'=', 1).toUtf8() + "\r\n");
+                      shortcut(entry.section(u'=', 1).toUtf8()));
         // A file time between two seconds: the add date must not come after the last change.
         const QDateTime bookmarked = QDateTime::fromMSecsSinceEpoch(1'500'000'000'700, Qt::UTC);
         QFile zed(source + "/Zed.url");

@@ -221,20 +221,17 @@ class TestConfirmDlg : public QObject
     }
 
     // The column of windows stays on top: a dialog opened over it moves beside it.
-    void besideTheColumn_data()
-    {
-        QTest::addColumn<QPoint>("cursor");
-        QTest::addColumn<QRect>("column");
-        QTest::newRow("cursor in the column at the right")
-            << QPoint(950, 700) << QRect(884, 300, 140, 468);
-        QTest::newRow("cursor in the column at the left")
-            << QPoint(70, 100) << QRect(0, 0, 140, 400);
-        QTest::newRow("column out of the way") << QPoint(400, 500) << QRect(884, 0, 140, 200);
-    }
+    void besideTheColumn_data() { addRowsFromFile(QStringLiteral("lang/columnspots.tsv")); }
     void besideTheColumn()
     {
-        QFETCH(QPoint, cursor);
-        QFETCH(QRect, column);
+        QFETCH(int, cursorX);
+        QFETCH(int, cursorY);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const QPoint cursor(cursorX, cursorY);
+        const QRect column(left, top, width, height);
         m_spot = {cursor, desk, column};
         const Seen seen = ask(Confirmation, QStringLiteral("Delete"), YesNo, no);
         QVERIFY(desk.contains(seen.frame) && !seen.frame.intersects(column));
@@ -242,26 +239,12 @@ class TestConfirmDlg : public QObject
     }
 
     // Lines fit beside the picture, and what the work area cannot hold ends in an ellipsis.
-    void longText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("joiner"); // rejoins the lines of an uncut text
-        QTest::addColumn<bool>("cut");
-        QString deepPath;
-        for (int i = 0; deepPath.size() < 1000; ++i)
-            deepPath += QLatin1Char('/') + QChar(u'a' + i % 26);
-        QTest::newRow("one line") << QStringLiteral("Quit?") << "" << false;
-        QTest::newRow("words wrap at blanks")
-            << QStringLiteral("Delete it? It goes to the bin.").repeated(9) << " " << false;
-        QTest::newRow("deep folder path") << deepPath << "" << false;
-        QTest::newRow("huge unbreakable text") << QString(50000, u'w') << "" << true;
-        QTest::newRow("many lines") << QStringLiteral("a\r\n").repeated(500) << "" << true;
-        QTest::newRow("pairs not split")
-            << QStringLiteral("\U0001F600").repeated(3000) << "" << true;
-    }
+    void longText_data() { addRowsFromFile(QStringLiteral("lang/longtexts.tsv")); }
     void longText()
     {
-        QFETCH(QString, text);
+        QFETCH(QString, piece);
+        QFETCH(int, times);
+        const QString text = piece.repeated(times);
         QFETCH(QString, joiner);
         QFETCH(bool, cut);
         m_spot = {QPoint(400, 300), QRect(0, 0, 800, 600)};

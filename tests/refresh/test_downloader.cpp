@@ -246,13 +246,7 @@ class TestDownloader final : public QObject
                  std::chrono::milliseconds(pauseMs));
     }
 
-    void https_data()
-    {
-        QTest::addColumn<bool>("trusted");
-        QTest::newRow("self-signed certificate is refused") << false;
-        QTest::newRow("certificate from the given store") << true;
-    }
-
+    void https_data() { addRowsFromFile(QStringLiteral("refresh/certificates.tsv")); }
     void https()
     {
         QFETCH(bool, trusted);

@@ -1,3 +1,4 @@
+#include "platform/filenames.h"
 #include "rowfile.h"
 #include "store/ini.h"
 #include "storefixture.h"
@@ -59,26 +60,19 @@ class TestIniFile : public QObject
     // stays, and only the file itself is left in the folder.
     void replaceKeepsTheFile_data()
     {
-        QTest::addColumn<QString>("name"); // written through this name
-        QTest::addColumn<QByteArray>("target");
-        QTest::newRow("plain file") << "a.url" << QByteArray("a.url");
-        QTest::newRow("through a symbolic link") << "link.url" << QByteArray("a.url");
-        QTest::newRow("name not UTF-8")
-            << "caf" + QString(QChar(0xDCE9)) + ".url" << QByteArray("caf\xE9.url");
-        QTest::newRow("name of 250 bytes")
-            << QString(246, u'n') + ".url" << QByteArray(246, 'n') + ".url";
+        addRowsFromFile(QStringLiteral("store/replacedfiles.tsv"));
+        QTest::newRow("name of 250 bytes") << false << QByteArray(246, 'n') + ".url";
     }
     void replaceKeepsTheFile()
     {
-        QFETCH(QString, name);
+        QFETCH(bool, link);
         QFETCH(QByteArray, target);
-        writeRawFile(QFile::encodeName(m_dir.path()) + '/' + target,
-                     "[InternetShortcut]\r\nURL=x\r\n");
+        const QString name = link ? QStringLiteral("link.url") : platform::decodeFileName(target);
+        writeRawFile(QFile::encodeName(m_dir.path()) + '/' + target, shortcut("x"));
         const QByteArray real = QFile::encodeName(m_dir.path()) + '/' + target;
         const struct timespec times[2] = {{1041379200, 5}, {1041379300, 7}}; // January 2003
         QVERIFY(::chmod(real.constData(), 0640) == 0 &&
                 ::utimensat(AT_FDCWD, real.constData(), times, 0) == 0);
-        const bool link = name == u"link.url";
         QVERIFY(!link || QFile::link(path("a.url"), path(name)));
         QVERIFY(iniWriteString(path(name), "Merkwerk", "Rating", "3"));
         struct stat st = {};
