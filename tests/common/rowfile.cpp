@@ -85,15 +85,27 @@ QVariant cellValue(const Column &column, const QByteArray &cell)
     return value;
 }
 
-} // namespace
-
-void addRowsFromFile(const QString &relativePath)
+QByteArray dataFile(const QString &relativePath)
 {
     QFile file(QStringLiteral(FAVRAKE_TEST_DATA "/") + relativePath);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("rowfile: cannot read %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
+} // namespace
+
+QStringList dataLines(const QString &relativePath)
+{
+    QStringList lines = QString::fromUtf8(dataFile(relativePath)).split(u'\n', Qt::SkipEmptyParts);
+    lines.removeIf([](const QString &line) { return line.startsWith(u'#'); });
+    return lines;
+}
+
+void addRowsFromFile(const QString &relativePath)
+{
     QList<Column> columns;
-    for (QByteArray line : file.readAll().split('\n')) {
+    for (QByteArray line : dataFile(relativePath).split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
         if (line.trimmed().isEmpty() || line.startsWith('#'))

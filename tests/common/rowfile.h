@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 // Test tables kept as tab-separated files under tests/data, so that the rows read as a
 // table and the test code holds only the check. The first line that is not a comment
@@ -12,3 +12,6 @@
 // addRowsFromFile("exchange/keys.tsv") adds the columns and rows for the running
 // test's _data function; a malformed file fails that test.
 void addRowsFromFile(const QString &relativePath);
+
+// The lines of a text file under tests/data, without empty lines and "#" comment lines.
+QStringList dataLines(const QString &relativePath);

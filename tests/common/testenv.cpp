@@ -1,6 +1,5 @@
 #include "testenv.h"
 
-#include <QFile>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -57,16 +56,6 @@ const TestHome &home()
 QString testHomePath()
 {
     return QString::fromStdString(home().path);
-}
-
-QStringList dataLines(const QString &relativePath)
-{
-    QFile file(QStringLiteral(FAVRAKE_TEST_DATA "/") + relativePath);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("no test data %s", qPrintable(relativePath));
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    lines.removeIf([](const QString &line) { return line.startsWith(u'#'); });
-    return lines;
 }
 
 ScopedEnv::ScopedEnv(const char *name, const QByteArray &value)

@@ -2,15 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 // Every test program runs with HOME and the XDG folders inside a temporary folder of its
 // own (set up before main and removed after it), so no test reads or writes the user's
 // settings, caches, trash or Favorites; nor does a proxy named in the environment count.
 QString testHomePath();
-
-// The lines of a text file under tests/data, without empty lines and "#" comment lines.
-QStringList dataLines(const QString &relativePath);
 
 // Sets (or, with a null value, removes) one environment variable for the rest of the
 // scope and restores it afterwards, also when a check fails and the test returns early.
