@@ -284,10 +284,56 @@ void BaseForm::resizeEvent(QResizeEvent *event)
 
 void BaseForm::keyPressEvent(QKeyEvent *event)
 {
+    const bool plain =
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (TextLabel *entry = keyboardEntry(); entry && plain && actOnEntryKey(entry, event->key()))
+        return;
     if (event->key() == Qt::Key_F1)
         emit helpRequested(helpContextWindow);
     else
         QWidget::keyPressEvent(event);
+}
+
+bool BaseForm::actOnEntryKey(TextLabel *entry, int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        openEntry(entry);
+        return true;
+    case Qt::Key_K:
+        actOnEntry(entry, TagKeep);
+        return true;
+    case Qt::Key_Delete:
+        actOnEntry(entry, TagDelete);
+        return true;
+    case Qt::Key_R:
+        showEntryMenu(entry);
+        return true;
+    case Qt::Key_Escape:
+        emit hideRequested();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        stepKeyboard(key == Qt::Key_Down ? 1 : -1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// With an entry that has the keyboard, Tab goes on to the next entry, not to a button.
+bool BaseForm::focusNextPrevChild(bool next)
+{
+    if (!keyboardEntry())
+        return QWidget::focusNextPrevChild(next);
+    stepKeyboard(next ? 1 : -1);
+    return true;
+}
+
+void BaseForm::showEntryMenu(TextLabel *entry)
+{
+    showLinkMenu(entry, entry->mapToGlobal(QPoint(0, entry->height())));
 }
 
 // A window that goes away under the mouse gets no leave event for its labels. Shown again

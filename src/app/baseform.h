@@ -80,6 +80,8 @@ class BaseForm : public QWidget
 
   signals:
     void helpRequested(int context);
+    // Esc on an entry, or the window's hide button: the windows go away.
+    void hideRequested();
 
   protected:
     // An entry label is clickable: hand cursor, hover highlight, click opens the entry and a
@@ -90,6 +92,12 @@ class BaseForm : public QWidget
     virtual void actOnEntry(TextLabel *label, int tag);
     // Called before the link menu shows, with PopupLabel set.
     virtual void prepareLinkMenu();
+    // The entry that has the keyboard; none when the window takes no entry keys. Plain keys
+    // work on it: Enter opens, K keeps, Delete deletes, R brings its menu, Esc hides, and
+    // Up, Down and Tab go on to another entry.
+    virtual TextLabel *keyboardEntry() const { return nullptr; }
+    virtual void showEntryMenu(TextLabel *entry); // the link menu below the entry
+    virtual void stepKeyboard(int /*step*/) {}    // 1: the next entry, -1: the one before
 
     QAction *menuItem(const char *name) const;
     static QAction *addMenuItem(QMenu *menu, const QByteArray &name, const QString &caption,
@@ -107,6 +115,7 @@ class BaseForm : public QWidget
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     void hideEvent(QHideEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -118,6 +127,7 @@ class BaseForm : public QWidget
     void nameButtons();
     static void nameButton(QAbstractButton *button);
     bool entryLabelEvent(TextLabel *label, QEvent *event);
+    bool actOnEntryKey(TextLabel *entry, int key);
 
     QMenu *m_popupLink = nullptr;
     QAction *m_linkOpen = nullptr;

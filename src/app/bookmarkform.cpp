@@ -8,7 +8,6 @@
 #include "uclabel.h"
 #include "verdicttext.h"
 
-#include <QKeyEvent>
 #include <QMenu>
 #include <QToolButton>
 
@@ -301,44 +300,22 @@ void BookmarkForm::actOnEntry(TextLabel *, int tag)
     emit actionRequested(tag);
 }
 
-// The keys of the buttons, named in their hints; Enter opens as a click on the name does.
-void BookmarkForm::keyPressEvent(QKeyEvent *event)
+// The keys of the buttons, named in their hints, work on the window's bookmark; Enter opens
+// it as a click on the name does.
+TextLabel *BookmarkForm::keyboardEntry() const
 {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        BaseForm::keyPressEvent(event);
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        emit openRequested();
-        break;
-    case Qt::Key_K:
-        emit actionRequested(TagKeep);
-        break;
-    case Qt::Key_R:
-        m_remindMenu->popup(m_remindButton->mapToGlobal(QPoint(0, m_remindButton->height())));
-        break;
-    case Qt::Key_Delete:
-        emit actionRequested(TagDelete);
-        break;
-    case Qt::Key_Escape:
-        emit hideRequested();
-        break;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        emit focusStepRequested(event->key() == Qt::Key_Down ? 1 : -1);
-        break;
-    default:
-        BaseForm::keyPressEvent(event);
-    }
+    return m_elements[ElemName];
 }
 
-// The buttons take no focus: Tab goes on to the next window of the column.
-bool BookmarkForm::focusNextPrevChild(bool next)
+void BookmarkForm::showEntryMenu(TextLabel *)
 {
-    emit focusStepRequested(next ? 1 : -1);
-    return true;
+    m_remindMenu->popup(m_remindButton->mapToGlobal(QPoint(0, m_remindButton->height())));
+}
+
+// Tab, Down and Up go on to the next window of the column.
+void BookmarkForm::stepKeyboard(int step)
+{
+    emit focusStepRequested(step);
 }
 
 void BookmarkForm::prepareLinkMenu()

@@ -38,15 +38,14 @@ class BookmarkForm final : public BaseForm
     void openRequested();
     // Tab or Down (step 1), Shift+Tab or Up (-1): the keyboard goes to the next window.
     void focusStepRequested(int step);
-    // Esc: the column goes away.
-    void hideRequested();
 
   protected:
     void openEntry(TextLabel *label) override;
     void actOnEntry(TextLabel *label, int tag) override;
     void prepareLinkMenu() override;
-    void keyPressEvent(QKeyEvent *event) override;
-    bool focusNextPrevChild(bool next) override;
+    TextLabel *keyboardEntry() const override;
+    void showEntryMenu(TextLabel *entry) override; // the remind menu
+    void stepKeyboard(int step) override;
 
   private:
     void createButtons();

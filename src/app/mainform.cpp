@@ -213,53 +213,14 @@ void MainForm::moveKeyboardTo(int row)
     setHotLabel(row >= 0 ? m_rows[row].title : nullptr);
 }
 
-void MainForm::keyPressEvent(QKeyEvent *event)
+TextLabel *MainForm::keyboardEntry() const
 {
-    const bool plain =
-        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    if (!(m_keyRow >= 0 && plain && actOnKeyboardRow(event->key())))
-        BaseForm::keyPressEvent(event);
+    return m_keyRow >= 0 ? m_rows[m_keyRow].title : nullptr;
 }
 
-// The keys of a bookmark window, on the entry that has the keyboard.
-bool MainForm::actOnKeyboardRow(int key)
+void MainForm::stepKeyboard(int step)
 {
-    const int row = m_keyRow;
-    switch (key) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        moveKeyboardTo(
-            shownRowFrom(row + (key == Qt::Key_Down ? 1 : -1), key == Qt::Key_Down ? 1 : -1));
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        emit entryOpenRequested(row);
-        return true;
-    case Qt::Key_K:
-        emit entryActionRequested(row, TagKeep);
-        return true;
-    case Qt::Key_Delete:
-        emit entryActionRequested(row, TagDelete);
-        return true;
-    case Qt::Key_R:
-    case Qt::Key_Menu:
-        showLinkMenu(m_rows[row].title,
-                     m_rows[row].title->mapToGlobal(QPoint(0, m_rows[row].title->height())));
-        return true;
-    case Qt::Key_Escape:
-        emit hideRequested();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool MainForm::focusNextPrevChild(bool next)
-{
-    if (m_keyRow < 0)
-        return BaseForm::focusNextPrevChild(next);
-    moveKeyboardTo(shownRowFrom(m_keyRow + (next ? 1 : -1), next ? 1 : -1));
-    return true;
+    moveKeyboardTo(shownRowFrom(m_keyRow + step, step));
 }
 
 // Hidden, the window gives the keyboard back; it takes it again only when asked.

@@ -89,7 +89,6 @@ class MainForm final : public BaseForm
   signals:
     void entryActionRequested(int row, int tag);
     void entryOpenRequested(int row);
-    void hideRequested();
     void showPutBackRequested();
     void chooseFolderRequested();
     void importRequested(const QPoint &menuPos);
@@ -109,8 +108,8 @@ class MainForm final : public BaseForm
     void prepareLinkMenu() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    bool focusNextPrevChild(bool next) override;
+    TextLabel *keyboardEntry() const override;
+    void stepKeyboard(int step) override;
     void hideEvent(QHideEvent *event) override;
 
   private:
@@ -140,7 +139,6 @@ class MainForm final : public BaseForm
     int bookmarkOfRow(int row) const;
     int shownRowFrom(int row, int step) const;
     void moveKeyboardTo(int row);
-    bool actOnKeyboardRow(int key);
 
     std::array<EntryRow, entryRowCount> m_rows;
     std::array<bool, entryRowCount> m_displayable{};
